@@ -1,0 +1,282 @@
+#include "engine/device/CDeviceBase.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/core/CLogger.h"
+#include "engine/core/CTimerScheduler.h"
+#include "engine/device/DeviceEvents.h"
+
+namespace oskel {
+
+namespace {
+
+template <class List>
+s32 findReceiver(const List& list, CEventReceiver* receiver) {
+    for (u32 i = 0; i < list.size(); ++i)
+        if (list[i].receiver == receiver) return static_cast<s32>(i);
+    return -1;
+}
+
+s32 findPointer(const array<CEventReceiver*>& list, CEventReceiver* receiver) {
+    for (u32 i = 0; i < list.size(); ++i)
+        if (list[i] == receiver) return static_cast<s32>(i);
+    return -1;
+}
+
+}  // namespace
+
+CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
+                         std::unique_ptr<platform::IClock> clock) {
+    setCategoryMask(CategoryDevice);
+    m_parameters = parameters;
+    m_timer = CRefPtr<CTimer>::fromRaw(new CTimer(std::move(clock)));
+
+    CLogger::instance().log((stringc("Irrlicht Engine version ") + kEngineVersion).c_str(),
+                            LogInformation);
+    const char* callerVersion = parameters.sdkVersion ? parameters.sdkVersion : "";
+    if (std::strcmp(callerVersion, kEngineVersion) != 0) {
+        stringc warning("Warning: The library version of the Irrlicht Engine (");
+        warning += kEngineVersion;
+        warning += ") does not match the version the application was compiled with (";
+        warning += callerVersion;
+        warning += "). This may cause problems.";
+        CLogger::instance().log(warning.c_str(), LogWarning);
+    }
+}
+
+CDeviceBase::~CDeviceBase() {
+    for (u32 i = m_receivers.size(); i > 0; --i) m_receivers[i - 1].receiver->drop();
+    for (u32 i = 0; i < m_pendingAdditions.size(); ++i) m_pendingAdditions[i].receiver->drop();
+    m_receivers.clear();
+    m_pendingAdditions.clear();
+    m_pendingRemovals.clear();
+    m_timer = nullptr;
+}
+
+bool CDeviceBase::onEvent(CEvent*) { return false; }
+bool CDeviceBase::routeToParent(u32, CEvent*) { return false; }
+
+bool CDeviceBase::routeToChildren(u32 mode, CEvent* event) {
+    bool result = false;
+    ++m_dispatchDepth;
+    for (u32 i = 0; i < m_receivers.size(); ++i) {
+        CEventReceiver* receiver = m_receivers[i].receiver;
+        if (!receiver->acceptsEvent(event)) continue;
+        result = receiver->dispatchEvent(mode, event);
+        if (result) break;
+    }
+    if (--m_dispatchDepth == 0) applyPendingChanges();
+    return result;
+}
+
+bool CDeviceBase::postEvent(CEvent* event) {
+    if (!event) return false;
+    bool consumed = onEvent(event);
+    if (!consumed) consumed = routeToChildren(DispatchSelfThenChildren, event);
+    event->drop();
+    return consumed;
+}
+
+bool CDeviceBase::addEventReceiver(CEventReceiver* receiver, s32 priority) {
+    if (!receiver) return false;
+    if (findReceiver(m_pendingAdditions, receiver) >= 0) return false;
+    // A receiver waiting for its removal may come back: it is then removed and added again.
+    if (findReceiver(m_receivers, receiver) >= 0 && findPointer(m_pendingRemovals, receiver) < 0)
+        return false;
+    receiver->grab();
+    const ReceiverEntry entry{receiver, priority};
+    if (m_dispatchDepth > 0)
+        m_pendingAdditions.push_back(entry);
+    else
+        insertSorted(entry);
+    return true;
+}
+
+void CDeviceBase::removeEventReceiver(CEventReceiver* receiver) {
+    if (!receiver) return;
+    if (m_dispatchDepth > 0) {
+        const s32 pending = findReceiver(m_pendingAdditions, receiver);
+        if (pending >= 0) {  // added during this dispatch: the addition is cancelled
+            m_pendingAdditions.erase(static_cast<u32>(pending));
+            receiver->drop();
+            return;
+        }
+        if (findReceiver(m_receivers, receiver) >= 0 && findPointer(m_pendingRemovals, receiver) < 0)
+            m_pendingRemovals.push_back(receiver);
+        return;
+    }
+    const s32 index = findReceiver(m_receivers, receiver);
+    if (index < 0) return;
+    m_receivers.erase(static_cast<u32>(index));
+    receiver->drop();
+}
+
+void CDeviceBase::insertSorted(const ReceiverEntry& entry) {
+    // After every entry of the same or a lower priority.
+    u32 at = m_receivers.size();
+    while (at > 0 && m_receivers[at - 1].priority > entry.priority) --at;
+    m_receivers.insert(entry, at);
+}
+
+void CDeviceBase::applyPendingChanges() {
+    for (u32 i = 0; i < m_pendingRemovals.size(); ++i) {
+        CEventReceiver* receiver = m_pendingRemovals[i];
+        const s32 index = findReceiver(m_receivers, receiver);
+        if (index < 0) continue;
+        m_receivers.erase(static_cast<u32>(index));
+        receiver->drop();
+    }
+    m_pendingRemovals.set_used(0);
+    for (u32 i = 0; i < m_pendingAdditions.size(); ++i) insertSorted(m_pendingAdditions[i]);
+    m_pendingAdditions.set_used(0);
+}
+
+CDeviceBase::EMessageResult CDeviceBase::takeMessage(bool) { return MessageNone; }
+
+void CDeviceBase::sleepFor(u32 ms) { platform::sleepMs(ms); }
+
+void CDeviceBase::postUpdates(u32 now) {
+    const u32 step = m_updateStep;
+    if (m_lastUpdate + step >= now || step == 0) {
+        const u32 elapsed = now - m_lastUpdate;
+        m_lastUpdate = now;
+        postEvent(new CEventSystemFlowUpdate(elapsed));
+        return;
+    }
+    while (m_running && m_lastUpdate + step <= now) {
+        postEvent(new CEventSystemFlowUpdate(step));
+        m_lastUpdate += step;
+    }
+}
+
+bool CDeviceBase::run() {
+    m_running = true;
+    if (!m_windowFromOutside) {
+        m_timer->tick();
+        m_lastUpdate = m_timer->getTime();
+    }
+    while (m_running) {
+        m_timer->tick();
+        if (m_quitPending) {  // closeDevice() left its quit message: the loop ends at once
+            m_quitPending = false;
+            m_running = false;
+            break;
+        }
+        if (!m_windowFromOutside) {
+            const EMessageResult message = takeMessage(!m_visible);
+            if (message == MessageQuit) {
+                m_running = false;
+                continue;
+            }
+            if (message == MessageHandled) continue;
+        }
+        if (m_running) applyPendingResize();
+
+        u32 sleepMs = m_updateInterval > 1 ? 1 : 0;
+        if (!m_visible && !m_windowFromOutside) {
+            if (!m_timer->isStopped()) m_timer->stop();
+        } else {
+            refreshCursorPosition();
+            bool frame = true;
+            if (m_active) {
+                if (m_timer->isStopped()) m_timer->start();
+                const u32 now = m_timer->getTime();
+                // A lag of more than 200 ms is cut to one step.
+                if (now - m_lastUpdate > 200u) m_lastUpdate = now - m_updateStep;
+                if (m_lastUpdate + m_updateInterval > now) {
+                    frame = false;  // nothing is due yet
+                } else {
+                    postUpdates(now);
+                    sleepMs = 0;
+                }
+            } else {
+                if (!m_timer->isStopped()) m_timer->stop();
+                sleepMs = 200;
+            }
+            if (frame && m_running) postEvent(new CEventSystemFlowRender());
+        }
+        if (m_windowFromOutside) return true;
+        if (sleepMs > 0 && m_running) sleepFor(sleepMs);
+    }
+    return true;
+}
+
+void CDeviceBase::closeDevice() {
+    CLogger::instance().log("closeDevice() was called", LogInformation);
+    m_running = false;
+    m_quitPending = true;
+}
+
+void CDeviceBase::sleep(u32 ms, bool pauseTimer) {
+    if (pauseTimer && !m_timer->isStopped()) {
+        m_timer->tick();
+        m_timer->stop();
+        sleepFor(ms);
+        m_timer->tick();
+        m_timer->start();
+    } else {
+        sleepFor(ms);
+    }
+}
+
+bool CDeviceBase::reset(const SDeviceParameters&) { return false; }
+
+CTimerScheduler* CDeviceBase::createTimerScheduler() { return new CTimerScheduler(); }
+
+void CDeviceBase::setWindowCaption(const wchar_t*) {}
+void CDeviceBase::setResizable(bool) {}
+
+bool CDeviceBase::setGammaRamp(f32, f32, f32, f32, f32) { return false; }
+bool CDeviceBase::getGammaRamp(f32&, f32&, f32&, f32&, f32&) { return false; }
+
+bool CDeviceBase::openUrl(const c8* url) {
+    CLogger::instance().logHint("Unable to open URL", url ? url : "", LogWarning);
+    return false;
+}
+
+// The device factory and the device accessor.
+
+IDevice* createDevice(const SDeviceParameters& parameters) {
+    auto* device = new CDeviceBase(parameters);
+    if (parameters.driverType != DriverNull) {
+        // No video driver of these types can be made yet.
+        const char* message = "Unable to create video driver of unknown type.";
+        if (parameters.driverType == DriverDirect3D8) message = "Could not create DIRECT3D8 Driver.";
+        if (parameters.driverType == DriverDirect3D9) message = "Could not create DIRECT3D9 Driver.";
+        if (parameters.driverType == DriverOpenGL) message = "Could not create OpenGL driver.";
+        CLogger::instance().log(message, LogError);
+        device->closeDevice();
+        device->run();
+        device->drop();
+        return nullptr;
+    }
+    return device;
+}
+
+namespace {
+
+IDevice* g_defaultDevice = nullptr;
+
+void destroyDefaultDevice() {
+    IDevice* device = g_defaultDevice;
+    g_defaultDevice = nullptr;
+    if (device && IDevice::recordedInstance() == device) device->drop();
+}
+
+}  // namespace
+
+IDevice* getDevice() {
+    if (IDevice* device = IDevice::recordedInstance()) return device;
+    ClassLevelRecursiveLockable<IDevice>::Lock lock;
+    if (IDevice* device = IDevice::recordedInstance()) return device;
+    // The device is made again when asked for after a release: the default one is windowless,
+    // so a late caller gets a harmless device rather than a dangling one.
+    IDevice* device = createDevice(SDeviceParameters());
+    static const bool registered = (std::atexit(destroyDefaultDevice), true);
+    (void)registered;
+    g_defaultDevice = device;
+    return device;
+}
+
+}  // namespace oskel

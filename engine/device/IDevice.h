@@ -1,0 +1,68 @@
+#pragma once
+
+#include "engine/core/CRefPtr.h"
+#include "engine/core/CTimer.h"
+#include "engine/core/Singleton.h"
+#include "engine/device/SDeviceParameters.h"
+#include "engine/scene/CEventReceiver.h"
+
+namespace oskel {
+
+class CTimerScheduler;
+
+// The engine's root object: owns the engine services, hands every device, system-flow and input
+// event to its receivers in order of priority and runs the main loop. There is one device.
+class IDevice : public CEventReceiver, public TSingleton<IDevice> {
+public:
+    ~IDevice() override = default;
+
+    // The main loop; returns true when it ends.
+    virtual bool run() = 0;
+    // Ends the main loop.
+    virtual void closeDevice() = 0;
+    // Sleeps; with pauseTimer the device timer stands still meanwhile.
+    virtual void sleep(u32 ms, bool pauseTimer = false) = 0;
+    // Re-creates the drivers with new parameters.
+    virtual bool reset(const SDeviceParameters& parameters) = 0;
+    // A new timer scheduler (the caller holds its creation reference).
+    virtual CTimerScheduler* createTimerScheduler() = 0;
+    virtual void setWindowCaption(const wchar_t* caption) = 0;
+    virtual void setResizable(bool resizable) = 0;
+    virtual bool isWindowActive() const = 0;
+    virtual bool isWindowFocused() const = 0;
+    virtual bool isWindowMinimized() const = 0;
+    virtual bool isFullscreen() const = 0;
+    virtual bool setGammaRamp(f32 red, f32 green, f32 blue, f32 brightness, f32 contrast) = 0;
+    virtual bool getGammaRamp(f32& red, f32& green, f32& blue, f32& brightness,
+                              f32& contrast) = 0;
+    virtual bool openUrl(const c8* url) = 0;
+    // Adds a receiver (grabbed) with a priority: lower priorities are asked first. False for
+    // none and for a receiver already registered.
+    virtual bool addEventReceiver(CEventReceiver* receiver, s32 priority) = 0;
+    virtual void removeEventReceiver(CEventReceiver* receiver) = 0;
+
+    const SDeviceParameters& getParameters() const { return m_parameters; }
+    CTimer* getTimer() const { return m_timer.get(); }
+
+    // The main loop's pacing: the minimum time between updates and the fixed update step.
+    u32 getUpdateInterval() const { return m_updateInterval; }
+    void setUpdateInterval(u32 ms) { m_updateInterval = ms; }
+    u32 getUpdateStep() const { return m_updateStep; }
+    void setUpdateStep(u32 ms) { m_updateStep = ms; }
+
+protected:
+    IDevice() = default;
+
+    SDeviceParameters m_parameters;
+    CRefPtr<CTimer> m_timer;
+    u32 m_updateInterval = 5;
+    u32 m_updateStep = 15;
+};
+
+// Makes the device for the parameters; none when the asked video driver cannot be made.
+IDevice* createDevice(const SDeviceParameters& parameters);
+
+// The device: the one that exists, or a new windowless device with the null driver.
+IDevice* getDevice();
+
+}  // namespace oskel

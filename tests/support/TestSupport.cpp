@@ -1,0 +1,19 @@
+#include "tests/support/TestSupport.h"
+
+namespace oskel::test {
+
+LogCapture::LogCapture() {
+    m_previous = CLogger::instance().setOutputHook([this](const char* text, const char* hint, s32 level) {
+        m_lines.push_back({text ? text : "", hint ? hint : "", level});
+    });
+}
+
+LogCapture::~LogCapture() { CLogger::instance().setOutputHook(std::move(m_previous)); }
+
+bool LogCapture::contains(const std::string& text, s32 level) const {
+    for (const Line& line : m_lines)
+        if (line.text == text && (level < 0 || line.level == level)) return true;
+    return false;
+}
+
+}  // namespace oskel::test
