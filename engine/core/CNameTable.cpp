@@ -2,9 +2,9 @@
 
 namespace oskel {
 
-CNameTable::CNameTable() { m_ids.emplace(std::string_view(), -1); }
+CNameIdMap::CNameIdMap() { m_ids.emplace(std::string_view(), -1); }
 
-s32 CNameTable::getId(std::string_view name) {
+s32 CNameIdMap::getId(std::string_view name) {
     auto found = m_ids.find(name);
     if (found != m_ids.end()) return found->second;
     const s32 id = ++m_lastId;
@@ -14,7 +14,7 @@ s32 CNameTable::getId(std::string_view name) {
     return id;
 }
 
-const stringc& CNameTable::getName(s32 id) const {
+const stringc& CNameIdMap::getName(s32 id) const {
     if (id < 1 || static_cast<size_t>(id) > m_names.size()) return m_empty;
     return m_names[static_cast<size_t>(id) - 1];
 }

@@ -12,9 +12,11 @@ namespace oskel {
 // Maps names to small integer ids and back. Ids run 1, 2, 3, ... in the order in which names are
 // first seen; the empty name has id -1. Ids are never reused and are valid for one run only:
 // they are never stored in files.
-class CNameTable : public TSingleton<CNameTable> {
+class CNameIdMap {
 public:
-    CNameTable();
+    CNameIdMap();
+    CNameIdMap(const CNameIdMap&) = delete;
+    CNameIdMap& operator=(const CNameIdMap&) = delete;
 
     // The id of the name; an unknown name is added.
     s32 getId(const stringc& name) { return getId(std::string_view(name.c_str(), name.size())); }
@@ -33,6 +35,9 @@ private:
     stringc m_empty;
     s32 m_lastId = 0;
 };
+
+// The global table of the names used by code: node, state, property, event and cue names.
+class CNameTable : public CNameIdMap, public TSingleton<CNameTable> {};
 
 // One name, held as its id in the global name table.
 class CNameId {
