@@ -1,0 +1,29 @@
+#include "engine/video/CMeshBuffer.h"
+
+namespace oskel {
+
+void CMeshBuffer::recalculateBoundingBox() {
+    if (m_vertices.empty()) {
+        m_box.reset(0, 0, 0);
+        return;
+    }
+    m_box.reset(m_vertices[0].Pos);
+    for (u32 i = 1; i < m_vertices.size(); ++i) m_box.addInternalPoint(m_vertices[i].Pos);
+}
+
+void CMeshBuffer::append(const S2DVertex* vertices, u32 vertexCount, const u16* indices,
+                         u32 indexCount) {
+    if (vertices == m_vertices.const_pointer()) return;
+    if (!vertices) vertexCount = 0;
+    if (!indices) indexCount = 0;
+    const u32 base = m_vertices.size();
+    m_vertices.reallocate(base + vertexCount);
+    for (u32 i = 0; i < vertexCount; ++i) {
+        m_vertices.push_back(vertices[i]);
+        m_box.addInternalPoint(vertices[i].Pos);
+    }
+    m_indices.reallocate(m_indices.size() + indexCount);
+    for (u32 i = 0; i < indexCount; ++i) m_indices.push_back(static_cast<u16>(indices[i] + base));
+}
+
+}  // namespace oskel
