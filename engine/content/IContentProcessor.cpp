@@ -1,0 +1,46 @@
+#include "engine/content/IContentProcessor.h"
+
+#include "engine/core/CLogger.h"
+#include "engine/device/DeviceEvents.h"
+
+namespace oskel {
+
+OSKEL_BEGIN_EVENT_MAP(IContentProcessor, CEventReceiver)
+OSKEL_EVENT_HANDLER(EventDeviceVideoDriverReleasing, onVideoDriverReleasing)
+OSKEL_EVENT_HANDLER(EventDeviceVideoDriverCreated, onVideoDriverCreated)
+OSKEL_EVENT_HANDLER(EventDeviceAudioDriverReleasing, onAudioDriverReleasing)
+OSKEL_EVENT_HANDLER(EventDeviceAudioDriverCreated, onAudioDriverCreated)
+OSKEL_END_EVENT_MAP()
+
+CContentProcessorsManager::CContentProcessorsManager() { setCategoryMask(CategoryDevice); }
+
+CContentProcessorsManager::~CContentProcessorsManager() {
+    for (u32 i = 0; i < m_processors.size(); ++i) m_processors[i]->drop();
+}
+
+bool CContentProcessorsManager::routeToChildren(u32, CEvent* event) {
+    for (u32 i = 0; i < m_processors.size(); ++i)
+        if (m_processors[i]->acceptsEvent(event)) m_processors[i]->onEvent(event);
+    return false;
+}
+
+IContentProcessor* CContentProcessorsManager::getProcessor(u32 typeCode) const {
+    for (u32 i = 0; i < m_processors.size(); ++i)
+        if (m_processors[i]->getTypeCode() == typeCode) return m_processors[i];
+    return nullptr;
+}
+
+void CContentProcessorsManager::registerProcessor(IContentProcessor* processor) {
+    if (!processor) return;
+    if (getProcessor(processor->getTypeCode())) {
+        stringc hint("IContentProcessor for the type #");
+        hint += stringc(static_cast<unsigned long>(processor->getTypeCode()));
+        hint += " is already present";
+        CLogger::instance().logHint("CContentProcessorsManager", hint.c_str(), LogWarning);
+        return;
+    }
+    processor->grab();
+    m_processors.push_back(processor);
+}
+
+}  // namespace oskel
