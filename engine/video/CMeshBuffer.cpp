@@ -1,5 +1,7 @@
 #include "engine/video/CMeshBuffer.h"
 
+#include "engine/core/CLogger.h"
+
 namespace oskel {
 
 void CMeshBuffer::recalculateBoundingBox() {
@@ -17,6 +19,11 @@ void CMeshBuffer::append(const S2DVertex* vertices, u32 vertexCount, const u16* 
     if (!vertices) vertexCount = 0;
     if (!indices) indexCount = 0;
     const u32 base = m_vertices.size();
+    // Indices are 16-bit: appended geometry must stay addressable.
+    if (static_cast<unsigned long long>(base) + vertexCount > 65536ull) {
+        CLogger::instance().log("Mesh buffer append refused: more than 65536 vertices", LogError);
+        return;
+    }
     m_vertices.reallocate(base + vertexCount);
     for (u32 i = 0; i < vertexCount; ++i) {
         m_vertices.push_back(vertices[i]);

@@ -28,7 +28,8 @@ public:
     u32 getVertexType() const { return EVT_2D; }
     // Appends vertices and indices; the indices are moved by the vertex count the buffer had, so
     // the appended geometry keeps pointing at its own vertices. Nothing happens when the
-    // vertices are the buffer's own.
+    // vertices are the buffer's own, or (with a log line) when the buffer would pass the 65536
+    // vertices that 16-bit indices reach.
     void append(const S2DVertex* vertices, u32 vertexCount, const u16* indices, u32 indexCount);
 
     // The list storage, for filling the buffer directly.

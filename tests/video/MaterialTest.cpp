@@ -1,7 +1,10 @@
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "engine/video/CMeshBuffer.h"
 #include "engine/video/SMaterial.h"
+#include "tests/support/TestSupport.h"
 
 using namespace oskel;
 
@@ -203,5 +206,22 @@ TEST(MeshBuffer, DefaultsAppendAndBoundingBox) {
     EXPECT_EQ(mb->getVertexCount(), 7u);
     mb->recalculateBoundingBox();
     EXPECT_EQ(mb->getBoundingBox().MinEdge, vector3df(-3, 0, 0));
+    mb->drop();
+}
+
+TEST(MeshBuffer, AppendBeyondSixteenBitIndicesIsRefused) {
+    test::LogCapture logs;
+    CMeshBuffer* mb = new CMeshBuffer();
+    std::vector<S2DVertex> many(65530, S2DVertex(1, 2, 0, SColor(0xFFFFFFFFu), 0, 0));
+    const u16 index = 65529;
+    mb->append(many.data(), static_cast<u32>(many.size()), &index, 1);
+    EXPECT_EQ(mb->getVertexCount(), 65530u);
+    const u16 small[1] = {5};
+    mb->append(many.data(), 6, small, 1);  // exactly 65536 vertices: the last index is 65535
+    EXPECT_EQ(mb->getVertexCount(), 65536u);
+    EXPECT_EQ(mb->getIndices()[1], 65535);
+    mb->append(many.data(), 1, small, 0);
+    EXPECT_EQ(mb->getVertexCount(), 65536u);
+    EXPECT_TRUE(logs.contains("Mesh buffer append refused: more than 65536 vertices", LogError));
     mb->drop();
 }
