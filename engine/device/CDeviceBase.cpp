@@ -31,6 +31,7 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
     setCategoryMask(CategoryDevice);
     m_parameters = parameters;
     m_timer = CRefPtr<CTimer>::fromRaw(new CTimer(std::move(clock)));
+    m_fileSystem = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
 
     CLogger::instance().log((stringc("Irrlicht Engine version ") + kEngineVersion).c_str(),
                             LogInformation);
@@ -51,6 +52,8 @@ CDeviceBase::~CDeviceBase() {
     m_receivers.clear();
     m_pendingAdditions.clear();
     m_pendingRemovals.clear();
+    // The services go after the receivers, which may still use them while they are released.
+    m_fileSystem = nullptr;
     m_timer = nullptr;
 }
 
