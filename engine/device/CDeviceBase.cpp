@@ -5,6 +5,7 @@
 
 #include "engine/core/CLogger.h"
 #include "engine/core/CTimerScheduler.h"
+#include "engine/device/CDeviceLinux.h"
 #include "engine/device/DeviceEvents.h"
 
 namespace oskel {
@@ -31,6 +32,7 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
     setCategoryMask(CategoryDevice);
     m_parameters = parameters;
     m_timer = CRefPtr<CTimer>::fromRaw(new CTimer(std::move(clock)));
+    m_fileSystem = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
 
     CLogger::instance().log((stringc("Irrlicht Engine version ") + kEngineVersion).c_str(),
                             LogInformation);
@@ -51,6 +53,8 @@ CDeviceBase::~CDeviceBase() {
     m_receivers.clear();
     m_pendingAdditions.clear();
     m_pendingRemovals.clear();
+    // The services go after the receivers, which may still use them while they are released.
+    m_fileSystem = nullptr;
     m_timer = nullptr;
 }
 
@@ -238,14 +242,9 @@ bool CDeviceBase::openUrl(const c8* url) {
 // The device factory and the device accessor.
 
 IDevice* createDevice(const SDeviceParameters& parameters) {
-    auto* device = new CDeviceBase(parameters);
-    if (parameters.driverType != DriverNull) {
-        // No video driver of these types can be made yet.
-        const char* message = "Unable to create video driver of unknown type.";
-        if (parameters.driverType == DriverDirect3D8) message = "Could not create DIRECT3D8 Driver.";
-        if (parameters.driverType == DriverDirect3D9) message = "Could not create DIRECT3D9 Driver.";
-        if (parameters.driverType == DriverOpenGL) message = "Could not create OpenGL driver.";
-        CLogger::instance().log(message, LogError);
+    auto* device = new CDeviceLinux(parameters);
+    if (parameters.driverType != DriverNull && !device->hasVideoDriver()) {
+        // The asked video driver could not be made (its creation said why).
         device->closeDevice();
         device->run();
         device->drop();

@@ -66,6 +66,9 @@ protected:
     // Suspends the loop.
     virtual void sleepFor(u32 ms);
 
+    // Leaves the quit message that ends the loop at its next turn.
+    void postQuitMessage() { m_quitPending = true; }
+
     // Window state the loop follows: visible is false while minimised; active while the
     // application has the foreground (the game time runs only then).
     bool m_visible = true;

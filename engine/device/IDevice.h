@@ -4,6 +4,7 @@
 #include "engine/core/CTimer.h"
 #include "engine/core/Singleton.h"
 #include "engine/device/SDeviceParameters.h"
+#include "engine/io/CFileSystem.h"
 #include "engine/scene/CEventReceiver.h"
 
 namespace oskel {
@@ -43,6 +44,8 @@ public:
 
     const SDeviceParameters& getParameters() const { return m_parameters; }
     CTimer* getTimer() const { return m_timer.get(); }
+    // The one file system of the program: every file is opened through it.
+    CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
 
     // The main loop's pacing: the minimum time between updates and the fixed update step.
     u32 getUpdateInterval() const { return m_updateInterval; }
@@ -55,6 +58,7 @@ protected:
 
     SDeviceParameters m_parameters;
     CRefPtr<CTimer> m_timer;
+    CRefPtr<CFileSystem> m_fileSystem;
     u32 m_updateInterval = 5;
     u32 m_updateStep = 15;
 };
