@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/core/CLogger.h"
@@ -15,22 +16,22 @@ using namespace oskel;
 
 namespace {
 
-volatile s32 g_sink = 0;
+volatile u32 g_sink = 0;
 
 void walk(std::vector<u8>& bytes) {
     CMemoryFile* file = new CMemoryFile(bytes.data(), static_cast<s32>(bytes.size()), "fuzz.xml", false);
     CXmlReader* reader = new CXmlReader(file);
-    s32 sum = 0;
+    u32 sum = 0;  // unsigned: the values only feed the sink and may wrap
     while (reader->read()) {
-        sum += reader->getNodeType() + static_cast<s32>(reader->getNodeName().size()) + reader->isEmptyElement();
+        sum += static_cast<u32>(reader->getNodeType()) + reader->getNodeName().size() + reader->isEmptyElement();
         const s32 count = static_cast<s32>(reader->getAttributeCount());
         for (s32 i = 0; i <= count; ++i) {
             const stringw& name = reader->getAttributeName(i);
-            sum += static_cast<s32>(reader->getAttributeValue(i).size());
-            sum += static_cast<s32>(reader->getAttributeValue(name.c_str()).size());
-            sum += reader->getAttributeValueAsInt(i, 1) ^ reader->getAttributeValueAsInt(name.c_str(), 2);
-            sum += static_cast<s32>(reader->getAttributeValueAsFloat(i, 1.0f) == 0.0f);
-            sum += static_cast<s32>(reader->getAttributeValueAsFloat(name.c_str(), 1.0f) == 0.0f);
+            sum += reader->getAttributeValue(i).size() + reader->getAttributeValue(name.c_str()).size();
+            sum += static_cast<u32>(reader->getAttributeValueAsInt(i, 1));
+            sum += static_cast<u32>(reader->getAttributeValueAsInt(name.c_str(), 2));
+            sum += reader->getAttributeValueAsFloat(i, 1.0f) == 0.0f;
+            sum += reader->getAttributeValueAsFloat(name.c_str(), 1.0f) == 0.0f;
         }
     }
     g_sink = g_sink + sum;
@@ -39,7 +40,17 @@ void walk(std::vector<u8>& bytes) {
     file->seek(0);
     CTextDictionary* dictionary = new CTextDictionary();
     dictionary->load(file);
-    g_sink = g_sink + static_cast<s32>(dictionary->getEntryCount());
+    g_sink = g_sink + dictionary->getEntryCount();
+    // The bytes as a text to translate and as a key with parameters.
+    std::wstring wide;
+    std::string narrow;
+    for (u8 b : bytes) {
+        if (!b) continue;
+        wide.push_back(static_cast<wchar_t>(b));
+        narrow.push_back(static_cast<char>(b));
+    }
+    g_sink = g_sink + dictionary->translate(stringw(wide.c_str())).size();
+    g_sink = g_sink + dictionary->getTextWithParams(stringc(narrow.c_str()), L"1", L"2", L"3", L"4").size();
     dictionary->drop();
     file->drop();
 }

@@ -39,6 +39,7 @@ TEST_F(TextDictionaryTest, TranslateReplacesKeysBetweenPercentSigns) {
         {L"%Title%: %Name%", L"Brasquel: Ann"},
         {L"%Title%%Name%", L"BrasquelAnn"},
         {L"%Missing% x", L"%Missing% x"},
+        {L"%\u041a\u043b\u044e\u0447%", L"%\u041a\u043b\u044e\u0447%"},
         {L"%Pct% more", L"5% more"},  // replaced text is not translated again
         // A '%' without a closing one keeps the rest of the text.
         {L"a %b", L"a %b"},
