@@ -111,22 +111,23 @@ void CXmlReader::loadText(IReadableFile* file) {
 }
 
 void CXmlReader::convertText(const u8* b, size_t size) {
+    // Each branch writes at most one character per input unit into room made beforehand.
     std::vector<wchar_t>& out = m_text;
-    if (size >= 4 && b[0] == 0x00 && b[1] == 0x00 && b[2] == 0xFE && b[3] == 0xFF) {
+    wchar_t* w = nullptr;
+    auto makeRoom = [&](size_t units) {
+        out.resize(units + 1);
+        w = out.data();
+    };
+    if (size >= 4 && ((b[0] == 0x00 && b[1] == 0x00 && b[2] == 0xFE && b[3] == 0xFF) ||
+                      (b[0] == 0xFF && b[1] == 0xFE && b[2] == 0x00 && b[3] == 0x00))) {
+        const bool bigEndian = b[0] == 0x00;
         const size_t units = (size - 4) / 4;
-        out.reserve(units + 1);
+        makeRoom(units);
         for (size_t i = 0; i < units; ++i) {
-            const u32 v = readBigEndian32(b + 4 + 4 * i);
+            const u8* p = b + 4 + 4 * i;
+            const u32 v = bigEndian ? readBigEndian32(p) : readLittleEndian32(p);
             if (v == 0) break;
-            out.push_back(codePoint(v));
-        }
-    } else if (size >= 4 && b[0] == 0xFF && b[1] == 0xFE && b[2] == 0x00 && b[3] == 0x00) {
-        const size_t units = (size - 4) / 4;
-        out.reserve(units + 1);
-        for (size_t i = 0; i < units; ++i) {
-            const u32 v = readLittleEndian32(b + 4 + 4 * i);
-            if (v == 0) break;
-            out.push_back(codePoint(v));
+            *w++ = codePoint(v);
         }
     } else if (size >= 2 && ((b[0] == 0xFE && b[1] == 0xFF) || (b[0] == 0xFF && b[1] == 0xFE))) {
         const bool bigEndian = b[0] == 0xFE;
@@ -136,28 +137,33 @@ void CXmlReader::convertText(const u8* b, size_t size) {
             return bigEndian ? (static_cast<u32>(p[2 * i]) << 8) | p[2 * i + 1]
                              : (static_cast<u32>(p[2 * i + 1]) << 8) | p[2 * i];
         };
-        out.reserve(units + 1);
+        makeRoom(units);
         for (size_t i = 0; i < units; ++i) {
             const u32 u = unitAt(i);
             if (u == 0) break;
-            if (u >= 0xD800u && u <= 0xDBFFu && i + 1 < units) {
+            if (u < 0xD800u || u > 0xDFFFu) {
+                *w++ = static_cast<wchar_t>(u);
+                continue;
+            }
+            if (u <= 0xDBFFu && i + 1 < units) {
                 const u32 low = unitAt(i + 1);
                 if (low >= 0xDC00u && low <= 0xDFFFu) {
-                    out.push_back(static_cast<wchar_t>(0x10000u + ((u - 0xD800u) << 10) + (low - 0xDC00u)));
+                    *w++ = static_cast<wchar_t>(0x10000u + ((u - 0xD800u) << 10) + (low - 0xDC00u));
                     ++i;
                     continue;
                 }
             }
-            out.push_back(codePoint(u));  // a lone surrogate becomes the replacement character
+            *w++ = kReplacement;  // a lone surrogate
         }
     } else if (size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
-        out.reserve(size - 3 + 1);
+        makeRoom(size - 3);
         size_t i = 3;
         auto isContinuation = [&](size_t k) { return k < size && (b[k] & 0xC0u) == 0x80u; };
-        while (i < size && b[i] != 0) {
+        while (i < size) {
             const u8 c = b[i];
             if (c < 0x80u) {
-                out.push_back(static_cast<wchar_t>(c));
+                if (c == 0) break;
+                *w++ = static_cast<wchar_t>(c);
                 ++i;
                 continue;
             }
@@ -177,7 +183,7 @@ void CXmlReader::convertText(const u8* b, size_t size) {
                 extra = 3;
                 value = c & 0x07u;
             } else {  // F8..FF never occur in UTF-8
-                out.push_back(kReplacement);
+                *w++ = kReplacement;
                 ++i;
                 continue;
             }
@@ -189,19 +195,20 @@ void CXmlReader::convertText(const u8* b, size_t size) {
             if (k <= extra) {
                 // Cut short: the bytes taken so far stand for one replacement character, and the
                 // byte that broke the sequence is read on its own.
-                out.push_back(kReplacement);
+                *w++ = kReplacement;
                 i += k;
                 continue;
             }
             // Overlong forms (which could hide a zero or markup characters) are refused.
             static const u32 kSmallest[4] = {0, 0x80u, 0x800u, 0x10000u};
-            out.push_back(value < kSmallest[extra] ? kReplacement : codePoint(value));
+            *w++ = value < kSmallest[extra] ? kReplacement : codePoint(value);
             i += extra + 1;
         }
     } else {
-        out.reserve(size + 1);
-        for (size_t i = 0; i < size && b[i] != 0; ++i) out.push_back(static_cast<wchar_t>(b[i]));
+        makeRoom(size);
+        for (size_t i = 0; i < size && b[i] != 0; ++i) *w++ = static_cast<wchar_t>(b[i]);
     }
+    out.resize(static_cast<size_t>(w - out.data()));
     out.push_back(0);
 }
 
