@@ -126,7 +126,11 @@ u32 COpenALStreamedSound::getPlayPosition() {
 }
 
 u32 COpenALStreamedSound::decodeChunk() {
+    CMutexLock lock(m_driver->getActiveLock());
+    if (!m_decoder) return 0;
     const u32 frameBytes = m_decoder->getFrameBytes();
+    const size_t bytes = static_cast<size_t>(frameBytes) * m_capacityFrames;
+    if (m_decodeBuffer.size() != bytes) m_decodeBuffer.assign(bytes, 0);
     u8* out = m_decodeBuffer.data();
     u32 frames = m_decoder->read(out, m_capacityFrames);
     while (frames < m_capacityFrames && m_looping.load()) {
@@ -154,8 +158,6 @@ void COpenALStreamedSound::refill() {
     ++m_refills;
 
     if (m_needsPriming.exchange(false)) {
-        const size_t bytes = static_cast<size_t>(m_decoder->getFrameBytes()) * m_capacityFrames;
-        if (m_decodeBuffer.size() != bytes) m_decodeBuffer.assign(bytes, 0);
         u32 queued = 0;
         for (ALuint buffer : m_buffers) {
             const u32 frames = decodeChunk();

@@ -42,6 +42,12 @@ public:
     // refills the processed ones, restarts after an underrun and stops at the end.
     void refill();
 
+    // Decodes the next chunk into the decode buffer, wrapping to the start when looping; returns
+    // the frames it holds. Run under the driver's active lock.
+    u32 decodeChunk();
+    const u8* getDecodeBuffer() const { return m_decodeBuffer.data(); }
+    u32 getCapacityFrames() const { return m_capacityFrames; }
+
     bool isPlayingFlag() const { return m_playing.load(); }
     bool isPausedFlag() const { return m_paused.load(); }
     u32 getRefillCount() const { return m_refills.load(); }
@@ -51,9 +57,6 @@ public:
 
 private:
     bool createSource();
-    // Decodes up to the capacity into the decode buffer, wrapping at the end when looping;
-    // returns the frames it holds.
-    u32 decodeChunk();
     void fillAndQueue(ALuint buffer, u32 frames);
 
     CRefPtr<COpenALAudioDriver> m_driver;
