@@ -8,6 +8,7 @@
 
 #include "engine/audio/COggVorbisDecoder.h"
 #include "engine/audio/CSoundLoaderRegistry.h"
+#include "engine/audio/COpenALSound.h"
 #include "engine/audio/CWavDecoder.h"
 #include "engine/core/CRefPtr.h"
 #include "tests/audio/AudioTestSupport.h"
@@ -319,6 +320,65 @@ TEST(OggVorbisDecoder, UnsupportedAndBrokenStreams) {
             while ((got = decoder.read(out.data(), 1000)) > 0) total += got;
             EXPECT_LE(total, 44100u);
         }
+    }
+}
+
+// A decoder that reports any layout and length and gives a few frames of silence.
+class ClaimingDecoder : public CSoundDecoder {
+public:
+    ClaimingDecoder(s32 channels, s32 format, s32 samples, u32 realFrames) : m_left(realFrames) {
+        m_channels = channels;
+        m_format = format;
+        m_samples = samples;
+        m_sampleRate = 44100;
+    }
+    u32 read(void* buffer, u32 frames) override {
+        const u32 n = frames < m_left ? frames : m_left;
+        std::memset(buffer, 0, static_cast<size_t>(n) * getFrameBytes());
+        m_left -= n;
+        return n;
+    }
+
+private:
+    u32 m_left;
+};
+
+TEST(SoundDecoder, DecodedSizeIsComputedIn64Bits) {
+    const struct {
+        s32 channels, format, samples;
+        std::uint64_t size;
+    } cases[] = {
+        {2, 4, 32768, 0x20000},
+        {1, 1, 1000, 1000},
+        {8, 9, 0x7FFFFFFF, 0x7FFFFFFFull * 16},  // 32 GiB, not its low 32 bits
+        {6, 7, 0x40000000, 0x40000000ull * 12},
+        {2, 4, 0, 0},
+    };
+    for (const auto& c : cases) {
+        ClaimingDecoder decoder(c.channels, c.format, c.samples, 0);
+        EXPECT_EQ(decoder.getDecodedSize(), c.size) << c.channels << " " << c.samples;
+    }
+}
+
+TEST(SoundData, KeepsOnlyWholeStreams) {
+    {
+        // A length the stream does not hold: nothing is kept (and nothing that large allocated).
+        ClaimingDecoder decoder(2, 4, 100000000, 500);
+        CSoundData data(&decoder);
+        EXPECT_FALSE(data.hasData());
+        EXPECT_EQ(data.getData(), nullptr);
+    }
+    {
+        ClaimingDecoder decoder(2, 4, 70000, 70000);
+        CSoundData data(&decoder);
+        ASSERT_TRUE(data.hasData());
+        EXPECT_EQ(data.getSize(), 280000u);
+        EXPECT_EQ(data.getSamples(), 70000);
+        EXPECT_EQ(data.getFormat(), 4);
+    }
+    {
+        ClaimingDecoder decoder(2, 0, 100, 100);  // no format
+        EXPECT_FALSE(CSoundData(&decoder).hasData());
     }
 }
 
