@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -161,6 +162,40 @@ TEST_F(OpenALTest, PausedStreamIsNotStartedByTheWorker) {
     stream->setPaused(false);
     EXPECT_EQ(stream->getState(), SoundPlaying);
     EXPECT_EQ(sourceState(stream->getSource()), AL_PLAYING);
+}
+
+TEST_F(OpenALTest, StreamChangesWaitForARunningRefill) {
+    CRefPtr<COpenALStreamedSound> stream = makeStream(test::toneWav(66150));
+    const struct {
+        const char* what;
+        void (*change)(COpenALStreamedSound*);
+    } cases[] = {
+        {"play", [](COpenALStreamedSound* s) { s->play(); }},
+        {"stop", [](COpenALStreamedSound* s) { s->stop(); }},
+        {"pause", [](COpenALStreamedSound* s) { s->setPaused(true); }},
+        {"looping", [](COpenALStreamedSound* s) { s->setLooping(true); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Another thread holds the active lock, as the worker does while it refills.
+        std::atomic<bool> held{false}, release{false}, done{false};
+        std::thread worker([&] {
+            CMutexLock lock(driver->getActiveLock());
+            held = true;
+            while (!release) std::this_thread::sleep_for(1ms);
+        });
+        ASSERT_TRUE(test::waitFor([&] { return held.load(); }, 10s));
+        std::thread change([&] {
+            c.change(stream.get());
+            done = true;
+        });
+        std::this_thread::sleep_for(50ms);
+        EXPECT_FALSE(done.load());
+        release = true;
+        worker.join();
+        change.join();
+        EXPECT_TRUE(done.load());
+    }
 }
 
 // A decoder that claims frames but can give only the first few, or none, and rewinds only so
