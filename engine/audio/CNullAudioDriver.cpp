@@ -1,14 +1,21 @@
 #include "engine/audio/CNullAudioDriver.h"
 
+#include "engine/io/CFileSystem.h"
+
 namespace oskel {
 
-CNullAudioDriver::CNullAudioDriver(CFileSystem* fileSystem) : m_fileSystem(fileSystem) {}
+CNullAudioDriver::CNullAudioDriver(CFileSystem* fileSystem) : m_fileSystem(fileSystem) {
+    if (m_fileSystem) m_fileSystem->grab();
+}
+
+CNullAudioDriver::~CNullAudioDriver() {
+    if (m_fileSystem) m_fileSystem->drop();
+}
 
 ISound* CNullAudioDriver::createSound(IReadableFile*, const CCreationContext&) { return nullptr; }
 
-IReadableFile* CNullAudioDriver::openFile(const stringc&) {
-    // The file system is not linked into the audio library yet: no file can be opened by name.
-    return nullptr;
+IReadableFile* CNullAudioDriver::openFile(const stringc& fileName) {
+    return m_fileSystem ? m_fileSystem->createAndOpenFile(fileName) : nullptr;
 }
 
 ISound* CNullAudioDriver::loadSound(const stringc& fileName, const CCreationContext& context) {

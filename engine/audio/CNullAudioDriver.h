@@ -8,7 +8,7 @@ namespace oskel {
 class CNullAudioDriver : public IAudioDriver {
 public:
     explicit CNullAudioDriver(CFileSystem* fileSystem);
-    ~CNullAudioDriver() override = default;
+    ~CNullAudioDriver() override;
 
     stringc getDescription() const override { return "Null audio device"; }
     ISound* createSound(IReadableFile* file, const CCreationContext& context) override;

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/audio/CSoundGroupManager.h"
+#include "engine/audio/IAudioDriver.h"
 #include "engine/core/CLogger.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/device/CDeviceLinux.h"
@@ -33,6 +35,9 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
     m_parameters = parameters;
     m_timer = CRefPtr<CTimer>::fromRaw(new CTimer(std::move(clock)));
     m_fileSystem = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
+    m_soundGroupManager = new CSoundGroupManager();
+    m_textDictionary = CRefPtr<CTextDictionary>::fromRaw(new CTextDictionary(m_fileSystem.get()));
+    addEventReceiver(m_soundGroupManager, 1);
 
     CLogger::instance().log((stringc("Irrlicht Engine version ") + kEngineVersion).c_str(),
                             LogInformation);
@@ -54,7 +59,12 @@ CDeviceBase::~CDeviceBase() {
     m_pendingAdditions.clear();
     m_pendingRemovals.clear();
     // The services go after the receivers, which may still use them while they are released.
+    if (m_audioDriver) m_audioDriver->drop();
+    m_audioDriver = nullptr;
     m_fileSystem = nullptr;
+    if (m_soundGroupManager) m_soundGroupManager->drop();
+    m_soundGroupManager = nullptr;
+    m_textDictionary = nullptr;
     m_timer = nullptr;
 }
 

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/audio/CNullAudioDriver.h"
+#include "engine/audio/COpenALAudioDriver.h"
 #include "engine/core/CLogger.h"
 #include "engine/device/DeviceEvents.h"
 
@@ -53,6 +55,27 @@ CDeviceLinux::CDeviceLinux(const SDeviceParameters& parameters,
     CLogger::instance().log(m_osDescription.c_str(), LogInformation);
     createWindow();
     createDriver(m_parameters.driverType);
+    createAudioDriver(1);
+}
+
+bool CDeviceLinux::createAudioDriver(s32 type) {
+    IAudioDriver* driver = nullptr;
+    if (type == 0) {
+        driver = createNullAudioDriver(m_fileSystem.get());
+    } else if (type == 1) {
+        driver = createOpenALAudioDriver(m_fileSystem.get());
+        if (!driver) CLogger::instance().log("Could not create OpenAL Audio Driver.", LogError);
+    } else {
+        CLogger::instance().log("Unable to create audio driver of unknown type.", LogError);
+    }
+    if (!driver) return false;
+    if (m_audioDriver) m_audioDriver->drop();
+    m_audioDriver = driver;
+    stringc text("Using audio: ");
+    text += driver->getDescription();
+    CLogger::instance().log(text.c_str(), LogInformation);
+    postEvent(new CEventDeviceAudioDriverCreated(driver));
+    return true;
 }
 
 bool CDeviceLinux::createDriver(s32 type) {

@@ -55,6 +55,8 @@ private:
     void activateApplication(bool active);
     // Creates the video driver of the type; false (with a log line) when it cannot be made.
     bool createDriver(s32 type);
+    // Creates the audio driver of the type (0 null, 1 OpenAL) and announces it.
+    bool createAudioDriver(s32 type);
     // Tells the video driver the new size of the window.
     void onWindowResized(s32 width, s32 height);
 

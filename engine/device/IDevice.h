@@ -5,11 +5,14 @@
 #include "engine/core/Singleton.h"
 #include "engine/device/SDeviceParameters.h"
 #include "engine/io/CFileSystem.h"
+#include "engine/io/CTextDictionary.h"
 #include "engine/scene/CEventReceiver.h"
 
 namespace oskel {
 
 class CTimerScheduler;
+class CSoundGroupManager;
+class IAudioDriver;
 
 // The engine's root object: owns the engine services, hands every device, system-flow and input
 // event to its receivers in order of priority and runs the main loop. There is one device.
@@ -46,6 +49,12 @@ public:
     CTimer* getTimer() const { return m_timer.get(); }
     // The one file system of the program: every file is opened through it.
     CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
+    // The localised texts of the game.
+    CTextDictionary* getTextDictionary() const { return m_textDictionary.get(); }
+    // The sound groups through which cues play.
+    CSoundGroupManager* getSoundGroupManager() const { return m_soundGroupManager; }
+    // The audio driver, or none when it could not be made.
+    IAudioDriver* getAudioDriver() const { return m_audioDriver; }
 
     // The main loop's pacing: the minimum time between updates and the fixed update step.
     u32 getUpdateInterval() const { return m_updateInterval; }
@@ -59,6 +68,9 @@ protected:
     SDeviceParameters m_parameters;
     CRefPtr<CTimer> m_timer;
     CRefPtr<CFileSystem> m_fileSystem;
+    CRefPtr<CTextDictionary> m_textDictionary;
+    CSoundGroupManager* m_soundGroupManager = nullptr;  // counted reference
+    IAudioDriver* m_audioDriver = nullptr;              // counted reference
     u32 m_updateInterval = 5;
     u32 m_updateStep = 15;
 };

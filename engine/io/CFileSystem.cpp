@@ -1,5 +1,8 @@
 #include "engine/io/CFileSystem.h"
 
+#include "engine/io/CXmlReader.h"
+#include "engine/io/CXmlWriter.h"
+
 #include <cstdio>
 
 #include "engine/core/CLogger.h"
@@ -211,6 +214,30 @@ stringc CFileSystemLinux::getCommonDataFolder() {
     const stringc path = platform::getCommonDataFolder(getPublisherName(), getTitleName());
     noteFolder("Common data folder", path, m_lastCommonFolder);
     return path;
+}
+
+CXmlReader* CFileSystem::createXmlReader(IReadableFile* file) {
+    return file ? new CXmlReader(file) : nullptr;
+}
+
+CXmlReader* CFileSystem::createXmlReader(const stringc& name) {
+    IReadableFile* file = createAndOpenFile(name);
+    if (!file) return nullptr;
+    CXmlReader* reader = createXmlReader(file);
+    file->drop();
+    return reader;
+}
+
+CXmlWriter* CFileSystem::createXmlWriter(IWritableFile* file) {
+    return file ? new CXmlWriter(file) : nullptr;
+}
+
+CXmlWriter* CFileSystem::createXmlWriter(const stringc& name) {
+    IWritableFile* file = createAndWriteFile(name, false);
+    if (!file) return nullptr;
+    CXmlWriter* writer = createXmlWriter(file);
+    file->drop();
+    return writer;
 }
 
 }  // namespace oskel

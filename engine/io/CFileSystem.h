@@ -8,6 +8,9 @@
 
 namespace oskel {
 
+class CXmlReader;
+class CXmlWriter;
+
 // The engine's single door to stored data: opens files from the disk or from mounted archives,
 // creates files on the disk, wraps memory buffers as files, keeps the archive kinds and the
 // mounted archives, and answers the questions that depend on the operating system.
@@ -49,6 +52,14 @@ public:
     virtual IArchive* getArchive(u32 index) const;
     // Appends a kind after the built-in ones (grabbed).
     virtual void addArchiveType(IArchiveType* type);
+    // An XML reader over the file (none for none), or over the named file opened as
+    // createAndOpenFile opens it; the caller holds the reader.
+    virtual CXmlReader* createXmlReader(IReadableFile* file);
+    virtual CXmlReader* createXmlReader(const stringc& name);
+    // An XML writer over the file, or over the named file created anew on the disk; none when
+    // it cannot be created.
+    virtual CXmlWriter* createXmlWriter(IWritableFile* file);
+    virtual CXmlWriter* createXmlWriter(const stringc& name);
     // A listing of the current working directory (the caller holds the reference).
     virtual CFileList* createFileList();
     virtual stringc getAbsolutePath(const stringc& name) const;

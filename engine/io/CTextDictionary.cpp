@@ -1,11 +1,32 @@
 #include "engine/io/CTextDictionary.h"
 
+#include "engine/io/CFileSystem.h"
+
 #include "engine/core/CLogger.h"
 #include "engine/core/StringUtils.h"
 
 #include <string>
 
 namespace oskel {
+
+CTextDictionary::CTextDictionary(CFileSystem* fileSystem) : m_fileSystem(fileSystem) {
+    if (m_fileSystem) m_fileSystem->grab();
+}
+
+CTextDictionary::~CTextDictionary() {
+    if (m_fileSystem) m_fileSystem->drop();
+}
+
+bool CTextDictionary::load(const stringc& fileName) {
+    IReadableFile* file = m_fileSystem ? m_fileSystem->createAndOpenFile(fileName) : nullptr;
+    if (!file) {
+        CLogger::instance().logHint("Could not open dictionary file", fileName.c_str(), LogWarning);
+        return false;
+    }
+    const bool loaded = load(file);
+    file->drop();
+    return loaded;
+}
 
 namespace {
 

@@ -9,6 +9,8 @@
 
 namespace oskel {
 
+class CFileSystem;
+
 // The localised texts of the game: a map from a narrow key to a wide text. Texts refer to keys
 // between percent signs ("%Title%") or are looked up by plain key.
 //
@@ -18,8 +20,9 @@ namespace oskel {
 // Loading a key again replaces its text.
 class CTextDictionary : public virtual IReferenceCounted {
 public:
-    CTextDictionary() = default;
-    ~CTextDictionary() override = default;
+    // Files are opened by name through the file system (none: only opened files load).
+    explicit CTextDictionary(CFileSystem* fileSystem = nullptr);
+    ~CTextDictionary() override;
 
     // Every "%key%" replaced by getText(key); "%%" gives "%"; a '%' without a closing one is
     // kept with the rest of the text as it stands.
@@ -34,6 +37,8 @@ public:
     virtual bool load(IReadableFile* file);
     // The same from a reader positioned before the roots.
     virtual bool load(CXmlReader* reader);
+    // The named file, opened through the file system.
+    virtual bool load(const stringc& fileName);
     // Removes every entry.
     virtual void clear();
 
@@ -47,6 +52,7 @@ private:
 
     // Keys compare byte by byte.
     std::map<std::string, stringw> m_texts;
+    CFileSystem* m_fileSystem = nullptr;
 };
 
 }  // namespace oskel

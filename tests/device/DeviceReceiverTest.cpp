@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/audio/CSoundGroupManager.h"
 #include "engine/core/CTimerScheduler.h"
 #include "tests/device/DeviceTestSupport.h"
 
@@ -50,16 +51,22 @@ TEST_F(ReceiverFixture, OfferedInAscendingPriority) {
 }
 
 TEST_F(ReceiverFixture, NoneAndDuplicatesAreRefused) {
+    // The device registers its sound group manager itself.
+    const u32 own = device->getEventReceiverCount();
+    EXPECT_EQ(own, 1u);
+    EXPECT_EQ(device->getEventReceiver(0),
+              static_cast<CEventReceiver*>(device->getSoundGroupManager()));
+    EXPECT_EQ(device->getEventReceiverPriority(0), 1);
     Recorder* a = make("a");
     EXPECT_FALSE(device->addEventReceiver(nullptr, 0));
     EXPECT_TRUE(device->addEventReceiver(a, 0));
     EXPECT_FALSE(device->addEventReceiver(a, 5));
-    EXPECT_EQ(device->getEventReceiverCount(), 1u);
+    EXPECT_EQ(device->getEventReceiverCount(), own + 1);
     EXPECT_EQ(a->getReferenceCount(), 2);
     device->removeEventReceiver(a);
     device->removeEventReceiver(a);  // not in the list: ignored
     device->removeEventReceiver(nullptr);
-    EXPECT_EQ(device->getEventReceiverCount(), 0u);
+    EXPECT_EQ(device->getEventReceiverCount(), own);
 }
 
 TEST_F(ReceiverFixture, CategoryMaskAndStopRule) {
@@ -123,7 +130,7 @@ TEST_F(ReceiverFixture, RemovedAndAddedAgainDuringADispatchStays) {
     a->action = nullptr;
     EXPECT_EQ(render(), (V{"a:r", "b:r"}));
     EXPECT_EQ(b->getReferenceCount(), 2);
-    EXPECT_EQ(device->getEventReceiverCount(), 2u);
+    EXPECT_EQ(device->getEventReceiverCount(), 3u);  // with the sound group manager
 }
 
 TEST_F(ReceiverFixture, AddedAndRemovedDuringADispatchLeavesNothing) {

@@ -156,6 +156,16 @@ TEST(LinuxDevice, WindowlessDeviceAndItsDescription) {
     LogCapture logs;
     auto* device = new CDeviceLinux(SDeviceParameters());
     EXPECT_FALSE(device->hasWindow());
+    // Its services: the file system, the dictionary, the sound groups and the audio driver,
+    // announced to the sound groups.
+    EXPECT_NE(device->getFileSystem(), nullptr);
+    EXPECT_NE(device->getTextDictionary(), nullptr);
+    ASSERT_NE(device->getSoundGroupManager(), nullptr);
+    ASSERT_NE(device->getAudioDriver(), nullptr);
+    bool announced = false;
+    for (const auto& line : logs.lines())
+        if (line.text.rfind("Using audio: ", 0) == 0 && line.text.size() > 13) announced = true;
+    EXPECT_TRUE(announced);
     EXPECT_FALSE(device->isWindowActive());
     EXPECT_FALSE(device->getOperatingSystemDescription().empty());
     // Window calls without a window do nothing.
