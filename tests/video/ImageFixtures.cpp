@@ -204,7 +204,7 @@ Bytes packBmpRows(const std::vector<std::vector<u32>>& topDownRows, u16 bits) {
 }
 
 Bytes makeBmp(const BmpSpec& spec) {
-    const size_t headerEnd = 14 + spec.headerSize;
+    const size_t headerEnd = 14 + (spec.headerSize < 40 ? 40 : spec.headerSize);  // room for the fields
     const size_t offset = headerEnd + spec.palette.size() * 4;
     Bytes out(offset, 0);
     out[0] = 'B';
