@@ -1,6 +1,7 @@
 #include "engine/video/CImage.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -8,13 +9,23 @@
 
 namespace oskel {
 
+namespace {
+std::atomic<unsigned long long> s_byteLimit{MaxImageBytes};
+}  // namespace
+
+void setImageByteLimit(unsigned long long bytes) {
+    s_byteLimit.store(std::min(bytes, MaxImageBytes), std::memory_order_relaxed);
+}
+
+unsigned long long getImageByteLimit() { return s_byteLimit.load(std::memory_order_relaxed); }
+
 bool isImageSizeAllowed(long long width, long long height, u32 bytesPerPixel) {
     if (width < 1 || height < 1 || width > MaxImageDimension || height > MaxImageDimension)
         return false;
     if (bytesPerPixel == 0) return false;
     const unsigned long long bytes = static_cast<unsigned long long>(width) *
                                      static_cast<unsigned long long>(height) * bytesPerPixel;
-    return bytes <= MaxImageBytes;
+    return bytes <= getImageByteLimit();
 }
 
 u32 CImage::getBitsPerPixel(ECOLOR_FORMAT format) {

@@ -14,6 +14,12 @@ constexpr unsigned long long MaxImageBytes = 256ull * 1024 * 1024;
 // sides at least 1).
 bool isImageSizeAllowed(long long width, long long height, u32 bytesPerPixel);
 
+// The byte limit in force: MaxImageBytes unless lowered. Tools that feed the loaders arbitrary
+// input (the fuzz targets) lower it to keep each picture quick; it never rises above
+// MaxImageBytes. Any thread.
+void setImageByteLimit(unsigned long long bytes);
+unsigned long long getImageByteLimit();
+
 // A picture in main memory, in one of the four image colour formats, rows top-down without gaps
 // (pitch = width × bytes per pixel). A resource of type 'imag', shared.
 //

@@ -79,6 +79,7 @@ CImage* CImageLoaderPCX::loadImage(IReadableFile* file, const CCreationContext& 
     // Decoded lines: planes × bytes per line each. A two-byte run makes at most 63 bytes.
     const size_t size = static_cast<size_t>(bytesPerLine) * static_cast<size_t>(height);
     if (!checkImageSize(width, height, bits == 8 ? 2 : 3, 0, 0, file) ||
+        !checkImageSize(bytesPerLine, height, 1, 0, 0, file) ||
         !checkImageSize(width, height, 1, size, (dataBytes / 2 + 1) * 63, file))
         return nullptr;
     std::vector<u8> packed;

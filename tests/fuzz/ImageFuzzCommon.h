@@ -21,8 +21,10 @@ namespace oskel::fuzz {
 
 // Runs a loader over the input as a file of that name; the image, if any, is read through.
 inline void loadOnce(const IImageLoader& loader, const uint8_t* data, size_t size, const char* name) {
+    // Quiet, and pictures of at most 8 MiB: larger sizes take the same paths, only slower.
     static bool quiet = [] {
         CLogger::instance().setOutputHook([](const char*, const char*, s32) {});
+        setImageByteLimit(8ull * 1024 * 1024);
         return true;
     }();
     (void)quiet;

@@ -229,7 +229,10 @@ Bytes makeBmp(const BmpSpec& spec) {
 }
 
 Bytes makeTga(const TgaSpec& spec) {
-    Bytes out(18, 0);
+    // Sized once: the parts are copied to their offsets.
+    const size_t mapBytes = static_cast<size_t>(spec.colorMapLength) * ((spec.colorMapEntryBits + 7) / 8);
+    const size_t dataAt = 18 + spec.id.size() + mapBytes;
+    Bytes out(dataAt + spec.data.size() + (spec.footer ? 26 : 0), 0);
     out[0] = static_cast<u8>(spec.id.size());
     out[1] = spec.colorMapType;
     out[2] = spec.imageType;
@@ -239,15 +242,10 @@ Bytes makeTga(const TgaSpec& spec) {
     put16(out, 14, spec.height);
     out[16] = spec.depth;
     out[17] = spec.descriptor;
-    out.insert(out.end(), spec.id.begin(), spec.id.end());
-    const size_t mapBytes = static_cast<size_t>(spec.colorMapLength) * ((spec.colorMapEntryBits + 7) / 8);
-    for (size_t i = 0; i < mapBytes; ++i) out.push_back(static_cast<u8>(0xC0 + i));
-    out.insert(out.end(), spec.data.begin(), spec.data.end());
-    if (spec.footer) {
-        Bytes footer(26, 0);
-        std::memcpy(footer.data() + 8, "TRUEVISION-XFILE.", 18);
-        out.insert(out.end(), footer.begin(), footer.end());
-    }
+    for (size_t i = 0; i < spec.id.size(); ++i) out[18 + i] = static_cast<u8>(spec.id[i]);
+    for (size_t i = 0; i < mapBytes; ++i) out[18 + spec.id.size() + i] = static_cast<u8>(0xC0 + i);
+    for (size_t i = 0; i < spec.data.size(); ++i) out[dataAt + i] = spec.data[i];
+    if (spec.footer) std::memcpy(&out[out.size() - 18], "TRUEVISION-XFILE.", 18);
     return out;
 }
 
@@ -320,12 +318,12 @@ Bytes makePcx(const PcxSpec& spec) {
 }
 
 Bytes makeWal(u32 width, u32 height, const Bytes& indices, u32 offsetDelta) {
-    Bytes out(100, 0);
+    Bytes out(100 + indices.size(), 0);
     std::memcpy(out.data(), "textures/test", 13);
     put32(out, 32, width);
     put32(out, 36, height);
     put32(out, 40, 100 + offsetDelta);
-    out.insert(out.end(), indices.begin(), indices.end());
+    for (size_t i = 0; i < indices.size(); ++i) out[100 + i] = indices[i];
     return out;
 }
 

@@ -79,6 +79,13 @@ TEST(Image, SizesOutsideTheRuleGiveAnEmptyImage) {
     }
     EXPECT_TRUE(isImageSizeAllowed(16384, 4096, 4));
     EXPECT_FALSE(isImageSizeAllowed(16384, 4097, 4));
+    // A lowered byte limit applies to every image; it cannot rise above the cap.
+    setImageByteLimit(1024);
+    EXPECT_TRUE(isImageSizeAllowed(16, 16, 4));
+    EXPECT_FALSE(isImageSizeAllowed(16, 17, 4));
+    EXPECT_EQ(makeImage(ECF_A8R8G8B8, 16, 17)->lock(), nullptr);
+    setImageByteLimit(~0ull);
+    EXPECT_EQ(getImageByteLimit(), MaxImageBytes);
     // Foreign memory that the image would own is freed when the size is refused (the leak
     // checker watches this).
     CImage refused(CCreationContext(), ECF_A8R8G8B8, dimension2di(-1, 5), new u8[16], true, true);
