@@ -80,15 +80,15 @@ inline void writeBmpSeeds(const char* folder) {
     for (u32 y = 0; y < 3; ++y)
         for (u32 x = 0; x < 5; ++x) rows[y][x] = (x + y) % 4;
     for (u16 bits : {1, 4, 8, 16, 32}) {
-        BmpSpec spec;
-        spec.width = 5;
-        spec.height = 3;
-        spec.bits = bits;
-        if (bits <= 8) spec.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-        spec.data = packBmpRows(rows, bits);
-        writeSeed(folder, "bits" + std::to_string(bits) + ".bmp", makeBmp(spec));
+        BmpLayout layout;
+        layout.width = 5;
+        layout.height = 3;
+        layout.bits = bits;
+        if (bits <= 8) layout.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+        layout.data = packBmpRows(rows, bits);
+        writeSeed(folder, "bits" + std::to_string(bits) + ".bmp", makeBmp(layout));
     }
-    BmpSpec rle;
+    BmpLayout rle;
     rle.width = 5;
     rle.height = 3;
     rle.bits = 8;
@@ -110,7 +110,7 @@ inline void writeTgaSeeds(const char* folder) {
         writeSeed(folder, "engine" + std::to_string(static_cast<int>(format)) + ".tga",
                   writeToBytes(CImageWriterTGA(), picture.get(), "engine.tga"));
     }
-    TgaSpec rle;
+    TgaLayout rle;
     rle.imageType = 10;
     rle.width = 6;
     rle.height = 2;
@@ -126,14 +126,14 @@ inline void writeTgaSeeds(const char* folder) {
 
 inline void writePcxSeeds(const char* folder) {
     using namespace test;
-    PcxSpec eight;
+    PcxLayout eight;
     eight.xMax = 4;
     eight.yMax = 2;
     eight.bytesPerLine = 6;
     for (int i = 0; i < 18; ++i) eight.lines.push_back(static_cast<u8>(i < 9 ? 0xC5 : i));
     eight.palette.assign(256, 0x336699);
     writeSeed(folder, "eight.pcx", makePcx(eight));
-    PcxSpec rgb;
+    PcxLayout rgb;
     rgb.bits = 24;
     rgb.xMax = 2;
     rgb.yMax = 1;

@@ -88,24 +88,24 @@ TEST(BmpCodec, LoadsEveryBitDepth) {
     for (const auto& c : indexed) {
         SCOPED_TRACE(c.what);
         const auto rows = indexRows(16);
-        BmpSpec spec;
-        spec.width = 7;
-        spec.height = 5;
-        spec.bits = c.bits;
-        spec.compression = c.compression;
-        spec.headerSize = c.headerSize;
-        spec.palette = testPalette(c.paletteSize);
-        spec.data = c.compression == 1 ? rle8For(rows) : c.compression == 2 ? rle4For(rows) : packBmpRows(rows, c.bits);
-        auto image = loadFromBytes(CImageLoaderBMP(), makeBmp(spec), "indexed.bmp");
+        BmpLayout layout;
+        layout.width = 7;
+        layout.height = 5;
+        layout.bits = c.bits;
+        layout.compression = c.compression;
+        layout.headerSize = c.headerSize;
+        layout.palette = testPalette(c.paletteSize);
+        layout.data = c.compression == 1 ? rle8For(rows) : c.compression == 2 ? rle4For(rows) : packBmpRows(rows, c.bits);
+        auto image = loadFromBytes(CImageLoaderBMP(), makeBmp(layout), "indexed.bmp");
         ASSERT_TRUE(image);
-        expectIndexed(*image, rows, spec.palette);
+        expectIndexed(*image, rows, layout.palette);
     }
 
     // 1-bit: set bits white, clear bits black, whatever the palette.
     std::vector<std::vector<u32>> bits(3, std::vector<u32>(11));
     for (u32 y = 0; y < 3; ++y)
         for (u32 x = 0; x < 11; ++x) bits[y][x] = (x * 7 + y) % 3 == 0;
-    BmpSpec mono;
+    BmpLayout mono;
     mono.width = 11;
     mono.height = 3;
     mono.bits = 1;
@@ -130,12 +130,12 @@ TEST(BmpCodec, LoadsEveryBitDepth) {
                 const u32 p = patternColor(x, y);
                 rows[y][x] = c.bits == 16 ? CColorConverter::A8R8G8B8toA1R5G5B5(p) : c.bits == 24 ? (p & 0xFFFFFF) : p;
             }
-        BmpSpec spec;
-        spec.width = 5;
-        spec.height = 4;
-        spec.bits = c.bits;
-        spec.data = packBmpRows(rows, c.bits);
-        auto image = loadFromBytes(CImageLoaderBMP(), makeBmp(spec), "direct.bmp");
+        BmpLayout layout;
+        layout.width = 5;
+        layout.height = 4;
+        layout.bits = c.bits;
+        layout.data = packBmpRows(rows, c.bits);
+        auto image = loadFromBytes(CImageLoaderBMP(), makeBmp(layout), "direct.bmp");
         ASSERT_TRUE(image);
         EXPECT_EQ(image->getColorFormat(), c.format);
         for (s32 y = 0; y < 4; ++y)
@@ -162,26 +162,26 @@ TEST(BmpCodec, RunLengthDataStaysInsideThePicture) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        BmpSpec spec;
-        spec.width = 7;
-        spec.height = 5;
-        spec.bits = c.bits;
-        spec.compression = c.compression;
-        spec.palette = palette;
-        spec.data = c.data;
-        auto image = loadFromBytes(CImageLoaderBMP(), makeBmp(spec), "rle.bmp");
+        BmpLayout layout;
+        layout.width = 7;
+        layout.height = 5;
+        layout.bits = c.bits;
+        layout.compression = c.compression;
+        layout.palette = palette;
+        layout.data = c.data;
+        auto image = loadFromBytes(CImageLoaderBMP(), makeBmp(layout), "rle.bmp");
         ASSERT_TRUE(image);
         EXPECT_EQ(image->getDimension(), dimension2di(7, 5));
     }
     // A first run fills the bottom row from the left.
-    BmpSpec spec;
-    spec.width = 7;
-    spec.height = 5;
-    spec.bits = 8;
-    spec.compression = 1;
-    spec.palette = palette;
-    spec.data = {3, 2, 0, 1};
-    auto image = loadFromBytes(CImageLoaderBMP(), makeBmp(spec), "rle.bmp");
+    BmpLayout layout;
+    layout.width = 7;
+    layout.height = 5;
+    layout.bits = 8;
+    layout.compression = 1;
+    layout.palette = palette;
+    layout.data = {3, 2, 0, 1};
+    auto image = loadFromBytes(CImageLoaderBMP(), makeBmp(layout), "rle.bmp");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->getPixel(2, 4), opaque16(palette[2]));
     EXPECT_EQ(image->getPixel(3, 4), opaque16(palette[0]));
@@ -189,7 +189,7 @@ TEST(BmpCodec, RunLengthDataStaysInsideThePicture) {
 }
 
 TEST(BmpCodec, BadFilesFailWithALogLine) {
-    BmpSpec good;
+    BmpLayout good;
     good.width = 4;
     good.height = 2;
     good.bits = 24;
@@ -197,9 +197,9 @@ TEST(BmpCodec, BadFilesFailWithALogLine) {
     const Bytes file = makeBmp(good);
 
     auto variant = [&](auto change) {
-        BmpSpec spec = good;
-        change(spec);
-        return makeBmp(spec);
+        BmpLayout layout = good;
+        change(layout);
+        return makeBmp(layout);
     };
     Bytes notBm = file;
     notBm[0] = 'X';
@@ -210,16 +210,16 @@ TEST(BmpCodec, BadFilesFailWithALogLine) {
     } cases[] = {
         {"short header", Bytes(file.begin(), file.begin() + 40), nullptr},
         {"not BM", notBm, nullptr},
-        {"bit fields", variant([](BmpSpec& s) { s.compression = 3; }), "Compression mode not supported."},
-        {"top-down", variant([](BmpSpec& s) { s.height = -2; }), nullptr},
-        {"offset below the header", variant([](BmpSpec& s) { s.dataOffsetDelta = -10; }), nullptr},
-        {"offset beyond the file", variant([](BmpSpec& s) { s.dataOffsetDelta = 1000; }), nullptr},
+        {"bit fields", variant([](BmpLayout& s) { s.compression = 3; }), "Compression mode not supported."},
+        {"top-down", variant([](BmpLayout& s) { s.height = -2; }), nullptr},
+        {"offset below the header", variant([](BmpLayout& s) { s.dataOffsetDelta = -10; }), nullptr},
+        {"offset beyond the file", variant([](BmpLayout& s) { s.dataOffsetDelta = 1000; }), nullptr},
         {"truncated pixels", Bytes(file.begin(), file.end() - 5), nullptr},
-        {"2 bits per pixel", variant([](BmpSpec& s) { s.bits = 2; }), nullptr},
-        {"RLE8 on 24 bits", variant([](BmpSpec& s) { s.compression = 1; }), nullptr},
-        {"zero width", variant([](BmpSpec& s) { s.width = 0; }), nullptr},
-        {"huge", variant([](BmpSpec& s) { s.width = 0x40000000; s.height = 0x40000000; }), nullptr},
-        {"header size too small", variant([](BmpSpec& s) { s.headerSize = 12; }), nullptr},
+        {"2 bits per pixel", variant([](BmpLayout& s) { s.bits = 2; }), nullptr},
+        {"RLE8 on 24 bits", variant([](BmpLayout& s) { s.compression = 1; }), nullptr},
+        {"zero width", variant([](BmpLayout& s) { s.width = 0; }), nullptr},
+        {"huge", variant([](BmpLayout& s) { s.width = 0x40000000; s.height = 0x40000000; }), nullptr},
+        {"header size too small", variant([](BmpLayout& s) { s.headerSize = 12; }), nullptr},
     };
     for (const auto& c : cases) {
         LogCapture log;
@@ -303,21 +303,21 @@ TEST(TgaCodec, LoadsRawRunLengthAndColourMappedTrueColour) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        TgaSpec spec;
-        spec.imageType = c.type;
-        spec.depth = c.depth;
-        spec.descriptor = c.descriptor;
-        spec.width = 200;  // runs longer than one packet
-        spec.height = 3;
-        spec.id = c.id;
+        TgaLayout layout;
+        layout.imageType = c.type;
+        layout.depth = c.depth;
+        layout.descriptor = c.descriptor;
+        layout.width = 200;  // runs longer than one packet
+        layout.height = 3;
+        layout.id = c.id;
         if (c.colorMap) {
-            spec.colorMapType = 1;
-            spec.colorMapLength = 7;
-            spec.colorMapEntryBits = 15;  // two bytes per entry
+            layout.colorMapType = 1;
+            layout.colorMapLength = 7;
+            layout.colorMapEntryBits = 15;  // two bytes per entry
         }
         const Bytes pixels = tgaPixels(200, 3, c.depth, c.descriptor & 0x20);
-        spec.data = c.type == 10 ? tgaRle(pixels, c.depth / 8) : pixels;
-        auto image = loadFromBytes(CImageLoaderTGA(), makeTga(spec), "pic.tga");
+        layout.data = c.type == 10 ? tgaRle(pixels, c.depth / 8) : pixels;
+        auto image = loadFromBytes(CImageLoaderTGA(), makeTga(layout), "pic.tga");
         ASSERT_TRUE(image);
         EXPECT_EQ(image->getColorFormat(), c.format);
         expectTgaPattern(image, 200, 3);
@@ -326,46 +326,46 @@ TEST(TgaCodec, LoadsRawRunLengthAndColourMappedTrueColour) {
 
 TEST(TgaCodec, PacketsStopAtThePictureEnd) {
     // The last run asks for 128 pixels where 2 remain.
-    TgaSpec spec;
-    spec.imageType = 10;
-    spec.width = 3;
-    spec.height = 1;
-    spec.data = {0x00, 1, 2, 3, 0xFF, 4, 5, 6};
-    auto image = loadFromBytes(CImageLoaderTGA(), makeTga(spec), "run.tga");
+    TgaLayout layout;
+    layout.imageType = 10;
+    layout.width = 3;
+    layout.height = 1;
+    layout.data = {0x00, 1, 2, 3, 0xFF, 4, 5, 6};
+    auto image = loadFromBytes(CImageLoaderTGA(), makeTga(layout), "run.tga");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->getPixel(0, 0), 0xFF030201u);
     EXPECT_EQ(image->getPixel(2, 0), 0xFF060504u);
-    spec.data = {0x7F, 1, 2, 3, 4, 5, 6, 7, 8, 9};  // a raw packet longer than the picture
-    image = loadFromBytes(CImageLoaderTGA(), makeTga(spec), "raw.tga");
+    layout.data = {0x7F, 1, 2, 3, 4, 5, 6, 7, 8, 9};  // a raw packet longer than the picture
+    image = loadFromBytes(CImageLoaderTGA(), makeTga(layout), "raw.tga");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->getPixel(2, 0), 0xFF090807u);
 }
 
 TEST(TgaCodec, BadFilesFailWithALogLine) {
-    TgaSpec good;
+    TgaLayout good;
     good.width = 4;
     good.height = 4;
     good.data = tgaPixels(4, 4, 24, false);
     const Bytes file = makeTga(good);
     auto variant = [&](auto change) {
-        TgaSpec spec = good;
-        change(spec);
-        return makeTga(spec);
+        TgaLayout layout = good;
+        change(layout);
+        return makeTga(layout);
     };
     const struct {
         const char* what;
         Bytes bytes;
         const char* message;
     } cases[] = {
-        {"indexed", variant([](TgaSpec& s) { s.imageType = 1; }), "Unsupported TGA file type"},
-        {"grey", variant([](TgaSpec& s) { s.imageType = 3; }), "Unsupported TGA file type"},
-        {"8-bit true colour", variant([](TgaSpec& s) { s.depth = 8; }), "Unsupported TGA format"},
+        {"indexed", variant([](TgaLayout& s) { s.imageType = 1; }), "Unsupported TGA file type"},
+        {"grey", variant([](TgaLayout& s) { s.imageType = 3; }), "Unsupported TGA file type"},
+        {"8-bit true colour", variant([](TgaLayout& s) { s.depth = 8; }), "Unsupported TGA format"},
         {"short header", Bytes(file.begin(), file.begin() + 10), nullptr},
-        {"truncated raw", variant([](TgaSpec& s) { s.data.resize(20); s.footer = false; }), nullptr},
-        {"rle ends early", variant([](TgaSpec& s) { s.imageType = 10; s.data = {0x81, 1, 2, 3}; s.footer = false; }), nullptr},
-        {"colour map beyond the file", variant([](TgaSpec& s) { s.colorMapType = 1; s.colorMapLength = 60000; s.colorMapEntryBits = 32; s.data.clear(); }), nullptr},
-        {"zero width", variant([](TgaSpec& s) { s.width = 0; }), nullptr},
-        {"huge rle", variant([](TgaSpec& s) { s.imageType = 10; s.width = s.height = 16000; s.data = {0xFF, 0, 0, 0}; }), nullptr},
+        {"truncated raw", variant([](TgaLayout& s) { s.data.resize(20); s.footer = false; }), nullptr},
+        {"rle ends early", variant([](TgaLayout& s) { s.imageType = 10; s.data = {0x81, 1, 2, 3}; s.footer = false; }), nullptr},
+        {"colour map beyond the file", variant([](TgaLayout& s) { s.colorMapType = 1; s.colorMapLength = 60000; s.colorMapEntryBits = 32; s.data.clear(); }), nullptr},
+        {"zero width", variant([](TgaLayout& s) { s.width = 0; }), nullptr},
+        {"huge rle", variant([](TgaLayout& s) { s.imageType = 10; s.width = s.height = 16000; s.data = {0xFF, 0, 0, 0}; }), nullptr},
     };
     for (const auto& c : cases) {
         LogCapture log;
@@ -378,13 +378,13 @@ TEST(TgaCodec, BadFilesFailWithALogLine) {
 }
 
 TEST(TgaCodec, ContentTestNeedsTheFooter) {
-    TgaSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.data = {1, 2, 3};
-    Bytes withFooter = makeTga(spec);
-    spec.footer = false;
-    Bytes without = makeTga(spec);
+    TgaLayout layout;
+    layout.width = 1;
+    layout.height = 1;
+    layout.data = {1, 2, 3};
+    Bytes withFooter = makeTga(layout);
+    layout.footer = false;
+    Bytes without = makeTga(layout);
     Bytes tiny = {0, 0, 2};
     Bytes footerOnly(withFooter.end() - 26, withFooter.end());
     const struct {

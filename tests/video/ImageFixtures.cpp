@@ -203,49 +203,49 @@ Bytes packBmpRows(const std::vector<std::vector<u32>>& topDownRows, u16 bits) {
     return out;
 }
 
-Bytes makeBmp(const BmpSpec& spec) {
-    const size_t headerEnd = 14 + (spec.headerSize < 40 ? 40 : spec.headerSize);  // room for the fields
-    const size_t offset = headerEnd + spec.palette.size() * 4;
+Bytes makeBmp(const BmpLayout& layout) {
+    const size_t headerEnd = 14 + (layout.headerSize < 40 ? 40 : layout.headerSize);  // room for the fields
+    const size_t offset = headerEnd + layout.palette.size() * 4;
     Bytes out(offset, 0);
     out[0] = 'B';
     out[1] = 'M';
-    put32(out, 2, static_cast<u32>(offset + spec.data.size()));
-    put32(out, 10, static_cast<u32>(static_cast<long long>(offset) + spec.dataOffsetDelta));
-    put32(out, 14, spec.headerSize);
-    put32(out, 18, static_cast<u32>(spec.width));
-    put32(out, 22, static_cast<u32>(spec.height));
+    put32(out, 2, static_cast<u32>(offset + layout.data.size()));
+    put32(out, 10, static_cast<u32>(static_cast<long long>(offset) + layout.dataOffsetDelta));
+    put32(out, 14, layout.headerSize);
+    put32(out, 18, static_cast<u32>(layout.width));
+    put32(out, 22, static_cast<u32>(layout.height));
     put16(out, 26, 1);
-    put16(out, 28, spec.bits);
-    put32(out, 30, spec.compression);
-    put32(out, 34, spec.dataSizeField ? spec.dataSizeField : static_cast<u32>(spec.data.size()));
-    if (spec.headerSize >= 108) {
+    put16(out, 28, layout.bits);
+    put32(out, 30, layout.compression);
+    put32(out, 34, layout.dataSizeField ? layout.dataSizeField : static_cast<u32>(layout.data.size()));
+    if (layout.headerSize >= 108) {
         // V4/V5 fields after the basic header: masks and colour space, recognisable values that
         // must not be taken for palette entries.
         for (size_t at = 54; at < headerEnd; ++at) out[at] = static_cast<u8>(0xA0 + at % 16);
     }
-    for (size_t i = 0; i < spec.palette.size(); ++i) put32(out, headerEnd + i * 4, spec.palette[i]);
-    out.insert(out.end(), spec.data.begin(), spec.data.end());
+    for (size_t i = 0; i < layout.palette.size(); ++i) put32(out, headerEnd + i * 4, layout.palette[i]);
+    out.insert(out.end(), layout.data.begin(), layout.data.end());
     return out;
 }
 
-Bytes makeTga(const TgaSpec& spec) {
+Bytes makeTga(const TgaLayout& layout) {
     // Sized once: the parts are copied to their offsets.
-    const size_t mapBytes = static_cast<size_t>(spec.colorMapLength) * ((spec.colorMapEntryBits + 7) / 8);
-    const size_t dataAt = 18 + spec.id.size() + mapBytes;
-    Bytes out(dataAt + spec.data.size() + (spec.footer ? 26 : 0), 0);
-    out[0] = static_cast<u8>(spec.id.size());
-    out[1] = spec.colorMapType;
-    out[2] = spec.imageType;
-    put16(out, 5, spec.colorMapLength);
-    out[7] = spec.colorMapEntryBits;
-    put16(out, 12, spec.width);
-    put16(out, 14, spec.height);
-    out[16] = spec.depth;
-    out[17] = spec.descriptor;
-    for (size_t i = 0; i < spec.id.size(); ++i) out[18 + i] = static_cast<u8>(spec.id[i]);
-    for (size_t i = 0; i < mapBytes; ++i) out[18 + spec.id.size() + i] = static_cast<u8>(0xC0 + i);
-    for (size_t i = 0; i < spec.data.size(); ++i) out[dataAt + i] = spec.data[i];
-    if (spec.footer) std::memcpy(&out[out.size() - 18], "TRUEVISION-XFILE.", 18);
+    const size_t mapBytes = static_cast<size_t>(layout.colorMapLength) * ((layout.colorMapEntryBits + 7) / 8);
+    const size_t dataAt = 18 + layout.id.size() + mapBytes;
+    Bytes out(dataAt + layout.data.size() + (layout.footer ? 26 : 0), 0);
+    out[0] = static_cast<u8>(layout.id.size());
+    out[1] = layout.colorMapType;
+    out[2] = layout.imageType;
+    put16(out, 5, layout.colorMapLength);
+    out[7] = layout.colorMapEntryBits;
+    put16(out, 12, layout.width);
+    put16(out, 14, layout.height);
+    out[16] = layout.depth;
+    out[17] = layout.descriptor;
+    for (size_t i = 0; i < layout.id.size(); ++i) out[18 + i] = static_cast<u8>(layout.id[i]);
+    for (size_t i = 0; i < mapBytes; ++i) out[18 + layout.id.size() + i] = static_cast<u8>(0xC0 + i);
+    for (size_t i = 0; i < layout.data.size(); ++i) out[dataAt + i] = layout.data[i];
+    if (layout.footer) std::memcpy(&out[out.size() - 18], "TRUEVISION-XFILE.", 18);
     return out;
 }
 
@@ -291,24 +291,24 @@ Bytes pcxRle(const Bytes& lines) {
     return out;
 }
 
-Bytes makePcx(const PcxSpec& spec) {
+Bytes makePcx(const PcxLayout& layout) {
     Bytes out(128, 0);
     out[0] = 10;
     out[1] = 5;
     out[2] = 1;
-    out[3] = spec.bits;
-    put16(out, 4, spec.xMin);
-    put16(out, 6, spec.yMin);
-    put16(out, 8, spec.xMax);
-    put16(out, 10, spec.yMax);
-    out[65] = spec.planes;
-    put16(out, 66, spec.bytesPerLine);
+    out[3] = layout.bits;
+    put16(out, 4, layout.xMin);
+    put16(out, 6, layout.yMin);
+    put16(out, 8, layout.xMax);
+    put16(out, 10, layout.yMax);
+    out[65] = layout.planes;
+    put16(out, 66, layout.bytesPerLine);
     put16(out, 68, 1);
-    const Bytes packed = pcxRle(spec.lines);
+    const Bytes packed = pcxRle(layout.lines);
     out.insert(out.end(), packed.begin(), packed.end());
-    if (!spec.palette.empty()) {
+    if (!layout.palette.empty()) {
         out.push_back(12);
-        for (u32 c : spec.palette) {
+        for (u32 c : layout.palette) {
             out.push_back(static_cast<u8>(c >> 16));
             out.push_back(static_cast<u8>(c >> 8));
             out.push_back(static_cast<u8>(c));

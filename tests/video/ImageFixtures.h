@@ -40,7 +40,7 @@ Bytes makeJpeg(s32 width, s32 height, bool progressive, bool grey = false, int q
 CRefPtr<CImage> makeGradientImage(s32 width, s32 height);
 
 // BMP: header fields and raw pixel data (rows bottom-up as they are stored).
-struct BmpSpec {
+struct BmpLayout {
     s32 width = 0, height = 0;
     u16 bits = 24;
     u32 compression = 0;
@@ -50,13 +50,13 @@ struct BmpSpec {
     u32 dataSizeField = 0;   // 0: the data's size
     long long dataOffsetDelta = 0;  // added to the true data offset
 };
-Bytes makeBmp(const BmpSpec& spec);
+Bytes makeBmp(const BmpLayout& layout);
 // Uncompressed rows (bottom-up, padded) of a bits-per-pixel picture from per-pixel values
 // (indices for 1/4/8 bits, 16-bit values, 0x00RRGGBB for 24, ARGB for 32), given top row first.
 Bytes packBmpRows(const std::vector<std::vector<u32>>& topDownRows, u16 bits);
 
 // TGA: header fields, optional colour map and id, pixel data as stored, optional footer.
-struct TgaSpec {
+struct TgaLayout {
     u8 imageType = 2;
     u8 depth = 24;
     u8 descriptor = 0;
@@ -68,14 +68,14 @@ struct TgaSpec {
     Bytes data;
     bool footer = true;
 };
-Bytes makeTga(const TgaSpec& spec);
+Bytes makeTga(const TgaLayout& layout);
 // Run-length packets for rows of pixels (pixel bytes as stored): repeats of 2 or more become
 // run packets, the rest raw packets, at most 128 pixels each.
 Bytes tgaRle(const Bytes& pixels, u32 pixelBytes);
 
 // PCX: header fields, the decoded lines (bytes per line each) run-length encoded, optional
 // 256-colour palette (with its 12 marker before it).
-struct PcxSpec {
+struct PcxLayout {
     u8 bits = 8;
     u8 planes = 1;
     u16 xMin = 0, yMin = 0, xMax = 0, yMax = 0;
@@ -83,7 +83,7 @@ struct PcxSpec {
     Bytes lines;
     std::vector<u32> palette;  // 256 entries 0x00RRGGBB for 8 bits
 };
-Bytes makePcx(const PcxSpec& spec);
+Bytes makePcx(const PcxLayout& layout);
 Bytes pcxRle(const Bytes& lines);
 
 // WAL: name, size, mip offset and indices.

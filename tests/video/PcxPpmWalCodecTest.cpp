@@ -24,26 +24,26 @@ std::vector<u32> pcxPalette() {
 }
 
 // An 8-bit PCX of width × height with lines of bytesPerLine (padding 0xEE), with runs.
-PcxSpec pcx8(u16 width, u16 height, u16 bytesPerLine) {
-    PcxSpec spec;
-    spec.xMin = 10;
-    spec.yMin = 20;
-    spec.xMax = static_cast<u16>(10 + width - 1);
-    spec.yMax = static_cast<u16>(20 + height - 1);
-    spec.bytesPerLine = bytesPerLine;
+PcxLayout pcx8(u16 width, u16 height, u16 bytesPerLine) {
+    PcxLayout layout;
+    layout.xMin = 10;
+    layout.yMin = 20;
+    layout.xMax = static_cast<u16>(10 + width - 1);
+    layout.yMax = static_cast<u16>(20 + height - 1);
+    layout.bytesPerLine = bytesPerLine;
     for (u32 y = 0; y < height; ++y)
         for (u32 x = 0; x < bytesPerLine; ++x)
-            spec.lines.push_back(x < width ? static_cast<u8>((x / 4 + y * 37) % 256) : 0xEE);
-    spec.palette = pcxPalette();
-    return spec;
+            layout.lines.push_back(x < width ? static_cast<u8>((x / 4 + y * 37) % 256) : 0xEE);
+    layout.palette = pcxPalette();
+    return layout;
 }
 
 }  // namespace
 
 TEST(PcxCodec, LoadsEightBitAndSinglePlaneTwentyFourBit) {
     // 8-bit, odd width with a padded line; indices above 0xC0 need run packets.
-    const PcxSpec spec = pcx8(9, 7, 10);
-    auto image = loadFromBytes(CImageLoaderPCX(), makePcx(spec), "pic.pcx");
+    const PcxLayout layout = pcx8(9, 7, 10);
+    auto image = loadFromBytes(CImageLoaderPCX(), makePcx(layout), "pic.pcx");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->getColorFormat(), ECF_A1R5G5B5);
     ASSERT_EQ(image->getDimension(), dimension2di(9, 7));
@@ -51,7 +51,7 @@ TEST(PcxCodec, LoadsEightBitAndSinglePlaneTwentyFourBit) {
     for (s32 y = 0; y < 7; ++y)
         for (s32 x = 0; x < 9; ++x) ASSERT_EQ(image->getPixel(x, y), opaque16(palette[(x / 4 + y * 37) % 256]));
 
-    PcxSpec rgb;
+    PcxLayout rgb;
     rgb.bits = 24;
     rgb.xMax = 4;
     rgb.yMax = 2;
@@ -71,8 +71,8 @@ TEST(PcxCodec, LoadsEightBitAndSinglePlaneTwentyFourBit) {
 }
 
 TEST(PcxCodec, RunsStopAtThePictureEnd) {
-    PcxSpec spec = pcx8(4, 2, 4);
-    Bytes file = makePcx(spec);
+    PcxLayout layout = pcx8(4, 2, 4);
+    Bytes file = makePcx(layout);
     // Replace the data by two runs of 63 bytes: far more than the 8 the picture holds.
     Bytes runs = {0xFF, 5, 0xFF, 6};
     file.erase(file.begin() + 128, file.end() - 769);
@@ -83,11 +83,11 @@ TEST(PcxCodec, RunsStopAtThePictureEnd) {
 }
 
 TEST(PcxCodec, BadFilesFailWithALogLine) {
-    const PcxSpec good = pcx8(6, 4, 6);
+    const PcxLayout good = pcx8(6, 4, 6);
     auto variant = [&](auto change) {
-        PcxSpec spec = good;
-        change(spec);
-        return makePcx(spec);
+        PcxLayout layout = good;
+        change(layout);
+        return makePcx(layout);
     };
     Bytes notPcx = makePcx(good);
     notPcx[2] = 0;  // not run-length encoded
@@ -100,16 +100,16 @@ TEST(PcxCodec, BadFilesFailWithALogLine) {
         const char* message;
         s32 level;
     } cases[] = {
-        {"4 bits", variant([](PcxSpec& s) { s.bits = 4; }), "Unsupported bits per pixel in PCX file.", LogWarning},
-        {"three 8-bit planes", variant([](PcxSpec& s) { s.planes = 3; }), nullptr, LogError},
-        {"x max below x min", variant([](PcxSpec& s) { s.xMax = 2; }), nullptr, LogError},
-        {"y max below y min", variant([](PcxSpec& s) { s.yMax = 0; }), nullptr, LogError},
-        {"lines shorter than the picture", variant([](PcxSpec& s) { s.bytesPerLine = 3; }), nullptr, LogError},
+        {"4 bits", variant([](PcxLayout& s) { s.bits = 4; }), "Unsupported bits per pixel in PCX file.", LogWarning},
+        {"three 8-bit planes", variant([](PcxLayout& s) { s.planes = 3; }), nullptr, LogError},
+        {"x max below x min", variant([](PcxLayout& s) { s.xMax = 2; }), nullptr, LogError},
+        {"y max below y min", variant([](PcxLayout& s) { s.yMax = 0; }), nullptr, LogError},
+        {"lines shorter than the picture", variant([](PcxLayout& s) { s.bytesPerLine = 3; }), nullptr, LogError},
         {"too short for the palette", Bytes(file.begin(), file.begin() + 700), nullptr, LogError},
         {"data ends early", shortData, nullptr, LogError},
         {"short header", Bytes(file.begin(), file.begin() + 100), nullptr, LogError},
         {"not run-length", notPcx, nullptr, LogError},
-        {"huge", variant([](PcxSpec& s) { s.xMax = 60000; s.yMax = 60000; s.bytesPerLine = 60001; }), nullptr, LogError},
+        {"huge", variant([](PcxLayout& s) { s.xMax = 60000; s.yMax = 60000; s.bytesPerLine = 60001; }), nullptr, LogError},
     };
     for (const auto& c : cases) {
         LogCapture log;
