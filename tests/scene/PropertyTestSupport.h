@@ -100,7 +100,12 @@ private:
 // the engine's reader.
 class XmlBuffer {
 public:
-    XmlBuffer() : m_file(CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("test.xml"))) {}
+    // The buffer starts with the UTF-16 byte-order mark, which the reader needs to tell the
+    // encoding, so that texts written without the XML declaration can be read as well.
+    XmlBuffer() : m_file(CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("test.xml"))) {
+        const unsigned char bom[2] = {0xff, 0xfe};
+        m_file->write(bom, 2);
+    }
 
     // A writer over the buffer; drop it before reading.
     CRefPtr<CXmlWriter> writer() { return CRefPtr<CXmlWriter>::fromRaw(new CXmlWriter(m_file.get())); }
