@@ -3,21 +3,42 @@
 #include "engine/core/CLogger.h"
 #include "engine/core/StringUtils.h"
 
+#include <string>
+
 namespace oskel {
 
 namespace {
 
-void appendRange(stringw& out, const stringw& text, u32 begin, u32 end) {
-    for (u32 i = begin; i < end; ++i) out.append(text[i]);
+// Texts are built in a standard string, which grows geometrically, and copied once at the end.
+void appendRange(std::wstring& out, const stringw& text, u32 begin, u32 end) {
+    out.append(text.c_str() + begin, end - begin);
 }
+
+void appendText(std::wstring& out, const stringw& text) { out.append(text.c_str(), text.size()); }
+
+stringw toEngineString(const std::wstring& text) { return stringw(text.data(), static_cast<u32>(text.size())); }
+
+// A key keeps the low byte of each character; a character whose low byte is zero becomes '?', so
+// the key is never cut short.
+std::string narrowKey(const wchar_t* begin, const wchar_t* end) {
+    std::string key;
+    key.reserve(static_cast<size_t>(end - begin));
+    for (const wchar_t* p = begin; p < end; ++p) {
+        const char c = static_cast<char>(static_cast<u32>(*p) & 0xFFu);
+        key.push_back(c ? c : '?');
+    }
+    return key;
+}
+
+std::string narrowKey(const stringw& text) { return narrowKey(text.c_str(), text.c_str() + text.size()); }
 
 }  // namespace
 
 stringw CTextDictionary::translate(const stringw& text) const {
     const u32 length = text.size();
     if (length < 2) return text;
-    stringw result;
-    result.reserve(length + 1);
+    std::wstring result;
+    result.reserve(length);
     u32 run = 0;
     u32 i = 0;
     while (i + 1 < length) {
@@ -34,16 +55,19 @@ stringw CTextDictionary::translate(const stringw& text) const {
         u32 close = i + 1;
         while (close < length && text[close] != L'%') ++close;
         if (close == length) break;  // no closing sign: the rest stays as it is
-        appendRange(result, text, run, i);
-        stringw key;
-        key.reserve(close - i);
-        appendRange(key, text, i + 1, close);
-        result.append(getText(narrowLowBytes(key.c_str())));
+        const auto found = m_texts.find(narrowKey(text.c_str() + i + 1, text.c_str() + close));
+        if (found != m_texts.end()) {
+            appendRange(result, text, run, i);
+            appendText(result, found->second);
+        } else {
+            // A key that is not present stays as written, with its characters unnarrowed.
+            appendRange(result, text, run, close + 1);
+        }
         i = close + 1;
         run = i;
     }
     appendRange(result, text, run, length);
-    return result;
+    return toEngineString(result);
 }
 
 stringw CTextDictionary::getText(const stringc& key) const {
@@ -60,14 +84,14 @@ stringw CTextDictionary::getTextWithParams(const stringc& key, const stringw& p1
     const stringw text = getText(key);
     const stringw* params[4] = {&p1, &p2, &p3, &p4};
     const u32 length = text.size();
-    stringw result;
-    result.reserve(length + 1);
+    std::wstring result;
+    result.reserve(length);
     u32 run = 0;
     u32 used = 0;
     for (u32 i = 0; used < 4 && i + 1 < length;) {
         if (text[i] == L'#' && text[i + 1] == L'p') {
             appendRange(result, text, run, i);
-            result.append(*params[used++]);
+            appendText(result, *params[used++]);
             i += 2;
             run = i;
         } else {
@@ -75,10 +99,10 @@ stringw CTextDictionary::getTextWithParams(const stringc& key, const stringw& p1
         }
     }
     appendRange(result, text, run, length);
-    return result;
+    return toEngineString(result);
 }
 
-void CTextDictionary::store(const stringc& key, const stringw& text) { m_texts[key.c_str()] = text; }
+void CTextDictionary::store(const std::string& key, const stringw& text) { m_texts[key] = text; }
 
 bool CTextDictionary::load(IReadableFile* file) {
     if (!file) {
@@ -111,13 +135,13 @@ bool CTextDictionary::load(CXmlReader* reader) {
 }
 
 bool CTextDictionary::loadDictionaryForm(CXmlReader& reader) {
-    stringc key;
+    std::string key;
     bool pending = false;
     while (reader.read()) {
         switch (reader.getNodeType()) {
             case XmlNodeElement:
                 if (reader.getNodeName() == L"s") {
-                    key = narrowLowBytes(reader.getAttributeValue(L"n").c_str());
+                    key = narrowKey(reader.getAttributeValue(L"n")).c_str();
                     if (!key.empty()) {
                         if (reader.isEmptyElement()) {
                             // No content and no end tag: the entry is empty.
@@ -153,7 +177,7 @@ bool CTextDictionary::loadDictionaryForm(CXmlReader& reader) {
 bool CTextDictionary::loadTextsForm(CXmlReader& reader) {
     while (reader.read()) {
         if (reader.getNodeType() == XmlNodeElement && reader.getNodeName() == L"phrase") {
-            store(narrowLowBytes(reader.getAttributeValue(L"tag").c_str()), reader.getAttributeValue(L"text"));
+            store(narrowKey(reader.getAttributeValue(L"tag")), reader.getAttributeValue(L"text"));
         } else if (reader.getNodeType() == XmlNodeElementEnd && reader.getNodeName() == L"texts") {
             return true;
         }

@@ -43,7 +43,7 @@ public:
 private:
     bool loadDictionaryForm(CXmlReader& reader);
     bool loadTextsForm(CXmlReader& reader);
-    void store(const stringc& key, const stringw& text);
+    void store(const std::string& key, const stringw& text);
 
     // Keys compare byte by byte.
     std::map<std::string, stringw> m_texts;
