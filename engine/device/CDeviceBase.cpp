@@ -6,6 +6,7 @@
 #include "engine/core/CLogger.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/device/DeviceEvents.h"
+#include "engine/video/CNullDriver.h"
 
 namespace oskel {
 
@@ -51,6 +52,10 @@ CDeviceBase::~CDeviceBase() {
     m_receivers.clear();
     m_pendingAdditions.clear();
     m_pendingRemovals.clear();
+    if (m_videoDriver) {
+        m_videoDriver->drop();
+        m_videoDriver = nullptr;
+    }
     m_timer = nullptr;
 }
 
@@ -130,6 +135,33 @@ void CDeviceBase::applyPendingChanges() {
     m_pendingRemovals.set_used(0);
     for (u32 i = 0; i < m_pendingAdditions.size(); ++i) insertSorted(m_pendingAdditions[i]);
     m_pendingAdditions.set_used(0);
+}
+
+bool CDeviceBase::createVideoDriver(s32 driverType) {
+    IVideoDriver* driver = nullptr;
+    switch (driverType) {
+        case DriverNull:
+            driver = createNullDriver(m_parameters, nullptr, m_timer.get());
+            break;
+        // No driver of these types can be made yet.
+        case DriverDirect3D8:
+            CLogger::instance().log("Could not create DIRECT3D8 Driver.", LogError);
+            break;
+        case DriverDirect3D9:
+            CLogger::instance().log("Could not create DIRECT3D9 Driver.", LogError);
+            break;
+        case DriverOpenGL:
+            CLogger::instance().log("Could not create OpenGL driver.", LogError);
+            break;
+        default:
+            CLogger::instance().log("Unable to create video driver of unknown type.", LogError);
+            break;
+    }
+    if (!driver) return false;
+    if (m_videoDriver) m_videoDriver->drop();
+    m_videoDriver = driver;
+    postEvent(new CEventDeviceVideoDriverCreated(driver));
+    return true;
 }
 
 CDeviceBase::EMessageResult CDeviceBase::takeMessage(bool) { return MessageNone; }
@@ -239,13 +271,7 @@ bool CDeviceBase::openUrl(const c8* url) {
 
 IDevice* createDevice(const SDeviceParameters& parameters) {
     auto* device = new CDeviceBase(parameters);
-    if (parameters.driverType != DriverNull) {
-        // No video driver of these types can be made yet.
-        const char* message = "Unable to create video driver of unknown type.";
-        if (parameters.driverType == DriverDirect3D8) message = "Could not create DIRECT3D8 Driver.";
-        if (parameters.driverType == DriverDirect3D9) message = "Could not create DIRECT3D9 Driver.";
-        if (parameters.driverType == DriverOpenGL) message = "Could not create OpenGL driver.";
-        CLogger::instance().log(message, LogError);
+    if (!device->createVideoDriver(parameters.driverType)) {
         device->closeDevice();
         device->run();
         device->drop();

@@ -43,6 +43,10 @@ public:
     // then drops the event. True when it was consumed.
     bool postEvent(CEvent* event);
 
+    // Makes the video driver of the type (0: the null driver) and posts
+    // CEventDeviceVideoDriverCreated with it; false (logged) when none can be made.
+    bool createVideoDriver(s32 driverType);
+
     bool isRunning() const { return m_running; }
     // The registered receivers in the order they are asked, and their priorities.
     u32 getEventReceiverCount() const { return m_receivers.size(); }

@@ -9,6 +9,7 @@
 namespace oskel {
 
 class CTimerScheduler;
+class IVideoDriver;
 
 // The engine's root object: owns the engine services, hands every device, system-flow and input
 // event to its receivers in order of priority and runs the main loop. There is one device.
@@ -43,6 +44,8 @@ public:
 
     const SDeviceParameters& getParameters() const { return m_parameters; }
     CTimer* getTimer() const { return m_timer.get(); }
+    // The video driver (none only while a reset re-creates it).
+    IVideoDriver* getVideoDriver() const { return m_videoDriver; }
 
     // The main loop's pacing: the minimum time between updates and the fixed update step.
     u32 getUpdateInterval() const { return m_updateInterval; }
@@ -55,6 +58,7 @@ protected:
 
     SDeviceParameters m_parameters;
     CRefPtr<CTimer> m_timer;
+    IVideoDriver* m_videoDriver = nullptr;  // one reference, released by the device
     u32 m_updateInterval = 5;
     u32 m_updateStep = 15;
 };
