@@ -6,6 +6,7 @@
 #include <rect.h>
 
 #include "engine/video/CMeshBuffer.h"
+#include "engine/video/EColorFormat.h"
 #include "engine/video/S2DVertex.h"
 #include "engine/video/SColorUtils.h"
 #include "engine/video/SMaterial.h"
@@ -19,16 +20,6 @@ class IReadableFile;
 class ITexture;
 class IVideoDriver;
 
-// Colour formats of images and textures: 0 A1R5G5B5, 1 R5G6B5, 2 R8G8B8, 3 A8R8G8B8; 4 to 9 are
-// floating-point render-target formats; 10 stands for none.
-using ECOLOR_FORMAT = irr::video::ECOLOR_FORMAT;
-using irr::video::ECF_A1R5G5B5;
-using irr::video::ECF_A8R8G8B8;
-using irr::video::ECF_R5G6B5;
-using irr::video::ECF_R8G8B8;
-using irr::video::ECF_UNKNOWN;
-
-using dimension2di = irr::core::dimension2d<s32>;
 using recti = irr::core::rect<s32>;
 using plane3df = irr::core::plane3df;
 
