@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/io/IReadableFile.h"
 #include "engine/video/CNullDriver.h"
 
 namespace oskel::test {
