@@ -158,10 +158,17 @@ bool CDeviceBase::createVideoDriver(s32 driverType) {
             break;
     }
     if (!driver) return false;
-    if (m_videoDriver) m_videoDriver->drop();
+    releaseVideoDriver();
     m_videoDriver = driver;
     postEvent(new CEventDeviceVideoDriverCreated(driver));
     return true;
+}
+
+void CDeviceBase::releaseVideoDriver() {
+    if (!m_videoDriver) return;
+    postEvent(new CEventDeviceVideoDriverReleasing());
+    m_videoDriver->drop();
+    m_videoDriver = nullptr;
 }
 
 CDeviceBase::EMessageResult CDeviceBase::takeMessage(bool) { return MessageNone; }

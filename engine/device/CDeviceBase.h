@@ -46,6 +46,9 @@ public:
     // Makes the video driver of the type (0: the null driver) and posts
     // CEventDeviceVideoDriverCreated with it; false (logged) when none can be made.
     bool createVideoDriver(s32 driverType);
+    // Posts CEventDeviceVideoDriverReleasing, then releases the video driver (a reset does this
+    // before it makes the new one).
+    void releaseVideoDriver();
 
     bool isRunning() const { return m_running; }
     // The registered receivers in the order they are asked, and their priorities.

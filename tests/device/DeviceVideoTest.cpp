@@ -57,6 +57,15 @@ TEST(DeviceVideo, NewDriverIsAnnouncedAndReleasedWithTheDevice) {
     EXPECT_TRUE(logs.contains("Could not create OpenGL driver.", LogError));
     EXPECT_EQ(device->getVideoDriver(), driver);
 
+    // A new driver replaces the old one, which is announced as going first.
+    driver->grab();
+    ASSERT_TRUE(device->createVideoDriver(DriverNull));
+    EXPECT_EQ(log, (std::vector<std::string>{"10", "9", "10"}));
+    EXPECT_EQ(driver->getReferenceCount(), 1);
+    EXPECT_NE(device->getVideoDriver(), driver);
+    driver->drop();
+
+    driver = device->getVideoDriver();
     driver->grab();
     device->drop();
     EXPECT_EQ(driver->getReferenceCount(), 1);  // the device released its reference
