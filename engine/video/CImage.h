@@ -7,7 +7,7 @@ namespace oskel {
 
 // The largest picture the engine makes: each side at most MaxImageDimension pixels and the
 // pixels at most MaxImageBytes bytes. Sizes are worked out in 64-bit arithmetic.
-constexpr s32 MaxImageDimension = 16384;
+constexpr s32 MaxImageDimension = 32768;
 constexpr unsigned long long MaxImageBytes = 256ull * 1024 * 1024;
 
 // True when a width × height picture of that many bytes per pixel is within the limits (both
