@@ -5,6 +5,7 @@
 
 #include "engine/core/CLogger.h"
 #include "engine/io/CFileSystem.h"
+#include "engine/io/PathUtils.h"
 
 namespace oskel {
 

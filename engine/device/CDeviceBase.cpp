@@ -5,8 +5,9 @@
 
 #include "engine/core/CLogger.h"
 #include "engine/core/CTimerScheduler.h"
+#include "engine/device/CDeviceLinux.h"
 #include "engine/device/DeviceEvents.h"
-#include "engine/video/CNullDriver.h"
+#include "engine/video/IVideoDriver.h"
 
 namespace oskel {
 
@@ -32,6 +33,7 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
     setCategoryMask(CategoryDevice);
     m_parameters = parameters;
     m_timer = CRefPtr<CTimer>::fromRaw(new CTimer(std::move(clock)));
+    m_fileSystem = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
 
     CLogger::instance().log((stringc("Irrlicht Engine version ") + kEngineVersion).c_str(),
                             LogInformation);
@@ -52,10 +54,12 @@ CDeviceBase::~CDeviceBase() {
     m_receivers.clear();
     m_pendingAdditions.clear();
     m_pendingRemovals.clear();
+    // The services go after the receivers, which may still use them while they are released.
     if (m_videoDriver) {
         m_videoDriver->drop();
         m_videoDriver = nullptr;
     }
+    m_fileSystem = nullptr;
     m_timer = nullptr;
 }
 
@@ -137,31 +141,11 @@ void CDeviceBase::applyPendingChanges() {
     m_pendingAdditions.set_used(0);
 }
 
-bool CDeviceBase::createVideoDriver(s32 driverType) {
-    IVideoDriver* driver = nullptr;
-    switch (driverType) {
-        case DriverNull:
-            driver = createNullDriver(m_parameters, nullptr, m_timer.get());
-            break;
-        // No driver of these types can be made yet.
-        case DriverDirect3D8:
-            CLogger::instance().log("Could not create DIRECT3D8 Driver.", LogError);
-            break;
-        case DriverDirect3D9:
-            CLogger::instance().log("Could not create DIRECT3D9 Driver.", LogError);
-            break;
-        case DriverOpenGL:
-            CLogger::instance().log("Could not create OpenGL driver.", LogError);
-            break;
-        default:
-            CLogger::instance().log("Unable to create video driver of unknown type.", LogError);
-            break;
-    }
-    if (!driver) return false;
+void CDeviceBase::setVideoDriver(IVideoDriver* driver) {
+    if (driver == m_videoDriver) return;
     releaseVideoDriver();
     m_videoDriver = driver;
-    postEvent(new CEventDeviceVideoDriverCreated(driver));
-    return true;
+    if (driver) postEvent(new CEventDeviceVideoDriverCreated(driver));
 }
 
 void CDeviceBase::releaseVideoDriver() {
@@ -277,8 +261,9 @@ bool CDeviceBase::openUrl(const c8* url) {
 // The device factory and the device accessor.
 
 IDevice* createDevice(const SDeviceParameters& parameters) {
-    auto* device = new CDeviceBase(parameters);
-    if (!device->createVideoDriver(parameters.driverType)) {
+    auto* device = new CDeviceLinux(parameters);
+    if (!device->hasVideoDriver()) {
+        // The asked video driver could not be made (its creation said why).
         device->closeDevice();
         device->run();
         device->drop();

@@ -43,9 +43,9 @@ public:
     // then drops the event. True when it was consumed.
     bool postEvent(CEvent* event);
 
-    // Makes the video driver of the type (0: the null driver) and posts
-    // CEventDeviceVideoDriverCreated with it; false (logged) when none can be made.
-    bool createVideoDriver(s32 driverType);
+    // Takes over the creator's reference to a new video driver; the driver there was goes first
+    // (see releaseVideoDriver). Posts CEventDeviceVideoDriverCreated with the new one.
+    void setVideoDriver(IVideoDriver* driver);
     // Posts CEventDeviceVideoDriverReleasing, then releases the video driver (a reset does this
     // before it makes the new one).
     void releaseVideoDriver();
@@ -72,6 +72,9 @@ protected:
     virtual void refreshCursorPosition() {}
     // Suspends the loop.
     virtual void sleepFor(u32 ms);
+
+    // Leaves the quit message that ends the loop at its next turn.
+    void postQuitMessage() { m_quitPending = true; }
 
     // Window state the loop follows: visible is false while minimised; active while the
     // application has the foreground (the game time runs only then).

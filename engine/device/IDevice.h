@@ -4,6 +4,7 @@
 #include "engine/core/CTimer.h"
 #include "engine/core/Singleton.h"
 #include "engine/device/SDeviceParameters.h"
+#include "engine/io/CFileSystem.h"
 #include "engine/scene/CEventReceiver.h"
 
 namespace oskel {
@@ -46,6 +47,8 @@ public:
     CTimer* getTimer() const { return m_timer.get(); }
     // The video driver (none only while a reset re-creates it).
     IVideoDriver* getVideoDriver() const { return m_videoDriver; }
+    // The one file system of the program: every file is opened through it.
+    CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
 
     // The main loop's pacing: the minimum time between updates and the fixed update step.
     u32 getUpdateInterval() const { return m_updateInterval; }
@@ -59,6 +62,7 @@ protected:
     SDeviceParameters m_parameters;
     CRefPtr<CTimer> m_timer;
     IVideoDriver* m_videoDriver = nullptr;  // one reference, released by the device
+    CRefPtr<CFileSystem> m_fileSystem;
     u32 m_updateInterval = 5;
     u32 m_updateStep = 15;
 };

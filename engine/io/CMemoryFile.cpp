@@ -8,17 +8,6 @@
 
 namespace oskel {
 
-namespace {
-
-// The target of a seek, or -1 when it lies outside [0, size].
-long seekTarget(long position, bool relative, s32 current, s32 size) {
-    long long target = relative ? static_cast<long long>(current) + position : position;
-    if (target < 0 || target > size) return -1;
-    return static_cast<long>(target);
-}
-
-}  // namespace
-
 CMemoryFile::CMemoryFile(void* buffer, s32 size, const stringc& name, bool deleteWhenDropped)
     : m_buffer(static_cast<u8*>(buffer)),
       m_size(size < 0 ? 0 : size),
@@ -48,7 +37,7 @@ s32 CMemoryFile::write(const void* buffer, u32 byteCount) {
 }
 
 bool CMemoryFile::seek(long position, bool relative) {
-    const long target = seekTarget(position, relative, m_pos, m_size);
+    const long target = clampedSeekTarget(position, relative, m_pos, m_size);
     if (target < 0) return false;
     m_pos = static_cast<s32>(target);
     return true;
@@ -119,7 +108,7 @@ s32 CVirtualFile::write(const void* buffer, u32 byteCount) {
 }
 
 bool CVirtualFile::seek(long position, bool relative) {
-    const long target = seekTarget(position, relative, m_pos, m_size);
+    const long target = clampedSeekTarget(position, relative, m_pos, m_size);
     if (target < 0) return false;
     m_pos = static_cast<s32>(target);
     return true;

@@ -32,4 +32,16 @@ public:
     virtual const stringc& getFileName() const = 0;
 };
 
+// The target of a seek on a file of the size, or -1 when it lies outside [0, size]. Checked
+// before adding, so that no offset can overflow.
+inline long clampedSeekTarget(long position, bool relative, s32 current, s32 size) {
+    if (relative) {
+        if (position > static_cast<long>(size) - current || position < -static_cast<long>(current))
+            return -1;
+        return current + position;
+    }
+    if (position < 0 || position > size) return -1;
+    return position;
+}
+
 }  // namespace oskel

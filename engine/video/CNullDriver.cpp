@@ -46,6 +46,7 @@ CNullDriver::CNullDriver(const SDeviceParameters& parameters, CFileSystem* fileS
 }
 
 CNullDriver::~CNullDriver() {
+    m_fileSystem = nullptr;
     m_quadBatcher = nullptr;
     deleteMaterialRenderers();
     m_lights.clear();
@@ -556,9 +557,9 @@ s32 CNullDriver::addShaderMaterialFromFiles(const c8* vertexFileName, const c8* 
     return result;
 }
 
-IReadableFile* CNullDriver::createAndOpenFile(const c8*) {
-    // Files are opened through the device's file system, which the driver is not given yet.
-    return nullptr;
+IReadableFile* CNullDriver::createAndOpenFile(const c8* fileName) {
+    if (!m_fileSystem || !fileName) return nullptr;
+    return m_fileSystem->createAndOpenFile(stringc(fileName));
 }
 
 // The factory.

@@ -2,13 +2,13 @@
 
 #include "engine/core/CRefPtr.h"
 #include "engine/device/SDeviceParameters.h"
+#include "engine/io/CFileSystem.h"
 #include "engine/video/CFPSCounter.h"
 #include "engine/video/IVideoDriver.h"
 #include "engine/video/ITexture.h"
 
 namespace oskel {
 
-class CFileSystem;
 class CTimer;
 
 // The driver that draws nothing, and the base of every real driver: it holds the state that all
@@ -173,8 +173,8 @@ protected:
     // Keeps a transform for getTransform (what a real driver's setTransform does first); false
     // for a state outside the seven.
     bool storeTransform(ETransformationState state, const matrix4& mat);
-    // Opens a file by name through the driver's file system; none when it does not open (or
-    // while the driver has no file system).
+    // Opens a file by name through the driver's file system; none when it does not open or the
+    // driver has no file system.
     virtual IReadableFile* createAndOpenFile(const c8* fileName);
     // The whole file as zero-terminated text.
     static bool readWholeFile(IReadableFile* file, array<c8>& text);
@@ -195,7 +195,7 @@ protected:
     // The state that every driver shares.
     array<SLight> m_lights;
     array<SMaterialRendererEntry> m_materialRenderers;
-    CFileSystem* m_fileSystem;  // not counted until the file system can be referenced here
+    CRefPtr<CFileSystem> m_fileSystem;
     CRefPtr<CQuadBatcher> m_quadBatcher;
     STransform m_transforms[ETS_COUNT];
     // Marks the 2D projection for reloading.

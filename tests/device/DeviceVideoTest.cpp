@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/device/CDeviceLinux.h"
 #include "engine/video/CNullDriver.h"
 #include "engine/video/CQuadBatcher.h"
 #include "tests/device/DeviceTestSupport.h"
@@ -23,23 +24,24 @@ TEST(DeviceVideo, DefaultDeviceHasTheNullDriver) {
     EXPECT_EQ(device->getParameters().windowId, nullptr);  // no window
 }
 
-TEST(DeviceVideo, NewDriverIsAnnouncedAndReleasedWithTheDevice) {
+TEST(DeviceVideo, DriversAreAnnouncedWhenTheyComeAndGo) {
     LogCapture logs;
     std::vector<std::string> log;
     auto* recorder = new Recorder(&log, "", CategoryDevice);
-    IVideoDriver* announced = nullptr;
+    std::vector<IVideoDriver*> announced;
     recorder->action = [&](CEvent* event) {
         if (event->getTypeId() == EventDeviceVideoDriverCreated)
-            announced = static_cast<CEventDeviceVideoDriverCreated*>(event)->getVideoDriver();
+            announced.push_back(static_cast<CEventDeviceVideoDriverCreated*>(event)->getVideoDriver());
     };
 
     auto* device = new SteppedDevice();
     EXPECT_EQ(device->getVideoDriver(), nullptr);
     device->addEventReceiver(recorder, 0);
-    ASSERT_TRUE(device->createVideoDriver(DriverNull));
-    IVideoDriver* driver = device->getVideoDriver();
-    ASSERT_NE(driver, nullptr);
-    EXPECT_EQ(announced, driver);
+    IVideoDriver* driver = createNullDriver(device->getParameters(), device->getFileSystem(),
+                                            device->getTimer());
+    device->setVideoDriver(driver);
+    EXPECT_EQ(device->getVideoDriver(), driver);
+    EXPECT_EQ(announced, std::vector<IVideoDriver*>{driver});
     EXPECT_EQ(log, (std::vector<std::string>{"10"}));
 
     // The driver's frame counter runs on the device timer's real time.
@@ -52,23 +54,41 @@ TEST(DeviceVideo, NewDriverIsAnnouncedAndReleasedWithTheDevice) {
     }
     EXPECT_EQ(driver->getFPS(), 4);
 
-    // A driver type that cannot be made keeps the driver there is.
-    EXPECT_FALSE(device->createVideoDriver(DriverOpenGL));
-    EXPECT_TRUE(logs.contains("Could not create OpenGL driver.", LogError));
-    EXPECT_EQ(device->getVideoDriver(), driver);
-
     // A new driver replaces the old one, which is announced as going first.
     driver->grab();
-    ASSERT_TRUE(device->createVideoDriver(DriverNull));
+    IVideoDriver* second = createNullDriver(device->getParameters(), nullptr);
+    device->setVideoDriver(second);
     EXPECT_EQ(log, (std::vector<std::string>{"10", "9", "10"}));
     EXPECT_EQ(driver->getReferenceCount(), 1);
-    EXPECT_NE(device->getVideoDriver(), driver);
     driver->drop();
 
-    driver = device->getVideoDriver();
-    driver->grab();
+    second->grab();
     device->drop();
-    EXPECT_EQ(driver->getReferenceCount(), 1);  // the device released its reference
-    driver->drop();
+    EXPECT_EQ(second->getReferenceCount(), 1);  // the device released its reference
+    second->drop();
+    recorder->drop();
+}
+
+TEST(DeviceVideo, WindowlessDeviceResetMakesTheDriverAgain) {
+    LogCapture logs;
+    std::vector<std::string> log;
+    auto* recorder = new Recorder(&log, "", CategoryDevice);
+    auto* device = new CDeviceLinux(SDeviceParameters());
+    ASSERT_TRUE(device->hasVideoDriver());
+    EXPECT_FALSE(device->hasWindow());
+    IVideoDriver* first = device->getVideoDriver();
+    first->grab();
+    device->addEventReceiver(recorder, 0);
+
+    SDeviceParameters parameters;
+    parameters.windowSize = dimension2di(320, 200);
+    ASSERT_TRUE(device->reset(parameters));
+    EXPECT_EQ(log, (std::vector<std::string>{"9", "10"}));
+    ASSERT_NE(device->getVideoDriver(), nullptr);
+    EXPECT_NE(device->getVideoDriver(), first);
+    EXPECT_EQ(first->getReferenceCount(), 1);  // the old driver was released
+    first->drop();
+    EXPECT_EQ(device->getVideoDriver()->getScreenSize(), dimension2di(320, 200));
+    device->drop();
     recorder->drop();
 }
