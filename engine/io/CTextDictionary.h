@@ -1,0 +1,52 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "engine/core/OskelTypes.h"
+#include "engine/io/CXmlReader.h"
+#include "engine/io/IReadableFile.h"
+
+namespace oskel {
+
+// The localised texts of the game: a map from a narrow key to a wide text. Texts refer to keys
+// between percent signs ("%Title%") or are looked up by plain key.
+//
+// Dictionary files come in two forms, and one file may hold several roots:
+//   <Dictionary><s n="key">text</s>...</Dictionary>
+//   <texts><phrase tag="key" text="text"/>...</texts>
+// Loading a key again replaces its text.
+class CTextDictionary : public virtual IReferenceCounted {
+public:
+    CTextDictionary() = default;
+    ~CTextDictionary() override = default;
+
+    // Every "%key%" replaced by getText(key); "%%" gives "%"; a '%' without a closing one is
+    // kept with the rest of the text as it stands.
+    virtual stringw translate(const stringw& text) const;
+    // The key's text; for a missing key "%" + key + "%", so untranslated texts show.
+    virtual stringw getText(const stringc& key) const;
+    // getText(key) with its first four "#p" markers replaced by the parameters in order.
+    virtual stringw getTextWithParams(const stringc& key, const stringw& p1, const stringw& p2,
+                                      const stringw& p3, const stringw& p4) const;
+    // Reads a dictionary file and adds its entries. False when there is no file, or when a
+    // root's end tag is missing (the entries read before the damage are kept); both logged.
+    virtual bool load(IReadableFile* file);
+    // The same from a reader positioned before the roots.
+    virtual bool load(CXmlReader* reader);
+    // Removes every entry.
+    virtual void clear();
+
+    u32 getEntryCount() const { return static_cast<u32>(m_texts.size()); }
+    bool hasKey(const stringc& key) const { return m_texts.count(key.c_str()) != 0; }
+
+private:
+    bool loadDictionaryForm(CXmlReader& reader);
+    bool loadTextsForm(CXmlReader& reader);
+    void store(const std::string& key, const stringw& text);
+
+    // Keys compare byte by byte.
+    std::map<std::string, stringw> m_texts;
+};
+
+}  // namespace oskel
