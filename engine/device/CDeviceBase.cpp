@@ -9,6 +9,7 @@
 #include "engine/core/CTimerScheduler.h"
 #include "engine/device/CDeviceLinux.h"
 #include "engine/device/DeviceEvents.h"
+#include "engine/video/IVideoDriver.h"
 
 namespace oskel {
 
@@ -61,6 +62,10 @@ CDeviceBase::~CDeviceBase() {
     // The services go after the receivers, which may still use them while they are released.
     if (m_audioDriver) m_audioDriver->drop();
     m_audioDriver = nullptr;
+    if (m_videoDriver) {
+        m_videoDriver->drop();
+        m_videoDriver = nullptr;
+    }
     m_fileSystem = nullptr;
     if (m_soundGroupManager) m_soundGroupManager->drop();
     m_soundGroupManager = nullptr;
@@ -144,6 +149,20 @@ void CDeviceBase::applyPendingChanges() {
     m_pendingRemovals.set_used(0);
     for (u32 i = 0; i < m_pendingAdditions.size(); ++i) insertSorted(m_pendingAdditions[i]);
     m_pendingAdditions.set_used(0);
+}
+
+void CDeviceBase::setVideoDriver(IVideoDriver* driver) {
+    if (driver == m_videoDriver) return;
+    releaseVideoDriver();
+    m_videoDriver = driver;
+    if (driver) postEvent(new CEventDeviceVideoDriverCreated(driver));
+}
+
+void CDeviceBase::releaseVideoDriver() {
+    if (!m_videoDriver) return;
+    postEvent(new CEventDeviceVideoDriverReleasing());
+    m_videoDriver->drop();
+    m_videoDriver = nullptr;
 }
 
 CDeviceBase::EMessageResult CDeviceBase::takeMessage(bool) { return MessageNone; }
@@ -253,7 +272,7 @@ bool CDeviceBase::openUrl(const c8* url) {
 
 IDevice* createDevice(const SDeviceParameters& parameters) {
     auto* device = new CDeviceLinux(parameters);
-    if (parameters.driverType != DriverNull && !device->hasVideoDriver()) {
+    if (!device->hasVideoDriver()) {
         // The asked video driver could not be made (its creation said why).
         device->closeDevice();
         device->run();

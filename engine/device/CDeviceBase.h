@@ -43,6 +43,13 @@ public:
     // then drops the event. True when it was consumed.
     bool postEvent(CEvent* event);
 
+    // Takes over the creator's reference to a new video driver; the driver there was goes first
+    // (see releaseVideoDriver). Posts CEventDeviceVideoDriverCreated with the new one.
+    void setVideoDriver(IVideoDriver* driver);
+    // Posts CEventDeviceVideoDriverReleasing, then releases the video driver (a reset does this
+    // before it makes the new one).
+    void releaseVideoDriver();
+
     bool isRunning() const { return m_running; }
     // The registered receivers in the order they are asked, and their priorities.
     u32 getEventReceiverCount() const { return m_receivers.size(); }

@@ -7,6 +7,7 @@
 #include "engine/audio/COpenALAudioDriver.h"
 #include "engine/core/CLogger.h"
 #include "engine/device/DeviceEvents.h"
+#include "engine/video/CNullDriver.h"
 
 namespace oskel {
 
@@ -81,7 +82,8 @@ bool CDeviceLinux::createAudioDriver(s32 type) {
 bool CDeviceLinux::createDriver(s32 type) {
     switch (type) {
         case DriverNull:
-            return false;
+            setVideoDriver(createNullDriver(m_parameters, getFileSystem(), m_timer.get()));
+            return true;
         case DriverDirect3D8:
             CLogger::instance().log("Could not create DIRECT3D8 Driver.", LogError);
             return false;
@@ -175,6 +177,7 @@ void CDeviceLinux::restoreDisplayMode() {
 }
 
 bool CDeviceLinux::reset(const SDeviceParameters& parameters) {
+    releaseVideoDriver();
     const bool needWindow = !m_window.exists() && m_parameters.driverType == DriverNull &&
                             parameters.driverType != DriverNull;
     if (m_parameters.fullscreen) {
@@ -382,9 +385,11 @@ void CDeviceLinux::handleMessage(const platform::SMessage& m) {
     }
 }
 
-bool CDeviceLinux::hasVideoDriver() const { return false; }
+bool CDeviceLinux::hasVideoDriver() const { return m_videoDriver != nullptr; }
 
-void CDeviceLinux::onWindowResized(s32, s32) {}
+void CDeviceLinux::onWindowResized(s32 width, s32 height) {
+    if (m_videoDriver) m_videoDriver->OnResize(dimension2di(width, height));
+}
 
 void CDeviceLinux::applyPendingResize() {
     if (!m_resized || !hasVideoDriver() || !m_window.exists()) return;

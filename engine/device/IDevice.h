@@ -13,6 +13,7 @@ namespace oskel {
 class CTimerScheduler;
 class CSoundGroupManager;
 class IAudioDriver;
+class IVideoDriver;
 
 // The engine's root object: owns the engine services, hands every device, system-flow and input
 // event to its receivers in order of priority and runs the main loop. There is one device.
@@ -47,6 +48,8 @@ public:
 
     const SDeviceParameters& getParameters() const { return m_parameters; }
     CTimer* getTimer() const { return m_timer.get(); }
+    // The video driver (none only while a reset re-creates it).
+    IVideoDriver* getVideoDriver() const { return m_videoDriver; }
     // The one file system of the program: every file is opened through it.
     CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
     // The localised texts of the game.
@@ -67,6 +70,7 @@ protected:
 
     SDeviceParameters m_parameters;
     CRefPtr<CTimer> m_timer;
+    IVideoDriver* m_videoDriver = nullptr;  // one reference, released by the device
     CRefPtr<CFileSystem> m_fileSystem;
     CRefPtr<CTextDictionary> m_textDictionary;
     CSoundGroupManager* m_soundGroupManager = nullptr;  // counted reference
