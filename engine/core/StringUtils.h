@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "engine/core/OskelTypes.h"
 
 namespace oskel {
@@ -34,6 +36,9 @@ void erase(stringc& text, u32 position, u32 count);
 // Widens Latin-1 text: every byte becomes the code point of the same value.
 stringw widenLatin1(const c8* text);
 inline stringw widenLatin1(const stringc& text) { return widenLatin1(text.c_str()); }
+
+// Code points as UTF-8 (surrogates and values beyond U+10FFFF become U+FFFD).
+std::string toUtf8(const wchar_t* text);
 
 // Narrows wide text by keeping each character's low byte (a character whose low byte is zero
 // becomes '?', so the text is never cut short).

@@ -5,7 +5,10 @@
 
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/audio/IAudioDriver.h"
+#include "engine/content/CContentManager.h"
 #include "engine/core/CLogger.h"
+#include "engine/core/StringUtils.h"
+#include "engine/scene/EngineSettings.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/device/CDeviceLinux.h"
 #include "engine/device/DeviceEvents.h"
@@ -35,7 +38,16 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
     setCategoryMask(CategoryDevice);
     m_parameters = parameters;
     m_timer = CRefPtr<CTimer>::fromRaw(new CTimer(std::move(clock)));
+    m_engineSettings = createEngineSettings();
     m_fileSystem = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
+    // The data folders and the archive key follow the engine settings.
+    CPropertySet* settings = m_engineSettings.get();
+    m_fileSystem->setSettingsSource([settings](const char* key) -> stringc {
+        const stringw value = settings->getStringW(key);
+        if (std::strcmp(key, EngineSettingAssetsCryptKey) == 0)
+            return narrowLowBytes(value.c_str());
+        return stringc(toUtf8(value.c_str()).c_str());
+    });
     m_soundGroupManager = new CSoundGroupManager();
     m_textDictionary = CRefPtr<CTextDictionary>::fromRaw(new CTextDictionary(m_fileSystem.get()));
     addEventReceiver(m_soundGroupManager, 1);
@@ -54,6 +66,8 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
 }
 
 CDeviceBase::~CDeviceBase() {
+    if (m_contentProcessors) m_contentProcessors->drop();
+    m_contentProcessors = nullptr;
     for (u32 i = m_receivers.size(); i > 0; --i) m_receivers[i - 1].receiver->drop();
     for (u32 i = 0; i < m_pendingAdditions.size(); ++i) m_pendingAdditions[i].receiver->drop();
     m_receivers.clear();
@@ -66,11 +80,14 @@ CDeviceBase::~CDeviceBase() {
         m_videoDriver->drop();
         m_videoDriver = nullptr;
     }
+    // Others may still hold the file system: it must not ask the settings after they are gone.
+    if (m_fileSystem) m_fileSystem->setSettingsSource(nullptr);
     m_fileSystem = nullptr;
     if (m_soundGroupManager) m_soundGroupManager->drop();
     m_soundGroupManager = nullptr;
     m_textDictionary = nullptr;
     m_timer = nullptr;
+    m_engineSettings = nullptr;
 }
 
 bool CDeviceBase::onEvent(CEvent*) { return false; }
@@ -256,6 +273,10 @@ void CDeviceBase::sleep(u32 ms, bool pauseTimer) {
 bool CDeviceBase::reset(const SDeviceParameters&) { return false; }
 
 CTimerScheduler* CDeviceBase::createTimerScheduler() { return new CTimerScheduler(); }
+
+CContentManager* CDeviceBase::createContentManager() {
+    return new CContentManager(m_fileSystem.get(), m_contentProcessors);
+}
 
 void CDeviceBase::setWindowCaption(const wchar_t*) {}
 void CDeviceBase::setResizable(bool) {}

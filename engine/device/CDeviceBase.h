@@ -26,6 +26,7 @@ public:
     void closeDevice() override;
     void sleep(u32 ms, bool pauseTimer = false) override;
     bool reset(const SDeviceParameters& parameters) override;
+    CContentManager* createContentManager() override;
     CTimerScheduler* createTimerScheduler() override;
     void setWindowCaption(const wchar_t* caption) override;
     void setResizable(bool resizable) override;

@@ -6,37 +6,15 @@
 #include "engine/audio/CNullAudioDriver.h"
 #include "engine/audio/COpenALAudioDriver.h"
 #include "engine/core/CLogger.h"
+#include "engine/device/ContentProcessors.h"
+#include "engine/scene/EngineSettings.h"
+#include "engine/core/StringUtils.h"
 #include "engine/device/DeviceEvents.h"
 #include "engine/video/CNullDriver.h"
 
 namespace oskel {
 
 namespace {
-
-std::string toUtf8(const wchar_t* text) {
-    std::string out;
-    if (!text) return out;
-    for (const wchar_t* p = text; *p; ++p) {
-        u32 c = static_cast<u32>(*p);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
 
 void logFormatted(const char* format, long a, long b) {
     char text[128];
@@ -57,6 +35,10 @@ CDeviceLinux::CDeviceLinux(const SDeviceParameters& parameters,
     createWindow();
     createDriver(m_parameters.driverType);
     createAudioDriver(1);
+    if (getVideoDriver()) {
+        m_contentProcessors = createContentProcessors(getVideoDriver(), m_audioDriver, getFileSystem());
+        addEventReceiver(m_contentProcessors, -1);
+    }
 }
 
 bool CDeviceLinux::createAudioDriver(s32 type) {
@@ -122,7 +104,7 @@ bool CDeviceLinux::createWindow() {
         }
         m_videoStarted = true;
     }
-    const std::string caption = toUtf8(L"Oskel Sample");
+    const std::string caption = toUtf8(m_engineSettings->getStringW(EngineSettingTitleCaption).c_str());
     const bool desktop = m_parameters.fullscreen && m_parameters.useDesktopResolution;
     if (!m_window.create(caption, m_parameters.windowSize.Width, m_parameters.windowSize.Height,
                          m_parameters.fullscreen, desktop)) {

@@ -6,12 +6,15 @@
 #include "engine/device/SDeviceParameters.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CTextDictionary.h"
+#include "engine/scene/CPropertySet.h"
 #include "engine/scene/CEventReceiver.h"
 
 namespace oskel {
 
 class CTimerScheduler;
 class CSoundGroupManager;
+class CContentManager;
+class CContentProcessorsManager;
 class IAudioDriver;
 class IVideoDriver;
 
@@ -29,6 +32,9 @@ public:
     virtual void sleep(u32 ms, bool pauseTimer = false) = 0;
     // Re-creates the drivers with new parameters.
     virtual bool reset(const SDeviceParameters& parameters) = 0;
+    // A new content manager over the device's file system and content processors (the caller
+    // holds its creation reference).
+    virtual CContentManager* createContentManager() = 0;
     // A new timer scheduler (the caller holds its creation reference).
     virtual CTimerScheduler* createTimerScheduler() = 0;
     virtual void setWindowCaption(const wchar_t* caption) = 0;
@@ -52,6 +58,10 @@ public:
     IVideoDriver* getVideoDriver() const { return m_videoDriver; }
     // The one file system of the program: every file is opened through it.
     CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
+    // The engine settings: wide texts under the keys of EngineSettings.h, never stored.
+    CPropertySet* getEngineSettings() const { return m_engineSettings.get(); }
+    // The content processors, made once a video driver exists (none before).
+    CContentProcessorsManager* getContentProcessorsManager() const { return m_contentProcessors; }
     // The localised texts of the game.
     CTextDictionary* getTextDictionary() const { return m_textDictionary.get(); }
     // The sound groups through which cues play.
@@ -73,6 +83,8 @@ protected:
     IVideoDriver* m_videoDriver = nullptr;  // one reference, released by the device
     CRefPtr<CFileSystem> m_fileSystem;
     CRefPtr<CTextDictionary> m_textDictionary;
+    CRefPtr<CPropertySet> m_engineSettings;
+    CContentProcessorsManager* m_contentProcessors = nullptr;  // counted reference
     CSoundGroupManager* m_soundGroupManager = nullptr;  // counted reference
     IAudioDriver* m_audioDriver = nullptr;              // counted reference
     u32 m_updateInterval = 5;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <vector>
 
 #include "engine/io/CFileList.h"
@@ -75,12 +77,18 @@ public:
 
     // The engine settings the file system depends on: the names of the data folders and the
     // key of the enciphered asset archives (read when such an archive is mounted).
+    // A settings source, when set, answers them by key ("PublisherName", "TitleName",
+    // "AssetsCryptKey") at the moment they are needed, so later changes of the settings count.
+    using SettingsSource = std::function<stringc(const char* key)>;
+    void setSettingsSource(SettingsSource source) { m_settings = std::move(source); }
     void setPublisherName(const stringc& name) { m_publisherName = name; }
-    const stringc& getPublisherName() const { return m_publisherName; }
+    stringc getPublisherName() const { return m_settings ? m_settings("PublisherName") : m_publisherName; }
     void setTitleName(const stringc& name) { m_titleName = name; }
-    const stringc& getTitleName() const { return m_titleName; }
+    stringc getTitleName() const { return m_settings ? m_settings("TitleName") : m_titleName; }
     void setAssetsCryptKey(const stringc& key) { m_assetsCryptKey = key; }
-    const stringc& getAssetsCryptKey() const { return m_assetsCryptKey; }
+    stringc getAssetsCryptKey() const {
+        return m_settings ? m_settings("AssetsCryptKey") : m_assetsCryptKey;
+    }
 
 private:
     IArchive* createArchiveFromFile(IReadableFile* file, bool ignoreCase, bool ignorePaths);
@@ -88,6 +96,7 @@ private:
 
     std::vector<IArchiveType*> m_archiveTypes;
     std::vector<IArchive*> m_archives;
+    SettingsSource m_settings;
     stringc m_publisherName{"Wendmark"};
     stringc m_titleName{"Oskel Sample"};
     stringc m_assetsCryptKey;

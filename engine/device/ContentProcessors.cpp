@@ -1,0 +1,25 @@
+#include "engine/device/ContentProcessors.h"
+
+#include "engine/video/CImageProcessor.h"
+#include "engine/video/CTextureProcessor.h"
+
+namespace oskel {
+
+namespace {
+
+void add(CContentProcessorsManager* manager, IContentProcessor* processor) {
+    manager->registerProcessor(processor);
+    processor->drop();  // the manager holds it now
+}
+
+}  // namespace
+
+CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver, IAudioDriver*,
+                                                   CFileSystem*) {
+    auto* manager = new CContentProcessorsManager();
+    add(manager, new CTextureProcessor(videoDriver));
+    add(manager, new CImageProcessor());
+    return manager;
+}
+
+}  // namespace oskel
