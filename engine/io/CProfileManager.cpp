@@ -178,10 +178,10 @@ bool CProfileManager::writeProfileFile(IReadableFile* memory, const stringc& fol
     return true;
 }
 
-bool CProfileManager::loadUserProfiles() {
+bool CProfileManager::readProfileFile(bool global) {
     CFileSystem* fs = fileSystem();
     if (!fs) return false;
-    IReadableFile* memory = openProfileFile(fs->getUserDataFolder());
+    IReadableFile* memory = openProfileFile(global ? fs->getCommonDataFolder() : fs->getUserDataFolder());
     if (!memory) return false;
     CXmlReader* reader = fs->createXmlReader(memory);
     memory->drop();
@@ -190,15 +190,18 @@ bool CProfileManager::loadUserProfiles() {
         const EXmlNodeType type = reader->getNodeType();
         if (type == XmlNodeElementEnd && reader->getNodeName() == stringw(L"Profiles")) break;
         if (type != XmlNodeElement) continue;
-        if (reader->getNodeName() == stringw(L"CommonProfile")) {
+        const stringw& element = reader->getNodeName();
+        if (global) {
+            if (element == stringw(L"GlobalProfile")) m_globalProfile->read(reader);
+        } else if (element == stringw(L"CommonProfile")) {
             m_commonProfile->read(reader);
-        } else if (reader->getNodeName() == stringw(L"Profile")) {
+        } else if (element == stringw(L"Profile")) {
             const stringw name = reader->getAttributeValue(L"Name");
             const stringw active = reader->getAttributeValue(L"Active");
             if (name.empty() || !addProfile(name)) continue;  // skipped
             CProfile* profile = m_profiles[m_profiles.size() - 1];
             profile->read(reader);
-            profile->mergeDefaults(*m_newProfileDefaults);
+            profile->mergeDefaults(*m_newProfileDefaults);  // reading replaced its values
             if (active == stringw(L"true")) m_active = profile;
         }
     }
@@ -206,23 +209,9 @@ bool CProfileManager::loadUserProfiles() {
     return true;
 }
 
-bool CProfileManager::loadGlobalProfile() {
-    CFileSystem* fs = fileSystem();
-    if (!fs) return false;
-    IReadableFile* memory = openProfileFile(fs->getCommonDataFolder());
-    if (!memory) return false;
-    CXmlReader* reader = fs->createXmlReader(memory);
-    memory->drop();
-    if (!reader) return false;
-    while (reader->read()) {
-        const EXmlNodeType type = reader->getNodeType();
-        if (type == XmlNodeElementEnd && reader->getNodeName() == stringw(L"Profiles")) break;
-        if (type == XmlNodeElement && reader->getNodeName() == stringw(L"GlobalProfile"))
-            m_globalProfile->read(reader);
-    }
-    reader->drop();
-    return true;
-}
+bool CProfileManager::loadUserProfiles() { return readProfileFile(false); }
+
+bool CProfileManager::loadGlobalProfile() { return readProfileFile(true); }
 
 bool CProfileManager::writeFile(const stringc& folder, bool global) {
     CFileSystem* fs = fileSystem();

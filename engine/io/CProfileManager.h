@@ -89,6 +89,8 @@ private:
     // The file in the folder, decrypted into memory; none when it cannot be opened.
     IReadableFile* openProfileFile(const stringc& folder) const;
     bool writeProfileFile(IReadableFile* memory, const stringc& folder) const;
+    // Reads the user file (the common and the players' profiles) or the global file.
+    bool readProfileFile(bool global);
     bool writeFile(const stringc& folder, bool global);
 
     CRefPtr<CProfile> m_commonDefaults;
