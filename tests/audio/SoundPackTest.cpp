@@ -155,6 +155,15 @@ TEST_F(SoundContentTest, StreamedSoundsAreLoadedForEveryRequest) {
     EXPECT_EQ(count(log, "Loaded sound", path), 2u);
     ASSERT_TRUE(first->play());
     EXPECT_TRUE(test::waitFor([&] { return a->getRefillCount() > 0; }, std::chrono::seconds(20)));
+
+    // A cue instance's copy is another stream of the same content, made without the cache.
+    CRefPtr<ISound> copy = CRefPtr<ISound>::fromRaw(first->clone());
+    auto* c = dynamic_cast<COpenALStreamedSound*>(copy.get());
+    ASSERT_NE(c, nullptr);
+    EXPECT_NE(c->getDecoder(), a->getDecoder());
+    EXPECT_EQ(copy->getName(), first->getName());
+    EXPECT_EQ(copy->getContentManager(), content.get());
+    EXPECT_EQ(content->getCachedCount(TypeCodeSound), 0u);
 }
 
 TEST_F(SoundContentTest, FilesThatGiveNoSound) {
