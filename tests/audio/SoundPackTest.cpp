@@ -140,30 +140,41 @@ TEST_F(SoundContentTest, BufferedSoundsAreCachedAndClonedPerRequest) {
 }
 
 TEST_F(SoundContentTest, StreamedSoundsAreLoadedForEveryRequest) {
-    test::LogCapture log;
-    const std::string path = put("music.wav", longWav());
-    CRefPtr<ISound> first = loadSound(path);
-    CRefPtr<ISound> second = loadSound(path);
-    ASSERT_TRUE(first && second);
-    auto* a = dynamic_cast<COpenALStreamedSound*>(first.get());
-    auto* b = dynamic_cast<COpenALStreamedSound*>(second.get());
-    ASSERT_TRUE(a && b);
-    EXPECT_NE(a, b);
-    EXPECT_NE(a->getDecoder(), b->getDecoder());
-    EXPECT_EQ(first->getReferenceCount(), 1);  // only the caller holds it
-    EXPECT_EQ(content->getCachedCount(TypeCodeSound), 0u);
-    EXPECT_EQ(count(log, "Loaded sound", path), 2u);
-    ASSERT_TRUE(first->play());
-    EXPECT_TRUE(test::waitFor([&] { return a->getRefillCount() > 0; }, std::chrono::seconds(20)));
+    struct Case {
+        const char* name;
+        test::Bytes bytes;
+    };
+    const std::vector<Case> cases = {
+        {"music.wav", longWav()},
+        {"music.ogg", test::makeOgg(test::makeTones(kLongFrames, 22050, {440}), 1, 22050)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::LogCapture log;
+        const std::string path = put(c.name, c.bytes);
+        CRefPtr<ISound> first = loadSound(path);
+        CRefPtr<ISound> second = loadSound(path);
+        ASSERT_TRUE(first && second);
+        auto* a = dynamic_cast<COpenALStreamedSound*>(first.get());
+        auto* b = dynamic_cast<COpenALStreamedSound*>(second.get());
+        ASSERT_TRUE(a && b);
+        EXPECT_NE(a, b);
+        EXPECT_NE(a->getDecoder(), b->getDecoder());
+        EXPECT_EQ(first->getReferenceCount(), 1);  // only the caller holds it
+        EXPECT_EQ(content->getCachedCount(TypeCodeSound), 0u);
+        EXPECT_EQ(count(log, "Loaded sound", path), 2u);
+        ASSERT_TRUE(first->play());
+        EXPECT_TRUE(test::waitFor([&] { return a->getRefillCount() > 0; }, std::chrono::seconds(20)));
 
-    // A cue instance's copy is another stream of the same content, made without the cache.
-    CRefPtr<ISound> copy = CRefPtr<ISound>::fromRaw(first->clone());
-    auto* c = dynamic_cast<COpenALStreamedSound*>(copy.get());
-    ASSERT_NE(c, nullptr);
-    EXPECT_NE(c->getDecoder(), a->getDecoder());
-    EXPECT_EQ(copy->getName(), first->getName());
-    EXPECT_EQ(copy->getContentManager(), content.get());
-    EXPECT_EQ(content->getCachedCount(TypeCodeSound), 0u);
+        // A cue instance's copy is another stream of the same content, made without the cache.
+        CRefPtr<ISound> copy = CRefPtr<ISound>::fromRaw(first->clone());
+        auto* c2 = dynamic_cast<COpenALStreamedSound*>(copy.get());
+        ASSERT_NE(c2, nullptr);
+        EXPECT_NE(c2->getDecoder(), a->getDecoder());
+        EXPECT_EQ(copy->getName(), first->getName());
+        EXPECT_EQ(copy->getContentManager(), content.get());
+        EXPECT_EQ(content->getCachedCount(TypeCodeSound), 0u);
+    }
 }
 
 TEST_F(SoundContentTest, FilesThatGiveNoSound) {
