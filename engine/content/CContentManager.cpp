@@ -122,6 +122,8 @@ bool CContentManager::saveContent(u32 typeCode, CResource* resource, const strin
     if (!file) return false;
     const bool saved = processor->save(this, resource, file, parameter);
     file->drop();
+    // A save that failed (or that the processor cannot do) leaves no empty or partial file.
+    if (!saved) m_fileSystem->removeFile(fileName);
     return saved;
 }
 

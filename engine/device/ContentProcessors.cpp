@@ -1,5 +1,8 @@
 #include "engine/device/ContentProcessors.h"
 
+#include "engine/audio/CSoundPackProcessor.h"
+#include "engine/audio/CSoundProcessor.h"
+
 #include "engine/video/CImageProcessor.h"
 #include "engine/video/CTextureProcessor.h"
 
@@ -14,11 +17,13 @@ void add(CContentProcessorsManager* manager, IContentProcessor* processor) {
 
 }  // namespace
 
-CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver, IAudioDriver*,
-                                                   CFileSystem*) {
+CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver, IAudioDriver* audioDriver,
+                                                   CFileSystem* fileSystem) {
     auto* manager = new CContentProcessorsManager();
     add(manager, new CTextureProcessor(videoDriver));
     add(manager, new CImageProcessor());
+    add(manager, new CSoundProcessor(audioDriver));
+    add(manager, new CSoundPackProcessor(fileSystem, audioDriver));
     return manager;
 }
 

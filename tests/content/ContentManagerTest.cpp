@@ -51,7 +51,8 @@ public:
     }
     bool save(IContentManager*, CResource* resource, IWritableFile* file, void*) override {
         const std::string& text = static_cast<TextResource*>(resource)->text;
-        return file->write(text.data(), static_cast<u32>(text.size())) == static_cast<s32>(text.size());
+        const bool written = file->write(text.data(), static_cast<u32>(text.size())) == static_cast<s32>(text.size());
+        return written && text.rfind("broken", 0) != 0;  // "broken..." fails after writing
     }
     void onContentEvent(CEvent* event, ContentNameMap& cache) override {
         if (calls)
@@ -301,4 +302,19 @@ TEST_F(ContentFixture, DeviceEventsReachTheProcessorsOfCachedTypesByPriority) {
     b->drop();
     late->drop();
     unused->drop();
+}
+
+TEST_F(ContentFixture, FailedSavesLeaveNoFile) {
+    TextResource* r = new TextResource(CCreationContext(cm, "x"), "broken half-written text");
+    const stringc out((dir / "failed.txt").string().c_str());
+    EXPECT_FALSE(cm->saveContent(kTextType, r, out, nullptr));
+    EXPECT_FALSE(std::filesystem::exists(out.c_str()));
+    // A file that was there is replaced by nothing rather than by a broken one.
+    put("failed.txt", "old");
+    EXPECT_FALSE(cm->saveContent(kTextType, r, out, nullptr));
+    EXPECT_FALSE(std::filesystem::exists(out.c_str()));
+    r->text = "fine";
+    EXPECT_TRUE(cm->saveContent(kTextType, r, out, nullptr));
+    EXPECT_TRUE(std::filesystem::exists(out.c_str()));
+    r->drop();
 }
