@@ -6,6 +6,19 @@
 
 namespace oskel {
 
+std::vector<u32> imagePixelsArgb(const CImage& image) {
+    const s32 width = image.getDimension().Width;
+    const s32 height = image.getDimension().Height;
+    std::vector<u32> pixels;
+    if (!image.lock() || width <= 0 || height <= 0) return pixels;
+    pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (s32 y = 0; y < height; ++y)
+        for (s32 x = 0; x < width; ++x)
+            pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+                image.getPixel(x, y);
+    return pixels;
+}
+
 void CCursorControl::setVisible(bool visible) {
     if (visible == m_visible) return;
     m_visible = visible;
@@ -27,15 +40,11 @@ void CCursorControl::updatePosition() {
 
 void CCursorControl::setCursorImage(const CImage* image, s32 hotX, s32 hotY) {
     if (image) {
-        const s32 width = image->getDimension().Width;
-        const s32 height = image->getDimension().Height;
-        if (!image->lock() || width <= 0 || height <= 0) return;  // no pixels: left as it was
-        std::vector<u32> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-        for (s32 y = 0; y < height; ++y)
-            for (s32 x = 0; x < width; ++x)
-                pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-                    image->getPixel(x, y);
-        if (!platform::setCursorImage(pixels.data(), width, height, hotX, hotY)) return;
+        const std::vector<u32> pixels = imagePixelsArgb(*image);
+        if (pixels.empty()) return;  // no pixels: left as it was
+        if (!platform::setCursorImage(pixels.data(), image->getDimension().Width,
+                                      image->getDimension().Height, hotX, hotY))
+            return;
     } else {
         platform::setArrowCursor();
     }

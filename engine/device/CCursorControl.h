@@ -1,11 +1,16 @@
 #pragma once
 
+#include <vector>
+
 #include "engine/core/OskelTypes.h"
 #include "engine/platform/Window.h"
 
 namespace oskel {
 
 class CImage;
+
+// The image's pixels as 32-bit ARGB, row after row (empty without pixels).
+std::vector<u32> imagePixelsArgb(const CImage& image);
 
 // The mouse cursor over the game's window: shown or hidden, its picture, and its position in the
 // window's coordinates.

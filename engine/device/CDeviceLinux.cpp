@@ -132,13 +132,9 @@ void CDeviceLinux::loadWindowIcon() {
     CImage* icon = getImageManager().loadImage(file, CCreationContext(nullptr, "icon.png"));
     file->drop();
     if (!icon) return;
-    const s32 width = icon->getDimension().Width, height = icon->getDimension().Height;
-    std::vector<u32> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    for (s32 y = 0; y < height; ++y)
-        for (s32 x = 0; x < width; ++x)
-            pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-                icon->getPixel(x, y);
-    m_window.setIcon(pixels.data(), width, height);
+    const std::vector<u32> pixels = imagePixelsArgb(*icon);
+    if (!pixels.empty())
+        m_window.setIcon(pixels.data(), icon->getDimension().Width, icon->getDimension().Height);
     icon->drop();
 }
 
