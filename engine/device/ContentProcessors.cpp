@@ -1,5 +1,7 @@
 #include "engine/device/ContentProcessors.h"
 
+#include "engine/scene/CNodeFactory.h"
+#include "engine/scene/CSceneNodeProcessor.h"
 #include "engine/video/CImageProcessor.h"
 #include "engine/video/CTextureProcessor.h"
 
@@ -15,10 +17,11 @@ void add(CContentProcessorsManager* manager, IContentProcessor* processor) {
 }  // namespace
 
 CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver, IAudioDriver*,
-                                                   CFileSystem*) {
+                                                   CFileSystem* fileSystem) {
     auto* manager = new CContentProcessorsManager();
     add(manager, new CTextureProcessor(videoDriver));
     add(manager, new CImageProcessor());
+    add(manager, new CSceneNodeProcessor(fileSystem, &CNodeFactory::instance()));
     return manager;
 }
 
