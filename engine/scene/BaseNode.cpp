@@ -189,8 +189,11 @@ void BaseNode::insertChild(BaseNode* node, BaseNode* after) { attachChild(node, 
 bool BaseNode::removeChild(BaseNode* node) {
     if (!node || node->m_parent != this) return false;
     auto found = std::find(m_children.begin(), m_children.end(), node);
-    if (found == m_children.end()) return false;
-    m_children.erase(found);
+    if (found != m_children.end())
+        m_children.erase(found);
+    else if (!node->m_internal)
+        return false;
+    // An internal node is not listed, but this node holds its reference all the same.
     node->m_parent = nullptr;
     node->clearBindingInSubtree();
     node->drop();
