@@ -57,6 +57,10 @@ public:
     virtual void registerProcessor(IContentProcessor* processor);
 
     u32 getProcessorCount() const { return m_processors.size(); }
+    // The processor registered at the position, or none.
+    IContentProcessor* getProcessorAt(u32 index) const {
+        return index < m_processors.size() ? m_processors[index] : nullptr;
+    }
 
 private:
     array<IContentProcessor*> m_processors;
