@@ -25,6 +25,8 @@ constexpr f32 DegToRad = 0.017453292f;
 constexpr f32 Epsilon = 0.000001f;
 // Fallback hops a resolver may take before the state passes through.
 constexpr u32 MaxFallbackHops = 32;
+// States that may follow one another on one node without time passing.
+constexpr size_t MaxSynchronousChain = 64;
 
 thread_local u32 t_loadDepth = 0;
 
@@ -556,13 +558,14 @@ bool BaseNode::onAnimatorFinished(CEvent* event) {
     const s32 next = animator->getNextState();
     if (getReferenceCount() > 1 && !consumed && !finished->wasStopped() && next != -1) {
         const s32 own = animator->getState();
-        if (std::find(m_finishChain.begin(), m_finishChain.end(), own) != m_finishChain.end()) {
+        if (std::find(m_finishChain.begin(), m_finishChain.end(), own) != m_finishChain.end() ||
+            m_finishChain.size() >= MaxSynchronousChain) {
             stringc hint("node \"");
             hint += getNodeName();
             hint += "\", state \"";
             hint += CNameId::fromId(own).getName();
             hint += "\"";
-            CLogger::instance().logHint("NextState chain finishes in a circle without time passing: stopped",
+            CLogger::instance().logHint("NextState chain that lets no time pass comes back to a state or runs too long: stopped",
                                         hint.c_str(), LogWarning);
         } else {
             m_finishChain.push_back(own);

@@ -419,9 +419,27 @@ TEST_F(StateFixture, SynchronousNextStateCirclesAreCut) {
         for (const std::string& line : log)
             if (line.rfind("loop 67", 0) == 0) ++plays;
         EXPECT_EQ(plays, c.plays);
-        EXPECT_TRUE(logs.contains("NextState chain finishes in a circle without time passing: stopped", LogWarning));
+        EXPECT_TRUE(logs.contains("NextState chain that lets no time pass comes back to a state or runs too long: stopped", LogWarning));
         root->removeChild(node.get());
     }
+}
+
+TEST_F(StateFixture, ALongSynchronousChainIsCutBeforeItExhaustsTheStack) {
+    CRefPtr<BaseNode> node = child("chain");
+    const int length = 1000;
+    for (int i = 0; i < length; ++i) {
+        CRefPtr<Animator> animator = animatorWith(("Step" + std::to_string(i)).c_str());
+        animator->setNextState(id(("Step" + std::to_string(i + 1)).c_str()));
+        node->addState(animator.get());
+    }
+    LogCapture logs;
+    node->playState(id("Step0"));
+    size_t plays = 0;
+    for (const std::string& line : log)
+        if (line.rfind("chain 67", 0) == 0) ++plays;
+    EXPECT_GT(plays, 10u);
+    EXPECT_LT(plays, static_cast<size_t>(length));
+    EXPECT_TRUE(logs.contains("NextState chain that lets no time pass comes back to a state or runs too long: stopped", LogWarning));
 }
 
 TEST_F(StateFixture, AStateThatFollowsItselfOverTimeKeepsPlaying) {
