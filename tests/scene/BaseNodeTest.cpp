@@ -229,6 +229,35 @@ TEST(BaseNodeTree, ChildrenMoveBetweenParentsAndLoseTheirScene) {
     EXPECT_EQ(child->getReferenceCount(), 1);
 }
 
+struct RecordingQueue : INodeEventQueue {
+    void queueEvent(CEventReceiver* receiver, u32 mode, CEvent* event) override {
+        entries.push_back({receiver, mode, event->getTypeId()});
+    }
+    struct Entry {
+        CEventReceiver* receiver;
+        u32 mode;
+        u32 type;
+    };
+    std::vector<Entry> entries;
+};
+
+TEST(BaseNodeEvents, PostingNeedsAQueueAndAReceiverThatAcceptsTheEvent) {
+    CRefPtr<BaseNode> parent = newNode("parent");
+    CRefPtr<BaseNode> child = newNode("child", parent.get());
+    CRefPtr<CEventNodePressed> pressed = CRefPtr<CEventNodePressed>::fromRaw(new CEventNodePressed(child.get()));
+    child->postEventToParent(DispatchSelfThenParents, pressed.get());  // no scene: nothing
+    RecordingQueue queue;
+    parent->setSceneManager(nullptr, nullptr, nullptr, &queue);
+    child->postEventToParent(DispatchSelfThenParents, pressed.get());
+    parent->setCategoryMask(CategoryDevice);
+    child->postEventToParent(DispatchSelfThenParents, pressed.get());  // refused by the mask
+    child->postEvent(nullptr, DispatchSelf, pressed.get());
+    ASSERT_EQ(queue.entries.size(), 1u);
+    EXPECT_EQ(queue.entries[0].receiver, parent.get());
+    EXPECT_EQ(queue.entries[0].mode, static_cast<u32>(DispatchSelfThenParents));
+    EXPECT_EQ(queue.entries[0].type, static_cast<u32>(EventNodePressed));
+}
+
 // ---- Properties ----
 
 TEST(BaseNodeProperties, OnlyValuesThatDifferFromTheDefaultsAreSaved) {
