@@ -11,7 +11,7 @@ namespace oskel::animation {
 namespace {
 
 // Keys passed in one seek or tick at most: bounds the work on pathological key data.
-constexpr unsigned long long MaxAdvanceSteps = 1u << 20;
+constexpr unsigned long long MaxAdvanceSteps = 1u << 16;
 
 stringw decimalW(long long value) { return stringw(stringc(static_cast<long>(value)).c_str()); }
 
@@ -44,9 +44,8 @@ void KeyFrame::addKey(const KeyFrameKey& key) {
     m_keys.push_back(key);
     KeyFrameKey& added = m_keys.back();
     if (added.glide != 0) added.glide = -1;
-    // Gotos are checked against the keys when they are all known (readXml) and here against
-    // the keys so far plus this one.
-    if (added.gotoKey < -1 || added.gotoKey >= static_cast<s32>(m_keys.size())) added.gotoKey = -1;
+    // A goto may name a key added later; one that names no key when it is reached is none.
+    if (added.gotoKey < -1) added.gotoKey = -1;
     prepareKeys();
 }
 
@@ -112,6 +111,10 @@ bool KeyFrame::advance() {
     bool looped = false;
     const u32 count = static_cast<u32>(m_keys.size());
     u32 idleSteps = 0;
+    // Keys jumped back to in this call, with the segment time on landing: landing on one again
+    // closes a cycle whose length is the time spent since, and the time left is taken modulo
+    // that length, so that a long time costs no more than a short one.
+    std::vector<std::pair<u32, u32>> landings;
     for (unsigned long long steps = 0; steps < MaxAdvanceSteps; ++steps) {
         if (m_currentKey + 1 >= count) break;
         const u32 t = m_keys[m_currentKey + 1].t;
@@ -121,24 +124,29 @@ bool KeyFrame::advance() {
         const u32 reached = m_currentKey + 1;
         m_currentKey = reached;
         const s32 target = m_keys[reached].gotoKey;
-        if (target != -1) {
+        if (target >= 0 && static_cast<u32>(target) < count) {
             const u32 g = static_cast<u32>(target);
             if (g < reached) {
-                // The loop's length, when it runs straight through its keys.
-                unsigned long long length = 0;
-                bool straight = true;
-                for (u32 j = g + 1; j <= reached; ++j) {
-                    length += m_keys[j].t;
-                    if (j < reached && m_keys[j].gotoKey != -1) straight = false;
-                }
-                if (straight && length == 0) {
-                    // A loop that takes no time would never let time pass: the goto is not
-                    // followed and the key is shown.
+                bool timeless = true;
+                for (u32 j = g + 1; j <= reached && timeless; ++j)
+                    if (m_keys[j].t != 0 || (j < reached && m_keys[j].gotoKey != -1)) timeless = false;
+                if (timeless) {
+                    // A plain loop that takes no time would never let time pass: the goto is
+                    // not followed and the key is shown.
                     continue;
                 }
                 m_currentKey = g;
                 looped = true;
-                if (straight && m_segmentTime >= length) m_segmentTime = static_cast<u32>(m_segmentTime % length);
+                auto landing = std::find_if(landings.begin(), landings.end(),
+                                            [g](const std::pair<u32, u32>& l) { return l.first == g; });
+                if (landing == landings.end()) {
+                    landings.emplace_back(g, m_segmentTime);
+                } else {
+                    const u32 cycle = landing->second - m_segmentTime;
+                    if (cycle == 0) break;  // a cycle of keys without length
+                    m_segmentTime %= cycle;
+                    landing->second = m_segmentTime;
+                }
             } else {
                 m_currentKey = g;
             }

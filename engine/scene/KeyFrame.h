@@ -45,8 +45,8 @@ public:
     // Building by code.
     void setProperties(CPropertySet* set);
     CPropertySet* getProperties() const { return m_properties.get(); }
-    // Appends a key (a goto outside the keys reads as none); values are matched to the set by
-    // position.
+    // Appends a key; values are matched to the set by position. A goto that names no key when
+    // it is reached counts as none.
     void addKey(const KeyFrameKey& key);
     const std::vector<KeyFrameKey>& getKeys() const { return m_keys; }
     void setTimeShift(u32 ms) { m_timeShift = ms; }

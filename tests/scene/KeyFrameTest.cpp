@@ -133,14 +133,27 @@ TEST(KeyFrameTiming, DurationAndTime) {
 }
 
 TEST(KeyFrameTiming, AHugeTimeShiftOnALoopIsTakenModuloItsLength) {
-    CRefPtr<KeyFrame> frames = positionAnimation({{0, 0}, {100, 100, 0}, {100, 0, -1, 0}});
-    frames->setTimeShift(4000000050u);
-    CRefPtr<BaseNode> node = newNode();
-    frames->setTarget(node.get());
-    frames->setTime(0, true);
-    EXPECT_EQ(frames->getCurrentKey(), 0u);
-    EXPECT_EQ(frames->getSegmentTime(), 50u);
-    EXPECT_NEAR(node->getPosition().X, 50.0f, 0.01f);
+    struct Case {
+        const char* what;
+        std::vector<KeySpec> keys;
+        u32 shift;
+        u32 key, segment;
+    };
+    const Case cases[] = {
+        {"plain loop", {{0, 0}, {100, 100, 0}, {100, 0, -1, 0}}, 4000000050u, 0, 50},
+        // 0 -> 1 jumps on to 2, 3 goes back to 0: 7 ms a round.
+        {"loop with a jump forward", {{0, 0}, {0, 1, -1, 2}, {0, 2}, {7, 3, -1, 0}}, 2147483647u, 2, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CRefPtr<KeyFrame> frames = positionAnimation(c.keys);
+        frames->setTimeShift(c.shift);
+        CRefPtr<BaseNode> node = newNode();
+        frames->setTarget(node.get());
+        frames->setTime(0, true);
+        EXPECT_EQ(frames->getCurrentKey(), c.key);
+        EXPECT_EQ(frames->getSegmentTime(), c.segment);
+    }
 }
 
 // ---- Damaged key data ----
@@ -170,8 +183,8 @@ TEST(KeyFrameInput, KeysWithTimesOfZeroNeverLoopForEver) {
     const char* cases[] = {
         "<KeyFrame t=\"0\" Value0=\"1;0;0\"/><KeyFrame t=\"0\" Value0=\"2;0;0\"/><KeyFrame t=\"0\" g=\"0\" Value0=\"3;0;0\"/>",
         // A forward jump inside a backward loop: every key is of no length.
-        "<KeyFrame t=\"0\" Value0=\"1;0;0\"/><KeyFrame t=\"0\" g=\"2\" Value0=\"2;0;0\"/>"
-        "<KeyFrame t=\"0\" Value0=\"3;0;0\"/><KeyFrame t=\"0\" g=\"0\" Value0=\"4;0;0\"/>",
+        ("<KeyFrame t=\"0\" Value0=\"1;0;0\"/><KeyFrame t=\"0\" g=\"2\" Value0=\"2;0;0\"/>"
+         "<KeyFrame t=\"0\" Value0=\"3;0;0\"/><KeyFrame t=\"0\" g=\"0\" Value0=\"4;0;0\"/>"),
         "<KeyFrame t=\"0\" g=\"0\" Value0=\"1;0;0\"/>",
     };
     for (const char* keys : cases) {
