@@ -298,6 +298,27 @@ TEST_F(SceneFiles, AnInternalNodeIsNotWritten) {
     EXPECT_TRUE(root->removeChild(instance.get()));
 }
 
+TEST_F(SceneFiles, LoadingReplacesChildrenAndStatesAndStatesWithoutDefaultWriteNoProperties) {
+    CRefPtr<BaseNode> node = newNode("old");
+    newNode("oldChild", node.get());
+    node->addState(animatorWith("OldState").get());
+    node->setDefaultState(id("OldState"));
+    CRefPtr<CXmlReader> reader = readerAtFirstElement(
+        "<SceneNode Type=\"BaseNode\"><States><State Name=\"New\"/><State Name=\"New\" NextState=\"X\"/></States>"
+        "<SceneNode Type=\"BaseNode\"/></SceneNode>");
+    node->loadXml(reader.get(), &CNodeFactory::instance());
+    EXPECT_EQ(node->getChildCount(), 1u);
+    EXPECT_EQ(node->findChildByName("oldChild"), nullptr);
+    EXPECT_EQ(node->findState(id("OldState")), nullptr);
+    EXPECT_EQ(node->getDefaultState(), -1);
+    ASSERT_NE(node->findState(id("New")), nullptr);
+    EXPECT_EQ(node->findState(id("New"))->getNextState(), -1);  // the first of two stays
+    XmlBuffer buffer;
+    node->saveXml(buffer.writer().get());
+    EXPECT_NE(buffer.text().find("<States>"), std::string::npos);
+    EXPECT_EQ(buffer.text().find("DefaultState"), std::string::npos);
+}
+
 // ---- Factory and processors ----
 
 TEST(NodeFactory, RegistriesAreSeparateExactAndKeepTheFirstCreator) {
