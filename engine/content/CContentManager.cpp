@@ -117,14 +117,19 @@ bool CContentManager::saveContent(u32 typeCode, CResource* resource, const strin
         CLogger::instance().logHint("CContentManager", hint.c_str(), LogWarning);
         return false;
     }
-    if (!m_fileSystem) return false;
-    IWritableFile* file = m_fileSystem->createAndWriteFile(fileName, false);
+    if (!m_fileSystem || fileName.empty() || !processor->canSave(resource)) return false;
+    // The file is written under a temporary name next to the target and takes the target's
+    // place only when the processor has written it all: a failed save leaves the old file.
+    // The temporary name keeps the extension: writers may choose their format by it.
+    const stringc part = getFileNamePart(fileName);
+    const stringc temporary = fileName.subString(0, fileName.size() - part.size()) + ".saving." + part;
+    IWritableFile* file = m_fileSystem->createAndWriteFile(temporary, false);
     if (!file) return false;
     const bool saved = processor->save(this, resource, file, parameter);
     file->drop();
-    // A save that failed (or that the processor cannot do) leaves no empty or partial file.
-    if (!saved) m_fileSystem->removeFile(fileName);
-    return saved;
+    if (saved && m_fileSystem->renameFile(temporary, fileName)) return true;
+    m_fileSystem->removeFile(temporary);
+    return false;
 }
 
 bool CContentManager::registerContentAs(const CCreationContext& context, CResource* resource) {

@@ -27,6 +27,8 @@ public:
     // A new resource holding its creation reference, or none.
     virtual CResource* load(IContentManager* manager, IReadableFile* file,
                             const CCreationContext& context) = 0;
+    // Whether save can write the resource; asked before the target file is touched.
+    virtual bool canSave(const CResource* resource) const { return resource != nullptr; }
     virtual bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
                       void* parameter) = 0;
     // A device event passed on by the content manager with the cache of this processor's type.
@@ -55,6 +57,10 @@ public:
     virtual void registerProcessor(IContentProcessor* processor);
 
     u32 getProcessorCount() const { return m_processors.size(); }
+    // The processor registered at the position, or none.
+    IContentProcessor* getProcessorAt(u32 index) const {
+        return index < m_processors.size() ? m_processors[index] : nullptr;
+    }
 
 private:
     array<IContentProcessor*> m_processors;

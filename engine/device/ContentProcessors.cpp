@@ -2,7 +2,8 @@
 
 #include "engine/audio/CSoundPackProcessor.h"
 #include "engine/audio/CSoundProcessor.h"
-
+#include "engine/scene/CNodeFactory.h"
+#include "engine/scene/CSceneNodeProcessor.h"
 #include "engine/video/CImageProcessor.h"
 #include "engine/video/CTextureProcessor.h"
 
@@ -22,6 +23,7 @@ CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver, IA
     auto* manager = new CContentProcessorsManager();
     add(manager, new CTextureProcessor(videoDriver));
     add(manager, new CImageProcessor());
+    add(manager, new CSceneNodeProcessor(fileSystem, &CNodeFactory::instance()));
     add(manager, new CSoundProcessor(audioDriver));
     add(manager, new CSoundPackProcessor(fileSystem, audioDriver));
     return manager;

@@ -19,6 +19,8 @@ public:
     CResource* load(IContentManager* manager, IReadableFile* file,
                     const CCreationContext& context) override;
     // Textures are not written back: false.
+    // Textures are not written back.
+    bool canSave(const CResource*) const override { return false; }
     bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
               void* parameter) override;
     // Driver about to go (9): every cached texture resource drops its texture. New driver (10):

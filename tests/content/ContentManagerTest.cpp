@@ -49,10 +49,13 @@ public:
         if (text == "fail") return nullptr;
         return new TextResource(context, text, type);
     }
+    bool canSave(const CResource* resource) const override {
+        return resource && static_cast<const TextResource*>(resource)->text != "refuse";
+    }
     bool save(IContentManager*, CResource* resource, IWritableFile* file, void*) override {
         const std::string& text = static_cast<TextResource*>(resource)->text;
         const bool written = file->write(text.data(), static_cast<u32>(text.size())) == static_cast<s32>(text.size());
-        return written && text.rfind("broken", 0) != 0;  // "broken..." fails after writing
+        return written && text.rfind("broken", 0) != 0;  // "broken..." is written, then fails
     }
     void onContentEvent(CEvent* event, ContentNameMap& cache) override {
         if (calls)
@@ -264,6 +267,40 @@ TEST_F(ContentFixture, SavingGoesThroughTheProcessor) {
     r->drop();
 }
 
+// A save that fails, or that the processor refuses, leaves the target as it was and no file
+// beside it.
+TEST_F(ContentFixture, FailedSavesLeaveTheTargetAlone) {
+    struct Case {
+        const char* text;
+        bool existing;
+    };
+    const Case cases[] = {{"broken half", true}, {"broken half", false}, {"refuse", true}, {"refuse", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + (c.existing ? ", over a file" : ", no file"));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        const stringc out = c.existing ? put("target.txt", "old content") : stringc((dir / "target.txt").string().c_str());
+        TextResource* r = new TextResource(CCreationContext(cm, "x"), c.text);
+        EXPECT_FALSE(cm->saveContent(kTextType, r, out, nullptr));
+        r->drop();
+        EXPECT_EQ(std::filesystem::exists(out.c_str()), c.existing);
+        if (c.existing) {
+            std::ifstream in(out.c_str());
+            std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_EQ(kept, "old content");
+        }
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
+                  c.existing ? 1 : 0);
+    }
+    // A good save replaces the old file.
+    const stringc out = put("target.txt", "old content");
+    TextResource* r = new TextResource(CCreationContext(cm, "x"), "new");
+    EXPECT_TRUE(cm->saveContent(kTextType, r, out, nullptr));
+    r->drop();
+    std::ifstream in(out.c_str());
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "new");
+}
+
 TEST(ContentProcessors, RegistrationLookupAndDriverEvents) {
     test::LogCapture logs;
     CContentProcessorsManager* pm = new CContentProcessorsManager();
@@ -309,10 +346,11 @@ TEST_F(ContentFixture, FailedSavesLeaveNoFile) {
     const stringc out((dir / "failed.txt").string().c_str());
     EXPECT_FALSE(cm->saveContent(kTextType, r, out, nullptr));
     EXPECT_FALSE(std::filesystem::exists(out.c_str()));
-    // A file that was there is replaced by nothing rather than by a broken one.
+    // A file that was there stays as it was rather than being replaced by a broken one.
     put("failed.txt", "old");
     EXPECT_FALSE(cm->saveContent(kTextType, r, out, nullptr));
-    EXPECT_FALSE(std::filesystem::exists(out.c_str()));
+    std::ifstream kept(out.c_str());
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), "old");
     r->text = "fine";
     EXPECT_TRUE(cm->saveContent(kTextType, r, out, nullptr));
     EXPECT_TRUE(std::filesystem::exists(out.c_str()));
