@@ -1,6 +1,9 @@
 #include "engine/device/ContentProcessors.h"
 
+#include "engine/video/CAtlasTextureProcessor.h"
+#include "engine/video/CFontProcessor.h"
 #include "engine/video/CImageProcessor.h"
+#include "engine/video/CParticleProcessors.h"
 #include "engine/video/CTextureProcessor.h"
 
 namespace oskel {
@@ -15,10 +18,15 @@ void add(CContentProcessorsManager* manager, IContentProcessor* processor) {
 }  // namespace
 
 CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver, IAudioDriver*,
-                                                   CFileSystem*) {
+                                                   CFileSystem* fileSystem) {
     auto* manager = new CContentProcessorsManager();
     add(manager, new CTextureProcessor(videoDriver));
+    add(manager, new CAtlasTextureProcessor(videoDriver));
+    add(manager, new CAtlasTextureCollectionProcessor(fileSystem));
     add(manager, new CImageProcessor());
+    add(manager, new CFontProcessor(fileSystem, videoDriver));
+    add(manager, new CParticleCollectionProcessor(fileSystem));
+    add(manager, new CParticleEmitterProcessor(fileSystem));
     return manager;
 }
 
