@@ -1,0 +1,55 @@
+// The device's set of content processors: every kind present, and the processors that follow
+// the video driver keep it current.
+
+#include <gtest/gtest.h>
+
+#include "engine/device/ContentProcessors.h"
+#include "engine/device/DeviceEvents.h"
+#include "engine/io/CFileSystem.h"
+#include "engine/video/CAtlasTextureProcessor.h"
+#include "engine/video/CFontProcessor.h"
+#include "engine/video/CMemoryTextureDriver.h"
+#include "engine/video/CTextureProcessor.h"
+#include "tests/support/TestSupport.h"
+
+using namespace oskel;
+
+TEST(ContentProcessors, EveryKindOnceAndDriverEventsReachTheDriverFollowers) {
+    CFileSystem* fileSystem = new CFileSystemLinux();
+    IVideoDriver* driver = createMemoryTextureDriver(SDeviceParameters(), fileSystem);
+    CContentProcessorsManager* processors = createContentProcessors(driver, nullptr, fileSystem);
+    for (u32 type : {TypeCodeTexture, TypeCodeAtlasTexture, TypeCodeAtlasCollection, TypeCodeImage, TypeCodeFont,
+                     TypeCodeParticleCollection, TypeCodeEmitter})
+        EXPECT_NE(processors->getProcessor(type), nullptr) << type;
+    EXPECT_EQ(processors->getProcessorCount(), 7u);
+
+    auto* atlas = dynamic_cast<CAtlasTextureProcessor*>(processors->getProcessor(TypeCodeAtlasTexture));
+    auto* font = dynamic_cast<CFontProcessor*>(processors->getProcessor(TypeCodeFont));
+    ASSERT_TRUE(atlas && font);
+    EXPECT_EQ(atlas->getVideoDriver(), driver);
+    EXPECT_EQ(font->getVideoDriver(), driver);
+
+    CEvent* releasing = new CEventDeviceVideoDriverReleasing();
+    processors->dispatchEvent(DispatchSelfThenChildren, releasing);
+    releasing->drop();
+    EXPECT_EQ(atlas->getVideoDriver(), nullptr);
+    EXPECT_EQ(font->getVideoDriver(), nullptr);
+
+    CEvent* created = new CEventDeviceVideoDriverCreated(driver);
+    processors->dispatchEvent(DispatchSelfThenChildren, created);
+    created->drop();
+    EXPECT_EQ(atlas->getVideoDriver(), driver);
+    EXPECT_EQ(font->getVideoDriver(), driver);
+
+    {
+        test::LogCapture log;
+        IContentProcessor* second = new CFontProcessor(fileSystem, driver);
+        processors->registerProcessor(second);
+        EXPECT_TRUE(log.contains("CContentProcessorsManager", LogWarning));
+        EXPECT_EQ(processors->getProcessor(TypeCodeFont), font);
+        second->drop();
+    }
+    processors->drop();
+    driver->drop();
+    fileSystem->drop();
+}
