@@ -134,6 +134,10 @@ TEST_F(FontTest, LoadsGlyphsPagesAndKerningFromTheFile) {
     EXPECT_EQ(font->getKerning(L'V', L'A'), 0);
     EXPECT_EQ(font->getKerning(L'V', 0), 0);
 
+    // A font property value answers the font.
+    CPropertyDataFont value(static_cast<CResource*>(font.get()));
+    EXPECT_EQ(value.getFont(), font.get());
+
     // The font is shared.
     CResource* again = manager->getContentByPath(TypeCodeFont, path("fonts/test.ofnt").c_str(), false);
     EXPECT_EQ(again, font.get());
