@@ -85,7 +85,8 @@ u32 scanAtlasNumbers(const wchar_t* text, f32* out, u32 count) {
 }
 
 stringc normalizeAtlasName(const stringc& name) {
-    if (name.empty() || !isRelativePath(name)) return toForwardSlashes(name);
+    // Absolute names are looked up as they stand.
+    if (name.empty() || !isRelativePath(name)) return name;
     // Resolving against a file in the current folder resolves only the name's own components.
     return resolvePath(stringc("./x"), name);
 }

@@ -65,8 +65,9 @@ private:
 // Returns the number of numbers read.
 u32 scanAtlasNumbers(const wchar_t* text, f32* out, u32 count);
 
-// The form under which atlas regions are registered and found: the name written with '/' and
-// with its "." and ".." components resolved, as a relative lookup resolves it.
+// The form under which atlas regions are registered and found: a relative name written with '/'
+// and with its "." and ".." components resolved, as a relative lookup from a file resolves it;
+// an absolute name as it stands.
 stringc normalizeAtlasName(const stringc& name);
 
 }  // namespace oskel
