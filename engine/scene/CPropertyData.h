@@ -374,7 +374,8 @@ public:
     explicit CPropertyDataFont(CResource* font);
 
     u32 getResourceTypeCode() const override;
-    // The held font, or none.
+    // The held font, or none. Defined with the font class (library oskel_render), which the
+    // users of fonts link.
     CFont* getFont() const;
 
     CRefPtr<IPropertyData> clone() const override;

@@ -3,7 +3,6 @@
 #include "engine/core/CLogger.h"
 #include "engine/scene/CPropertyData.h"
 #include "engine/video/CAtlasTexture.h"
-#include "engine/video/CFont.h"
 
 namespace oskel {
 
@@ -165,11 +164,6 @@ void CPropertyDataAtlasTexture::prepareInterpolation(const IPropertyData* target
 CPropertyDataFont::CPropertyDataFont(CResource* font) : CPropertyDataResource(nullptr) { setResource(font); }
 
 u32 CPropertyDataFont::getResourceTypeCode() const { return TypeCodeFont; }
-
-CFont* CPropertyDataFont::getFont() const {
-    CResource* resource = getResource();
-    return resource && resource->getTypeCode() == TypeCodeFont ? static_cast<CFont*>(resource) : nullptr;
-}
 
 CRefPtr<IPropertyData> CPropertyDataFont::clone() const {
     CPropertyDataFont* copy = new CPropertyDataFont(getContentManager());

@@ -10,6 +10,11 @@
 
 namespace oskel {
 
+CFont* CPropertyDataFont::getFont() const {
+    CResource* resource = getResource();
+    return resource && resource->getTypeCode() == TypeCodeFont ? static_cast<CFont*>(resource) : nullptr;
+}
+
 CFont::CFont(const CCreationContext& context) : CResource(context) { setSharingFlags(ERF_SHARED); }
 
 CFont::~CFont() { clearTables(); }
