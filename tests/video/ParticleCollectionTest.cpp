@@ -108,14 +108,17 @@ TEST_F(ParticleCollectionTest, NamedEmittersAreRegisteredAndHandedOutAsClones) {
 }
 
 TEST_F(ParticleCollectionTest, AnEmptyEmitterElementDoesNotTakeTheNextEmitter) {
-    const std::string file = writeCollection("empty.xml", {{L"PointEmitter", {}, true},
+    const std::string file = writeCollection("empty.xml", {{L"RectangleEmitter", {}, true},
                                                            {L"PointEmitter", {settings("Second")}},
                                                            {L"RectangleEmitter", {settings("Third")}}});
     auto collection = load(file);
     ASSERT_TRUE(collection);
     EXPECT_EQ(collection->getEmitterCount(), 2u);
-    EXPECT_NE(registered("Second"), nullptr);
-    EXPECT_NE(registered("Third"), nullptr);
+    // Read on, the empty element's rectangle emitter would take the point emitter's settings.
+    ASSERT_NE(registered("Second"), nullptr);
+    EXPECT_EQ(registered("Second")->getTypeId(), PointEmitter::TypeId);
+    ASSERT_NE(registered("Third"), nullptr);
+    EXPECT_EQ(registered("Third")->getTypeId(), RectangleEmitter::TypeId);
 }
 
 TEST_F(ParticleCollectionTest, LoadingTwiceGivesTwoCollectionsAndTheCacheKeepsTheFirst) {
