@@ -82,9 +82,9 @@ CPropertyDataAtlasTexture::CPropertyDataAtlasTexture(IContentManager* contentMan
 CPropertyDataAtlasTexture::~CPropertyDataAtlasTexture() = default;
 
 CAtlasTexture* CPropertyDataAtlasTexture::getAtlasTexture() const {
-    CResource* resource = getResource();
-    return resource && resource->getTypeCode() == TypeCodeAtlasTexture ? static_cast<CAtlasTexture*>(resource)
-                                                                         : nullptr;
+    // Other classes may answer the type code too (stand-ins in tests): only an atlas texture
+    // has name parts and a page.
+    return dynamic_cast<CAtlasTexture*>(getResource());
 }
 
 CRefPtr<IPropertyData> CPropertyDataAtlasTexture::clone() const {
@@ -108,7 +108,7 @@ CRefPtr<CResource> lookUpFrame(const CAtlasTexture* texture, s32 frame) {
     if (!manager) return CRefPtr<CResource>();
     CRefPtr<CResource> found = CRefPtr<CResource>::fromRaw(
         manager->getContentByPath(TypeCodeAtlasTexture, texture->makeFrameName(frame), false));
-    if (found && found->getTypeCode() != TypeCodeAtlasTexture) found = nullptr;
+    if (found && !dynamic_cast<CAtlasTexture*>(found.get())) found = nullptr;
     return found;
 }
 

@@ -85,11 +85,11 @@ void AtlasTextureCollection::readRegion(CXmlReader* reader) {
 
     CResource* content = manager->getContentByPath(TypeCodeTexture, m_pages[entry.page], true);
     if (!content) return;
-    if (content->getTypeCode() != TypeCodeTexture) {
+    auto* page = dynamic_cast<CTextureResource*>(content);
+    if (!page) {
         content->drop();
         return;
     }
-    auto* page = static_cast<CTextureResource*>(content);
     ITexture* texture = page->getTexture();
     if (!texture) {
         // No driver texture (no driver, or the driver is being replaced): nothing to measure.

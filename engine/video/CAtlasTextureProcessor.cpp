@@ -21,11 +21,11 @@ CResource* CAtlasTextureProcessor::load(IContentManager* manager, IReadableFile*
     if (!manager || !file) return nullptr;
     CResource* content = manager->getContent(TypeCodeTexture, file);
     if (!content) return nullptr;
-    if (content->getTypeCode() != TypeCodeTexture) {
+    auto* page = dynamic_cast<CTextureResource*>(content);
+    if (!page) {
         content->drop();
         return nullptr;
     }
-    auto* page = static_cast<CTextureResource*>(content);
     ITexture* texture = page->getTexture();
     if (!texture) {
         CLogger::instance().logHint("Atlas page has no texture", file->getFileName().c_str(), LogWarning);
@@ -75,12 +75,12 @@ CResource* CAtlasTextureCollectionProcessor::load(IContentManager* manager, IRea
 
 bool CAtlasTextureCollectionProcessor::save(IContentManager*, CResource* resource, IWritableFile* file,
                                             void*) {
-    if (!resource || resource->getTypeCode() != TypeCodeAtlasCollection || !m_fileSystem || !file)
-        return false;
+    auto* collection = dynamic_cast<AtlasTextureCollection*>(resource);
+    if (!collection || !m_fileSystem || !file) return false;
     CXmlWriter* writer = m_fileSystem->createXmlWriter(file);
     if (!writer) return false;
     writer->writeXMLHeader();
-    const bool saved = static_cast<AtlasTextureCollection*>(resource)->save(writer);
+    const bool saved = collection->save(writer);
     writer->drop();
     return saved;
 }

@@ -11,8 +11,8 @@
 namespace oskel {
 
 CFont* CPropertyDataFont::getFont() const {
-    CResource* resource = getResource();
-    return resource && resource->getTypeCode() == TypeCodeFont ? static_cast<CFont*>(resource) : nullptr;
+    CResource* resource = getResource();  // stand-ins may answer the type code: check the class
+    return dynamic_cast<CFont*>(resource);
 }
 
 CFont::CFont(const CCreationContext& context) : CResource(context) { setSharingFlags(ERF_SHARED); }
@@ -106,13 +106,12 @@ void CBitmapFont::loadGlyphs(CXmlReader* reader, u32) {
             loadProperties(set.get());
         } else if (name == L"Texture") {
             const stringc file = narrowLowBytes(reader->getAttributeValue(L"Filename").c_str());
-            CResource* page = manager && !file.empty() ? manager->getContentByPath(TypeCodeAtlasTexture, file, true)
-                                                        : nullptr;
-            if (page && page->getTypeCode() != TypeCodeAtlasTexture) {
-                page->drop();
-                page = nullptr;
-            }
-            m_pages.push_back(static_cast<CAtlasTexture*>(page));  // kept even when empty
+            CResource* content = manager && !file.empty()
+                                     ? manager->getContentByPath(TypeCodeAtlasTexture, file, true)
+                                     : nullptr;
+            CAtlasTexture* page = dynamic_cast<CAtlasTexture*>(content);
+            if (content && !page) content->drop();
+            m_pages.push_back(page);  // kept even when empty
         } else if (name == L"c") {
             SFontGlyph glyph;
             f32 numbers[4];
