@@ -947,10 +947,12 @@ void COpenGLDriver::draw2DImageStretched(ITexture* texture, const recti& destRec
     const f32 y0 = static_cast<f32>(destRect.UpperLeftCorner.Y);
     const f32 x1 = static_cast<f32>(destRect.LowerRightCorner.X);
     const f32 y1 = static_cast<f32>(destRect.LowerRightCorner.Y);
-    // Corner colours come as upper left, lower left, lower right, upper right.
-    const f32 positions[8] = {x0, y0, x0, y1, x1, y1, x1, y0};
-    const f32 coords[8] = {u0, v0, u0, v1, u1, v1, u1, v0};
-    draw2DQuad(positions, coords, corners);
+    // Corner colours come as upper left, lower left, lower right, upper right; the corners
+    // are drawn clockwise on the screen, as the culling wants them.
+    const f32 positions[8] = {x0, y0, x1, y0, x1, y1, x0, y1};
+    const f32 coords[8] = {u0, v0, u1, v0, u1, v1, u0, v1};
+    const SColor ordered[4] = {corners[0], corners[3], corners[2], corners[1]};
+    draw2DQuad(positions, coords, ordered);
     if (clipRect) glDisable(GL_SCISSOR_TEST);
 }
 

@@ -73,9 +73,10 @@ void COpenGLTexture::uploadImage(bool newTexture) {
             m_pixelType = GL_UNSIGNED_SHORT_1_5_5_5_REV;
             break;
         case ECF_R5G6B5:
+            // Packed 5-6-5 pixels go only with RGB: red in the top bits, as the image has it.
             m_internalFormat = GL_RGB;
-            m_pixelFormat = GL_BGR;
-            m_pixelType = GL_UNSIGNED_SHORT_5_6_5_REV;
+            m_pixelFormat = GL_RGB;
+            m_pixelType = GL_UNSIGNED_SHORT_5_6_5;
             break;
         case ECF_R8G8B8:
             // The image keeps red, green and blue in this order in memory.

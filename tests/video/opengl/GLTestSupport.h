@@ -13,6 +13,8 @@
 #include "engine/video/opengl/COpenGLDriver.h"
 #include "tests/support/TestSupport.h"
 
+#include <SDL.h>
+
 namespace oskel::test {
 
 struct RGBA {
