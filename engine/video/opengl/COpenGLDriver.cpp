@@ -42,6 +42,7 @@ COpenGLDriver::~COpenGLDriver() {
     m_requestedLights.clear();
     deleteMaterialRenderers();
     for (auto& bound : m_boundTextures) bound = nullptr;
+    if (m_presentedFrame) glDeleteTextures(1, &m_presentedFrame);
     // The batcher holds nothing of OpenGL; the textures bound above went while the context was
     // still there.
     if (m_context.exists()) {
@@ -128,6 +129,11 @@ bool COpenGLDriver::initDriver() {
     genericDriverInit(m_screenSize, m_obtained.stencil > 0);
 
     m_context.setSwapInterval(m_parameters.vsync ? 1 : 0);
+    m_frontBufferReadable = probeFrontBuffer();
+    if (!m_frontBufferReadable)
+        CLogger::instance().log(
+            "The front buffer does not give the presented frame back; screen shots use a copy.",
+            LogInformation);
 
     m_exposedData.Words[SExposedVideoData::DeviceContext] = window->nativeHandle();
     m_exposedData.Words[SExposedVideoData::RenderingContext] = m_context.nativeHandle();
@@ -233,8 +239,45 @@ bool COpenGLDriver::beginScene(bool clearBackBuffer, bool clearZBuffer, SColor c
 bool COpenGLDriver::endScene() {
     CNullDriver::endScene();
     glFlush();
+    if (!m_frontBufferReadable) keepPresentedFrame();
     m_context.swapBuffers();
     return true;
+}
+
+bool COpenGLDriver::probeFrontBuffer() {
+    if (!m_doubleBuffered) return true;
+    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    m_context.swapBuffers();
+    glFinish();
+    GLubyte p[4] = {0, 0, 0, 0};
+    glReadBuffer(GL_FRONT);
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    auto close = [](int got, int want) { return got >= want - 3 && got <= want + 3; };
+    return close(p[0], 51) && close(p[1], 102) && close(p[2], 153);
+}
+
+void COpenGLDriver::keepPresentedFrame() {
+    if (m_renderTarget) return;  // the frame buffer is not what is bound
+    if (!m_presentedFrame) glGenTextures(1, &m_presentedFrame);
+    if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, m_presentedFrame);
+    if (m_presentedFrameSize != m_screenSize) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, m_screenSize.Width, m_screenSize.Height, 0, GL_RGB,
+                     GL_UNSIGNED_BYTE, nullptr);
+        m_presentedFrameSize = m_screenSize;
+    }
+    glReadBuffer(GL_BACK);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, m_screenSize.Width, m_screenSize.Height);
+    glReadBuffer(GL_FRONT);
+    // Unit 0 gets back what the driver bound there.
+    ITexture* bound = m_boundTextures[0].get();
+    glBindTexture(GL_TEXTURE_2D,
+                  bound ? static_cast<COpenGLTexture*>(bound)->getOpenGLTextureName() : 0);
 }
 
 void COpenGLDriver::clearBuffers(bool backBuffer, bool depthBuffer, bool stencilBuffer,

@@ -122,6 +122,10 @@ public:
     // The anti-aliasing sample count the context ended with.
     u8 getAntiAliasSamples() const { return m_antiAlias; }
     bool hasStencilBuffer() const { return m_stencilBuffer; }
+    bool isDoubleBuffered() const { return m_doubleBuffered; }
+    // Whether screen shots read the front buffer. Some software renderers do not give the
+    // presented frame back from it; the driver then keeps a copy of each frame it presents.
+    bool readsFrontBuffer() const { return m_frontBufferReadable; }
     // The OpenGL light a requested light has (-1 for none or an index out of range).
     s32 getHardwareLight(u32 index) const {
         return index < m_requestedLights.size() ? m_requestedLights[index].HardwareLight : -1;
@@ -150,6 +154,10 @@ private:
     void assignHardwareLight(u32 requested);
     void uploadClipPlane(u32 index);
     void draw2DQuad(const f32 positions[8], const f32* texCoords, const SColor colors[4]);
+    // Tells whether the front buffer gives back a presented frame (shows one frame).
+    bool probeFrontBuffer();
+    // Copies the back buffer into the kept copy of the last presented frame.
+    void keepPresentedFrame();
 
     COpenGLExtensionHandler m_ext;
     stringw m_name{L"OpenGL"};
@@ -177,6 +185,9 @@ private:
         bool DesignatedOn = true;
     };
     array<SRequestedLight> m_requestedLights;
+    bool m_frontBufferReadable = true;
+    GLuint m_presentedFrame = 0;  // the kept copy of the last presented frame, or none
+    dimension2di m_presentedFrameSize{0, 0};
     platform::CGLContext m_context;
     platform::SGLObtained m_obtained;
     SDeviceParameters m_parameters;

@@ -137,7 +137,18 @@ CImage* COpenGLDriver::createScreenShot() {
     const bool invert = m_ext.PackInvert;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     if (invert) glPixelStorei(GL_PACK_INVERT_MESA, GL_TRUE);
-    glReadPixels(0, 0, m_screenSize.Width, m_screenSize.Height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    if (m_frontBufferReadable) {
+        glReadPixels(0, 0, m_screenSize.Width, m_screenSize.Height, GL_RGB, GL_UNSIGNED_BYTE,
+                     pixels);
+    } else if (m_presentedFrame && m_presentedFrameSize == m_screenSize) {
+        if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, m_presentedFrame);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        ITexture* bound = m_boundTextures[0].get();
+        glBindTexture(GL_TEXTURE_2D,
+                      bound ? static_cast<COpenGLTexture*>(bound)->getOpenGLTextureName() : 0);
+    }
+    // (Nothing presented yet: the shot stays black.)
     if (invert) {
         glPixelStorei(GL_PACK_INVERT_MESA, GL_FALSE);
     } else {

@@ -203,7 +203,12 @@ void COpenGLTexture::bindRTT() { glViewport(0, 0, m_textureSize.Width, m_texture
 
 void COpenGLTexture::unbindRTT() {
     m_driver->setTexture(0, this);
+    // The picture was drawn into the back buffer; the driver reads the front one otherwise.
+    GLint previous = GL_FRONT;
+    glGetIntegerv(GL_READ_BUFFER, &previous);
+    glReadBuffer(m_driver->isDoubleBuffered() ? GL_BACK : GL_FRONT);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, m_textureSize.Width, m_textureSize.Height);
+    glReadBuffer(static_cast<GLenum>(previous));
 }
 
 // Frame-buffer render targets.
