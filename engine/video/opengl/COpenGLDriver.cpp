@@ -485,8 +485,9 @@ void COpenGLDriver::setBasicRenderStates(const SMaterial& material, const SMater
             layer.AnisotropicFilter == last.TextureLayer[i].AnisotropicFilter)
             continue;
         if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0 + i);
+        auto* glTexture = static_cast<COpenGLTexture*>(texture);
         const bool linear = layer.BilinearFilter || layer.TrilinearFilter;
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
+        glTexture->setParameter(GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
         GLint minFilter;
         if (texture->hasMipMaps())
             minFilter = layer.TrilinearFilter   ? GL_LINEAR_MIPMAP_LINEAR
@@ -494,11 +495,11 @@ void COpenGLDriver::setBasicRenderStates(const SMaterial& material, const SMater
                                                : GL_NEAREST_MIPMAP_NEAREST;
         else
             minFilter = linear ? GL_LINEAR : GL_NEAREST;
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+        glTexture->setParameter(GL_TEXTURE_MIN_FILTER, minFilter);
         if (m_ext.AnisotropicFilter) {
             f32 degree = layer.AnisotropicFilter ? static_cast<f32>(layer.AnisotropicFilter) : 1.0f;
             if (degree > m_ext.MaxAnisotropy) degree = m_ext.MaxAnisotropy;
-            glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, degree);
+            glTexture->setAnisotropy(degree);
         }
     }
     if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0);
@@ -595,8 +596,9 @@ void COpenGLDriver::setWrapMode(const SMaterial& material) {
             default: break;
         }
         if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0 + i);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, mode);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, mode);
+        auto* texture = static_cast<COpenGLTexture*>(m_boundTextures[i].get());
+        texture->setParameter(GL_TEXTURE_WRAP_S, mode);
+        texture->setParameter(GL_TEXTURE_WRAP_T, mode);
     }
 }
 
@@ -875,11 +877,12 @@ void COpenGLDriver::setRenderStates2DImage(bool alpha, bool texture, bool alphaC
     m_reload2DProjection = true;
     m_resetRenderStates = true;
 
-    if (texture) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    if (texture && m_boundTextures[0]) {
+        auto* bound = static_cast<COpenGLTexture*>(m_boundTextures[0].get());
+        bound->setParameter(GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        bound->setParameter(GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        bound->setParameter(GL_TEXTURE_WRAP_S, GL_REPEAT);
+        bound->setParameter(GL_TEXTURE_WRAP_T, GL_REPEAT);
     }
     if (alphaChannel) {
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);

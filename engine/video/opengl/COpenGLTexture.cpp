@@ -64,6 +64,26 @@ COpenGLTexture::~COpenGLTexture() {
 
 s32 COpenGLTexture::getDriverType() const { return DriverOpenGL; }
 
+void COpenGLTexture::setParameter(GLenum name, GLint value) {
+    GLint* known = nullptr;
+    switch (name) {
+        case GL_TEXTURE_MIN_FILTER: known = &m_parameters[0]; break;
+        case GL_TEXTURE_MAG_FILTER: known = &m_parameters[1]; break;
+        case GL_TEXTURE_WRAP_S: known = &m_parameters[2]; break;
+        case GL_TEXTURE_WRAP_T: known = &m_parameters[3]; break;
+        default: break;
+    }
+    if (known && *known == value) return;
+    glTexParameteri(GL_TEXTURE_2D, name, value);
+    if (known) *known = value;
+}
+
+void COpenGLTexture::setAnisotropy(GLfloat degree) {
+    if (m_anisotropy == degree) return;
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, degree);
+    m_anisotropy = degree;
+}
+
 void COpenGLTexture::uploadImage(bool newTexture) {
     if (!m_image || !m_textureName) return;
     switch (m_colorFormat) {
@@ -109,9 +129,8 @@ void COpenGLTexture::uploadImage(bool newTexture) {
         } else {
             m_automaticMipMaps = false;
         }
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                        m_hasMipMaps ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        setParameter(GL_TEXTURE_MIN_FILTER, m_hasMipMaps ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR);
+        setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexImage2D(GL_TEXTURE_2D, 0, m_internalFormat, m_textureSize.Width, m_textureSize.Height,
                      0, m_pixelFormat, m_pixelType, m_image->lock());
     } else {
@@ -238,10 +257,10 @@ COpenGLFBOTexture::COpenGLFBOTexture(const dimension2di& size, COpenGLDriver* dr
     ext.bindFramebuffer(m_frameBuffer);
     glGenTextures(1, &m_textureName);
     driver->setTexture(0, this);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    setParameter(GL_TEXTURE_MIN_FILTER, filter);
+    setParameter(GL_TEXTURE_MAG_FILTER, filter);
+    setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexImage2D(GL_TEXTURE_2D, 0, m_internalFormat, size.Width, size.Height, 0, m_pixelFormat,
                  m_pixelType, nullptr);
     ext.pFramebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,

@@ -30,6 +30,10 @@ public:
     virtual void bindRTT();
     virtual void unbindRTT();
     void setIsRenderTarget(bool on) { m_isRenderTarget = on; }
+    // Sets a parameter of this texture, which must be bound on the active unit; a value it
+    // already has does not reach OpenGL again (the parameters belong to the texture object).
+    void setParameter(GLenum name, GLint value);
+    void setAnisotropy(GLfloat degree);
     GLuint getOpenGLTextureName() const { return m_textureName; }
 
 protected:
@@ -47,6 +51,9 @@ protected:
     bool m_isRenderTarget = false;
     bool m_automaticMipMaps = false;
     CImage* m_readBackImage = nullptr;
+    // The parameters as last set: minification, magnification, wrap S and T (0: unknown).
+    GLint m_parameters[4] = {0, 0, 0, 0};
+    GLfloat m_anisotropy = 0.0f;
 };
 
 // A render target on a frame-buffer object. Keeps no image.
