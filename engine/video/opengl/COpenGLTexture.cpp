@@ -160,7 +160,11 @@ bool COpenGLTexture::readBack() {
     if (!m_textureName) return false;
     if (!m_readBackImage) {
         m_readBackImage = new CImage(CCreationContext(), ECF_A8R8G8B8, m_imageSize);
-        if (!m_readBackImage->lock()) return false;
+        if (!m_readBackImage->lock()) {
+            m_readBackImage->drop();
+            m_readBackImage = nullptr;
+            return false;
+        }
     }
     // The whole level 0 (the texture's size) arrives; the original size is its upper-left part.
     std::vector<u8> level(static_cast<size_t>(m_textureSize.Width) * m_textureSize.Height * 4);
