@@ -80,6 +80,11 @@ CGLContext::EResult CGLContext::create(CWindow& window, const SGLAttributes& a) 
         m_error = "no window";
         return NoWindow;
     }
+    // The attributes stay with the window system: later windows made elsewhere get the
+    // defaults back whatever happens here.
+    struct ResetAfter {
+        ~ResetAfter() { SDL_GL_ResetAttributes(); }
+    } resetAfter;
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, a.red);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, a.green);
