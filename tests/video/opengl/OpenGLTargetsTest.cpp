@@ -42,6 +42,40 @@ TEST_F(OpenGLTargets, RenderTargetIsDrawnIntoThenSampled) {
     target->drop();
 }
 
+TEST_F(OpenGLTargets, ThreeDModeFlipsRenderTargetTextureCoordinates) {
+    ITexture* target = driver->createRenderTargetTexture(dimension2di(32, 32));
+    ASSERT_NE(target, nullptr);
+    driver->setRenderTarget(target, true, true, SColor(255, 0, 0, 255));
+    quad(material(EMT_SOLID), 0, 0, 32, 8, SColor(255, 0, 255, 0));  // a green top band
+    driver->setRenderTarget(nullptr, true, true, SColor(255, 0, 0, 0));
+    auto* resource = new CTextureResource(CCreationContext(), target, "rt");
+    resources.push_back(resource);
+    target->drop();
+
+    // In 3D mode with identity transforms the quad covers the screen; v = 0 is its top.
+    SMaterial m = material(EMT_SOLID, resource);
+    m.BackfaceCulling = false;
+    m.ZBuffer = ECFN_NEVER;
+    driver->setTransform(ETS_VIEW, matrix4());
+    driver->setTransform(ETS_PROJECTION, matrix4());
+    driver->setMaterial(m);
+    driver->setTransform(ETS_TEXTURE_0, matrix4());  // the render target's flip comes in here
+    ASSERT_TRUE(driver->set3DRenderMode());
+    S2DVertex v[4] = {S2DVertex(-1, 1, 0, SColor(0xFFFFFFFF), 0, 0),
+                      S2DVertex(1, 1, 0, SColor(0xFFFFFFFF), 1, 0),
+                      S2DVertex(1, -1, 0, SColor(0xFFFFFFFF), 1, 1),
+                      S2DVertex(-1, -1, 0, SColor(0xFFFFFFFF), 0, 1)};
+    const u16 indices[6] = {0, 1, 2, 0, 2, 3};
+    driver->drawVertexPrimitiveList(v, 4, indices, 2, EVT_2D, EPT_TRIANGLES);
+    EXPECT_TRUE(near(backPixel(Width / 2, 5), 0, 255, 0));
+    EXPECT_TRUE(near(backPixel(Width / 2, Height - 5), 0, 0, 255));
+    // Back to 2D: sprites land on their pixels again.
+    quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), 10, 10, 20, 20,
+         SColor(255, 255, 255, 255));
+    EXPECT_TRUE(near(backPixel(10, 10), 255, 255, 255, 0));
+    EXPECT_FALSE(near(backPixel(9, 10), 255, 255, 255, 0));
+}
+
 TEST_F(OpenGLTargets, RenderTargetWithoutFrameBufferObjectsCopiesTheScreen) {
     driver->setFeatureEnabled(EVDF_FRAMEBUFFER_OBJECT, false);
     const struct {
