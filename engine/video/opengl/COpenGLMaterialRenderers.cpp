@@ -334,8 +334,13 @@ public:
                        IMaterialRendererServices* services) override {
         COpenGLMaterialRenderer::OnSetMaterial(material, last, reset, services);
         glDepthMask(GL_FALSE);
+        m_depthWrite = material.ZWriteEnable;
     }
-    void OnUnsetMaterial() override { glDisable(GL_BLEND); }
+    void OnUnsetMaterial() override {
+        glDisable(GL_BLEND);
+        // The next material compares its depth writing with this one's: OpenGL must agree.
+        glDepthMask(m_depthWrite ? GL_TRUE : GL_FALSE);
+    }
 protected:
     void setTypeStates(const SMaterial&) override {
         combine(m_add ? GL_ADD : GL_MODULATE, GL_TEXTURE, GL_PRIMARY_COLOR, GL_MODULATE,
@@ -345,6 +350,7 @@ protected:
     }
 private:
     bool m_add;
+    bool m_depthWrite = true;
 };
 
 }  // namespace

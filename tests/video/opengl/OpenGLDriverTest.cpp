@@ -271,6 +271,24 @@ TEST_F(OpenGLDriver, RectanglesAndLinesLeaveTheNextSpritesTextured) {
     }
 }
 
+TEST_F(OpenGLDriver, DepthWritingComesBackAfterSprites) {
+    driver->beginScene(true, true, SColor(255, 0, 0, 0));
+    quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), 0, 0, 8, 8,
+         SColor(255, 255, 255, 255));
+    // A solid quad near the viewer writes depth; a farther one behind it stays hidden.
+    CQuadBatcher* batcher = driver->getQuadBatcher();
+    const SMaterial solid = material(EMT_SOLID);
+    batcher->addQuadCorners(&solid, vector2df(20, 0), vector2df(40, 0), vector2df(40, 20),
+                            vector2df(20, 20), vector2df(0, 0), vector2df(1, 0),
+                            vector2df(1, 1), vector2df(0, 1), 0.0f, SColor(255, 255, 0, 0));
+    batcher->flush();
+    batcher->addQuadCorners(&solid, vector2df(20, 0), vector2df(40, 0), vector2df(40, 20),
+                            vector2df(20, 20), vector2df(0, 0), vector2df(1, 0),
+                            vector2df(1, 1), vector2df(0, 1), 1000.0f, SColor(255, 0, 255, 0));
+    batcher->flush();
+    EXPECT_TRUE(near(backPixel(30, 10), 255, 0, 0));
+}
+
 TEST_F(OpenGLDriver, RectangleClippingAndGradients) {
     driver->beginScene(true, true, SColor(255, 0, 0, 0));
     driver->setMaterial(material(EMT_SOLID));
