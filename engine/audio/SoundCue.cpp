@@ -3,13 +3,68 @@
 #include <cmath>
 
 #include "engine/audio/CSoundGroupManager.h"
+#include "engine/audio/IAudioDriver.h"
+#include "engine/content/IContentManager.h"
+#include "engine/core/CLogger.h"
 #include "engine/core/CRandom.h"
+#include "engine/core/StringUtils.h"
+#include "engine/io/CXmlReader.h"
 
 namespace oskel {
 
 SoundCue::SoundCue(const CNameId& name) : m_name(name) {
     addCategory(CategorySound);
     updateVolume();
+}
+
+bool SoundCue::load(CXmlReader* reader, IContentManager* contentManager, IAudioDriver* audioDriver) {
+    if (!reader) return false;
+    m_group = reader->getAttributeValueAsInt(L"GroupID", -1);
+    m_volume = reader->getAttributeValueAsFloat(L"Vol", 1.0f);
+    m_loop = reader->getAttributeValue(L"Loop") == L"true";
+
+    u32 threshold = 0;
+    if (audioDriver) {
+        threshold = audioDriver->getStreamingThreshold();
+        switch (reader->getAttributeValueAsInt(L"StreamingType", 0)) {
+            case 1: audioDriver->setStreamingThreshold(0); break;
+            case 2: audioDriver->setStreamingThreshold(0xFFFFFFFFu); break;
+            default: break;
+        }
+    }
+
+    // <SoundCue .../> has no end element: reading on would take the next cue's sounds.
+    bool complete = reader->isEmptyElement();
+    while (!complete && reader->read()) {
+        const EXmlNodeType type = reader->getNodeType();
+        if (type == XmlNodeElement && reader->getNodeName() == L"Sound")
+            addSoundFile(contentManager, narrowLowBytes(reader->getAttributeValue(L"Filename").c_str()));
+        else if (type == XmlNodeElementEnd && reader->getNodeName() == L"SoundCue")
+            complete = true;
+    }
+
+    // Set back whatever it was, 0 included: a threshold left at an override would decide for
+    // every sound loaded later.
+    if (audioDriver) audioDriver->setStreamingThreshold(threshold);
+    updateVolume();
+    if (!complete)
+        CLogger::instance().logHint("Sound cue ends before its end element", m_name.getName().c_str(), LogWarning);
+    return complete;
+}
+
+void SoundCue::addSoundFile(IContentManager* contentManager, const stringc& fileName) {
+    CResource* content =
+        contentManager && !fileName.empty() ? contentManager->getContentByPath(TypeCodeSound, fileName, true) : nullptr;
+    if (content && content->getTypeCode() == TypeCodeSound) {
+        addSound(static_cast<ISound*>(content));
+        content->drop();  // the cue holds its own reference now
+        return;
+    }
+    if (content) content->drop();
+    stringc hint(m_name.getName());
+    hint += ": ";
+    hint += fileName;
+    CLogger::instance().logHint("Sound cue skips a sound that cannot be loaded", hint.c_str(), LogWarning);
 }
 
 SoundCue* SoundCue::clone(CSoundGroupManager* manager) const {

@@ -8,6 +8,9 @@
 namespace oskel {
 
 class CSoundGroupManager;
+class CXmlReader;
+class IAudioDriver;
+class IContentManager;
 
 // A named sound event with alternative sounds, a group, a volume and a loop flag. A registered
 // cue is a template; every play makes an instance (a clone with its own sounds) that picks one
@@ -22,6 +25,18 @@ public:
     // Handles no event itself; its pre- and post-receivers are asked (for example on
     // CEventSoundFinished when the instance has ended).
     bool onEvent(CEvent* event) override { return handleEvent(getEventMap(), event); }
+
+    // Reads the settings and the sounds of one "SoundCue" element; the reader stands on its start
+    // element and is left after its end element. Attributes: "GroupID" (default -1), "Vol"
+    // (default 1), "Loop" (loops only for exactly "true"), "StreamingType" (1 streams every
+    // sound of the cue, 2 none, anything else leaves it to the driver's threshold). Each "Sound"
+    // element names a file by "Filename", loaded through the content manager as a sound
+    // ('isnd'), relative to the file being read; a file that gives no sound is left out with a
+    // log line. The audio driver is the one the content manager's sound processor creates
+    // sounds with: its streaming threshold is overridden while the sounds load and always set
+    // back afterwards. False when the text ends before the cue's end element (logged); the
+    // sounds read until then are kept.
+    bool load(CXmlReader* reader, IContentManager* contentManager, IAudioDriver* audioDriver = nullptr);
 
     // A new instance for the manager with this cue's settings and a clone of every sound; the
     // caller holds the one reference.
@@ -64,6 +79,7 @@ public:
 
 private:
     void setCurrentVolume(f32 volume);
+    void addSoundFile(IContentManager* contentManager, const stringc& fileName);
 
     CSoundGroupManager* m_manager = nullptr;
     CNameId m_name;

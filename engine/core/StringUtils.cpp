@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 namespace oskel {
 
@@ -201,6 +202,7 @@ std::string toUtf8(const wchar_t* text) {
 stringc narrowLowBytes(const wchar_t* text) {
     stringc result;
     if (!text) return result;
+    result.reserve(static_cast<u32>(std::wcslen(text)) + 1);
     for (const wchar_t* p = text; *p; ++p) {
         char c = static_cast<char>(static_cast<u32>(*p) & 0xffu);
         if (c == 0) c = '?';

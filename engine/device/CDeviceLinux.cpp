@@ -2,10 +2,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "engine/audio/CNullAudioDriver.h"
 #include "engine/audio/COpenALAudioDriver.h"
 #include "engine/core/CLogger.h"
+#include "engine/video/CImage.h"
+#include "engine/video/CImageManager.h"
 #include "engine/device/ContentProcessors.h"
 #include "engine/scene/EngineSettings.h"
 #include "engine/core/StringUtils.h"
@@ -85,6 +88,8 @@ bool CDeviceLinux::createDriver(s32 type) {
 }
 
 CDeviceLinux::~CDeviceLinux() {
+    if (m_cursor) m_cursor->drop();
+    m_cursor = nullptr;
     restoreDisplayMode();
     destroyWindow();
     if (m_videoStarted) platform::stopVideo();
@@ -114,7 +119,31 @@ bool CDeviceLinux::createWindow() {
     m_parameters.windowId = m_window.nativeHandle();
     m_visible = true;
     m_active = true;
+    loadWindowIcon();
+    if (!m_cursor) m_cursor = new CCursorControl(&m_window);
+    m_cursor->setFullscreen(m_parameters.fullscreen);
     return true;
+}
+
+void CDeviceLinux::loadWindowIcon() {
+    CFileSystem* fs = getFileSystem();
+    IReadableFile* file = fs ? fs->createAndOpenFile("icon.png") : nullptr;
+    if (!file) return;
+    CImage* icon = getImageManager().loadImage(file, CCreationContext(nullptr, "icon.png"));
+    file->drop();
+    if (!icon) return;
+    const std::vector<u32> pixels = imagePixelsArgb(*icon);
+    if (!pixels.empty())
+        m_window.setIcon(pixels.data(), icon->getDimension().Width, icon->getDimension().Height);
+    icon->drop();
+}
+
+ICursorControl* CDeviceLinux::getCursorControl() const {
+    return m_window.exists() ? m_cursor : nullptr;
+}
+
+void CDeviceLinux::refreshCursorPosition() {
+    if (m_cursor && m_window.exists()) m_cursor->updatePosition();
 }
 
 void CDeviceLinux::destroyWindow() {
@@ -159,6 +188,7 @@ void CDeviceLinux::restoreDisplayMode() {
 }
 
 bool CDeviceLinux::reset(const SDeviceParameters& parameters) {
+    if (m_cursor) m_cursor->setFullscreen(parameters.fullscreen);
     releaseVideoDriver();
     const bool needWindow = !m_window.exists() && m_parameters.driverType == DriverNull &&
                             parameters.driverType != DriverNull;

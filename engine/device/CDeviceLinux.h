@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/device/CCursorControl.h"
 #include "engine/device/CDeviceBase.h"
 #include "engine/platform/Window.h"
 
@@ -16,6 +17,7 @@ public:
 
     void closeDevice() override;
     bool reset(const SDeviceParameters& parameters) override;
+    ICursorControl* getCursorControl() const override;
     void setWindowCaption(const wchar_t* caption) override;
     void setResizable(bool resizable) override;
     bool isWindowActive() const override { return m_active; }
@@ -44,6 +46,7 @@ public:
 
 protected:
     EMessageResult takeMessage(bool wait) override;
+    void refreshCursorPosition() override;
     void applyPendingResize() override;
 
 private:
@@ -52,6 +55,8 @@ private:
     void restoreDisplayMode();
     void placeWindow();
     void destroyWindow();
+    // The window's icon from the picture "icon.png", when there is one.
+    void loadWindowIcon();
     void activateApplication(bool active);
     // Creates the video driver of the type; false (with a log line) when it cannot be made.
     bool createDriver(s32 type);
@@ -61,6 +66,7 @@ private:
     void onWindowResized(s32 width, s32 height);
 
     platform::CWindow m_window;
+    CCursorControl* m_cursor = nullptr;  // made with the window
     bool m_videoStarted = false;
     bool m_resizable = false;
     bool m_resized = false;

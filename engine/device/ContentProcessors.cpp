@@ -2,6 +2,9 @@
 
 #include "engine/scene/CNodeFactory.h"
 #include "engine/scene/CSceneNodeProcessor.h"
+#include "engine/audio/CSoundPackProcessor.h"
+#include "engine/audio/CSoundProcessor.h"
+
 #include "engine/video/CImageProcessor.h"
 #include "engine/video/CTextureProcessor.h"
 
@@ -16,12 +19,14 @@ void add(CContentProcessorsManager* manager, IContentProcessor* processor) {
 
 }  // namespace
 
-CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver, IAudioDriver*,
+CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver, IAudioDriver* audioDriver,
                                                    CFileSystem* fileSystem) {
     auto* manager = new CContentProcessorsManager();
     add(manager, new CTextureProcessor(videoDriver));
     add(manager, new CImageProcessor());
     add(manager, new CSceneNodeProcessor(fileSystem, &CNodeFactory::instance()));
+    add(manager, new CSoundProcessor(audioDriver));
+    add(manager, new CSoundPackProcessor(fileSystem, audioDriver));
     return manager;
 }
 

@@ -13,6 +13,7 @@ namespace oskel {
 
 class CTimerScheduler;
 class CSoundGroupManager;
+class ICursorControl;
 class CContentManager;
 class CContentProcessorsManager;
 class IAudioDriver;
@@ -37,6 +38,8 @@ public:
     virtual CContentManager* createContentManager() = 0;
     // A new timer scheduler (the caller holds its creation reference).
     virtual CTimerScheduler* createTimerScheduler() = 0;
+    // The cursor over the window; none before the window exists.
+    virtual ICursorControl* getCursorControl() const = 0;
     virtual void setWindowCaption(const wchar_t* caption) = 0;
     virtual void setResizable(bool resizable) = 0;
     virtual bool isWindowActive() const = 0;

@@ -6,6 +6,7 @@
 #include <rect.h>
 #include <vector3d.h>
 
+#include "engine/audio/ISound.h"
 #include "engine/scene/IPropertyData.h"
 
 namespace oskel {
@@ -369,6 +370,9 @@ public:
     explicit CPropertyDataSound(CResource* sound);
 
     u32 getResourceTypeCode() const override;
+    // The held sound, or none (also when the held resource carries the sound type code without
+    // being a sound).
+    ISound* getSound() const { return dynamic_cast<ISound*>(getResource()); }
 
     CRefPtr<IPropertyData> clone() const override;
     bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;

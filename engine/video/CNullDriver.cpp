@@ -1,5 +1,7 @@
 #include "engine/video/CNullDriver.h"
 
+#include "engine/scene/CPropertySet.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -332,8 +334,7 @@ void CNullDriver::deleteMaterialRenderers() {
 }
 
 CPropertySet* CNullDriver::createAttributesFromMaterial(const SMaterial&) {
-    // Material attributes need the property sets, which the engine does not have yet.
-    return nullptr;
+    return new CPropertySet();
 }
 
 void CNullDriver::fillMaterialStructureFromAttributes(SMaterial&, CPropertySet*) {}

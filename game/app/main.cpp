@@ -1,16 +1,29 @@
-#include <cstdio>
-
 #include "engine/core/CLogger.h"
 #include "engine/device/IDevice.h"
+#include "game/app/CCrashDumpWriter.h"
+#include "game/app/CSingleInstanceGuard.h"
 
-int main() {
+int main(int argc, char** argv) {
     using namespace oskel;
+    // The crash report's message box runs in a helper process of this program.
+    const int helper = brasquel::CCrashDumpWriter::runMessageHelper(argc, argv);
+    if (helper >= 0) return helper;
+
+    static brasquel::CCrashDumpWriter crashWriter(true, false);
+    brasquel::CSingleInstanceGuard guard("Brasquel Game Instance");
+    if (guard.hasFailed()) {
+        // Running unguarded could let two games write one profile file.
+        logError("Could not make sure the game runs only once");
+        return 1;
+    }
+    if (guard.isAnotherInstance()) return 0;  // the running game comes to the front
+
     IDevice* device = getDevice();
     if (!device) {
         logError("Failed to initialize game");
         return 1;
     }
-    logInfo("Brasquel: the device is up; the window, drivers, sound and game scenes are not "
-            "built yet, so the game ends here.");
+    logInfo("Brasquel: the device is up; the scenes and the game are not built yet, so the game "
+            "ends here.");
     return 0;
 }

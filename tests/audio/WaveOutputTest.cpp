@@ -5,13 +5,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "engine/audio/CSoundGroupManager.h"
+#include "engine/audio/CSoundPackProcessor.h"
+#include "engine/audio/CSoundProcessor.h"
 #include "engine/audio/CWavDecoder.h"
+#include "engine/audio/SoundPack.h"
+#include "engine/content/CContentManager.h"
+#include "engine/io/CFileSystem.h"
 #include "tests/audio/OpenALTestSupport.h"
 
 namespace oskel {
@@ -19,8 +27,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Half a second of 1000 Hz at 22,050 frames per second; the device mixes at 44,100.
+test::Bytes toneFile() { return test::makeWav16(test::makeTones(11025, 22050, {1000}), 1, 22050); }
+
+// Plays through the driver and returns once the sound has ended; a text saying what went wrong,
+// or none.
+using Player = std::function<const char*(COpenALAudioDriver* driver)>;
+
 // Runs in a fresh process: OpenAL reads the configuration named by ALSOFT_CONF on first use.
-void playToWaveFile(const std::string& folder, bool streamed) {
+void playToWaveFile(const std::string& folder, const Player& play) {
     const std::string output = folder + "/out.wav", config = folder + "/alsoft.conf";
     {
         std::ofstream conf(config);
@@ -39,15 +54,7 @@ void playToWaveFile(const std::string& folder, bool streamed) {
         CRefPtr<COpenALAudioDriver> driver = CRefPtr<COpenALAudioDriver>::fromRaw(
             static_cast<COpenALAudioDriver*>(createOpenALAudioDriver(nullptr)));
         if (!driver) fail("no driver");
-        // Half a second of 1000 Hz at 22,050 frames per second; the device mixes at 44,100.
-        driver->setStreamingThreshold(streamed ? 0 : 0x20000);
-        CRefPtr<IReadableFile> file = CRefPtr<IReadableFile>::fromRaw(test::openBytes(
-            test::makeWav16(test::makeTones(11025, 22050, {1000}), 1, 22050), "tone.wav"));
-        CRefPtr<ISound> sound =
-            CRefPtr<ISound>::fromRaw(driver->createSound(file.get(), CCreationContext(nullptr, "tone.wav")));
-        if (!sound) fail("no sound");
-        if (!sound->play()) fail("not played");
-        if (!test::waitFor([&] { return sound->getState() == SoundStopped; }, 20s)) fail("never ended");
+        if (const char* why = play(driver.get())) fail(why);
         std::this_thread::sleep_for(100ms);  // let the mixer write the tail
     }  // closing the device completes the file
 
@@ -82,6 +89,56 @@ void playToWaveFile(const std::string& folder, bool streamed) {
     std::_Exit(0);
 }
 
+// A sound made by the driver, played directly.
+const char* playSound(COpenALAudioDriver* driver, bool streamed) {
+    driver->setStreamingThreshold(streamed ? 0 : 0x20000);
+    CRefPtr<IReadableFile> file = CRefPtr<IReadableFile>::fromRaw(test::openBytes(toneFile(), "tone.wav"));
+    CRefPtr<ISound> sound =
+        CRefPtr<ISound>::fromRaw(driver->createSound(file.get(), CCreationContext(nullptr, "tone.wav")));
+    if (!sound) return "no sound";
+    if (!sound->play()) return "not played";
+    if (!test::waitFor([&] { return sound->getState() == SoundStopped; }, 20s)) return "never ended";
+    return nullptr;
+}
+
+// The game's way: a sound pack on the disk, loaded through the content manager, its cue played
+// by the sound group manager, which is updated until it has released the instance.
+const char* playPackCue(COpenALAudioDriver* driver, const std::string& folder, bool streamed) {
+    driver->setStreamingThreshold(0x20000);
+    {
+        std::ofstream wav(folder + "/tone.wav", std::ios::binary);
+        const test::Bytes bytes = toneFile();
+        wav.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream pack(folder + "/SoundPack.xml");
+        pack << "<SoundPack>\n  <SoundCue Name=\"Tone\" GroupID=\"0\" StreamingType=\"" << (streamed ? 1 : 2)
+             << "\">\n    <Sound Filename=\"tone.wav\"/>\n  </SoundCue>\n</SoundPack>\n";
+    }
+    CRefPtr<CFileSystem> fileSystem = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
+    CRefPtr<CContentProcessorsManager> processors =
+        CRefPtr<CContentProcessorsManager>::fromRaw(new CContentProcessorsManager());
+    processors->registerProcessor(CRefPtr<IContentProcessor>::fromRaw(new CSoundProcessor(driver)).get());
+    processors->registerProcessor(
+        CRefPtr<IContentProcessor>::fromRaw(new CSoundPackProcessor(fileSystem.get(), driver)).get());
+    CRefPtr<CContentManager> content =
+        CRefPtr<CContentManager>::fromRaw(new CContentManager(fileSystem.get(), processors.get()));
+    CRefPtr<CResource> pack = CRefPtr<CResource>::fromRaw(
+        content->getContentByPath(TypeCodeSoundPack, (folder + "/SoundPack.xml").c_str(), false));
+    if (!pack || pack->getTypeCode() != TypeCodeSoundPack) return "no sound pack";
+    CRefPtr<CSoundGroupManager> manager = CRefPtr<CSoundGroupManager>::fromRaw(new CSoundGroupManager(driver));
+    if (static_cast<SoundPack*>(pack.get())->registerCues(manager.get()) != 1) return "cue not registered";
+    SoundCue* instance = manager->playCue("Tone");
+    if (!instance) return "cue not played";
+    const bool isStream = dynamic_cast<COpenALStreamedSound*>(instance->getCurrentSound()) != nullptr;
+    if (isStream != streamed) return "wrong kind of sound";
+    const bool released = test::waitFor(
+        [&] {
+            manager->update(10);
+            return manager->getPlayingCount() == 0;
+        },
+        20s);
+    return released ? nullptr : "cue never ended";
+}
+
 class WaveOutputTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
@@ -89,17 +146,23 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = pattern;
     }
-    void TearDown() override {
-        std::remove((folder + "/out.wav").c_str());
-        std::remove((folder + "/alsoft.conf").c_str());
-        rmdir(folder.c_str());
-    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
     std::string folder;
 };
 
 TEST_P(WaveOutputTest, PlayedToneReachesTheOutput) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(playToWaveFile(folder, GetParam()), ::testing::ExitedWithCode(0), "tone reached the output");
+    const bool streamed = GetParam();
+    EXPECT_EXIT(playToWaveFile(folder, [&](COpenALAudioDriver* driver) { return playSound(driver, streamed); }),
+                ::testing::ExitedWithCode(0), "tone reached the output");
+}
+
+TEST_P(WaveOutputTest, SoundPackCueReachesTheOutput) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const bool streamed = GetParam();
+    EXPECT_EXIT(playToWaveFile(folder,
+                               [&](COpenALAudioDriver* driver) { return playPackCue(driver, folder, streamed); }),
+                ::testing::ExitedWithCode(0), "tone reached the output");
 }
 
 INSTANTIATE_TEST_SUITE_P(BufferedAndStreamed, WaveOutputTest, ::testing::Bool());

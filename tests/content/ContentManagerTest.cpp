@@ -340,3 +340,18 @@ TEST_F(ContentFixture, DeviceEventsReachTheProcessorsOfCachedTypesByPriority) {
     late->drop();
     unused->drop();
 }
+
+TEST_F(ContentFixture, FailedSavesLeaveNoFile) {
+    TextResource* r = new TextResource(CCreationContext(cm, "x"), "broken half-written text");
+    const stringc out((dir / "failed.txt").string().c_str());
+    EXPECT_FALSE(cm->saveContent(kTextType, r, out, nullptr));
+    EXPECT_FALSE(std::filesystem::exists(out.c_str()));
+    // A file that was there is replaced by nothing rather than by a broken one.
+    put("failed.txt", "old");
+    EXPECT_FALSE(cm->saveContent(kTextType, r, out, nullptr));
+    EXPECT_FALSE(std::filesystem::exists(out.c_str()));
+    r->text = "fine";
+    EXPECT_TRUE(cm->saveContent(kTextType, r, out, nullptr));
+    EXPECT_TRUE(std::filesystem::exists(out.c_str()));
+    r->drop();
+}

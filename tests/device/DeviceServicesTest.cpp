@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/audio/CSoundPackProcessor.h"
+#include "engine/audio/CSoundProcessor.h"
 #include "engine/content/CContentManager.h"
 #include "engine/device/CDeviceLinux.h"
 #include "engine/scene/EngineSettings.h"
@@ -60,5 +62,23 @@ TEST(DeviceServices, ContentManagerLoadsThroughTheDeviceProcessors) {
     EXPECT_EQ(content->getFileSystem(), device->getFileSystem());
     EXPECT_EQ(content->getContentByPath(TypeCodeImage, "no/such/picture.png", false), nullptr);
     content->drop();
+    device->drop();
+}
+
+TEST(DeviceServices, SoundProcessorsWorkWithTheDeviceAudioDriver) {
+    test::LogCapture logs;
+    IDevice* device = createDevice(SDeviceParameters());
+    ASSERT_NE(device, nullptr);
+    CContentProcessorsManager* processors = device->getContentProcessorsManager();
+    ASSERT_NE(processors, nullptr);
+    auto* sounds = dynamic_cast<CSoundProcessor*>(processors->getProcessor(TypeCodeSound));
+    auto* packs = dynamic_cast<CSoundPackProcessor*>(processors->getProcessor(TypeCodeSoundPack));
+    ASSERT_NE(sounds, nullptr);
+    ASSERT_NE(packs, nullptr);
+    EXPECT_EQ(sounds->getAudioDriver(), device->getAudioDriver());
+    EXPECT_EQ(packs->getAudioDriver(), device->getAudioDriver());
+    // Both follow the device's audio driver events.
+    EXPECT_NE(sounds->getCategoryMask() & CategoryDevice, 0u);
+    EXPECT_NE(packs->getCategoryMask() & CategoryDevice, 0u);
     device->drop();
 }

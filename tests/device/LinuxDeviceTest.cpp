@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/device/CDeviceLinux.h"
+#include "engine/video/CImage.h"
 #include "tests/device/DeviceTestSupport.h"
 
 using namespace oskel;
@@ -284,4 +285,45 @@ TEST_F(LinuxDeviceFixture, DisplayModesAndDesktop) {
     for (size_t i = 1; i < modes.size(); ++i) EXPECT_TRUE(modes[i - 1] < modes[i]);
     EXPECT_GT(device->getDesktopMode().width, 0);
     EXPECT_GT(device->getDesktopMode().height, 0);
+}
+
+TEST_F(LinuxDeviceFixture, CursorPositionVisibilityAndPicture) {
+    ICursorControl* cursor = device->getCursorControl();
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_TRUE(cursor->isVisible());
+    cursor->setVisible(false);
+    EXPECT_FALSE(cursor->isVisible());
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    cursor->setVisible(true);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+
+    cursor->setPosition(100, 50);
+    EXPECT_EQ(cursor->getPosition(), vector2di(100, 50));
+    cursor->updatePosition();
+    EXPECT_EQ(cursor->getPosition(), vector2di(100, 50));  // read back from the window system
+
+    // Pictures of 32 and 16 bits replace the arrow; none brings it back.
+    CImage* argb = new CImage(CCreationContext(), ECF_A8R8G8B8, dimension2di(16, 16));
+    argb->fill(0xFFFF0000u);
+    cursor->setCursorImage(argb, 2, 2);
+    EXPECT_NE(SDL_GetCursor(), SDL_GetDefaultCursor());
+    CImage* rgb16 = new CImage(CCreationContext(), ECF_R5G6B5, dimension2di(8, 8));
+    cursor->setCursorImage(rgb16, 0, 0);
+    EXPECT_NE(SDL_GetCursor(), SDL_GetDefaultCursor());
+    cursor->setCursorImage(nullptr, 0, 0);
+    EXPECT_EQ(SDL_GetCursor(), SDL_GetDefaultCursor());
+    // An image without pixels leaves the cursor as it was.
+    CImage* empty = new CImage(CCreationContext(), ECF_A8R8G8B8, dimension2di(0, 0));
+    cursor->setCursorImage(empty, 0, 0);
+    EXPECT_EQ(SDL_GetCursor(), SDL_GetDefaultCursor());
+    argb->drop();
+    rgb16->drop();
+    empty->drop();
+}
+
+TEST(LinuxDevice, NoCursorWithoutAWindow) {
+    LogCapture logs;
+    auto* device = new CDeviceLinux(SDeviceParameters());
+    EXPECT_EQ(device->getCursorControl(), nullptr);
+    device->drop();
 }

@@ -714,3 +714,43 @@ TEST(PropertyData, BoxingAndReaders) {
     EXPECT_EQ(unboxPropertyVector2d(makePropertyDataVector3d(vector3df(1, 2, 3)).get()), vector2df(0, 0));
     EXPECT_EQ(unboxPropertyVector3d(makePropertyDataVector3d(vector3df(1, 2, 3)).get()), vector3df(1, 2, 3));
 }
+
+namespace {
+
+// The least of a sound: the property value only holds it.
+class QuietSound : public ISound {
+public:
+    QuietSound() : ISound(CCreationContext()) {}
+    ISound* clone() const override { return new QuietSound(); }
+    s32 getState() override { return SoundStopped; }
+    bool play() override { return false; }
+    void stop() override {}
+    void setPaused(bool) override {}
+    f32 getVolume() const override { return 1.0f; }
+    void setVolume(f32) override {}
+    bool isLooping() const override { return false; }
+    void setLooping(bool) override {}
+    void setPosition(const vector3df&) override {}
+    const vector3df& getPosition() const override { return m_position; }
+    u32 getPlayPosition() override { return 0; }
+
+private:
+    vector3df m_position;
+};
+
+}  // namespace
+
+TEST(PropertyDataSound, GivesItsSoundTyped) {
+    CRefPtr<QuietSound> sound = CRefPtr<QuietSound>::fromRaw(new QuietSound());
+    CPropertyDataSound value(sound.get());
+    EXPECT_EQ(value.getSound(), sound.get());
+    EXPECT_EQ(sound->getReferenceCount(), 2);
+    // Something else under the sound type code is held, but it is no sound.
+    CRefPtr<test::FakeResource> other =
+        CRefPtr<test::FakeResource>::fromRaw(new test::FakeResource(nullptr, "x", TypeCodeSound));
+    ASSERT_TRUE(value.setResource(other.get()));
+    EXPECT_EQ(value.getSound(), nullptr);
+    ASSERT_TRUE(value.setResource(nullptr));
+    EXPECT_EQ(value.getSound(), nullptr);
+    EXPECT_EQ(sound->getReferenceCount(), 1);
+}

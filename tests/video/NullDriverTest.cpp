@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/scene/CPropertySet.h"
+
 #include "engine/core/CTimer.h"
 #include "engine/io/CMemoryFile.h"
 #include "engine/video/CQuadBatcher.h"
@@ -53,6 +55,12 @@ TEST(NullDriver, ConstructionState) {
     EXPECT_EQ(driver->getGPUProgrammingServices(), nullptr);
     EXPECT_NE(driver->getQuadBatcher(), nullptr);
     EXPECT_EQ(driver->createScreenShot(), nullptr);
+    // Material attributes: a new empty property set without a content manager.
+    CPropertySet* attributes = driver->createAttributesFromMaterial(SMaterial());
+    ASSERT_NE(attributes, nullptr);
+    EXPECT_EQ(attributes->getPropertyCount(), 0u);
+    EXPECT_EQ(attributes->getContentManager(), nullptr);
+    attributes->drop();
     EXPECT_EQ(driver->createRenderTargetTexture(dimension2di(64, 64)), nullptr);
     EXPECT_FALSE(driver->setRenderTarget(nullptr));
     EXPECT_FALSE(driver->setRenderTargetKind(ERT_FRAME_BUFFER));
