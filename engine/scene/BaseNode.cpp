@@ -221,6 +221,7 @@ void BaseNode::setParent(BaseNode* parent) {
 
 void BaseNode::clearBindingInSubtree() {
     m_binding = SSceneBinding();
+    if (!passesBindingToChildren()) return;
     for (BaseNode* child : m_children) child->clearBindingInSubtree();
 }
 
@@ -255,6 +256,7 @@ void BaseNode::setSceneManager(SceneManager* manager, SceneNode* scene, CTimerSc
 void BaseNode::setSceneBinding(const SSceneBinding& binding) {
     m_binding = binding;
     if (binding.isAttached() && m_defaultState != -1) playState(m_defaultState, nullptr, -1);
+    if (!passesBindingToChildren()) return;
     // Snapshot: a default state may change the children.
     std::vector<CRefPtr<BaseNode>> children;
     children.reserve(m_children.size());
