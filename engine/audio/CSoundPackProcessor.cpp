@@ -34,6 +34,12 @@ CResource* CSoundPackProcessor::load(IContentManager* manager, IReadableFile* fi
     return pack;
 }
 
+bool CSoundPackProcessor::canSave(const CResource* resource) const {
+    CLogger::instance().logHint("Sound pack can't be saved",
+                                resource ? resource->getName().c_str() : "", LogWarning);
+    return false;
+}
+
 bool CSoundPackProcessor::save(IContentManager*, CResource*, IWritableFile* file, void*) {
     CLogger::instance().logHint("Sound pack can't be saved", file ? file->getFileName().c_str() : "",
                                 LogWarning);

@@ -22,6 +22,8 @@ public:
     CResource* load(IContentManager* manager, IReadableFile* file,
                     const CCreationContext& context) override;
     // Sound packs are not written: nothing is written, logged, false.
+    // Sound packs are never saved: the content manager does not even open a file.
+    bool canSave(const CResource* resource) const override;
     bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
               void* parameter) override;
     void onContentEvent(CEvent*, ContentNameMap&) override {}

@@ -20,6 +20,7 @@ public:
     CResource* load(IContentManager* manager, IReadableFile* file,
                     const CCreationContext& context) override;
     // Sounds are not written back: false.
+    bool canSave(const CResource*) const override { return false; }
     bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
               void* parameter) override;
     // Driver about to go (11): every cached sound is dropped and the cache emptied.

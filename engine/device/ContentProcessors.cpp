@@ -1,11 +1,13 @@
 #include "engine/device/ContentProcessors.h"
 
-#include "engine/scene/CNodeFactory.h"
-#include "engine/scene/CSceneNodeProcessor.h"
 #include "engine/audio/CSoundPackProcessor.h"
 #include "engine/audio/CSoundProcessor.h"
-
+#include "engine/scene/CNodeFactory.h"
+#include "engine/scene/CSceneNodeProcessor.h"
+#include "engine/video/CAtlasTextureProcessor.h"
+#include "engine/video/CFontProcessor.h"
 #include "engine/video/CImageProcessor.h"
+#include "engine/video/CParticleProcessors.h"
 #include "engine/video/CTextureProcessor.h"
 
 namespace oskel {
@@ -23,8 +25,13 @@ CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver, IA
                                                    CFileSystem* fileSystem) {
     auto* manager = new CContentProcessorsManager();
     add(manager, new CTextureProcessor(videoDriver));
+    add(manager, new CAtlasTextureProcessor(videoDriver));
+    add(manager, new CAtlasTextureCollectionProcessor(fileSystem));
     add(manager, new CImageProcessor());
     add(manager, new CSceneNodeProcessor(fileSystem, &CNodeFactory::instance()));
+    add(manager, new CFontProcessor(fileSystem, videoDriver));
+    add(manager, new CParticleCollectionProcessor(fileSystem));
+    add(manager, new CParticleEmitterProcessor(fileSystem));
     add(manager, new CSoundProcessor(audioDriver));
     add(manager, new CSoundPackProcessor(fileSystem, audioDriver));
     return manager;

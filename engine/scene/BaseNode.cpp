@@ -207,7 +207,7 @@ void BaseNode::removeAllChildren() {
     children.swap(m_children);
     for (BaseNode* child : children) {
         child->m_parent = nullptr;
-        child->m_binding = SSceneBinding();
+        child->clearBindingInSubtree();
         child->drop();
     }
 }

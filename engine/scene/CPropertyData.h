@@ -2,6 +2,8 @@
 
 // The property value types.
 
+#include <vector>
+
 #include <SColor.h>
 #include <rect.h>
 #include <vector3d.h>
@@ -11,6 +13,8 @@
 
 namespace oskel {
 
+class CAtlasTexture;
+class CFont;
 class CPropertySet;
 class CResource;
 class IContentManager;
@@ -327,23 +331,39 @@ private:
 };
 
 // "atlasTexture": an atlas texture ('atex'). An empty text is ignored: the value keeps its
-// texture.
+// texture. Between two frames of one numbered sequence (base name, four-digit frame number,
+// extension) interpolation steps through the frames in between, which prepareInterpolation
+// caches.
 class CPropertyDataAtlasTexture : public CPropertyDataResource {
     OSKEL_PROPERTY_DATA_CLASS(PropertyTypeAtlasTexture)
 public:
-    explicit CPropertyDataAtlasTexture(IContentManager* contentManager = nullptr)
-        : CPropertyDataResource(contentManager) {}
+    // Frame numbers of a sequence run from 0 to this.
+    static constexpr s32 MaxFrameIndex = 9999;
+
+    explicit CPropertyDataAtlasTexture(IContentManager* contentManager = nullptr);
     // Holds the texture (grabbed); the content manager is the texture's.
     explicit CPropertyDataAtlasTexture(CResource* texture);
+    ~CPropertyDataAtlasTexture() override;
 
     u32 getResourceTypeCode() const override;
+    // The held atlas texture, or none.
+    CAtlasTexture* getAtlasTexture() const;
 
     CRefPtr<IPropertyData> clone() const override;
     void setValueString(const c8* text) override;
-    // The target's texture for t >= 1, this value's own below. Stepping through a numbered
-    // frame sequence between the two textures comes with the atlas texture class.
+    // The target's texture for t >= 1; below, between two frames of one sequence, the frame
+    // (b - a) x t steps from this one (from the frame cache, else looked up by name); otherwise
+    // this value's own.
     bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
+    // Caches the frames from this value's frame to the target's, both included (entries may be
+    // none). Frame numbers beyond MaxFrameIndex cache nothing.
     void prepareInterpolation(const IPropertyData* target) override;
+
+    u32 getFrameCacheSize() const { return static_cast<u32>(m_frames.size()); }
+    CResource* getCachedFrame(u32 index) const { return index < m_frames.size() ? m_frames[index].get() : nullptr; }
+
+private:
+    std::vector<CRefPtr<CResource>> m_frames;
 };
 
 // "font": a font ('font').
@@ -355,6 +375,9 @@ public:
     explicit CPropertyDataFont(CResource* font);
 
     u32 getResourceTypeCode() const override;
+    // The held font, or none. Defined with the font class (library oskel_render), which the
+    // users of fonts link.
+    CFont* getFont() const;
 
     CRefPtr<IPropertyData> clone() const override;
     // The target's font for t >= 1, this value's own below; true when the result changed.

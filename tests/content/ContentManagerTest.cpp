@@ -346,10 +346,11 @@ TEST_F(ContentFixture, FailedSavesLeaveNoFile) {
     const stringc out((dir / "failed.txt").string().c_str());
     EXPECT_FALSE(cm->saveContent(kTextType, r, out, nullptr));
     EXPECT_FALSE(std::filesystem::exists(out.c_str()));
-    // A file that was there is replaced by nothing rather than by a broken one.
+    // A file that was there stays as it was rather than being replaced by a broken one.
     put("failed.txt", "old");
     EXPECT_FALSE(cm->saveContent(kTextType, r, out, nullptr));
-    EXPECT_FALSE(std::filesystem::exists(out.c_str()));
+    std::ifstream kept(out.c_str());
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), "old");
     r->text = "fine";
     EXPECT_TRUE(cm->saveContent(kTextType, r, out, nullptr));
     EXPECT_TRUE(std::filesystem::exists(out.c_str()));

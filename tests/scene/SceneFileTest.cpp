@@ -358,12 +358,15 @@ TEST(NodeFactory, EngineClassesAreListedInRegistrationOrder) {
     EXPECT_EQ(CNodeFactory::instance().getObjectClassOrder()[0], L"KeyFrame");
 }
 
-TEST(ContentProcessorsRegistration, SceneNodesFollowImagesAndDuplicatesAreRefused) {
+TEST(ContentProcessorsRegistration, ProcessorsInTheirOrderAndDuplicatesAreRefused) {
     CFileSystem* fs = new CFileSystemLinux();
     CContentProcessorsManager* manager = createContentProcessors(nullptr, nullptr, fs);
     std::vector<u32> order;
     for (u32 i = 0; i < manager->getProcessorCount(); ++i) order.push_back(manager->getProcessorAt(i)->getTypeCode());
-    EXPECT_EQ(order, (std::vector<u32>{TypeCodeTexture, TypeCodeImage, TypeCodeSceneNode}));
+    EXPECT_EQ(order, (std::vector<u32>{TypeCodeTexture, TypeCodeAtlasTexture, TypeCodeAtlasCollection,
+                                       TypeCodeImage, TypeCodeSceneNode, TypeCodeFont,
+                                       TypeCodeParticleCollection, TypeCodeEmitter, TypeCodeSound,
+                                       TypeCodeSoundPack}));
     LogCapture logs;
     IContentProcessor* first = manager->getProcessor(TypeCodeSceneNode);
     auto* second = new CSceneNodeProcessor(fs, &CNodeFactory::instance());
