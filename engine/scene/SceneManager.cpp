@@ -45,7 +45,8 @@ SceneManager::~SceneManager() {
     m_transitions.clear();
     if (m_templates) m_templates->drop();
     m_templates = nullptr;
-    IDevice* device = m_schedulers.empty() ? nullptr : getDevice();
+    // At the program's end the device may be gone already: no new one is made for this.
+    IDevice* device = IDevice::recordedInstance();
     for (SceneScheduler& entry : m_schedulers)
         if (device) device->removeEventReceiver(entry.scheduler.get());
     m_schedulers.clear();
@@ -124,7 +125,7 @@ void SceneManager::releaseSceneScheduler(SceneNode* scene) {
         CRefPtr<CTimerScheduler> scheduler = m_schedulers[i].scheduler;
         m_schedulers.erase(m_schedulers.begin() + static_cast<std::ptrdiff_t>(i));
         scheduler->setEnabled(false);
-        getDevice()->removeEventReceiver(scheduler.get());
+        if (IDevice* device = IDevice::recordedInstance()) device->removeEventReceiver(scheduler.get());
         m_retiredSchedulers.push_back(scheduler);
         if (scene->getTimerScheduler() == scheduler.get()) scene->setTimerScheduler(nullptr);
         return;
@@ -389,7 +390,8 @@ bool SceneManager::onStateFinished(CEvent* event) {
         postEvent(scene, DispatchSelfThenParents,
                   makeEvent<CEventNodeSceneSwitchEnd>(t.leaving, t.entering, t.forward != 0).get());
         scene->setFocused(true);
-        if (ICursorControl* cursor = getDevice()->getCursorControl()) {
+        IDevice* device = IDevice::recordedInstance();
+        if (ICursorControl* cursor = device ? device->getCursorControl() : nullptr) {
             const vector2di at = cursor->getPosition();
             postEvent(scene, DispatchChildrenThenSelf, makeEvent<CEventMouseMove>(at.X, at.Y).get());
         }
