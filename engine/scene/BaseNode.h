@@ -269,6 +269,9 @@ protected:
     // A node that binds its own subtree (a scene manager nested in another tree) keeps the
     // binding of its parent to itself.
     virtual bool passesBindingToChildren() const { return true; }
+    // Nodes with internal children that are not listed (a control's template instance) pass a
+    // new binding on to them here.
+    virtual void bindInternalChildren(const SSceneBinding&) {}
 
 private:
     friend struct BaseNodeProperties;

@@ -447,6 +447,10 @@ ControlNode* ControlNode::makeTemplateInstance() {
     return instance;
 }
 
+void ControlNode::bindInternalChildren(const SSceneBinding& binding) {
+    if (m_templateInstance) m_templateInstance->setSceneBinding(binding);
+}
+
 void ControlNode::dropTemplateInstance() {
     if (!m_templateInstance) return;
     ControlNode* instance = m_templateInstance;

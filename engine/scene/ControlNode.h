@@ -109,6 +109,9 @@ public:
     };
     static const SVisualStates& visualStates();
 
+protected:
+    void bindInternalChildren(const SSceneBinding& binding) override;
+
 private:
     friend struct ControlNodeProperties;
 

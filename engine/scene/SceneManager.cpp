@@ -58,6 +58,12 @@ BaseNode* SceneManager::clone(BaseNode* parent, SceneManager* manager) const {
     return cloneAs<SceneManager>(this, parent, manager);
 }
 
+void SceneManager::copyFrom(const BaseNode* source, SceneManager* manager) {
+    BaseNode::copyFrom(source, manager);
+    removeAllChildren();
+    clearStates();
+}
+
 const stringw& SceneManager::getClassName() const {
     static const stringw name(L"SceneManager");
     return name;

@@ -54,6 +54,8 @@ public:
     const stringw& getThisClassName() const override;
     s32 getTypeId() const override { return NodeTypeSceneManager; }
     bool isKindOf(s32 typeId) const override { return typeId == NodeTypeSceneManager || typeId == NodeTypeBase; }
+    // The node's own settings only: scenes, queue, templates and sorting are not copied.
+    void copyFrom(const BaseNode* source, SceneManager* manager) override;
     using BaseNode::render;
     void render(DrawList& list) override;
     void renderClipped(IVideoDriver* driver, const rectf* clip) override;

@@ -415,3 +415,47 @@ TEST(ControlProperties, SavedNamesAndFlags) {
 
 }  // namespace
 }  // namespace oskel::test
+
+namespace oskel::test {
+namespace {
+
+TEST(ControlTemplates, TheInstanceFollowsTheControlFromSceneToSceneAndOut) {
+    SceneWorld w;
+    auto a = makeScene("A");
+    auto b = makeScene("B");
+    ControlNode* c = addControl(a.get(), "C", 0, 0);
+    w.show(a.get());
+    w.manager->switchScene(a.get(), b.get(), -1, -1, true);
+    w.step(10);
+    BaseNode* image = c->getTemplateInstance()->findChildByName("Image");
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->getSceneBinding().scheduler, a->getTimerScheduler());
+
+    CRefPtr<BaseNode> keep(c);
+    b->addChild(c);
+    EXPECT_EQ(c->getScene(), b.get());
+    EXPECT_EQ(image->getScene(), b.get());
+    EXPECT_EQ(image->getSceneBinding().scheduler, b->getTimerScheduler());
+    b->removeChild(c);
+    EXPECT_EQ(image->getSceneManager(), nullptr);
+    EXPECT_EQ(image->getSceneBinding().scheduler, nullptr);
+    EXPECT_EQ(image->getSceneBinding().queue, nullptr);
+}
+
+TEST(SceneManagerClone, ACloneHasNoScenes) {
+    SceneWorld w;
+    auto a = makeScene("A");
+    w.show(a.get());
+    w.manager->setPosition(vector3df(5, 6, 0));
+    CRefPtr<BaseNode> copy = CRefPtr<BaseNode>::fromRaw(w.manager->clone(nullptr, nullptr));
+    ASSERT_TRUE(copy->isKindOf(NodeTypeSceneManager));
+    auto* other = static_cast<SceneManager*>(copy.get());
+    EXPECT_EQ(other->getChildCount(), 0u);
+    EXPECT_EQ(other->getPosition(), vector3df(5, 6, 0));
+    EXPECT_EQ(other->getTemplateCollection(), nullptr);
+    EXPECT_FALSE(other->isSortEnabled());
+    EXPECT_EQ(a->getParent(), w.manager.get());
+}
+
+}  // namespace
+}  // namespace oskel::test
