@@ -1,4 +1,12 @@
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include "engine/content/CContentManager.h"
+#include "engine/io/CFileSystem.h"
+#include "engine/scene/CSceneNodeProcessor.h"
 
 #include "engine/video/CNullDriver.h"
 #include "tests/scene/SceneTestSupport.h"
@@ -528,6 +536,48 @@ TEST(SceneManagerDevice, TheDeviceMakesEmptyManagers) {
     EXPECT_FALSE(made->isSortEnabled());
     EXPECT_EQ(made->getContentManager(), nullptr);
     EXPECT_TRUE(made->update(0));
+}
+
+}  // namespace
+}  // namespace oskel::test
+
+namespace oskel::test {
+namespace {
+
+TEST(SceneFiles, SwitchToFileTakesOnlyScenes) {
+    SceneWorld w;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("oskel-scenes-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "next.oscn", std::ios::binary)
+        << "<SceneNode Type=\"SceneNode\"><Properties><string Name=\"Name\" Value=\"Next\"/></Properties></SceneNode>";
+    std::ofstream(dir / "control.oscn", std::ios::binary) << "<SceneNode Type=\"ControlNode\"/>";
+    auto fs = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
+    auto processors = CRefPtr<CContentProcessorsManager>::fromRaw(new CContentProcessorsManager());
+    auto* processor = new CSceneNodeProcessor(fs.get(), &CNodeFactory::instance());
+    processors->registerProcessor(processor);
+    processor->drop();
+    auto cm = CRefPtr<CContentManager>::fromRaw(new CContentManager(fs.get(), processors.get()));
+
+    auto main = CRefPtr<SceneNode>::fromRaw(new SceneNode(CCreationContext(cm.get(), "main")));
+    main->setNameId(id("Main"));
+    w.show(main.get());
+    EXPECT_EQ(main->switchToFile(""), nullptr);
+    EXPECT_EQ(main->switchToFile((dir / "missing.oscn").string().c_str()), nullptr);
+    EXPECT_EQ(main->switchToFile((dir / "control.oscn").string().c_str()), nullptr);
+    EXPECT_EQ(w.manager->getCurrentScene(), main.get());
+    EXPECT_EQ(w.manager->getChildCount(), 1u);
+
+    SceneNode* next = main->switchToFile((dir / "next.oscn").string().c_str());
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->getNodeName(), "Next");
+    EXPECT_EQ(w.manager->getCurrentScene(), next);
+    EXPECT_EQ(next->getPreviousScene(), main.get());
+    w.step(10);
+    EXPECT_TRUE(next->isFocused());
+    w.manager->setScene(nullptr);
+    w.deliver();
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
