@@ -5,7 +5,6 @@
 #include "engine/device/CCursorControl.h"
 #include "engine/device/DeviceEvents.h"
 #include "engine/device/IDevice.h"
-#include "engine/scene/CNodeFactory.h"
 #include "engine/scene/TemplateCollectionNode.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
@@ -22,6 +21,8 @@ CRefPtr<E> makeEvent(Args... args) {
 bool isMessageBox(const BaseNode* node) { return node && node->isKindOf(NodeTypeMessageBox); }
 
 const SceneTransition kNoTransition{nullptr, -1, nullptr, -1, 1, 0};
+
+SceneManager::MessageBoxCreator g_defaultMessageBoxCreator = nullptr;
 
 }  // namespace
 
@@ -57,6 +58,8 @@ SceneManager::~SceneManager() {
 BaseNode* SceneManager::clone(BaseNode* parent, SceneManager* manager) const {
     return cloneAs<SceneManager>(this, parent, manager);
 }
+
+void SceneManager::setDefaultMessageBoxCreator(MessageBoxCreator creator) { g_defaultMessageBoxCreator = creator; }
 
 void SceneManager::copyFrom(const BaseNode* source, SceneManager* manager) {
     BaseNode::copyFrom(source, manager);
@@ -340,9 +343,8 @@ SceneNode* SceneManager::showMessageBox(SceneNode* owner, s32 templateName, cons
     CRefPtr<SceneNode> keepOwner(owner);
 
     const CCreationContext context(nullptr, "");
-    SceneNode* created = m_messageBoxCreator
-                             ? m_messageBoxCreator(context)
-                             : asSceneNode(CNodeFactory::instance().createNode(L"MessageBoxNode", context));
+    MessageBoxCreator creator = m_messageBoxCreator ? m_messageBoxCreator : g_defaultMessageBoxCreator;
+    SceneNode* created = creator ? creator(context) : nullptr;
     CRefPtr<SceneNode> box = CRefPtr<SceneNode>::fromRaw(created);
     IMessageBox* contents = dynamic_cast<IMessageBox*>(box.get());
     if (!box || !box->isKindOf(NodeTypeMessageBox) || !contents) return nullptr;

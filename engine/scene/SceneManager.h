@@ -75,9 +75,11 @@ public:
     bool goBackTo(SceneNode* leaving, SceneNode* target, s32 leaveState = -1, s32 enterState = -1);
     SceneNode* showMessageBox(SceneNode* owner, s32 templateName, const array<stringw>& buttonTexts,
                               const stringw& title, const stringw& body);
-    // Message boxes are made by this creator; without one, by the node factory's
-    // "MessageBoxNode". The node must be of type 7 and an IMessageBox.
+    // Message boxes are made by this manager's creator, or else by the default creator that the
+    // message box class installs for every manager (the node factory does not know the class).
+    // The node must be of type 7 and an IMessageBox.
     void setMessageBoxCreator(MessageBoxCreator creator) { m_messageBoxCreator = creator; }
+    static void setDefaultMessageBoxCreator(MessageBoxCreator creator);
 
     // The queue.
     void postEvent(CEventReceiver* receiver, u32 mode, CEvent* event);

@@ -344,10 +344,23 @@ TEST(SceneManagerMessageBox, UnknownTemplateGivesNoneAndKeepsTheOwnerFocused) {
     EXPECT_EQ(owner->showMessageBox(id("NoSuchBox"), {}, L"", L""), nullptr);
     EXPECT_TRUE(owner->isFocused());
     EXPECT_EQ(w.manager->getChildCount(), 1u);
-    // Without a creator the factory has no message box class yet: none as well.
+    // Without a creator of its own or a default one: none as well.
     w.manager->setMessageBoxCreator(nullptr);
     EXPECT_EQ(owner->showMessageBox(id("Button"), {}, L"", L""), nullptr);
     EXPECT_TRUE(owner->isFocused());
+    // A creator that makes no message box is refused.
+    w.manager->setMessageBoxCreator([](const CCreationContext& c) -> SceneNode* { return new SceneNode(c); });
+    EXPECT_EQ(owner->showMessageBox(id("Button"), {}, L"", L""), nullptr);
+    EXPECT_TRUE(owner->isFocused());
+    EXPECT_EQ(w.manager->getChildCount(), 1u);
+    // The default creator serves every manager without one.
+    SceneManager::setDefaultMessageBoxCreator(&TestBox::create);
+    w.manager->setMessageBoxCreator(nullptr);
+    SceneNode* box = owner->showMessageBox(id("Button"), {}, L"", L"");
+    SceneManager::setDefaultMessageBoxCreator(nullptr);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isKindOf(NodeTypeMessageBox));
+    EXPECT_FALSE(owner->isFocused());
 }
 
 // Posts two events to its targets when it handles a game event.
