@@ -595,3 +595,69 @@ TEST(SceneFiles, SwitchToFileTakesOnlyScenes) {
 
 }  // namespace
 }  // namespace oskel::test
+
+namespace oskel::test {
+namespace {
+
+TEST(SceneManagerSchedulers, PausingTheLowerScenesClockFreezesOnlyItsAnimations) {
+    SceneWorld w;
+    auto a = timedScene("A", {{"Idle", 1000}});
+    auto b = timedScene("B", {{"Idle", 1000}});
+    w.show(a.get());
+    w.manager->switchScene(a.get(), b.get(), -1, -1, true);
+    w.step(10);
+    BaseNode* bodyA = a->findChildByName("Body");
+    BaseNode* bodyB = b->findChildByName("Body");
+    bodyA->playState(id("Idle"), nullptr, -1);
+    bodyB->playState(id("Idle"), nullptr, -1);
+    a->getTimerScheduler()->setEnabled(false);
+    w.step(1100);
+    EXPECT_EQ(bodyA->getPosition().X, 0.0f);
+    EXPECT_EQ(bodyB->getPosition().X, 1.0f);
+    a->getTimerScheduler()->setEnabled(true);
+    w.step(1100);
+    EXPECT_EQ(bodyA->getPosition().X, 1.0f);
+}
+
+TEST(SceneManagerSwitch, WithoutALeavingSceneTheSceneGoesLastAndTheCurrentStays) {
+    SceneWorld w;
+    auto a = makeScene("A");
+    auto overlay = makeScene("Overlay");
+    auto first = makeScene("First");
+    EXPECT_TRUE(w.manager->switchScene(nullptr, first.get()));  // an empty manager
+    EXPECT_EQ(childNames(w.manager.get()), (std::vector<std::string>{"First"}));
+    w.step(10);
+    w.manager->setScene(a.get());
+    w.step(10);
+    EXPECT_TRUE(w.manager->switchScene(nullptr, overlay.get()));
+    EXPECT_EQ(childNames(w.manager.get()), (std::vector<std::string>{"A", "Overlay"}));
+    EXPECT_EQ(w.manager->getCurrentScene(), a.get());
+    EXPECT_EQ(overlay->getPreviousScene(), nullptr);
+    w.step(10);
+    EXPECT_TRUE(overlay->isFocused());
+}
+
+TEST(SceneManagerTemplates, ANewCollectionReachesEveryControlOfEveryScene) {
+    SceneWorld w;
+    auto a = makeScene("A");
+    auto b = makeScene("B");
+    ControlNode* inA = addControl(a.get(), "C", 0, 0);
+    ControlNode* inB = addControl(b.get(), "C", 0, 0);
+    w.show(a.get());
+    w.manager->switchScene(a.get(), b.get(), -1, -1, true);
+    w.step(10);
+    EXPECT_EQ(inA->getTemplateInstance()->getChildCount(), 1u);
+
+    auto wider = CRefPtr<TemplateCollectionNode>::fromRaw(new TemplateCollectionNode(CCreationContext()));
+    BaseNode* button = newNode("Button", wider.get()).get();
+    addHitNode(button, "Left", 0, 0, 10, 10);
+    addHitNode(button, "Right", 10, 0, 10, 10);
+    wider->onLoaded();
+    w.manager->setTemplateCollection(wider.get());
+    EXPECT_EQ(w.manager->getTemplateCollection(), wider.get());
+    EXPECT_EQ(inA->getTemplateInstance()->getChildCount(), 2u);
+    EXPECT_EQ(inB->getTemplateInstance()->getChildCount(), 2u);
+}
+
+}  // namespace
+}  // namespace oskel::test
