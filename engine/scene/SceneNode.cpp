@@ -34,12 +34,16 @@ const stringw& SceneNode::getThisClassName() const {
 
 void SceneNode::copyFrom(const BaseNode* source, SceneManager* manager) { ControlNode::copyFrom(source, manager); }
 
-void SceneNode::setPreviousScene(SceneNode* scene) {
-    if (scene == m_previousScene) return;
+bool SceneNode::setPreviousScene(SceneNode* scene) {
+    if (scene == m_previousScene) return true;
+    u32 walked = 0;
+    for (const SceneNode* s = scene; s && walked < SceneManager::MaxStackWalk; s = s->m_previousScene, ++walked)
+        if (s == this) return false;
     if (scene) scene->grab();
     SceneNode* old = m_previousScene;
     m_previousScene = scene;
     if (old) old->drop();
+    return true;
 }
 
 bool SceneNode::onStateFinished(CEvent* event) {

@@ -23,7 +23,9 @@ public:
 
     // The scene below this one (held), or none.
     SceneNode* getPreviousScene() const { return m_previousScene; }
-    void setPreviousScene(SceneNode* scene);
+    // False (and no change) when the scene lies above this one already: the links would turn
+    // into a circle.
+    bool setPreviousScene(SceneNode* scene);
     // Given by the scene manager when it shows the scene; the manager owns it.
     CTimerScheduler* getTimerScheduler() const { return m_timerScheduler; }
     void setTimerScheduler(CTimerScheduler* scheduler) { m_timerScheduler = scheduler; }

@@ -146,6 +146,9 @@ TEST(SceneManagerSwitch, RefusedForScenesInTransitionAndForCircles) {
     // A lies below B: switching from B to A would make a circle.
     EXPECT_FALSE(w.manager->switchScene(b.get(), a.get()));
     EXPECT_EQ(a->getPreviousScene(), nullptr);
+    EXPECT_FALSE(a->setPreviousScene(b.get()));
+    EXPECT_FALSE(a->setPreviousScene(a.get()));
+    EXPECT_EQ(a->getPreviousScene(), nullptr);
     // Walks of the stack end: go back still works.
     EXPECT_TRUE(b->goBack(0));
     w.step(10);
