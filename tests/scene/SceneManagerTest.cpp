@@ -664,3 +664,27 @@ TEST(SceneManagerTemplates, ANewCollectionReachesEveryControlOfEveryScene) {
 
 }  // namespace
 }  // namespace oskel::test
+
+namespace oskel::test {
+namespace {
+
+TEST(SceneManagerRemovals, EachNodeOnceAndOnlyDirectChildren) {
+    SceneWorld w;
+    auto a = makeScene("A");
+    w.show(a.get());
+    CRefPtr<BaseNode> loose = newNode("Loose", w.manager.get());
+    CRefPtr<BaseNode> inside = newNode("Inside", a.get());
+    w.manager->queueRemoval(loose.get());
+    w.manager->queueRemoval(loose.get());
+    w.manager->queueRemoval(inside.get());
+    w.manager->queueRemoval(nullptr);
+    const int before = loose->getReferenceCount();
+    w.deliver();
+    EXPECT_EQ(loose->getReferenceCount(), before - 2);  // the tree's and the list's references
+    EXPECT_EQ(loose->getParent(), nullptr);
+    EXPECT_EQ(inside->getParent(), a.get());  // not a direct child: left alone
+    EXPECT_EQ(childNames(w.manager.get()), (std::vector<std::string>{"A"}));
+}
+
+}  // namespace
+}  // namespace oskel::test
