@@ -122,7 +122,7 @@ void SceneManager::flushRemovals() {
         if (node->getParent() != this) continue;
         if (SceneNode* scene = asSceneNode(node.get())) {
             releaseSceneScheduler(scene);
-            if (m_currentScene == scene) m_currentScene = nullptr;
+            if (m_currentScene.get() == scene) m_currentScene = nullptr;
         }
         removeChild(node.get());
     }
@@ -192,7 +192,7 @@ bool SceneManager::switchScene(SceneNode* leaving, SceneNode* entering, s32 leav
 bool SceneManager::switchFromCurrent(SceneNode* entering, s32 leaveState, s32 enterState, bool keepPrevious) {
     CRefPtr<SceneNode> to(entering);
     return runChange([this, to, leaveState, enterState, keepPrevious] {
-        CRefPtr<SceneNode> from(m_currentScene);
+        CRefPtr<SceneNode> from = m_currentScene;
         return doSwitchScene(from.get(), to.get(), leaveState, enterState, keepPrevious);
     });
 }
@@ -231,7 +231,7 @@ bool SceneManager::doSetScene(SceneNode* scene, s32 enterState) {
     if (!scene->onEvent(activated.get())) scene->routeToChildren(DispatchSelfThenChildren, activated.get());
     scene->onEvent(makeEvent<CEventNodeSceneSwitch>(nullptr, scene, true).get());
     scene->dispatchEvent(DispatchSelfThenParents, makeEvent<CEventNodeSceneSwitchBegin>(nullptr, scene, true).get());
-    m_currentScene = scene;
+    m_currentScene = CRefPtr<SceneNode>(scene);
     m_transitions.push_back(SceneTransition{nullptr, -1, scene, enterState, 1, 0});
     scene->setState(enterState);
     return true;
@@ -280,7 +280,7 @@ bool SceneManager::doSwitchScene(SceneNode* leaving, SceneNode* entering, s32 le
     entering->onEvent(switched.get());
     entering->dispatchEvent(DispatchSelfThenParents, begins.get());
 
-    if (leaving) m_currentScene = entering;
+    if (leaving) m_currentScene = CRefPtr<SceneNode>(entering);
     const SceneTransition record{leaving, leaveState, entering, enterState, 1, static_cast<u8>(keepPrevious ? 1 : 0)};
     m_transitions.push_back(record);
     if (leaving) {
@@ -325,7 +325,7 @@ bool SceneManager::doGoBackTo(SceneNode* leaving, SceneNode* target, s32 leaveSt
         leaving->dispatchEvent(DispatchSelfThenParents, begins.get());
         target->dispatchEvent(DispatchSelfThenParents, begins.get());
     }
-    m_currentScene = target;
+    m_currentScene = CRefPtr<SceneNode>(target);
     const SceneTransition record{leaving, leaveState, target, enterState, 0, 0};
     m_transitions.push_back(record);
     if (!box) m_transitions.push_back(record);
@@ -370,7 +370,7 @@ SceneNode* SceneManager::showMessageBox(SceneNode* owner, s32 templateName, cons
     CRefPtr<CEventNodeSceneActivated> activated = makeEvent<CEventNodeSceneActivated>(this);
     if (!box->onEvent(activated.get())) box->routeToChildren(DispatchSelfThenChildren, activated.get());
 
-    m_currentScene = box.get();
+    m_currentScene = box;
     const s32 navTo = SceneNode::transitionStates().NavTo;
     m_transitions.push_back(SceneTransition{owner, -1, box.get(), navTo, 1, 1});
     box->setState(navTo);
@@ -459,9 +459,9 @@ bool SceneManager::update(u32) {
 bool SceneManager::routeToChildren(u32 mode, CEvent* event) {
     if (!event) return false;
     if (event->isKindOf(EventTypeInput)) {
-        SceneNode* scene = m_currentScene;
+        CRefPtr<SceneNode> keep = m_currentScene;
+        SceneNode* scene = keep.get();
         if (!scene || scene->getParent() != this || isInTransition(scene)) return false;
-        CRefPtr<SceneNode> keep(scene);
         return scene->routeToChildren(DispatchChildrenThenSelf, event) || scene->onEvent(event);
     }
     const u32 type = event->getTypeId();

@@ -95,7 +95,7 @@ public:
     TemplateCollectionNode* getTemplateCollection() const { return m_templates; }
     void setEventSource(CTimerScheduler* scheduler);
     CTimerScheduler* getEventSource() const { return m_eventSource; }
-    SceneNode* getCurrentScene() const { return m_currentScene; }
+    SceneNode* getCurrentScene() const { return m_currentScene.get(); }
     void setSortEnabled(bool enabled) { m_sortEnabled = enabled; }
     bool isSortEnabled() const { return m_sortEnabled; }
 
@@ -140,7 +140,8 @@ private:
     std::vector<SceneScheduler> m_schedulers;
     // Released schedulers, dropped after the next delivery (one may be running its update).
     std::vector<CRefPtr<CTimerScheduler>> m_retiredSchedulers;
-    SceneNode* m_currentScene = nullptr;
+    // Held: a scene taken out of the tree by other code must not leave input a dangling target.
+    CRefPtr<SceneNode> m_currentScene;
     std::vector<SceneTransition> m_transitions;
     bool m_sortEnabled = false;
     DrawList m_drawList;

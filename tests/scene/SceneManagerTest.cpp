@@ -688,3 +688,22 @@ TEST(SceneManagerRemovals, EachNodeOnceAndOnlyDirectChildren) {
 
 }  // namespace
 }  // namespace oskel::test
+
+namespace oskel::test {
+namespace {
+
+TEST(SceneManagerInput, ACurrentSceneTakenOutByOtherCodeGetsNoInput) {
+    SceneWorld w;
+    auto* scene = new SceneNode(CCreationContext());
+    w.show(scene);
+    scene->drop();  // the manager's tree holds it alone
+    w.manager->removeChild(scene);  // under the address sanitizer a freed scene would be caught below
+    EXPECT_FALSE(w.move(10, 10));
+    EXPECT_FALSE(w.key(37));
+    w.manager->setScene(nullptr);
+    w.deliver();
+    EXPECT_EQ(w.manager->getCurrentScene(), nullptr);
+}
+
+}  // namespace
+}  // namespace oskel::test
