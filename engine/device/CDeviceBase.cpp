@@ -9,6 +9,7 @@
 #include "engine/core/CLogger.h"
 #include "engine/core/StringUtils.h"
 #include "engine/scene/EngineSettings.h"
+#include "engine/scene/SceneManager.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/device/CDeviceLinux.h"
 #include "engine/device/DeviceEvents.h"
@@ -273,6 +274,8 @@ void CDeviceBase::sleep(u32 ms, bool pauseTimer) {
 bool CDeviceBase::reset(const SDeviceParameters&) { return false; }
 
 CTimerScheduler* CDeviceBase::createTimerScheduler() { return new CTimerScheduler(); }
+
+SceneManager* CDeviceBase::createSceneManager() { return new SceneManager(CCreationContext(), nullptr, nullptr); }
 
 CContentManager* CDeviceBase::createContentManager() {
     return new CContentManager(m_fileSystem.get(), m_contentProcessors);

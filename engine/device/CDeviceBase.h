@@ -28,6 +28,7 @@ public:
     bool reset(const SDeviceParameters& parameters) override;
     CContentManager* createContentManager() override;
     CTimerScheduler* createTimerScheduler() override;
+    SceneManager* createSceneManager() override;
     ICursorControl* getCursorControl() const override { return nullptr; }
     void setWindowCaption(const wchar_t* caption) override;
     void setResizable(bool resizable) override;

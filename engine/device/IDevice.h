@@ -12,6 +12,7 @@
 namespace oskel {
 
 class CTimerScheduler;
+class SceneManager;
 class CSoundGroupManager;
 class ICursorControl;
 class CContentManager;
@@ -38,6 +39,9 @@ public:
     virtual CContentManager* createContentManager() = 0;
     // A new timer scheduler (the caller holds its creation reference).
     virtual CTimerScheduler* createTimerScheduler() = 0;
+    // A new scene manager with an empty creation context (the caller holds its creation
+    // reference).
+    virtual SceneManager* createSceneManager() = 0;
     // The cursor over the window; none before the window exists.
     virtual ICursorControl* getCursorControl() const = 0;
     virtual void setWindowCaption(const wchar_t* caption) = 0;

@@ -221,6 +221,8 @@ void BaseNode::setParent(BaseNode* parent) {
 
 void BaseNode::clearBindingInSubtree() {
     m_binding = SSceneBinding();
+    if (!passesBindingToChildren()) return;
+    bindInternalChildren(m_binding);
     for (BaseNode* child : m_children) child->clearBindingInSubtree();
 }
 
@@ -255,6 +257,8 @@ void BaseNode::setSceneManager(SceneManager* manager, SceneNode* scene, CTimerSc
 void BaseNode::setSceneBinding(const SSceneBinding& binding) {
     m_binding = binding;
     if (binding.isAttached() && m_defaultState != -1) playState(m_defaultState, nullptr, -1);
+    if (!passesBindingToChildren()) return;
+    bindInternalChildren(binding);
     // Snapshot: a default state may change the children.
     std::vector<CRefPtr<BaseNode>> children;
     children.reserve(m_children.size());

@@ -230,6 +230,7 @@ public:
     void markTransformDirty() { m_transformDirty = true; }
     void markColorDirty() { m_colorDirty = true; }
     bool isTransformDirty() const { return m_transformDirty != 0; }
+    bool isColorDirty() const { return m_colorDirty != 0; }
 
     const matrix4& getAbsoluteTransform() const { return m_absolute; }
     bool isAbsoluteIdentity() const { return m_absoluteIdentity; }
@@ -262,6 +263,15 @@ protected:
 
     // Scene file parts.
     void readStates(CXmlReader* reader);
+
+    // Classes that play states over more participants than their children set the count here.
+    void setStateCounter(s32 state, s32 count) { m_stateCounters[state] = count; }
+    // A node that binds its own subtree (a scene manager nested in another tree) keeps the
+    // binding of its parent to itself.
+    virtual bool passesBindingToChildren() const { return true; }
+    // Nodes with internal children that are not listed (a control's template instance) pass a
+    // new binding on to them here.
+    virtual void bindInternalChildren(const SSceneBinding&) {}
 
 private:
     friend struct BaseNodeProperties;

@@ -1,5 +1,8 @@
 #include "engine/scene/CNodeFactory.h"
 
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/TemplateCollectionNode.h"
+
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/KeyFrame.h"
 #include "engine/scene/SetProps.h"
@@ -22,11 +25,11 @@ IReferenceCounted* createObjectOf() {
 // creator yet; each gets its creator here when it lands.
 const SEngineNodeClass kEngineNodeClasses[] = {
     {L"BaseNode", NodeTypeBase, &createNodeOf<BaseNode>},
-    {L"TemplateCollectionNode", NodeTypeTemplateCollection, nullptr},
+    {L"TemplateCollectionNode", NodeTypeTemplateCollection, &createNodeOf<TemplateCollectionNode>},
     {L"SpriteNode", NodeTypeSprite, nullptr},
     {L"NineGridSpriteNode", NodeTypeNineGridSprite, nullptr},
     {L"TextNode", NodeTypeText, nullptr},
-    {L"ControlNode", NodeTypeControl, nullptr},
+    {L"ControlNode", NodeTypeControl, &createNodeOf<ControlNode>},
     {L"ButtonNode", NodeTypeButton, nullptr},
     {L"BackButtonNode", NodeTypeBackButton, nullptr},
     {L"CheckBoxNode", NodeTypeCheckBox, nullptr},
@@ -34,7 +37,7 @@ const SEngineNodeClass kEngineNodeClasses[] = {
     {L"ListNode", NodeTypeList, nullptr},
     {L"SliderNode", NodeTypeSlider, nullptr},
     {L"ProgressBarNode", NodeTypeProgressBar, nullptr},
-    {L"SceneNode", NodeTypeScene, nullptr},
+    {L"SceneNode", NodeTypeScene, &createNodeOf<SceneNode>},
     {L"TabSceneNode", NodeTypeTabScene, nullptr},
     {L"ParticleSystemNode", NodeTypeParticleSystem, nullptr},
     {L"SoundNode", NodeTypeSound, nullptr},
