@@ -483,20 +483,15 @@ s32 CNullDriver::addHighLevelShaderMaterialFromFiles(IReadableFile* vertexProgra
                                       pixelTarget, callback, baseMaterial, userData);
 }
 
-s32 CNullDriver::addHighLevelShaderMaterialFromFiles(const c8* vertexFileName,
-                                                     const c8* vertexEntry, u32 vertexTarget,
-                                                     const c8* pixelFileName,
-                                                     const c8* pixelEntry, u32 pixelTarget,
-                                                     IShaderConstantSetCallBack* callback,
-                                                     s32 baseMaterial, s32 userData) {
-    IReadableFile* vertexFile = nullptr;
-    IReadableFile* pixelFile = nullptr;
+bool CNullDriver::openShaderFiles(const c8* vertexFileName, const c8* pixelFileName,
+                                  IReadableFile*& vertexFile, IReadableFile*& pixelFile) {
+    vertexFile = pixelFile = nullptr;
     if (vertexFileName) {
         vertexFile = createAndOpenFile(vertexFileName);
         if (!vertexFile) {
             CLogger::instance().logHint("Could not open vertex shader program file",
                                         vertexFileName, LogWarning);
-            return -1;
+            return false;
         }
     }
     if (pixelFileName) {
@@ -505,9 +500,22 @@ s32 CNullDriver::addHighLevelShaderMaterialFromFiles(const c8* vertexFileName,
             CLogger::instance().logHint("Could not open pixel shader program file",
                                         pixelFileName, LogWarning);
             if (vertexFile) vertexFile->drop();
-            return -1;
+            vertexFile = nullptr;
+            return false;
         }
     }
+    return true;
+}
+
+s32 CNullDriver::addHighLevelShaderMaterialFromFiles(const c8* vertexFileName,
+                                                     const c8* vertexEntry, u32 vertexTarget,
+                                                     const c8* pixelFileName,
+                                                     const c8* pixelEntry, u32 pixelTarget,
+                                                     IShaderConstantSetCallBack* callback,
+                                                     s32 baseMaterial, s32 userData) {
+    IReadableFile* vertexFile = nullptr;
+    IReadableFile* pixelFile = nullptr;
+    if (!openShaderFiles(vertexFileName, pixelFileName, vertexFile, pixelFile)) return -1;
     const s32 result = addHighLevelShaderMaterialFromFiles(vertexFile, vertexEntry, vertexTarget,
                                                            pixelFile, pixelEntry, pixelTarget,
                                                            callback, baseMaterial, userData);
@@ -534,23 +542,7 @@ s32 CNullDriver::addShaderMaterialFromFiles(const c8* vertexFileName, const c8* 
                                             s32 baseMaterial, s32 userData) {
     IReadableFile* vertexFile = nullptr;
     IReadableFile* pixelFile = nullptr;
-    if (vertexFileName) {
-        vertexFile = createAndOpenFile(vertexFileName);
-        if (!vertexFile) {
-            CLogger::instance().logHint("Could not open vertex shader program file",
-                                        vertexFileName, LogWarning);
-            return -1;
-        }
-    }
-    if (pixelFileName) {
-        pixelFile = createAndOpenFile(pixelFileName);
-        if (!pixelFile) {
-            CLogger::instance().logHint("Could not open pixel shader program file",
-                                        pixelFileName, LogWarning);
-            if (vertexFile) vertexFile->drop();
-            return -1;
-        }
-    }
+    if (!openShaderFiles(vertexFileName, pixelFileName, vertexFile, pixelFile)) return -1;
     const s32 result =
         addShaderMaterialFromFiles(vertexFile, pixelFile, callback, baseMaterial, userData);
     if (vertexFile) vertexFile->drop();

@@ -170,6 +170,11 @@ public:
     static constexpr s32 MaxMaterialRendererIndex = 0xFFFF;
 
 protected:
+    // Opens the named program files (a null name opens nothing); false, with a log line and
+    // nothing left open, when a named file cannot be opened.
+    bool openShaderFiles(const c8* vertexFileName, const c8* pixelFileName,
+                         IReadableFile*& vertexFile, IReadableFile*& pixelFile);
+
     // Keeps a transform for getTransform (what a real driver's setTransform does first); false
     // for a state outside the seven.
     bool storeTransform(ETransformationState state, const matrix4& mat);

@@ -7,6 +7,7 @@
 
 #include "engine/io/CMemoryFile.h"
 #include "engine/io/CXmlWriter.h"
+#include "tests/io/XmlTestUtils.h"
 
 using namespace oskel;
 
@@ -78,47 +79,6 @@ std::wstring decodeUtf16(const std::string& b) {
     return out;
 }
 
-std::string toUtf8(const std::wstring& text) {
-    std::string out = "\xEF\xBB\xBF";
-    for (wchar_t wc : text) {
-        const u32 c = static_cast<u32>(wc);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::string toUtf16BE(const std::string& littleEndian) {
-    std::string out = littleEndian;
-    for (size_t i = 0; i + 1 < out.size(); i += 2) std::swap(out[i], out[i + 1]);
-    return out;
-}
-
-std::string toUtf32(const std::wstring& text, bool bigEndian) {
-    std::string out;
-    auto put = [&](u32 c) {
-        const char b[4] = {static_cast<char>(c >> 24), static_cast<char>((c >> 16) & 0xFF),
-                           static_cast<char>((c >> 8) & 0xFF), static_cast<char>(c & 0xFF)};
-        for (int i = 0; i < 4; ++i) out += b[bigEndian ? i : 3 - i];
-    };
-    put(0xFEFF);
-    for (wchar_t c : text) put(static_cast<u32>(c));
-    return out;
-}
-
 std::string toLatin1(const std::wstring& text) {
     std::string out;
     for (wchar_t c : text) out += static_cast<char>(c < 0x100 ? c : L'?');
@@ -151,10 +111,10 @@ int main(int argc, char** argv) {
         const std::wstring text = decodeUtf16(utf16);
         const std::string base = d.name;
         ok = save(folder, base + ".utf16le.xml", utf16) && ok;
-        ok = save(folder, base + ".utf16be.xml", toUtf16BE(utf16)) && ok;
-        ok = save(folder, base + ".utf8.xml", toUtf8(text)) && ok;
-        ok = save(folder, base + ".utf32le.xml", toUtf32(text, false)) && ok;
-        ok = save(folder, base + ".utf32be.xml", toUtf32(text, true)) && ok;
+        ok = save(folder, base + ".utf16be.xml", test::encodeUtf16(text, true)) && ok;
+        ok = save(folder, base + ".utf8.xml", test::encodeUtf8(text, true)) && ok;
+        ok = save(folder, base + ".utf32le.xml", test::encodeUtf32(text, false)) && ok;
+        ok = save(folder, base + ".utf32be.xml", test::encodeUtf32(text, true)) && ok;
         ok = save(folder, base + ".latin1.xml", toLatin1(text)) && ok;
     }
     ok = save(folder, "markup.xml",
