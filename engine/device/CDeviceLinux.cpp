@@ -14,6 +14,7 @@
 #include "engine/core/StringUtils.h"
 #include "engine/device/DeviceEvents.h"
 #include "engine/video/CNullDriver.h"
+#include "engine/video/opengl/COpenGLDriver.h"
 
 namespace oskel {
 
@@ -75,12 +76,21 @@ bool CDeviceLinux::createDriver(s32 type) {
         case DriverDirect3D9:
             CLogger::instance().log("Could not create DIRECT3D9 Driver.", LogError);
             return false;
-        case DriverOpenGL:
+        case DriverOpenGL: {
             if (m_parameters.fullscreen)
                 switchToFullscreen(m_parameters.windowSize.Width, m_parameters.windowSize.Height,
                                    static_cast<s32>(m_parameters.bits));
-            CLogger::instance().log("Could not create OpenGL driver.", LogError);
-            return false;
+            IVideoDriver* driver =
+                createOpenGLDriver(m_parameters, getFileSystem(), m_timer.get());
+            // The driver makes the window again for its pixel format.
+            m_parameters.windowId = m_window.exists() ? m_window.nativeHandle() : nullptr;
+            if (!driver) {
+                CLogger::instance().log("Could not create OpenGL driver.", LogError);
+                return false;
+            }
+            setVideoDriver(driver);
+            return true;
+        }
         default:
             CLogger::instance().log("Unable to create video driver of unknown type.", LogError);
             return false;
@@ -88,6 +98,8 @@ bool CDeviceLinux::createDriver(s32 type) {
 }
 
 CDeviceLinux::~CDeviceLinux() {
+    // The OpenGL driver's context lives on the window: the driver goes first.
+    releaseVideoDriver();
     if (m_cursor) m_cursor->drop();
     m_cursor = nullptr;
     restoreDisplayMode();

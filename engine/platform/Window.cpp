@@ -21,6 +21,18 @@ std::map<int32_t, uint16_t> g_keyCharacters;
 
 SDL_Window* asWindow(void* handle) { return static_cast<SDL_Window*>(handle); }
 
+// Every window object that holds a window, to find it again by its handle.
+std::vector<CWindow*> g_windows;
+
+void registerWindow(CWindow* window) {
+    if (std::find(g_windows.begin(), g_windows.end(), window) == g_windows.end())
+        g_windows.push_back(window);
+}
+
+void unregisterWindow(CWindow* window) {
+    g_windows.erase(std::remove(g_windows.begin(), g_windows.end(), window), g_windows.end());
+}
+
 // The first code point of UTF-8 text; 0 when there is none or it is beyond 16 bits.
 uint16_t firstCharacter(const char* text) {
     const auto* s = reinterpret_cast<const unsigned char*>(text);
@@ -292,12 +304,47 @@ bool CWindow::create(const std::string& title, int32_t width, int32_t height, bo
         return false;
     }
     m_handle = w;
+    registerWindow(this);
     return true;
+}
+
+bool CWindow::recreate() {
+    if (!m_handle) {
+        m_error = "no window";
+        return false;
+    }
+    SDL_Window* old = asWindow(m_handle);
+    const Uint32 keep = SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN |
+                        SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE |
+                        SDL_WINDOW_ALWAYS_ON_TOP;
+    const Uint32 flags = (SDL_GetWindowFlags(old) & keep) | SDL_WINDOW_OPENGL;
+    int x = 0, y = 0, width = 0, height = 0;
+    SDL_GetWindowPosition(old, &x, &y);
+    SDL_GetWindowSize(old, &width, &height);
+    const std::string title = SDL_GetWindowTitle(old);
+    SDL_Window* w = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
+    if (!w) {
+        m_error = SDL_GetError();
+        return false;
+    }
+    if (m_icon) SDL_SetWindowIcon(w, static_cast<SDL_Surface*>(m_icon));
+    SDL_DestroyWindow(old);
+    m_handle = w;
+    m_error.clear();
+    return true;
+}
+
+CWindow* CWindow::fromHandle(void* handle) {
+    if (!handle) return nullptr;
+    for (CWindow* window : g_windows)
+        if (window->m_handle == handle) return window;
+    return nullptr;
 }
 
 void CWindow::destroy() {
     if (m_handle) SDL_DestroyWindow(asWindow(m_handle));
     m_handle = nullptr;
+    unregisterWindow(this);
     if (m_icon) SDL_FreeSurface(static_cast<SDL_Surface*>(m_icon));
     m_icon = nullptr;
 }

@@ -79,7 +79,13 @@ public:
     bool create(const std::string& titleUtf8, int32_t width, int32_t height, bool fullscreen,
                 bool desktopFullscreen);
     void destroy();
+    // Makes the window again with the same caption, size, position, flags and icon: an OpenGL
+    // pixel format takes effect only on a new window. The old window goes only once the new one
+    // exists; on failure error() says why and the old one stays.
+    bool recreate();
     bool exists() const { return m_handle != nullptr; }
+    // The window object of a native handle, or none.
+    static CWindow* fromHandle(void* handle);
     void* nativeHandle() const { return m_handle; }
     const std::string& error() const { return m_error; }
 

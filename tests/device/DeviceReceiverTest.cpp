@@ -235,8 +235,7 @@ TEST(Device, FactoryRefusesDriversItCannotMake) {
     const struct {
         s32 type;
         const char* message;
-    } cases[] = {{DriverOpenGL, "Could not create OpenGL driver."},
-                 {DriverDirect3D9, "Could not create DIRECT3D9 Driver."},
+    } cases[] = {{DriverDirect3D9, "Could not create DIRECT3D9 Driver."},
                  {DriverDirect3D8, "Could not create DIRECT3D8 Driver."},
                  {77, "Unable to create video driver of unknown type."}};
     for (const auto& c : cases) {

@@ -1,0 +1,295 @@
+#include "engine/device/CDeviceLinux.h"
+#include "tests/video/opengl/GLTestSupport.h"
+
+using namespace oskel;
+using namespace oskel::test;
+
+namespace {
+
+using OpenGLTargets = GLFixture;
+
+TEST_F(OpenGLTargets, RenderTargetIsDrawnIntoThenSampled) {
+    ITexture* target = driver->createRenderTargetTexture(dimension2di(64, 32));
+    ASSERT_NE(target, nullptr);
+    EXPECT_TRUE(target->isRenderTarget());
+    EXPECT_EQ(target->getSize(), dimension2di(64, 32));
+    EXPECT_FALSE(target->isPixelOpaque(1, 1, 0));  // keeps no image
+
+    driver->beginScene(true, true, SColor(255, 0, 0, 0));
+    ASSERT_TRUE(driver->setRenderTarget(target, true, true, SColor(255, 0, 0, 255)));
+    EXPECT_EQ(driver->getCurrentRenderTargetSize(), dimension2di(64, 32));
+    // The upper-left quarter green, in the target's own pixels.
+    quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), 0, 0, 32, 16,
+         SColor(255, 0, 255, 0));
+    ASSERT_TRUE(driver->setRenderTarget(nullptr, false, false));
+    EXPECT_EQ(driver->getCurrentRenderTargetSize(), dimension2di(Width, Height));
+
+    // The target read back: rows top-down.
+    auto* pixels = static_cast<const u32*>(target->lock(true));
+    ASSERT_NE(pixels, nullptr);
+    EXPECT_EQ(pixels[0] & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(pixels[31 * 64 + 63] & 0xFFFFFF, 0x0000FFu);
+    target->unlock();
+
+    // Sampled on the screen: render targets keep their rows bottom-up, so v runs from 1 to 0.
+    auto* resource = new CTextureResource(CCreationContext(), target, "rt");
+    resources.push_back(resource);
+    quad(material(EMT_SOLID, resource), 100, 100, 164, 132, SColor(255, 255, 255, 255), 0.0f,
+         1.0f, 1.0f, 0.0f);
+    EXPECT_TRUE(near(backPixel(110, 105), 0, 255, 0));
+    EXPECT_TRUE(near(backPixel(150, 125), 0, 0, 255));
+    EXPECT_TRUE(near(backPixel(150, 105), 0, 0, 255));
+    target->drop();
+}
+
+TEST_F(OpenGLTargets, ThreeDModeFlipsRenderTargetTextureCoordinates) {
+    ITexture* target = driver->createRenderTargetTexture(dimension2di(32, 32));
+    ASSERT_NE(target, nullptr);
+    driver->setRenderTarget(target, true, true, SColor(255, 0, 0, 255));
+    quad(material(EMT_SOLID), 0, 0, 32, 8, SColor(255, 0, 255, 0));  // a green top band
+    driver->setRenderTarget(nullptr, true, true, SColor(255, 0, 0, 0));
+    auto* resource = new CTextureResource(CCreationContext(), target, "rt");
+    resources.push_back(resource);
+    target->drop();
+
+    // In 3D mode with identity transforms the quad covers the screen; v = 0 is its top.
+    SMaterial m = material(EMT_SOLID, resource);
+    m.BackfaceCulling = false;
+    m.ZBuffer = ECFN_NEVER;
+    driver->setTransform(ETS_VIEW, matrix4());
+    driver->setTransform(ETS_PROJECTION, matrix4());
+    driver->setMaterial(m);
+    driver->setTransform(ETS_TEXTURE_0, matrix4());  // the render target's flip comes in here
+    ASSERT_TRUE(driver->set3DRenderMode());
+    S2DVertex v[4] = {S2DVertex(-1, 1, 0, SColor(0xFFFFFFFF), 0, 0),
+                      S2DVertex(1, 1, 0, SColor(0xFFFFFFFF), 1, 0),
+                      S2DVertex(1, -1, 0, SColor(0xFFFFFFFF), 1, 1),
+                      S2DVertex(-1, -1, 0, SColor(0xFFFFFFFF), 0, 1)};
+    const u16 indices[6] = {0, 1, 2, 0, 2, 3};
+    driver->drawVertexPrimitiveList(v, 4, indices, 2, EVT_2D, EPT_TRIANGLES);
+    EXPECT_TRUE(near(backPixel(Width / 2, 5), 0, 255, 0));
+    EXPECT_TRUE(near(backPixel(Width / 2, Height - 5), 0, 0, 255));
+    // Back to 2D: sprites land on their pixels again.
+    quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), 10, 10, 20, 20,
+         SColor(255, 255, 255, 255));
+    EXPECT_TRUE(near(backPixel(10, 10), 255, 255, 255, 0));
+    EXPECT_FALSE(near(backPixel(9, 10), 255, 255, 255, 0));
+}
+
+TEST_F(OpenGLTargets, RenderTargetWithoutFrameBufferObjectsCopiesTheScreen) {
+    driver->setFeatureEnabled(EVDF_FRAMEBUFFER_OBJECT, false);
+    const struct {
+        dimension2di asked, made;
+    } sizes[] = {{{300, 200}, {300, 200}}, {{256, 128}, {256, 128}}, {{1024, 512}, {256, 128}}};
+    for (const auto& s : sizes) {
+        ITexture* target = driver->createRenderTargetTexture(s.asked);
+        ASSERT_NE(target, nullptr);
+        EXPECT_EQ(target->getSize(), s.made);
+        EXPECT_TRUE(target->isRenderTarget());
+        target->drop();
+    }
+    ITexture* target = driver->createRenderTargetTexture(dimension2di(32, 32));
+    ASSERT_TRUE(driver->setRenderTarget(target, true, true, SColor(255, 255, 0, 0)));
+    quad(material(EMT_SOLID), 0, 0, 16, 16, SColor(255, 0, 255, 0));
+    ASSERT_TRUE(driver->setRenderTarget(nullptr, false, false));
+    auto* pixels = static_cast<const u32*>(target->lock(true));
+    ASSERT_NE(pixels, nullptr);
+    // The frame buffer's lower-left 32 × 32 was copied: the green quad's rows are at the top
+    // of what was drawn, which is the top of the target.
+    EXPECT_EQ(pixels[0] & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(pixels[31 * 32 + 31] & 0xFFFFFF, 0xFF0000u);
+    target->unlock();
+    target->drop();
+    driver->setFeatureEnabled(EVDF_FRAMEBUFFER_OBJECT, true);
+}
+
+TEST_F(OpenGLTargets, RenderTargetKinds) {
+    EXPECT_FALSE(driver->setRenderTargetKind(ERT_RENDER_TEXTURE));
+    EXPECT_TRUE(logs.contains(
+        "Fatal Error: For render textures call setRenderTarget with the actual texture as first "
+        "parameter.",
+        LogError));
+    // Stereo and auxiliary buffers the context does not have are refused.
+    const platform::SGLObtained& got = driver->getObtainedFormat();
+    if (!got.stereo) {
+        EXPECT_FALSE(driver->setRenderTargetKind(ERT_STEREO_RIGHT_BUFFER));
+        EXPECT_FALSE(driver->setRenderTargetKind(ERT_STEREO_BOTH_BUFFERS));
+    }
+    EXPECT_FALSE(driver->setRenderTargetKind(
+        static_cast<ERenderTargetKind>(ERT_AUX_BUFFER0 + driver->getExtensions().MaxAuxBuffers)));
+    EXPECT_TRUE(driver->setRenderTargetKind(ERT_FRAME_BUFFER, true, true, SColor(255, 9, 9, 9)));
+    EXPECT_TRUE(near(backPixel(3, 3), 9, 9, 9, 0));
+    GLint drawBuffer = 0;
+    glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
+    EXPECT_EQ(drawBuffer, GL_BACK);
+}
+
+TEST_F(OpenGLTargets, ScreenShotIsTheLastPresentedFrame) {
+    for (bool hidePackInvert : {false, true}) {
+        SCOPED_TRACE(hidePackInvert ? "rows swapped by the driver" : "rows from the pack mode");
+        if (hidePackInvert) driver->getExtensions().hideExtension("GL_MESA_pack_invert");
+        driver->beginScene(true, true, SColor(255, 0, 0, 0));
+        quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), 0, 0, 10, 5,
+             SColor(255, 255, 0, 0));
+        quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), Width - 10, Height - 5, Width,
+             Height, SColor(255, 0, 0, 255));
+        driver->endScene();
+        // The next frame is begun but not presented: the shot shows the one before.
+        driver->beginScene(true, true, SColor(255, 0, 255, 0));
+        CImage* shot = driver->createScreenShot();
+        ASSERT_NE(shot, nullptr);
+        EXPECT_EQ(shot->getDimension(), dimension2di(Width, Height));
+        EXPECT_EQ(shot->getColorFormat(), ECF_R8G8B8);
+        EXPECT_EQ(shot->getPixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+        EXPECT_EQ(shot->getPixel(9, 4) & 0xFFFFFF, 0xFF0000u);
+        EXPECT_EQ(shot->getPixel(10, 0) & 0xFFFFFF, 0u);
+        EXPECT_EQ(shot->getPixel(0, 5) & 0xFFFFFF, 0u);
+        EXPECT_EQ(shot->getPixel(Width - 1, Height - 1) & 0xFFFFFF, 0x0000FFu);
+        EXPECT_EQ(shot->getPixel(Width - 11, Height - 1) & 0xFFFFFF, 0u);
+        shot->drop();
+        driver->endScene();
+    }
+}
+
+TEST_F(OpenGLTargets, ClipPlaneCutsAQuad) {
+    const SMaterial m = material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA);
+    driver->beginScene(true, true, SColor(255, 0, 0, 0));
+    EXPECT_FALSE(driver->setClipPlane(driver->getExtensions().MaxUserClipPlanes,
+                                      plane3df(vector3df(1, 0, 0), -50.0f), true));
+    // Keeps x >= 50.
+    ASSERT_TRUE(driver->setClipPlane(0, plane3df(vector3df(1, 0, 0), -50.0f), true));
+    quad(m, 0, 0, 100, 10, SColor(255, 255, 255, 255));
+    EXPECT_TRUE(near(backPixel(45, 5), 0, 0, 0, 0));
+    EXPECT_TRUE(near(backPixel(55, 5), 255, 255, 255, 0));
+
+    // A new plane on an enabled one takes effect at once: keeps x <= 20.
+    ASSERT_TRUE(driver->setClipPlane(0, plane3df(vector3df(-1, 0, 0), 20.0f), true));
+    quad(m, 0, 20, 100, 30, SColor(255, 255, 255, 255));
+    EXPECT_TRUE(near(backPixel(15, 25), 255, 255, 255, 0));
+    EXPECT_TRUE(near(backPixel(25, 25), 0, 0, 0, 0));
+
+    // Disabling keeps the stored plane; enabling again loads it.
+    ASSERT_TRUE(driver->setClipPlane(0, plane3df(vector3df(1, 0, 0), -90.0f), false));
+    EXPECT_FALSE(driver->isClipPlaneEnabled(0));
+    quad(m, 0, 40, 100, 50, SColor(255, 255, 255, 255));
+    EXPECT_TRUE(near(backPixel(50, 45), 255, 255, 255, 0));
+    driver->enableClipPlane(0, true);
+    quad(m, 0, 60, 100, 70, SColor(255, 255, 255, 255));
+    EXPECT_TRUE(near(backPixel(15, 65), 255, 255, 255, 0));
+    EXPECT_TRUE(near(backPixel(25, 65), 0, 0, 0, 0));
+    driver->enableClipPlane(0, false);
+    driver->enableClipPlane(99, true);  // out of range: nothing
+    EXPECT_FALSE(driver->isClipPlaneEnabled(99));
+}
+
+TEST_F(OpenGLTargets, LightsTakeFreeSlotsAndWaitForOne) {
+    const u32 slots = driver->getMaximalDynamicLightAmount();
+    ASSERT_GT(slots, 0u);
+    SLight light;
+    for (u32 i = 0; i <= slots; ++i) EXPECT_EQ(driver->addDynamicLight(light), static_cast<s32>(i));
+    for (u32 i = 0; i < slots; ++i) EXPECT_EQ(driver->getHardwareLight(i), static_cast<s32>(i));
+    EXPECT_EQ(driver->getHardwareLight(slots), -1);  // waits
+    driver->turnLightOn(0, false);
+    EXPECT_EQ(driver->getHardwareLight(0), -1);
+    EXPECT_EQ(driver->getHardwareLight(slots), 0);  // took the freed slot
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    driver->turnLightOn(0, true);  // nothing free
+    EXPECT_EQ(driver->getHardwareLight(0), -1);
+    driver->deleteAllDynamicLights();
+    EXPECT_EQ(driver->getDynamicLightCount(), 0u);
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+
+    // A lit solid quad: a white light in front of it lights the material's diffuse colour.
+    light.Type = ELT_DIRECTIONAL;
+    light.Direction = vector3df(0, 0, 1);
+    light.DiffuseColor = SColorf(1, 1, 1, 1);
+    driver->addDynamicLight(light);
+    SMaterial m = material(EMT_SOLID);
+    m.Lighting = true;
+    m.ColorMaterial = ECM_NONE;
+    m.DiffuseColor = SColor(255, 100, 150, 200);
+    m.BackfaceCulling = false;
+    driver->beginScene(true, true, SColor(255, 0, 0, 0));
+    const SStandardVertex corner = {};
+    SStandardVertex v[4] = {corner, corner, corner, corner};
+    const f32 xy[4][2] = {{0, 0}, {16, 0}, {16, 16}, {0, 16}};
+    for (int i = 0; i < 4; ++i) {
+        v[i].Pos = vector3df(xy[i][0], xy[i][1], 0);
+        v[i].Normal = vector3df(0, 0, -1);
+        v[i].Color = SColor(255, 255, 255, 255);
+    }
+    const u16 indices[6] = {0, 1, 2, 0, 2, 3};
+    driver->set2DRenderMode();
+    driver->setMaterial(m);
+    driver->drawIndexedTriangleList(v, 4, indices, 2);
+    EXPECT_TRUE(near(backPixel(8, 8), 100, 150, 200, 4));
+    driver->turnLightOn(0, false);
+    driver->drawIndexedTriangleList(v, 4, indices, 2);
+    EXPECT_TRUE(near(backPixel(8, 8), 0, 0, 0, 4));
+}
+
+TEST_F(OpenGLTargets, FogValuesReachOpenGL) {
+    driver->setFog(SColor(255, 255, 0, 0), true, 10.0f, 20.0f, 0.5f, true, false);
+    GLint mode = 0;
+    glGetIntegerv(GL_FOG_MODE, &mode);
+    EXPECT_EQ(mode, GL_LINEAR);
+    GLfloat value = 0;
+    glGetFloatv(GL_FOG_END, &value);
+    EXPECT_FLOAT_EQ(value, 20.0f);
+    GLfloat colour[4];
+    glGetFloatv(GL_FOG_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 1.0f);
+    driver->setFog(SColor(255, 0, 0, 0), false, 10.0f, 20.0f, 0.25f, false, false);
+    glGetIntegerv(GL_FOG_MODE, &mode);
+    EXPECT_EQ(mode, GL_EXP);
+    glGetFloatv(GL_FOG_DENSITY, &value);
+    EXPECT_FLOAT_EQ(value, 0.25f);
+}
+
+TEST_F(OpenGLTargets, StencilShadowDarkensWhereTheVolumeIs) {
+    driver->drop();
+    SDeviceParameters p = parameters();
+    p.stencilBuffer = true;
+    driver = static_cast<COpenGLDriver*>(createOpenGLDriver(p, nullptr));
+    ASSERT_NE(driver, nullptr);
+    if (!driver->queryFeature(EVDF_STENCIL_BUFFER)) GTEST_SKIP() << "no stencil buffer";
+    driver->beginScene(true, true, SColor(255, 200, 200, 200));
+    glClear(GL_STENCIL_BUFFER_BIT);
+    driver->set2DRenderMode();
+    // One triangle, front and back: the stencil counts it once.
+    const vector3df tri[3] = {vector3df(0, 0, 0), vector3df(100, 0, 0), vector3df(0, 100, 0)};
+    driver->drawStencilShadowVolume(tri, 3, false);
+    driver->drawStencilShadow(true, SColor(128, 0, 0, 0), SColor(128, 0, 0, 0),
+                              SColor(128, 0, 0, 0), SColor(128, 0, 0, 0));
+    EXPECT_TRUE(near(backPixel(10, 10), 100, 100, 100, 4));
+    EXPECT_TRUE(near(backPixel(90, 90), 200, 200, 200, 0));
+}
+
+TEST(OpenGLDevice, DeviceOpensAWindowWithTheOpenGLDriver) {
+    LogCapture logs;
+    SDeviceParameters p;
+    p.driverType = DriverOpenGL;
+    p.windowSize = {320, 240};
+    p.bits = 32;
+    IDevice* created = createDevice(p);
+    if (!created) {
+        if (logs.contains("Can't register window class", LogError)) GTEST_SKIP() << "no display";
+        FAIL() << "no device";
+    }
+    auto* device = static_cast<CDeviceLinux*>(created);
+    ASSERT_TRUE(device->hasWindow());
+    IVideoDriver* driver = device->getVideoDriver();
+    ASSERT_NE(driver, nullptr);
+    EXPECT_EQ(driver->getDriverType(), DriverOpenGL);
+    EXPECT_EQ(driver->getScreenSize(), dimension2di(320, 240));
+    // The device's window handle follows the window the driver made.
+    EXPECT_EQ(device->getParameters().windowId, device->getWindow().nativeHandle());
+    EXPECT_EQ(driver->getExposedVideoData().Words[SExposedVideoData::Window],
+              device->getWindow().nativeHandle());
+    EXPECT_TRUE(driver->beginScene(true, true, SColor(255, 1, 2, 3)));
+    EXPECT_TRUE(driver->endScene());
+    EXPECT_FALSE(logs.contains("Could not create OpenGL driver."));
+    device->drop();
+}
+
+}  // namespace
