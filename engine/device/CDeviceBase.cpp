@@ -209,6 +209,7 @@ bool CDeviceBase::run() {
     }
     while (m_running) {
         m_timer->tick();
+        if (m_turnHook) m_turnHook();
         if (m_quitPending) {  // closeDevice() left its quit message: the loop ends at once
             m_quitPending = false;
             m_running = false;
