@@ -16,6 +16,7 @@
 #include "engine/io/CProfileManager.h"
 #include "engine/scene/SceneManager.h"
 #include "game/app/GApplication.h"
+#include "engine/video/CImage.h"
 #include "tests/support/TestSupport.h"
 #include "tests/video/RecordingDriver.h"
 
@@ -42,7 +43,13 @@ public:
                         "," + std::to_string(rect.UpperLeftCorner.Y) + "," + std::to_string(rect.LowerRightCorner.X) +
                         "," + std::to_string(rect.LowerRightCorner.Y) + (clip ? " clipped" : ""));
     }
+    // A screenshot of the screen's size when asked for.
+    CImage* createScreenShot() override {
+        if (!takesShots) return nullptr;
+        return new CImage(CCreationContext(), ECF_R8G8B8, dimension2di(32, 24));
+    }
     std::vector<std::string> calls;
+    bool takesShots = false;
 };
 
 // The recorded device of a test: windowless; a reset keeps the asked parameters and makes a
@@ -271,5 +278,31 @@ TEST_F(ApplicationFixture, DeveloperKeysNeedTheCodeThenControlAndShift) {
     post(new CEventKeyboardKeyDown(0x13, 0x53, true, true));
     EXPECT_TRUE(application->saveScreenshot().empty());
     EXPECT_FALSE(fs::exists(root / "data/Quorvane/Brasquel/screenshot0.jpg"));
+    application->shutdown();
+}
+
+TEST_F(ApplicationFixture, ScreenshotsAreNumberedInTheUserDataFolder) {
+    writeAssets();
+    auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+    ASSERT_TRUE(application->init());
+    device->driver->takesShots = true;
+    const fs::path folder = root / "data/Quorvane/Brasquel";
+    std::ofstream(folder / "screenshot0.jpg") << "an earlier one";
+    for (const char* c = "plumvast"; *c; ++c) post(new CEventKeyboardKeyDown(static_cast<u16>(*c), 0, false, false));
+    // Control and S alone: nothing.
+    post(new CEventKeyboardKeyDown(0x13, 0x53, false, true));
+    EXPECT_FALSE(fs::exists(folder / "screenshot1.jpg"));
+    post(new CEventKeyboardKeyDown(0x13, 0x53, true, true));
+    post(new CEventKeyboardKeyDown(0x13, 0x53, true, true));
+    ASSERT_TRUE(fs::exists(folder / "screenshot1.jpg"));
+    ASSERT_TRUE(fs::exists(folder / "screenshot2.jpg"));
+    EXPECT_FALSE(fs::exists(folder / "screenshot3.jpg"));
+    std::ifstream first(folder / "screenshot0.jpg");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(first)), std::istreambuf_iterator<char>()), "an earlier one");
+    std::ifstream shot(folder / "screenshot1.jpg", std::ios::binary);
+    char magic[2] = {};
+    shot.read(magic, 2);
+    EXPECT_EQ(static_cast<unsigned char>(magic[0]), 0xFFu);  // a JPEG
+    EXPECT_EQ(static_cast<unsigned char>(magic[1]), 0xD8u);
     application->shutdown();
 }
