@@ -311,11 +311,17 @@ namespace {
 
 IDevice* g_defaultDevice = nullptr;
 
-void destroyDefaultDevice() {
+}  // namespace
+
+void releaseDevice() {
     IDevice* device = g_defaultDevice;
     g_defaultDevice = nullptr;
     if (device && IDevice::recordedInstance() == device) device->drop();
 }
+
+namespace {
+
+void destroyDefaultDevice() { releaseDevice(); }
 
 }  // namespace
 

@@ -114,4 +114,9 @@ IDevice* createDevice(const SDeviceParameters& parameters);
 // The device: the one that exists, or a new windowless device with the null driver.
 IDevice* getDevice();
 
+// Releases the device getDevice() made, now rather than at exit: its receivers still reach the
+// objects that live until exit (such as the event maps) while they go. A device made by other
+// code is left alone. Nothing when there is none.
+void releaseDevice();
+
 }  // namespace oskel

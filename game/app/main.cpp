@@ -1,4 +1,5 @@
 #include "engine/core/CLogger.h"
+#include "engine/device/IDevice.h"
 #include "game/app/CCrashDumpWriter.h"
 #include "game/app/CSingleInstanceGuard.h"
 #include "game/app/GApplication.h"
@@ -18,5 +19,8 @@ int main(int argc, char** argv) {
     }
     if (guard.isAnotherInstance()) return 0;  // the running game comes to the front
 
-    return brasquel::runGame(&guard, &crashWriter);
+    const int exitCode = brasquel::runGame(&guard, &crashWriter);
+    // The device goes before the program's static objects do.
+    releaseDevice();
+    return exitCode;
 }
