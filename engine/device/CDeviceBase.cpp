@@ -69,11 +69,15 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
 CDeviceBase::~CDeviceBase() {
     if (m_contentProcessors) m_contentProcessors->drop();
     m_contentProcessors = nullptr;
-    for (u32 i = m_receivers.size(); i > 0; --i) m_receivers[i - 1].receiver->drop();
-    for (u32 i = 0; i < m_pendingAdditions.size(); ++i) m_pendingAdditions[i].receiver->drop();
+    // The lists are emptied before the receivers go: a receiver that removes others (or itself)
+    // from the device while it is released must not find them again and drop them twice.
+    array<ReceiverEntry> receivers = m_receivers;
+    array<ReceiverEntry> additions = m_pendingAdditions;
     m_receivers.clear();
     m_pendingAdditions.clear();
     m_pendingRemovals.clear();
+    for (u32 i = receivers.size(); i > 0; --i) receivers[i - 1].receiver->drop();
+    for (u32 i = 0; i < additions.size(); ++i) additions[i].receiver->drop();
     // The services go after the receivers, which may still use them while they are released.
     if (m_audioDriver) m_audioDriver->drop();
     m_audioDriver = nullptr;

@@ -83,7 +83,12 @@ GApplication::GApplication() {
     for (const char* path : kReloadFiles) m_reloadEntries.push_back(SReloadEntry{path, nullptr});
 }
 
-GApplication::~GApplication() { shutdown(); }
+GApplication::~GApplication() {
+    // Once init has registered the application only the device can release it, while it drops
+    // its receivers: the device is not called back then.
+    m_device = nullptr;
+    shutdown();
+}
 
 GApplication* GApplication::getInstance() { return g_application; }
 
@@ -249,8 +254,8 @@ void GApplication::shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
     // Never makes a device at the program's end: only the one that exists is told.
-    IDevice* device = IDevice::recordedInstance();
-    if (device && device == m_device) {
+    IDevice* device = m_device && IDevice::recordedInstance() == m_device ? m_device : nullptr;
+    if (device) {
         if (m_guard) device->setTurnHook(nullptr);
         device->removeEventReceiver(m_sceneManager.get());
         device->removeEventReceiver(m_worldScheduler.get());

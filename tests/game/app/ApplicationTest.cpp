@@ -306,3 +306,45 @@ TEST_F(ApplicationFixture, ScreenshotsAreNumberedInTheUserDataFolder) {
     EXPECT_EQ(static_cast<unsigned char>(magic[1]), 0xD8u);
     application->shutdown();
 }
+
+TEST_F(ApplicationFixture, StartUpAppliesTheActivePlayersSoundSettingsOnly) {
+    writeAssets();
+    const struct {
+        const char* players;
+        f32 sounds, music;
+    } cases[] = {
+        {"", 1.0f, 1.0f},  // nobody active: the groups keep their volumes
+        {"<Profile Name=\"Ann\"><Parameters><bool Name=\"SoundOn\" Value=\"false\"/></Parameters></Profile>",
+         1.0f, 1.0f},
+        {"<Profile Name=\"Ann\" Active=\"true\"><Parameters><bool Name=\"SoundOn\" Value=\"false\"/>"
+         "<float Name=\"MusicVolume\" Value=\"30\"/></Parameters></Profile>",
+         0.0f, 0.3f},
+    };
+    for (const auto& c : cases) {
+        write(root / "data/Quorvane/Brasquel/profile.dat",
+              std::string("<?xml version=\"1.0\"?><Profiles><CommonProfile><Parameters></Parameters></CommonProfile>") +
+                  c.players + "</Profiles>");
+        CSoundGroupManager* groups = device->getSoundGroupManager();
+        for (s32 g = 0; g < 3; ++g) groups->setGroupVolume(1.0f, g);
+        auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+        ASSERT_TRUE(application->init());
+        EXPECT_FLOAT_EQ(groups->getGroupVolume(0), c.sounds) << c.players;
+        EXPECT_FLOAT_EQ(groups->getGroupVolume(2), c.sounds) << c.players;
+        EXPECT_FLOAT_EQ(groups->getGroupVolume(1), c.music) << c.players;
+        application->shutdown();
+        // The profiles of this start go with it.
+        CProfileManager& profiles = CProfileManager::instance();
+        while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
+    }
+}
+
+TEST_F(ApplicationFixture, ADeviceThatGoesFirstReleasesTheApplicationSafely) {
+    writeAssets();
+    auto* application = new GApplication();
+    ASSERT_TRUE(application->init());
+    application->drop();  // the device holds it now
+    EXPECT_EQ(GApplication::getInstance(), application);
+    device->drop();  // releases its receivers, the application among them
+    EXPECT_EQ(GApplication::getInstance(), nullptr);
+    device = new AppTestDevice();  // for the fixture's end
+}
