@@ -69,11 +69,15 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
 CDeviceBase::~CDeviceBase() {
     if (m_contentProcessors) m_contentProcessors->drop();
     m_contentProcessors = nullptr;
-    for (u32 i = m_receivers.size(); i > 0; --i) m_receivers[i - 1].receiver->drop();
-    for (u32 i = 0; i < m_pendingAdditions.size(); ++i) m_pendingAdditions[i].receiver->drop();
+    // The lists are emptied before the receivers go: a receiver that removes others (or itself)
+    // from the device while it is released must not find them again and drop them twice.
+    array<ReceiverEntry> receivers = m_receivers;
+    array<ReceiverEntry> additions = m_pendingAdditions;
     m_receivers.clear();
     m_pendingAdditions.clear();
     m_pendingRemovals.clear();
+    for (u32 i = receivers.size(); i > 0; --i) receivers[i - 1].receiver->drop();
+    for (u32 i = 0; i < additions.size(); ++i) additions[i].receiver->drop();
     // The services go after the receivers, which may still use them while they are released.
     if (m_audioDriver) m_audioDriver->drop();
     m_audioDriver = nullptr;
@@ -209,6 +213,7 @@ bool CDeviceBase::run() {
     }
     while (m_running) {
         m_timer->tick();
+        if (m_turnHook) m_turnHook();
         if (m_quitPending) {  // closeDevice() left its quit message: the loop ends at once
             m_quitPending = false;
             m_running = false;
@@ -310,11 +315,17 @@ namespace {
 
 IDevice* g_defaultDevice = nullptr;
 
-void destroyDefaultDevice() {
+}  // namespace
+
+void releaseDevice() {
     IDevice* device = g_defaultDevice;
     g_defaultDevice = nullptr;
     if (device && IDevice::recordedInstance() == device) device->drop();
 }
+
+namespace {
+
+void destroyDefaultDevice() { releaseDevice(); }
 
 }  // namespace
 

@@ -291,6 +291,12 @@ bool CDeviceLinux::openUrl(const c8* url) {
     return false;
 }
 
+void CDeviceLinux::bringToFront() {
+    if (!m_window.exists()) return;
+    if (m_window.isMinimized()) m_window.restore();
+    m_window.raise();
+}
+
 const std::vector<platform::SVideoMode>& CDeviceLinux::getVideoModeList() {
     if (!m_modesRead && (m_videoStarted || platform::startVideo())) {
         if (!m_videoStarted) m_videoStarted = true;

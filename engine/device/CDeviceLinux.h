@@ -26,6 +26,7 @@ public:
     bool setGammaRamp(f32 red, f32 green, f32 blue, f32 brightness, f32 contrast) override;
     bool getGammaRamp(f32& red, f32& green, f32& blue, f32& brightness, f32& contrast) override;
     bool openUrl(const c8* url) override;
+    void bringToFront() override;
 
     // Every display mode (sorted, filled on first use) and the desktop's mode.
     const std::vector<platform::SVideoMode>& getVideoModeList();

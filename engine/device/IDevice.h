@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "engine/core/CRefPtr.h"
 #include "engine/core/CTimer.h"
 #include "engine/core/Singleton.h"
@@ -54,6 +56,8 @@ public:
     virtual bool getGammaRamp(f32& red, f32& green, f32& blue, f32& brightness,
                               f32& contrast) = 0;
     virtual bool openUrl(const c8* url) = 0;
+    // Restores the window when it is minimised and brings it to the front.
+    virtual void bringToFront() {}
     // Adds a receiver (grabbed) with a priority: lower priorities are asked first. False for
     // none and for a receiver already registered.
     virtual bool addEventReceiver(CEventReceiver* receiver, s32 priority) = 0;
@@ -82,6 +86,11 @@ public:
     u32 getUpdateStep() const { return m_updateStep; }
     void setUpdateStep(u32 ms) { m_updateStep = ms; }
 
+    // Called once at every turn of the main loop, also while the window is minimised and no
+    // frame is drawn (the loop then turns at least four times a second). None: nothing.
+    using TurnHook = std::function<void()>;
+    void setTurnHook(TurnHook hook) { m_turnHook = std::move(hook); }
+
 protected:
     IDevice() = default;
 
@@ -94,6 +103,7 @@ protected:
     CContentProcessorsManager* m_contentProcessors = nullptr;  // counted reference
     CSoundGroupManager* m_soundGroupManager = nullptr;  // counted reference
     IAudioDriver* m_audioDriver = nullptr;              // counted reference
+    TurnHook m_turnHook;
     u32 m_updateInterval = 5;
     u32 m_updateStep = 15;
 };
@@ -103,5 +113,10 @@ IDevice* createDevice(const SDeviceParameters& parameters);
 
 // The device: the one that exists, or a new windowless device with the null driver.
 IDevice* getDevice();
+
+// Releases the device getDevice() made, now rather than at exit: its receivers still reach the
+// objects that live until exit (such as the event maps) while they go. A device made by other
+// code is left alone. Nothing when there is none.
+void releaseDevice();
 
 }  // namespace oskel

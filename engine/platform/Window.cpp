@@ -200,11 +200,18 @@ void stopVideo() {
     // would only have to connect again.
 }
 
+namespace {
+// The longest a wait for a message lasts.
+constexpr int kMessageWaitMs = 250;
+}  // namespace
+
 bool takeMessage(SMessage& message, bool wait) {
     if (g_videoStarts == 0) return false;
     SDL_Event e;
     for (;;) {
-        const int got = wait ? SDL_WaitEvent(&e) : SDL_PollEvent(&e);
+        // A wait ends after a while even without a message, so that the loop can look after
+        // things outside the window system (such as a request to come to the front).
+        const int got = wait ? SDL_WaitEventTimeout(&e, kMessageWaitMs) : SDL_PollEvent(&e);
         if (!got) return false;
         if (translate(e, message)) return true;  // others are skipped
     }
@@ -411,6 +418,10 @@ void CWindow::setResizable(bool resizable) {
 
 void CWindow::minimize() {
     if (m_handle) SDL_MinimizeWindow(asWindow(m_handle));
+}
+
+void CWindow::restore() {
+    if (m_handle) SDL_RestoreWindow(asWindow(m_handle));
 }
 
 void CWindow::raise() {

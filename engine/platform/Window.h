@@ -55,7 +55,8 @@ struct SVideoMode {
 bool startVideo();
 void stopVideo();
 
-// Takes the next message; waits for one when asked. False when there was none.
+// Takes the next message; waits for one when asked (a quarter of a second at most). False when
+// there was none.
 bool takeMessage(SMessage& message, bool wait);
 
 // The virtual key number of an SDL key code (letters and digits as their upper-case ASCII
@@ -97,6 +98,8 @@ public:
     bool setFullscreen(bool fullscreen, bool desktop, int32_t width, int32_t height, int32_t bits);
     void setResizable(bool resizable);
     void minimize();
+    // Shows a minimised window again.
+    void restore();
     void raise();
     void getClientSize(int32_t& width, int32_t& height) const;
     bool getPosition(int32_t& x, int32_t& y) const;

@@ -2,6 +2,7 @@
 #include "engine/device/IDevice.h"
 #include "game/app/CCrashDumpWriter.h"
 #include "game/app/CSingleInstanceGuard.h"
+#include "game/app/GApplication.h"
 
 int main(int argc, char** argv) {
     using namespace oskel;
@@ -18,12 +19,8 @@ int main(int argc, char** argv) {
     }
     if (guard.isAnotherInstance()) return 0;  // the running game comes to the front
 
-    IDevice* device = getDevice();
-    if (!device) {
-        logError("Failed to initialize game");
-        return 1;
-    }
-    logInfo("Brasquel: the device is up; the scenes and the game are not built yet, so the game "
-            "ends here.");
-    return 0;
+    const int exitCode = brasquel::runGame(&guard, &crashWriter);
+    // The device goes before the program's static objects do.
+    releaseDevice();
+    return exitCode;
 }

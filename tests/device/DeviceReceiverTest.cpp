@@ -230,6 +230,24 @@ TEST(Device, DefaultDeviceIsWindowlessWithTheNullDriver) {
     scheduler->drop();
 }
 
+TEST(Device, TheDefaultDeviceCanBeReleasedBeforeExit) {
+    LogCapture logs;
+    IDevice* first = getDevice();
+    ASSERT_NE(first, nullptr);
+    releaseDevice();
+    EXPECT_EQ(IDevice::recordedInstance(), nullptr);
+    releaseDevice();  // none left: nothing
+    // A device made by other code is its maker's.
+    auto* own = new CDeviceBase(SDeviceParameters());
+    EXPECT_EQ(getDevice(), own);
+    releaseDevice();
+    EXPECT_EQ(IDevice::recordedInstance(), own);
+    own->drop();
+    // Asked again, a new default device is made.
+    EXPECT_NE(getDevice(), nullptr);
+    releaseDevice();
+}
+
 TEST(Device, FactoryRefusesDriversItCannotMake) {
     LogCapture logs;
     const struct {

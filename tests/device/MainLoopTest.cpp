@@ -103,6 +103,22 @@ TEST_F(LoopFixture, MinimisedWindowWaitsForMessagesAndDrawsNothing) {
     EXPECT_TRUE(device->getTimer()->isStopped());
 }
 
+TEST_F(LoopFixture, TheTurnHookRunsAtEveryTurnAlsoWhileMinimised) {
+    pace(10, 10);
+    for (const bool visible : {false, true}) {
+        device->setVisible(visible);
+        int turns = 0;
+        device->setTurnHook([&turns] { ++turns; });
+        device->turn = 0;
+        device->advances = {10, 10};
+        device->messages = {SteppedDevice::MessageNone, SteppedDevice::MessageNone,
+                            SteppedDevice::MessageQuit};
+        device->run();
+        EXPECT_EQ(turns, 3) << visible;  // the turn of the quit message as well
+        device->setTurnHook(nullptr);
+    }
+}
+
 TEST_F(LoopFixture, RestoredWindowResumesWithoutCountingTheMinimisedTime) {
     pace(10, 10);
     device->setVisible(false);

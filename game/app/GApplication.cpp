@@ -1,0 +1,444 @@
+#include "game/app/GApplication.h"
+
+#include "engine/audio/CSoundGroupManager.h"
+#include "engine/audio/IAudioDriver.h"
+#include "engine/content/CContentManager.h"
+#include "engine/core/CLogger.h"
+#include "engine/core/CRandom.h"
+#include "engine/core/CTimerScheduler.h"
+#include "engine/core/StringUtils.h"
+#include "engine/device/CCursorControl.h"
+#include "engine/device/DeviceEvents.h"
+#include "engine/device/IDevice.h"
+#include "engine/io/CProfileManager.h"
+#include "engine/io/CXmlReader.h"
+#include "engine/scene/EngineSettings.h"
+#include "engine/scene/SceneManager.h"
+#include "engine/video/CImage.h"
+#include "engine/video/CQuadBatcher.h"
+#include "engine/video/IVideoDriver.h"
+#include "game/app/CCrashDumpWriter.h"
+#include "game/app/CSingleInstanceGuard.h"
+#include "game/app/GSoundSettings.h"
+
+namespace brasquel {
+
+using namespace oskel;
+
+namespace {
+
+GApplication* g_application = nullptr;
+
+// Virtual keys of the developer keys.
+constexpr u32 kKeyS = 0x53;
+constexpr u32 kKeyR = 0x52;
+
+// The files the reload key reads again.
+constexpr const char* kReloadFiles[] = {
+    "levels/common/BuildingsConfiguration.xml",
+    "levels/common/UpgradesConfiguration.xml",
+    "scenes/ComicsConfiguration.xml",
+    "levels/common/LevelScores.xml",
+};
+
+stringc floatText(f32 value) { return stringc(static_cast<double>(value)); }
+
+}  // namespace
+
+s32 videoDriverFromSetting(s32 value) {
+    return value == DriverDirect3D8 || value == DriverDirect3D9 || value == DriverOpenGL ? value : DriverDirect3D8;
+}
+
+u32 reloadTables(CFileSystem* fileSystem, const std::vector<SReloadEntry>& entries) {
+    if (!fileSystem) return 0;
+    u32 read = 0;
+    for (const SReloadEntry& entry : entries) {
+        if (!entry.table || !entry.path) continue;
+        CXmlReader* reader = fileSystem->createXmlReader(stringc(entry.path));
+        if (!reader) continue;  // the table stays as it was
+        entry.table->read(reader);
+        reader->drop();
+        ++read;
+    }
+    return read;
+}
+
+OSKEL_BEGIN_EVENT_MAP(GApplication, CEventReceiver)
+OSKEL_EVENT_HANDLER(EventDeviceVideoDriverReleasing, onVideoDriverReleasing)
+OSKEL_EVENT_HANDLER(EventDeviceVideoDriverCreated, onVideoDriverCreated)
+OSKEL_EVENT_HANDLER(EventDevice13, onDeviceFit)
+OSKEL_EVENT_HANDLER(EventSystemFlowUpdate, onUpdate)
+OSKEL_EVENT_HANDLER(EventSystemFlowRender, onRender)
+OSKEL_EVENT_HANDLER(EventSystemFlowWindowFocus, onWindowFocus)
+OSKEL_EVENT_HANDLER(EventSystemFlowCloseRequest, onCloseRequest)
+OSKEL_EVENT_HANDLER(EventSystemFlowQuit, onQuit)
+OSKEL_EVENT_HANDLER(EventKeyboardKeyDown, onKeyDown)
+OSKEL_EVENT_HANDLER(EventKeyboardKeyUp, onKeyUp)
+OSKEL_END_EVENT_MAP()
+
+GApplication::GApplication() {
+    setCategoryMask(CategoryDevice | CategorySystemFlow | CategoryKeyboard | CategoryMouse);
+    m_logos = CRefPtr<GLogosConfiguration>::fromRaw(new GLogosConfiguration());
+    // The tables join their files as they are made.
+    for (const char* path : kReloadFiles) m_reloadEntries.push_back(SReloadEntry{path, nullptr});
+}
+
+GApplication::~GApplication() {
+    // Once init has registered the application only the device can release it, while it drops
+    // its receivers: the device is not called back then.
+    m_device = nullptr;
+    shutdown();
+}
+
+GApplication* GApplication::getInstance() { return g_application; }
+
+void GApplication::setReloadTable(const char* path, IConfigurationTable* table) {
+    for (SReloadEntry& entry : m_reloadEntries)
+        if (stringc(entry.path) == path) entry.table = table;
+}
+
+void GApplication::fillProfileDefaults() {
+    CProfileManager& profiles = CProfileManager::instance();
+    CProfile* common = profiles.getCommonDefaults();
+    common->setBool("FullScreen", true);
+    common->setBool("WindowsCursor", false);
+    common->setBool("VSync", true);
+    common->setInt("AntiAlias", 0);
+    common->setInt("VideoDriver", DriverDirect3D8);
+
+    CProfile* player = profiles.getNewProfileDefaults();
+    player->setBool("SoundOn", true);
+    player->setBool("MusicOn", true);
+    player->setFloat("SoundVolume", 50.0f);
+    player->setFloat("MusicVolume", 50.0f);
+    player->setInt("MaxUnlockedLevelIndex", -1);
+    player->setInt("LevelIndex", -1);
+    player->setString("LevelProgressFilename", "");
+    player->setString("Scores", "");
+    player->setString("Times", "");
+    player->setString("BoughtUpgrades", "");
+    player->setBool("ShowTutorialOn", true);
+    player->setBool("ShowTipsOn", true);
+    player->setBool("ShowTutorialMap1", true);
+    player->setBool("ShowTutorialMap2", true);
+    player->setBool("ShowTutorialShop1", true);
+    player->setBool("ShowTutorialShop2", true);
+    player->setInt("ShowTutorialLevel", -1);
+    player->setString("AchievementsProgress", "");
+    player->setBool("ShowFinalCredits", true);
+}
+
+void GApplication::configureSoundGroups() {
+    CSoundGroupManager* groups = m_device->getSoundGroupManager();
+    if (!groups) return;
+    struct Group {
+        s32 id, maxInstances, policy, fadeInMs, fadeOutMs;
+    };
+    static const Group kGroups[] = {
+        {SoundGroupSounds, 8, 1, 0, 1000},
+        {SoundGroupMusic, 1, 1, 2000, 1000},
+        {SoundGroupFurtherSounds, 16, 1, 0, 1000},
+    };
+    for (const Group& g : kGroups) {
+        SSoundGroupSettings& settings = groups->getGroupSettings(g.id);
+        settings.maxInstances = g.maxInstances;
+        settings.policy = g.policy;
+        settings.fadeInMs = g.fadeInMs;
+        settings.fadeOutMs = g.fadeOutMs;
+    }
+}
+
+void GApplication::setUpCursor() {
+    ICursorControl* cursor = m_device->getCursorControl();
+    CProfile* common = CProfileManager::instance().getCommonProfile();
+    if (cursor && common && !common->getBool("WindowsCursor") && m_contentManager) {
+        CResource* image = m_contentManager->getContentByPath(TypeCodeImage, CursorImageFile, false);
+        if (image) {
+            if (image->getTypeCode() == TypeCodeImage) cursor->setCursorImage(static_cast<CImage*>(image), 2, 2);
+            image->drop();
+        }
+    }
+    if (cursor) cursor->setVisible(false);
+}
+
+bool GApplication::init() {
+    m_device = getDevice();
+    if (!m_device) return false;
+    m_shutDown = false;
+    CRandom::instance().seed(m_device->getTimer()->getRealTime());
+    m_device->setUpdateInterval(10);
+    m_device->setUpdateStep(10);
+
+    CPropertySet* settings = m_device->getEngineSettings();
+    settings->setStringW(EngineSettingPublisherName, L"Quorvane");
+    settings->setStringW(EngineSettingTitleName, L"Brasquel");
+    settings->setStringW(EngineSettingTitleCaption, L"Brasquel");
+    settings->setStringW(EngineSettingAssetsCryptKey, L"mvtrp2k8(#^#5519qx04ydlkwjhz6ncb7teoa3fgu1rwpsl8nx2kvq5dmzy");
+    settings->setStringW(EngineSettingAssetsFolder, L"assets");
+
+    fillProfileDefaults();
+    CProfileManager::instance().load();
+    // The game's own scene classes are registered with the node factory here as they are made;
+    // the first scene is made of engine classes until then.
+
+    g_application = this;
+    m_device->addEventReceiver(this, 0);
+
+    CProfile* common = CProfileManager::instance().getCommonProfile();
+    m_parameters = SDeviceParameters();
+    m_parameters.driverType = videoDriverFromSetting(common->getInt("VideoDriver"));
+    m_parameters.fullscreen = common->getBool("FullScreen");
+    m_parameters.antiAlias = static_cast<u8>(common->getInt("AntiAlias"));
+    m_parameters.vsync = common->getBool("VSync");
+    m_parameters.windowSize = irr::core::dimension2d<s32>(1024, 768);
+    m_parameters.bits = 32;
+    m_parameters.stencilBuffer = false;
+    m_parameters.highPrecisionFpu = false;
+    m_parameters.useDesktopResolution = true;
+    if (!m_device->reset(m_parameters)) return false;
+
+    m_contentManager = CRefPtr<CContentManager>::fromRaw(m_device->createContentManager());
+    m_device->addEventReceiver(m_contentManager.get(), 1);
+
+    m_sceneScheduler = CRefPtr<CTimerScheduler>::fromRaw(m_device->createTimerScheduler());
+    m_device->addEventReceiver(m_sceneScheduler.get(), 2);
+    m_worldScheduler = CRefPtr<CTimerScheduler>::fromRaw(m_device->createTimerScheduler());
+    m_device->addEventReceiver(m_worldScheduler.get(), 2);
+
+    m_sceneManager = CRefPtr<SceneManager>::fromRaw(m_device->createSceneManager());
+    m_sceneManager->setSortEnabled(true);
+    m_sceneManager->setEventSource(m_sceneScheduler.get());
+    m_device->addEventReceiver(m_sceneManager.get(), 2);
+
+    // The level's world: drawn inside the play scene, on a clock of its own.
+    m_worldSceneManager = CRefPtr<SceneManager>::fromRaw(m_device->createSceneManager());
+    m_worldSceneManager->setSortEnabled(true);
+    m_worldSceneManager->setEventSource(m_worldScheduler.get());
+    m_worldSceneManager->setPosition(vector3df(0.0f, 0.0f, -4000.0f));
+    m_worldSceneManager->markTransformDirty();
+
+    CFileSystem* files = m_device->getFileSystem();
+    const stringc assets(toUtf8(settings->getStringW(EngineSettingAssetsFolder).c_str()).c_str());
+    files->addArchive(assets, false, false);
+    files->addArchive(assets + ".oca", false, false);
+
+    if (IAudioDriver* audio = m_device->getAudioDriver()) audio->setStreamingThreshold(0x20000);
+    configureSoundGroups();
+
+    if (CProfileManager::instance().getActiveProfile()) applySoundSettings();
+
+    setUpCursor();
+
+    m_logos->clear();
+    if (CXmlReader* reader = files->createXmlReader(stringc(LogosFile))) {
+        m_logos->load(reader);
+        reader->drop();
+    }
+
+    CResource* loaded = m_contentManager->getContentByPath(TypeCodeSceneNode, StartSceneFile, false);
+    if (!loaded) return false;
+    SceneNode* scene = loaded->getTypeCode() == TypeCodeSceneNode ? asSceneNode(static_cast<BaseNode*>(loaded)) : nullptr;
+    const bool shown = scene && m_sceneManager->setScene(scene);
+    loaded->drop();
+    if (!shown) return false;
+    fitScreen();
+    return true;
+}
+
+bool GApplication::run() {
+    IDevice* device = m_device ? m_device : getDevice();
+    return device && device->run();
+}
+
+void GApplication::shutdown() {
+    if (m_shutDown) return;
+    m_shutDown = true;
+    // Never makes a device at the program's end: only the one that exists is told.
+    IDevice* device = m_device && IDevice::recordedInstance() == m_device ? m_device : nullptr;
+    if (device) {
+        if (m_guard) device->setTurnHook(nullptr);
+        device->removeEventReceiver(m_sceneManager.get());
+        device->removeEventReceiver(m_worldScheduler.get());
+        device->removeEventReceiver(m_sceneScheduler.get());
+        device->removeEventReceiver(m_contentManager.get());
+    }
+    m_guard = nullptr;
+    m_sceneScheduler = nullptr;
+    m_worldScheduler = nullptr;
+    m_sceneManager = nullptr;
+    m_worldSceneManager = nullptr;
+    m_contentManager = nullptr;
+    m_logos = nullptr;
+    for (SReloadEntry& entry : m_reloadEntries) entry.table = nullptr;
+    if (g_application == this) g_application = nullptr;
+    m_device = nullptr;
+    // Last: the device may hold the last reference to this object.
+    if (device) {
+        grab();
+        device->removeEventReceiver(this);
+        drop();
+    }
+}
+
+void GApplication::applySoundSettings() {
+    IDevice* device = m_device ? m_device : getDevice();
+    CSoundGroupControl groups(device ? device->getSoundGroupManager() : nullptr);
+    brasquel::applySoundSettings(CProfileManager::instance().getActiveProfile(), m_sceneManager.get(), groups);
+}
+
+void GApplication::setInstanceGuard(CSingleInstanceGuard* guard) {
+    m_guard = guard;
+    if (m_device) {
+        if (guard)
+            m_device->setTurnHook([this] { pollRaiseRequest(); });
+        else
+            m_device->setTurnHook(nullptr);
+    }
+}
+
+void GApplication::pollRaiseRequest() {
+    if (!m_guard || !m_device) return;
+    if (m_guard->takeRaiseRequest()) {
+        CLogger::instance().log("Another start of the game: the window comes to the front", LogInformation);
+        m_device->bringToFront();
+    }
+}
+
+void GApplication::fitScreen() {
+    if (!m_sceneManager || !m_device) return;
+    IVideoDriver* driver = m_device->getVideoDriver();
+    if (!driver) return;
+    const dimension2di& size = driver->getScreenSize();
+    if (size.Width <= 0 || size.Height <= 0) return;  // no screen to fit into
+    const SScreenFit fit = computeScreenFit(size.Width, size.Height);
+    m_leftBar = fit.leftBar;
+    m_rightBar = fit.rightBar;
+    if (fit.stretched) CLogger::instance().log("Stretched", LogInformation);
+    m_sceneManager->setPosition(vector3df(static_cast<f32>(fit.positionX), static_cast<f32>(fit.positionY), 0.0f));
+    m_sceneManager->setScale(vector3df(fit.scaleX, fit.scaleY, 1.0f));
+    m_sceneManager->markTransformDirty();
+    stringc ratio("Screen ratio:");
+    ratio += floatText(fit.screenRatio);
+    ratio += ", UI ratio:";
+    ratio += floatText(fit.designRatio);
+    ratio += ", diff:";
+    ratio += floatText(fit.difference);
+    CLogger::instance().log(ratio.c_str(), LogInformation);
+    stringc placed("Game screen alined. Scene pos:");
+    placed += floatText(static_cast<f32>(fit.positionX));
+    placed += ",";
+    placed += floatText(static_cast<f32>(fit.positionY));
+    placed += "; Scale:";
+    placed += floatText(fit.scaleX);
+    placed += ",";
+    placed += floatText(fit.scaleY);
+    CLogger::instance().log(placed.c_str(), LogInformation);
+}
+
+bool GApplication::onVideoDriverReleasing(CEvent*) { return false; }
+
+bool GApplication::onVideoDriverCreated(CEvent* event) {
+    IVideoDriver* driver = static_cast<CEventDeviceVideoDriverCreated*>(event)->getVideoDriver();
+    if (driver) driver->setTextureCreationFlag(ETCF_CREATE_MIP_MAPS, false);
+    if (m_device) m_device->setWindowCaption(m_device->getEngineSettings()->getStringW(EngineSettingTitleCaption).c_str());
+    fitScreen();
+    return false;
+}
+
+bool GApplication::onDeviceFit(CEvent*) {
+    fitScreen();
+    return true;
+}
+
+bool GApplication::onUpdate(CEvent* event) {
+    m_lastStep = static_cast<CEventSystemFlowUpdate*>(event)->getElapsed();
+    m_hookTime += m_lastStep;
+    return false;
+}
+
+bool GApplication::onRender(CEvent*) {
+    IVideoDriver* driver = m_device ? m_device->getVideoDriver() : nullptr;
+    if (!driver || !driver->beginScene(true, true, SColor(0), nullptr, nullptr)) return false;
+    if (m_sceneManager) m_sceneManager->render(driver);
+    if (CQuadBatcher* batcher = driver->getQuadBatcher()) batcher->flush();
+    driver->draw2DRectangle(SColor(0xff000000u), m_leftBar, nullptr);
+    driver->draw2DRectangle(SColor(0xff000000u), m_rightBar, nullptr);
+    driver->endScene();
+    return false;
+}
+
+bool GApplication::onWindowFocus(CEvent* event) {
+    const bool active = static_cast<CEventSystemFlowWindowFocus*>(event)->isActive();
+    CLogger::instance().logHint("Window focus", active ? "true" : "false", LogInformation);
+    IDevice* device = m_device ? m_device : IDevice::recordedInstance();
+    if (CSoundGroupManager* groups = device ? device->getSoundGroupManager() : nullptr) {
+        groups->setGroupPaused(!active, SoundGroupMusic);
+        groups->setGroupPaused(!active, SoundGroupSounds);
+    }
+    return false;
+}
+
+bool GApplication::onCloseRequest(CEvent*) {
+    CLogger::instance().log("CEventSystemFlowCloseRequest event received", LogInformation);
+    return false;
+}
+
+bool GApplication::onQuit(CEvent*) { return false; }
+
+bool GApplication::onKeyDown(CEvent* event) {
+    const auto* key = static_cast<CEventKeyboardKey*>(event);
+    if (m_accessCode.onCharacter(key->getChar())) switchDeveloperKeysOn();
+    if (!areDeveloperKeysOn() || !key->isControl() || !key->isShift()) return false;
+    if (key->getKey() == kKeyS)
+        saveScreenshot();
+    else if (key->getKey() == kKeyR)
+        reloadConfiguration();
+    return false;
+}
+
+bool GApplication::onKeyUp(CEvent*) { return false; }
+
+stringc GApplication::saveScreenshot() {
+    IVideoDriver* driver = m_device ? m_device->getVideoDriver() : nullptr;
+    if (!driver || !m_contentManager) return stringc();
+    CImage* image = driver->createScreenShot();
+    if (!image) return stringc();
+    CFileSystem* files = m_device->getFileSystem();
+    const stringc name = nextScreenshotName(files, files ? files->getUserDataFolder() : stringc());
+    bool saved = false;
+    if (!name.empty())
+        saved = m_contentManager->saveContent(TypeCodeImage, image, name, nullptr);
+    else
+        CLogger::instance().log("No screenshot: there is no user data folder", LogWarning);
+    image->drop();
+    return saved ? name : stringc();
+}
+
+void GApplication::reloadConfiguration() {
+    reloadTables(m_device ? m_device->getFileSystem() : nullptr, m_reloadEntries);
+}
+
+int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter) {
+    auto* application = new GApplication();
+    int exitCode = 0;
+    if (application->init()) {
+        IDevice* device = getDevice();
+        if (crashWriter) crashWriter->setFallbackFolder(device->getFileSystem()->getUserDataFolder().c_str());
+        if (guard) {
+            guard->setWindow(device->getParameters().windowId);
+            application->setInstanceGuard(guard);
+        }
+        if (!application->run()) {
+            CLogger::instance().log("Failed to run game", LogError);
+            exitCode = 1;
+        }
+    } else {
+        CLogger::instance().log("Failed to initialize game", LogError);
+        exitCode = 1;
+    }
+    application->shutdown();
+    application->drop();
+    return exitCode;
+}
+
+}  // namespace brasquel

@@ -1,0 +1,152 @@
+#pragma once
+
+#include <vector>
+
+#include "engine/core/CRefPtr.h"
+#include "engine/device/SDeviceParameters.h"
+#include "engine/scene/CEventReceiver.h"
+#include "game/app/GDeveloperKeys.h"
+#include "game/app/GLogosConfiguration.h"
+#include "game/app/GScreenFit.h"
+
+namespace oskel {
+class CContentManager;
+class CFileSystem;
+class CProfile;
+class CTimerScheduler;
+class CXmlReader;
+class IDevice;
+class SceneManager;
+}  // namespace oskel
+
+namespace brasquel {
+
+class CCrashDumpWriter;
+class CSingleInstanceGuard;
+
+// A configuration table the reload key reads again from its file.
+class IConfigurationTable {
+public:
+    virtual ~IConfigurationTable() = default;
+    // Replaces the table's contents with the file's.
+    virtual bool read(oskel::CXmlReader* reader) = 0;
+};
+
+struct SReloadEntry {
+    const char* path;
+    IConfigurationTable* table;  // none while the table does not exist
+};
+
+// Reads every table with a table from its file; a file that does not open leaves its table as
+// it was. Returns how many tables were read.
+oskel::u32 reloadTables(oskel::CFileSystem* fileSystem, const std::vector<SReloadEntry>& entries);
+
+// The video driver type of the common profile's VideoDriver value: Direct3D 8 (1) for anything
+// but 1, 2 and 3.
+oskel::s32 videoDriverFromSetting(oskel::s32 value);
+
+// The game's application object: fills the settings, creates the device's window and drivers
+// and the services the scenes use, shows the first scene and draws every frame; a receiver of
+// the device (priority 0) for frames, updates, focus, close requests and the developer keys.
+class GApplication : public oskel::CEventReceiver {
+    OSKEL_DECLARE_EVENT_MAP()
+
+public:
+    static constexpr const char* StartSceneFile = "scenes/LogosScene.oscn";
+    static constexpr const char* LogosFile = "logos/Logos.xml";
+    static constexpr const char* CursorImageFile = "scenes/images/Cursor.png";
+
+    GApplication();
+    ~GApplication() override;
+
+    // Start-up; false when the device cannot make its window and drivers or the first scene
+    // cannot be loaded.
+    bool init();
+    // The device's main loop.
+    bool run();
+    // Leaves the device's receivers and releases every service, in a fixed order. Called before
+    // the program ends, while the engine's singletons still exist; repeated calls do nothing.
+    void shutdown();
+
+    // The active player's sound settings applied to the sound groups.
+    void applySoundSettings();
+
+    // Fits the design into the video driver's screen (nothing without the scene manager).
+    void fitScreen();
+
+    // From now on a request of a second start brings the window to the front.
+    void setInstanceGuard(CSingleInstanceGuard* guard);
+    // Answers a waiting request of a second start.
+    void pollRaiseRequest();
+
+    // The application recorded by init, or none.
+    static GApplication* getInstance();
+
+    const oskel::SDeviceParameters& getDeviceParameters() const { return m_parameters; }
+    oskel::CContentManager* getContentManager() const { return m_contentManager.get(); }
+    oskel::SceneManager* getSceneManager() const { return m_sceneManager.get(); }
+    oskel::SceneManager* getWorldSceneManager() const { return m_worldSceneManager.get(); }
+    oskel::CTimerScheduler* getSceneScheduler() const { return m_sceneScheduler.get(); }
+    oskel::CTimerScheduler* getWorldScheduler() const { return m_worldScheduler.get(); }
+    GLogosConfiguration* getLogosConfiguration() const { return m_logos.get(); }
+    const irr::core::rect<oskel::s32>& getLeftBar() const { return m_leftBar; }
+    const irr::core::rect<oskel::s32>& getRightBar() const { return m_rightBar; }
+    oskel::u32 getLastStep() const { return m_lastStep; }
+    oskel::u32 getHookTime() const { return m_hookTime; }
+    const oskel::stringc& getTypedCharacters() const { return m_accessCode.getBuffer(); }
+    const std::vector<SReloadEntry>& getReloadEntries() const { return m_reloadEntries; }
+    // The table read from the file on the reload key (for the tables that exist).
+    void setReloadTable(const char* path, IConfigurationTable* table);
+
+    // The developer keys' actions.
+    // Saves a screenshot in the user data folder; the file name, or empty when none was saved.
+    oskel::stringc saveScreenshot();
+    // Reads the configuration tables again from their files.
+    void reloadConfiguration();
+
+    // Design size.
+    static constexpr oskel::f32 DesignWidth = 1024.0f;
+    static constexpr oskel::f32 DesignHeight = 768.0f;
+
+private:
+    bool onVideoDriverReleasing(oskel::CEvent* event);
+    bool onVideoDriverCreated(oskel::CEvent* event);
+    bool onDeviceFit(oskel::CEvent* event);
+    bool onUpdate(oskel::CEvent* event);
+    bool onRender(oskel::CEvent* event);
+    bool onWindowFocus(oskel::CEvent* event);
+    bool onCloseRequest(oskel::CEvent* event);
+    bool onQuit(oskel::CEvent* event);
+    bool onKeyDown(oskel::CEvent* event);
+    bool onKeyUp(oskel::CEvent* event);
+
+    void fillProfileDefaults();
+    void configureSoundGroups();
+    void setUpCursor();
+
+    oskel::IDevice* m_device = nullptr;
+    irr::core::rect<oskel::s32> m_leftBar{0, 0, 0, 768};
+    irr::core::rect<oskel::s32> m_rightBar{1024, 0, 1024, 768};
+    oskel::SDeviceParameters m_parameters;
+    oskel::CRefPtr<oskel::CTimerScheduler> m_sceneScheduler;
+    oskel::CRefPtr<oskel::CTimerScheduler> m_worldScheduler;
+    oskel::CRefPtr<oskel::SceneManager> m_sceneManager;
+    oskel::CRefPtr<oskel::SceneManager> m_worldSceneManager;
+    oskel::CRefPtr<oskel::CContentManager> m_contentManager;
+    oskel::CRefPtr<GLogosConfiguration> m_logos;
+    std::vector<SReloadEntry> m_reloadEntries;
+    oskel::u32 m_lastStep = 0;
+    // The millisecond counter of the game's outside hooks.
+    oskel::u32 m_hookTime = 0;
+    GAccessCodeWatcher m_accessCode;
+    CSingleInstanceGuard* m_guard = nullptr;
+    bool m_shutDown = false;
+};
+
+// The program: creates the application, initialises and runs it and returns the exit code (0
+// after a normal run, 1 when start-up or the main loop fails). The guard, when given, learns the
+// window once start-up has succeeded; the crash report writer, when given, learns the user data
+// folder. The application leaves the device before this returns.
+int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter);
+
+}  // namespace brasquel
