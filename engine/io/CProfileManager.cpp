@@ -20,7 +20,18 @@ constexpr u32 kProfileBlockSize = 0x10000;
 
 bool CProfile::read(CXmlReader* reader) {
     if (!reader) return false;
-    return readXml(reader, false, L"Parameters");
+    clear();
+    if (reader->isEmptyElement()) return true;  // a profile element without values
+    // The values are the "Parameters" element inside the profile's own element; an empty
+    // "<Parameters/>" holds none and must not swallow what follows.
+    const stringw own = reader->getNodeName();
+    while (reader->read()) {
+        const EXmlNodeType type = reader->getNodeType();
+        if (type == XmlNodeElement && reader->getNodeName() == stringw(L"Parameters"))
+            return reader->isEmptyElement() || readXml(reader, true, L"Parameters");
+        if (type == XmlNodeElementEnd && reader->getNodeName() == own) return true;
+    }
+    return true;
 }
 
 bool CProfile::write(CXmlWriter* writer) const {

@@ -130,6 +130,14 @@ TEST_F(ProfileFixture, DuplicateNamesAndACapitalTrueAreIgnored) {
     w->writeClosingTag(L"Parameters");
     w->writeClosingTag(L"Profile");
     w->writeElement(L"Profile", true, L"Name", L"");  // no name: skipped
+    w->writeElement(L"Profile", false, L"Name", L"Empty");
+    w->writeElement(L"Parameters", true);  // no values: the next profile is still read
+    w->writeClosingTag(L"Profile");
+    w->writeElement(L"Profile", false, L"Name", L"After");
+    w->writeElement(L"Parameters");
+    w->writeElement(L"int", true, L"Name", L"Level", L"Value", L"3");
+    w->writeClosingTag(L"Parameters");
+    w->writeClosingTag(L"Profile");
     w->writeClosingTag(L"Profiles");
     w->drop();
     std::string text(static_cast<size_t>(memory->getSize()), '\0');
@@ -140,8 +148,12 @@ TEST_F(ProfileFixture, DuplicateNamesAndACapitalTrueAreIgnored) {
 
     CProfileManager* m = make();
     m->load();
-    ASSERT_EQ(m->getProfileCount(), 1u);
+    ASSERT_EQ(m->getProfileCount(), 3u);
     EXPECT_EQ(m->getProfile(0)->getInt("Level"), 1);
+    EXPECT_TRUE(m->getProfile(1)->getName() == stringw(L"Empty"));
+    EXPECT_EQ(m->getProfile(1)->getPropertyCount(), 0u);
+    EXPECT_TRUE(m->getProfile(2)->getName() == stringw(L"After"));
+    EXPECT_EQ(m->getProfile(2)->getInt("Level"), 3);
     EXPECT_EQ(m->getActiveProfile(), nullptr);
     m->drop();
 }
