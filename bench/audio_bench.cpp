@@ -8,9 +8,9 @@
 #include <benchmark/benchmark.h>
 #include <vorbis/vorbisfile.h>
 
-#include "engine/audio/COggVorbisDecoder.h"
-#include "engine/audio/COpenALAudioDriver.h"
-#include "engine/audio/COpenALStreamedSound.h"
+#include "engine/audio/decoders/COggVorbisDecoder.h"
+#include "engine/audio/openal/COpenALAudioDriver.h"
+#include "engine/audio/openal/COpenALStreamedSound.h"
 #include "engine/core/CLogger.h"
 #include "tests/audio/AudioTestSupport.h"
 

@@ -9,8 +9,8 @@
 
 #include "engine/core/CNameTable.h"
 #include "engine/core/CTimerScheduler.h"
-#include "engine/device/DeviceEvents.h"
-#include "engine/scene/CEventReceiver.h"
+#include "engine/core/event/DeviceEvents.h"
+#include "engine/core/event/CEventReceiver.h"
 #include "engine/scene/NodeEvents.h"
 
 using namespace oskel;

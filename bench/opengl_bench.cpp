@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/platform/Window.h"
-#include "engine/video/CImage.h"
+#include "engine/image/CImage.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/CTextureResource.h"
 #include "engine/video/opengl/COpenGLDriver.h"

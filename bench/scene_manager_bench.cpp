@@ -4,7 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/device/IDevice.h"
 #include "engine/scene/ControlNode.h"
 #include "engine/scene/SceneManager.h"

@@ -12,9 +12,9 @@
 
 #include "engine/core/CLogger.h"
 #include "engine/io/CMemoryFile.h"
-#include "engine/video/CImage.h"
-#include "engine/video/ImageCodecs.h"
-#include "tests/video/ImageFixtures.h"
+#include "engine/image/CImage.h"
+#include "engine/image/codecs/ImageCodecs.h"
+#include "tests/image/ImageFixtures.h"
 
 using namespace oskel;
 using namespace oskel::test;

@@ -1,6 +1,6 @@
 #include "engine/audio/CSoundGroupManager.h"
 
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 
 namespace oskel {
 

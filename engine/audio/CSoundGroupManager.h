@@ -5,13 +5,17 @@
 #include "engine/audio/IAudioDriver.h"
 #include "engine/audio/SoundCue.h"
 #include "engine/core/CRefPtr.h"
-#include "engine/scene/CEventReceiver.h"
+#include "engine/core/event/CEventReceiver.h"
 
 namespace oskel {
 
-// 79: a playing cue instance has ended; carries the instance (counted).
+enum ESoundEventTypeId : u32 {
+    EventSoundFinished = 79,
+};
+
+// A playing cue instance has ended; carries the instance (counted).
 class CEventSoundFinished : public CEventSound {
-    OSKEL_EVENT_TYPE(CEventSoundFinished, CEventSound, 79)
+    OSKEL_EVENT_TYPE(CEventSoundFinished, CEventSound, EventSoundFinished)
 public:
     explicit CEventSoundFinished(SoundCue* instance) : m_instance(instance) {}
     SoundCue* getInstance() const { return m_instance.get(); }

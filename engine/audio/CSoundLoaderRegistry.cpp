@@ -1,7 +1,7 @@
 #include "engine/audio/CSoundLoaderRegistry.h"
 
-#include "engine/audio/COggVorbisDecoder.h"
-#include "engine/audio/CWavDecoder.h"
+#include "engine/audio/decoders/COggVorbisDecoder.h"
+#include "engine/audio/decoders/CWavDecoder.h"
 #include "engine/core/CLogger.h"
 
 namespace oskel {

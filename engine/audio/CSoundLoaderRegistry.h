@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/audio/CSoundDecoder.h"
+#include "engine/audio/decoders/CSoundDecoder.h"
 #include "engine/content/CResource.h"
 #include "engine/core/Singleton.h"
 

@@ -3,7 +3,7 @@
 #include "engine/audio/SoundPack.h"
 #include "engine/content/IContentManager.h"
 #include "engine/core/CLogger.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CXmlReader.h"
 

@@ -1,7 +1,7 @@
 #include "engine/audio/CSoundProcessor.h"
 
 #include "engine/core/CLogger.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/io/IReadableFile.h"
 
 namespace oskel {

@@ -3,7 +3,7 @@
 #include "engine/audio/ISound.h"
 #include "engine/core/CNameTable.h"
 #include "engine/core/CRefPtr.h"
-#include "engine/scene/CEventReceiver.h"
+#include "engine/core/event/CEventReceiver.h"
 
 namespace oskel {
 

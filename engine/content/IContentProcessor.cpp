@@ -1,7 +1,7 @@
 #include "engine/content/IContentProcessor.h"
 
 #include "engine/core/CLogger.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 
 namespace oskel {
 

@@ -2,8 +2,8 @@
 
 namespace oskel {
 
-CTimer::CTimer(std::unique_ptr<platform::IClock> clock) : m_clock(std::move(clock)) {
-    if (!m_clock) m_clock = std::make_unique<platform::CMonotonicClock>();
+CTimer::CTimer(std::unique_ptr<IClock> clock) : m_clock(std::move(clock)) {
+    if (!m_clock) m_clock = std::make_unique<CMonotonicClock>();
     tick();
     m_startRealTime = m_realTime;
     m_virtualTime = static_cast<u32>(m_realTime);

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "engine/core/OskelTypes.h"
-#include "engine/platform/Clock.h"
+#include "engine/core/Clock.h"
 
 namespace oskel {
 
@@ -12,7 +12,7 @@ namespace oskel {
 class CTimer : public virtual IReferenceCounted {
 public:
     // Uses the system's monotonic clock when none is given.
-    explicit CTimer(std::unique_ptr<platform::IClock> clock = nullptr);
+    explicit CTimer(std::unique_ptr<IClock> clock = nullptr);
 
     // Reads the clock.
     void tick();
@@ -26,7 +26,7 @@ public:
     bool isStopped() const { return m_stopped; }
 
 private:
-    std::unique_ptr<platform::IClock> m_clock;
+    std::unique_ptr<IClock> m_clock;
     uint64_t m_realTime = 0;       // at the last tick
     uint64_t m_startRealTime = 0;  // real time when the virtual time was last set or resumed
     u32 m_virtualTime = 0;         // virtual time at m_startRealTime, or while stopped

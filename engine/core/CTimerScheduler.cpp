@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 
 namespace oskel {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/core/OskelTypes.h"
-#include "engine/scene/CEventReceiver.h"
+#include "engine/core/event/CEventReceiver.h"
 
 namespace oskel {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/video/CImage.h"
+#include "engine/image/CImage.h"
 
 namespace oskel {
 

@@ -3,17 +3,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/audio/AudioPropertyTypes.h"
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/audio/IAudioDriver.h"
 #include "engine/content/CContentManager.h"
 #include "engine/core/CLogger.h"
 #include "engine/core/StringUtils.h"
-#include "engine/scene/EngineSettings.h"
+#include "engine/properties/CPropertyTypeRegistry.h"
+#include "engine/properties/EngineSettings.h"
 #include "engine/scene/SceneManager.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/device/CDeviceLinux.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/video/IVideoDriver.h"
+#include "engine/video/render2d/RenderPropertyTypes.h"
 
 namespace oskel {
 
@@ -34,8 +37,34 @@ s32 findPointer(const array<CEventReceiver*>& list, CEventReceiver* receiver) {
 
 }  // namespace
 
+// The device as the scene managers see it: schedulers registered as receivers of the update
+// steps, and the cursor. Scene managers may outlive the device; then it answers nothing.
+class CDeviceBase::CSceneHost : public ISceneHost {
+public:
+    explicit CSceneHost(CDeviceBase* device) : m_device(device) {}
+    void forgetDevice() { m_device = nullptr; }
+
+    CTimerScheduler* createDrivenScheduler() override {
+        if (!m_device) return nullptr;
+        CTimerScheduler* scheduler = m_device->createTimerScheduler();
+        if (scheduler) m_device->addEventReceiver(scheduler, SceneSchedulerPriority);
+        return scheduler;
+    }
+    void releaseDrivenScheduler(CTimerScheduler* scheduler) override {
+        if (m_device && scheduler) m_device->removeEventReceiver(scheduler);
+    }
+    ICursorControl* getCursorControl() const override {
+        return m_device ? m_device->getCursorControl() : nullptr;
+    }
+
+private:
+    // After every other receiver of the update steps.
+    static constexpr s32 SceneSchedulerPriority = 1000;
+    CDeviceBase* m_device;
+};
+
 CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
-                         std::unique_ptr<platform::IClock> clock) {
+                         std::unique_ptr<IClock> clock) {
     setCategoryMask(CategoryDevice);
     m_parameters = parameters;
     m_timer = CRefPtr<CTimer>::fromRaw(new CTimer(std::move(clock)));
@@ -49,6 +78,10 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
             return narrowLowBytes(value.c_str());
         return stringc(toUtf8(value.c_str()).c_str());
     });
+    m_sceneHost = CRefPtr<CSceneHost>::fromRaw(new CSceneHost(this));
+    // The property values that hold drawing and sound resources, for scene files and sets.
+    registerRenderPropertyTypes(CPropertyTypeRegistry::instance());
+    registerAudioPropertyTypes(CPropertyTypeRegistry::instance());
     m_soundGroupManager = new CSoundGroupManager();
     m_textDictionary = CRefPtr<CTextDictionary>::fromRaw(new CTextDictionary(m_fileSystem.get()));
     addEventReceiver(m_soundGroupManager, 1);
@@ -67,6 +100,7 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
 }
 
 CDeviceBase::~CDeviceBase() {
+    m_sceneHost->forgetDevice();
     if (m_contentProcessors) m_contentProcessors->drop();
     m_contentProcessors = nullptr;
     // The lists are emptied before the receivers go: a receiver that removes others (or itself)
@@ -189,7 +223,7 @@ void CDeviceBase::releaseVideoDriver() {
 
 CDeviceBase::EMessageResult CDeviceBase::takeMessage(bool) { return MessageNone; }
 
-void CDeviceBase::sleepFor(u32 ms) { platform::sleepMs(ms); }
+void CDeviceBase::sleepFor(u32 ms) { sleepMs(ms); }
 
 void CDeviceBase::postUpdates(u32 now) {
     const u32 step = m_updateStep;
@@ -280,7 +314,11 @@ bool CDeviceBase::reset(const SDeviceParameters&) { return false; }
 
 CTimerScheduler* CDeviceBase::createTimerScheduler() { return new CTimerScheduler(); }
 
-SceneManager* CDeviceBase::createSceneManager() { return new SceneManager(CCreationContext(), nullptr, nullptr); }
+SceneManager* CDeviceBase::createSceneManager() {
+    SceneManager* manager = new SceneManager(CCreationContext(), nullptr, nullptr);
+    manager->setHost(m_sceneHost.get());
+    return manager;
+}
 
 CContentManager* CDeviceBase::createContentManager() {
     return new CContentManager(m_fileSystem.get(), m_contentProcessors);

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "engine/device/IDevice.h"
-#include "engine/platform/Clock.h"
+#include "engine/core/Clock.h"
 
 namespace oskel {
 
@@ -14,7 +14,7 @@ class CDeviceBase : public IDevice {
 public:
     // The clock behind the device timer; the system's monotonic clock when none is given.
     explicit CDeviceBase(const SDeviceParameters& parameters,
-                         std::unique_ptr<platform::IClock> clock = nullptr);
+                         std::unique_ptr<IClock> clock = nullptr);
     ~CDeviceBase() override;
 
     bool onEvent(CEvent* event) override;
@@ -87,6 +87,8 @@ protected:
     bool m_windowFromOutside = false;
 
 private:
+    class CSceneHost;
+
     struct ReceiverEntry {
         CEventReceiver* receiver;
         s32 priority;
@@ -97,6 +99,8 @@ private:
     void postUpdates(u32 now);
 
     u32 m_lastUpdate = 0;
+    // Handed to the scene managers this device makes; it forgets the device when the device goes.
+    CRefPtr<CSceneHost> m_sceneHost;
     array<ReceiverEntry> m_receivers;
     array<ReceiverEntry> m_pendingAdditions;
     array<CEventReceiver*> m_pendingRemovals;

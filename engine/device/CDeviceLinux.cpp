@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "engine/audio/CNullAudioDriver.h"
-#include "engine/audio/COpenALAudioDriver.h"
+#include "engine/audio/openal/COpenALAudioDriver.h"
 #include "engine/core/CLogger.h"
-#include "engine/video/CImage.h"
-#include "engine/video/CImageManager.h"
+#include "engine/image/CImage.h"
+#include "engine/image/CImageManager.h"
 #include "engine/device/ContentProcessors.h"
-#include "engine/scene/EngineSettings.h"
+#include "engine/properties/EngineSettings.h"
 #include "engine/core/StringUtils.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/video/CNullDriver.h"
 #include "engine/video/opengl/COpenGLDriver.h"
 
@@ -29,7 +29,7 @@ void logFormatted(const char* format, long a, long b) {
 }  // namespace
 
 CDeviceLinux::CDeviceLinux(const SDeviceParameters& parameters,
-                           std::unique_ptr<platform::IClock> clock)
+                           std::unique_ptr<IClock> clock)
     : CDeviceBase(parameters, std::move(clock)) {
     // No window yet: the flags stay cleared until one exists.
     m_visible = false;

@@ -12,7 +12,7 @@ namespace oskel {
 class CDeviceLinux : public CDeviceBase {
 public:
     explicit CDeviceLinux(const SDeviceParameters& parameters,
-                          std::unique_ptr<platform::IClock> clock = nullptr);
+                          std::unique_ptr<IClock> clock = nullptr);
     ~CDeviceLinux() override;
 
     void closeDevice() override;

@@ -4,10 +4,10 @@
 #include "engine/audio/CSoundProcessor.h"
 #include "engine/scene/CNodeFactory.h"
 #include "engine/scene/CSceneNodeProcessor.h"
-#include "engine/video/CAtlasTextureProcessor.h"
-#include "engine/video/CFontProcessor.h"
-#include "engine/video/CImageProcessor.h"
-#include "engine/video/CParticleProcessors.h"
+#include "engine/video/render2d/CAtlasTextureProcessor.h"
+#include "engine/video/render2d/CFontProcessor.h"
+#include "engine/image/CImageProcessor.h"
+#include "engine/video/render2d/CParticleProcessors.h"
 #include "engine/video/CTextureProcessor.h"
 
 namespace oskel {

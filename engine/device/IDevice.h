@@ -5,11 +5,11 @@
 #include "engine/core/CRefPtr.h"
 #include "engine/core/CTimer.h"
 #include "engine/core/Singleton.h"
-#include "engine/device/SDeviceParameters.h"
+#include "engine/core/event/SDeviceParameters.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CTextDictionary.h"
-#include "engine/scene/CPropertySet.h"
-#include "engine/scene/CEventReceiver.h"
+#include "engine/properties/CPropertySet.h"
+#include "engine/core/event/CEventReceiver.h"
 
 namespace oskel {
 

@@ -1,32 +1,20 @@
 #include "engine/io/CFileList.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <climits>
 #include <cstring>
+
+#include "engine/platform/FileSystemPosix.h"
 
 namespace oskel {
 
 CFileList::CFileList(const stringc& folder) : m_path(folder) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
-    while (const dirent* item = ::readdir(dir)) {
-        if (std::strcmp(item->d_name, ".") == 0 || std::strcmp(item->d_name, "..") == 0) continue;
-        Entry entry{stringc(item->d_name), m_path, false, 0};
+    for (const platform::SFolderEntry& item : platform::listFolder(folder)) {
+        Entry entry{item.name, m_path, item.isDirectory, item.size};
         if (!entry.fullName.empty() && entry.fullName[entry.fullName.size() - 1] != '/')
             entry.fullName += "/";
         entry.fullName += entry.name;
-        struct stat info;
-        if (::stat(entry.fullName.c_str(), &info) == 0) {
-            entry.isDirectory = S_ISDIR(info.st_mode);
-            entry.size = info.st_size > static_cast<off_t>(UINT_MAX) ? UINT_MAX
-                                                                   : static_cast<u32>(info.st_size);
-        }
         m_entries.push_back(entry);
     }
-    ::closedir(dir);
     std::sort(m_entries.begin(), m_entries.end(),
               [](const Entry& a, const Entry& b) { return std::strcmp(a.name.c_str(), b.name.c_str()) < 0; });
 }

@@ -1,5 +1,6 @@
 #include "engine/platform/FileSystemPosix.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -202,6 +204,27 @@ stringc chooseCommonDataFolder(const char* overrideRoot, const stringc& systemRo
 stringc getCommonDataFolder(const stringc& publisher, const stringc& title) {
     return chooseCommonDataFolder(std::getenv("OSKEL_COMMON_DATA_DIR"), stringc("/var/games"),
                                   getUserDataHome(), publisher, title);
+}
+
+std::vector<SFolderEntry> listFolder(const stringc& folder) {
+    std::vector<SFolderEntry> entries;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return entries;
+    stringc prefix = folder;
+    if (!prefix.empty() && prefix[prefix.size() - 1] != '/') prefix += "/";
+    while (const dirent* item = ::readdir(dir)) {
+        if (std::strcmp(item->d_name, ".") == 0 || std::strcmp(item->d_name, "..") == 0) continue;
+        SFolderEntry entry{stringc(item->d_name), false, 0};
+        const stringc full = prefix + entry.name;
+        struct stat info;
+        if (::stat(full.c_str(), &info) == 0) {
+            entry.isDirectory = S_ISDIR(info.st_mode);
+            entry.size = info.st_size > static_cast<off_t>(UINT_MAX) ? UINT_MAX : static_cast<u32>(info.st_size);
+        }
+        entries.push_back(entry);
+    }
+    ::closedir(dir);
+    return entries;
 }
 
 }  // namespace oskel::platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <vector>
 
 #include "engine/core/OskelTypes.h"
 
@@ -14,6 +15,17 @@ FILE* openRegularFileForReading(const char* name);
 // Opens a file for writing ("wb", or "ab" when appending); an existing name that is not a
 // regular file is refused. Null on failure.
 FILE* openFileForWriting(const char* name, bool append);
+
+// An entry of a folder listing.
+struct SFolderEntry {
+    stringc name;      // the name within the folder
+    bool isDirectory;  // false also when it cannot be examined
+    u32 size;          // bytes, capped at the largest u32; 0 when it cannot be examined
+};
+
+// The entries of the folder but "." and "..", in the order the system gives them; empty when it
+// cannot be read.
+std::vector<SFolderEntry> listFolder(const stringc& folder);
 
 // True when the name exists as anything (a file or a folder).
 bool pathExists(const char* name);

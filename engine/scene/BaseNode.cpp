@@ -8,10 +8,10 @@
 #include "engine/core/StringUtils.h"
 #include "engine/io/CXmlReader.h"
 #include "engine/io/CXmlWriter.h"
-#include "engine/scene/Animator.h"
+#include "engine/scene/animation/Animator.h"
 #include "engine/scene/CNodeFactory.h"
-#include "engine/scene/CPropertyData.h"
-#include "engine/scene/CPropertySet.h"
+#include "engine/properties/CPropertyData.h"
+#include "engine/properties/CPropertySet.h"
 #include "engine/scene/SceneXml.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
@@ -102,7 +102,7 @@ OSKEL_BEGIN_EVENT_MAP(BaseNode, CEventReceiver)
 OSKEL_EVENT_HANDLER(EventNodeSceneActivated, onSceneActivated)
 OSKEL_EVENT_HANDLER(EventNodeTemplatesChanged, onTemplatesChanged)
 OSKEL_EVENT_HANDLER(EventNodeTemplatesReapply, onEvent36)
-OSKEL_EVENT_HANDLER(EventNode65, onEvent65)
+OSKEL_EVENT_HANDLER(EventNodeForward, onEvent65)
 OSKEL_EVENT_HANDLER(EventAnimation, onAnimationFinished)
 OSKEL_EVENT_HANDLER(EventNodeAnimatorStarted, onAnimatorStarted)
 OSKEL_EVENT_HANDLER(EventNodeAnimatorFinished, onAnimatorFinished)

@@ -10,7 +10,7 @@
 
 #include "engine/content/CResource.h"
 #include "engine/core/CNameTable.h"
-#include "engine/scene/IPropertyTableSource.h"
+#include "engine/properties/IPropertyTableSource.h"
 #include "engine/scene/NodeEvents.h"
 
 namespace oskel {

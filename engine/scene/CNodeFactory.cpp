@@ -4,8 +4,8 @@
 #include "engine/scene/TemplateCollectionNode.h"
 
 #include "engine/scene/BaseNode.h"
-#include "engine/scene/KeyFrame.h"
-#include "engine/scene/SetProps.h"
+#include "engine/scene/animation/KeyFrame.h"
+#include "engine/scene/animation/SetProps.h"
 
 namespace oskel {
 

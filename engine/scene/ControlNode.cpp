@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "engine/core/CLogger.h"
-#include "engine/device/DeviceEvents.h"
-#include "engine/scene/Animator.h"
-#include "engine/scene/CPropertyData.h"
-#include "engine/scene/CPropertySet.h"
+#include "engine/core/event/DeviceEvents.h"
+#include "engine/scene/animation/Animator.h"
+#include "engine/properties/CPropertyData.h"
+#include "engine/properties/CPropertySet.h"
 #include "engine/scene/SceneManager.h"
 #include "engine/scene/TemplateCollectionNode.h"
 

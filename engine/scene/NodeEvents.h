@@ -1,9 +1,9 @@
 #pragma once
 
-// The scene-node events (type ids 34 to 75, category CategoryNode). Payload objects are not
+// The scene-node events (category CategoryNode). Payload objects are not
 // reference counted by the events.
 
-#include "engine/scene/CEvent.h"
+#include "engine/core/event/CEvent.h"
 
 namespace oskel {
 
@@ -48,7 +48,7 @@ enum ENodeEventTypeId : u32 {
     EventNodeListItemPressed = 62,
     EventNodeListItemChecked = 63,
     EventNodeListItemHovered = 64,
-    EventNode65 = 65,  // no class: never created
+    EventNodeForward = 65,  // no class: never created
     EventAnimation = 66,
     EventNodeAnimatorStarted = 67,
     EventNodeAnimatorFinished = 68,
@@ -58,7 +58,7 @@ enum ENodeEventTypeId : u32 {
     EventNodeStateFinished = 75,
 };
 
-// 34: a scene is shown; sent down its whole subtree.
+// A scene is shown; sent down its whole subtree.
 class CEventNodeSceneActivated : public CEventNode {
     OSKEL_EVENT_TYPE(CEventNodeSceneActivated, CEventNode, EventNodeSceneActivated)
 public:
@@ -69,7 +69,7 @@ private:
     SceneManager* m_manager;
 };
 
-// 35: the template collection has changed.
+// The template collection has changed.
 class CEventNodeTemplatesChanged : public CEventNode {
     OSKEL_EVENT_TYPE(CEventNodeTemplatesChanged, CEventNode, EventNodeTemplatesChanged)
 public:
@@ -81,7 +81,7 @@ private:
     TemplateCollectionNode* m_templates;
 };
 
-// 37: a scene switch: the scene left, the scene entered and the forward flag (set for a switch
+// A scene switch: the scene left, the scene entered and the forward flag (set for a switch
 // to a new scene, clear when going back).
 class CEventNodeSceneSwitch : public CEventNode {
     OSKEL_EVENT_TYPE(CEventNodeSceneSwitch, CEventNode, EventNodeSceneSwitch)
@@ -98,21 +98,21 @@ private:
     bool m_forward;
 };
 
-// 38: the switch's transition states have finished.
+// The switch's transition states have finished.
 class CEventNodeSceneSwitchEnd : public CEventNodeSceneSwitch {
     OSKEL_EVENT_TYPE(CEventNodeSceneSwitchEnd, CEventNodeSceneSwitch, EventNodeSceneSwitchEnd)
 public:
     using CEventNodeSceneSwitch::CEventNodeSceneSwitch;
 };
 
-// 39: a switch starts.
+// A switch starts.
 class CEventNodeSceneSwitchBegin : public CEventNodeSceneSwitch {
     OSKEL_EVENT_TYPE(CEventNodeSceneSwitchBegin, CEventNodeSceneSwitch, EventNodeSceneSwitchBegin)
 public:
     using CEventNodeSceneSwitch::CEventNodeSceneSwitch;
 };
 
-// 40: a message box has closed with the index of the button pressed.
+// A message box has closed with the index of the button pressed.
 class CEventNodeMessageBoxResult : public CEventNode {
     OSKEL_EVENT_TYPE(CEventNodeMessageBoxResult, CEventNode, EventNodeMessageBoxResult)
 public:
@@ -123,7 +123,7 @@ private:
     s32 m_button;
 };
 
-// 41: a tab change: the page left and the page entered.
+// A tab change: the page left and the page entered.
 class CEventNodeTabChange : public CEventNode {
     OSKEL_EVENT_TYPE(CEventNodeTabChange, CEventNode, EventNodeTabChange)
 public:
@@ -260,7 +260,7 @@ public:
     CEventNodeListItemHovered(BaseNode* list, s32 item) : CEventNodeListItem(list, item) {}
 };
 
-// 66: an animation has ended, looped or been stopped with notice.
+// An animation has ended, looped or been stopped with notice.
 class CAnimationEvent : public CEventNode {
     OSKEL_EVENT_TYPE(CAnimationEvent, CEventNode, EventAnimation)
 public:
@@ -276,7 +276,7 @@ private:
     bool m_looped;
 };
 
-// 67: an animator has started the state.
+// An animator has started the state.
 class CEventNodeAnimatorStarted : public CEventNode {
     OSKEL_EVENT_TYPE(CEventNodeAnimatorStarted, CEventNode, EventNodeAnimatorStarted)
 public:
@@ -290,7 +290,7 @@ private:
     s32 m_stateId;
 };
 
-// 68: an animator has ended (stopped flag clear) or been stopped (flag set).
+// An animator has ended (stopped flag clear) or been stopped (flag set).
 class CEventNodeAnimatorFinished : public CEventNode {
     OSKEL_EVENT_TYPE(CEventNodeAnimatorFinished, CEventNode, EventNodeAnimatorFinished)
 public:

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "engine/device/CCursorControl.h"
-#include "engine/device/DeviceEvents.h"
-#include "engine/device/IDevice.h"
+#include "engine/core/ICursorControl.h"
+#include "engine/core/event/DeviceEvents.h"
+#include "engine/scene/ISceneHost.h"
 #include "engine/scene/TemplateCollectionNode.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
@@ -46,10 +46,8 @@ SceneManager::~SceneManager() {
     m_transitions.clear();
     if (m_templates) m_templates->drop();
     m_templates = nullptr;
-    // At the program's end the device may be gone already: no new one is made for this.
-    IDevice* device = IDevice::recordedInstance();
     for (SceneScheduler& entry : m_schedulers)
-        if (device) device->removeEventReceiver(entry.scheduler.get());
+        if (m_host) m_host->releaseDrivenScheduler(entry.scheduler.get());
     m_schedulers.clear();
     m_retiredSchedulers.clear();
     setUpdateSource(nullptr);
@@ -63,6 +61,8 @@ void SceneManager::setDefaultMessageBoxCreator(MessageBoxCreator creator) { g_de
 
 void SceneManager::copyFrom(const BaseNode* source, SceneManager* manager) {
     BaseNode::copyFrom(source, manager);
+    // A copy runs in the same program as its source.
+    if (const SceneManager* other = dynamic_cast<const SceneManager*>(source)) m_host = other->m_host;
     removeAllChildren();
     clearStates();
 }
@@ -134,7 +134,7 @@ void SceneManager::releaseSceneScheduler(SceneNode* scene) {
         CRefPtr<CTimerScheduler> scheduler = m_schedulers[i].scheduler;
         m_schedulers.erase(m_schedulers.begin() + static_cast<std::ptrdiff_t>(i));
         scheduler->setEnabled(false);
-        if (IDevice* device = IDevice::recordedInstance()) device->removeEventReceiver(scheduler.get());
+        if (m_host) m_host->releaseDrivenScheduler(scheduler.get());
         m_retiredSchedulers.push_back(scheduler);
         if (scene->getTimerScheduler() == scheduler.get()) scene->setTimerScheduler(nullptr);
         return;
@@ -144,13 +144,14 @@ void SceneManager::releaseSceneScheduler(SceneNode* scene) {
 void SceneManager::createSceneScheduler(SceneNode* scene) {
     if (!scene) return;
     releaseSceneScheduler(scene);
-    IDevice* device = getDevice();
-    CRefPtr<CTimerScheduler> scheduler = CRefPtr<CTimerScheduler>::fromRaw(device->createTimerScheduler());
+    if (!m_host) return;
+    CRefPtr<CTimerScheduler> scheduler = CRefPtr<CTimerScheduler>::fromRaw(m_host->createDrivenScheduler());
     if (!scheduler) return;
-    device->addEventReceiver(scheduler.get(), 1000);
     m_schedulers.push_back(SceneScheduler{scene, scheduler});
     scene->setTimerScheduler(scheduler.get());
 }
+
+void SceneManager::setHost(ISceneHost* host) { m_host = CRefPtr<ISceneHost>(host); }
 
 void SceneManager::bindScene(SceneNode* scene) {
     scene->setSceneManager(this, scene, scene->getTimerScheduler(), this);
@@ -398,8 +399,7 @@ bool SceneManager::onStateFinished(CEvent* event) {
         postEvent(scene, DispatchSelfThenParents,
                   makeEvent<CEventNodeSceneSwitchEnd>(t.leaving, t.entering, t.forward != 0).get());
         scene->setFocused(true);
-        IDevice* device = IDevice::recordedInstance();
-        if (ICursorControl* cursor = device ? device->getCursorControl() : nullptr) {
+        if (ICursorControl* cursor = m_host ? m_host->getCursorControl() : nullptr) {
             const vector2di at = cursor->getPosition();
             postEvent(scene, DispatchChildrenThenSelf, makeEvent<CEventMouseMove>(at.X, at.Y).get());
         }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/core/CTimerScheduler.h"
+#include "engine/scene/ISceneHost.h"
 #include "engine/scene/SceneNode.h"
 
 namespace oskel {
@@ -105,7 +106,11 @@ public:
     const std::vector<SceneTransition>& getTransitions() const { return m_transitions; }
     void queueRemoval(BaseNode* node);
     void flushRemovals();
-    // A new scheduler for the scene, registered with the device; the scene's earlier one is
+    // The program around the manager: the schedulers of its scenes and the cursor (held). A
+    // manager without a host gives its scenes no schedulers.
+    void setHost(ISceneHost* host);
+    ISceneHost* getHost() const { return m_host.get(); }
+    // A new scheduler for the scene, driven through the host; the scene's earlier one is
     // released.
     void createSceneScheduler(SceneNode* scene);
     // The schedulers of the scenes shown now.
@@ -136,6 +141,7 @@ private:
     bool doGoBackTo(SceneNode* leaving, SceneNode* target, s32 leaveState, s32 enterState);
 
     TemplateCollectionNode* m_templates = nullptr;
+    CRefPtr<ISceneHost> m_host;
     CTimerScheduler* m_eventSource = nullptr;
     std::vector<SceneScheduler> m_schedulers;
     // Released schedulers, dropped after the next delivery (one may be running its update).

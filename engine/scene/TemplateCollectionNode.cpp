@@ -1,6 +1,6 @@
 #include "engine/scene/TemplateCollectionNode.h"
 
-#include "engine/scene/Animator.h"
+#include "engine/scene/animation/Animator.h"
 
 namespace oskel {
 

@@ -1,6 +1,6 @@
 #include "engine/video/CNullDriver.h"
 
-#include "engine/scene/CPropertySet.h"
+#include "engine/properties/CPropertySet.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/core/CRefPtr.h"
-#include "engine/device/SDeviceParameters.h"
+#include "engine/core/event/SDeviceParameters.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/video/CFPSCounter.h"
 #include "engine/video/IVideoDriver.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "engine/io/IReadableFile.h"
-#include "engine/video/CImage.h"
-#include "engine/video/CImageManager.h"
+#include "engine/image/CImage.h"
+#include "engine/image/CImageManager.h"
 #include "engine/video/CNullDriver.h"
 
 namespace oskel {

@@ -2,9 +2,9 @@
 
 #include "engine/content/IContentManager.h"
 #include "engine/core/CLogger.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/io/IReadableFile.h"
-#include "engine/video/CImage.h"
+#include "engine/image/CImage.h"
 #include "engine/video/CTextureResource.h"
 
 namespace oskel {

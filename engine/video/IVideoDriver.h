@@ -6,7 +6,7 @@
 #include <rect.h>
 
 #include "engine/video/CMeshBuffer.h"
-#include "engine/video/EColorFormat.h"
+#include "engine/image/EColorFormat.h"
 #include "engine/video/S2DVertex.h"
 #include "engine/video/SColorUtils.h"
 #include "engine/video/SMaterial.h"

@@ -8,17 +8,17 @@
 #include "engine/core/CTimerScheduler.h"
 #include "engine/core/StringUtils.h"
 #include "engine/device/CCursorControl.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/device/IDevice.h"
-#include "engine/io/CProfileManager.h"
+#include "engine/profiles/CProfileManager.h"
 #include "engine/io/CXmlReader.h"
-#include "engine/scene/EngineSettings.h"
+#include "engine/properties/EngineSettings.h"
 #include "engine/scene/SceneManager.h"
-#include "engine/video/CImage.h"
+#include "engine/image/CImage.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
-#include "game/app/CCrashDumpWriter.h"
-#include "game/app/CSingleInstanceGuard.h"
+#include "engine/platform/CrashDumpWriter.h"
+#include "engine/platform/SingleInstanceGuard.h"
 #include "game/app/GSoundSettings.h"
 
 namespace brasquel {
@@ -66,7 +66,7 @@ u32 reloadTables(CFileSystem* fileSystem, const std::vector<SReloadEntry>& entri
 OSKEL_BEGIN_EVENT_MAP(GApplication, CEventReceiver)
 OSKEL_EVENT_HANDLER(EventDeviceVideoDriverReleasing, onVideoDriverReleasing)
 OSKEL_EVENT_HANDLER(EventDeviceVideoDriverCreated, onVideoDriverCreated)
-OSKEL_EVENT_HANDLER(EventDevice13, onDeviceFit)
+OSKEL_EVENT_HANDLER(EventDeviceFit, onDeviceFit)
 OSKEL_EVENT_HANDLER(EventSystemFlowUpdate, onUpdate)
 OSKEL_EVENT_HANDLER(EventSystemFlowRender, onRender)
 OSKEL_EVENT_HANDLER(EventSystemFlowWindowFocus, onWindowFocus)
@@ -177,6 +177,7 @@ bool GApplication::init() {
     settings->setStringW(EngineSettingAssetsFolder, L"assets");
 
     fillProfileDefaults();
+    CProfileManager::instance().setServices(m_device->getFileSystem(), settings);
     CProfileManager::instance().load();
     // The game's own scene classes are registered with the node factory here as they are made;
     // the first scene is made of engine classes until then.

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "engine/core/CRefPtr.h"
-#include "engine/device/SDeviceParameters.h"
-#include "engine/scene/CEventReceiver.h"
+#include "engine/core/event/SDeviceParameters.h"
+#include "engine/core/event/CEventReceiver.h"
 #include "game/app/GDeveloperKeys.h"
 #include "game/app/GLogosConfiguration.h"
 #include "game/app/GScreenFit.h"
@@ -17,12 +17,16 @@ class CTimerScheduler;
 class CXmlReader;
 class IDevice;
 class SceneManager;
+namespace platform {
+class CCrashDumpWriter;
+class CSingleInstanceGuard;
+}  // namespace platform
 }  // namespace oskel
 
 namespace brasquel {
 
-class CCrashDumpWriter;
-class CSingleInstanceGuard;
+using oskel::platform::CCrashDumpWriter;
+using oskel::platform::CSingleInstanceGuard;
 
 // A configuration table the reload key reads again from its file.
 class IConfigurationTable {

@@ -2,7 +2,7 @@
 
 #include "engine/core/StringUtils.h"
 #include "engine/io/CXmlReader.h"
-#include "engine/scene/PropertyText.h"
+#include "engine/properties/PropertyText.h"
 
 namespace brasquel {
 

@@ -1,7 +1,7 @@
 #include "game/app/GSoundSettings.h"
 
 #include "engine/audio/CSoundGroupManager.h"
-#include "engine/scene/CPropertySet.h"
+#include "engine/properties/CPropertySet.h"
 #include "engine/scene/SceneManager.h"
 
 namespace brasquel {

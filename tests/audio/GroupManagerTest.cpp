@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/audio/CSoundGroupManager.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 
 namespace oskel {
 namespace {
@@ -154,7 +154,7 @@ TEST_F(GroupManagerTest, EndedAndStoppedInstancesAreReleasedWithAnEvent) {
     // A receiver that records the finished events of instance b.
     struct Recorder : CEventReceiver {
         bool onEvent(CEvent* event) override {
-            if (event->getTypeId() == 79 && event->isKindOf(EventTypeSound) && event->getCategory() == CategorySound)
+            if (event->getTypeId() == EventSoundFinished && event->isKindOf(EventTypeSound) && event->getCategory() == CategorySound)
                 finished.push_back(static_cast<CEventSoundFinished*>(event)->getInstance());
             return false;
         }

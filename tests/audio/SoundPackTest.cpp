@@ -18,15 +18,15 @@
 #include "engine/audio/SoundPack.h"
 #include "engine/content/CContentManager.h"
 #include "engine/core/CRandom.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/io/CFileSystem.h"
-#include "tests/audio/OpenALTestSupport.h"
+#include "tests/audio/openal/OpenALTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace oskel {
 namespace {
 
-// 11: the audio driver is about to be released (the device's event has no class of its own).
+// The audio driver is about to be released (the device's event has no class of its own).
 class AudioDriverReleasing : public CEventDevice {
     OSKEL_EVENT_TYPE(AudioDriverReleasing, CEventDevice, EventDeviceAudioDriverReleasing)
 };

@@ -16,11 +16,11 @@
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/audio/CSoundPackProcessor.h"
 #include "engine/audio/CSoundProcessor.h"
-#include "engine/audio/CWavDecoder.h"
+#include "engine/audio/decoders/CWavDecoder.h"
 #include "engine/audio/SoundPack.h"
 #include "engine/content/CContentManager.h"
 #include "engine/io/CFileSystem.h"
-#include "tests/audio/OpenALTestSupport.h"
+#include "tests/audio/openal/OpenALTestSupport.h"
 
 namespace oskel {
 namespace {

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/content/CContentManager.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CMemoryFile.h"
 #include "tests/support/TestSupport.h"

@@ -5,7 +5,7 @@
 
 #include "engine/core/CRefPtr.h"
 #include "engine/core/CTimerScheduler.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 
 using namespace oskel;
 

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/device/ContentProcessors.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/io/CFileSystem.h"
-#include "engine/video/CAtlasTextureProcessor.h"
-#include "engine/video/CFontProcessor.h"
+#include "engine/video/render2d/CAtlasTextureProcessor.h"
+#include "engine/video/render2d/CFontProcessor.h"
 #include "engine/video/CMemoryTextureDriver.h"
 #include "engine/video/CTextureProcessor.h"
 #include "tests/support/TestSupport.h"

@@ -6,7 +6,7 @@
 
 #include "engine/content/CContentManager.h"
 #include "engine/device/CDeviceLinux.h"
-#include "engine/video/CImage.h"
+#include "engine/image/CImage.h"
 #include "engine/video/CTextureResource.h"
 #include "engine/video/IVideoDriver.h"
 #include "engine/video/ITexture.h"

@@ -7,7 +7,7 @@
 #include "engine/audio/CSoundProcessor.h"
 #include "engine/content/CContentManager.h"
 #include "engine/device/CDeviceLinux.h"
-#include "engine/scene/EngineSettings.h"
+#include "engine/properties/EngineSettings.h"
 #include "tests/support/TestSupport.h"
 
 using namespace oskel;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/device/CDeviceBase.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "tests/support/TestSupport.h"
 
 namespace oskel::test {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/device/CDeviceLinux.h"
-#include "engine/video/CImage.h"
+#include "engine/image/CImage.h"
 #include "tests/device/DeviceTestSupport.h"
 
 using namespace oskel;

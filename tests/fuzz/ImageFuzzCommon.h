@@ -12,10 +12,10 @@
 
 #include "engine/core/CLogger.h"
 #include "engine/io/CMemoryFile.h"
-#include "engine/video/CImage.h"
-#include "engine/video/CImageManager.h"
-#include "engine/video/ImageCodecs.h"
-#include "tests/video/ImageFixtures.h"
+#include "engine/image/CImage.h"
+#include "engine/image/CImageManager.h"
+#include "engine/image/codecs/ImageCodecs.h"
+#include "tests/image/ImageFixtures.h"
 
 namespace oskel::fuzz {
 

@@ -15,12 +15,12 @@
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CMemoryFile.h"
 #include "engine/io/CXmlWriter.h"
-#include "engine/video/CAtlasTexture.h"
-#include "engine/video/CAtlasTextureProcessor.h"
-#include "engine/video/CFontProcessor.h"
-#include "engine/video/CImage.h"
+#include "engine/video/render2d/CAtlasTexture.h"
+#include "engine/video/render2d/CAtlasTextureProcessor.h"
+#include "engine/video/render2d/CFontProcessor.h"
+#include "engine/image/CImage.h"
 #include "engine/video/CMemoryTextureDriver.h"
-#include "engine/video/CParticleProcessors.h"
+#include "engine/video/render2d/CParticleProcessors.h"
 #include "engine/video/CTextureResource.h"
 
 namespace oskel::fuzz {

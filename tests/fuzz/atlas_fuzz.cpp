@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "engine/io/CXmlReader.h"
-#include "engine/video/AtlasTextureCollection.h"
+#include "engine/video/render2d/AtlasTextureCollection.h"
 #include "tests/fuzz/RenderFuzzCommon.h"
 
 using namespace oskel;

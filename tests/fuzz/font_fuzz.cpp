@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/video/CFont.h"
+#include "engine/video/render2d/CFont.h"
 #include "tests/fuzz/RenderFuzzCommon.h"
 
 using namespace oskel;

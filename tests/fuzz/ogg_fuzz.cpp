@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/audio/COggVorbisDecoder.h"
-#include "engine/audio/COpenALSound.h"
+#include "engine/audio/decoders/COggVorbisDecoder.h"
+#include "engine/audio/openal/COpenALSound.h"
 #include "engine/core/CLogger.h"
 #include "engine/io/CMemoryFile.h"
 

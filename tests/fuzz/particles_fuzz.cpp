@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/scene/CPropertySet.h"
-#include "engine/video/BaseEmitter.h"
-#include "engine/video/ParticleCollection.h"
+#include "engine/properties/CPropertySet.h"
+#include "engine/video/render2d/BaseEmitter.h"
+#include "engine/video/render2d/ParticleCollection.h"
 #include "tests/fuzz/RenderFuzzCommon.h"
 
 using namespace oskel;

@@ -1,6 +1,6 @@
 // Writes seed files for the particle fuzz target into the folder given as the argument:
 // collections of point and rectangle emitters written with the engine's XML writer.
-#include "engine/scene/CPropertySet.h"
+#include "engine/properties/CPropertySet.h"
 #include "tests/fuzz/RenderFuzzCommon.h"
 
 using namespace oskel;

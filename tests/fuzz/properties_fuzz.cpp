@@ -8,13 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/audio/AudioPropertyTypes.h"
 #include "engine/core/CLogger.h"
 #include "engine/io/CMemoryFile.h"
 #include "engine/io/CXmlReader.h"
 #include "engine/io/CXmlWriter.h"
-#include "engine/scene/CPropertyData.h"
-#include "engine/scene/CPropertySet.h"
-#include "tests/scene/PropertyTestSupport.h"
+#include "engine/properties/CPropertyData.h"
+#include "engine/properties/CPropertySet.h"
+#include "engine/properties/CPropertyTypeRegistry.h"
+#include "engine/video/render2d/RenderPropertyTypes.h"
+#include "tests/properties/PropertyTestSupport.h"
 
 using namespace oskel;
 
@@ -24,6 +27,9 @@ volatile u32 g_sink = 0;
 
 test::FakeContentManager& contentManager() {
     static test::FakeContentManager* manager = [] {
+        // The resource values are registered as the device registers them.
+        registerRenderPropertyTypes(CPropertyTypeRegistry::instance());
+        registerAudioPropertyTypes(CPropertyTypeRegistry::instance());
         auto* m = new test::FakeContentManager();
         m->add("a", TypeCodeFont);
         m->add("a", TypeCodeSound);

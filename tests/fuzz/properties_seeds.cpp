@@ -6,8 +6,8 @@
 
 #include "engine/io/CMemoryFile.h"
 #include "engine/io/CXmlWriter.h"
-#include "engine/scene/CPropertyData.h"
-#include "engine/scene/CPropertySet.h"
+#include "engine/properties/CPropertyData.h"
+#include "engine/properties/CPropertySet.h"
 
 using namespace oskel;
 

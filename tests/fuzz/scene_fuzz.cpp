@@ -6,21 +6,27 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/audio/AudioPropertyTypes.h"
 #include "engine/core/CLogger.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/io/CMemoryFile.h"
 #include "engine/io/CXmlWriter.h"
-#include "engine/scene/Animator.h"
+#include "engine/scene/animation/Animator.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/CNodeFactory.h"
+#include "engine/properties/CPropertyTypeRegistry.h"
 #include "engine/scene/CSceneNodeProcessor.h"
-#include "tests/scene/PropertyTestSupport.h"
+#include "engine/video/render2d/RenderPropertyTypes.h"
+#include "tests/properties/PropertyTestSupport.h"
 
 using namespace oskel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool quiet = [] {
         CLogger::instance().setOutputHook([](const char*, const char*, s32) {});
+        // The resource values are registered as the device registers them.
+        registerRenderPropertyTypes(CPropertyTypeRegistry::instance());
+        registerAudioPropertyTypes(CPropertyTypeRegistry::instance());
         return true;
     }();
     (void)quiet;

@@ -6,11 +6,11 @@
 
 #include "engine/io/CMemoryFile.h"
 #include "engine/io/CXmlWriter.h"
-#include "engine/scene/Animator.h"
+#include "engine/scene/animation/Animator.h"
 #include "engine/scene/BaseNode.h"
-#include "engine/scene/KeyFrame.h"
-#include "engine/scene/SetProps.h"
-#include "engine/scene/CPropertyData.h"
+#include "engine/scene/animation/KeyFrame.h"
+#include "engine/scene/animation/SetProps.h"
+#include "engine/properties/CPropertyData.h"
 
 using namespace oskel;
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "engine/audio/CSoundLoaderRegistry.h"
-#include "engine/audio/CWavDecoder.h"
+#include "engine/audio/decoders/CWavDecoder.h"
 #include "engine/core/CLogger.h"
 #include "engine/io/CMemoryFile.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/device/SDeviceParameters.h"
+#include "engine/core/event/SDeviceParameters.h"
 #include "engine/video/CNullDriver.h"
 #include "tests/scene/NodeTestSupport.h"
 #include "tests/support/TestSupport.h"

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "engine/core/CTimerScheduler.h"
-#include "engine/scene/Animator.h"
+#include "engine/scene/animation/Animator.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/CNodeFactory.h"
-#include "engine/scene/CPropertyData.h"
-#include "engine/scene/KeyFrame.h"
-#include "engine/scene/SetProps.h"
+#include "engine/properties/CPropertyData.h"
+#include "engine/scene/animation/KeyFrame.h"
+#include "engine/scene/animation/SetProps.h"
 
 namespace oskel::test {
 

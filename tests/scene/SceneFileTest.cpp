@@ -10,7 +10,7 @@
 #include "engine/io/CFileSystem.h"
 #include "engine/scene/CSceneNodeProcessor.h"
 #include "tests/scene/NodeTestSupport.h"
-#include "tests/scene/PropertyTestSupport.h"
+#include "tests/properties/PropertyTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 using namespace oskel;

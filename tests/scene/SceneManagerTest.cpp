@@ -544,7 +544,7 @@ TEST(SceneManagerDevice, TheDeviceMakesEmptyManagers) {
     SceneWorld w;
     CRefPtr<SceneManager> made = CRefPtr<SceneManager>::fromRaw(w.device.createSceneManager());
     EXPECT_EQ(made->getTypeId(), NodeTypeSceneManager);
-    EXPECT_TRUE(made->isKindOf(0));
+    EXPECT_TRUE(made->isKindOf(NodeTypeBase));
     EXPECT_FALSE(made->isKindOf(NodeTypeScene));
     EXPECT_EQ(made->getCategoryMask(), 0x102fu);
     EXPECT_EQ(made->getCurrentScene(), nullptr);

@@ -10,7 +10,7 @@
 
 #include "engine/device/CCursorControl.h"
 #include "engine/device/CDeviceBase.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/scene/ControlNode.h"
 #include "engine/scene/SceneManager.h"
 #include "engine/scene/SceneNode.h"

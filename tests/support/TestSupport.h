@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/core/CLogger.h"
-#include "engine/platform/Clock.h"
+#include "engine/core/Clock.h"
 
 namespace oskel::test {
 
@@ -35,7 +35,7 @@ private:
 
 // A clock that moves only when told to. The shared state lets a test keep stepping the clock
 // after handing it to a timer.
-class SteppedClock : public platform::IClock {
+class SteppedClock : public IClock {
 public:
     explicit SteppedClock(uint64_t* now) : m_now(now) {}
     uint64_t nowMs() override { return *m_now; }

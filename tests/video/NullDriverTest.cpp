@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/scene/CPropertySet.h"
+#include "engine/properties/CPropertySet.h"
 
 #include "engine/core/CTimer.h"
 #include "engine/io/CMemoryFile.h"

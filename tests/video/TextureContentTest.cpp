@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/content/CContentManager.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/io/CFileSystem.h"
-#include "engine/video/CImage.h"
-#include "engine/video/CImageManager.h"
+#include "engine/image/CImage.h"
+#include "engine/image/CImageManager.h"
 #include "engine/video/CMemoryTextureDriver.h"
 #include "engine/video/CTextureProcessor.h"
 #include "engine/video/CTextureResource.h"

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/content/IContentManager.h"
-#include "engine/device/DeviceEvents.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/io/CMemoryFile.h"
-#include "engine/video/CImage.h"
+#include "engine/image/CImage.h"
 #include "engine/video/CMemoryTextureDriver.h"
 #include "engine/video/CTextureProcessor.h"
 #include "engine/video/CTextureResource.h"

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/io/CMemoryFile.h"
-#include "engine/video/CImage.h"
-#include "engine/video/CImageManager.h"
+#include "engine/image/CImage.h"
+#include "engine/image/CImageManager.h"
 #include "engine/video/CMemoryTextureDriver.h"
 #include "tests/support/TestSupport.h"
 #include "tests/video/RecordingDriver.h"

@@ -5,7 +5,7 @@
 
 #include "engine/core/CLogger.h"
 #include "engine/platform/Window.h"
-#include "engine/video/CImage.h"
+#include "engine/image/CImage.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/CTextureResource.h"
 #include "engine/video/opengl/COpenGLMaterialRenderers.h"

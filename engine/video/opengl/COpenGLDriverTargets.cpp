@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/core/CLogger.h"
-#include "engine/video/CImage.h"
+#include "engine/image/CImage.h"
 #include "engine/video/opengl/COpenGLDriver.h"
 #include "engine/video/opengl/COpenGLTexture.h"
 

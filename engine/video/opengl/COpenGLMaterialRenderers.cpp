@@ -53,7 +53,7 @@ void combine(GLenum rgbMode, GLenum rgb0, GLenum rgb1, GLenum alphaMode, GLenum 
     glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE, rgbScale);
 }
 
-// 0: one texture, modulated by the vertex colour (or the lighting), opaque.
+// EMT_SOLID: one texture, modulated by the vertex colour (or the lighting), opaque.
 class CSolidRenderer : public COpenGLMaterialRenderer {
 public:
     using COpenGLMaterialRenderer::COpenGLMaterialRenderer;
@@ -65,7 +65,7 @@ protected:
     }
 };
 
-// 1: the second texture over the first, by the vertex alpha.
+// EMT_SOLID_2_LAYER: the second texture over the first, by the vertex alpha.
 class CSolid2LayerRenderer : public COpenGLMaterialRenderer {
 public:
     using COpenGLMaterialRenderer::COpenGLMaterialRenderer;
@@ -121,7 +121,7 @@ protected:
     }
 };
 
-// 9: the detail texture added signed to the first.
+// EMT_DETAIL_MAP: the detail texture added signed to the first.
 class CDetailMapRenderer : public COpenGLMaterialRenderer {
 public:
     using COpenGLMaterialRenderer::COpenGLMaterialRenderer;
@@ -158,7 +158,7 @@ void sphereMapOff() {
     glDisable(GL_TEXTURE_GEN_T);
 }
 
-// 10: texture coordinates generated as a sphere map.
+// EMT_SPHERE_MAP: texture coordinates generated as a sphere map.
 class CSphereMapRenderer : public COpenGLMaterialRenderer {
 public:
     using COpenGLMaterialRenderer::COpenGLMaterialRenderer;
@@ -172,8 +172,8 @@ protected:
     void OnUnsetMaterial() override { sphereMapOff(); }
 };
 
-// 11 and 16: the second texture as a sphere-mapped reflection modulating the first; 16 is
-// blended by the vertex alpha.
+// EMT_REFLECTION_2_LAYER and EMT_TRANSPARENT_REFLECTION_2_LAYER: the second texture as a sphere-
+// mapped reflection modulating the first; the transparent one is blended by the vertex alpha.
 class CReflectionRenderer : public COpenGLMaterialRenderer {
 public:
     CReflectionRenderer(COpenGLDriver* driver, bool transparent)
@@ -210,7 +210,8 @@ private:
     bool m_transparent;
 };
 
-// 12: the colour added over the target (source one, destination one minus source colour).
+// EMT_TRANSPARENT_ADD_COLOR: the colour added over the target (source one, destination one minus
+// source colour).
 class CTransparentAddRenderer : public COpenGLMaterialRenderer {
 public:
     using COpenGLMaterialRenderer::COpenGLMaterialRenderer;
@@ -225,7 +226,8 @@ protected:
     }
 };
 
-// 13: blended by the texture's alpha, pixels at or below the type parameter dropped.
+// EMT_TRANSPARENT_ALPHA_CHANNEL: blended by the texture's alpha, pixels at or below the type
+// parameter dropped.
 class CAlphaChannelRenderer : public COpenGLMaterialRenderer {
 public:
     using COpenGLMaterialRenderer::COpenGLMaterialRenderer;
@@ -250,7 +252,8 @@ protected:
     }
 };
 
-// 14: no blending; pixels whose texture alpha is at or below one half are dropped.
+// EMT_TRANSPARENT_ALPHA_CHANNEL_REF: no blending; pixels whose texture alpha is at or below one
+// half are dropped.
 class CAlphaChannelRefRenderer : public COpenGLMaterialRenderer {
 public:
     using COpenGLMaterialRenderer::COpenGLMaterialRenderer;
@@ -265,7 +268,8 @@ protected:
     }
 };
 
-// 15: texture colour times vertex colour, blended by the vertex alpha alone.
+// EMT_TRANSPARENT_VERTEX_ALPHA: texture colour times vertex colour, blended by the vertex alpha
+// alone.
 class CVertexAlphaRenderer : public COpenGLMaterialRenderer {
 public:
     using COpenGLMaterialRenderer::COpenGLMaterialRenderer;
@@ -299,8 +303,8 @@ GLenum blendFactor(u32 code) {
     }
 }
 
-// 23: one texture blended with the factors packed into the type parameter: source factor in
-// bits 4 to 7, destination factor in bits 0 to 3.
+// EMT_ONETEXTURE_BLEND: one texture blended with the factors packed into the type parameter: source
+// factor in bits 4 to 7, destination factor in bits 0 to 3.
 class COneTextureBlendRenderer : public COpenGLMaterialRenderer {
 public:
     using COpenGLMaterialRenderer::COpenGLMaterialRenderer;

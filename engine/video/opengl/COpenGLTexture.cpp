@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/core/CLogger.h"
-#include "engine/video/CImage.h"
+#include "engine/image/CImage.h"
 #include "engine/video/opengl/COpenGLDriver.h"
 
 namespace oskel {

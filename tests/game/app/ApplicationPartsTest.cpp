@@ -12,7 +12,7 @@
 
 #include "engine/device/CDeviceLinux.h"
 #include "engine/io/CFileSystem.h"
-#include "engine/scene/CPropertySet.h"
+#include "engine/properties/CPropertySet.h"
 #include "engine/scene/SceneManager.h"
 #include "game/app/GApplication.h"
 #include "game/app/GDeveloperKeys.h"

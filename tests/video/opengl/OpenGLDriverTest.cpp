@@ -243,10 +243,11 @@ TEST_F(OpenGLDriver, VertexAlphaAndSolidMaterials) {
         SColor vertex;
         int r, g, b;
     } cases[] = {
-        // 15: blended by the vertex alpha alone; the texture's alpha does not matter.
+        // EMT_TRANSPARENT_VERTEX_ALPHA: blended by the vertex alpha alone; the texture's alpha does
+        // not matter.
         {"15 opaque vertex", EMT_TRANSPARENT_VERTEX_ALPHA, SColor(255, 255, 255, 255), 200, 100, 50},
         {"15 half vertex", EMT_TRANSPARENT_VERTEX_ALPHA, SColor(128, 255, 255, 255), 163, 113, 88},
-        // 0: opaque whatever the alphas, texture times vertex colour.
+        // EMT_SOLID: opaque whatever the alphas, texture times vertex colour.
         {"0 solid", EMT_SOLID, SColor(0, 255, 128, 255), 200, 50, 50},
     };
     for (const auto& c : cases) {

@@ -1,0 +1,281 @@
+#include "engine/profiles/CProfileManager.h"
+
+#include "engine/core/CLogger.h"
+#include "engine/core/StringUtils.h"
+#include "engine/io/CFileSystem.h"
+#include "engine/io/CMemoryFile.h"
+#include "engine/io/CXmlReader.h"
+#include "engine/io/CXmlWriter.h"
+#include "engine/properties/EngineSettings.h"
+
+namespace oskel {
+
+namespace {
+
+constexpr const char* kProfileFileName = "profile.dat";
+constexpr u32 kProfileBlockSize = 0x10000;
+
+}  // namespace
+
+bool CProfile::read(CXmlReader* reader) {
+    if (!reader) return false;
+    clear();
+    if (reader->isEmptyElement()) return true;  // a profile element without values
+    // The values are the "Parameters" element inside the profile's own element; an empty
+    // "<Parameters/>" holds none and must not swallow what follows.
+    const stringw own = reader->getNodeName();
+    while (reader->read()) {
+        const EXmlNodeType type = reader->getNodeType();
+        if (type == XmlNodeElement && reader->getNodeName() == stringw(L"Parameters"))
+            return reader->isEmptyElement() || readXml(reader, true, L"Parameters");
+        if (type == XmlNodeElementEnd && reader->getNodeName() == own) return true;
+    }
+    return true;
+}
+
+bool CProfile::write(CXmlWriter* writer) const {
+    if (!writer) return false;
+    return writeXml(writer, false, L"Parameters", true);
+}
+
+void CProfile::mergeDefaults(const CPropertySet& defaults) {
+    for (u32 i = 0; i < defaults.getPropertyCount(); ++i) {
+        const stringc& name = defaults.getPropertyName(i);
+        if (getPropertyIndex(name) < 0) addProperty(name, defaults.getPropertyAt(i));
+    }
+}
+
+void CProfile::save() {
+    if (m_manager) m_manager->saveProfile(this);
+}
+
+CProfileManager::CProfileManager()
+    : m_commonDefaults(CRefPtr<CProfile>::fromRaw(new CProfile(stringw(), this))),
+      m_newProfileDefaults(CRefPtr<CProfile>::fromRaw(new CProfile(stringw(), this))),
+      m_globalProfile(CRefPtr<CProfile>::fromRaw(new CProfile(stringw(), this))),
+      m_commonProfile(CRefPtr<CProfile>::fromRaw(new CProfile(stringw(), this))) {}
+
+CProfileManager::~CProfileManager() {
+    for (u32 i = 0; i < m_profiles.size(); ++i) m_profiles[i]->drop();
+    m_profiles.clear();
+    if (m_fileSystem) m_fileSystem->drop();
+    if (m_engineSettings) m_engineSettings->drop();
+}
+
+void CProfileManager::setServices(CFileSystem* fileSystem, CPropertySet* engineSettings) {
+    if (fileSystem) fileSystem->grab();
+    if (engineSettings) engineSettings->grab();
+    if (m_fileSystem) m_fileSystem->drop();
+    if (m_engineSettings) m_engineSettings->drop();
+    m_fileSystem = fileSystem;
+    m_engineSettings = engineSettings;
+}
+
+CFileSystem* CProfileManager::fileSystem() const { return m_fileSystem; }
+
+stringc CProfileManager::cryptKey() const {
+    return m_engineSettings ? m_engineSettings->getString(EngineSettingProfilesCryptKey) : stringc();
+}
+
+CProfile* CProfileManager::getProfile(s32 index) const {
+    if (index < 0 || static_cast<u32>(index) >= m_profiles.size()) return nullptr;
+    return m_profiles[static_cast<u32>(index)];
+}
+
+CProfile* CProfileManager::findProfile(const stringw& name) const {
+    for (u32 i = 0; i < m_profiles.size(); ++i)
+        if (m_profiles[i]->getName() == name) return m_profiles[i];
+    return nullptr;
+}
+
+s32 CProfileManager::getProfileIndex(const CProfile* profile) const {
+    for (u32 i = 0; i < m_profiles.size(); ++i)
+        if (m_profiles[i] == profile) return static_cast<s32>(i);
+    return -1;
+}
+
+void CProfileManager::setActiveProfile(s32 index) { m_active = getProfile(index); }
+
+bool CProfileManager::addProfile(const stringw& name) {
+    if (findProfile(name)) return false;
+    auto* profile = new CProfile(name, this);
+    profile->mergeDefaults(*m_newProfileDefaults);
+    m_profiles.push_back(profile);
+    return true;
+}
+
+void CProfileManager::removeProfile(s32 index) {
+    CProfile* profile = getProfile(index);
+    if (!profile) return;
+    m_profiles.erase(static_cast<u32>(index));
+    profile->drop();
+    m_active = nullptr;
+}
+
+bool CProfileManager::load() {
+    loadUserProfiles();
+    loadGlobalProfile();
+    m_commonProfile->mergeDefaults(*m_commonDefaults);
+    return true;
+}
+
+long long CProfileManager::cryptCopy(IReadableFile* source, IWritableFile* destination,
+                                     const stringc& key) {
+    u8 buffer[4096];
+    const u32 keyLength = key.size();
+    u32 k = 0;
+    long long total = 0;
+    for (;;) {
+        const s32 got = source->read(buffer, sizeof buffer);
+        if (got <= 0) break;
+        if (keyLength) {
+            for (s32 i = 0; i < got; ++i) {
+                buffer[i] ^= static_cast<u8>(key[k]);
+                if (++k == keyLength) k = 0;
+            }
+        }
+        if (destination->write(buffer, static_cast<u32>(got)) != got) return -1;
+        total += got;
+    }
+    return total;
+}
+
+IReadableFile* CProfileManager::openProfileFile(const stringc& folder) const {
+    CFileSystem* fs = fileSystem();
+    if (!fs || folder.empty()) return nullptr;  // no data folder: nothing is read
+    IReadableFile* file = fs->createAndOpenFile(folder + "/" + kProfileFileName);
+    if (!file) return nullptr;
+    auto* memory = new CVirtualFile(kProfileFileName, kProfileBlockSize);
+    const long long copied = cryptCopy(file, memory, cryptKey());
+    file->drop();
+    if (copied < 0) {
+        memory->drop();
+        return nullptr;
+    }
+    memory->seek(0);
+    return memory;
+}
+
+bool CProfileManager::writeProfileFile(IReadableFile* memory, const stringc& folder) const {
+    CFileSystem* fs = fileSystem();
+    if (!fs || folder.empty()) {
+        CLogger::instance().log("Profiles not saved: there is no data folder", LogError);
+        return false;
+    }
+    // The new file is written beside the old one and takes its place only when complete, so a
+    // failed save never loses the profiles already stored.
+    const stringc path = folder + "/" + kProfileFileName;
+    const stringc temporary = path + ".new";
+    IWritableFile* file = fs->createAndWriteFile(temporary, false);
+    if (!file) return false;
+    const long long written = cryptCopy(memory, file, cryptKey());
+    file->drop();
+    if (written < 0 || written != memory->getSize() || !fs->renameFile(temporary, path)) {
+        CLogger::instance().logHint("Profiles not saved: the file could not be written",
+                                    path.c_str(), LogError);
+        fs->removeFile(temporary);
+        return false;
+    }
+    return true;
+}
+
+bool CProfileManager::readProfileFile(bool global) {
+    CFileSystem* fs = fileSystem();
+    if (!fs) return false;
+    IReadableFile* memory = openProfileFile(global ? fs->getCommonDataFolder() : fs->getUserDataFolder());
+    if (!memory) return false;
+    CXmlReader* reader = fs->createXmlReader(memory);
+    memory->drop();
+    if (!reader) return false;
+    while (reader->read()) {
+        const EXmlNodeType type = reader->getNodeType();
+        if (type == XmlNodeElementEnd && reader->getNodeName() == stringw(L"Profiles")) break;
+        if (type != XmlNodeElement) continue;
+        const stringw& element = reader->getNodeName();
+        if (global) {
+            if (element == stringw(L"GlobalProfile")) m_globalProfile->read(reader);
+        } else if (element == stringw(L"CommonProfile")) {
+            m_commonProfile->read(reader);
+        } else if (element == stringw(L"Profile")) {
+            const stringw name = reader->getAttributeValue(L"Name");
+            const stringw active = reader->getAttributeValue(L"Active");
+            if (name.empty() || !addProfile(name)) continue;  // skipped
+            CProfile* profile = m_profiles[m_profiles.size() - 1];
+            profile->read(reader);
+            profile->mergeDefaults(*m_newProfileDefaults);  // reading replaced its values
+            if (active == stringw(L"true")) m_active = profile;
+        }
+    }
+    reader->drop();
+    return true;
+}
+
+bool CProfileManager::loadUserProfiles() { return readProfileFile(false); }
+
+bool CProfileManager::loadGlobalProfile() { return readProfileFile(true); }
+
+bool CProfileManager::writeFile(const stringc& folder, bool global) {
+    CFileSystem* fs = fileSystem();
+    if (!fs) return false;
+    auto* memory = new CVirtualFile(kProfileFileName, kProfileBlockSize);
+    CXmlWriter* writer = fs->createXmlWriter(memory);
+    if (!writer) {
+        memory->drop();
+        return false;
+    }
+    writer->writeXMLHeader();
+    writer->writeElement(L"Profiles");
+    writer->writeLineBreak();
+    if (global) {
+        writer->writeElement(L"GlobalProfile");
+        writer->writeLineBreak();
+        m_globalProfile->write(writer);
+        writer->writeClosingTag(L"GlobalProfile");
+        writer->writeLineBreak();
+    } else {
+        writer->writeElement(L"CommonProfile");
+        writer->writeLineBreak();
+        m_commonProfile->write(writer);
+        writer->writeClosingTag(L"CommonProfile");
+        writer->writeLineBreak();
+        for (u32 i = 0; i < m_profiles.size(); ++i) {
+            CProfile* profile = m_profiles[i];
+            if (profile == m_active)
+                writer->writeElement(L"Profile", false, L"Name", profile->getName().c_str(),
+                                     L"Active", L"true");
+            else
+                writer->writeElement(L"Profile", false, L"Name", profile->getName().c_str());
+            writer->writeLineBreak();
+            profile->write(writer);
+            writer->writeClosingTag(L"Profile");
+            writer->writeLineBreak();
+        }
+    }
+    writer->writeClosingTag(L"Profiles");
+    writer->writeLineBreak();
+    const bool good = writer->isGood();
+    writer->drop();
+    memory->seek(0);
+    const bool saved = good && writeProfileFile(memory, folder);
+    memory->drop();
+    return saved;
+}
+
+bool CProfileManager::saveUserProfiles() {
+    CFileSystem* fs = fileSystem();
+    return fs && writeFile(fs->getUserDataFolder(), false);
+}
+
+bool CProfileManager::saveGlobalProfile() {
+    CFileSystem* fs = fileSystem();
+    return fs && writeFile(fs->getCommonDataFolder(), true);
+}
+
+bool CProfileManager::saveProfile(const CProfile* profile) {
+    if (!profile) return false;
+    if (profile == m_commonProfile.get() || getProfileIndex(profile) >= 0) return saveUserProfiles();
+    if (profile == m_globalProfile.get()) return saveGlobalProfile();
+    return false;
+}
+
+}  // namespace oskel
