@@ -26,8 +26,8 @@ using namespace oskel;
 namespace {
 
 CRefPtr<animation::KeyFrame> loopingFrames(f32 offset) {
-    auto frames = CRefPtr<animation::KeyFrame>::fromRaw(new animation::KeyFrame());
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    auto frames = makeRef<animation::KeyFrame>();
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     set->addVector3d("Position", vector3df(0, 0, 0));
     set->addColor("TintColor", irr::video::SColor(0xffffffffu));
     frames->setProperties(set.get());
@@ -46,12 +46,12 @@ CRefPtr<animation::KeyFrame> loopingFrames(f32 offset) {
 
 // A node with a looping "Idle" state, a "Press" state and a SetProps start animation.
 void addStates(BaseNode* node, f32 offset) {
-    auto idle = CRefPtr<Animator>::fromRaw(new Animator(CNameId("Idle").getId()));
+    auto idle = makeRef<Animator>(CNameId("Idle").getId());
     idle->addAnimation(loopingFrames(offset).get());
     node->addState(idle.get());
-    auto press = CRefPtr<Animator>::fromRaw(new Animator(CNameId("Press").getId()));
-    auto props = CRefPtr<animation::SetProps>::fromRaw(new animation::SetProps());
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    auto press = makeRef<Animator>(CNameId("Press").getId());
+    auto props = makeRef<animation::SetProps>();
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     set->addBool("Visible", true);
     props->setProperties(set.get());
     press->addStartAnimation(props.get());
@@ -62,7 +62,7 @@ void addStates(BaseNode* node, f32 offset) {
 
 // 5,000 nodes: 50 groups of 99 children, every node with states.
 CRefPtr<BaseNode> bigTree() {
-    CRefPtr<BaseNode> root = CRefPtr<BaseNode>::fromRaw(new BaseNode(CCreationContext()));
+    CRefPtr<BaseNode> root = makeRef<BaseNode>(CCreationContext());
     root->setNameId(CNameId("root").getId());
     int made = 1;
     for (int g = 0; g < 50 && made < 5000; ++g) {
@@ -145,7 +145,7 @@ BENCHMARK(BM_SceneLoadCachedCopy)->Unit(benchmark::kMillisecond);
 
 static void BM_KeyFrameStep1000(benchmark::State& state) {
     CTimerScheduler scheduler;
-    CRefPtr<BaseNode> root = CRefPtr<BaseNode>::fromRaw(new BaseNode(CCreationContext()));
+    CRefPtr<BaseNode> root = makeRef<BaseNode>(CCreationContext());
     for (int i = 0; i < 1000; ++i) {
         BaseNode* node = new BaseNode(CCreationContext(), root.get());
         node->drop();

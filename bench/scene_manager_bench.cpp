@@ -37,7 +37,7 @@ struct BenchScene {
         device = getDevice();
         manager = CRefPtr<SceneManager>::fromRaw(device->createSceneManager());
         manager->setSortEnabled(true);
-        templates = CRefPtr<TemplateCollectionNode>::fromRaw(new TemplateCollectionNode(CCreationContext()));
+        templates = makeRef<TemplateCollectionNode>(CCreationContext());
         auto* button = new BaseNode(CCreationContext(), templates.get(), nullptr);
         button->setNameId(CNameId("Button").getId());
         button->drop();
@@ -47,7 +47,7 @@ struct BenchScene {
         templates->onLoaded();
         manager->setTemplateCollection(templates.get());
 
-        scene = CRefPtr<SceneNode>::fromRaw(new SceneNode(CCreationContext()));
+        scene = makeRef<SceneNode>(CCreationContext());
         // 200 controls in a row of 20 per line, each with 8 decorations (the template's image
         // makes the ninth node): 200 + 200 x 9 = 2,000 nodes.
         for (u32 i = 0; i < kControls; ++i) {
@@ -94,8 +94,7 @@ void BM_HoverSweep(benchmark::State& state) {
     bench.manager->render(bench.device->getVideoDriver());  // transforms for the hit tests
     for (auto _ : state) {
         for (u32 i = 0; i < kControls; ++i) {
-            auto move = CRefPtr<CEventMouseMove>::fromRaw(
-                new CEventMouseMove(static_cast<s32>(50 * (i % 20) + 10), static_cast<s32>(30 * (i / 20) + 10)));
+            auto move = makeRef<CEventMouseMove>(static_cast<s32>(50 * (i % 20) + 10), static_cast<s32>(30 * (i / 20) + 10));
             bench.manager->dispatchEvent(DispatchSelfThenChildren, move.get());
         }
         bench.manager->update(10);

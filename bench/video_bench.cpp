@@ -24,7 +24,7 @@ namespace {
 // A picture with both smooth areas and detail, so neither codec has it too easy.
 const Bytes& pngFile() {
     static const Bytes file = [] {
-        auto picture = CRefPtr<CImage>::fromRaw(new CImage(CCreationContext(), ECF_A8R8G8B8, dimension2di(1024, 1024)));
+        auto picture = makeRef<CImage>(CCreationContext(), ECF_A8R8G8B8, dimension2di(1024, 1024));
         for (s32 y = 0; y < 1024; ++y)
             for (s32 x = 0; x < 1024; ++x)
                 picture->setPixel(x, y, 0xFF000000u | ((x & 0xFF) << 16) | ((y & 0xFF) << 8) | ((x * y) & 0x3F));

@@ -4,6 +4,7 @@
 // whoever composes the engine's services registers it.
 
 #include "engine/audio/ISound.h"
+#include "engine/content/CResource.h"
 #include "engine/properties/CPropertyData.h"
 
 namespace oskel {
@@ -11,20 +12,13 @@ namespace oskel {
 class CPropertyTypeRegistry;
 
 // "sound": a sound ('isnd'). The value calls no sound operation.
-class CPropertyDataSound : public CPropertyDataResource {
+class CPropertyDataSound : public TPropertyDataWholeResource<CPropertyDataSound, TypeCodeSound> {
     OSKEL_PROPERTY_DATA_CLASS(PropertyTypeSound)
 public:
-    explicit CPropertyDataSound(IContentManager* contentManager = nullptr)
-        : CPropertyDataResource(contentManager) {}
-    explicit CPropertyDataSound(CResource* sound);
-
-    u32 getResourceTypeCode() const override;
+    using TPropertyDataWholeResource::TPropertyDataWholeResource;
     // The held sound, or none (also when the held resource carries the sound type code without
     // being a sound).
     ISound* getSound() const { return dynamic_cast<ISound*>(getResource()); }
-
-    CRefPtr<IPropertyData> clone() const override;
-    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
 };
 
 // Registers "sound" (a type already registered keeps its factory).

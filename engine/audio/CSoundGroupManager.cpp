@@ -130,7 +130,7 @@ void CSoundGroupManager::update(u32 elapsedMs) {
         }
         if (instance) {
             CRefPtr<CEventSoundFinished> event =
-                CRefPtr<CEventSoundFinished>::fromRaw(new CEventSoundFinished(instance.get()));
+                makeRef<CEventSoundFinished>(instance.get());
             instance->onEvent(event.get());
         }
         // The handler may have changed the array: remove this instance where it is now.

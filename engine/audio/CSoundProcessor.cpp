@@ -6,16 +6,13 @@
 
 namespace oskel {
 
-CSoundProcessor::CSoundProcessor(IAudioDriver* driver) : m_driver(driver) { setCategoryMask(CategoryDevice); }
-
 CResource* CSoundProcessor::load(IContentManager*, IReadableFile* file, const CCreationContext& context) {
-    if (!m_driver || !file) return nullptr;
-    ISound* sound = m_driver->createSound(file, context);
+    IAudioDriver* driver = getAudioDriver();
+    if (!driver || !file) return nullptr;
+    ISound* sound = driver->createSound(file, context);
     if (sound) CLogger::instance().logHint("Loaded sound", file->getFileName().c_str(), LogInformation);
     return sound;
 }
-
-bool CSoundProcessor::save(IContentManager*, CResource*, IWritableFile*, void*) { return false; }
 
 void CSoundProcessor::onContentEvent(CEvent* event, ContentNameMap& cache) {
     if (!event || event->getTypeId() != EventDeviceAudioDriverReleasing) return;
@@ -24,17 +21,6 @@ void CSoundProcessor::onContentEvent(CEvent* event, ContentNameMap& cache) {
     dropped.swap(cache);
     for (auto& entry : dropped)
         if (entry.second) entry.second->drop();
-}
-
-bool CSoundProcessor::onAudioDriverReleasing(CEvent*) {
-    m_driver = nullptr;
-    return false;
-}
-
-bool CSoundProcessor::onAudioDriverCreated(CEvent* event) {
-    auto* created = static_cast<CEventDeviceAudioDriverCreated*>(event);
-    m_driver.assign(created ? created->getAudioDriver() : nullptr);
-    return false;
 }
 
 }  // namespace oskel

@@ -17,7 +17,7 @@ bool SoundPack::load(CXmlReader* reader, IAudioDriver* audioDriver) {
         const EXmlNodeType type = reader->getNodeType();
         if (type == XmlNodeElement && reader->getNodeName() == L"SoundCue") {
             const CNameId name(narrowLowBytes(reader->getAttributeValue(L"Name").c_str()));
-            CRefPtr<SoundCue> cue = CRefPtr<SoundCue>::fromRaw(new SoundCue(name));
+            CRefPtr<SoundCue> cue = makeRef<SoundCue>(name);
             if (!cue->load(reader, getContentManager(), audioDriver)) intact = false;
             m_cues.push_back(cue);
         } else if (type == XmlNodeElementEnd && reader->getNodeName() == L"SoundPack") {

@@ -1,7 +1,11 @@
 #include "engine/content/IContentProcessor.h"
 
+#include "engine/content/IContentManager.h"
 #include "engine/core/CLogger.h"
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/io/CFileSystem.h"
+#include "engine/io/CXmlReader.h"
+#include "engine/io/IReadableFile.h"
 
 namespace oskel {
 
@@ -11,6 +15,26 @@ OSKEL_EVENT_HANDLER(EventDeviceVideoDriverCreated, onVideoDriverCreated)
 OSKEL_EVENT_HANDLER(EventDeviceAudioDriverReleasing, onAudioDriverReleasing)
 OSKEL_EVENT_HANDLER(EventDeviceAudioDriverCreated, onAudioDriverCreated)
 OSKEL_END_EVENT_MAP()
+
+CContentProcessor::CContentProcessor(u32 typeCode, s32 priority, CFileSystem* fileSystem)
+    : m_typeCode(typeCode), m_priority(priority), m_fileSystem(fileSystem) {}
+
+CContentProcessor::~CContentProcessor() = default;
+
+CResource* CContentProcessor::readXmlFile(IContentManager* manager, IReadableFile* file, const char* message,
+                                          const ReadXml& read) const {
+    if (!file) return nullptr;
+    CRefPtr<CXmlReader> reader =
+        CRefPtr<CXmlReader>::fromRaw(m_fileSystem ? m_fileSystem->createXmlReader(file) : new CXmlReader(file));
+    if (!reader) return nullptr;
+    // Names inside the file are relative to the file's own folder.
+    if (manager) manager->pushPath(file->getFileName());
+    CResource* resource = read(reader.get());
+    if (manager) manager->popPath();
+    reader = nullptr;
+    CLogger::instance().logHint(message, file->getFileName().c_str(), LogInformation);
+    return resource;
+}
 
 CContentProcessorsManager::CContentProcessorsManager() { setCategoryMask(CategoryDevice); }
 

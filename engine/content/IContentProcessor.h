@@ -1,11 +1,15 @@
 #pragma once
 
+#include <functional>
 #include <map>
 
 #include "engine/content/CResource.h"
+#include "engine/core/CRefPtr.h"
 
 namespace oskel {
 
+class CFileSystem;
+class CXmlReader;
 class IContentManager;
 class IReadableFile;
 class IWritableFile;
@@ -38,6 +42,38 @@ public:
     virtual bool onVideoDriverCreated(CEvent*) { return false; }
     virtual bool onAudioDriverReleasing(CEvent*) { return false; }
     virtual bool onAudioDriverCreated(CEvent*) { return false; }
+};
+
+// The common shape of the processors: the type code and priority each is made with, the file
+// system of those that read XML files, and, unless a processor says otherwise, resources that are
+// not written back (save answers false) and no content to rebuild on driver events.
+class CContentProcessor : public IContentProcessor {
+public:
+    s32 getPriority() const override { return m_priority; }
+    u32 getTypeCode() const override { return m_typeCode; }
+    bool save(IContentManager*, CResource*, IWritableFile*, void*) override { return false; }
+    void onContentEvent(CEvent*, ContentNameMap&) override {}
+
+    CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
+
+protected:
+    // Keeps a reference to the file system (may be none).
+    CContentProcessor(u32 typeCode, s32 priority, CFileSystem* fileSystem = nullptr);
+    ~CContentProcessor() override;
+
+    // Reads an XML-based file: an XML reader over the file, made by the file system when there is
+    // one (none: null, without a message),
+    // then read makes the resource and lets it read itself while the file's name is the content
+    // manager's current path, then the message is logged with the file's name, whether or not
+    // anything was read.
+    using ReadXml = std::function<CResource*(CXmlReader* reader)>;
+    CResource* readXmlFile(IContentManager* manager, IReadableFile* file, const char* message,
+                           const ReadXml& read) const;
+
+private:
+    u32 m_typeCode;
+    s32 m_priority;
+    CRefPtr<CFileSystem> m_fileSystem;
 };
 
 // Holds the registered processors, finds the processor of a type code and passes the device's

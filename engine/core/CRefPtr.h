@@ -75,4 +75,10 @@ private:
     T* m_ptr = nullptr;
 };
 
+// A new object held by the pointer: the pointer takes over its creation reference.
+template <class T, class... Args>
+CRefPtr<T> makeRef(Args&&... args) {
+    return CRefPtr<T>::fromRaw(new T(std::forward<Args>(args)...));
+}
+
 }  // namespace oskel

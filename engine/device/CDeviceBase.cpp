@@ -67,7 +67,7 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
                          std::unique_ptr<IClock> clock) {
     setCategoryMask(CategoryDevice);
     m_parameters = parameters;
-    m_timer = CRefPtr<CTimer>::fromRaw(new CTimer(std::move(clock)));
+    m_timer = makeRef<CTimer>(std::move(clock));
     m_engineSettings = createEngineSettings();
     m_fileSystem = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
     // The data folders and the archive key follow the engine settings.
@@ -78,12 +78,12 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
             return narrowLowBytes(value.c_str());
         return stringc(toUtf8(value.c_str()).c_str());
     });
-    m_sceneHost = CRefPtr<CSceneHost>::fromRaw(new CSceneHost(this));
+    m_sceneHost = makeRef<CSceneHost>(this);
     // The property values that hold drawing and sound resources, for scene files and sets.
     registerRenderPropertyTypes(CPropertyTypeRegistry::instance());
     registerAudioPropertyTypes(CPropertyTypeRegistry::instance());
     m_soundGroupManager = new CSoundGroupManager();
-    m_textDictionary = CRefPtr<CTextDictionary>::fromRaw(new CTextDictionary(m_fileSystem.get()));
+    m_textDictionary = makeRef<CTextDictionary>(m_fileSystem.get());
     addEventReceiver(m_soundGroupManager, 1);
 
     CLogger::instance().log((stringc("Irrlicht Engine version ") + kEngineVersion).c_str(),

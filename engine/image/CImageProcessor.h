@@ -6,14 +6,14 @@ namespace oskel {
 
 // The content processor of images ('imag'): files go through the image manager's loaders, and
 // images are saved through its writers (the save parameter points to a u32 quality, or is none).
-class CImageProcessor : public IContentProcessor {
+class CImageProcessor : public CContentProcessor {
 public:
-    u32 getTypeCode() const override { return TypeCodeImage; }
+    CImageProcessor() : CContentProcessor(TypeCodeImage, 0) {}
+
     CResource* load(IContentManager* manager, IReadableFile* file,
                     const CCreationContext& context) override;
     bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
               void* parameter) override;
-    void onContentEvent(CEvent*, ContentNameMap&) override {}
 };
 
 }  // namespace oskel

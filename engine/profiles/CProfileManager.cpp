@@ -50,10 +50,10 @@ void CProfile::save() {
 }
 
 CProfileManager::CProfileManager()
-    : m_commonDefaults(CRefPtr<CProfile>::fromRaw(new CProfile(stringw(), this))),
-      m_newProfileDefaults(CRefPtr<CProfile>::fromRaw(new CProfile(stringw(), this))),
-      m_globalProfile(CRefPtr<CProfile>::fromRaw(new CProfile(stringw(), this))),
-      m_commonProfile(CRefPtr<CProfile>::fromRaw(new CProfile(stringw(), this))) {}
+    : m_commonDefaults(makeRef<CProfile>(stringw(), this)),
+      m_newProfileDefaults(makeRef<CProfile>(stringw(), this)),
+      m_globalProfile(makeRef<CProfile>(stringw(), this)),
+      m_commonProfile(makeRef<CProfile>(stringw(), this)) {}
 
 CProfileManager::~CProfileManager() {
     for (u32 i = 0; i < m_profiles.size(); ++i) m_profiles[i]->drop();

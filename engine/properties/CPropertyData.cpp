@@ -12,15 +12,6 @@
 
 namespace oskel {
 
-OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataInt, L"int", L"CPropertyDataInt")
-OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataBool, L"bool", L"CPropertyDataBool")
-OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataFloat, L"float", L"CPropertyDataFloat")
-OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataColor, L"color", L"CPropertyDataColor")
-OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataColorf, L"colorf", L"CPropertyDataColorf")
-OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataVector2d, L"vector2d", L"CPropertyDataVector2d")
-OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataVector3d, L"vector3d", L"CPropertyDataVector3d")
-OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataRect, L"rect", L"CPropertyDataRect")
-OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataString, L"string", L"CPropertyDataString")
 OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataStringW, L"stringw", L"CPropertyDataStringW")
 OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataStringWArray, L"stringwArray", L"CPropertyDataStringWArray")
 OSKEL_DEFINE_PROPERTY_DATA_NAMES(CPropertyDataProperties, L"properties", L"CPropertyDataProperties")
@@ -81,264 +72,270 @@ void readFloats(const c8* text, f32* values, u32 count) {
 
 void CPropertyDataNumeric::setValueStringW(const wchar_t* text) { setValueString(narrowNumberText(text).c_str()); }
 
-CRefPtr<IPropertyData> CPropertyDataInt::clone() const { return makePropertyDataInt(m_value); }
+// ---- the plain types ----
 
-stringc CPropertyDataInt::getValueString() const {
-    char buffer[16];
-    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer - 1, m_value);
-    *r.ptr = 0;
-    return stringc(buffer);
+namespace {
+
+// What a plain value type does with its value: its names, text form, equality and
+// interpolation (true when the result was written, or for bool when it changed).
+template <u32 TypeNumber>
+struct TPropertyTraits;
+
+template <>
+struct TPropertyTraits<PropertyTypeInt> {
+    static constexpr const wchar_t* TypeName = L"int";
+    static constexpr const wchar_t* ClassName = L"CPropertyDataInt";
+    static stringc format(s32 value) {
+        char buffer[16];
+        const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
+        *r.ptr = 0;
+        return stringc(buffer);
+    }
+    static void parse(const c8* text, s32& value) {
+        bool valid = false;
+        value = parsePropertyInt(text, &valid);
+        if (!valid) logUnreadable("Property value is not a number", text);
+    }
+    static bool equal(s32 a, s32 b) { return a == b; }
+    static bool interpolate(s32 from, s32 to, f32 t, s32& out) {
+        // In double precision: the difference of two 32-bit values and its product with t are
+        // exact enough that t = 1 lands on the target, and nothing overflows.
+        const double difference = static_cast<double>(to) - static_cast<double>(from);
+        double step = std::trunc(difference * static_cast<double>(t));
+        if (std::isnan(step)) step = 0.0;
+        const double value = static_cast<double>(from) + step;
+        if (value >= 2147483647.0)
+            out = 2147483647;
+        else if (value <= -2147483648.0)
+            out = -2147483647 - 1;
+        else
+            out = static_cast<s32>(value);
+        return true;
+    }
+};
+
+template <>
+struct TPropertyTraits<PropertyTypeBool> {
+    static constexpr const wchar_t* TypeName = L"bool";
+    static constexpr const wchar_t* ClassName = L"CPropertyDataBool";
+    static stringc format(bool value) { return stringc(value ? "true" : "false"); }
+    static void parse(const c8* text, bool& value) {
+        const stringc read(text ? text : "");
+        value = read == "true";
+        if (!value && read != "false") logUnreadable("Property value is not a boolean", text);
+    }
+    static bool equal(bool a, bool b) { return a == b; }
+    static bool interpolate(bool from, bool to, f32 t, bool& out) {
+        const bool value = t == 1.0f ? to : from;
+        const bool changed = out != value;
+        out = value;
+        return changed;
+    }
+};
+
+template <>
+struct TPropertyTraits<PropertyTypeFloat> {
+    static constexpr const wchar_t* TypeName = L"float";
+    static constexpr const wchar_t* ClassName = L"CPropertyDataFloat";
+    static stringc format(f32 value) { return formatPropertyFloat(value); }
+    static void parse(const c8* text, f32& value) {
+        bool valid = false;
+        value = parsePropertyFloat(text, nullptr, &valid);
+        if (!valid) logUnreadable("Property value is not a number", text);
+    }
+    static bool equal(f32 a, f32 b) { return a == b; }
+    static bool interpolate(f32 from, f32 to, f32 t, f32& out) {
+        out = lerp(from, to, t);
+        return true;
+    }
+};
+
+template <>
+struct TPropertyTraits<PropertyTypeColor> {
+    static constexpr const wchar_t* TypeName = L"color";
+    static constexpr const wchar_t* ClassName = L"CPropertyDataColor";
+    static stringc format(const irr::video::SColor& value) { return formatPropertyColor(value.color); }
+    static void parse(const c8* text, irr::video::SColor& value) {
+        bool valid = false;
+        value.color = parsePropertyColor(text, &valid);
+        if (!valid) logUnreadable("Property value is not a colour", text);
+    }
+    static bool equal(const irr::video::SColor& a, const irr::video::SColor& b) { return a.color == b.color; }
+    static bool interpolate(const irr::video::SColor& from, const irr::video::SColor& to, f32 t,
+                            irr::video::SColor& out) {
+        u32 value = 0;
+        for (u32 shift = 0; shift < 32; shift += 8)
+            value |= blendChannel((from.color >> shift) & 0xffu, (to.color >> shift) & 0xffu, t) << shift;
+        out.color = value;
+        return true;
+    }
+};
+
+template <>
+struct TPropertyTraits<PropertyTypeColorf> {
+    static constexpr const wchar_t* TypeName = L"colorf";
+    static constexpr const wchar_t* ClassName = L"CPropertyDataColorf";
+    static stringc format(const irr::video::SColorf& value) {
+        const f32 values[4] = {value.r, value.g, value.b, value.a};
+        return joinFloats(values, 4);
+    }
+    static void parse(const c8* text, irr::video::SColorf& value) {
+        f32 values[4];
+        readFloats(text, values, 4);
+        value = irr::video::SColorf(values[0], values[1], values[2], values[3]);
+    }
+    static bool equal(const irr::video::SColorf& a, const irr::video::SColorf& b) {
+        return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+    }
+    static bool interpolate(const irr::video::SColorf& from, const irr::video::SColorf& to, f32 t,
+                            irr::video::SColorf& out) {
+        out = irr::video::SColorf(blend(from.r, to.r, t), blend(from.g, to.g, t), blend(from.b, to.b, t),
+                                  blend(from.a, to.a, t));
+        return true;
+    }
+};
+
+template <>
+struct TPropertyTraits<PropertyTypeVector2d> {
+    static constexpr const wchar_t* TypeName = L"vector2d";
+    static constexpr const wchar_t* ClassName = L"CPropertyDataVector2d";
+    static stringc format(const vector2df& value) {
+        const f32 values[2] = {value.X, value.Y};
+        return joinFloats(values, 2);
+    }
+    static void parse(const c8* text, vector2df& value) {
+        f32 values[2];
+        readFloats(text, values, 2);
+        value.set(values[0], values[1]);
+    }
+    static bool equal(const vector2df& a, const vector2df& b) { return a.X == b.X && a.Y == b.Y; }
+    static bool interpolate(const vector2df& from, const vector2df& to, f32 t, vector2df& out) {
+        out.set(lerp(from.X, to.X, t), lerp(from.Y, to.Y, t));
+        return true;
+    }
+};
+
+template <>
+struct TPropertyTraits<PropertyTypeVector3d> {
+    static constexpr const wchar_t* TypeName = L"vector3d";
+    static constexpr const wchar_t* ClassName = L"CPropertyDataVector3d";
+    static stringc format(const vector3df& value) {
+        const f32 values[3] = {value.X, value.Y, value.Z};
+        return joinFloats(values, 3);
+    }
+    static void parse(const c8* text, vector3df& value) {
+        f32 values[3];
+        readFloats(text, values, 3);
+        value.set(values[0], values[1], values[2]);
+    }
+    static bool equal(const vector3df& a, const vector3df& b) {
+        const f32 tolerance = 1e-6f;
+        return std::fabs(a.X - b.X) <= tolerance && std::fabs(a.Y - b.Y) <= tolerance &&
+               std::fabs(a.Z - b.Z) <= tolerance;
+    }
+    static bool interpolate(const vector3df& from, const vector3df& to, f32 t, vector3df& out) {
+        out.set(lerp(from.X, to.X, t), lerp(from.Y, to.Y, t), lerp(from.Z, to.Z, t));
+        return true;
+    }
+};
+
+template <>
+struct TPropertyTraits<PropertyTypeRect> {
+    static constexpr const wchar_t* TypeName = L"rect";
+    static constexpr const wchar_t* ClassName = L"CPropertyDataRect";
+    static stringc format(const rectf& value) {
+        const f32 values[4] = {value.UpperLeftCorner.X, value.UpperLeftCorner.Y, value.LowerRightCorner.X,
+                               value.LowerRightCorner.Y};
+        return joinFloats(values, 4);
+    }
+    static void parse(const c8* text, rectf& value) {
+        f32 values[4];
+        readFloats(text, values, 4);
+        value = rectf(values[0], values[1], values[2], values[3]);
+    }
+    static bool equal(const rectf& a, const rectf& b) {
+        return a.UpperLeftCorner.X == b.UpperLeftCorner.X && a.UpperLeftCorner.Y == b.UpperLeftCorner.Y &&
+               a.LowerRightCorner.X == b.LowerRightCorner.X && a.LowerRightCorner.Y == b.LowerRightCorner.Y;
+    }
+    static bool interpolate(const rectf& from, const rectf& to, f32 t, rectf& out) {
+        out = rectf(lerp(from.UpperLeftCorner.X, to.UpperLeftCorner.X, t),
+                    lerp(from.UpperLeftCorner.Y, to.UpperLeftCorner.Y, t),
+                    lerp(from.LowerRightCorner.X, to.LowerRightCorner.X, t),
+                    lerp(from.LowerRightCorner.Y, to.LowerRightCorner.Y, t));
+        return true;
+    }
+};
+
+template <>
+struct TPropertyTraits<PropertyTypeString> {
+    static constexpr const wchar_t* TypeName = L"string";
+    static constexpr const wchar_t* ClassName = L"CPropertyDataString";
+    static stringc format(const stringc& value) { return value; }
+    static void parse(const c8* text, stringc& value) { value = text ? text : ""; }
+    static bool equal(const stringc& a, const stringc& b) { return a == b; }
+    static bool interpolate(const stringc&, const stringc& to, f32 t, stringc& out) {
+        if (!(t >= 1.0f)) return false;
+        out = to;
+        return true;
+    }
+};
+
+}  // namespace
+
+template <class T, u32 TypeNumber, class Base>
+const stringw& TPropertyData<T, TypeNumber, Base>::staticTypeName() {
+    static const stringw name(TPropertyTraits<TypeNumber>::TypeName);
+    return name;
 }
 
-void CPropertyDataInt::setValueString(const c8* text) {
-    bool valid = false;
-    m_value = parsePropertyInt(text, &valid);
-    if (!valid) logUnreadable("Property value is not a number", text);
+template <class T, u32 TypeNumber, class Base>
+const stringw& TPropertyData<T, TypeNumber, Base>::staticClassName() {
+    static const stringw name(TPropertyTraits<TypeNumber>::ClassName);
+    return name;
 }
 
-bool CPropertyDataInt::equals(const IPropertyData* other) const {
-    const CPropertyDataInt* o = asType<CPropertyDataInt>(other);
-    return o && o->m_value == m_value;
+template <class T, u32 TypeNumber, class Base>
+CRefPtr<IPropertyData> TPropertyData<T, TypeNumber, Base>::clone() const {
+    return makeRef<TPropertyData>(m_value);
 }
 
-bool CPropertyDataInt::interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const {
-    const CPropertyDataInt* to = asType<CPropertyDataInt>(target);
-    CPropertyDataInt* out = asType<CPropertyDataInt>(result);
+template <class T, u32 TypeNumber, class Base>
+stringc TPropertyData<T, TypeNumber, Base>::getValueString() const {
+    return TPropertyTraits<TypeNumber>::format(m_value);
+}
+
+template <class T, u32 TypeNumber, class Base>
+void TPropertyData<T, TypeNumber, Base>::setValueString(const c8* text) {
+    TPropertyTraits<TypeNumber>::parse(text, m_value);
+}
+
+template <class T, u32 TypeNumber, class Base>
+bool TPropertyData<T, TypeNumber, Base>::equals(const IPropertyData* other) const {
+    const TPropertyData* o = asType<TPropertyData>(other);
+    return o && TPropertyTraits<TypeNumber>::equal(o->m_value, m_value);
+}
+
+template <class T, u32 TypeNumber, class Base>
+bool TPropertyData<T, TypeNumber, Base>::interpolate(const IPropertyData* target, IPropertyData* result,
+                                                    f32 t) const {
+    const TPropertyData* to = asType<TPropertyData>(target);
+    TPropertyData* out = asType<TPropertyData>(result);
     if (!to || !out) return false;
-    // In double precision: the difference of two 32-bit values and its product with t are exact
-    // enough that t = 1 lands on the target, and nothing overflows.
-    const double difference = static_cast<double>(to->m_value) - static_cast<double>(m_value);
-    double step = std::trunc(difference * static_cast<double>(t));
-    if (std::isnan(step)) step = 0.0;
-    const double value = static_cast<double>(m_value) + step;
-    if (value >= 2147483647.0)
-        out->m_value = 2147483647;
-    else if (value <= -2147483648.0)
-        out->m_value = -2147483647 - 1;
-    else
-        out->m_value = static_cast<s32>(value);
-    return true;
+    // The result may be this value or the target: each form reads both before it writes.
+    return TPropertyTraits<TypeNumber>::interpolate(m_value, to->m_value, t, out->m_value);
 }
 
-CRefPtr<IPropertyData> CPropertyDataBool::clone() const { return makePropertyDataBool(m_value); }
-
-stringc CPropertyDataBool::getValueString() const { return stringc(m_value ? "true" : "false"); }
-
-void CPropertyDataBool::setValueString(const c8* text) {
-    const stringc value(text ? text : "");
-    m_value = value == "true";
-    if (!m_value && value != "false") logUnreadable("Property value is not a boolean", text);
-}
-
-bool CPropertyDataBool::equals(const IPropertyData* other) const {
-    const CPropertyDataBool* o = asType<CPropertyDataBool>(other);
-    return o && o->m_value == m_value;
-}
-
-bool CPropertyDataBool::interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const {
-    const CPropertyDataBool* to = asType<CPropertyDataBool>(target);
-    CPropertyDataBool* out = asType<CPropertyDataBool>(result);
-    if (!to || !out) return false;
-    const bool value = t == 1.0f ? to->m_value : m_value;
-    const bool changed = out->m_value != value;
-    out->m_value = value;
-    return changed;
-}
-
-CRefPtr<IPropertyData> CPropertyDataFloat::clone() const { return makePropertyDataFloat(m_value); }
-
-stringc CPropertyDataFloat::getValueString() const { return formatPropertyFloat(m_value); }
-
-void CPropertyDataFloat::setValueString(const c8* text) {
-    bool valid = false;
-    m_value = parsePropertyFloat(text, nullptr, &valid);
-    if (!valid) logUnreadable("Property value is not a number", text);
-}
-
-bool CPropertyDataFloat::equals(const IPropertyData* other) const {
-    const CPropertyDataFloat* o = asType<CPropertyDataFloat>(other);
-    return o && o->m_value == m_value;
-}
-
-bool CPropertyDataFloat::interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const {
-    const CPropertyDataFloat* to = asType<CPropertyDataFloat>(target);
-    CPropertyDataFloat* out = asType<CPropertyDataFloat>(result);
-    if (!to || !out) return false;
-    out->m_value = lerp(m_value, to->m_value, t);
-    return true;
-}
-
-CRefPtr<IPropertyData> CPropertyDataColor::clone() const {
-    return CRefPtr<IPropertyData>::fromRaw(new CPropertyDataColor(m_value));
-}
-
-stringc CPropertyDataColor::getValueString() const { return formatPropertyColor(m_value.color); }
-
-void CPropertyDataColor::setValueString(const c8* text) {
-    bool valid = false;
-    m_value.color = parsePropertyColor(text, &valid);
-    if (!valid) logUnreadable("Property value is not a colour", text);
-}
-
-bool CPropertyDataColor::equals(const IPropertyData* other) const {
-    const CPropertyDataColor* o = asType<CPropertyDataColor>(other);
-    return o && o->m_value.color == m_value.color;
-}
-
-bool CPropertyDataColor::interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const {
-    const CPropertyDataColor* to = asType<CPropertyDataColor>(target);
-    CPropertyDataColor* out = asType<CPropertyDataColor>(result);
-    if (!to || !out) return false;
-    const u32 a = m_value.color;
-    const u32 b = to->m_value.color;
-    u32 value = 0;
-    for (u32 shift = 0; shift < 32; shift += 8)
-        value |= blendChannel((a >> shift) & 0xffu, (b >> shift) & 0xffu, t) << shift;
-    out->m_value.color = value;
-    return true;
-}
-
-CRefPtr<IPropertyData> CPropertyDataColorf::clone() const {
-    return CRefPtr<IPropertyData>::fromRaw(new CPropertyDataColorf(m_value));
-}
-
-stringc CPropertyDataColorf::getValueString() const {
-    const f32 values[4] = {m_value.r, m_value.g, m_value.b, m_value.a};
-    return joinFloats(values, 4);
-}
-
-void CPropertyDataColorf::setValueString(const c8* text) {
-    f32 values[4];
-    readFloats(text, values, 4);
-    m_value = irr::video::SColorf(values[0], values[1], values[2], values[3]);
-}
-
-bool CPropertyDataColorf::equals(const IPropertyData* other) const {
-    const CPropertyDataColorf* o = asType<CPropertyDataColorf>(other);
-    return o && o->m_value.r == m_value.r && o->m_value.g == m_value.g && o->m_value.b == m_value.b &&
-           o->m_value.a == m_value.a;
-}
-
-bool CPropertyDataColorf::interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const {
-    const CPropertyDataColorf* to = asType<CPropertyDataColorf>(target);
-    CPropertyDataColorf* out = asType<CPropertyDataColorf>(result);
-    if (!to || !out) return false;
-    const irr::video::SColorf& b = to->m_value;
-    out->m_value = irr::video::SColorf(blend(m_value.r, b.r, t), blend(m_value.g, b.g, t), blend(m_value.b, b.b, t),
-                                       blend(m_value.a, b.a, t));
-    return true;
-}
-
-CRefPtr<IPropertyData> CPropertyDataVector2d::clone() const { return makePropertyDataVector2d(m_value); }
-
-stringc CPropertyDataVector2d::getValueString() const {
-    const f32 values[2] = {m_value.X, m_value.Y};
-    return joinFloats(values, 2);
-}
-
-void CPropertyDataVector2d::setValueString(const c8* text) {
-    f32 values[2];
-    readFloats(text, values, 2);
-    m_value.set(values[0], values[1]);
-}
-
-bool CPropertyDataVector2d::equals(const IPropertyData* other) const {
-    const CPropertyDataVector2d* o = asType<CPropertyDataVector2d>(other);
-    return o && o->m_value.X == m_value.X && o->m_value.Y == m_value.Y;
-}
-
-bool CPropertyDataVector2d::interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const {
-    const CPropertyDataVector2d* to = asType<CPropertyDataVector2d>(target);
-    CPropertyDataVector2d* out = asType<CPropertyDataVector2d>(result);
-    if (!to || !out) return false;
-    out->m_value.set(lerp(m_value.X, to->m_value.X, t), lerp(m_value.Y, to->m_value.Y, t));
-    return true;
-}
-
-CRefPtr<IPropertyData> CPropertyDataVector3d::clone() const { return makePropertyDataVector3d(m_value); }
-
-stringc CPropertyDataVector3d::getValueString() const {
-    const f32 values[3] = {m_value.X, m_value.Y, m_value.Z};
-    return joinFloats(values, 3);
-}
-
-void CPropertyDataVector3d::setValueString(const c8* text) {
-    f32 values[3];
-    readFloats(text, values, 3);
-    m_value.set(values[0], values[1], values[2]);
-}
-
-bool CPropertyDataVector3d::equals(const IPropertyData* other) const {
-    const CPropertyDataVector3d* o = asType<CPropertyDataVector3d>(other);
-    if (!o) return false;
-    const f32 tolerance = 1e-6f;
-    return std::fabs(o->m_value.X - m_value.X) <= tolerance && std::fabs(o->m_value.Y - m_value.Y) <= tolerance &&
-           std::fabs(o->m_value.Z - m_value.Z) <= tolerance;
-}
-
-bool CPropertyDataVector3d::interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const {
-    const CPropertyDataVector3d* to = asType<CPropertyDataVector3d>(target);
-    CPropertyDataVector3d* out = asType<CPropertyDataVector3d>(result);
-    if (!to || !out) return false;
-    out->m_value.set(lerp(m_value.X, to->m_value.X, t), lerp(m_value.Y, to->m_value.Y, t),
-                     lerp(m_value.Z, to->m_value.Z, t));
-    return true;
-}
-
-CRefPtr<IPropertyData> CPropertyDataRect::clone() const {
-    return CRefPtr<IPropertyData>::fromRaw(new CPropertyDataRect(m_value));
-}
-
-stringc CPropertyDataRect::getValueString() const {
-    const f32 values[4] = {m_value.UpperLeftCorner.X, m_value.UpperLeftCorner.Y, m_value.LowerRightCorner.X,
-                           m_value.LowerRightCorner.Y};
-    return joinFloats(values, 4);
-}
-
-void CPropertyDataRect::setValueString(const c8* text) {
-    f32 values[4];
-    readFloats(text, values, 4);
-    m_value = rectf(values[0], values[1], values[2], values[3]);
-}
-
-bool CPropertyDataRect::equals(const IPropertyData* other) const {
-    const CPropertyDataRect* o = asType<CPropertyDataRect>(other);
-    return o && o->m_value.UpperLeftCorner.X == m_value.UpperLeftCorner.X &&
-           o->m_value.UpperLeftCorner.Y == m_value.UpperLeftCorner.Y &&
-           o->m_value.LowerRightCorner.X == m_value.LowerRightCorner.X &&
-           o->m_value.LowerRightCorner.Y == m_value.LowerRightCorner.Y;
-}
-
-bool CPropertyDataRect::interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const {
-    const CPropertyDataRect* to = asType<CPropertyDataRect>(target);
-    CPropertyDataRect* out = asType<CPropertyDataRect>(result);
-    if (!to || !out) return false;
-    const rectf& b = to->m_value;
-    out->m_value = rectf(lerp(m_value.UpperLeftCorner.X, b.UpperLeftCorner.X, t),
-                         lerp(m_value.UpperLeftCorner.Y, b.UpperLeftCorner.Y, t),
-                         lerp(m_value.LowerRightCorner.X, b.LowerRightCorner.X, t),
-                         lerp(m_value.LowerRightCorner.Y, b.LowerRightCorner.Y, t));
-    return true;
-}
+template class TPropertyData<s32, PropertyTypeInt, CPropertyDataNumeric>;
+template class TPropertyData<bool, PropertyTypeBool, CPropertyDataNumeric>;
+template class TPropertyData<f32, PropertyTypeFloat, CPropertyDataNumeric>;
+template class TPropertyData<irr::video::SColor, PropertyTypeColor, CPropertyDataNumeric>;
+template class TPropertyData<irr::video::SColorf, PropertyTypeColorf, CPropertyDataNumeric>;
+template class TPropertyData<vector2df, PropertyTypeVector2d, CPropertyDataNumeric>;
+template class TPropertyData<vector3df, PropertyTypeVector3d, CPropertyDataNumeric>;
+template class TPropertyData<rectf, PropertyTypeRect, CPropertyDataNumeric>;
+template class TPropertyData<stringc, PropertyTypeString, IPropertyData>;
 
 // ---- texts ----
-
-CRefPtr<IPropertyData> CPropertyDataString::clone() const { return makeStringProperty(m_value); }
-
-void CPropertyDataString::setValueString(const c8* text) { m_value = text ? text : ""; }
-
-bool CPropertyDataString::equals(const IPropertyData* other) const {
-    const CPropertyDataString* o = asType<CPropertyDataString>(other);
-    return o && o->m_value == m_value;
-}
-
-bool CPropertyDataString::interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const {
-    const CPropertyDataString* to = asType<CPropertyDataString>(target);
-    CPropertyDataString* out = asType<CPropertyDataString>(result);
-    if (!to || !out || !(t >= 1.0f)) return false;
-    out->m_value = to->m_value;
-    return true;
-}
 
 CRefPtr<IPropertyData> CPropertyDataStringW::clone() const { return makePropertyDataStringW(m_value); }
 
@@ -431,7 +428,7 @@ bool CPropertyDataProperties::equals(const IPropertyData* other) const {
 
 bool CPropertyDataProperties::readXml(CXmlReader* reader) {
     if (!reader) return false;
-    if (!m_set) m_set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(m_contentManager));
+    if (!m_set) m_set = makeRef<CPropertySet>(m_contentManager);
     return m_set->readXml(reader, true, L"properties");
 }
 

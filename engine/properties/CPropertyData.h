@@ -47,175 +47,82 @@ public:
     void setValueStringW(const wchar_t* text) override;
 };
 
-// "int": a signed 32-bit integer.
-class CPropertyDataInt : public CPropertyDataNumeric {
-    OSKEL_PROPERTY_DATA_CLASS(PropertyTypeInt)
-public:
-    explicit CPropertyDataInt(s32 value = 0) : m_value(value) {}
-    s32 getValue() const { return m_value; }
-    void setValue(s32 value) { m_value = value; }
+// The zero of a value type: what a value holds when it is made without one.
+template <class T>
+inline T zeroPropertyValue() {
+    return T{};
+}
+template <>
+inline irr::video::SColor zeroPropertyValue<irr::video::SColor>() {
+    return irr::video::SColor(0);
+}
+template <>
+inline irr::video::SColorf zeroPropertyValue<irr::video::SColorf>() {
+    return irr::video::SColorf(0.0f, 0.0f, 0.0f, 0.0f);
+}
 
+// A value type that holds one value of a C++ type: its text form, its equality and its
+// interpolation are those of its type number, defined with the types in CPropertyData.cpp, where
+// the plain types below are instantiated.
+template <class T, u32 TypeNumber, class Base>
+class TPropertyData : public Base {
+public:
+    using ValueType = T;
+    static constexpr u32 TypeId = TypeNumber;
+    static const stringw& staticTypeName();
+    static const stringw& staticClassName();
+
+    explicit TPropertyData(const T& value = zeroPropertyValue<T>()) : m_value(value) {}
+    const T& getValue() const { return m_value; }
+    void setValue(const T& value) { m_value = value; }
+
+    const stringw& getTypeName() const override { return staticTypeName(); }
+    const stringw& getClassName() const override { return staticClassName(); }
+    u32 getTypeId() const override { return TypeNumber; }
     CRefPtr<IPropertyData> clone() const override;
     stringc getValueString() const override;
     void setValueString(const c8* text) override;
     bool equals(const IPropertyData* other) const override;
-    // from + trunc((to - from) x t), kept inside the 32-bit range.
     bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
 
 private:
-    s32 m_value;
+    T m_value;
 };
 
-// "bool": "true" or "false"; only the exact text "true" reads as true.
-class CPropertyDataBool : public CPropertyDataNumeric {
-    OSKEL_PROPERTY_DATA_CLASS(PropertyTypeBool)
-public:
-    explicit CPropertyDataBool(bool value = false) : m_value(value) {}
-    bool getValue() const { return m_value; }
-    void setValue(bool value) { m_value = value; }
-
-    CRefPtr<IPropertyData> clone() const override;
-    stringc getValueString() const override;
-    void setValueString(const c8* text) override;
-    bool equals(const IPropertyData* other) const override;
-    // The target's value at exactly t = 1, this value otherwise; true when the result changed.
-    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
-
-private:
-    bool m_value;
-};
-
+// "int": a signed 32-bit integer. Interpolates as from + trunc((to - from) x t), kept inside the
+// 32-bit range.
+using CPropertyDataInt = TPropertyData<s32, PropertyTypeInt, CPropertyDataNumeric>;
+// "bool": "true" or "false"; only the exact text "true" reads as true. Interpolates to the
+// target's value at exactly t = 1 and keeps its own otherwise; true when the result changed.
+using CPropertyDataBool = TPropertyData<bool, PropertyTypeBool, CPropertyDataNumeric>;
 // "float": a 32-bit float, written with six decimals (more when needed to read back exactly).
-class CPropertyDataFloat : public CPropertyDataNumeric {
-    OSKEL_PROPERTY_DATA_CLASS(PropertyTypeFloat)
-public:
-    explicit CPropertyDataFloat(f32 value = 0.0f) : m_value(value) {}
-    f32 getValue() const { return m_value; }
-    void setValue(f32 value) { m_value = value; }
-
-    CRefPtr<IPropertyData> clone() const override;
-    stringc getValueString() const override;
-    void setValueString(const c8* text) override;
-    bool equals(const IPropertyData* other) const override;
-    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
-
-private:
-    f32 m_value;
-};
-
+using CPropertyDataFloat = TPropertyData<f32, PropertyTypeFloat, CPropertyDataNumeric>;
 // "color": a 32-bit ARGB colour, written as eight hexadecimal digits, alpha first. A value
-// created without a colour, or given a text without hexadecimal digits, holds 0.
-class CPropertyDataColor : public CPropertyDataNumeric {
-    OSKEL_PROPERTY_DATA_CLASS(PropertyTypeColor)
-public:
-    explicit CPropertyDataColor(irr::video::SColor value = irr::video::SColor(0)) : m_value(value) {}
-    irr::video::SColor getValue() const { return m_value; }
-    void setValue(irr::video::SColor value) { m_value = value; }
-
-    CRefPtr<IPropertyData> clone() const override;
-    stringc getValueString() const override;
-    void setValueString(const c8* text) override;
-    bool equals(const IPropertyData* other) const override;
-    // Each channel: trunc(from x (1 - t) + to x t), kept inside 0..255.
-    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
-
-private:
-    irr::video::SColor m_value;
-};
-
+// created without a colour, or given a text without hexadecimal digits, holds 0. Interpolates
+// each channel as trunc(from x (1 - t) + to x t), kept inside 0..255.
+using CPropertyDataColor = TPropertyData<irr::video::SColor, PropertyTypeColor, CPropertyDataNumeric>;
 // "colorf": four floats r, g, b, a, written "r;g;b;a".
-class CPropertyDataColorf : public CPropertyDataNumeric {
-    OSKEL_PROPERTY_DATA_CLASS(PropertyTypeColorf)
-public:
-    explicit CPropertyDataColorf(const irr::video::SColorf& value = irr::video::SColorf(0.0f, 0.0f, 0.0f, 0.0f))
-        : m_value(value) {}
-    const irr::video::SColorf& getValue() const { return m_value; }
-    void setValue(const irr::video::SColorf& value) { m_value = value; }
-
-    CRefPtr<IPropertyData> clone() const override;
-    stringc getValueString() const override;
-    void setValueString(const c8* text) override;
-    bool equals(const IPropertyData* other) const override;
-    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
-
-private:
-    irr::video::SColorf m_value;
-};
-
-// "vector2d": two floats, written "x;y".
-class CPropertyDataVector2d : public CPropertyDataNumeric {
-    OSKEL_PROPERTY_DATA_CLASS(PropertyTypeVector2d)
-public:
-    explicit CPropertyDataVector2d(const vector2df& value = vector2df(0.0f, 0.0f)) : m_value(value) {}
-    const vector2df& getValue() const { return m_value; }
-    void setValue(const vector2df& value) { m_value = value; }
-
-    CRefPtr<IPropertyData> clone() const override;
-    stringc getValueString() const override;
-    void setValueString(const c8* text) override;
-    // Every component exactly equal.
-    bool equals(const IPropertyData* other) const override;
-    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
-
-private:
-    vector2df m_value;
-};
-
-// "vector3d": three floats, written "x;y;z".
-class CPropertyDataVector3d : public CPropertyDataNumeric {
-    OSKEL_PROPERTY_DATA_CLASS(PropertyTypeVector3d)
-public:
-    explicit CPropertyDataVector3d(const vector3df& value = vector3df(0.0f, 0.0f, 0.0f)) : m_value(value) {}
-    const vector3df& getValue() const { return m_value; }
-    void setValue(const vector3df& value) { m_value = value; }
-
-    CRefPtr<IPropertyData> clone() const override;
-    stringc getValueString() const override;
-    void setValueString(const c8* text) override;
-    // Every component within 1e-6 of the other's.
-    bool equals(const IPropertyData* other) const override;
-    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
-
-private:
-    vector3df m_value;
-};
-
+using CPropertyDataColorf = TPropertyData<irr::video::SColorf, PropertyTypeColorf, CPropertyDataNumeric>;
+// "vector2d": two floats, written "x;y"; equal when every component is exactly equal.
+using CPropertyDataVector2d = TPropertyData<vector2df, PropertyTypeVector2d, CPropertyDataNumeric>;
+// "vector3d": three floats, written "x;y;z"; equal when every component lies within 1e-6 of the
+// other's.
+using CPropertyDataVector3d = TPropertyData<vector3df, PropertyTypeVector3d, CPropertyDataNumeric>;
 // "rect": four floats, upper-left x, y and lower-right x, y, written "x0;y0;x1;y1".
-class CPropertyDataRect : public CPropertyDataNumeric {
-    OSKEL_PROPERTY_DATA_CLASS(PropertyTypeRect)
-public:
-    explicit CPropertyDataRect(const rectf& value = rectf(0.0f, 0.0f, 0.0f, 0.0f)) : m_value(value) {}
-    const rectf& getValue() const { return m_value; }
-    void setValue(const rectf& value) { m_value = value; }
+using CPropertyDataRect = TPropertyData<rectf, PropertyTypeRect, CPropertyDataNumeric>;
+// "string": a narrow string. Interpolates to a copy of the target for t >= 1 (true), to nothing
+// below (false).
+using CPropertyDataString = TPropertyData<stringc, PropertyTypeString, IPropertyData>;
 
-    CRefPtr<IPropertyData> clone() const override;
-    stringc getValueString() const override;
-    void setValueString(const c8* text) override;
-    bool equals(const IPropertyData* other) const override;
-    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
-
-private:
-    rectf m_value;
-};
-
-// "string": a narrow string.
-class CPropertyDataString : public IPropertyData {
-    OSKEL_PROPERTY_DATA_CLASS(PropertyTypeString)
-public:
-    explicit CPropertyDataString(const stringc& value = stringc()) : m_value(value) {}
-    const stringc& getValue() const { return m_value; }
-    void setValue(const stringc& value) { m_value = value; }
-
-    CRefPtr<IPropertyData> clone() const override;
-    stringc getValueString() const override { return m_value; }
-    void setValueString(const c8* text) override;
-    bool equals(const IPropertyData* other) const override;
-    // A copy of the target for t >= 1 (true); nothing below (false).
-    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
-
-private:
-    stringc m_value;
-};
+extern template class TPropertyData<s32, PropertyTypeInt, CPropertyDataNumeric>;
+extern template class TPropertyData<bool, PropertyTypeBool, CPropertyDataNumeric>;
+extern template class TPropertyData<f32, PropertyTypeFloat, CPropertyDataNumeric>;
+extern template class TPropertyData<irr::video::SColor, PropertyTypeColor, CPropertyDataNumeric>;
+extern template class TPropertyData<irr::video::SColorf, PropertyTypeColorf, CPropertyDataNumeric>;
+extern template class TPropertyData<vector2df, PropertyTypeVector2d, CPropertyDataNumeric>;
+extern template class TPropertyData<vector3df, PropertyTypeVector3d, CPropertyDataNumeric>;
+extern template class TPropertyData<rectf, PropertyTypeRect, CPropertyDataNumeric>;
+extern template class TPropertyData<stringc, PropertyTypeString, IPropertyData>;
 
 // "stringw": a wide string.
 class CPropertyDataStringW : public IPropertyData {
@@ -339,6 +246,30 @@ protected:
 private:
     CRefPtr<CResource> m_resource;
     IContentManager* m_contentManager;
+};
+
+// A resource value that holds its resource whole: it interpolates to the target's resource for
+// t >= 1 and keeps its own below (true when the result changed); a clone holds the same resource.
+// Derived names its type (OSKEL_PROPERTY_DATA_CLASS) and how the resource is seen.
+template <class Derived, u32 ResourceTypeCode>
+class TPropertyDataWholeResource : public CPropertyDataResource {
+public:
+    explicit TPropertyDataWholeResource(IContentManager* contentManager = nullptr)
+        : CPropertyDataResource(contentManager) {}
+    // Holds the resource (grabbed); the content manager is the resource's.
+    explicit TPropertyDataWholeResource(CResource* resource) : CPropertyDataResource(nullptr) {
+        setResource(resource);
+    }
+
+    u32 getResourceTypeCode() const override { return ResourceTypeCode; }
+    CRefPtr<IPropertyData> clone() const override {
+        CRefPtr<Derived> copy = makeRef<Derived>(getContentManager());
+        copy->setResource(getResource());
+        return copy;
+    }
+    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override {
+        return interpolateWhole(target, result, t);
+    }
 };
 
 // Unboxing in the manner of the class property tables' setters: the held value when the value

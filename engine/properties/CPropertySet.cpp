@@ -101,7 +101,7 @@ void CPropertySet::clear() {
 }
 
 CRefPtr<CPropertySet> CPropertySet::clone() const {
-    CRefPtr<CPropertySet> copy = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(m_contentManager));
+    CRefPtr<CPropertySet> copy = makeRef<CPropertySet>(m_contentManager);
     DepthGuard depth(t_cloneDepth);
     if (depth.tooDeep()) {
         CLogger::instance().log("Property sets nested too deeply: a nested set is copied empty", LogError);

@@ -24,6 +24,14 @@ public:
 
     // Adds the type; a name that is already registered keeps its first factory (false).
     bool registerType(const stringw& typeName, PropertyDataFactory factory);
+    // Adds a value class whose values are made with the content manager (the resource values),
+    // under its own type name.
+    template <class T>
+    bool registerResourceType() {
+        return registerType(T::staticTypeName(), [](IContentManager* contentManager) -> CRefPtr<IPropertyData> {
+            return makeRef<T>(contentManager);
+        });
+    }
     // A new value of the type (exact, case-sensitive name), or null for an unregistered name.
     CRefPtr<IPropertyData> create(const stringw& typeName, IContentManager* contentManager) const;
     bool isRegistered(const stringw& typeName) const { return m_factories.count(typeName) != 0; }

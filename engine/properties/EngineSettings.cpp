@@ -3,7 +3,7 @@
 namespace oskel {
 
 CRefPtr<CPropertySet> createEngineSettings() {
-    CRefPtr<CPropertySet> settings = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(nullptr));
+    CRefPtr<CPropertySet> settings = makeRef<CPropertySet>(nullptr);
     settings->addStringW(EngineSettingPublisherName, L"Wendmark");
     settings->addStringW(EngineSettingTitleName, L"Oskel Sample");
     settings->addStringW(EngineSettingTitleCaption, L"Oskel Sample");

@@ -12,6 +12,8 @@
 #include "engine/scene/CNodeFactory.h"
 #include "engine/properties/CPropertyData.h"
 #include "engine/properties/CPropertySet.h"
+#include "engine/properties/PropertyTableBuilder.h"
+#include "engine/scene/SceneFile.h"
 #include "engine/scene/SceneXml.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
@@ -28,68 +30,12 @@ constexpr u32 MaxFallbackHops = 32;
 // States that may follow one another on one node without time passing.
 constexpr size_t MaxSynchronousChain = 64;
 
-thread_local u32 t_loadDepth = 0;
-
-template <class E, class... Args>
-CRefPtr<E> makeEvent(Args... args) {
-    return CRefPtr<E>::fromRaw(new E(args...));
-}
-
 bool differs(const vector3df& a, const vector3df& b) {
     return std::fabs(a.X - b.X) > Epsilon || std::fabs(a.Y - b.Y) > Epsilon || std::fabs(a.Z - b.Z) > Epsilon;
 }
 
-vector3df toVector3(const IPropertyData* v) {
-    if (v && v->getTypeId() == PropertyTypeVector3d) return static_cast<const CPropertyDataVector3d*>(v)->getValue();
-    return vector3df(0.0f, 0.0f, 0.0f);
-}
-
-vector2df toVector2(const IPropertyData* v) {
-    if (v && v->getTypeId() == PropertyTypeVector2d) return static_cast<const CPropertyDataVector2d*>(v)->getValue();
-    return vector2df(0.0f, 0.0f);
-}
-
-u32 toColor(const IPropertyData* v) {
-    if (v && v->getTypeId() == PropertyTypeColor) return static_cast<const CPropertyDataColor*>(v)->getValue().color;
-    return 0;
-}
-
-bool toBool(const IPropertyData* v) {
-    return v && v->getTypeId() == PropertyTypeBool && static_cast<const CPropertyDataBool*>(v)->getValue();
-}
-
-struct LoadDepthGuard {
-    LoadDepthGuard() { ++t_loadDepth; }
-    ~LoadDepthGuard() { --t_loadDepth; }
-    bool tooDeep() const { return t_loadDepth > MaxSceneNesting; }
-};
 
 }  // namespace
-
-// The property table's accessors.
-struct BaseNodeProperties {
-    static BaseNode* node(IPropertyTableSource* o) { return static_cast<BaseNode*>(o); }
-    static const BaseNode* node(const IPropertyTableSource* o) { return static_cast<const BaseNode*>(o); }
-
-    static void setVisible(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->m_visible = toBool(v.get()); }
-    static CRefPtr<IPropertyData> getVisible(const IPropertyTableSource* o) { return makePropertyDataBool(node(o)->m_visible); }
-    static void setPosition(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->setPosition(toVector3(v.get())); }
-    static CRefPtr<IPropertyData> getPosition(const IPropertyTableSource* o) { return makePropertyDataVector3d(node(o)->m_position); }
-    static void setRotation(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->setRotation(toVector3(v.get())); }
-    static CRefPtr<IPropertyData> getRotation(const IPropertyTableSource* o) { return makePropertyDataVector3d(node(o)->m_rotation); }
-    static void setScale(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->setScale(toVector3(v.get())); }
-    static CRefPtr<IPropertyData> getScale(const IPropertyTableSource* o) { return makePropertyDataVector3d(node(o)->m_scale); }
-    static void setBounds(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->m_bounds = toVector3(v.get()); }
-    static CRefPtr<IPropertyData> getBounds(const IPropertyTableSource* o) { return makePropertyDataVector3d(node(o)->m_bounds); }
-    static void setPivot(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->setPivotPoint(toVector2(v.get())); }
-    static CRefPtr<IPropertyData> getPivot(const IPropertyTableSource* o) { return makePropertyDataVector2d(node(o)->m_pivot); }
-    static void setTint(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->setTintColor(toColor(v.get())); }
-    static CRefPtr<IPropertyData> getTint(const IPropertyTableSource* o) { return makePropertyDataColor(node(o)->m_tintColor); }
-    static void setCanBeHit(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->m_canBeHit = toBool(v.get()); }
-    static CRefPtr<IPropertyData> getCanBeHit(const IPropertyTableSource* o) { return makePropertyDataBool(node(o)->m_canBeHit); }
-    static void setClipped(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->m_childrenClipped = toBool(v.get()); }
-    static CRefPtr<IPropertyData> getClipped(const IPropertyTableSource* o) { return makePropertyDataBool(node(o)->m_childrenClipped); }
-};
 
 void sortDrawList(DrawList& list) {
     std::stable_sort(list.begin(), list.end(), [](const SDrawItem& a, const SDrawItem& b) {
@@ -126,17 +72,17 @@ BaseNode::~BaseNode() {
 const CPropertyTable& BaseNode::getPropertyTable() const {
     static const CPropertyTable table = [] {
         CPropertyTable t;
-        using P = BaseNodeProperties;
-        t.push_back({"Name", &BaseNode::setNameProperty, &BaseNode::getNameProperty});
-        t.push_back({"Visible", &P::setVisible, &P::getVisible});
-        t.push_back({"Position", &P::setPosition, &P::getPosition});
-        t.push_back({"Rotation", &P::setRotation, &P::getRotation});
-        t.push_back({"Scale", &P::setScale, &P::getScale});
-        t.push_back({"Bounds", &P::setBounds, &P::getBounds});
-        t.push_back({"PivotPoint", &P::setPivot, &P::getPivot});
-        t.push_back({"TintColor", &P::setTint, &P::getTint});
-        t.push_back({"CanBeHit", &P::setCanBeHit, &P::getCanBeHit});
-        t.push_back({"ChildrenClipped", &P::setClipped, &P::getClipped});
+        TPropertyTableBuilder<BaseNode>(t)
+            .add("Name", &BaseNode::setNameProperty, &BaseNode::getNameProperty)
+            .field<&BaseNode::m_visible>("Visible")
+            .field<&BaseNode::m_position, &BaseNode::setPosition>("Position")
+            .field<&BaseNode::m_rotation, &BaseNode::setRotation>("Rotation")
+            .field<&BaseNode::m_scale, &BaseNode::setScale>("Scale")
+            .field<&BaseNode::m_bounds>("Bounds")
+            .field<&BaseNode::m_pivot, &BaseNode::setPivotPoint>("PivotPoint")
+            .field<&BaseNode::m_tintColor, &BaseNode::setTintColor, CColorBox>("TintColor")
+            .field<&BaseNode::m_canBeHit>("CanBeHit")
+            .field<&BaseNode::m_childrenClipped>("ChildrenClipped");
         return t;
     }();
     return table;
@@ -645,143 +591,25 @@ void BaseNode::loadProperties(const CPropertySet* set) {
     if (!set) return;
     auto present = [set](const char* name) { return set->getPropertyIndex(name) >= 0; };
     if (present("Name")) m_nameId = getPropertyNameId(set->getProperty("Name").get()).getId();
-    if (present("Position")) setPosition(toVector3(set->getProperty("Position").get()));
-    if (present("Rotation")) setRotation(toVector3(set->getProperty("Rotation").get()));
-    if (present("Scale")) setScale(toVector3(set->getProperty("Scale").get()));
+    if (present("Position")) setPosition(unboxPropertyVector3d(set->getProperty("Position").get()));
+    if (present("Rotation")) setRotation(unboxPropertyVector3d(set->getProperty("Rotation").get()));
+    if (present("Scale")) setScale(unboxPropertyVector3d(set->getProperty("Scale").get()));
     if (present("Bounds")) {
-        const vector3df b = toVector3(set->getProperty("Bounds").get());
+        const vector3df b = unboxPropertyVector3d(set->getProperty("Bounds").get());
         setBounds(b.X, b.Y);
         m_transformDirty = 1;
     }
-    if (present("PivotPoint")) setPivotPoint(toVector2(set->getProperty("PivotPoint").get()));
-    if (present("TintColor")) setTintColor(toColor(set->getProperty("TintColor").get()));
-    if (present("Visible")) m_visible = toBool(set->getProperty("Visible").get());
-    if (present("CanBeHit")) m_canBeHit = toBool(set->getProperty("CanBeHit").get());
-    if (present("ChildrenClipped")) m_childrenClipped = toBool(set->getProperty("ChildrenClipped").get());
+    if (present("PivotPoint")) setPivotPoint(unboxPropertyVector2d(set->getProperty("PivotPoint").get()));
+    if (present("TintColor")) setTintColor(unboxPropertyColor(set->getProperty("TintColor").get()).color);
+    if (present("Visible")) m_visible = unboxPropertyBool(set->getProperty("Visible").get());
+    if (present("CanBeHit")) m_canBeHit = unboxPropertyBool(set->getProperty("CanBeHit").get());
+    if (present("ChildrenClipped")) m_childrenClipped = unboxPropertyBool(set->getProperty("ChildrenClipped").get());
 }
 
 // ---- Scene files ----
 
-namespace {
+bool BaseNode::loadXml(CXmlReader* reader, CNodeFactory* factory) { return CSceneFile::read(this, reader, factory); }
 
-// A child element's node: ClassOverride first, then Type; none when neither can be made.
-BaseNode* createChildNode(CXmlReader* reader, CNodeFactory* factory, IContentManager* contentManager) {
-    if (!factory) return nullptr;
-    const CCreationContext context(contentManager, "");
-    const stringw classOverride = reader->getAttributeValue(L"ClassOverride");
-    BaseNode* node = nullptr;
-    if (!classOverride.empty()) node = factory->createNode(classOverride, context);
-    if (!node) node = factory->createNode(reader->getAttributeValue(L"Type"), context);
-    return node;
-}
-
-}  // namespace
-
-bool BaseNode::loadXml(CXmlReader* reader, CNodeFactory* factory) {
-    if (!reader) return false;
-    LoadDepthGuard depth;
-    removeAllChildren();
-    clearStates();
-    if (depth.tooDeep()) {
-        CLogger::instance().log("Scene nodes nested too deeply: the inner nodes are left out", LogError);
-        skipXmlElement(reader);
-        onLoaded();
-        return false;
-    }
-    // <SceneNode .../> has no content and no end tag.
-    const bool empty = reader->getNodeType() == XmlNodeElement && reader->isEmptyElement();
-    IContentManager* contentManager = getContentManager();
-    while (!empty && reader->read()) {
-        const EXmlNodeType type = reader->getNodeType();
-        if (type == XmlNodeElementEnd && reader->getNodeName() == L"SceneNode") break;
-        if (type != XmlNodeElement) continue;
-        const stringw& name = reader->getNodeName();
-        if (name == L"Properties") {
-            CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(contentManager));
-            set->readXml(reader);
-            loadProperties(set.get());
-        } else if (name == L"States") {
-            readStates(reader);
-        } else if (name == L"SceneNode") {
-            const stringw file = reader->getAttributeValue(L"File");
-            if (!file.empty()) {
-                // A File child carries nothing else: pass over any content it was given.
-                skipXmlElement(reader);
-                if (contentManager) {
-                    CResource* loaded = contentManager->getContentByPath(
-                        TypeCodeSceneNode, narrowLowBytes(file.c_str()), true);
-                    if (loaded) {
-                        // Only a node may join the tree.
-                        if (loaded->getTypeCode() == TypeCodeSceneNode) addChild(static_cast<BaseNode*>(loaded));
-                        loaded->drop();
-                    }
-                }
-                continue;
-            }
-            BaseNode* child = createChildNode(reader, factory, contentManager);
-            if (!child) {
-                // An unknown class: its whole element goes, nothing of it reaches this node.
-                skipXmlElement(reader);
-                continue;
-            }
-            addChild(child);
-            child->loadXml(reader, factory);
-            child->drop();
-        }
-    }
-    onLoaded();
-    return true;
-}
-
-void BaseNode::readStates(CXmlReader* reader) {
-    if (reader->isEmptyElement()) return;
-    IContentManager* contentManager = getContentManager();
-    while (reader->read()) {
-        const EXmlNodeType type = reader->getNodeType();
-        if (type == XmlNodeElementEnd && reader->getNodeName() == L"States") return;
-        if (type != XmlNodeElement) continue;
-        const stringw& name = reader->getNodeName();
-        if (name == L"Properties") {
-            CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(contentManager));
-            set->readXml(reader);
-            if (set->getPropertyIndex("DefaultState") >= 0)
-                m_defaultState = getPropertyNameId(set->getProperty("DefaultState").get()).getId();
-        } else if (name == L"State") {
-            const s32 state = CNameId(narrowLowBytes(reader->getAttributeValue(L"Name").c_str())).getId();
-            CRefPtr<Animator> animator = CRefPtr<Animator>::fromRaw(new Animator(state));
-            animator->setNextState(CNameId(narrowLowBytes(reader->getAttributeValue(L"NextState").c_str())).getId());
-            animator->readXml(reader, m_binding.manager, this, contentManager);
-            addState(animator.get());
-        }
-    }
-}
-
-bool BaseNode::saveXml(CXmlWriter* writer) const {
-    if (!writer) return false;
-    if (m_internal) return true;
-    writer->writeElement(L"SceneNode", false, L"Type", getClassName().c_str());
-    writer->writeLineBreak();
-    IContentManager* contentManager = getContentManager();
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(contentManager));
-    saveProperties(set.get());
-    if (set->getPropertyCount() > 0) set->writeXml(writer);
-    if (!m_states.empty()) {
-        writer->writeElement(L"States");
-        writer->writeLineBreak();
-        const stringc& defaultName = CNameId::fromId(m_defaultState).getName();
-        if (!defaultName.empty()) {
-            CRefPtr<CPropertySet> states = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(contentManager));
-            states->addString("DefaultState", defaultName);
-            states->writeXml(writer);
-        }
-        for (const auto& entry : m_states) entry.second->writeXml(writer, m_binding.manager, contentManager);
-        writer->writeClosingTag(L"States");
-        writer->writeLineBreak();
-    }
-    for (BaseNode* child : m_children) child->saveXml(writer);
-    writer->writeClosingTag(L"SceneNode");
-    writer->writeLineBreak();
-    return true;
-}
+bool BaseNode::saveXml(CXmlWriter* writer) const { return CSceneFile::write(this, writer); }
 
 }  // namespace oskel

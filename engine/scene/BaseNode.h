@@ -261,9 +261,6 @@ protected:
         return node;
     }
 
-    // Scene file parts.
-    void readStates(CXmlReader* reader);
-
     // Classes that play states over more participants than their children set the count here.
     void setStateCounter(s32 state, s32 count) { m_stateCounters[state] = count; }
     // A node that binds its own subtree (a scene manager nested in another tree) keeps the
@@ -274,7 +271,8 @@ protected:
     virtual void bindInternalChildren(const SSceneBinding&) {}
 
 private:
-    friend struct BaseNodeProperties;
+    // The scene file reader and writer reach the node's states and children.
+    friend class CSceneFile;
 
     void attachChild(BaseNode* node, BaseNode* after, bool atFront);
     void clearBindingInSubtree();

@@ -10,27 +10,9 @@
 #include "engine/io/CXmlWriter.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/CNodeFactory.h"
+#include "engine/scene/SceneFile.h"
 
 namespace oskel {
-
-CSceneNodeProcessor::CSceneNodeProcessor(CFileSystem* fileSystem, CNodeFactory* factory)
-    : m_fileSystem(fileSystem), m_factory(factory) {
-    if (m_fileSystem) m_fileSystem->grab();
-}
-
-CSceneNodeProcessor::~CSceneNodeProcessor() {
-    if (m_fileSystem) m_fileSystem->drop();
-}
-
-BaseNode* CSceneNodeProcessor::createNodeForElement(CXmlReader* reader, CNodeFactory* factory,
-                                                    const CCreationContext& context) {
-    if (!reader || !factory) return nullptr;
-    const stringw classOverride = reader->getAttributeValue(L"ClassOverride");
-    BaseNode* node = nullptr;
-    if (!classOverride.empty()) node = factory->createNode(classOverride, context);
-    if (!node) node = factory->createNode(reader->getAttributeValue(L"Type"), context);
-    return node;
-}
 
 CResource* CSceneNodeProcessor::load(IContentManager* manager, IReadableFile* file, const CCreationContext& context) {
     if (!file) return nullptr;
@@ -39,26 +21,21 @@ CResource* CSceneNodeProcessor::load(IContentManager* manager, IReadableFile* fi
         CLogger::instance().logHint("Scene file includes itself: not loaded again", name.c_str(), LogError);
         return nullptr;
     }
-    CRefPtr<CXmlReader> reader = CRefPtr<CXmlReader>::fromRaw(
-        m_fileSystem ? m_fileSystem->createXmlReader(file) : new CXmlReader(file));
-    if (!reader) return nullptr;
-
-    BaseNode* root = nullptr;
-    while (reader->read()) {
-        if (reader->getNodeType() == XmlNodeElement && reader->getNodeName() == L"SceneNode") {
-            root = createNodeForElement(reader.get(), m_factory, context);
-            break;
+    return readXmlFile(manager, file, "Loaded scene node", [&](CXmlReader* reader) -> CResource* {
+        BaseNode* root = nullptr;
+        while (reader->read()) {
+            if (reader->getNodeType() == XmlNodeElement && reader->getNodeName() == L"SceneNode") {
+                root = CSceneFile::createNode(reader, m_factory, context);
+                break;
+            }
         }
-    }
-    if (root) {
-        m_loading.push_back(name);
-        if (manager) manager->pushPath(name);
-        root->loadXml(reader.get(), m_factory);
-        if (manager) manager->popPath();
-        m_loading.pop_back();
-    }
-    CLogger::instance().logHint("Loaded scene node", name.c_str(), LogInformation);
-    return root;
+        if (root) {
+            m_loading.push_back(name);
+            root->loadXml(reader, m_factory);
+            m_loading.pop_back();
+        }
+        return root;
+    });
 }
 
 bool CSceneNodeProcessor::canSave(const CResource* resource) const {
@@ -68,7 +45,7 @@ bool CSceneNodeProcessor::canSave(const CResource* resource) const {
 bool CSceneNodeProcessor::save(IContentManager* manager, CResource* resource, IWritableFile* file, void*) {
     if (!canSave(resource) || !file) return false;
     CRefPtr<CXmlWriter> writer = CRefPtr<CXmlWriter>::fromRaw(
-        m_fileSystem ? m_fileSystem->createXmlWriter(file) : new CXmlWriter(file));
+        getFileSystem() ? getFileSystem()->createXmlWriter(file) : new CXmlWriter(file));
     if (!writer) return false;
     writer->writeXMLHeader();
     if (manager) manager->pushPath(file->getFileName());

@@ -8,25 +8,13 @@
 #include "engine/scene/animation/Animator.h"
 #include "engine/properties/CPropertyData.h"
 #include "engine/properties/CPropertySet.h"
+#include "engine/properties/PropertyTableBuilder.h"
 #include "engine/scene/SceneManager.h"
 #include "engine/scene/TemplateCollectionNode.h"
 
 namespace oskel {
 
 namespace {
-
-template <class E, class... Args>
-CRefPtr<E> makeEvent(Args... args) {
-    return CRefPtr<E>::fromRaw(new E(args...));
-}
-
-s32 nameIdOfText(const stringc& text) { return text.empty() ? -1 : CNameId(text).getId(); }
-
-s32 nameIdOf(const IPropertyData* value) { return nameIdOfText(getPropertyString(value)); }
-
-bool boolOf(const IPropertyData* value) {
-    return value && value->getTypeId() == PropertyTypeBool && static_cast<const CPropertyDataBool*>(value)->getValue();
-}
 
 // Virtual keys of the arrow keys.
 constexpr u32 KeyLeft = 37;
@@ -42,31 +30,6 @@ std::vector<s32>& templatesBeingApplied() {
 }
 
 }  // namespace
-
-struct ControlNodeProperties {
-    static ControlNode* node(IPropertyTableSource* o) { return static_cast<ControlNode*>(o); }
-    static const ControlNode* node(const IPropertyTableSource* o) { return static_cast<const ControlNode*>(o); }
-    static CRefPtr<IPropertyData> nameValue(s32 id) {
-        return makePropertyDataFromNameId(CNameId::fromId(id));
-    }
-
-    static void setDefaultFocus(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->m_defaultFocusObject = nameIdOf(v.get()); }
-    static CRefPtr<IPropertyData> getDefaultFocus(const IPropertyTableSource* o) { return nameValue(node(o)->m_defaultFocusObject); }
-    template <int D>
-    static void setNav(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->m_nav[D] = nameIdOf(v.get()); }
-    template <int D>
-    static CRefPtr<IPropertyData> getNav(const IPropertyTableSource* o) { return nameValue(node(o)->m_nav[D]); }
-    static void setTemplate(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->setTemplateName(nameIdOf(v.get())); }
-    static CRefPtr<IPropertyData> getTemplate(const IPropertyTableSource* o) { return nameValue(node(o)->m_templateName); }
-    static void setWantFocus(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->m_wantFocus = boolOf(v.get()); }
-    static CRefPtr<IPropertyData> getWantFocus(const IPropertyTableSource* o) { return makePropertyDataBool(node(o)->m_wantFocus); }
-    static void setFocusOnHover(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->m_focusOnHover = boolOf(v.get()); }
-    static CRefPtr<IPropertyData> getFocusOnHover(const IPropertyTableSource* o) { return makePropertyDataBool(node(o)->m_focusOnHover); }
-    static void setEnabled(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->setEnabled(boolOf(v.get())); }
-    static CRefPtr<IPropertyData> getEnabled(const IPropertyTableSource* o) { return makePropertyDataBool(node(o)->m_enabled); }
-    static void setHoverTrack(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) { node(o)->m_hoverTrack = boolOf(v.get()); }
-    static CRefPtr<IPropertyData> getHoverTrack(const IPropertyTableSource* o) { return makePropertyDataBool(node(o)->m_hoverTrack); }
-};
 
 OSKEL_BEGIN_EVENT_MAP(ControlNode, BaseNode)
 OSKEL_EVENT_HANDLER(EventNodeHoverEnter, onHoverEnter)
@@ -103,17 +66,17 @@ ControlNode::~ControlNode() { dropTemplateInstance(); }
 const CPropertyTable& ControlNode::getPropertyTable() const {
     static const CPropertyTable table = [this] {
         CPropertyTable t = BaseNode::getPropertyTable();
-        using P = ControlNodeProperties;
-        t.push_back({"DefaultFocusObject", &P::setDefaultFocus, &P::getDefaultFocus});
-        t.push_back({"NavLeftObjectName", &P::setNav<NavLeft>, &P::getNav<NavLeft>});
-        t.push_back({"NavRightObjectName", &P::setNav<NavRight>, &P::getNav<NavRight>});
-        t.push_back({"NavDownObjectName", &P::setNav<NavDown>, &P::getNav<NavDown>});
-        t.push_back({"NavUpObjectName", &P::setNav<NavUp>, &P::getNav<NavUp>});
-        t.push_back({"TemplateName", &P::setTemplate, &P::getTemplate});
-        t.push_back({"WantFocus", &P::setWantFocus, &P::getWantFocus});
-        t.push_back({"IsFocusOnHover", &P::setFocusOnHover, &P::getFocusOnHover});
-        t.push_back({"Enabled", &P::setEnabled, &P::getEnabled});
-        t.push_back({"HoverTrack", &P::setHoverTrack, &P::getHoverTrack});
+        TPropertyTableBuilder<ControlNode>(t)
+            .field<&ControlNode::m_defaultFocusObject, CNameIdBox>("DefaultFocusObject")
+            .indexed<&ControlNode::getNavObject, &ControlNode::setNavObject, NavLeft, CNameIdBox>("NavLeftObjectName")
+            .indexed<&ControlNode::getNavObject, &ControlNode::setNavObject, NavRight, CNameIdBox>("NavRightObjectName")
+            .indexed<&ControlNode::getNavObject, &ControlNode::setNavObject, NavDown, CNameIdBox>("NavDownObjectName")
+            .indexed<&ControlNode::getNavObject, &ControlNode::setNavObject, NavUp, CNameIdBox>("NavUpObjectName")
+            .field<&ControlNode::m_templateName, &ControlNode::setTemplateName, CNameIdBox>("TemplateName")
+            .field<&ControlNode::m_wantFocus>("WantFocus")
+            .field<&ControlNode::m_focusOnHover>("IsFocusOnHover")
+            .field<&ControlNode::m_enabled, &ControlNode::setEnabled>("Enabled")
+            .field<&ControlNode::m_hoverTrack>("HoverTrack");
         return t;
     }();
     return table;
@@ -578,7 +541,7 @@ void ControlNode::loadProperties(const CPropertySet* set) {
     if (!set) return;
     BaseNode::loadProperties(set);
     auto present = [set](const char* name) { return set->getPropertyIndex(name) >= 0; };
-    auto nameOf = [set](const char* name) { return nameIdOf(set->getProperty(name).get()); };
+    auto nameOf = [set](const char* name) { return CNameIdBox::unbox(set->getProperty(name).get()); };
     if (present("DefaultFocusObjectName")) m_defaultFocusObject = nameOf("DefaultFocusObjectName");
     if (present("NavLeftObjectName")) m_nav[NavLeft] = nameOf("NavLeftObjectName");
     if (present("NavRightObjectName")) m_nav[NavRight] = nameOf("NavRightObjectName");

@@ -113,7 +113,6 @@ protected:
     void bindInternalChildren(const SSceneBinding& binding) override;
 
 private:
-    friend struct ControlNodeProperties;
 
     bool isAncestorOf(const BaseNode* node) const;
     bool hits(s32 x, s32 y);

@@ -13,11 +13,6 @@ namespace oskel {
 
 namespace {
 
-template <class E, class... Args>
-CRefPtr<E> makeEvent(Args... args) {
-    return CRefPtr<E>::fromRaw(new E(args...));
-}
-
 bool isMessageBox(const BaseNode* node) { return node && node->isKindOf(NodeTypeMessageBox); }
 
 const SceneTransition kNoTransition{nullptr, -1, nullptr, -1, 1, 0};

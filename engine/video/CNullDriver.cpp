@@ -44,7 +44,7 @@ CNullDriver::CNullDriver(const SDeviceParameters& parameters, CFileSystem* fileS
 
     for (bool& on : m_featureEnabled) on = true;
 
-    m_quadBatcher = CRefPtr<CQuadBatcher>::fromRaw(new CQuadBatcher(this));
+    m_quadBatcher = makeRef<CQuadBatcher>(this);
 }
 
 CNullDriver::~CNullDriver() {

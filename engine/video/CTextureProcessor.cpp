@@ -19,10 +19,6 @@ CImage* asImage(CResource* resource) {
 
 }  // namespace
 
-CTextureProcessor::CTextureProcessor(IVideoDriver* driver) : m_driver(driver) {
-    setCategoryMask(CategoryDevice);
-}
-
 CResource* CTextureProcessor::load(IContentManager* manager, IReadableFile* file,
                                    const CCreationContext& context) {
     if (!manager || !file) return nullptr;
@@ -32,7 +28,7 @@ CResource* CTextureProcessor::load(IContentManager* manager, IReadableFile* file
         if (content) content->drop();
         return nullptr;
     }
-    ITexture* texture = m_driver ? m_driver->createDeviceDependentTexture(image) : nullptr;
+    ITexture* texture = getVideoDriver() ? getVideoDriver()->createDeviceDependentTexture(image) : nullptr;
     image->drop();
 
     auto* resource = new CTextureResource(context, texture, file->getFileName());
@@ -40,8 +36,6 @@ CResource* CTextureProcessor::load(IContentManager* manager, IReadableFile* file
     CLogger::instance().logHint("Loaded texture", file->getFileName().c_str(), LogInformation);
     return resource;
 }
-
-bool CTextureProcessor::save(IContentManager*, CResource*, IWritableFile*, void*) { return false; }
 
 void CTextureProcessor::onContentEvent(CEvent* event, ContentNameMap& cache) {
     if (!event) return;
@@ -57,31 +51,20 @@ void CTextureProcessor::onContentEvent(CEvent* event, ContentNameMap& cache) {
             continue;
         }
         IContentManager* manager = resource->getContentManager();
-        if (!manager || !m_driver) continue;
+        if (!manager || !getVideoDriver()) continue;
         CResource* content = manager->getContentByPath(TypeCodeImage, resource->getFileName(), false);
         CImage* image = asImage(content);
         if (!image) {
             if (content) content->drop();
             continue;  // stays without a texture
         }
-        ITexture* texture = m_driver->createDeviceDependentTexture(image);
+        ITexture* texture = getVideoDriver()->createDeviceDependentTexture(image);
         image->drop();
         if (texture) {
             resource->setTexture(texture);
             texture->drop();
         }
     }
-}
-
-bool CTextureProcessor::onVideoDriverReleasing(CEvent*) {
-    m_driver = nullptr;
-    return false;
-}
-
-bool CTextureProcessor::onVideoDriverCreated(CEvent* event) {
-    auto* created = static_cast<CEventDeviceVideoDriverCreated*>(event);
-    m_driver.assign(created ? created->getVideoDriver() : nullptr);
-    return false;
 }
 
 }  // namespace oskel

@@ -78,7 +78,7 @@ OSKEL_END_EVENT_MAP()
 
 GApplication::GApplication() {
     setCategoryMask(CategoryDevice | CategorySystemFlow | CategoryKeyboard | CategoryMouse);
-    m_logos = CRefPtr<GLogosConfiguration>::fromRaw(new GLogosConfiguration());
+    m_logos = makeRef<GLogosConfiguration>();
     // The tables join their files as they are made.
     for (const char* path : kReloadFiles) m_reloadEntries.push_back(SReloadEntry{path, nullptr});
 }

@@ -58,12 +58,12 @@ private:
 
 class GroupManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override { manager = CRefPtr<CSoundGroupManager>::fromRaw(new CSoundGroupManager()); }
+    void SetUp() override { manager = makeRef<CSoundGroupManager>(); }
 
     // Registers a cue of one fake sound in a group.
     FakeSound* addCue(const char* name, s32 group, f32 volume = 1.0f, bool loop = false, bool playable = true) {
-        CRefPtr<FakeSound> sound = CRefPtr<FakeSound>::fromRaw(new FakeSound(playable));
-        CRefPtr<SoundCue> cue = CRefPtr<SoundCue>::fromRaw(new SoundCue(CNameId(name)));
+        CRefPtr<FakeSound> sound = makeRef<FakeSound>(playable);
+        CRefPtr<SoundCue> cue = makeRef<SoundCue>(CNameId(name));
         cue->setGroup(group);
         cue->setVolume(volume);
         cue->setLooping(loop);
@@ -134,7 +134,7 @@ TEST_F(GroupManagerTest, OnlyIfNotPlayingAndUnknownCues) {
     EXPECT_EQ(manager->playCue("Music", true), nullptr);
     EXPECT_NE(manager->playCue("Music", false), nullptr);
     // A second cue of the same name is not registered.
-    CRefPtr<SoundCue> again = CRefPtr<SoundCue>::fromRaw(new SoundCue(CNameId("Music")));
+    CRefPtr<SoundCue> again = makeRef<SoundCue>(CNameId("Music"));
     EXPECT_FALSE(manager->registerCue(again.get()));
     // A cue whose sound fails to play gives nothing.
     addCue("Broken", 0, 1.0f, false, false);
@@ -317,7 +317,7 @@ TEST_F(GroupManagerTest, AudioDriverEventsAndClearing) {
         u32 getStreamingThreshold() const override { return 0; }
         void setListener(const vector3df&, const vector3df&, const vector3df&, const vector3df&) override {}
     };
-    CRefPtr<Driver> driver = CRefPtr<Driver>::fromRaw(new Driver());
+    CRefPtr<Driver> driver = makeRef<Driver>();
     CEventDeviceAudioDriverCreated created(driver.get());
     EXPECT_FALSE(manager->onEvent(&created));
     EXPECT_EQ(manager->getAudioDriver(), driver.get());

@@ -48,12 +48,12 @@ protected:
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir / "sounds");
         fileSystem = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
-        processors = CRefPtr<CContentProcessorsManager>::fromRaw(new CContentProcessorsManager());
-        sounds = CRefPtr<CSoundProcessor>::fromRaw(new CSoundProcessor(driver.get()));
-        packs = CRefPtr<CSoundPackProcessor>::fromRaw(new CSoundPackProcessor(fileSystem.get(), driver.get()));
+        processors = makeRef<CContentProcessorsManager>();
+        sounds = makeRef<CSoundProcessor>(driver.get());
+        packs = makeRef<CSoundPackProcessor>(fileSystem.get(), driver.get());
         processors->registerProcessor(sounds.get());
         processors->registerProcessor(packs.get());
-        content = CRefPtr<CContentManager>::fromRaw(new CContentManager(fileSystem.get(), processors.get()));
+        content = makeRef<CContentManager>(fileSystem.get(), processors.get());
     }
     void TearDown() override {
         content = nullptr;  // the cached sounds go while their driver is still there
@@ -190,7 +190,7 @@ TEST_F(SoundContentTest, FilesThatGiveNoSound) {
 TEST_F(SoundContentTest, WithoutAnAudioDriverThereAreNoSounds) {
     const std::string path = put("click.wav", shortWav());
     {
-        CRefPtr<CSoundProcessor> none = CRefPtr<CSoundProcessor>::fromRaw(new CSoundProcessor(nullptr));
+        CRefPtr<CSoundProcessor> none = makeRef<CSoundProcessor>(nullptr);
         CRefPtr<IReadableFile> file = CRefPtr<IReadableFile>::fromRaw(fileSystem->createAndOpenFile(path.c_str()));
         ASSERT_TRUE(file);
         test::LogCapture log;
@@ -410,7 +410,7 @@ TEST_F(SoundContentTest, RegisteredCuesPlayWithTheirFileSettings) {
   <SoundCue Name="Music" Vol="0.5"><Sound Filename="a.wav"/></SoundCue>
 </SoundPack>)"));
     ASSERT_TRUE(loaded);
-    CRefPtr<CSoundGroupManager> manager = CRefPtr<CSoundGroupManager>::fromRaw(new CSoundGroupManager(driver.get()));
+    CRefPtr<CSoundGroupManager> manager = makeRef<CSoundGroupManager>(driver.get());
     manager->setGroupVolume(0.5f, 3);
     manager->setGroupVolume(0.8f, -1);
     EXPECT_EQ(loaded->registerCues(manager.get()), 2u);
@@ -476,9 +476,9 @@ TEST(SoundCueAlternatives, NoSoundFollowsItselfWhileOnePlays) {
         SCOPED_TRACE(seed);
         CRandom::instance().seed(seed);
         std::vector<int> plays;
-        CRefPtr<SoundCue> cue = CRefPtr<SoundCue>::fromRaw(new SoundCue("Alternatives"));
+        CRefPtr<SoundCue> cue = makeRef<SoundCue>("Alternatives");
         for (int id = 0; id < 3; ++id) {
-            CRefPtr<CountingSound> sound = CRefPtr<CountingSound>::fromRaw(new CountingSound(&plays, id));
+            CRefPtr<CountingSound> sound = makeRef<CountingSound>(&plays, id);
             cue->addSound(sound.get());
         }
         for (int i = 0; i < 60; ++i) ASSERT_TRUE(cue->playRandomItem());
@@ -494,9 +494,9 @@ TEST(SoundCueAlternatives, SameSeedSameSequence) {
     auto sequence = [](u32 seed) {
         CRandom::instance().seed(seed);
         std::vector<int> plays;
-        CRefPtr<SoundCue> cue = CRefPtr<SoundCue>::fromRaw(new SoundCue("Seeded"));
+        CRefPtr<SoundCue> cue = makeRef<SoundCue>("Seeded");
         for (int id = 0; id < 4; ++id)
-            cue->addSound(CRefPtr<CountingSound>::fromRaw(new CountingSound(&plays, id)).get());
+            cue->addSound(makeRef<CountingSound>(&plays, id).get());
         for (int i = 0; i < 20; ++i) cue->playRandomItem();
         return plays;
     };

@@ -115,16 +115,16 @@ const char* playPackCue(COpenALAudioDriver* driver, const std::string& folder, b
     }
     CRefPtr<CFileSystem> fileSystem = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
     CRefPtr<CContentProcessorsManager> processors =
-        CRefPtr<CContentProcessorsManager>::fromRaw(new CContentProcessorsManager());
+        makeRef<CContentProcessorsManager>();
     processors->registerProcessor(CRefPtr<IContentProcessor>::fromRaw(new CSoundProcessor(driver)).get());
     processors->registerProcessor(
         CRefPtr<IContentProcessor>::fromRaw(new CSoundPackProcessor(fileSystem.get(), driver)).get());
     CRefPtr<CContentManager> content =
-        CRefPtr<CContentManager>::fromRaw(new CContentManager(fileSystem.get(), processors.get()));
+        makeRef<CContentManager>(fileSystem.get(), processors.get());
     CRefPtr<CResource> pack = CRefPtr<CResource>::fromRaw(
         content->getContentByPath(TypeCodeSoundPack, (folder + "/SoundPack.xml").c_str(), false));
     if (!pack || pack->getTypeCode() != TypeCodeSoundPack) return "no sound pack";
-    CRefPtr<CSoundGroupManager> manager = CRefPtr<CSoundGroupManager>::fromRaw(new CSoundGroupManager(driver));
+    CRefPtr<CSoundGroupManager> manager = makeRef<CSoundGroupManager>(driver);
     if (static_cast<SoundPack*>(pack.get())->registerCues(manager.get()) != 1) return "cue not registered";
     SoundCue* instance = manager->playCue("Tone");
     if (!instance) return "cue not played";

@@ -30,11 +30,11 @@ public:
 };
 
 CRefPtr<Probe> makeProbe(u32 period, std::vector<int>* order = nullptr, int tag = 0) {
-    return CRefPtr<Probe>::fromRaw(new Probe(period, order, tag));
+    return makeRef<Probe>(period, order, tag);
 }
 
 CRefPtr<CTimerScheduler> makeScheduler() {
-    return CRefPtr<CTimerScheduler>::fromRaw(new CTimerScheduler());
+    return makeRef<CTimerScheduler>();
 }
 
 }  // namespace

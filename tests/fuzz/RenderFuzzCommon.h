@@ -79,9 +79,9 @@ inline RenderFuzzServices& services() {
 
 // The bytes an XML writer writes (header first).
 inline std::string writeXmlBytes(const std::function<void(CXmlWriter&)>& body) {
-    CRefPtr<CVirtualFile> file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("seed.xml"));
+    CRefPtr<CVirtualFile> file = makeRef<CVirtualFile>("seed.xml");
     {
-        CRefPtr<CXmlWriter> writer = CRefPtr<CXmlWriter>::fromRaw(new CXmlWriter(file.get()));
+        CRefPtr<CXmlWriter> writer = makeRef<CXmlWriter>(file.get());
         writer->writeXMLHeader();
         body(*writer);
     }

@@ -33,15 +33,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!collection->getRegion(i)->getTexture()) std::abort();
         }
         // Saved and read again: the same regions.
-        CRefPtr<CVirtualFile> out = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("saved.xml"));
-        CRefPtr<CXmlWriter> writer = CRefPtr<CXmlWriter>::fromRaw(new CXmlWriter(out.get()));
+        CRefPtr<CVirtualFile> out = makeRef<CVirtualFile>("saved.xml");
+        CRefPtr<CXmlWriter> writer = makeRef<CXmlWriter>(out.get());
         writer->writeXMLHeader();
         if (!collection->save(writer.get())) std::abort();
         writer = nullptr;
         out->seek(0);
         CContentManager* second = s.makeManager();
         auto* again = new AtlasTextureCollection(CCreationContext(second, "again.xml"));
-        CRefPtr<CXmlReader> reader = CRefPtr<CXmlReader>::fromRaw(new CXmlReader(out.get()));
+        CRefPtr<CXmlReader> reader = makeRef<CXmlReader>(out.get());
         again->load(reader.get());
         if (again->getRegionCount() != collection->getRegionCount()) std::abort();
         for (u32 i = 0; i < again->getRegionCount(); ++i) {

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     const std::string folder = argv[1];
     bool ok = fuzz::saveSeed(folder, "font.ofnt", fuzz::writeXmlBytes([](CXmlWriter& w) {
         w.writeElement(L"Font", false, L"Type", L"Bitmap");
-        CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+        CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
         set->addVector2d("GlobalKerning", vector2df(1.0f, 2.0f));
         set->addFloat("OriginalSize", 20.0f);
         set->writeXml(&w, false, L"Properties");

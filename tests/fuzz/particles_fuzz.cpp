@@ -24,9 +24,9 @@ void exercise(BaseEmitter* emitter) {
         copy->update(BaseEmitter::UpdatePeriodMs);
         if (particles.getCount() > particles.getCapacity()) std::abort();
     }
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     copy->saveProperties(set.get());
-    CRefPtr<CPropertySet> again = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> again = makeRef<CPropertySet>();
     CResource* fresh = copy->clone();
     static_cast<BaseEmitter*>(fresh)->loadProperties(set.get());
     static_cast<BaseEmitter*>(fresh)->saveProperties(again.get());

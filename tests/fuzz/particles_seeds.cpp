@@ -9,7 +9,7 @@ namespace {
 
 void emitter(CXmlWriter& w, const wchar_t* type, const char* name, bool rectangle) {
     w.writeElement(L"ParticleEmitter", false, L"Type", type);
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     set->addString("Name", name);
     set->addVector2d("PPSRange", vector2df(100.0f, 400.0f));
     set->addVector2d("LifeTimeRange", vector2df(0.0f, 3000.0f));

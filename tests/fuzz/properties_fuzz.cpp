@@ -41,18 +41,18 @@ test::FakeContentManager& contentManager() {
 }
 
 CRefPtr<CPropertySet> readSet(IReadableFile* file) {
-    CRefPtr<CXmlReader> reader = CRefPtr<CXmlReader>::fromRaw(new CXmlReader(file));
+    CRefPtr<CXmlReader> reader = makeRef<CXmlReader>(file);
     while (reader->read())
         if (reader->getNodeType() == XmlNodeElement) break;
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(&contentManager()));
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>(&contentManager());
     set->readXml(reader.get(), false);
     return set;
 }
 
 std::string writeSet(const CPropertySet& set) {
-    CRefPtr<CVirtualFile> file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("fuzz-out.xml"));
+    CRefPtr<CVirtualFile> file = makeRef<CVirtualFile>("fuzz-out.xml");
     {
-        CRefPtr<CXmlWriter> writer = CRefPtr<CXmlWriter>::fromRaw(new CXmlWriter(file.get()));
+        CRefPtr<CXmlWriter> writer = makeRef<CXmlWriter>(file.get());
         set.writeXml(writer.get(), true);
     }
     std::string bytes(static_cast<size_t>(file->getSize()), '\0');
@@ -94,16 +94,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)quiet;
 
     std::vector<u8> bytes(data, data + size);
-    CRefPtr<CMemoryFile> file = CRefPtr<CMemoryFile>::fromRaw(
-        new CMemoryFile(bytes.data(), static_cast<s32>(bytes.size()), "fuzz.xml", false));
+    CRefPtr<CMemoryFile> file = makeRef<CMemoryFile>(bytes.data(), static_cast<s32>(bytes.size()), "fuzz.xml", false);
     CRefPtr<CPropertySet> set = readSet(file.get());
     exercise(*set);
     exercise(*set->clone());
 
     const std::string first = writeSet(*set);
     std::vector<u8> firstBytes(first.begin(), first.end());
-    CRefPtr<CMemoryFile> again = CRefPtr<CMemoryFile>::fromRaw(
-        new CMemoryFile(firstBytes.data(), static_cast<s32>(firstBytes.size()), "again.xml", false));
+    CRefPtr<CMemoryFile> again = makeRef<CMemoryFile>(firstBytes.data(), static_cast<s32>(firstBytes.size()), "again.xml", false);
     CRefPtr<CPropertySet> second = readSet(again.get());
     if (writeSet(*second) != first) std::abort();
     return 0;

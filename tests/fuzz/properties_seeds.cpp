@@ -13,12 +13,12 @@ using namespace oskel;
 
 namespace {
 
-CRefPtr<CPropertySet> newSet() { return CRefPtr<CPropertySet>::fromRaw(new CPropertySet()); }
+CRefPtr<CPropertySet> newSet() { return makeRef<CPropertySet>(); }
 
 std::string written(const CPropertySet& set, const wchar_t* elementName) {
-    CRefPtr<CVirtualFile> file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("seed.xml"));
+    CRefPtr<CVirtualFile> file = makeRef<CVirtualFile>("seed.xml");
     {
-        CRefPtr<CXmlWriter> writer = CRefPtr<CXmlWriter>::fromRaw(new CXmlWriter(file.get()));
+        CRefPtr<CXmlWriter> writer = makeRef<CXmlWriter>(file.get());
         set.writeXml(writer.get(), true, elementName);
     }
     std::string bytes(static_cast<size_t>(file->getSize()), '\0');

@@ -32,11 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)quiet;
 
     std::vector<u8> bytes(data, data + size);
-    CRefPtr<CMemoryFile> file = CRefPtr<CMemoryFile>::fromRaw(
-        new CMemoryFile(bytes.data(), static_cast<s32>(bytes.size()), "fuzz.oscn", false));
-    CRefPtr<test::FakeContentManager> manager = CRefPtr<test::FakeContentManager>::fromRaw(new test::FakeContentManager());
+    CRefPtr<CMemoryFile> file = makeRef<CMemoryFile>(bytes.data(), static_cast<s32>(bytes.size()), "fuzz.oscn", false);
+    CRefPtr<test::FakeContentManager> manager = makeRef<test::FakeContentManager>();
     CRefPtr<CSceneNodeProcessor> processor =
-        CRefPtr<CSceneNodeProcessor>::fromRaw(new CSceneNodeProcessor(nullptr, &CNodeFactory::instance()));
+        makeRef<CSceneNodeProcessor>(nullptr, &CNodeFactory::instance());
     CResource* loaded = processor->load(manager.get(), file.get(), CCreationContext(manager.get(), "fuzz.oscn"));
     if (!loaded) return 0;
     CRefPtr<BaseNode> root = CRefPtr<BaseNode>::fromRaw(static_cast<BaseNode*>(loaded));
@@ -59,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         copy->setSceneManager(nullptr, nullptr, nullptr);
     }
 
-    CRefPtr<CVirtualFile> out = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("out.oscn"));
+    CRefPtr<CVirtualFile> out = makeRef<CVirtualFile>("out.oscn");
     processor->save(manager.get(), root.get(), out.get(), nullptr);
     return 0;
 }

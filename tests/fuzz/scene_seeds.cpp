@@ -25,9 +25,9 @@ bool save(const std::string& folder, const char* name, const std::string& bytes)
 }
 
 std::string written(const BaseNode& node) {
-    CRefPtr<CVirtualFile> file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("seed.oscn"));
+    CRefPtr<CVirtualFile> file = makeRef<CVirtualFile>("seed.oscn");
     {
-        CRefPtr<CXmlWriter> writer = CRefPtr<CXmlWriter>::fromRaw(new CXmlWriter(file.get()));
+        CRefPtr<CXmlWriter> writer = makeRef<CXmlWriter>(file.get());
         writer->writeXMLHeader();
         node.saveXml(writer.get());
     }
@@ -38,11 +38,11 @@ std::string written(const BaseNode& node) {
 }
 
 CRefPtr<BaseNode> tree() {
-    CRefPtr<BaseNode> root = CRefPtr<BaseNode>::fromRaw(new BaseNode(CCreationContext()));
+    CRefPtr<BaseNode> root = makeRef<BaseNode>(CCreationContext());
     root->setNameId(CNameId("root").getId());
     root->setPosition(vector3df(10, 20, 1));
-    auto frames = CRefPtr<animation::KeyFrame>::fromRaw(new animation::KeyFrame());
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    auto frames = makeRef<animation::KeyFrame>();
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     set->addVector3d("Position", vector3df(0, 0, 0));
     set->addColor("TintColor", irr::video::SColor(0xffffffffu));
     frames->setProperties(set.get());
@@ -56,17 +56,17 @@ CRefPtr<BaseNode> tree() {
         key.values.push_back(makePropertyDataColor(0xff000000u | (k * 0x404040u)));
         frames->addKey(key);
     }
-    auto idle = CRefPtr<Animator>::fromRaw(new Animator(CNameId("Idle").getId()));
+    auto idle = makeRef<Animator>(CNameId("Idle").getId());
     idle->addAnimation(frames.get());
-    auto props = CRefPtr<animation::SetProps>::fromRaw(new animation::SetProps());
-    CRefPtr<CPropertySet> visible = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    auto props = makeRef<animation::SetProps>();
+    CRefPtr<CPropertySet> visible = makeRef<CPropertySet>();
     visible->addBool("Visible", true);
     props->setProperties(visible.get());
     idle->addStartAnimation(props.get());
     root->addState(idle.get());
-    auto press = CRefPtr<Animator>::fromRaw(new Animator(CNameId("Press").getId()));
+    auto press = makeRef<Animator>(CNameId("Press").getId());
     press->setNextState(CNameId("Idle").getId());
-    auto states = CRefPtr<animation::SetStates>::fromRaw(new animation::SetStates());
+    auto states = makeRef<animation::SetStates>();
     states->addEntry(animation::SetStatesEntry{CNameId("Idle").getId(), parseNameIdList("a;b")});
     press->addEndAnimation(states.get());
     root->addState(press.get());

@@ -40,14 +40,14 @@ u32 patternColor(s32 x, s32 y) {
 }
 
 CRefPtr<CImage> makePatternImage(ECOLOR_FORMAT format, s32 width, s32 height) {
-    auto image = CRefPtr<CImage>::fromRaw(new CImage(CCreationContext(), format, dimension2di(width, height)));
+    auto image = makeRef<CImage>(CCreationContext(), format, dimension2di(width, height));
     for (s32 y = 0; y < height; ++y)
         for (s32 x = 0; x < width; ++x) image->setPixel(x, y, patternColor(x, y));
     return image;
 }
 
 CRefPtr<CImage> makeGradientImage(s32 width, s32 height) {
-    auto image = CRefPtr<CImage>::fromRaw(new CImage(CCreationContext(), ECF_R8G8B8, dimension2di(width, height)));
+    auto image = makeRef<CImage>(CCreationContext(), ECF_R8G8B8, dimension2di(width, height));
     for (s32 y = 0; y < height; ++y)
         for (s32 x = 0; x < width; ++x)
             image->setPixel(x, y, 0xFF000000u | ((x * 255 / (width > 1 ? width - 1 : 1)) << 16) |
@@ -56,7 +56,7 @@ CRefPtr<CImage> makeGradientImage(s32 width, s32 height) {
 }
 
 Bytes writeToBytes(const IImageWriter& writer, CImage* image, const char* name, u32 quality) {
-    auto file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile(name));
+    auto file = makeRef<CVirtualFile>(name);
     if (!writer.writeImage(file.get(), image, quality)) return {};
     Bytes out(static_cast<size_t>(file->getSize()));
     file->seek(0);
@@ -67,14 +67,14 @@ Bytes writeToBytes(const IImageWriter& writer, CImage* image, const char* name, 
 CRefPtr<CImage> loadFromBytes(const IImageLoader& loader, const Bytes& bytes, const char* name) {
     u8* copy = new u8[bytes.size() + 1];
     if (!bytes.empty()) std::memcpy(copy, bytes.data(), bytes.size());
-    auto file = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(copy, static_cast<s32>(bytes.size()), name, true));
+    auto file = makeRef<CMemoryFile>(copy, static_cast<s32>(bytes.size()), name, true);
     return CRefPtr<CImage>::fromRaw(loader.loadImage(file.get(), CCreationContext(nullptr, name)));
 }
 
 CRefPtr<CImage> loadWithManager(const Bytes& bytes, const char* name) {
     u8* copy = new u8[bytes.size() + 1];
     if (!bytes.empty()) std::memcpy(copy, bytes.data(), bytes.size());
-    auto file = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(copy, static_cast<s32>(bytes.size()), name, true));
+    auto file = makeRef<CMemoryFile>(copy, static_cast<s32>(bytes.size()), name, true);
     return CRefPtr<CImage>::fromRaw(getImageManager().loadImage(file.get(), CCreationContext(nullptr, name)));
 }
 

@@ -91,7 +91,7 @@ TEST(ImageManager, WritesWithTheWriterOfTheExtension) {
     };
     LogCapture log;
     for (const auto& c : cases) {
-        auto file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile(c.name));
+        auto file = makeRef<CVirtualFile>(c.name);
         EXPECT_EQ(getImageManager().writeImage(picture.get(), file.get()), c.written) << c.name;
         if (!c.written) continue;
         u8 head[2] = {};
@@ -106,7 +106,7 @@ TEST(ImageManager, WritesWithTheWriterOfTheExtension) {
 TEST(ImageManager, QualityParameterReachesTheJpegWriter) {
     auto picture = makeGradientImage(64, 64);
     auto write = [&](const u32* quality) {
-        auto file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("q.jpg"));
+        auto file = makeRef<CVirtualFile>("q.jpg");
         EXPECT_TRUE(getImageManager().writeImage(picture.get(), file.get(), quality));
         return file->getSize();
     };

@@ -13,7 +13,7 @@ using namespace oskel::test;
 namespace {
 
 CRefPtr<CImage> makeImage(ECOLOR_FORMAT format, s32 w, s32 h) {
-    return CRefPtr<CImage>::fromRaw(new CImage(CCreationContext(), format, dimension2di(w, h)));
+    return makeRef<CImage>(CCreationContext(), format, dimension2di(w, h));
 }
 
 const ECOLOR_FORMAT AllFormats[] = {ECF_A1R5G5B5, ECF_R5G6B5, ECF_R8G8B8, ECF_A8R8G8B8};

@@ -21,7 +21,7 @@ protected:
     }
     std::wstring text(const char* key) const { return wide(dictionary->getText(key)); }
 
-    CRefPtr<CTextDictionary> dictionary = CRefPtr<CTextDictionary>::fromRaw(new CTextDictionary());
+    CRefPtr<CTextDictionary> dictionary = makeRef<CTextDictionary>();
 };
 
 TEST_F(TextDictionaryTest, TranslateReplacesKeysBetweenPercentSigns) {
@@ -101,7 +101,7 @@ TEST_F(TextDictionaryTest, OtherRootsLoadNothing) {
 }
 
 TEST_F(TextDictionaryTest, WideKeysAndTextsFromAUtf16File) {
-    CRefPtr<CVirtualFile> file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("dict.xml"));
+    CRefPtr<CVirtualFile> file = makeRef<CVirtualFile>("dict.xml");
     {
         CXmlWriter writer(file.get());
         writer.writeXMLHeader();

@@ -320,7 +320,7 @@ TEST(XmlReaderDamage, UnusableFilesGiveAnEmptyReader) {
     {
         // A size far beyond the data is refused before anything is allocated.
         LogCapture log;
-        CRefPtr<FakeFile> file = CRefPtr<FakeFile>::fromRaw(new FakeFile(0x7FFFFFFF, 10));
+        CRefPtr<FakeFile> file = makeRef<FakeFile>(0x7FFFFFFF, 10);
         CXmlReader reader(file.get());
         EXPECT_FALSE(reader.read());
         EXPECT_TRUE(log.contains("XML file is too large", LogError));
@@ -328,7 +328,7 @@ TEST(XmlReaderDamage, UnusableFilesGiveAnEmptyReader) {
     {
         // A file that delivers less than its size.
         LogCapture log;
-        CRefPtr<FakeFile> file = CRefPtr<FakeFile>::fromRaw(new FakeFile(100, 10));
+        CRefPtr<FakeFile> file = makeRef<FakeFile>(100, 10);
         CXmlReader reader(file.get());
         EXPECT_FALSE(reader.read());
         EXPECT_EQ(reader.getTextLength(), 0u);

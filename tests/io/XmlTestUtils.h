@@ -71,12 +71,12 @@ inline std::string encodeUtf32(const std::wstring& text, bool bigEndian) {
 inline CRefPtr<CMemoryFile> memoryFile(const std::string& bytes, const char* name = "test.xml") {
     u8* buffer = new u8[bytes.size() + 1];
     std::memcpy(buffer, bytes.data(), bytes.size());
-    return CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(buffer, static_cast<s32>(bytes.size()), name, true));
+    return makeRef<CMemoryFile>(buffer, static_cast<s32>(bytes.size()), name, true);
 }
 
 inline CRefPtr<CXmlReader> readerOf(const std::string& bytes) {
     CRefPtr<CMemoryFile> file = memoryFile(bytes);
-    return CRefPtr<CXmlReader>::fromRaw(new CXmlReader(file.get()));
+    return makeRef<CXmlReader>(file.get());
 }
 
 inline std::wstring wide(const stringw& s) { return std::wstring(s.c_str(), s.size()); }

@@ -15,8 +15,8 @@ namespace {
 
 // A writer over a growable memory file, and the written bytes.
 struct WrittenXml {
-    CRefPtr<CVirtualFile> file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("out.xml", 64));
-    CRefPtr<CXmlWriter> writer = CRefPtr<CXmlWriter>::fromRaw(new CXmlWriter(file.get()));
+    CRefPtr<CVirtualFile> file = makeRef<CVirtualFile>("out.xml", 64);
+    CRefPtr<CXmlWriter> writer = makeRef<CXmlWriter>(file.get());
 
     std::string bytes() const {
         std::string out(static_cast<size_t>(file->getSize()), '\0');
@@ -34,7 +34,7 @@ struct WrittenXml {
     }
     CRefPtr<CXmlReader> reader() {
         file->seek(0);
-        return CRefPtr<CXmlReader>::fromRaw(new CXmlReader(file.get()));
+        return makeRef<CXmlReader>(file.get());
     }
 };
 
@@ -101,7 +101,7 @@ TEST(XmlWriter, ExtraClosingTagsKeepTheDepthAtZero) {
 }
 
 TEST(XmlWriter, NullFileWritesNothing) {
-    CRefPtr<CXmlWriter> writer = CRefPtr<CXmlWriter>::fromRaw(new CXmlWriter(nullptr));
+    CRefPtr<CXmlWriter> writer = makeRef<CXmlWriter>(nullptr);
     writer->writeXMLHeader();
     writer->writeElement(L"a", false, L"x", L"1");
     writer->writeText(L"t");
@@ -113,7 +113,7 @@ TEST(XmlWriter, NullFileWritesNothing) {
 
 TEST(XmlWriter, ShortWritesAreReported) {
     u8 buffer[16];
-    CRefPtr<CMemoryFile> file = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(buffer, sizeof buffer, "small", false));
+    CRefPtr<CMemoryFile> file = makeRef<CMemoryFile>(buffer, sizeof buffer, "small", false);
     LogCapture log;
     CXmlWriter writer(file.get());
     writer.writeXMLHeader();

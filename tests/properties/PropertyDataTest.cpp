@@ -280,8 +280,8 @@ TEST(PropertyData, Equality) {
     EXPECT_FALSE(w.equals(&x));
 
     // Nested sets compare by identity, not content.
-    CRefPtr<CPropertySet> s1 = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
-    CRefPtr<CPropertySet> s2 = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> s1 = makeRef<CPropertySet>();
+    CRefPtr<CPropertySet> s2 = makeRef<CPropertySet>();
     s1->addInt("A", 1);
     s2->addInt("A", 1);
     CPropertyDataProperties p1(s1.get()), p2(s2.get()), p3(s1.get());
@@ -360,8 +360,8 @@ TEST(PropertyData, NonInterpolableAndMismatchedValues) {
     EXPECT_TRUE(a.interpolate(&b, &r, 1.0f));
     EXPECT_TRUE(r.equals(&b));
 
-    CRefPtr<CPropertySet> s1 = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
-    CRefPtr<CPropertySet> s2 = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> s1 = makeRef<CPropertySet>();
+    CRefPtr<CPropertySet> s2 = makeRef<CPropertySet>();
     CPropertyDataProperties p1(s1.get()), p2(s2.get()), pr(nullptr);
     EXPECT_FALSE(p1.interpolate(&p2, &pr, 1.0f));
     EXPECT_EQ(pr.getProperties(), nullptr);
@@ -473,7 +473,7 @@ TEST(PropertyData, StringArrayXml) {
 }
 
 TEST(PropertyData, NestedSetValues) {
-    CRefPtr<CPropertySet> inner = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> inner = makeRef<CPropertySet>();
     inner->addInt("A", 1);
     {
         CPropertyDataProperties value(inner.get());
@@ -743,13 +743,13 @@ private:
 }  // namespace
 
 TEST(PropertyDataSound, GivesItsSoundTyped) {
-    CRefPtr<QuietSound> sound = CRefPtr<QuietSound>::fromRaw(new QuietSound());
+    CRefPtr<QuietSound> sound = makeRef<QuietSound>();
     CPropertyDataSound value(sound.get());
     EXPECT_EQ(value.getSound(), sound.get());
     EXPECT_EQ(sound->getReferenceCount(), 2);
     // Something else under the sound type code is held, but it is no sound.
     CRefPtr<test::FakeResource> other =
-        CRefPtr<test::FakeResource>::fromRaw(new test::FakeResource(nullptr, "x", TypeCodeSound));
+        makeRef<test::FakeResource>(nullptr, "x", TypeCodeSound);
     ASSERT_TRUE(value.setResource(other.get()));
     EXPECT_EQ(value.getSound(), nullptr);
     ASSERT_TRUE(value.setResource(nullptr));

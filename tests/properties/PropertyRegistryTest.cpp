@@ -62,7 +62,7 @@ TEST(PropertyTypeRegistry, TheFirstFactoryOfANameStays) {
     EXPECT_TRUE(registry.isRegistered(L"registryTestType"));
     CRefPtr<CXmlReader> reader =
         readerAtFirstElement("<Properties><registryTestType Name=\"Custom\" Value=\"41\"/></Properties>");
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     ASSERT_TRUE(set->readXml(reader.get()));
     CRefPtr<IPropertyData> custom = set->getProperty("Custom");
     ASSERT_TRUE(custom);
@@ -261,7 +261,7 @@ TEST(PropertyTables, AppendingCopiesRowsInOrder) {
 
 TEST(PropertyHolder, DefaultsDoNothing) {
     IPropertyHolder holder;
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     holder.saveProperties(set.get());
     holder.loadProperties(set.get());
     EXPECT_EQ(set->getPropertyCount(), 0u);

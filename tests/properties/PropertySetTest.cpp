@@ -19,7 +19,7 @@ using oskel::test::XmlBuffer;
 namespace {
 
 CRefPtr<CPropertySet> newSet(IContentManager* contentManager = nullptr) {
-    return CRefPtr<CPropertySet>::fromRaw(new CPropertySet(contentManager));
+    return makeRef<CPropertySet>(contentManager);
 }
 
 std::string names(const CPropertySet& set) {

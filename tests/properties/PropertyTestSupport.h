@@ -102,13 +102,13 @@ class XmlBuffer {
 public:
     // The buffer starts with the UTF-16 byte-order mark, which the reader needs to tell the
     // encoding, so that texts written without the XML declaration can be read as well.
-    XmlBuffer() : m_file(CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("test.xml"))) {
+    XmlBuffer() : m_file(makeRef<CVirtualFile>("test.xml")) {
         const unsigned char bom[2] = {0xff, 0xfe};
         m_file->write(bom, 2);
     }
 
     // A writer over the buffer; drop it before reading.
-    CRefPtr<CXmlWriter> writer() { return CRefPtr<CXmlWriter>::fromRaw(new CXmlWriter(m_file.get())); }
+    CRefPtr<CXmlWriter> writer() { return makeRef<CXmlWriter>(m_file.get()); }
 
     // The UTF-16 text written so far, without its byte-order mark, as narrow text (every test
     // text is ASCII or Latin-1).
@@ -129,7 +129,7 @@ public:
     // A reader over the buffer, standing on the first element.
     CRefPtr<CXmlReader> readerAtFirstElement() const {
         m_file->seek(0);
-        CRefPtr<CXmlReader> reader = CRefPtr<CXmlReader>::fromRaw(new CXmlReader(m_file.get()));
+        CRefPtr<CXmlReader> reader = makeRef<CXmlReader>(m_file.get());
         while (reader->read())
             if (reader->getNodeType() == XmlNodeElement) break;
         return reader;
@@ -141,10 +141,10 @@ private:
 
 // A reader over XML text (Latin-1), standing on its first element.
 inline CRefPtr<CXmlReader> readerAtFirstElement(const std::string& xml) {
-    CRefPtr<CVirtualFile> file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("text.xml"));
+    CRefPtr<CVirtualFile> file = makeRef<CVirtualFile>("text.xml");
     file->write(xml.data(), static_cast<u32>(xml.size()));
     file->seek(0);
-    CRefPtr<CXmlReader> reader = CRefPtr<CXmlReader>::fromRaw(new CXmlReader(file.get()));
+    CRefPtr<CXmlReader> reader = makeRef<CXmlReader>(file.get());
     while (reader->read())
         if (reader->getNodeType() == XmlNodeElement) break;
     return reader;

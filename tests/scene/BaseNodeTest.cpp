@@ -244,7 +244,7 @@ struct RecordingQueue : INodeEventQueue {
 TEST(BaseNodeEvents, PostingNeedsAQueueAndAReceiverThatAcceptsTheEvent) {
     CRefPtr<BaseNode> parent = newNode("parent");
     CRefPtr<BaseNode> child = newNode("child", parent.get());
-    CRefPtr<CEventNodePressed> pressed = CRefPtr<CEventNodePressed>::fromRaw(new CEventNodePressed(child.get()));
+    CRefPtr<CEventNodePressed> pressed = makeRef<CEventNodePressed>(child.get());
     child->postEventToParent(DispatchSelfThenParents, pressed.get());  // no scene: nothing
     RecordingQueue queue;
     parent->setSceneManager(nullptr, nullptr, nullptr, &queue);
@@ -283,7 +283,7 @@ TEST(BaseNodeProperties, OnlyValuesThatDifferFromTheDefaultsAreSaved) {
         SCOPED_TRACE(c.what);
         CRefPtr<BaseNode> node = newNode();
         c.change(node.get());
-        CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+        CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
         node->saveProperties(set.get());
         std::vector<std::string> names;
         for (u32 i = 0; i < set->getPropertyCount(); ++i) names.push_back(set->getPropertyName(i).c_str());
@@ -293,7 +293,7 @@ TEST(BaseNodeProperties, OnlyValuesThatDifferFromTheDefaultsAreSaved) {
 
 TEST(BaseNodeProperties, LoadingAppliesPresentValuesAndZerosWrongTypes) {
     CRefPtr<BaseNode> node = newNode();
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     set->addString("Name", "Panel");
     set->addVector3d("Bounds", vector3df(-5, 30, 7));
     set->addInt("Position", 3);  // wrong type: zero

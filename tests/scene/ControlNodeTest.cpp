@@ -263,7 +263,7 @@ TEST(ControlVisualStates, FlagsChooseTheVisualState) {
 }
 
 TEST(Templates, FirstOfANameWinsAndAddTemplateKeepsTheHeldOne) {
-    auto collection = CRefPtr<TemplateCollectionNode>::fromRaw(new TemplateCollectionNode(CCreationContext()));
+    auto collection = makeRef<TemplateCollectionNode>(CCreationContext());
     CRefPtr<BaseNode> first = newNode("Button", collection.get());
     CRefPtr<BaseNode> second = newNode("Button", collection.get());
     collection->onLoaded();
@@ -286,7 +286,7 @@ TEST(Templates, FirstOfANameWinsAndAddTemplateKeepsTheHeldOne) {
 }
 
 TEST(Templates, ApplyingReplacesTheWholeContent) {
-    auto collection = CRefPtr<TemplateCollectionNode>::fromRaw(new TemplateCollectionNode(CCreationContext()));
+    auto collection = makeRef<TemplateCollectionNode>(CCreationContext());
     CRefPtr<BaseNode> a = newNode("A", collection.get());
     newNode("A1", a.get());
     a->addState(timedState("Idle", 500).get());
@@ -395,16 +395,16 @@ TEST(ControlCopy, CloneCopiesSettingsAndTemplateInstanceButNotFlags) {
 }
 
 TEST(ControlProperties, SavedNamesAndFlags) {
-    auto c = CRefPtr<ControlNode>::fromRaw(new ControlNode(CCreationContext()));
+    auto c = makeRef<ControlNode>(CCreationContext());
     c->setDefaultFocusObject(id("First"));
-    auto set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    auto set = makeRef<CPropertySet>();
     c->saveProperties(set.get());
     EXPECT_EQ(set->getString("DefaultFocusObjectName"), "First");
     EXPECT_LT(set->getPropertyIndex("DefaultFocusObject"), 0);
     EXPECT_GE(set->getPropertyIndex("IsFocusOnHover"), 0);  // written even when false
     EXPECT_LT(set->getPropertyIndex("Enabled"), 0);
 
-    auto loaded = CRefPtr<ControlNode>::fromRaw(new ControlNode(CCreationContext()));
+    auto loaded = makeRef<ControlNode>(CCreationContext());
     set->addBool("Enabled", false);
     set->addString("NavLeftObjectName", "Left");
     loaded->loadProperties(set.get());

@@ -116,8 +116,8 @@ struct KeySpec {
 };
 
 inline CRefPtr<animation::KeyFrame> positionAnimation(const std::vector<KeySpec>& keys, const char* property = "Position") {
-    auto frames = CRefPtr<animation::KeyFrame>::fromRaw(new animation::KeyFrame());
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    auto frames = makeRef<animation::KeyFrame>();
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     set->addVector3d(property, vector3df(0, 0, 0));
     frames->setProperties(set.get());
     for (const KeySpec& spec : keys) {
@@ -133,15 +133,15 @@ inline CRefPtr<animation::KeyFrame> positionAnimation(const std::vector<KeySpec>
 
 // An animator for the state with the given main animations.
 inline CRefPtr<Animator> animatorWith(const char* state, std::vector<animation::Base*> main = {}) {
-    auto animator = CRefPtr<Animator>::fromRaw(new Animator(id(state)));
+    auto animator = makeRef<Animator>(id(state));
     for (animation::Base* a : main) animator->addAnimation(a);
     return animator;
 }
 
 // A SetProps that sets Visible to the value.
 inline CRefPtr<animation::SetProps> setVisible(bool visible) {
-    auto props = CRefPtr<animation::SetProps>::fromRaw(new animation::SetProps());
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    auto props = makeRef<animation::SetProps>();
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     set->addBool("Visible", visible);
     props->setProperties(set.get());
     return props;

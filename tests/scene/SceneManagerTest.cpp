@@ -374,8 +374,8 @@ public:
         log->push_back(std::string(getNodeName().c_str()) + " " + std::to_string(event->getTypeId()));
         if (event->getTypeId() == EventNodeValueChanged && !posted) {
             posted = true;
-            postEvent(this, DispatchSelf, CRefPtr<CEventNodePressDone>::fromRaw(new CEventNodePressDone(this)).get());
-            postEvent(this, DispatchSelf, CRefPtr<CEventNodePressed>::fromRaw(new CEventNodePressed(this)).get());
+            postEvent(this, DispatchSelf, makeRef<CEventNodePressDone>(this).get());
+            postEvent(this, DispatchSelf, makeRef<CEventNodePressed>(this).get());
         }
         return false;
     }
@@ -392,8 +392,8 @@ TEST(SceneManagerQueue, EventsPostedDuringDeliveryComeNextLastPostedFirst) {
     poster->drop();
     w.show(scene.get());
     w.log.clear();
-    poster->postEvent(poster, DispatchSelf, CRefPtr<CEventNodeValueChanged>::fromRaw(new CEventNodeValueChanged(poster)).get());
-    poster->postEvent(poster, DispatchSelf, CRefPtr<CEventNodePress>::fromRaw(new CEventNodePress(poster)).get());
+    poster->postEvent(poster, DispatchSelf, makeRef<CEventNodeValueChanged>(poster).get());
+    poster->postEvent(poster, DispatchSelf, makeRef<CEventNodePress>(poster).get());
     w.deliver();
     EXPECT_EQ(w.log, (std::vector<std::string>{"P 60", "P 59", "P 58", "P 56"}));
     EXPECT_EQ(w.manager->getQueuedEventCount(), 0u);
@@ -412,7 +412,7 @@ TEST(SceneManagerQueue, ARemovedNodeWithQueuedEventsIsNotUsedAfterItIsFreed) {
         poster->posted = true;
         poster->drop();
         raw = poster;
-        poster->postEvent(poster, DispatchSelf, CRefPtr<CEventNodePress>::fromRaw(new CEventNodePress(poster)).get());
+        poster->postEvent(poster, DispatchSelf, makeRef<CEventNodePress>(poster).get());
     }
     scene->removeChild(raw);  // the tree's reference goes: only the queue holds the node now
     w.deliver();              // under the address sanitizer a freed receiver would be caught here
@@ -569,13 +569,13 @@ TEST(SceneFiles, SwitchToFileTakesOnlyScenes) {
         << "<SceneNode Type=\"SceneNode\"><Properties><string Name=\"Name\" Value=\"Next\"/></Properties></SceneNode>";
     std::ofstream(dir / "control.oscn", std::ios::binary) << "<SceneNode Type=\"ControlNode\"/>";
     auto fs = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
-    auto processors = CRefPtr<CContentProcessorsManager>::fromRaw(new CContentProcessorsManager());
+    auto processors = makeRef<CContentProcessorsManager>();
     auto* processor = new CSceneNodeProcessor(fs.get(), &CNodeFactory::instance());
     processors->registerProcessor(processor);
     processor->drop();
-    auto cm = CRefPtr<CContentManager>::fromRaw(new CContentManager(fs.get(), processors.get()));
+    auto cm = makeRef<CContentManager>(fs.get(), processors.get());
 
-    auto main = CRefPtr<SceneNode>::fromRaw(new SceneNode(CCreationContext(cm.get(), "main")));
+    auto main = makeRef<SceneNode>(CCreationContext(cm.get(), "main"));
     main->setNameId(id("Main"));
     w.show(main.get());
     EXPECT_EQ(main->switchToFile(""), nullptr);
@@ -651,7 +651,7 @@ TEST(SceneManagerTemplates, ANewCollectionReachesEveryControlOfEveryScene) {
     w.step(10);
     EXPECT_EQ(inA->getTemplateInstance()->getChildCount(), 1u);
 
-    auto wider = CRefPtr<TemplateCollectionNode>::fromRaw(new TemplateCollectionNode(CCreationContext()));
+    auto wider = makeRef<TemplateCollectionNode>(CCreationContext());
     BaseNode* button = newNode("Button", wider.get()).get();
     addHitNode(button, "Left", 0, 0, 10, 10);
     addHitNode(button, "Right", 10, 0, 10, 10);

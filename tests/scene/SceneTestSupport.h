@@ -131,7 +131,7 @@ T* addControl(BaseNode* parent, const char* name, f32 x, f32 y, const char* temp
 
 template <class T = SceneNode>
 CRefPtr<T> makeScene(const char* name) {
-    auto scene = CRefPtr<T>::fromRaw(new T(CCreationContext(), nullptr, nullptr));
+    auto scene = makeRef<T>(CCreationContext(), nullptr, nullptr);
     scene->setNameId(id(name));
     scene->setBounds(800, 600);
     return scene;
@@ -143,7 +143,7 @@ struct SceneWorld {
     SceneWorld() {
         manager = CRefPtr<SceneManager>::fromRaw(device.createSceneManager());
         manager->setSortEnabled(true);
-        templates = CRefPtr<TemplateCollectionNode>::fromRaw(new TemplateCollectionNode(CCreationContext()));
+        templates = makeRef<TemplateCollectionNode>(CCreationContext());
         BaseNode* button = newNode("Button", templates.get()).get();
         addHitNode(button, "Image", 0, 0, 50, 20);
         templates->onLoaded();
@@ -165,7 +165,7 @@ struct SceneWorld {
     // Input as the device hands it to the manager.
     template <class E, class... Args>
     bool input(Args... args) {
-        auto event = CRefPtr<E>::fromRaw(new E(args...));
+        auto event = makeRef<E>(args...);
         return manager->dispatchEvent(DispatchSelfThenChildren, event.get());
     }
     bool move(s32 x, s32 y) { return input<CEventMouseMove>(x, y); }
@@ -180,7 +180,7 @@ struct SceneWorld {
     }
 
     void record(BaseNode* node, const std::string& label, std::vector<u32> ids) {
-        recorders.push_back(CRefPtr<NoticeRecorder>::fromRaw(new NoticeRecorder(log, label, std::move(ids))));
+        recorders.push_back(makeRef<NoticeRecorder>(log, label, std::move(ids)));
         node->addPreReceiver(recorders.back().get());
     }
 

@@ -105,12 +105,12 @@ ISound* COpenALAudioDriver::createSound(IReadableFile* file, const CCreationCont
         return createStream(data.get(), context);
     }
 
-    CRefPtr<CSoundData> data = CRefPtr<CSoundData>::fromRaw(new CSoundData(decoder.get()));
+    CRefPtr<CSoundData> data = makeRef<CSoundData>(decoder.get());
     if (!data->hasData()) {
         CLogger::instance().logHint("Could not decode sound file", file->getFileName().c_str(), LogError);
         return nullptr;
     }
-    CRefPtr<COpenALBuffer> buffer = CRefPtr<COpenALBuffer>::fromRaw(new COpenALBuffer(this, data.get()));
+    CRefPtr<COpenALBuffer> buffer = makeRef<COpenALBuffer>(this, data.get());
     return new COpenALSound(buffer.get(), context);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/CRefPtr.h"
 #include "engine/core/OskelTypes.h"
 
 namespace oskel {
@@ -112,5 +113,11 @@ class CEventGame : public CEvent {
 protected:
     CEventGame() : CEvent(CategoryGame) {}
 };
+
+// A new event of the class, held by the pointer (which takes over the creation reference).
+template <class E, class... Args>
+CRefPtr<E> makeEvent(Args&&... args) {
+    return makeRef<E>(std::forward<Args>(args)...);
+}
 
 }  // namespace oskel

@@ -46,7 +46,7 @@ void Base::stop(bool, bool notify) {
 bool Base::notifyFinished(s32 value, bool looped) {
     m_running = false;
     if (!m_listener || !(m_listener->getCategoryMask() & CategoryNode)) return false;
-    CRefPtr<CAnimationEvent> event = CRefPtr<CAnimationEvent>::fromRaw(new CAnimationEvent(this, value, looped));
+    CRefPtr<CAnimationEvent> event = makeRef<CAnimationEvent>(this, value, looped);
     return m_listener->onEvent(event.get());
 }
 
@@ -127,7 +127,7 @@ void Animator::setTarget(BaseNode* node) {
 
 void Animator::sendFinished(bool stopped) {
     CRefPtr<CEventNodeAnimatorFinished> event =
-        CRefPtr<CEventNodeAnimatorFinished>::fromRaw(new CEventNodeAnimatorFinished(this, m_reportedState, stopped));
+        makeRef<CEventNodeAnimatorFinished>(this, m_reportedState, stopped);
     routeToParent(DispatchSelf, event.get());
 }
 
@@ -136,7 +136,7 @@ void Animator::play(CTimerScheduler* scheduler, s32 reportedState) {
     m_reportedState = reportedState == -1 ? m_state : reportedState;
     {
         CRefPtr<CEventNodeAnimatorStarted> started =
-            CRefPtr<CEventNodeAnimatorStarted>::fromRaw(new CEventNodeAnimatorStarted(this, m_reportedState));
+            makeRef<CEventNodeAnimatorStarted>(this, m_reportedState);
         routeToParent(DispatchSelf, started.get());
     }
     m_endApplied = false;

@@ -242,7 +242,7 @@ void KeyFrame::readXml(CXmlReader* reader, IContentManager* contentManager, cons
         if (type == XmlNodeElementEnd && reader->getNodeName() == elementName) break;
         if (type != XmlNodeElement) continue;
         if (reader->getNodeName() == L"Properties") {
-            CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(contentManager));
+            CRefPtr<CPropertySet> set = makeRef<CPropertySet>(contentManager);
             set->readXml(reader);
             m_properties = set;
         } else if (reader->getNodeName() == L"KeyFrame") {

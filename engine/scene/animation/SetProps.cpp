@@ -9,7 +9,7 @@ namespace oskel::animation {
 
 // ---- SetProps ----
 
-SetProps::SetProps() : m_properties(CRefPtr<CPropertySet>::fromRaw(new CPropertySet())) { setUpdatePeriod(1); }
+SetProps::SetProps() : m_properties(makeRef<CPropertySet>()) { setUpdatePeriod(1); }
 
 SetProps::~SetProps() = default;
 
@@ -19,7 +19,7 @@ const stringw& SetProps::staticTypeName() {
 }
 
 void SetProps::setProperties(CPropertySet* set) {
-    m_properties = set ? CRefPtr<CPropertySet>(set) : CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    m_properties = set ? CRefPtr<CPropertySet>(set) : makeRef<CPropertySet>();
     buildPropertyMap();
 }
 
@@ -44,7 +44,7 @@ void SetProps::setTime(u32, bool apply) {
 }
 
 void SetProps::readXml(CXmlReader* reader, IContentManager* contentManager, const stringw& elementName) {
-    m_properties = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(contentManager));
+    m_properties = makeRef<CPropertySet>(contentManager);
     if (reader) m_properties->readXml(reader, true, elementName);
     buildPropertyMap();
 }

@@ -165,7 +165,7 @@ void BaseEmitter::readProperties(CXmlReader* reader) {
         const stringw& name = reader->getNodeName();
         if (type == XmlNodeElementEnd && name == L"ParticleEmitter") return;
         if (type != XmlNodeElement || name != L"Properties") continue;
-        CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(getContentManager()));
+        CRefPtr<CPropertySet> set = makeRef<CPropertySet>(getContentManager());
         set->readXml(reader, true, L"Properties");
         loadProperties(set.get());
     }

@@ -2,7 +2,7 @@
 
 #include "engine/content/IContentManager.h"
 #include "engine/core/CLogger.h"
-#include "engine/core/event/DeviceEvents.h"
+#include "engine/io/CFileSystem.h"
 #include "engine/io/CXmlReader.h"
 #include "engine/io/CXmlWriter.h"
 #include "engine/io/IReadableFile.h"
@@ -11,10 +11,6 @@
 #include "engine/video/CTextureResource.h"
 
 namespace oskel {
-
-CAtlasTextureProcessor::CAtlasTextureProcessor(IVideoDriver* driver) : m_driver(driver) {
-    setCategoryMask(CategoryDevice);
-}
 
 CResource* CAtlasTextureProcessor::load(IContentManager* manager, IReadableFile* file,
                                         const CCreationContext& context) {
@@ -44,40 +40,21 @@ CResource* CAtlasTextureProcessor::load(IContentManager* manager, IReadableFile*
     return atlas;
 }
 
-bool CAtlasTextureProcessor::onVideoDriverReleasing(CEvent*) {
-    m_driver = nullptr;
-    return false;
-}
-
-bool CAtlasTextureProcessor::onVideoDriverCreated(CEvent* event) {
-    auto* created = static_cast<CEventDeviceVideoDriverCreated*>(event);
-    m_driver.assign(created ? created->getVideoDriver() : nullptr);
-    return false;
-}
-
-CAtlasTextureCollectionProcessor::CAtlasTextureCollectionProcessor(CFileSystem* fileSystem)
-    : m_fileSystem(fileSystem) {}
-
 CResource* CAtlasTextureCollectionProcessor::load(IContentManager* manager, IReadableFile* file,
                                                   const CCreationContext& context) {
-    if (!manager || !file || !m_fileSystem) return nullptr;
-    CXmlReader* reader = m_fileSystem->createXmlReader(file);
-    if (!reader) return nullptr;
-    auto* collection = new AtlasTextureCollection(context);
-    manager->pushPath(file->getFileName());
-    collection->load(reader);
-    manager->popPath();
-    reader->drop();
-    CLogger::instance().logHint("Loaded atlas texture collection", file->getFileName().c_str(),
-                                LogInformation);
-    return collection;
+    if (!manager) return nullptr;
+    return readXmlFile(manager, file, "Loaded atlas texture collection", [&context](CXmlReader* reader) {
+        auto* collection = new AtlasTextureCollection(context);
+        collection->load(reader);
+        return collection;
+    });
 }
 
 bool CAtlasTextureCollectionProcessor::save(IContentManager*, CResource* resource, IWritableFile* file,
                                             void*) {
     auto* collection = dynamic_cast<AtlasTextureCollection*>(resource);
-    if (!collection || !m_fileSystem || !file) return false;
-    CXmlWriter* writer = m_fileSystem->createXmlWriter(file);
+    if (!collection || !getFileSystem() || !file) return false;
+    CXmlWriter* writer = getFileSystem()->createXmlWriter(file);
     if (!writer) return false;
     writer->writeXMLHeader();
     const bool saved = collection->save(writer);

@@ -96,7 +96,7 @@ void CBitmapFont::loadGlyphs(CXmlReader* reader, u32) {
         if (reader->getNodeType() != XmlNodeElement) continue;
         const stringw& name = reader->getNodeName();
         if (name == L"Properties") {
-            CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet(manager));
+            CRefPtr<CPropertySet> set = makeRef<CPropertySet>(manager);
             set->readXml(reader, true, L"Properties");
             loadProperties(set.get());
         } else if (name == L"Texture") {

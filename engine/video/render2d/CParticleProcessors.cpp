@@ -17,45 +17,30 @@ bool refuseSave(IWritableFile* file) {
     return false;
 }
 
-// Reads an XML file into a new resource between pushPath and popPath, and logs the message.
-template <class R>
-CResource* readXmlContent(CFileSystem* fileSystem, IContentManager* manager, IReadableFile* file,
-                          const CCreationContext& context, const char* message,
-                          void (*read)(R*, CXmlReader*)) {
-    if (!manager || !file || !fileSystem) return nullptr;
-    CXmlReader* reader = fileSystem->createXmlReader(file);
-    if (!reader) return nullptr;
-    R* resource = new R(context);
-    manager->pushPath(file->getFileName());
-    read(resource, reader);
-    manager->popPath();
-    reader->drop();
-    CLogger::instance().logHint(message, file->getFileName().c_str(), LogInformation);
-    return resource;
-}
-
 }  // namespace
-
-CParticleCollectionProcessor::CParticleCollectionProcessor(CFileSystem* fileSystem) : m_fileSystem(fileSystem) {}
 
 CResource* CParticleCollectionProcessor::load(IContentManager* manager, IReadableFile* file,
                                               const CCreationContext& context) {
-    return readXmlContent<ParticleCollection>(
-        m_fileSystem.get(), manager, file, context, "Loaded particle collection",
-        [](ParticleCollection* collection, CXmlReader* reader) { collection->load(reader); });
+    if (!manager) return nullptr;
+    return readXmlFile(manager, file, "Loaded particle collection", [&context](CXmlReader* reader) {
+        auto* collection = new ParticleCollection(context);
+        collection->load(reader);
+        return collection;
+    });
 }
 
 bool CParticleCollectionProcessor::save(IContentManager*, CResource*, IWritableFile* file, void*) {
     return refuseSave(file);
 }
 
-CParticleEmitterProcessor::CParticleEmitterProcessor(CFileSystem* fileSystem) : m_fileSystem(fileSystem) {}
-
 CResource* CParticleEmitterProcessor::load(IContentManager* manager, IReadableFile* file,
                                            const CCreationContext& context) {
-    return readXmlContent<BaseEmitter>(
-        m_fileSystem.get(), manager, file, context, "Loaded particle emitter",
-        [](BaseEmitter* emitter, CXmlReader* reader) { emitter->readProperties(reader); });
+    if (!manager) return nullptr;
+    return readXmlFile(manager, file, "Loaded particle emitter", [&context](CXmlReader* reader) {
+        auto* emitter = new BaseEmitter(context);
+        emitter->readProperties(reader);
+        return emitter;
+    });
 }
 
 bool CParticleEmitterProcessor::save(IContentManager*, CResource*, IWritableFile* file, void*) {

@@ -103,43 +103,18 @@ void CPropertyDataAtlasTexture::prepareInterpolation(const IPropertyData* target
 
 // ---- fonts ----
 
-CPropertyDataFont::CPropertyDataFont(CResource* font) : CPropertyDataResource(nullptr) { setResource(font); }
-
-u32 CPropertyDataFont::getResourceTypeCode() const { return TypeCodeFont; }
-
-CRefPtr<IPropertyData> CPropertyDataFont::clone() const {
-    CPropertyDataFont* copy = new CPropertyDataFont(getContentManager());
-    copy->setResource(getResource());
-    return CRefPtr<IPropertyData>::fromRaw(copy);
-}
-
-bool CPropertyDataFont::interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const {
-    return interpolateWhole(target, result, t);
-}
-
 CFont* CPropertyDataFont::getFont() const {
     CResource* resource = getResource();  // stand-ins may answer the type code: check the class
     return dynamic_cast<CFont*>(resource);
 }
 
 CRefPtr<IPropertyData> makeAtlasTextureProperty(CResource* texture) {
-    return CRefPtr<IPropertyData>::fromRaw(new CPropertyDataAtlasTexture(texture));
+    return makeRef<CPropertyDataAtlasTexture>(texture);
 }
-
-
-namespace {
-
-template <class T>
-CRefPtr<IPropertyData> createWithContentManager(IContentManager* contentManager) {
-    return CRefPtr<IPropertyData>::fromRaw(new T(contentManager));
-}
-
-}  // namespace
 
 void registerRenderPropertyTypes(CPropertyTypeRegistry& registry) {
-    registry.registerType(CPropertyDataFont::staticTypeName(), createWithContentManager<CPropertyDataFont>);
-    registry.registerType(CPropertyDataAtlasTexture::staticTypeName(),
-                          createWithContentManager<CPropertyDataAtlasTexture>);
+    registry.registerResourceType<CPropertyDataFont>();
+    registry.registerResourceType<CPropertyDataAtlasTexture>();
 }
 
 }  // namespace oskel

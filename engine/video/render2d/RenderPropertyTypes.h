@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "engine/content/CResource.h"
 #include "engine/properties/CPropertyData.h"
 
 namespace oskel {
@@ -50,20 +51,12 @@ private:
 };
 
 // "font": a font ('font').
-class CPropertyDataFont : public CPropertyDataResource {
+class CPropertyDataFont : public TPropertyDataWholeResource<CPropertyDataFont, TypeCodeFont> {
     OSKEL_PROPERTY_DATA_CLASS(PropertyTypeFont)
 public:
-    explicit CPropertyDataFont(IContentManager* contentManager = nullptr)
-        : CPropertyDataResource(contentManager) {}
-    explicit CPropertyDataFont(CResource* font);
-
-    u32 getResourceTypeCode() const override;
+    using TPropertyDataWholeResource::TPropertyDataWholeResource;
     // The held font, or none.
     CFont* getFont() const;
-
-    CRefPtr<IPropertyData> clone() const override;
-    // The target's font for t >= 1, this value's own below; true when the result changed.
-    bool interpolate(const IPropertyData* target, IPropertyData* result, f32 t) const override;
 };
 
 // A new "atlasTexture" value holding the texture; its content manager is the texture's.

@@ -163,7 +163,7 @@ TEST(WavDecoder, HeaderTable) {
     for (const WavCase& c : wavCases()) {
         SCOPED_TRACE(c.what);
         auto file = fileOf(c.file);
-        auto decoder = CRefPtr<CWavDecoder>::fromRaw(new CWavDecoder(file.get()));
+        auto decoder = makeRef<CWavDecoder>(file.get());
         EXPECT_EQ(decoder->getFormat() != 0 && decoder->getSamples() > 0 ? decoder->getFormat() : 0, c.format);
         EXPECT_EQ(decoder->getSamples(), c.samples);
         if (c.samples > 0) {

@@ -107,8 +107,7 @@ TEST_F(OpenALTest, LoopingStreamWrapsInsideAChunk) {
     CRefPtr<CSoundDecoder> decoder =
         CRefPtr<CSoundDecoder>::fromRaw(CSoundLoaderRegistry::instance().load(file.get(), CCreationContext()));
     ASSERT_TRUE(decoder);
-    CRefPtr<COpenALStreamedSound> stream = CRefPtr<COpenALStreamedSound>::fromRaw(
-        new COpenALStreamedSound(driver.get(), decoder.get(), nullptr, CCreationContext(), 2500));
+    CRefPtr<COpenALStreamedSound> stream = makeRef<COpenALStreamedSound>(driver.get(), decoder.get(), nullptr, CCreationContext(), 2500);
     stream->setLooping(true);
     u32 expected = 0;
     for (int chunk = 0; chunk < 3; ++chunk) {
@@ -236,8 +235,7 @@ TEST_F(OpenALTest, StarvedStreamsEnd) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         CRefPtr<CSoundDecoder> decoder = CRefPtr<CSoundDecoder>::fromRaw(new StarvingDecoder(c.firstFrames, c.rewinds));
-        CRefPtr<COpenALStreamedSound> stream = CRefPtr<COpenALStreamedSound>::fromRaw(
-            new COpenALStreamedSound(driver.get(), decoder.get(), nullptr, CCreationContext()));
+        CRefPtr<COpenALStreamedSound> stream = makeRef<COpenALStreamedSound>(driver.get(), decoder.get(), nullptr, CCreationContext());
         stream->setLooping(c.looping);
         ASSERT_TRUE(stream->play());
         EXPECT_TRUE(test::waitFor([&] { return stream->getState() == SoundStopped; }, 20s));
@@ -246,8 +244,7 @@ TEST_F(OpenALTest, StarvedStreamsEnd) {
 
 TEST_F(OpenALTest, UnplayableStreamsReportIt) {
     test::LogCapture log;
-    CRefPtr<COpenALStreamedSound> noDecoder = CRefPtr<COpenALStreamedSound>::fromRaw(
-        new COpenALStreamedSound(driver.get(), nullptr, nullptr, CCreationContext()));
+    CRefPtr<COpenALStreamedSound> noDecoder = makeRef<COpenALStreamedSound>(driver.get(), nullptr, nullptr, CCreationContext());
     EXPECT_FALSE(noDecoder->play());
     EXPECT_TRUE(log.contains("Failed to play streamed sound", LogError));
     EXPECT_EQ(noDecoder->clone(), nullptr);

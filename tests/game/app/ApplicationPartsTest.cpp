@@ -102,7 +102,7 @@ public:
 };
 
 CRefPtr<CPropertySet> soundProfile(bool soundOn, bool musicOn, f32 soundVolume, f32 musicVolume) {
-    auto profile = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    auto profile = makeRef<CPropertySet>();
     profile->setBool("SoundOn", soundOn);
     profile->setBool("MusicOn", musicOn);
     profile->setFloat("SoundVolume", soundVolume);
@@ -148,9 +148,9 @@ TEST(SoundSettings, NoProfileChangesNothing) {
 TEST(SoundSettings, ThePlaySceneOnTheStackPlaysItsOwnMusic) {
     // Shown scenes get their clocks from the device.
     auto device = CRefPtr<IDevice>::fromRaw(new CDeviceLinux(SDeviceParameters()));
-    auto manager = CRefPtr<SceneManager>::fromRaw(new SceneManager(CCreationContext()));
-    auto play = CRefPtr<MusicScene>::fromRaw(new MusicScene());
-    auto menu = CRefPtr<SceneNode>::fromRaw(new SceneNode(CCreationContext()));
+    auto manager = makeRef<SceneManager>(CCreationContext());
+    auto play = makeRef<MusicScene>();
+    auto menu = makeRef<SceneNode>(CCreationContext());
     ASSERT_TRUE(manager->setScene(play.get()));
     RecordingGroups groups;
     applySoundSettings(soundProfile(true, true, 50.0f, 50.0f).get(), manager.get(), groups);
@@ -319,7 +319,7 @@ TEST(ReloadKey, AFileThatDoesNotOpenLeavesItsTable) {
 }
 
 TEST(ReloadKey, TheApplicationReadsTheLevelScoresFromTheLevelsFolder) {
-    auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+    auto application = makeRef<GApplication>();
     std::vector<std::string> paths;
     for (const SReloadEntry& entry : application->getReloadEntries()) paths.push_back(entry.path);
     const std::vector<std::string> expected = {

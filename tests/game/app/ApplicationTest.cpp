@@ -143,7 +143,7 @@ TEST_F(ApplicationFixture, AFailedResetFailsStartUp) {
 
 TEST_F(ApplicationFixture, TheDefaultProfileAsksForDirect3D8FullScreen) {
     writeAssets();
-    auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+    auto application = makeRef<GApplication>();
     ASSERT_TRUE(application->init());
     const SDeviceParameters& p = device->asked;
     EXPECT_EQ(p.driverType, DriverDirect3D8);
@@ -171,7 +171,7 @@ TEST_F(ApplicationFixture, StartUpBuildsTheServicesAndShowsTheFirstScene) {
     const u32 receiversBefore = device->getEventReceiverCount();
     writeCommonProfile("<int Name=\"VideoDriver\" Value=\"3\"/><bool Name=\"FullScreen\" Value=\"false\"/>"
                        "<int Name=\"AntiAlias\" Value=\"4\"/><bool Name=\"VSync\" Value=\"false\"/>");
-    auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+    auto application = makeRef<GApplication>();
     ASSERT_TRUE(application->init());
     EXPECT_EQ(GApplication::getInstance(), application.get());
     EXPECT_EQ(device->asked.driverType, DriverOpenGL);
@@ -224,7 +224,7 @@ TEST_F(ApplicationFixture, StartUpBuildsTheServicesAndShowsTheFirstScene) {
 TEST_F(ApplicationFixture, FramesDrawTheScenesThenTheBlackBars) {
     writeAssets();
     device->screen = irr::core::dimension2d<s32>(1920, 1080);
-    auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+    auto application = makeRef<GApplication>();
     ASSERT_TRUE(application->init());
     EXPECT_FALSE(device->driver->getTextureCreationFlag(ETCF_CREATE_MIP_MAPS));
     EXPECT_TRUE(logs.contains("Game screen alined. Scene pos:240.000000,0.000000; Scale:1.406250,1.406250"));
@@ -240,7 +240,7 @@ TEST_F(ApplicationFixture, FramesDrawTheScenesThenTheBlackBars) {
 
 TEST_F(ApplicationFixture, UpdatesFocusAndCloseRequests) {
     writeAssets();
-    auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+    auto application = makeRef<GApplication>();
     ASSERT_TRUE(application->init());
     post(new CEventSystemFlowUpdate(10));
     post(new CEventSystemFlowUpdate(7));
@@ -268,7 +268,7 @@ TEST_F(ApplicationFixture, UpdatesFocusAndCloseRequests) {
 
 TEST_F(ApplicationFixture, DeveloperKeysNeedTheCodeThenControlAndShift) {
     writeAssets();
-    auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+    auto application = makeRef<GApplication>();
     ASSERT_TRUE(application->init());
     for (const char* c = "plumvast"; *c; ++c) post(new CEventKeyboardKeyDown(static_cast<u16>(*c), 0, false, false));
     EXPECT_TRUE(areDeveloperKeysOn());
@@ -283,7 +283,7 @@ TEST_F(ApplicationFixture, DeveloperKeysNeedTheCodeThenControlAndShift) {
 
 TEST_F(ApplicationFixture, ScreenshotsAreNumberedInTheUserDataFolder) {
     writeAssets();
-    auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+    auto application = makeRef<GApplication>();
     ASSERT_TRUE(application->init());
     device->driver->takesShots = true;
     const fs::path folder = root / "data/Quorvane/Brasquel";
@@ -326,7 +326,7 @@ TEST_F(ApplicationFixture, StartUpAppliesTheActivePlayersSoundSettingsOnly) {
                   c.players + "</Profiles>");
         CSoundGroupManager* groups = device->getSoundGroupManager();
         for (s32 g = 0; g < 3; ++g) groups->setGroupVolume(1.0f, g);
-        auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+        auto application = makeRef<GApplication>();
         ASSERT_TRUE(application->init());
         EXPECT_FLOAT_EQ(groups->getGroupVolume(0), c.sounds) << c.players;
         EXPECT_FLOAT_EQ(groups->getGroupVolume(2), c.sounds) << c.players;

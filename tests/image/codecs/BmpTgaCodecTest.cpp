@@ -246,9 +246,9 @@ TEST(BmpCodec, WriteThenReadGivesThePicture) {
     }
     auto picture = makePatternImage(ECF_R8G8B8, 5, 3);
     u8 small[60];
-    auto file = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(small, sizeof(small), "full.bmp", false));
+    auto file = makeRef<CMemoryFile>(small, sizeof(small), "full.bmp", false);
     EXPECT_FALSE(CImageWriterBMP().writeImage(file.get(), picture.get(), 0));
-    auto empty = CRefPtr<CImage>::fromRaw(new CImage(CCreationContext(), ECF_R8G8B8, dimension2di(0, 0)));
+    auto empty = makeRef<CImage>(CCreationContext(), ECF_R8G8B8, dimension2di(0, 0));
     EXPECT_FALSE(CImageWriterBMP().writeImage(file.get(), empty.get(), 0));
 }
 
@@ -392,7 +392,7 @@ TEST(TgaCodec, ContentTestNeedsTheFooter) {
         bool accepted;
     } cases[] = {{&withFooter, true}, {&without, false}, {&tiny, false}, {&footerOnly, true}};
     for (const auto& c : cases) {
-        auto file = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(c.bytes->data(), static_cast<s32>(c.bytes->size()), "x", false));
+        auto file = makeRef<CMemoryFile>(c.bytes->data(), static_cast<s32>(c.bytes->size()), "x", false);
         EXPECT_EQ(CImageLoaderTGA().canLoadContent(file.get()), c.accepted) << c.bytes->size();
     }
 }
@@ -427,6 +427,6 @@ TEST(TgaCodec, WriteThenReadGivesThePicture) {
     }
     auto picture = makePatternImage(ECF_R8G8B8, 6, 4);
     u8 small[40];
-    auto file = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(small, sizeof(small), "full.tga", false));
+    auto file = makeRef<CMemoryFile>(small, sizeof(small), "full.tga", false);
     EXPECT_FALSE(CImageWriterTGA().writeImage(file.get(), picture.get(), 0));
 }

@@ -123,7 +123,7 @@ TEST(PcxCodec, BadFilesFailWithALogLine) {
 
 TEST(PcxCodec, WriterLogsAndFails) {
     auto picture = makePatternImage(ECF_R8G8B8, 2, 2);
-    auto file = CRefPtr<CVirtualFile>::fromRaw(new CVirtualFile("out.pcx"));
+    auto file = makeRef<CVirtualFile>("out.pcx");
     LogCapture log;
     EXPECT_FALSE(CImageWriterPCX().writeImage(file.get(), picture.get(), 0));
     EXPECT_TRUE(log.contains("PCX writer not yet implemented. Image not written.", LogWarning));
@@ -219,7 +219,7 @@ TEST(PpmCodec, WritesAsciiPixmapsThatReadBack) {
     for (s32 y = 0; y < 4; ++y)
         for (s32 x = 0; x < 4; ++x) ASSERT_EQ(back->getPixel(x, y), patternColor(x, y));
     u8 small[20];
-    auto full = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(small, sizeof(small), "full.ppm", false));
+    auto full = makeRef<CMemoryFile>(small, sizeof(small), "full.ppm", false);
     EXPECT_FALSE(CImageWriterPPM().writeImage(full.get(), picture.get(), 0));
 }
 
@@ -250,6 +250,6 @@ TEST(WalCodec, LoadsThroughTheDefaultPalette) {
         EXPECT_FALSE(log.lines().empty()) << c.what;
     }
     Bytes any = makeWal(3, 2, indices);
-    auto file = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(any.data(), static_cast<s32>(any.size()), "x.wal", false));
+    auto file = makeRef<CMemoryFile>(any.data(), static_cast<s32>(any.size()), "x.wal", false);
     EXPECT_FALSE(CImageLoaderWAL().canLoadContent(file.get()));
 }

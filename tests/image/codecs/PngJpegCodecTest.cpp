@@ -151,7 +151,7 @@ TEST(PngCodec, WriterFailuresGiveFalse) {
     auto picture = makePatternImage(ECF_A8R8G8B8, 64, 64);
     EXPECT_FALSE(CImageWriterPNG().writeImage(nullptr, picture.get(), 0));
     u8 small[100];
-    auto file = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(small, sizeof(small), "full.png", false));
+    auto file = makeRef<CMemoryFile>(small, sizeof(small), "full.png", false);
     LogCapture log;
     EXPECT_FALSE(CImageWriterPNG().writeImage(file.get(), picture.get(), 0));
     EXPECT_TRUE(log.contains("PNG FATAL ERROR", LogError));
@@ -186,7 +186,7 @@ TEST(JpegCodec, QualityZeroMeansSeventyFive) {
 
 TEST(JpegCodec, CompressedDataLargerThanThePictureIsWritten) {
     // Noise at full quality: the file is several times the raw picture's 8 × 8 × 3 bytes.
-    auto noise = CRefPtr<CImage>::fromRaw(new CImage(CCreationContext(), ECF_R8G8B8, dimension2di(8, 8)));
+    auto noise = makeRef<CImage>(CCreationContext(), ECF_R8G8B8, dimension2di(8, 8));
     u32 seed = 12345;
     for (s32 y = 0; y < 8; ++y)
         for (s32 x = 0; x < 8; ++x) {
@@ -203,7 +203,7 @@ TEST(JpegCodec, CompressedDataLargerThanThePictureIsWritten) {
 
 TEST(JpegCodec, WidePicturesKeepTheirRows) {
     // 22000 × 3 bytes per row do not fit 16 bits.
-    auto picture = CRefPtr<CImage>::fromRaw(new CImage(CCreationContext(), ECF_R8G8B8, dimension2di(22000, 2)));
+    auto picture = makeRef<CImage>(CCreationContext(), ECF_R8G8B8, dimension2di(22000, 2));
     picture->fill(0);
     for (s32 x = 0; x < 22000; ++x) {
         picture->setPixel(x, 0, x < 11000 ? 0xFF204060 : 0xFFE0C0A0);
@@ -294,7 +294,7 @@ TEST(JpegCodec, ContentTestReadsJfifAtOffsetSix) {
     } cases[] = {{&jfif, true}, {&swapped, true}, {&other, false}};
     for (const auto& c : cases) {
         Bytes copy = *c.bytes;
-        auto file = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(copy.data(), static_cast<s32>(copy.size()), "x", false));
+        auto file = makeRef<CMemoryFile>(copy.data(), static_cast<s32>(copy.size()), "x", false);
         EXPECT_EQ(CImageLoaderJPG().canLoadContent(file.get()), c.accepted);
     }
     EXPECT_FALSE(CImageLoaderJPG().canLoadExtension("photo.jpeg"));
@@ -304,7 +304,7 @@ TEST(JpegCodec, ContentTestReadsJfifAtOffsetSix) {
 TEST(JpegCodec, WriterFailuresGiveFalse) {
     auto picture = makeGradientImage(64, 64);
     u8 small[64];
-    auto file = CRefPtr<CMemoryFile>::fromRaw(new CMemoryFile(small, sizeof(small), "full.jpg", false));
+    auto file = makeRef<CMemoryFile>(small, sizeof(small), "full.jpg", false);
     EXPECT_FALSE(CImageWriterJPG().writeImage(file.get(), picture.get(), 80));
     EXPECT_FALSE(CImageWriterJPG().writeImage(nullptr, picture.get(), 80));
     EXPECT_FALSE(CImageWriterJPG().writeImage(file.get(), nullptr, 80));

@@ -47,8 +47,8 @@ TEST_F(AnimatorFixture, AnEmptyMainListFinishesAtOnceWithoutTheEndList) {
 TEST_F(AnimatorFixture, TwoAnimationsFinishOnceAfterTheLongerWithTheEndListOnce) {
     animator->addAnimation(positionAnimation({{0, 0}, {100, 10}}).get());
     animator->addAnimation(positionAnimation({{0, 0}, {300, 10}}, "Rotation").get());
-    auto counting = CRefPtr<animation::SetProps>::fromRaw(new animation::SetProps());
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    auto counting = makeRef<animation::SetProps>();
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     set->addVector3d("Scale", vector3df(2, 2, 2));
     counting->setProperties(set.get());
     animator->addEndAnimation(counting.get());
@@ -130,7 +130,7 @@ TEST_F(AnimatorFixture, CopiesHaveTheirOwnAnimationsAndNoTarget) {
 
 CRefPtr<Animator> readState(const std::string& xml) {
     CRefPtr<CXmlReader> reader = readerAtFirstElement(xml);
-    auto animator = CRefPtr<Animator>::fromRaw(new Animator(id(narrowLowBytes(reader->getAttributeValue(L"Name").c_str()).c_str())));
+    auto animator = makeRef<Animator>(id(narrowLowBytes(reader->getAttributeValue(L"Name").c_str()).c_str()));
     // The States reader takes NextState from the element.
     animator->setNextState(id(narrowLowBytes(reader->getAttributeValue(L"NextState").c_str()).c_str()));
     animator->readXml(reader.get(), nullptr, nullptr, nullptr);
@@ -166,7 +166,7 @@ TEST(AnimatorXml, EmptyElementsEndWhereTheyStand) {
     while (reader->read()) {
         if (reader->getNodeType() != XmlNodeElement || !(reader->getNodeName() == L"State")) continue;
         const std::string name = narrowLowBytes(reader->getAttributeValue(L"Name").c_str()).c_str();
-        auto animator = CRefPtr<Animator>::fromRaw(new Animator(id(name.c_str())));
+        auto animator = makeRef<Animator>(id(name.c_str()));
         animator->readXml(reader.get(), nullptr, nullptr, nullptr);
         states.push_back(name);
         ends.push_back(animator->getEndAnimations().size() + 10 * animator->getStartAnimations().size() +
@@ -186,7 +186,7 @@ TEST(AnimatorXml, WriteAndReadBackKeepsListsAndNextState) {
         CRefPtr<Animator> animator = animatorWith("Hover", {positionAnimation({{0, 0}, {50, 5, 0}}).get()});
         animator->setNextState(id(c.next));
         animator->addStartAnimation(setVisible(true).get());
-        auto states = CRefPtr<animation::SetStates>::fromRaw(new animation::SetStates());
+        auto states = makeRef<animation::SetStates>();
         states->addEntry(animation::SetStatesEntry{id("Normal"), parseNameIdList("A;B")});
         animator->addEndAnimation(states.get());
         XmlBuffer buffer;

@@ -160,7 +160,7 @@ TEST(KeyFrameTiming, AHugeTimeShiftOnALoopIsTakenModuloItsLength) {
 
 CRefPtr<KeyFrame> readFrames(const std::string& xml) {
     CRefPtr<CXmlReader> reader = readerAtFirstElement(xml);
-    auto frames = CRefPtr<KeyFrame>::fromRaw(new KeyFrame());
+    auto frames = makeRef<KeyFrame>();
     frames->readXml(reader.get(), nullptr, L"Animator");
     return frames;
 }
@@ -263,8 +263,8 @@ TEST(KeyFrameXml, WriteAndReadBackKeepsPeriodShiftPropertiesAndKeys) {
 
 TEST(SetPropsApply, SetsKnownPropertiesAndSkipsTheRest) {
     CRefPtr<BaseNode> node = newNode();
-    auto props = CRefPtr<animation::SetProps>::fromRaw(new animation::SetProps());
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    auto props = makeRef<animation::SetProps>();
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     set->addVector3d("Position", vector3df(4, 5, 6));
     set->addInt("Nonsense", 3);
     props->setProperties(set.get());
@@ -310,7 +310,7 @@ TEST(SetStatesApply, EmptyChildrenEnterTheSubtreeListedChildrenPlayAlone) {
         std::string xml = "<EndAnimator Type=\"SetStates\"><State Name=\"Normal\"";
         if (c.children) xml += std::string(" Children=\"") + c.children + "\"";
         xml += "/><State Children=\"A\"/></EndAnimator>";
-        auto states = CRefPtr<animation::SetStates>::fromRaw(new animation::SetStates());
+        auto states = makeRef<animation::SetStates>();
         states->readXml(readerAtFirstElement(xml).get(), nullptr, L"EndAnimator");
         EXPECT_EQ(states->getEntries().size(), 1u);
         states->setTarget(root.get());
@@ -328,14 +328,14 @@ TEST(SetStatesApply, EmptyChildrenEnterTheSubtreeListedChildrenPlayAlone) {
 }
 
 TEST(SetStatesXml, RoundTripAndEmptyForms) {
-    auto states = CRefPtr<animation::SetStates>::fromRaw(new animation::SetStates());
+    auto states = makeRef<animation::SetStates>();
     states->addEntry(animation::SetStatesEntry{id("Normal"), parseNameIdList("TitleText;BodyText")});
     states->addEntry(animation::SetStatesEntry{id("Hidden"), {}});
     XmlBuffer buffer;
     states->writeXml(buffer.writer().get(), L"EndAnimator");
     const std::string text = buffer.text();
     EXPECT_NE(text.find("Children=\"TitleText;BodyText\""), std::string::npos);
-    auto back = CRefPtr<animation::SetStates>::fromRaw(new animation::SetStates());
+    auto back = makeRef<animation::SetStates>();
     back->readXml(readerAtFirstElement(text).get(), nullptr, L"EndAnimator");
     ASSERT_EQ(back->getEntries().size(), 2u);
     EXPECT_EQ(back->getEntries()[0].children.size(), 2u);
@@ -355,7 +355,7 @@ TEST(SetStatesXml, RoundTripAndEmptyForms) {
 
 TEST(SetPropsXml, RoundTrip) {
     CRefPtr<BaseNode> node = newNode();
-    auto props = CRefPtr<animation::SetProps>::fromRaw(new animation::SetProps());
+    auto props = makeRef<animation::SetProps>();
     props->readXml(readerAtFirstElement("<StartAnimator Type=\"SetProps\"><bool Name=\"Visible\" Value=\"false\"/>"
                                         "<vector3d Name=\"Scale\" Value=\"2;2;1\"/></StartAnimator>").get(),
                    nullptr, L"StartAnimator");
@@ -365,7 +365,7 @@ TEST(SetPropsXml, RoundTrip) {
     EXPECT_EQ(node->getScale(), vector3df(2, 2, 1));
     XmlBuffer buffer;
     props->writeXml(buffer.writer().get(), L"StartAnimator");
-    auto back = CRefPtr<animation::SetProps>::fromRaw(new animation::SetProps());
+    auto back = makeRef<animation::SetProps>();
     back->readXml(readerAtFirstElement(buffer.text()).get(), nullptr, L"StartAnimator");
     ASSERT_EQ(back->getProperties()->getPropertyCount(), 2u);
     XmlBuffer again;

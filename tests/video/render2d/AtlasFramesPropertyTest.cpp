@@ -35,7 +35,7 @@ protected:
     }
 
     CRefPtr<CPropertyDataAtlasTexture> value(const char* name) {
-        auto v = CRefPtr<CPropertyDataAtlasTexture>::fromRaw(new CPropertyDataAtlasTexture(manager));
+        auto v = makeRef<CPropertyDataAtlasTexture>(manager);
         v->setValueString(name);
         return v;
     }
@@ -58,7 +58,7 @@ TEST_F(AtlasFramesPropertyTest, StepsThroughTheFramesBetweenTwoKeys) {
     EXPECT_EQ(from->getCachedFrame(2), nullptr);  // no such frame
     EXPECT_EQ(from->getCachedFrame(3), region("Coin0000.png"));
 
-    auto result = CRefPtr<CPropertyDataAtlasTexture>::fromRaw(new CPropertyDataAtlasTexture(manager));
+    auto result = makeRef<CPropertyDataAtlasTexture>(manager);
     EXPECT_TRUE(from->interpolate(to.get(), result.get(), 0.0f));
     EXPECT_EQ(result->getResource(), region("Coin0003.png"));
     EXPECT_TRUE(from->interpolate(to.get(), result.get(), 0.5f));  // -1.5 truncated: one step
@@ -84,7 +84,7 @@ TEST_F(AtlasFramesPropertyTest, FramesBeyondFourDigitsAreNotCached) {
     ASSERT_NE(far->getResource(), nullptr);
     from->prepareInterpolation(far.get());
     EXPECT_EQ(from->getFrameCacheSize(), 0u);
-    auto result = CRefPtr<CPropertyDataAtlasTexture>::fromRaw(new CPropertyDataAtlasTexture(manager));
+    auto result = makeRef<CPropertyDataAtlasTexture>(manager);
     // Looked up by name: frame 2 exists.
     EXPECT_TRUE(from->interpolate(far.get(), result.get(), 2.0f / 123456789.0f + 1e-9f));
     EXPECT_EQ(result->getResource(), region("Coin0002.png"));
@@ -98,14 +98,14 @@ TEST_F(AtlasFramesPropertyTest, ValuesWithoutSequencesShowTheirOwnTexture) {
     auto to = value("Coin0003.png");
     plain->prepareInterpolation(to.get());
     EXPECT_EQ(plain->getFrameCacheSize(), 0u);
-    auto result = CRefPtr<CPropertyDataAtlasTexture>::fromRaw(new CPropertyDataAtlasTexture(manager));
+    auto result = makeRef<CPropertyDataAtlasTexture>(manager);
     EXPECT_TRUE(plain->interpolate(to.get(), result.get(), 0.5f));
     EXPECT_EQ(result->getResource(), plain->getResource());
 
     // A font value answers its font; an atlas value holding nothing answers none.
-    EXPECT_EQ(CRefPtr<CPropertyDataAtlasTexture>::fromRaw(new CPropertyDataAtlasTexture(manager))->getAtlasTexture(),
+    EXPECT_EQ(makeRef<CPropertyDataAtlasTexture>(manager)->getAtlasTexture(),
               nullptr);
-    EXPECT_EQ(CRefPtr<CPropertyDataFont>::fromRaw(new CPropertyDataFont(manager))->getFont(), nullptr);
+    EXPECT_EQ(makeRef<CPropertyDataFont>(manager)->getFont(), nullptr);
 }
 
 }  // namespace

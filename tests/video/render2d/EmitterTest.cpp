@@ -18,7 +18,7 @@ namespace {
 
 template <class E>
 CRefPtr<E> make() {
-    return CRefPtr<E>::fromRaw(new E(CCreationContext()));
+    return makeRef<E>(CCreationContext());
 }
 
 // Steps the emitter n times by the update period; the number of particles after each step.
@@ -312,7 +312,7 @@ void expectSameSettings(const PointEmitter& a, const PointEmitter& b) {
 TEST(EmitterProperties, WrittenSettingsReadBackTheSame) {
     auto source = make<PointEmitter>();
     setEverything(*source);
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     source->saveProperties(set.get());
     EXPECT_EQ(set->getPropertyCount(), 15u);
     EXPECT_GE(set->getPropertyIndex("AccelerationXRange"), 0);
@@ -324,7 +324,7 @@ TEST(EmitterProperties, WrittenSettingsReadBackTheSame) {
     expectSameSettings(*source, *target);
 
     // Defaults write nothing.
-    CRefPtr<CPropertySet> empty = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> empty = makeRef<CPropertySet>();
     make<PointEmitter>()->saveProperties(empty.get());
     make<RectangleEmitter>()->saveProperties(empty.get());
     EXPECT_EQ(empty->getPropertyCount(), 0u);
@@ -334,7 +334,7 @@ TEST(EmitterProperties, WrittenSettingsReadBackTheSame) {
     rect->setXRange(vector2df(1.0f, 5.0f));
     rect->setYRange(vector2df(2.0f, 6.0f));
     rect->getSettings().scaleVariation = 0.5f;
-    CRefPtr<CPropertySet> rectSet = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> rectSet = makeRef<CPropertySet>();
     rect->saveProperties(rectSet.get());
     auto rectCopy = make<RectangleEmitter>();
     rectCopy->loadProperties(rectSet.get());
@@ -347,7 +347,7 @@ TEST(EmitterProperties, WrittenSettingsReadBackTheSame) {
 TEST(EmitterProperties, WronglyTypedSettingsBecomeZero) {
     auto emitter = make<PointEmitter>();
     setEverything(*emitter);
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     set->addFloat("PPSRange", 50.0f);
     set->addFloat("ColorStart", 1.0f);
     set->addVector2d("ScaleVariation", vector2df(1.0f, 1.0f));

@@ -146,7 +146,7 @@ TEST_F(FontTest, LoadsGlyphsPagesAndKerningFromTheFile) {
 }
 
 TEST_F(FontTest, GlyphRectGivesTheSizeOrTheAdvance) {
-    CRefPtr<CPropertySet> properties = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> properties = makeRef<CPropertySet>();
     properties->addVector2d("GlobalKerning", vector2df(3.0f, 4.0f));
     auto font = standardFont(properties.get());
     ASSERT_TRUE(font);
@@ -168,7 +168,7 @@ class FontMeasure : public FontTest, public ::testing::WithParamInterface<Measur
 // With GlobalKerning (3, 4) and extra spacing (1, 1): hx = 4, vy = 5. Advances without hx:
 // A = 13, V = 9, space = 4, U+1F600 = 18; pair kerning A V = -2, A line feed = 5.
 TEST_P(FontMeasure, MeasuresLinesWithKerningAndSpacing) {
-    CRefPtr<CPropertySet> properties = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> properties = makeRef<CPropertySet>();
     properties->addVector2d("GlobalKerning", vector2df(3.0f, 4.0f));
     auto font = standardFont(properties.get());
     ASSERT_TRUE(font);
@@ -197,11 +197,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FontTest, PropertiesOfAnotherTypeBecomeZeroAndDefaultsAreNotSaved) {
     CFont* font = new CBitmapFont(CCreationContext());
-    CRefPtr<CPropertySet> saved = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> saved = makeRef<CPropertySet>();
     font->saveProperties(saved.get());
     EXPECT_EQ(saved->getPropertyCount(), 0u);
 
-    CRefPtr<CPropertySet> good = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> good = makeRef<CPropertySet>();
     good->addVector2d("GlobalKerning", vector2df(1.0f, 2.0f));
     good->addFloat("OriginalSize", 20.0f);
     font->loadProperties(good.get());
@@ -212,11 +212,11 @@ TEST_F(FontTest, PropertiesOfAnotherTypeBecomeZeroAndDefaultsAreNotSaved) {
     EXPECT_EQ(unboxPropertyVector2d(saved->getProperty("GlobalKerning").get()), vector2df(1.0f, 2.0f));
     EXPECT_EQ(saved->getFloat("OriginalSize"), 20.0f);
 
-    CRefPtr<CPropertySet> absent = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> absent = makeRef<CPropertySet>();
     font->loadProperties(absent.get());
     EXPECT_EQ(font->OriginalSize, 20.0f);
 
-    CRefPtr<CPropertySet> wrong = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> wrong = makeRef<CPropertySet>();
     wrong->addInt("OriginalSize", 16);
     wrong->addFloat("GlobalKerning", 5.0f);
     font->loadProperties(wrong.get());
@@ -226,7 +226,7 @@ TEST_F(FontTest, PropertiesOfAnotherTypeBecomeZeroAndDefaultsAreNotSaved) {
 }
 
 TEST_F(FontTest, PropertiesInTheFileApply) {
-    CRefPtr<CPropertySet> properties = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> properties = makeRef<CPropertySet>();
     properties->addFloat("OriginalSize", 28.0f);
     auto font = standardFont(properties.get());
     ASSERT_TRUE(font);

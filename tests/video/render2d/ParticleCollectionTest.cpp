@@ -25,7 +25,7 @@ struct Entry {
 };
 
 CRefPtr<CPropertySet> settings(const char* name, vector2df pps = vector2df(10.0f, 10.0f)) {
-    CRefPtr<CPropertySet> set = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> set = makeRef<CPropertySet>();
     if (name) set->addString("Name", name);
     set->addVector2d("PPSRange", pps);
     return set;
@@ -58,7 +58,7 @@ protected:
 };
 
 TEST_F(ParticleCollectionTest, NamedEmittersAreRegisteredAndHandedOutAsClones) {
-    CRefPtr<CPropertySet> later = CRefPtr<CPropertySet>::fromRaw(new CPropertySet());
+    CRefPtr<CPropertySet> later = makeRef<CPropertySet>();
     later->addVector2d("LifeTimeRange", vector2df(500.0f, 600.0f));
     later->addVector2d("XRange", vector2df(1.0f, 9.0f));
     const std::string file = writeCollection(
@@ -138,8 +138,8 @@ TEST_F(ParticleCollectionTest, LoadingTwiceGivesTwoCollectionsAndTheCacheKeepsTh
 
 TEST_F(ParticleCollectionTest, AddEmitterKeepsTheFirstOfAName) {
     ParticleCollection* collection = new ParticleCollection(CCreationContext());
-    auto a = CRefPtr<PointEmitter>::fromRaw(new PointEmitter(CCreationContext()));
-    auto b = CRefPtr<PointEmitter>::fromRaw(new PointEmitter(CCreationContext()));
+    auto a = makeRef<PointEmitter>(CCreationContext());
+    auto b = makeRef<PointEmitter>(CCreationContext());
     a->setName("X");
     b->setName("X");
     collection->addEmitter(a.get());
