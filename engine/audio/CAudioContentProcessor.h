@@ -5,20 +5,13 @@
 
 namespace oskel {
 
-// A processor whose content needs the audio driver: it follows the device's audio driver,
-// dropping it when the driver is about to go and taking the new one when it is made.
-class CAudioContentProcessor : public CContentProcessor {
+// A processor whose content needs the audio driver: it follows the device's audio driver.
+class CAudioContentProcessor : public TDriverContentProcessor<IAudioDriver, CEventDeviceAudioDriverCreated> {
 public:
-    IAudioDriver* getAudioDriver() const { return m_driver.get(); }
-
-    bool onAudioDriverReleasing(CEvent* event) override;
-    bool onAudioDriverCreated(CEvent* event) override;
+    IAudioDriver* getAudioDriver() const { return getDriver(); }
 
 protected:
-    CAudioContentProcessor(u32 typeCode, s32 priority, IAudioDriver* driver, CFileSystem* fileSystem = nullptr);
-
-private:
-    CRefPtr<IAudioDriver> m_driver;
+    using TDriverContentProcessor::TDriverContentProcessor;
 };
 
 }  // namespace oskel

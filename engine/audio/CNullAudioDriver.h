@@ -11,9 +11,9 @@ public:
     ~CNullAudioDriver() override;
 
     stringc getDescription() const override { return "Null audio device"; }
-    ISound* createSound(IReadableFile* file, const CCreationContext& context) override;
+    [[nodiscard]] ISound* createSound(IReadableFile* file, const CCreationContext& context) override;
     // Files are opened by name through the file system; without one nothing can be opened.
-    ISound* loadSound(const stringc& fileName, const CCreationContext& context) override;
+    [[nodiscard]] ISound* loadSound(const stringc& fileName, const CCreationContext& context) override;
     void setStreamingThreshold(u32 bytes) override { m_streamingThreshold = bytes; }
     u32 getStreamingThreshold() const override { return m_streamingThreshold; }
     void setListener(const vector3df&, const vector3df&, const vector3df&, const vector3df&) override {}
@@ -29,6 +29,6 @@ protected:
 };
 
 // A new null audio driver (never none); the caller holds its creation reference.
-IAudioDriver* createNullAudioDriver(CFileSystem* fileSystem);
+[[nodiscard]] IAudioDriver* createNullAudioDriver(CFileSystem* fileSystem);
 
 }  // namespace oskel

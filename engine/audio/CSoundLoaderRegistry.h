@@ -16,7 +16,7 @@ public:
     // True when the content, read from the file's current position, is of this kind.
     virtual bool isLoadableFileFormat(IReadableFile* file) const = 0;
     // A new decoder (the caller holds its creation reference), or none when it cannot decode.
-    virtual CSoundDecoder* createDecoder(IReadableFile* file, const CCreationContext& context) const = 0;
+    [[nodiscard]] virtual CSoundDecoder* createDecoder(IReadableFile* file, const CCreationContext& context) const = 0;
 };
 
 // RIFF WAVE files: names containing ".wav".
@@ -24,7 +24,7 @@ class CWavSoundLoader : public ISoundLoader {
 public:
     bool isLoadableFileExtension(const stringc& fileName) const override;
     bool isLoadableFileFormat(IReadableFile* file) const override;
-    CSoundDecoder* createDecoder(IReadableFile* file, const CCreationContext& context) const override;
+    [[nodiscard]] CSoundDecoder* createDecoder(IReadableFile* file, const CCreationContext& context) const override;
 };
 
 // Ogg Vorbis files: names containing ".ogg".
@@ -32,7 +32,7 @@ class COggVorbisSoundLoader : public ISoundLoader {
 public:
     bool isLoadableFileExtension(const stringc& fileName) const override;
     bool isLoadableFileFormat(IReadableFile* file) const override;
-    CSoundDecoder* createDecoder(IReadableFile* file, const CCreationContext& context) const override;
+    [[nodiscard]] CSoundDecoder* createDecoder(IReadableFile* file, const CCreationContext& context) const override;
 };
 
 // The process-wide list of sound loaders: WAV first, then Ogg Vorbis.
@@ -44,7 +44,7 @@ public:
     // A decoder for the file (the caller holds its creation reference), or none. Loaders whose
     // extension test accepts the file's name are asked first; then every loader whose content
     // test accepts the file.
-    CSoundDecoder* load(IReadableFile* file, const CCreationContext& context) const;
+    [[nodiscard]] CSoundDecoder* load(IReadableFile* file, const CCreationContext& context) const;
 
     // Appends a loader (grabbed); later loaders are asked after the earlier ones.
     void addLoader(ISoundLoader* loader);

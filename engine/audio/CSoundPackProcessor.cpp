@@ -8,15 +8,15 @@
 
 namespace oskel {
 
-CResource* CSoundPackProcessor::load(IContentManager* manager, IReadableFile* file,
-                                     const CCreationContext& context) {
-    IAudioDriver* driver = getAudioDriver();
-    return readXmlFile(manager, file, "Loaded sound pack", [&context, driver](CXmlReader* reader) {
-        SoundPack* pack = new SoundPack(context);
-        pack->load(reader, driver);
-        return pack;
-    });
-}
+CSoundPackProcessor::CSoundPackProcessor(CFileSystem* fileSystem, IAudioDriver* audioDriver)
+    : CAudioContentProcessor(audioDriver, TypeCodeSoundPack, fileSystem, "Loaded sound pack",
+                             [this](CXmlReader* reader, const CCreationContext& context) {
+                                 SoundPack* pack = new SoundPack(context);
+                                 // A damaged pack keeps the cues read before the damage (load logs
+                                 // what it refused).
+                                 static_cast<void>(pack->load(reader, getAudioDriver()));
+                                 return pack;
+                             }) {}
 
 bool CSoundPackProcessor::canSave(const CResource* resource) const {
     CLogger::instance().logHint("Sound pack can't be saved",

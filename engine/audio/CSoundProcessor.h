@@ -10,10 +10,10 @@ namespace oskel {
 // are not written back.
 class CSoundProcessor : public CAudioContentProcessor {
 public:
-    explicit CSoundProcessor(IAudioDriver* driver) : CAudioContentProcessor(TypeCodeSound, 1, driver) {}
+    explicit CSoundProcessor(IAudioDriver* driver) : CAudioContentProcessor(driver, TypeCodeSound, 1) {}
 
     // The driver's sound of the file; none without a driver or when the file does not decode.
-    CResource* load(IContentManager* manager, IReadableFile* file,
+    [[nodiscard]] CResource* load(IContentManager* manager, IReadableFile* file,
                     const CCreationContext& context) override;
     bool canSave(const CResource*) const override { return false; }
     // Driver about to go: every cached sound is dropped and the cache emptied.

@@ -16,10 +16,10 @@ public:
     // A text describing the audio device.
     virtual stringc getDescription() const = 0;
     // A new sound for an open file (the caller holds its creation reference), or none.
-    virtual ISound* createSound(IReadableFile* file, const CCreationContext& context) = 0;
+    [[nodiscard]] virtual ISound* createSound(IReadableFile* file, const CCreationContext& context) = 0;
     // Opens the file through the file system and makes a sound of it; none when it cannot be
     // opened.
-    virtual ISound* loadSound(const stringc& fileName, const CCreationContext& context) = 0;
+    [[nodiscard]] virtual ISound* loadSound(const stringc& fileName, const CCreationContext& context) = 0;
     // Sounds whose decoded size exceeds the threshold (bytes) are streamed.
     virtual void setStreamingThreshold(u32 bytes) = 0;
     virtual u32 getStreamingThreshold() const = 0;

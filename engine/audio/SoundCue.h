@@ -36,7 +36,7 @@ public:
     // sounds with: its streaming threshold is overridden while the sounds load and always set
     // back afterwards. False when the text ends before the cue's end element (logged); the
     // sounds read until then are kept.
-    bool load(CXmlReader* reader, IContentManager* contentManager, IAudioDriver* audioDriver = nullptr);
+    [[nodiscard]] bool load(CXmlReader* reader, IContentManager* contentManager, IAudioDriver* audioDriver = nullptr);
 
     // A new instance for the manager with this cue's settings and a clone of every sound; the
     // caller holds the one reference.

@@ -32,7 +32,7 @@ public:
     // "SoundPack"; other elements are passed over. The cues load their sounds through the pack's
     // content manager (see SoundCue::load for the audio driver). False when the text ends
     // before "</SoundPack>" or a cue is cut off (logged); the cues read until then are kept.
-    bool load(CXmlReader* reader, IAudioDriver* audioDriver = nullptr);
+    [[nodiscard]] bool load(CXmlReader* reader, IAudioDriver* audioDriver = nullptr);
     // Registers every cue with the manager, in file order; the number registered (a cue whose
     // name the manager knows already is refused).
     u32 registerCues(CSoundGroupManager* manager) const;

@@ -25,7 +25,7 @@ public:
     CResource* getContent(u32 typeCode, IReadableFile* file) override;
     CResource* getContentByPath(u32 typeCode, const stringc& path, bool relative) override;
     CResource* findContent(u32 typeCode, const CCreationContext& context) const override;
-    bool saveContent(u32 typeCode, CResource* resource, const stringc& fileName,
+    [[nodiscard]] bool saveContent(u32 typeCode, CResource* resource, const stringc& fileName,
                      void* parameter) override;
     bool registerContentAs(const CCreationContext& context, CResource* resource) override;
     bool registerContent(CResource* resource) override;
@@ -47,7 +47,7 @@ public:
     u32 getCachedCount(u32 typeCode) const;
 
 private:
-    CResource* load(u32 typeCode, const CCreationContext& context, IReadableFile* file);
+    [[nodiscard]] CResource* load(u32 typeCode, const CCreationContext& context, IReadableFile* file);
     CResource* handOut(CResource* resource);
 
     CFileSystem* m_fileSystem;

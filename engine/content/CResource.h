@@ -7,7 +7,8 @@ namespace oskel {
 
 class IContentManager;
 
-// Content type codes: four ASCII letters, the first in the lowest byte.
+// Content type codes: four ASCII letters, the first in the lowest byte. The codes below are the
+// engine's; the game declares the codes of its own resource classes with makeTypeCode.
 constexpr u32 makeTypeCode(char a, char b, char c, char d) {
     return static_cast<u32>(static_cast<u8>(a)) | (static_cast<u32>(static_cast<u8>(b)) << 8) |
            (static_cast<u32>(static_cast<u8>(c)) << 16) | (static_cast<u32>(static_cast<u8>(d)) << 24);

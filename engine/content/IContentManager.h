@@ -18,7 +18,7 @@ public:
     virtual CResource* getContent(u32 typeCode, IReadableFile* file) = 0;
     virtual CResource* getContentByPath(u32 typeCode, const stringc& path, bool relative) = 0;
     virtual CResource* findContent(u32 typeCode, const CCreationContext& context) const = 0;
-    virtual bool saveContent(u32 typeCode, CResource* resource, const stringc& fileName,
+    [[nodiscard]] virtual bool saveContent(u32 typeCode, CResource* resource, const stringc& fileName,
                              void* parameter) = 0;
     virtual bool registerContentAs(const CCreationContext& context, CResource* resource) = 0;
     virtual bool registerContent(CResource* resource) = 0;

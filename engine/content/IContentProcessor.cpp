@@ -19,20 +19,22 @@ OSKEL_END_EVENT_MAP()
 CContentProcessor::CContentProcessor(u32 typeCode, s32 priority, CFileSystem* fileSystem)
     : m_typeCode(typeCode), m_priority(priority), m_fileSystem(fileSystem) {}
 
+CContentProcessor::CContentProcessor(u32 typeCode, CFileSystem* fileSystem, const char* message, ReadXml read)
+    : m_typeCode(typeCode), m_priority(0), m_fileSystem(fileSystem), m_message(message), m_read(std::move(read)) {}
+
 CContentProcessor::~CContentProcessor() = default;
 
-CResource* CContentProcessor::readXmlFile(IContentManager* manager, IReadableFile* file, const char* message,
-                                          const ReadXml& read) const {
-    if (!file) return nullptr;
+CResource* CContentProcessor::load(IContentManager* manager, IReadableFile* file, const CCreationContext& context) {
+    if (!file || !m_read) return nullptr;
     CRefPtr<CXmlReader> reader =
         CRefPtr<CXmlReader>::fromRaw(m_fileSystem ? m_fileSystem->createXmlReader(file) : new CXmlReader(file));
     if (!reader) return nullptr;
     // Names inside the file are relative to the file's own folder.
     if (manager) manager->pushPath(file->getFileName());
-    CResource* resource = read(reader.get());
+    CResource* resource = m_read(reader.get(), context);
     if (manager) manager->popPath();
     reader = nullptr;
-    CLogger::instance().logHint(message, file->getFileName().c_str(), LogInformation);
+    CLogger::instance().logHint(m_message, file->getFileName().c_str(), LogInformation);
     return resource;
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/content/CResource.h"
 #include "engine/core/CRefPtr.h"
+#include "engine/core/event/DeviceEvents.h"
 
 namespace oskel {
 
@@ -29,11 +30,11 @@ public:
     virtual s32 getPriority() const { return 0; }
     virtual u32 getTypeCode() const = 0;
     // A new resource holding its creation reference, or none.
-    virtual CResource* load(IContentManager* manager, IReadableFile* file,
+    [[nodiscard]] virtual CResource* load(IContentManager* manager, IReadableFile* file,
                             const CCreationContext& context) = 0;
     // Whether save can write the resource; asked before the target file is touched.
     virtual bool canSave(const CResource* resource) const { return resource != nullptr; }
-    virtual bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
+    [[nodiscard]] virtual bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
                       void* parameter) = 0;
     // A device event passed on by the content manager with the cache of this processor's type.
     virtual void onContentEvent(CEvent* event, ContentNameMap& cache) = 0;
@@ -47,11 +48,20 @@ public:
 // The common shape of the processors: the type code and priority each is made with, the file
 // system of those that read XML files, and, unless a processor says otherwise, resources that are
 // not written back (save answers false) and no content to rebuild on driver events.
+//
+// A processor of an XML-based file only says how its resource reads itself (ReadXml): load then
+// makes an XML reader over the file (through the file system when there is one; none: null,
+// without a message), calls it while the file's name is the content manager's current path, and
+// logs the processor's message with the file's name, whether or not anything was read.
 class CContentProcessor : public IContentProcessor {
 public:
+    using ReadXml = std::function<CResource*(CXmlReader* reader, const CCreationContext& context)>;
+
     s32 getPriority() const override { return m_priority; }
     u32 getTypeCode() const override { return m_typeCode; }
-    bool save(IContentManager*, CResource*, IWritableFile*, void*) override { return false; }
+    [[nodiscard]] CResource* load(IContentManager* manager, IReadableFile* file,
+                                  const CCreationContext& context) override;
+    [[nodiscard]] bool save(IContentManager*, CResource*, IWritableFile*, void*) override { return false; }
     void onContentEvent(CEvent*, ContentNameMap&) override {}
 
     CFileSystem* getFileSystem() const { return m_fileSystem.get(); }
@@ -59,21 +69,53 @@ public:
 protected:
     // Keeps a reference to the file system (may be none).
     CContentProcessor(u32 typeCode, s32 priority, CFileSystem* fileSystem = nullptr);
+    // A processor of an XML-based file.
+    CContentProcessor(u32 typeCode, CFileSystem* fileSystem, const char* message, ReadXml read);
     ~CContentProcessor() override;
-
-    // Reads an XML-based file: an XML reader over the file, made by the file system when there is
-    // one (none: null, without a message),
-    // then read makes the resource and lets it read itself while the file's name is the content
-    // manager's current path, then the message is logged with the file's name, whether or not
-    // anything was read.
-    using ReadXml = std::function<CResource*(CXmlReader* reader)>;
-    CResource* readXmlFile(IContentManager* manager, IReadableFile* file, const char* message,
-                           const ReadXml& read) const;
 
 private:
     u32 m_typeCode;
     s32 m_priority;
     CRefPtr<CFileSystem> m_fileSystem;
+    const char* m_message = nullptr;
+    ReadXml m_read;
+};
+
+// A processor that follows one of the device's drivers: it drops the driver on the event that
+// says it is about to go and takes the new one from the event that carries it (Created, with
+// getDriver).
+template <class Driver, class Created>
+class TDriverContentProcessor : public CContentProcessor {
+public:
+    Driver* getDriver() const { return m_driver.get(); }
+
+    // The events go on to the other receivers: each answers false.
+    bool onVideoDriverReleasing(CEvent*) override { return forget(EventDeviceVideoDriverCreated); }
+    bool onVideoDriverCreated(CEvent* event) override { return take(event, EventDeviceVideoDriverCreated); }
+    bool onAudioDriverReleasing(CEvent*) override { return forget(EventDeviceAudioDriverCreated); }
+    bool onAudioDriverCreated(CEvent* event) override { return take(event, EventDeviceAudioDriverCreated); }
+
+protected:
+    template <class... Args>
+    TDriverContentProcessor(Driver* driver, Args&&... args)
+        : CContentProcessor(std::forward<Args>(args)...), m_driver(driver) {
+        setCategoryMask(CategoryDevice);
+    }
+
+private:
+    // Only the events of the followed driver count (its created event names it).
+    bool forget(u32 createdEvent) {
+        if (Created::TypeId == createdEvent) m_driver = nullptr;
+        return false;
+    }
+    bool take(CEvent* event, u32 createdEvent) {
+        if (Created::TypeId != createdEvent) return false;
+        const Created* created = static_cast<const Created*>(event);
+        m_driver.assign(created ? created->getDriver() : nullptr);
+        return false;
+    }
+
+    CRefPtr<Driver> m_driver;
 };
 
 // Holds the registered processors, finds the processor of a type code and passes the device's

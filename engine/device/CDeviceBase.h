@@ -25,10 +25,10 @@ public:
     bool run() override;
     void closeDevice() override;
     void sleep(u32 ms, bool pauseTimer = false) override;
-    bool reset(const SDeviceParameters& parameters) override;
-    CContentManager* createContentManager() override;
-    CTimerScheduler* createTimerScheduler() override;
-    SceneManager* createSceneManager() override;
+    [[nodiscard]] bool reset(const SDeviceParameters& parameters) override;
+    [[nodiscard]] CContentManager* createContentManager() override;
+    [[nodiscard]] CTimerScheduler* createTimerScheduler() override;
+    [[nodiscard]] SceneManager* createSceneManager() override;
     ICursorControl* getCursorControl() const override { return nullptr; }
     void setWindowCaption(const wchar_t* caption) override;
     void setResizable(bool resizable) override;

@@ -36,9 +36,10 @@ CDeviceLinux::CDeviceLinux(const SDeviceParameters& parameters,
     m_active = false;
     m_osDescription = platform::describeOperatingSystem().c_str();
     CLogger::instance().log(m_osDescription.c_str(), LogInformation);
-    createWindow();
-    createDriver(m_parameters.driverType);
-    createAudioDriver(1);
+    // Each step logs its own failure; the creator finds out whether a video driver was made.
+    static_cast<void>(createWindow());
+    static_cast<void>(createDriver(m_parameters.driverType));
+    static_cast<void>(createAudioDriver(1));
     if (getVideoDriver()) {
         m_contentProcessors = createContentProcessors(getVideoDriver(), m_audioDriver, getFileSystem());
         addEventReceiver(m_contentProcessors, -1);
@@ -218,7 +219,8 @@ bool CDeviceLinux::reset(const SDeviceParameters& parameters) {
             m_parameters.windowSize.Height = desktop.height;
         }
     }
-    if (needWindow) createWindow();
+    // A window that cannot be made is logged; the driver that needs it fails next.
+    if (needWindow) static_cast<void>(createWindow());
     if (!createDriver(m_parameters.driverType)) return false;
     if (m_window.exists()) {
         if (m_parameters.fullscreen)

@@ -16,7 +16,7 @@ public:
     ~CDeviceLinux() override;
 
     void closeDevice() override;
-    bool reset(const SDeviceParameters& parameters) override;
+    [[nodiscard]] bool reset(const SDeviceParameters& parameters) override;
     ICursorControl* getCursorControl() const override;
     void setWindowCaption(const wchar_t* caption) override;
     void setResizable(bool resizable) override;
@@ -51,7 +51,7 @@ protected:
     void applyPendingResize() override;
 
 private:
-    bool createWindow();
+    [[nodiscard]] bool createWindow();
     bool switchToFullscreen(s32 width, s32 height, s32 bits);
     void restoreDisplayMode();
     void placeWindow();
@@ -60,9 +60,9 @@ private:
     void loadWindowIcon();
     void activateApplication(bool active);
     // Creates the video driver of the type; false (with a log line) when it cannot be made.
-    bool createDriver(s32 type);
+    [[nodiscard]] bool createDriver(s32 type);
     // Creates the audio driver of the type (0 null, 1 OpenAL) and announces it.
-    bool createAudioDriver(s32 type);
+    [[nodiscard]] bool createAudioDriver(s32 type);
     // Tells the video driver the new size of the window.
     void onWindowResized(s32 width, s32 height);
 

@@ -12,7 +12,7 @@ class CFileSystem;
 // order: textures, atlas textures, atlas collections, images, scene nodes, fonts, particle
 // collections, particle emitters, sounds, sound packs. Each processor keeps the services it
 // works with.
-CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver,
+[[nodiscard]] CContentProcessorsManager* createContentProcessors(IVideoDriver* videoDriver,
                                                    IAudioDriver* audioDriver,
                                                    CFileSystem* fileSystem);
 

@@ -35,15 +35,15 @@ public:
     // Sleeps; with pauseTimer the device timer stands still meanwhile.
     virtual void sleep(u32 ms, bool pauseTimer = false) = 0;
     // Re-creates the drivers with new parameters.
-    virtual bool reset(const SDeviceParameters& parameters) = 0;
+    [[nodiscard]] virtual bool reset(const SDeviceParameters& parameters) = 0;
     // A new content manager over the device's file system and content processors (the caller
     // holds its creation reference).
-    virtual CContentManager* createContentManager() = 0;
+    [[nodiscard]] virtual CContentManager* createContentManager() = 0;
     // A new timer scheduler (the caller holds its creation reference).
-    virtual CTimerScheduler* createTimerScheduler() = 0;
+    [[nodiscard]] virtual CTimerScheduler* createTimerScheduler() = 0;
     // A new scene manager with an empty creation context (the caller holds its creation
     // reference).
-    virtual SceneManager* createSceneManager() = 0;
+    [[nodiscard]] virtual SceneManager* createSceneManager() = 0;
     // The cursor over the window; none before the window exists.
     virtual ICursorControl* getCursorControl() const = 0;
     virtual void setWindowCaption(const wchar_t* caption) = 0;
@@ -109,7 +109,7 @@ protected:
 };
 
 // Makes the device for the parameters; none when the asked video driver cannot be made.
-IDevice* createDevice(const SDeviceParameters& parameters);
+[[nodiscard]] IDevice* createDevice(const SDeviceParameters& parameters);
 
 // The device: the one that exists, or a new windowless device with the null driver.
 IDevice* getDevice();

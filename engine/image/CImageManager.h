@@ -19,7 +19,7 @@ public:
 
     // A new image from the file, or null. First every loader that knows the extension, then every
     // loader whose content test accepts the file; the file is rewound before each attempt.
-    CImage* loadImage(IReadableFile* file, const CCreationContext& context) const;
+    [[nodiscard]] CImage* loadImage(IReadableFile* file, const CCreationContext& context) const;
     // Writes the image with the first writer that knows the file's extension and succeeds. The
     // quality is *quality when given, else 100.
     bool writeImage(CImage* image, IWritableFile* file, const u32* quality = nullptr) const;

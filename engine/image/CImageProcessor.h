@@ -10,9 +10,9 @@ class CImageProcessor : public CContentProcessor {
 public:
     CImageProcessor() : CContentProcessor(TypeCodeImage, 0) {}
 
-    CResource* load(IContentManager* manager, IReadableFile* file,
+    [[nodiscard]] CResource* load(IContentManager* manager, IReadableFile* file,
                     const CCreationContext& context) override;
-    bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
+    [[nodiscard]] bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
               void* parameter) override;
 };
 

@@ -17,7 +17,7 @@ public:
     // True when the file's first bytes (or footer) look like the format. Moves the file position.
     virtual bool canLoadContent(IReadableFile* file) const = 0;
     // A new image (the caller holds its creation reference), or null with a log line.
-    virtual CImage* loadImage(IReadableFile* file, const CCreationContext& context) const = 0;
+    [[nodiscard]] virtual CImage* loadImage(IReadableFile* file, const CCreationContext& context) const = 0;
 };
 
 }  // namespace oskel

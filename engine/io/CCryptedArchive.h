@@ -61,8 +61,8 @@ public:
 
     bool canLoadFile(IReadableFile* file) override;
     bool canLoadName(const stringc& name) override;
-    IArchive* createArchive(IReadableFile* file, bool ignoreCase, bool ignorePaths) override;
-    IArchive* createArchive(const stringc& name, bool ignoreCase, bool ignorePaths) override;
+    [[nodiscard]] IArchive* createArchive(IReadableFile* file, bool ignoreCase, bool ignorePaths) override;
+    [[nodiscard]] IArchive* createArchive(const stringc& name, bool ignoreCase, bool ignorePaths) override;
 
 private:
     CFileSystem* m_fileSystem;

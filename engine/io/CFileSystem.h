@@ -33,14 +33,14 @@ public:
     virtual stringc getUniqueTempName(const stringc& folder, const stringc& prefix);
     // The disk first (relative to the working directory), then each mounted archive in mount
     // order. Null when nobody has the name.
-    virtual IReadableFile* createAndOpenFile(const stringc& name);
+    [[nodiscard]] virtual IReadableFile* createAndOpenFile(const stringc& name);
     // A memory file over the buffer; null when the buffer is null.
-    virtual IReadableFile* createMemoryReadFile(void* buffer, s32 size, const stringc& name,
+    [[nodiscard]] virtual IReadableFile* createMemoryReadFile(void* buffer, s32 size, const stringc& name,
                                                 bool deleteWhenDropped);
-    virtual IWritableFile* createMemoryWriteFile(void* buffer, s32 size, const stringc& name,
+    [[nodiscard]] virtual IWritableFile* createMemoryWriteFile(void* buffer, s32 size, const stringc& name,
                                                  bool deleteWhenDropped);
     // A file of the disk to write to; null when it cannot be opened.
-    virtual IWritableFile* createAndWriteFile(const stringc& name, bool append = false);
+    [[nodiscard]] virtual IWritableFile* createAndWriteFile(const stringc& name, bool append = false);
     // Mounts an archive recognised by the content of the opened file.
     virtual IArchive* addArchive(IReadableFile* file, bool ignoreCase = false,
                                  bool ignorePaths = false);
@@ -56,14 +56,14 @@ public:
     virtual void addArchiveType(IArchiveType* type);
     // An XML reader over the file (none for none), or over the named file opened as
     // createAndOpenFile opens it; the caller holds the reader.
-    virtual CXmlReader* createXmlReader(IReadableFile* file);
-    virtual CXmlReader* createXmlReader(const stringc& name);
+    [[nodiscard]] virtual CXmlReader* createXmlReader(IReadableFile* file);
+    [[nodiscard]] virtual CXmlReader* createXmlReader(const stringc& name);
     // An XML writer over the file, or over the named file created anew on the disk; none when
     // it cannot be created.
-    virtual CXmlWriter* createXmlWriter(IWritableFile* file);
-    virtual CXmlWriter* createXmlWriter(const stringc& name);
+    [[nodiscard]] virtual CXmlWriter* createXmlWriter(IWritableFile* file);
+    [[nodiscard]] virtual CXmlWriter* createXmlWriter(const stringc& name);
     // A listing of the current working directory (the caller holds the reference).
-    virtual CFileList* createFileList();
+    [[nodiscard]] virtual CFileList* createFileList();
     virtual stringc getAbsolutePath(const stringc& name) const;
     virtual stringc getWorkingDirectory() const;
     virtual bool changeWorkingDirectoryTo(const stringc& name);
@@ -91,7 +91,7 @@ public:
     }
 
 private:
-    IArchive* createArchiveFromFile(IReadableFile* file, bool ignoreCase, bool ignorePaths);
+    [[nodiscard]] IArchive* createArchiveFromFile(IReadableFile* file, bool ignoreCase, bool ignorePaths);
     IArchive* mount(IArchive* archive);
 
     std::vector<IArchiveType*> m_archiveTypes;

@@ -46,9 +46,9 @@ public:
     bool canLoadFile(IReadableFile*) override { return false; }
     // A name without an extension, such as "assets".
     bool canLoadName(const stringc& name) override;
-    IArchive* createArchive(IReadableFile*, bool, bool) override { return nullptr; }
+    [[nodiscard]] IArchive* createArchive(IReadableFile*, bool, bool) override { return nullptr; }
     // Null when the name is not an existing folder.
-    IArchive* createArchive(const stringc& name, bool ignoreCase, bool ignorePaths) override;
+    [[nodiscard]] IArchive* createArchive(const stringc& name, bool ignoreCase, bool ignorePaths) override;
 
 private:
     CFileSystem* m_fileSystem;

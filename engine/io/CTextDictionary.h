@@ -34,11 +34,11 @@ public:
                                       const stringw& p3, const stringw& p4) const;
     // Reads a dictionary file and adds its entries. False when there is no file, or when a
     // root's end tag is missing (the entries read before the damage are kept); both logged.
-    virtual bool load(IReadableFile* file);
+    [[nodiscard]] virtual bool load(IReadableFile* file);
     // The same from a reader positioned before the roots.
-    virtual bool load(CXmlReader* reader);
+    [[nodiscard]] virtual bool load(CXmlReader* reader);
     // The named file, opened through the file system.
-    virtual bool load(const stringc& fileName);
+    [[nodiscard]] virtual bool load(const stringc& fileName);
     // Removes every entry.
     virtual void clear();
 
@@ -46,8 +46,8 @@ public:
     bool hasKey(const stringc& key) const { return m_texts.count(key.c_str()) != 0; }
 
 private:
-    bool loadDictionaryForm(CXmlReader& reader);
-    bool loadTextsForm(CXmlReader& reader);
+    [[nodiscard]] bool loadDictionaryForm(CXmlReader& reader);
+    [[nodiscard]] bool loadTextsForm(CXmlReader& reader);
     void store(const std::string& key, const stringw& text);
 
     // Keys compare byte by byte.

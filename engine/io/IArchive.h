@@ -31,8 +31,8 @@ public:
     // Recognises an archive by its content, reading from the current position.
     virtual bool canLoadFile(IReadableFile* file) = 0;
     virtual bool canLoadName(const stringc& name) = 0;
-    virtual IArchive* createArchive(IReadableFile* file, bool ignoreCase, bool ignorePaths) = 0;
-    virtual IArchive* createArchive(const stringc& name, bool ignoreCase, bool ignorePaths) = 0;
+    [[nodiscard]] virtual IArchive* createArchive(IReadableFile* file, bool ignoreCase, bool ignorePaths) = 0;
+    [[nodiscard]] virtual IArchive* createArchive(const stringc& name, bool ignoreCase, bool ignorePaths) = 0;
 };
 
 // A mounted archive: a named collection of files.

@@ -77,7 +77,7 @@ public:
     // Creates the window, centred (windowed) or at (0, 0) (full screen). With desktopFullscreen
     // the window covers the desktop without a mode change; otherwise full screen changes the
     // display mode. On failure, error() says why.
-    bool create(const std::string& titleUtf8, int32_t width, int32_t height, bool fullscreen,
+    [[nodiscard]] bool create(const std::string& titleUtf8, int32_t width, int32_t height, bool fullscreen,
                 bool desktopFullscreen);
     void destroy();
     // Makes the window again with the same caption, size, position, flags and icon: an OpenGL

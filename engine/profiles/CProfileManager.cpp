@@ -45,9 +45,7 @@ void CProfile::mergeDefaults(const CPropertySet& defaults) {
     }
 }
 
-void CProfile::save() {
-    if (m_manager) m_manager->saveProfile(this);
-}
+bool CProfile::save() { return m_manager && m_manager->saveProfile(this); }
 
 CProfileManager::CProfileManager()
     : m_commonDefaults(makeRef<CProfile>(stringw(), this)),
@@ -113,8 +111,9 @@ void CProfileManager::removeProfile(s32 index) {
 }
 
 bool CProfileManager::load() {
-    loadUserProfiles();
-    loadGlobalProfile();
+    // A missing or unreadable file leaves its profiles as they are: loading goes on either way.
+    static_cast<void>(loadUserProfiles());
+    static_cast<void>(loadGlobalProfile());
     m_commonProfile->mergeDefaults(*m_commonDefaults);
     return true;
 }

@@ -27,8 +27,8 @@ public:
     bool write(CXmlWriter* writer) const;
     // Adds every value of the defaults whose name the profile lacks (the same value object).
     void mergeDefaults(const CPropertySet& defaults);
-    // Saves the file this profile lives in.
-    void save();
+    // Saves the file this profile lives in; false when it could not be written.
+    [[nodiscard]] bool save();
 
     const stringw& getName() const { return m_name; }
     void setName(const stringw& name) { m_name = name; }
@@ -69,14 +69,14 @@ public:
 
     // Reads both files (missing or unreadable ones leave the profiles as they are), then
     // completes the common profile with its defaults. Always true.
-    bool load();
-    bool loadUserProfiles();
-    bool loadGlobalProfile();
+    [[nodiscard]] bool load();
+    [[nodiscard]] bool loadUserProfiles();
+    [[nodiscard]] bool loadGlobalProfile();
     // Writes the file the profile lives in; false for a profile of neither file.
-    bool saveProfile(const CProfile* profile);
+    [[nodiscard]] bool saveProfile(const CProfile* profile);
     // Each writes its whole file, replacing the old one only once the new one is complete.
-    bool saveUserProfiles();
-    bool saveGlobalProfile();
+    [[nodiscard]] bool saveUserProfiles();
+    [[nodiscard]] bool saveGlobalProfile();
 
     // The XOR filter: copies the source into the destination, byte p XOR-ed with
     // key[p mod length] (an empty key copies unchanged). Returns the bytes copied, or -1 when a

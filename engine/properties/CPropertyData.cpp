@@ -1,6 +1,9 @@
 #include "engine/properties/CPropertyData.h"
 
+#include <array>
 #include <charconv>
+#include <tuple>
+#include <utility>
 #include <cmath>
 
 #include "engine/core/CLogger.h"
@@ -171,99 +174,66 @@ struct TPropertyTraits<PropertyTypeColor> {
     }
 };
 
+// The value types written as lists of floats.
+std::array<f32, 4> toFloats(const irr::video::SColorf& v) { return {v.r, v.g, v.b, v.a}; }
+std::array<f32, 2> toFloats(const vector2df& v) { return {v.X, v.Y}; }
+std::array<f32, 3> toFloats(const vector3df& v) { return {v.X, v.Y, v.Z}; }
+std::array<f32, 4> toFloats(const rectf& v) {
+    return {v.UpperLeftCorner.X, v.UpperLeftCorner.Y, v.LowerRightCorner.X, v.LowerRightCorner.Y};
+}
+void fromFloats(const std::array<f32, 4>& f, irr::video::SColorf& v) { v = irr::video::SColorf(f[0], f[1], f[2], f[3]); }
+void fromFloats(const std::array<f32, 2>& f, vector2df& v) { v.set(f[0], f[1]); }
+void fromFloats(const std::array<f32, 3>& f, vector3df& v) { v.set(f[0], f[1], f[2]); }
+void fromFloats(const std::array<f32, 4>& f, rectf& v) { v = rectf(f[0], f[1], f[2], f[3]); }
+
+// A float list: written "a;b;...", read component by component, equal component by component
+// (exactly, or within 1e-6 when Tolerance says so), interpolated component by component by Mix.
+template <class T, f32 (*Mix)(f32, f32, f32), bool Tolerance = false>
+struct TFloatListTraits {
+    static constexpr size_t Count = std::tuple_size<decltype(toFloats(std::declval<T>()))>::value;
+    static stringc format(const T& value) { return joinFloats(toFloats(value).data(), Count); }
+    static void parse(const c8* text, T& value) {
+        std::array<f32, Count> values{};
+        readFloats(text, values.data(), Count);
+        fromFloats(values, value);
+    }
+    static bool equal(const T& a, const T& b) {
+        const auto x = toFloats(a), y = toFloats(b);
+        for (size_t i = 0; i < Count; ++i)
+            if (Tolerance ? std::fabs(x[i] - y[i]) > 1e-6f : x[i] != y[i]) return false;
+        return true;
+    }
+    static bool interpolate(const T& from, const T& to, f32 t, T& out) {
+        auto x = toFloats(from);
+        const auto y = toFloats(to);
+        for (size_t i = 0; i < Count; ++i) x[i] = Mix(x[i], y[i], t);
+        fromFloats(x, out);
+        return true;
+    }
+};
+
 template <>
-struct TPropertyTraits<PropertyTypeColorf> {
+struct TPropertyTraits<PropertyTypeColorf> : TFloatListTraits<irr::video::SColorf, blend> {
     static constexpr const wchar_t* TypeName = L"colorf";
     static constexpr const wchar_t* ClassName = L"CPropertyDataColorf";
-    static stringc format(const irr::video::SColorf& value) {
-        const f32 values[4] = {value.r, value.g, value.b, value.a};
-        return joinFloats(values, 4);
-    }
-    static void parse(const c8* text, irr::video::SColorf& value) {
-        f32 values[4];
-        readFloats(text, values, 4);
-        value = irr::video::SColorf(values[0], values[1], values[2], values[3]);
-    }
-    static bool equal(const irr::video::SColorf& a, const irr::video::SColorf& b) {
-        return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
-    }
-    static bool interpolate(const irr::video::SColorf& from, const irr::video::SColorf& to, f32 t,
-                            irr::video::SColorf& out) {
-        out = irr::video::SColorf(blend(from.r, to.r, t), blend(from.g, to.g, t), blend(from.b, to.b, t),
-                                  blend(from.a, to.a, t));
-        return true;
-    }
 };
 
 template <>
-struct TPropertyTraits<PropertyTypeVector2d> {
+struct TPropertyTraits<PropertyTypeVector2d> : TFloatListTraits<vector2df, lerp> {
     static constexpr const wchar_t* TypeName = L"vector2d";
     static constexpr const wchar_t* ClassName = L"CPropertyDataVector2d";
-    static stringc format(const vector2df& value) {
-        const f32 values[2] = {value.X, value.Y};
-        return joinFloats(values, 2);
-    }
-    static void parse(const c8* text, vector2df& value) {
-        f32 values[2];
-        readFloats(text, values, 2);
-        value.set(values[0], values[1]);
-    }
-    static bool equal(const vector2df& a, const vector2df& b) { return a.X == b.X && a.Y == b.Y; }
-    static bool interpolate(const vector2df& from, const vector2df& to, f32 t, vector2df& out) {
-        out.set(lerp(from.X, to.X, t), lerp(from.Y, to.Y, t));
-        return true;
-    }
 };
 
 template <>
-struct TPropertyTraits<PropertyTypeVector3d> {
+struct TPropertyTraits<PropertyTypeVector3d> : TFloatListTraits<vector3df, lerp, true> {
     static constexpr const wchar_t* TypeName = L"vector3d";
     static constexpr const wchar_t* ClassName = L"CPropertyDataVector3d";
-    static stringc format(const vector3df& value) {
-        const f32 values[3] = {value.X, value.Y, value.Z};
-        return joinFloats(values, 3);
-    }
-    static void parse(const c8* text, vector3df& value) {
-        f32 values[3];
-        readFloats(text, values, 3);
-        value.set(values[0], values[1], values[2]);
-    }
-    static bool equal(const vector3df& a, const vector3df& b) {
-        const f32 tolerance = 1e-6f;
-        return std::fabs(a.X - b.X) <= tolerance && std::fabs(a.Y - b.Y) <= tolerance &&
-               std::fabs(a.Z - b.Z) <= tolerance;
-    }
-    static bool interpolate(const vector3df& from, const vector3df& to, f32 t, vector3df& out) {
-        out.set(lerp(from.X, to.X, t), lerp(from.Y, to.Y, t), lerp(from.Z, to.Z, t));
-        return true;
-    }
 };
 
 template <>
-struct TPropertyTraits<PropertyTypeRect> {
+struct TPropertyTraits<PropertyTypeRect> : TFloatListTraits<rectf, lerp> {
     static constexpr const wchar_t* TypeName = L"rect";
     static constexpr const wchar_t* ClassName = L"CPropertyDataRect";
-    static stringc format(const rectf& value) {
-        const f32 values[4] = {value.UpperLeftCorner.X, value.UpperLeftCorner.Y, value.LowerRightCorner.X,
-                               value.LowerRightCorner.Y};
-        return joinFloats(values, 4);
-    }
-    static void parse(const c8* text, rectf& value) {
-        f32 values[4];
-        readFloats(text, values, 4);
-        value = rectf(values[0], values[1], values[2], values[3]);
-    }
-    static bool equal(const rectf& a, const rectf& b) {
-        return a.UpperLeftCorner.X == b.UpperLeftCorner.X && a.UpperLeftCorner.Y == b.UpperLeftCorner.Y &&
-               a.LowerRightCorner.X == b.LowerRightCorner.X && a.LowerRightCorner.Y == b.LowerRightCorner.Y;
-    }
-    static bool interpolate(const rectf& from, const rectf& to, f32 t, rectf& out) {
-        out = rectf(lerp(from.UpperLeftCorner.X, to.UpperLeftCorner.X, t),
-                    lerp(from.UpperLeftCorner.Y, to.UpperLeftCorner.Y, t),
-                    lerp(from.LowerRightCorner.X, to.LowerRightCorner.X, t),
-                    lerp(from.LowerRightCorner.Y, to.LowerRightCorner.Y, t));
-        return true;
-    }
 };
 
 template <>

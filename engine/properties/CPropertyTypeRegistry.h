@@ -33,7 +33,7 @@ public:
         });
     }
     // A new value of the type (exact, case-sensitive name), or null for an unregistered name.
-    CRefPtr<IPropertyData> create(const stringw& typeName, IContentManager* contentManager) const;
+    [[nodiscard]] CRefPtr<IPropertyData> create(const stringw& typeName, IContentManager* contentManager) const;
     bool isRegistered(const stringw& typeName) const { return m_factories.count(typeName) != 0; }
 
 private:

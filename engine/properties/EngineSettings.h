@@ -17,6 +17,6 @@ constexpr const char* EngineSettingAssetsFolder = "AssetsFolder";      // mounte
 // A new engine settings set with the engine's defaults, in this order: PublisherName
 // "Wendmark", TitleName "Oskel Sample", TitleCaption "Oskel Sample", ProfilesCryptKey "",
 // AssetsCryptKey "", AssetsFolder "assets". The application replaces some of them at start-up.
-CRefPtr<CPropertySet> createEngineSettings();
+[[nodiscard]] CRefPtr<CPropertySet> createEngineSettings();
 
 }  // namespace oskel

@@ -26,54 +26,25 @@
 
 namespace oskel {
 
-// The value class of each C++ type the tables bind.
+// The value class of each C++ type the tables bind (declarations only, for the type).
+CPropertyDataInt* propertyValueClassOf(s32*);
+CPropertyDataBool* propertyValueClassOf(bool*);
+CPropertyDataFloat* propertyValueClassOf(f32*);
+CPropertyDataColor* propertyValueClassOf(irr::video::SColor*);
+CPropertyDataColorf* propertyValueClassOf(irr::video::SColorf*);
+CPropertyDataVector2d* propertyValueClassOf(vector2df*);
+CPropertyDataVector3d* propertyValueClassOf(vector3df*);
+CPropertyDataRect* propertyValueClassOf(rectf*);
+CPropertyDataString* propertyValueClassOf(stringc*);
+CPropertyDataStringW* propertyValueClassOf(stringw*);
+
 template <class T>
-struct TPropertyValueClass;
-template <>
-struct TPropertyValueClass<s32> {
-    using Type = CPropertyDataInt;
-};
-template <>
-struct TPropertyValueClass<bool> {
-    using Type = CPropertyDataBool;
-};
-template <>
-struct TPropertyValueClass<f32> {
-    using Type = CPropertyDataFloat;
-};
-template <>
-struct TPropertyValueClass<irr::video::SColor> {
-    using Type = CPropertyDataColor;
-};
-template <>
-struct TPropertyValueClass<irr::video::SColorf> {
-    using Type = CPropertyDataColorf;
-};
-template <>
-struct TPropertyValueClass<vector2df> {
-    using Type = CPropertyDataVector2d;
-};
-template <>
-struct TPropertyValueClass<vector3df> {
-    using Type = CPropertyDataVector3d;
-};
-template <>
-struct TPropertyValueClass<rectf> {
-    using Type = CPropertyDataRect;
-};
-template <>
-struct TPropertyValueClass<stringc> {
-    using Type = CPropertyDataString;
-};
-template <>
-struct TPropertyValueClass<stringw> {
-    using Type = CPropertyDataStringW;
-};
+using TPropertyValueClass = std::remove_pointer_t<decltype(propertyValueClassOf(static_cast<T*>(nullptr)))>;
 
 // A value boxed in its own value class.
 template <class T>
 struct TValueBox {
-    using Value = typename TPropertyValueClass<T>::Type;
+    using Value = TPropertyValueClass<T>;
     static T unbox(const IPropertyData* value) {
         const Value* typed = dynamic_cast<const Value*>(value);
         return typed && typed->getTypeId() == Value::TypeId ? T(typed->getValue()) : zeroPropertyValue<T>();

@@ -27,7 +27,8 @@ using vector3df = irr::core::vector3df;
 using matrix4 = irr::core::matrix4;
 using rectf = irr::core::rectf;
 
-// Node type ids.
+// The node type ids of the engine's classes. Type ids are plain numbers: the game declares the
+// ids of its own classes itself, and isKindOf answers for any id.
 enum ENodeTypeId : s32 {
     NodeTypeBase = 0,
     NodeTypeText = 2,
@@ -128,8 +129,8 @@ public:
     virtual void updateAbsoluteColor();
 
     // Scene files: the reader stands on the node's SceneNode element.
-    virtual bool loadXml(CXmlReader* reader, CNodeFactory* factory);
-    virtual bool saveXml(CXmlWriter* writer) const;
+    [[nodiscard]] virtual bool loadXml(CXmlReader* reader, CNodeFactory* factory);
+    [[nodiscard]] virtual bool saveXml(CXmlWriter* writer) const;
     // After loading and after cloning: classes look up their named children here.
     virtual void onLoaded() {}
     virtual void copyFrom(const BaseNode* source, SceneManager* manager);

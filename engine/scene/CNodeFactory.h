@@ -23,9 +23,9 @@ public:
     void registerNodeClass(const stringw& className, NodeCreator creator);
     void registerObjectClass(const stringw& typeName, ObjectCreator creator);
     // A new node (one reference, no parent, no scene manager) or none.
-    BaseNode* createNode(const stringw& className, const CCreationContext& context) const;
+    [[nodiscard]] BaseNode* createNode(const stringw& className, const CCreationContext& context) const;
     // A new object (one reference) or none; the context is not passed on.
-    IReferenceCounted* createObject(const stringw& typeName, const CCreationContext& context) const;
+    [[nodiscard]] IReferenceCounted* createObject(const stringw& typeName, const CCreationContext& context) const;
 
     bool isNodeClassRegistered(const stringw& className) const { return m_nodeCreators.count(className) != 0; }
     // The node class names in registration order.

@@ -14,6 +14,22 @@
 
 namespace oskel {
 
+CSceneNodeProcessor::CSceneNodeProcessor(CFileSystem* fileSystem, CNodeFactory* factory)
+    : CContentProcessor(TypeCodeSceneNode, fileSystem, "Loaded scene node",
+                        [this](CXmlReader* reader, const CCreationContext& context) -> CResource* {
+                            while (reader->read()) {
+                                if (reader->getNodeType() != XmlNodeElement || reader->getNodeName() != L"SceneNode")
+                                    continue;
+                                BaseNode* root = CSceneFile::createNode(reader, m_factory, context);
+                                // Elements nested too deeply are left out with a log line; the rest of
+                                // the tree stays.
+                                if (root) static_cast<void>(root->loadXml(reader, m_factory));
+                                return root;
+                            }
+                            return nullptr;
+                        }),
+      m_factory(factory) {}
+
 CResource* CSceneNodeProcessor::load(IContentManager* manager, IReadableFile* file, const CCreationContext& context) {
     if (!file) return nullptr;
     const stringc name = file->getFileName();
@@ -21,21 +37,10 @@ CResource* CSceneNodeProcessor::load(IContentManager* manager, IReadableFile* fi
         CLogger::instance().logHint("Scene file includes itself: not loaded again", name.c_str(), LogError);
         return nullptr;
     }
-    return readXmlFile(manager, file, "Loaded scene node", [&](CXmlReader* reader) -> CResource* {
-        BaseNode* root = nullptr;
-        while (reader->read()) {
-            if (reader->getNodeType() == XmlNodeElement && reader->getNodeName() == L"SceneNode") {
-                root = CSceneFile::createNode(reader, m_factory, context);
-                break;
-            }
-        }
-        if (root) {
-            m_loading.push_back(name);
-            root->loadXml(reader, m_factory);
-            m_loading.pop_back();
-        }
-        return root;
-    });
+    m_loading.push_back(name);
+    CResource* root = CContentProcessor::load(manager, file, context);
+    m_loading.pop_back();
+    return root;
 }
 
 bool CSceneNodeProcessor::canSave(const CResource* resource) const {
@@ -49,9 +54,9 @@ bool CSceneNodeProcessor::save(IContentManager* manager, CResource* resource, IW
     if (!writer) return false;
     writer->writeXMLHeader();
     if (manager) manager->pushPath(file->getFileName());
-    static_cast<BaseNode*>(resource)->saveXml(writer.get());
+    const bool written = static_cast<BaseNode*>(resource)->saveXml(writer.get());
     if (manager) manager->popPath();
-    return writer->isGood();
+    return written && writer->isGood();
 }
 
 }  // namespace oskel

@@ -10,13 +10,10 @@ class CNodeFactory;
 
 // Reads scene files ('snod') into node trees and writes node trees back (the form is
 // CSceneFile's). The root element's class is taken from ClassOverride when the factory knows it,
-// else from Type.
+// else from Type. The factory (a singleton that lives until exit) is kept as a plain pointer.
 class CSceneNodeProcessor : public CContentProcessor {
 public:
-    // Keeps a reference to the file system; the factory (a singleton that lives until exit) is
-    // kept as a plain pointer.
-    CSceneNodeProcessor(CFileSystem* fileSystem, CNodeFactory* factory)
-        : CContentProcessor(TypeCodeSceneNode, 0, fileSystem), m_factory(factory) {}
+    CSceneNodeProcessor(CFileSystem* fileSystem, CNodeFactory* factory);
 
     CResource* load(IContentManager* manager, IReadableFile* file, const CCreationContext& context) override;
     bool canSave(const CResource* resource) const override;

@@ -16,7 +16,7 @@ public:
 
     // A new scheduler that the update steps drive from now on (the caller holds its creation
     // reference); none when the host is gone.
-    virtual CTimerScheduler* createDrivenScheduler() = 0;
+    [[nodiscard]] virtual CTimerScheduler* createDrivenScheduler() = 0;
     // The update steps no longer drive the scheduler.
     virtual void releaseDrivenScheduler(CTimerScheduler* scheduler) = 0;
     // The cursor over the window; none without a window or when the host is gone.

@@ -83,7 +83,8 @@ bool CSceneFile::read(BaseNode* node, CXmlReader* reader, CNodeFactory* factory)
                 continue;
             }
             node->addChild(child);
-            child->loadXml(reader, factory);
+            // Elements nested too deeply are left out with a log line; the rest of the tree stays.
+            static_cast<void>(child->loadXml(reader, factory));
             child->drop();
         }
     }
@@ -123,7 +124,8 @@ bool CSceneFile::write(const BaseNode* node, CXmlWriter* writer) {
     node->saveProperties(set.get());
     if (set->getPropertyCount() > 0) set->writeXml(writer);
     writeStates(node, writer);
-    for (BaseNode* child : node->m_children) child->saveXml(writer);
+    for (BaseNode* child : node->m_children)
+        if (!child->saveXml(writer)) return false;
     writer->writeClosingTag(L"SceneNode");
     writer->writeLineBreak();
     return true;

@@ -18,7 +18,7 @@ class CSceneFile {
 public:
     // The node of the SceneNode element the reader stands on: ClassOverride first, then Type;
     // none when neither can be made. The only way nodes are made from scene files.
-    static BaseNode* createNode(CXmlReader* reader, CNodeFactory* factory, const CCreationContext& context);
+    [[nodiscard]] static BaseNode* createNode(CXmlReader* reader, CNodeFactory* factory, const CCreationContext& context);
     // Reads the element the reader stands on into the node: its old children and states go
     // first. False without a reader or when the elements nest too deeply.
     static bool read(BaseNode* node, CXmlReader* reader, CNodeFactory* factory);

@@ -34,13 +34,13 @@ public:
                          CTimer* timer = nullptr);
 
     bool queryFeature(EVideoDriverFeature feature) const override;
-    ITexture* createDeviceDependentTexture(CImage* image) override;
+    [[nodiscard]] ITexture* createDeviceDependentTexture(CImage* image) override;
     const wchar_t* getName() const override { return L"Oskel memory texture driver"; }
 };
 
 // A new memory texture driver with the null driver's built-in material renderers, holding one
 // reference.
-IVideoDriver* createMemoryTextureDriver(const SDeviceParameters& parameters,
+[[nodiscard]] IVideoDriver* createMemoryTextureDriver(const SDeviceParameters& parameters,
                                         CFileSystem* fileSystem, CTimer* timer = nullptr);
 
 }  // namespace oskel

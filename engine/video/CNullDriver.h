@@ -37,9 +37,9 @@ public:
     void setTransform(ETransformationState state, const matrix4& mat) override;
     const matrix4& getTransform(ETransformationState state) const override;
     void setMaterial(const SMaterial& material) override;
-    ITexture* createTextureFromImage(CImage* image) override;
-    ITexture* createTexture(const dimension2di& size, ECOLOR_FORMAT format = ECF_A8R8G8B8) override;
-    ITexture* createRenderTargetTexture(const dimension2di& size,
+    [[nodiscard]] ITexture* createTextureFromImage(CImage* image) override;
+    [[nodiscard]] ITexture* createTexture(const dimension2di& size, ECOLOR_FORMAT format = ECF_A8R8G8B8) override;
+    [[nodiscard]] ITexture* createRenderTargetTexture(const dimension2di& size,
                                         ECOLOR_FORMAT format = ECF_UNKNOWN) override;
     void makeColorKeyTextureAt(ITexture* texture, const vector2di& position) override;
     void makeColorKeyTexture(ITexture* texture, SColor color) override;
@@ -49,8 +49,8 @@ public:
                          SColor color = SColor(0)) override;
     void setViewPort(const recti& area) override;
     const recti& getViewPort() const override { return m_viewPort; }
-    ITexture* createTextureFromFile(const c8* fileName) override;
-    ITexture* createDeviceDependentTexture(CImage* image) override;
+    [[nodiscard]] ITexture* createTextureFromFile(const c8* fileName) override;
+    [[nodiscard]] ITexture* createDeviceDependentTexture(CImage* image) override;
     void drawVertexPrimitiveList(const void* vertices, u32 vertexCount, const u16* indices,
                                  u32 primitiveCount, u32 vertexType, u32 primitiveType) override;
     void drawIndexedTriangleListTangents(const SVertexTangents* vertices, u32 vertexCount,
@@ -106,7 +106,7 @@ public:
     u32 getMaximalPrimitiveCount() const override { return 0xFFFFFFFFu; }
     void setTextureCreationFlag(ETextureCreationFlag flag, bool on) override;
     bool getTextureCreationFlag(ETextureCreationFlag flag) const override;
-    CImage* createImageFromData(ECOLOR_FORMAT format, const dimension2di& size, void* data,
+    [[nodiscard]] CImage* createImageFromData(ECOLOR_FORMAT format, const dimension2di& size, void* data,
                                 bool useForeignMemory = false, bool deleteMemory = true) override;
     void OnResize(const dimension2di& size) override;
     s32 setMaterialRenderer(s32 index, IMaterialRenderer* renderer,
@@ -115,7 +115,7 @@ public:
     u32 getMaterialRendererCount() const override { return m_materialRenderers.size(); }
     const c8* getMaterialRendererName(u32 index) const override;
     void setMaterialRendererName(s32 index, const c8* name) override;
-    CPropertySet* createAttributesFromMaterial(const SMaterial& material) override;
+    [[nodiscard]] CPropertySet* createAttributesFromMaterial(const SMaterial& material) override;
     void fillMaterialStructureFromAttributes(SMaterial& material,
                                              CPropertySet* attributes) override;
     const SExposedVideoData& getExposedVideoData() override { return m_exposedData; }
@@ -123,7 +123,7 @@ public:
     IGPUProgrammingServices* getGPUProgrammingServices() override { return nullptr; }
     CQuadBatcher* getQuadBatcher() override { return m_quadBatcher.get(); }
     void clearZBuffer() override;
-    CImage* createScreenShot() override { return nullptr; }
+    [[nodiscard]] CImage* createScreenShot() override { return nullptr; }
     bool setClipPlane(u32 index, const plane3df& plane, bool enable = false) override;
     void enableClipPlane(u32 index, bool enable) override;
     void setAmbientLight(const SColorf& color) override;
@@ -180,7 +180,7 @@ protected:
     bool storeTransform(ETransformationState state, const matrix4& mat);
     // Opens a file by name through the driver's file system; none when it does not open or the
     // driver has no file system.
-    virtual IReadableFile* createAndOpenFile(const c8* fileName);
+    [[nodiscard]] virtual IReadableFile* createAndOpenFile(const c8* fileName);
     // The whole file as zero-terminated text.
     static bool readWholeFile(IReadableFile* file, array<c8>& text);
 
@@ -225,7 +225,7 @@ protected:
 
 // A new null driver with its 26 built-in material renderers (which draw nothing), holding one
 // reference.
-IVideoDriver* createNullDriver(const SDeviceParameters& parameters, CFileSystem* fileSystem,
+[[nodiscard]] IVideoDriver* createNullDriver(const SDeviceParameters& parameters, CFileSystem* fileSystem,
                                CTimer* timer = nullptr);
 
 }  // namespace oskel

@@ -10,9 +10,9 @@ namespace oskel {
 // written back.
 class CTextureProcessor : public CVideoContentProcessor {
 public:
-    explicit CTextureProcessor(IVideoDriver* driver) : CVideoContentProcessor(TypeCodeTexture, 1, driver) {}
+    explicit CTextureProcessor(IVideoDriver* driver) : CVideoContentProcessor(driver, TypeCodeTexture, 1) {}
 
-    CResource* load(IContentManager* manager, IReadableFile* file,
+    [[nodiscard]] CResource* load(IContentManager* manager, IReadableFile* file,
                     const CCreationContext& context) override;
     bool canSave(const CResource*) const override { return false; }
     // Driver about to go: every cached texture resource drops its texture. New driver: every

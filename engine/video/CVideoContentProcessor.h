@@ -5,20 +5,13 @@
 
 namespace oskel {
 
-// A processor that makes device-dependent content: it follows the device's video driver,
-// dropping it when the driver is about to go and taking the new one when it is made.
-class CVideoContentProcessor : public CContentProcessor {
+// A processor that makes device-dependent content: it follows the device's video driver.
+class CVideoContentProcessor : public TDriverContentProcessor<IVideoDriver, CEventDeviceVideoDriverCreated> {
 public:
-    IVideoDriver* getVideoDriver() const { return m_driver.get(); }
-
-    bool onVideoDriverReleasing(CEvent* event) override;
-    bool onVideoDriverCreated(CEvent* event) override;
+    IVideoDriver* getVideoDriver() const { return getDriver(); }
 
 protected:
-    CVideoContentProcessor(u32 typeCode, s32 priority, IVideoDriver* driver, CFileSystem* fileSystem = nullptr);
-
-private:
-    CRefPtr<IVideoDriver> m_driver;
+    using TDriverContentProcessor::TDriverContentProcessor;
 };
 
 }  // namespace oskel

@@ -215,10 +215,10 @@ public:
     virtual void setMaterial(const SMaterial& material) = 0;
 
     // Textures.
-    virtual ITexture* createTextureFromImage(CImage* image) = 0;
-    virtual ITexture* createTexture(const dimension2di& size,
+    [[nodiscard]] virtual ITexture* createTextureFromImage(CImage* image) = 0;
+    [[nodiscard]] virtual ITexture* createTexture(const dimension2di& size,
                                     ECOLOR_FORMAT format = ECF_A8R8G8B8) = 0;
-    virtual ITexture* createRenderTargetTexture(const dimension2di& size,
+    [[nodiscard]] virtual ITexture* createRenderTargetTexture(const dimension2di& size,
                                                 ECOLOR_FORMAT format = ECF_UNKNOWN) = 0;
     // Makes the colour of the pixel at the position transparent.
     virtual void makeColorKeyTextureAt(ITexture* texture, const vector2di& position) = 0;
@@ -233,8 +233,8 @@ public:
     virtual void setViewPort(const recti& area) = 0;
     virtual const recti& getViewPort() const = 0;
 
-    virtual ITexture* createTextureFromFile(const c8* fileName) = 0;
-    virtual ITexture* createDeviceDependentTexture(CImage* image) = 0;
+    [[nodiscard]] virtual ITexture* createTextureFromFile(const c8* fileName) = 0;
+    [[nodiscard]] virtual ITexture* createDeviceDependentTexture(CImage* image) = 0;
 
     // Drawing.
     virtual void drawVertexPrimitiveList(const void* vertices, u32 vertexCount,
@@ -308,7 +308,7 @@ public:
     virtual void setTextureCreationFlag(ETextureCreationFlag flag, bool on) = 0;
     virtual bool getTextureCreationFlag(ETextureCreationFlag flag) const = 0;
     // An image over (useForeignMemory) or copied from the data, with no owner and no name.
-    virtual CImage* createImageFromData(ECOLOR_FORMAT format, const dimension2di& size,
+    [[nodiscard]] virtual CImage* createImageFromData(ECOLOR_FORMAT format, const dimension2di& size,
                                         void* data, bool useForeignMemory = false,
                                         bool deleteMemory = true) = 0;
     virtual void OnResize(const dimension2di& size) = 0;
@@ -320,7 +320,7 @@ public:
     virtual u32 getMaterialRendererCount() const = 0;
     virtual const c8* getMaterialRendererName(u32 index) const = 0;
     virtual void setMaterialRendererName(s32 index, const c8* name) = 0;
-    virtual CPropertySet* createAttributesFromMaterial(const SMaterial& material) = 0;
+    [[nodiscard]] virtual CPropertySet* createAttributesFromMaterial(const SMaterial& material) = 0;
     virtual void fillMaterialStructureFromAttributes(SMaterial& material,
                                                      CPropertySet* attributes) = 0;
 
@@ -329,7 +329,7 @@ public:
     virtual IGPUProgrammingServices* getGPUProgrammingServices() = 0;
     virtual CQuadBatcher* getQuadBatcher() = 0;
     virtual void clearZBuffer() = 0;
-    virtual CImage* createScreenShot() = 0;
+    [[nodiscard]] virtual CImage* createScreenShot() = 0;
     virtual bool setClipPlane(u32 index, const plane3df& plane, bool enable = false) = 0;
     virtual void enableClipPlane(u32 index, bool enable) = 0;
     virtual void setAmbientLight(const SColorf& color) = 0;

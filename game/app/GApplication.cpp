@@ -178,7 +178,8 @@ bool GApplication::init() {
 
     fillProfileDefaults();
     CProfileManager::instance().setServices(m_device->getFileSystem(), settings);
-    CProfileManager::instance().load();
+    // Missing or damaged profile files leave the defaults: the game starts either way.
+    static_cast<void>(CProfileManager::instance().load());
     // The game's own scene classes are registered with the node factory here as they are made;
     // the first scene is made of engine classes until then.
 
@@ -232,7 +233,7 @@ bool GApplication::init() {
 
     m_logos->clear();
     if (CXmlReader* reader = files->createXmlReader(stringc(LogosFile))) {
-        m_logos->load(reader);
+        if (!m_logos->load(reader)) CLogger::instance().logHint("Logos file not read", LogosFile, LogWarning);
         reader->drop();
     }
 

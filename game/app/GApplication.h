@@ -65,7 +65,7 @@ public:
 
     // Start-up; false when the device cannot make its window and drivers or the first scene
     // cannot be loaded.
-    bool init();
+    [[nodiscard]] bool init();
     // The device's main loop.
     bool run();
     // Leaves the device's receivers and releases every service, in a fixed order. Called before

@@ -30,7 +30,7 @@ class GLogosConfiguration : public virtual irr::IReferenceCounted {
 public:
     // Appends the entries of the root element "Logos" the reader stands before: "Logo" and
     // "MMLogo" elements; others are skipped. False without a reader.
-    bool load(oskel::CXmlReader* reader);
+    [[nodiscard]] bool load(oskel::CXmlReader* reader);
     void clear();
 
     const std::vector<GLogoEntry>& getLogos() const { return m_logos; }

@@ -59,6 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     CRefPtr<CVirtualFile> out = makeRef<CVirtualFile>("out.oscn");
-    processor->save(manager.get(), root.get(), out.get(), nullptr);
+    static_cast<void>(processor->save(manager.get(), root.get(), out.get(), nullptr));
     return 0;
 }

@@ -1,6 +1,7 @@
 // Writes seed files for the scene fuzz target into the folder given as the argument: a tree
 // with properties, states and key frames written by the engine's own writer, and a few
 // hand-made documents (empty elements, File children, unknown classes, looping keys).
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 
@@ -29,7 +30,7 @@ std::string written(const BaseNode& node) {
     {
         CRefPtr<CXmlWriter> writer = makeRef<CXmlWriter>(file.get());
         writer->writeXMLHeader();
-        node.saveXml(writer.get());
+        if (!node.saveXml(writer.get())) std::abort();  // a seed must be a whole file
     }
     std::string bytes(static_cast<size_t>(file->getSize()), '\0');
     file->seek(0);

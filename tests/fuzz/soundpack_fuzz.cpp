@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     driver->setStreamingThreshold(0x20000);
 
     SoundPack* pack = new SoundPack(CCreationContext(content, "SoundPack.xml"));
-    pack->load(reader, driver);
+    static_cast<void>(pack->load(reader, driver));
     if (driver->getStreamingThreshold() != 0x20000) std::abort();  // the threshold must come back
 
     CSoundGroupManager* manager = new CSoundGroupManager(driver);

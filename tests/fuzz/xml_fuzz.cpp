@@ -39,7 +39,7 @@ void walk(std::vector<u8>& bytes) {
 
     file->seek(0);
     CTextDictionary* dictionary = new CTextDictionary();
-    dictionary->load(file);
+    static_cast<void>(dictionary->load(file));
     g_sink = g_sink + dictionary->getEntryCount();
     // The bytes as a text to translate and as a key with parameters.
     std::wstring wide;

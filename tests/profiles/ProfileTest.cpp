@@ -147,7 +147,7 @@ TEST_F(ProfileFixture, DuplicateNamesAndACapitalTrueAreIgnored) {
     std::ofstream(userFile(), std::ios::binary) << text;
 
     CProfileManager* m = make();
-    m->load();
+    EXPECT_TRUE(m->load());
     ASSERT_EQ(m->getProfileCount(), 3u);
     EXPECT_EQ(m->getProfile(0)->getInt("Level"), 1);
     EXPECT_TRUE(m->getProfile(1)->getName() == stringw(L"Empty"));
@@ -177,7 +177,7 @@ TEST_F(ProfileFixture, TheKeyFiltersEveryByteAcrossBlocks) {
     EXPECT_EQ(static_cast<unsigned char>(plain[1]), 0xFE);
 
     CProfileManager* again = make();
-    again->load();
+    EXPECT_TRUE(again->load());
     ASSERT_EQ(again->getProfileCount(), 1u);
     EXPECT_EQ(again->getProfile(0)->getInt("Value299"), 299);
     again->drop();
@@ -195,7 +195,7 @@ TEST_F(ProfileFixture, GlobalProfileLivesInTheCommonFolder) {
     EXPECT_NE(fs::canonical(globalFile()), fs::canonical(userFile()));
     m->drop();
     CProfileManager* again = make();
-    again->load();
+    EXPECT_TRUE(again->load());
     EXPECT_EQ(again->getGlobalProfile()->getInt("Installs"), 2);
     EXPECT_EQ(again->getCommonProfile()->getInt("Mine"), 1);
     EXPECT_EQ(again->getCommonProfile()->getInt("Installs"), 0);
@@ -214,7 +214,7 @@ TEST_F(ProfileFixture, AFailedSaveKeepsTheStoredProfiles) {
     EXPECT_EQ(readBytes(userFile()), before);
     m->drop();
     CProfileManager* again = make();
-    again->load();
+    EXPECT_TRUE(again->load());
     EXPECT_EQ(again->getProfileCount(), 1u);
     again->drop();
 }

@@ -292,7 +292,7 @@ TEST_F(SceneFiles, AnInternalNodeIsNotWritten) {
     root->addChild(instance.get());
     newNode("child", root.get());
     XmlBuffer buffer;
-    root->saveXml(buffer.writer().get());
+    ASSERT_TRUE(root->saveXml(buffer.writer().get()));
     EXPECT_EQ(buffer.text().find("instance"), std::string::npos);
     EXPECT_NE(buffer.text().find("child"), std::string::npos);
     EXPECT_TRUE(root->removeChild(instance.get()));
@@ -306,7 +306,7 @@ TEST_F(SceneFiles, LoadingReplacesChildrenAndStatesAndStatesWithoutDefaultWriteN
     CRefPtr<CXmlReader> reader = readerAtFirstElement(
         "<SceneNode Type=\"BaseNode\"><States><State Name=\"New\"/><State Name=\"New\" NextState=\"X\"/></States>"
         "<SceneNode Type=\"BaseNode\"/></SceneNode>");
-    node->loadXml(reader.get(), &CNodeFactory::instance());
+    ASSERT_TRUE(node->loadXml(reader.get(), &CNodeFactory::instance()));
     EXPECT_EQ(node->getChildCount(), 1u);
     EXPECT_EQ(node->findChildByName("oldChild"), nullptr);
     EXPECT_EQ(node->findState(id("OldState")), nullptr);
@@ -314,7 +314,7 @@ TEST_F(SceneFiles, LoadingReplacesChildrenAndStatesAndStatesWithoutDefaultWriteN
     ASSERT_NE(node->findState(id("New")), nullptr);
     EXPECT_EQ(node->findState(id("New"))->getNextState(), -1);  // the first of two stays
     XmlBuffer buffer;
-    node->saveXml(buffer.writer().get());
+    ASSERT_TRUE(node->saveXml(buffer.writer().get()));
     EXPECT_NE(buffer.text().find("<States>"), std::string::npos);
     EXPECT_EQ(buffer.text().find("DefaultState"), std::string::npos);
 }

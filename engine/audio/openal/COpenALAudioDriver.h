@@ -28,16 +28,16 @@ public:
     ~COpenALAudioDriver() override;
 
     // Opens the device and a context and starts the worker; false (logged) when a step fails.
-    bool init();
+    [[nodiscard]] bool init();
 
     stringc getDescription() const override;
-    ISound* createSound(IReadableFile* file, const CCreationContext& context) override;
+    [[nodiscard]] ISound* createSound(IReadableFile* file, const CCreationContext& context) override;
     void setListener(const vector3df& position, const vector3df& lookAt, const vector3df& third,
                      const vector3df& fourth) override;
 
     // A new streamed sound decoding from a copy of a file (the caller holds its creation
     // reference), or none when no decoder opens it.
-    COpenALStreamedSound* createStream(CSharedFileData* data, const CCreationContext& context);
+    [[nodiscard]] COpenALStreamedSound* createStream(CSharedFileData* data, const CCreationContext& context);
 
     // Appends a started stream to the pending list; the worker takes it over.
     void queueStream(COpenALStreamedSound* stream);
@@ -67,6 +67,6 @@ private:
 
 // A new OpenAL driver that has opened its device and started its worker, or none when that
 // failed. The caller holds its creation reference.
-IAudioDriver* createOpenALAudioDriver(CFileSystem* fileSystem);
+[[nodiscard]] IAudioDriver* createOpenALAudioDriver(CFileSystem* fileSystem);
 
 }  // namespace oskel

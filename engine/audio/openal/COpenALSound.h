@@ -80,7 +80,7 @@ public:
     ALuint getSource() const { return m_source; }
 
 private:
-    bool createSource();
+    [[nodiscard]] bool createSource();
 
     ALuint m_source = 0;
     CRefPtr<COpenALBuffer> m_buffer;

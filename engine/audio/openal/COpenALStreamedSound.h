@@ -56,7 +56,7 @@ public:
     ALenum getALFormat() const { return m_alFormat; }
 
 private:
-    bool createSource();
+    [[nodiscard]] bool createSource();
     void fillAndQueue(ALuint buffer, u32 frames);
 
     CRefPtr<COpenALAudioDriver> m_driver;

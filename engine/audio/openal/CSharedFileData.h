@@ -20,7 +20,7 @@ public:
     const stringc& getName() const { return m_name; }
 
     // A new reader at position 0 (the caller holds its creation reference).
-    IReadableFile* createReader();
+    [[nodiscard]] IReadableFile* createReader();
 
 private:
     CSharedFileData(std::unique_ptr<u8[]> data, s32 size, const stringc& name)

@@ -46,6 +46,7 @@ class CEventDeviceVideoDriverCreated : public CEventDevice {
 public:
     explicit CEventDeviceVideoDriverCreated(IVideoDriver* driver) : m_driver(driver) {}
     IVideoDriver* getVideoDriver() const { return m_driver; }
+    IVideoDriver* getDriver() const { return m_driver; }
 
 private:
     IVideoDriver* m_driver;
@@ -57,6 +58,7 @@ class CEventDeviceAudioDriverCreated : public CEventDevice {
 public:
     explicit CEventDeviceAudioDriverCreated(IAudioDriver* driver) : m_driver(driver) {}
     IAudioDriver* getAudioDriver() const { return m_driver; }
+    IAudioDriver* getDriver() const { return m_driver; }
 
 private:
     IAudioDriver* m_driver;

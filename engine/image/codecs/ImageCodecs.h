@@ -13,7 +13,7 @@ namespace oskel {
     public:                                                                                   \
         bool canLoadExtension(const stringc& fileName) const override;                        \
         bool canLoadContent(IReadableFile* file) const override;                              \
-        CImage* loadImage(IReadableFile* file, const CCreationContext& context) const override; \
+        [[nodiscard]] CImage* loadImage(IReadableFile* file, const CCreationContext& context) const override; \
     };
 
 #define OSKEL_IMAGE_WRITER(Name)                                                      \

@@ -23,7 +23,7 @@ public:
 
     // Chooses the pixel format (making the window again for each try), makes the context and
     // sets the driver up. False, with a log line, when no context could be made.
-    bool initDriver();
+    [[nodiscard]] bool initDriver();
 
     // IVideoDriver.
     bool beginScene(bool clearBackBuffer = true, bool clearZBuffer = true,
@@ -36,7 +36,7 @@ public:
     void setTransform(ETransformationState state, const matrix4& mat) override;
     void setMaterial(const SMaterial& material) override;
     void setViewPort(const recti& area) override;
-    ITexture* createDeviceDependentTexture(CImage* image) override;
+    [[nodiscard]] ITexture* createDeviceDependentTexture(CImage* image) override;
     void drawVertexPrimitiveList(const void* vertices, u32 vertexCount, const u16* indices,
                                  u32 primitiveCount, u32 vertexType, u32 primitiveType) override;
     void draw2DImageStretched(ITexture* texture, const recti& destRect, const recti& sourceRect,
@@ -62,13 +62,13 @@ public:
     stringc getVendorInfo() override { return m_vendor; }
 
     // Render targets, screen shots, lights, clip planes, fog and stencil shadows.
-    ITexture* createRenderTargetTexture(const dimension2di& size,
+    [[nodiscard]] ITexture* createRenderTargetTexture(const dimension2di& size,
                                         ECOLOR_FORMAT format = ECF_UNKNOWN) override;
     bool setRenderTargetKind(ERenderTargetKind kind, bool clearBackBuffer = true,
                              bool clearZBuffer = true, SColor color = SColor(0)) override;
     bool setRenderTarget(ITexture* texture, bool clearBackBuffer = true, bool clearZBuffer = true,
                          SColor color = SColor(0)) override;
-    CImage* createScreenShot() override;
+    [[nodiscard]] CImage* createScreenShot() override;
     void deleteAllDynamicLights() override;
     s32 addDynamicLight(const SLight& light) override;
     u32 getMaximalDynamicLightAmount() const override { return m_ext.MaxLights; }
@@ -110,7 +110,7 @@ public:
     // Empties and disables every unit from the given one on.
     void disableTextures(u32 fromUnit = 0);
     void setWrapMode(const SMaterial& material);
-    ITexture* createDepthTexture(ITexture* renderTarget);
+    [[nodiscard]] ITexture* createDepthTexture(ITexture* renderTarget);
     void clearBuffers(bool backBuffer, bool depthBuffer, bool stencilBuffer, SColor color);
     // The texture bound to a unit, or none.
     ITexture* getBoundTexture(u32 unit) const;
@@ -195,7 +195,7 @@ private:
 
 // A new OpenGL driver, initialised, holding one reference; none (the driver released) when
 // initialisation fails.
-IVideoDriver* createOpenGLDriver(const SDeviceParameters& parameters, CFileSystem* fileSystem,
+[[nodiscard]] IVideoDriver* createOpenGLDriver(const SDeviceParameters& parameters, CFileSystem* fileSystem,
                                  CTimer* timer = nullptr);
 
 }  // namespace oskel

@@ -62,7 +62,7 @@ public:
     s32 getRenderCapability() const override { return 0; }
 
 private:
-    bool load(GLenum target, const c8* text, GLuint& name);
+    [[nodiscard]] bool load(GLenum target, const c8* text, GLuint& name);
 
     COpenGLDriver* m_driver;
     IShaderConstantSetCallBack* m_callback;
@@ -77,7 +77,7 @@ private:
 // lit quad from the first light, its normals from the second texture (and, for parallax, the
 // height in that texture's alpha, scaled by the type parameter). When the context cannot build
 // the program, the base renderer itself (with a log line).
-IMaterialRenderer* createBumpMapRenderer(COpenGLDriver* driver, bool parallax,
+[[nodiscard]] IMaterialRenderer* createBumpMapRenderer(COpenGLDriver* driver, bool parallax,
                                          IMaterialRenderer* baseRenderer);
 
 }  // namespace oskel

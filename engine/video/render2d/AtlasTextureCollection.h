@@ -31,7 +31,7 @@ public:
     // against the content manager's current base path.
     void load(CXmlReader* reader);
     // Writes the pages and the loaded regions in the form load reads; false without a writer.
-    bool save(CXmlWriter* writer) const;
+    [[nodiscard]] bool save(CXmlWriter* writer) const;
 
     const array<stringc>& getPages() const { return m_pages; }
     // The regions loaded, in file order, each with its pixel rectangle as used.

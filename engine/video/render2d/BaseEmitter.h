@@ -227,7 +227,7 @@ public:
     // A name already registered keeps its first creator.
     void registerEmitterType(const stringw& name, Creator creator);
     // A new emitter owned by the caller, or none for an unknown name.
-    BaseEmitter* createEmitterByName(const stringw& name, const CCreationContext& context) const;
+    [[nodiscard]] BaseEmitter* createEmitterByName(const stringw& name, const CCreationContext& context) const;
 
 private:
     std::map<std::wstring, Creator> m_creators;

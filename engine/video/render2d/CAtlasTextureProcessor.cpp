@@ -40,15 +40,13 @@ CResource* CAtlasTextureProcessor::load(IContentManager* manager, IReadableFile*
     return atlas;
 }
 
-CResource* CAtlasTextureCollectionProcessor::load(IContentManager* manager, IReadableFile* file,
-                                                  const CCreationContext& context) {
-    if (!manager) return nullptr;
-    return readXmlFile(manager, file, "Loaded atlas texture collection", [&context](CXmlReader* reader) {
-        auto* collection = new AtlasTextureCollection(context);
-        collection->load(reader);
-        return collection;
-    });
-}
+CAtlasTextureCollectionProcessor::CAtlasTextureCollectionProcessor(CFileSystem* fileSystem)
+    : CContentProcessor(TypeCodeAtlasCollection, fileSystem, "Loaded atlas texture collection",
+                        [](CXmlReader* reader, const CCreationContext& context) {
+                            auto* collection = new AtlasTextureCollection(context);
+                            collection->load(reader);
+                            return collection;
+                        }) {}
 
 bool CAtlasTextureCollectionProcessor::save(IContentManager*, CResource* resource, IWritableFile* file,
                                             void*) {

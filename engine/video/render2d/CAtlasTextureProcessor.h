@@ -8,23 +8,17 @@ namespace oskel {
 // covered whole. It keeps its video driver current with the device's driver events.
 class CAtlasTextureProcessor : public CVideoContentProcessor {
 public:
-    explicit CAtlasTextureProcessor(IVideoDriver* driver)
-        : CVideoContentProcessor(TypeCodeAtlasTexture, 0, driver) {}
+    explicit CAtlasTextureProcessor(IVideoDriver* driver) : CVideoContentProcessor(driver, TypeCodeAtlasTexture, 0) {}
 
-    CResource* load(IContentManager* manager, IReadableFile* file,
-                    const CCreationContext& context) override;
+    CResource* load(IContentManager* manager, IReadableFile* file, const CCreationContext& context) override;
 };
 
 // Atlas collections ('atxc'): read from and written to XML collection files.
 class CAtlasTextureCollectionProcessor : public CContentProcessor {
 public:
-    explicit CAtlasTextureCollectionProcessor(CFileSystem* fileSystem)
-        : CContentProcessor(TypeCodeAtlasCollection, 0, fileSystem) {}
+    explicit CAtlasTextureCollectionProcessor(CFileSystem* fileSystem);
 
-    CResource* load(IContentManager* manager, IReadableFile* file,
-                    const CCreationContext& context) override;
-    bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
-              void* parameter) override;
+    bool save(IContentManager* manager, CResource* resource, IWritableFile* file, void* parameter) override;
 };
 
 }  // namespace oskel

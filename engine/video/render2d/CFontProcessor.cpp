@@ -8,21 +8,19 @@
 
 namespace oskel {
 
-CResource* CFontProcessor::load(IContentManager* manager, IReadableFile* file,
-                                const CCreationContext& context) {
-    if (!manager) return nullptr;
-    return readXmlFile(manager, file, "Loaded font", [&context](CXmlReader* reader) -> CResource* {
-        while (reader->read()) {
-            const EXmlNodeType type = reader->getNodeType();
-            if (type == XmlNodeElementEnd && reader->getNodeName() == L"Font") break;
-            if (type != XmlNodeElement || reader->getNodeName() != L"Font") continue;
-            if (reader->getAttributeValue(L"Type") != L"Bitmap") break;
-            CFont* font = new CBitmapFont(context);
-            font->loadGlyphs(reader, 0);
-            return font;
-        }
-        return nullptr;
-    });
-}
+CFontProcessor::CFontProcessor(CFileSystem* fileSystem, IVideoDriver* driver)
+    : CVideoContentProcessor(driver, TypeCodeFont, fileSystem, "Loaded font",
+                             [](CXmlReader* reader, const CCreationContext& context) -> CResource* {
+                                 while (reader->read()) {
+                                     const EXmlNodeType type = reader->getNodeType();
+                                     if (type == XmlNodeElementEnd && reader->getNodeName() == L"Font") break;
+                                     if (type != XmlNodeElement || reader->getNodeName() != L"Font") continue;
+                                     if (reader->getAttributeValue(L"Type") != L"Bitmap") break;
+                                     CFont* font = new CBitmapFont(context);
+                                     font->loadGlyphs(reader, 0);
+                                     return font;
+                                 }
+                                 return nullptr;
+                             }) {}
 
 }  // namespace oskel

@@ -9,11 +9,7 @@ namespace oskel {
 // current with the device's driver events.
 class CFontProcessor : public CVideoContentProcessor {
 public:
-    CFontProcessor(CFileSystem* fileSystem, IVideoDriver* driver)
-        : CVideoContentProcessor(TypeCodeFont, 0, driver, fileSystem) {}
-
-    CResource* load(IContentManager* manager, IReadableFile* file,
-                    const CCreationContext& context) override;
+    CFontProcessor(CFileSystem* fileSystem, IVideoDriver* driver);
 };
 
 }  // namespace oskel

@@ -1,50 +1,32 @@
 #include "engine/video/render2d/CParticleProcessors.h"
 
-#include "engine/content/IContentManager.h"
 #include "engine/core/CLogger.h"
-#include "engine/io/CXmlReader.h"
 #include "engine/io/IReadableFile.h"
 #include "engine/video/render2d/BaseEmitter.h"
 #include "engine/video/render2d/ParticleCollection.h"
 
 namespace oskel {
 
-namespace {
-
-bool refuseSave(IWritableFile* file) {
+bool CParticleFileProcessor::save(IContentManager*, CResource*, IWritableFile* file, void*) {
     CLogger::instance().logHint("Particle collection can't be saved",
                                 file ? file->getFileName().c_str() : "", LogWarning);
     return false;
 }
 
-}  // namespace
+CParticleCollectionProcessor::CParticleCollectionProcessor(CFileSystem* fileSystem)
+    : CParticleFileProcessor(TypeCodeParticleCollection, fileSystem, "Loaded particle collection",
+                             [](CXmlReader* reader, const CCreationContext& context) {
+                                 auto* collection = new ParticleCollection(context);
+                                 collection->load(reader);
+                                 return collection;
+                             }) {}
 
-CResource* CParticleCollectionProcessor::load(IContentManager* manager, IReadableFile* file,
-                                              const CCreationContext& context) {
-    if (!manager) return nullptr;
-    return readXmlFile(manager, file, "Loaded particle collection", [&context](CXmlReader* reader) {
-        auto* collection = new ParticleCollection(context);
-        collection->load(reader);
-        return collection;
-    });
-}
-
-bool CParticleCollectionProcessor::save(IContentManager*, CResource*, IWritableFile* file, void*) {
-    return refuseSave(file);
-}
-
-CResource* CParticleEmitterProcessor::load(IContentManager* manager, IReadableFile* file,
-                                           const CCreationContext& context) {
-    if (!manager) return nullptr;
-    return readXmlFile(manager, file, "Loaded particle emitter", [&context](CXmlReader* reader) {
-        auto* emitter = new BaseEmitter(context);
-        emitter->readProperties(reader);
-        return emitter;
-    });
-}
-
-bool CParticleEmitterProcessor::save(IContentManager*, CResource*, IWritableFile* file, void*) {
-    return refuseSave(file);
-}
+CParticleEmitterProcessor::CParticleEmitterProcessor(CFileSystem* fileSystem)
+    : CParticleFileProcessor(TypeCodeEmitter, fileSystem, "Loaded particle emitter",
+                             [](CXmlReader* reader, const CCreationContext& context) {
+                                 auto* emitter = new BaseEmitter(context);
+                                 emitter->readProperties(reader);
+                                 return emitter;
+                             }) {}
 
 }  // namespace oskel

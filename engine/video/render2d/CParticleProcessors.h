@@ -4,31 +4,26 @@
 
 namespace oskel {
 
-// Particle collections ('prtc') from collection files; they are not written back.
-class CParticleCollectionProcessor : public CContentProcessor {
+// The particle files: neither is written back; saving logs that it cannot be done and answers
+// false.
+class CParticleFileProcessor : public CContentProcessor {
 public:
-    explicit CParticleCollectionProcessor(CFileSystem* fileSystem)
-        : CContentProcessor(TypeCodeParticleCollection, 0, fileSystem) {}
+    bool save(IContentManager* manager, CResource* resource, IWritableFile* file, void* parameter) override;
 
-    CResource* load(IContentManager* manager, IReadableFile* file,
-                    const CCreationContext& context) override;
-    // Logs that collections cannot be saved; false.
-    bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
-              void* parameter) override;
+protected:
+    using CContentProcessor::CContentProcessor;
 };
 
-// A single emitter file ('pemt'), read into a base emitter (which emits nothing); not written
-// back.
-class CParticleEmitterProcessor : public CContentProcessor {
+// Particle collections ('prtc') from collection files.
+class CParticleCollectionProcessor : public CParticleFileProcessor {
 public:
-    explicit CParticleEmitterProcessor(CFileSystem* fileSystem)
-        : CContentProcessor(TypeCodeEmitter, 0, fileSystem) {}
+    explicit CParticleCollectionProcessor(CFileSystem* fileSystem);
+};
 
-    CResource* load(IContentManager* manager, IReadableFile* file,
-                    const CCreationContext& context) override;
-    // Logs that collections cannot be saved; false.
-    bool save(IContentManager* manager, CResource* resource, IWritableFile* file,
-              void* parameter) override;
+// A single emitter file ('pemt'), read into a base emitter (which emits nothing).
+class CParticleEmitterProcessor : public CParticleFileProcessor {
+public:
+    explicit CParticleEmitterProcessor(CFileSystem* fileSystem);
 };
 
 }  // namespace oskel
