@@ -19,7 +19,7 @@ public:
     virtual CResource* getContentByPath(u32 typeCode, const stringc& path, bool relative) = 0;
     virtual CResource* findContent(u32 typeCode, const CCreationContext& context) const = 0;
     [[nodiscard]] virtual bool saveContent(u32 typeCode, CResource* resource, const stringc& fileName,
-                             void* parameter) = 0;
+                                           void* parameter) = 0;
     virtual bool registerContentAs(const CCreationContext& context, CResource* resource) = 0;
     virtual bool registerContent(CResource* resource) = 0;
     virtual void unregisterContent(CResource* resource) = 0;

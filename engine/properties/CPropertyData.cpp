@@ -79,15 +79,37 @@ void CPropertyDataNumeric::setValueStringW(const wchar_t* text) { setValueString
 
 namespace {
 
-// What a plain value type does with its value: its names, text form, equality and
+// The type and class names of the plain types, by type number.
+struct SPropertyTypeNames {
+    u32 typeNumber;
+    const wchar_t* typeName;
+    const wchar_t* className;
+};
+constexpr SPropertyTypeNames kPlainTypeNames[] = {
+    {PropertyTypeInt, L"int", L"CPropertyDataInt"},
+    {PropertyTypeBool, L"bool", L"CPropertyDataBool"},
+    {PropertyTypeFloat, L"float", L"CPropertyDataFloat"},
+    {PropertyTypeColor, L"color", L"CPropertyDataColor"},
+    {PropertyTypeColorf, L"colorf", L"CPropertyDataColorf"},
+    {PropertyTypeVector2d, L"vector2d", L"CPropertyDataVector2d"},
+    {PropertyTypeVector3d, L"vector3d", L"CPropertyDataVector3d"},
+    {PropertyTypeRect, L"rect", L"CPropertyDataRect"},
+    {PropertyTypeString, L"string", L"CPropertyDataString"},
+};
+
+constexpr const SPropertyTypeNames& namesOf(u32 typeNumber) {
+    for (const SPropertyTypeNames& names : kPlainTypeNames)
+        if (names.typeNumber == typeNumber) return names;
+    return kPlainTypeNames[0];
+}
+
+// What a plain value type does with its value: its text form, equality and
 // interpolation (true when the result was written, or for bool when it changed).
 template <u32 TypeNumber>
 struct TPropertyTraits;
 
 template <>
 struct TPropertyTraits<PropertyTypeInt> {
-    static constexpr const wchar_t* TypeName = L"int";
-    static constexpr const wchar_t* ClassName = L"CPropertyDataInt";
     static stringc format(s32 value) {
         char buffer[16];
         const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
@@ -119,8 +141,6 @@ struct TPropertyTraits<PropertyTypeInt> {
 
 template <>
 struct TPropertyTraits<PropertyTypeBool> {
-    static constexpr const wchar_t* TypeName = L"bool";
-    static constexpr const wchar_t* ClassName = L"CPropertyDataBool";
     static stringc format(bool value) { return stringc(value ? "true" : "false"); }
     static void parse(const c8* text, bool& value) {
         const stringc read(text ? text : "");
@@ -138,8 +158,6 @@ struct TPropertyTraits<PropertyTypeBool> {
 
 template <>
 struct TPropertyTraits<PropertyTypeFloat> {
-    static constexpr const wchar_t* TypeName = L"float";
-    static constexpr const wchar_t* ClassName = L"CPropertyDataFloat";
     static stringc format(f32 value) { return formatPropertyFloat(value); }
     static void parse(const c8* text, f32& value) {
         bool valid = false;
@@ -155,8 +173,6 @@ struct TPropertyTraits<PropertyTypeFloat> {
 
 template <>
 struct TPropertyTraits<PropertyTypeColor> {
-    static constexpr const wchar_t* TypeName = L"color";
-    static constexpr const wchar_t* ClassName = L"CPropertyDataColor";
     static stringc format(const irr::video::SColor& value) { return formatPropertyColor(value.color); }
     static void parse(const c8* text, irr::video::SColor& value) {
         bool valid = false;
@@ -213,33 +229,19 @@ struct TFloatListTraits {
 };
 
 template <>
-struct TPropertyTraits<PropertyTypeColorf> : TFloatListTraits<irr::video::SColorf, blend> {
-    static constexpr const wchar_t* TypeName = L"colorf";
-    static constexpr const wchar_t* ClassName = L"CPropertyDataColorf";
-};
+struct TPropertyTraits<PropertyTypeColorf> : TFloatListTraits<irr::video::SColorf, blend> {};
 
 template <>
-struct TPropertyTraits<PropertyTypeVector2d> : TFloatListTraits<vector2df, lerp> {
-    static constexpr const wchar_t* TypeName = L"vector2d";
-    static constexpr const wchar_t* ClassName = L"CPropertyDataVector2d";
-};
+struct TPropertyTraits<PropertyTypeVector2d> : TFloatListTraits<vector2df, lerp> {};
 
 template <>
-struct TPropertyTraits<PropertyTypeVector3d> : TFloatListTraits<vector3df, lerp, true> {
-    static constexpr const wchar_t* TypeName = L"vector3d";
-    static constexpr const wchar_t* ClassName = L"CPropertyDataVector3d";
-};
+struct TPropertyTraits<PropertyTypeVector3d> : TFloatListTraits<vector3df, lerp, true> {};
 
 template <>
-struct TPropertyTraits<PropertyTypeRect> : TFloatListTraits<rectf, lerp> {
-    static constexpr const wchar_t* TypeName = L"rect";
-    static constexpr const wchar_t* ClassName = L"CPropertyDataRect";
-};
+struct TPropertyTraits<PropertyTypeRect> : TFloatListTraits<rectf, lerp> {};
 
 template <>
 struct TPropertyTraits<PropertyTypeString> {
-    static constexpr const wchar_t* TypeName = L"string";
-    static constexpr const wchar_t* ClassName = L"CPropertyDataString";
     static stringc format(const stringc& value) { return value; }
     static void parse(const c8* text, stringc& value) { value = text ? text : ""; }
     static bool equal(const stringc& a, const stringc& b) { return a == b; }
@@ -254,13 +256,13 @@ struct TPropertyTraits<PropertyTypeString> {
 
 template <class T, u32 TypeNumber, class Base>
 const stringw& TPropertyData<T, TypeNumber, Base>::staticTypeName() {
-    static const stringw name(TPropertyTraits<TypeNumber>::TypeName);
+    static const stringw name(namesOf(TypeNumber).typeName);
     return name;
 }
 
 template <class T, u32 TypeNumber, class Base>
 const stringw& TPropertyData<T, TypeNumber, Base>::staticClassName() {
-    static const stringw name(TPropertyTraits<TypeNumber>::ClassName);
+    static const stringw name(namesOf(TypeNumber).className);
     return name;
 }
 

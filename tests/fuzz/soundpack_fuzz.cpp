@@ -11,6 +11,7 @@
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/audio/SoundPack.h"
 #include "engine/content/IContentManager.h"
+#include "tests/content/StubContentManager.h"
 #include "engine/core/CLogger.h"
 #include "engine/io/CMemoryFile.h"
 #include "engine/io/CXmlReader.h"
@@ -53,26 +54,12 @@ private:
     vector3df m_position;
 };
 
-class StubContentManager : public IContentManager {
+class SoundContentManager : public test::StubContentManager {
 public:
-    void setCacheEnabled(bool) override {}
-    bool isCacheEnabled() const override { return true; }
-    CResource* getContent(u32, IReadableFile*) override { return nullptr; }
     CResource* getContentByPath(u32 typeCode, const stringc& path, bool) override {
         if (typeCode != TypeCodeSound || path.empty() || path.find("missing") >= 0) return nullptr;
         return new StubSound(CCreationContext(this, path));
     }
-    CResource* findContent(u32, const CCreationContext&) const override { return nullptr; }
-    bool saveContent(u32, CResource*, const stringc&, void*) override { return false; }
-    bool registerContentAs(const CCreationContext&, CResource*) override { return false; }
-    bool registerContent(CResource*) override { return false; }
-    void unregisterContent(CResource*) override {}
-    void freeUnreferenced() override {}
-    void releaseAll() override {}
-    void pushPath(const stringc&) override {}
-    void popPath() override {}
-    stringc getAbsolutePath(const stringc& path) const override { return path; }
-    stringc getRelativePath(const stringc& path) const override { return path; }
 };
 
 }  // namespace
@@ -86,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<u8> bytes(data, data + size);
     CMemoryFile* file = new CMemoryFile(bytes.data(), static_cast<s32>(bytes.size()), "SoundPack.xml", false);
     CXmlReader* reader = new CXmlReader(file);
-    StubContentManager* content = new StubContentManager();
+    SoundContentManager* content = new SoundContentManager();
     IAudioDriver* driver = createNullAudioDriver(nullptr);
     driver->setStreamingThreshold(0x20000);
 

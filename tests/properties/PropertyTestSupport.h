@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/content/IContentManager.h"
+#include "tests/content/StubContentManager.h"
 #include "engine/core/CRefPtr.h"
 #include "engine/core/StringUtils.h"
 #include "engine/io/CMemoryFile.h"
@@ -31,7 +32,7 @@ private:
 
 // Hands out the resources it was given, shared, by (type code, resolved name). Relative names
 // resolve against the top of a path stack as "base/name"; relative paths strip that prefix.
-class FakeContentManager : public IContentManager {
+class FakeContentManager : public StubContentManager {
 public:
     ~FakeContentManager() override {
         for (auto& entry : m_resources) entry.second->drop();
@@ -52,9 +53,6 @@ public:
     std::string lastPath;
     bool lastRelative = false;
 
-    void setCacheEnabled(bool) override {}
-    bool isCacheEnabled() const override { return true; }
-    CResource* getContent(u32, IReadableFile*) override { return nullptr; }
     CResource* getContentByPath(u32 typeCode, const stringc& path, bool relative) override {
         ++lookups;
         lastPath = path.c_str();
@@ -66,13 +64,6 @@ public:
         it->second->grab();
         return it->second;
     }
-    CResource* findContent(u32, const CCreationContext&) const override { return nullptr; }
-    bool saveContent(u32, CResource*, const stringc&, void*) override { return false; }
-    bool registerContentAs(const CCreationContext&, CResource*) override { return false; }
-    bool registerContent(CResource*) override { return false; }
-    void unregisterContent(CResource*) override {}
-    void freeUnreferenced() override {}
-    void releaseAll() override {}
     void pushPath(const stringc& path) override { m_base = path; }
     void popPath() override { m_base = ""; }
     stringc getAbsolutePath(const stringc& path) const override {

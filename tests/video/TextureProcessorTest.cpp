@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/content/IContentManager.h"
+#include "tests/content/StubContentManager.h"
 #include "engine/core/event/DeviceEvents.h"
 #include "engine/io/CMemoryFile.h"
 #include "engine/image/CImage.h"
@@ -20,7 +21,7 @@ namespace {
 
 // A content manager that hands out the images it was given, by file name, and records what it
 // was asked for. (The real content manager needs the file system.)
-class ImageContentManager : public IContentManager {
+class ImageContentManager : public test::StubContentManager {
 public:
     ~ImageContentManager() override {
         for (auto& entry : images) entry.second->drop();
@@ -41,8 +42,6 @@ public:
         return found->second;
     }
 
-    void setCacheEnabled(bool) override {}
-    bool isCacheEnabled() const override { return true; }
     CResource* getContent(u32 typeCode, IReadableFile* file) override {
         return file ? handOut(typeCode, file->getFileName().c_str()) : nullptr;
     }
@@ -50,17 +49,6 @@ public:
         relativeRequests.push_back(relative);
         return handOut(typeCode, path.c_str());
     }
-    CResource* findContent(u32, const CCreationContext&) const override { return nullptr; }
-    bool saveContent(u32, CResource*, const stringc&, void*) override { return false; }
-    bool registerContentAs(const CCreationContext&, CResource*) override { return false; }
-    bool registerContent(CResource*) override { return false; }
-    void unregisterContent(CResource*) override {}
-    void freeUnreferenced() override {}
-    void releaseAll() override {}
-    void pushPath(const stringc&) override {}
-    void popPath() override {}
-    stringc getAbsolutePath(const stringc& path) const override { return path; }
-    stringc getRelativePath(const stringc& path) const override { return path; }
 
     std::map<std::string, CImage*> images;
     std::vector<std::string> requests;
