@@ -167,16 +167,18 @@ CCoreDevice::CCoreDevice(CCoreAdapter* adapter, bool recording) : m_adapter(adap
 CCoreDevice::~CCoreDevice() {
     control::deviceDestroyed(this);
     if (!m_recording && m_context.exists()) {
-        makeCurrent();
-        m_gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
-        GLuint fbos[] = {m_drawFbo, m_readFbo, m_resolveFbo, m_frontFbo};
-        for (GLuint fbo : fbos)
-            if (fbo) m_gl.DeleteFramebuffers(1, &fbo);
-        for (GLuint sampler : m_samplers)
-            if (sampler) m_gl.DeleteSamplers(1, &sampler);
-        if (m_frontTexture) glDeleteTextures(1, &m_frontTexture);
-        if (m_whiteTexture) glDeleteTextures(1, &m_whiteTexture);
-        m_context.releaseCurrent();
+        // Without its window the context is gone with everything in it.
+        if (makeCurrent()) {
+            m_gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
+            GLuint fbos[] = {m_drawFbo, m_readFbo, m_resolveFbo, m_frontFbo};
+            for (GLuint fbo : fbos)
+                if (fbo) m_gl.DeleteFramebuffers(1, &fbo);
+            for (GLuint sampler : m_samplers)
+                if (sampler) m_gl.DeleteSamplers(1, &sampler);
+            if (m_frontTexture) glDeleteTextures(1, &m_frontTexture);
+            if (m_whiteTexture) glDeleteTextures(1, &m_whiteTexture);
+            m_context.releaseCurrent();
+        }
         m_context.destroy();
     }
     leaveDisplayMode();
@@ -538,7 +540,7 @@ HRESULT CCoreDevice::reset(SPresentSetup& setup) {
     if (FAILED(result)) return result;
 
     if (!m_recording) {
-        makeCurrent();
+        if (!makeCurrent()) return D3DERR_DRIVERINTERNALERROR;
         if (setup.windowed != m_setup.windowed || setup.width != m_setup.width || setup.height != m_setup.height ||
             setup.backBufferFormat != m_setup.backBufferFormat) {
             result = enterDisplayMode(setup);
@@ -839,7 +841,12 @@ HRESULT CCoreDevice::createTexture(uint32_t width, uint32_t height, uint32_t lev
     if ((usage & D3DUSAGE_RENDERTARGET) && pool != D3DPOOL_DEFAULT) return D3DERR_INVALIDCALL;
     if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
     if (m_lost && pool == D3DPOOL_DEFAULT) return D3DERR_DEVICELOST;
-    *texture = new CCoreTexture(this, width, height, levels, usage, format, pool);
+    auto* made = new CCoreTexture(this, width, height, levels, usage, format, pool);
+    if (made->glFailed()) {
+        made->release();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    *texture = made;
     return D3D_OK;
 }
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdio>
 
 #include "engine/platform/d3d/D3DCore.h"
 
@@ -204,6 +205,13 @@ void CCoreDevice::finishDraw() {
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
     m_gl.ClientActiveTexture(GL_TEXTURE0);
+    // A state OpenGL refused shows here; the drawing itself went on.
+    const GLenum error = glGetError();
+    if (error != GL_NO_ERROR) {
+        char text[80];
+        std::snprintf(text, sizeof text, "Direct3D layer: OpenGL reported error 0x%04X while drawing.", error);
+        logOnce(text);
+    }
 }
 
 }  // namespace oskel::d3d

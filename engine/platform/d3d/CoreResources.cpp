@@ -217,6 +217,8 @@ CCoreTexture::CCoreTexture(CCoreDevice* device, uint32_t width, uint32_t height,
         }
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        while (glGetError() != GL_NO_ERROR) {
+        }
         // New textures are zero.
         std::vector<uint8_t> zero(static_cast<size_t>(info->bytes) * width * height, 0);
         uint32_t w = width, h = height;
@@ -227,6 +229,7 @@ CCoreTexture::CCoreTexture(CCoreDevice* device, uint32_t width, uint32_t height,
             w = std::max(1u, w / 2);
             h = std::max(1u, h / 2);
         }
+        m_glFailed = glGetError() != GL_NO_ERROR;
         glBindTexture(GL_TEXTURE_2D, 0);
     }
 

@@ -192,6 +192,8 @@ public:
     GLuint glName() const { return m_glName; }
     // A GL texture exists for drawing with it.
     bool drawable() const { return m_glName != 0; }
+    // OpenGL could not make the texture's storage (out of memory).
+    bool glFailed() const { return m_glFailed; }
 
     // The level's memory went to OpenGL.
     void uploadLevel(uint32_t level);
@@ -206,6 +208,7 @@ private:
     DWORD m_usage;
     std::vector<std::unique_ptr<CCoreSurface>> m_levels;
     GLuint m_glName = 0;
+    bool m_glFailed = false;
     uint32_t m_refs = 1;
     uint32_t m_holds = 0;
 };

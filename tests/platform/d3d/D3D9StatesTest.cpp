@@ -156,7 +156,9 @@ TEST_F(D3D9States, AllElevenBlendFactorsAndEveryStencilOperation) {
         device->SetRenderState(D3DRS_SRCBLEND, f.first);
         device->SetRenderState(D3DRS_DESTBLEND, f.first == D3DBLEND_SRCALPHASAT ? D3DBLEND_ONE : f.first);
         EXPECT_EQ(glInt(GL_BLEND_SRC_RGB), static_cast<GLint>(f.second));
-        if (f.first != D3DBLEND_SRCALPHASAT) EXPECT_EQ(glInt(GL_BLEND_DST_RGB), static_cast<GLint>(f.second));
+        if (f.first != D3DBLEND_SRCALPHASAT) {
+            EXPECT_EQ(glInt(GL_BLEND_DST_RGB), static_cast<GLint>(f.second));
+        }
     }
     const std::pair<DWORD, GLenum> operations[] = {
         {D3DSTENCILOP_KEEP, GL_KEEP}, {D3DSTENCILOP_ZERO, GL_ZERO},       {D3DSTENCILOP_REPLACE, GL_REPLACE},
@@ -221,7 +223,9 @@ TEST_F(D3D9States, ColourVertexAndTheMaterialSources) {
         device->SetRenderState(D3DRS_EMISSIVEMATERIALSOURCE, c.emissive);
         drawTriangle(device);
         EXPECT_EQ(on(GL_COLOR_MATERIAL), c.tracking);
-        if (c.tracking) EXPECT_EQ(glInt(GL_COLOR_MATERIAL_PARAMETER), static_cast<GLint>(c.parameter));
+        if (c.tracking) {
+            EXPECT_EQ(glInt(GL_COLOR_MATERIAL_PARAMETER), static_cast<GLint>(c.parameter));
+        }
     }
 }
 
