@@ -100,22 +100,7 @@ CGLContext::EResult CGLContext::create(CWindow& window, const SGLAttributes& a) 
         m_error = window.error();
         return WindowFailed;
     }
-    SDL_Window* w = static_cast<SDL_Window*>(window.nativeHandle());
-    SDL_GLContext context = SDL_GL_CreateContext(w);
-    if (!context) {
-        m_error = SDL_GetError();
-        return ContextFailed;
-    }
-    // Making the context current is part of creating it; try again to tell a failure apart.
-    if (SDL_GL_MakeCurrent(w, context) != 0) {
-        m_error = SDL_GetError();
-        SDL_GL_DeleteContext(context);
-        return ActivateFailed;
-    }
-    m_context = context;
-    m_windowId = SDL_GetWindowID(w);
-    m_error.clear();
-    return Created;
+    return makeOn(window);
 }
 
 CGLContext::EResult CGLContext::createOnWindow(CWindow& window) {
@@ -129,12 +114,17 @@ CGLContext::EResult CGLContext::createOnWindow(CWindow& window) {
     } resetAfter;
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    return makeOn(window);
+}
+
+CGLContext::EResult CGLContext::makeOn(CWindow& window) {
     SDL_Window* w = static_cast<SDL_Window*>(window.nativeHandle());
     SDL_GLContext context = SDL_GL_CreateContext(w);
     if (!context) {
         m_error = SDL_GetError();
         return ContextFailed;
     }
+    // Making the context current is part of creating it; try again to tell a failure apart.
     if (SDL_GL_MakeCurrent(w, context) != 0) {
         m_error = SDL_GetError();
         SDL_GL_DeleteContext(context);

@@ -91,6 +91,9 @@ public:
     bool setSwapInterval(int interval);
 
 private:
+    // A context on the window as it is, with the attributes set now, made current.
+    EResult makeOn(CWindow& window);
+
     void* m_context = nullptr;
     uint32_t m_windowId = 0;  // the window's id: it may go before the context
     std::string m_error;

@@ -295,11 +295,15 @@ HRESULT CCoreDevice::initialise(HWND focusWindow, DWORD behavior, SPresentSetup&
     buildCaps();
     result = createSwapChain(setup);
     if (FAILED(result)) return result;
+    startFromDefaults(setup);
+    return D3D_OK;
+}
+
+void CCoreDevice::startFromDefaults(const SPresentSetup& setup) {
     setDefaultStates();
     applyAllStates();
     if (!m_recording) m_context.setSwapInterval(setup.interval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
     m_setup = setup;
-    return D3D_OK;
 }
 
 void CCoreDevice::buildCaps() {
@@ -558,10 +562,8 @@ HRESULT CCoreDevice::reset(SPresentSetup& setup) {
     m_inScene = false;
     m_lost = false;
     m_lostTestsLeft = 0;
-    setDefaultStates();
-    applyAllStates();
-    if (!m_recording) m_context.setSwapInterval(setup.interval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
-    m_setup = setup;
+    // As Direct3D: a reset device starts from every state's default.
+    startFromDefaults(setup);
     return D3D_OK;
 }
 
@@ -908,10 +910,16 @@ HRESULT CCoreDevice::clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR
         glClearStencil(static_cast<GLint>(stencil & 0xFF));
         glStencilMask(0xFF);
     }
-    // The viewport bounds the clear, and each rectangle within it.
-    const RECT whole{static_cast<LONG>(m_viewport.X), static_cast<LONG>(m_viewport.Y),
-                     static_cast<LONG>(m_viewport.X + m_viewport.Width),
-                     static_cast<LONG>(m_viewport.Y + m_viewport.Height)};
+    // The viewport bounds the clear, and the scissor rectangle when the scissor test is on; the
+    // rectangles lie within them.
+    RECT whole{static_cast<LONG>(m_viewport.X), static_cast<LONG>(m_viewport.Y),
+               static_cast<LONG>(m_viewport.X + m_viewport.Width), static_cast<LONG>(m_viewport.Y + m_viewport.Height)};
+    if (m_renderStates[D3DRS_SCISSORTESTENABLE]) {
+        whole.left = std::max(whole.left, m_scissor.left);
+        whole.top = std::max(whole.top, m_scissor.top);
+        whole.right = std::min(whole.right, m_scissor.right);
+        whole.bottom = std::min(whole.bottom, m_scissor.bottom);
+    }
     glEnable(GL_SCISSOR_TEST);
     const DWORD n = count > 0 ? count : 1;
     for (DWORD i = 0; i < n; ++i) {

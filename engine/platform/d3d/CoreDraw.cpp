@@ -64,6 +64,8 @@ GLenum primitiveMode(D3DPRIMITIVETYPE type) {
     }
 }
 
+}  // namespace
+
 bool vertexCountOf(D3DPRIMITIVETYPE type, uint32_t primitives, uint32_t& count) {
     switch (type) {
         case D3DPT_POINTLIST: count = primitives; return true;
@@ -75,8 +77,6 @@ bool vertexCountOf(D3DPRIMITIVETYPE type, uint32_t primitives, uint32_t& count) 
         default: return false;
     }
 }
-
-}  // namespace
 
 HRESULT CCoreDevice::setFVF(DWORD fvf) {
     SLayout layout;

@@ -385,6 +385,7 @@ private:
     void buildCaps();
     void setDefaultStates();
     void applyAllStates();
+    void startFromDefaults(const SPresentSetup& setup);
     void applyRenderState(D3DRENDERSTATETYPE state);
     void applySampler(DWORD stage);
     void onReleased();
@@ -523,6 +524,9 @@ private:
     std::vector<float> m_floats;
     std::vector<uint8_t> m_bytes;
 };
+
+// The number of vertices a primitive count takes; false for an unknown primitive type.
+bool vertexCountOf(D3DPRIMITIVETYPE type, uint32_t primitives, uint32_t& count);
 
 // Logs a text once in the process (for states and operations without an OpenGL equivalent).
 void logOnce(const std::string& text);

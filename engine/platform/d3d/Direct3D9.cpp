@@ -505,7 +505,7 @@ public:
         const HRESULT result = m_core->drawPrimitiveUP(type, count, vertices, stride);
         // The memory is recorded once the call found it to be what it says.
         uint32_t n = 0;
-        if (SUCCEEDED(result) && countOf(type, count, n)) call.bytes(vertices, static_cast<size_t>(n) * stride);
+        if (SUCCEEDED(result) && vertexCountOf(type, count, n)) call.bytes(vertices, static_cast<size_t>(n) * stride);
         return call.done(result);
     }
 
@@ -517,7 +517,7 @@ public:
         const HRESULT result =
             m_core->drawIndexedPrimitiveUP(type, minIndex, numVertices, count, indices, indexFormat, vertices, stride);
         uint32_t n = 0;
-        if (SUCCEEDED(result) && countOf(type, count, n)) {
+        if (SUCCEEDED(result) && vertexCountOf(type, count, n)) {
             call.bytes(vertices, (static_cast<size_t>(minIndex) + numVertices) * stride);
             call.bytes(indices, static_cast<size_t>(n) * (indexFormat == D3DFMT_INDEX32 ? 4 : 2));
         }
@@ -567,17 +567,6 @@ public:
     }
 
 private:
-    static bool countOf(D3DPRIMITIVETYPE type, uint32_t primitives, uint32_t& count) {
-        switch (type) {
-            case D3DPT_POINTLIST: count = primitives; return true;
-            case D3DPT_LINELIST: count = primitives * 2; return true;
-            case D3DPT_LINESTRIP: count = primitives + 1; return true;
-            case D3DPT_TRIANGLELIST: count = primitives * 3; return true;
-            case D3DPT_TRIANGLESTRIP:
-            case D3DPT_TRIANGLEFAN: count = primitives + 2; return true;
-            default: return false;
-        }
-    }
 
     CCoreDevice* m_core;
 };

@@ -458,4 +458,46 @@ TEST_F(D3D9Pixels, ATwoCoordinateTextureTransformMovesTheCoordinates) {
     t->Release();
 }
 
+TEST_F(D3D9Pixels, DepthAndStencilTestsUseTheDepthStencilBuffer) {
+    setUp2D();
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    // Near red first, far green over it: the depth test keeps red where they overlap.
+    auto layered = [&](float zNear, float zFar) {
+        const SVertex nearQuad[4] = {{0, 0, zNear, 0xFFFF0000u, 0, 0}, {20, 0, zNear, 0xFFFF0000u, 0, 0},
+                                     {0, 20, zNear, 0xFFFF0000u, 0, 0}, {20, 20, zNear, 0xFFFF0000u, 0, 0}};
+        const SVertex farQuad[4] = {{10, 0, zFar, 0xFF00FF00u, 0, 0}, {30, 0, zFar, 0xFF00FF00u, 0, 0},
+                                    {10, 20, zFar, 0xFF00FF00u, 0, 0}, {30, 20, zFar, 0xFF00FF00u, 0, 0}};
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, nearQuad, sizeof(SVertex)), D3D_OK);
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, farQuad, sizeof(SVertex)), D3D_OK);
+    };
+    for (DWORD z : {D3DZB_TRUE, D3DZB_FALSE}) {
+        SCOPED_TRACE(z);
+        device->SetRenderState(D3DRS_ZENABLE, z);
+        ASSERT_EQ(device->BeginScene(), D3D_OK);
+        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), D3D_OK);
+        layered(100.0f, 200.0f);
+        ASSERT_EQ(device->EndScene(), D3D_OK);
+        EXPECT_TRUE(near(pixel(15, 10), z ? 255 : 0, z ? 0 : 255, 0, 0));
+        EXPECT_TRUE(near(pixel(25, 10), 0, 255, 0, 0));
+    }
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+
+    // A stencil mark where the first quad went lets the second through only there.
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0), D3D_OK);
+    device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+    device->SetRenderState(D3DRS_STENCILREF, 1);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    ASSERT_EQ(quad(0, 0, 10, 10, 0xFFFF0000u), D3D_OK);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+    device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    ASSERT_EQ(quad(0, 0, 40, 40, 0xFF0000FFu), D3D_OK);
+    ASSERT_EQ(device->EndScene(), D3D_OK);
+    EXPECT_TRUE(near(pixel(5, 5), 0, 0, 255, 0));
+    EXPECT_TRUE(near(pixel(15, 15), 0, 0, 0, 0));
+}
+
 }  // namespace

@@ -362,6 +362,44 @@ TEST_F(D3D9Targets, AMultisampledDeviceResolvesWhatItDraws) {
     EXPECT_TRUE(near(pixel(0, 0), 0, 255, 0, 0));
 }
 
+TEST_F(D3D9Targets, ClearsKeepToTheViewportTheScissorRectangleAndTheirRectangles) {
+    const D3DVIEWPORT9 viewport{10, 10, 100, 100, 0.0f, 1.0f};
+    const RECT scissor{0, 0, 60, 60};
+    const RECT rects[2] = {{0, 0, 30, 30}, {50, 50, 200, 200}};
+    struct Case {
+        const char* name;
+        bool scissorTest;
+        DWORD count;
+        // Pixels that the clear reaches, and pixels it does not.
+        std::vector<std::pair<int, int>> inside, outside;
+    };
+    const Case cases[] = {
+        {"viewport", false, 0, {{10, 10}, {109, 109}}, {{9, 10}, {110, 50}}},
+        {"viewport and scissor", true, 0, {{10, 10}, {59, 59}}, {{60, 20}, {20, 60}}},
+        {"rectangles in the viewport", false, 2, {{10, 10}, {29, 29}, {50, 50}, {109, 109}}, {{5, 5}, {30, 30}, {110, 110}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        D3DPRESENT_PARAMETERS pp = presentParameters();
+        ASSERT_EQ(device->Reset(&pp), D3D_OK);
+        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0), D3D_OK);
+        ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
+        ASSERT_EQ(device->SetScissorRect(&scissor), D3D_OK);
+        device->SetRenderState(D3DRS_SCISSORTESTENABLE, c.scissorTest);
+        ASSERT_EQ(device->Clear(c.count, c.count ? rects : nullptr, D3DCLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0), D3D_OK);
+        const std::vector<uint32_t> back = backBuffer();
+        for (const auto& p : c.inside)
+            EXPECT_EQ(back[static_cast<size_t>(p.second) * Width + p.first], 0xFFFFFFFFu) << p.first << ", " << p.second;
+        for (const auto& p : c.outside)
+            EXPECT_EQ(back[static_cast<size_t>(p.second) * Width + p.first], 0xFF000000u) << p.first << ", " << p.second;
+    }
+    // Depth or stencil without a depth-stencil buffer are refused, and so is a clear of nothing.
+    EXPECT_EQ(device->Clear(0, nullptr, 0, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+    ASSERT_EQ(device->SetDepthStencilSurface(nullptr), D3D_OK);
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+}
+
 // Full screen: one window of its own, the device made and released twice.
 TEST(D3D9FullScreen, AtTheDesktopSizeAndBack) {
     ASSERT_TRUE(platform::startVideo());
