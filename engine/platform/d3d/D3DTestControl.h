@@ -19,7 +19,8 @@
 
 namespace oskel::d3d {
 
-// One call through a face, with its arguments.
+// One call through a face, with its arguments. Reference counting (AddRef, Release) and the
+// plain questions GetLevelCount and GetAdapterCount are not recorded.
 struct SRecordedCall {
     std::string name;  // the method's name, such as "SetRenderState"
     // Integer arguments in order (states, values, sizes, flags, rectangle edges; object
