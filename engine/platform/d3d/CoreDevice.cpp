@@ -31,24 +31,28 @@ D3DCAPS_COMMON baseCaps() {
     c.AdapterOrdinal = 0;
     c.Caps = 0;
     c.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_DRAWPRIMITIVES2;
-    c.PrimitiveMiscCaps = D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW |
-                          D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_BLENDOP;
+    c.PrimitiveMiscCaps = D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_CULLNONE |
+                          D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_BLENDOP;
     c.RasterCaps = D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_FOGVERTEX | D3DPRASTERCAPS_FOGTABLE |
                    D3DPRASTERCAPS_MIPMAPLODBIAS | D3DPRASTERCAPS_SCISSORTEST;
     c.ZCmpCaps = 0xFF;
     c.AlphaCmpCaps = 0xFF;
     c.SrcBlendCaps = 0x7FF;
     c.DestBlendCaps = 0x7FF;
-    c.ShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB | D3DPSHADECAPS_SPECULARGOURAUDRGB | D3DPSHADECAPS_FOGGOURAUD;
+    c.ShadeCaps =
+        D3DPSHADECAPS_COLORGOURAUDRGB | D3DPSHADECAPS_SPECULARGOURAUDRGB | D3DPSHADECAPS_FOGGOURAUD;
     c.TextureCaps = D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_ALPHA;
-    c.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MIPFPOINT |
-                          D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
-    c.TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP |
-                           D3DPTADDRESSCAPS_BORDER;
-    c.StencilCaps = D3DSTENCILCAPS_KEEP | D3DSTENCILCAPS_ZERO | D3DSTENCILCAPS_REPLACE | D3DSTENCILCAPS_INCRSAT |
-                    D3DSTENCILCAPS_DECRSAT | D3DSTENCILCAPS_INVERT | D3DSTENCILCAPS_INCR | D3DSTENCILCAPS_DECR;
-    c.VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
-                             D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
+    c.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR |
+                          D3DPTFILTERCAPS_MIPFPOINT | D3DPTFILTERCAPS_MIPFLINEAR |
+                          D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
+    c.TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR |
+                           D3DPTADDRESSCAPS_CLAMP | D3DPTADDRESSCAPS_BORDER;
+    c.StencilCaps = D3DSTENCILCAPS_KEEP | D3DSTENCILCAPS_ZERO | D3DSTENCILCAPS_REPLACE |
+                    D3DSTENCILCAPS_INCRSAT | D3DSTENCILCAPS_DECRSAT | D3DSTENCILCAPS_INVERT |
+                    D3DSTENCILCAPS_INCR | D3DSTENCILCAPS_DECR;
+    c.VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 |
+                             D3DVTXPCAPS_DIRECTIONALLIGHTS | D3DVTXPCAPS_POSITIONALLIGHTS |
+                             D3DVTXPCAPS_LOCALVIEWER;
     c.MaxTextureWidth = 4096;
     c.MaxTextureHeight = 4096;
     c.MaxAnisotropy = 16;
@@ -111,9 +115,11 @@ D3DDISPLAYMODE CCoreAdapter::displayMode() const {
 HRESULT CCoreAdapter::checkDeviceFormat(D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
                                         D3DRESOURCETYPE resourceType, D3DFORMAT format) const {
     if (type != D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;
-    if (adapterFormat != D3DFMT_X8R8G8B8 && adapterFormat != D3DFMT_R5G6B5 && adapterFormat != D3DFMT_X1R5G5B5)
+    if (adapterFormat != D3DFMT_X8R8G8B8 && adapterFormat != D3DFMT_R5G6B5 &&
+        adapterFormat != D3DFMT_X1R5G5B5)
         return D3DERR_NOTAVAILABLE;
-    if (resourceType != D3DRTYPE_SURFACE && resourceType != D3DRTYPE_TEXTURE) return D3DERR_NOTAVAILABLE;
+    if (resourceType != D3DRTYPE_SURFACE && resourceType != D3DRTYPE_TEXTURE)
+        return D3DERR_NOTAVAILABLE;
     if (control::formatRefused(format)) return D3DERR_NOTAVAILABLE;
     if (usage & D3DUSAGE_DEPTHSTENCIL) return isDepthFormat(format) ? D3D_OK : D3DERR_NOTAVAILABLE;
     return isColorFormat(format) ? D3D_OK : D3DERR_NOTAVAILABLE;
@@ -130,18 +136,20 @@ HRESULT CCoreAdapter::checkMultiSample(D3DDEVTYPE type, D3DFORMAT format, uint32
         uint32_t maxSamples = 4;
         control::lastGLCaps(caps, maxSamples);
         if (control::recordingMode()) maxSamples = 16;
-        if (samples > maxSamples || control::multiSampleRefused(samples)) return D3DERR_NOTAVAILABLE;
+        if (samples > maxSamples || control::multiSampleRefused(samples))
+            return D3DERR_NOTAVAILABLE;
     }
     if (qualityLevels) *qualityLevels = 1;
     return D3D_OK;
 }
 
-HRESULT CCoreAdapter::checkDepthStencilMatch(D3DDEVTYPE type, D3DFORMAT adapterFormat, D3DFORMAT renderTarget,
-                                             D3DFORMAT depthStencil) const {
+HRESULT CCoreAdapter::checkDepthStencilMatch(D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                                             D3DFORMAT renderTarget, D3DFORMAT depthStencil) const {
     if (type != D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;
     if (!isBackBufferFormat(adapterFormat)) return D3DERR_NOTAVAILABLE;
     if (!isColorFormat(renderTarget) || !isDepthFormat(depthStencil)) return D3DERR_NOTAVAILABLE;
-    if (control::formatRefused(depthStencil) || control::formatRefused(renderTarget)) return D3DERR_NOTAVAILABLE;
+    if (control::formatRefused(depthStencil) || control::formatRefused(renderTarget))
+        return D3DERR_NOTAVAILABLE;
     if (control::depthStencilMatchRefused(depthStencil)) return D3DERR_NOTAVAILABLE;
     return D3D_OK;
 }
@@ -159,7 +167,8 @@ DWORD CCoreAdapter::vendorId() const { return control::vendorId(); }
 // ---------------------------------------------------------------------------------------------
 // Creation and release
 
-CCoreDevice::CCoreDevice(CCoreAdapter* adapter, bool recording) : m_adapter(adapter), m_recording(recording) {
+CCoreDevice::CCoreDevice(CCoreAdapter* adapter, bool recording)
+    : m_adapter(adapter), m_recording(recording) {
     m_adapter->addRef();
     control::deviceCreated(this);
 }
@@ -185,8 +194,8 @@ CCoreDevice::~CCoreDevice() {
     m_adapter->release();
 }
 
-HRESULT CCoreDevice::create(CCoreAdapter* adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behavior,
-                            SPresentSetup& setup, CCoreDevice** device) {
+HRESULT CCoreDevice::create(CCoreAdapter* adapter, D3DDEVTYPE type, HWND focusWindow,
+                            DWORD behavior, SPresentSetup& setup, CCoreDevice** device) {
     if (!device) return D3DERR_INVALIDCALL;
     *device = nullptr;
     if (type != D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;
@@ -231,8 +240,9 @@ void CCoreDevice::onReleased() {
 D3DDISPLAYMODE CCoreDevice::displayMode() const { return m_adapter->displayMode(); }
 
 HRESULT CCoreDevice::initialise(HWND focusWindow, DWORD behavior, SPresentSetup& setup) {
-    const DWORD processing = behavior & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
-                                         D3DCREATE_MIXED_VERTEXPROCESSING);
+    const DWORD processing =
+        behavior & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                    D3DCREATE_MIXED_VERTEXPROCESSING);
     if (countBits(processing) != 1) return D3DERR_INVALIDCALL;
     if (control::vertexProcessingRefused(processing)) return D3DERR_NOTAVAILABLE;
     m_behavior = behavior;
@@ -302,25 +312,30 @@ HRESULT CCoreDevice::initialise(HWND focusWindow, DWORD behavior, SPresentSetup&
 void CCoreDevice::startFromDefaults(const SPresentSetup& setup) {
     setDefaultStates();
     applyAllStates();
-    if (!m_recording) m_context.setSwapInterval(setup.interval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+    if (!m_recording)
+        m_context.setSwapInterval(setup.interval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
     m_setup = setup;
 }
 
 void CCoreDevice::buildCaps() {
     m_caps = baseCaps();
     if (!m_recording) {
-        m_caps.MaxTextureWidth = m_caps.MaxTextureHeight = static_cast<DWORD>(m_limits.maxTextureSize);
+        m_caps.MaxTextureWidth = m_caps.MaxTextureHeight =
+            static_cast<DWORD>(m_limits.maxTextureSize);
         const DWORD units = static_cast<DWORD>(std::min<int>(m_limits.textureUnits, MaxStages));
         m_caps.MaxSimultaneousTextures = units;
         m_caps.MaxTextureBlendStages = units;
         m_caps.MaxActiveLights = static_cast<DWORD>(std::min<int>(m_limits.lights, MaxLights));
-        m_caps.MaxUserClipPlanes = static_cast<DWORD>(std::min<int>(m_limits.clipPlanes, MaxClipPlanes));
+        m_caps.MaxUserClipPlanes =
+            static_cast<DWORD>(std::min<int>(m_limits.clipPlanes, MaxClipPlanes));
         m_caps.MaxPointSize = m_limits.maxPointSize;
-        m_caps.TextureFilterCaps &= ~(D3DPTFILTERCAPS_MINFANISOTROPIC | D3DPTFILTERCAPS_MAGFANISOTROPIC);
+        m_caps.TextureFilterCaps &=
+            ~(D3DPTFILTERCAPS_MINFANISOTROPIC | D3DPTFILTERCAPS_MAGFANISOTROPIC);
         m_caps.RasterCaps &= ~D3DPRASTERCAPS_ANISOTROPY;
         m_caps.MaxAnisotropy = 1;
         if (m_limits.maxAnisotropy >= 1.0f) {
-            m_caps.TextureFilterCaps |= D3DPTFILTERCAPS_MINFANISOTROPIC | D3DPTFILTERCAPS_MAGFANISOTROPIC;
+            m_caps.TextureFilterCaps |=
+                D3DPTFILTERCAPS_MINFANISOTROPIC | D3DPTFILTERCAPS_MAGFANISOTROPIC;
             m_caps.RasterCaps |= D3DPRASTERCAPS_ANISOTROPY;
             m_caps.MaxAnisotropy = static_cast<DWORD>(m_limits.maxAnisotropy);
         }
@@ -361,15 +376,19 @@ HRESULT CCoreDevice::validateSetup(SPresentSetup& setup) const {
         return D3DERR_INVALIDCALL;
     if (setup.samples != 0) {
         DWORD levels = 0;
-        const HRESULT r = m_adapter->checkMultiSample(D3DDEVTYPE_HAL, setup.backBufferFormat, setup.samples, &levels);
+        const HRESULT r = m_adapter->checkMultiSample(D3DDEVTYPE_HAL, setup.backBufferFormat,
+                                                      setup.samples, &levels);
         if (FAILED(r)) return r;
-        if (setup.swapEffect != D3DSWAPEFFECT_DISCARD || setup.sampleQuality >= levels) return D3DERR_INVALIDCALL;
+        if (setup.swapEffect != D3DSWAPEFFECT_DISCARD || setup.sampleQuality >= levels)
+            return D3DERR_INVALIDCALL;
     }
     if (setup.autoDepthStencil) {
-        if (!isDepthFormat(setup.depthStencilFormat) || control::formatRefused(setup.depthStencilFormat))
+        if (!isDepthFormat(setup.depthStencilFormat) ||
+            control::formatRefused(setup.depthStencilFormat))
             return D3DERR_NOTAVAILABLE;
     }
-    if (setup.interval != D3DPRESENT_INTERVAL_DEFAULT && setup.interval != D3DPRESENT_INTERVAL_ONE &&
+    if (setup.interval != D3DPRESENT_INTERVAL_DEFAULT &&
+        setup.interval != D3DPRESENT_INTERVAL_ONE &&
         setup.interval != D3DPRESENT_INTERVAL_IMMEDIATE)
         return D3DERR_INVALIDCALL;
     return D3D_OK;
@@ -385,7 +404,8 @@ HRESULT CCoreDevice::enterDisplayMode(const SPresentSetup& setup) {
     // change otherwise.
     const D3DDISPLAYMODE desktop = desktopMode();
     const bool desktopSize = setup.width == desktop.Width && setup.height == desktop.Height;
-    const int32_t bits = setup.backBufferFormat == D3DFMT_R5G6B5 || setup.backBufferFormat == D3DFMT_X1R5G5B5 ||
+    const int32_t bits = setup.backBufferFormat == D3DFMT_R5G6B5 ||
+                                 setup.backBufferFormat == D3DFMT_X1R5G5B5 ||
                                  setup.backBufferFormat == D3DFMT_A1R5G5B5
                              ? 16
                              : 32;
@@ -393,7 +413,8 @@ HRESULT CCoreDevice::enterDisplayMode(const SPresentSetup& setup) {
     m_window->getClientSize(m_windowedWidth, m_windowedHeight);
     if (!m_window->setFullscreen(true, desktopSize, static_cast<int32_t>(setup.width),
                                  static_cast<int32_t>(setup.height), bits)) {
-        CLogger::instance().logHint("Direct3D device: no full-screen mode", m_window->error().c_str(), LogWarning);
+        CLogger::instance().logHint("Direct3D device: no full-screen mode",
+                                    m_window->error().c_str(), LogWarning);
         return D3DERR_NOTAVAILABLE;
     }
     m_fullscreen = true;
@@ -412,7 +433,8 @@ void CCoreDevice::leaveDisplayMode() {
     if (window && window->exists()) {
         window->setFullscreen(false, false, 0, 0, 0);
         // The window gets its size back at once, not only when the window system says so.
-        if (m_windowedWidth > 0 && m_windowedHeight > 0) window->place(m_windowedWidth, m_windowedHeight, false);
+        if (m_windowedWidth > 0 && m_windowedHeight > 0)
+            window->place(m_windowedWidth, m_windowedHeight, false);
     }
     if (m_modeChanged) g_modeSet = false;
     m_fullscreen = false;
@@ -424,12 +446,16 @@ void CCoreDevice::leaveDisplayMode() {
 
 HRESULT CCoreDevice::createSwapChain(SPresentSetup& setup) {
     const uint32_t glSamples =
-        m_recording ? 0 : std::min<uint32_t>(setup.samples, static_cast<uint32_t>(std::max(0, m_limits.maxSamples)));
-    m_backBuffer = new CCoreSurface(this, nullptr, 0, setup.backBufferFormat, setup.width, setup.height,
-                                    D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, setup.samples, true);
+        m_recording ? 0
+                    : std::min<uint32_t>(setup.samples,
+                                         static_cast<uint32_t>(std::max(0, m_limits.maxSamples)));
+    m_backBuffer =
+        new CCoreSurface(this, nullptr, 0, setup.backBufferFormat, setup.width, setup.height,
+                         D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, setup.samples, true);
     if (setup.autoDepthStencil)
-        m_autoDepth = new CCoreSurface(this, nullptr, 0, setup.depthStencilFormat, setup.width, setup.height,
-                                       D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, setup.samples, true);
+        m_autoDepth =
+            new CCoreSurface(this, nullptr, 0, setup.depthStencilFormat, setup.width, setup.height,
+                             D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, setup.samples, true);
 
     if (m_recording) {
         m_backBuffer->allocateMemory();
@@ -438,14 +464,15 @@ HRESULT CCoreDevice::createSwapChain(SPresentSetup& setup) {
         const SFormatInfo* color = formatInfo(setup.backBufferFormat);
         const GLsizei w = static_cast<GLsizei>(setup.width), h = static_cast<GLsizei>(setup.height);
         // The back buffer and the picture resolved from it start black.
-        std::vector<uint8_t> zero(static_cast<size_t>(color->bytes) * setup.width * setup.height, 0);
+        std::vector<uint8_t> zero(static_cast<size_t>(color->bytes) * setup.width * setup.height,
+                                  0);
         auto makeTexture = [&]() {
             GLuint texture = 0;
             glGenTextures(1, &texture);
             glBindTexture(GL_TEXTURE_2D, texture);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-            glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(color->internal), w, h, 0, color->glFormat,
-                         color->glType, zero.data());
+            glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(color->internal), w, h, 0,
+                         color->glFormat, color->glType, zero.data());
             glBindTexture(GL_TEXTURE_2D, 0);
             return texture;
         };
@@ -453,7 +480,8 @@ HRESULT CCoreDevice::createSwapChain(SPresentSetup& setup) {
             GLuint rb = 0;
             m_gl.GenRenderbuffers(1, &rb);
             m_gl.BindRenderbuffer(GL_RENDERBUFFER, rb);
-            m_gl.RenderbufferStorageMultisample(GL_RENDERBUFFER, static_cast<GLsizei>(glSamples), color->internal, w, h);
+            m_gl.RenderbufferStorageMultisample(GL_RENDERBUFFER, static_cast<GLsizei>(glSamples),
+                                                color->internal, w, h);
             m_backBuffer->setGLRenderbuffer(rb, makeTexture());
         } else {
             m_backBuffer->setGLTexture(makeTexture());
@@ -467,7 +495,8 @@ HRESULT CCoreDevice::createSwapChain(SPresentSetup& setup) {
             }
             auto storage = [&](GLenum internal) {
                 if (glSamples >= 2)
-                    m_gl.RenderbufferStorageMultisample(GL_RENDERBUFFER, static_cast<GLsizei>(glSamples), internal, w, h);
+                    m_gl.RenderbufferStorageMultisample(
+                        GL_RENDERBUFFER, static_cast<GLsizei>(glSamples), internal, w, h);
                 else
                     m_gl.RenderbufferStorage(GL_RENDERBUFFER, internal, w, h);
             };
@@ -490,7 +519,8 @@ HRESULT CCoreDevice::createSwapChain(SPresentSetup& setup) {
         updateFramebuffer();
         const GLenum status = m_gl.CheckFramebufferStatus(GL_FRAMEBUFFER);
         if (status != GL_FRAMEBUFFER_COMPLETE) {
-            CLogger::instance().log("Direct3D device: OpenGL cannot draw into the back buffer's formats.", LogError);
+            CLogger::instance().log(
+                "Direct3D device: OpenGL cannot draw into the back buffer's formats.", LogError);
             return D3DERR_NOTAVAILABLE;
         }
     }
@@ -533,7 +563,8 @@ HRESULT CCoreDevice::reset(SPresentSetup& setup) {
     // As Direct3D: every default-pool resource and every reference to the swap chain's surfaces
     // must be gone first.
     if (m_defaultResources > 0) return D3DERR_INVALIDCALL;
-    if ((m_backBuffer && m_backBuffer->externalRefs() > 0) || (m_autoDepth && m_autoDepth->externalRefs() > 0))
+    if ((m_backBuffer && m_backBuffer->externalRefs() > 0) ||
+        (m_autoDepth && m_autoDepth->externalRefs() > 0))
         return D3DERR_INVALIDCALL;
     if (!setup.window) setup.window = m_windowHandle;
     if (setup.window != m_windowHandle) {
@@ -545,8 +576,8 @@ HRESULT CCoreDevice::reset(SPresentSetup& setup) {
 
     if (!m_recording) {
         if (!makeCurrent()) return D3DERR_DRIVERINTERNALERROR;
-        if (setup.windowed != m_setup.windowed || setup.width != m_setup.width || setup.height != m_setup.height ||
-            setup.backBufferFormat != m_setup.backBufferFormat) {
+        if (setup.windowed != m_setup.windowed || setup.width != m_setup.width ||
+            setup.height != m_setup.height || setup.backBufferFormat != m_setup.backBufferFormat) {
             result = enterDisplayMode(setup);
             if (FAILED(result)) return result;
         }
@@ -599,28 +630,34 @@ void CCoreDevice::restoreDrawFramebuffer() {
 bool CCoreDevice::bindForReading(CCoreSurface* surface) {
     if (!surface || !makeCurrent()) return false;
     glDisable(GL_SCISSOR_TEST);
-    const GLsizei w = static_cast<GLsizei>(surface->width()), h = static_cast<GLsizei>(surface->height());
+    const GLsizei w = static_cast<GLsizei>(surface->width()),
+                  h = static_cast<GLsizei>(surface->height());
     switch (surface->storage()) {
         case CCoreSurface::Storage::TextureLevel:
             m_gl.BindFramebuffer(GL_READ_FRAMEBUFFER, m_readFbo);
             m_gl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
-                                      surface->container()->glName(), static_cast<GLint>(surface->level()));
+                                      surface->container()->glName(),
+                                      static_cast<GLint>(surface->level()));
             break;
         case CCoreSurface::Storage::Texture:
             m_gl.BindFramebuffer(GL_READ_FRAMEBUFFER, m_readFbo);
-            m_gl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, surface->glName(), 0);
+            m_gl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                                      surface->glName(), 0);
             break;
         case CCoreSurface::Storage::Renderbuffer: {
             if (!surface->glResolve()) return false;
             // A multisample picture is resolved into its single-sample texture first.
             m_gl.BindFramebuffer(GL_READ_FRAMEBUFFER, m_readFbo);
-            m_gl.FramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, surface->glName());
+            m_gl.FramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                         surface->glName());
             m_gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, m_resolveFbo);
-            m_gl.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, surface->glResolve(), 0);
+            m_gl.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                                      surface->glResolve(), 0);
             glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
             m_gl.BlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
             m_gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, m_drawFbo);
-            m_gl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, surface->glResolve(), 0);
+            m_gl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                                      surface->glResolve(), 0);
             break;
         }
         case CCoreSurface::Storage::Memory:
@@ -637,8 +674,8 @@ bool CCoreDevice::readBackBuffer(std::vector<uint32_t>& argb, uint32_t& width, u
     argb.assign(static_cast<size_t>(width) * height, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA, GL_UNSIGNED_BYTE,
-                 argb.data());
+    glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA,
+                 GL_UNSIGNED_BYTE, argb.data());
     restoreDrawFramebuffer();
     return true;
 }
@@ -679,7 +716,8 @@ HRESULT CCoreDevice::present(const RECT* source, const RECT* dest, HWND window) 
 
     // Keep the frame as the front buffer's picture.
     const GLsizei fw = src.right - src.left, fh = src.bottom - src.top;
-    if (!m_frontTexture || m_frontWidth != static_cast<uint32_t>(fw) || m_frontHeight != static_cast<uint32_t>(fh)) {
+    if (!m_frontTexture || m_frontWidth != static_cast<uint32_t>(fw) ||
+        m_frontHeight != static_cast<uint32_t>(fh)) {
         if (!m_frontTexture) glGenTextures(1, &m_frontTexture);
         glBindTexture(GL_TEXTURE_2D, m_frontTexture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -689,8 +727,10 @@ HRESULT CCoreDevice::present(const RECT* source, const RECT* dest, HWND window) 
         m_frontHeight = static_cast<uint32_t>(fh);
     }
     m_gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, m_frontFbo);
-    m_gl.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_frontTexture, 0);
-    m_gl.BlitFramebuffer(src.left, src.top, src.right, src.bottom, 0, 0, fw, fh, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    m_gl.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                              m_frontTexture, 0);
+    m_gl.BlitFramebuffer(src.left, src.top, src.right, src.bottom, 0, 0, fw, fh,
+                         GL_COLOR_BUFFER_BIT, GL_NEAREST);
     m_hasFront = true;
 
     // To the window: the whole client area, rows flipped back to the window's bottom-up order.
@@ -700,8 +740,8 @@ HRESULT CCoreDevice::present(const RECT* source, const RECT* dest, HWND window) 
     m_gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glDrawBuffer(GL_BACK);
     const bool sameSize = cw == fw && ch == fh;
-    m_gl.BlitFramebuffer(src.left, src.top, src.right, src.bottom, 0, ch, cw, 0, GL_COLOR_BUFFER_BIT,
-                         sameSize ? GL_NEAREST : GL_LINEAR);
+    m_gl.BlitFramebuffer(src.left, src.top, src.right, src.bottom, 0, ch, cw, 0,
+                         GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
     m_context.swapBuffers();
     restoreDrawFramebuffer();
     return D3D_OK;
@@ -721,25 +761,28 @@ HRESULT CCoreDevice::getFrontBufferData(CCoreSurface* dest) {
     if (!m_hasFront) return D3D_OK;
     std::vector<uint32_t> frame(static_cast<size_t>(m_frontWidth) * m_frontHeight, 0xFF000000u);
     if (m_recording) {
-        const SFormatInfo* info = formatInfo(m_backBuffer ? m_backBuffer->format() : D3DFMT_UNKNOWN);
+        const SFormatInfo* info =
+            formatInfo(m_backBuffer ? m_backBuffer->format() : D3DFMT_UNKNOWN);
         if (info && info->bytes == 4 && m_frontMemory.size() == frame.size() * 4)
             std::memcpy(frame.data(), m_frontMemory.data(), m_frontMemory.size());
     } else {
         if (!makeCurrent()) return D3DERR_DRIVERINTERNALERROR;
         glDisable(GL_SCISSOR_TEST);
         m_gl.BindFramebuffer(GL_READ_FRAMEBUFFER, m_readFbo);
-        m_gl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_frontTexture, 0);
+        m_gl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                                  m_frontTexture, 0);
         glReadBuffer(GL_COLOR_ATTACHMENT0);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-        glReadPixels(0, 0, static_cast<GLsizei>(m_frontWidth), static_cast<GLsizei>(m_frontHeight), GL_BGRA,
-                     GL_UNSIGNED_BYTE, frame.data());
+        glReadPixels(0, 0, static_cast<GLsizei>(m_frontWidth), static_cast<GLsizei>(m_frontHeight),
+                     GL_BGRA, GL_UNSIGNED_BYTE, frame.data());
         restoreDrawFramebuffer();
     }
     const uint32_t w = std::min(m_frontWidth, mode.Width), h = std::min(m_frontHeight, mode.Height);
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x)
-            pixels[static_cast<size_t>(y) * mode.Width + x] = frame[static_cast<size_t>(y) * m_frontWidth + x] | 0xFF000000u;
+            pixels[static_cast<size_t>(y) * mode.Width + x] =
+                frame[static_cast<size_t>(y) * m_frontWidth + x] | 0xFF000000u;
     return D3D_OK;
 }
 
@@ -748,22 +791,26 @@ HRESULT CCoreDevice::getFrontBufferData(CCoreSurface* dest) {
 
 HRESULT CCoreDevice::setRenderTarget(uint32_t index, CCoreSurface* surface) {
     if (index >= m_caps.NumSimultaneousRTs) return D3DERR_INVALIDCALL;
-    if (!surface || !surface->isRenderTarget() || surface->device() != this) return D3DERR_INVALIDCALL;
+    if (!surface || !surface->isRenderTarget() || surface->device() != this)
+        return D3DERR_INVALIDCALL;
     surface->hold();
     if (m_renderTarget) m_renderTarget->unhold();
     m_renderTarget = surface;
     m_dirtyFramebuffer = true;
     // As Direct3D: the viewport and the scissor rectangle cover the new target.
     m_viewport = D3DVIEWPORT{0, 0, surface->width(), surface->height(), 0.0f, 1.0f};
-    m_scissor = RECT{0, 0, static_cast<LONG>(surface->width()), static_cast<LONG>(surface->height())};
+    m_scissor =
+        RECT{0, 0, static_cast<LONG>(surface->width()), static_cast<LONG>(surface->height())};
     m_dirtyViewport = true;
     if (makeCurrent())
-        glScissor(0, 0, static_cast<GLsizei>(surface->width()), static_cast<GLsizei>(surface->height()));
+        glScissor(0, 0, static_cast<GLsizei>(surface->width()),
+                  static_cast<GLsizei>(surface->height()));
     return D3D_OK;
 }
 
 HRESULT CCoreDevice::setDepthStencil(CCoreSurface* surface) {
-    if (surface && (!surface->isDepthStencil() || surface->device() != this)) return D3DERR_INVALIDCALL;
+    if (surface && (!surface->isDepthStencil() || surface->device() != this))
+        return D3DERR_INVALIDCALL;
     if (surface) surface->hold();
     if (m_depthStencil) m_depthStencil->unhold();
     m_depthStencil = surface;
@@ -772,20 +819,24 @@ HRESULT CCoreDevice::setDepthStencil(CCoreSurface* surface) {
 }
 
 HRESULT CCoreDevice::getRenderTargetData(CCoreSurface* source, CCoreSurface* dest) {
-    if (!source || !dest || !source->isRenderTarget() || source->device() != this || dest->device() != this)
+    if (!source || !dest || !source->isRenderTarget() || source->device() != this ||
+        dest->device() != this)
         return D3DERR_INVALIDCALL;
-    if (dest->pool() != D3DPOOL_SYSTEMMEM || !dest->hasMemory() || dest->locked()) return D3DERR_INVALIDCALL;
-    if (dest->format() != source->format() || dest->width() != source->width() || dest->height() != source->height())
+    if (dest->pool() != D3DPOOL_SYSTEMMEM || !dest->hasMemory() || dest->locked())
+        return D3DERR_INVALIDCALL;
+    if (dest->format() != source->format() || dest->width() != source->width() ||
+        dest->height() != source->height())
         return D3DERR_INVALIDCALL;
     if (m_lost) return D3DERR_DEVICELOST;
     return copyRects(source, nullptr, 0, dest, nullptr);
 }
 
-HRESULT CCoreDevice::copyRects(CCoreSurface* source, const RECT* rects, uint32_t count, CCoreSurface* dest,
-                               const POINT* points) {
+HRESULT CCoreDevice::copyRects(CCoreSurface* source, const RECT* rects, uint32_t count,
+                               CCoreSurface* dest, const POINT* points) {
     if (!source || !dest || source == dest || source->device() != this || dest->device() != this)
         return D3DERR_INVALIDCALL;
-    if (!dest->hasMemory() || dest->locked() || source->locked() || dest->format() != source->format())
+    if (!dest->hasMemory() || dest->locked() || source->locked() ||
+        dest->format() != source->format())
         return D3DERR_INVALIDCALL;
     const SFormatInfo* info = formatInfo(source->format());
     if (!info || info->depth) return D3DERR_INVALIDCALL;
@@ -796,8 +847,9 @@ HRESULT CCoreDevice::copyRects(CCoreSurface* source, const RECT* rects, uint32_t
         const RECT& r = rects ? rects[i] : whole;
         const POINT at = points ? points[i] : POINT{r.left, r.top};
         if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom ||
-            r.right > static_cast<LONG>(source->width()) || r.bottom > static_cast<LONG>(source->height()) ||
-            at.x < 0 || at.y < 0 || at.x + (r.right - r.left) > static_cast<LONG>(dest->width()) ||
+            r.right > static_cast<LONG>(source->width()) ||
+            r.bottom > static_cast<LONG>(source->height()) || at.x < 0 || at.y < 0 ||
+            at.x + (r.right - r.left) > static_cast<LONG>(dest->width()) ||
             at.y + (r.bottom - r.top) > static_cast<LONG>(dest->height()))
             return D3DERR_INVALIDCALL;
     }
@@ -811,14 +863,17 @@ HRESULT CCoreDevice::copyRects(CCoreSurface* source, const RECT* rects, uint32_t
                       static_cast<size_t>(at.x) * info->bytes;
         if (fromGL && m_recording) {
             // A windowless device draws nothing: its render targets read as zero.
-            for (LONG y = r.top; y < r.bottom; ++y, to += dest->pitch()) std::memset(to, 0, rowBytes);
+            for (LONG y = r.top; y < r.bottom; ++y, to += dest->pitch())
+                std::memset(to, 0, rowBytes);
         } else if (fromGL) {
             // The rows of the surfaces run from the top, as OpenGL's rows of the frame buffer here.
             glPixelStorei(GL_PACK_ALIGNMENT, 1);
             glPixelStorei(GL_PACK_ROW_LENGTH, static_cast<GLint>(dest->width()));
-            glReadPixels(r.left, r.top, r.right - r.left, r.bottom - r.top, info->glFormat, info->glType, to);
+            glReadPixels(r.left, r.top, r.right - r.left, r.bottom - r.top, info->glFormat,
+                         info->glType, to);
         } else {
-            const uint8_t* from = source->memory().data() + static_cast<size_t>(r.top) * source->pitch() +
+            const uint8_t* from = source->memory().data() +
+                                  static_cast<size_t>(r.top) * source->pitch() +
                                   static_cast<size_t>(r.left) * info->bytes;
             for (LONG y = r.top; y < r.bottom; ++y, from += source->pitch(), to += dest->pitch())
                 std::memmove(to, from, rowBytes);
@@ -831,11 +886,12 @@ HRESULT CCoreDevice::copyRects(CCoreSurface* source, const RECT* rects, uint32_t
     return D3D_OK;
 }
 
-HRESULT CCoreDevice::createTexture(uint32_t width, uint32_t height, uint32_t levels, DWORD usage, D3DFORMAT format,
-                                   D3DPOOL pool, CCoreTexture** texture) {
+HRESULT CCoreDevice::createTexture(uint32_t width, uint32_t height, uint32_t levels, DWORD usage,
+                                   D3DFORMAT format, D3DPOOL pool, CCoreTexture** texture) {
     if (!texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
-    if (width == 0 || height == 0 || width > m_caps.MaxTextureWidth || height > m_caps.MaxTextureHeight)
+    if (width == 0 || height == 0 || width > m_caps.MaxTextureWidth ||
+        height > m_caps.MaxTextureHeight)
         return D3DERR_INVALIDCALL;
     if (usage & ~(D3DUSAGE_RENDERTARGET | D3DUSAGE_DYNAMIC)) return D3DERR_INVALIDCALL;
     if (!isColorFormat(format) || control::formatRefused(format)) return D3DERR_NOTAVAILABLE;
@@ -852,8 +908,8 @@ HRESULT CCoreDevice::createTexture(uint32_t width, uint32_t height, uint32_t lev
     return D3D_OK;
 }
 
-HRESULT CCoreDevice::createOffscreenPlainSurface(uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool,
-                                                 CCoreSurface** surface) {
+HRESULT CCoreDevice::createOffscreenPlainSurface(uint32_t width, uint32_t height, D3DFORMAT format,
+                                                 D3DPOOL pool, CCoreSurface** surface) {
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (width == 0 || height == 0) return D3DERR_INVALIDCALL;
@@ -884,11 +940,15 @@ HRESULT CCoreDevice::endScene() {
     return D3D_OK;
 }
 
-HRESULT CCoreDevice::clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
-    if (flags == 0 || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))) return D3DERR_INVALIDCALL;
+HRESULT CCoreDevice::clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
+                           DWORD stencil) {
+    if (flags == 0 || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)))
+        return D3DERR_INVALIDCALL;
     if (count > 0 && !rects) return D3DERR_INVALIDCALL;
-    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !m_depthStencil) return D3DERR_INVALIDCALL;
-    if ((flags & D3DCLEAR_STENCIL) && !formatInfo(m_depthStencil->format())->stencil) return D3DERR_INVALIDCALL;
+    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !m_depthStencil)
+        return D3DERR_INVALIDCALL;
+    if ((flags & D3DCLEAR_STENCIL) && !formatInfo(m_depthStencil->format())->stencil)
+        return D3DERR_INVALIDCALL;
     if (m_lost || m_recording) return D3D_OK;
     if (!makeCurrent()) return D3DERR_DRIVERINTERNALERROR;
     updateFramebuffer();
@@ -896,8 +956,8 @@ HRESULT CCoreDevice::clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR
     GLbitfield bits = 0;
     if (flags & D3DCLEAR_TARGET) {
         bits |= GL_COLOR_BUFFER_BIT;
-        glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
-                     ((color >> 24) & 0xFF) / 255.0f);
+        glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f,
+                     (color & 0xFF) / 255.0f, ((color >> 24) & 0xFF) / 255.0f);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     }
     if (flags & D3DCLEAR_ZBUFFER) {
@@ -913,7 +973,8 @@ HRESULT CCoreDevice::clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR
     // The viewport bounds the clear, and the scissor rectangle when the scissor test is on; the
     // rectangles lie within them.
     RECT whole{static_cast<LONG>(m_viewport.X), static_cast<LONG>(m_viewport.Y),
-               static_cast<LONG>(m_viewport.X + m_viewport.Width), static_cast<LONG>(m_viewport.Y + m_viewport.Height)};
+               static_cast<LONG>(m_viewport.X + m_viewport.Width),
+               static_cast<LONG>(m_viewport.Y + m_viewport.Height)};
     if (m_renderStates[D3DRS_SCISSORTESTENABLE]) {
         whole.left = std::max(whole.left, m_scissor.left);
         whole.top = std::max(whole.top, m_scissor.top);
@@ -935,7 +996,8 @@ HRESULT CCoreDevice::clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR
         glClear(bits);
     }
     // Back to the states the device holds.
-    glScissor(m_scissor.left, m_scissor.top, m_scissor.right - m_scissor.left, m_scissor.bottom - m_scissor.top);
+    glScissor(m_scissor.left, m_scissor.top, m_scissor.right - m_scissor.left,
+              m_scissor.bottom - m_scissor.top);
     glDepthMask(m_renderStates[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
     glStencilMask(m_renderStates[D3DRS_STENCILWRITEMASK]);
     restoreDrawFramebuffer();

@@ -55,12 +55,18 @@ bool layoutOf(DWORD fvf, SLayout& l) {
 
 GLenum primitiveMode(D3DPRIMITIVETYPE type) {
     switch (type) {
-        case D3DPT_POINTLIST: return GL_POINTS;
-        case D3DPT_LINELIST: return GL_LINES;
-        case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-        case D3DPT_TRIANGLELIST: return GL_TRIANGLES;
-        case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-        default: return GL_TRIANGLE_FAN;
+        case D3DPT_POINTLIST:
+            return GL_POINTS;
+        case D3DPT_LINELIST:
+            return GL_LINES;
+        case D3DPT_LINESTRIP:
+            return GL_LINE_STRIP;
+        case D3DPT_TRIANGLELIST:
+            return GL_TRIANGLES;
+        case D3DPT_TRIANGLESTRIP:
+            return GL_TRIANGLE_STRIP;
+        default:
+            return GL_TRIANGLE_FAN;
     }
 }
 
@@ -68,13 +74,24 @@ GLenum primitiveMode(D3DPRIMITIVETYPE type) {
 
 bool vertexCountOf(D3DPRIMITIVETYPE type, uint32_t primitives, uint32_t& count) {
     switch (type) {
-        case D3DPT_POINTLIST: count = primitives; return true;
-        case D3DPT_LINELIST: count = primitives * 2; return true;
-        case D3DPT_LINESTRIP: count = primitives + 1; return true;
-        case D3DPT_TRIANGLELIST: count = primitives * 3; return true;
+        case D3DPT_POINTLIST:
+            count = primitives;
+            return true;
+        case D3DPT_LINELIST:
+            count = primitives * 2;
+            return true;
+        case D3DPT_LINESTRIP:
+            count = primitives + 1;
+            return true;
+        case D3DPT_TRIANGLELIST:
+            count = primitives * 3;
+            return true;
         case D3DPT_TRIANGLESTRIP:
-        case D3DPT_TRIANGLEFAN: count = primitives + 2; return true;
-        default: return false;
+        case D3DPT_TRIANGLEFAN:
+            count = primitives + 2;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -97,8 +114,8 @@ HRESULT CCoreDevice::checkDraw(D3DPRIMITIVETYPE type, uint32_t primitiveCount, c
     return D3D_OK;
 }
 
-HRESULT CCoreDevice::drawPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t primitiveCount, const void* vertices,
-                                     uint32_t stride) {
+HRESULT CCoreDevice::drawPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t primitiveCount,
+                                     const void* vertices, uint32_t stride) {
     uint32_t count = 0;
     const HRESULT check = checkDraw(type, primitiveCount, vertices, stride, count);
     if (FAILED(check)) return check;
@@ -109,19 +126,22 @@ HRESULT CCoreDevice::drawPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t primitiveCo
     return D3D_OK;
 }
 
-HRESULT CCoreDevice::drawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t minIndex, uint32_t numVertices,
-                                            uint32_t primitiveCount, const void* indices, D3DFORMAT indexFormat,
+HRESULT CCoreDevice::drawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t minIndex,
+                                            uint32_t numVertices, uint32_t primitiveCount,
+                                            const void* indices, D3DFORMAT indexFormat,
                                             const void* vertices, uint32_t stride) {
     uint32_t count = 0;
     const HRESULT check = checkDraw(type, primitiveCount, vertices, stride, count);
     if (FAILED(check)) return check;
-    if (!indices || numVertices == 0 || (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32))
+    if (!indices || numVertices == 0 ||
+        (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
     // Indices beyond the vertices the caller named would read memory it did not give.
     const uint64_t end = static_cast<uint64_t>(minIndex) + numVertices;
     for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t index = indexFormat == D3DFMT_INDEX16 ? static_cast<const uint16_t*>(indices)[i]
-                                                             : static_cast<const uint32_t*>(indices)[i];
+        const uint32_t index = indexFormat == D3DFMT_INDEX16
+                                   ? static_cast<const uint16_t*>(indices)[i]
+                                   : static_cast<const uint32_t*>(indices)[i];
         if (index < minIndex || index >= end) return D3DERR_INVALIDCALL;
     }
     if (m_lost || m_recording || !makeCurrent()) return D3D_OK;
@@ -174,11 +194,13 @@ void CCoreDevice::prepareDraw(const uint8_t* vertices, uint32_t stride, uint32_t
         glDisableClientState(GL_COLOR_ARRAY);
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     }
-    if (layout.specular >= 0 && m_renderStates[D3DRS_SPECULARENABLE] && !m_renderStates[D3DRS_LIGHTING])
+    if (layout.specular >= 0 && m_renderStates[D3DRS_SPECULARENABLE] &&
+        !m_renderStates[D3DRS_LIGHTING])
         logOnce("Direct3D layer: the vertices' specular colours are not added.");
 
     // Each unit reads the coordinate set its stage names.
-    const int units = std::min<int>(static_cast<int>(m_caps.MaxSimultaneousTextures), m_limits.textureUnits);
+    const int units =
+        std::min<int>(static_cast<int>(m_caps.MaxSimultaneousTextures), m_limits.textureUnits);
     for (int unit = 0; unit < units; ++unit) {
         m_gl.ClientActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
         const uint32_t set = m_stageStates[unit][D3DTSS_TEXCOORDINDEX] & 0xFFFFu;
@@ -199,7 +221,8 @@ void CCoreDevice::finishDraw() {
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
-    const int units = std::min<int>(static_cast<int>(m_caps.MaxSimultaneousTextures), m_limits.textureUnits);
+    const int units =
+        std::min<int>(static_cast<int>(m_caps.MaxSimultaneousTextures), m_limits.textureUnits);
     for (int unit = 0; unit < units; ++unit) {
         m_gl.ClientActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -209,7 +232,8 @@ void CCoreDevice::finishDraw() {
     const GLenum error = glGetError();
     if (error != GL_NO_ERROR) {
         char text[80];
-        std::snprintf(text, sizeof text, "Direct3D layer: OpenGL reported error 0x%04X while drawing.", error);
+        std::snprintf(text, sizeof text,
+                      "Direct3D layer: OpenGL reported error 0x%04X while drawing.", error);
         logOnce(text);
     }
 }

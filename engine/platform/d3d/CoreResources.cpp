@@ -17,8 +17,10 @@ const SFormatInfo g_formats[] = {
     {D3DFMT_X8R8G8B8, 4, GL_RGB8, GL_BGRA, GL_UNSIGNED_BYTE, false, false, false, false},
     {D3DFMT_R8G8B8, 3, GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE, false, false, false, false},
     {D3DFMT_R5G6B5, 2, GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, false, false, false, false},
-    {D3DFMT_X1R5G5B5, 2, GL_RGB5, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, false, false, false, false},
-    {D3DFMT_A1R5G5B5, 2, GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, false, false, true, false},
+    {D3DFMT_X1R5G5B5, 2, GL_RGB5, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, false, false, false,
+     false},
+    {D3DFMT_A1R5G5B5, 2, GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, false, false, true,
+     false},
     {D3DFMT_A8B8G8R8, 4, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, false, false, true, false},
     {D3DFMT_R16F, 2, GL_R16F, GL_RED, GL_HALF_FLOAT, false, false, false, true},
     {D3DFMT_G16R16F, 4, GL_RG16F, GL_RG, GL_HALF_FLOAT, false, false, false, true},
@@ -26,10 +28,14 @@ const SFormatInfo g_formats[] = {
     {D3DFMT_R32F, 4, GL_R32F, GL_RED, GL_FLOAT, false, false, false, true},
     {D3DFMT_G32R32F, 8, GL_RG32F, GL_RG, GL_FLOAT, false, false, false, true},
     {D3DFMT_A32B32G32R32F, 16, GL_RGBA32F, GL_RGBA, GL_FLOAT, false, false, true, true},
-    {D3DFMT_D16, 2, GL_DEPTH_COMPONENT16, GL_DEPTH_COMPONENT, GL_UNSIGNED_SHORT, true, false, false, false},
-    {D3DFMT_D24X8, 4, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, true, false, false, false},
-    {D3DFMT_D24S8, 4, GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8, true, true, false, false},
-    {D3DFMT_D32, 4, GL_DEPTH_COMPONENT32, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, true, false, false, false},
+    {D3DFMT_D16, 2, GL_DEPTH_COMPONENT16, GL_DEPTH_COMPONENT, GL_UNSIGNED_SHORT, true, false, false,
+     false},
+    {D3DFMT_D24X8, 4, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, true, false, false,
+     false},
+    {D3DFMT_D24S8, 4, GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8, true, true,
+     false, false},
+    {D3DFMT_D32, 4, GL_DEPTH_COMPONENT32, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, true, false, false,
+     false},
 };
 
 }  // namespace
@@ -66,9 +72,9 @@ bool isBackBufferFormat(D3DFORMAT format) {
 // ---------------------------------------------------------------------------------------------
 // Surfaces
 
-CCoreSurface::CCoreSurface(CCoreDevice* device, CCoreTexture* container, uint32_t level, D3DFORMAT format,
-                           uint32_t width, uint32_t height, D3DPOOL pool, DWORD usage, uint32_t samples,
-                           bool implicit)
+CCoreSurface::CCoreSurface(CCoreDevice* device, CCoreTexture* container, uint32_t level,
+                           D3DFORMAT format, uint32_t width, uint32_t height, D3DPOOL pool,
+                           DWORD usage, uint32_t samples, bool implicit)
     : m_device(device),
       m_container(container),
       m_level(level),
@@ -89,7 +95,8 @@ CCoreSurface::CCoreSurface(CCoreDevice* device, CCoreTexture* container, uint32_
 }
 
 CCoreSurface::~CCoreSurface() {
-    if (m_device && m_device->usesGL() && (m_storage == Storage::Texture || m_storage == Storage::Renderbuffer)) {
+    if (m_device && m_device->usesGL() &&
+        (m_storage == Storage::Texture || m_storage == Storage::Renderbuffer)) {
         if (m_storage == Storage::Texture)
             m_device->deleteGLTexture(m_glName);
         else
@@ -155,8 +162,9 @@ HRESULT CCoreSurface::lockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD f
     if (m_locked || m_memory.empty()) return D3DERR_INVALIDCALL;
     RECT r{0, 0, static_cast<LONG>(m_width), static_cast<LONG>(m_height)};
     if (rect) {
-        if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
-            rect->right > static_cast<LONG>(m_width) || rect->bottom > static_cast<LONG>(m_height))
+        if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right ||
+            rect->top >= rect->bottom || rect->right > static_cast<LONG>(m_width) ||
+            rect->bottom > static_cast<LONG>(m_height))
             return D3DERR_INVALIDCALL;
         r = *rect;
     }
@@ -189,8 +197,8 @@ uint32_t CCoreTexture::fullChain(uint32_t width, uint32_t height) {
     return levels;
 }
 
-CCoreTexture::CCoreTexture(CCoreDevice* device, uint32_t width, uint32_t height, uint32_t levels, DWORD usage,
-                           D3DFORMAT format, D3DPOOL pool)
+CCoreTexture::CCoreTexture(CCoreDevice* device, uint32_t width, uint32_t height, uint32_t levels,
+                           DWORD usage, D3DFORMAT format, D3DPOOL pool)
     : m_device(device), m_format(format), m_pool(pool), m_usage(usage) {
     m_device->addChild();
     m_device->resourceCreated(pool);
@@ -224,8 +232,8 @@ CCoreTexture::CCoreTexture(CCoreDevice* device, uint32_t width, uint32_t height,
         uint32_t w = width, h = height;
         for (uint32_t l = 0; l < levels; ++l) {
             glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(l), static_cast<GLint>(info->internal),
-                         static_cast<GLsizei>(w), static_cast<GLsizei>(h), 0, info->glFormat, info->glType,
-                         zero.data());
+                         static_cast<GLsizei>(w), static_cast<GLsizei>(h), 0, info->glFormat,
+                         info->glType, zero.data());
             w = std::max(1u, w / 2);
             h = std::max(1u, h / 2);
         }
@@ -235,7 +243,8 @@ CCoreTexture::CCoreTexture(CCoreDevice* device, uint32_t width, uint32_t height,
 
     uint32_t w = width, h = height;
     for (uint32_t l = 0; l < levels; ++l) {
-        auto surface = std::make_unique<CCoreSurface>(device, this, l, format, w, h, pool, usage, 0, false);
+        auto surface =
+            std::make_unique<CCoreSurface>(device, this, l, format, w, h, pool, usage, 0, false);
         if (m_glName) surface->setTextureLevelStorage();
         if (keepMemory) surface->allocateMemory();
         m_levels.push_back(std::move(surface));
@@ -274,9 +283,9 @@ void CCoreTexture::uploadLevel(uint32_t level) {
     glBindTexture(GL_TEXTURE_2D, m_glName);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(surface->width()),
-                    static_cast<GLsizei>(surface->height()), info->glFormat, info->glType,
-                    surface->memory().data());
+    glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0,
+                    static_cast<GLsizei>(surface->width()), static_cast<GLsizei>(surface->height()),
+                    info->glFormat, info->glType, surface->memory().data());
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 

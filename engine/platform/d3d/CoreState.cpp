@@ -18,63 +18,100 @@ D3DMATRIX identity() {
 
 GLenum compareFunction(DWORD f) {
     switch (f) {
-        case D3DCMP_NEVER: return GL_NEVER;
-        case D3DCMP_LESS: return GL_LESS;
-        case D3DCMP_EQUAL: return GL_EQUAL;
-        case D3DCMP_LESSEQUAL: return GL_LEQUAL;
-        case D3DCMP_GREATER: return GL_GREATER;
-        case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
-        case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
-        default: return GL_ALWAYS;
+        case D3DCMP_NEVER:
+            return GL_NEVER;
+        case D3DCMP_LESS:
+            return GL_LESS;
+        case D3DCMP_EQUAL:
+            return GL_EQUAL;
+        case D3DCMP_LESSEQUAL:
+            return GL_LEQUAL;
+        case D3DCMP_GREATER:
+            return GL_GREATER;
+        case D3DCMP_NOTEQUAL:
+            return GL_NOTEQUAL;
+        case D3DCMP_GREATEREQUAL:
+            return GL_GEQUAL;
+        default:
+            return GL_ALWAYS;
     }
 }
 
 GLenum blendFactor(DWORD b) {
     switch (b) {
-        case D3DBLEND_ZERO: return GL_ZERO;
-        case D3DBLEND_ONE: return GL_ONE;
-        case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-        case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-        case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-        case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-        case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-        case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-        case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-        case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-        case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
-        default: return GL_ONE;
+        case D3DBLEND_ZERO:
+            return GL_ZERO;
+        case D3DBLEND_ONE:
+            return GL_ONE;
+        case D3DBLEND_SRCCOLOR:
+            return GL_SRC_COLOR;
+        case D3DBLEND_INVSRCCOLOR:
+            return GL_ONE_MINUS_SRC_COLOR;
+        case D3DBLEND_SRCALPHA:
+            return GL_SRC_ALPHA;
+        case D3DBLEND_INVSRCALPHA:
+            return GL_ONE_MINUS_SRC_ALPHA;
+        case D3DBLEND_DESTALPHA:
+            return GL_DST_ALPHA;
+        case D3DBLEND_INVDESTALPHA:
+            return GL_ONE_MINUS_DST_ALPHA;
+        case D3DBLEND_DESTCOLOR:
+            return GL_DST_COLOR;
+        case D3DBLEND_INVDESTCOLOR:
+            return GL_ONE_MINUS_DST_COLOR;
+        case D3DBLEND_SRCALPHASAT:
+            return GL_SRC_ALPHA_SATURATE;
+        default:
+            return GL_ONE;
     }
 }
 
 GLenum stencilOperation(DWORD op) {
     switch (op) {
-        case D3DSTENCILOP_ZERO: return GL_ZERO;
-        case D3DSTENCILOP_REPLACE: return GL_REPLACE;
-        case D3DSTENCILOP_INCRSAT: return GL_INCR;
-        case D3DSTENCILOP_DECRSAT: return GL_DECR;
-        case D3DSTENCILOP_INVERT: return GL_INVERT;
-        case D3DSTENCILOP_INCR: return GL_INCR_WRAP;
-        case D3DSTENCILOP_DECR: return GL_DECR_WRAP;
-        default: return GL_KEEP;
+        case D3DSTENCILOP_ZERO:
+            return GL_ZERO;
+        case D3DSTENCILOP_REPLACE:
+            return GL_REPLACE;
+        case D3DSTENCILOP_INCRSAT:
+            return GL_INCR;
+        case D3DSTENCILOP_DECRSAT:
+            return GL_DECR;
+        case D3DSTENCILOP_INVERT:
+            return GL_INVERT;
+        case D3DSTENCILOP_INCR:
+            return GL_INCR_WRAP;
+        case D3DSTENCILOP_DECR:
+            return GL_DECR_WRAP;
+        default:
+            return GL_KEEP;
     }
 }
 
 GLenum blendEquation(DWORD op) {
     switch (op) {
-        case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
-        case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
-        case D3DBLENDOP_MIN: return GL_MIN;
-        case D3DBLENDOP_MAX: return GL_MAX;
-        default: return GL_FUNC_ADD;
+        case D3DBLENDOP_SUBTRACT:
+            return GL_FUNC_SUBTRACT;
+        case D3DBLENDOP_REVSUBTRACT:
+            return GL_FUNC_REVERSE_SUBTRACT;
+        case D3DBLENDOP_MIN:
+            return GL_MIN;
+        case D3DBLENDOP_MAX:
+            return GL_MAX;
+        default:
+            return GL_FUNC_ADD;
     }
 }
 
 GLenum addressMode(DWORD a) {
     switch (a) {
-        case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
-        case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-        case D3DTADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
-        default: return GL_REPEAT;
+        case D3DTADDRESS_MIRROR:
+            return GL_MIRRORED_REPEAT;
+        case D3DTADDRESS_CLAMP:
+            return GL_CLAMP_TO_EDGE;
+        case D3DTADDRESS_BORDER:
+            return GL_CLAMP_TO_BORDER;
+        default:
+            return GL_REPEAT;
     }
 }
 
@@ -100,13 +137,18 @@ struct SCombine {
     GLfloat scale = 1.0f;
 };
 
-bool argumentSupported(DWORD a) { return a == D3DTA_TEXTURE || a == D3DTA_DIFFUSE || a == D3DTA_CURRENT; }
+bool argumentSupported(DWORD a) {
+    return a == D3DTA_TEXTURE || a == D3DTA_DIFFUSE || a == D3DTA_CURRENT;
+}
 
 GLenum argumentSource(DWORD a) {
     switch (a) {
-        case D3DTA_TEXTURE: return GL_TEXTURE;
-        case D3DTA_DIFFUSE: return GL_PRIMARY_COLOR;
-        default: return GL_PREVIOUS;  // CURRENT: the stage below, the diffuse colour on stage 0
+        case D3DTA_TEXTURE:
+            return GL_TEXTURE;
+        case D3DTA_DIFFUSE:
+            return GL_PRIMARY_COLOR;
+        default:
+            return GL_PREVIOUS;  // CURRENT: the stage below, the diffuse colour on stage 0
     }
 }
 
@@ -137,8 +179,8 @@ SCombine combineFor(DWORD op, DWORD arg1, DWORD arg2, bool hasTexture, bool alph
     const GLenum operand = alpha ? GL_SRC_ALPHA : GL_SRC_COLOR;
     const char* what = alpha ? "alpha" : "colour";
     if (!operationSupported(op)) {
-        logOnce("Direct3D layer: texture " + std::string(what) + " operation " + std::to_string(op) +
-                " has no OpenGL form; it is drawn as a modulation.");
+        logOnce("Direct3D layer: texture " + std::string(what) + " operation " +
+                std::to_string(op) + " has no OpenGL form; it is drawn as a modulation.");
         op = D3DTOP_MODULATE;
     }
     const bool usesArg1 = op != D3DTOP_SELECTARG2 && op != D3DTOP_DISABLE;
@@ -152,8 +194,8 @@ SCombine combineFor(DWORD op, DWORD arg1, DWORD arg2, bool hasTexture, bool alph
         if (badArg1) arg1 = D3DTA_TEXTURE;
         if (badArg2) arg2 = D3DTA_CURRENT;
     }
-    const bool readsTexture = (usesArg1 && arg1 == D3DTA_TEXTURE) || (usesArg2 && arg2 == D3DTA_TEXTURE) ||
-                              op == D3DTOP_BLENDTEXTUREALPHA;
+    const bool readsTexture = (usesArg1 && arg1 == D3DTA_TEXTURE) ||
+                              (usesArg2 && arg2 == D3DTA_TEXTURE) || op == D3DTOP_BLENDTEXTUREALPHA;
     if (op == D3DTOP_DISABLE || (readsTexture && !hasTexture)) {
         c.mode = GL_REPLACE;
         c.source[0] = GL_PREVIOUS;
@@ -206,12 +248,15 @@ void loadCombine(const SCombine& c, bool alpha) {
     static const GLenum rgbOperand[3] = {GL_OPERAND0_RGB, GL_OPERAND1_RGB, GL_OPERAND2_RGB};
     static const GLenum alphaSource[3] = {GL_SOURCE0_ALPHA, GL_SOURCE1_ALPHA, GL_SOURCE2_ALPHA};
     static const GLenum alphaOperand[3] = {GL_OPERAND0_ALPHA, GL_OPERAND1_ALPHA, GL_OPERAND2_ALPHA};
-    glTexEnvi(GL_TEXTURE_ENV, alpha ? GL_COMBINE_ALPHA : GL_COMBINE_RGB, static_cast<GLint>(c.mode));
+    glTexEnvi(GL_TEXTURE_ENV, alpha ? GL_COMBINE_ALPHA : GL_COMBINE_RGB,
+              static_cast<GLint>(c.mode));
     for (int i = 0; i < 3; ++i) {
-        glTexEnvi(GL_TEXTURE_ENV, alpha ? alphaSource[i] : rgbSource[i], static_cast<GLint>(c.source[i]));
+        glTexEnvi(GL_TEXTURE_ENV, alpha ? alphaSource[i] : rgbSource[i],
+                  static_cast<GLint>(c.source[i]));
         // The alpha combiner takes alpha operands only.
         const GLenum operand = alpha ? GL_SRC_ALPHA : c.operand[i];
-        glTexEnvi(GL_TEXTURE_ENV, alpha ? alphaOperand[i] : rgbOperand[i], static_cast<GLint>(operand));
+        glTexEnvi(GL_TEXTURE_ENV, alpha ? alphaOperand[i] : rgbOperand[i],
+                  static_cast<GLint>(operand));
     }
     glTexEnvf(GL_TEXTURE_ENV, alpha ? GL_ALPHA_SCALE : GL_RGB_SCALE, c.scale);
 }
@@ -328,11 +373,13 @@ void CCoreDevice::setDefaultStates() {
 }
 
 void CCoreDevice::applyAllStates() {
-    m_dirtyFramebuffer = m_dirtyViewport = m_dirtyModelView = m_dirtyLights = m_dirtyMaterial = m_dirtyStages = true;
+    m_dirtyFramebuffer = m_dirtyViewport = m_dirtyModelView = m_dirtyLights = m_dirtyMaterial =
+        m_dirtyStages = true;
     if (!makeCurrent()) return;
     for (DWORD s = 1; s < D3DRS_COUNT_; ++s) applyRenderState(static_cast<D3DRENDERSTATETYPE>(s));
     for (DWORD stage = 0; stage < MaxStages; ++stage) applySampler(stage);
-    glScissor(m_scissor.left, m_scissor.top, m_scissor.right - m_scissor.left, m_scissor.bottom - m_scissor.top);
+    glScissor(m_scissor.left, m_scissor.top, m_scissor.right - m_scissor.left,
+              m_scissor.bottom - m_scissor.top);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -342,28 +389,47 @@ void CCoreDevice::applyRenderState(D3DRENDERSTATETYPE state) {
     const DWORD* rs = m_renderStates;
     const DWORD v = rs[state];
     switch (state) {
-        case D3DRS_ZENABLE: enable(GL_DEPTH_TEST, v != D3DZB_FALSE); break;
-        case D3DRS_FILLMODE:
-            glPolygonMode(GL_FRONT_AND_BACK, v == D3DFILL_POINT ? GL_POINT : v == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
+        case D3DRS_ZENABLE:
+            enable(GL_DEPTH_TEST, v != D3DZB_FALSE);
             break;
-        case D3DRS_SHADEMODE: glShadeModel(v == D3DSHADE_FLAT ? GL_FLAT : GL_SMOOTH); break;
-        case D3DRS_ZWRITEENABLE: glDepthMask(v ? GL_TRUE : GL_FALSE); break;
-        case D3DRS_ALPHATESTENABLE: enable(GL_ALPHA_TEST, v != 0); break;
+        case D3DRS_FILLMODE:
+            glPolygonMode(GL_FRONT_AND_BACK, v == D3DFILL_POINT       ? GL_POINT
+                                             : v == D3DFILL_WIREFRAME ? GL_LINE
+                                                                      : GL_FILL);
+            break;
+        case D3DRS_SHADEMODE:
+            glShadeModel(v == D3DSHADE_FLAT ? GL_FLAT : GL_SMOOTH);
+            break;
+        case D3DRS_ZWRITEENABLE:
+            glDepthMask(v ? GL_TRUE : GL_FALSE);
+            break;
+        case D3DRS_ALPHATESTENABLE:
+            enable(GL_ALPHA_TEST, v != 0);
+            break;
         case D3DRS_SRCBLEND:
-        case D3DRS_DESTBLEND: glBlendFunc(blendFactor(rs[D3DRS_SRCBLEND]), blendFactor(rs[D3DRS_DESTBLEND])); break;
+        case D3DRS_DESTBLEND:
+            glBlendFunc(blendFactor(rs[D3DRS_SRCBLEND]), blendFactor(rs[D3DRS_DESTBLEND]));
+            break;
         case D3DRS_CULLMODE:
             // Clockwise on the screen is counter-clockwise for OpenGL in the flipped rows, and
             // OpenGL's front faces are those (see initialise).
             enable(GL_CULL_FACE, v == D3DCULL_CW || v == D3DCULL_CCW);
             glCullFace(v == D3DCULL_CW ? GL_FRONT : GL_BACK);
             break;
-        case D3DRS_ZFUNC: glDepthFunc(compareFunction(v)); break;
+        case D3DRS_ZFUNC:
+            glDepthFunc(compareFunction(v));
+            break;
         case D3DRS_ALPHAREF:
         case D3DRS_ALPHAFUNC:
-            glAlphaFunc(compareFunction(rs[D3DRS_ALPHAFUNC]), static_cast<GLclampf>(rs[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
+            glAlphaFunc(compareFunction(rs[D3DRS_ALPHAFUNC]),
+                        static_cast<GLclampf>(rs[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
             break;
-        case D3DRS_DITHERENABLE: enable(GL_DITHER, v != 0); break;
-        case D3DRS_ALPHABLENDENABLE: enable(GL_BLEND, v != 0); break;
+        case D3DRS_DITHERENABLE:
+            enable(GL_DITHER, v != 0);
+            break;
+        case D3DRS_ALPHABLENDENABLE:
+            enable(GL_BLEND, v != 0);
+            break;
         case D3DRS_FOGENABLE:
         case D3DRS_FOGTABLEMODE:
         case D3DRS_FOGVERTEXMODE:
@@ -375,8 +441,11 @@ void CCoreDevice::applyRenderState(D3DRENDERSTATETYPE state) {
             colorOf(rs[D3DRS_FOGCOLOR], color);
             glFogfv(GL_FOG_COLOR, color);
             // Table (pixel) fog wins over vertex fog; with neither mode there is no fog.
-            const DWORD mode = rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE] : rs[D3DRS_FOGVERTEXMODE];
-            glFogi(GL_FOG_MODE, mode == D3DFOG_LINEAR ? GL_LINEAR : mode == D3DFOG_EXP2 ? GL_EXP2 : GL_EXP);
+            const DWORD mode = rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE]
+                                                                     : rs[D3DRS_FOGVERTEXMODE];
+            glFogi(GL_FOG_MODE, mode == D3DFOG_LINEAR ? GL_LINEAR
+                                : mode == D3DFOG_EXP2 ? GL_EXP2
+                                                      : GL_EXP);
             glFogf(GL_FOG_START, bitsFloat(rs[D3DRS_FOGSTART]));
             glFogf(GL_FOG_END, bitsFloat(rs[D3DRS_FOGEND]));
             glFogf(GL_FOG_DENSITY, bitsFloat(rs[D3DRS_FOGDENSITY]));
@@ -385,26 +454,33 @@ void CCoreDevice::applyRenderState(D3DRENDERSTATETYPE state) {
             break;
         }
         case D3DRS_SPECULARENABLE:
-            glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, v ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
+            glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL,
+                          v ? GL_SEPARATE_SPECULAR_COLOR : GL_SINGLE_COLOR);
             m_dirtyMaterial = true;
             break;
         case D3DRS_RANGEFOGENABLE:
-            if (v) logOnce("Direct3D layer: range fog has no OpenGL form; fog follows eye distance.");
+            if (v)
+                logOnce("Direct3D layer: range fog has no OpenGL form; fog follows eye distance.");
             break;
-        case D3DRS_STENCILENABLE: enable(GL_STENCIL_TEST, v != 0); break;
+        case D3DRS_STENCILENABLE:
+            enable(GL_STENCIL_TEST, v != 0);
+            break;
         case D3DRS_STENCILFAIL:
         case D3DRS_STENCILZFAIL:
         case D3DRS_STENCILPASS:
-            glStencilOp(stencilOperation(rs[D3DRS_STENCILFAIL]), stencilOperation(rs[D3DRS_STENCILZFAIL]),
+            glStencilOp(stencilOperation(rs[D3DRS_STENCILFAIL]),
+                        stencilOperation(rs[D3DRS_STENCILZFAIL]),
                         stencilOperation(rs[D3DRS_STENCILPASS]));
             break;
         case D3DRS_STENCILFUNC:
         case D3DRS_STENCILREF:
         case D3DRS_STENCILMASK:
-            glStencilFunc(compareFunction(rs[D3DRS_STENCILFUNC]), static_cast<GLint>(rs[D3DRS_STENCILREF]),
-                          rs[D3DRS_STENCILMASK]);
+            glStencilFunc(compareFunction(rs[D3DRS_STENCILFUNC]),
+                          static_cast<GLint>(rs[D3DRS_STENCILREF]), rs[D3DRS_STENCILMASK]);
             break;
-        case D3DRS_STENCILWRITEMASK: glStencilMask(v); break;
+        case D3DRS_STENCILWRITEMASK:
+            glStencilMask(v);
+            break;
         case D3DRS_LIGHTING:
             enable(GL_LIGHTING, v != 0);
             m_dirtyMaterial = true;
@@ -422,8 +498,12 @@ void CCoreDevice::applyRenderState(D3DRENDERSTATETYPE state) {
         case D3DRS_EMISSIVEMATERIALSOURCE:
             m_dirtyMaterial = true;
             break;
-        case D3DRS_LOCALVIEWER: glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, v ? 1 : 0); break;
-        case D3DRS_NORMALIZENORMALS: enable(GL_NORMALIZE, v != 0); break;
+        case D3DRS_LOCALVIEWER:
+            glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, v ? 1 : 0);
+            break;
+        case D3DRS_NORMALIZENORMALS:
+            enable(GL_NORMALIZE, v != 0);
+            break;
         case D3DRS_CLIPPLANEENABLE:
             for (int i = 0; i < std::min<int>(m_limits.clipPlanes, MaxClipPlanes); ++i)
                 enable(GL_CLIP_PLANE0 + static_cast<GLenum>(i), (v >> i) & 1u);
@@ -433,8 +513,12 @@ void CCoreDevice::applyRenderState(D3DRENDERSTATETYPE state) {
             if (size > 0.0f && std::isfinite(size)) glPointSize(size);
             break;
         }
-        case D3DRS_POINTSIZE_MIN: m_gl.PointParameterf(GL_POINT_SIZE_MIN, std::max(0.0f, bitsFloat(v))); break;
-        case D3DRS_POINTSIZE_MAX: m_gl.PointParameterf(GL_POINT_SIZE_MAX, std::max(0.0f, bitsFloat(v))); break;
+        case D3DRS_POINTSIZE_MIN:
+            m_gl.PointParameterf(GL_POINT_SIZE_MIN, std::max(0.0f, bitsFloat(v)));
+            break;
+        case D3DRS_POINTSIZE_MAX:
+            m_gl.PointParameterf(GL_POINT_SIZE_MAX, std::max(0.0f, bitsFloat(v)));
+            break;
         case D3DRS_POINTSPRITEENABLE:
             enable(GL_POINT_SPRITE, v != 0);
             for (int unit = 0; unit < std::min<int>(m_limits.textureUnits, MaxStages); ++unit) {
@@ -446,8 +530,12 @@ void CCoreDevice::applyRenderState(D3DRENDERSTATETYPE state) {
         case D3DRS_POINTSCALEENABLE:
         case D3DRS_POINTSCALE_A:
         case D3DRS_POINTSCALE_B:
-        case D3DRS_POINTSCALE_C: updatePoints(); break;
-        case D3DRS_MULTISAMPLEANTIALIAS: enable(GL_MULTISAMPLE, v != 0); break;
+        case D3DRS_POINTSCALE_C:
+            updatePoints();
+            break;
+        case D3DRS_MULTISAMPLEANTIALIAS:
+            enable(GL_MULTISAMPLE, v != 0);
+            break;
         case D3DRS_COLORWRITEENABLE:
             glColorMask((v & D3DCOLORWRITEENABLE_RED) != 0, (v & D3DCOLORWRITEENABLE_GREEN) != 0,
                         (v & D3DCOLORWRITEENABLE_BLUE) != 0, (v & D3DCOLORWRITEENABLE_ALPHA) != 0);
@@ -455,10 +543,17 @@ void CCoreDevice::applyRenderState(D3DRENDERSTATETYPE state) {
         case D3DRS_BLENDOP:
             if (m_gl.BlendEquation) m_gl.BlendEquation(blendEquation(v));
             break;
-        case D3DRS_SCISSORTESTENABLE: enable(GL_SCISSOR_TEST, v != 0); break;
-        case D3DRS_ANTIALIASEDLINEENABLE: enable(GL_LINE_SMOOTH, v != 0); break;
+        case D3DRS_SCISSORTESTENABLE:
+            enable(GL_SCISSOR_TEST, v != 0);
+            break;
+        case D3DRS_ANTIALIASEDLINEENABLE:
+            enable(GL_LINE_SMOOTH, v != 0);
+            break;
         case D3DRS_ADAPTIVETESS_Y:
-            if (v) logOnce("Direct3D layer: the adaptive tessellation state has no OpenGL form; it is kept only.");
+            if (v)
+                logOnce(
+                    "Direct3D layer: the adaptive tessellation state has no OpenGL form; it is "
+                    "kept only.");
             break;
         case D3DRS_TEXTUREFACTOR:
         case D3DRS_CLIPPING:
@@ -513,14 +608,16 @@ HRESULT CCoreDevice::setTexture(DWORD stage, CCoreTexture* texture) {
 }
 
 HRESULT CCoreDevice::setStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (stage >= MaxStages || type < D3DTSS_COLOROP || type > D3DTSS_RESULTARG) return D3DERR_INVALIDCALL;
+    if (stage >= MaxStages || type < D3DTSS_COLOROP || type > D3DTSS_RESULTARG)
+        return D3DERR_INVALIDCALL;
     m_stageStates[stage][type] = value;
     m_dirtyStages = true;
     return D3D_OK;
 }
 
 HRESULT CCoreDevice::getStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const {
-    if (!value || stage >= MaxStages || type < D3DTSS_COLOROP || type > D3DTSS_RESULTARG) return D3DERR_INVALIDCALL;
+    if (!value || stage >= MaxStages || type < D3DTSS_COLOROP || type > D3DTSS_RESULTARG)
+        return D3DERR_INVALIDCALL;
     *value = m_stageStates[stage][type];
     return D3D_OK;
 }
@@ -533,7 +630,8 @@ HRESULT CCoreDevice::setSamplerState(DWORD stage, D3DSAMPLERSTATETYPE type, DWOR
 }
 
 HRESULT CCoreDevice::getSamplerState(DWORD stage, D3DSAMPLERSTATETYPE type, DWORD* value) const {
-    if (!value || stage >= MaxStages || type < 1 || type >= D3DSAMP_COUNT_) return D3DERR_INVALIDCALL;
+    if (!value || stage >= MaxStages || type < 1 || type >= D3DSAMP_COUNT_)
+        return D3DERR_INVALIDCALL;
     *value = m_samplerStates[stage][type];
     return D3D_OK;
 }
@@ -541,7 +639,8 @@ HRESULT CCoreDevice::getSamplerState(DWORD stage, D3DSAMPLERSTATETYPE type, DWOR
 void CCoreDevice::applySampler(DWORD stage) {
     const DWORD* ss = m_samplerStates[stage];
     const GLuint sampler = m_samplers[stage];
-    const DWORD minFilter = ss[D3DSAMP_MINFILTER], magFilter = ss[D3DSAMP_MAGFILTER], mip = ss[D3DSAMP_MIPFILTER];
+    const DWORD minFilter = ss[D3DSAMP_MINFILTER], magFilter = ss[D3DSAMP_MAGFILTER],
+                mip = ss[D3DSAMP_MIPFILTER];
     const bool minLinear = minFilter == D3DTEXF_LINEAR || minFilter == D3DTEXF_ANISOTROPIC;
     GLenum glMin;
     if (mip == D3DTEXF_POINT)
@@ -557,17 +656,22 @@ void CCoreDevice::applySampler(DWORD stage) {
         // Anisotropic filtering is linear filtering with the extension's anisotropy.
         float anisotropy = 1.0f;
         if (minFilter == D3DTEXF_ANISOTROPIC || magFilter == D3DTEXF_ANISOTROPIC)
-            anisotropy = std::min(m_limits.maxAnisotropy, std::max(1.0f, static_cast<float>(ss[D3DSAMP_MAXANISOTROPY])));
+            anisotropy = std::min(m_limits.maxAnisotropy,
+                                  std::max(1.0f, static_cast<float>(ss[D3DSAMP_MAXANISOTROPY])));
         m_gl.SamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
     }
-    m_gl.SamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(addressMode(ss[D3DSAMP_ADDRESSU])));
-    m_gl.SamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(addressMode(ss[D3DSAMP_ADDRESSV])));
-    m_gl.SamplerParameteri(sampler, GL_TEXTURE_WRAP_R, static_cast<GLint>(addressMode(ss[D3DSAMP_ADDRESSW])));
+    m_gl.SamplerParameteri(sampler, GL_TEXTURE_WRAP_S,
+                           static_cast<GLint>(addressMode(ss[D3DSAMP_ADDRESSU])));
+    m_gl.SamplerParameteri(sampler, GL_TEXTURE_WRAP_T,
+                           static_cast<GLint>(addressMode(ss[D3DSAMP_ADDRESSV])));
+    m_gl.SamplerParameteri(sampler, GL_TEXTURE_WRAP_R,
+                           static_cast<GLint>(addressMode(ss[D3DSAMP_ADDRESSW])));
     GLfloat border[4];
     colorOf(ss[D3DSAMP_BORDERCOLOR], border);
     m_gl.SamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
     m_gl.SamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, bitsFloat(ss[D3DSAMP_MIPMAPLODBIAS]));
-    m_gl.SamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(ss[D3DSAMP_MAXMIPLEVEL]));
+    m_gl.SamplerParameterf(sampler, GL_TEXTURE_MIN_LOD,
+                           static_cast<float>(ss[D3DSAMP_MAXMIPLEVEL]));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -601,9 +705,15 @@ HRESULT CCoreDevice::setTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* 
 HRESULT CCoreDevice::getTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) const {
     if (!matrix) return D3DERR_INVALIDCALL;
     switch (state) {
-        case D3DTS_VIEW: *matrix = m_view; return D3D_OK;
-        case D3DTS_WORLD: *matrix = m_world; return D3D_OK;
-        case D3DTS_PROJECTION: *matrix = m_projection; return D3D_OK;
+        case D3DTS_VIEW:
+            *matrix = m_view;
+            return D3D_OK;
+        case D3DTS_WORLD:
+            *matrix = m_world;
+            return D3D_OK;
+        case D3DTS_PROJECTION:
+            *matrix = m_projection;
+            return D3D_OK;
         default:
             if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) {
                 *matrix = m_textureMatrices[state - D3DTS_TEXTURE0];
@@ -616,9 +726,10 @@ HRESULT CCoreDevice::getTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix
 HRESULT CCoreDevice::setViewport(const D3DVIEWPORT* viewport) {
     if (!viewport || !m_renderTarget) return D3DERR_INVALIDCALL;
     const D3DVIEWPORT& v = *viewport;
-    if (v.Width == 0 || v.Height == 0 || static_cast<uint64_t>(v.X) + v.Width > m_renderTarget->width() ||
-        static_cast<uint64_t>(v.Y) + v.Height > m_renderTarget->height() || !(v.MinZ >= 0.0f) || !(v.MaxZ <= 1.0f) ||
-        v.MinZ > v.MaxZ)
+    if (v.Width == 0 || v.Height == 0 ||
+        static_cast<uint64_t>(v.X) + v.Width > m_renderTarget->width() ||
+        static_cast<uint64_t>(v.Y) + v.Height > m_renderTarget->height() || !(v.MinZ >= 0.0f) ||
+        !(v.MaxZ <= 1.0f) || v.MinZ > v.MaxZ)
         return D3DERR_INVALIDCALL;
     m_viewport = v;
     m_dirtyViewport = true;
@@ -647,7 +758,8 @@ HRESULT CCoreDevice::getMaterial(D3DMATERIAL* material) const {
 HRESULT CCoreDevice::setLight(DWORD index, const D3DLIGHT* light) {
     // Lights beyond what the context can switch on at once are refused.
     if (!light || index >= m_caps.MaxActiveLights) return D3DERR_INVALIDCALL;
-    if (light->Type != D3DLIGHT_POINT && light->Type != D3DLIGHT_SPOT && light->Type != D3DLIGHT_DIRECTIONAL)
+    if (light->Type != D3DLIGHT_POINT && light->Type != D3DLIGHT_SPOT &&
+        light->Type != D3DLIGHT_DIRECTIONAL)
         return D3DERR_INVALIDCALL;
     m_lights[index] = *light;
     m_dirtyLights = true;
@@ -704,14 +816,17 @@ void CCoreDevice::updateFramebuffer() {
     CCoreSurface* color = m_renderTarget;
     switch (color->storage()) {
         case CCoreSurface::Storage::TextureLevel:
-            m_gl.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color->container()->glName(),
+            m_gl.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                                      color->container()->glName(),
                                       static_cast<GLint>(color->level()));
             break;
         case CCoreSurface::Storage::Texture:
-            m_gl.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color->glName(), 0);
+            m_gl.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                                      color->glName(), 0);
             break;
         case CCoreSurface::Storage::Renderbuffer:
-            m_gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color->glName());
+            m_gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                         color->glName());
             break;
         case CCoreSurface::Storage::Memory:
             break;
@@ -725,11 +840,14 @@ void CCoreDevice::updateFramebuffer() {
         // A depth buffer of another sample count cannot go with the target in OpenGL.
         const bool colorMulti = color->samples() >= 2, depthMulti = depth->samples() >= 2;
         if (colorMulti != depthMulti) {
-            logOnce("Direct3D layer: a render target drawn without its depth buffer (sample counts differ).");
+            logOnce(
+                "Direct3D layer: a render target drawn without its depth buffer (sample counts "
+                "differ).");
         } else {
             const bool stencil = formatInfo(depth->format())->stencil;
-            m_gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-                                         GL_RENDERBUFFER, depth->glName());
+            m_gl.FramebufferRenderbuffer(
+                GL_FRAMEBUFFER, stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                GL_RENDERBUFFER, depth->glName());
             m_depthAttached = true;
             m_hasStencil = stencil;
         }
@@ -750,7 +868,7 @@ void CCoreDevice::updateViewportAndProjection() {
     // fall on whole coordinates as in Direct3D, depth from [0, 1] to [-1, 1].
     const float w = static_cast<float>(std::max<DWORD>(1, v.Width));
     const float h = static_cast<float>(std::max<DWORD>(1, v.Height));
-    const GLfloat fix[16] = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f,
+    const GLfloat fix[16] = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f,     -1.0f,    0.0f,  0.0f,
                              0.0f, 0.0f, 2.0f, 0.0f, 1.0f / w, 1.0f / h, -1.0f, 1.0f};
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(fix);
@@ -812,9 +930,11 @@ void CCoreDevice::updateLightsAndPlanes() {
         glLightf(id, GL_QUADRATIC_ATTENUATION, l.Attenuation2);
         glEnable(id);
     }
-    const int planes = std::min<int>(static_cast<int>(m_caps.MaxUserClipPlanes), m_limits.clipPlanes);
+    const int planes =
+        std::min<int>(static_cast<int>(m_caps.MaxUserClipPlanes), m_limits.clipPlanes);
     for (int i = 0; i < planes; ++i) {
-        const GLdouble plane[4] = {m_clipPlanes[i][0], m_clipPlanes[i][1], m_clipPlanes[i][2], m_clipPlanes[i][3]};
+        const GLdouble plane[4] = {m_clipPlanes[i][0], m_clipPlanes[i][1], m_clipPlanes[i][2],
+                                   m_clipPlanes[i][3]};
         glClipPlane(GL_CLIP_PLANE0 + static_cast<GLenum>(i), plane);
     }
     m_dirtyModelView = true;
@@ -832,9 +952,13 @@ void CCoreDevice::updateMaterial() {
     const bool emissive = vertexColor && rs[D3DRS_EMISSIVEMATERIALSOURCE] == D3DMCS_COLOR1;
     const bool specular = vertexColor && rs[D3DRS_SPECULARMATERIALSOURCE] == D3DMCS_COLOR1;
     if (rs[D3DRS_LIGHTING] && (m_fvf & D3DFVF_SPECULAR) &&
-        (rs[D3DRS_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR2 || rs[D3DRS_AMBIENTMATERIALSOURCE] == D3DMCS_COLOR2 ||
-         rs[D3DRS_EMISSIVEMATERIALSOURCE] == D3DMCS_COLOR2 || rs[D3DRS_SPECULARMATERIALSOURCE] == D3DMCS_COLOR2))
-        logOnce("Direct3D layer: material colours from the vertex's specular colour are taken from the material.");
+        (rs[D3DRS_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR2 ||
+         rs[D3DRS_AMBIENTMATERIALSOURCE] == D3DMCS_COLOR2 ||
+         rs[D3DRS_EMISSIVEMATERIALSOURCE] == D3DMCS_COLOR2 ||
+         rs[D3DRS_SPECULARMATERIALSOURCE] == D3DMCS_COLOR2))
+        logOnce(
+            "Direct3D layer: material colours from the vertex's specular colour are taken from the "
+            "material.");
 
     glDisable(GL_COLOR_MATERIAL);
     const D3DMATERIAL& m = m_material;
@@ -865,14 +989,17 @@ void CCoreDevice::updateMaterial() {
     else
         mode = GL_SPECULAR;
     if (tracked > (diffuse && ambient ? 2 : 1))
-        logOnce("Direct3D layer: OpenGL lets one set of material colours follow the vertex colour; the others "
-                "come from the material.");
+        logOnce(
+            "Direct3D layer: OpenGL lets one set of material colours follow the vertex colour; the "
+            "others "
+            "come from the material.");
     glColorMaterial(GL_FRONT_AND_BACK, mode);
     glEnable(GL_COLOR_MATERIAL);
 }
 
 void CCoreDevice::updateStages() {
-    const int units = std::min<int>(static_cast<int>(m_caps.MaxSimultaneousTextures), m_limits.textureUnits);
+    const int units =
+        std::min<int>(static_cast<int>(m_caps.MaxSimultaneousTextures), m_limits.textureUnits);
     // The stages in use end at the first whose colour operation is off.
     int active = 0;
     while (active < units && m_stageStates[active][D3DTSS_COLOROP] != D3DTOP_DISABLE) ++active;
@@ -894,8 +1021,12 @@ void CCoreDevice::updateStages() {
 
         const DWORD* ts = m_stageStates[unit];
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-        loadCombine(combineFor(ts[D3DTSS_COLOROP], ts[D3DTSS_COLORARG1], ts[D3DTSS_COLORARG2], hasTexture, false), false);
-        loadCombine(combineFor(ts[D3DTSS_ALPHAOP], ts[D3DTSS_ALPHAARG1], ts[D3DTSS_ALPHAARG2], hasTexture, true), true);
+        loadCombine(combineFor(ts[D3DTSS_COLOROP], ts[D3DTSS_COLORARG1], ts[D3DTSS_COLORARG2],
+                               hasTexture, false),
+                    false);
+        loadCombine(combineFor(ts[D3DTSS_ALPHAOP], ts[D3DTSS_ALPHAARG1], ts[D3DTSS_ALPHAARG2],
+                               hasTexture, true),
+                    true);
         if (ts[D3DTSS_RESULTARG] != D3DTA_CURRENT)
             logOnce("Direct3D layer: stage results go to the current colour only.");
 
@@ -907,7 +1038,8 @@ void CCoreDevice::updateStages() {
         else if (generation == D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR)
             genMode = GL_REFLECTION_MAP;
         else if (generation != D3DTSS_TCI_PASSTHRU)
-            logOnce("Direct3D layer: texture coordinate generation " + std::to_string(generation >> 16) +
+            logOnce("Direct3D layer: texture coordinate generation " +
+                    std::to_string(generation >> 16) +
                     " has no OpenGL form; the vertex's coordinates are used.");
         if (genMode) {
             glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, static_cast<GLint>(genMode));
@@ -927,7 +1059,9 @@ void CCoreDevice::updateStages() {
             glLoadIdentity();
         } else {
             if (flags != D3DTTFF_COUNT2)
-                logOnce("Direct3D layer: texture transforms other than two-coordinate ones are drawn as such.");
+                logOnce(
+                    "Direct3D layer: texture transforms other than two-coordinate ones are drawn "
+                    "as such.");
             GLfloat m[16];
             std::memcpy(m, &m_textureMatrices[unit].m[0][0], sizeof m);
             if (!genMode)

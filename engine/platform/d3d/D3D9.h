@@ -73,18 +73,21 @@ public:
     virtual ULONG Release() = 0;
 
     virtual UINT GetAdapterCount() = 0;
-    virtual HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* identifier) = 0;
+    virtual HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags,
+                                         D3DADAPTER_IDENTIFIER9* identifier) = 0;
     virtual HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) = 0;
     virtual HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
-                                      DWORD usage, D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) = 0;
-    virtual HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT surfaceFormat,
-                                               BOOL windowed, D3DMULTISAMPLE_TYPE type,
-                                               DWORD* qualityLevels) = 0;
-    virtual HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
-                                           D3DFORMAT renderTargetFormat, D3DFORMAT depthStencilFormat) = 0;
+                                      DWORD usage, D3DRESOURCETYPE resourceType,
+                                      D3DFORMAT checkFormat) = 0;
+    virtual HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType,
+                                               D3DFORMAT surfaceFormat, BOOL windowed,
+                                               D3DMULTISAMPLE_TYPE type, DWORD* qualityLevels) = 0;
+    virtual HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType,
+                                           D3DFORMAT adapterFormat, D3DFORMAT renderTargetFormat,
+                                           D3DFORMAT depthStencilFormat) = 0;
     virtual HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE deviceType, D3DCAPS9* caps) = 0;
-    virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags,
-                                 D3DPRESENT_PARAMETERS* presentationParameters,
+    virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow,
+                                 DWORD behaviorFlags, D3DPRESENT_PARAMETERS* presentationParameters,
                                  IDirect3DDevice9** device) = 0;
 
 protected:
@@ -112,7 +115,8 @@ public:
     virtual DWORD GetLevelCount() = 0;
     virtual HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) = 0;
     virtual HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) = 0;
-    virtual HRESULT LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) = 0;
+    virtual HRESULT LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect,
+                             DWORD flags) = 0;
     virtual HRESULT UnlockRect(UINT level) = 0;
 
 protected:
@@ -153,15 +157,18 @@ public:
     virtual HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
                                   IDirect3DSurface9** backBuffer) = 0;
 
-    virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                                  D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) = 0;
-    virtual HRESULT CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
-                                                IDirect3DSurface9** surface, HANDLE* sharedHandle) = 0;
+    virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
+                                  D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture,
+                                  HANDLE* sharedHandle) = 0;
+    virtual HRESULT CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format,
+                                                D3DPOOL pool, IDirect3DSurface9** surface,
+                                                HANDLE* sharedHandle) = 0;
     virtual HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* renderTarget) = 0;
     virtual HRESULT GetRenderTarget(DWORD index, IDirect3DSurface9** renderTarget) = 0;
     virtual HRESULT SetDepthStencilSurface(IDirect3DSurface9* depthStencil) = 0;
     virtual HRESULT GetDepthStencilSurface(IDirect3DSurface9** depthStencil) = 0;
-    virtual HRESULT GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect3DSurface9* destSurface) = 0;
+    virtual HRESULT GetRenderTargetData(IDirect3DSurface9* renderTarget,
+                                        IDirect3DSurface9* destSurface) = 0;
     virtual HRESULT GetFrontBufferData(UINT swapChain, IDirect3DSurface9* destSurface) = 0;
 
     virtual HRESULT BeginScene() = 0;
@@ -184,8 +191,10 @@ public:
     virtual HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) = 0;
     virtual HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) = 0;
     virtual HRESULT GetTexture(DWORD stage, IDirect3DTexture9** texture) = 0;
-    virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) = 0;
-    virtual HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) = 0;
+    virtual HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                         DWORD value) = 0;
+    virtual HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                         DWORD* value) = 0;
     virtual HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) = 0;
     virtual HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) = 0;
     virtual HRESULT SetScissorRect(const RECT* rect) = 0;
@@ -193,19 +202,22 @@ public:
 
     virtual HRESULT SetFVF(DWORD fvf) = 0;
     virtual HRESULT GetFVF(DWORD* fvf) = 0;
-    virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertexData,
-                                    UINT vertexStride) = 0;
-    virtual HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT numVertices,
-                                           UINT primitiveCount, const void* indexData, D3DFORMAT indexFormat,
+    virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
+                                    const void* vertexData, UINT vertexStride) = 0;
+    virtual HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex,
+                                           UINT numVertices, UINT primitiveCount,
+                                           const void* indexData, D3DFORMAT indexFormat,
                                            const void* vertexData, UINT vertexStride) = 0;
 
     // Shader programs: creation fails; null binds nothing; constants are kept.
     virtual HRESULT CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader) = 0;
     virtual HRESULT SetVertexShader(IDirect3DVertexShader9* shader) = 0;
-    virtual HRESULT SetVertexShaderConstantF(UINT startRegister, const float* data, UINT vector4fCount) = 0;
+    virtual HRESULT SetVertexShaderConstantF(UINT startRegister, const float* data,
+                                             UINT vector4fCount) = 0;
     virtual HRESULT CreatePixelShader(const DWORD* function, IDirect3DPixelShader9** shader) = 0;
     virtual HRESULT SetPixelShader(IDirect3DPixelShader9* shader) = 0;
-    virtual HRESULT SetPixelShaderConstantF(UINT startRegister, const float* data, UINT vector4fCount) = 0;
+    virtual HRESULT SetPixelShaderConstantF(UINT startRegister, const float* data,
+                                            UINT vector4fCount) = 0;
 
 protected:
     virtual ~IDirect3DDevice9() = default;

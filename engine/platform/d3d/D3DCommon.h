@@ -54,7 +54,8 @@ constexpr D3DCOLOR D3DCOLOR_XRGB(DWORD r, DWORD g, DWORD b) { return D3DCOLOR_AR
 
 // A four-character code, first character in the low byte.
 constexpr DWORD MAKEFOURCC(char a, char b, char c, char d) {
-    return static_cast<DWORD>(static_cast<BYTE>(a)) | (static_cast<DWORD>(static_cast<BYTE>(b)) << 8) |
+    return static_cast<DWORD>(static_cast<BYTE>(a)) |
+           (static_cast<DWORD>(static_cast<BYTE>(b)) << 8) |
            (static_cast<DWORD>(static_cast<BYTE>(c)) << 16) |
            (static_cast<DWORD>(static_cast<BYTE>(d)) << 24);
 }

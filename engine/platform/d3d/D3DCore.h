@@ -59,12 +59,12 @@ uint32_t livingCoreObjects();
 
 struct SFormatInfo {
     D3DFORMAT format;
-    uint32_t bytes;        // per pixel
-    GLenum internal;       // GL internal format
-    GLenum glFormat;       // GL pixel transfer format and type of the memory layout
+    uint32_t bytes;   // per pixel
+    GLenum internal;  // GL internal format
+    GLenum glFormat;  // GL pixel transfer format and type of the memory layout
     GLenum glType;
     bool depth, stencil;
-    bool alpha;            // colour formats: carries alpha
+    bool alpha;  // colour formats: carries alpha
     bool floating;
 };
 
@@ -227,7 +227,8 @@ public:
     D3DDISPLAYMODE displayMode() const;
     HRESULT checkDeviceFormat(D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
                               D3DRESOURCETYPE resourceType, D3DFORMAT format) const;
-    HRESULT checkMultiSample(D3DDEVTYPE type, D3DFORMAT format, uint32_t samples, DWORD* qualityLevels) const;
+    HRESULT checkMultiSample(D3DDEVTYPE type, D3DFORMAT format, uint32_t samples,
+                             DWORD* qualityLevels) const;
     HRESULT checkDepthStencilMatch(D3DDEVTYPE type, D3DFORMAT adapterFormat, D3DFORMAT renderTarget,
                                    D3DFORMAT depthStencil) const;
     // The capabilities without a device: those of the last OpenGL context seen (or the
@@ -308,10 +309,10 @@ public:
     bool readBackBuffer(std::vector<uint32_t>& argb, uint32_t& width, uint32_t& height);
 
     // --- Resources ---
-    HRESULT createTexture(uint32_t width, uint32_t height, uint32_t levels, DWORD usage, D3DFORMAT format,
-                          D3DPOOL pool, CCoreTexture** texture);
-    HRESULT createOffscreenPlainSurface(uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool,
-                                        CCoreSurface** surface);
+    HRESULT createTexture(uint32_t width, uint32_t height, uint32_t levels, DWORD usage,
+                          D3DFORMAT format, D3DPOOL pool, CCoreTexture** texture);
+    HRESULT createOffscreenPlainSurface(uint32_t width, uint32_t height, D3DFORMAT format,
+                                        D3DPOOL pool, CCoreSurface** surface);
     void resourceCreated(D3DPOOL pool) {
         if (pool == D3DPOOL_DEFAULT) ++m_defaultResources;
     }
@@ -322,7 +323,8 @@ public:
     // --- Frame ---
     HRESULT beginScene();
     HRESULT endScene();
-    HRESULT clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil);
+    HRESULT clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil);
 
     // --- State ---
     HRESULT setTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix);
@@ -339,7 +341,9 @@ public:
     HRESULT setRenderState(D3DRENDERSTATETYPE state, DWORD value);
     HRESULT getRenderState(D3DRENDERSTATETYPE state, DWORD* value) const;
     HRESULT setTexture(DWORD stage, CCoreTexture* texture);
-    CCoreTexture* texture(DWORD stage) const { return stage < MaxStages ? m_textures[stage] : nullptr; }
+    CCoreTexture* texture(DWORD stage) const {
+        return stage < MaxStages ? m_textures[stage] : nullptr;
+    }
     // Stage states of the combiner (not the sampling ones).
     HRESULT setStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
     HRESULT getStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const;
@@ -356,8 +360,8 @@ public:
     HRESULT drawPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t primitiveCount, const void* vertices,
                             uint32_t stride);
     HRESULT drawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, uint32_t minIndex, uint32_t numVertices,
-                                   uint32_t primitiveCount, const void* indices, D3DFORMAT indexFormat,
-                                   const void* vertices, uint32_t stride);
+                                   uint32_t primitiveCount, const void* indices,
+                                   D3DFORMAT indexFormat, const void* vertices, uint32_t stride);
 
     // --- OpenGL ---
     // Makes the device's context current (nothing in recording mode).
@@ -391,8 +395,8 @@ private:
     void onReleased();
 
     // Drawing helpers.
-    HRESULT checkDraw(D3DPRIMITIVETYPE type, uint32_t primitiveCount, const void* vertices, uint32_t stride,
-                      uint32_t& vertexCount) const;
+    HRESULT checkDraw(D3DPRIMITIVETYPE type, uint32_t primitiveCount, const void* vertices,
+                      uint32_t stride, uint32_t& vertexCount) const;
     void prepareDraw(const uint8_t* vertices, uint32_t stride, uint32_t vertexCount);
     void finishDraw();
     void updateFramebuffer();

@@ -57,9 +57,16 @@ void writeBack(const SPresentSetup& s, D3DPRESENT_PARAMETERS& pp) {
 
 void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS* pp) {
     if (!pp) return;
-    call.arg(pp->BackBufferWidth).arg(pp->BackBufferHeight).arg(pp->BackBufferFormat).arg(pp->BackBufferCount);
-    call.arg(pp->MultiSampleType).arg(pp->MultiSampleQuality).arg(pp->SwapEffect).ptr(pp->hDeviceWindow);
-    call.arg(static_cast<uint32_t>(pp->Windowed)).arg(static_cast<uint32_t>(pp->EnableAutoDepthStencil));
+    call.arg(pp->BackBufferWidth)
+        .arg(pp->BackBufferHeight)
+        .arg(pp->BackBufferFormat)
+        .arg(pp->BackBufferCount);
+    call.arg(pp->MultiSampleType)
+        .arg(pp->MultiSampleQuality)
+        .arg(pp->SwapEffect)
+        .ptr(pp->hDeviceWindow);
+    call.arg(static_cast<uint32_t>(pp->Windowed))
+        .arg(static_cast<uint32_t>(pp->EnableAutoDepthStencil));
     call.arg(pp->AutoDepthStencilFormat).arg(pp->Flags).arg(pp->FullScreen_RefreshRateInHz);
     call.arg(pp->PresentationInterval);
 }
@@ -228,32 +235,36 @@ public:
         return call.done(result);
     }
 
-    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND window, const void* dirty) override {
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND window,
+                    const void* dirty) override {
         CCall call("Present");
         call.rect(sourceRect).rect(destRect).ptr(window).ptr(dirty);
         if (call.forced()) return call.result();
         return call.done(m_core->present(sourceRect, destRect, window));
     }
 
-    HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** backBuffer) override {
+    HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
+                          IDirect3DSurface9** backBuffer) override {
         CCall call("GetBackBuffer", {swapChain, index, type});
         if (backBuffer) *backBuffer = nullptr;
         if (call.forced()) return call.result();
-        if (!backBuffer || swapChain != 0 || index != 0 || type != D3DBACKBUFFER_TYPE_MONO || !m_core->backBuffer())
+        if (!backBuffer || swapChain != 0 || index != 0 || type != D3DBACKBUFFER_TYPE_MONO ||
+            !m_core->backBuffer())
             return call.done(D3DERR_INVALIDCALL);
         m_core->backBuffer()->addRef();
         *backBuffer = faceOf<CSurface9>(m_core->backBuffer());
         return call.done(D3D_OK);
     }
 
-    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                          IDirect3DTexture9** texture, HANDLE* shared) override {
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared) override {
         CCall call("CreateTexture", {width, height, levels, usage, format, pool});
         if (texture) *texture = nullptr;
         if (call.forced()) return call.result();
         if (!texture || shared) return call.done(D3DERR_INVALIDCALL);
         CCoreTexture* core = nullptr;
-        const HRESULT result = m_core->createTexture(width, height, levels, usage, format, pool, &core);
+        const HRESULT result =
+            m_core->createTexture(width, height, levels, usage, format, pool, &core);
         if (SUCCEEDED(result)) *texture = faceOf<CTexture9>(core);
         return call.done(result);
     }
@@ -265,7 +276,8 @@ public:
         if (call.forced()) return call.result();
         if (!surface || shared) return call.done(D3DERR_INVALIDCALL);
         CCoreSurface* core = nullptr;
-        const HRESULT result = m_core->createOffscreenPlainSurface(width, height, format, pool, &core);
+        const HRESULT result =
+            m_core->createOffscreenPlainSurface(width, height, format, pool, &core);
         if (SUCCEEDED(result)) *surface = faceOf<CSurface9>(core);
         return call.done(result);
     }
@@ -280,7 +292,8 @@ public:
         CCall call("GetRenderTarget", {index});
         if (target) *target = nullptr;
         if (call.forced()) return call.result();
-        if (!target || index >= m_core->caps().NumSimultaneousRTs) return call.done(D3DERR_INVALIDCALL);
+        if (!target || index >= m_core->caps().NumSimultaneousRTs)
+            return call.done(D3DERR_INVALIDCALL);
         CCoreSurface* s = m_core->renderTarget();
         if (!s) return call.done(D3DERR_NOTFOUND);
         s->addRef();
@@ -331,7 +344,8 @@ public:
         return call.done(m_core->endScene());
     }
 
-    HRESULT Clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override {
+    HRESULT Clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil) override {
         CCall call("Clear", {count});
         for (DWORD i = 0; rects && i < count; ++i) call.rect(&rects[i]);
         call.arg(flags).arg(color).arg(stencil).floats(&z, 1);
@@ -355,9 +369,12 @@ public:
     HRESULT SetViewport(const D3DVIEWPORT9* viewport) override {
         CCall call("SetViewport");
         if (viewport) {
-            const float v[6] = {static_cast<float>(viewport->X), static_cast<float>(viewport->Y),
-                                static_cast<float>(viewport->Width), static_cast<float>(viewport->Height),
-                                viewport->MinZ, viewport->MaxZ};
+            const float v[6] = {static_cast<float>(viewport->X),
+                                static_cast<float>(viewport->Y),
+                                static_cast<float>(viewport->Width),
+                                static_cast<float>(viewport->Height),
+                                viewport->MinZ,
+                                viewport->MaxZ};
             call.floats(v, 6);
         }
         if (call.forced()) return call.result();
@@ -453,7 +470,8 @@ public:
         return call.done(m_core->setStageState(stage, type, value));
     }
 
-    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override {
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                 DWORD* value) override {
         CCall call("GetTextureStageState", {stage, type});
         if (call.forced()) return call.result();
         if (type > D3DTSS_RESULTARG) return call.done(D3DERR_INVALIDCALL);
@@ -499,23 +517,26 @@ public:
         return call.done(D3D_OK);
     }
 
-    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* vertices, UINT stride) override {
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* vertices,
+                            UINT stride) override {
         CCall call("DrawPrimitiveUP", {type, count, stride});
         if (call.forced()) return call.result();
         const HRESULT result = m_core->drawPrimitiveUP(type, count, vertices, stride);
         // The memory is recorded once the call found it to be what it says.
         uint32_t n = 0;
-        if (SUCCEEDED(result) && vertexCountOf(type, count, n)) call.bytes(vertices, static_cast<size_t>(n) * stride);
+        if (SUCCEEDED(result) && vertexCountOf(type, count, n))
+            call.bytes(vertices, static_cast<size_t>(n) * stride);
         return call.done(result);
     }
 
-    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT count,
-                                   const void* indices, D3DFORMAT indexFormat, const void* vertices,
-                                   UINT stride) override {
-        CCall call("DrawIndexedPrimitiveUP", {type, minIndex, numVertices, count, indexFormat, stride});
+    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
+                                   UINT count, const void* indices, D3DFORMAT indexFormat,
+                                   const void* vertices, UINT stride) override {
+        CCall call("DrawIndexedPrimitiveUP",
+                   {type, minIndex, numVertices, count, indexFormat, stride});
         if (call.forced()) return call.result();
-        const HRESULT result =
-            m_core->drawIndexedPrimitiveUP(type, minIndex, numVertices, count, indices, indexFormat, vertices, stride);
+        const HRESULT result = m_core->drawIndexedPrimitiveUP(
+            type, minIndex, numVertices, count, indices, indexFormat, vertices, stride);
         uint32_t n = 0;
         if (SUCCEEDED(result) && vertexCountOf(type, count, n)) {
             call.bytes(vertices, (static_cast<size_t>(minIndex) + numVertices) * stride);
@@ -567,7 +588,6 @@ public:
     }
 
 private:
-
     CCoreDevice* m_core;
 };
 
@@ -606,14 +626,17 @@ public:
 
     HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
                               D3DRESOURCETYPE resourceType, D3DFORMAT format) override {
-        CCall call("CheckDeviceFormat", {adapter, type, adapterFormat, usage, resourceType, format});
+        CCall call("CheckDeviceFormat",
+                   {adapter, type, adapterFormat, usage, resourceType, format});
         if (call.forced()) return call.result();
         if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
-        return call.done(m_core->checkDeviceFormat(type, adapterFormat, usage, resourceType, format));
+        return call.done(
+            m_core->checkDeviceFormat(type, adapterFormat, usage, resourceType, format));
     }
 
-    HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format, BOOL windowed,
-                                       D3DMULTISAMPLE_TYPE samples, DWORD* qualityLevels) override {
+    HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format,
+                                       BOOL windowed, D3DMULTISAMPLE_TYPE samples,
+                                       DWORD* qualityLevels) override {
         CCall call("CheckDeviceMultiSampleType",
                    {adapter, type, format, static_cast<uint32_t>(windowed), samples});
         if (qualityLevels) *qualityLevels = 0;
@@ -622,12 +645,14 @@ public:
         return call.done(m_core->checkMultiSample(type, format, samples, qualityLevels));
     }
 
-    HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, D3DFORMAT renderTarget,
-                                   D3DFORMAT depthStencil) override {
-        CCall call("CheckDepthStencilMatch", {adapter, type, adapterFormat, renderTarget, depthStencil});
+    HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                                   D3DFORMAT renderTarget, D3DFORMAT depthStencil) override {
+        CCall call("CheckDepthStencilMatch",
+                   {adapter, type, adapterFormat, renderTarget, depthStencil});
         if (call.forced()) return call.result();
         if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
-        return call.done(m_core->checkDepthStencilMatch(type, adapterFormat, renderTarget, depthStencil));
+        return call.done(
+            m_core->checkDepthStencilMatch(type, adapterFormat, renderTarget, depthStencil));
     }
 
     HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) override {
@@ -649,7 +674,8 @@ public:
         if (adapter != D3DADAPTER_DEFAULT || !pp || !device) return call.done(D3DERR_INVALIDCALL);
         SPresentSetup setup = setupOf(*pp);
         CCoreDevice* core = nullptr;
-        const HRESULT result = CCoreDevice::create(m_core, type, focusWindow, behavior, setup, &core);
+        const HRESULT result =
+            CCoreDevice::create(m_core, type, focusWindow, behavior, setup, &core);
         if (SUCCEEDED(result)) {
             writeBack(setup, *pp);
             *device = faceOf<CDevice9>(core);

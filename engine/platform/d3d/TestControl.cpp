@@ -85,7 +85,9 @@ bool takeForcedResult(const char* method, HRESULT& result) {
 
 bool formatRefused(D3DFORMAT format) { return state().refusedFormats.count(format) > 0; }
 bool multiSampleRefused(uint32_t samples) { return state().refusedSamples.count(samples) > 0; }
-bool depthStencilMatchRefused(D3DFORMAT format) { return state().refusedDepthMatches.count(format) > 0; }
+bool depthStencilMatchRefused(D3DFORMAT format) {
+    return state().refusedDepthMatches.count(format) > 0;
+}
 bool vertexProcessingRefused(DWORD behavior) { return (behavior & state().refusedBehavior) != 0; }
 
 void adjustCaps(D3DCAPS_COMMON& caps) {
@@ -224,8 +226,12 @@ void D3DTestControl::forceResult(const char* method, HRESULT result, uint32_t ti
 
 void D3DTestControl::refuseFormat(D3DFORMAT format) { state().refusedFormats.insert(format); }
 void D3DTestControl::refuseMultiSample(uint32_t samples) { state().refusedSamples.insert(samples); }
-void D3DTestControl::refuseDepthStencilMatch(D3DFORMAT format) { state().refusedDepthMatches.insert(format); }
-void D3DTestControl::refuseVertexProcessing(DWORD behaviorFlag) { state().refusedBehavior |= behaviorFlag; }
+void D3DTestControl::refuseDepthStencilMatch(D3DFORMAT format) {
+    state().refusedDepthMatches.insert(format);
+}
+void D3DTestControl::refuseVertexProcessing(DWORD behaviorFlag) {
+    state().refusedBehavior |= behaviorFlag;
+}
 
 void D3DTestControl::setCaps(std::function<void(D3DCAPS_COMMON&)> change) {
     state().capsChange = std::move(change);
@@ -243,7 +249,8 @@ void D3DTestControl::removeEntryPoint(const char* module, const char* entryPoint
     state().removedEntries.insert({module, entryPoint});
 }
 
-bool D3DTestControl::readBackBuffer(std::vector<uint32_t>& argb, uint32_t& width, uint32_t& height) {
+bool D3DTestControl::readBackBuffer(std::vector<uint32_t>& argb, uint32_t& width,
+                                    uint32_t& height) {
     if (state().devices.empty()) return false;
     return state().devices.back()->readBackBuffer(argb, width, height);
 }

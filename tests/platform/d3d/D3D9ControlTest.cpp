@@ -44,7 +44,8 @@ protected:
 
     HRESULT create(DWORD behavior = D3DCREATE_HARDWARE_VERTEXPROCESSING) {
         D3DPRESENT_PARAMETERS pp = windowed();
-        return d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, behavior, &pp, &device);
+        return d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, behavior, &pp,
+                                 &device);
     }
 
     IDirect3D9* d3d = nullptr;
@@ -123,7 +124,8 @@ TEST_F(D3D9Control, ForcedResultsComeOnceEachAndDoNothing) {
     // A forced creation makes nothing.
     D3DTestControl::forceResult("CreateTexture", E_OUTOFMEMORY);
     IDirect3DTexture9* t = reinterpret_cast<IDirect3DTexture9*>(this);
-    EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), E_OUTOFMEMORY);
+    EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
+              E_OUTOFMEMORY);
     EXPECT_EQ(t, nullptr);
     // A forced state change leaves the state as it was.
     D3DTestControl::forceResult("SetRenderState", D3DERR_DRIVERINTERNALERROR);
@@ -167,7 +169,8 @@ TEST_F(D3D9Control, RecordingModeNeedsNoWindowAndRecordsCallsWithTheirArguments)
     ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(Vertex)), D3D_OK);
     // A draw outside a scene is refused, and recorded with its result.
     ASSERT_EQ(device->EndScene(), D3D_OK);
-    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(Vertex)), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(Vertex)),
+              D3DERR_INVALIDCALL);
 
     const auto& calls = D3DTestControl::calls();
     ASSERT_EQ(calls.size(), 9u);
@@ -201,44 +204,48 @@ TEST_F(D3D9Control, RecordingModeNeedsNoWindowAndRecordsCallsWithTheirArguments)
 
 TEST_F(D3D9Control, RefusalsCapsAndVendor) {
     D3DTestControl::refuseFormat(D3DFMT_A8R8G8B8);
-    EXPECT_EQ(d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE,
-                                     D3DFMT_A8R8G8B8),
+    EXPECT_EQ(d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0,
+                                     D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8),
               D3DERR_NOTAVAILABLE);
-    EXPECT_EQ(d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE,
-                                     D3DFMT_A1R5G5B5),
+    EXPECT_EQ(d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0,
+                                     D3DRTYPE_TEXTURE, D3DFMT_A1R5G5B5),
               D3D_OK);
     // The four-character formats of vendor switches are unknown here.
-    EXPECT_EQ(d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_SURFACE,
+    EXPECT_EQ(d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0,
+                                     D3DRTYPE_SURFACE,
                                      static_cast<D3DFORMAT>(MAKEFOURCC('A', 'T', 'O', 'C'))),
               D3DERR_NOTAVAILABLE);
 
     DWORD levels = 0;
-    EXPECT_EQ(d3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
-                                              D3DMULTISAMPLE_4_SAMPLES, &levels),
+    EXPECT_EQ(d3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
+                                              TRUE, D3DMULTISAMPLE_4_SAMPLES, &levels),
               D3D_OK);
     EXPECT_EQ(levels, 1u);
     D3DTestControl::refuseMultiSample(4);
-    EXPECT_EQ(d3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
-                                              D3DMULTISAMPLE_4_SAMPLES, &levels),
+    EXPECT_EQ(d3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
+                                              TRUE, D3DMULTISAMPLE_4_SAMPLES, &levels),
               D3DERR_NOTAVAILABLE);
 
-    EXPECT_EQ(d3d->CheckDepthStencilMatch(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8,
-                                          D3DFMT_D24S8),
+    EXPECT_EQ(d3d->CheckDepthStencilMatch(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
+                                          D3DFMT_X8R8G8B8, D3DFMT_D24S8),
               D3D_OK);
     D3DTestControl::refuseDepthStencilMatch(D3DFMT_D24S8);
-    EXPECT_EQ(d3d->CheckDepthStencilMatch(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8,
-                                          D3DFMT_D24S8),
+    EXPECT_EQ(d3d->CheckDepthStencilMatch(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
+                                          D3DFMT_X8R8G8B8, D3DFMT_D24S8),
               D3DERR_NOTAVAILABLE);
 
     D3DTestControl::refuseVertexProcessing(D3DCREATE_HARDWARE_VERTEXPROCESSING);
-    EXPECT_EQ(create(D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(create(D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE),
+              D3DERR_NOTAVAILABLE);
     EXPECT_EQ(device, nullptr);
-    EXPECT_EQ(create(D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_MIXED_VERTEXPROCESSING), D3DERR_INVALIDCALL);
+    EXPECT_EQ(create(D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_MIXED_VERTEXPROCESSING),
+              D3DERR_INVALIDCALL);
     ASSERT_EQ(create(D3DCREATE_MIXED_VERTEXPROCESSING), D3D_OK);
 
     // A refused format fails texture creation.
     IDirect3DTexture9* t = nullptr;
-    EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
+              D3DERR_NOTAVAILABLE);
     EXPECT_EQ(t, nullptr);
 
     D3DCAPS9 caps{};
@@ -251,8 +258,8 @@ TEST_F(D3D9Control, RefusalsCapsAndVendor) {
     EXPECT_TRUE(caps.TextureCaps & D3DPTEXTURECAPS_MIPMAP);
     EXPECT_FALSE(caps.TextureCaps & (D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY));
     const DWORD allStencil = D3DSTENCILCAPS_KEEP | D3DSTENCILCAPS_ZERO | D3DSTENCILCAPS_REPLACE |
-                             D3DSTENCILCAPS_INCRSAT | D3DSTENCILCAPS_DECRSAT | D3DSTENCILCAPS_INVERT |
-                             D3DSTENCILCAPS_INCR | D3DSTENCILCAPS_DECR;
+                             D3DSTENCILCAPS_INCRSAT | D3DSTENCILCAPS_DECRSAT |
+                             D3DSTENCILCAPS_INVERT | D3DSTENCILCAPS_INCR | D3DSTENCILCAPS_DECR;
     EXPECT_EQ(caps.StencilCaps & allStencil, allStencil);
     EXPECT_TRUE(caps.PrimitiveMiscCaps & D3DPMISCCAPS_COLORWRITEENABLE);
     device->Release();
@@ -283,8 +290,11 @@ TEST_F(D3D9Control, ResetFollowsDirect3DsRules) {
     // A default-pool texture blocks the reset; a managed one does not.
     IDirect3DTexture9* managed = nullptr;
     IDirect3DTexture9* target = nullptr;
-    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr), D3D_OK);
-    ASSERT_EQ(device->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr),
+    ASSERT_EQ(
+        device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr),
+        D3D_OK);
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                    D3DPOOL_DEFAULT, &target, nullptr),
               D3D_OK);
     EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL);
     // The device's hold keeps it alive after its release while it is the render target.
@@ -322,8 +332,12 @@ TEST_F(D3D9Control, AfterTheLastReleaseNothingLives) {
     IDirect3DSurface9* plain = nullptr;
     IDirect3DSurface9* level = nullptr;
     IDirect3DSurface9* depth = nullptr;
-    ASSERT_EQ(device->CreateTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
-    ASSERT_EQ(device->CreateOffscreenPlainSurface(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &plain, nullptr), D3D_OK);
+    ASSERT_EQ(
+        device->CreateTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3D_OK);
+    ASSERT_EQ(device->CreateOffscreenPlainSurface(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &plain,
+                                                  nullptr),
+              D3D_OK);
     ASSERT_EQ(texture->GetSurfaceLevel(2, &level), D3D_OK);
     ASSERT_EQ(device->GetDepthStencilSurface(&depth), D3D_OK);
     ASSERT_EQ(device->SetTexture(0, texture), D3D_OK);
@@ -360,19 +374,24 @@ TEST_F(D3D9Control, DrawingChecksItsArguments) {
     } v[4] = {};
     const uint16_t inRange[3] = {0, 1, 2}, outOfRange[3] = {0, 1, 4};
     ASSERT_EQ(device->BeginScene(), D3D_OK);
-    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(Vertex)), D3DERR_INVALIDCALL);  // no format
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(Vertex)),
+              D3DERR_INVALIDCALL);  // no format
     ASSERT_EQ(device->SetFVF(0x142), D3D_OK);
     EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(Vertex)), D3D_OK);
-    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, 12), D3DERR_INVALIDCALL);  // stride too small
-    EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, inRange, D3DFMT_INDEX16, v, sizeof(Vertex)),
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, 12),
+              D3DERR_INVALIDCALL);  // stride too small
+    EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, inRange, D3DFMT_INDEX16,
+                                             v, sizeof(Vertex)),
               D3D_OK);
-    EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, outOfRange, D3DFMT_INDEX16, v,
-                                             sizeof(Vertex)),
+    EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, outOfRange,
+                                             D3DFMT_INDEX16, v, sizeof(Vertex)),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 65536, v, sizeof(Vertex)), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 65536, v, sizeof(Vertex)),
+              D3DERR_INVALIDCALL);
     ASSERT_EQ(device->EndScene(), D3D_OK);
     // The formats of the drivers' vertex types, and position only.
-    for (DWORD fvf : {0x142u, 0x152u, 0x252u, 0x140352u, D3DFVF_XYZ}) EXPECT_EQ(device->SetFVF(fvf), D3D_OK) << fvf;
+    for (DWORD fvf : {0x142u, 0x152u, 0x252u, 0x140352u, D3DFVF_XYZ})
+        EXPECT_EQ(device->SetFVF(fvf), D3D_OK) << fvf;
     EXPECT_EQ(device->SetFVF(D3DFVF_DIFFUSE), D3DERR_INVALIDCALL);
     // Shader programs are not made; null ones are accepted, and so are constants.
     const DWORD code[1] = {0};

@@ -21,7 +21,8 @@ TEST_F(D3D9Pixels, AQuadAtWholeCoordinatesMapsTexelsOneToOne) {
     // centres did not meet.
     std::vector<uint32_t> texels;
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) texels.push_back(D3DCOLOR_ARGB(255, x * 30, y * 30, 200 - x * 10 - y * 5));
+        for (int x = 0; x < 8; ++x)
+            texels.push_back(D3DCOLOR_ARGB(255, x * 30, y * 30, 200 - x * 10 - y * 5));
     IDirect3DTexture9* t = texture(8, 8, texels);
     ASSERT_NE(t, nullptr);
     setUp2D();
@@ -57,8 +58,9 @@ TEST_F(D3D9Pixels, BothWindingsUnderEachCullMode) {
     setUp2D();
     // Clockwise on the screen (y grows downwards) on the left, counter-clockwise on the right.
     const SVertex triangles[6] = {
-        {10, 10, 0, 0xFFFF0000u, 0, 0}, {50, 10, 0, 0xFFFF0000u, 0, 0}, {10, 50, 0, 0xFFFF0000u, 0, 0},
-        {110, 10, 0, 0xFF00FF00u, 0, 0}, {110, 50, 0, 0xFF00FF00u, 0, 0}, {150, 10, 0, 0xFF00FF00u, 0, 0},
+        {10, 10, 0, 0xFFFF0000u, 0, 0},  {50, 10, 0, 0xFFFF0000u, 0, 0},
+        {10, 50, 0, 0xFFFF0000u, 0, 0},  {110, 10, 0, 0xFF00FF00u, 0, 0},
+        {110, 50, 0, 0xFF00FF00u, 0, 0}, {150, 10, 0, 0xFF00FF00u, 0, 0},
     };
     const struct {
         DWORD cull;
@@ -70,7 +72,8 @@ TEST_F(D3D9Pixels, BothWindingsUnderEachCullMode) {
         device->SetRenderState(D3DRS_CULLMODE, c.cull);
         ASSERT_EQ(device->BeginScene(), D3D_OK);
         device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, triangles, sizeof(SVertex)), D3D_OK);
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, triangles, sizeof(SVertex)),
+                  D3D_OK);
         ASSERT_EQ(device->EndScene(), D3D_OK);
         EXPECT_EQ(near(pixel(15, 15), 255, 0, 0, 1), c.clockwiseDrawn);
         EXPECT_EQ(near(pixel(115, 15), 0, 255, 0, 1), c.counterClockwiseDrawn);
@@ -83,12 +86,15 @@ TEST_F(D3D9Pixels, FlatShadingTakesTheFirstVertex) {
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
     // A list of two triangles and a strip of two: each triangle takes its own first vertex.
     const SVertex list[6] = {
-        {10, 10, 0, 0xFFFF0000u, 0, 0}, {60, 10, 0, 0xFF00FF00u, 0, 0}, {10, 60, 0, 0xFF0000FFu, 0, 0},
-        {80, 10, 0, 0xFF00FF00u, 0, 0}, {130, 10, 0, 0xFFFF0000u, 0, 0}, {80, 60, 0, 0xFF0000FFu, 0, 0},
+        {10, 10, 0, 0xFFFF0000u, 0, 0},  {60, 10, 0, 0xFF00FF00u, 0, 0},
+        {10, 60, 0, 0xFF0000FFu, 0, 0},  {80, 10, 0, 0xFF00FF00u, 0, 0},
+        {130, 10, 0, 0xFFFF0000u, 0, 0}, {80, 60, 0, 0xFF0000FFu, 0, 0},
     };
     const SVertex strip[4] = {
-        {150, 10, 0, 0xFF0000FFu, 0, 0}, {200, 10, 0, 0xFFFF0000u, 0, 0},
-        {150, 60, 0, 0xFF00FF00u, 0, 0}, {200, 60, 0, 0xFFFFFFFFu, 0, 0},
+        {150, 10, 0, 0xFF0000FFu, 0, 0},
+        {200, 10, 0, 0xFFFF0000u, 0, 0},
+        {150, 60, 0, 0xFF00FF00u, 0, 0},
+        {200, 60, 0, 0xFFFFFFFFu, 0, 0},
     };
     for (DWORD shade : {D3DSHADE_FLAT, D3DSHADE_GOURAUD}) {
         SCOPED_TRACE(shade);
@@ -126,18 +132,30 @@ TEST_F(D3D9Pixels, EachStageOperationGivesItsPixel) {
         double (*channel)(const double* t, const double* d, int c);
     };
     const Case cases[] = {
-        {"MODULATE", D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double* t, const double* d, int c) { return t[c] * d[c]; }},
-        {"MODULATE2X", D3DTOP_MODULATE2X, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double* t, const double* d, int c) { return 2 * t[c] * d[c]; }},
-        {"MODULATE4X", D3DTOP_MODULATE4X, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double* t, const double* d, int c) { return 4 * t[c] * d[c]; }},
-        {"ADD", D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double* t, const double* d, int c) { return t[c] + d[c]; }},
-        {"ADDSIGNED", D3DTOP_ADDSIGNED, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double* t, const double* d, int c) { return t[c] + d[c] - 0.5; }},
-        {"SELECTARG1", D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double* t, const double*, int c) { return t[c]; }},
-        {"SELECTARG2", D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double*, const double* d, int c) { return d[c]; }},
-        {"SELECTARG1 of CURRENT", D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE, [](const double*, const double* d, int c) { return d[c]; }},
-        {"BLENDDIFFUSEALPHA", D3DTOP_BLENDDIFFUSEALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double* t, const double* d, int c) { return t[c] * d[0] + d[c] * (1 - d[0]); }},
-        {"BLENDTEXTUREALPHA", D3DTOP_BLENDTEXTUREALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double* t, const double* d, int c) { return t[c] * t[0] + d[c] * (1 - t[0]); }},
-        {"BLENDCURRENTALPHA", D3DTOP_BLENDCURRENTALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double* t, const double* d, int c) { return t[c] * d[0] + d[c] * (1 - d[0]); }},
-        {"DISABLE", D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_DIFFUSE, [](const double*, const double* d, int c) { return d[c]; }},
+        {"MODULATE", D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double* t, const double* d, int c) { return t[c] * d[c]; }},
+        {"MODULATE2X", D3DTOP_MODULATE2X, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double* t, const double* d, int c) { return 2 * t[c] * d[c]; }},
+        {"MODULATE4X", D3DTOP_MODULATE4X, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double* t, const double* d, int c) { return 4 * t[c] * d[c]; }},
+        {"ADD", D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double* t, const double* d, int c) { return t[c] + d[c]; }},
+        {"ADDSIGNED", D3DTOP_ADDSIGNED, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double* t, const double* d, int c) { return t[c] + d[c] - 0.5; }},
+        {"SELECTARG1", D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double* t, const double*, int c) { return t[c]; }},
+        {"SELECTARG2", D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double*, const double* d, int c) { return d[c]; }},
+        {"SELECTARG1 of CURRENT", D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE,
+         [](const double*, const double* d, int c) { return d[c]; }},
+        {"BLENDDIFFUSEALPHA", D3DTOP_BLENDDIFFUSEALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double* t, const double* d, int c) { return t[c] * d[0] + d[c] * (1 - d[0]); }},
+        {"BLENDTEXTUREALPHA", D3DTOP_BLENDTEXTUREALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double* t, const double* d, int c) { return t[c] * t[0] + d[c] * (1 - t[0]); }},
+        {"BLENDCURRENTALPHA", D3DTOP_BLENDCURRENTALPHA, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double* t, const double* d, int c) { return t[c] * d[0] + d[c] * (1 - d[0]); }},
+        {"DISABLE", D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+         [](const double*, const double* d, int c) { return d[c]; }},
     };
     setUp2D();
     device->SetTexture(0, t);
@@ -264,7 +282,8 @@ TEST_F(D3D9Pixels, AnOperationWithoutAnOpenGLFormDrawsAsModulateAndLogsOnce) {
         ASSERT_EQ(device->EndScene(), D3D_OK);
         EXPECT_TRUE(near(pixel(8, 8), 0x40, 0x20, 0x10, 2));
     }
-    const std::string text = "Direct3D layer: texture colour operation " + std::to_string(D3DTOP_ADDSMOOTH) +
+    const std::string text = "Direct3D layer: texture colour operation " +
+                             std::to_string(D3DTOP_ADDSMOOTH) +
                              " has no OpenGL form; it is drawn as a modulation.";
     EXPECT_EQ(std::count_if(logs.lines().begin(), logs.lines().end(),
                             [&](const oskel::test::LogCapture::Line& l) { return l.text == text; }),
@@ -399,7 +418,8 @@ TEST_F(D3D9Pixels, EachVertexFormatReadsItsFieldsInFormatOrder) {
     for (int i = 0; i < 4; ++i) {
         a[i] = {xs[i], ys[i], 0, 5, 6, 7, grey, 0.75f, 0.5f};
         b[i] = {xs[i], ys[i], 0, 5, 6, 7, grey, 0.25f, 0.5f, 0.75f, 0.5f};
-        c[i] = {xs[i], ys[i], 0, 5, 6, 7, grey, 0.25f, 0.5f, {0.25f, 0.5f, 0.0f}, {0.75f, 0.5f, 0.0f}};
+        c[i] = {
+            xs[i], ys[i], 0, 5, 6, 7, grey, 0.25f, 0.5f, {0.25f, 0.5f, 0.0f}, {0.75f, 0.5f, 0.0f}};
         d[i] = {xs[i], ys[i], 0};
     }
     const struct {
@@ -463,18 +483,26 @@ TEST_F(D3D9Pixels, DepthAndStencilTestsUseTheDepthStencilBuffer) {
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
     // Near red first, far green over it: the depth test keeps red where they overlap.
     auto layered = [&](float zNear, float zFar) {
-        const SVertex nearQuad[4] = {{0, 0, zNear, 0xFFFF0000u, 0, 0}, {20, 0, zNear, 0xFFFF0000u, 0, 0},
-                                     {0, 20, zNear, 0xFFFF0000u, 0, 0}, {20, 20, zNear, 0xFFFF0000u, 0, 0}};
-        const SVertex farQuad[4] = {{10, 0, zFar, 0xFF00FF00u, 0, 0}, {30, 0, zFar, 0xFF00FF00u, 0, 0},
-                                    {10, 20, zFar, 0xFF00FF00u, 0, 0}, {30, 20, zFar, 0xFF00FF00u, 0, 0}};
-        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, nearQuad, sizeof(SVertex)), D3D_OK);
-        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, farQuad, sizeof(SVertex)), D3D_OK);
+        const SVertex nearQuad[4] = {{0, 0, zNear, 0xFFFF0000u, 0, 0},
+                                     {20, 0, zNear, 0xFFFF0000u, 0, 0},
+                                     {0, 20, zNear, 0xFFFF0000u, 0, 0},
+                                     {20, 20, zNear, 0xFFFF0000u, 0, 0}};
+        const SVertex farQuad[4] = {{10, 0, zFar, 0xFF00FF00u, 0, 0},
+                                    {30, 0, zFar, 0xFF00FF00u, 0, 0},
+                                    {10, 20, zFar, 0xFF00FF00u, 0, 0},
+                                    {30, 20, zFar, 0xFF00FF00u, 0, 0}};
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, nearQuad, sizeof(SVertex)),
+                  D3D_OK);
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, farQuad, sizeof(SVertex)),
+                  D3D_OK);
     };
     for (DWORD z : {D3DZB_TRUE, D3DZB_FALSE}) {
         SCOPED_TRACE(z);
         device->SetRenderState(D3DRS_ZENABLE, z);
         ASSERT_EQ(device->BeginScene(), D3D_OK);
-        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), D3D_OK);
+        ASSERT_EQ(
+            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0),
+            D3D_OK);
         layered(100.0f, 200.0f);
         ASSERT_EQ(device->EndScene(), D3D_OK);
         EXPECT_TRUE(near(pixel(15, 10), z ? 255 : 0, z ? 0 : 255, 0, 0));
@@ -484,7 +512,8 @@ TEST_F(D3D9Pixels, DepthAndStencilTestsUseTheDepthStencilBuffer) {
 
     // A stencil mark where the first quad went lets the second through only there.
     ASSERT_EQ(device->BeginScene(), D3D_OK);
-    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0),
+              D3D_OK);
     device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
     device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
     device->SetRenderState(D3DRS_STENCILREF, 1);

@@ -44,84 +44,129 @@ TEST_F(D3D9States, EachRenderStateReachesItsOpenGLState) {
     const StateCase cases[] = {
         {"depth test off", {{D3DRS_ZENABLE, D3DZB_FALSE}}, [] { return !on(GL_DEPTH_TEST); }},
         {"depth test on", {{D3DRS_ZENABLE, D3DZB_TRUE}}, [] { return on(GL_DEPTH_TEST); }},
-        {"depth function", {{D3DRS_ZFUNC, D3DCMP_GREATER}}, [] { return glInt(GL_DEPTH_FUNC) == GL_GREATER; }},
-        {"depth writes", {{D3DRS_ZWRITEENABLE, FALSE}}, [] { return glInt(GL_DEPTH_WRITEMASK) == GL_FALSE; }},
-        {"wireframe", {{D3DRS_FILLMODE, D3DFILL_WIREFRAME}}, [] { return glInt(GL_POLYGON_MODE) == GL_LINE; }},
-        {"points", {{D3DRS_FILLMODE, D3DFILL_POINT}}, [] { return glInt(GL_POLYGON_MODE) == GL_POINT; }},
-        {"flat", {{D3DRS_SHADEMODE, D3DSHADE_FLAT}}, [] { return glInt(GL_SHADE_MODEL) == GL_FLAT; }},
+        {"depth function",
+         {{D3DRS_ZFUNC, D3DCMP_GREATER}},
+         [] { return glInt(GL_DEPTH_FUNC) == GL_GREATER; }},
+        {"depth writes",
+         {{D3DRS_ZWRITEENABLE, FALSE}},
+         [] { return glInt(GL_DEPTH_WRITEMASK) == GL_FALSE; }},
+        {"wireframe",
+         {{D3DRS_FILLMODE, D3DFILL_WIREFRAME}},
+         [] { return glInt(GL_POLYGON_MODE) == GL_LINE; }},
+        {"points",
+         {{D3DRS_FILLMODE, D3DFILL_POINT}},
+         [] { return glInt(GL_POLYGON_MODE) == GL_POINT; }},
+        {"flat",
+         {{D3DRS_SHADEMODE, D3DSHADE_FLAT}},
+         [] { return glInt(GL_SHADE_MODEL) == GL_FLAT; }},
         {"no culling", {{D3DRS_CULLMODE, D3DCULL_NONE}}, [] { return !on(GL_CULL_FACE); }},
-        {"cull clockwise", {{D3DRS_CULLMODE, D3DCULL_CW}},
-         [] { return on(GL_CULL_FACE) && glInt(GL_CULL_FACE_MODE) == GL_FRONT && glInt(GL_FRONT_FACE) == GL_CCW; }},
-        {"cull counter-clockwise", {{D3DRS_CULLMODE, D3DCULL_CCW}},
+        {"cull clockwise",
+         {{D3DRS_CULLMODE, D3DCULL_CW}},
+         [] {
+             return on(GL_CULL_FACE) && glInt(GL_CULL_FACE_MODE) == GL_FRONT &&
+                    glInt(GL_FRONT_FACE) == GL_CCW;
+         }},
+        {"cull counter-clockwise",
+         {{D3DRS_CULLMODE, D3DCULL_CCW}},
          [] { return on(GL_CULL_FACE) && glInt(GL_CULL_FACE_MODE) == GL_BACK; }},
         {"lighting off", {{D3DRS_LIGHTING, FALSE}}, [] { return !on(GL_LIGHTING); }},
-        {"ambient", {{D3DRS_AMBIENT, 0xFF336699u}},
+        {"ambient",
+         {{D3DRS_AMBIENT, 0xFF336699u}},
          [] {
              GLfloat a[4];
              glGetFloatv(GL_LIGHT_MODEL_AMBIENT, a);
-             return std::fabs(a[0] - 0.2f) < 0.01f && std::fabs(a[1] - 0.4f) < 0.01f && std::fabs(a[2] - 0.6f) < 0.01f;
+             return std::fabs(a[0] - 0.2f) < 0.01f && std::fabs(a[1] - 0.4f) < 0.01f &&
+                    std::fabs(a[2] - 0.6f) < 0.01f;
          }},
-        {"specular", {{D3DRS_SPECULARENABLE, TRUE}},
+        {"specular",
+         {{D3DRS_SPECULARENABLE, TRUE}},
          [] { return glInt(GL_LIGHT_MODEL_COLOR_CONTROL) == GL_SEPARATE_SPECULAR_COLOR; }},
-        {"no specular", {{D3DRS_SPECULARENABLE, FALSE}},
+        {"no specular",
+         {{D3DRS_SPECULARENABLE, FALSE}},
          [] { return glInt(GL_LIGHT_MODEL_COLOR_CONTROL) == GL_SINGLE_COLOR; }},
         {"normalisation", {{D3DRS_NORMALIZENORMALS, TRUE}}, [] { return on(GL_NORMALIZE); }},
         {"linear table fog",
-         {{D3DRS_FOGENABLE, TRUE}, {D3DRS_FOGTABLEMODE, D3DFOG_LINEAR}, {D3DRS_FOGSTART, floatBits(5.0f)},
-          {D3DRS_FOGEND, floatBits(50.0f)}, {D3DRS_FOGCOLOR, 0xFF00FF00u}},
+         {{D3DRS_FOGENABLE, TRUE},
+          {D3DRS_FOGTABLEMODE, D3DFOG_LINEAR},
+          {D3DRS_FOGSTART, floatBits(5.0f)},
+          {D3DRS_FOGEND, floatBits(50.0f)},
+          {D3DRS_FOGCOLOR, 0xFF00FF00u}},
          [] {
              GLfloat c[4];
              glGetFloatv(GL_FOG_COLOR, c);
-             return on(GL_FOG) && glInt(GL_FOG_MODE) == GL_LINEAR && glFloat(GL_FOG_START) == 5.0f &&
-                    glFloat(GL_FOG_END) == 50.0f && c[1] == 1.0f && c[0] == 0.0f && glInt(GL_FOG_HINT) == GL_NICEST;
+             return on(GL_FOG) && glInt(GL_FOG_MODE) == GL_LINEAR &&
+                    glFloat(GL_FOG_START) == 5.0f && glFloat(GL_FOG_END) == 50.0f && c[1] == 1.0f &&
+                    c[0] == 0.0f && glInt(GL_FOG_HINT) == GL_NICEST;
          }},
         {"exponential vertex fog",
-         {{D3DRS_FOGENABLE, TRUE}, {D3DRS_FOGVERTEXMODE, D3DFOG_EXP}, {D3DRS_FOGDENSITY, floatBits(0.25f)}},
-         [] { return on(GL_FOG) && glInt(GL_FOG_MODE) == GL_EXP && glFloat(GL_FOG_DENSITY) == 0.25f; }},
+         {{D3DRS_FOGENABLE, TRUE},
+          {D3DRS_FOGVERTEXMODE, D3DFOG_EXP},
+          {D3DRS_FOGDENSITY, floatBits(0.25f)}},
+         [] {
+             return on(GL_FOG) && glInt(GL_FOG_MODE) == GL_EXP && glFloat(GL_FOG_DENSITY) == 0.25f;
+         }},
         {"fog without a mode", {{D3DRS_FOGENABLE, TRUE}}, [] { return !on(GL_FOG); }},
-        {"colour write mask", {{D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA}},
+        {"colour write mask",
+         {{D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA}},
          [] {
              GLboolean m[4];
              glGetBooleanv(GL_COLOR_WRITEMASK, m);
              return m[0] && !m[1] && !m[2] && m[3];
          }},
         {"blending", {{D3DRS_ALPHABLENDENABLE, TRUE}}, [] { return on(GL_BLEND); }},
-        {"blend operation", {{D3DRS_BLENDOP, D3DBLENDOP_REVSUBTRACT}},
+        {"blend operation",
+         {{D3DRS_BLENDOP, D3DBLENDOP_REVSUBTRACT}},
          [] { return glInt(GL_BLEND_EQUATION_RGB) == GL_FUNC_REVERSE_SUBTRACT; }},
         {"alpha test",
-         {{D3DRS_ALPHATESTENABLE, TRUE}, {D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL}, {D3DRS_ALPHAREF, 0x80}},
+         {{D3DRS_ALPHATESTENABLE, TRUE},
+          {D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
+          {D3DRS_ALPHAREF, 0x80}},
          [] {
              return on(GL_ALPHA_TEST) && glInt(GL_ALPHA_TEST_FUNC) == GL_GEQUAL &&
                     std::fabs(glFloat(GL_ALPHA_TEST_REF) - 128.0f / 255.0f) < 0.002f;
          }},
         {"stencil",
-         {{D3DRS_STENCILENABLE, TRUE}, {D3DRS_STENCILFUNC, D3DCMP_LESSEQUAL}, {D3DRS_STENCILREF, 3},
-          {D3DRS_STENCILMASK, 0x7F}, {D3DRS_STENCILWRITEMASK, 0x3F}},
+         {{D3DRS_STENCILENABLE, TRUE},
+          {D3DRS_STENCILFUNC, D3DCMP_LESSEQUAL},
+          {D3DRS_STENCILREF, 3},
+          {D3DRS_STENCILMASK, 0x7F},
+          {D3DRS_STENCILWRITEMASK, 0x3F}},
          [] {
-             return on(GL_STENCIL_TEST) && glInt(GL_STENCIL_FUNC) == GL_LEQUAL && glInt(GL_STENCIL_REF) == 3 &&
-                    glInt(GL_STENCIL_VALUE_MASK) == 0x7F && glInt(GL_STENCIL_WRITEMASK) == 0x3F;
+             return on(GL_STENCIL_TEST) && glInt(GL_STENCIL_FUNC) == GL_LEQUAL &&
+                    glInt(GL_STENCIL_REF) == 3 && glInt(GL_STENCIL_VALUE_MASK) == 0x7F &&
+                    glInt(GL_STENCIL_WRITEMASK) == 0x3F;
          }},
-        {"clip plane enables", {{D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0 | D3DCLIPPLANE2}},
+        {"clip plane enables",
+         {{D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0 | D3DCLIPPLANE2}},
          [] { return on(GL_CLIP_PLANE0) && !on(GL_CLIP_PLANE1) && on(GL_CLIP_PLANE2); }},
         {"scissor test", {{D3DRS_SCISSORTESTENABLE, TRUE}}, [] { return on(GL_SCISSOR_TEST); }},
-        {"point size", {{D3DRS_POINTSIZE, floatBits(4.0f)}, {D3DRS_POINTSIZE_MIN, floatBits(2.0f)}},
+        {"point size",
+         {{D3DRS_POINTSIZE, floatBits(4.0f)}, {D3DRS_POINTSIZE_MIN, floatBits(2.0f)}},
          [] { return glFloat(GL_POINT_SIZE) == 4.0f && glFloat(GL_POINT_SIZE_MIN) == 2.0f; }},
         {"point scale",
-         {{D3DRS_POINTSCALEENABLE, TRUE}, {D3DRS_POINTSCALE_A, floatBits(0.0f)}, {D3DRS_POINTSCALE_B, floatBits(0.0f)},
+         {{D3DRS_POINTSCALEENABLE, TRUE},
+          {D3DRS_POINTSCALE_A, floatBits(0.0f)},
+          {D3DRS_POINTSCALE_B, floatBits(0.0f)},
           {D3DRS_POINTSCALE_C, floatBits(1.0f)}},
          [] {
              GLfloat a[3];
              glGetFloatv(GL_POINT_DISTANCE_ATTENUATION, a);
-             return a[0] == 0.0f && a[1] == 0.0f && std::fabs(a[2] - 1.0f / (240.0f * 240.0f)) < 1e-9f;
+             return a[0] == 0.0f && a[1] == 0.0f &&
+                    std::fabs(a[2] - 1.0f / (240.0f * 240.0f)) < 1e-9f;
          }},
-        {"point sprites", {{D3DRS_POINTSPRITEENABLE, TRUE}},
+        {"point sprites",
+         {{D3DRS_POINTSPRITEENABLE, TRUE}},
          [] {
              GLint replace = 0;
              glGetTexEnviv(GL_POINT_SPRITE, GL_COORD_REPLACE, &replace);
              return on(GL_POINT_SPRITE) && replace == GL_TRUE;
          }},
-        {"multisampling off", {{D3DRS_MULTISAMPLEANTIALIAS, FALSE}}, [] { return !on(GL_MULTISAMPLE); }},
-        {"line antialiasing", {{D3DRS_ANTIALIASEDLINEENABLE, TRUE}}, [] { return on(GL_LINE_SMOOTH); }},
+        {"multisampling off",
+         {{D3DRS_MULTISAMPLEANTIALIAS, FALSE}},
+         [] { return !on(GL_MULTISAMPLE); }},
+        {"line antialiasing",
+         {{D3DRS_ANTIALIASEDLINEENABLE, TRUE}},
+         [] { return on(GL_LINE_SMOOTH); }},
     };
     for (const StateCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -154,16 +199,18 @@ TEST_F(D3D9States, AllElevenBlendFactorsAndEveryStencilOperation) {
     for (const auto& f : factors) {
         SCOPED_TRACE(f.first);
         device->SetRenderState(D3DRS_SRCBLEND, f.first);
-        device->SetRenderState(D3DRS_DESTBLEND, f.first == D3DBLEND_SRCALPHASAT ? D3DBLEND_ONE : f.first);
+        device->SetRenderState(D3DRS_DESTBLEND,
+                               f.first == D3DBLEND_SRCALPHASAT ? D3DBLEND_ONE : f.first);
         EXPECT_EQ(glInt(GL_BLEND_SRC_RGB), static_cast<GLint>(f.second));
         if (f.first != D3DBLEND_SRCALPHASAT) {
             EXPECT_EQ(glInt(GL_BLEND_DST_RGB), static_cast<GLint>(f.second));
         }
     }
     const std::pair<DWORD, GLenum> operations[] = {
-        {D3DSTENCILOP_KEEP, GL_KEEP}, {D3DSTENCILOP_ZERO, GL_ZERO},       {D3DSTENCILOP_REPLACE, GL_REPLACE},
-        {D3DSTENCILOP_INCRSAT, GL_INCR}, {D3DSTENCILOP_DECRSAT, GL_DECR}, {D3DSTENCILOP_INVERT, GL_INVERT},
-        {D3DSTENCILOP_INCR, GL_INCR_WRAP}, {D3DSTENCILOP_DECR, GL_DECR_WRAP},
+        {D3DSTENCILOP_KEEP, GL_KEEP},       {D3DSTENCILOP_ZERO, GL_ZERO},
+        {D3DSTENCILOP_REPLACE, GL_REPLACE}, {D3DSTENCILOP_INCRSAT, GL_INCR},
+        {D3DSTENCILOP_DECRSAT, GL_DECR},    {D3DSTENCILOP_INVERT, GL_INVERT},
+        {D3DSTENCILOP_INCR, GL_INCR_WRAP},  {D3DSTENCILOP_DECR, GL_DECR_WRAP},
     };
     for (const auto& o : operations) {
         SCOPED_TRACE(o.first);
@@ -180,7 +227,8 @@ TEST_F(D3D9States, StatesWithoutAnOpenGLFormAreKeptAndLoggedOnce) {
     oskel::test::LogCapture logs;
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(device->SetRenderState(D3DRS_RANGEFOGENABLE, TRUE), D3D_OK);
-        EXPECT_EQ(device->SetRenderState(D3DRS_ADAPTIVETESS_Y, MAKEFOURCC('A', 'T', 'O', 'C')), D3D_OK);
+        EXPECT_EQ(device->SetRenderState(D3DRS_ADAPTIVETESS_Y, MAKEFOURCC('A', 'T', 'O', 'C')),
+                  D3D_OK);
     }
     DWORD value = 0;
     EXPECT_EQ(device->GetRenderState(D3DRS_ADAPTIVETESS_Y, &value), D3D_OK);
@@ -192,7 +240,9 @@ TEST_F(D3D9States, StatesWithoutAnOpenGLFormAreKeptAndLoggedOnce) {
 
 // One triangle with vertex colours, so that the states worked out at drawing reach OpenGL.
 void drawTriangle(IDirect3DDevice9* device) {
-    const SVertex v[3] = {{0, 0, 0.5f, 0xFFFFFFFFu, 0, 0}, {1, 0, 0.5f, 0xFFFFFFFFu, 1, 0}, {0, 1, 0.5f, 0xFFFFFFFFu, 0, 1}};
+    const SVertex v[3] = {{0, 0, 0.5f, 0xFFFFFFFFu, 0, 0},
+                          {1, 0, 0.5f, 0xFFFFFFFFu, 1, 0},
+                          {0, 1, 0.5f, 0xFFFFFFFFu, 0, 1}};
     device->SetFVF(kVertexFVF);
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(SVertex)), D3D_OK);
@@ -208,7 +258,8 @@ TEST_F(D3D9States, ColourVertexAndTheMaterialSources) {
     };
     const Case cases[] = {
         {"diffuse", TRUE, D3DMCS_COLOR1, D3DMCS_MATERIAL, D3DMCS_MATERIAL, true, GL_DIFFUSE},
-        {"diffuse and ambient", TRUE, D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_MATERIAL, true, GL_AMBIENT_AND_DIFFUSE},
+        {"diffuse and ambient", TRUE, D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_MATERIAL, true,
+         GL_AMBIENT_AND_DIFFUSE},
         {"ambient", TRUE, D3DMCS_MATERIAL, D3DMCS_COLOR1, D3DMCS_MATERIAL, true, GL_AMBIENT},
         {"emissive", TRUE, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_COLOR1, true, GL_EMISSION},
         {"material only", TRUE, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, false, 0},
@@ -231,8 +282,8 @@ TEST_F(D3D9States, ColourVertexAndTheMaterialSources) {
 
 TEST_F(D3D9States, TransformsViewportMaterialLightsAndClipPlanesTakeTheirOpenGLForms) {
     D3DMATRIX world = identityMatrix(), view = identityMatrix(), projection = identityMatrix();
-    world._41 = 3.0f;   // a move along x
-    view._42 = -2.0f;   // and along y
+    world._41 = 3.0f;  // a move along x
+    view._42 = -2.0f;  // and along y
     projection._11 = 0.5f;
     ASSERT_EQ(device->SetTransform(D3DTS_WORLD, &world), D3D_OK);
     ASSERT_EQ(device->SetTransform(D3DTS_VIEW, &view), D3D_OK);
@@ -312,9 +363,12 @@ TEST_F(D3D9States, SamplerStatesReachTheStagesSampler) {
     device->SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_BORDER);
     device->SetSamplerState(1, D3DSAMP_MIPMAPLODBIAS, floatBits(-0.5f));
     GLint sampler = 0;
-    auto get = reinterpret_cast<PFNGLGETSAMPLERPARAMETERIVPROC>(platform::getGLProcAddress("glGetSamplerParameteriv"));
-    auto getf = reinterpret_cast<PFNGLGETSAMPLERPARAMETERFVPROC>(platform::getGLProcAddress("glGetSamplerParameterfv"));
-    auto active = reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(platform::getGLProcAddress("glActiveTexture"));
+    auto get = reinterpret_cast<PFNGLGETSAMPLERPARAMETERIVPROC>(
+        platform::getGLProcAddress("glGetSamplerParameteriv"));
+    auto getf = reinterpret_cast<PFNGLGETSAMPLERPARAMETERFVPROC>(
+        platform::getGLProcAddress("glGetSamplerParameterfv"));
+    auto active =
+        reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(platform::getGLProcAddress("glActiveTexture"));
     ASSERT_TRUE(get && getf && active);
     active(GL_TEXTURE1);
     glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
@@ -347,7 +401,8 @@ TEST_F(D3D9States, SamplerStatesReachTheStagesSampler) {
 }
 
 TEST_F(D3D9States, CoordinateGenerationTakesOpenGLsTextureGeneration) {
-    auto active = reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(platform::getGLProcAddress("glActiveTexture"));
+    auto active =
+        reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(platform::getGLProcAddress("glActiveTexture"));
     ASSERT_NE(active, nullptr);
     const struct {
         DWORD index;

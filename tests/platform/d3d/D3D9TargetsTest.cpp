@@ -20,14 +20,16 @@ TEST_F(D3D9Formats, LockRectRoundTripsInEachFormat) {
         D3DFORMAT format;
         UINT bytes;
     } formats[] = {
-        {"A8R8G8B8", D3DFMT_A8R8G8B8, 4}, {"X8R8G8B8", D3DFMT_X8R8G8B8, 4}, {"R8G8B8", D3DFMT_R8G8B8, 3},
-        {"R5G6B5", D3DFMT_R5G6B5, 2},     {"A1R5G5B5", D3DFMT_A1R5G5B5, 2}, {"X1R5G5B5", D3DFMT_X1R5G5B5, 2},
+        {"A8R8G8B8", D3DFMT_A8R8G8B8, 4}, {"X8R8G8B8", D3DFMT_X8R8G8B8, 4},
+        {"R8G8B8", D3DFMT_R8G8B8, 3},     {"R5G6B5", D3DFMT_R5G6B5, 2},
+        {"A1R5G5B5", D3DFMT_A1R5G5B5, 2}, {"X1R5G5B5", D3DFMT_X1R5G5B5, 2},
     };
     const UINT w = 5, h = 3;  // odd sizes: rows are not padded
     for (const auto& f : formats) {
         SCOPED_TRACE(f.name);
         IDirect3DTexture9* t = nullptr;
-        ASSERT_EQ(device->CreateTexture(w, h, 1, 0, f.format, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+        ASSERT_EQ(device->CreateTexture(w, h, 1, 0, f.format, D3DPOOL_MANAGED, &t, nullptr),
+                  D3D_OK);
         D3DSURFACE_DESC desc{};
         ASSERT_EQ(t->GetLevelDesc(0, &desc), D3D_OK);
         EXPECT_EQ(desc.Format, f.format);
@@ -71,7 +73,8 @@ TEST_F(D3D9Formats, TheSixteenBitFormatsDrawWithTheirColours) {
     for (const auto& f : formats) {
         SCOPED_TRACE(f.format);
         IDirect3DTexture9* t = nullptr;
-        ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, f.format, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+        ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, f.format, D3DPOOL_MANAGED, &t, nullptr),
+                  D3D_OK);
         D3DLOCKED_RECT locked{};
         ASSERT_EQ(t->LockRect(0, &locked, nullptr, 0), D3D_OK);
         for (int i = 0; i < 4; ++i) static_cast<uint16_t*>(locked.pBits)[i] = f.red;
@@ -110,24 +113,27 @@ TEST_F(D3D9Formats, PoolsAndRefusedFormats) {
     IDirect3DTexture9* t = nullptr;
     // Depth formats Direct3D 9 programs try that this layer has not.
     for (D3DFORMAT f : {D3DFMT_D24X4S4, D3DFMT_D15S1})
-        EXPECT_EQ(s_d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL,
-                                           D3DRTYPE_SURFACE, f),
+        EXPECT_EQ(s_d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
+                                           D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, f),
                   D3DERR_NOTAVAILABLE);
-    EXPECT_EQ(s_d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL,
-                                       D3DRTYPE_SURFACE, D3DFMT_D24S8),
+    EXPECT_EQ(s_d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
+                                       D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24S8),
               D3D_OK);
     // A render target is not lockable; a system-memory texture cannot be drawn with.
-    ASSERT_EQ(device->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &t, nullptr),
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                    D3DPOOL_DEFAULT, &t, nullptr),
               D3D_OK);
     D3DLOCKED_RECT locked{};
     EXPECT_EQ(t->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(locked.pBits, nullptr);
     t->Release();
-    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &t, nullptr), D3D_OK);
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &t, nullptr),
+              D3D_OK);
     EXPECT_EQ(device->SetTexture(0, t), D3DERR_INVALIDCALL);
     t->Release();
     // All levels down to 1 × 1.
-    ASSERT_EQ(device->CreateTexture(8, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+    ASSERT_EQ(device->CreateTexture(8, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
+              D3D_OK);
     EXPECT_EQ(t->GetLevelCount(), 4u);
     D3DSURFACE_DESC desc{};
     ASSERT_EQ(t->GetLevelDesc(3, &desc), D3D_OK);
@@ -140,8 +146,8 @@ TEST_F(D3D9Formats, PoolsAndRefusedFormats) {
 // A render-target texture of 64 × 32: blue with a red block in its top-left corner.
 IDirect3DTexture9* drawnTarget(D3DWindowSuite& suite, IDirect3DDevice9* device) {
     IDirect3DTexture9* target = nullptr;
-    EXPECT_EQ(device->CreateTexture(64, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target,
-                                    nullptr),
+    EXPECT_EQ(device->CreateTexture(64, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                    D3DPOOL_DEFAULT, &target, nullptr),
               D3D_OK);
     if (!target) return nullptr;
     IDirect3DSurface9* surface = nullptr;
@@ -168,13 +174,15 @@ TEST_F(D3D9Targets, ARenderTargetReadsBackTopDownAndSamplesRightSideUp) {
     IDirect3DSurface9* surface = nullptr;
     IDirect3DSurface9* copy = nullptr;
     ASSERT_EQ(target->GetSurfaceLevel(0, &surface), D3D_OK);
-    ASSERT_EQ(device->CreateOffscreenPlainSurface(64, 32, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr), D3D_OK);
+    ASSERT_EQ(device->CreateOffscreenPlainSurface(64, 32, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy,
+                                                  nullptr),
+              D3D_OK);
     ASSERT_EQ(device->GetRenderTargetData(surface, copy), D3D_OK);
     D3DLOCKED_RECT locked{};
     ASSERT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
     auto at = [&](int x, int y) {
-        return static_cast<const uint32_t*>(
-            static_cast<const void*>(static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch))[x];
+        return static_cast<const uint32_t*>(static_cast<const void*>(
+            static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch))[x];
     };
     EXPECT_EQ(at(0, 0), 0xFFFF0000u);
     EXPECT_EQ(at(15, 7), 0xFFFF0000u);
@@ -184,7 +192,9 @@ TEST_F(D3D9Targets, ARenderTargetReadsBackTopDownAndSamplesRightSideUp) {
     ASSERT_EQ(copy->UnlockRect(), D3D_OK);
     // A copy of another size is refused.
     IDirect3DSurface9* small = nullptr;
-    ASSERT_EQ(device->CreateOffscreenPlainSurface(32, 32, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &small, nullptr), D3D_OK);
+    ASSERT_EQ(device->CreateOffscreenPlainSurface(32, 32, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
+                                                  &small, nullptr),
+              D3D_OK);
     EXPECT_EQ(device->GetRenderTargetData(surface, small), D3DERR_INVALIDCALL);
     small->Release();
     copy->Release();
@@ -244,19 +254,20 @@ TEST_F(D3D9Targets, TheFrontBufferHoldsTheLastPresentedFrame) {
     ASSERT_EQ(device->GetDisplayMode(0, &mode), D3D_OK);
     EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
     IDirect3DSurface9* front = nullptr;
-    ASSERT_EQ(device->CreateOffscreenPlainSurface(mode.Width, mode.Height, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH, &front,
-                                                  nullptr),
+    ASSERT_EQ(device->CreateOffscreenPlainSurface(mode.Width, mode.Height, D3DFMT_A8R8G8B8,
+                                                  D3DPOOL_SCRATCH, &front, nullptr),
               D3D_OK);
     ASSERT_EQ(device->GetFrontBufferData(0, front), D3D_OK);
     // The client area's top-left corner is the screen's.
     POINT origin{0, 0};
     EXPECT_EQ(ClientToScreen(s_window->nativeHandle(), &origin), TRUE);
     D3DLOCKED_RECT locked{};
-    const RECT area{origin.x, origin.y, origin.x + static_cast<LONG>(Width), origin.y + static_cast<LONG>(Height)};
+    const RECT area{origin.x, origin.y, origin.x + static_cast<LONG>(Width),
+                    origin.y + static_cast<LONG>(Height)};
     ASSERT_EQ(front->LockRect(&locked, &area, D3DLOCK_READONLY), D3D_OK);
     auto at = [&](int x, int y) {
-        return static_cast<const uint32_t*>(
-            static_cast<const void*>(static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch))[x];
+        return static_cast<const uint32_t*>(static_cast<const void*>(
+            static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch))[x];
     };
     EXPECT_EQ(at(0, 0), 0xFFFF0000u);
     EXPECT_EQ(at(9, 4), 0xFFFF0000u);
@@ -271,7 +282,8 @@ TEST_F(D3D9Targets, TheFrontBufferHoldsTheLastPresentedFrame) {
     front->Release();
 
     // A surface smaller than the display is refused.
-    ASSERT_EQ(device->CreateOffscreenPlainSurface(Width, Height, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH, &front, nullptr),
+    ASSERT_EQ(device->CreateOffscreenPlainSurface(Width, Height, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH,
+                                                  &front, nullptr),
               D3D_OK);
     EXPECT_EQ(device->GetFrontBufferData(0, front), D3DERR_INVALIDCALL);
     front->Release();
@@ -295,15 +307,18 @@ TEST_F(D3D9Targets, TheBackBufferReadsBackThroughAPlainSurface) {
     IDirect3DSurface9* back = nullptr;
     IDirect3DSurface9* copy = nullptr;
     ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
-    ASSERT_EQ(device->CreateOffscreenPlainSurface(Width, Height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr),
+    ASSERT_EQ(device->CreateOffscreenPlainSurface(Width, Height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
+                                                  &copy, nullptr),
               D3D_OK);
     ASSERT_EQ(device->GetRenderTargetData(back, copy), D3D_OK);
     D3DLOCKED_RECT locked{};
     ASSERT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
     const auto* rows = static_cast<const uint8_t*>(locked.pBits);
     EXPECT_EQ(reinterpret_cast<const uint32_t*>(rows)[0], 0xFF0000FFu);
-    EXPECT_EQ(reinterpret_cast<const uint32_t*>(rows + (Height - 1) * locked.Pitch)[Width - 1], 0x80FF0000u);
-    EXPECT_EQ(reinterpret_cast<const uint32_t*>(rows + (Height - 3) * locked.Pitch)[Width - 1], 0xFF0000FFu);
+    EXPECT_EQ(reinterpret_cast<const uint32_t*>(rows + (Height - 1) * locked.Pitch)[Width - 1],
+              0x80FF0000u);
+    EXPECT_EQ(reinterpret_cast<const uint32_t*>(rows + (Height - 3) * locked.Pitch)[Width - 1],
+              0xFF0000FFu);
     ASSERT_EQ(copy->UnlockRect(), D3D_OK);
     copy->Release();
     back->Release();
@@ -313,11 +328,13 @@ TEST_F(D3D9Targets, AMultisampledDeviceResolvesWhatItDraws) {
     D3DPRESENT_PARAMETERS pp = presentParameters();
     pp.MultiSampleType = D3DMULTISAMPLE_4_SAMPLES;
     DWORD levels = 0;
-    const HRESULT supported = s_d3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8,
-                                                                TRUE, D3DMULTISAMPLE_4_SAMPLES, &levels);
+    const HRESULT supported =
+        s_d3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, TRUE,
+                                          D3DMULTISAMPLE_4_SAMPLES, &levels);
     IDirect3DDevice9* second = nullptr;
-    const HRESULT made = s_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, s_window->nativeHandle(),
-                                             D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &second);
+    const HRESULT made =
+        s_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, s_window->nativeHandle(),
+                            D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &second);
     if (FAILED(supported)) {
         // A count the check refuses is refused by creation as well.
         EXPECT_EQ(made, supported);
@@ -335,9 +352,11 @@ TEST_F(D3D9Targets, AMultisampledDeviceResolvesWhatItDraws) {
     second->SetTransform(D3DTS_PROJECTION, &projection);
     second->SetFVF(kVertexFVF);
     second->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
-    const SVertex triangle[3] = {{0, 0, 0, 0xFFFF0000u, 0, 0}, {64, 0, 0, 0xFFFF0000u, 0, 0}, {0, 48, 0, 0xFFFF0000u, 0, 0}};
+    const SVertex triangle[3] = {
+        {0, 0, 0, 0xFFFF0000u, 0, 0}, {64, 0, 0, 0xFFFF0000u, 0, 0}, {0, 48, 0, 0xFFFF0000u, 0, 0}};
     ASSERT_EQ(second->BeginScene(), D3D_OK);
-    ASSERT_EQ(second->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(second->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0),
+              D3D_OK);
     ASSERT_EQ(second->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(SVertex)), D3D_OK);
     ASSERT_EQ(second->EndScene(), D3D_OK);
     std::vector<uint32_t> pixels;
@@ -376,7 +395,11 @@ TEST_F(D3D9Targets, ClearsKeepToTheViewportTheScissorRectangleAndTheirRectangles
     const Case cases[] = {
         {"viewport", false, 0, {{10, 10}, {109, 109}}, {{9, 10}, {110, 50}}},
         {"viewport and scissor", true, 0, {{10, 10}, {59, 59}}, {{60, 20}, {20, 60}}},
-        {"rectangles in the viewport", false, 2, {{10, 10}, {29, 29}, {50, 50}, {109, 109}}, {{5, 5}, {30, 30}, {110, 110}}},
+        {"rectangles in the viewport",
+         false,
+         2,
+         {{10, 10}, {29, 29}, {50, 50}, {109, 109}},
+         {{5, 5}, {30, 30}, {110, 110}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -386,12 +409,16 @@ TEST_F(D3D9Targets, ClearsKeepToTheViewportTheScissorRectangleAndTheirRectangles
         ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
         ASSERT_EQ(device->SetScissorRect(&scissor), D3D_OK);
         device->SetRenderState(D3DRS_SCISSORTESTENABLE, c.scissorTest);
-        ASSERT_EQ(device->Clear(c.count, c.count ? rects : nullptr, D3DCLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0), D3D_OK);
+        ASSERT_EQ(device->Clear(c.count, c.count ? rects : nullptr, D3DCLEAR_TARGET, 0xFFFFFFFFu,
+                                1.0f, 0),
+                  D3D_OK);
         const std::vector<uint32_t> back = backBuffer();
         for (const auto& p : c.inside)
-            EXPECT_EQ(back[static_cast<size_t>(p.second) * Width + p.first], 0xFFFFFFFFu) << p.first << ", " << p.second;
+            EXPECT_EQ(back[static_cast<size_t>(p.second) * Width + p.first], 0xFFFFFFFFu)
+                << p.first << ", " << p.second;
         for (const auto& p : c.outside)
-            EXPECT_EQ(back[static_cast<size_t>(p.second) * Width + p.first], 0xFF000000u) << p.first << ", " << p.second;
+            EXPECT_EQ(back[static_cast<size_t>(p.second) * Width + p.first], 0xFF000000u)
+                << p.first << ", " << p.second;
     }
     // Depth or stencil without a depth-stencil buffer are refused, and so is a clear of nothing.
     EXPECT_EQ(device->Clear(0, nullptr, 0, 0, 1.0f, 0), D3DERR_INVALIDCALL);
@@ -438,17 +465,21 @@ TEST(D3D9FullScreen, AtTheDesktopSizeAndBack) {
 
         // A presented frame fills the whole front buffer.
         ASSERT_EQ(device->BeginScene(), D3D_OK);
-        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF00FF00u, 1.0f, 0), D3D_OK);
+        ASSERT_EQ(
+            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF00FF00u, 1.0f, 0),
+            D3D_OK);
         ASSERT_EQ(device->EndScene(), D3D_OK);
         ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
         IDirect3DSurface9* front = nullptr;
-        ASSERT_EQ(device->CreateOffscreenPlainSurface(desktop.Width, desktop.Height, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH,
-                                                      &front, nullptr),
-                  D3D_OK);
+        ASSERT_EQ(
+            device->CreateOffscreenPlainSurface(desktop.Width, desktop.Height, D3DFMT_A8R8G8B8,
+                                                D3DPOOL_SCRATCH, &front, nullptr),
+            D3D_OK);
         ASSERT_EQ(device->GetFrontBufferData(0, front), D3D_OK);
         D3DLOCKED_RECT locked{};
         ASSERT_EQ(front->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-        const auto* last = static_cast<const uint8_t*>(locked.pBits) + (desktop.Height - 1) * locked.Pitch;
+        const auto* last =
+            static_cast<const uint8_t*>(locked.pBits) + (desktop.Height - 1) * locked.Pitch;
         EXPECT_EQ(static_cast<const uint32_t*>(locked.pBits)[0], 0xFF00FF00u);
         EXPECT_EQ(reinterpret_cast<const uint32_t*>(last)[desktop.Width - 1], 0xFF00FF00u);
         ASSERT_EQ(front->UnlockRect(), D3D_OK);

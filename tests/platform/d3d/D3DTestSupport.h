@@ -28,8 +28,8 @@ struct SPixel {
 };
 
 inline SPixel pixelOf(uint32_t argb) {
-    return {static_cast<int>(argb >> 24), static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF),
-            static_cast<int>(argb & 0xFF)};
+    return {static_cast<int>(argb >> 24), static_cast<int>((argb >> 16) & 0xFF),
+            static_cast<int>((argb >> 8) & 0xFF), static_cast<int>(argb & 0xFF)};
 }
 
 inline std::ostream& operator<<(std::ostream& os, const SPixel& p) {
@@ -37,12 +37,13 @@ inline std::ostream& operator<<(std::ostream& os, const SPixel& p) {
 }
 
 // True when each colour channel (and alpha when asked) is within the tolerance.
-inline ::testing::AssertionResult near(const SPixel& got, int r, int g, int b, int tolerance = 3, int a = -1) {
-    if (std::abs(got.r - r) <= tolerance && std::abs(got.g - g) <= tolerance && std::abs(got.b - b) <= tolerance &&
-        (a < 0 || std::abs(got.a - a) <= tolerance))
+inline ::testing::AssertionResult near(const SPixel& got, int r, int g, int b, int tolerance = 3,
+                                       int a = -1) {
+    if (std::abs(got.r - r) <= tolerance && std::abs(got.g - g) <= tolerance &&
+        std::abs(got.b - b) <= tolerance && (a < 0 || std::abs(got.a - a) <= tolerance))
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got " << got << ", expected (a " << a << ", r " << r << ", g " << g
-                                         << ", b " << b << ")";
+    return ::testing::AssertionFailure() << "got " << got << ", expected (a " << a << ", r " << r
+                                         << ", g " << g << ", b " << b << ")";
 }
 
 // The projection that puts a vertex at (x, y) on the top-left corner of pixel (x, y) of a target
@@ -87,15 +88,17 @@ public:
             return;
         }
         HMODULE module = LoadLibraryA("d3d9.dll");
-        auto create = reinterpret_cast<PFN_Direct3DCreate9>(GetProcAddress(module, "Direct3DCreate9"));
+        auto create =
+            reinterpret_cast<PFN_Direct3DCreate9>(GetProcAddress(module, "Direct3DCreate9"));
         s_d3d = create ? create(D3D_SDK_VERSION) : nullptr;
         if (!s_d3d) {
             s_failure = "no Direct3D object";
             return;
         }
         s_pp = presentParameters();
-        const HRESULT r = s_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, s_window->nativeHandle(),
-                                              D3DCREATE_HARDWARE_VERTEXPROCESSING, &s_pp, &s_device);
+        const HRESULT r =
+            s_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, s_window->nativeHandle(),
+                                D3DCREATE_HARDWARE_VERTEXPROCESSING, &s_pp, &s_device);
         if (FAILED(r) || !s_device) s_failure = "no device: " + std::to_string(r);
     }
 
@@ -148,15 +151,15 @@ public:
 
     // A quad from (x0, y0) to (x1, y1) as two triangles of the list 0, 1, 2, 0, 2, 3 over the
     // corners left-top, right-top, right-bottom, left-bottom.
-    HRESULT quad(float x0, float y0, float x1, float y1, D3DCOLOR color, float u0 = 0.0f, float v0 = 0.0f,
-                 float u1 = 1.0f, float v1 = 1.0f) {
+    HRESULT quad(float x0, float y0, float x1, float y1, D3DCOLOR color, float u0 = 0.0f,
+                 float v0 = 0.0f, float u1 = 1.0f, float v1 = 1.0f) {
         const SVertex v[4] = {{x0, y0, 0.0f, color, u0, v0},
                               {x1, y0, 0.0f, color, u1, v0},
                               {x1, y1, 0.0f, color, u1, v1},
                               {x0, y1, 0.0f, color, u0, v1}};
         const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
-        return device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, v,
-                                              sizeof(SVertex));
+        return device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16,
+                                              v, sizeof(SVertex));
     }
 
     // The back buffer, read through the test control.
@@ -166,7 +169,8 @@ public:
         EXPECT_TRUE(D3DTestControl::readBackBuffer(pixels, w, h));
         EXPECT_EQ(w, Width);
         EXPECT_EQ(h, Height);
-        if (pixels.size() != static_cast<size_t>(Width) * Height) pixels.assign(static_cast<size_t>(Width) * Height, 0);
+        if (pixels.size() != static_cast<size_t>(Width) * Height)
+            pixels.assign(static_cast<size_t>(Width) * Height, 0);
         return pixels;
     }
     SPixel pixel(int x, int y) { return pixelOf(backBuffer()[static_cast<size_t>(y) * Width + x]); }
@@ -174,7 +178,8 @@ public:
     // A managed texture of w × h A8R8G8B8 texels, given as ARGB rows from the top.
     IDirect3DTexture9* texture(UINT w, UINT h, const std::vector<uint32_t>& argb) {
         IDirect3DTexture9* t = nullptr;
-        EXPECT_EQ(device->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr), D3D_OK);
+        EXPECT_EQ(device->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t, nullptr),
+                  D3D_OK);
         if (!t) return nullptr;
         D3DLOCKED_RECT locked{};
         EXPECT_EQ(t->LockRect(0, &locked, nullptr, 0), D3D_OK);
