@@ -100,6 +100,24 @@ CGLContext::EResult CGLContext::create(CWindow& window, const SGLAttributes& a) 
         m_error = window.error();
         return WindowFailed;
     }
+    return makeOn(window);
+}
+
+CGLContext::EResult CGLContext::createOnWindow(CWindow& window) {
+    destroy();
+    if (!window.exists()) {
+        m_error = "no window";
+        return NoWindow;
+    }
+    struct ResetAfter {
+        ~ResetAfter() { SDL_GL_ResetAttributes(); }
+    } resetAfter;
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    return makeOn(window);
+}
+
+CGLContext::EResult CGLContext::makeOn(CWindow& window) {
     SDL_Window* w = static_cast<SDL_Window*>(window.nativeHandle());
     SDL_GLContext context = SDL_GL_CreateContext(w);
     if (!context) {
@@ -152,6 +170,10 @@ bool CGLContext::makeCurrent() {
     SDL_Window* window = m_windowId ? SDL_GetWindowFromID(m_windowId) : nullptr;
     if (!m_context || !window) return false;
     return SDL_GL_MakeCurrent(window, static_cast<SDL_GLContext>(m_context)) == 0;
+}
+
+bool CGLContext::isCurrent() const {
+    return m_context && SDL_GL_GetCurrentContext() == static_cast<SDL_GLContext>(m_context);
 }
 
 bool CGLContext::releaseCurrent() { return SDL_GL_MakeCurrent(nullptr, nullptr) == 0; }

@@ -69,6 +69,10 @@ public:
     // Makes the window again for the attributes and a context on it. On failure error() says
     // why; the window stays (the old one when the new one could not be made).
     EResult create(CWindow& window, const SGLAttributes& attributes);
+    // Makes a context (compatibility profile) on the window as it is, without making the window
+    // again: for callers that draw into frame-buffer objects and only show their pictures in
+    // the window's own frame buffer.
+    EResult createOnWindow(CWindow& window);
     void destroy();
     bool exists() const { return m_context != nullptr; }
     void* nativeHandle() const { return m_context; }
@@ -77,6 +81,8 @@ public:
     // Reads back what the current context got.
     SGLObtained queryObtained() const;
     bool makeCurrent();
+    // Whether this context is the current one of the thread.
+    bool isCurrent() const;
     // Releases the current context from the thread; false when that failed.
     bool releaseCurrent();
     // Shows the back buffer.
@@ -85,6 +91,9 @@ public:
     bool setSwapInterval(int interval);
 
 private:
+    // A context on the window as it is, with the attributes set now, made current.
+    EResult makeOn(CWindow& window);
+
     void* m_context = nullptr;
     uint32_t m_windowId = 0;  // the window's id: it may go before the context
     std::string m_error;
