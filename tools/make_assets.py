@@ -4,7 +4,8 @@ fixed order. The made files are committed.
 
     tools/make_assets.py                  # re-make everything into the repository
     tools/make_assets.py fonts atlas.*    # re-make some modules
-    tools/make_assets.py --check          # re-make into a scratch folder and compare
+    tools/make_assets.py --check          # re-make into a scratch folder and compare (the
+                                          # folder stays when something differs)
     tools/make_assets.py --check --changed  # only modules whose inputs changed against main
     tools/make_assets.py --preview        # contact sheet of the art: build/assets-preview.png
     tools/make_assets.py --list           # the modules with their inputs and outputs
@@ -15,7 +16,9 @@ vorbis-tools; DejaVu from fonts-dejavu-core): scripts/packages.txt lists them.
 """
 import argparse
 import os
+import shutil
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -37,9 +40,10 @@ def write_files(files, root=REPO):
                 out.write(data)
 
 
-def make(modules, checking, out=None):
-    """Builds the modules; in check mode compares instead of writing; with `out` writes into that
-    folder instead of the repository. Returns the problems."""
+def make(modules, checking=None, out=None):
+    """Builds the modules; in check mode (`checking` is a scratch folder) writes them there and
+    compares them with the repository's; with `out` writes into that folder instead of the
+    repository. Returns the problems."""
     problems = []
     for module in modules:
         started = time.monotonic()
@@ -50,6 +54,7 @@ def make(modules, checking, out=None):
                 problems.append("%s: makes %s, which it does not declare" % (module.name, path))
         stale = sorted(check.committed_files(module.outputs) - set(made))
         if checking:
+            write_files(made, checking)
             for path in sorted(made):
                 full = os.path.join(REPO, path)
                 committed = None
@@ -109,8 +114,9 @@ def main(argv=None):
 
     started = time.monotonic()
     problems = []
+    scratch = tempfile.mkdtemp(prefix="assets-check-") if args.check else None
     if args.check or args.modules or not args.preview:
-        problems += make(chosen, args.check, args.out)
+        problems += make(chosen, scratch, args.out)
     if args.check:
         problems += lint.lint_all()
     if args.preview:
@@ -120,8 +126,12 @@ def main(argv=None):
     elapsed = time.monotonic() - started
     if problems:
         print("\n".join(problems))
+        if scratch:
+            print("the made files are in " + scratch)
         print("%d problems (%.1f s)" % (len(problems), elapsed))
         return 1
+    if scratch:
+        shutil.rmtree(scratch)
     if args.check:
         print("assets are up to date (%d modules, %.1f s)" % (len(chosen), elapsed))
     return 0

@@ -107,8 +107,3 @@ def stable_seed(*parts):
     """A 32-bit number that depends only on the given texts (for random generators and serials)."""
     digest = hashlib.sha256("\x1f".join(str(p) for p in parts).encode("utf-8")).digest()
     return int.from_bytes(digest[:4], "big")
-
-
-def natural_relpath(path, start):
-    """`path` relative to the folder `start`, with forward slashes (both repository-relative)."""
-    return os.path.relpath(path, start).replace(os.sep, "/")

@@ -18,50 +18,33 @@ def extrude(image, padding):
     return Image.fromarray(padded, "RGBA")
 
 
-def bleed(image, rounds=4):
+def bleed(image, rounds=2):
     """Gives transparent pixels the colour of their visible neighbours (alpha stays 0), so that
     filtering a straight-alpha texture never mixes in black. Pixels further than `rounds` from any
     visible pixel take the mean colour of the visible ones."""
-    array = np.asarray(image.convert("RGBA")).astype(np.float64)
-    rgb, alpha = array[..., :3], array[..., 3]
+    array = np.asarray(image.convert("RGBA"))
+    alpha = array[..., 3]
     known = alpha > 0
     if not known.any():
         return image.convert("RGBA")
-    colour = np.where(known[..., None], rgb, 0.0)
+    colour = np.where(known[..., None], array[..., :3], 0).astype(np.float32)
+    height, width = known.shape
+    neighbours = [(dy, dx) for dy in range(3) for dx in range(3) if (dy, dx) != (1, 1)]
     for _ in range(rounds):
         if known.all():
             break
-        total = np.zeros_like(colour)
-        count = np.zeros(known.shape)
-        for dy in (-1, 0, 1):
-            for dx in (-1, 0, 1):
-                if dx == 0 and dy == 0:
-                    continue
-                shifted_known = _shift(known, dx, dy)
-                total += _shift(colour, dx, dy) * shifted_known[..., None]
-                count += shifted_known
+        weight = np.pad(known.astype(np.float32), 1)
+        source = np.pad(colour * known[..., None], ((1, 1), (1, 1), (0, 0)))
+        total = sum(source[dy:dy + height, dx:dx + width] for dy, dx in neighbours)
+        count = sum(weight[dy:dy + height, dx:dx + width] for dy, dx in neighbours)
         grow = (~known) & (count > 0)
         colour[grow] = total[grow] / count[grow][:, None]
         known = known | grow
-    mean = rgb[alpha > 0].mean(axis=0)
-    colour[~known] = mean
-    out = np.dstack([np.clip(np.rint(colour), 0, 255), alpha]).astype(np.uint8)
-    # Visible pixels keep their own colour exactly.
-    visible = alpha > 0
-    out[visible, :3] = array[visible, :3].astype(np.uint8)
+    colour[~known] = array[alpha > 0][:, :3].astype(np.float32).mean(axis=0)
+    out = np.dstack([np.clip(np.rint(colour), 0, 255).astype(np.uint8), alpha])
+    # visible pixels keep their own colour exactly
+    out[alpha > 0] = array[alpha > 0]
     return Image.fromarray(out, "RGBA")
-
-
-def _shift(array, dx, dy):
-    """The array moved by (dx, dy): out[y, x] = array[y - dy, x - dx], zero outside."""
-    out = np.zeros_like(array)
-    height, width = array.shape[:2]
-    ys = slice(max(dy, 0), height + min(dy, 0))
-    xs = slice(max(dx, 0), width + min(dx, 0))
-    ys_src = slice(max(-dy, 0), height + min(-dy, 0))
-    xs_src = slice(max(-dx, 0), width + min(-dx, 0))
-    out[ys, xs] = array[ys_src, xs_src]
-    return out
 
 
 def from_premultiplied_bgra(data, width, height, stride):
@@ -74,12 +57,3 @@ def from_premultiplied_bgra(data, width, height, stride):
     rgb = np.where(a[..., None] > 0, rgb, 0.0)
     out = np.dstack([np.clip(np.rint(rgb), 0, 255), a]).astype(np.uint8)
     return Image.fromarray(out, "RGBA")
-
-
-def alpha_over(bottom, top):
-    """Straight-alpha 'over' of two same-size RGBA arrays (floats 0..1, shape h x w x 4)."""
-    ta, ba = top[..., 3:4], bottom[..., 3:4]
-    out_a = ta + ba * (1 - ta)
-    safe = np.where(out_a > 0, out_a, 1.0)
-    rgb = (top[..., :3] * ta + bottom[..., :3] * ba * (1 - ta)) / safe
-    return np.concatenate([np.where(out_a > 0, rgb, 0.0), out_a], axis=-1)

@@ -14,7 +14,7 @@ import functools
 import glob
 import os
 
-from .common import PACKAGE, REPO
+from .common import REPO
 
 # Changing one of these changes what every generator makes (or how it is run).
 SHARED_INPUTS = ("tools/make_assets.py", "tools/assets/__init__.py", "tools/assets/registry.py",
@@ -140,7 +140,3 @@ def affected(modules, changed_paths):
         if any(module.reads(p) or module.owns(p) for p in changed):
             picked.append(module)
     return picked
-
-
-def package_path(*parts):
-    return os.path.join(PACKAGE, *parts)

@@ -25,9 +25,6 @@ def seconds(n):
     return int(round(n * RATE))
 
 
-def timeline(duration):
-    return np.arange(seconds(duration)) / RATE
-
 
 def db(value):
     return 10.0 ** (value / 20.0)
