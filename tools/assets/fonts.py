@@ -37,22 +37,22 @@ def description():
         return tomllib.load(source)
 
 
-class FontSpec:
-    def __init__(self, entry, folder):
-        self.file = entry["file"]
-        self.path = os.path.join(folder, entry["face"])
-        self.size = int(entry["size"])
-        self.outline = int(entry.get("outline", 0))
-        self.shadow = tuple(entry.get("shadow", (0, 0)))
+class FontEntry:
+    def __init__(self, row, folder):
+        self.file = row["file"]
+        self.path = os.path.join(folder, row["face"])
+        self.size = int(row["size"])
+        self.outline = int(row.get("outline", 0))
+        self.shadow = tuple(row.get("shadow", (0, 0)))
 
     @property
     def spacing(self):
         return self.outline
 
 
-def font_specs():
+def font_entries():
     desc = description()
-    return [FontSpec(entry, desc["folder"]) for entry in desc["font"]]
+    return [FontEntry(row, desc["folder"]) for row in desc["font"]]
 
 
 def charset(texts):
@@ -81,8 +81,8 @@ class Glyph:
 
 
 class BakedFont:
-    def __init__(self, spec, ascent, descent, glyphs, kerning, pages):
-        self.spec = spec
+    def __init__(self, entry, ascent, descent, glyphs, kerning, pages):
+        self.entry = entry
         self.ascent = ascent
         self.descent = descent
         self.glyphs = glyphs  # in code order
@@ -107,42 +107,42 @@ class BakedFont:
         width = 0
         for index, char in enumerate(text):
             glyph = by_char.get(char, default)
-            width += glyph.before[0] + glyph.size[0] + glyph.after[0] + self.spec.spacing
+            width += glyph.before[0] + glyph.size[0] + glyph.after[0] + self.entry.spacing
             if index + 1 < len(text):
                 width += self.kerning.get((char, text[index + 1]), 0)
         if text:
-            width -= self.spec.spacing
+            width -= self.entry.spacing
         return width
 
 
-def _layers(font, spec, char, canvas, origin):
+def _layers(font, entry, char, canvas, origin):
     """Coverage arrays (0..1) of the fill and of fill plus outline, on a canvas."""
     fill = Image.new("L", canvas, 0)
     ImageDraw.Draw(fill).text(origin, char, font=font, fill=255, anchor="la")
-    if spec.outline:
+    if entry.outline:
         union = Image.new("L", canvas, 0)
         ImageDraw.Draw(union).text(origin, char, font=font, fill=255, anchor="la",
-                                   stroke_width=spec.outline, stroke_fill=255)
+                                   stroke_width=entry.outline, stroke_fill=255)
     else:
         union = fill
     return np.asarray(fill) / 255.0, np.asarray(union) / 255.0
 
 
-def render_glyph(font, spec, char, advance, line_height):
+def render_glyph(font, entry, char, advance, line_height):
     """The glyph's picture on a canvas with the pen at `pad`, `pad` (top of the line)."""
-    pad = spec.size + 2 * spec.outline + 8
-    canvas = (advance + 2 * pad + spec.size, line_height + 2 * pad)
-    fill, union = _layers(font, spec, char, canvas, (pad, pad))
+    pad = entry.size + 2 * entry.outline + 8
+    canvas = (advance + 2 * pad + entry.size, line_height + 2 * pad)
+    fill, union = _layers(font, entry, char, canvas, (pad, pad))
     dark = np.array(Palette.OUTLINE) * 255.0
     white = np.array([255.0, 255.0, 255.0])
     # outline under fill: alpha = fill + union (1 - fill)
-    alpha = fill + union * (1.0 - fill) if spec.outline else fill
+    alpha = fill + union * (1.0 - fill) if entry.outline else fill
     safe = np.where(alpha > 0, alpha, 1.0)
     colour = (white * fill[..., None] + dark * (union * (1.0 - fill))[..., None]) / safe[..., None]
-    if spec.outline == 0:
+    if entry.outline == 0:
         colour = np.broadcast_to(white, colour.shape)
-    if spec.shadow != (0, 0):
-        sx, sy = spec.shadow
+    if entry.shadow != (0, 0):
+        sx, sy = entry.shadow
         shadow = np.zeros_like(union)
         h, w = union.shape
         shadow[sy:, sx:] = union[:h - sy, :w - sx] * 0.45
@@ -160,9 +160,9 @@ def render_glyph(font, spec, char, advance, line_height):
     return image.crop(box), (box[0] - pad, box[1] - pad)
 
 
-def bake(spec, chars):
-    font = ImageFont.truetype(spec.path, spec.size, layout_engine=ImageFont.Layout.BASIC)
-    face = Face(spec.path, spec.size)
+def bake(entry, chars):
+    font = ImageFont.truetype(entry.path, entry.size, layout_engine=ImageFont.Layout.BASIC)
+    face = Face(entry.path, entry.size)
     ascent, descent = font.getmetrics()
     line_height = ascent + descent
     glyphs = []
@@ -170,7 +170,7 @@ def bake(spec, chars):
         if not face.has_glyph(char):
             continue
         advance = face.advance(char)
-        image, (bx, by) = render_glyph(font, spec, char, advance, line_height)
+        image, (bx, by) = render_glyph(font, entry, char, advance, line_height)
         if image is None:
             glyphs.append(Glyph(char, None, (0, 0), (advance, line_height)))
             continue
@@ -192,23 +192,23 @@ def bake(spec, chars):
         region = by_name.get("%04X" % ord(glyph.char))
         if region:
             glyph.box, glyph.page = region.box, region.page
-    return BakedFont(spec, ascent, descent, glyphs, kerning, pages)
+    return BakedFont(entry, ascent, descent, glyphs, kerning, pages)
 
 
-def page_name(spec, index):
-    return "%s_%d.png" % (spec.file, index)
+def page_name(entry, index):
+    return "%s_%d.png" % (entry.file, index)
 
 
 def font_text(baked):
-    spec = baked.spec
+    entry = baked.entry
     lines = ['<Font Type="Bitmap">', "\t<Properties>",
-             "\t\t" + element("float", [("Name", "OriginalSize"), ("Value", fmt_float(spec.size))])]
-    if spec.spacing:
+             "\t\t" + element("float", [("Name", "OriginalSize"), ("Value", fmt_float(entry.size))])]
+    if entry.spacing:
         lines.append("\t\t" + element("vector2d", [
-            ("Name", "GlobalKerning"), ("Value", "%s;%s" % (fmt_float(spec.spacing), fmt_float(0)))]))
+            ("Name", "GlobalKerning"), ("Value", "%s;%s" % (fmt_float(entry.spacing), fmt_float(0)))]))
     lines.append("\t</Properties>")
     for index in range(len(baked.pages)):
-        lines.append("\t" + element("Texture", [("Filename", page_name(spec, index))]))
+        lines.append("\t" + element("Texture", [("Filename", page_name(entry, index))]))
     for glyph in baked.glyphs:
         lines.append("\t" + element("c", [
             ("c", glyph.char), ("r", "%d,%d,%d,%d" % glyph.box),
@@ -226,18 +226,18 @@ def baked_fonts():
     """Every font of the set, baked once per run."""
     if not _BAKED:
         chars = charset(load_texts())
-        for spec in font_specs():
-            _BAKED[spec.file] = bake(spec, chars)
-    return [_BAKED[spec.file] for spec in font_specs()]
+        for entry in font_entries():
+            _BAKED[entry.file] = bake(entry, chars)
+    return [_BAKED[entry.file] for entry in font_entries()]
 
 
 def build():
     out = Output()
     for baked in baked_fonts():
         folder = asset(FOLDER)
-        out.add_xml("%s/%s.ofnt" % (folder, baked.spec.file), font_text(baked))
+        out.add_xml("%s/%s.ofnt" % (folder, baked.entry.file), font_text(baked))
         for index, page in enumerate(baked.pages):
-            out.add_png("%s/%s" % (folder, page_name(baked.spec, index)), page)
+            out.add_png("%s/%s" % (folder, page_name(baked.entry, index)), page)
     with open(description()["licence"], "rb") as licence:
         out.add(asset("%s/%s" % (FOLDER, LICENCE_NAME)), licence.read())
     return out
@@ -245,7 +245,7 @@ def build():
 
 def font_file(name):
     """The scene-relative name of a font of the set, for scene files under scenes/."""
-    if name not in [s.file for s in font_specs()]:
+    if name not in [s.file for s in font_entries()]:
         raise KeyError("no font " + name)
     return "fonts/%s.ofnt" % name
 

@@ -10,7 +10,7 @@ from PIL import Image, ImageDraw
 from . import render
 from .art.categories import CATEGORIES
 from .common import REPO, asset
-from .fonts import font_specs
+from .fonts import font_entries
 from .sounds import cues
 from .synth import decode_ogg, level_db
 from .templates import BUTTON_SIZES, SAMPLER
@@ -75,17 +75,17 @@ def pictures_section(sheet):
 def fonts_section(sheet):
     sheet.heading("Fonts")
     sample = "The quick brown fox jumps over the lazy dog. 0123456789 $ ÀÉÎÕÜ ąčęłńšž…"
-    for spec in font_specs():
-        dark = spec.outline == 0
-        band = Image.new("RGBA", (WIDTH - 2 * MARGIN, spec.size * 2 + 16),
+    for entry in font_entries():
+        dark = entry.outline == 0
+        band = Image.new("RGBA", (WIDTH - 2 * MARGIN, entry.size * 2 + 16),
                          (255, 244, 220, 255) if dark else (67, 176, 71, 255))
         sheet.paste(band, MARGIN, sheet.y)
-        sheet.label("%s (%s, %d px%s)" % (spec.file, os.path.basename(spec.path), spec.size,
-                                          ", outlined" if spec.outline else ""),
+        sheet.label("%s (%s, %d px%s)" % (entry.file, os.path.basename(entry.path), entry.size,
+                                          ", outlined" if entry.outline else ""),
                     MARGIN + 8, sheet.y + 4, INK if dark else 0xFFFFFFFF)
-        text = sample if spec.size < 30 else sample[:sample.index(".") + 1]
-        render.draw_label(sheet.renderer, text, MARGIN + 8, sheet.y + 22, size=spec.size,
-                          font="fonts/%s.ofnt" % spec.file, colour=INK if dark else 0xFFFFFFFF)
+        text = sample if entry.size < 30 else sample[:sample.index(".") + 1]
+        render.draw_label(sheet.renderer, text, MARGIN + 8, sheet.y + 22, size=entry.size,
+                          font="fonts/%s.ofnt" % entry.file, colour=INK if dark else 0xFFFFFFFF)
         sheet.y += band.size[1] + 8
 
 

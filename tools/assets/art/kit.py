@@ -237,7 +237,7 @@ class Canvas:
         ctx.set_source_rgb(*colour[:3])
         ctx.stroke()
 
-    def highlight_band(self, x, y, w, h, r, alpha=0.22):
+    def highlight_band(self, x, y, w, h, r, alpha=0.16):
         """The soft gloss along the top of a lit shape."""
         self.rounded_rect(x, y, w, h, r)
         gradient = cairo.LinearGradient(0, y, 0, y + h)

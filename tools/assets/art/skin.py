@@ -197,7 +197,7 @@ def close_button(state):
     canvas = Canvas(size, size)
     canvas.circle(size / 2, size / 2, size / 2)
     canvas.lit_fill(colour, (0, 0, size, size), preserve=False)
-    canvas.highlight_band(8, 4, size - 16, 16, 8, alpha=0.3)
+    canvas.highlight_band(8, 4, size - 16, 16, 8, alpha=0.18)
     canvas.circle(size / 2, size / 2, size / 2)
     canvas.outline()
     cross = Canvas(size, size)
@@ -224,7 +224,7 @@ def knob(state, size=32):
     canvas = Canvas(size, size)
     canvas.circle(size / 2, size / 2, size / 2)
     canvas.lit_fill(colour, (0, 0, size, size), preserve=False)
-    canvas.highlight_band(7, 3, size - 14, 12, 6, alpha=0.35)
+    canvas.highlight_band(7, 3, size - 14, 12, 6, alpha=0.2)
     canvas.circle(size / 2, size / 2, size / 2)
     canvas.outline()
     # a grip: three short strokes
@@ -240,7 +240,7 @@ def bar(size, colour, radius, lit=True):
     canvas.rounded_rect(0, 0, w, h, radius)
     if lit:
         canvas.lit_fill(colour, (0, 0, w, h), preserve=False)
-        canvas.highlight_band(2, 2, w - 4, h * 0.45, max(radius - 2, 1), alpha=0.3)
+        canvas.highlight_band(2, 2, w - 4, h * 0.45, max(radius - 2, 1), alpha=0.18)
     else:
         canvas.fill(colour, preserve=False)
     canvas.rounded_rect(0, 0, w, h, radius)

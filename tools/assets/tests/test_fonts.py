@@ -8,7 +8,7 @@ import xml.etree.ElementTree as ET
 from PIL import Image, ImageDraw, ImageFont
 
 from assets.common import ASSETS, REPO
-from assets.fonts import FOLDER, charset, font_specs
+from assets.fonts import FOLDER, charset, font_entries
 from assets.freetype import Face
 from assets.texts import load_texts
 
@@ -64,61 +64,61 @@ class OfntFont:
 
 
 def fonts():
-    for spec in font_specs():
-        path = os.path.join(REPO, ASSETS, FOLDER, spec.file + ".ofnt")
-        yield spec, OfntFont(path)
+    for entry in font_entries():
+        path = os.path.join(REPO, ASSETS, FOLDER, entry.file + ".ofnt")
+        yield entry, OfntFont(path)
 
 
 class FontTest(unittest.TestCase):
     def test_widths_match_freetype(self):
-        for spec, font in fonts():
-            face = Face(spec.path, spec.size)
-            self.assertEqual(font.original_size, spec.size)
+        for entry, font in fonts():
+            face = Face(entry.path, entry.size)
+            self.assertEqual(font.original_size, entry.size)
             for text in SAMPLES:
-                expected = face.text_width(text) + (len(text) - 1) * spec.outline
-                with self.subTest(font=spec.file, text=text):
+                expected = face.text_width(text) + (len(text) - 1) * entry.outline
+                with self.subTest(font=entry.file, text=text):
                     self.assertLessEqual(abs(font.measure(text) - expected), 1.0)
 
     def test_kerning_is_the_fonts_own(self):
-        for spec, font in fonts():
-            face = Face(spec.path, spec.size)
-            self.assertLess(font.kerning.get("To", 0), 0, spec.file)
+        for entry, font in fonts():
+            face = Face(entry.path, entry.size)
+            self.assertLess(font.kerning.get("To", 0), 0, entry.file)
             for pair, value in list(font.kerning.items())[:200]:
                 self.assertEqual(value, face.kerning(pair[0], pair[1]))
 
     def test_every_line_is_ascent_plus_descent_high(self):
-        for spec, font in fonts():
-            ascent, descent = ImageFont.truetype(spec.path, spec.size).getmetrics()
+        for entry, font in fonts():
+            ascent, descent = ImageFont.truetype(entry.path, entry.size).getmetrics()
             for char, glyph in font.glyphs.items():
                 self.assertEqual(glyph["b"][1] + glyph["h"] + glyph["a"][1], ascent + descent,
-                                 (spec.file, char))
+                                 (entry.file, char))
 
     def test_the_set_covers_the_dictionary_and_the_latin_ranges(self):
         wanted = charset(load_texts())
-        for spec, font in fonts():
-            face = Face(spec.path, spec.size)
+        for entry, font in fonts():
+            face = Face(entry.path, entry.size)
             missing = [c for c in wanted if face.has_glyph(c) and c not in font.glyphs]
-            self.assertEqual(missing, [], spec.file)
+            self.assertEqual(missing, [], entry.file)
             for code in list(range(32, 127)) + list(range(161, 384)):
-                self.assertIn(chr(code), font.glyphs, (spec.file, hex(code)))
+                self.assertIn(chr(code), font.glyphs, (entry.file, hex(code)))
 
     def test_glyph_boxes_hold_their_ink_in_white(self):
-        for spec, font in fonts():
+        for entry, font in fonts():
             pages = [Image.open(p).convert("RGBA") for p in font.pages]
             for char in "AgÅ,|":
                 glyph = font.glyphs[char]
                 cut = pages[glyph["page"]].crop(tuple(int(v) for v in glyph["box"]))
                 alpha = cut.getchannel("A")
                 # the box is tight: ink touches every side
-                self.assertEqual(alpha.getbbox(), (0, 0) + cut.size, (spec.file, char))
+                self.assertEqual(alpha.getbbox(), (0, 0) + cut.size, (entry.file, char))
                 # the fill is white (outlined fonts: white inside a dark outline)
                 brightest = max(cut.getdata(), key=lambda p: (p[3] == 255, sum(p[:3])))
-                self.assertEqual(brightest[:3], (255, 255, 255), (spec.file, char))
+                self.assertEqual(brightest[:3], (255, 255, 255), (entry.file, char))
 
     def test_glyphs_placed_by_their_metrics_look_as_freetype_draws_the_text(self):
         text = "Hxgjq,Ä"  # no kerning pairs: the pen moves by the advances alone
-        for spec, font in fonts():
-            if spec.outline:
+        for entry, font in fonts():
+            if entry.outline:
                 continue
             pages = [Image.open(p).convert("RGBA") for p in font.pages]
             width = int(font.measure(text)) + 8
@@ -130,13 +130,13 @@ class FontTest(unittest.TestCase):
                 composed.paste(cut.getchannel("A"), (int(x + glyph["b"][0]), int(glyph["b"][1])))
                 x += glyph["b"][0] + glyph["w"] + glyph["a"][0]
             drawn = Image.new("L", composed.size, 0)
-            pil = ImageFont.truetype(spec.path, spec.size, layout_engine=ImageFont.Layout.BASIC)
+            pil = ImageFont.truetype(entry.path, entry.size, layout_engine=ImageFont.Layout.BASIC)
             ImageDraw.Draw(drawn).text((0, 0), text, font=pil, fill=255, anchor="la")
-            self.assertEqual(composed.tobytes(), drawn.tobytes(), spec.file)
+            self.assertEqual(composed.tobytes(), drawn.tobytes(), entry.file)
 
     def test_outlined_fonts_space_glyphs_by_their_outline(self):
-        for spec, font in fonts():
-            self.assertEqual(font.spacing, (float(spec.outline), 0.0))
+        for entry, font in fonts():
+            self.assertEqual(font.spacing, (float(entry.outline), 0.0))
 
 
 if __name__ == "__main__":
