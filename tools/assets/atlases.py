@@ -68,7 +68,7 @@ def page_name(collection, index):
 
 def build_collection(collection):
     pictures = pictures_of(collection)
-    sprites = [Sprite(p.name, p.image, trim=p.grid is None) for p in pictures]
+    sprites = [Sprite(p.name, p.image, trim=p.trim) for p in pictures]
     pages, regions = pack(sprites)
     out = Output()
     page_files = [page_name(collection, i) for i in range(len(pages))]

@@ -98,16 +98,19 @@ class Style:
 
 class Picture:
     """One picture of an art category: its full name from the asset root and its image. `grid`
-    holds the nine-grid deltas (left, top, right, bottom) of pictures drawn for a nine-grid node
-    (they are packed untrimmed); `single` pictures are written as files of their own (JPEG when
-    opaque) instead of being packed."""
+    holds the nine-grid deltas (left, top, right, bottom) of pictures drawn for a nine-grid node;
+    they are packed untrimmed, as is any picture with `trim` False (a sprite stretched to its
+    node's Bounds places its frame at the leading trim without scaling it, so stretched pictures
+    keep their borders). `single` pictures are written as files of their own (JPEG when opaque)
+    instead of being packed; `sample` puts the picture on the contact sheet."""
 
-    def __init__(self, name, image, grid=None, single=False, sample=True):
+    def __init__(self, name, image, grid=None, single=False, sample=True, trim=None):
         self.name = name
         self.image = image
         self.grid = grid
         self.single = single
         self.sample = sample
+        self.trim = (grid is None) if trim is None else trim
 
     @property
     def size(self):
