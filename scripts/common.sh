@@ -10,3 +10,8 @@ configure() {
     cmake -S "$root" -B "$dir" -G Ninja "$@"
   fi
 }
+
+# Debian's Python 3 with the packages of packages.txt (another python3 earlier on PATH may lack
+# them). The asset generators and their tests run with it.
+python=/usr/bin/python3
+[[ -x "$python" ]] || python=python3

@@ -1,111 +1,141 @@
-#!/usr/bin/env python3
-"""Writes the game's start-up assets into assets/ (run from anywhere; the output is committed).
+#!/usr/bin/python3
+"""Makes the game's assets: every generator module of tools/assets/, or those named, in their
+fixed order. The made files are committed.
 
-Everything is drawn here from numbers, so the same script always writes the same bytes:
-- assets/icon.png: the window icon, a house under a sun on a teal tile (64 x 64);
-- assets/scenes/images/Cursor.png: the game's arrow cursor (32 x 32, hot spot at 2, 2);
-- assets/logos/Logos.xml: the logos shown at start-up;
-- assets/scenes/LogosScene.oscn: the first scene.
+    tools/make_assets.py                  # re-make everything into the repository
+    tools/make_assets.py fonts atlas.*    # re-make some modules
+    tools/make_assets.py --check          # re-make into a scratch folder and compare (the
+                                          # folder stays when something differs)
+    tools/make_assets.py --check --changed  # only modules whose inputs changed against main
+    tools/make_assets.py --preview        # contact sheet of the art: build/assets-preview.png
+    tools/make_assets.py --list           # the modules with their inputs and outputs
+    tools/make_assets.py --out DIR        # make into another folder (laid out as the repository)
+
+Run it with Debian's Python (python3-pil, python3-cairo, python3-numpy; oggenc from
+vorbis-tools; DejaVu from fonts-dejavu-core): scripts/packages.txt lists them.
 """
+import argparse
 import os
-import struct
-import zlib
+import shutil
+import sys
+import tempfile
+import time
 
-ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-ASSETS = os.path.join(ROOT, "assets")
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-
-def png(width, height, pixel):
-    """A PNG of 8-bit RGBA pixels; pixel(x, y) gives (r, g, b, a)."""
-    rows = bytearray()
-    for y in range(height):
-        rows.append(0)  # no filter
-        for x in range(width):
-            rows.extend(pixel(x, y))
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-            chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
+from assets import check, lint, modules as module_list, registry  # noqa: E402
+from assets.common import REPO  # noqa: E402
 
 
-def icon_pixel(x, y):
-    size = 64
-    # A rounded teal tile.
-    corner = 10
-    cx = min(max(x, corner), size - 1 - corner)
-    cy = min(max(y, corner), size - 1 - corner)
-    if (x - cx) ** 2 + (y - cy) ** 2 > corner ** 2:
-        return (0, 0, 0, 0)
-    # The sun, top right.
-    if (x - 46) ** 2 + (y - 16) ** 2 <= 49:
-        return (255, 206, 64, 255)
-    # The roof: a triangle over the walls.
-    if 14 <= y < 32 and abs(x - 28) <= (y - 14) * 16 // 18 + 1:
-        return (196, 64, 48, 255)
-    # The walls with a door.
-    if 32 <= y < 52 and 14 <= x < 43:
-        if 24 <= x < 33 and y >= 40:
-            return (92, 56, 32, 255)
-        return (244, 232, 208, 255)
-    # Grass below, sky above.
-    if y >= 52:
-        return (72, 160, 72, 255)
-    return (36, 132, 140, 255)
+def write_files(files, root=REPO):
+    for path, data in sorted(files.items()):
+        full = os.path.join(root, path)
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        old = None
+        if os.path.exists(full):
+            with open(full, "rb") as existing:
+                old = existing.read()
+        if old != data:
+            with open(full, "wb") as out:
+                out.write(data)
 
 
-def cursor_pixel(x, y):
-    # An arrow with its tip at (2, 2): white inside a black outline.
-    dx, dy = x - 2, y - 2
-    if dx < 0 or dy < 0:
-        return (0, 0, 0, 0)
-
-    def inside(px, py):
-        # The head: a triangle 16 rows high; the tail: a slanted bar below its middle.
-        if px < 0 or py < 0:
-            return False
-        if py < 16:
-            return px <= py * 3 // 4
-        return py < 24 and (py - 16) // 2 + 4 <= px <= (py - 16) // 2 + 7
-
-    if inside(dx, dy):
-        near_edge = not all(inside(dx + ox, dy + oy) for ox, oy in ((-1, 0), (1, 0), (0, -1), (0, 1)))
-        return (0, 0, 0, 255) if near_edge or dx == 0 else (255, 255, 255, 255)
-    return (0, 0, 0, 0)
-
-
-LOGOS_XML = """<?xml version="1.0" encoding="utf-8"?>
-<Logos>
-\t<Logo Image="logos/images/Quorvane.png" Time="3000" Skippable="true"/>
-\t<Logo Image="logos/images/Oskel.png" Time="2000" Skippable="true"/>
-</Logos>
-"""
-
-LOGOS_SCENE = """<?xml version="1.0" encoding="utf-8"?>
-<SceneNode Type="SceneNode" ClassOverride="GLogosScene">
-\t<Properties>
-\t\t<string Name="Name" Value="LogosScene"/>
-\t</Properties>
-</SceneNode>
-"""
-
-
-def write(relative, data):
-    path = os.path.join(ASSETS, relative)
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as out:
-        out.write(data)
+def make(modules, checking=None, out=None):
+    """Builds the modules; in check mode (`checking` is a scratch folder) writes them there and
+    compares them with the repository's; with `out` writes into that folder instead of the
+    repository. Returns the problems."""
+    problems = []
+    for module in modules:
+        started = time.monotonic()
+        output = module.build()
+        made = output.files
+        for path in made:
+            if not module.owns(path):
+                problems.append("%s: makes %s, which it does not declare" % (module.name, path))
+        stale = sorted(check.committed_files(module.outputs) - set(made))
+        if checking:
+            write_files(made, checking)
+            for path in sorted(made):
+                full = os.path.join(REPO, path)
+                committed = None
+                if os.path.exists(full):
+                    with open(full, "rb") as existing:
+                        committed = existing.read()
+                difference = check.compare(path, made[path], committed)
+                if difference:
+                    problems.append("%s: %s: %s" % (module.name, path, difference))
+            for path in stale:
+                problems.append("%s: %s is committed but no longer made" % (module.name, path))
+        elif out:
+            write_files(made, out)
+        else:
+            write_files(made)
+            for path in stale:
+                os.remove(os.path.join(REPO, path))
+        print("%-22s %3d files  %5.1f s" % (module.name, len(made), time.monotonic() - started),
+              flush=True)
+    return problems
 
 
-def main():
-    write("icon.png", png(64, 64, icon_pixel))
-    write("scenes/images/Cursor.png", png(32, 32, cursor_pixel))
-    write("logos/Logos.xml", LOGOS_XML.encode("utf-8"))
-    write("scenes/LogosScene.oscn", LOGOS_SCENE.encode("utf-8"))
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("modules", nargs="*", help="modules to make (all when none is named)")
+    parser.add_argument("--check", action="store_true",
+                        help="re-make and compare with the committed files; change nothing")
+    parser.add_argument("--changed", action="store_true",
+                        help="only the modules whose inputs changed against the merge base "
+                             "with main (every module when a shared input changed)")
+    parser.add_argument("--base", help="compare with this commit instead of the merge base")
+    parser.add_argument("--preview", action="store_true",
+                        help="write the contact sheet build/assets-preview.png")
+    parser.add_argument("--out", help="write the made files into this folder (laid out as the "
+                                      "repository) instead of the repository")
+    parser.add_argument("--list", action="store_true", help="list the modules and stop")
+    args = parser.parse_args(argv)
+
+    modules = module_list.all_modules()
+    if args.list:
+        for module in modules:
+            print(module.name)
+            print("  reads:  " + ", ".join(sorted(module.input_files())))
+            print("  writes: " + ", ".join(module.outputs))
+        return 0
+
+    chosen = registry.select(modules, args.modules) if args.modules else modules
+    if args.changed:
+        base = args.base or check.merge_base()
+        if base is None:
+            print("no main branch to compare with: checking every module")
+        else:
+            changed = check.changed_paths(base)
+            chosen = [m for m in registry.affected(modules, changed) if m in chosen]
+            print("changed against %s: %d files; modules: %s"
+                  % (base[:12], len(changed), ", ".join(m.name for m in chosen) or "none"))
+
+    started = time.monotonic()
+    problems = []
+    scratch = tempfile.mkdtemp(prefix="assets-check-") if args.check else None
+    if args.check or args.modules or not args.preview:
+        problems += make(chosen, scratch, args.out)
+    if args.check:
+        problems += lint.lint_all()
+    if args.preview:
+        from assets import preview
+        path = preview.write_preview()
+        print("contact sheet: " + os.path.relpath(path, REPO))
+    elapsed = time.monotonic() - started
+    if problems:
+        print("\n".join(problems))
+        if scratch:
+            print("the made files are in " + scratch)
+        print("%d problems (%.1f s)" % (len(problems), elapsed))
+        return 1
+    if scratch:
+        shutil.rmtree(scratch)
+    if args.check:
+        print("assets are up to date (%d modules, %.1f s)" % (len(chosen), elapsed))
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

@@ -1,0 +1,11 @@
+"""Every art category, in a fixed order. A new category module is added here."""
+from . import skin
+
+CATEGORIES = [skin.CATEGORY]
+
+
+def by_name(name):
+    for category in CATEGORIES:
+        if category.name == name:
+            return category
+    raise KeyError(name)

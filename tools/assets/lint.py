@@ -1,0 +1,328 @@
+"""A consistency check of the content as the game reads it, without the engine: scene files name
+known node classes and properties of the right types, every picture, font, sound and template a
+file names exists, atlas regions lie on their pages, the sound pack holds every cue the game
+plays, texts of the form %Key% have a dictionary entry.
+
+The engine's readers decide what is valid; this check catches the mistakes of generators and
+hand edits early (the test command runs it with every asset check).
+"""
+import os
+import re
+import xml.etree.ElementTree as ET
+
+from PIL import Image
+
+from .common import ASSETS, BOM, REPO
+from .scene import PROPERTY_TYPES, VALUE_TYPES
+
+ENGINE_NODES = {"BaseNode", "ControlNode", "SceneNode", "TextNode", "SpriteNode",
+                "NineGridSpriteNode", "TabSceneNode", "ButtonNode", "BackButtonNode",
+                "CheckBoxNode", "EditNode", "ListNode", "ProgressBarNode", "SliderNode",
+                "ParticleSystemNode", "SoundNode", "SpawnerNode", "TemplateCollectionNode"}
+GAME_NODES = {
+    "GDebugStatsScene", "GLogosScene", "GIntroScene", "GQuitConfirmationScene", "GRectangleNode",
+    "GMainMenuScene", "GMainMenuPedestrianNode", "GMainMenuCarNode", "GMainMenuBikeNode",
+    "GMainMenuCloudNode", "GSelectPlayerScene", "GSelectPlayerInputNameScene", "GShopButton",
+    "GShopScene", "GMapLocationButton", "GMapScene", "GComicsScene", "GLoadingLevelScene",
+    "GGamePlayScene", "GLevelObjectivesScene", "GEllipseSectorNode", "GLevelCompletedScene",
+    "GAchievementUnlockedScene", "GAchievementsScene", "GHelpScene", "GCreditsScene",
+    "GInGameMenuScene", "GOptionsScene", "GMiniCompletedScene", "GMiniGameHiddenScene",
+    "GMiniGameHidden2Scene", "GMiniGameAuctionScene", "GBuildingNode", "GGameLevelScene",
+    "GPathMovableNode", "GSpiralMovableNode", "GBaloonNode", "GPicEffectNode", "GShieldStarNode",
+    "GShieldEffectNode", "GLakeWaveNode", "GBirdNode", "GCircularBirdNode", "GCarNode",
+    "GPedestrianNode", "GTextTrailNode", "GFireworkNode", "OnceSpawnerNode",
+    "GHOHintParticlesNode", "GWeatherParticlesNode", "GSelectGridNode"}
+BUTTON_CLASSES = {"ButtonNode", "BackButtonNode", "CheckBoxNode", "GShopButton",
+                  "GMapLocationButton"}
+ANIMATIONS = {"KeyFrame", "SetProps", "SetStates"}
+RESOURCE_TYPES = {"atlasTexture", "font", "sound"}
+MENU_TEMPLATES = "scenes/TemplateCollection.oscn"
+LEVEL_TEMPLATES = "levels/common/TemplateCollection.oscn"
+TEXT_KEY = re.compile(r"%([^%\s]+)%")
+# A picture name's digits before the extension are its frame number: frames are named Name0001.
+FRAME_DIGITS = re.compile(r"(\d+)\.[^./]*$")
+
+
+def _asset_path(path):
+    return os.path.join(REPO, ASSETS, path)
+
+
+def _resolve(file_folder, name):
+    """A name inside a file, resolved against the file's folder (both from the asset root)."""
+    return os.path.normpath(os.path.join(file_folder, name)).replace(os.sep, "/")
+
+
+def _parse(path, problems):
+    with open(path, "rb") as source:
+        data = source.read()
+    rel = os.path.relpath(path, REPO)
+    if not data.startswith(BOM):
+        problems.append("%s: no UTF-8 byte-order mark" % rel)
+    try:
+        return ET.fromstring(data)
+    except ET.ParseError as error:
+        problems.append("%s: %s" % (rel, error))
+        return None
+
+
+class Content:
+    """What the asset tree holds: atlas regions, files, templates, texts."""
+
+    def __init__(self, problems):
+        self.problems = problems
+        self.regions = {}  # name -> collection
+        self.files = set()
+        root = os.path.join(REPO, ASSETS)
+        for folder, _, names in os.walk(root):
+            for name in names:
+                self.files.add(os.path.relpath(os.path.join(folder, name), root).replace(os.sep, "/"))
+        self.texts = self._dictionary()
+        self._collections()
+        self.templates = {MENU_TEMPLATES: self._template_names(MENU_TEMPLATES),
+                          LEVEL_TEMPLATES: self._template_names(LEVEL_TEMPLATES)}
+
+    def _dictionary(self):
+        keys = set()
+        path = _asset_path("strings/Dictionary.xml")
+        if not os.path.exists(path):
+            self.problems.append("assets/strings/Dictionary.xml is missing")
+            return keys
+        root = _parse(path, self.problems)
+        for entry in root.iter("s") if root is not None else ():
+            key = entry.get("n", "")
+            if key in keys:
+                self.problems.append("Dictionary.xml: key %s twice" % key)
+            keys.add(key)
+        return keys
+
+    def _collections(self):
+        for file in sorted(f for f in self.files if f.startswith("atlases/") and f.endswith(".xml")):
+            root = _parse(_asset_path(file), self.problems)
+            if root is None:
+                continue
+            if root.tag != "AtlasTextureCollection":
+                self.problems.append("%s: root is %s" % (file, root.tag))
+            pages = []
+            for page in root.iter("a"):
+                page_file = _resolve(os.path.dirname(file), page.get("f", ""))
+                if page_file not in self.files:
+                    self.problems.append("%s: page %s is missing" % (file, page_file))
+                    pages.append(None)
+                else:
+                    with Image.open(_asset_path(page_file)) as image:
+                        pages.append(image.size)
+            for region in root.iter("t"):
+                name = region.get("n", "")
+                index = int(float(region.get("i", "0")))
+                box = [int(float(v)) for v in region.get("r", "").split(",")]
+                if name in self.regions:
+                    self.problems.append("%s: region %s is also in %s" % (file, name,
+                                                                          self.regions[name]))
+                digits = FRAME_DIGITS.search(name)
+                if digits and len(digits.group(1)) != 4:
+                    self.problems.append("%s: %s ends in a number that is not a four-digit frame "
+                                         "number" % (file, name))
+                self.regions[name] = file
+                if not 0 <= index < len(pages) or pages[index] is None:
+                    self.problems.append("%s: %s lies on no page" % (file, name))
+                    continue
+                w, h = pages[index]
+                if len(box) != 4 or not (0 <= box[0] <= box[2] <= w and 0 <= box[1] <= box[3] <= h):
+                    self.problems.append("%s: %s has the box %s outside its page" % (file, name, box))
+
+    def _template_names(self, path):
+        full = _asset_path(path)
+        if not os.path.exists(full):
+            return set()
+        root = _parse(full, self.problems)
+        names = set()
+        for child in root.findall("SceneNode") if root is not None else ():
+            names.add(_node_name(child))
+        return names
+
+    def picture_exists(self, name):
+        return name in self.regions or name in self.files
+
+
+def _node_name(element):
+    for props in element.findall("Properties"):
+        for value in props:
+            if value.get("Name") == "Name":
+                return value.get("Value")
+    return None
+
+
+def _check_value(where, type_name, name, value, content, folder, problems):
+    if type_name not in VALUE_TYPES:
+        problems.append("%s: %s has the unknown type %s" % (where, name, type_name))
+        return
+    expected = PROPERTY_TYPES.get(name)
+    if expected and expected != type_name:
+        problems.append("%s: %s is a %s, not a %s" % (where, name, expected, type_name))
+    if type_name in RESOURCE_TYPES and value:
+        target = _resolve(folder, value)
+        if type_name == "atlasTexture" and not content.picture_exists(target):
+            problems.append("%s: picture %s (%s) does not exist" % (where, value, target))
+        if type_name in ("font", "sound") and target not in content.files:
+            problems.append("%s: %s %s (%s) does not exist" % (where, type_name, value, target))
+    if type_name in ("stringw", "string") and value:
+        for key in TEXT_KEY.findall(value):
+            if key not in content.texts:
+                problems.append("%s: text key %%%s%% has no dictionary entry" % (where, key))
+
+
+def lint_scene(path, content, problems, templates):
+    """One scene file; `path` from the repository root; names resolve from the asset root (files
+    outside the asset tree may name only templates)."""
+    rel = os.path.relpath(path, REPO).replace(os.sep, "/")
+    in_assets = rel.startswith(ASSETS + "/")
+    folder = os.path.dirname(os.path.relpath(path, os.path.join(REPO, ASSETS))) if in_assets else None
+    root = _parse(path, problems)
+    if root is None:
+        return
+    if root.tag != "SceneNode":
+        problems.append("%s: the root is %s" % (rel, root.tag))
+    for node in root.iter("SceneNode"):
+        cls = node.get("ClassOverride") or node.get("Type")
+        name = _node_name(node) or "(unnamed)"
+        where = "%s: %s" % (rel, name)
+        if node.get("File"):
+            if in_assets and _resolve(folder, node.get("File")) not in content.files:
+                problems.append("%s: child file %s does not exist" % (where, node.get("File")))
+            continue
+        if node.get("Type") is None:
+            problems.append("%s: a node without Type" % where)
+        if cls not in ENGINE_NODES | GAME_NODES:
+            problems.append("%s: unknown node class %s" % (where, cls))
+        if name == "BackButton" and cls not in BUTTON_CLASSES:
+            problems.append("%s: a BackButton must be a button, not a %s" % (where, cls))
+        for props in node.findall("Properties"):
+            for value in props:
+                _check_value(where, value.tag, value.get("Name", ""), value.get("Value", ""),
+                             content, folder if in_assets else "", problems)
+                if value.get("Name") == "TemplateName" and value.get("Value") and \
+                        value.get("Value") not in templates:
+                    problems.append("%s: template %s is not in the collection"
+                                    % (where, value.get("Value")))
+        for states in node.findall("States"):
+            for state in states.findall("State"):
+                _lint_state(where, state, content, folder if in_assets else "", problems)
+    if not in_assets:
+        for value in root.iter():
+            if value.tag in RESOURCE_TYPES and value.get("Value"):
+                problems.append("%s: names %s, which resolves against the file's own folder"
+                                % (rel, value.get("Value")))
+
+
+def _lint_state(where, state, content, folder, problems):
+    where = "%s, state %s" % (where, state.get("Name"))
+    if not state.get("Name"):
+        problems.append("%s: a state without a name" % where)
+    for animation in state:
+        kind = animation.get("Type")
+        if animation.tag not in ("Animator", "StartAnimator", "EndAnimator") or \
+                kind not in ANIMATIONS:
+            problems.append("%s: unknown animation %s %s" % (where, animation.tag, kind))
+            continue
+        if kind == "SetProps":
+            for value in animation:
+                _check_value(where, value.tag, value.get("Name", ""), value.get("Value", ""),
+                             content, folder, problems)
+        if kind == "KeyFrame":
+            props = animation.find("Properties")
+            types = [(v.tag, v.get("Name")) for v in props] if props is not None else []
+            keys = animation.findall("KeyFrame")
+            for t, n in types:
+                _check_value(where, t, n, "", content, folder, problems)
+            for index, key in enumerate(keys):
+                for i, (t, n) in enumerate(types):
+                    if "Value%d" % i not in key.attrib:
+                        problems.append("%s: key %d has no value for %s" % (where, index, n))
+                    else:
+                        _check_value(where, t, n, key.get("Value%d" % i), content, folder,
+                                     problems)
+                goto = int(key.get("g", "-1"))
+                if goto >= len(keys):
+                    problems.append("%s: key %d jumps past the last key" % (where, index))
+                if goto >= 0 and goto <= index and \
+                        sum(int(k.get("t", "0")) for k in keys[goto + 1:index + 1]) == 0:
+                    problems.append("%s: key %d loops without time passing" % (where, index))
+            if keys and keys[0].get("i") is not None:
+                problems.append("%s: the first key glides from nothing" % where)
+
+
+def lint_fonts(content, problems):
+    for file in sorted(f for f in content.files if f.endswith(".ofnt")):
+        root = _parse(_asset_path(file), problems)
+        if root is None:
+            continue
+        if root.tag != "Font" or root.get("Type") != "Bitmap":
+            problems.append("%s: not a bitmap font" % file)
+        sizes = []
+        for texture in root.iter("Texture"):
+            page = _resolve(os.path.dirname(file), texture.get("Filename", ""))
+            if page not in content.files:
+                problems.append("%s: page %s is missing" % (file, page))
+                sizes.append(None)
+            else:
+                with Image.open(_asset_path(page)) as image:
+                    sizes.append(image.size)
+        chars = set()
+        for glyph in root.iter("c"):
+            char = glyph.get("c", "")
+            if len(char) != 1 or char in chars:
+                problems.append("%s: glyph %r twice or not one character" % (file, char))
+            chars.add(char)
+            box = [int(v) for v in glyph.get("r").split(",")]
+            page = int(glyph.get("i", "0"))
+            if box[2] > box[0]:
+                if not 0 <= page < len(sizes) or sizes[page] is None or \
+                        box[2] > sizes[page][0] or box[3] > sizes[page][1]:
+                    problems.append("%s: glyph %r lies outside its page" % (file, char))
+        if " " not in chars:
+            problems.append("%s: no space glyph (the default glyph)" % file)
+        for pair in root.iter("k"):
+            if len(pair.get("c", "")) != 2:
+                problems.append("%s: kerning pair %r is not two characters" % (file, pair.get("c")))
+
+
+def lint_sound_pack(content, problems):
+    from .sounds import GAME_CUES, PACK
+    path = _asset_path(PACK)
+    if not os.path.exists(path):
+        problems.append("assets/%s is missing" % PACK)
+        return
+    root = _parse(path, problems)
+    names = set()
+    for cue in root.iter("SoundCue") if root is not None else ():
+        names.add(cue.get("Name"))
+        if cue.get("GroupID") not in ("0", "1", "2"):
+            problems.append("%s: cue %s in group %s" % (PACK, cue.get("Name"), cue.get("GroupID")))
+        sounds = cue.findall("Sound")
+        if not sounds:
+            problems.append("%s: cue %s has no sound" % (PACK, cue.get("Name")))
+        for sound in sounds:
+            if _resolve(os.path.dirname(PACK), sound.get("Filename", "")) not in content.files:
+                problems.append("%s: %s is missing" % (PACK, sound.get("Filename")))
+    wanted = set(GAME_CUES) | {"ComicsText", "Rain"} | {"GameMusicSetting%d" % i
+                                                         for i in range(1, 5)}
+    for name in sorted(wanted - names):
+        problems.append("%s: no cue %s" % (PACK, name))
+
+
+def lint_all():
+    problems = []
+    content = Content(problems)
+    for file in sorted(f for f in content.files if f.endswith(".oscn")):
+        templates = content.templates[LEVEL_TEMPLATES if file.startswith("levels/")
+                                      else MENU_TEMPLATES]
+        lint_scene(_asset_path(file), content, problems, templates)
+    tests = os.path.join(REPO, "tests", "assets")
+    if os.path.isdir(tests):
+        for name in sorted(os.listdir(tests)):
+            if name.endswith(".oscn"):
+                lint_scene(os.path.join(tests, name), content, problems,
+                           content.templates[MENU_TEMPLATES])
+    lint_fonts(content, problems)
+    lint_sound_pack(content, problems)
+    return ["lint: " + p for p in problems]

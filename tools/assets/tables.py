@@ -1,0 +1,41 @@
+"""The tables and collections the preloader reads that no other generator makes yet: valid files
+with the root element each reader expects and, until the issues that fill them, no entries.
+
+- levels/common/BuildingsConfiguration.xml, UpgradesConfiguration.xml, LevelScores.xml;
+- scenes/ComicsConfiguration.xml;
+- scenes/ParticleCollection.xml and levels/common/ParticleCollection.xml;
+- levels/common/TemplateCollection.oscn (the level world's templates).
+A later generator that makes one of these files takes it over: it is removed from TABLES here.
+"""
+from .common import Output, asset
+from .registry import Module
+from .scene import Node, scene_text
+
+# file -> root element of an empty table
+TABLES = {
+    "levels/common/BuildingsConfiguration.xml": "BuildingsConfiguration",
+    "levels/common/UpgradesConfiguration.xml": "UpgradesConfiguration",
+    "levels/common/LevelScores.xml": "LevelScores",
+    "scenes/ComicsConfiguration.xml": "ComicsConfiguration",
+    "scenes/ParticleCollection.xml": "ParticleCollection",
+    "levels/common/ParticleCollection.xml": "ParticleCollection",
+}
+LEVEL_TEMPLATES = "levels/common/TemplateCollection.oscn"
+
+
+def empty_table(root):
+    """A root element with an end tag (the readers stop at the root's end element)."""
+    return "<%s>\n</%s>\n" % (root, root)
+
+
+def build():
+    out = Output()
+    for path, root in TABLES.items():
+        out.add_xml(asset(path), empty_table(root))
+    out.add_xml(asset(LEVEL_TEMPLATES),
+                scene_text(Node("TemplateCollectionNode", "LevelTemplates")))
+    return out
+
+
+MODULE = Module("tables", build, __file__,
+                outputs=[asset(p) for p in TABLES] + [asset(LEVEL_TEMPLATES)])
