@@ -67,10 +67,10 @@ void CImage::setFormat(ECOLOR_FORMAT format, const dimension2di& size) {
     }
 }
 
-bool CImage::allocate() {
+bool CImage::allocate(EImagePixels pixels) {
     const size_t bytes = static_cast<size_t>(m_pitch) * static_cast<size_t>(m_size.Height);
     if (bytes == 0) return false;
-    m_data = new (std::nothrow) u8[bytes]();
+    m_data = pixels == EIP_UNINITIALISED ? new (std::nothrow) u8[bytes] : new (std::nothrow) u8[bytes]();
     if (!m_data) {
         m_size = dimension2di(0, 0);
         m_pitch = 0;
@@ -79,11 +79,12 @@ bool CImage::allocate() {
     return true;
 }
 
-CImage::CImage(const CCreationContext& context, ECOLOR_FORMAT format, const dimension2di& size)
+CImage::CImage(const CCreationContext& context, ECOLOR_FORMAT format, const dimension2di& size,
+               EImagePixels pixels)
     : CResource(context) {
     setSharingFlags(ERF_SHARED);
     setFormat(format, size);
-    allocate();
+    allocate(pixels);
 }
 
 CImage::CImage(const CCreationContext& context, ECOLOR_FORMAT format, const dimension2di& size,
@@ -100,7 +101,8 @@ CImage::CImage(const CCreationContext& context, ECOLOR_FORMAT format, const dime
         return;
     }
     m_deleteMemory = true;  // the copy is always the image's own
-    if (allocate() && data)
+    // Copied data covers every byte; without data the image is blank.
+    if (allocate(data ? EIP_UNINITIALISED : EIP_ZEROED) && data)
         std::memcpy(m_data, data, static_cast<size_t>(m_pitch) * static_cast<size_t>(m_size.Height));
 }
 
@@ -108,7 +110,9 @@ CImage::CImage(const CCreationContext& context, ECOLOR_FORMAT format, const CIma
     : CResource(context) {
     setSharingFlags(ERF_SHARED);
     setFormat(format, other ? other->getDimension() : dimension2di(0, 0));
-    if (other && allocate()) other->copyToImage(this, vector2di(0, 0));
+    // The copy of an image of the same size writes every pixel.
+    if (other && allocate(other->lock() ? EIP_UNINITIALISED : EIP_ZEROED))
+        other->copyToImage(this, vector2di(0, 0));
 }
 
 CImage::~CImage() {

@@ -20,6 +20,10 @@ bool isImageSizeAllowed(long long width, long long height, u32 bytesPerPixel);
 void setImageByteLimit(unsigned long long bytes);
 unsigned long long getImageByteLimit();
 
+// What the pixels of a new image hold: zeros (a blank picture), or whatever the allocation held,
+// for makers that write every byte themselves (decoders, copies, read-backs).
+enum EImagePixels { EIP_ZEROED = 0, EIP_UNINITIALISED = 1 };
+
 // A picture in main memory, in one of the four image colour formats, rows top-down without gaps
 // (pitch = width × bytes per pixel). A resource of type 'imag', shared.
 //
@@ -27,8 +31,10 @@ unsigned long long getImageByteLimit();
 // the four) gives an empty image (0 × 0, no pixel data).
 class CImage : public CResource {
 public:
-    // A new image of the size, every byte zero.
-    CImage(const CCreationContext& context, ECOLOR_FORMAT format, const dimension2di& size);
+    // A new image of the size, every byte zero unless EIP_UNINITIALISED is asked for (then the
+    // caller writes all of pitch × height bytes before anything reads them).
+    CImage(const CCreationContext& context, ECOLOR_FORMAT format, const dimension2di& size,
+           EImagePixels pixels = EIP_ZEROED);
     // An image over the caller's block (useForeignMemory; the block must hold pitch × height
     // bytes, and with deleteMemory it must come from new u8[]) or over a copy of its first pitch
     // × height bytes. deleteMemory: the image frees its pixel memory when destroyed.
@@ -88,7 +94,7 @@ public:
 
 private:
     void setFormat(ECOLOR_FORMAT format, const dimension2di& size);
-    bool allocate();
+    bool allocate(EImagePixels pixels);
 
     u8* m_data = nullptr;
     dimension2di m_size;

@@ -60,9 +60,7 @@ CImageTexture::EPrepareResult CImageTexture::prepareImage(CImage* image, u32 cre
         m_image = new CImage(CCreationContext(), m_colorFormat, image);
     } else {
         // The picture unscaled in the upper-left corner; the rest stays transparent black.
-        m_image = new CImage(CCreationContext(), m_colorFormat, m_textureSize);
-        if (void* pixels = m_image->lock())
-            std::memset(pixels, 0, m_image->getImageDataSizeInBytes());
+        m_image = new CImage(CCreationContext(), m_colorFormat, m_textureSize);  // zeroed
         image->copyToImage(m_image, vector2di(0, 0));
     }
     // An image beyond what the engine allocates comes out empty.

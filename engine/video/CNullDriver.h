@@ -128,6 +128,11 @@ public:
     void enableClipPlane(u32 index, bool enable) override;
     void setAmbientLight(const SColorf& color) override;
     stringc getVendorInfo() override { return stringc("Not available on this driver."); }
+    void addScreenShotUser() override { ++m_screenShotUsers; }
+    void removeScreenShotUser() override {
+        if (m_screenShotUsers > 0) --m_screenShotUsers;
+    }
+    u32 getScreenShotUserCount() const override { return m_screenShotUsers; }
 
     // Shader materials: not available in this driver.
     s32 addHighLevelShaderMaterial(const c8* vertexProgram, const c8* vertexEntry,
@@ -221,6 +226,7 @@ protected:
     bool m_rangeFog = false;
     SExposedVideoData m_exposedData;
     bool m_featureEnabled[EVDF_COUNT];
+    u32 m_screenShotUsers = 0;
 };
 
 // A new null driver with its 26 built-in material renderers (which draw nothing), holding one

@@ -334,6 +334,14 @@ public:
     virtual void enableClipPlane(u32 index, bool enable) = 0;
     virtual void setAmbientLight(const SColorf& color) = 0;
     virtual stringc getVendorInfo() = 0;
+
+    // Screen shot users. createScreenShot after endScene gives the frame last presented; a
+    // driver that cannot read that frame back from the screen keeps a copy of each frame it
+    // presents, and it does so only while at least one user is registered (a user registers
+    // before the frames it may want to take, and removes itself when it no longer takes any).
+    virtual void addScreenShotUser() = 0;
+    virtual void removeScreenShotUser() = 0;
+    virtual u32 getScreenShotUserCount() const = 0;
 };
 
 }  // namespace oskel

@@ -258,6 +258,8 @@ void GApplication::shutdown() {
     // Never makes a device at the program's end: only the one that exists is told.
     IDevice* device = m_device && IDevice::recordedInstance() == m_device ? m_device : nullptr;
     if (device) {
+        if (m_screenshotDriver && device->getVideoDriver() == m_screenshotDriver)
+            m_screenshotDriver->removeScreenShotUser();
         if (m_guard) device->setTurnHook(nullptr);
         device->removeEventReceiver(m_sceneManager.get());
         device->removeEventReceiver(m_worldScheduler.get());
@@ -265,6 +267,7 @@ void GApplication::shutdown() {
         device->removeEventReceiver(m_contentManager.get());
     }
     m_guard = nullptr;
+    m_screenshotDriver = nullptr;
     m_sceneScheduler = nullptr;
     m_worldScheduler = nullptr;
     m_sceneManager = nullptr;
@@ -337,11 +340,16 @@ void GApplication::fitScreen() {
     CLogger::instance().log(placed.c_str(), LogInformation);
 }
 
-bool GApplication::onVideoDriverReleasing(CEvent*) { return false; }
+bool GApplication::onVideoDriverReleasing(CEvent*) {
+    m_screenshotDriver = nullptr;  // the driver goes, and its users with it
+    return false;
+}
 
 bool GApplication::onVideoDriverCreated(CEvent* event) {
     IVideoDriver* driver = static_cast<CEventDeviceVideoDriverCreated*>(event)->getVideoDriver();
     if (driver) driver->setTextureCreationFlag(ETCF_CREATE_MIP_MAPS, false);
+    if (driver && driver != m_screenshotDriver) m_screenshotDriver = nullptr;
+    registerScreenshotUser();
     if (m_device) m_device->setWindowCaption(m_device->getEngineSettings()->getStringW(EngineSettingTitleCaption).c_str());
     fitScreen();
     return false;
@@ -389,7 +397,10 @@ bool GApplication::onQuit(CEvent*) { return false; }
 
 bool GApplication::onKeyDown(CEvent* event) {
     const auto* key = static_cast<CEventKeyboardKey*>(event);
-    if (m_accessCode.onCharacter(key->getChar())) switchDeveloperKeysOn();
+    if (m_accessCode.onCharacter(key->getChar())) {
+        switchDeveloperKeysOn();
+        registerScreenshotUser();
+    }
     if (!areDeveloperKeysOn() || !key->isControl() || !key->isShift()) return false;
     if (key->getKey() == kKeyS)
         saveScreenshot();
@@ -399,6 +410,13 @@ bool GApplication::onKeyDown(CEvent* event) {
 }
 
 bool GApplication::onKeyUp(CEvent*) { return false; }
+
+void GApplication::registerScreenshotUser() {
+    IVideoDriver* driver = m_device ? m_device->getVideoDriver() : nullptr;
+    if (!areDeveloperKeysOn() || !driver || driver == m_screenshotDriver) return;
+    driver->addScreenShotUser();
+    m_screenshotDriver = driver;
+}
 
 stringc GApplication::saveScreenshot() {
     IVideoDriver* driver = m_device ? m_device->getVideoDriver() : nullptr;

@@ -16,6 +16,7 @@ class CProfile;
 class CTimerScheduler;
 class CXmlReader;
 class IDevice;
+class IVideoDriver;
 class SceneManager;
 namespace platform {
 class CCrashDumpWriter;
@@ -124,6 +125,10 @@ private:
     bool onKeyDown(oskel::CEvent* event);
     bool onKeyUp(oskel::CEvent* event);
 
+    // While the developer keys are on, the video driver keeps what a screenshot needs: the
+    // application is registered with it as a screenshot user (once per driver).
+    void registerScreenshotUser();
+
     void fillProfileDefaults();
     void configureSoundGroups();
     void setUpCursor();
@@ -145,6 +150,8 @@ private:
     GAccessCodeWatcher m_accessCode;
     CSingleInstanceGuard* m_guard = nullptr;
     bool m_shutDown = false;
+    // The driver this application is registered with as a screenshot user (not held).
+    oskel::IVideoDriver* m_screenshotDriver = nullptr;
 };
 
 // The program: creates the application, initialises and runs it and returns the exit code (0

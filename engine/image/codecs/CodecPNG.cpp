@@ -102,8 +102,10 @@ CImage* decodePng(PngReadState& s) {
     }
     if (!checkImageSize(width, height, bytesPerPixel, 0, 0, s.file)) return nullptr;
 
+    // Every row is decoded into the image (a short or broken file ends with no image at all).
     s.image = new CImage(*s.context, format,
-                         dimension2di(static_cast<s32>(width), static_cast<s32>(height)));
+                         dimension2di(static_cast<s32>(width), static_cast<s32>(height)),
+                         EIP_UNINITIALISED);
     if (!s.image->lock()) {
         logFile("LOAD PNG: Internal PNG create image struct failure\n", s.file, LogError);
         s.image->drop();

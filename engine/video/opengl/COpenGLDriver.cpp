@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "engine/core/CLogger.h"
 #include "engine/platform/Window.h"
@@ -20,6 +23,25 @@ void loadColor(GLenum face, GLenum which, SColor c) {
     const GLfloat v[4] = {c.getRed() / 255.0f, c.getGreen() / 255.0f, c.getBlue() / 255.0f,
                           c.getAlpha() / 255.0f};
     glMaterialfv(face, which, v);
+}
+
+// Mesa's software rasterisers allocate and free several megabytes of bin memory for each batch
+// they flush (one per texture change, when sprites alternate textures). glibc gives the top of
+// its heap back to the system whenever more than its trim threshold lies free there, and the next
+// batch faults every page in again: per draw call that costs more than the drawing. Keeping up to
+// 64 MB of freed heap removes that; the process-wide setting is made once.
+void keepFreedHeapForSoftwareRasteriser(const char* renderer) {
+#if defined(__GLIBC__)
+    if (!renderer) return;
+    const bool software = std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
+                          std::strstr(renderer, "Software Rasterizer");
+    static bool done = false;
+    if (!software || done) return;
+    done = true;
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+#else
+    (void)renderer;
+#endif
 }
 
 // Element 12 negated, as the projection is given to OpenGL.
@@ -42,7 +64,8 @@ COpenGLDriver::~COpenGLDriver() {
     m_requestedLights.clear();
     deleteMaterialRenderers();
     for (auto& bound : m_boundTextures) bound = nullptr;
-    if (m_presentedFrame) glDeleteTextures(1, &m_presentedFrame);
+    for (auto& held : m_materialTextures) held = nullptr;
+    for (auto& held : m_lastMaterialTextures) held = nullptr;
     // The batcher holds nothing of OpenGL; the textures bound above went while the context was
     // still there.
     if (m_context.exists()) {
@@ -129,11 +152,8 @@ bool COpenGLDriver::initDriver() {
     genericDriverInit(m_screenSize, m_obtained.stencil > 0);
 
     m_context.setSwapInterval(m_parameters.vsync ? 1 : 0);
-    m_frontBufferReadable = probeFrontBuffer();
-    if (!m_frontBufferReadable)
-        CLogger::instance().log(
-            "The front buffer does not give the presented frame back; screen shots use a copy.",
-            LogInformation);
+    // A single-buffered context draws into what is shown; otherwise the presented frames tell.
+    m_frontBuffer = m_doubleBuffered ? FrontBufferUntested : FrontBufferReadable;
 
     m_exposedData.Words[SExposedVideoData::DeviceContext] = window->nativeHandle();
     m_exposedData.Words[SExposedVideoData::RenderingContext] = m_context.nativeHandle();
@@ -151,6 +171,7 @@ bool COpenGLDriver::genericDriverInit(const dimension2di& screenSize, bool stenc
         CLogger::instance().logHint(renderer, vendor, LogInformation);
         m_vendor = vendor;
     }
+    keepFreedHeapForSoftwareRasteriser(renderer);
 
     for (auto& bound : m_boundTextures) bound = nullptr;
     m_stencilBuffer = stencilBuffer;
@@ -236,48 +257,94 @@ bool COpenGLDriver::beginScene(bool clearBackBuffer, bool clearZBuffer, SColor c
     return true;
 }
 
-bool COpenGLDriver::endScene() {
-    CNullDriver::endScene();
-    glFlush();
-    if (!m_frontBufferReadable) keepPresentedFrame();
-    m_context.swapBuffers();
+namespace {
+
+// The rows the front-buffer test compares: a third and two thirds up the screen.
+s32 probeRow(s32 height, int i) { return height * (i + 1) / 3; }
+
+bool sameColours(const u8* a, const u8* b, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i)
+        if (a[i] > b[i] + 3 || b[i] > a[i] + 3) return false;
     return true;
 }
 
-bool COpenGLDriver::probeFrontBuffer() {
-    if (!m_doubleBuffered) return true;
-    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+}  // namespace
+
+bool COpenGLDriver::endScene() {
+    CNullDriver::endScene();
+    glFlush();
+    // The copy for screen shots is made only while someone may ask for one.
+    const bool copy = m_screenShotUsers > 0 && m_frontBuffer != FrontBufferReadable &&
+                      !m_renderTarget && m_screenSize.Width > 0 && m_screenSize.Height > 0;
+    if (copy) keepPresentedFrame();
+    else m_probeRows.clear();  // the next copy has no earlier frame to be compared with
+    m_presentedFrameCurrent = copy;
+    ++m_presentedFrames;
+    // The front buffer's test needs a frame that differs from the one before it in the compared
+    // rows: the front buffer must then show the earlier frame before the swap and this one after
+    // it. (Frames that look alike there tell nothing; the copy stays in use meanwhile.)
+    std::vector<u8> frontBefore;
+    const bool test = copy && m_frontBuffer == FrontBufferUntested && takeProbeRows();
+    if (test) readFrontRows(frontBefore);
     m_context.swapBuffers();
-    glFinish();
-    GLubyte p[4] = {0, 0, 0, 0};
-    glReadBuffer(GL_FRONT);
-    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    auto close = [](int got, int want) { return got >= want - 3 && got <= want + 3; };
-    return close(p[0], 51) && close(p[1], 102) && close(p[2], 153);
+    if (test) {
+        std::vector<u8> frontAfter;
+        readFrontRows(frontAfter);
+        const size_t rows = frontAfter.size();  // m_probeRows: this frame's rows, the earlier's
+        const bool follows = sameColours(frontBefore.data(), m_probeRows.data() + rows, rows) &&
+                             sameColours(frontAfter.data(), m_probeRows.data(), rows);
+        m_frontBuffer = follows ? FrontBufferReadable : FrontBufferUnreadable;
+        m_probeRows.clear();
+        if (!follows)
+            CLogger::instance().log(
+                "The front buffer does not give the presented frame back; screen shots use a "
+                "copy.",
+                LogInformation);
+    }
+    return true;
 }
 
 void COpenGLDriver::keepPresentedFrame() {
-    if (m_renderTarget) return;  // the frame buffer is not what is bound
-    if (!m_presentedFrame) glGenTextures(1, &m_presentedFrame);
-    if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, m_presentedFrame);
-    if (m_presentedFrameSize != m_screenSize) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, m_screenSize.Width, m_screenSize.Height, 0, GL_RGB,
-                     GL_UNSIGNED_BYTE, nullptr);
-        m_presentedFrameSize = m_screenSize;
-    }
+    // The back buffer's rows as they are (bottom-up, BGRA): the renderers that need the copy
+    // keep their buffers in that order, so the read is a plain copy.
+    const size_t pitch = static_cast<size_t>(m_screenSize.Width) * 4;
+    m_presentedFrame.resize(pitch * static_cast<size_t>(m_screenSize.Height));
+    m_presentedFrameSize = m_screenSize;
     glReadBuffer(GL_BACK);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, m_screenSize.Width, m_screenSize.Height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (m_ext.PackInvert) glPixelStorei(GL_PACK_INVERT_MESA, GL_FALSE);
+    glReadPixels(0, 0, m_screenSize.Width, m_screenSize.Height, GL_BGRA, GL_UNSIGNED_BYTE,
+                 m_presentedFrame.data());
     glReadBuffer(GL_FRONT);
-    // Unit 0 gets back what the driver bound there.
-    ITexture* bound = m_boundTextures[0].get();
-    glBindTexture(GL_TEXTURE_2D,
-                  bound ? static_cast<COpenGLTexture*>(bound)->getOpenGLTextureName() : 0);
+}
+
+bool COpenGLDriver::takeProbeRows() {
+    // The copy's compared rows, then the earlier copy's; true when the two differ. Otherwise
+    // only this frame's rows are kept.
+    const size_t pitch = static_cast<size_t>(m_screenSize.Width) * 4;
+    std::vector<u8> rows(pitch * 4);
+    const bool earlier = m_probeRows.size() == pitch * 2;
+    if (earlier) std::memcpy(rows.data() + pitch * 2, m_probeRows.data(), pitch * 2);
+    for (int i = 0; i < 2; ++i)
+        std::memcpy(rows.data() + i * pitch,
+                    m_presentedFrame.data() +
+                        static_cast<size_t>(probeRow(m_screenSize.Height, i)) * pitch,
+                    pitch);
+    const bool changed = earlier && !sameColours(rows.data(), rows.data() + pitch * 2, pitch * 2);
+    if (!changed) rows.resize(pitch * 2);
+    m_probeRows.swap(rows);
+    return changed;
+}
+
+void COpenGLDriver::readFrontRows(std::vector<u8>& rows) const {
+    const size_t pitch = static_cast<size_t>(m_screenSize.Width) * 4;
+    rows.resize(pitch * 2);
+    glReadBuffer(GL_FRONT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (m_ext.PackInvert) glPixelStorei(GL_PACK_INVERT_MESA, GL_FALSE);
+    for (int i = 0; i < 2; ++i)
+        glReadPixels(0, probeRow(m_screenSize.Height, i), m_screenSize.Width, 1, GL_BGRA,
+                     GL_UNSIGNED_BYTE, rows.data() + i * pitch);
 }
 
 void COpenGLDriver::clearBuffers(bool backBuffer, bool depthBuffer, bool stencilBuffer,
@@ -306,16 +373,22 @@ void COpenGLDriver::clearZBuffer() {
 // Modes.
 
 void COpenGLDriver::applyMaterial() {
-    if (m_resetRenderStates || m_material != m_lastMaterial) {
+    if (m_resetRenderStates || m_rebindMaterialTextures || m_material != m_lastMaterial) {
         const u32 lastType = static_cast<u32>(m_lastMaterial.MaterialType);
         const u32 type = static_cast<u32>(m_material.MaterialType);
         if (lastType != type && lastType < m_materialRenderers.size() &&
             m_materialRenderers[lastType].Renderer)
             m_materialRenderers[lastType].Renderer->OnUnsetMaterial();
+        m_applyingMaterial = true;
         if (type < m_materialRenderers.size() && m_materialRenderers[type].Renderer)
             m_materialRenderers[type].Renderer->OnSetMaterial(m_material, m_lastMaterial,
                                                               m_resetRenderStates, this);
+        m_applyingMaterial = false;
+        m_rebindMaterialTextures = false;
         m_lastMaterial = m_material;
+        // Held as long as the last material names them: a new resource at a freed one's
+        // address is never taken for the one applied.
+        for (u32 i = 0; i < MATERIAL_MAX_TEXTURES; ++i) m_lastMaterialTextures[i] = m_materialTextures[i];
         m_resetRenderStates = false;
     }
 }
@@ -345,13 +418,45 @@ bool COpenGLDriver::set2DRenderMode() {
         glMatrixMode(GL_TEXTURE);
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);
+        m_textureMatrix2D[0] = TextureMatrixIdentity;  // the active unit is unit 0
         m_reload2DProjection = false;
     }
     applyMaterial();
+    setTextureMatrices2D();
     const u32 type = static_cast<u32>(m_material.MaterialType);
     if (type < m_materialRenderers.size() && m_materialRenderers[type].Renderer)
         m_materialRenderers[type].Renderer->OnRender(this, EVT_STANDARD);
     return true;
+}
+
+void COpenGLDriver::setTextureMatrices2D() {
+    // In 2D mode texture coordinates are the caller's own, v = 0 at the top of the picture. A
+    // render target holds its rows bottom-up (it was drawn with OpenGL's y upwards), so the units
+    // that sample one get the flip.
+    const u32 units = m_ext.MultiTextureExtension ? m_ext.MaxTextureUnits : 1;
+    for (u32 i = 0; i < units && i < MATERIAL_MAX_TEXTURES; ++i) {
+        ITexture* texture =
+            i < m_material.LayerCount ? getLayerTexture(m_material.TextureLayer[i]) : nullptr;
+        const ETextureMatrix wanted =
+            texture && texture->isRenderTarget() ? TextureMatrixFlip : TextureMatrixIdentity;
+        if (m_textureMatrix2D[i] == wanted) continue;
+        if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0 + i);
+        glMatrixMode(GL_TEXTURE);
+        if (wanted == TextureMatrixFlip) {
+            GLfloat gl[16];
+            std::memcpy(gl, m_textureFlipMatrix.pointer(), sizeof gl);
+            // A 2D texture transform keeps its translation in the third row.
+            gl[12] = gl[8];
+            gl[13] = gl[9];
+            gl[8] = gl[9] = 0.0f;
+            glLoadMatrixf(gl);
+        } else {
+            glLoadIdentity();
+        }
+        glMatrixMode(GL_MODELVIEW);
+        m_textureMatrix2D[i] = wanted;
+    }
+    if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0);
 }
 
 bool COpenGLDriver::set3DRenderMode() {
@@ -365,6 +470,16 @@ bool COpenGLDriver::set3DRenderMode() {
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixf(projectionForGL(m_transforms[ETS_PROJECTION].Matrix).pointer());
         glMatrixMode(GL_MODELVIEW);
+        // The flips 2D mode gave render targets are its own: 3D takes the texture transforms.
+        for (u32 i = 0; i < MATERIAL_MAX_TEXTURES && i < m_ext.MaxTextureUnits; ++i) {
+            if (m_textureMatrix2D[i] != TextureMatrixFlip) continue;
+            if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0 + i);
+            glMatrixMode(GL_TEXTURE);
+            glLoadIdentity();
+            glMatrixMode(GL_MODELVIEW);
+            m_textureMatrix2D[i] = TextureMatrixIdentity;
+        }
+        if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0);
         m_resetRenderStates = true;
     }
     applyMaterial();
@@ -429,10 +544,18 @@ void COpenGLDriver::loadTextureMatrix(u32 layer) {
     glMatrixMode(GL_TEXTURE);
     glLoadMatrixf(gl);
     glMatrixMode(GL_MODELVIEW);
+    m_textureMatrix2D[layer] = TextureMatrixOther;
     if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0);
 }
 
-void COpenGLDriver::setMaterial(const SMaterial& material) { m_material = material; }
+void COpenGLDriver::setMaterial(const SMaterial& material) {
+    m_material = material;
+    // The material's texture resources stay alive while the driver may still apply it, even
+    // when their owners let them go first.
+    for (u32 i = 0; i < MATERIAL_MAX_TEXTURES; ++i)
+        m_materialTextures[i].assign(i < m_material.LayerCount ? m_material.TextureLayer[i].Texture
+                                                               : nullptr);
+}
 
 // Render states.
 
@@ -615,6 +738,10 @@ ITexture* COpenGLDriver::getBoundTexture(u32 unit) const {
 bool COpenGLDriver::setTexture(u32 unit, ITexture* texture) {
     if (unit >= m_ext.MaxTextureUnits) return false;
     if (m_boundTextures[unit].get() == texture) return true;
+    // A unit changed outside a material's application (a texture upload, 2D primitives): the
+    // last applied material no longer describes what is bound, so the next draw applies it
+    // again (its renderer binds its textures; states that did not change stay).
+    if (!m_applyingMaterial) m_rebindMaterialTextures = true;
     if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0 + unit);
     if (!texture) {
         m_boundTextures[unit] = nullptr;
@@ -636,6 +763,13 @@ bool COpenGLDriver::setTexture(u32 unit, ITexture* texture) {
 }
 
 void COpenGLDriver::disableTextures(u32 fromUnit) {
+    emptyTextureUnits(fromUnit);
+    // Called from outside a material's application it also says that OpenGL's state may have
+    // been changed behind the driver: everything is applied again before the next draw.
+    if (!m_applyingMaterial) m_resetRenderStates = true;
+}
+
+void COpenGLDriver::emptyTextureUnits(u32 fromUnit) {
     for (u32 i = fromUnit; i < m_ext.MaxTextureUnits; ++i) setTexture(i, nullptr);
 }
 
@@ -795,11 +929,12 @@ void COpenGLDriver::draw2DRectangleGradient(const recti& rect, SColor upperLeft,
         pos.clipAgainst(*clipRect);
         if (!pos.isValid()) pos.LowerRightCorner = pos.UpperLeftCorner;
     }
-    if (!pos.isValid()) return;
+    // An inverted or empty rectangle covers no pixel.
+    if (!pos.isValid() || pos.getWidth() == 0 || pos.getHeight() == 0) return;
     set2DRenderMode();
-    disableTextures();
-    // The units were emptied behind the current material's back: it is applied again next time.
-    m_resetRenderStates = true;
+    // The units are emptied behind the current material's back: it binds its textures again
+    // before the next draw.
+    emptyTextureUnits();
     glBegin(GL_QUADS);
     glColor4ub(upperLeft.getRed(), upperLeft.getGreen(), upperLeft.getBlue(), upperLeft.getAlpha());
     glVertex2f(static_cast<f32>(pos.UpperLeftCorner.X), static_cast<f32>(pos.UpperLeftCorner.Y));
@@ -820,8 +955,7 @@ void COpenGLDriver::draw2DRectangle(SColor color, const recti& rect, const recti
 
 void COpenGLDriver::draw2DLine(const vector2df& start, const vector2df& end, SColor color) {
     set2DRenderMode();
-    disableTextures();
-    m_resetRenderStates = true;
+    emptyTextureUnits();
     glBegin(GL_LINES);
     glColor4ub(color.getRed(), color.getGreen(), color.getBlue(), color.getAlpha());
     glVertex2f(start.X, start.Y);
@@ -833,8 +967,7 @@ void COpenGLDriver::drawPixel(u32 x, u32 y, SColor color) {
     const dimension2di& size = getCurrentRenderTargetSize();
     if (x > static_cast<u32>(size.Width) || y > static_cast<u32>(size.Height)) return;
     set2DRenderMode();
-    disableTextures();
-    m_resetRenderStates = true;
+    emptyTextureUnits();
     glBegin(GL_POINTS);
     glColor4ub(color.getRed(), color.getGreen(), color.getBlue(), color.getAlpha());
     glVertex2f(static_cast<f32>(x) + 0.5f, static_cast<f32>(y) + 0.5f);
@@ -852,6 +985,7 @@ void COpenGLDriver::setRenderStates2DImage(bool alpha, bool texture, bool alphaC
             plain.Lighting = false;
             setBasicRenderStates(plain, m_lastMaterial, true);
             m_lastMaterial = plain;
+            for (auto& held : m_lastMaterialTextures) held = nullptr;
         }
         m_renderMode = RenderMode2D;
     }
@@ -865,6 +999,7 @@ void COpenGLDriver::setRenderStates2DImage(bool alpha, bool texture, bool alphaC
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
+    m_textureMatrix2D[0] = TextureMatrixIdentity;
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_FOG);
     glDisable(GL_LIGHTING);
@@ -914,6 +1049,13 @@ void COpenGLDriver::setRenderStates2DImage(bool alpha, bool texture, bool alphaC
     }
 }
 
+void COpenGLDriver::flipForRenderTarget(ITexture* texture, f32& v0, f32& v1) {
+    // Source rectangles count rows from the top; a render target keeps them bottom-up.
+    if (!texture->isRenderTarget()) return;
+    v0 = 1.0f - v0;
+    v1 = 1.0f - v1;
+}
+
 void COpenGLDriver::draw2DQuad(const f32 positions[8], const f32* texCoords,
                                const SColor colors[4]) {
     glBegin(GL_QUADS);
@@ -956,8 +1098,9 @@ void COpenGLDriver::draw2DImage(ITexture* texture, const vector2di& position,
 
     const dimension2di& ts = texture->getSize();
     const f32 iw = 1.0f / static_cast<f32>(ts.Width), ih = 1.0f / static_cast<f32>(ts.Height);
-    const f32 u0 = source.UpperLeftCorner.X * iw, v0 = source.UpperLeftCorner.Y * ih;
-    const f32 u1 = source.LowerRightCorner.X * iw, v1 = source.LowerRightCorner.Y * ih;
+    const f32 u0 = source.UpperLeftCorner.X * iw, u1 = source.LowerRightCorner.X * iw;
+    f32 v0 = source.UpperLeftCorner.Y * ih, v1 = source.LowerRightCorner.Y * ih;
+    flipForRenderTarget(texture, v0, v1);
     const f32 x0 = static_cast<f32>(target.X), y0 = static_cast<f32>(target.Y);
     const f32 x1 = x0 + source.getWidth(), y1 = y0 + source.getHeight();
     const f32 positions[8] = {x0, y0, x1, y0, x1, y1, x0, y1};
@@ -987,8 +1130,9 @@ void COpenGLDriver::draw2DImageStretched(ITexture* texture, const recti& destRec
     }
     const dimension2di& ts = texture->getSize();
     const f32 iw = 1.0f / static_cast<f32>(ts.Width), ih = 1.0f / static_cast<f32>(ts.Height);
-    const f32 u0 = sourceRect.UpperLeftCorner.X * iw, v0 = sourceRect.UpperLeftCorner.Y * ih;
-    const f32 u1 = sourceRect.LowerRightCorner.X * iw, v1 = sourceRect.LowerRightCorner.Y * ih;
+    const f32 u0 = sourceRect.UpperLeftCorner.X * iw, u1 = sourceRect.LowerRightCorner.X * iw;
+    f32 v0 = sourceRect.UpperLeftCorner.Y * ih, v1 = sourceRect.LowerRightCorner.Y * ih;
+    flipForRenderTarget(texture, v0, v1);
     const f32 x0 = static_cast<f32>(destRect.UpperLeftCorner.X);
     const f32 y0 = static_cast<f32>(destRect.UpperLeftCorner.Y);
     const f32 x1 = static_cast<f32>(destRect.LowerRightCorner.X);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <vector>
+
 #include "engine/core/CRefPtr.h"
 #include "engine/platform/GLContext.h"
 #include "engine/video/CNullDriver.h"
+#include "engine/video/CTextureResource.h"
 #include "engine/video/opengl/COpenGLExtensionHandler.h"
 
 namespace oskel {
@@ -107,7 +110,9 @@ public:
     // Binds the texture to the unit (none disables texturing there). The unit holds a reference
     // to what is bound, so a new texture at a freed texture's address is still bound.
     bool setTexture(u32 unit, ITexture* texture);
-    // Empties and disables every unit from the given one on.
+    // Empties and disables every unit from the given one on. Outside a material's application
+    // the render states are marked for applying again: callers that change OpenGL's state
+    // themselves call it to tell the driver.
     void disableTextures(u32 fromUnit = 0);
     void setWrapMode(const SMaterial& material);
     [[nodiscard]] ITexture* createDepthTexture(ITexture* renderTarget);
@@ -123,9 +128,17 @@ public:
     u8 getAntiAliasSamples() const { return m_antiAlias; }
     bool hasStencilBuffer() const { return m_stencilBuffer; }
     bool isDoubleBuffered() const { return m_doubleBuffered; }
-    // Whether screen shots read the front buffer. Some software renderers do not give the
-    // presented frame back from it; the driver then keeps a copy of each frame it presents.
-    bool readsFrontBuffer() const { return m_frontBufferReadable; }
+    // Whether the front buffer gives the presented frame back. Some renderers (Mesa's software
+    // rasteriser on an X server) do not; while it is not known to, the driver keeps a copy of
+    // each frame it presents for screen shots, as long as a screen shot user is registered. It
+    // finds out on the frames it copies: when one differs from the one before it in a few rows,
+    // the front buffer must show the earlier frame's rows before the swap and this one's after.
+    enum EFrontBuffer { FrontBufferUntested = 0, FrontBufferReadable = 1, FrontBufferUnreadable = 2 };
+    EFrontBuffer getFrontBufferState() const { return m_frontBuffer; }
+    // Whether the frame presented last was copied for screen shots.
+    bool hasPresentedFrameCopy() const { return m_presentedFrameCurrent; }
+    // Frames presented since the driver was made.
+    u32 getPresentedFrameCount() const { return m_presentedFrames; }
     // The OpenGL light a requested light has (-1 for none or an index out of range).
     s32 getHardwareLight(u32 index) const {
         return index < m_requestedLights.size() ? m_requestedLights[index].HardwareLight : -1;
@@ -154,19 +167,39 @@ private:
     void assignHardwareLight(u32 requested);
     void uploadClipPlane(u32 index);
     void draw2DQuad(const f32 positions[8], const f32* texCoords, const SColor colors[4]);
-    // Tells whether the front buffer gives back a presented frame (shows one frame).
-    bool probeFrontBuffer();
-    // Copies the back buffer into the kept copy of the last presented frame.
+    // Empties the units from the given one on (the next draw binds its material's textures).
+    void emptyTextureUnits(u32 fromUnit = 0);
+    // Texture coordinates v of a render target's source rectangle, turned to its bottom-up rows.
+    static void flipForRenderTarget(ITexture* texture, f32& v0, f32& v1);
+    // The texture matrices of the material's units in 2D mode: identity, or the flip for units
+    // that sample a render target.
+    void setTextureMatrices2D();
+    // Copies the back buffer (the frame about to be presented) into main memory.
     void keepPresentedFrame();
+    // Takes the compared rows of the frame just copied; true when the earlier copied frame had
+    // other colours there (the rows are then followed by the earlier frame's).
+    bool takeProbeRows();
+    // The front buffer's compared rows.
+    void readFrontRows(std::vector<u8>& rows) const;
 
     COpenGLExtensionHandler m_ext;
     stringw m_name{L"OpenGL"};
     array<u8> m_colorBuffer;
     ERenderMode m_renderMode = RenderModeNone;
     bool m_resetRenderStates = true;
+    // What each unit's texture matrix holds, as far as 2D mode knows.
+    enum ETextureMatrix { TextureMatrixOther = 0, TextureMatrixIdentity, TextureMatrixFlip };
+    ETextureMatrix m_textureMatrix2D[MATERIAL_MAX_TEXTURES] = {};
+    bool m_applyingMaterial = false;  // inside a renderer's OnSetMaterial
+    // The units were changed behind the last applied material: it is applied again (binding its
+    // textures) even when the next material equals it.
+    bool m_rebindMaterialTextures = false;
     u8 m_antiAlias = 0;
     SMaterial m_material;
     SMaterial m_lastMaterial;
+    // The texture resources of the layers in use of the two materials, held.
+    CRefPtr<CTextureResource> m_materialTextures[MATERIAL_MAX_TEXTURES];
+    CRefPtr<CTextureResource> m_lastMaterialTextures[MATERIAL_MAX_TEXTURES];
     ITexture* m_renderTarget = nullptr;
     CRefPtr<ITexture> m_boundTextures[4];
     array<plane3df> m_clipPlanes;
@@ -185,9 +218,14 @@ private:
         bool DesignatedOn = true;
     };
     array<SRequestedLight> m_requestedLights;
-    bool m_frontBufferReadable = true;
-    GLuint m_presentedFrame = 0;  // the kept copy of the last presented frame, or none
+    EFrontBuffer m_frontBuffer = FrontBufferUntested;
+    u32 m_presentedFrames = 0;
+    // The copy of a presented frame: its rows bottom-up, four bytes a pixel (blue, green, red,
+    // alpha), the screen's size when it was taken.
+    std::vector<u8> m_presentedFrame;
     dimension2di m_presentedFrameSize{0, 0};
+    bool m_presentedFrameCurrent = false;  // the copy is of the frame presented last
+    std::vector<u8> m_probeRows;  // the compared rows of the last copied frame (BGRA)
     platform::CGLContext m_context;
     platform::SGLObtained m_obtained;
     SDeviceParameters m_parameters;

@@ -128,33 +128,39 @@ bool COpenGLDriver::setRenderTargetKind(ERenderTargetKind kind, bool clearBackBu
 // Screen shots.
 
 CImage* COpenGLDriver::createScreenShot() {
-    auto* image = new CImage(CCreationContext(), ECF_R8G8B8, m_screenSize);
+    auto* image = new CImage(CCreationContext(), ECF_R8G8B8, m_screenSize, EIP_UNINITIALISED);
     u8* pixels = static_cast<u8*>(image->lock());
     if (!pixels) {
         image->drop();
         return nullptr;
     }
+    const u32 pitch = image->getPitch();
+    const u32 rows = static_cast<u32>(m_screenSize.Height);
+    const u32 width = static_cast<u32>(m_screenSize.Width);
+    // The copy of the last presented frame when there is one; otherwise the front buffer, which
+    // holds that frame wherever the front buffer can be read (with neither, the shot shows what
+    // the front buffer gives).
+    if (m_presentedFrameCurrent && m_presentedFrameSize == m_screenSize) {
+        for (u32 y = 0; y < rows; ++y) {
+            const u8* in = m_presentedFrame.data() + static_cast<size_t>(rows - 1 - y) * width * 4;
+            u8* out = pixels + static_cast<size_t>(y) * pitch;
+            for (u32 x = 0; x < width; ++x, in += 4, out += 3) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+            }
+        }
+        return image;
+    }
     const bool invert = m_ext.PackInvert;
+    glReadBuffer(GL_FRONT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     if (invert) glPixelStorei(GL_PACK_INVERT_MESA, GL_TRUE);
-    if (m_frontBufferReadable) {
-        glReadPixels(0, 0, m_screenSize.Width, m_screenSize.Height, GL_RGB, GL_UNSIGNED_BYTE,
-                     pixels);
-    } else if (m_presentedFrame && m_presentedFrameSize == m_screenSize) {
-        if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, m_presentedFrame);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-        ITexture* bound = m_boundTextures[0].get();
-        glBindTexture(GL_TEXTURE_2D,
-                      bound ? static_cast<COpenGLTexture*>(bound)->getOpenGLTextureName() : 0);
-    }
-    // (Nothing presented yet: the shot stays black.)
+    glReadPixels(0, 0, m_screenSize.Width, m_screenSize.Height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     if (invert) {
         glPixelStorei(GL_PACK_INVERT_MESA, GL_FALSE);
     } else {
         // OpenGL gives the rows bottom-up.
-        const u32 pitch = image->getPitch();
-        const u32 rows = static_cast<u32>(m_screenSize.Height);
         std::vector<u8> line(pitch);
         for (u32 i = 0; i < rows / 2; ++i) {
             u8* a = pixels + static_cast<size_t>(i) * pitch;

@@ -159,7 +159,8 @@ void COpenGLTexture::regenerateMipMapLevels() {
 bool COpenGLTexture::readBack() {
     if (!m_textureName) return false;
     if (!m_readBackImage) {
-        m_readBackImage = new CImage(CCreationContext(), ECF_A8R8G8B8, m_imageSize);
+        // Every read-back writes all its rows.
+        m_readBackImage = new CImage(CCreationContext(), ECF_A8R8G8B8, m_imageSize, EIP_UNINITIALISED);
         if (!m_readBackImage->lock()) {
             m_readBackImage->drop();
             m_readBackImage = nullptr;

@@ -307,6 +307,30 @@ TEST_F(ApplicationFixture, ScreenshotsAreNumberedInTheUserDataFolder) {
     application->shutdown();
 }
 
+// A driver keeps copies of its frames for screenshots only while someone may take one: the
+// application registers once the developer keys are on, with every driver a reset makes.
+TEST_F(ApplicationFixture, DeveloperKeysRegisterForScreenshotsWithEachDriver) {
+    writeAssets();
+    auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
+    ASSERT_TRUE(application->init());
+    // (The keys stay on for the rest of a run: only a fresh run starts without them.)
+    if (!areDeveloperKeysOn()) EXPECT_EQ(device->driver->getScreenShotUserCount(), 0u);
+    for (int round = 0; round < 2; ++round)
+        for (const char* c = "plumvast"; *c; ++c)
+            post(new CEventKeyboardKeyDown(static_cast<u16>(*c), 0, false, false));
+    EXPECT_EQ(device->driver->getScreenShotUserCount(), 1u);
+
+    FrameDriver* first = device->driver;
+    first->grab();
+    ASSERT_TRUE(device->reset(application->getDeviceParameters()));
+    ASSERT_NE(device->driver, first);
+    EXPECT_EQ(device->driver->getScreenShotUserCount(), 1u);
+    first->drop();
+
+    application->shutdown();
+    EXPECT_EQ(device->driver->getScreenShotUserCount(), 0u);
+}
+
 TEST_F(ApplicationFixture, StartUpAppliesTheActivePlayersSoundSettingsOnly) {
     writeAssets();
     const struct {

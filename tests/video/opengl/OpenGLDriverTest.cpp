@@ -1,8 +1,10 @@
 #include <cstring>
+#include <functional>
 
 #include "engine/platform/GLContext.h"
 #include "engine/video/CMemoryTextureDriver.h"
 #include "tests/video/opengl/GLTestSupport.h"
+#include "tests/video/opengl/WindowPixels.h"
 
 using namespace oskel;
 using namespace oskel::test;
@@ -145,6 +147,20 @@ TEST_F(OpenGLDriver, AntiAliasingEndsWithTheSamplesTheContextGot) {
     EXPECT_NE(driver->getAntiAliasSamples(), 1);
 }
 
+// Making the driver shows nothing: the window's first picture is the first frame presented.
+TEST_F(OpenGLDriver, CreationPresentsNoFrame) {
+    EXPECT_EQ(driver->getPresentedFrameCount(), 0u);
+    int r = 0, g = 0, b = 0;
+    ASSERT_TRUE(readWindowPixel(window.nativeHandle(), Width / 2, Height / 2, r, g, b));
+    // Not the colour a test frame at creation once showed.
+    EXPECT_FALSE(near(RGBA{r, g, b, 255}, 51, 102, 153)) << RGBA{r, g, b, 255};
+    driver->beginScene(true, true, SColor(255, 10, 200, 30));
+    driver->endScene();
+    EXPECT_EQ(driver->getPresentedFrameCount(), 1u);
+    ASSERT_TRUE(readWindowPixel(window.nativeHandle(), Width / 2, Height / 2, r, g, b));
+    EXPECT_TRUE(near(RGBA{r, g, b, 255}, 10, 200, 30));
+}
+
 TEST_F(OpenGLDriver, BeginSceneClearsToTheColour) {
     const SColor colors[] = {SColor(255, 10, 200, 30), SColor(0, 0, 0, 0), SColor(255, 255, 255, 255)};
     for (SColor c : colors) {
@@ -268,6 +284,43 @@ TEST_F(OpenGLDriver, RectanglesAndLinesLeaveTheNextSpritesTextured) {
         // The frame's bars empty the texture units behind the material's back.
         driver->draw2DRectangle(SColor(255, 255, 0, 0), recti(50, 0, 60, 10));
         EXPECT_TRUE(near(backPixel(55, 5), 255, 0, 0));
+        driver->endScene();
+    }
+}
+
+// Whatever changes the texture units outside a material's application (emptied units, a texture
+// made between two batches, raw OpenGL drawing in between) must not leave the next batch of the
+// same material drawing with the wrong texture or none.
+TEST_F(OpenGLDriver, SameMaterialAfterUnitsChangedBehindItIsTexturedAgain) {
+    CTextureResource* texture = solidTexture(0xFF00C800);  // (0, 200, 0)
+    ASSERT_NE(texture, nullptr);
+    const SMaterial m = material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA, texture);
+    const struct {
+        const char* name;
+        std::function<void()> between;
+    } cases[] = {
+        {"units emptied", [&] { driver->disableTextures(); }},
+        {"a texture made", [&] { solidTexture(0xFFFF0000); }},
+        {"raw drawing", [&] {
+             glDisable(GL_TEXTURE_2D);
+             glDisable(GL_BLEND);
+             glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+             driver->disableTextures();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        driver->beginScene(true, true, SColor(255, 0, 0, 0));
+        quad(m, 0, 0, 8, 8, SColor(255, 255, 255, 255));
+        EXPECT_TRUE(near(backPixel(4, 4), 0, 200, 0));
+        driver->endScene();
+        c.between();
+        // The next frame, the same material: its texture, tinted by the vertex colour.
+        driver->beginScene(true, true, SColor(255, 0, 0, 0));
+        quad(m, 0, 0, 8, 8, SColor(255, 255, 255, 255));
+        EXPECT_TRUE(near(backPixel(4, 4), 0, 200, 0));
+        quad(m, 10, 0, 18, 8, SColor(128, 255, 0, 255));
+        EXPECT_TRUE(near(backPixel(14, 4), 0, 0, 0));
         driver->endScene();
     }
 }
@@ -479,6 +532,28 @@ TEST_F(OpenGLDriver, ReleasedTextureIsNotMistakenForANewOne) {
         // Released while still bound: the unit keeps it alive until something else is bound.
         resource->drop();
     }
+}
+
+// A scene change frees the textures of the last frame's last batch; the next frame's batcher
+// reset enters 2D mode, which applies the driver's current material again after the bars.
+TEST_F(OpenGLDriver, TextureReleasedAfterTheLastBatchIsNotReadAgain) {
+    auto* image = solidImage(8, 8, 0xFF0000FF);
+    ITexture* texture = driver->createTextureFromImage(image);
+    image->drop();
+    auto* resource = new CTextureResource(CCreationContext(), texture, "t");
+    texture->drop();
+    driver->beginScene(true, true, SColor(255, 0, 0, 0));
+    quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA, resource), 0, 0, 8, 8,
+         SColor(255, 255, 255, 255));
+    driver->draw2DRectangle(SColor(255, 0, 0, 0), recti(100, 0, 110, 10));
+    driver->endScene();
+    resource->drop();  // its owner's reference was the last one outside the driver
+
+    driver->beginScene(true, true, SColor(255, 0, 0, 0));
+    quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), 0, 0, 8, 8,
+         SColor(255, 0, 255, 0));
+    EXPECT_TRUE(near(backPixel(4, 4), 0, 255, 0));
+    driver->endScene();
 }
 
 TEST_F(OpenGLDriver, ForeignTexturesAreRefused) {

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "engine/device/CDeviceLinux.h"
 #include "tests/video/opengl/GLTestSupport.h"
 
@@ -31,15 +33,73 @@ TEST_F(OpenGLTargets, RenderTargetIsDrawnIntoThenSampled) {
     EXPECT_EQ(pixels[31 * 64 + 63] & 0xFFFFFF, 0x0000FFu);
     target->unlock();
 
-    // Sampled on the screen: render targets keep their rows bottom-up, so v runs from 1 to 0.
+    // Sampled on the screen with v from 0 at the top, like any texture: the driver turns the
+    // render target's bottom-up rows around.
     auto* resource = new CTextureResource(CCreationContext(), target, "rt");
     resources.push_back(resource);
-    quad(material(EMT_SOLID, resource), 100, 100, 164, 132, SColor(255, 255, 255, 255), 0.0f,
-         1.0f, 1.0f, 0.0f);
+    quad(material(EMT_SOLID, resource), 100, 100, 164, 132, SColor(255, 255, 255, 255));
     EXPECT_TRUE(near(backPixel(110, 105), 0, 255, 0));
     EXPECT_TRUE(near(backPixel(150, 125), 0, 0, 255));
     EXPECT_TRUE(near(backPixel(150, 105), 0, 0, 255));
     target->drop();
+}
+
+// Render targets drawn through the 2D paths (images, stretched images, sprites through the
+// batcher) come out the right way up, with or without frame-buffer objects.
+TEST_F(OpenGLTargets, TwoDPathsShowRenderTargetsUpright) {
+    for (bool fbo : {true, false}) {
+        SCOPED_TRACE(fbo ? "frame-buffer object" : "copy of the frame buffer");
+        driver->setFeatureEnabled(EVDF_FRAMEBUFFER_OBJECT, fbo);
+        ITexture* target = driver->createRenderTargetTexture(dimension2di(32, 32));
+        ASSERT_NE(target, nullptr);
+        driver->beginScene(true, true, SColor(255, 0, 0, 0));
+        ASSERT_TRUE(driver->setRenderTarget(target, true, true, SColor(255, 0, 0, 255)));
+        // A green band along the top, a red square in the lower-left corner.
+        quad(material(EMT_SOLID), 0, 0, 32, 8, SColor(255, 0, 255, 0));
+        quad(material(EMT_SOLID), 0, 24, 8, 32, SColor(255, 255, 0, 0));
+        ASSERT_TRUE(driver->setRenderTarget(nullptr, true, true, SColor(255, 0, 0, 0)));
+        auto* resource = new CTextureResource(CCreationContext(), target, "rt");
+        resources.push_back(resource);
+        const recti whole(0, 0, 32, 32);
+
+        // Each path puts the target's upper-left corner at (x, y), at its own size.
+        const struct {
+            const char* name;
+            std::function<void(s32, s32)> draw;
+        } paths[] = {
+            {"draw2DImage", [&](s32 x, s32 y) { driver->draw2DImage(target, vector2di(x, y), whole); }},
+            {"draw2DImageStretched",
+             [&](s32 x, s32 y) { driver->draw2DImageStretched(target, recti(x, y, x + 32, y + 32), whole); }},
+            {"sprite", [&](s32 x, s32 y) {
+                 quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA, resource), f32(x), f32(y),
+                      f32(x + 32), f32(y + 32), SColor(255, 255, 255, 255));
+             }},
+            {"solid sprite", [&](s32 x, s32 y) {
+                 quad(material(EMT_SOLID, resource), f32(x), f32(y), f32(x + 32), f32(y + 32),
+                      SColor(255, 255, 255, 255));
+             }},
+        };
+        s32 x = 20;
+        for (const auto& path : paths) {
+            SCOPED_TRACE(path.name);
+            path.draw(x, 100);
+            EXPECT_TRUE(near(backPixel(x + 16, 102), 0, 255, 0));   // top band
+            EXPECT_TRUE(near(backPixel(x + 16, 116), 0, 0, 255));   // middle
+            EXPECT_TRUE(near(backPixel(x + 2, 129), 255, 0, 0));    // lower-left square
+            EXPECT_TRUE(near(backPixel(x + 29, 129), 0, 0, 255));   // lower right
+            x += 50;
+        }
+        // A source rectangle of the top rows alone shows the band only.
+        driver->draw2DImage(target, vector2di(250, 50), recti(0, 0, 32, 8));
+        EXPECT_TRUE(near(backPixel(260, 51), 0, 255, 0));
+        EXPECT_TRUE(near(backPixel(260, 56), 0, 255, 0));
+        // Textures that are no render targets stay as they were.
+        CTextureResource* plain = textureOf(solidImage(4, 4, 0xFFFFFF00));
+        quad(material(EMT_SOLID, plain), 280, 50, 290, 60, SColor(255, 255, 255, 255));
+        EXPECT_TRUE(near(backPixel(285, 55), 255, 255, 0));
+        target->drop();
+    }
+    driver->setFeatureEnabled(EVDF_FRAMEBUFFER_OBJECT, true);
 }
 
 TEST_F(OpenGLTargets, ThreeDModeFlipsRenderTargetTextureCoordinates) {
@@ -125,6 +185,8 @@ TEST_F(OpenGLTargets, RenderTargetKinds) {
 }
 
 TEST_F(OpenGLTargets, ScreenShotIsTheLastPresentedFrame) {
+    // A user registers before the frames it may take.
+    driver->addScreenShotUser();
     for (bool hidePackInvert : {false, true}) {
         SCOPED_TRACE(hidePackInvert ? "rows swapped by the driver" : "rows from the pack mode");
         if (hidePackInvert) driver->getExtensions().hideExtension("GL_MESA_pack_invert");
@@ -149,6 +211,56 @@ TEST_F(OpenGLTargets, ScreenShotIsTheLastPresentedFrame) {
         shot->drop();
         driver->endScene();
     }
+    driver->removeScreenShotUser();
+}
+
+// Where the front buffer does not give the presented frame back, the driver copies each frame it
+// presents, but only while a screen shot user is registered; the frames it copies meanwhile tell
+// it whether the front buffer can be read (it shows no frame of its own for that).
+TEST_F(OpenGLTargets, FramesAreKeptForScreenShotsOnlyWhileSomeoneMayAsk) {
+    auto frame = [&](u8 shade) {
+        driver->beginScene(true, true, SColor(255, shade, 255 - shade, 40));
+        driver->endScene();
+    };
+    for (u8 shade : {10, 60}) {
+        frame(shade);
+        EXPECT_FALSE(driver->hasPresentedFrameCopy());
+    }
+    EXPECT_EQ(driver->getFrontBufferState(), COpenGLDriver::FrontBufferUntested);
+    EXPECT_EQ(driver->getScreenShotUserCount(), 0u);
+
+    driver->addScreenShotUser();
+    driver->addScreenShotUser();  // two users
+    EXPECT_EQ(driver->getScreenShotUserCount(), 2u);
+    for (u8 shade : {110, 110, 160, 210}) {
+        const COpenGLDriver::EFrontBuffer before = driver->getFrontBufferState();
+        frame(shade);
+        // Untested, the frame is copied; a copied frame unlike the one before it settles the
+        // question.
+        if (shade == 110) {
+            EXPECT_EQ(driver->getFrontBufferState(), COpenGLDriver::FrontBufferUntested);
+            EXPECT_TRUE(driver->hasPresentedFrameCopy());
+        } else {
+            ASSERT_NE(driver->getFrontBufferState(), COpenGLDriver::FrontBufferUntested);
+            EXPECT_EQ(driver->hasPresentedFrameCopy(),
+                      before == COpenGLDriver::FrontBufferUntested ||
+                          driver->getFrontBufferState() == COpenGLDriver::FrontBufferUnreadable);
+        }
+        CImage* shot = driver->createScreenShot();
+        ASSERT_NE(shot, nullptr);
+        const u32 want = (static_cast<u32>(shade) << 16) | (static_cast<u32>(255 - shade) << 8) | 40u;
+        EXPECT_EQ(shot->getPixel(Width / 2, Height / 2) & 0xFFFFFF, want) << int(shade);
+        shot->drop();
+    }
+    driver->removeScreenShotUser();
+    frame(20);
+    if (driver->getFrontBufferState() == COpenGLDriver::FrontBufferUnreadable)
+        EXPECT_TRUE(driver->hasPresentedFrameCopy());  // one user is left
+    driver->removeScreenShotUser();
+    driver->removeScreenShotUser();  // one more than there were: stays at none
+    EXPECT_EQ(driver->getScreenShotUserCount(), 0u);
+    frame(30);
+    EXPECT_FALSE(driver->hasPresentedFrameCopy());
 }
 
 TEST_F(OpenGLTargets, ClipPlaneCutsAQuad) {
@@ -273,7 +385,8 @@ TEST(OpenGLDevice, DeviceOpensAWindowWithTheOpenGLDriver) {
     p.bits = 32;
     IDevice* created = createDevice(p);
     if (!created) {
-        if (logs.contains("Can't register window class", LogError)) GTEST_SKIP() << "no display";
+        if (logs.contains("Can't register window class", LogError) && !GLFixture::displayGiven())
+            GTEST_SKIP() << "no display";
         FAIL() << "no device";
     }
     auto* device = static_cast<CDeviceLinux*>(created);
