@@ -298,15 +298,6 @@ void BM_Compare_LevelFiles(benchmark::State& state) {
     state.counters["files"] = static_cast<double>(paths.size());
 }
 
-// Repeated like the other comparisons when there is a level; else skipped once, with the reason.
-const bool kLevelCase = [] {
-    benchmark::internal::Benchmark* b =
-        benchmark::RegisterBenchmark("BM_Compare_LevelFiles", BM_Compare_LevelFiles);
-    b->Unit(benchmark::kMillisecond);
-    if (levelProblem().empty()) b->MinTime(1.0)->Repetitions(9)->ReportAggregatesOnly();
-    return true;
-}();
-
 }  // namespace
 
 BENCHMARK(BM_OskelXml_Utf16)->Unit(benchmark::kMillisecond);
@@ -333,3 +324,16 @@ BENCHMARK(BM_Speedup_Utf8)
     ->MinTime(1.0)
     ->Repetitions(3)
     ->ReportAggregatesOnly();
+
+namespace {
+
+// Repeated like the other comparisons when there is a level; else skipped once, with the reason.
+const bool kLevelCase = [] {
+    benchmark::internal::Benchmark* b =
+        benchmark::RegisterBenchmark("BM_Compare_LevelFiles", BM_Compare_LevelFiles);
+    b->Unit(benchmark::kMillisecond);
+    if (levelProblem().empty()) b->MinTime(1.0)->Repetitions(9)->ReportAggregatesOnly();
+    return true;
+}();
+
+}  // namespace
