@@ -766,8 +766,7 @@ bool CXmlReader::parseElement() {
     m_nodeType = XmlNodeElement;
     m_isEmpty = empty;
     takeText(m_nodeName, nameBegin, nameEnd, nameSeen);
-    if (!empty)
-        m_openElements.push_back(static_cast<size_t>(nameBegin - m_begin));
+    if (!empty) m_openElements.push_back(static_cast<size_t>(nameBegin - m_begin));
     m_pos = p + 1;
     return true;
 }

@@ -147,7 +147,7 @@ private:
     std::vector<SAttribute> m_attributes;  // the first m_attributeCount entries are current
     u32 m_attributeCount = 0;
     std::vector<size_t> m_openElements;  // where the names of elements not yet ended begin
-    std::vector<wchar_t> m_wide;  // text with entities, as wide characters before decoding
+    std::vector<wchar_t> m_wide;         // text with entities, as wide characters before decoding
     bool m_finished = false;
     bool m_truncated = false;
     stringc m_fileName;
