@@ -2,6 +2,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -280,6 +281,104 @@ TEST(XmlReaderDamage, TruncatedMarkupEndsTheInputWithAWarning) {
         EXPECT_FALSE(reader->read()) << c.xml;
         EXPECT_TRUE(log.contains(c.message, LogWarning)) << c.xml;
     }
+}
+
+// The reader's truncation state after reading the whole text, and the error lines it logged.
+struct STruncation {
+    bool truncated;
+    std::vector<std::string> hints;  // of the "ends inside an open element" lines at error level
+};
+
+STruncation readToTheEnd(const std::string& bytes) {
+    LogCapture log;
+    CRefPtr<CXmlReader> reader = readerOf(bytes);
+    while (reader->read()) EXPECT_FALSE(reader->isTruncated());
+    EXPECT_FALSE(reader->read());  // asking again logs nothing more
+    STruncation result{reader->isTruncated(), {}};
+    for (const LogCapture::Line& line : log.lines())
+        if (line.text == "XML text ends inside an open element") {
+            EXPECT_EQ(line.level, LogError);
+            result.hints.push_back(line.hint);
+        }
+    return result;
+}
+
+TEST(XmlReaderDamage, TextEndingInsideAnOpenElementIsTruncated) {
+    const struct {
+        const char* xml;
+        const char* element;  // the open element named in the log, or null when complete
+    } cases[] = {
+        // Cut between two tags: every node read is whole, yet the document is not.
+        {"<Profiles><Player n='1'/><Player n='2'/>", "Profiles"},
+        {"<Profiles><Player n='1'/><Player n='2'/>\r\n\t", "Profiles"},
+        {"<a><b><c/>", "b"},
+        {"<a><b></b>", "a"},
+        {"<a>text", "a"},
+        // Cut inside markup that belongs to an open element, or inside a start tag.
+        {"<a><b x='1", "b"},
+        {"<a><b", "b"},
+        {"<a><b/", "b"},
+        {"<a></a", "a"},
+        {"<a><!-- x", "a"},
+        {"<a><![CDATA[x", "a"},
+        {"<a><", "a"},
+        {"<root x='1'", "root"},
+        // Complete documents, whatever follows the root.
+        {"<a><b/></a>", nullptr},
+        {"<a></a>\r\n", nullptr},
+        {"<?xml version='1.0'?><a/><!-- done -->", nullptr},
+        {"<a/>trail", nullptr},
+        {"<a/><!-- cut", nullptr},
+        {"<a/></b", nullptr},
+        {"no markup", nullptr},
+        {"", nullptr},
+        // End tags are not matched by name: one end tag closes the innermost element.
+        {"<a><b></a>", "a"},
+        {"<a></b>", nullptr},
+        {"</x><a/>", nullptr},
+    };
+    for (const auto& c : cases) {
+        const STruncation result = readToTheEnd(c.xml);
+        EXPECT_EQ(result.truncated, c.element != nullptr) << c.xml;
+        if (c.element) {
+            EXPECT_EQ(result.hints, std::vector<std::string>{std::string("test.xml: ") + c.element}) << c.xml;
+        } else {
+            EXPECT_TRUE(result.hints.empty()) << c.xml;
+        }
+    }
+}
+
+TEST(XmlReaderDamage, TruncationIsFoundInEveryEncodingAndNamesTheElementInUtf8) {
+    const std::wstring cut = L"<Jeu>\r\n\t<\u00c9quipe nom='\u20ac'>\r\n\t\t<Joueur n='1'/>\r\n";
+    const std::wstring whole = cut + L"\t</\u00c9quipe>\r\n</Jeu>\r\n";
+    std::string latin1Cut, latin1Whole;
+    for (wchar_t ch : cut) latin1Cut += static_cast<char>(ch < 0x100 ? ch : '?');
+    for (wchar_t ch : whole) latin1Whole += static_cast<char>(ch < 0x100 ? ch : '?');
+    const struct {
+        const char* name;
+        std::string cut;
+        std::string whole;
+    } cases[] = {
+        {"utf-8", encodeUtf8(cut, true), encodeUtf8(whole, true)},
+        {"utf-16 le", encodeUtf16(cut, false), encodeUtf16(whole, false)},
+        {"utf-16 be", encodeUtf16(cut, true), encodeUtf16(whole, true)},
+        {"utf-32 le", encodeUtf32(cut, false), encodeUtf32(whole, false)},
+        {"utf-32 be", encodeUtf32(cut, true), encodeUtf32(whole, true)},
+        {"latin-1", latin1Cut, latin1Whole},
+    };
+    for (const auto& c : cases) {
+        const STruncation truncated = readToTheEnd(c.cut);
+        EXPECT_TRUE(truncated.truncated) << c.name;
+        EXPECT_EQ(truncated.hints, std::vector<std::string>{"test.xml: \xC3\x89quipe"}) << c.name;
+        const STruncation complete = readToTheEnd(c.whole);
+        EXPECT_FALSE(complete.truncated) << c.name;
+        EXPECT_TRUE(complete.hints.empty()) << c.name;
+    }
+    // A cut in the middle of a long name quotes its first characters only, whole.
+    const std::wstring longName(200, L'\u00e9');
+    const STruncation result = readToTheEnd(encodeUtf8(L"<a><" + longName, true));
+    ASSERT_EQ(result.hints.size(), 1u);
+    EXPECT_EQ(result.hints[0], "test.xml: " + encodeUtf8(longName.substr(0, 60), false));
 }
 
 // A file whose size and reads are under the test's control.

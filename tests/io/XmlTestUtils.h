@@ -111,6 +111,35 @@ inline std::wstring dumpNodes(CXmlReader& reader, bool skipBlank = false, u32 li
     return out;
 }
 
+// Everything a reader tells about a text, node by node, for comparing two readers: the text's
+// length, then per read() its result, the node kind, name and empty flag and each attribute by
+// index (name, value, integer) and by name (the first match); after the last read() the node
+// that stays current. Stops after a bounded number of nodes.
+template <class Reader>
+std::wstring traceNodes(Reader& reader, u32 limit = 100000) {
+    std::wstring out = L"length " + std::to_wstring(reader.getTextLength()) + L"\n";
+    auto node = [&] {
+        out += std::to_wstring(reader.getNodeType()) + L" [" + wide(reader.getNodeName()) + L"]";
+        if (reader.isEmptyElement()) out += L" empty";
+        const u32 count = reader.getAttributeCount();
+        for (u32 i = 0; i < count; ++i) {
+            const s32 index = static_cast<s32>(i);
+            const stringw& name = reader.getAttributeName(index);
+            out += L" {" + wide(name) + L"=" + wide(reader.getAttributeValue(index)) + L"|" +
+                   std::to_wstring(reader.getAttributeValueAsInt(index, -7)) + L"|" +
+                   wide(reader.getAttributeValue(name.c_str())) + L"}";
+        }
+        out += L"\n";
+    };
+    u32 n = 0;
+    for (; n < limit && reader.read(); ++n) node();
+    if (n < limit) {
+        out += L"end: ";
+        node();
+    }
+    return out;
+}
+
 inline std::wstring dumpBytes(const std::string& bytes) {
     CRefPtr<CXmlReader> reader = readerOf(bytes);
     return dumpNodes(*reader);
