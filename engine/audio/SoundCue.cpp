@@ -100,12 +100,13 @@ void SoundCue::setCurrentVolume(f32 volume) {
 SoundCue* SoundCue::playInstance(s32 fadeInMs) {
     if (!m_manager || !m_manager->canStartInstance(this)) return nullptr;
     CRefPtr<SoundCue> instance = CRefPtr<SoundCue>::fromRaw(clone(m_manager));
-    if (!instance->playRandomItem()) return nullptr;
+    // A fade-in starts silent: the volume is set before the sound plays, so not one buffer is
+    // heard at full gain.
+    if (!instance->playRandomItem(fadeInMs > 0)) return nullptr;
     if (fadeInMs > 0) {
         instance->m_fadeDuration = fadeInMs;
         instance->m_fadePosition = 0;
         instance->m_fadeState = FadeIn;
-        instance->setCurrentVolume(0.0f);
     }
     if (m_manager->getGroupSettings(m_group).paused) {
         if (ISound* sound = instance->getCurrentSound()) sound->setPaused(true);
@@ -114,7 +115,7 @@ SoundCue* SoundCue::playInstance(s32 fadeInMs) {
     return instance.get();
 }
 
-bool SoundCue::playRandomItem() {
+bool SoundCue::playRandomItem(bool silent) {
     const u32 count = m_sounds.size();
     if (count == 0) return false;
     u32 index = 0;
@@ -125,6 +126,7 @@ bool SoundCue::playRandomItem() {
         index = CRandom::instance().nextTwister() % n;
         if (m_current >= 0 && index == static_cast<u32>(m_current)) index = count - 1;
     }
+    if (silent) m_sounds[index]->setVolume(0.0f);
     if (!m_sounds[index]->play()) return false;
     m_current = static_cast<s32>(index);
     return true;

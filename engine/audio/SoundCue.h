@@ -45,8 +45,9 @@ public:
     void updateVolume();
     // Starts an instance when the group admits it; the manager holds it. None otherwise.
     SoundCue* playInstance(s32 fadeInMs);
-    // Starts one sound at random; false when there is none or it fails to play.
-    bool playRandomItem();
+    // Starts one sound at random (silent: at volume 0); false when there is none or it fails to
+    // play.
+    bool playRandomItem(bool silent = false);
     // Fades and loop restarts.
     void update(s32 elapsedMs);
     // Stops at once (fade 0 or less) or fades out; -1 when nothing plays, else 0.

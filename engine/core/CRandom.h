@@ -23,6 +23,16 @@ public:
     // Between min and max, both included; min when they are equal (nothing is drawn).
     f32 nextFloatRange(f32 min, f32 max);
     u32 nextTwister();
+    // The two words of the multiply-with-carry generators behind next(): a point of its sequence
+    // to come back to (seed leaves the high word as it is).
+    void getLowGeneratorState(u32& z, u32& w) const {
+        z = m_z;
+        w = m_w;
+    }
+    void setLowGeneratorState(u32 z, u32 w) {
+        m_z = z;
+        m_w = w;
+    }
     void twist();
 
 private:

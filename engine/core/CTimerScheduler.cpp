@@ -39,11 +39,10 @@ CTimerScheduler::~CTimerScheduler() {
     }
 }
 
-u32 CTimerScheduler::clockMilliseconds() const {
+u64 CTimerScheduler::clockMilliseconds() const {
     const f64 rounded = std::floor(m_clock + 0.5);
     if (!(rounded > 0.0)) return 0;
-    if (rounded >= 4294967295.0) return 0xffffffffu;
-    return static_cast<u32>(rounded);
+    return static_cast<u64>(rounded);
 }
 
 void CTimerScheduler::removeEntryAt(array<Entry>& list, u32 index) {
@@ -64,9 +63,8 @@ void CTimerScheduler::addTimer(IUpdateReceiver* receiver) {
     }
     receiver->grab();
     f64 due = std::trunc(m_clock + static_cast<f64>(receiver->getUpdatePeriod()));
-    if (due < 0.0) due = 0.0;
-    if (due > 4294967295.0) due = 4294967295.0;
-    const Entry entry{receiver, static_cast<u32>(due)};
+    if (!(due > 0.0)) due = 0.0;
+    const Entry entry{receiver, static_cast<u64>(due)};
     if (m_updating)
         m_pendingAdditions.push_back(entry);
     else
@@ -96,7 +94,7 @@ void CTimerScheduler::update(u32 elapsedMs) {
     m_updating = true;
     if (isEnabled()) {
         m_clock += static_cast<f64>(m_speed) * static_cast<f64>(elapsedMs);
-        const u32 now = clockMilliseconds();
+        const u64 now = clockMilliseconds();
         // The active list keeps its size during the calls: changes go to the pending lists.
         for (u32 i = 0; i < m_active.size(); ++i) {
             IUpdateReceiver* r = m_active[i].receiver;

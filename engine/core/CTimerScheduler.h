@@ -61,12 +61,14 @@ public:
     u32 getTimerCount() const { return m_active.size(); }
 
 private:
+    // Due times and the clock in whole milliseconds, in 64 bits: they never saturate or wrap in a
+    // run, however long or sped up.
     struct Entry {
         IUpdateReceiver* receiver;
-        u32 due;
+        u64 due;
     };
 
-    u32 clockMilliseconds() const;
+    u64 clockMilliseconds() const;
     void removeEntryAt(array<Entry>& list, u32 index);
 
     bool m_enabled = true;

@@ -19,6 +19,7 @@ using irr::s32;
 using irr::s8;
 using irr::u16;
 using irr::u32;
+using irr::u64;
 using irr::u8;
 
 using stringc = irr::core::stringc;

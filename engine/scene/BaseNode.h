@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -52,12 +53,15 @@ enum ENodeTypeId : s32 {
     NodeTypeSceneManager = 22,
 };
 
+// A draw list key: pointer-sized, so that a texture's address is a key of its own.
+using DrawKey = std::uintptr_t;
+
 // One entry of a frame's draw list: the node that draws it, its depth and a key chosen by the
 // node (an image node's texture, 0 for a clipping node).
 struct SDrawItem {
     BaseNode* node;
     f32 depth;
-    u32 key;
+    DrawKey key;
 };
 using DrawList = std::vector<SDrawItem>;
 

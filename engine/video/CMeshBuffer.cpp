@@ -33,4 +33,22 @@ void CMeshBuffer::append(const S2DVertex* vertices, u32 vertexCount, const u16* 
     for (u32 i = 0; i < indexCount; ++i) m_indices.push_back(static_cast<u16>(indices[i] + base));
 }
 
+u32 getPrimitiveCapacity(u32 primitiveType, u32 vertexCount, u32 indexCount) {
+    auto less = [](u32 count, u32 taken) { return count > taken ? count - taken : 0u; };
+    switch (primitiveType) {
+        case EPT_POINTS:
+        case EPT_POINT_SPRITES: return vertexCount;  // drawn from the vertices, not the indices
+        case EPT_LINE_STRIP: return less(indexCount, 1);
+        case EPT_LINE_LOOP: return indexCount;
+        case EPT_LINES: return indexCount / 2;
+        case EPT_TRIANGLE_STRIP:
+        case EPT_TRIANGLE_FAN: return less(indexCount, 2);
+        case EPT_TRIANGLES: return indexCount / 3;
+        case EPT_QUAD_STRIP: return less(indexCount, 2) / 2;
+        case EPT_QUADS: return indexCount / 4;
+        case EPT_POLYGON: return indexCount;
+        default: return 0;
+    }
+}
+
 }  // namespace oskel

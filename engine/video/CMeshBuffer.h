@@ -46,4 +46,8 @@ private:
     aabbox3df m_box;
 };
 
+// The most primitives of the type that the indices (or, for points, the vertices) can form: a
+// primitive count beyond it would make the draw read past them. 0 for an unknown type.
+u32 getPrimitiveCapacity(u32 primitiveType, u32 vertexCount, u32 indexCount);
+
 }  // namespace oskel

@@ -1,5 +1,6 @@
 #include "engine/video/CQuadBatcher.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/core/CLogger.h"
@@ -39,11 +40,13 @@ void CQuadBatcher::reset() {
 }
 
 void CQuadBatcher::flush() {
-    if (m_primitiveCount == 0) return;
-    m_driver->setMaterial(m_material);
-    m_driver->drawVertexPrimitiveList(m_vertices, m_vertexCount,
-                                      m_quadMode ? m_quadIndices : m_meshIndices,
-                                      m_primitiveCount, EVT_2D, m_primitiveType);
+    if (m_primitiveCount > 0) {
+        m_driver->setMaterial(m_material);
+        m_driver->drawVertexPrimitiveList(m_vertices, m_vertexCount,
+                                          m_quadMode ? m_quadIndices : m_meshIndices,
+                                          m_primitiveCount, EVT_2D, m_primitiveType);
+    }
+    // Emptied whatever was queued, so the buffers never fill past their capacity.
     m_vertexCount = 0;
     m_indexCount = 0;
     m_primitiveCount = 0;
@@ -95,6 +98,11 @@ void CQuadBatcher::addMeshBlock(const CMeshBuffer* block) {
     const u32 vertexCount = block->getVertexCount();
     const u32 indexCount = block->getIndexCount();
     const u16* indices = block->getIndices();
+    // A block that draws nothing is ignored; one that claims more primitives than its indices
+    // form draws those they form.
+    const u32 primitiveCount =
+        std::min(block->PrimitiveCount, getPrimitiveCapacity(block->PrimitiveType, vertexCount, indexCount));
+    if (primitiveCount == 0 || vertexCount == 0) return;
     // Every index must point at one of the block's own vertices, or the draw would read past
     // them.
     for (u32 i = 0; i < indexCount; ++i) {
@@ -110,7 +118,7 @@ void CQuadBatcher::addMeshBlock(const CMeshBuffer* block) {
         flush();
         m_driver->setMaterial(block->Material);
         m_driver->drawVertexPrimitiveList(block->getVertices(), vertexCount, indices,
-                                          block->PrimitiveCount, EVT_2D, block->PrimitiveType);
+                                          primitiveCount, EVT_2D, block->PrimitiveType);
         return;
     }
 
@@ -132,7 +140,7 @@ void CQuadBatcher::addMeshBlock(const CMeshBuffer* block) {
         m_meshIndices[m_indexCount + i] = static_cast<u16>(indices[i] + base);
     m_vertexCount += vertexCount;
     m_indexCount += indexCount;
-    m_primitiveCount += block->PrimitiveCount;
+    m_primitiveCount += primitiveCount;
 }
 
 }  // namespace oskel

@@ -26,6 +26,7 @@ public:
     bool play() override {
         if (!m_playable) return false;
         ++plays;
+        volumeAtPlay = m_volume;
         m_state = SoundPlaying;
         return true;
     }
@@ -45,6 +46,7 @@ public:
     void finish() { m_state = SoundStopped; }
 
     int plays = 0;
+    f32 volumeAtPlay = -1.0f;  // the volume when play() was last called
     // Not owned: the cue instances hold them.
     mutable std::vector<FakeSound*> clones;
 
@@ -230,11 +232,17 @@ TEST_F(GroupManagerTest, FadeIn) {
     SoundCue* music = manager->playCue("Music");  // 0 takes the group's fade-in
     ASSERT_NE(music, nullptr);
     FakeSound* sound = soundOf(music);
+    // It started silent: the volume was 0 before the sound played, not set after.
+    EXPECT_FLOAT_EQ(sound->volumeAtPlay, 0.0f);
     const struct {
         u32 step;
         f32 volume;
         s32 fadeState;
-    } steps[] = {{0, 0.0f, 1}, {250, 0.125f, 1}, {500, 0.375f, 1}, {250, 0.5f, 0}, {100, 0.5f, 0}};
+    } steps[] = {{0, 0.0f, SoundCue::FadeIn},
+                 {250, 0.125f, SoundCue::FadeIn},
+                 {500, 0.375f, SoundCue::FadeIn},
+                 {250, 0.5f, SoundCue::FadeNone},
+                 {100, 0.5f, SoundCue::FadeNone}};
     for (const auto& s : steps) {
         SCOPED_TRACE(s.step);
         if (s.step) manager->update(s.step);

@@ -287,3 +287,23 @@ TEST(TimerScheduler, UpdateEventDrivesTheSchedulerWithoutConsumingIt) {
     r->drop();
     EXPECT_EQ(p->calls.size(), 2u);
 }
+
+// The clock passes 2^32 ms (about 49.7 days at speed 1, sooner sped up): due times keep counting
+// and every update returns. Before, the millisecond clock stopped at 2^32 - 1 while due times
+// wrapped, and the catch-up loop never ended.
+TEST(TimerScheduler, TheClockRunsOnPastTwoToTheThirtyTwoMilliseconds) {
+    auto s = makeScheduler();
+    s->setSpeed(1000.0f);
+    const u32 period = 100000000;  // 10^8 ms
+    auto p = makeProbe(period);
+    s->addTimer(p.get());
+    for (int i = 0; i < 10; ++i) s->update(1000000);  // 10^9 ms a step
+    EXPECT_DOUBLE_EQ(s->getClock(), 1e10);
+    EXPECT_EQ(p->calls.size(), 100u);  // 10^10 / 10^8
+    // A receiver added beyond 2^32 ms is due one period later.
+    auto late = makeProbe(10);
+    s->addTimer(late.get());
+    s->setSpeed(1.0f);
+    s->update(25);
+    EXPECT_EQ(late->calls.size(), 2u);
+}

@@ -41,7 +41,7 @@ TEST(DeviceReset, FromTheNullDriverToOpenGLAndBetweenWindowedAndFullScreen) {
 
     if (!device->reset(openGLParameters(false))) {
         device->drop();
-        GTEST_SKIP() << "no display with OpenGL here";
+        OSKEL_SKIP_WITHOUT_DISPLAY("no display with OpenGL here");
     }
     EXPECT_TRUE(device->hasWindow());
     ASSERT_NE(device->getVideoDriver(), nullptr);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "engine/device/CDeviceLinux.h"
 #include "engine/image/CImage.h"
 #include "tests/device/DeviceTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 using namespace oskel;
 using namespace oskel::test;
@@ -99,7 +101,7 @@ struct LinuxDeviceFixture : ::testing::Test {
         p.driverType = DriverOpenGL;  // asks for a window
         p.windowSize = {320, 240};
         device = new PumpedDevice(p);
-        if (!device->hasWindow()) GTEST_SKIP() << "no display to open a window on";
+        if (!device->hasWindow()) OSKEL_SKIP_WITHOUT_DISPLAY("no display to open a window on");
         device->addEventReceiver(recorder, 0);
         device->pump();  // the window system's own start-up messages
         recorder->log.clear();
@@ -142,12 +144,28 @@ TEST(LinuxDevice, GammaRampEntriesStayInRange) {
     EXPECT_EQ(CDeviceLinux::gammaRampEntry(128, 1.0f, 0.0f, 0.0f), 32896);
     // Contrast 2 divides by zero in the formula; near it and with large brightness the value
     // overflows: every entry stays inside 0..65535.
-    for (f32 contrast : {2.0f, 1.999f, 2.001f, -5.0f})
-        for (f32 brightness : {0.0f, 10.0f, -10.0f})
-            for (u32 i = 0; i < 256; ++i) {
-                const u16 v = CDeviceLinux::gammaRampEntry(i, 2.2f, brightness, contrast);
-                (void)v;  // any u16 is in range; the call must not trap
+    for (f32 contrast : {2.0f, 1.999f, 2.001f, -5.0f}) {
+        for (f32 brightness : {0.0f, 10.0f, -10.0f}) {
+            SCOPED_TRACE(::testing::Message() << "contrast " << contrast << ", brightness " << brightness);
+            std::vector<u16> ramp;
+            for (u32 i = 0; i < 256; ++i) ramp.push_back(CDeviceLinux::gammaRampEntry(i, 2.2f, brightness, contrast));
+            // Large brightness saturates the whole ramp either way, unless a contrast just below
+            // 2 blows the curve up past it.
+            const bool nearTwo = contrast > 1.99f && contrast < 2.0f;
+            if (brightness > 0.0f) EXPECT_EQ(*std::min_element(ramp.begin(), ramp.end()), 65535);
+            if (brightness < 0.0f && !nearTwo) EXPECT_EQ(*std::max_element(ramp.begin(), ramp.end()), 0);
+            if (brightness != 0.0f) continue;
+            // Contrast 2 leaves no range: a flat ramp at 0. Below 2 the ramp rises from 0 and
+            // never falls; above 2 the scale is negative and everything is clamped to 0.
+            EXPECT_EQ(ramp[0], 0);
+            if (contrast < 2.0f) {
+                EXPECT_TRUE(std::is_sorted(ramp.begin(), ramp.end()));
+                EXPECT_GT(ramp[255], 0);
+            } else {
+                EXPECT_EQ(*std::max_element(ramp.begin(), ramp.end()), 0);
             }
+        }
+    }
     EXPECT_EQ(CDeviceLinux::gammaRampEntry(200, 1.0f, 100.0f, 0.0f), 65535);
     EXPECT_EQ(CDeviceLinux::gammaRampEntry(200, 1.0f, -100.0f, 0.0f), 0);
     EXPECT_EQ(CDeviceLinux::gammaRampEntry(100, 1.0f, 0.0f, 2.0f), 0);

@@ -84,7 +84,7 @@ TEST(BaseNodeColor, TintsModulateDownTheTree) {
 
 TEST(BaseNodeDrawing, ItemsSortByDepthThenKeyWithParentDepths) {
     CRefPtr<BaseNode> root = newNode("root");
-    auto add = [](BaseNode* parent, const char* name, f32 z, u32 key) {
+    auto add = [](BaseNode* parent, const char* name, f32 z, DrawKey key) {
         auto* node = new HitNode(CCreationContext(), parent, nullptr);
         node->drop();
         node->setNameId(id(name));
@@ -107,6 +107,28 @@ TEST(BaseNodeDrawing, ItemsSortByDepthThenKeyWithParentDepths) {
     for (const SDrawItem& item : list) order.push_back(item.node->getNodeName().c_str());
     EXPECT_EQ(order, (std::vector<std::string>{"near", "keyA", "farChild", "keyB", "far"}));
     EXPECT_FLOAT_EQ(list[2].depth, 1.0f);
+}
+
+// Keys are pointer-sized: two textures whose addresses differ only above the low 32 bits are
+// two keys, in address order.
+TEST(BaseNodeDrawing, KeysKeepThePointersWhole) {
+    static_assert(sizeof(DrawKey) >= sizeof(void*), "a key holds a pointer");
+    CRefPtr<BaseNode> root = newNode("root");
+    const DrawKey low = 0x10;
+    const DrawKey high = (DrawKey(1) << (8 * sizeof(DrawKey) - 1)) | low;
+    for (const auto& [name, key] : {std::pair<const char*, DrawKey>{"high", high}, {"low", low}, {"high2", high}}) {
+        auto* node = new HitNode(CCreationContext(), root.get(), nullptr);
+        node->drop();
+        node->setNameId(id(name));
+        node->key = key;
+    }
+    DrawList list;
+    root->render(list);
+    sortDrawList(list);
+    std::vector<std::string> order;
+    for (const SDrawItem& item : list) order.push_back(item.node->getNodeName().c_str());
+    EXPECT_EQ(order, (std::vector<std::string>{"low", "high", "high2"}));
+    EXPECT_EQ(list[1].key, high);
 }
 
 class ClipFixture : public ::testing::Test {

@@ -157,7 +157,7 @@ TEST(ControlHover, FocusOnHoverMakesTheParentRecordTheFocusedChild) {
 TEST(ControlKeys, ArrowKeysMoveTheFocusBetweenNamedSiblings) {
     struct Case {
         const char* from;
-        u32 key;
+        DrawKey key;
         const char* focused;
         bool consumed;
     };

@@ -73,8 +73,10 @@ public:
         static const stringw name(L"HitNode");
         return name;
     }
-    s32 getTypeId() const override { return 900; }
-    bool isKindOf(s32 typeId) const override { return typeId == 900 || BaseNode::isKindOf(typeId); }
+    // A type id of the tests' own, outside the engine's.
+    static constexpr s32 TypeId = 900;
+    s32 getTypeId() const override { return TypeId; }
+    bool isKindOf(s32 typeId) const override { return typeId == TypeId || BaseNode::isKindOf(typeId); }
     bool hitTest(const vector2df& point) const override { return isPointInBounds(point); }
     void render(DrawList& list) override {
         if (!isVisible()) return;
@@ -91,7 +93,7 @@ public:
         visibleWhenLoaded = isVisible();
     }
 
-    u32 key = 0;
+    DrawKey key = 0;
     std::vector<rectf> clips;
     int loadedCalls = 0;
     bool visibleWhenLoaded = true;

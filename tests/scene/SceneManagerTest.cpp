@@ -459,7 +459,7 @@ public:
     std::vector<std::string>* order = nullptr;
 };
 
-DrawRecorder* addDrawn(BaseNode* parent, const char* name, f32 z, u32 key, std::vector<std::string>* order) {
+DrawRecorder* addDrawn(BaseNode* parent, const char* name, f32 z, DrawKey key, std::vector<std::string>* order) {
     auto* node = new DrawRecorder(CCreationContext(), nullptr, nullptr);
     node->setNameId(id(name));
     node->setPosition(vector3df(0, 0, z));

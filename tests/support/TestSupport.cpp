@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include "tests/support/TestSupport.h"
 
 namespace oskel::test {
@@ -14,6 +15,11 @@ bool LogCapture::contains(const std::string& text, s32 level) const {
     for (const Line& line : m_lines)
         if (line.text == text && (level < 0 || line.level == level)) return true;
     return false;
+}
+
+bool displayRequired() {
+    const char* required = std::getenv("OSKEL_TEST_DISPLAY");
+    return required && *required && std::string(required) != "0";
 }
 
 }  // namespace oskel::test

@@ -44,4 +44,16 @@ private:
     uint64_t* m_now;
 };
 
+// True when the test command provides a display (it sets OSKEL_TEST_DISPLAY): then windows,
+// OpenGL contexts, drivers and the features Mesa's software renderer offers must be there.
+bool displayRequired();
+
 }  // namespace oskel::test
+
+// Leaves a test that has nothing to work on: a failure when the display is required (the test
+// command), a skip otherwise (a developer's machine without a display).
+#define OSKEL_SKIP_WITHOUT_DISPLAY(reason)                                   \
+    do {                                                                     \
+        if (::oskel::test::displayRequired()) FAIL() << (reason);            \
+        GTEST_SKIP() << (reason);                                            \
+    } while (false)

@@ -283,3 +283,65 @@ TEST_F(QuadBatcherTest, InvalidBlocksAreDropped) {
     two->drop();
     one->drop();
 }
+
+// Blocks that form no primitive queue nothing, so the buffers can never fill past their end: two
+// 3,000-vertex blocks of primitive count 0 once overflowed the vertex buffer.
+TEST_F(QuadBatcherTest, BlocksWithoutPrimitivesQueueNothing) {
+    CMeshBuffer* empty = block(a, 3000);
+    empty->PrimitiveCount = 0;
+    batcher.addMeshBlock(empty);
+    batcher.addMeshBlock(empty);
+    EXPECT_EQ(batcher.getVertexCount(), 0u);
+    CMeshBuffer* bare = new CMeshBuffer();  // no vertices at all
+    bare->PrimitiveCount = 4;
+    batcher.addMeshBlock(bare);
+    batcher.flush();
+    EXPECT_TRUE(driver.draws.empty());
+    EXPECT_EQ(driver.materialSets, 0);
+    bare->drop();
+
+    // Whatever is queued, a flush leaves the batch empty.
+    CMeshBuffer* small = block(a, 30);
+    batcher.addMeshBlock(small);
+    batcher.flush();
+    EXPECT_EQ(batcher.getVertexCount(), 0u);
+    EXPECT_EQ(batcher.getIndexCount(), 0u);
+    for (int i = 0; i < 3; ++i) batcher.addMeshBlock(empty);
+    EXPECT_EQ(batcher.getVertexCount(), 0u);
+    small->drop();
+    empty->drop();
+}
+
+// A primitive count beyond what the indices form for the type is cut to it.
+TEST_F(QuadBatcherTest, PrimitiveCountsAreClampedToTheirIndices) {
+    const struct {
+        u32 type;
+        u32 indexCount;
+        u32 expected;
+    } cases[] = {
+        {EPT_TRIANGLES, 9, 3}, {EPT_TRIANGLE_STRIP, 9, 7}, {EPT_TRIANGLE_FAN, 9, 7}, {EPT_LINES, 9, 4},
+        {EPT_LINE_STRIP, 9, 8}, {EPT_LINE_LOOP, 9, 9},    {EPT_QUADS, 9, 2},         {EPT_QUAD_STRIP, 9, 3},
+        {EPT_POLYGON, 9, 9},    {EPT_TRIANGLES, 2, 0},    {EPT_TRIANGLE_STRIP, 1, 0},
+    };
+    for (const auto& c : cases) {
+        RecordingDriver recorder;
+        CMeshBuffer* mesh = new CMeshBuffer();
+        mesh->Material = a;
+        mesh->PrimitiveType = c.type;
+        for (u32 i = 0; i < 12; ++i) mesh->vertices().push_back(S2DVertex(f32(i), 0, 0, SColor(0xFFFFFFFFu), 0, 0));
+        for (u32 i = 0; i < c.indexCount; ++i) mesh->indices().push_back(static_cast<u16>(i));
+        mesh->PrimitiveCount = 1000;
+        recorder.getQuadBatcher()->addMeshBlock(mesh);
+        recorder.getQuadBatcher()->flush();
+        if (c.expected == 0) {
+            EXPECT_TRUE(recorder.draws.empty()) << c.type;
+        } else {
+            ASSERT_EQ(recorder.draws.size(), 1u) << c.type;
+            EXPECT_EQ(recorder.draws[0].primitiveCount, c.expected) << c.type;
+        }
+        mesh->drop();
+    }
+    // Points are drawn from the vertices.
+    EXPECT_EQ(getPrimitiveCapacity(EPT_POINTS, 12, 0), 12u);
+    EXPECT_EQ(getPrimitiveCapacity(EPT_POINT_SPRITES, 5, 100), 5u);
+}

@@ -60,19 +60,11 @@ public:
     void SetUp() override {
         // With a display (the test command always gives one) a window and a driver are a must;
         // only without one is there nothing to test.
-        if (!platform::startVideo()) {
-            if (displayGiven()) FAIL() << "no video on the display " << std::getenv("DISPLAY");
-            GTEST_SKIP() << "no display";
-        }
+        if (!platform::startVideo()) OSKEL_SKIP_WITHOUT_DISPLAY("no video on the display");
         started = true;
         ASSERT_TRUE(window.create("GL test", Width, Height, false, false)) << "no window";
         driver = static_cast<COpenGLDriver*>(createOpenGLDriver(parameters(), nullptr));
         ASSERT_NE(driver, nullptr) << "no OpenGL driver";
-    }
-
-    static bool displayGiven() {
-        const char* display = std::getenv("DISPLAY");
-        return display && *display;
     }
 
     void TearDown() override {

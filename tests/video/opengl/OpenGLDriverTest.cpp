@@ -575,7 +575,7 @@ TEST_F(OpenGLDriver, ShaderServicesReportWhatTheyCannotDo) {
         "Error: Please call services->setPixelShaderConstant(), not "
         "VideoDriver->setPixelShaderConstant().",
         LogError));
-    if (!driver->queryFeature(EVDF_ARB_GLSL)) GTEST_SKIP() << "no GLSL";
+    if (!driver->queryFeature(EVDF_ARB_GLSL)) OSKEL_SKIP_WITHOUT_DISPLAY("no GLSL");
     EXPECT_EQ(driver->addHighLevelShaderMaterial("void main() { nonsense }", "main", 0, nullptr,
                                                  "main", 0, nullptr, EMT_SOLID, 0),
               -1);
@@ -593,7 +593,7 @@ TEST_F(OpenGLDriver, ShaderServicesReportWhatTheyCannotDo) {
 }
 
 TEST_F(OpenGLDriver, ArbProgramMaterials) {
-    if (!driver->queryFeature(EVDF_ARB_FRAGMENT_PROGRAM_1)) GTEST_SKIP() << "no ARB programs";
+    if (!driver->queryFeature(EVDF_ARB_FRAGMENT_PROGRAM_1)) OSKEL_SKIP_WITHOUT_DISPLAY("no ARB programs");
     EXPECT_EQ(driver->addShaderMaterial(nullptr, "!!ARBfp1.0\nNOT AN INSTRUCTION;\nEND\n",
                                         nullptr, EMT_SOLID, 0),
               -1);

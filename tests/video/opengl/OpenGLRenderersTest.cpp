@@ -123,22 +123,25 @@ TEST_F(OpenGLRenderers, SphereMapsGenerateTheirTextureCoordinates) {
 // A quad of tangent vertices, facing the viewer, with a flat normal map.
 class BumpMapTest : public GLFixture {
 public:
-    // The brightness at a point near the left and near the right of the quad with the light
-    // above the given x.
-    std::pair<int, int> shade(s32 type, f32 lightX) {
+    // Draws the quad (200 x 100 at the origin) lit by a point light above the given x, over a
+    // background of the grey level, with the vertex alpha, the base texture (the fixture's white
+    // one when none) and the material parameter. The frame stays for reading.
+    void drawLit(s32 type, f32 lightX, int background = 0, u8 alpha = 255, CTextureResource* baseTexture = nullptr,
+                 f32 parameter = 0.0f) {
         driver->deleteAllDynamicLights();
         SLight light;
         light.Type = ELT_POINT;
         light.Position = vector3df(lightX, 50, -30);
         light.DiffuseColor = SColorf(1, 1, 1, 1);
         driver->addDynamicLight(light);
-        driver->beginScene(true, true, SColor(255, 0, 0, 0));
+        const u32 grey = static_cast<u32>(background);
+        driver->beginScene(true, true, SColor(255, grey, grey, grey));
         SVertexTangents v[4];
         const f32 xy[4][2] = {{0, 0}, {200, 0}, {200, 100}, {0, 100}};
         const f32 uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
         for (int i = 0; i < 4; ++i) {
             v[i].Pos = vector3df(xy[i][0], xy[i][1], 0);
-            v[i].Color = SColor(255, 255, 255, 255);
+            v[i].Color = SColor(alpha, 255, 255, 255);
             v[i].TCoords = vector2df(uv[i][0], uv[i][1]);
             v[i].Normal = vector3df(0, 0, -1);
             v[i].Tangent = vector3df(1, 0, 0);
@@ -146,8 +149,17 @@ public:
         }
         const u16 indices[6] = {0, 1, 2, 0, 2, 3};
         driver->set2DRenderMode();
-        driver->setMaterial(material(type, base, normals));
+        SMaterial m = material(type, baseTexture ? baseTexture : base, normals);
+        m.MaterialTypeParam = parameter;
+        driver->setMaterial(m);
         driver->drawIndexedTriangleListTangents(v, 4, indices, 2);
+        glFinish();
+    }
+
+    // The brightness at a point near the left and near the right of the quad with the light
+    // above the given x.
+    std::pair<int, int> shade(s32 type, f32 lightX) {
+        drawLit(type, lightX);
         const int left = backPixel(20, 50).r;
         const int right = backPixel(180, 50).r;
         driver->endScene();
@@ -166,7 +178,7 @@ public:
 };
 
 TEST_F(BumpMapTest, LitQuadShadingFollowsTheLight) {
-    if (!driver->queryFeature(EVDF_ARB_GLSL)) GTEST_SKIP() << "no GLSL";
+    if (!driver->queryFeature(EVDF_ARB_GLSL)) OSKEL_SKIP_WITHOUT_DISPLAY("no GLSL");
     for (s32 type : {EMT_NORMAL_MAP_SOLID, EMT_PARALLAX_MAP_SOLID}) {
         SCOPED_TRACE(type);
         EXPECT_NE(driver->getMaterialRenderer(static_cast<u32>(type)),
@@ -194,6 +206,69 @@ TEST_F(BumpMapTest, WithoutProgramsTheBaseRendererDraws) {
     const auto shaded = shade(EMT_NORMAL_MAP_SOLID, 20);
     EXPECT_EQ(shaded.first, 255);
     EXPECT_EQ(shaded.second, 255);
+}
+
+// The transparent normal and parallax maps shade like the solid ones and then blend as their
+// base materials do: adding the colour over the target, or by the vertex alpha.
+TEST_F(BumpMapTest, TransparentVariantsBlendLikeTheirBases) {
+    if (!driver->queryFeature(EVDF_ARB_GLSL)) OSKEL_SKIP_WITHOUT_DISPLAY("no GLSL");
+    const int background = 100;
+    for (s32 type : {EMT_NORMAL_MAP_TRANSPARENT_ADD_COLOR, EMT_PARALLAX_MAP_TRANSPARENT_ADD_COLOR}) {
+        SCOPED_TRACE(type);
+        EXPECT_NE(driver->getMaterialRenderer(static_cast<u32>(type)),
+                  driver->getMaterialRenderer(EMT_TRANSPARENT_ADD_COLOR));
+        drawLit(type, 20, background);
+        // Under the light the colour is near white and hides the target; far to the side it is
+        // dark and the target shows through: source + target x (1 - source).
+        EXPECT_GT(backPixel(20, 50).r, 240);
+        const int side = backPixel(180, 50).r;
+        EXPECT_GE(side, background - 2);
+        EXPECT_LT(side, 160);
+        driver->endScene();
+    }
+    for (s32 type : {EMT_NORMAL_MAP_TRANSPARENT_VERTEX_ALPHA, EMT_PARALLAX_MAP_TRANSPARENT_VERTEX_ALPHA}) {
+        SCOPED_TRACE(type);
+        drawLit(type, 20, background, 128);
+        // Half the lit colour over half the target.
+        EXPECT_NEAR(backPixel(20, 50).r, (255 + background) / 2, 8);
+        EXPECT_NEAR(backPixel(180, 50).r, background / 2, 30);
+        driver->endScene();
+        // Opaque vertices hide the target.
+        drawLit(type, 20, background, 255);
+        EXPECT_GT(backPixel(20, 50).r, 240);
+        driver->endScene();
+    }
+}
+
+// The parallax map moves the texture coordinates by the height (the normal map's alpha) along the
+// view direction; the plain normal map does not. A base texture red on the left half and blue on
+// the right shows it: the boundary moves with the height scale (the material parameter).
+TEST_F(BumpMapTest, ParallaxShiftsTheTextureByTheHeight) {
+    if (!driver->queryFeature(EVDF_ARB_GLSL)) OSKEL_SKIP_WITHOUT_DISPLAY("no GLSL");
+    auto* image = new CImage(CCreationContext(), ECF_A8R8G8B8, dimension2di(64, 64));
+    for (s32 y = 0; y < 64; ++y)
+        for (s32 x = 0; x < 64; ++x) image->setPixel(x, y, x < 32 ? 0xFFFF0000 : 0xFF0000FF);
+    CTextureResource* halves = textureOf(image);
+    // The first column from the left along the middle row that is more blue than red.
+    auto boundary = [&](s32 type, f32 parameter) {
+        drawLit(type, 100, 0, 255, halves, parameter);
+        int found = -1;
+        for (int x = 0; x < 200 && found < 0; ++x) {
+            const RGBA p = backPixel(x, 50);
+            if (p.b > p.r) found = x;
+        }
+        driver->endScene();
+        return found;
+    };
+    const int plain = boundary(EMT_NORMAL_MAP_SOLID, 0.0f);
+    EXPECT_NEAR(plain, 100, 2);  // the texture's own middle
+    // The flat normal map has height 1 (alpha 255): a shift of half the scale along the view
+    // direction, which points back to the origin, so the red half reaches further right.
+    const int shifted = boundary(EMT_PARALLAX_MAP_SOLID, 0.5f);
+    EXPECT_GT(shifted, plain + 10);
+    const int slight = boundary(EMT_PARALLAX_MAP_SOLID, 0.0f);  // the default scale, 0.02
+    EXPECT_GE(slight, plain);
+    EXPECT_LT(slight, shifted);
 }
 
 }  // namespace

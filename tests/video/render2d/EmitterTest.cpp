@@ -8,6 +8,7 @@
 
 #include "engine/core/CRandom.h"
 #include "engine/core/CTimerScheduler.h"
+#include "engine/core/StringUtils.h"
 #include "engine/properties/CPropertyData.h"
 #include "engine/properties/CPropertySet.h"
 #include "engine/video/render2d/BaseEmitter.h"
@@ -454,3 +455,112 @@ TEST(EmitterClasses, ClassNamesKindsAndTheFactory) {
 }
 
 }  // namespace
+
+// The draws of each new particle come from the engine's generator in a fixed order: the birth
+// offset (radius and angle, or side and coordinates), the lifetime, then velocity x and y,
+// acceleration x and y, angle and angular velocity; a rectangle emitter then draws its start
+// scale. A second generator in the same state, drawing in that order, gives every value.
+namespace {
+
+f32 rangeDraw(CRandom& random, const vector2df& range) {
+    return range.Y - range.X == 0.0f ? range.X : range.X + (range.Y - range.X) * random.nextFloat();
+}
+
+// The oracle takes the engine's generator's state (seeding leaves one word as it was).
+void copyGenerator(CRandom& oracle) {
+    u32 z = 0, w = 0;
+    CRandom::instance().getLowGeneratorState(z, w);
+    oracle.setLowGeneratorState(z, w);
+}
+
+void setDrawnSettings(CParticleSettingsEmitter& emitter) {
+    emitter.setPPSRange(vector2df(1000.0f, 1000.0f));  // degenerate: no draw per step
+    emitter.setLifeTimeRange(vector2df(100.0f, 900.0f));
+    SParticleSettings& s = emitter.getSettings();
+    s.velocityXRange = vector2df(-10.0f, 10.0f);
+    s.velocityYRange = vector2df(5.0f, 50.0f);
+    s.accelerationXRange = vector2df(-1.0f, 1.0f);
+    s.accelerationYRange = vector2df(0.0f, 3.0f);
+    s.angleRange = vector2df(0.0f, 360.0f);
+    s.angVelocityRange = vector2df(-90.0f, 90.0f);
+    s.scaleRange = vector2df(2.0f, 0.5f);
+    s.scaleVariation = 0.25f;
+}
+
+// Checks the shared draws (lifetime onwards) of one particle against the oracle.
+void expectSharedDraws(const Particle& p, CRandom& oracle, const SParticleSettings& s, const vector2df& life) {
+    EXPECT_EQ(p.lifetime, static_cast<u32>(rangeDraw(oracle, life)));
+    EXPECT_FLOAT_EQ(p.velocity.X, rangeDraw(oracle, s.velocityXRange));
+    EXPECT_FLOAT_EQ(p.velocity.Y, rangeDraw(oracle, s.velocityYRange));
+    EXPECT_FLOAT_EQ(p.acceleration.X, rangeDraw(oracle, s.accelerationXRange));
+    EXPECT_FLOAT_EQ(p.acceleration.Y, rangeDraw(oracle, s.accelerationYRange));
+    EXPECT_FLOAT_EQ(p.angle, rangeDraw(oracle, s.angleRange));
+    EXPECT_FLOAT_EQ(p.angularVelocity, rangeDraw(oracle, s.angVelocityRange));
+}
+
+}  // namespace
+
+TEST(EmitterBirth, PointEmitterDrawsInItsFixedOrder) {
+    CParticleArray particles(100);
+    auto emitter = make<PointEmitter>();
+    emitter->setParticleTarget(&particles);
+    emitter->setPosition(vector2df(40.0f, -20.0f));
+    setDrawnSettings(*emitter);
+    emitter->setRadiusRange(vector2df(0.0f, 8.0f));
+    CRandom::instance().seed(20240611);
+    CRandom oracle;
+    copyGenerator(oracle);
+    run(*emitter, 1);  // 30 particles
+    ASSERT_EQ(particles.getCount(), 30u);
+
+    const SParticleSettings& s = emitter->getSettings();
+    for (u32 i = 0; i < particles.getCount(); ++i) {
+        SCOPED_TRACE(i);
+        const f32 r = rangeDraw(oracle, emitter->getRadiusRange());
+        vector2df offset(0.0f, 0.0f);
+        if (r > 0.0f) {
+            const u32 theta = oracle.next() % 360;
+            offset.set(r * sineOfDegrees((theta + 90) % 360), r * sineOfDegrees(theta));
+        }
+        EXPECT_FLOAT_EQ(particles[i].position.X, 40.0f + offset.X);
+        EXPECT_FLOAT_EQ(particles[i].position.Y, -20.0f + offset.Y);
+        expectSharedDraws(particles[i], oracle, s, emitter->getLifeTimeRange());
+        EXPECT_FLOAT_EQ(particles[i].scale, 2.0f);  // the point emitter draws no scale
+    }
+    // The generator has moved exactly as far as the oracle.
+    EXPECT_EQ(CRandom::instance().next(), oracle.next());
+}
+
+TEST(EmitterBirth, RectangleEmitterDrawsInItsFixedOrder) {
+    CParticleArray particles(100);
+    auto emitter = make<RectangleEmitter>();
+    emitter->setParticleTarget(&particles);
+    emitter->setPosition(vector2df(5.0f, 6.0f));
+    setDrawnSettings(*emitter);
+    const vector2df x(10.0f, 30.0f), y(4.0f, 12.0f);
+    emitter->setXRange(x);
+    emitter->setYRange(y);
+    CRandom::instance().seed(77);
+    CRandom oracle;
+    copyGenerator(oracle);
+    run(*emitter, 1);
+    ASSERT_EQ(particles.getCount(), 30u);
+
+    const SParticleSettings& s = emitter->getSettings();
+    for (u32 i = 0; i < particles.getCount(); ++i) {
+        SCOPED_TRACE(i);
+        const u32 side = oracle.next() % 4;
+        f32 ox = 0.0f, oy = 0.0f;
+        switch (side) {
+            case 0: ox = rangeDraw(oracle, {-x.Y, x.Y}); oy = rangeDraw(oracle, y); break;
+            case 1: ox = rangeDraw(oracle, x); oy = rangeDraw(oracle, {-y.Y, y.Y}); break;
+            case 2: ox = rangeDraw(oracle, {-x.Y, x.Y}); oy = rangeDraw(oracle, {-y.X, -y.Y}); break;
+            default: ox = rangeDraw(oracle, {-x.X, -x.Y}); oy = rangeDraw(oracle, {-y.Y, y.Y}); break;
+        }
+        EXPECT_FLOAT_EQ(particles[i].position.X, 5.0f + ox);
+        EXPECT_FLOAT_EQ(particles[i].position.Y, 6.0f + oy);
+        expectSharedDraws(particles[i], oracle, s, emitter->getLifeTimeRange());
+        EXPECT_FLOAT_EQ(particles[i].scale, rangeDraw(oracle, {2.0f - 0.25f, 0.25f + 2.0f}));
+    }
+    EXPECT_EQ(CRandom::instance().next(), oracle.next());
+}
