@@ -50,6 +50,12 @@ bool CFileSystem::renameFile(const stringc& oldName, const stringc& newName) {
     return std::rename(toForwardSlashes(oldName).c_str(), toForwardSlashes(newName).c_str()) == 0;
 }
 
+bool CFileSystem::replaceFile(const stringc& name, const stringc& temporary, const void* data, u32 size) {
+    if (name.empty() || temporary.empty()) return false;
+    return platform::replaceFileDurably(toForwardSlashes(name), toForwardSlashes(temporary), data, size,
+                                        m_syscalls ? *m_syscalls : platform::systemFileSyscalls());
+}
+
 stringc CFileSystem::getUniqueTempName(const stringc& folder, const stringc& prefix) {
     for (;;) {
         const u32 number = CRandom::instance().nextTwister() % 999999u;

@@ -10,6 +10,10 @@
 
 namespace oskel {
 
+namespace platform {
+class IFileSyscalls;
+}
+
 class CXmlReader;
 class CXmlWriter;
 
@@ -29,6 +33,12 @@ public:
     virtual bool existFile(const stringc& name, bool lookInArchives = true) const;
     virtual bool removeFile(const stringc& name);
     virtual bool renameFile(const stringc& oldName, const stringc& newName);
+    // Replaces the file on the disk with the bytes, durably: through temporary (written, synced,
+    // renamed over the name, the folder synced), so that the name holds its old or its new
+    // content whatever happens. False, with a log line and the name untouched, on any failure.
+    virtual bool replaceFile(const stringc& name, const stringc& temporary, const void* data, u32 size);
+    // The system calls replaceFile makes (tests record or fail them); the system's by default.
+    void setFileSyscalls(platform::IFileSyscalls* calls) { m_syscalls = calls; }
     // prefix + six random digits, such that folder + "/" + name does not exist.
     virtual stringc getUniqueTempName(const stringc& folder, const stringc& prefix);
     // The disk first (relative to the working directory), then each mounted archive in mount
@@ -97,6 +107,7 @@ private:
     std::vector<IArchiveType*> m_archiveTypes;
     std::vector<IArchive*> m_archives;
     SettingsSource m_settings;
+    platform::IFileSyscalls* m_syscalls = nullptr;
     stringc m_publisherName{"Wendmark"};
     stringc m_titleName{"Oskel Sample"};
     stringc m_assetsCryptKey;

@@ -227,4 +227,84 @@ std::vector<SFolderEntry> listFolder(const stringc& folder) {
     return entries;
 }
 
+int IFileSyscalls::openForWriting(const char* path) {
+    return ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+}
+long IFileSyscalls::write(int fd, const void* data, size_t size) { return static_cast<long>(::write(fd, data, size)); }
+int IFileSyscalls::sync(int fd) { return ::fsync(fd); }
+int IFileSyscalls::close(int fd) { return ::close(fd); }
+int IFileSyscalls::rename(const char* from, const char* to) { return ::rename(from, to); }
+int IFileSyscalls::remove(const char* path) { return ::unlink(path); }
+int IFileSyscalls::openFolder(const char* path) { return ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+
+IFileSyscalls& systemFileSyscalls() {
+    static IFileSyscalls calls;
+    return calls;
+}
+
+namespace {
+
+void logFailure(const char* step, const stringc& path) {
+    stringc hint = path;
+    hint += ": ";
+    hint += std::strerror(errno);
+    CLogger::instance().logHint(step, hint.c_str(), LogError);
+}
+
+// The folder part of a path ("." for a bare name).
+stringc folderOf(const stringc& path) {
+    const s32 slash = path.findLast('/');
+    if (slash < 0) return stringc(".");
+    if (slash == 0) return stringc("/");
+    return path.subString(0, static_cast<u32>(slash));
+}
+
+}  // namespace
+
+bool replaceFileDurably(const stringc& path, const stringc& temporary, const void* data, size_t size,
+                        IFileSyscalls& calls) {
+    const int fd = calls.openForWriting(temporary.c_str());
+    if (fd < 0) {
+        logFailure("File not written: it could not be created", temporary);
+        return false;
+    }
+    const char* bytes = static_cast<const char*>(data);
+    size_t done = 0;
+    bool good = true;
+    while (done < size) {
+        const long wrote = calls.write(fd, bytes + done, size - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            if (wrote == 0) errno = ENOSPC;  // no progress: the disk is full
+            logFailure("File not written: writing failed", temporary);
+            good = false;
+            break;
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    if (good && calls.sync(fd) != 0) {
+        logFailure("File not written: it could not be synced", temporary);
+        good = false;
+    }
+    // The close is checked too: some file systems report a failed write only here.
+    if (calls.close(fd) != 0 && good) {
+        logFailure("File not written: it could not be closed", temporary);
+        good = false;
+    }
+    if (good && calls.rename(temporary.c_str(), path.c_str()) != 0) {
+        logFailure("File not written: it could not take the old file's place", path);
+        good = false;
+    }
+    if (!good) {
+        calls.remove(temporary.c_str());
+        return false;
+    }
+    // The rename itself lasts only once the folder is synced.
+    const stringc folder = folderOf(path);
+    const int folderFd = calls.openFolder(folder.c_str());
+    if (folderFd < 0 || calls.sync(folderFd) != 0) logFailure("Folder not synced after a file was replaced", folder);
+    if (folderFd >= 0) calls.close(folderFd);
+    return true;
+}
+
 }  // namespace oskel::platform

@@ -68,4 +68,32 @@ stringc chooseCommonDataFolder(const char* overrideRoot, const stringc& systemRo
 // chooseCommonDataFolder with $OSKEL_COMMON_DATA_DIR, "/var/games" and getUserDataHome().
 stringc getCommonDataFolder(const stringc& publisher, const stringc& title);
 
+// The system calls behind a durable file replacement. Each answers like its POSIX call (-1 and
+// errno on failure); tests hand in a set that records or fails them.
+class IFileSyscalls {
+public:
+    virtual ~IFileSyscalls() = default;
+    // Creates or truncates the file for writing (mode 0644 before the umask): a descriptor.
+    virtual int openForWriting(const char* path);
+    virtual long write(int fd, const void* data, size_t size);
+    virtual int sync(int fd);
+    virtual int close(int fd);
+    virtual int rename(const char* from, const char* to);
+    virtual int remove(const char* path);
+    // Opens a folder for reading, to sync it: a descriptor.
+    virtual int openFolder(const char* path);
+};
+
+// The real calls.
+IFileSyscalls& systemFileSyscalls();
+
+// Replaces the file at path with the bytes so that, whatever happens (a full disk, a crash, a
+// power loss), path holds either its old or its new content: the bytes go to temporary, which is
+// synced and closed, then renamed over path, then the folder is synced. Every call is checked;
+// on a failure before the rename, temporary is removed, path is left as it was, and false is
+// returned with a log line naming the step. A failed folder sync after the rename is logged; the
+// new file is in place and the answer is true.
+bool replaceFileDurably(const stringc& path, const stringc& temporary, const void* data, size_t size,
+                        IFileSyscalls& calls = systemFileSyscalls());
+
 }  // namespace oskel::platform

@@ -1,5 +1,7 @@
 #include "engine/profiles/CProfileManager.h"
 
+#include <vector>
+
 #include "engine/core/CLogger.h"
 #include "engine/core/StringUtils.h"
 #include "engine/io/CFileSystem.h"
@@ -14,6 +16,8 @@ namespace {
 
 constexpr const char* kProfileFileName = "profile.dat";
 constexpr u32 kProfileBlockSize = 0x10000;
+// The name a save writes before the file takes the profile file's place.
+constexpr const char* kUnfinishedSuffix = ".new";
 
 }  // namespace
 
@@ -161,18 +165,19 @@ bool CProfileManager::writeProfileFile(IReadableFile* memory, const stringc& fol
         CLogger::instance().log("Profiles not saved: there is no data folder", LogError);
         return false;
     }
-    // The new file is written beside the old one and takes its place only when complete, so a
-    // failed save never loses the profiles already stored.
+    // The bytes as the file holds them.
+    auto* filtered = new CVirtualFile(kProfileFileName, kProfileBlockSize);
+    const long long size = cryptCopy(memory, filtered, cryptKey());
+    std::vector<u8> bytes(size > 0 ? static_cast<size_t>(size) : 0u);
+    filtered->seek(0);
+    const bool copied = size == memory->getSize() &&
+                        (bytes.empty() || filtered->read(bytes.data(), static_cast<u32>(bytes.size())) == size);
+    filtered->drop();
+    // The new file is written beside the old one, synced and only then put in its place, so a
+    // failed save (a full disk, a crash, a power loss) never loses the profiles already stored.
     const stringc path = folder + "/" + kProfileFileName;
-    const stringc temporary = path + ".new";
-    IWritableFile* file = fs->createAndWriteFile(temporary, false);
-    if (!file) return false;
-    const long long written = cryptCopy(memory, file, cryptKey());
-    file->drop();
-    if (written < 0 || written != memory->getSize() || !fs->renameFile(temporary, path)) {
-        CLogger::instance().logHint("Profiles not saved: the file could not be written",
-                                    path.c_str(), LogError);
-        fs->removeFile(temporary);
+    if (!copied || !fs->replaceFile(path, path + kUnfinishedSuffix, bytes.data(), static_cast<u32>(bytes.size()))) {
+        CLogger::instance().logHint("Profiles not saved: the file could not be written", path.c_str(), LogError);
         return false;
     }
     return true;
@@ -181,16 +186,36 @@ bool CProfileManager::writeProfileFile(IReadableFile* memory, const stringc& fol
 bool CProfileManager::readProfileFile(bool global) {
     CFileSystem* fs = fileSystem();
     if (!fs) return false;
-    IReadableFile* memory = openProfileFile(global ? fs->getCommonDataFolder() : fs->getUserDataFolder());
+    const stringc folder = global ? fs->getCommonDataFolder() : fs->getUserDataFolder();
+    if (folder.empty()) return false;
+    const stringc path = folder + "/" + kProfileFileName;
+    // A save that was cut short (the program killed while writing) left its unfinished file:
+    // it is never read.
+    const stringc unfinished = path + kUnfinishedSuffix;
+    if (fs->existFile(unfinished, false)) {
+        fs->removeFile(unfinished);
+        CLogger::instance().logHint("Unfinished profile save removed", unfinished.c_str(), LogWarning);
+    }
+    IReadableFile* memory = openProfileFile(folder);
     if (!memory) return false;
     CXmlReader* reader = fs->createXmlReader(memory);
     memory->drop();
     if (!reader) return false;
+    bool rootSeen = false;
+    bool wrongRoot = false;
     while (reader->read()) {
         const EXmlNodeType type = reader->getNodeType();
         if (type == XmlNodeElementEnd && reader->getNodeName() == stringw(L"Profiles")) break;
         if (type != XmlNodeElement) continue;
         const stringw& element = reader->getNodeName();
+        if (!rootSeen) {
+            rootSeen = true;
+            if (element != stringw(L"Profiles")) {
+                wrongRoot = true;
+                break;
+            }
+            continue;
+        }
         if (global) {
             if (element == stringw(L"GlobalProfile")) m_globalProfile->read(reader);
         } else if (element == stringw(L"CommonProfile")) {
@@ -205,8 +230,22 @@ bool CProfileManager::readProfileFile(bool global) {
             if (active == stringw(L"true")) m_active = profile;
         }
     }
+    const bool damaged = !rootSeen || wrongRoot || reader->isTruncated();
     reader->drop();
-    return true;
+    // What could be read is kept; the damaged file is moved aside before a save can write over
+    // the only copy of a player's progress.
+    if (damaged) moveDamagedFileAside(path);
+    return !damaged;
+}
+
+void CProfileManager::moveDamagedFileAside(const stringc& path) const {
+    CFileSystem* fs = fileSystem();
+    stringc aside = path + ".damaged";
+    for (u32 n = 1; fs->existFile(aside, false); ++n) aside = path + ".damaged." + stringc(n);
+    if (fs->renameFile(path, aside))
+        CLogger::instance().logHint("Profile file damaged: moved aside", aside.c_str(), LogError);
+    else
+        CLogger::instance().logHint("Profile file damaged and could not be moved aside", path.c_str(), LogError);
 }
 
 bool CProfileManager::loadUserProfiles() { return readProfileFile(false); }

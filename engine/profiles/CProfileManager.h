@@ -90,7 +90,11 @@ private:
     IReadableFile* openProfileFile(const stringc& folder) const;
     bool writeProfileFile(IReadableFile* memory, const stringc& folder) const;
     // Reads the user file (the common and the players' profiles) or the global file.
+    // A damaged file (no XML, another root, cut off) keeps what could be read and is moved aside
+    // (false).
     bool readProfileFile(bool global);
+    // Renames the file to "<name>.damaged" (".damaged.1", ".damaged.2", ... when taken).
+    void moveDamagedFileAside(const stringc& path) const;
     bool writeFile(const stringc& folder, bool global);
 
     CRefPtr<CProfile> m_commonDefaults;
