@@ -166,6 +166,7 @@ void writeNodeContent(const std::filesystem::path& dir) {
     collection += "\t<a f=\"NodeAtlas.png\" />\n";
     collection += region(Opaque, OpaqueX, OpaqueY, 16, 16);
     collection += region(Holed, HoledX, HoledY, HoledWidth, HoledHeight);
+    collection += region(HoledTrimmed, HoledX, HoledY, HoledWidth, HoledHeight, HoledTrimX, HoledTrimY, 3, 2);
     collection += region(Trimmed, TrimmedX, TrimmedY, TrimmedWidth, TrimmedHeight, TrimBeforeX,
                          TrimBeforeY, TrimAfterX, TrimAfterY);
     collection += region(Grid, GridX, GridY, 3 * GridCell, 3 * GridCell);
@@ -268,6 +269,8 @@ NodeContentFixture::NodeContentFixture(IVideoDriver* videoDriver) {
         driver = createMemoryTextureDriver(SDeviceParameters(), nullptr);
         m_ownDriver = true;
     }
+    // As the game makes its textures: without mipmaps.
+    driver->setTextureCreationFlag(ETCF_CREATE_MIP_MAPS, false);
     processors = createContentProcessors(driver, nullptr, fileSystem);
     manager = new CContentManager(fileSystem, processors);
 

@@ -79,6 +79,9 @@ constexpr s32 HoledWidth = 24, HoledHeight = 16;
 constexpr s32 HoleX0 = 4, HoleY0 = 3, HoleX1 = 10, HoleY1 = 8;  // the hole, end excluded
 constexpr s32 BandY0 = 13;                                      // rows 13 to 15: alpha 20
 constexpr u32 BandAlpha = 20;
+// The same pixels cut out of a larger image: trims (2, 1) before, (3, 2) after.
+constexpr const char* HoledTrimmed = "nodes/HoledTrimmed.png";
+constexpr f32 HoledTrimX = 2.0f, HoledTrimY = 1.0f;
 // A 12 x 10 frame cut out of a 20 x 16 image: trims (3, 2) before, (5, 4) after.
 constexpr const char* Trimmed = "nodes/Trimmed.png";
 constexpr u32 TrimmedColor = 0xff30c040u;
