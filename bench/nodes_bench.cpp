@@ -4,7 +4,6 @@
 // nothing, so both measure the work on the processor side.
 
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cstdint>
@@ -43,29 +42,32 @@ constexpr s32 kGlyphWidth = 6, kGlyphHeight = 10;
 
 // A page of 26 glyph blocks and a 16 x 16 frame, its atlas collection and a font over it.
 void writeContent(const fs::path& dir) {
-    CRefPtr<CImage> page = makeRef<CImage>(CCreationContext(), ECF_A8R8G8B8, dimension2di(kPage, kPage));
+    CRefPtr<CImage> page =
+        makeRef<CImage>(CCreationContext(), ECF_A8R8G8B8, dimension2di(kPage, kPage));
     page->fill(0x00000000u);
     for (s32 y = 0; y < kPage; ++y)
         for (s32 x = 0; x < kPage; ++x)
-            if ((y >= 64 && y < 80 && x >= 64 && x < 80) || (y < 48 && (x % 8) < kGlyphWidth && (y % 12) < kGlyphHeight))
+            if ((y >= 64 && y < 80 && x >= 64 && x < 80) ||
+                (y < 48 && (x % 8) < kGlyphWidth && (y % 12) < kGlyphHeight))
                 page->setPixel(x, y, 0xffffffffu);
     CRefPtr<CFileSystem> files = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
-    CRefPtr<IWritableFile> png =
-        CRefPtr<IWritableFile>::fromRaw(files->createAndWriteFile(stringc((dir / "Page.png").string().c_str())));
+    CRefPtr<IWritableFile> png = CRefPtr<IWritableFile>::fromRaw(
+        files->createAndWriteFile(stringc((dir / "Page.png").string().c_str())));
     if (png) static_cast<void>(getImageManager().writeImage(page.get(), png.get()));
     png = nullptr;
 
-    std::ofstream(dir / "Atlas.xml") << "<?xml version=\"1.0\"?>\n<AtlasTextureCollection>\n<a f=\"Page.png\"/>\n"
-                                     << "<t n=\"Frame.png\" i=\"0\" r=\"64,64,80,80\" b=\"0,0\" a=\"0,0\"/>\n"
-                                     << "<t n=\"Glyphs.png\" i=\"0\" r=\"0,0,128,48\" b=\"0,0\" a=\"0,0\"/>\n"
-                                     << "</AtlasTextureCollection>\n";
+    std::ofstream(dir / "Atlas.xml")
+        << "<?xml version=\"1.0\"?>\n<AtlasTextureCollection>\n<a f=\"Page.png\"/>\n"
+        << "<t n=\"Frame.png\" i=\"0\" r=\"64,64,80,80\" b=\"0,0\" a=\"0,0\"/>\n"
+        << "<t n=\"Glyphs.png\" i=\"0\" r=\"0,0,128,48\" b=\"0,0\" a=\"0,0\"/>\n"
+        << "</AtlasTextureCollection>\n";
     std::ostringstream font;
     font << "<?xml version=\"1.0\"?>\n<Font Type=\"Bitmap\">\n<Texture Filename=\"Glyphs.png\"/>\n";
     font << "<c c=\" \" r=\"0,0,0,0\" b=\"0,0\" a=\"4,0\" i=\"0\"/>\n";
     for (int i = 0; i < 26; ++i) {
         const int x = (i % 16) * 8, y = (i / 16) * 12;
-        font << "<c c=\"" << static_cast<char>('a' + i) << "\" r=\"" << x << "," << y << "," << x + kGlyphWidth << ","
-             << y + kGlyphHeight << "\" b=\"1,2\" a=\"1,2\" i=\"0\"/>\n";
+        font << "<c c=\"" << static_cast<char>('a' + i) << "\" r=\"" << x << "," << y << ","
+             << x + kGlyphWidth << "," << y + kGlyphHeight << "\" b=\"1,2\" a=\"1,2\" i=\"0\"/>\n";
     }
     font << "</Font>\n";
     std::ofstream(dir / "Block.ofnt") << font.str();
@@ -80,12 +82,17 @@ struct NodeScene {
         writeContent(dir);
         files = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
         static_cast<void>(files->addArchive(stringc(dir.string().c_str()), false, false));
-        driver = CRefPtr<IVideoDriver>::fromRaw(createMemoryTextureDriver(SDeviceParameters(), nullptr));
-        processors = CRefPtr<CContentProcessorsManager>::fromRaw(createContentProcessors(driver.get(), nullptr, files.get()));
+        driver =
+            CRefPtr<IVideoDriver>::fromRaw(createMemoryTextureDriver(SDeviceParameters(), nullptr));
+        processors = CRefPtr<CContentProcessorsManager>::fromRaw(
+            createContentProcessors(driver.get(), nullptr, files.get()));
         content = makeRef<CContentManager>(files.get(), processors.get());
-        atlas = CRefPtr<CResource>::fromRaw(content->getContentByPath(TypeCodeAtlasCollection, "Atlas.xml", true));
-        font = CRefPtr<CResource>::fromRaw(content->getContentByPath(TypeCodeFont, "Block.ofnt", true));
-        auto* frame = dynamic_cast<CAtlasTexture*>(content->findContent(TypeCodeAtlasTexture, CCreationContext(content.get(), "Frame.png")));
+        atlas = CRefPtr<CResource>::fromRaw(
+            content->getContentByPath(TypeCodeAtlasCollection, "Atlas.xml", true));
+        font = CRefPtr<CResource>::fromRaw(
+            content->getContentByPath(TypeCodeFont, "Block.ofnt", true));
+        auto* frame = dynamic_cast<CAtlasTexture*>(content->findContent(
+            TypeCodeAtlasTexture, CCreationContext(content.get(), "Frame.png")));
 
         manager = makeRef<SceneManager>(CCreationContext());
         manager->setSortEnabled(true);
@@ -94,7 +101,8 @@ struct NodeScene {
         for (u32 i = 0; i < kSprites; ++i) {
             CRefPtr<SpriteNode> sprite = makeRef<SpriteNode>(CCreationContext());
             sprite->setAtlasTexture(frame);
-            sprite->setPosition(vector3df(static_cast<f32>((i * 37) % 1000), static_cast<f32>((i * 53) % 740), 0.0f));
+            sprite->setPosition(vector3df(static_cast<f32>((i * 37) % 1000),
+                                          static_cast<f32>((i * 53) % 740), 0.0f));
             scene->addChild(sprite.get());
             sprites.push_back(sprite);
         }
@@ -105,7 +113,8 @@ struct NodeScene {
             text->setBounds(400, 20);
             text->setFont(dynamic_cast<CFont*>(font.get()));
             text->setText(line.c_str());
-            text->setPosition(vector3df(static_cast<f32>((i * 71) % 600), static_cast<f32>((i * 29) % 740), 1.0f));
+            text->setPosition(vector3df(static_cast<f32>((i * 71) % 600),
+                                        static_cast<f32>((i * 29) % 740), 1.0f));
             scene->addChild(text.get());
             texts.push_back(text);
         }

@@ -166,7 +166,8 @@ void writeNodeContent(const std::filesystem::path& dir) {
     collection += "\t<a f=\"NodeAtlas.png\" />\n";
     collection += region(Opaque, OpaqueX, OpaqueY, 16, 16);
     collection += region(Holed, HoledX, HoledY, HoledWidth, HoledHeight);
-    collection += region(HoledTrimmed, HoledX, HoledY, HoledWidth, HoledHeight, HoledTrimX, HoledTrimY, 3, 2);
+    collection +=
+        region(HoledTrimmed, HoledX, HoledY, HoledWidth, HoledHeight, HoledTrimX, HoledTrimY, 3, 2);
     collection += region(Trimmed, TrimmedX, TrimmedY, TrimmedWidth, TrimmedHeight, TrimBeforeX,
                          TrimBeforeY, TrimAfterX, TrimAfterY);
     collection += region(Grid, GridX, GridY, 3 * GridCell, 3 * GridCell);

@@ -1,11 +1,11 @@
 // Scene files of the user-interface nodes: a file holding every class with settings of its own
 // loads, saves, loads again and saves the same text; defaults are not written.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "engine/io/CXmlWriter.h"
 #include "engine/nodes/NineGridSpriteNode.h"
@@ -117,8 +117,8 @@ class NodeFilesTest : public ::testing::Test {
 protected:
     NodeFilesTest() {
         content.writeText("particles/Sparks.xml", kParticles);
-        particles = CRefPtr<CResource>::fromRaw(
-            content.manager->getContentByPath(TypeCodeParticleCollection, "particles/Sparks.xml", true));
+        particles = CRefPtr<CResource>::fromRaw(content.manager->getContentByPath(
+            TypeCodeParticleCollection, "particles/Sparks.xml", true));
     }
 
     CRefPtr<BaseNode> load(const char* name) {
@@ -134,8 +134,8 @@ protected:
     std::string save(BaseNode* node, const char* name) {
         const std::filesystem::path file = content.dir / name;
         {
-            CRefPtr<CXmlWriter> writer =
-                CRefPtr<CXmlWriter>::fromRaw(content.fileSystem->createXmlWriter(stringc(file.string().c_str())));
+            CRefPtr<CXmlWriter> writer = CRefPtr<CXmlWriter>::fromRaw(
+                content.fileSystem->createXmlWriter(stringc(file.string().c_str())));
             EXPECT_TRUE(writer);
             if (!writer) return std::string();
             writer->writeXMLHeader();
@@ -194,17 +194,18 @@ TEST_F(NodeFilesTest, EveryClassLoadsSavesAndLoadsBackTheSame) {
     std::string narrow;
     for (char c : once)
         if (c != 0) narrow += c;
-    for (const char* value : {"Two words &amp; more", "nodes/Holed.png", "fonts/Block.ofnt", "ParticleTexture", "Sparks",
-                              "Beep", "Bird;Fish", "ObjectsProperties", "BottomRightDelta", "TextVAlign"})
+    for (const char* value :
+         {"Two words &amp; more", "nodes/Holed.png", "fonts/Block.ofnt", "ParticleTexture",
+          "Sparks", "Beep", "Bird;Fish", "ObjectsProperties", "BottomRightDelta", "TextVAlign"})
         EXPECT_NE(narrow.find(value), std::string::npos) << value;
 }
 
 TEST_F(NodeFilesTest, DefaultsAreNotWritten) {
-    for (const wchar_t* name :
-         {L"TextNode", L"SpriteNode", L"NineGridSpriteNode", L"ParticleSystemNode", L"SoundNode", L"SpawnerNode"}) {
+    for (const wchar_t* name : {L"TextNode", L"SpriteNode", L"NineGridSpriteNode",
+                                L"ParticleSystemNode", L"SoundNode", L"SpawnerNode"}) {
         SCOPED_TRACE(std::wstring(name));
-        CRefPtr<BaseNode> node =
-            CRefPtr<BaseNode>::fromRaw(CNodeFactory::instance().createNode(name, CCreationContext(content.manager, "")));
+        CRefPtr<BaseNode> node = CRefPtr<BaseNode>::fromRaw(
+            CNodeFactory::instance().createNode(name, CCreationContext(content.manager, "")));
         ASSERT_TRUE(node);
         EXPECT_EQ(node->getClassName(), stringw(name));
         CRefPtr<CPropertySet> set = makeRef<CPropertySet>(content.manager);

@@ -2,12 +2,12 @@
 // glyphs land and where a clipping parent cuts them, caret rectangles against the drawn blocks,
 // sprite hits against the drawn frame, and nine-grid panels.
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "engine/nodes/NineGridSpriteNode.h"
 #include "engine/nodes/SpriteNode.h"
@@ -55,7 +55,8 @@ protected:
     // The pixel at (x, y), y from the top; black outside the window.
     RGBA at(s32 x, s32 y) const {
         if (x < 0 || y < 0 || x >= Width || y >= Height) return {0, 0, 0, 0};
-        const u8* p = &pixels[(static_cast<size_t>(Height - 1 - y) * Width + static_cast<size_t>(x)) * 4];
+        const u8* p =
+            &pixels[(static_cast<size_t>(Height - 1 - y) * Width + static_cast<size_t>(x)) * 4];
         return {p[0], p[1], p[2], p[3]};
     }
     // Glyph pixels: more than half white. (Text is drawn with anisotropic filtering, which
@@ -70,7 +71,8 @@ protected:
         return c.r < 64 && c.g < 64 && c.b < 64;
     }
 
-    CRefPtr<TextNode> addText(const wchar_t* text, f32 x, f32 y, f32 width, f32 height, BaseNode* parent = nullptr) {
+    CRefPtr<TextNode> addText(const wchar_t* text, f32 x, f32 y, f32 width, f32 height,
+                              BaseNode* parent = nullptr) {
         CRefPtr<TextNode> node = makeRef<TextNode>(CCreationContext(content->manager, ""));
         node->setPosition(vector3df(x, y, 0));
         node->setBounds(width, height);
@@ -98,9 +100,11 @@ protected:
             }
             const s32 x0 = static_cast<s32>(pen + bf::GlyphOffsetX);
             const s32 y0 = top + static_cast<s32>(bf::GlyphOffsetY);
-            blocks.push_back({x0, y0, x0 + static_cast<s32>(bf::glyphWidth(c)), y0 + static_cast<s32>(bf::GlyphHeight)});
+            blocks.push_back({x0, y0, x0 + static_cast<s32>(bf::glyphWidth(c)),
+                              y0 + static_cast<s32>(bf::GlyphHeight)});
             pen += bf::advance(c);
-            if (k + 1 < line.size() && c == bf::KernFirst && line[k + 1] == bf::KernSecond) pen += bf::KernOffset;
+            if (k + 1 < line.size() && c == bf::KernFirst && line[k + 1] == bf::KernSecond)
+                pen += bf::KernOffset;
         }
         return blocks;
     }
@@ -128,9 +132,10 @@ TEST_F(NodePixels, AlignedLinesLandWhereMeasured) {
         s32 align;
         s32 left0, left1;
     };
-    const Case cases[] = {{TextNode::HAlignLeft, 0, 0},
-                          {TextNode::HAlignCenter, 93, 85},  // (200 - 15) / 2 rounded, (200 - 30) / 2
-                          {TextNode::HAlignRight, 185, 170}};
+    const Case cases[] = {
+        {TextNode::HAlignLeft, 0, 0},
+        {TextNode::HAlignCenter, 93, 85},  // (200 - 15) / 2 rounded, (200 - 30) / 2
+        {TextNode::HAlignRight, 185, 170}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.align);
         CRefPtr<TextNode> text = addText(L"ab\nabab", 20, 30, 200, 60);
@@ -209,10 +214,11 @@ TEST_F(NodePixels, CaretRectanglesCoverTheDrawnBlocks) {
                 SCOPED_TRACE(std::to_string(line) + "," + std::to_string(column));
                 const rectf r = text->getCharRect(line, column);
                 // The rectangle reaches half a pixel around the block's pixels.
-                const Block b{static_cast<s32>(std::lround(origin.X + r.UpperLeftCorner.X + 0.5f)),
-                              static_cast<s32>(std::lround(origin.Y + r.UpperLeftCorner.Y + 0.5f)),
-                              static_cast<s32>(std::lround(origin.X + r.LowerRightCorner.X - 0.5f)),
-                              static_cast<s32>(std::lround(origin.Y + r.LowerRightCorner.Y - 0.5f))};
+                const Block b{
+                    static_cast<s32>(std::lround(origin.X + r.UpperLeftCorner.X + 0.5f)),
+                    static_cast<s32>(std::lround(origin.Y + r.UpperLeftCorner.Y + 0.5f)),
+                    static_cast<s32>(std::lround(origin.X + r.LowerRightCorner.X - 0.5f)),
+                    static_cast<s32>(std::lround(origin.Y + r.LowerRightCorner.Y - 0.5f))};
                 EXPECT_EQ(b.x1 - b.x0, static_cast<s32>(bf::glyphWidth(ch)));
                 expectBlock(b);
                 s32 outLine = -1, outColumn = -2;
@@ -254,7 +260,15 @@ TEST_F(NodePixels, SpriteHitsAreExactlyWhereTheFrameIsDrawn) {
         {"flips, turned and scaled", {0, 0}, 0, 0, {100, 100}, true, true, 30, 2},
         {"stretched, mirrored and turned back", {3, 2}, 1, 1, {60, 40}, true, false, -20, 1},
         {"cropped and scaled", {4, 0}, 3, 3, {15, 10}, false, false, 0, 3},
-        {"stretched one way, cropped the other, turned", {-3, -2}, 1, 3, {30, 12}, false, true, 45, 1.5f},
+        {"stretched one way, cropped the other, turned",
+         {-3, -2},
+         1,
+         3,
+         {30, 12},
+         false,
+         true,
+         45,
+         1.5f},
     };
     for (const SpriteCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -276,7 +290,8 @@ TEST_F(NodePixels, SpriteHitsAreExactlyWhereTheFrameIsDrawn) {
         // but for pixels whose hit changes within one pixel.
         rectf area(sprite->getQuad().Corners[0].Pos.X, sprite->getQuad().Corners[0].Pos.Y,
                    sprite->getQuad().Corners[0].Pos.X, sprite->getQuad().Corners[0].Pos.Y);
-        for (const S2DVertex& v : sprite->getQuad().Corners) area.addInternalPoint(v.Pos.X, v.Pos.Y);
+        for (const S2DVertex& v : sprite->getQuad().Corners)
+            area.addInternalPoint(v.Pos.X, v.Pos.Y);
         const s32 x0 = static_cast<s32>(std::floor(area.UpperLeftCorner.X)) - 3;
         const s32 y0 = static_cast<s32>(std::floor(area.UpperLeftCorner.Y)) - 3;
         const s32 x1 = static_cast<s32>(std::ceil(area.LowerRightCorner.X)) + 3;
@@ -307,7 +322,8 @@ TEST_F(NodePixels, NineGridCornersKeepTheirSizeEdgesAndCentreStretch) {
     const vector2df sizes[] = {{100, 40}, {40, 100}, {300, 200}};
     for (const vector2df& size : sizes) {
         SCOPED_TRACE(std::to_string(size.X) + " x " + std::to_string(size.Y));
-        CRefPtr<NineGridSpriteNode> grid = makeRef<NineGridSpriteNode>(CCreationContext(content->manager, ""));
+        CRefPtr<NineGridSpriteNode> grid =
+            makeRef<NineGridSpriteNode>(CCreationContext(content->manager, ""));
         grid->setAtlasTexture(content->frame(atlas::Grid));
         grid->setBounds(size.X, size.Y);
         grid->setPosition(vector3df(10, 20, 0));
@@ -325,7 +341,8 @@ TEST_F(NodePixels, NineGridCornersKeepTheirSizeEdgesAndCentreStretch) {
                 for (s32 px : xs[column])
                     for (s32 py : ys[row])
                         EXPECT_TRUE(near(at(10 + px, 20 + py), static_cast<int>(expected.getRed()),
-                                         static_cast<int>(expected.getGreen()), static_cast<int>(expected.getBlue()), 8))
+                                         static_cast<int>(expected.getGreen()),
+                                         static_cast<int>(expected.getBlue()), 8))
                             << "cell " << row * 3 + column << " at " << px << "," << py;
             }
         }
@@ -334,7 +351,8 @@ TEST_F(NodePixels, NineGridCornersKeepTheirSizeEdgesAndCentreStretch) {
     }
 
     // Deltas of 0: one image stretched over the node.
-    CRefPtr<NineGridSpriteNode> grid = makeRef<NineGridSpriteNode>(CCreationContext(content->manager, ""));
+    CRefPtr<NineGridSpriteNode> grid =
+        makeRef<NineGridSpriteNode>(CCreationContext(content->manager, ""));
     grid->setAtlasTexture(content->frame(atlas::Grid));
     grid->setTopLeftDelta(vector2df(0, 0));
     grid->setBottomRightDelta(vector2df(0, 0));
@@ -344,7 +362,8 @@ TEST_F(NodePixels, NineGridCornersKeepTheirSizeEdgesAndCentreStretch) {
     for (s32 cell = 0; cell < 9; ++cell) {
         const SColor expected(atlas::GridColors[cell]);
         const s32 x = (cell % 3) * 50 + 25, y = (cell / 3) * 30 + 15;
-        EXPECT_TRUE(near(at(x, y), static_cast<int>(expected.getRed()), static_cast<int>(expected.getGreen()),
+        EXPECT_TRUE(near(at(x, y), static_cast<int>(expected.getRed()),
+                         static_cast<int>(expected.getGreen()),
                          static_cast<int>(expected.getBlue()), 8))
             << "cell " << cell;
     }

@@ -2,9 +2,9 @@
 // rotation, global and local particles, its emitter copy, the scheduler joins, and its texture
 // under its two names.
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "engine/core/StringUtils.h"
 #include "engine/nodes/ParticleSystemNode.h"
@@ -49,11 +49,11 @@ public:
     void setTransform(ETransformationState state, const matrix4& m) override {
         if (state == ETS_WORLD) world = m;
     }
-    void drawVertexPrimitiveList(const void* vertices, u32 vertexCount, const u16* indices, u32 primitiveCount,
-                                 u32 vertexType, u32 primitiveType) override {
+    void drawVertexPrimitiveList(const void* vertices, u32 vertexCount, const u16* indices,
+                                 u32 primitiveCount, u32 vertexType, u32 primitiveType) override {
         worlds.push_back(world);
-        RecordingDriver::drawVertexPrimitiveList(vertices, vertexCount, indices, primitiveCount, vertexType,
-                                                 primitiveType);
+        RecordingDriver::drawVertexPrimitiveList(vertices, vertexCount, indices, primitiveCount,
+                                                 vertexType, primitiveType);
     }
     matrix4 world;
     std::vector<matrix4> worlds;
@@ -68,7 +68,8 @@ protected:
     }
 
     CRefPtr<ParticleSystemNode> makeParticles(const char* emitter = nullptr) {
-        CRefPtr<ParticleSystemNode> node = makeRef<ParticleSystemNode>(CCreationContext(content.manager, ""));
+        CRefPtr<ParticleSystemNode> node =
+            makeRef<ParticleSystemNode>(CCreationContext(content.manager, ""));
         node->setAtlasTexture(content.frame(atlas::Dot));
         if (emitter) node->setEmitterName(emitter);
         return node;
@@ -92,7 +93,8 @@ protected:
     CRefPtr<CResource> collection;
 };
 
-TEST_F(ParticleSystemNodeTest, AParticleOfLifetime100GoesAtTheFourthStepAndTheNodeLeavesTheScheduler) {
+TEST_F(ParticleSystemNodeTest,
+       AParticleOfLifetime100GoesAtTheFourthStepAndTheNodeLeavesTheScheduler) {
     SceneNode* scene = content.showScene();
     CRefPtr<ParticleSystemNode> node = makeParticles();
     scene->addChild(node.get());
@@ -190,7 +192,8 @@ TEST_F(ParticleSystemNodeTest, GlobalParticlesStayInTheWorldLocalOnesMoveWithThe
         frame(scene);
         const CParticleArray& particles = node->getParticles();
         ASSERT_GT(particles.getCount(), first);
-        for (u32 i = 0; i < first; ++i) EXPECT_FLOAT_EQ(particles[i].position.X, global ? 100.0f : 0.0f) << i;
+        for (u32 i = 0; i < first; ++i)
+            EXPECT_FLOAT_EQ(particles[i].position.X, global ? 100.0f : 0.0f) << i;
         EXPECT_FLOAT_EQ(particles[particles.getCount() - 1].position.X, global ? 200.0f : 0.0f);
         // Drawn in the world as they are, or through the node's transform.
         CRefPtr<TransformRecorder> driver = makeRef<TransformRecorder>();
@@ -200,7 +203,8 @@ TEST_F(ParticleSystemNodeTest, GlobalParticlesStayInTheWorldLocalOnesMoveWithThe
         EXPECT_FLOAT_EQ(driver->worlds[0][12], global ? 0.0f : 200.0f);
         EXPECT_FLOAT_EQ(driver->worlds[0][13], global ? 0.0f : 50.0f);
         EXPECT_TRUE(driver->world.isIdentity());
-        EXPECT_EQ(driver->draws[0].material.TextureLayer[0].Texture, content.frame(atlas::Dot)->getTextureResource());
+        EXPECT_EQ(driver->draws[0].material.TextureLayer[0].Texture,
+                  content.frame(atlas::Dot)->getTextureResource());
     }
 }
 
@@ -210,7 +214,8 @@ TEST_F(ParticleSystemNodeTest, TheEmitterIsAPrivateCopyThatNeverGrowsTheParticle
     BaseEmitter* emitter = node->getEmitter();
     ASSERT_NE(emitter, nullptr);
     EXPECT_EQ(node->getEmitterName(), stringc("Flood"));
-    EXPECT_NE(emitter, content.manager->findContent(TypeCodeEmitter, CCreationContext(content.manager, "Flood")));
+    EXPECT_NE(emitter, content.manager->findContent(TypeCodeEmitter,
+                                                    CCreationContext(content.manager, "Flood")));
     EXPECT_EQ(emitter->getParticleTarget(), &node->getParticles());
     scene->addChild(node.get());
     for (int i = 0; i < 3; ++i) frame(scene);
@@ -255,10 +260,13 @@ TEST_F(ParticleSystemNodeTest, FilesCallTheTextureParticleTextureTheTableAtlasTe
     CRefPtr<CPropertySet> set = makeRef<CPropertySet>(content.manager);
     node->saveProperties(set.get());
     std::vector<std::string> names;
-    for (u32 i = 0; i < set->getPropertyCount(); ++i) names.push_back(set->getPropertyName(i).c_str());
-    EXPECT_EQ(names, (std::vector<std::string>{"EmitterName", "ParticleTexture", "Enabled", "Global"}));
+    for (u32 i = 0; i < set->getPropertyCount(); ++i)
+        names.push_back(set->getPropertyName(i).c_str());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"EmitterName", "ParticleTexture", "Enabled", "Global"}));
 
-    CRefPtr<ParticleSystemNode> loaded = makeRef<ParticleSystemNode>(CCreationContext(content.manager, ""));
+    CRefPtr<ParticleSystemNode> loaded =
+        makeRef<ParticleSystemNode>(CCreationContext(content.manager, ""));
     loaded->loadProperties(set.get());
     EXPECT_EQ(loaded->getAtlasTexture(), content.frame(atlas::Dot));
     EXPECT_EQ(loaded->getEmitterName(), stringc("Still"));
@@ -268,9 +276,11 @@ TEST_F(ParticleSystemNodeTest, FilesCallTheTextureParticleTextureTheTableAtlasTe
 
     // Animations address the texture by the table's name.
     EXPECT_LT(loaded->findPropertyIndex("ParticleTexture"), 0);
-    loaded->setPropertyByName("AtlasTexture", makeAtlasTextureProperty(content.frame(atlas::Opaque)));
+    loaded->setPropertyByName("AtlasTexture",
+                              makeAtlasTextureProperty(content.frame(atlas::Opaque)));
     EXPECT_EQ(loaded->getAtlasTexture(), content.frame(atlas::Opaque));
-    EXPECT_EQ(loaded->getMaterial().TextureLayer[0].Texture, content.frame(atlas::Opaque)->getTextureResource());
+    EXPECT_EQ(loaded->getMaterial().TextureLayer[0].Texture,
+              content.frame(atlas::Opaque)->getTextureResource());
     EXPECT_EQ(getPropertyString(loaded->getPropertyByName("EmitterName").get()), stringc("Still"));
 
     // Copies: their own emitter, the texture and the switches.

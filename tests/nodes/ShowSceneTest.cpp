@@ -3,6 +3,7 @@
 // writes is checked at pixels whose content the scene fixes.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -13,8 +14,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "engine/image/CImage.h"
 #include "engine/image/CImageManager.h"
@@ -65,7 +64,8 @@ int runProgram(const std::vector<std::string>& arguments, std::string& log) {
         waitpid(pid, nullptr, 0);
     }
     ssize_t n;
-    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0) log.append(buffer, static_cast<size_t>(n));
+    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
+        log.append(buffer, static_cast<size_t>(n));
     close(pipeFds[0]);
     return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -77,13 +77,14 @@ int runProgram(const std::vector<std::string>& arguments, std::string& log) {
                       static_cast<int>(a.getBlue()) - static_cast<int>(b.getBlue())};
     for (int c : d)
         if (std::abs(c) > tolerance)
-            return ::testing::AssertionFailure() << std::hex << "got " << (got & 0xffffffu) << ", expected "
-                                                 << (expected & 0xffffffu);
+            return ::testing::AssertionFailure() << std::hex << "got " << (got & 0xffffffu)
+                                                 << ", expected " << (expected & 0xffffffu);
     return ::testing::AssertionSuccess();
 }
 
 TEST(ShowScene, TheDemonstrationSceneShowsEveryNode) {
-    const fs::path dir = fs::temp_directory_path() / ("oskel-show-scene-" + std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("oskel-show-scene-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     writeNodeContent(dir);
@@ -92,19 +93,22 @@ TEST(ShowScene, TheDemonstrationSceneShowsEveryNode) {
     const fs::path frame = dir / "frame.png";
 
     std::string log;
-    const int exitCode = runProgram({SHOW_SCENE_PROGRAM, "--folder", dir.string(), "--scene", "Demo.oscn", "--atlas",
-                                     atlas::CollectionFile, "--particles", "DemoParticles.xml", "--templates",
-                                     "DemoTemplates.oscn", "--sounds", "DemoSounds.xml", "--frames", "60", "--out",
-                                     frame.string()},
-                                    log);
+    const int exitCode =
+        runProgram({SHOW_SCENE_PROGRAM, "--folder", dir.string(), "--scene", "Demo.oscn", "--atlas",
+                    atlas::CollectionFile, "--particles", "DemoParticles.xml", "--templates",
+                    "DemoTemplates.oscn", "--sounds", "DemoSounds.xml", "--frames", "60", "--out",
+                    frame.string()},
+                   log);
     ASSERT_EQ(exitCode, 0) << log;
     EXPECT_NE(log.find("show_scene: cues registered: 1"), std::string::npos) << log;
     EXPECT_NE(log.find("show_scene: sound nodes playing: 1"), std::string::npos) << log;
 
     CRefPtr<CFileSystem> files = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
-    CRefPtr<IReadableFile> file = CRefPtr<IReadableFile>::fromRaw(files->createAndOpenFile(frame.string().c_str()));
+    CRefPtr<IReadableFile> file =
+        CRefPtr<IReadableFile>::fromRaw(files->createAndOpenFile(frame.string().c_str()));
     ASSERT_TRUE(file);
-    CRefPtr<CImage> image = CRefPtr<CImage>::fromRaw(getImageManager().loadImage(file.get(), CCreationContext()));
+    CRefPtr<CImage> image =
+        CRefPtr<CImage>::fromRaw(getImageManager().loadImage(file.get(), CCreationContext()));
     ASSERT_TRUE(image);
     ASSERT_EQ(image->getDimension(), dimension2di(1024, 768));
     auto pixel = [&](s32 x, s32 y) { return image->getPixel(x, y); };
@@ -132,9 +136,11 @@ TEST(ShowScene, TheDemonstrationSceneShowsEveryNode) {
     EXPECT_TRUE(looksLike(pixel(39, 47), ClearColor, 16));
     // The clipped text: nothing left of or below its frame (40, 320) - (160, 340).
     for (s32 y = 318; y < 346; ++y)
-        for (s32 x = 16; x < 40; ++x) ASSERT_TRUE(looksLike(pixel(x, y), ClearColor, 4)) << x << "," << y;
+        for (s32 x = 16; x < 40; ++x)
+            ASSERT_TRUE(looksLike(pixel(x, y), ClearColor, 4)) << x << "," << y;
     for (s32 y = 340; y < 346; ++y)
-        for (s32 x = 40; x < 170; ++x) ASSERT_TRUE(looksLike(pixel(x, y), ClearColor, 4)) << x << "," << y;
+        for (s32 x = 40; x < 170; ++x)
+            ASSERT_TRUE(looksLike(pixel(x, y), ClearColor, 4)) << x << "," << y;
     // Particles around (800, 300) and spawned birds around (800, 500).
     auto drawnIn = [&](s32 x0, s32 y0, s32 x1, s32 y1) {
         u32 n = 0;

@@ -1,9 +1,9 @@
 // The sound node with sound groups that play scripted sounds: when it starts, retries, stops and
 // what its Play property reads.
 
-#include <vector>
-
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "engine/nodes/SoundNode.h"
 #include "engine/properties/CPropertyData.h"

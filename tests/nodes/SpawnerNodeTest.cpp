@@ -1,11 +1,11 @@
 // The spawner node on stepped time: its rate and start delay, the template names, what each
 // clone gets, ghosts, the switch, the bound on one step's clones, saving and copying.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "engine/core/CRandom.h"
 #include "engine/io/CXmlWriter.h"
@@ -147,7 +147,8 @@ TEST_F(SpawnerNodeTest, TemplateNamesAreTrimmedAndMissingOnesSkipped) {
     EXPECT_EQ(spawner->getObjTemplate(), stringc("Bird;Missing;Fish"));
     EXPECT_EQ(spawner->getTemplateCount(), 2u);
     // Template changes resolve the names again.
-    CRefPtr<TemplateCollectionNode> other = makeRef<TemplateCollectionNode>(CCreationContext(content.manager, ""));
+    CRefPtr<TemplateCollectionNode> other =
+        makeRef<TemplateCollectionNode>(CCreationContext(content.manager, ""));
     CRefPtr<BaseNode> missing = makeRef<BaseNode>(CCreationContext(content.manager, ""));
     missing->setNameId(CNameId("Missing").getId());
     other->addTemplate(missing.get());
@@ -198,8 +199,8 @@ TEST_F(SpawnerNodeTest, GhostsAreDrawnButNeitherSavedNorCopied) {
         ASSERT_EQ(spawner->getChildCount(), 3u);
         const std::filesystem::path file = content.dir / "saved.oscn";
         {
-            CRefPtr<CXmlWriter> writer =
-                CRefPtr<CXmlWriter>::fromRaw(content.fileSystem->createXmlWriter(stringc(file.string().c_str())));
+            CRefPtr<CXmlWriter> writer = CRefPtr<CXmlWriter>::fromRaw(
+                content.fileSystem->createXmlWriter(stringc(file.string().c_str())));
             ASSERT_TRUE(writer);
             ASSERT_TRUE(spawner->saveXml(writer.get()));
         }
@@ -209,7 +210,8 @@ TEST_F(SpawnerNodeTest, GhostsAreDrawnButNeitherSavedNorCopied) {
         for (char c : bytes)
             if (c != 0) text += c;  // wide or narrow, the element names read the same
         size_t elements = 0;
-        for (size_t at = text.find("<SceneNode"); at != std::string::npos; at = text.find("<SceneNode", at + 1))
+        for (size_t at = text.find("<SceneNode"); at != std::string::npos;
+             at = text.find("<SceneNode", at + 1))
             ++elements;
         EXPECT_EQ(elements, ghost ? 1u : 4u);
         CRefPtr<BaseNode> copy = CRefPtr<BaseNode>::fromRaw(spawner->clone(nullptr, nullptr));
@@ -286,9 +288,10 @@ TEST_F(SpawnerNodeTest, SavesWhatDiffersAndCopiesTheWholeSetting) {
     set = makeRef<CPropertySet>(content.manager);
     spawner->saveProperties(set.get());
     EXPECT_EQ(set->getString("ObjTemplate"), stringc("Bird;Fish"));
-    for (const char* name : {"IsSpawnedObjectGhost", "Enabled", "ObjectsSpawnStartDelayRange", "ObjectsPerSecRange",
-                             "ObjectsLifeTimeRange", "ObjectsXDeltaRange", "ObjectsYDeltaRange",
-                             "ObjectsRotationDeltaRange", "ObjectsProperties"})
+    for (const char* name :
+         {"IsSpawnedObjectGhost", "Enabled", "ObjectsSpawnStartDelayRange", "ObjectsPerSecRange",
+          "ObjectsLifeTimeRange", "ObjectsXDeltaRange", "ObjectsYDeltaRange",
+          "ObjectsRotationDeltaRange", "ObjectsProperties"})
         EXPECT_GE(set->getPropertyIndex(name), 0) << name;
 
     CRefPtr<SpawnerNode> loaded = makeSpawner("");

@@ -1,10 +1,10 @@
 // Sprite and nine-grid sprite nodes on the frames of the node atlas (textures in main memory):
 // how the frame is laid into the node, hit tests, saving and loading.
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "engine/nodes/NineGridSpriteNode.h"
 #include "engine/nodes/SpriteNode.h"
@@ -27,8 +27,9 @@ struct Corners {
 };
 
 Corners cornersOf(const SQuad& quad) {
-    return {quad.Corners[0].Pos.X,     quad.Corners[0].Pos.Y,     quad.Corners[2].Pos.X,     quad.Corners[2].Pos.Y,
-            quad.Corners[0].TCoords.X, quad.Corners[0].TCoords.Y, quad.Corners[2].TCoords.X, quad.Corners[2].TCoords.Y};
+    return {quad.Corners[0].Pos.X,     quad.Corners[0].Pos.Y,     quad.Corners[2].Pos.X,
+            quad.Corners[2].Pos.Y,     quad.Corners[0].TCoords.X, quad.Corners[0].TCoords.Y,
+            quad.Corners[2].TCoords.X, quad.Corners[2].TCoords.Y};
 }
 
 class SpriteNodeTest : public ::testing::Test {
@@ -60,9 +61,23 @@ TEST_F(SpriteNodeTest, UpdateImageRectLaysTheFrameIntoTheNode) {
         {"natural", 0, 0, {0, 0}, {100, 100}, false, false, {0, 0, 16, 16, uA, vA, uB, vB}},
         {"pivot", 0, 0, {8, 4}, {100, 100}, false, false, {-8, -4, 8, 12, uA, vA, uB, vB}},
         {"stretched", 1, 1, {0, 0}, {40, 20}, false, false, {0, 0, 40, 20, uA, vA, uB, vB}},
-        {"stretched with a pivot", 1, 0, {5, 0}, {40, 20}, false, false, {-5, 0, 35, 16, uA, vA, uB, vB}},
+        {"stretched with a pivot",
+         1,
+         0,
+         {5, 0},
+         {40, 20},
+         false,
+         false,
+         {-5, 0, 35, 16, uA, vA, uB, vB}},
         {"fit", 2, 2, {0, 0}, {100, 100}, false, false, {0, 0, 16, 16, uA, vA, uB, vB}},
-        {"crop right", 3, 0, {0, 0}, {10, 100}, false, false, {0, 0, 10, 16, uA, vA, uA + du * 10 / 16, vB}},
+        {"crop right",
+         3,
+         0,
+         {0, 0},
+         {10, 100},
+         false,
+         false,
+         {0, 0, 10, 16, uA, vA, uA + du * 10 / 16, vB}},
         {"crop with the pivot beyond the left edge",
          3,
          0,
@@ -82,7 +97,14 @@ TEST_F(SpriteNodeTest, UpdateImageRectLaysTheFrameIntoTheNode) {
          true,
          false,
          {0, 0, 10, 16, uA + du * 14 / 16, vA, uA + du * 4 / 16, vB}},
-        {"crop of a frame wholly outside", 3, 0, {-20, 0}, {10, 100}, false, false, {20, 0, 20, 16, uA, vA, uA, vB}},
+        {"crop of a frame wholly outside",
+         3,
+         0,
+         {-20, 0},
+         {10, 100},
+         false,
+         false,
+         {20, 0, 20, 16, uA, vA, uA, vB}},
     };
     for (const RectCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -165,9 +187,11 @@ TEST_F(SpriteNodeTest, SettingsSaveLoadAndRejectBadValues) {
     CRefPtr<CPropertySet> set = makeRef<CPropertySet>(content.manager);
     sprite->saveProperties(set.get());
     std::vector<std::string> names;
-    for (u32 i = 0; i < set->getPropertyCount(); ++i) names.push_back(set->getPropertyName(i).c_str());
-    EXPECT_EQ(names, (std::vector<std::string>{"ImageStretchX", "ImageStretchY", "ImagePivotPoint", "WrapType", "FlipX",
-                                               "FlipY", "BlendType", "AtlasTexture"}));
+    for (u32 i = 0; i < set->getPropertyCount(); ++i)
+        names.push_back(set->getPropertyName(i).c_str());
+    EXPECT_EQ(names, (std::vector<std::string>{"ImageStretchX", "ImageStretchY", "ImagePivotPoint",
+                                               "WrapType", "FlipX", "FlipY", "BlendType",
+                                               "AtlasTexture"}));
     CRefPtr<SpriteNode> loaded = makeRef<SpriteNode>(CCreationContext(content.manager, ""));
     loaded->loadProperties(set.get());
     EXPECT_EQ(loaded->getWrapType(), 3);
@@ -178,7 +202,8 @@ TEST_F(SpriteNodeTest, SettingsSaveLoadAndRejectBadValues) {
     EXPECT_TRUE(loaded->getFlipX());
     EXPECT_TRUE(loaded->getFlipY());
     EXPECT_EQ(loaded->getAtlasTexture(), content.frame(atlas::Holed));
-    EXPECT_EQ(loaded->getMaterial().TextureLayer[0].Texture, content.frame(atlas::Holed)->getTextureResource());
+    EXPECT_EQ(loaded->getMaterial().TextureLayer[0].Texture,
+              content.frame(atlas::Holed)->getTextureResource());
 
     // Loading: a wrap type out of range is ignored, one of another type sets 0; a texture of
     // another type sets none.
@@ -229,8 +254,11 @@ TEST_F(SpriteNodeTest, HitTestReadsTheImagePixelThatIsDrawnThere) {
     // The holed frame: 24 x 16, hole at x 4..9, y 3..7, alpha-20 band on rows 13..15.
     CRefPtr<SpriteNode> sprite = makeSprite(atlas::Holed);
     const std::vector<HitCase> plain = {
-        {"opaque", {1.5f, 1.5f}, true}, {"hole", {5.5f, 4.5f}, false},     {"band", {1.5f, 14.5f}, false},
-        {"right of the frame", {24.5f, 1.5f}, false}, {"left of the frame", {-0.5f, 1.5f}, false},
+        {"opaque", {1.5f, 1.5f}, true},
+        {"hole", {5.5f, 4.5f}, false},
+        {"band", {1.5f, 14.5f}, false},
+        {"right of the frame", {24.5f, 1.5f}, false},
+        {"left of the frame", {-0.5f, 1.5f}, false},
     };
     for (const HitCase& c : plain) EXPECT_EQ(sprite->hitTest(c.point), c.hit) << c.label;
 
@@ -320,7 +348,8 @@ TEST_F(SpriteNodeTest, CopiesTakeTheFrameAndTheSettings) {
 // ---- Nine-grid sprites ----
 
 TEST_F(SpriteNodeTest, NineGridColumnsAndRowsFollowTheDeltas) {
-    CRefPtr<NineGridSpriteNode> grid = makeRef<NineGridSpriteNode>(CCreationContext(content.manager, ""));
+    CRefPtr<NineGridSpriteNode> grid =
+        makeRef<NineGridSpriteNode>(CCreationContext(content.manager, ""));
     grid->setBounds(100, 40);
     grid->setAtlasTexture(content.frame(atlas::Grid));
     grid->updateAbsoluteTransform();
@@ -357,7 +386,8 @@ TEST_F(SpriteNodeTest, NineGridColumnsAndRowsFollowTheDeltas) {
 }
 
 TEST_F(SpriteNodeTest, NineGridHitsItsBoundsSavesItsDeltasAndCopies) {
-    CRefPtr<NineGridSpriteNode> grid = makeRef<NineGridSpriteNode>(CCreationContext(content.manager, ""));
+    CRefPtr<NineGridSpriteNode> grid =
+        makeRef<NineGridSpriteNode>(CCreationContext(content.manager, ""));
     grid->setBounds(100, 40);
     grid->setAtlasTexture(content.frame(atlas::Grid));
     EXPECT_TRUE(grid->hitTest(vector2df(50, 20)));

@@ -78,7 +78,8 @@ bool parse(int argc, char** argv, SOptions& options) {
         else
             return false;
     }
-    return !options.folder.empty() && !options.scene.empty() && !options.out.empty() && options.frames > 0;
+    return !options.folder.empty() && !options.scene.empty() && !options.out.empty() &&
+           options.frames > 0;
 }
 
 u32 countPlayingSounds(const BaseNode* node) {
@@ -104,7 +105,9 @@ public:
 private:
     bool onRender(CEvent*) {
         IVideoDriver* driver = m_device->getVideoDriver();
-        if (!driver || m_done || !driver->beginScene(true, true, SColor(ClearColor), nullptr, nullptr)) return false;
+        if (!driver || m_done ||
+            !driver->beginScene(true, true, SColor(ClearColor), nullptr, nullptr))
+            return false;
         m_scenes->render(driver);
         if (CQuadBatcher* batcher = driver->getQuadBatcher()) batcher->flush();
         driver->endScene();
@@ -145,7 +148,8 @@ OSKEL_END_EVENT_MAP()
 
 // Loads content of the type by name and keeps it (collections keep their regions and emitters
 // loaded); false, with a log line, when it does not load.
-bool keep(CContentManager* content, u32 typeCode, const std::string& name, std::vector<CRefPtr<CResource>>& kept) {
+bool keep(CContentManager* content, u32 typeCode, const std::string& name,
+          std::vector<CRefPtr<CResource>>& kept) {
     CResource* resource = content->getContentByPath(typeCode, stringc(name.c_str()), true);
     if (!resource || resource->getTypeCode() != typeCode) {
         if (resource) resource->drop();
@@ -176,9 +180,11 @@ int run(const SOptions& options) {
 
     int exitCode = 1;
     {
-        CRefPtr<CContentManager> content = CRefPtr<CContentManager>::fromRaw(device->createContentManager());
+        CRefPtr<CContentManager> content =
+            CRefPtr<CContentManager>::fromRaw(device->createContentManager());
         device->addEventReceiver(content.get(), 1);
-        CRefPtr<CTimerScheduler> events = CRefPtr<CTimerScheduler>::fromRaw(device->createTimerScheduler());
+        CRefPtr<CTimerScheduler> events =
+            CRefPtr<CTimerScheduler>::fromRaw(device->createTimerScheduler());
         device->addEventReceiver(events.get(), 2);
         CRefPtr<SceneManager> scenes = CRefPtr<SceneManager>::fromRaw(device->createSceneManager());
         scenes->setSortEnabled(true);
@@ -187,18 +193,22 @@ int run(const SOptions& options) {
 
         std::vector<CRefPtr<CResource>> kept;
         bool loaded = true;
-        for (const std::string& name : options.atlases) loaded &= keep(content.get(), TypeCodeAtlasCollection, name, kept);
+        for (const std::string& name : options.atlases)
+            loaded &= keep(content.get(), TypeCodeAtlasCollection, name, kept);
         for (const std::string& name : options.particles)
             loaded &= keep(content.get(), TypeCodeParticleCollection, name, kept);
-        if (!options.templates.empty() && keep(content.get(), TypeCodeSceneNode, options.templates, kept)) {
+        if (!options.templates.empty() &&
+            keep(content.get(), TypeCodeSceneNode, options.templates, kept)) {
             auto* templates = dynamic_cast<TemplateCollectionNode*>(kept.back().get());
             if (templates)
                 scenes->setTemplateCollection(templates);
             else
                 loaded = false;
         }
-        if (!options.sounds.empty() && keep(content.get(), TypeCodeSoundPack, options.sounds, kept)) {
-            const u32 cues = static_cast<SoundPack*>(kept.back().get())->registerCues(device->getSoundGroupManager());
+        if (!options.sounds.empty() &&
+            keep(content.get(), TypeCodeSoundPack, options.sounds, kept)) {
+            const u32 cues = static_cast<SoundPack*>(kept.back().get())
+                                 ->registerCues(device->getSoundGroupManager());
             std::fprintf(stderr, "show_scene: cues registered: %u\n", cues);
         }
 
@@ -211,7 +221,8 @@ int run(const SOptions& options) {
             CRefPtr<CFrameWriter> writer = makeRef<CFrameWriter>(device, scenes.get(), options);
             device->addEventReceiver(writer.get(), 3);
             device->run();
-            std::fprintf(stderr, "show_scene: sound nodes playing: %u\n", countPlayingSounds(scene));
+            std::fprintf(stderr, "show_scene: sound nodes playing: %u\n",
+                         countPlayingSounds(scene));
             if (writer->written()) exitCode = 0;
             device->removeEventReceiver(writer.get());
         }
@@ -228,9 +239,10 @@ int run(const SOptions& options) {
 int main(int argc, char** argv) {
     SOptions options;
     if (!parse(argc, argv, options)) {
-        std::fprintf(stderr,
-                     "usage: show_scene --folder DIR --scene FILE [--atlas FILE]... [--particles FILE]...\n"
-                     "                  [--templates FILE] [--sounds FILE] [--frames N] --out FILE.png\n");
+        std::fprintf(
+            stderr,
+            "usage: show_scene --folder DIR --scene FILE [--atlas FILE]... [--particles FILE]...\n"
+            "                  [--templates FILE] [--sounds FILE] [--frames N] --out FILE.png\n");
         return 2;
     }
     return run(options);
