@@ -270,8 +270,9 @@ void ParticleSystemNode::copyFrom(const BaseNode* source, SceneManager* manager)
     }
     m_material = other->m_material;
     setAtlasTexture(other->m_texture.get());
-    setEnabled(other->m_enabled);
-    setEmitterEnabled(other->m_emitterEnabled);
+    // The switches only: the copy joins its scheduler and starts its emitter when it is drawn.
+    m_enabled = other->m_enabled;
+    m_emitterEnabled = other->m_emitterEnabled;
 }
 
 void ParticleSystemNode::saveProperties(CPropertySet* set) const {
