@@ -9,13 +9,6 @@
 
 namespace oskel {
 
-namespace {
-
-// The state of an instance whose sound plays.
-constexpr s32 CueStatePlaying = 2;
-
-}  // namespace
-
 SoundNode::SoundNode(const CCreationContext& context, BaseNode* parent, SceneManager* manager)
     : BaseNode(context, parent, manager) {}
 
@@ -72,9 +65,7 @@ void SoundNode::setPlay(bool play) {
     tryStart();
 }
 
-bool SoundNode::isPlaying() const {
-    return m_instance && m_instance->getState() == CueStatePlaying;
-}
+bool SoundNode::isPlaying() const { return m_instance && m_instance->getState() == SoundPlaying; }
 
 void SoundNode::tryStart() {
     if (m_started || !getSceneManager() || !isVisible()) return;

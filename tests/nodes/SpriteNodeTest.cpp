@@ -57,55 +57,27 @@ TEST_F(SpriteNodeTest, UpdateImageRectLaysTheFrameIntoTheNode) {
     // The opaque frame: 16 x 16 at (2, 2) on the page.
     const f32 uA = 2 / PageW, uB = 18 / PageW, vA = 2 / PageH, vB = 18 / PageH;
     const f32 du = uB - uA;
+    // Modes: natural size, stretched, fitted, cropped.
+    constexpr s32 N = SpriteNode::StretchNone, S = SpriteNode::StretchToBounds;
+    constexpr s32 F = SpriteNode::StretchFitBounds, C = SpriteNode::StretchCrop;
+    // clang-format off
     const std::vector<RectCase> cases = {
-        {"natural", 0, 0, {0, 0}, {100, 100}, false, false, {0, 0, 16, 16, uA, vA, uB, vB}},
-        {"pivot", 0, 0, {8, 4}, {100, 100}, false, false, {-8, -4, 8, 12, uA, vA, uB, vB}},
-        {"stretched", 1, 1, {0, 0}, {40, 20}, false, false, {0, 0, 40, 20, uA, vA, uB, vB}},
-        {"stretched with a pivot",
-         1,
-         0,
-         {5, 0},
-         {40, 20},
-         false,
-         false,
-         {-5, 0, 35, 16, uA, vA, uB, vB}},
-        {"fit", 2, 2, {0, 0}, {100, 100}, false, false, {0, 0, 16, 16, uA, vA, uB, vB}},
-        {"crop right",
-         3,
-         0,
-         {0, 0},
-         {10, 100},
-         false,
-         false,
-         {0, 0, 10, 16, uA, vA, uA + du * 10 / 16, vB}},
-        {"crop with the pivot beyond the left edge",
-         3,
-         0,
-         {4, 0},
-         {10, 100},
-         false,
-         false,
+        {"natural", N, N, {0, 0}, {100, 100}, false, false, {0, 0, 16, 16, uA, vA, uB, vB}},
+        {"pivot", N, N, {8, 4}, {100, 100}, false, false, {-8, -4, 8, 12, uA, vA, uB, vB}},
+        {"stretched", S, S, {0, 0}, {40, 20}, false, false, {0, 0, 40, 20, uA, vA, uB, vB}},
+        {"stretched with a pivot", S, N, {5, 0}, {40, 20}, false, false, {-5, 0, 35, 16, uA, vA, uB, vB}},
+        {"fit", F, F, {0, 0}, {100, 100}, false, false, {0, 0, 16, 16, uA, vA, uB, vB}},
+        {"crop right", C, N, {0, 0}, {10, 100}, false, false, {0, 0, 10, 16, uA, vA, uA + du * 10 / 16, vB}},
+        {"crop with the pivot beyond the left edge", C, N, {4, 0}, {10, 100}, false, false,
          {0, 0, 10, 16, uA + du * 4 / 16, vA, uA + du * 14 / 16, vB}},
-        {"crop inside", 3, 3, {0, 0}, {100, 100}, false, false, {0, 0, 16, 16, uA, vA, uB, vB}},
-        {"flip x", 0, 0, {0, 0}, {100, 100}, true, false, {0, 0, 16, 16, uB, vA, uA, vB}},
-        {"flip y", 0, 0, {0, 0}, {100, 100}, false, true, {0, 0, 16, 16, uA, vB, uB, vA}},
-        {"crop, then flip",
-         3,
-         0,
-         {4, 0},
-         {10, 100},
-         true,
-         false,
+        {"crop inside", C, C, {0, 0}, {100, 100}, false, false, {0, 0, 16, 16, uA, vA, uB, vB}},
+        {"flip x", N, N, {0, 0}, {100, 100}, true, false, {0, 0, 16, 16, uB, vA, uA, vB}},
+        {"flip y", N, N, {0, 0}, {100, 100}, false, true, {0, 0, 16, 16, uA, vB, uB, vA}},
+        {"crop, then flip", C, N, {4, 0}, {10, 100}, true, false,
          {0, 0, 10, 16, uA + du * 14 / 16, vA, uA + du * 4 / 16, vB}},
-        {"crop of a frame wholly outside",
-         3,
-         0,
-         {-20, 0},
-         {10, 100},
-         false,
-         false,
-         {20, 0, 20, 16, uA, vA, uA, vB}},
+        {"crop of a frame wholly outside", C, N, {-20, 0}, {10, 100}, false, false, {20, 0, 20, 16, uA, vA, uA, vB}},
     };
+    // clang-format on
     for (const RectCase& c : cases) {
         SCOPED_TRACE(c.label);
         CRefPtr<SpriteNode> sprite = makeSprite(atlas::Opaque, c.bounds.X, c.bounds.Y);
@@ -172,15 +144,15 @@ TEST_F(SpriteNodeTest, SettingsSaveLoadAndRejectBadValues) {
     plain->saveProperties(defaults.get());
     EXPECT_EQ(defaults->getPropertyCount(), 0u);
 
-    sprite->setWrapType(3);
-    sprite->setWrapType(7);  // ignored
-    EXPECT_EQ(sprite->getWrapType(), 3);
-    sprite->setBlendType(5);
+    sprite->setWrapType(ETW_CLAMP_TO_BORDER);
+    sprite->setWrapType(7);  // past the wrap modes: ignored
+    EXPECT_EQ(sprite->getWrapType(), ETW_CLAMP_TO_BORDER);
+    sprite->setBlendType(5);  // no such blend
     EXPECT_EQ(sprite->getBlendType(), SpriteNode::BlendNormal);
     sprite->setBlendType(SpriteNode::BlendAdditive);
     EXPECT_EQ(sprite->getMaterial().MaterialType, EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA_ADD);
-    sprite->setImageStretchX(3);
-    sprite->setImageStretchY(1);
+    sprite->setImageStretchX(SpriteNode::StretchCrop);
+    sprite->setImageStretchY(SpriteNode::StretchToBounds);
     sprite->setImagePivotPoint(vector2df(2, 3));
     sprite->setFlipX(true);
     sprite->setFlipY(true);
@@ -194,10 +166,10 @@ TEST_F(SpriteNodeTest, SettingsSaveLoadAndRejectBadValues) {
                                                "AtlasTexture"}));
     CRefPtr<SpriteNode> loaded = makeRef<SpriteNode>(CCreationContext(content.manager, ""));
     loaded->loadProperties(set.get());
-    EXPECT_EQ(loaded->getWrapType(), 3);
+    EXPECT_EQ(loaded->getWrapType(), ETW_CLAMP_TO_BORDER);
     EXPECT_EQ(loaded->getBlendType(), SpriteNode::BlendAdditive);
-    EXPECT_EQ(loaded->getImageStretchX(), 3);
-    EXPECT_EQ(loaded->getImageStretchY(), 1);
+    EXPECT_EQ(loaded->getImageStretchX(), SpriteNode::StretchCrop);
+    EXPECT_EQ(loaded->getImageStretchY(), SpriteNode::StretchToBounds);
     EXPECT_EQ(loaded->getImagePivotPoint(), vector2df(2, 3));
     EXPECT_TRUE(loaded->getFlipX());
     EXPECT_TRUE(loaded->getFlipY());
@@ -210,13 +182,13 @@ TEST_F(SpriteNodeTest, SettingsSaveLoadAndRejectBadValues) {
     CRefPtr<CPropertySet> wrong = makeRef<CPropertySet>(content.manager);
     wrong->addInt("WrapType", 9);
     loaded->loadProperties(wrong.get());
-    EXPECT_EQ(loaded->getWrapType(), 3);
+    EXPECT_EQ(loaded->getWrapType(), ETW_CLAMP_TO_BORDER);
     wrong = makeRef<CPropertySet>(content.manager);
     wrong->addString("WrapType", "2");
     wrong->addString("AtlasTexture", "x");
     wrong->addInt("BlendType", 4);
     loaded->loadProperties(wrong.get());
-    EXPECT_EQ(loaded->getWrapType(), 0);
+    EXPECT_EQ(loaded->getWrapType(), ETW_REPEAT);
     EXPECT_EQ(loaded->getAtlasTexture(), nullptr);
     EXPECT_EQ(loaded->getBlendType(), SpriteNode::BlendNormal);
 }
@@ -324,20 +296,20 @@ TEST_F(SpriteNodeTest, HitTestNeedsAVisibleHittableOpaqueNode) {
 
 TEST_F(SpriteNodeTest, CopiesTakeTheFrameAndTheSettings) {
     CRefPtr<SpriteNode> sprite = makeSprite(atlas::Holed, 40, 30);
-    sprite->setImageStretchX(1);
+    sprite->setImageStretchX(SpriteNode::StretchToBounds);
     sprite->setFlipY(true);
-    sprite->setWrapType(2);
-    sprite->setBlendType(1);
+    sprite->setWrapType(ETW_CLAMP_TO_EDGE);
+    sprite->setBlendType(SpriteNode::BlendAdditive);
     sprite->setImagePivotPoint(vector2df(1, 2));
     sprite->updateImageRect();  // the pivot and the flips take effect at the next recomputation
     CRefPtr<BaseNode> copy = CRefPtr<BaseNode>::fromRaw(sprite->clone(nullptr, nullptr));
     auto* other = dynamic_cast<SpriteNode*>(copy.get());
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(other->getAtlasTexture(), sprite->getAtlasTexture());
-    EXPECT_EQ(other->getImageStretchX(), 1);
+    EXPECT_EQ(other->getImageStretchX(), SpriteNode::StretchToBounds);
     EXPECT_TRUE(other->getFlipY());
-    EXPECT_EQ(other->getWrapType(), 2);
-    EXPECT_EQ(other->getBlendType(), 1);
+    EXPECT_EQ(other->getWrapType(), ETW_CLAMP_TO_EDGE);
+    EXPECT_EQ(other->getBlendType(), SpriteNode::BlendAdditive);
     EXPECT_EQ(other->getMaterial().MaterialType, EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA_ADD);
     EXPECT_EQ(other->getImagePivotPoint(), vector2df(1, 2));
     const Corners a = cornersOf(sprite->getQuad()), b = cornersOf(other->getQuad());

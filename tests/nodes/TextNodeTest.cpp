@@ -20,6 +20,12 @@ namespace {
 
 namespace bf = blockfont;
 
+// The horizontal alignments, short.
+constexpr s32 Left = TextNode::HAlignLeft;
+constexpr s32 Centre = TextNode::HAlignCenter;
+constexpr s32 Right = TextNode::HAlignRight;
+constexpr s32 Justify = TextNode::HAlignJustify;
+
 // The quad of a glyph with its pen at x on a line whose top is at y, at scale 1.
 rectf blockAt(wchar_t c, f32 pen, f32 top, f32 scale = 1.0f) {
     const f32 left = pen + scale * bf::GlyphOffsetX;
@@ -84,14 +90,14 @@ struct LayoutCase {
 TEST_F(TextNodeTest, LayoutSplitsWrapsAndTrimsLines) {
     // Advances: a 7, b 8, c 9, d 5, space 4; "aa bb" is 34 wide.
     const std::vector<LayoutCase> cases = {
-        {"empty", L"", 400, false, 1, {L""}, {false}},
-        {"CR LF", L"ab\r\ncd", 400, false, 1, {L"ab", L"cd"}, {true, false}},
-        {"LF", L"ab\ncd", 400, false, 1, {L"ab", L"cd"}, {true, false}},
-        {"lone CR", L"ab\rcd", 400, false, 1, {L"ab", L"cd"}, {true, false}},
-        {"LF then CR", L"ab\n\rcd", 400, false, 1, {L"ab", L"", L"cd"}, {true, true, false}},
-        {"trailing break", L"ab\n", 400, false, 1, {L"ab", L""}, {true, false}},
-        {"no wrap", L"aa bb cc", 40, false, 1, {L"aa bb cc"}, {false}},
-        {"wrap at the last space", L"aa bb cc", 40, true, 1, {L"aa bb", L"cc"}, {false, false}},
+        {"empty", L"", 400, false, Left, {L""}, {false}},
+        {"CR LF", L"ab\r\ncd", 400, false, Left, {L"ab", L"cd"}, {true, false}},
+        {"LF", L"ab\ncd", 400, false, Left, {L"ab", L"cd"}, {true, false}},
+        {"lone CR", L"ab\rcd", 400, false, Left, {L"ab", L"cd"}, {true, false}},
+        {"LF then CR", L"ab\n\rcd", 400, false, Left, {L"ab", L"", L"cd"}, {true, true, false}},
+        {"trailing break", L"ab\n", 400, false, Left, {L"ab", L""}, {true, false}},
+        {"no wrap", L"aa bb cc", 40, false, Left, {L"aa bb cc"}, {false}},
+        {"wrap at the last space", L"aa bb cc", 40, true, Left, {L"aa bb", L"cc"}, {false, false}},
         {"wrap measures again",
          L"aa bb cc dd aa",
          40,
@@ -99,13 +105,25 @@ TEST_F(TextNodeTest, LayoutSplitsWrapsAndTrimsLines) {
          1,
          {L"aa bb", L"cc dd", L"aa"},
          {false, false, false}},
-        {"break index 0", L"a bcdefgh", 20, true, 1, {L"a bcdefgh"}, {false}},
-        {"long word overflows", L"abcdefghij", 20, true, 1, {L"abcdefghij"}, {false}},
-        {"a line that fits exactly", L"aa bb\ncc", 34, true, 1, {L"aa bb", L"cc"}, {true, false}},
-        {"left keeps blanks", L"  ab  \n cd", 400, false, 1, {L"  ab  ", L" cd"}, {true, false}},
-        {"right keeps blanks", L"  ab  \n cd", 400, false, 3, {L"  ab  ", L" cd"}, {true, false}},
-        {"centre trims", L"  ab  \n\tcd", 400, false, 2, {L"ab", L"cd"}, {true, false}},
-        {"justify trims", L"  ab  \n cd ", 400, false, 4, {L"ab", L"cd"}, {true, false}},
+        {"break index 0", L"a bcdefgh", 20, true, Left, {L"a bcdefgh"}, {false}},
+        {"long word overflows", L"abcdefghij", 20, true, Left, {L"abcdefghij"}, {false}},
+        {"a line that fits exactly",
+         L"aa bb\ncc",
+         34,
+         true,
+         Left,
+         {L"aa bb", L"cc"},
+         {true, false}},
+        {"left keeps blanks", L"  ab  \n cd", 400, false, Left, {L"  ab  ", L" cd"}, {true, false}},
+        {"right keeps blanks",
+         L"  ab  \n cd",
+         400,
+         false,
+         Right,
+         {L"  ab  ", L" cd"},
+         {true, false}},
+        {"centre trims", L"  ab  \n\tcd", 400, false, Centre, {L"ab", L"cd"}, {true, false}},
+        {"justify trims", L"  ab  \n cd ", 400, false, Justify, {L"ab", L"cd"}, {true, false}},
     };
     for (const LayoutCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -370,23 +388,23 @@ struct EditCase {
 
 TEST_F(TextNodeTest, EditsLandAtTheLaidOutPosition) {
     const std::vector<EditCase> cases = {
-        {"second line", L"ab\ncd", 400, false, 1, true, 1, 0, L"ab\nxcd"},
-        {"second line after CR LF", L"ab\r\ncd", 400, false, 1, true, 1, 1, L"ab\r\ncxd"},
-        {"end of a line", L"ab\ncd", 400, false, 1, true, 0, 2, L"abx\ncd"},
-        {"remove on the second line", L"ab\ncd", 400, false, 1, false, 1, 0, L"ab\nd"},
-        {"remove the CR LF pair", L"ab\r\ncd", 400, false, 1, false, 0, 2, L"abcd"},
-        {"remove the break before a line", L"ab\r\ncd", 400, false, 1, false, 1, -1, L"abcd"},
-        {"centred with blanks", L"  ab  \n cd", 400, false, 2, true, 0, 0, L"  xab  \n cd"},
-        {"centred, second line", L"  ab  \n cd", 400, false, 2, false, 1, 0, L"  ab  \n d"},
-        {"justified end of line", L" ab \n cd", 400, false, 4, true, 0, 2, L" abx \n cd"},
-        {"after a wrap", L"aa bb cc", 40, true, 1, true, 1, 0, L"aa bb xcc"},
-        {"end of a wrapped line", L"aa bb cc", 40, true, 1, true, 0, 5, L"aa bbx cc"},
-        {"the wrap's dropped space", L"aa bb cc", 40, true, 1, false, 1, -1, L"aa bbcc"},
-        {"past a line's end", L"ab\ncd", 400, false, 1, true, 0, 3, L"ab\ncd"},
-        {"no line there", L"ab\ncd", 400, false, 1, true, 2, 0, L"ab\ncd"},
-        {"before line 0", L"ab\ncd", 400, false, 1, false, 0, -1, L"ab\ncd"},
-        {"append", L"ab", 400, false, 1, true, 0, 2, L"abx"},
-        {"remove past the end", L"ab", 400, false, 1, false, 0, 2, L"ab"},
+        {"second line", L"ab\ncd", 400, false, Left, true, 1, 0, L"ab\nxcd"},
+        {"second line after CR LF", L"ab\r\ncd", 400, false, Left, true, 1, 1, L"ab\r\ncxd"},
+        {"end of a line", L"ab\ncd", 400, false, Left, true, 0, 2, L"abx\ncd"},
+        {"remove on the second line", L"ab\ncd", 400, false, Left, false, 1, 0, L"ab\nd"},
+        {"remove the CR LF pair", L"ab\r\ncd", 400, false, Left, false, 0, 2, L"abcd"},
+        {"remove the break before a line", L"ab\r\ncd", 400, false, Left, false, 1, -1, L"abcd"},
+        {"centred with blanks", L"  ab  \n cd", 400, false, Centre, true, 0, 0, L"  xab  \n cd"},
+        {"centred, second line", L"  ab  \n cd", 400, false, Centre, false, 1, 0, L"  ab  \n d"},
+        {"justified end of line", L" ab \n cd", 400, false, Justify, true, 0, 2, L" abx \n cd"},
+        {"after a wrap", L"aa bb cc", 40, true, Left, true, 1, 0, L"aa bb xcc"},
+        {"end of a wrapped line", L"aa bb cc", 40, true, Left, true, 0, 5, L"aa bbx cc"},
+        {"the wrap's dropped space", L"aa bb cc", 40, true, Left, false, 1, -1, L"aa bbcc"},
+        {"past a line's end", L"ab\ncd", 400, false, Left, true, 0, 3, L"ab\ncd"},
+        {"no line there", L"ab\ncd", 400, false, Left, true, 2, 0, L"ab\ncd"},
+        {"before line 0", L"ab\ncd", 400, false, Left, false, 0, -1, L"ab\ncd"},
+        {"append", L"ab", 400, false, Left, true, 0, 2, L"abx"},
+        {"remove past the end", L"ab", 400, false, Left, false, 0, 2, L"ab"},
     };
     for (const EditCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -416,8 +434,8 @@ TEST_F(TextNodeTest, SavesOnlyWhatDiffersAndLoadsItBack) {
     node->setFont(content.font());
     node->setKerning(vector2df(1.0f, 2.0f));
     node->setFontSize(20.0f);
-    node->setTextHAlign(3);
-    node->setTextVAlign(2);
+    node->setTextHAlign(TextNode::HAlignRight);
+    node->setTextVAlign(TextNode::VAlignCenter);
     node->setWordWrap(true);
     node->setText(L"ab\u00e9");
     CRefPtr<CPropertySet> set = makeRef<CPropertySet>(content.manager);
@@ -434,8 +452,8 @@ TEST_F(TextNodeTest, SavesOnlyWhatDiffersAndLoadsItBack) {
     EXPECT_EQ(loaded->getFont(), content.font());
     EXPECT_EQ(loaded->getKerning(), vector2df(1.0f, 2.0f));
     EXPECT_EQ(loaded->getFontSize(), 20.0f);
-    EXPECT_EQ(loaded->getTextHAlign(), 3);
-    EXPECT_EQ(loaded->getTextVAlign(), 2);
+    EXPECT_EQ(loaded->getTextHAlign(), TextNode::HAlignRight);
+    EXPECT_EQ(loaded->getTextVAlign(), TextNode::VAlignCenter);
     EXPECT_TRUE(loaded->getWordWrap());
     EXPECT_EQ(loaded->getText(), stringw(L"ab\u00e9"));
     EXPECT_EQ(loaded->getGlyphQuads().size(), 3u);
@@ -462,7 +480,7 @@ TEST_F(TextNodeTest, CopiesTakeTheSettingsAndLayOutAgain) {
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->getFont(), content.font());
     EXPECT_EQ(linesOf(*text), linesOf(*node));
-    EXPECT_EQ(text->getTextHAlign(), 2);
+    EXPECT_EQ(text->getTextHAlign(), TextNode::HAlignCenter);
     EXPECT_EQ(text->getKerning(), vector2df(1.0f, 0.0f));
     EXPECT_EQ(text->getGlyphQuads().size(), node->getGlyphQuads().size());
     EXPECT_EQ(asTextNode(nullptr), nullptr);
