@@ -7,6 +7,8 @@
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/audio/IAudioDriver.h"
 #include "engine/content/CContentManager.h"
+#include "engine/nodes/EngineNodes.h"
+#include "engine/scene/CNodeFactory.h"
 #include "engine/core/CLogger.h"
 #include "engine/core/StringUtils.h"
 #include "engine/properties/CPropertyTypeRegistry.h"
@@ -38,7 +40,8 @@ s32 findPointer(const array<CEventReceiver*>& list, CEventReceiver* receiver) {
 }  // namespace
 
 // The device as the scene managers see it: schedulers registered as receivers of the update
-// steps, and the cursor. Scene managers may outlive the device; then it answers nothing.
+// steps, the cursor, the text dictionary and the sound groups. Scene managers may outlive the
+// device; then it answers nothing.
 class CDeviceBase::CSceneHost : public ISceneHost {
 public:
     explicit CSceneHost(CDeviceBase* device) : m_device(device) {}
@@ -55,6 +58,12 @@ public:
     }
     ICursorControl* getCursorControl() const override {
         return m_device ? m_device->getCursorControl() : nullptr;
+    }
+    CTextDictionary* getTextDictionary() const override {
+        return m_device ? m_device->getTextDictionary() : nullptr;
+    }
+    CSoundGroupManager* getSoundGroupManager() const override {
+        return m_device ? m_device->getSoundGroupManager() : nullptr;
     }
 
 private:
@@ -82,6 +91,8 @@ CDeviceBase::CDeviceBase(const SDeviceParameters& parameters,
     // The property values that hold drawing and sound resources, for scene files and sets.
     registerRenderPropertyTypes(CPropertyTypeRegistry::instance());
     registerAudioPropertyTypes(CPropertyTypeRegistry::instance());
+    // The user-interface node classes, before the game registers any class of its own.
+    registerEngineNodes(CNodeFactory::instance());
     m_soundGroupManager = new CSoundGroupManager();
     m_textDictionary = makeRef<CTextDictionary>(m_fileSystem.get());
     addEventReceiver(m_soundGroupManager, 1);

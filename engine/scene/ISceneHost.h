@@ -4,11 +4,14 @@
 
 namespace oskel {
 
+class CSoundGroupManager;
+class CTextDictionary;
 class CTimerScheduler;
 class ICursorControl;
 
 // What a scene manager asks of the program it runs in: timer schedulers driven by the update
-// steps for its scenes, and the cursor. The host may go before the scene managers it served
+// steps for its scenes, the cursor, and the services its nodes use: the text dictionary (text
+// nodes) and the sound groups (sound nodes). The host may go before the scene managers it served
 // (at the program's end): it then makes no schedulers and has no cursor.
 class ISceneHost : public virtual IReferenceCounted {
 public:
@@ -21,6 +24,10 @@ public:
     virtual void releaseDrivenScheduler(CTimerScheduler* scheduler) = 0;
     // The cursor over the window; none without a window or when the host is gone.
     virtual ICursorControl* getCursorControl() const = 0;
+    // The dictionary text nodes translate their texts through; none when there is none.
+    virtual CTextDictionary* getTextDictionary() const { return nullptr; }
+    // The sound groups sound nodes play their cues through; none without sound.
+    virtual CSoundGroupManager* getSoundGroupManager() const { return nullptr; }
 };
 
 }  // namespace oskel

@@ -1,5 +1,5 @@
-// Fuzz target of scene files: arbitrary bytes are read as a scene through the scene node
-// processor, and the tree is copied, attached to a scheduler that plays its default states and
+// Fuzz target of scene files: arbitrary bytes are read as a scene (the user-interface node
+// classes included) through the scene node processor, and the tree is copied, attached to a scheduler that plays its default states and
 // every state of the root, stepped, drawn and written out. Damaged files must never crash,
 // overrun, recurse without end or hang.
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include "engine/core/CTimerScheduler.h"
 #include "engine/io/CMemoryFile.h"
 #include "engine/io/CXmlWriter.h"
+#include "engine/nodes/EngineNodes.h"
 #include "engine/scene/animation/Animator.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/CNodeFactory.h"
@@ -27,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // The resource values are registered as the device registers them.
         registerRenderPropertyTypes(CPropertyTypeRegistry::instance());
         registerAudioPropertyTypes(CPropertyTypeRegistry::instance());
+        // And the user-interface node classes, as the device registers them.
+        registerEngineNodes(CNodeFactory::instance());
         return true;
     }();
     (void)quiet;

@@ -102,5 +102,26 @@ int main(int argc, char** argv) {
                "<KeyFrame t=\"0\" Value0=\"1;1;1\"/><KeyFrame t=\"0\" g=\"2\" Value0=\"2;2;2\"/>"
                "<KeyFrame t=\"0\" Value0=\"3;3;3\"/><KeyFrame t=\"7\" g=\"0\" Value0=\"4;4;4\"/></Animator></State>"
                "<State Name=\"M\" NextState=\"L\"/></States></SceneNode>");
+    // Every user-interface node class with settings: line breaks and wraps, stretch, crop and
+    // flip modes, nested object properties.
+    ok &= save(folder, "nodes.oscn",
+               "<SceneNode Type=\"BaseNode\"><SceneNode Type=\"TextNode\"><Properties>"
+               "<vector3d Name=\"Bounds\" Value=\"40;30;0\"/><int Name=\"TextHAlign\" Value=\"4\"/>"
+               "<int Name=\"TextVAlign\" Value=\"2\"/><bool Name=\"WordWrap\" Value=\"true\"/>"
+               "<vector2d Name=\"Kerning\" Value=\"1;-3\"/><float Name=\"FontSize\" Value=\"0\"/>"
+               "<stringw Name=\"Text\" Value=\" a b&#xD;&#xA;c %d% e&#xD;f\"/></Properties></SceneNode>"
+               "<SceneNode Type=\"SpriteNode\"><Properties><int Name=\"ImageStretchX\" Value=\"3\"/>"
+               "<int Name=\"ImageStretchY\" Value=\"2\"/><vector2d Name=\"ImagePivotPoint\" Value=\"-5;9\"/>"
+               "<int Name=\"WrapType\" Value=\"9\"/><bool Name=\"FlipX\" Value=\"true\"/>"
+               "<int Name=\"BlendType\" Value=\"7\"/><atlasTexture Name=\"AtlasTexture\" Value=\"x.png\"/>"
+               "</Properties></SceneNode><SceneNode Type=\"NineGridSpriteNode\"><Properties>"
+               "<vector2d Name=\"TopLeftDelta\" Value=\"80;80\"/></Properties></SceneNode>"
+               "<SceneNode Type=\"ParticleSystemNode\"><Properties><string Name=\"EmitterName\" Value=\"e\"/>"
+               "<bool Name=\"Global\" Value=\"true\"/></Properties></SceneNode>"
+               "<SceneNode Type=\"SoundNode\"><Properties><string Name=\"SoundCueName\" Value=\"c\"/>"
+               "<bool Name=\"Play\" Value=\"false\"/></Properties></SceneNode>"
+               "<SceneNode Type=\"SpawnerNode\"><Properties><string Name=\"ObjTemplate\" Value=\" a ;;b\"/>"
+               "<vector2d Name=\"ObjectsPerSecRange\" Value=\"1e30;1e30\"/><properties Name=\"ObjectsProperties\">"
+               "<int Name=\"LifeTime\" Value=\"5\"/></properties></Properties></SceneNode></SceneNode>");
     return ok ? 0 : 1;
 }

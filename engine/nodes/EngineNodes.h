@@ -1,0 +1,12 @@
+#pragma once
+
+namespace oskel {
+
+class CNodeFactory;
+
+// Hands the factory the creators of the user-interface node classes, in the order of the
+// engine's class list. The device calls it when it composes its services, before the game
+// registers classes of its own, so that no game class can take an engine class's name.
+void registerEngineNodes(CNodeFactory& factory);
+
+}  // namespace oskel

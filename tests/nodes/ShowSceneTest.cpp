@@ -1,0 +1,157 @@
+// The demonstration scene of every user-interface node, shown by show_scene as the game shows its
+// scenes (device, OpenGL window, main loop, mounted folder) on the virtual display: the frame it
+// writes is checked at pixels whose content the scene fixes.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/image/CImage.h"
+#include "engine/image/CImageManager.h"
+#include "engine/io/CFileSystem.h"
+#include "tests/nodes/NodeContent.h"
+
+using namespace oskel;
+using namespace oskel::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr u32 ClearColor = 0xff203040u;
+constexpr int TimeoutSeconds = 120;
+
+// Runs the program to its end (killed after the time-out); its exit code (-1 when it did not
+// end by itself) and its standard error.
+int runProgram(const std::vector<std::string>& arguments, std::string& log) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipeFds[1], 2);
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        setenv("ALSOFT_DRIVERS", "null", 1);
+        std::vector<char*> argv;
+        for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(pipeFds[1]);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TimeoutSeconds);
+    int status = 0;
+    bool ended = false;
+    char buffer[4096];
+    while (!ended && std::chrono::steady_clock::now() < end) {
+        pollfd p{pipeFds[0], POLLIN, 0};
+        if (poll(&p, 1, 100) > 0) {
+            const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
+            if (n > 0) log.append(buffer, static_cast<size_t>(n));
+        }
+        ended = waitpid(pid, &status, WNOHANG) == pid;
+    }
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    ssize_t n;
+    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
+        log.append(buffer, static_cast<size_t>(n));
+    close(pipeFds[0]);
+    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+::testing::AssertionResult looksLike(u32 got, u32 expected, int tolerance) {
+    const SColor a(got), b(expected);
+    const int d[3] = {static_cast<int>(a.getRed()) - static_cast<int>(b.getRed()),
+                      static_cast<int>(a.getGreen()) - static_cast<int>(b.getGreen()),
+                      static_cast<int>(a.getBlue()) - static_cast<int>(b.getBlue())};
+    for (int c : d)
+        if (std::abs(c) > tolerance)
+            return ::testing::AssertionFailure() << std::hex << "got " << (got & 0xffffffu)
+                                                 << ", expected " << (expected & 0xffffffu);
+    return ::testing::AssertionSuccess();
+}
+
+TEST(ShowScene, TheDemonstrationSceneShowsEveryNode) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("oskel-show-scene-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    writeNodeContent(dir);
+    for (const auto& entry : fs::directory_iterator(fs::path(NODE_DEMO_DIR)))
+        fs::copy_file(entry.path(), dir / entry.path().filename());
+    const fs::path frame = dir / "frame.png";
+
+    std::string log;
+    const int exitCode =
+        runProgram({SHOW_SCENE_PROGRAM, "--folder", dir.string(), "--scene", "Demo.oscn", "--atlas",
+                    atlas::CollectionFile, "--particles", "DemoParticles.xml", "--templates",
+                    "DemoTemplates.oscn", "--sounds", "DemoSounds.xml", "--frames", "60", "--out",
+                    frame.string()},
+                   log);
+    ASSERT_EQ(exitCode, 0) << log;
+    EXPECT_NE(log.find("show_scene: cues registered: 1"), std::string::npos) << log;
+    EXPECT_NE(log.find("show_scene: sound nodes playing: 1"), std::string::npos) << log;
+
+    CRefPtr<CFileSystem> files = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
+    CRefPtr<IReadableFile> file =
+        CRefPtr<IReadableFile>::fromRaw(files->createAndOpenFile(frame.string().c_str()));
+    ASSERT_TRUE(file);
+    CRefPtr<CImage> image =
+        CRefPtr<CImage>::fromRaw(getImageManager().loadImage(file.get(), CCreationContext()));
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->getDimension(), dimension2di(1024, 768));
+    auto pixel = [&](s32 x, s32 y) { return image->getPixel(x, y); };
+
+    // Not blank: a good part of the frame is drawn.
+    u32 drawn = 0;
+    for (s32 y = 0; y < 768; y += 2)
+        for (s32 x = 0; x < 1024; x += 2)
+            if (!looksLike(pixel(x, y), ClearColor, 4)) ++drawn;
+    EXPECT_GT(drawn, 2000u);
+    // The background where nothing is.
+    EXPECT_TRUE(looksLike(pixel(1000, 740), ClearColor, 4));
+    // The opaque sprite at (400, 40).
+    EXPECT_TRUE(looksLike(pixel(408, 48), atlas::OpaqueColor, 6));
+    // The wide nine-grid panel at (400, 150), 160 x 80: its corners keep their cells, the centre
+    // stretches the middle cell.
+    EXPECT_TRUE(looksLike(pixel(404, 154), atlas::GridColors[0], 8));
+    EXPECT_TRUE(looksLike(pixel(555, 225), atlas::GridColors[8], 8));
+    EXPECT_TRUE(looksLike(pixel(480, 190), atlas::GridColors[4], 8));
+    // The first glyph of the left-aligned text at (40, 40): a block from (41, 42), 4 wide.
+    const SColor glyph(pixel(43, 47));
+    EXPECT_GT(glyph.getRed(), 128u);
+    EXPECT_GT(glyph.getGreen(), 128u);
+    EXPECT_GT(glyph.getBlue(), 128u);
+    EXPECT_TRUE(looksLike(pixel(39, 47), ClearColor, 16));
+    // The clipped text: nothing left of or below its frame (40, 320) - (160, 340).
+    for (s32 y = 318; y < 346; ++y)
+        for (s32 x = 16; x < 40; ++x)
+            ASSERT_TRUE(looksLike(pixel(x, y), ClearColor, 4)) << x << "," << y;
+    for (s32 y = 340; y < 346; ++y)
+        for (s32 x = 40; x < 170; ++x)
+            ASSERT_TRUE(looksLike(pixel(x, y), ClearColor, 4)) << x << "," << y;
+    // Particles around (800, 300) and spawned birds around (800, 500).
+    auto drawnIn = [&](s32 x0, s32 y0, s32 x1, s32 y1) {
+        u32 n = 0;
+        for (s32 y = y0; y < y1; ++y)
+            for (s32 x = x0; x < x1; ++x)
+                if (!looksLike(pixel(x, y), ClearColor, 4)) ++n;
+        return n;
+    };
+    EXPECT_GT(drawnIn(740, 200, 860, 340), 20u);
+    EXPECT_GT(drawnIn(700, 440, 900, 560), 20u);
+    fs::remove_all(dir);
+}
+
+}  // namespace
