@@ -53,6 +53,11 @@ public:
     // before it makes the new one).
     void releaseVideoDriver();
 
+    // Lets go of every receiver without offering it another event; from then on the device's
+    // events reach no one. The clean-up at exit does this first: the event maps of receiver
+    // classes first used after the device was made are gone by then.
+    void releaseReceivers();
+
     bool isRunning() const { return m_running; }
     // The registered receivers in the order they are asked, and their priorities.
     u32 getEventReceiverCount() const { return m_receivers.size(); }
@@ -107,7 +112,8 @@ private:
     // Nesting depth of dispatches: the list changes only when the outermost one ends.
     u32 m_dispatchDepth = 0;
     bool m_running = false;
-    // Set by closeDevice(): the next turn of the loop ends it, also in a later run().
+    // Set by closeDevice(): the next turn of the loop ends it. A close outside a run ends the
+    // next run at its first turn; one inside a run is used up when that run returns.
     bool m_quitPending = false;
 };
 

@@ -30,7 +30,7 @@ public:
 
     // The main loop; returns true when it ends.
     virtual bool run() = 0;
-    // Ends the main loop.
+    // Ends the main loop: the running one, or, when none runs, the next one at its first turn.
     virtual void closeDevice() = 0;
     // Sleeps; with pauseTimer the device timer stands still meanwhile.
     virtual void sleep(u32 ms, bool pauseTimer = false) = 0;
