@@ -174,6 +174,13 @@ void CDeviceLinux::closeDevice() {
     }
 }
 
+void CDeviceLinux::endWindow() {
+    destroyWindow();
+    CLogger::instance().log("WM_DESTROY command received", LogInformation);
+    postEvent(new CEventSystemFlowQuit());
+    postQuitMessage();
+}
+
 void CDeviceLinux::placeWindow() {
     m_window.place(m_parameters.windowSize.Width, m_parameters.windowSize.Height,
                    m_parameters.fullscreen);
@@ -347,15 +354,16 @@ void CDeviceLinux::handleMessage(const platform::SMessage& m) {
     using platform::EMouseButton;
     switch (m.kind) {
         case EMessage::CloseRequest:
-        case EMessage::Quit: {
             CLogger::instance().log("SC_CLOSE command received", LogInformation);
             if (postEvent(new CEventSystemFlowCloseRequest())) return;  // a receiver kept it open
-            destroyWindow();
-            CLogger::instance().log("WM_DESTROY command received", LogInformation);
-            postEvent(new CEventSystemFlowQuit());
-            postQuitMessage();
+            endWindow();
             return;
-        }
+        case EMessage::Quit:
+            // The process is asked to end (SIGTERM, SIGINT): the way of a close nobody refused,
+            // without asking the receivers, who could otherwise keep the game from ending.
+            CLogger::instance().log("Signal to end the program received", LogInformation);
+            endWindow();
+            return;
         case EMessage::Minimized:
             m_visible = false;
             m_active = false;

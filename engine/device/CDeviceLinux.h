@@ -56,6 +56,8 @@ private:
     void restoreDisplayMode();
     void placeWindow();
     void destroyWindow();
+    // The window goes, CEventSystemFlowQuit is posted and the loop ends at its next turn.
+    void endWindow();
     // The window's icon from the picture "icon.png", when there is one.
     void loadWindowIcon();
     void activateApplication(bool active);
