@@ -117,7 +117,8 @@ bool CDeviceLinux::createWindow() {
     }
     if (!m_videoStarted) {
         if (!platform::startVideo()) {
-            CLogger::instance().log("Can't register window class", LogError);
+            CLogger::instance().logHint("Can't register window class", platform::videoError().c_str(),
+                                        LogError);
             return false;
         }
         m_videoStarted = true;
