@@ -375,7 +375,8 @@ namespace {
 // posts the events of its own end.
 void destroyDefaultDevice() {
     IDevice* device = g_defaultDevice;
-    if (device && IDevice::recordedInstance() == device) static_cast<CDeviceBase*>(device)->releaseReceivers();
+    if (device && IDevice::recordedInstance() == device)
+        static_cast<CDeviceBase*>(device)->releaseReceivers();
     releaseDevice();
 }
 

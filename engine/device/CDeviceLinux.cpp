@@ -117,8 +117,8 @@ bool CDeviceLinux::createWindow() {
     }
     if (!m_videoStarted) {
         if (!platform::startVideo()) {
-            CLogger::instance().logHint("Can't register window class", platform::videoError().c_str(),
-                                        LogError);
+            CLogger::instance().logHint("Can't register window class",
+                                        platform::videoError().c_str(), LogError);
             return false;
         }
         m_videoStarted = true;

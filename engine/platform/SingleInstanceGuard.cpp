@@ -88,7 +88,8 @@ std::vector<std::string> CSingleInstanceGuard::defaultPlaces() {
 
 CSingleInstanceGuard::CSingleInstanceGuard(const char* name) { open(name, defaultPlaces()); }
 
-CSingleInstanceGuard::CSingleInstanceGuard(const char* name, const std::vector<std::string>& places) {
+CSingleInstanceGuard::CSingleInstanceGuard(const char* name,
+                                           const std::vector<std::string>& places) {
     open(name, places);
 }
 

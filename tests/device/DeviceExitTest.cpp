@@ -32,7 +32,8 @@ SRun runProgram(const char* path) {
     close(fds[1]);
     char buffer[4096];
     ssize_t n;
-    while ((n = read(fds[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, static_cast<size_t>(n));
+    while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
+        run.output.append(buffer, static_cast<size_t>(n));
     close(fds[0]);
     waitpid(child, &run.status, 0);
     return run;

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -5,13 +6,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -19,15 +24,18 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/CThread.h"
 #include "engine/platform/CrashDumpWriter.h"
 #include "engine/platform/SingleInstanceGuard.h"
 
 using namespace oskel::platform;
 
 // The sanitizers' own handlers of the fatal signals stay out of the way in this program, so that
-// the crash report writer is the one that answers (as in the game, which is built without them).
+// the crash report writer is the one that answers (as in the game, which is built without them);
+// nor do they give threads alternate signal stacks of their own.
 extern "C" __attribute__((used)) const char* __asan_default_options() {
-    return "handle_segv=0:handle_sigbus=0:handle_sigill=0:handle_sigfpe=0:handle_abort=0";
+    return "handle_segv=0:handle_sigbus=0:handle_sigill=0:handle_sigfpe=0:handle_abort=0:"
+           "use_sigaltstack=0";
 }
 namespace fs = std::filesystem;
 
@@ -330,18 +338,93 @@ TEST(SingleInstance, TheDefaultPlacesFollowTheEnvironment) {
 namespace {
 
 // Runs the crash in a child process and returns its wait status; the report lands in folder.
-int crashInChild(const fs::path& folder, void (*crash)()) {
+// With ownThread the crash runs on a thread of its own (an exception must not meet the test
+// framework's handlers); otherwise on the child's main thread, which starts workers itself.
+int crashInChild(const fs::path& folder, void (*crash)(), bool ownThread = true) {
     const pid_t child = fork();
     if (child == 0) {
         CCrashDumpWriter writer("Brasquel", false, false);
         writer.setReportFolder(folder.c_str());
-        // On a thread of its own: an exception must not meet the test framework's handlers.
-        std::thread(crash).join();
+        if (ownThread)
+            std::thread(crash).join();
+        else
+            crash();
         _exit(0);  // not reached
     }
     int status = 0;
     waitpid(child, &status, 0);
     return status;
+}
+
+// The reports in the folder (file name, text), in no particular order.
+std::vector<std::pair<std::string, std::string>> reportsIn(const fs::path& folder) {
+    std::vector<std::pair<std::string, std::string>> reports;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".dmp")
+            reports.emplace_back(entry.path().filename().string(), readAll(entry.path()));
+    return reports;
+}
+
+// A report written to its end: the heading, the signal, the backtrace, the memory map and the
+// closing line, each once.
+bool isComplete(const std::string& report) {
+    const char* parts[] = {"Brasquel crash report\n", "\nsignal: ", "\nbacktrace:\n",
+                           "\nmemory map:\n"};
+    size_t at = 0;
+    for (const char* part : parts) {
+        at = report.find(part, at);
+        if (at == std::string::npos || report.find(part, at + 1) != std::string::npos) return false;
+    }
+    const std::string end = "\nend of report\n";
+    return report.size() >= end.size() &&
+           report.compare(report.size() - end.size(), end.size(), end) == 0;
+}
+
+// Faults of the test: a write to address 0 (the address is read at run time, so that the
+// compiler cannot see it, and the sanitizers do not check it first) and a recursion without end.
+volatile uintptr_t g_nothing = 0;
+volatile bool g_deeper = true;
+
+__attribute__((noinline, no_sanitize("address", "undefined"))) void writeToNull() {
+    *reinterpret_cast<volatile int*>(g_nothing) = 1;
+}
+
+__attribute__((noinline, no_sanitize("address"))) int recurse(int depth) {
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(depth);
+    int deeper = 0;
+    if (g_deeper) deeper = recurse(depth + 1);
+    return deeper + frame[0];
+}
+
+// The folder the child's threads watch.
+char g_watched[1024];
+std::atomic<int> g_arrived{0};
+
+bool anyReportIn(const char* folder) {
+    DIR* dir = opendir(folder);
+    if (!dir) return false;
+    bool found = false;
+    while (dirent* entry = readdir(dir))
+        if (std::strstr(entry->d_name, ".dmp")) found = true;
+    closedir(dir);
+    return found;
+}
+
+void faultTogether(void*) {
+    ++g_arrived;
+    while (g_arrived.load() < 2) {
+    }
+    writeToNull();
+}
+
+// Starts the workers (the engine's threads) and waits for them.
+void runWorkers(std::vector<oskel::CThread::Function> functions) {
+    std::vector<std::unique_ptr<oskel::CThread>> workers;
+    for (oskel::CThread::Function f : functions)
+        workers.push_back(std::make_unique<oskel::CThread>(f, nullptr));
+    for (auto& worker : workers) worker->start();
+    for (auto& worker : workers) worker->join();
 }
 
 }  // namespace
@@ -362,20 +445,81 @@ TEST(CrashReport, AFatalSignalLeavesAReportAndAFailureStatus) {
         const int status = crashInChild(folder, c.crash);
         ASSERT_TRUE(WIFSIGNALED(status)) << c.what << " status " << status;
         EXPECT_EQ(WTERMSIG(status), c.signal) << c.what;
-        int reports = 0;
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            const std::string file = entry.path().filename().string();
+        const auto reports = reportsIn(folder);
+        for (const auto& [file, report] : reports) {
             EXPECT_EQ(file.rfind("entry_tests.", 0), 0u) << file;  // "<program>.<seconds>.dmp"
-            EXPECT_EQ(entry.path().extension(), ".dmp");
-            const std::string report = readAll(entry.path());
-            EXPECT_NE(report.find("signal: "), std::string::npos);
-            EXPECT_NE(report.find("backtrace:"), std::string::npos);
-            EXPECT_NE(report.find("memory map:"), std::string::npos);
-            ++reports;
+            EXPECT_TRUE(isComplete(report)) << report;
         }
-        EXPECT_EQ(reports, 1) << c.what;
+        EXPECT_EQ(reports.size(), 1u) << c.what;
         fs::remove_all(folder);
     }
+}
+
+TEST(CrashReport, FaultsOnTheEnginesThreadsLeaveExactlyOneCompleteReport) {
+    const struct {
+        const char* what;
+        void (*crash)();
+        int runs;  // a race is run more than once
+    } cases[] = {
+        {"a null write on a worker", [] { runWorkers({[](void*) { writeToNull(); }}); }, 1},
+        // Only an alternate signal stack leaves the handler room to run.
+        {"a stack overflow on a worker", [] { runWorkers({[](void*) { recurse(0); }}); }, 1},
+        {"two workers at once",
+         [] {
+             runWorkers({faultTogether, faultTogether});
+         },
+         3},
+        // The second fault comes while the first report is being written.
+        {"a second worker during the report",
+         [] {
+             runWorkers({[](void*) { writeToNull(); },
+                         [](void*) {
+                             while (!anyReportIn(g_watched)) {
+                             }
+                             writeToNull();
+                         }});
+         },
+         5},
+    };
+    for (const auto& c : cases) {
+        for (int run = 0; run < c.runs; ++run) {
+            const fs::path folder = fs::temp_directory_path() / uniqueName("threads");
+            fs::create_directories(folder);
+            std::snprintf(g_watched, sizeof g_watched, "%s", folder.c_str());
+            const int status = crashInChild(folder, c.crash, false);
+            ASSERT_TRUE(WIFSIGNALED(status)) << c.what << " status " << status;
+            EXPECT_EQ(WTERMSIG(status), SIGSEGV) << c.what;
+            const auto reports = reportsIn(folder);
+            ASSERT_EQ(reports.size(), 1u) << c.what;
+            EXPECT_TRUE(isComplete(reports[0].second)) << c.what << "\n" << reports[0].second;
+            EXPECT_NE(reports[0].second.find("SIGSEGV"), std::string::npos) << c.what;
+            fs::remove_all(folder);
+        }
+    }
+}
+
+TEST(CrashReport, AnExistingFileIsNeverWrittenOver) {
+    const fs::path folder = fs::temp_directory_path() / uniqueName("existing");
+    fs::create_directories(folder);
+    // Files with every name the report could take in the next seconds.
+    const long now = static_cast<long>(std::time(nullptr));
+    for (long t = now; t < now + 10; ++t)
+        std::ofstream(folder / ("entry_tests." + std::to_string(t) + ".dmp")) << "kept";
+    const int status = crashInChild(folder, [] { raise(SIGSEGV); });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    int kept = 0, written = 0;
+    for (const auto& [file, report] : reportsIn(folder)) {
+        if (report == "kept") {
+            ++kept;
+        } else {
+            ++written;
+            EXPECT_TRUE(isComplete(report)) << file;
+            EXPECT_EQ(file.rfind("entry_tests.", 0), 0u) << file;
+        }
+    }
+    EXPECT_EQ(kept, 10);
+    EXPECT_EQ(written, 1);
+    fs::remove_all(folder);
 }
 
 TEST(CrashReport, MessageHelperModeIsOnlyTakenWhenAsked) {

@@ -231,7 +231,8 @@ TEST_F(ApplicationFixture, TheAssetArchiveIsMountedOnlyWhenItIsThere) {
         bool mounted, damaged;
     } cases[] = {
         {"none", "", false, false},
-        {"an archive", test::makeOca({{"strings/FromArchive.txt", "packed"}}, test::kGameAssetsKey), true, false},
+        {"an archive", test::makeOca({{"strings/FromArchive.txt", "packed"}}, test::kGameAssetsKey),
+         true, false},
         {"a damaged one", std::string("OCA\0\xff\xff\xff\x7f\x01\0\0\0\0\0\0\0", 16), false, true},
     };
     for (const auto& c : cases) {
@@ -243,7 +244,8 @@ TEST_F(ApplicationFixture, TheAssetArchiveIsMountedOnlyWhenItIsThere) {
         logs.clear();
         auto application = makeRef<GApplication>();
         ASSERT_TRUE(application->init()) << c.what;
-        EXPECT_EQ(device->getFileSystem()->existFile("strings/FromArchive.txt"), c.mounted) << c.what;
+        EXPECT_EQ(device->getFileSystem()->existFile("strings/FromArchive.txt"), c.mounted)
+            << c.what;
         // A damaged archive is still reported; a clean start says nothing that looks like a
         // failure.
         EXPECT_EQ(logs.contains("Damaged archive directory", LogError), c.damaged) << c.what;

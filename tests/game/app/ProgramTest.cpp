@@ -115,6 +115,10 @@ private:
     std::string m_text;
 };
 
+// The common profile's values of a windowed game drawn with OpenGL.
+constexpr const char* kWindowedOpenGL =
+    "<int Name=\"VideoDriver\" Value=\"3\"/><bool Name=\"FullScreen\" Value=\"false\"/>";
+
 struct ProgramFixture : ::testing::Test {
     fs::path root = fs::temp_directory_path() /
                     ("brasquel-program-" + std::to_string(::getpid()) + "-" +
@@ -135,7 +139,7 @@ struct ProgramFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(ProgramFixture, OpenGLWindowedRunsItsFirstSceneAndClosesOnRequest) {
-    writeCommonProfile("<int Name=\"VideoDriver\" Value=\"3\"/><bool Name=\"FullScreen\" Value=\"false\"/>");
+    writeCommonProfile(kWindowedOpenGL);
     Program game(root);
     ASSERT_TRUE(game.started());
     // Start-up ends with the fit of the first scene.
@@ -154,21 +158,24 @@ TEST_F(ProgramFixture, OpenGLWindowedRunsItsFirstSceneAndClosesOnRequest) {
     // game could refuse.
     game.signal(SIGTERM);
     EXPECT_EQ(game.waitForExit(), 0) << game.log();
-    EXPECT_NE(game.log().find("Signal to end the program received"), std::string::npos) << game.log();
+    EXPECT_NE(game.log().find("Signal to end the program received"), std::string::npos)
+        << game.log();
     EXPECT_NE(game.log().find("WM_DESTROY command received"), std::string::npos) << game.log();
-    EXPECT_EQ(game.log().find("CEventSystemFlowCloseRequest event received"), std::string::npos) << game.log();
+    EXPECT_EQ(game.log().find("CEventSystemFlowCloseRequest event received"), std::string::npos)
+        << game.log();
     EXPECT_EQ(game.log().find("Failed to"), std::string::npos) << game.log();
 }
 
 TEST_F(ProgramFixture, SIGINTEndsTheGameToo) {
-    writeCommonProfile("<int Name=\"VideoDriver\" Value=\"3\"/><bool Name=\"FullScreen\" Value=\"false\"/>");
+    writeCommonProfile(kWindowedOpenGL);
     Program game(root);
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(game.waitForLog("Game screen alined.")) << game.log();
     game.signal(SIGINT);
     EXPECT_EQ(game.waitForExit(), 0) << game.log();
     EXPECT_NE(game.log().find("WM_DESTROY command received"), std::string::npos) << game.log();
-    EXPECT_EQ(game.log().find("CEventSystemFlowCloseRequest event received"), std::string::npos) << game.log();
+    EXPECT_EQ(game.log().find("CEventSystemFlowCloseRequest event received"), std::string::npos)
+        << game.log();
 }
 
 TEST_F(ProgramFixture, AGameOfTheSameUserRunningElsewhereDoesNotStopTheTests) {
@@ -186,7 +193,7 @@ TEST_F(ProgramFixture, AGameOfTheSameUserRunningElsewhereDoesNotStopTheTests) {
 }
 
 TEST_F(ProgramFixture, WithoutADisplayTheGameEndsWithAClearMessage) {
-    writeCommonProfile("<int Name=\"VideoDriver\" Value=\"3\"/><bool Name=\"FullScreen\" Value=\"false\"/>");
+    writeCommonProfile(kWindowedOpenGL);
     // No desktop: SDL fails, or falls back to drawing off screen or on the frame buffer.
     const std::vector<std::vector<SEnvironment>> cases = {
         {{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}},
@@ -197,7 +204,8 @@ TEST_F(ProgramFixture, WithoutADisplayTheGameEndsWithAClearMessage) {
         Program game(root, environment);
         ASSERT_TRUE(game.started());
         EXPECT_EQ(game.waitForExit(), 1) << game.log();
-        EXPECT_NE(game.log().find("No display to open a window on"), std::string::npos) << game.log();
+        EXPECT_NE(game.log().find("No display to open a window on"), std::string::npos)
+            << game.log();
         EXPECT_NE(game.log().find("Failed to initialize game"), std::string::npos) << game.log();
     }
 }
