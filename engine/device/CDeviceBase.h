@@ -30,6 +30,9 @@ public:
     [[nodiscard]] CTimerScheduler* createTimerScheduler() override;
     [[nodiscard]] SceneManager* createSceneManager() override;
     ICursorControl* getCursorControl() const override { return nullptr; }
+    // Without a window system: no modes.
+    const std::vector<platform::SVideoMode>& getVideoModeList() override { return m_noModes; }
+    const platform::SVideoMode& getDesktopMode() override { return m_noMode; }
     void setWindowCaption(const wchar_t* caption) override;
     void setResizable(bool resizable) override;
     bool isWindowActive() const override { return m_active; }
@@ -103,6 +106,8 @@ private:
     void applyPendingChanges();
     void postUpdates(u32 now);
 
+    const std::vector<platform::SVideoMode> m_noModes;
+    const platform::SVideoMode m_noMode;
     u32 m_lastUpdate = 0;
     // Handed to the scene managers this device makes; it forgets the device when the device goes.
     CRefPtr<CSceneHost> m_sceneHost;

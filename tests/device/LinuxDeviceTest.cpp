@@ -310,6 +310,30 @@ TEST_F(LinuxDeviceFixture, TheEndSignalsCloseTheDeviceWhateverTheReceiversSay) {
     }
 }
 
+TEST(LinuxDevice, TheInterfaceGivesTheDisplayModesAndTheSystem) {
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    LogCapture logs;
+    // Through the interface, as the game sees any device.
+    IDevice* device = createDevice(SDeviceParameters());
+    ASSERT_NE(device, nullptr);
+    const stringc& system = device->getOperatingSystemDescription();
+    EXPECT_FALSE(system.empty());
+    EXPECT_TRUE(logs.contains(system.c_str(), LogInformation));  // logged when the device was made
+    const std::vector<platform::SVideoMode>& modes = device->getVideoModeList();
+    ASSERT_FALSE(modes.empty());  // the test display's
+    for (size_t i = 1; i < modes.size(); ++i) EXPECT_TRUE(modes[i - 1] < modes[i]);
+    const platform::SVideoMode desktop = device->getDesktopMode();
+    EXPECT_GT(desktop.width, 0);
+    EXPECT_NE(std::find(modes.begin(), modes.end(), desktop), modes.end());
+    device->drop();
+
+    // A device without a window system has none.
+    IDevice* bare = new SteppedDevice();
+    EXPECT_TRUE(bare->getVideoModeList().empty());
+    EXPECT_EQ(bare->getDesktopMode().width, 0);
+    bare->drop();
+}
+
 TEST_F(LinuxDeviceFixture, DisplayModesAndDesktop) {
     const auto& modes = device->getVideoModeList();
     ASSERT_FALSE(modes.empty());
