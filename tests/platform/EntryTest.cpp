@@ -104,9 +104,9 @@ TEST_F(GuardFixture, FirstAndSecondInstanceAndTheRaiseRequest) {
 }
 
 TEST_F(GuardFixture, TheGuardIsAFolderOfTheUsersOwnClosedToOthers) {
-    ::umask(0);  // the folder's mode does not depend on the umask
+    const mode_t previous = ::umask(0);  // the folder's mode does not depend on the umask
     CSingleInstanceGuard guard(name, places);
-    ::umask(022);
+    ::umask(previous);
     ASSERT_FALSE(guard.hasFailed());
     EXPECT_EQ(fs::path(guard.getFolder()), root / "place" / name);
     struct stat info {};
