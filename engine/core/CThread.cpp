@@ -1,10 +1,34 @@
 #include "engine/core/CThread.h"
 
+#include <mutex>
 #include <system_error>
 
 #include "engine/core/CLogger.h"
 
 namespace oskel {
+
+namespace {
+
+struct SHooks {
+    CThread::Hook onStart;
+    CThread::Hook onEnd;
+};
+
+// Read by every thread as it starts.
+std::mutex g_hooksMutex;
+SHooks g_hooks{nullptr, nullptr};
+
+SHooks currentHooks() {
+    std::lock_guard<std::mutex> lock(g_hooksMutex);
+    return g_hooks;
+}
+
+}  // namespace
+
+void CThread::setThreadHooks(Hook onStart, Hook onEnd) {
+    std::lock_guard<std::mutex> lock(g_hooksMutex);
+    g_hooks = SHooks{onStart, onEnd};
+}
 
 CThread::~CThread() {
     // A derived class joins before its members go; this is the last guard.
@@ -14,7 +38,12 @@ CThread::~CThread() {
 bool CThread::start() {
     if (m_thread.joinable()) return false;
     try {
-        m_thread = std::thread([this] { run(); });
+        m_thread = std::thread([this] {
+            const SHooks hooks = currentHooks();
+            if (hooks.onStart) hooks.onStart();
+            run();
+            if (hooks.onEnd) hooks.onEnd();
+        });
     } catch (const std::system_error&) {
         CLogger::instance().log("Failed to create thread.", LogError);
         return false;

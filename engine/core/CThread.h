@@ -26,6 +26,13 @@ public:
     void join();
     bool isStarted() const { return m_thread.joinable(); }
 
+    // Work done on every thread this class starts: the start hook first thing on the new thread,
+    // the end hook (the one set when the thread started) last. The platform layer gives each
+    // thread what the whole process needs there, such as the alternate signal stack on which a
+    // crash report is written. None: nothing.
+    using Hook = void (*)();
+    static void setThreadHooks(Hook onStart, Hook onEnd);
+
 protected:
     virtual void run();
 

@@ -114,15 +114,7 @@ CDeviceBase::~CDeviceBase() {
     m_sceneHost->forgetDevice();
     if (m_contentProcessors) m_contentProcessors->drop();
     m_contentProcessors = nullptr;
-    // The lists are emptied before the receivers go: a receiver that removes others (or itself)
-    // from the device while it is released must not find them again and drop them twice.
-    array<ReceiverEntry> receivers = m_receivers;
-    array<ReceiverEntry> additions = m_pendingAdditions;
-    m_receivers.clear();
-    m_pendingAdditions.clear();
-    m_pendingRemovals.clear();
-    for (u32 i = receivers.size(); i > 0; --i) receivers[i - 1].receiver->drop();
-    for (u32 i = 0; i < additions.size(); ++i) additions[i].receiver->drop();
+    releaseReceivers();
     // The services go after the receivers, which may still use them while they are released.
     if (m_audioDriver) m_audioDriver->drop();
     m_audioDriver = nullptr;
@@ -138,6 +130,18 @@ CDeviceBase::~CDeviceBase() {
     m_textDictionary = nullptr;
     m_timer = nullptr;
     m_engineSettings = nullptr;
+}
+
+void CDeviceBase::releaseReceivers() {
+    // The lists are emptied before the receivers go: a receiver that removes others (or itself)
+    // from the device while it is released must not find them again and drop them twice.
+    array<ReceiverEntry> receivers = m_receivers;
+    array<ReceiverEntry> additions = m_pendingAdditions;
+    m_receivers.clear();
+    m_pendingAdditions.clear();
+    m_pendingRemovals.clear();
+    for (u32 i = receivers.size(); i > 0; --i) receivers[i - 1].receiver->drop();
+    for (u32 i = 0; i < additions.size(); ++i) additions[i].receiver->drop();
 }
 
 bool CDeviceBase::onEvent(CEvent*) { return false; }
@@ -297,9 +301,12 @@ bool CDeviceBase::run() {
             }
             if (frame && m_running) postEvent(new CEventSystemFlowRender());
         }
-        if (m_windowFromOutside) return true;
+        if (m_windowFromOutside) break;
         if (sleepMs > 0 && m_running) sleepFor(sleepMs);
     }
+    // A closeDevice() during the run has ended this loop: its quit is used up and the next run
+    // goes on.
+    if (!m_running) m_quitPending = false;
     return true;
 }
 
@@ -374,7 +381,15 @@ void releaseDevice() {
 
 namespace {
 
-void destroyDefaultDevice() { releaseDevice(); }
+// At exit the objects that were made after the device have gone already, among them the event
+// maps of the receiver classes first used later: the device lets go of its receivers before it
+// posts the events of its own end.
+void destroyDefaultDevice() {
+    IDevice* device = g_defaultDevice;
+    if (device && IDevice::recordedInstance() == device)
+        static_cast<CDeviceBase*>(device)->releaseReceivers();
+    releaseDevice();
+}
 
 }  // namespace
 

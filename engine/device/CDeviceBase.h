@@ -30,6 +30,9 @@ public:
     [[nodiscard]] CTimerScheduler* createTimerScheduler() override;
     [[nodiscard]] SceneManager* createSceneManager() override;
     ICursorControl* getCursorControl() const override { return nullptr; }
+    // Without a window system: no modes.
+    const std::vector<platform::SVideoMode>& getVideoModeList() override { return m_noModes; }
+    const platform::SVideoMode& getDesktopMode() override { return m_noMode; }
     void setWindowCaption(const wchar_t* caption) override;
     void setResizable(bool resizable) override;
     bool isWindowActive() const override { return m_active; }
@@ -52,6 +55,11 @@ public:
     // Posts CEventDeviceVideoDriverReleasing, then releases the video driver (a reset does this
     // before it makes the new one).
     void releaseVideoDriver();
+
+    // Lets go of every receiver without offering it another event; from then on the device's
+    // events reach no one. The clean-up at exit does this first: the event maps of receiver
+    // classes first used after the device was made are gone by then.
+    void releaseReceivers();
 
     bool isRunning() const { return m_running; }
     // The registered receivers in the order they are asked, and their priorities.
@@ -98,6 +106,8 @@ private:
     void applyPendingChanges();
     void postUpdates(u32 now);
 
+    const std::vector<platform::SVideoMode> m_noModes;
+    const platform::SVideoMode m_noMode;
     u32 m_lastUpdate = 0;
     // Handed to the scene managers this device makes; it forgets the device when the device goes.
     CRefPtr<CSceneHost> m_sceneHost;
@@ -107,7 +117,8 @@ private:
     // Nesting depth of dispatches: the list changes only when the outermost one ends.
     u32 m_dispatchDepth = 0;
     bool m_running = false;
-    // Set by closeDevice(): the next turn of the loop ends it, also in a later run().
+    // Set by closeDevice(): the next turn of the loop ends it. A close outside a run ends the
+    // next run at its first turn; one inside a run is used up when that run returns.
     bool m_quitPending = false;
 };
 

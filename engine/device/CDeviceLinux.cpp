@@ -117,7 +117,8 @@ bool CDeviceLinux::createWindow() {
     }
     if (!m_videoStarted) {
         if (!platform::startVideo()) {
-            CLogger::instance().log("Can't register window class", LogError);
+            CLogger::instance().logHint("Can't register window class",
+                                        platform::videoError().c_str(), LogError);
             return false;
         }
         m_videoStarted = true;
@@ -172,6 +173,13 @@ void CDeviceLinux::closeDevice() {
         CLogger::instance().log("WM_DESTROY command received", LogInformation);
         postEvent(new CEventSystemFlowQuit());
     }
+}
+
+void CDeviceLinux::endWindow() {
+    destroyWindow();
+    CLogger::instance().log("WM_DESTROY command received", LogInformation);
+    postEvent(new CEventSystemFlowQuit());
+    postQuitMessage();
 }
 
 void CDeviceLinux::placeWindow() {
@@ -347,15 +355,16 @@ void CDeviceLinux::handleMessage(const platform::SMessage& m) {
     using platform::EMouseButton;
     switch (m.kind) {
         case EMessage::CloseRequest:
-        case EMessage::Quit: {
             CLogger::instance().log("SC_CLOSE command received", LogInformation);
             if (postEvent(new CEventSystemFlowCloseRequest())) return;  // a receiver kept it open
-            destroyWindow();
-            CLogger::instance().log("WM_DESTROY command received", LogInformation);
-            postEvent(new CEventSystemFlowQuit());
-            postQuitMessage();
+            endWindow();
             return;
-        }
+        case EMessage::Quit:
+            // The process is asked to end (SIGTERM, SIGINT): the way of a close nobody refused,
+            // without asking the receivers, who could otherwise keep the game from ending.
+            CLogger::instance().log("Signal to end the program received", LogInformation);
+            endWindow();
+            return;
         case EMessage::Minimized:
             m_visible = false;
             m_active = false;

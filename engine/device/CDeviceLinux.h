@@ -28,9 +28,8 @@ public:
     bool openUrl(const c8* url) override;
     void bringToFront() override;
 
-    // Every display mode (sorted, filled on first use) and the desktop's mode.
-    const std::vector<platform::SVideoMode>& getVideoModeList();
-    const platform::SVideoMode& getDesktopMode();
+    const std::vector<platform::SVideoMode>& getVideoModeList() override;
+    const platform::SVideoMode& getDesktopMode() override;
 
     // The window procedure: handles one message of the window system.
     void handleMessage(const platform::SMessage& message);
@@ -39,7 +38,6 @@ public:
     // Whether a video driver exists.
     bool hasVideoDriver() const;
     platform::CWindow& getWindow() { return m_window; }
-    const stringc& getOperatingSystemDescription() const { return m_osDescription; }
 
     // One gamma ramp entry: i of 256 for gamma, brightness and contrast, computed in double
     // and kept inside 0..65535.
@@ -56,6 +54,8 @@ private:
     void restoreDisplayMode();
     void placeWindow();
     void destroyWindow();
+    // The window goes, CEventSystemFlowQuit is posted and the loop ends at its next turn.
+    void endWindow();
     // The window's icon from the picture "icon.png", when there is one.
     void loadWindowIcon();
     void activateApplication(bool active);
@@ -76,7 +76,6 @@ private:
     bool m_modesRead = false;
     std::vector<platform::SVideoMode> m_modes;
     platform::SVideoMode m_desktop;
-    stringc m_osDescription;
 };
 
 }  // namespace oskel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "engine/core/CRefPtr.h"
 #include "engine/core/CTimer.h"
@@ -10,6 +11,7 @@
 #include "engine/io/CTextDictionary.h"
 #include "engine/properties/CPropertySet.h"
 #include "engine/core/event/CEventReceiver.h"
+#include "engine/platform/Window.h"
 
 namespace oskel {
 
@@ -30,7 +32,7 @@ public:
 
     // The main loop; returns true when it ends.
     virtual bool run() = 0;
-    // Ends the main loop.
+    // Ends the main loop: the running one, or, when none runs, the next one at its first turn.
     virtual void closeDevice() = 0;
     // Sleeps; with pauseTimer the device timer stands still meanwhile.
     virtual void sleep(u32 ms, bool pauseTimer = false) = 0;
@@ -46,6 +48,10 @@ public:
     [[nodiscard]] virtual SceneManager* createSceneManager() = 0;
     // The cursor over the window; none before the window exists.
     virtual ICursorControl* getCursorControl() const = 0;
+    // Every display mode (sorted, without repeats), read on first use; empty without a display.
+    virtual const std::vector<platform::SVideoMode>& getVideoModeList() = 0;
+    // The desktop's display mode, read with the list (all zero without a display).
+    virtual const platform::SVideoMode& getDesktopMode() = 0;
     virtual void setWindowCaption(const wchar_t* caption) = 0;
     virtual void setResizable(bool resizable) = 0;
     virtual bool isWindowActive() const = 0;
@@ -64,6 +70,9 @@ public:
     virtual void removeEventReceiver(CEventReceiver* receiver) = 0;
 
     const SDeviceParameters& getParameters() const { return m_parameters; }
+    // The operating system's name, version and build, as the device logged it when it was made
+    // (empty when it could not be read).
+    const stringc& getOperatingSystemDescription() const { return m_osDescription; }
     CTimer* getTimer() const { return m_timer.get(); }
     // The video driver (none only while a reset re-creates it).
     IVideoDriver* getVideoDriver() const { return m_videoDriver; }
@@ -95,6 +104,7 @@ protected:
     IDevice() = default;
 
     SDeviceParameters m_parameters;
+    stringc m_osDescription;
     CRefPtr<CTimer> m_timer;
     IVideoDriver* m_videoDriver = nullptr;  // one reference, released by the device
     CRefPtr<CFileSystem> m_fileSystem;

@@ -4,14 +4,19 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <exception>
 
 #include <SDL.h>
+
+#include "engine/core/CThread.h"
 
 namespace oskel::platform {
 
@@ -26,7 +31,6 @@ struct SCrashState {
     bool installed = false;
     bool interactive = true;
     char title[128] = {};
-    bool handling = false;
     char programPath[kPathSize] = {};
     char programName[kPathSize] = {};
     char programFolder[kPathSize] = {};  // with a final '/'
@@ -34,10 +38,24 @@ struct SCrashState {
     char reportPath[kPathSize] = {};
     std::terminate_handler previousTerminate = nullptr;
     struct sigaction previous[sizeof kSignals / sizeof kSignals[0]];
-    void* alternateStack = nullptr;
 };
 
 SCrashState g_state;
+// The thread that writes the report (its kernel thread id), 0 while none does.
+std::atomic<long> g_handlingThread{0};
+static_assert(std::atomic<long>::is_always_lock_free, "the signal handler needs a lock-free flag");
+
+// How long a thread that faults while another writes the report waits before it ends the
+// process itself (the writer may be stuck).
+constexpr unsigned kWaitForReportSeconds = 20;
+// Names tried for the report when files of the same name exist.
+constexpr int kReportNameTries = 100;
+
+// Each thread's alternate signal stack, on which the handler runs even when the thread's own
+// stack has overflowed; and the one it had before (a sanitizer's), given back at its end.
+constexpr size_t kAlternateStackSize = 128 * 1024;
+thread_local void* t_alternateStack = nullptr;
+thread_local stack_t t_previousStack{};
 
 size_t textLength(const char* s) {
     size_t n = 0;
@@ -94,16 +112,28 @@ void withSlash(char* folder) {
     }
 }
 
-// "%s%s.%ld.dmp": folder, program name, seconds since 1970.
+// "%s%s.%ld.dmp": folder, program name, seconds since 1970. A new file always: when the name is
+// taken, "<program>.<seconds>.<n>.dmp" with the first n that is free.
 int openReport() {
     const char* folder = folderWritable(g_state.programFolder) ? g_state.programFolder : g_state.fallbackFolder;
-    g_state.reportPath[0] = 0;
-    append(g_state.reportPath, kPathSize, folder);
-    append(g_state.reportPath, kPathSize, g_state.programName);
-    append(g_state.reportPath, kPathSize, ".");
-    appendNumber(g_state.reportPath, kPathSize, static_cast<unsigned long long>(time(nullptr)) & 0xffffffffull, 10);
-    append(g_state.reportPath, kPathSize, ".dmp");
-    return open(g_state.reportPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const unsigned long long seconds =
+        static_cast<unsigned long long>(time(nullptr)) & 0xffffffffull;
+    for (int n = 0; n < kReportNameTries; ++n) {
+        g_state.reportPath[0] = 0;
+        append(g_state.reportPath, kPathSize, folder);
+        append(g_state.reportPath, kPathSize, g_state.programName);
+        append(g_state.reportPath, kPathSize, ".");
+        appendNumber(g_state.reportPath, kPathSize, seconds, 10);
+        if (n > 0) {
+            append(g_state.reportPath, kPathSize, ".");
+            appendNumber(g_state.reportPath, kPathSize, static_cast<unsigned long long>(n), 10);
+        }
+        append(g_state.reportPath, kPathSize, ".dmp");
+        const int fd =
+            open(g_state.reportPath, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 void copyFile(const char* path, int to) {
@@ -125,36 +155,90 @@ void showMessageHelper() {
     }
 }
 
-void handleSignal(int signal, siginfo_t* info, void*) {
-    if (!g_state.handling) {
-        g_state.handling = true;
-        const int fd = openReport();
-        if (fd >= 0) {
-            char line[384] = {};
-            append(line, sizeof line, g_state.title);
-            append(line, sizeof line, " crash report\nsignal: ");
-            append(line, sizeof line, signalName(signal));
-            append(line, sizeof line, "\naddress: ");
-            appendNumber(line, sizeof line, reinterpret_cast<unsigned long long>(info ? info->si_addr : nullptr), 16);
-            append(line, sizeof line, "\n\nbacktrace:\n");
-            writeText(fd, line);
-            void* frames[64];
-            const int count = backtrace(frames, 64);
-            backtrace_symbols_fd(frames, count, fd);
-            writeText(fd, "\nmemory map:\n");
-            copyFile("/proc/self/maps", fd);
-            close(fd);
-            writeText(2, "The game stopped after an unexpected error. A report was written to ");
-            writeText(2, g_state.reportPath);
-            writeText(2, "\n");
-            showMessageHelper();
-        } else {
-            writeText(2, "The game stopped after an unexpected error; no report could be written.\n");
-        }
-    }
-    // The default action ends the process with the signal's failure status.
+// Ends the process with the signal's own failure status: the default action of the signal.
+void endWithSignal(int signal) {
     ::signal(signal, SIG_DFL);
     raise(signal);
+    // A fault's signal is blocked inside its handler: it arrives when the handler returns (for a
+    // fault, the faulting instruction runs again and ends the process).
+}
+
+void writeReport(int signal, siginfo_t* info) {
+    const int fd = openReport();
+    if (fd < 0) {
+        writeText(2, "The game stopped after an unexpected error; no report could be written.\n");
+        return;
+    }
+    char line[384] = {};
+    append(line, sizeof line, g_state.title);
+    append(line, sizeof line, " crash report\nsignal: ");
+    append(line, sizeof line, signalName(signal));
+    append(line, sizeof line, "\naddress: ");
+    appendNumber(line, sizeof line,
+                 reinterpret_cast<unsigned long long>(info ? info->si_addr : nullptr), 16);
+    append(line, sizeof line, "\nthread: ");
+    appendNumber(line, sizeof line, static_cast<unsigned long long>(syscall(SYS_gettid)), 10);
+    append(line, sizeof line, "\n\nbacktrace:\n");
+    writeText(fd, line);
+    void* frames[64];
+    const int count = backtrace(frames, 64);
+    backtrace_symbols_fd(frames, count, fd);
+    writeText(fd, "\nmemory map:\n");
+    copyFile("/proc/self/maps", fd);
+    // The last line: a report without it was cut short.
+    writeText(fd, "\nend of report\n");
+    close(fd);
+    writeText(2, "The game stopped after an unexpected error. A report was written to ");
+    writeText(2, g_state.reportPath);
+    writeText(2, "\n");
+    showMessageHelper();
+}
+
+void handleSignal(int signal, siginfo_t* info, void*) {
+    const long self = static_cast<long>(syscall(SYS_gettid));
+    long none = 0;
+    if (g_handlingThread.compare_exchange_strong(none, self)) {
+        writeReport(signal, info);
+        endWithSignal(signal);
+        return;
+    }
+    if (none != self) {
+        // Another thread writes the report and then ends the process: one report, written whole.
+        // Should it never get there, this thread ends the process after a while.
+        for (unsigned waited = 0; waited < kWaitForReportSeconds; ++waited) sleep(1);
+    }
+    // A fault while writing the report, or a report that never ends: no second report.
+    endWithSignal(signal);
+}
+
+// Gives the calling thread an alternate signal stack of its own (nothing when it has one).
+void giveThreadAlternateStack() {
+    if (t_alternateStack) return;
+    void* memory = std::malloc(kAlternateStackSize);
+    if (!memory) return;
+    stack_t stack{};
+    stack.ss_sp = memory;
+    stack.ss_size = kAlternateStackSize;
+    if (sigaltstack(&stack, &t_previousStack) != 0) {
+        std::free(memory);
+        return;
+    }
+    t_alternateStack = memory;
+}
+
+// Gives the thread its earlier alternate signal stack back and frees its own.
+void takeThreadAlternateStack() {
+    if (!t_alternateStack) return;
+    stack_t previous = t_previousStack;
+    if (previous.ss_flags & SS_DISABLE) {
+        previous = stack_t{};
+        previous.ss_flags = SS_DISABLE;
+    } else {
+        previous.ss_flags = 0;
+    }
+    if (sigaltstack(&previous, nullptr) != 0) return;  // still in use: kept
+    std::free(t_alternateStack);
+    t_alternateStack = nullptr;
 }
 
 [[noreturn]] void handleTerminate() {
@@ -190,14 +274,14 @@ CCrashDumpWriter::CCrashDumpWriter(const char* title, bool interactive, bool /*f
     void* frames[4];
     backtrace(frames, 4);
 
-    stack_t stack{};
-    stack.ss_size = 64 * 1024;
-    g_state.alternateStack = std::malloc(stack.ss_size);
-    stack.ss_sp = g_state.alternateStack;
-    if (stack.ss_sp) sigaltstack(&stack, nullptr);
+    giveThreadAlternateStack();
+    // Every thread the engine starts gets one too.
+    CThread::setThreadHooks(giveThreadAlternateStack, takeThreadAlternateStack);
     struct sigaction action {};
     action.sa_sigaction = handleSignal;
-    action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
+    // The handler stays for every signal: a second faulting thread must find it, not the
+    // default action that would end the process in the middle of the report.
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&action.sa_mask);
     for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i)
         sigaction(kSignals[i], &action, &g_state.previous[i]);
@@ -210,11 +294,8 @@ CCrashDumpWriter::~CCrashDumpWriter() {
     for (size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i)
         sigaction(kSignals[i], &g_state.previous[i], nullptr);
     std::set_terminate(g_state.previousTerminate);
-    stack_t disable{};
-    disable.ss_flags = SS_DISABLE;
-    sigaltstack(&disable, nullptr);
-    std::free(g_state.alternateStack);
-    g_state.alternateStack = nullptr;
+    CThread::setThreadHooks(nullptr, nullptr);
+    takeThreadAlternateStack();
     g_state.installed = false;
 }
 

@@ -14,6 +14,7 @@ namespace oskel::platform {
 namespace {
 
 int g_videoStarts = 0;
+std::string g_videoError;
 SDL_Cursor* g_cursor = nullptr;
 SDL_Surface* g_cursorSurface = nullptr;
 // The character of each key that is down, so its key-up carries the same one.
@@ -177,18 +178,39 @@ bool SVideoMode::operator<(const SVideoMode& o) const {
 }
 
 bool startVideo() {
-    if (g_videoStarts > 0 || SDL_WasInit(SDL_INIT_VIDEO)) {
+    if (g_videoStarts > 0) {
         ++g_videoStarts;
         return true;
     }
-    // Closing the last window is the device's business, not a quit of the whole program; a
-    // quit event then always means a signal.
-    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
-    SDL_StartTextInput();
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        // Closing the last window is the device's business, not a quit of the whole program; a
+        // quit event then always means a signal.
+        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            g_videoError = std::string("No display to open a window on (") + SDL_GetError() + ")";
+            return false;
+        }
+        SDL_StartTextInput();
+    }
+    // SDL falls back to drivers that draw off screen or on the bare frame buffer when it finds no
+    // desktop: nobody would see the window there.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!isDesktopVideoDriver(driver)) {
+        g_videoError = std::string("No display to open a window on: there is no X11 or Wayland "
+                                   "desktop (SDL offers only its \"") +
+                       (driver ? driver : "") + "\" video driver)";
+        return false;
+    }
+    g_videoError.clear();
     ++g_videoStarts;
     return true;
+}
+
+const std::string& videoError() { return g_videoError; }
+
+bool isDesktopVideoDriver(const char* name) {
+    return name && (std::strcmp(name, "x11") == 0 || std::strcmp(name, "wayland") == 0);
 }
 
 void stopVideo() {

@@ -52,8 +52,13 @@ struct SVideoMode {
 };
 
 // Starts and stops the video part of the window system (counted: every start needs a stop).
+// Starting fails without a desktop display (X11 or Wayland) to open windows on; videoError()
+// then says why.
 bool startVideo();
 void stopVideo();
+const std::string& videoError();
+// Whether SDL's video driver of this name shows windows on a desktop.
+bool isDesktopVideoDriver(const char* name);
 
 // Takes the next message; waits for one when asked (a quarter of a second at most). False when
 // there was none.

@@ -222,7 +222,10 @@ bool GApplication::init() {
     CFileSystem* files = m_device->getFileSystem();
     const stringc assets(toUtf8(settings->getStringW(EngineSettingAssetsFolder).c_str()).c_str());
     files->addArchive(assets, false, false);
-    files->addArchive(assets + ".oca", false, false);
+    // The enciphered archive is optional: only one that is there is mounted (a damaged one is
+    // still reported by the file system).
+    const stringc archive = assets + ".oca";
+    if (files->existFile(archive)) files->addArchive(archive, false, false);
 
     if (IAudioDriver* audio = m_device->getAudioDriver()) audio->setStreamingThreshold(0x20000);
     configureSoundGroups();

@@ -1,5 +1,8 @@
+#include <signal.h>
+
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -289,13 +292,63 @@ TEST_F(LinuxDeviceFixture, CloseRequestEndsTheLoop) {
     EXPECT_TRUE(logs.contains("WM_DESTROY command received", LogInformation));
 }
 
-TEST_F(LinuxDeviceFixture, SignalQuitIsACloseRequestOfItsOwn) {
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
-    device->run();
-    EXPECT_EQ(std::count(recorder->log.begin(), recorder->log.end(), "19"), 1);
-    EXPECT_FALSE(device->hasWindow());
+TEST_F(LinuxDeviceFixture, TheEndSignalsCloseTheDeviceWhateverTheReceiversSay) {
+    // SIGTERM (a logout, a service manager) and SIGINT end the game the way an unrefused close
+    // does; they are no close request that a receiver could refuse.
+    const struct {
+        const char* what;
+        std::function<void()> send;
+    } cases[] = {
+        {"SIGTERM", [] { raise(SIGTERM); }},
+        {"SIGINT", [] { raise(SIGINT); }},
+        {"quit message", [] {
+             SDL_Event quit{};
+             quit.type = SDL_QUIT;
+             SDL_PushEvent(&quit);
+         }},
+    };
+    for (const auto& c : cases) {
+        // A device of its own for each: the fixture's window stays as it is.
+        auto* own = new PumpedDevice(device->getParameters());
+        auto* refusing = new InputRecorder();
+        refusing->keepOpen = true;
+        own->addEventReceiver(refusing, 0);
+        own->pump();
+        refusing->log.clear();
+        c.send();
+        EXPECT_TRUE(own->run()) << c.what;
+        EXPECT_FALSE(own->hasWindow()) << c.what;
+        EXPECT_EQ(std::count(refusing->log.begin(), refusing->log.end(), "19"), 0) << c.what;
+        EXPECT_EQ(std::count(refusing->log.begin(), refusing->log.end(), "20"), 1) << c.what;
+        EXPECT_TRUE(logs.contains("WM_DESTROY command received", LogInformation)) << c.what;
+        logs.clear();
+        refusing->drop();
+        own->drop();
+    }
+}
+
+TEST(LinuxDevice, TheInterfaceGivesTheDisplayModesAndTheSystem) {
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    LogCapture logs;
+    // Through the interface, as the game sees any device.
+    IDevice* device = createDevice(SDeviceParameters());
+    ASSERT_NE(device, nullptr);
+    const stringc& system = device->getOperatingSystemDescription();
+    EXPECT_FALSE(system.empty());
+    EXPECT_TRUE(logs.contains(system.c_str(), LogInformation));  // logged when the device was made
+    const std::vector<platform::SVideoMode>& modes = device->getVideoModeList();
+    ASSERT_FALSE(modes.empty());  // the test display's
+    for (size_t i = 1; i < modes.size(); ++i) EXPECT_TRUE(modes[i - 1] < modes[i]);
+    const platform::SVideoMode desktop = device->getDesktopMode();
+    EXPECT_GT(desktop.width, 0);
+    EXPECT_NE(std::find(modes.begin(), modes.end(), desktop), modes.end());
+    device->drop();
+
+    // A device without a window system has none.
+    IDevice* bare = new SteppedDevice();
+    EXPECT_TRUE(bare->getVideoModeList().empty());
+    EXPECT_EQ(bare->getDesktopMode().width, 0);
+    bare->drop();
 }
 
 TEST_F(LinuxDeviceFixture, DisplayModesAndDesktop) {

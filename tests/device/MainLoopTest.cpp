@@ -153,6 +153,34 @@ TEST_F(LoopFixture, CloseFromAnUpdateEndsTheLoopWithoutAFrame) {
     EXPECT_TRUE(logs.contains("closeDevice() was called", LogInformation));
 }
 
+TEST_F(LoopFixture, AQuitEndsOnlyTheLoopItWasMeantFor) {
+    // A close inside a run ends that run only; one outside a run ends the next run at its first
+    // turn, before anything is posted.
+    pace(10, 10);
+    recorder->action = [&](CEvent* e) {
+        if (e->getTypeId() == EventSystemFlowUpdate) device->closeDevice();
+    };
+    device->advances = {10};
+    device->run();
+    EXPECT_EQ(events, (V{"u10"}));
+    recorder->action = nullptr;
+    events.clear();
+    device->advances = {10, 10};
+    device->run();  // ends when the stepped clock runs out
+    EXPECT_EQ(events, (V{"u10", "r", "u10", "r"}));
+
+    events.clear();
+    device->closeDevice();
+    const int turns = device->turn;
+    device->advances = {10};
+    device->run();
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(device->turn, turns);  // not even the messages were taken
+    device->advances = {10};
+    device->run();
+    EXPECT_EQ(events, (V{"u10", "r"}));
+}
+
 TEST_F(LoopFixture, WindowGivenFromOutsideRunsOneTurnPerCall) {
     pace(10, 10);
     device->setWindowFromOutside(true);

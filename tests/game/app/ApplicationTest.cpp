@@ -17,6 +17,7 @@
 #include "engine/scene/SceneManager.h"
 #include "game/app/GApplication.h"
 #include "engine/image/CImage.h"
+#include "tests/io/ArchiveWriters.h"
 #include "tests/support/TestSupport.h"
 #include "tests/video/RecordingDriver.h"
 
@@ -219,6 +220,44 @@ TEST_F(ApplicationFixture, StartUpBuildsTheServicesAndShowsTheFirstScene) {
     EXPECT_EQ(application->getSceneManager(), nullptr);
     EXPECT_EQ(GApplication::getInstance(), nullptr);
     application->shutdown();  // again: nothing
+}
+
+TEST_F(ApplicationFixture, TheAssetArchiveIsMountedOnlyWhenItIsThere) {
+    writeAssets();
+    const std::string archive = (root / "work/assets.oca").string();
+    const struct {
+        const char* what;
+        std::string bytes;  // none: no archive
+        bool mounted, damaged;
+    } cases[] = {
+        {"none", "", false, false},
+        {"an archive", test::makeOca({{"strings/FromArchive.txt", "packed"}}, test::kGameAssetsKey),
+         true, false},
+        {"a damaged one", std::string("OCA\0\xff\xff\xff\x7f\x01\0\0\0\0\0\0\0", 16), false, true},
+    };
+    for (const auto& c : cases) {
+        // A device of its own, with a file system that has mounted nothing yet.
+        device->drop();
+        device = new AppTestDevice();
+        fs::remove(archive);
+        if (!c.bytes.empty()) ASSERT_TRUE(test::writeFileBytes(archive, c.bytes));
+        logs.clear();
+        auto application = makeRef<GApplication>();
+        ASSERT_TRUE(application->init()) << c.what;
+        EXPECT_EQ(device->getFileSystem()->existFile("strings/FromArchive.txt"), c.mounted)
+            << c.what;
+        // A damaged archive is still reported; a clean start says nothing that looks like a
+        // failure.
+        EXPECT_EQ(logs.contains("Damaged archive directory", LogError), c.damaged) << c.what;
+        if (!c.damaged) {
+            for (const auto& line : logs.lines())
+                EXPECT_NE(line.level, LogError) << line.text << ": " << line.hint;
+        }
+        // For everyone else a missing archive stays a failure worth a message.
+        EXPECT_EQ(device->getFileSystem()->addArchive("missing.oca"), nullptr);
+        EXPECT_TRUE(logs.contains("Could not create archive for", LogError)) << c.what;
+        application->shutdown();
+    }
 }
 
 TEST_F(ApplicationFixture, FramesDrawTheScenesThenTheBlackBars) {

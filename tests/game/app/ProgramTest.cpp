@@ -13,17 +13,30 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
+
+#include "engine/platform/SingleInstanceGuard.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// One run of the program; its standard error (the log) is collected.
+// A change of the program's environment: the variable is set to the value, or removed when
+// there is none.
+struct SEnvironment {
+    const char* name;
+    const char* value;
+};
+
+// One run of the program; its standard error (the log) is collected. Its home, data and
+// single-instance folders lie under the root, so a game of the same user running on the machine
+// never meets it.
 class Program {
 public:
-    Program(const fs::path& home, const fs::path& data) {
+    explicit Program(const fs::path& root, const std::vector<SEnvironment>& environment = {}) {
+        const fs::path home = root / "home", data = root / "data", instance = root / "instance";
         int pipeFds[2];
         if (pipe(pipeFds) != 0) return;
         m_pid = fork();
@@ -34,6 +47,13 @@ public:
             if (chdir(BRASQUEL_SOURCE_DIR) != 0) _exit(126);
             setenv("HOME", home.c_str(), 1);
             setenv("XDG_DATA_HOME", data.c_str(), 1);
+            setenv("OSKEL_INSTANCE_DIR", instance.c_str(), 1);
+            for (const SEnvironment& e : environment) {
+                if (e.value)
+                    setenv(e.name, e.value, 1);
+                else
+                    unsetenv(e.name);
+            }
             execl(BRASQUEL_PROGRAM, BRASQUEL_PROGRAM, static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -95,6 +115,10 @@ private:
     std::string m_text;
 };
 
+// The common profile's values of a windowed game drawn with OpenGL.
+constexpr const char* kWindowedOpenGL =
+    "<int Name=\"VideoDriver\" Value=\"3\"/><bool Name=\"FullScreen\" Value=\"false\"/>";
+
 struct ProgramFixture : ::testing::Test {
     fs::path root = fs::temp_directory_path() /
                     ("brasquel-program-" + std::to_string(::getpid()) + "-" +
@@ -115,8 +139,8 @@ struct ProgramFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(ProgramFixture, OpenGLWindowedRunsItsFirstSceneAndClosesOnRequest) {
-    writeCommonProfile("<int Name=\"VideoDriver\" Value=\"3\"/><bool Name=\"FullScreen\" Value=\"false\"/>");
-    Program game(root / "home", root / "data");
+    writeCommonProfile(kWindowedOpenGL);
+    Program game(root);
     ASSERT_TRUE(game.started());
     // Start-up ends with the fit of the first scene.
     ASSERT_TRUE(game.waitForLog("Game screen alined.")) << game.log();
@@ -124,21 +148,70 @@ TEST_F(ProgramFixture, OpenGLWindowedRunsItsFirstSceneAndClosesOnRequest) {
 
     // A second start brings the first window to the front and ends at once.
     {
-        Program second(root / "home", root / "data");
+        Program second(root);
         ASSERT_TRUE(second.started());
         EXPECT_EQ(second.waitForExit(), 0) << second.log();
     }
     EXPECT_TRUE(game.waitForLog("Another start of the game: the window comes to the front")) << game.log();
 
-    // A close request (the window system turns the signal into one) ends the main loop.
+    // SIGTERM ends the game the way an unrefused close does, without a close request that the
+    // game could refuse.
     game.signal(SIGTERM);
     EXPECT_EQ(game.waitForExit(), 0) << game.log();
-    EXPECT_NE(game.log().find("CEventSystemFlowCloseRequest event received"), std::string::npos) << game.log();
+    EXPECT_NE(game.log().find("Signal to end the program received"), std::string::npos)
+        << game.log();
+    EXPECT_NE(game.log().find("WM_DESTROY command received"), std::string::npos) << game.log();
+    EXPECT_EQ(game.log().find("CEventSystemFlowCloseRequest event received"), std::string::npos)
+        << game.log();
     EXPECT_EQ(game.log().find("Failed to"), std::string::npos) << game.log();
 }
 
+TEST_F(ProgramFixture, SIGINTEndsTheGameToo) {
+    writeCommonProfile(kWindowedOpenGL);
+    Program game(root);
+    ASSERT_TRUE(game.started());
+    ASSERT_TRUE(game.waitForLog("Game screen alined.")) << game.log();
+    game.signal(SIGINT);
+    EXPECT_EQ(game.waitForExit(), 0) << game.log();
+    EXPECT_NE(game.log().find("WM_DESTROY command received"), std::string::npos) << game.log();
+    EXPECT_EQ(game.log().find("CEventSystemFlowCloseRequest event received"), std::string::npos)
+        << game.log();
+}
+
+TEST_F(ProgramFixture, AGameOfTheSameUserRunningElsewhereDoesNotStopTheTests) {
+    // The user's own game holds its guard in the session's runtime folder; the tests' program
+    // has a place of its own and starts all the same (here up to its driver, which fails).
+    const fs::path runtime = root / "runtime";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    oskel::platform::CSingleInstanceGuard usersGame("Brasquel Game Instance", {runtime.string()});
+    ASSERT_FALSE(usersGame.isAnotherInstance());
+    Program game(root, {{"XDG_RUNTIME_DIR", runtime.c_str()}});
+    ASSERT_TRUE(game.started());
+    EXPECT_EQ(game.waitForExit(), 1) << game.log();
+    EXPECT_NE(game.log().find("Failed to initialize game"), std::string::npos) << game.log();
+}
+
+TEST_F(ProgramFixture, WithoutADisplayTheGameEndsWithAClearMessage) {
+    writeCommonProfile(kWindowedOpenGL);
+    // No desktop: SDL fails, or falls back to drawing off screen or on the frame buffer.
+    const std::vector<std::vector<SEnvironment>> cases = {
+        {{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}},
+        {{"SDL_VIDEODRIVER", "offscreen"}},
+        {{"SDL_VIDEODRIVER", "dummy"}},
+    };
+    for (const auto& environment : cases) {
+        Program game(root, environment);
+        ASSERT_TRUE(game.started());
+        EXPECT_EQ(game.waitForExit(), 1) << game.log();
+        EXPECT_NE(game.log().find("No display to open a window on"), std::string::npos)
+            << game.log();
+        EXPECT_NE(game.log().find("Failed to initialize game"), std::string::npos) << game.log();
+    }
+}
+
 TEST_F(ProgramFixture, TheDefaultDirect3D8DriverIsNotThereSoStartUpFails) {
-    Program game(root / "home", root / "data");
+    Program game(root);
     ASSERT_TRUE(game.started());
     EXPECT_EQ(game.waitForExit(), 1) << game.log();
     EXPECT_NE(game.log().find("Could not create DIRECT3D8 Driver."), std::string::npos) << game.log();
