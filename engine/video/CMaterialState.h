@@ -58,6 +58,9 @@ public:
     const SMaterial& last() const { return m_last; }
     // For states a driver sends outside the renderers (a depth clear turns depth writing on).
     SMaterial& lastToChange() { return m_last; }
+    // For renderers whose type overrides a field of the material being applied: the material
+    // becomes the last one as they leave it.
+    SMaterial& currentToChange() { return m_current; }
 
     void setCurrent(const SMaterial& material);
     // The states were sent outside the renderers: the material becomes the last one.
