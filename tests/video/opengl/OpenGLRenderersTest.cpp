@@ -6,10 +6,11 @@ using namespace oskel::test;
 
 namespace {
 
-using OpenGLRenderers = GLFixture;
+using VideoDriverRenderers = DriverFixture;
+OSKEL_OVER_BOTH_DRIVERS(VideoDriverRenderers);
 
 // Each family's defining effect, one pixel in the middle of a quad.
-TEST_F(OpenGLRenderers, TextureStageFamilies) {
+TEST_P(VideoDriverRenderers, TextureStageFamilies) {
     CTextureResource* base = solidTexture(0xFFC86432);   // (200, 100, 50)
     CTextureResource* grey = solidTexture(0xFF808080);   // 128
     CTextureResource* red = solidTexture(0xFFFF0000);
@@ -48,7 +49,7 @@ TEST_F(OpenGLRenderers, TextureStageFamilies) {
     }
 }
 
-TEST_F(OpenGLRenderers, TransparentFamilies) {
+TEST_P(VideoDriverRenderers, TransparentFamilies) {
     CTextureResource* colour = solidTexture(0xFF64C800);       // (100, 200, 0)
     CTextureResource* clear = solidTexture(0x00FF0000);        // alpha 0
     CTextureResource* half = solidTexture(0x80FF0000);         // alpha 128
@@ -80,7 +81,7 @@ TEST_F(OpenGLRenderers, TransparentFamilies) {
     }
 }
 
-TEST_F(OpenGLRenderers, SphereMapsGenerateTheirTextureCoordinates) {
+TEST_P(VideoDriverRenderers, SphereMapsGenerateTheirTextureCoordinates) {
     // Left half red, right half blue.
     auto* image = new CImage(CCreationContext(), ECF_A8R8G8B8, dimension2di(16, 16));
     for (s32 y = 0; y < 16; ++y)
@@ -121,8 +122,14 @@ TEST_F(OpenGLRenderers, SphereMapsGenerateTheirTextureCoordinates) {
 }
 
 // A quad of tangent vertices, facing the viewer, with a flat normal map.
-class BumpMapTest : public GLFixture {
+template <class Fixture>
+class BumpMapQuad : public Fixture {
 public:
+    using Fixture::driver;
+    using Fixture::backPixel;
+    using Fixture::material;
+    using Fixture::solidTexture;
+
     // The brightness at a point near the left and near the right of the quad with the light
     // above the given x.
     std::pair<int, int> shade(s32 type, f32 lightX) {
@@ -155,7 +162,7 @@ public:
     }
 
     void SetUp() override {
-        GLFixture::SetUp();
+        Fixture::SetUp();
         if (!driver) return;
         base = solidTexture(0xFFFFFFFF);
         normals = solidTexture(0xFF8080FF);  // the flat normal (0, 0, 1)
@@ -165,7 +172,11 @@ public:
     CTextureResource* normals = nullptr;
 };
 
-TEST_F(BumpMapTest, LitQuadShadingFollowsTheLight) {
+// Normal and parallax maps are shader programs: GLSL in the OpenGL driver, which the
+// Direct3D-shaped layer does not offer.
+using OpenGLOnlyBumpMaps = BumpMapQuad<GLFixture>;
+
+TEST_F(OpenGLOnlyBumpMaps, LitQuadShadingFollowsTheLightWithGlsl) {
     if (!driver->queryFeature(EVDF_ARB_GLSL)) GTEST_SKIP() << "no GLSL";
     for (s32 type : {EMT_NORMAL_MAP_SOLID, EMT_PARALLAX_MAP_SOLID}) {
         SCOPED_TRACE(type);
@@ -180,7 +191,7 @@ TEST_F(BumpMapTest, LitQuadShadingFollowsTheLight) {
     }
 }
 
-TEST_F(BumpMapTest, WithoutProgramsTheBaseRendererDraws) {
+TEST_F(OpenGLOnlyBumpMaps, WithoutGlslProgramsTheBaseRendererDraws) {
     driver->getExtensions().ShaderLanguage = false;
     logs.clear();
     createOpenGLMaterialRenderers(driver);
@@ -194,6 +205,33 @@ TEST_F(BumpMapTest, WithoutProgramsTheBaseRendererDraws) {
     const auto shaded = shade(EMT_NORMAL_MAP_SOLID, 20);
     EXPECT_EQ(shaded.first, 255);
     EXPECT_EQ(shaded.second, 255);
+}
+
+// Without shader programs both drivers draw the normal and parallax maps as their base
+// materials; the Direct3D 9 driver does not even ask for the shader compiler then.
+using BumpMaps = BumpMapQuad<DriverFixture>;
+OSKEL_OVER_BOTH_DRIVERS(BumpMaps);
+
+TEST_P(BumpMaps, WithoutShaderProgramsTheBaseMaterialDraws) {
+    if (isOpenGL()) {
+        gl()->getExtensions().ShaderLanguage = false;
+        createOpenGLMaterialRenderers(gl());
+    }
+    logs.clear();
+    for (s32 type : {EMT_NORMAL_MAP_SOLID, EMT_PARALLAX_MAP_SOLID}) {
+        SCOPED_TRACE(type);
+        EXPECT_STREQ(driver->getMaterialRendererName(static_cast<u32>(type)),
+                     sBuiltInMaterialTypeNames[type]);
+        const auto shaded = shade(type, 20);
+        EXPECT_EQ(shaded.first, 255);
+        EXPECT_EQ(shaded.second, 255);
+    }
+    for (s32 type : {EMT_NORMAL_MAP_TRANSPARENT_VERTEX_ALPHA, EMT_PARALLAX_MAP_TRANSPARENT_ADD_COLOR})
+        EXPECT_TRUE(driver->getMaterialRenderer(static_cast<u32>(type))->isTransparent());
+    EXPECT_FALSE(logs.contains("Could not load shader function D3DXAssembleShader from dll, "
+                               "shaders disabled"));
+    // The OpenGL driver's renderers are made again with its programs for the next test.
+    if (isOpenGL()) ASSERT_TRUE(remakeDriver(parameters()));
 }
 
 }  // namespace
