@@ -2,9 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include "engine/core/CLogger.h"
 #include "engine/platform/Window.h"
@@ -23,25 +20,6 @@ void loadColor(GLenum face, GLenum which, SColor c) {
     const GLfloat v[4] = {c.getRed() / 255.0f, c.getGreen() / 255.0f, c.getBlue() / 255.0f,
                           c.getAlpha() / 255.0f};
     glMaterialfv(face, which, v);
-}
-
-// Mesa's software rasterisers allocate and free several megabytes of bin memory for each batch
-// they flush (one per texture change, when sprites alternate textures). glibc gives the top of
-// its heap back to the system whenever more than its trim threshold lies free there, and the next
-// batch faults every page in again: per draw call that costs more than the drawing. Keeping up to
-// 64 MB of freed heap removes that; the process-wide setting is made once.
-void keepFreedHeapForSoftwareRasteriser(const char* renderer) {
-#if defined(__GLIBC__)
-    if (!renderer) return;
-    const bool software = std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
-                          std::strstr(renderer, "Software Rasterizer");
-    static bool done = false;
-    if (!software || done) return;
-    done = true;
-    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-#else
-    (void)renderer;
-#endif
 }
 
 // Element 12 negated, as the projection is given to OpenGL.
@@ -170,7 +148,7 @@ bool COpenGLDriver::genericDriverInit(const dimension2di& screenSize, bool stenc
         CLogger::instance().logHint(renderer, vendor, LogInformation);
         m_vendor = vendor;
     }
-    keepFreedHeapForSoftwareRasteriser(renderer);
+    platform::keepFreedHeapForSoftwareRasteriser(renderer);
 
     for (auto& bound : m_boundTextures) bound = nullptr;
     m_stencilBuffer = stencilBuffer;
