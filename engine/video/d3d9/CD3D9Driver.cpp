@@ -236,7 +236,7 @@ bool CD3D9Driver::initialiseDevice(const SDeviceParameters& parameters) {
     }
     if (back == D3DFMT_X8R8G8B8) back = D3DFMT_A8R8G8B8;
     m_d3dColorFormat = back;
-    m_colorFormat = d3dcommon::colorFormatOf(back);
+    m_colorFormat = getColorFormatFromD3D9Format(back);
     return true;
 }
 
@@ -480,6 +480,14 @@ bool CD3D9Driver::setRenderTarget(ITexture* texture, bool clearBackBuffer, bool 
     if (clearZBuffer) flags |= D3DCLEAR_ZBUFFER;
     if (flags) m_device->Clear(0, nullptr, flags, color.color, 1.0f, 0);
     return result;
+}
+
+D3DFORMAT getD3D9FormatFromColorFormat(ECOLOR_FORMAT format) {
+    return d3dcommon::d3dFormatOf(format);
+}
+
+ECOLOR_FORMAT getColorFormatFromD3D9Format(D3DFORMAT format) {
+    return d3dcommon::colorFormatOf(format);
 }
 
 IVideoDriver* createDirect3D9Driver(const SDeviceParameters& parameters, CFileSystem* fileSystem,

@@ -229,6 +229,11 @@ private:
     std::vector<u8> m_vertexBuffer;
 };
 
+// The Direct3D format of an engine colour format code, and back (the formats of textures and
+// render targets of this driver).
+d3d::D3DFORMAT getD3D9FormatFromColorFormat(ECOLOR_FORMAT format);
+ECOLOR_FORMAT getColorFormatFromD3D9Format(d3d::D3DFORMAT format);
+
 // A new Direct3D 9 driver, initialised, holding one reference; none (the driver released) when
 // initialisation fails.
 [[nodiscard]] IVideoDriver* createDirect3D9Driver(const SDeviceParameters& parameters,

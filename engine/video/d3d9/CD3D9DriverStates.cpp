@@ -482,12 +482,12 @@ void CD3D9Driver::setPixelShaderConstant(const f32* data, s32 startRegister, s32
 }
 
 bool CD3D9Driver::setVertexShaderConstant(const c8* name, const f32* floats, s32 count) {
-    auto* renderer = dynamic_cast<CD3D9MaterialRenderer*>(m_materialState.currentRenderer(*this));
+    auto* renderer = dynamic_cast<CD3D9FixedMaterialRenderer*>(m_materialState.currentRenderer(*this));
     return renderer && renderer->setVariable(true, name, floats, count);
 }
 
 bool CD3D9Driver::setPixelShaderConstant(const c8* name, const f32* floats, s32 count) {
-    auto* renderer = dynamic_cast<CD3D9MaterialRenderer*>(m_materialState.currentRenderer(*this));
+    auto* renderer = dynamic_cast<CD3D9FixedMaterialRenderer*>(m_materialState.currentRenderer(*this));
     return renderer && renderer->setVariable(false, name, floats, count);
 }
 

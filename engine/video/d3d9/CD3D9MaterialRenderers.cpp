@@ -41,7 +41,7 @@ void forgetShaderFunctionReports() { shaderFunctionReports().clear(); }
 
 // The base.
 
-void CD3D9MaterialRenderer::OnSetMaterial(const SMaterial& material, const SMaterial& last,
+void CD3D9FixedMaterialRenderer::OnSetMaterial(const SMaterial& material, const SMaterial& last,
                                           bool reset, IMaterialRendererServices* services) {
     if (reset || material.MaterialType != last.MaterialType) setTypeStates(material);
     // The type's own rule: the material being applied has depth writing off, and so has the
@@ -50,36 +50,36 @@ void CD3D9MaterialRenderer::OnSetMaterial(const SMaterial& material, const SMate
     services->setBasicRenderStates(material, last, reset);
 }
 
-bool CD3D9MaterialRenderer::setVariable(bool, const c8*, const f32*, s32) {
+bool CD3D9FixedMaterialRenderer::setVariable(bool, const c8*, const f32*, s32) {
     CLogger::instance().log("Invalid material to set variable in.", LogInformation);
     return false;
 }
 
-void CD3D9MaterialRenderer::stageColor(DWORD stage, D3DTEXTUREOP op, DWORD arg1, DWORD arg2) {
+void CD3D9FixedMaterialRenderer::stageColor(DWORD stage, D3DTEXTUREOP op, DWORD arg1, DWORD arg2) {
     m_device->SetTextureStageState(stage, D3DTSS_COLOROP, op);
     m_device->SetTextureStageState(stage, D3DTSS_COLORARG1, arg1);
     m_device->SetTextureStageState(stage, D3DTSS_COLORARG2, arg2);
 }
 
-void CD3D9MaterialRenderer::stageAlpha(DWORD stage, D3DTEXTUREOP op, DWORD arg1, DWORD arg2) {
+void CD3D9FixedMaterialRenderer::stageAlpha(DWORD stage, D3DTEXTUREOP op, DWORD arg1, DWORD arg2) {
     m_device->SetTextureStageState(stage, D3DTSS_ALPHAOP, op);
     m_device->SetTextureStageState(stage, D3DTSS_ALPHAARG1, arg1);
     m_device->SetTextureStageState(stage, D3DTSS_ALPHAARG2, arg2);
 }
 
-void CD3D9MaterialRenderer::stageOff(DWORD stage) {
+void CD3D9FixedMaterialRenderer::stageOff(DWORD stage) {
     m_device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_DISABLE);
     m_device->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
 }
 
-void CD3D9MaterialRenderer::blending(bool on, D3DBLEND source, D3DBLEND destination) {
+void CD3D9FixedMaterialRenderer::blending(bool on, D3DBLEND source, D3DBLEND destination) {
     m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, on ? TRUE : FALSE);
     if (!on) return;
     m_device->SetRenderState(D3DRS_SRCBLEND, source);
     m_device->SetRenderState(D3DRS_DESTBLEND, destination);
 }
 
-void CD3D9MaterialRenderer::alphaTest(bool on, DWORD reference) {
+void CD3D9FixedMaterialRenderer::alphaTest(bool on, DWORD reference) {
     m_device->SetRenderState(D3DRS_ALPHATESTENABLE, on ? TRUE : FALSE);
     if (!on) return;
     m_device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
@@ -90,13 +90,13 @@ namespace {
 
 // The coordinate set stage 1 reads: the vertex's second set when it has one, else the first
 // (sprites and standard vertices carry one set).
-class CTwoStageRenderer : public CD3D9MaterialRenderer {
+class CTwoStageRenderer : public CD3D9FixedMaterialRenderer {
 public:
-    using CD3D9MaterialRenderer::CD3D9MaterialRenderer;
+    using CD3D9FixedMaterialRenderer::CD3D9FixedMaterialRenderer;
     void OnSetMaterial(const SMaterial& material, const SMaterial& last, bool reset,
                        IMaterialRendererServices* services) override {
         if (reset || material.MaterialType != last.MaterialType) m_secondSet = ~0u;
-        CD3D9MaterialRenderer::OnSetMaterial(material, last, reset, services);
+        CD3D9FixedMaterialRenderer::OnSetMaterial(material, last, reset, services);
     }
     bool OnRender(IMaterialRendererServices*, u32 vertexType) override {
         const DWORD set = vertexType == EVT_2TCOORDS ? 1u : 0u;
@@ -112,9 +112,9 @@ protected:
 };
 
 // EMT_SOLID: the texture times the vertex colour (or the lighting), opaque.
-class CSolidRenderer : public CD3D9MaterialRenderer {
+class CSolidRenderer : public CD3D9FixedMaterialRenderer {
 public:
-    using CD3D9MaterialRenderer::CD3D9MaterialRenderer;
+    using CD3D9FixedMaterialRenderer::CD3D9FixedMaterialRenderer;
 
 protected:
     void setTypeStates(const SMaterial&) override {
@@ -196,9 +196,9 @@ void sphereMapOff(IDirect3DDevice9* device, DWORD stage) {
 }
 
 // EMT_SPHERE_MAP.
-class CSphereMapRenderer : public CD3D9MaterialRenderer {
+class CSphereMapRenderer : public CD3D9FixedMaterialRenderer {
 public:
-    using CD3D9MaterialRenderer::CD3D9MaterialRenderer;
+    using CD3D9FixedMaterialRenderer::CD3D9FixedMaterialRenderer;
     void OnUnsetMaterial() override { sphereMapOff(m_device, 0); }
 
 protected:
@@ -214,10 +214,10 @@ protected:
 
 // EMT_REFLECTION_2_LAYER and EMT_TRANSPARENT_REFLECTION_2_LAYER: the second texture as a
 // reflection modulating the first; the transparent one blended by the vertex alpha.
-class CReflectionRenderer : public CD3D9MaterialRenderer {
+class CReflectionRenderer : public CD3D9FixedMaterialRenderer {
 public:
     CReflectionRenderer(IDirect3DDevice9* device, CD3D9Driver* driver, bool transparent)
-        : CD3D9MaterialRenderer(device, driver), m_transparent(transparent) {}
+        : CD3D9FixedMaterialRenderer(device, driver), m_transparent(transparent) {}
     bool isTransparent() const override { return m_transparent; }
     void OnUnsetMaterial() override {
         sphereMapOff(m_device, 1);
@@ -246,9 +246,9 @@ private:
 
 // EMT_TRANSPARENT_ADD_COLOR: the colour added over the target (source one, destination one
 // minus the source colour).
-class CTransparentAddRenderer : public CD3D9MaterialRenderer {
+class CTransparentAddRenderer : public CD3D9FixedMaterialRenderer {
 public:
-    using CD3D9MaterialRenderer::CD3D9MaterialRenderer;
+    using CD3D9FixedMaterialRenderer::CD3D9FixedMaterialRenderer;
     bool isTransparent() const override { return true; }
     void OnUnsetMaterial() override { blending(false); }
 
@@ -265,13 +265,13 @@ protected:
 
 // EMT_TRANSPARENT_ALPHA_CHANNEL: blended by the texture's alpha; pixels whose alpha is not above
 // the type parameter (0 to 1) are dropped.
-class CAlphaChannelRenderer : public CD3D9MaterialRenderer {
+class CAlphaChannelRenderer : public CD3D9FixedMaterialRenderer {
 public:
-    using CD3D9MaterialRenderer::CD3D9MaterialRenderer;
+    using CD3D9FixedMaterialRenderer::CD3D9FixedMaterialRenderer;
     bool isTransparent() const override { return true; }
     void OnSetMaterial(const SMaterial& material, const SMaterial& last, bool reset,
                        IMaterialRendererServices* services) override {
-        CD3D9MaterialRenderer::OnSetMaterial(material, last, reset, services);
+        CD3D9FixedMaterialRenderer::OnSetMaterial(material, last, reset, services);
         if (reset || material.MaterialType != last.MaterialType ||
             material.MaterialTypeParam != last.MaterialTypeParam)
             alphaTest(true, referenceOf(material.MaterialTypeParam));
@@ -300,9 +300,9 @@ private:
 
 // EMT_TRANSPARENT_ALPHA_CHANNEL_REF: no blending; pixels whose texture alpha is not above one
 // half are dropped.
-class CAlphaChannelRefRenderer : public CD3D9MaterialRenderer {
+class CAlphaChannelRefRenderer : public CD3D9FixedMaterialRenderer {
 public:
-    using CD3D9MaterialRenderer::CD3D9MaterialRenderer;
+    using CD3D9FixedMaterialRenderer::CD3D9FixedMaterialRenderer;
     void OnUnsetMaterial() override { alphaTest(false); }
 
 protected:
@@ -319,9 +319,9 @@ protected:
 
 // EMT_TRANSPARENT_VERTEX_ALPHA: the texture times the vertex colour, blended by the vertex alpha
 // alone.
-class CVertexAlphaRenderer : public CD3D9MaterialRenderer {
+class CVertexAlphaRenderer : public CD3D9FixedMaterialRenderer {
 public:
-    using CD3D9MaterialRenderer::CD3D9MaterialRenderer;
+    using CD3D9FixedMaterialRenderer::CD3D9FixedMaterialRenderer;
     bool isTransparent() const override { return true; }
     void OnUnsetMaterial() override { blending(false); }
 
@@ -338,10 +338,10 @@ protected:
 
 // Normal and parallax maps: shader programs over a base renderer. Without vertex and pixel
 // shaders 1.1 (or without the shader compiler) the base renderer draws.
-class CBumpMapRenderer : public CD3D9MaterialRenderer {
+class CBumpMapRenderer : public CD3D9FixedMaterialRenderer {
 public:
     CBumpMapRenderer(IDirect3DDevice9* device, CD3D9Driver* driver, IMaterialRenderer* base)
-        : CD3D9MaterialRenderer(device, driver), m_base(base) {
+        : CD3D9FixedMaterialRenderer(device, driver), m_base(base) {
         if (m_base) m_base->grab();
         const D3DCAPS9& caps = driver->getCaps();
         // The compiler is asked for only where the device could run the programs at all.
@@ -370,13 +370,13 @@ private:
 
 // EMT_ONETEXTURE_BLEND: one texture blended with the factors packed into the type parameter:
 // the source factor in bits 4 to 7, the destination factor in bits 0 to 3.
-class COneTextureBlendRenderer : public CD3D9MaterialRenderer {
+class COneTextureBlendRenderer : public CD3D9FixedMaterialRenderer {
 public:
-    using CD3D9MaterialRenderer::CD3D9MaterialRenderer;
+    using CD3D9FixedMaterialRenderer::CD3D9FixedMaterialRenderer;
     bool isTransparent() const override { return true; }
     void OnSetMaterial(const SMaterial& material, const SMaterial& last, bool reset,
                        IMaterialRendererServices* services) override {
-        CD3D9MaterialRenderer::OnSetMaterial(material, last, reset, services);
+        CD3D9FixedMaterialRenderer::OnSetMaterial(material, last, reset, services);
         if (reset || material.MaterialType != last.MaterialType ||
             material.MaterialTypeParam != last.MaterialTypeParam) {
             const u32 packed = static_cast<u32>(material.MaterialTypeParam);
@@ -394,33 +394,37 @@ protected:
     }
 };
 
+}  // namespace
+
 // 24 and 25, the sprite materials: the texture's colour multiplied by (24) or added to (25) the
 // vertex colour, its alpha multiplied by the vertex alpha, blended with the source alpha. The
 // material's depth writing is left as it is.
-class CSpriteRenderer : public CD3D9MaterialRenderer {
+class CD3D9RendererTransAlphaChVertexAlpha : public CD3D9FixedMaterialRenderer {
 public:
-    CSpriteRenderer(IDirect3DDevice9* device, CD3D9Driver* driver, bool add)
-        : CD3D9MaterialRenderer(device, driver), m_add(add) {}
+    using CD3D9FixedMaterialRenderer::CD3D9FixedMaterialRenderer;
     bool isTransparent() const override { return true; }
-    void OnUnsetMaterial() override {
-        m_device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    }
+    void OnUnsetMaterial() override { m_device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE); }
 
 protected:
+    // The operation that puts the texture's colour and the vertex colour together.
+    virtual D3DTEXTUREOP colorOperation() const { return D3DTOP_MODULATE; }
     void setTypeStates(const SMaterial&) override {
-        stageColor(0, m_add ? D3DTOP_ADD : D3DTOP_MODULATE);
+        stageColor(0, colorOperation());
         stageAlpha(0, D3DTOP_MODULATE);
         stageOff(1);
         m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
         m_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
         m_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     }
-
-private:
-    bool m_add;
 };
 
-}  // namespace
+class CD3D9RendererTransAlphaChVertexAlphaAdd : public CD3D9RendererTransAlphaChVertexAlpha {
+public:
+    using CD3D9RendererTransAlphaChVertexAlpha::CD3D9RendererTransAlphaChVertexAlpha;
+
+protected:
+    D3DTEXTUREOP colorOperation() const override { return D3DTOP_ADD; }
+};
 
 void createD3D9MaterialRenderers(CD3D9Driver* d) {
     IDirect3DDevice9* device = d->getDirect3DDevice();
@@ -456,9 +460,9 @@ void createD3D9MaterialRenderers(CD3D9Driver* d) {
             new CBumpMapRenderer(device, d, d->getMaterialRenderer(static_cast<u32>(bases[i]))),
             EMT_PARALLAX_MAP_SOLID + i);
     d->addAndDropMaterialRenderer(new COneTextureBlendRenderer(device, d), EMT_ONETEXTURE_BLEND);
-    d->addAndDropMaterialRenderer(new CSpriteRenderer(device, d, false),
+    d->addAndDropMaterialRenderer(new CD3D9RendererTransAlphaChVertexAlpha(device, d),
                                   EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA);
-    d->addAndDropMaterialRenderer(new CSpriteRenderer(device, d, true),
+    d->addAndDropMaterialRenderer(new CD3D9RendererTransAlphaChVertexAlphaAdd(device, d),
                                   EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA_ADD);
 }
 

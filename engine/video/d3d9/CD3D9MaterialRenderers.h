@@ -7,9 +7,9 @@ namespace oskel {
 // The base of the Direct3D 9 driver's material renderers. A renderer sends the states of its
 // type when the material type changed or a reset is asked, and then the basic states of the
 // material through the driver's services.
-class CD3D9MaterialRenderer : public IMaterialRenderer {
+class CD3D9FixedMaterialRenderer : public IMaterialRenderer {
 public:
-    CD3D9MaterialRenderer(d3d::IDirect3DDevice9* device, CD3D9Driver* driver)
+    CD3D9FixedMaterialRenderer(d3d::IDirect3DDevice9* device, CD3D9Driver* driver)
         : m_device(device), m_driver(driver) {}
 
     void OnSetMaterial(const SMaterial& material, const SMaterial& lastMaterial,

@@ -86,7 +86,7 @@ bool CD3D9Texture::createTexture(u32 flags, CImage* image) {
         }
     }
     m_format = format;
-    m_colorFormat = d3dcommon::colorFormatOf(format);
+    m_colorFormat = getColorFormatFromD3D9Format(format);
     m_pitch = static_cast<u32>(m_textureSize.Width) * d3dcommon::bytesPerPixelOf(format);
     return made;
 }
@@ -201,7 +201,7 @@ bool CD3D9Texture::createRenderTarget() {
         m_format = m_driver->getD3DColorFormat();
     } else {
         m_colorFormat = m_requestedFormat;
-        m_format = d3dcommon::d3dFormatOf(m_requestedFormat);
+        m_format = getD3D9FormatFromColorFormat(m_requestedFormat);
     }
     m_pitch = static_cast<u32>(m_textureSize.Width) * d3dcommon::bytesPerPixelOf(m_format);
     const HRESULT result = m_device->CreateTexture(
