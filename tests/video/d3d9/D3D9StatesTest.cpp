@@ -347,6 +347,17 @@ TEST_F(D3D9States, ImagesModulateWhateverTheLastMaterialLeftOnTheStage) {
     }
 }
 
+// The renderer whose states a 2D batch left lets go of them before an image is drawn: the
+// alpha test of "trans_alphach" does not cut the image.
+TEST_F(D3D9States, ImagesLetTheLastRendererGoFirst) {
+    CTextureResource* texture = textureOf(solidImage(8, 8, 0xFFFFFFFF));
+    quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL, texture), 0, 0, 10, 10);
+    EXPECT_EQ(renderStates(D3DRS_ALPHATESTENABLE).back(), 1u);
+    D3DTestControl::clearCalls();
+    driver->draw2DImage(texture->getTexture(), vector2di(10, 10), recti(0, 0, 8, 8));
+    EXPECT_EQ(renderStates(D3DRS_ALPHATESTENABLE), std::vector<uint64_t>{0});
+}
+
 TEST_F(D3D9States, ImageClippedAwayBindsItsTextureOnly) {
     CTextureResource* texture = textureOf(solidImage(8, 8, 0xFFFFFFFF));
     D3DTestControl::clearCalls();
@@ -644,6 +655,7 @@ TEST_F(D3D9States, ResetInThreeDModeSendsTransformsLightsAndClipPlanes) {
     ASSERT_TRUE(driver->setClipPlane(2, plane3df(vector3df(1, 0, 0), -5.0f), true));
     SColorf ambient(0.5f, 0.25f, 0.0f, 1.0f);
     driver->setAmbientLight(ambient);
+    driver->setViewPort(recti(10, 20, 110, 220));
     driver->endScene();
 
     D3DTestControl::clearCalls();
@@ -662,6 +674,10 @@ TEST_F(D3D9States, ResetInThreeDModeSendsTransformsLightsAndClipPlanes) {
     EXPECT_EQ(planes[0].floats, (std::vector<float>{1, 0, 0, -5}));
     EXPECT_EQ(renderStates(D3DRS_CLIPPLANEENABLE).back(), 1u << 2);
     EXPECT_EQ(renderStates(D3DRS_AMBIENT).back(), D3DCOLOR_ARGB(255, 127, 63, 0));
+    // A reset device covers its whole back buffer: the driver's viewport is set again.
+    const std::vector<SRecordedCall> viewports = calls("SetViewport");
+    ASSERT_EQ(viewports.size(), 1u);
+    EXPECT_EQ(viewports[0].floats, (std::vector<float>{10, 20, 100, 200, 0, 1}));
     // Every material state goes out again at the next draw, where the colours come from too.
     D3DTestControl::clearCalls();
     ASSERT_TRUE(driver->beginScene());
