@@ -7,9 +7,8 @@
 // the OpenGL driver's (OpenGL time / Direct3D 9 time; the goal is at least 0.8). Repetitions
 // give medians. Needs a display (the bench script runs it under a virtual one when there is none).
 
-#include <benchmark/benchmark.h>
-
 #include <SDL.h>
+#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
@@ -69,8 +68,9 @@ struct Side {
         auto* image = new CImage(CCreationContext(), ECF_A8R8G8B8, dimension2di(size, size));
         for (s32 y = 0; y < size; ++y)
             for (s32 x = 0; x < size; ++x)
-                image->setPixel(x, y, 0x80000000u | ((x * 4 + seed * 40) & 0xFF) << 16 |
-                                          ((y * 4) & 0xFF) << 8 | (seed * 30 & 0xFF));
+                image->setPixel(x, y,
+                                0x80000000u | ((x * 4 + seed * 40) & 0xFF) << 16 |
+                                    ((y * 4) & 0xFF) << 8 | (seed * 30 & 0xFF));
         ITexture* texture = driver->createTextureFromImage(image);
         image->drop();
         auto* resource = new CTextureResource(CCreationContext(), texture, "bench");
@@ -99,11 +99,10 @@ struct Side {
             f32 v = usePages ? 0.0f : static_cast<f32>((i / 8) % 8) * 0.125f;
             const f32 du = usePages ? 1.0f : 0.125f;
             const SMaterial* m = usePages ? &pageMaterials[i % kPages] : &atlasMaterial;
-            batcher->addQuadCorners(m, vector2df(x, y), vector2df(x + 64, y),
-                                    vector2df(x + 64, y + 64), vector2df(x, y + 64),
-                                    vector2df(u, v), vector2df(u + du, v),
-                                    vector2df(u + du, v + du), vector2df(u, v + du), 0.0f,
-                                    SColor(255, 255, 255, 255));
+            batcher->addQuadCorners(
+                m, vector2df(x, y), vector2df(x + 64, y), vector2df(x + 64, y + 64),
+                vector2df(x, y + 64), vector2df(u, v), vector2df(u + du, v),
+                vector2df(u + du, v + du), vector2df(u, v + du), 0.0f, SColor(255, 255, 255, 255));
         }
         batcher->flush();
         // The drawing is done when the context (current now) has finished it.
@@ -126,8 +125,9 @@ Side* g_direct3D9 = nullptr;
 
 // The OpenGL side's context made current again (the Direct3D 9 side draws in its own).
 void openGLCurrent() {
-    SDL_GL_MakeCurrent(static_cast<SDL_Window*>(g_openGL->window.nativeHandle()),
-                       g_openGL->driver->getExposedVideoData().Words[SExposedVideoData::RenderingContext]);
+    SDL_GL_MakeCurrent(
+        static_cast<SDL_Window*>(g_openGL->window.nativeHandle()),
+        g_openGL->driver->getExposedVideoData().Words[SExposedVideoData::RenderingContext]);
 }
 
 // The OpenGL back buffer's pixels as ARGB rows from the top.

@@ -38,8 +38,8 @@ SMaterialChanges compareMaterials(const SMaterial& m, const SMaterial& l, bool r
     c.Lighting = reset || m.Lighting != l.Lighting;
     c.ZBuffer = reset || m.ZBuffer != l.ZBuffer;
     c.ZWrite = reset || m.ZWriteEnable != l.ZWriteEnable;
-    c.Culling = reset || m.BackfaceCulling != l.BackfaceCulling ||
-                m.FrontfaceCulling != l.FrontfaceCulling;
+    c.Culling =
+        reset || m.BackfaceCulling != l.BackfaceCulling || m.FrontfaceCulling != l.FrontfaceCulling;
     c.Fog = reset || m.FogEnable != l.FogEnable;
     c.NormalizeNormals = reset || m.NormalizeNormals != l.NormalizeNormals;
     c.ColorMask = reset || m.ColorMask != l.ColorMask;

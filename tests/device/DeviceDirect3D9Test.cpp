@@ -1,11 +1,11 @@
 // The device with the Direct3D 9 driver on a window of the shared virtual display: windowed and
 // full screen, and a device lost between frames.
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "engine/content/CContentManager.h"
 #include "engine/device/CDeviceLinux.h"

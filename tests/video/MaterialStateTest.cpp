@@ -1,11 +1,11 @@
 // The material state both real drivers share: which groups of fields changed, the application
 // of a material through its renderer, and the API-free halves of the per-material tables.
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "engine/video/CMaterialState.h"
 #include "engine/video/CNullDriver.h"
@@ -20,15 +20,21 @@ using Changes = SMaterialChanges;
 // The groups of a change set, by name, for readable failures.
 std::vector<std::string> groupsOf(const Changes& c) {
     std::vector<std::string> g;
-    const std::pair<bool, const char*> flags[] = {
-        {c.Colors, "colours"},          {c.Specular, "specular"},
-        {c.ColorMaterial, "colour material"}, {c.FillMode, "fill mode"},
-        {c.Shading, "shading"},         {c.Lighting, "lighting"},
-        {c.ZBuffer, "depth test"},      {c.ZWrite, "depth writing"},
-        {c.Culling, "culling"},         {c.Fog, "fog"},
-        {c.NormalizeNormals, "normalising"}, {c.ColorMask, "colour mask"},
-        {c.AntiAliasing, "anti-aliasing"}, {c.Thickness, "thickness"},
-        {c.TypeParameters, "type parameters"}};
+    const std::pair<bool, const char*> flags[] = {{c.Colors, "colours"},
+                                                  {c.Specular, "specular"},
+                                                  {c.ColorMaterial, "colour material"},
+                                                  {c.FillMode, "fill mode"},
+                                                  {c.Shading, "shading"},
+                                                  {c.Lighting, "lighting"},
+                                                  {c.ZBuffer, "depth test"},
+                                                  {c.ZWrite, "depth writing"},
+                                                  {c.Culling, "culling"},
+                                                  {c.Fog, "fog"},
+                                                  {c.NormalizeNormals, "normalising"},
+                                                  {c.ColorMask, "colour mask"},
+                                                  {c.AntiAliasing, "anti-aliasing"},
+                                                  {c.Thickness, "thickness"},
+                                                  {c.TypeParameters, "type parameters"}};
     for (const auto& f : flags)
         if (f.first) g.push_back(f.second);
     for (u32 i = 0; i < c.LayerCount; ++i) {
@@ -170,10 +176,14 @@ TEST_F(MaterialApplication, ResetChangeAndTypeChangeDecideWhatTheRenderersHear) 
     EXPECT_EQ(state.currentRenderer(driver), nullptr);
     state.setCurrent(ofType(EMT_SOLID));
     EXPECT_TRUE(state.apply(driver, nullptr));
-    const std::vector<std::string> expected = {
-        "solid set 0 after 0 reset", "solid unset", "add set 12 after 0",
-        "solid set 0 after 12",      "solid set 0 after 0 reset", "solid set 0 after 0",
-        "solid unset",               "solid set 0 after 40"};
+    const std::vector<std::string> expected = {"solid set 0 after 0 reset",
+                                               "solid unset",
+                                               "add set 12 after 0",
+                                               "solid set 0 after 12",
+                                               "solid set 0 after 0 reset",
+                                               "solid set 0 after 0",
+                                               "solid unset",
+                                               "solid set 0 after 40"};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(state.last().MaterialType, EMT_SOLID);
 }
@@ -214,7 +224,7 @@ TEST(MaterialTables, DepthWrapColourMaskAndFilters) {
     const struct {
         u8 mask;
         bool r, g, b, a;
-    } masks[] = {{15, true, true, true, true},  {0, false, false, false, false},
+    } masks[] = {{15, true, true, true, true},   {0, false, false, false, false},
                  {1, false, false, false, true}, {2, true, false, false, false},
                  {4, false, true, false, false}, {8, false, false, true, false},
                  {14, true, true, true, false}};

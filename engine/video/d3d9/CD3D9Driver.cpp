@@ -70,12 +70,18 @@ CD3D9Driver::~CD3D9Driver() {
 
 stringc CD3D9Driver::vendorNameOf(DWORD vendorId) {
     switch (vendorId) {
-        case kVendorATI: return "ATI Technologies Inc.";
-        case kVendorMatrox: return "Matrox Electronic Systems Ltd.";
-        case kVendorNVIDIA: return "NVIDIA Corporation";
-        case kVendor3dfx: return "3dfx Interactive Inc";
-        case kVendorS3: return "S3 Graphics Co., Ltd.";
-        case kVendorIntel: return "Intel Corporation";
+        case kVendorATI:
+            return "ATI Technologies Inc.";
+        case kVendorMatrox:
+            return "Matrox Electronic Systems Ltd.";
+        case kVendorNVIDIA:
+            return "NVIDIA Corporation";
+        case kVendor3dfx:
+            return "3dfx Interactive Inc";
+        case kVendorS3:
+            return "S3 Graphics Co., Ltd.";
+        case kVendorIntel:
+            return "Intel Corporation";
         default: {
             stringc name("Unknown VendorId: ");
             name += stringc(static_cast<u32>(vendorId));
@@ -91,7 +97,8 @@ bool CD3D9Driver::loadDirect3D() {
         CLogger::instance().log("Error, could not load d3d9.dll.", LogError);
         return false;
     }
-    auto create = reinterpret_cast<PFN_Direct3DCreate9>(GetProcAddress(m_library, "Direct3DCreate9"));
+    auto create =
+        reinterpret_cast<PFN_Direct3DCreate9>(GetProcAddress(m_library, "Direct3DCreate9"));
     if (!create) {
         CLogger::instance().log("Error, could not get proc adress of Direct3DCreate9.", LogError);
         return false;
@@ -172,9 +179,8 @@ bool CD3D9Driver::initialiseDevice(const SDeviceParameters& parameters) {
                                                       D3DRTYPE_SURFACE, f));
         },
         [&](D3DFORMAT f) {
-            return SUCCEEDED(m_d3d->CheckDepthStencilMatch(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
-                                                           adapterFormat,
-                                                           m_present.BackBufferFormat, f));
+            return SUCCEEDED(m_d3d->CheckDepthStencilMatch(
+                D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, adapterFormat, m_present.BackBufferFormat, f));
         });
     if (depth == D3DFMT_UNKNOWN) return false;
     m_present.AutoDepthStencilFormat = depth;
@@ -192,7 +198,8 @@ bool CD3D9Driver::initialiseDevice(const SDeviceParameters& parameters) {
     }
 
     m_device->GetDeviceCaps(&m_caps);
-    const DWORD stencilNeeds = D3DSTENCILCAPS_DECRSAT | D3DSTENCILCAPS_INCRSAT | D3DSTENCILCAPS_KEEP;
+    const DWORD stencilNeeds =
+        D3DSTENCILCAPS_DECRSAT | D3DSTENCILCAPS_INCRSAT | D3DSTENCILCAPS_KEEP;
     if (m_stencilBuffer && (m_caps.StencilCaps & stencilNeeds) != stencilNeeds) {
         CLogger::instance().log("Device not able to use stencil buffer, disabling stencil buffer.",
                                 LogWarning);
@@ -244,8 +251,8 @@ void CD3D9Driver::createMaterialRenderers() { createD3D9MaterialRenderers(this);
 
 // Frame.
 
-bool CD3D9Driver::beginScene(bool clearBackBuffer, bool clearZBuffer, SColor color,
-                             void* windowId, const recti* sourceRect) {
+bool CD3D9Driver::beginScene(bool clearBackBuffer, bool clearZBuffer, SColor color, void* windowId,
+                             const recti* sourceRect) {
     CNullDriver::beginScene(clearBackBuffer, clearZBuffer, color, windowId, sourceRect);
     m_presentWindow = windowId;
     m_presentSourceRect = sourceRect;
@@ -285,9 +292,9 @@ bool CD3D9Driver::endScene() {
     }
     RECT source{};
     if (m_presentSourceRect)
-        source = RECT{m_presentSourceRect->UpperLeftCorner.X, m_presentSourceRect->UpperLeftCorner.Y,
-                      m_presentSourceRect->LowerRightCorner.X,
-                      m_presentSourceRect->LowerRightCorner.Y};
+        source =
+            RECT{m_presentSourceRect->UpperLeftCorner.X, m_presentSourceRect->UpperLeftCorner.Y,
+                 m_presentSourceRect->LowerRightCorner.X, m_presentSourceRect->LowerRightCorner.Y};
     const HRESULT result = m_device->Present(m_presentSourceRect ? &source : nullptr, nullptr,
                                              m_presentWindow, nullptr);
     if (SUCCEEDED(result)) return true;
@@ -351,14 +358,23 @@ bool CD3D9Driver::resetDevice() {
                 text = "Resetting failed due to device lost.";
                 m_deviceLost = true;
                 break;
-            case D3DERR_DEVICEREMOVED: text = "Resetting failed due to device removed."; break;
+            case D3DERR_DEVICEREMOVED:
+                text = "Resetting failed due to device removed.";
+                break;
             case D3DERR_DRIVERINTERNALERROR:
                 text = "Resetting failed due to internal error.";
                 break;
-            case D3DERR_OUTOFVIDEOMEMORY: text = "Resetting failed due to out of memory."; break;
-            case D3DERR_DEVICENOTRESET: text = "Resetting failed due to not reset."; break;
-            case D3DERR_INVALIDCALL: text = "Resetting failed due to invalid call."; break;
-            default: break;
+            case D3DERR_OUTOFVIDEOMEMORY:
+                text = "Resetting failed due to out of memory.";
+                break;
+            case D3DERR_DEVICENOTRESET:
+                text = "Resetting failed due to not reset.";
+                break;
+            case D3DERR_INVALIDCALL:
+                text = "Resetting failed due to invalid call.";
+                break;
+            default:
+                break;
         }
         if (text)
             CLogger::instance().log(text, LogWarning);

@@ -105,10 +105,10 @@ public:
     void setAmbientLight(const SColorf& color) override;
 
     // Shader materials: the shader renderers register themselves; the calls give -1.
-    s32 addHighLevelShaderMaterial(const c8* vertexProgram, const c8* vertexEntry,
-                                   u32 vertexTarget, const c8* pixelProgram, const c8* pixelEntry,
-                                   u32 pixelTarget, IShaderConstantSetCallBack* callback,
-                                   s32 baseMaterial, s32 userData) override;
+    s32 addHighLevelShaderMaterial(const c8* vertexProgram, const c8* vertexEntry, u32 vertexTarget,
+                                   const c8* pixelProgram, const c8* pixelEntry, u32 pixelTarget,
+                                   IShaderConstantSetCallBack* callback, s32 baseMaterial,
+                                   s32 userData) override;
     s32 addShaderMaterial(const c8* vertexProgram, const c8* pixelProgram,
                           IShaderConstantSetCallBack* callback, s32 baseMaterial,
                           s32 userData) override;
@@ -119,8 +119,7 @@ public:
     void setVertexShaderConstant(const f32* data, s32 startRegister,
                                  s32 constantCount = 1) override;
     bool setVertexShaderConstant(const c8* name, const f32* floats, s32 count) override;
-    void setPixelShaderConstant(const f32* data, s32 startRegister,
-                                s32 constantCount = 1) override;
+    void setPixelShaderConstant(const f32* data, s32 startRegister, s32 constantCount = 1) override;
     bool setPixelShaderConstant(const c8* name, const f32* floats, s32 count) override;
     IVideoDriver* getVideoDriver() override { return this; }
 

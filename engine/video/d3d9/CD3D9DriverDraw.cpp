@@ -31,12 +31,11 @@ void CD3D9Driver::setVertexType(u32 vertexType) {
         CLogger::instance().log("Could not set vertex Shader.", LogError);
 }
 
-void CD3D9Driver::drawVertexPrimitiveList(const void* vertices, u32 vertexCount,
-                                          const u16* indices, u32 primitiveCount, u32 vertexType,
-                                          u32 primitiveType) {
+void CD3D9Driver::drawVertexPrimitiveList(const void* vertices, u32 vertexCount, const u16* indices,
+                                          u32 primitiveCount, u32 vertexType, u32 primitiveType) {
     if (!checkPrimitiveCount(primitiveCount)) return;
-    CNullDriver::drawVertexPrimitiveList(vertices, vertexCount, indices, primitiveCount,
-                                         vertexType, primitiveType);
+    CNullDriver::drawVertexPrimitiveList(vertices, vertexCount, indices, primitiveCount, vertexType,
+                                         primitiveType);
     if (!vertexCount || !primitiveCount || !vertices || !m_device) return;
     setVertexType(vertexType);
     const u32 stride = getVertexPitchFromType(vertexType);
@@ -57,12 +56,12 @@ void CD3D9Driver::drawVertexPrimitiveList(const void* vertices, u32 vertexCount,
 void CD3D9Driver::drawImageQuad(const void* corners) {
     setVertexType(EVT_STANDARD);
     m_device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, d3dcommon::kQuadIndices,
-                                     D3DFMT_INDEX16, corners, sizeof(d3dcommon::SFVFStandardVertex));
+                                     D3DFMT_INDEX16, corners,
+                                     sizeof(d3dcommon::SFVFStandardVertex));
 }
 
-void CD3D9Driver::draw2DImage(ITexture* texture, const vector2di& position,
-                              const recti& sourceRect, const recti* clipRect, SColor color,
-                              bool useAlphaChannel) {
+void CD3D9Driver::draw2DImage(ITexture* texture, const vector2di& position, const recti& sourceRect,
+                              const recti* clipRect, SColor color, bool useAlphaChannel) {
     if (!texture || !m_device) return;
     if (sourceRect.LowerRightCorner.X < sourceRect.UpperLeftCorner.X ||
         sourceRect.LowerRightCorner.Y < sourceRect.UpperLeftCorner.Y)
@@ -195,7 +194,8 @@ void CD3D9Driver::drawStencilShadow(bool clearStencilBuffer, SColor leftUp, SCol
     unbindStage0();
     setVertexType(EVT_STANDARD);
     m_device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, kShadowQuadIndices,
-                                     D3DFMT_INDEX16, corners, sizeof(d3dcommon::SFVFStandardVertex));
+                                     D3DFMT_INDEX16, corners,
+                                     sizeof(d3dcommon::SFVFStandardVertex));
     if (clearStencilBuffer) m_device->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0);
 }
 
@@ -208,7 +208,9 @@ void CD3D9Driver::setViewPort(const recti& area) {
         const D3DVIEWPORT9 viewport{static_cast<DWORD>(vp.UpperLeftCorner.X),
                                     static_cast<DWORD>(vp.UpperLeftCorner.Y),
                                     static_cast<DWORD>(vp.getWidth()),
-                                    static_cast<DWORD>(vp.getHeight()), 0.0f, 1.0f};
+                                    static_cast<DWORD>(vp.getHeight()),
+                                    0.0f,
+                                    1.0f};
         set = SUCCEEDED(m_device->SetViewport(&viewport));
     }
     if (!set) CLogger::instance().log("Failed setting the viewport.", LogWarning);
@@ -240,9 +242,9 @@ CImage* CD3D9Driver::createScreenShot() {
     auto* image = new CImage(CCreationContext(), ECF_A8R8G8B8, m_screenSize);
     const auto* first = static_cast<const u8*>(locked.pBits);
     const bool fillAlpha = mode.Format == D3DFMT_X8R8G8B8 && first[3] != 255;
-    d3dcommon::copyScreenRows(first, static_cast<u32>(locked.Pitch), static_cast<u8*>(image->lock()),
-                              image->getPitch(), static_cast<u32>(m_screenSize.Width),
-                              static_cast<u32>(m_screenSize.Height), fillAlpha);
+    d3dcommon::copyScreenRows(
+        first, static_cast<u32>(locked.Pitch), static_cast<u8*>(image->lock()), image->getPitch(),
+        static_cast<u32>(m_screenSize.Width), static_cast<u32>(m_screenSize.Height), fillAlpha);
     image->unlock();
     surface->UnlockRect();
     surface->Release();

@@ -234,9 +234,15 @@ void CD3D9Driver::setTransform(ETransformationState state, const matrix4& mat) {
     if (!m_device) return;
     const D3DMATRIX matrix = d3dcommon::matrixOf(mat);
     switch (state) {
-        case ETS_VIEW: m_device->SetTransform(D3DTS_VIEW, &matrix); break;
-        case ETS_WORLD: m_device->SetTransform(D3DTS_WORLD, &matrix); break;
-        case ETS_PROJECTION: m_device->SetTransform(D3DTS_PROJECTION, &matrix); break;
+        case ETS_VIEW:
+            m_device->SetTransform(D3DTS_VIEW, &matrix);
+            break;
+        case ETS_WORLD:
+            m_device->SetTransform(D3DTS_WORLD, &matrix);
+            break;
+        case ETS_PROJECTION:
+            m_device->SetTransform(D3DTS_PROJECTION, &matrix);
+            break;
         default: {
             const DWORD stage = static_cast<DWORD>(state - ETS_TEXTURE_0);
             m_device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
@@ -311,12 +317,15 @@ void CD3D9Driver::setBasicRenderStates(const SMaterial& m, const SMaterial& last
     if (changed.Lighting) m_device->SetRenderState(D3DRS_LIGHTING, m.Lighting ? TRUE : FALSE);
     if (changed.ZBuffer) {
         switch (depthTestOf(m.ZBuffer)) {
-            case EDT_OFF: m_device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE); break;
+            case EDT_OFF:
+                m_device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+                break;
             case EDT_COMPARE:
                 m_device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
                 m_device->SetRenderState(D3DRS_ZFUNC, d3dcommon::comparisonOf(m.ZBuffer));
                 break;
-            case EDT_UNKNOWN: break;  // codes beyond the table send nothing
+            case EDT_UNKNOWN:
+                break;  // codes beyond the table send nothing
         }
     }
     if (changed.ZWrite) m_device->SetRenderState(D3DRS_ZWRITEENABLE, m.ZWriteEnable ? TRUE : FALSE);
@@ -367,8 +376,8 @@ void CD3D9Driver::setBasicRenderStates(const SMaterial& m, const SMaterial& last
             m_device->SetSamplerState(i, D3DSAMP_ADDRESSV, address);
         }
         if (c.Filter) {
-            const d3dcommon::SSamplerFilters filters = d3dcommon::samplerFiltersOf(
-                layer, m_caps.TextureFilterCaps, m_caps.MaxAnisotropy);
+            const d3dcommon::SSamplerFilters filters =
+                d3dcommon::samplerFiltersOf(layer, m_caps.TextureFilterCaps, m_caps.MaxAnisotropy);
             if (filters.Anisotropic)
                 m_device->SetSamplerState(i, D3DSAMP_MAXANISOTROPY, filters.MaxAnisotropy);
             m_device->SetSamplerState(i, D3DSAMP_MAGFILTER, filters.Magnification);
@@ -380,8 +389,8 @@ void CD3D9Driver::setBasicRenderStates(const SMaterial& m, const SMaterial& last
 
 // Fog, the ambient light, lights, clip planes.
 
-void CD3D9Driver::setFog(SColor color, bool linear, f32 start, f32 end, f32 density,
-                         bool pixelFog, bool rangeFog) {
+void CD3D9Driver::setFog(SColor color, bool linear, f32 start, f32 end, f32 density, bool pixelFog,
+                         bool rangeFog) {
     CNullDriver::setFog(color, linear, start, end, density, pixelFog, rangeFog);
     if (!m_device) return;
     m_device->SetRenderState(D3DRS_FOGCOLOR, color.color);
@@ -458,9 +467,11 @@ bool CD3D9Driver::isClipPlaneEnabled(u32 index) const {
 
 void CD3D9Driver::sendLightsAndClipPlanes() {
     for (s32 i = 0; i <= m_lastLight && static_cast<u32>(i) < m_lights.size(); ++i) {
-        const D3DLIGHT9 light = d3dcommon::lightOf(m_lights[static_cast<u32>(i)], m_largestLightRange);
+        const D3DLIGHT9 light =
+            d3dcommon::lightOf(m_lights[static_cast<u32>(i)], m_largestLightRange);
         if (m_device->SetLight(static_cast<DWORD>(i), &light) != D3D_OK) continue;
-        m_device->LightEnable(static_cast<DWORD>(i), m_lightOn[static_cast<size_t>(i)] ? TRUE : FALSE);
+        m_device->LightEnable(static_cast<DWORD>(i),
+                              m_lightOn[static_cast<size_t>(i)] ? TRUE : FALSE);
     }
     for (u32 i = 0; i < m_clipPlaneCount; ++i)
         if (m_clipPlanesEnabled & (1u << i)) m_device->SetClipPlane(i, m_clipPlanes[i].data());
@@ -482,12 +493,14 @@ void CD3D9Driver::setPixelShaderConstant(const f32* data, s32 startRegister, s32
 }
 
 bool CD3D9Driver::setVertexShaderConstant(const c8* name, const f32* floats, s32 count) {
-    auto* renderer = dynamic_cast<CD3D9FixedMaterialRenderer*>(m_materialState.currentRenderer(*this));
+    auto* renderer =
+        dynamic_cast<CD3D9FixedMaterialRenderer*>(m_materialState.currentRenderer(*this));
     return renderer && renderer->setVariable(true, name, floats, count);
 }
 
 bool CD3D9Driver::setPixelShaderConstant(const c8* name, const f32* floats, s32 count) {
-    auto* renderer = dynamic_cast<CD3D9FixedMaterialRenderer*>(m_materialState.currentRenderer(*this));
+    auto* renderer =
+        dynamic_cast<CD3D9FixedMaterialRenderer*>(m_materialState.currentRenderer(*this));
     return renderer && renderer->setVariable(false, name, floats, count);
 }
 

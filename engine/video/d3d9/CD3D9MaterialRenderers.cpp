@@ -29,8 +29,8 @@ bool findShaderFunction(const char* function) {
     HMODULE library = LoadLibraryA(kShaderLibrary);
     const bool found = library && GetProcAddress(library, function);
     if (!found) {
-        const std::string text =
-            std::string("Could not load shader function ") + function + " from dll, shaders disabled";
+        const std::string text = std::string("Could not load shader function ") + function +
+                                 " from dll, shaders disabled";
         CLogger::instance().logHint(text.c_str(), kShaderLibrary, LogError);
     }
     reports[function] = found;
@@ -42,7 +42,7 @@ void forgetShaderFunctionReports() { shaderFunctionReports().clear(); }
 // The base.
 
 void CD3D9FixedMaterialRenderer::OnSetMaterial(const SMaterial& material, const SMaterial& last,
-                                          bool reset, IMaterialRendererServices* services) {
+                                               bool reset, IMaterialRendererServices* services) {
     if (reset || material.MaterialType != last.MaterialType) setTypeStates(material);
     // The type's own rule: the material being applied has depth writing off, and so has the
     // last material the driver keeps of it.
@@ -380,7 +380,8 @@ public:
         if (reset || material.MaterialType != last.MaterialType ||
             material.MaterialTypeParam != last.MaterialTypeParam) {
             const u32 packed = static_cast<u32>(material.MaterialTypeParam);
-            blending(true, d3dcommon::blendFactorOf((packed >> 4) & 0xF), d3dcommon::blendFactorOf(packed & 0xF));
+            blending(true, d3dcommon::blendFactorOf((packed >> 4) & 0xF),
+                     d3dcommon::blendFactorOf(packed & 0xF));
         }
     }
     void OnUnsetMaterial() override { blending(false); }

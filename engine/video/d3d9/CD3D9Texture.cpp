@@ -74,8 +74,8 @@ bool CD3D9Texture::createTexture(u32 flags, CImage* image) {
     const UINT levels = m_wantMipMaps ? 0 : 1;
     auto make = [&](D3DFORMAT f) {
         return SUCCEEDED(m_device->CreateTexture(static_cast<UINT>(m_textureSize.Width),
-                                                 static_cast<UINT>(m_textureSize.Height), levels,
-                                                 0, f, D3DPOOL_MANAGED, &m_texture, nullptr));
+                                                 static_cast<UINT>(m_textureSize.Height), levels, 0,
+                                                 f, D3DPOOL_MANAGED, &m_texture, nullptr));
     };
     bool made = make(format);
     if (!made) {
@@ -165,13 +165,12 @@ bool CD3D9Texture::createMipMaps(u32 level) {
                    upperDesc.Format == D3DFMT_A1R5G5B5) {
             const d3dcommon::EMipPixels pixels =
                 upperDesc.Format == D3DFMT_A8R8G8B8 ? d3dcommon::EMP_A8R8G8B8
-                : m_colorFormat == ECF_R5G6B5      ? d3dcommon::EMP_R5G6B5
-                                                   : d3dcommon::EMP_A1R5G5B5;
-            d3dcommon::boxFilterLevel(pixels, static_cast<const u8*>(upperRect.pBits),
-                                      upperDesc.Width, upperDesc.Height,
-                                      static_cast<u32>(upperRect.Pitch),
-                                      static_cast<u8*>(lowerRect.pBits), lowerDesc.Width,
-                                      lowerDesc.Height, static_cast<u32>(lowerRect.Pitch));
+                : m_colorFormat == ECF_R5G6B5       ? d3dcommon::EMP_R5G6B5
+                                                    : d3dcommon::EMP_A1R5G5B5;
+            d3dcommon::boxFilterLevel(
+                pixels, static_cast<const u8*>(upperRect.pBits), upperDesc.Width, upperDesc.Height,
+                static_cast<u32>(upperRect.Pitch), static_cast<u8*>(lowerRect.pBits),
+                lowerDesc.Width, lowerDesc.Height, static_cast<u32>(lowerRect.Pitch));
         } else {
             CLogger::instance().log("Unsupported mipmap format, cannot copy.", LogWarning);
         }
@@ -213,8 +212,7 @@ bool CD3D9Texture::createRenderTarget() {
     if (result == D3DERR_OUTOFVIDEOMEMORY) hint = "Out of Video Memory";
     if (result == D3DERR_INVALIDCALL) hint = "Invalid Call";
     if (hint)
-        CLogger::instance().logHint("Could not create render target texture", hint,
-                                    LogInformation);
+        CLogger::instance().logHint("Could not create render target texture", hint, LogInformation);
     else
         CLogger::instance().log("Could not create render target texture", LogInformation);
     return false;

@@ -19,8 +19,8 @@ SChannels read(EMipPixels pixels, const u8* row, u32 x) {
     u16 v;
     std::memcpy(&v, row + x * 2, 2);
     if (pixels == EMP_R5G6B5)
-        return {255u, static_cast<u32>((v >> 11) & 0x1F) << 3, static_cast<u32>((v >> 5) & 0x3F) << 2,
-                static_cast<u32>(v & 0x1F) << 3};
+        return {255u, static_cast<u32>((v >> 11) & 0x1F) << 3,
+                static_cast<u32>((v >> 5) & 0x3F) << 2, static_cast<u32>(v & 0x1F) << 3};
     auto widen = [](u32 five) { return (five << 3) | (five >> 2); };
     return {(v & 0x8000) ? 255u : 0u, widen((v >> 10) & 0x1F), widen((v >> 5) & 0x1F),
             widen(v & 0x1F)};

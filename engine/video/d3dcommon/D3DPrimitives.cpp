@@ -6,11 +6,20 @@ namespace oskel::d3dcommon {
 
 bool fvfOf(u32 vertexType, DWORD& fvf) {
     switch (vertexType) {
-        case EVT_2D: fvf = kFVF2D; return true;
-        case EVT_STANDARD: fvf = kFVFStandard; return true;
-        case EVT_2TCOORDS: fvf = kFVF2TCoords; return true;
-        case EVT_TANGENTS: fvf = kFVFTangents; return true;
-        default: return false;
+        case EVT_2D:
+            fvf = kFVF2D;
+            return true;
+        case EVT_STANDARD:
+            fvf = kFVFStandard;
+            return true;
+        case EVT_2TCOORDS:
+            fvf = kFVF2TCoords;
+            return true;
+        case EVT_TANGENTS:
+            fvf = kFVFTangents;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -25,10 +34,10 @@ const void* inFieldOrder(const void* vertices, u32 vertexCount, u32 vertexType,
     const auto* from = static_cast<const u8*>(vertices);
     u8* to = buffer.data();
     for (u32 i = 0; i < vertexCount; ++i, from += stride, to += stride) {
-        std::memcpy(to, from, 12);            // position
-        std::memcpy(to + 12, from + 24, 12);  // normal
-        std::memcpy(to + 24, from + 12, 4);   // colour
-        std::memcpy(to + 28, from + 16, 8);   // coordinates
+        std::memcpy(to, from, 12);                                      // position
+        std::memcpy(to + 12, from + 24, 12);                            // normal
+        std::memcpy(to + 24, from + 12, 4);                             // colour
+        std::memcpy(to + 28, from + 16, 8);                             // coordinates
         if (stride > 36) std::memcpy(to + 36, from + 36, stride - 36);  // the extras
     }
     return buffer.data();
@@ -46,16 +55,28 @@ SPrimitivePlan planPrimitives(u32 primitiveType) {
             p.Type = D3DPT_POINTLIST;
             p.Points = p.Sprites = true;
             break;
-        case EPT_LINE_STRIP: p.Type = D3DPT_LINESTRIP; break;
+        case EPT_LINE_STRIP:
+            p.Type = D3DPT_LINESTRIP;
+            break;
         case EPT_LINE_LOOP:
             p.Type = D3DPT_LINESTRIP;
             p.CloseLoop = true;
             break;
-        case EPT_LINES: p.Type = D3DPT_LINELIST; break;
-        case EPT_TRIANGLE_STRIP: p.Type = D3DPT_TRIANGLESTRIP; break;
-        case EPT_TRIANGLE_FAN: p.Type = D3DPT_TRIANGLEFAN; break;
-        case EPT_TRIANGLES: p.Type = D3DPT_TRIANGLELIST; break;
-        default: p.Draw = false; break;
+        case EPT_LINES:
+            p.Type = D3DPT_LINELIST;
+            break;
+        case EPT_TRIANGLE_STRIP:
+            p.Type = D3DPT_TRIANGLESTRIP;
+            break;
+        case EPT_TRIANGLE_FAN:
+            p.Type = D3DPT_TRIANGLEFAN;
+            break;
+        case EPT_TRIANGLES:
+            p.Type = D3DPT_TRIANGLELIST;
+            break;
+        default:
+            p.Draw = false;
+            break;
     }
     return p;
 }

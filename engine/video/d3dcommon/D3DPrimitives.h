@@ -35,8 +35,8 @@ const void* inFieldOrder(const void* vertices, u32 vertexCount, u32 vertexType,
 struct SPrimitivePlan {
     bool Draw = false;  // quad strips, quads, polygons and unknown types draw nothing
     D3DPRIMITIVETYPE Type = D3DPT_TRIANGLELIST;
-    bool Points = false;   // points and point sprites: the point states around the draw
-    bool Sprites = false;  // point sprites
+    bool Points = false;     // points and point sprites: the point states around the draw
+    bool Sprites = false;    // point sprites
     bool CloseLoop = false;  // line loops: a line from the strip's last entry to its first
 };
 SPrimitivePlan planPrimitives(u32 primitiveType);
@@ -47,9 +47,8 @@ SPrimitivePlan planPrimitives(u32 primitiveType);
 // sprite state around the draw. A loop is a strip closed by one more line from the strip's last
 // entry to its first, taken from the index list when there is one.
 template <class TDevice>
-void drawPlanned(TDevice* device, const SPrimitivePlan& plan, const void* vertices,
-                 u32 vertexCount, const u16* indices, u32 primitiveCount, u32 stride,
-                 f32 thickness) {
+void drawPlanned(TDevice* device, const SPrimitivePlan& plan, const void* vertices, u32 vertexCount,
+                 const u16* indices, u32 primitiveCount, u32 stride, f32 thickness) {
     if (!plan.Draw || !device) return;
     if (plan.Points) {
         if (plan.Sprites) device->SetRenderState(D3DRS_POINTSPRITEENABLE, TRUE);
@@ -66,8 +65,9 @@ void drawPlanned(TDevice* device, const SPrimitivePlan& plan, const void* vertic
     else
         device->DrawPrimitiveUP(plan.Type, primitiveCount, vertices, stride);
     if (plan.CloseLoop) {
-        const u16 closing[2] = {indices ? indices[primitiveCount] : static_cast<u16>(primitiveCount),
-                                indices ? indices[0] : static_cast<u16>(0)};
+        const u16 closing[2] = {
+            indices ? indices[primitiveCount] : static_cast<u16>(primitiveCount),
+            indices ? indices[0] : static_cast<u16>(0)};
         device->DrawIndexedPrimitiveUP(D3DPT_LINELIST, 0, vertexCount, 1, closing, D3DFMT_INDEX16,
                                        vertices, stride);
     }

@@ -46,15 +46,13 @@ D3DFORMAT chooseDepthFormat(bool& stencilBuffer, const std::function<bool(D3DFOR
 bool createWithVertexProcessingFallback(bool preserveFpu,
                                         const std::function<bool(DWORD)>& create) {
     const DWORD fpu = preserveFpu ? D3DCREATE_FPU_PRESERVE : 0;
-    for (DWORD processing : {D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                             D3DCREATE_MIXED_VERTEXPROCESSING,
+    for (DWORD processing : {D3DCREATE_HARDWARE_VERTEXPROCESSING, D3DCREATE_MIXED_VERTEXPROCESSING,
                              D3DCREATE_SOFTWARE_VERTEXPROCESSING})
         if (create(processing | fpu)) return true;
     return false;
 }
 
-std::string adapterText(const char* description, const char* driver,
-                        const LARGE_INTEGER& version) {
+std::string adapterText(const char* description, const char* driver, const LARGE_INTEGER& version) {
     const DWORD high = static_cast<DWORD>(version.HighPart);
     const DWORD low = version.LowPart;
     char text[1200];

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/platform/d3d/D3DCommon.h"
 #include "engine/core/OskelTypes.h"
+#include "engine/platform/d3d/D3DCommon.h"
 
 namespace oskel::d3dcommon {
 
@@ -31,8 +31,7 @@ u32 chooseSampleCount(u32 level, const std::function<bool(u32 samples)>& accepte
 // "Device does not support stencilbuffer, disabling stencil buffer.". Without the stencil flag
 // (from the start or now): D32, D24X8 or D16; none of them logs "Device does not support
 // required depth buffer." and gives D3DFMT_UNKNOWN. The warnings are at warning level.
-D3DFORMAT chooseDepthFormat(bool& stencilBuffer,
-                            const std::function<bool(D3DFORMAT)>& accepted,
+D3DFORMAT chooseDepthFormat(bool& stencilBuffer, const std::function<bool(D3DFORMAT)>& accepted,
                             const std::function<bool(D3DFORMAT)>& matches);
 
 // Makes the device with hardware, then mixed, then software vertex processing (each with

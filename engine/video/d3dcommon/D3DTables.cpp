@@ -23,47 +23,72 @@ constexpr u32 kFormatA32B32G32R32F = 9;
 
 D3DFORMAT d3dFormatOf(ECOLOR_FORMAT format) {
     switch (static_cast<u32>(format)) {
-        case ECF_A1R5G5B5: return D3DFMT_A1R5G5B5;
-        case ECF_R5G6B5: return D3DFMT_R5G6B5;
-        case ECF_R8G8B8: return D3DFMT_R8G8B8;
-        case ECF_A8R8G8B8: return D3DFMT_A8R8G8B8;
-        case kFormatR16F: return D3DFMT_R16F;
-        case kFormatG16R16F: return D3DFMT_G16R16F;
-        case kFormatA16B16G16R16F: return D3DFMT_A16B16G16R16F;
-        case kFormatR32F: return D3DFMT_R32F;
-        case kFormatG32R32F: return D3DFMT_G32R32F;
-        case kFormatA32B32G32R32F: return D3DFMT_A32B32G32R32F;
-        default: return D3DFMT_UNKNOWN;
+        case ECF_A1R5G5B5:
+            return D3DFMT_A1R5G5B5;
+        case ECF_R5G6B5:
+            return D3DFMT_R5G6B5;
+        case ECF_R8G8B8:
+            return D3DFMT_R8G8B8;
+        case ECF_A8R8G8B8:
+            return D3DFMT_A8R8G8B8;
+        case kFormatR16F:
+            return D3DFMT_R16F;
+        case kFormatG16R16F:
+            return D3DFMT_G16R16F;
+        case kFormatA16B16G16R16F:
+            return D3DFMT_A16B16G16R16F;
+        case kFormatR32F:
+            return D3DFMT_R32F;
+        case kFormatG32R32F:
+            return D3DFMT_G32R32F;
+        case kFormatA32B32G32R32F:
+            return D3DFMT_A32B32G32R32F;
+        default:
+            return D3DFMT_UNKNOWN;
     }
 }
 
 ECOLOR_FORMAT colorFormatOf(D3DFORMAT format) {
     switch (format) {
-        case D3DFMT_R8G8B8: return ECF_R8G8B8;
+        case D3DFMT_R8G8B8:
+            return ECF_R8G8B8;
         case D3DFMT_A8R8G8B8:
         case D3DFMT_X8R8G8B8:
-        case D3DFMT_A8B8G8R8: return ECF_A8R8G8B8;
-        case D3DFMT_R5G6B5: return ECF_R5G6B5;
-        case D3DFMT_R16F: return static_cast<ECOLOR_FORMAT>(kFormatR16F);
-        case D3DFMT_G16R16F: return static_cast<ECOLOR_FORMAT>(kFormatG16R16F);
-        case D3DFMT_A16B16G16R16F: return static_cast<ECOLOR_FORMAT>(kFormatA16B16G16R16F);
-        case D3DFMT_R32F: return static_cast<ECOLOR_FORMAT>(kFormatR32F);
-        case D3DFMT_G32R32F: return static_cast<ECOLOR_FORMAT>(kFormatG32R32F);
-        case D3DFMT_A32B32G32R32F: return static_cast<ECOLOR_FORMAT>(kFormatA32B32G32R32F);
-        default: return ECF_A1R5G5B5;
+        case D3DFMT_A8B8G8R8:
+            return ECF_A8R8G8B8;
+        case D3DFMT_R5G6B5:
+            return ECF_R5G6B5;
+        case D3DFMT_R16F:
+            return static_cast<ECOLOR_FORMAT>(kFormatR16F);
+        case D3DFMT_G16R16F:
+            return static_cast<ECOLOR_FORMAT>(kFormatG16R16F);
+        case D3DFMT_A16B16G16R16F:
+            return static_cast<ECOLOR_FORMAT>(kFormatA16B16G16R16F);
+        case D3DFMT_R32F:
+            return static_cast<ECOLOR_FORMAT>(kFormatR32F);
+        case D3DFMT_G32R32F:
+            return static_cast<ECOLOR_FORMAT>(kFormatG32R32F);
+        case D3DFMT_A32B32G32R32F:
+            return static_cast<ECOLOR_FORMAT>(kFormatA32B32G32R32F);
+        default:
+            return ECF_A1R5G5B5;
     }
 }
 
 u32 bytesPerPixelOf(D3DFORMAT format) {
     switch (format) {
-        case D3DFMT_R8G8B8: return 3;
+        case D3DFMT_R8G8B8:
+            return 3;
         case D3DFMT_A8R8G8B8:
         case D3DFMT_X8R8G8B8:
-        case D3DFMT_A8B8G8R8: return 4;
+        case D3DFMT_A8B8G8R8:
+            return 4;
         case D3DFMT_R5G6B5:
         case D3DFMT_X1R5G5B5:
-        case D3DFMT_A1R5G5B5: return 2;
-        default: return 0;
+        case D3DFMT_A1R5G5B5:
+            return 2;
+        default:
+            return 0;
     }
 }
 
@@ -103,23 +128,34 @@ D3DFORMAT fallbackTextureFormat(D3DFORMAT format) {
 
 D3DCMPFUNC comparisonOf(u8 zBuffer) {
     switch (zBuffer) {
-        case ECFN_EQUAL: return D3DCMP_EQUAL;
-        case ECFN_LESS: return D3DCMP_LESS;
-        case ECFN_NOTEQUAL: return D3DCMP_NOTEQUAL;
-        case ECFN_GREATEREQUAL: return D3DCMP_GREATEREQUAL;
-        case ECFN_GREATER: return D3DCMP_GREATER;
-        case ECFN_ALWAYS: return D3DCMP_ALWAYS;
-        default: return D3DCMP_LESSEQUAL;
+        case ECFN_EQUAL:
+            return D3DCMP_EQUAL;
+        case ECFN_LESS:
+            return D3DCMP_LESS;
+        case ECFN_NOTEQUAL:
+            return D3DCMP_NOTEQUAL;
+        case ECFN_GREATEREQUAL:
+            return D3DCMP_GREATEREQUAL;
+        case ECFN_GREATER:
+            return D3DCMP_GREATER;
+        case ECFN_ALWAYS:
+            return D3DCMP_ALWAYS;
+        default:
+            return D3DCMP_LESSEQUAL;
     }
 }
 
 D3DTEXTUREADDRESS addressOf(u8 textureWrap) {
     switch (addressingOf(textureWrap).Mode) {
         case ETW_CLAMP:
-        case ETW_CLAMP_TO_EDGE: return D3DTADDRESS_CLAMP;
-        case ETW_CLAMP_TO_BORDER: return D3DTADDRESS_BORDER;
-        case ETW_MIRRORED_REPEAT: return D3DTADDRESS_MIRROR;
-        case ETW_REPEAT: return D3DTADDRESS_WRAP;
+        case ETW_CLAMP_TO_EDGE:
+            return D3DTADDRESS_CLAMP;
+        case ETW_CLAMP_TO_BORDER:
+            return D3DTADDRESS_BORDER;
+        case ETW_MIRRORED_REPEAT:
+            return D3DTADDRESS_MIRROR;
+        case ETW_REPEAT:
+            return D3DTADDRESS_WRAP;
     }
     return D3DTADDRESS_WRAP;
 }
@@ -147,11 +183,10 @@ SSamplerFilters samplerFiltersOf(const SMaterialLayer& layer, DWORD filterCaps,
                          ? D3DTEXF_ANISOTROPIC
                          : D3DTEXF_LINEAR;
     f.Mip = wanted.BetweenMipLevels ? D3DTEXF_LINEAR : D3DTEXF_POINT;
-    f.Anisotropic =
-        f.Magnification == D3DTEXF_ANISOTROPIC || f.Minification == D3DTEXF_ANISOTROPIC;
+    f.Anisotropic = f.Magnification == D3DTEXF_ANISOTROPIC || f.Minification == D3DTEXF_ANISOTROPIC;
     if (f.Anisotropic)
-        f.MaxAnisotropy = wanted.Anisotropy < deviceMaxAnisotropy ? wanted.Anisotropy
-                                                                  : deviceMaxAnisotropy;
+        f.MaxAnisotropy =
+            wanted.Anisotropy < deviceMaxAnisotropy ? wanted.Anisotropy : deviceMaxAnisotropy;
     return f;
 }
 
@@ -181,9 +216,9 @@ SColorSources colorSourcesOf(u8 colorMaterial) {
 
 D3DBLEND blendFactorOf(u32 code) {
     static const D3DBLEND factors[] = {
-        D3DBLEND_ZERO,        D3DBLEND_ONE,          D3DBLEND_DESTCOLOR, D3DBLEND_INVDESTCOLOR,
-        D3DBLEND_SRCCOLOR,    D3DBLEND_INVSRCCOLOR,  D3DBLEND_SRCALPHA,  D3DBLEND_INVSRCALPHA,
-        D3DBLEND_DESTALPHA,   D3DBLEND_INVDESTALPHA, D3DBLEND_SRCALPHASAT};
+        D3DBLEND_ZERO,      D3DBLEND_ONE,          D3DBLEND_DESTCOLOR,  D3DBLEND_INVDESTCOLOR,
+        D3DBLEND_SRCCOLOR,  D3DBLEND_INVSRCCOLOR,  D3DBLEND_SRCALPHA,   D3DBLEND_INVSRCALPHA,
+        D3DBLEND_DESTALPHA, D3DBLEND_INVDESTALPHA, D3DBLEND_SRCALPHASAT};
     return code < sizeof factors / sizeof factors[0] ? factors[code] : D3DBLEND_ONE;
 }
 
@@ -218,9 +253,15 @@ D3DMATERIAL materialOf(const SMaterial& m) {
 D3DLIGHT lightOf(const SLight& light, f32 largestRange) {
     D3DLIGHT d{};
     switch (light.Type) {
-        case ELT_SPOT: d.Type = D3DLIGHT_SPOT; break;
-        case ELT_DIRECTIONAL: d.Type = D3DLIGHT_DIRECTIONAL; break;
-        default: d.Type = D3DLIGHT_POINT; break;
+        case ELT_SPOT:
+            d.Type = D3DLIGHT_SPOT;
+            break;
+        case ELT_DIRECTIONAL:
+            d.Type = D3DLIGHT_DIRECTIONAL;
+            break;
+        default:
+            d.Type = D3DLIGHT_POINT;
+            break;
     }
     d.Diffuse = colorValueOf(light.DiffuseColor);
     d.Specular = colorValueOf(light.SpecularColor);
@@ -251,8 +292,8 @@ void transformedPlane(const plane3df& plane, const matrix4& m, f32 out[4]) {
     if (!m.getInverse(inverse)) inverse = matrix4();
     const f32 p[4] = {plane.Normal.X, plane.Normal.Y, plane.Normal.Z, plane.D};
     for (int i = 0; i < 4; ++i)
-        out[i] = inverse[i * 4 + 0] * p[0] + inverse[i * 4 + 1] * p[1] +
-                 inverse[i * 4 + 2] * p[2] + inverse[i * 4 + 3] * p[3];
+        out[i] = inverse[i * 4 + 0] * p[0] + inverse[i * 4 + 1] * p[1] + inverse[i * 4 + 2] * p[2] +
+                 inverse[i * 4 + 3] * p[3];
 }
 
 matrix4 pixelProjection(s32 width, s32 height) {
@@ -283,28 +324,47 @@ bool hasFeature(EVideoDriverFeature feature, const D3DCAPS_COMMON& caps,
     const DWORD vs = caps.VertexShaderVersion;
     const DWORD ps = caps.PixelShaderVersion;
     switch (feature) {
-        case EVDF_RENDER_TO_TARGET: return facts.RenderTargetAlways || caps.NumSimultaneousRTs > 0;
-        case EVDF_HARDWARE_TL: return (caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) != 0;
+        case EVDF_RENDER_TO_TARGET:
+            return facts.RenderTargetAlways || caps.NumSimultaneousRTs > 0;
+        case EVDF_HARDWARE_TL:
+            return (caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) != 0;
         case EVDF_MULTITEXTURE:
-        case EVDF_BILINEAR_FILTER: return true;
-        case EVDF_MIP_MAP: return (caps.TextureCaps & D3DPTEXTURECAPS_MIPMAP) != 0;
-        case EVDF_MIP_MAP_AUTO_UPDATE: return false;
-        case EVDF_STENCIL_BUFFER: return facts.StencilBuffer && caps.StencilCaps != 0;
-        case EVDF_VERTEX_SHADER_1_1: return vs >= D3DVS_VERSION(1, 1);
-        case EVDF_VERTEX_SHADER_2_0: return vs >= D3DVS_VERSION(2, 0);
-        case EVDF_VERTEX_SHADER_3_0: return vs >= D3DVS_VERSION(3, 0);
-        case EVDF_PIXEL_SHADER_1_1: return ps >= D3DPS_VERSION(1, 1);
-        case EVDF_PIXEL_SHADER_1_2: return ps >= D3DPS_VERSION(1, 2);
-        case EVDF_PIXEL_SHADER_1_3: return ps >= D3DPS_VERSION(1, 3);
-        case EVDF_PIXEL_SHADER_1_4: return ps >= D3DPS_VERSION(1, 4);
-        case EVDF_PIXEL_SHADER_2_0: return ps >= D3DPS_VERSION(2, 0);
-        case EVDF_PIXEL_SHADER_3_0: return ps >= D3DPS_VERSION(3, 0);
-        case EVDF_HLSL: return facts.HighLevelShaders && vs >= D3DVS_VERSION(1, 1);
-        case EVDF_TEXTURE_NSQUARE: return (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) == 0;
-        case EVDF_TEXTURE_NPOT: return (caps.TextureCaps & D3DPTEXTURECAPS_POW2) == 0;
+        case EVDF_BILINEAR_FILTER:
+            return true;
+        case EVDF_MIP_MAP:
+            return (caps.TextureCaps & D3DPTEXTURECAPS_MIPMAP) != 0;
+        case EVDF_MIP_MAP_AUTO_UPDATE:
+            return false;
+        case EVDF_STENCIL_BUFFER:
+            return facts.StencilBuffer && caps.StencilCaps != 0;
+        case EVDF_VERTEX_SHADER_1_1:
+            return vs >= D3DVS_VERSION(1, 1);
+        case EVDF_VERTEX_SHADER_2_0:
+            return vs >= D3DVS_VERSION(2, 0);
+        case EVDF_VERTEX_SHADER_3_0:
+            return vs >= D3DVS_VERSION(3, 0);
+        case EVDF_PIXEL_SHADER_1_1:
+            return ps >= D3DPS_VERSION(1, 1);
+        case EVDF_PIXEL_SHADER_1_2:
+            return ps >= D3DPS_VERSION(1, 2);
+        case EVDF_PIXEL_SHADER_1_3:
+            return ps >= D3DPS_VERSION(1, 3);
+        case EVDF_PIXEL_SHADER_1_4:
+            return ps >= D3DPS_VERSION(1, 4);
+        case EVDF_PIXEL_SHADER_2_0:
+            return ps >= D3DPS_VERSION(2, 0);
+        case EVDF_PIXEL_SHADER_3_0:
+            return ps >= D3DPS_VERSION(3, 0);
+        case EVDF_HLSL:
+            return facts.HighLevelShaders && vs >= D3DVS_VERSION(1, 1);
+        case EVDF_TEXTURE_NSQUARE:
+            return (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) == 0;
+        case EVDF_TEXTURE_NPOT:
+            return (caps.TextureCaps & D3DPTEXTURECAPS_POW2) == 0;
         case EVDF_COLOR_MASK:
             return (caps.PrimitiveMiscCaps & D3DPMISCCAPS_COLORWRITEENABLE) != 0;
-        default: return false;  // the OpenGL features, buffer objects, alpha to coverage
+        default:
+            return false;  // the OpenGL features, buffer objects, alpha to coverage
     }
 }
 

@@ -113,11 +113,12 @@ matrix4 sphereMapMatrix();
 
 // What a driver adds to its capabilities for the feature table.
 struct SFeatureFacts {
-    bool StencilBuffer = false;     // the driver's stencil-buffer flag
+    bool StencilBuffer = false;       // the driver's stencil-buffer flag
     bool RenderTargetAlways = false;  // render to texture whatever the capabilities say
-    bool HighLevelShaders = true;   // the driver offers a high-level shader language
+    bool HighLevelShaders = true;     // the driver offers a high-level shader language
 };
 // The feature table of the Direct3D drivers (the feature's switch is the caller's).
-bool hasFeature(EVideoDriverFeature feature, const D3DCAPS_COMMON& caps, const SFeatureFacts& facts);
+bool hasFeature(EVideoDriverFeature feature, const D3DCAPS_COMMON& caps,
+                const SFeatureFacts& facts);
 
 }  // namespace oskel::d3dcommon

@@ -66,12 +66,9 @@ TEST_F(D3D9Driver, VendorNames) {
     const struct {
         DWORD id;
         const char* name;
-    } vendors[] = {{0x1002, "ATI Technologies Inc."},
-                   {0x102B, "Matrox Electronic Systems Ltd."},
-                   {0x10DE, "NVIDIA Corporation"},
-                   {0x121A, "3dfx Interactive Inc"},
-                   {0x5333, "S3 Graphics Co., Ltd."},
-                   {0x8086, "Intel Corporation"},
+    } vendors[] = {{0x1002, "ATI Technologies Inc."}, {0x102B, "Matrox Electronic Systems Ltd."},
+                   {0x10DE, "NVIDIA Corporation"},    {0x121A, "3dfx Interactive Inc"},
+                   {0x5333, "S3 Graphics Co., Ltd."}, {0x8086, "Intel Corporation"},
                    {0x1234, "Unknown VendorId: 4660"}};
     for (const auto& v : vendors) EXPECT_EQ(CD3D9Driver::vendorNameOf(v.id), stringc(v.name));
 }
@@ -147,15 +144,30 @@ TEST_F(D3D9Driver, DepthAndStencilFormatFallbacks) {
         const char* message;
     } cases[] = {
         {"D24S8", true, {}, false, D3DFMT_D24S8, true, nullptr},
-        {"D24S8 not matching the display", true, {}, true, D3DFMT_D32, false,
+        {"D24S8 not matching the display",
+         true,
+         {},
+         true,
+         D3DFMT_D32,
+         false,
          "Depth-stencil format is not compatible with display format, disabling stencil buffer."},
         // The layer has neither D24X4S4 nor D15S1: without D24S8 the stencil buffer goes.
-        {"no stencil format", true, {D3DFMT_D24S8}, false, D3DFMT_D32, false,
+        {"no stencil format",
+         true,
+         {D3DFMT_D24S8},
+         false,
+         D3DFMT_D32,
+         false,
          "Device does not support stencilbuffer, disabling stencil buffer."},
         {"D32", false, {}, false, D3DFMT_D32, false, nullptr},
         {"D24X8", false, {D3DFMT_D32}, false, D3DFMT_D24X8, false, nullptr},
         {"D16", false, {D3DFMT_D32, D3DFMT_D24X8}, false, D3DFMT_D16, false, nullptr},
-        {"none", false, {D3DFMT_D32, D3DFMT_D24X8, D3DFMT_D16}, false, D3DFMT_UNKNOWN, false,
+        {"none",
+         false,
+         {D3DFMT_D32, D3DFMT_D24X8, D3DFMT_D16},
+         false,
+         D3DFMT_UNKNOWN,
+         false,
          "Device does not support required depth buffer."},
     };
     for (const auto& c : cases) {
@@ -183,7 +195,8 @@ TEST_F(D3D9Driver, DepthAndStencilFormatFallbacks) {
 }
 
 TEST_F(D3D9Driver, StencilCapabilitiesTheDeviceLacksDisableTheStencilBuffer) {
-    D3DTestControl::setCaps([](D3DCAPS_COMMON& caps) { caps.StencilCaps &= ~D3DSTENCILCAPS_INCRSAT; });
+    D3DTestControl::setCaps(
+        [](D3DCAPS_COMMON& caps) { caps.StencilCaps &= ~D3DSTENCILCAPS_INCRSAT; });
     SDeviceParameters p = parameters();
     p.stencilBuffer = true;
     ASSERT_NE(make(p), nullptr);
@@ -219,9 +232,10 @@ TEST_F(D3D9Driver, MultisampleSearch) {
         ASSERT_NE(make(p), nullptr);
         EXPECT_EQ(lastCreation().args[ArgSamples], c.samples);
         EXPECT_EQ(driver->getAntiAliasing(), c.samples);
-        EXPECT_EQ(logs.contains("Anti aliasing disabled because hardware/driver lacks necessary caps.",
-                                LogWarning),
-                  c.message);
+        EXPECT_EQ(
+            logs.contains("Anti aliasing disabled because hardware/driver lacks necessary caps.",
+                          LogWarning),
+            c.message);
     }
 }
 
@@ -321,13 +335,15 @@ TEST_F(D3D9Driver, ResetFailuresAreReportedByCause) {
     }
     bool hinted = false;
     for (const auto& line : logs.lines())
-        if (line.text == "Resetting failed due to unknown reason.") hinted = line.hint == std::to_string(E_FAIL);
+        if (line.text == "Resetting failed due to unknown reason.")
+            hinted = line.hint == std::to_string(E_FAIL);
     EXPECT_TRUE(hinted);
 }
 
 TEST_F(D3D9Driver, FrameFailuresAreLoggedAndTheNextFrameTriesAgain) {
     ASSERT_NE(make(), nullptr);
-    // No clear flag and no stencil buffer: the clear still goes out, refused, and the frame goes on.
+    // No clear flag and no stencil buffer: the clear still goes out, refused, and the frame goes
+    // on.
     EXPECT_TRUE(driver->beginScene(false, false));
     EXPECT_TRUE(logs.contains("DIRECT3D9 clear failed.", LogWarning));
     EXPECT_TRUE(driver->endScene());
@@ -337,7 +353,8 @@ TEST_F(D3D9Driver, FrameFailuresAreLoggedAndTheNextFrameTriesAgain) {
     const struct {
         HRESULT result;
         const char* hint;
-    } presents[] = {{D3DERR_DEVICEREMOVED, "Device removed."}, {D3DERR_INVALIDCALL, "Invalid Call"}};
+    } presents[] = {{D3DERR_DEVICEREMOVED, "Device removed."},
+                    {D3DERR_INVALIDCALL, "Invalid Call"}};
     for (const auto& p : presents) {
         ASSERT_TRUE(driver->beginScene());
         D3DTestControl::forceResult("Present", p.result);
@@ -393,31 +410,51 @@ TEST_F(D3D9Driver, FeaturesFollowTheCapabilitiesAndTheSwitches) {
         EVideoDriverFeature feature;
         bool expected;
     } cases[] = {
-        {"render to texture", [](D3DCAPS_COMMON& c) { c.NumSimultaneousRTs = 1; }, EVDF_RENDER_TO_TARGET, true},
-        {"no render targets", [](D3DCAPS_COMMON& c) { c.NumSimultaneousRTs = 0; }, EVDF_RENDER_TO_TARGET, false},
-        {"hardware T&L", [](D3DCAPS_COMMON& c) { c.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT; }, EVDF_HARDWARE_TL, true},
+        {"render to texture", [](D3DCAPS_COMMON& c) { c.NumSimultaneousRTs = 1; },
+         EVDF_RENDER_TO_TARGET, true},
+        {"no render targets", [](D3DCAPS_COMMON& c) { c.NumSimultaneousRTs = 0; },
+         EVDF_RENDER_TO_TARGET, false},
+        {"hardware T&L", [](D3DCAPS_COMMON& c) { c.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT; },
+         EVDF_HARDWARE_TL, true},
         {"software T&L", [](D3DCAPS_COMMON& c) { c.DevCaps = 0; }, EVDF_HARDWARE_TL, false},
         {"multitexture", [](D3DCAPS_COMMON&) {}, EVDF_MULTITEXTURE, true},
         {"bilinear", [](D3DCAPS_COMMON&) {}, EVDF_BILINEAR_FILTER, true},
-        {"mip maps", [](D3DCAPS_COMMON& c) { c.TextureCaps = D3DPTEXTURECAPS_MIPMAP; }, EVDF_MIP_MAP, true},
+        {"mip maps", [](D3DCAPS_COMMON& c) { c.TextureCaps = D3DPTEXTURECAPS_MIPMAP; },
+         EVDF_MIP_MAP, true},
         {"no mip maps", [](D3DCAPS_COMMON& c) { c.TextureCaps = 0; }, EVDF_MIP_MAP, false},
         {"no automatic mip maps", [](D3DCAPS_COMMON&) {}, EVDF_MIP_MAP_AUTO_UPDATE, false},
-        {"vertex shader 1.1", [](D3DCAPS_COMMON& c) { c.VertexShaderVersion = D3DVS_VERSION(1, 1); }, EVDF_VERTEX_SHADER_1_1, true},
-        {"vertex shader 2.0 of 1.1", [](D3DCAPS_COMMON& c) { c.VertexShaderVersion = D3DVS_VERSION(1, 1); }, EVDF_VERTEX_SHADER_2_0, false},
-        {"vertex shader 3.0", [](D3DCAPS_COMMON& c) { c.VertexShaderVersion = D3DVS_VERSION(3, 0); }, EVDF_VERTEX_SHADER_3_0, true},
-        {"pixel shader 1.4 of 2.0", [](D3DCAPS_COMMON& c) { c.PixelShaderVersion = D3DPS_VERSION(2, 0); }, EVDF_PIXEL_SHADER_1_4, true},
-        {"pixel shader 3.0 of 2.0", [](D3DCAPS_COMMON& c) { c.PixelShaderVersion = D3DPS_VERSION(2, 0); }, EVDF_PIXEL_SHADER_3_0, false},
-        {"HLSL", [](D3DCAPS_COMMON& c) { c.VertexShaderVersion = D3DVS_VERSION(1, 1); }, EVDF_HLSL, true},
+        {"vertex shader 1.1",
+         [](D3DCAPS_COMMON& c) { c.VertexShaderVersion = D3DVS_VERSION(1, 1); },
+         EVDF_VERTEX_SHADER_1_1, true},
+        {"vertex shader 2.0 of 1.1",
+         [](D3DCAPS_COMMON& c) { c.VertexShaderVersion = D3DVS_VERSION(1, 1); },
+         EVDF_VERTEX_SHADER_2_0, false},
+        {"vertex shader 3.0",
+         [](D3DCAPS_COMMON& c) { c.VertexShaderVersion = D3DVS_VERSION(3, 0); },
+         EVDF_VERTEX_SHADER_3_0, true},
+        {"pixel shader 1.4 of 2.0",
+         [](D3DCAPS_COMMON& c) { c.PixelShaderVersion = D3DPS_VERSION(2, 0); },
+         EVDF_PIXEL_SHADER_1_4, true},
+        {"pixel shader 3.0 of 2.0",
+         [](D3DCAPS_COMMON& c) { c.PixelShaderVersion = D3DPS_VERSION(2, 0); },
+         EVDF_PIXEL_SHADER_3_0, false},
+        {"HLSL", [](D3DCAPS_COMMON& c) { c.VertexShaderVersion = D3DVS_VERSION(1, 1); }, EVDF_HLSL,
+         true},
         {"no HLSL", [](D3DCAPS_COMMON& c) { c.VertexShaderVersion = 0; }, EVDF_HLSL, false},
         {"GLSL", [](D3DCAPS_COMMON&) {}, EVDF_ARB_GLSL, false},
-        {"square only", [](D3DCAPS_COMMON& c) { c.TextureCaps = D3DPTEXTURECAPS_SQUAREONLY; }, EVDF_TEXTURE_NSQUARE, false},
+        {"square only", [](D3DCAPS_COMMON& c) { c.TextureCaps = D3DPTEXTURECAPS_SQUAREONLY; },
+         EVDF_TEXTURE_NSQUARE, false},
         {"any square", [](D3DCAPS_COMMON& c) { c.TextureCaps = 0; }, EVDF_TEXTURE_NSQUARE, true},
-        {"powers of two", [](D3DCAPS_COMMON& c) { c.TextureCaps = D3DPTEXTURECAPS_POW2; }, EVDF_TEXTURE_NPOT, false},
+        {"powers of two", [](D3DCAPS_COMMON& c) { c.TextureCaps = D3DPTEXTURECAPS_POW2; },
+         EVDF_TEXTURE_NPOT, false},
         {"any size", [](D3DCAPS_COMMON& c) { c.TextureCaps = 0; }, EVDF_TEXTURE_NPOT, true},
         {"frame-buffer objects", [](D3DCAPS_COMMON&) {}, EVDF_FRAMEBUFFER_OBJECT, false},
         {"alpha to coverage", [](D3DCAPS_COMMON&) {}, EVDF_MULTISAMPLING, false},
-        {"colour mask", [](D3DCAPS_COMMON& c) { c.PrimitiveMiscCaps = D3DPMISCCAPS_COLORWRITEENABLE; }, EVDF_COLOR_MASK, true},
-        {"no colour mask", [](D3DCAPS_COMMON& c) { c.PrimitiveMiscCaps = 0; }, EVDF_COLOR_MASK, false},
+        {"colour mask",
+         [](D3DCAPS_COMMON& c) { c.PrimitiveMiscCaps = D3DPMISCCAPS_COLORWRITEENABLE; },
+         EVDF_COLOR_MASK, true},
+        {"no colour mask", [](D3DCAPS_COMMON& c) { c.PrimitiveMiscCaps = 0; }, EVDF_COLOR_MASK,
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

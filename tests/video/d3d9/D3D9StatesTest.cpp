@@ -3,10 +3,10 @@
 
 #include <functional>
 
+#include "engine/video/CMemoryTextureDriver.h"
 #include "engine/video/d3dcommon/D3DImages.h"
 #include "engine/video/d3dcommon/D3DPrimitives.h"
 #include "engine/video/d3dcommon/D3DTables.h"
-#include "engine/video/CMemoryTextureDriver.h"
 #include "tests/video/d3d9/D3D9TestSupport.h"
 
 using namespace oskel;
@@ -123,8 +123,9 @@ TEST_F(D3D9States, MaterialTablesReachTheDevice) {
         }
     }
     // Wrap codes on both coordinates of the layer's sampler.
-    const D3DTEXTUREADDRESS addresses[] = {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP,
-                                           D3DTADDRESS_BORDER, D3DTADDRESS_MIRROR, D3DTADDRESS_WRAP};
+    const D3DTEXTUREADDRESS addresses[] = {D3DTADDRESS_WRAP,   D3DTADDRESS_CLAMP,
+                                           D3DTADDRESS_CLAMP,  D3DTADDRESS_BORDER,
+                                           D3DTADDRESS_MIRROR, D3DTADDRESS_WRAP};
     for (u8 wrap = 0; wrap <= 5; ++wrap) {
         SMaterial m = material(EMT_SOLID);
         m.TextureLayer[1].TextureWrap = static_cast<u8>((wrap + 1) % 6);
@@ -132,15 +133,21 @@ TEST_F(D3D9States, MaterialTablesReachTheDevice) {
         D3DTestControl::clearCalls();
         m.TextureLayer[1].TextureWrap = wrap;
         quad(m, 0, 0, 1, 1);
-        EXPECT_EQ(samplerStates(1, D3DSAMP_ADDRESSU), std::vector<uint64_t>{addresses[wrap]}) << int(wrap);
-        EXPECT_EQ(samplerStates(1, D3DSAMP_ADDRESSV), std::vector<uint64_t>{addresses[wrap]}) << int(wrap);
+        EXPECT_EQ(samplerStates(1, D3DSAMP_ADDRESSU), std::vector<uint64_t>{addresses[wrap]})
+            << int(wrap);
+        EXPECT_EQ(samplerStates(1, D3DSAMP_ADDRESSV), std::vector<uint64_t>{addresses[wrap]})
+            << int(wrap);
     }
     // Colour masks: the engine's bits (1 alpha, 2 red, 4 green, 8 blue) in Direct3D's order.
     const struct {
         u8 mask;
         DWORD bits;
-    } masks[] = {{15, 15}, {1, D3DCOLORWRITEENABLE_ALPHA}, {2, D3DCOLORWRITEENABLE_RED},
-                 {4, D3DCOLORWRITEENABLE_GREEN}, {8, D3DCOLORWRITEENABLE_BLUE}, {0, 0}};
+    } masks[] = {{15, 15},
+                 {1, D3DCOLORWRITEENABLE_ALPHA},
+                 {2, D3DCOLORWRITEENABLE_RED},
+                 {4, D3DCOLORWRITEENABLE_GREEN},
+                 {8, D3DCOLORWRITEENABLE_BLUE},
+                 {0, 0}};
     for (const auto& c : masks) {
         SMaterial m = material(EMT_SOLID);
         m.ColorMask = static_cast<u8>(c.mask ^ 3);
@@ -148,7 +155,8 @@ TEST_F(D3D9States, MaterialTablesReachTheDevice) {
         D3DTestControl::clearCalls();
         m.ColorMask = c.mask;
         quad(m, 0, 0, 1, 1);
-        EXPECT_EQ(renderStates(D3DRS_COLORWRITEENABLE), std::vector<uint64_t>{c.bits}) << int(c.mask);
+        EXPECT_EQ(renderStates(D3DRS_COLORWRITEENABLE), std::vector<uint64_t>{c.bits})
+            << int(c.mask);
     }
     // Mip-map level bias in eighths.
     SMaterial biased = material(EMT_SOLID);
@@ -211,7 +219,8 @@ TEST_F(D3D9States, ColourMaterialSources) {
         {ECM_AMBIENT, 1, D3DMCS_MATERIAL, D3DMCS_COLOR1, D3DMCS_MATERIAL, D3DMCS_MATERIAL},
         {ECM_EMISSIVE, 1, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_COLOR1, D3DMCS_MATERIAL},
         {ECM_SPECULAR, 1, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_COLOR1},
-        {ECM_DIFFUSE_AND_AMBIENT, 1, D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_MATERIAL, D3DMCS_MATERIAL},
+        {ECM_DIFFUSE_AND_AMBIENT, 1, D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_MATERIAL,
+         D3DMCS_MATERIAL},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.code));
@@ -269,7 +278,8 @@ TEST_F(D3D9States, StagesHoldTheirTextures) {
     auto* foreign = new CMemoryTexture(other, 0, true, false);
     other->drop();
     EXPECT_FALSE(driver->setTexture(0, foreign));
-    EXPECT_TRUE(logs.contains("Fatal Error: Tried to set a texture not owned by this driver.", LogError));
+    EXPECT_TRUE(
+        logs.contains("Fatal Error: Tried to set a texture not owned by this driver.", LogError));
     EXPECT_EQ(driver->getCurrentTexture(0), nullptr);
     foreign->drop();
     EXPECT_FALSE(driver->setTexture(4, nullptr));
@@ -386,7 +396,8 @@ TEST_F(D3D9States, ImageQuadsClipTheirTargetAndSourceTogether) {
     EXPECT_EQ(corners[1].color, 0xFF112233u);
     // Off the render target: nothing.
     EXPECT_FALSE(d3dcommon::imageQuad(vector2di(320, 0), recti(0, 0, 4, 4), nullptr,
-                                      dimension2di(320, 240), dimension2di(4, 4), SColor(0), corners));
+                                      dimension2di(320, 240), dimension2di(4, 4), SColor(0),
+                                      corners));
     // Stretched: the source over the image size, the corner colours from the engine's order.
     bool alpha = false;
     const SColor colors[4] = {SColor(0xFF000001u), SColor(0xFF000002u), SColor(0x80000003u),
@@ -480,9 +491,13 @@ TEST_F(D3D9States, PrimitiveTypesAndNullIndexLists) {
         {"line strip", EPT_LINE_STRIP, false, {{plain, {D3DPT_LINESTRIP, 3}}}},
         {"line strip indexed", EPT_LINE_STRIP, true, {{indexed, {D3DPT_LINESTRIP, 0, 6, 3}}}},
         // A loop is its strip and a line from the strip's last entry back to its first.
-        {"line loop", EPT_LINE_LOOP, false,
+        {"line loop",
+         EPT_LINE_LOOP,
+         false,
          {{plain, {D3DPT_LINESTRIP, 3}}, {indexed, {D3DPT_LINELIST, 0, 6, 1}}}},
-        {"line loop indexed", EPT_LINE_LOOP, true,
+        {"line loop indexed",
+         EPT_LINE_LOOP,
+         true,
          {{indexed, {D3DPT_LINESTRIP, 0, 6, 3}}, {indexed, {D3DPT_LINELIST, 0, 6, 1}}}},
         {"lines", EPT_LINES, false, {{plain, {D3DPT_LINELIST, 3}}}},
         {"fan", EPT_TRIANGLE_FAN, false, {{plain, {D3DPT_TRIANGLEFAN, 3}}}},
@@ -499,7 +514,8 @@ TEST_F(D3D9States, PrimitiveTypesAndNullIndexLists) {
         D3DTestControl::clearCalls();
         // Points draw 3, lines 3 (6 vertices), triangles 3 (from 9 indices).
         const u32 count3 = 3;
-        driver->drawVertexPrimitiveList(v, 6, c.indexed ? indices : nullptr, count3, EVT_2D, c.type);
+        driver->drawVertexPrimitiveList(v, 6, c.indexed ? indices : nullptr, count3, EVT_2D,
+                                        c.type);
         std::vector<std::pair<std::string, std::vector<uint64_t>>> got;
         for (const SRecordedCall& call : D3DTestControl::calls()) {
             if (call.name.rfind("Draw", 0) != 0) continue;
@@ -575,7 +591,8 @@ TEST_F(D3D9States, VertexTypesGoInTheirFormatsFieldOrder) {
     t.Tangent = vector3df(10, 11, 12);
     t.Binormal = vector3df(13, 14, 15);
     std::vector<u8> buffer;
-    const auto* ordered = static_cast<const f32*>(d3dcommon::inFieldOrder(&t, 1, EVT_TANGENTS, buffer));
+    const auto* ordered =
+        static_cast<const f32*>(d3dcommon::inFieldOrder(&t, 1, EVT_TANGENTS, buffer));
     const f32 expected[15] = {1, 2, 3, 4, 5, 6, 0, 8, 9, 10, 11, 12, 13, 14, 15};
     for (int i = 0; i < 15; ++i)
         if (i != 6) EXPECT_FLOAT_EQ(ordered[i], expected[i]) << i;
@@ -602,8 +619,8 @@ TEST_F(D3D9States, VertexListsDrawInTwoDAndThreeDModeOnly) {
     p.stencilBuffer = true;
     ASSERT_NE(make(p), nullptr);
     ASSERT_TRUE(driver->beginScene());
-    driver->drawStencilShadow(false, SColor(0x80000000u), SColor(0x80000000u),
-                              SColor(0x80000000u), SColor(0x80000000u));
+    driver->drawStencilShadow(false, SColor(0x80000000u), SColor(0x80000000u), SColor(0x80000000u),
+                              SColor(0x80000000u));
     EXPECT_EQ(driver->getRenderMode(), CD3D9Driver::RenderModeStencilFill);
     D3DTestControl::clearCalls();
     driver->drawVertexPrimitiveList(v, 3, nullptr, 1, EVT_2D, EPT_TRIANGLES);
@@ -612,8 +629,9 @@ TEST_F(D3D9States, VertexListsDrawInTwoDAndThreeDModeOnly) {
     const vector3df triangle[3] = {vector3df(0, 0, 0), vector3df(1, 0, 0), vector3df(0, 1, 0)};
     driver->drawStencilShadowVolume(triangle, 3, true);
     EXPECT_EQ(driver->getRenderMode(), CD3D9Driver::RenderModeShadowVolumeZFail);
-    EXPECT_EQ(renderStates(D3DRS_STENCILZFAIL),
-              (std::vector<uint64_t>{D3DSTENCILOP_KEEP, D3DSTENCILOP_INCRSAT, D3DSTENCILOP_DECRSAT}));
+    EXPECT_EQ(
+        renderStates(D3DRS_STENCILZFAIL),
+        (std::vector<uint64_t>{D3DSTENCILOP_KEEP, D3DSTENCILOP_INCRSAT, D3DSTENCILOP_DECRSAT}));
     EXPECT_EQ(count("DrawPrimitiveUP"), 2u);
     D3DTestControl::clearCalls();
     driver->drawVertexPrimitiveList(v, 3, nullptr, 1, EVT_2D, EPT_TRIANGLES);
@@ -744,17 +762,19 @@ TEST_F(D3D9States, ShaderServicesWithoutTheShaderCompiler) {
     // The shader materials: the compiler's library is missing, said once, and no material.
     EXPECT_EQ(driver->addShaderMaterial("vs.1.1", "ps.1.1", nullptr, EMT_SOLID, 0), -1);
     EXPECT_EQ(driver->addShaderMaterial("vs.1.1", "ps.1.1", nullptr, EMT_SOLID, 0), -1);
-    EXPECT_EQ(driver->addHighLevelShaderMaterial("x", "main", 0, "y", "main", 0, nullptr,
-                                                 EMT_SOLID, 0),
-              -1);
+    EXPECT_EQ(
+        driver->addHighLevelShaderMaterial("x", "main", 0, "y", "main", 0, nullptr, EMT_SOLID, 0),
+        -1);
     size_t assemble = 0, compile = 0;
     for (const auto& line : logs.lines()) {
-        if (line.text == "Could not load shader function D3DXAssembleShader from dll, shaders disabled") {
+        if (line.text ==
+            "Could not load shader function D3DXAssembleShader from dll, shaders disabled") {
             ++assemble;
             EXPECT_EQ(line.hint, "d3dx9_30.dll");
             EXPECT_EQ(line.level, LogError);
         }
-        if (line.text == "Could not load shader function D3DXCompileShader from dll, shaders disabled")
+        if (line.text ==
+            "Could not load shader function D3DXCompileShader from dll, shaders disabled")
             ++compile;
     }
     EXPECT_EQ(assemble, 1u);
@@ -777,8 +797,9 @@ TEST_F(D3D9States, ShaderServicesWithoutTheShaderCompiler) {
 // With shaders on the device the normal and parallax maps ask for the compiler (once); without
 // them they do not.
 TEST_F(D3D9States, BumpMapsAskForTheCompilerOnlyWhereShadersRun) {
-    EXPECT_FALSE(logs.contains("Could not load shader function D3DXAssembleShader from dll, "
-                               "shaders disabled"));
+    EXPECT_FALSE(
+        logs.contains("Could not load shader function D3DXAssembleShader from dll, "
+                      "shaders disabled"));
     driver->endScene();
     driver->drop();
     driver = nullptr;
@@ -790,7 +811,8 @@ TEST_F(D3D9States, BumpMapsAskForTheCompilerOnlyWhereShadersRun) {
     ASSERT_NE(make(), nullptr);
     size_t asked = 0;
     for (const auto& line : logs.lines())
-        if (line.text == "Could not load shader function D3DXAssembleShader from dll, shaders disabled")
+        if (line.text ==
+            "Could not load shader function D3DXAssembleShader from dll, shaders disabled")
             ++asked;
     EXPECT_EQ(asked, 1u);
     // They draw as their base materials.

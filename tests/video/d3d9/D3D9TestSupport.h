@@ -121,7 +121,8 @@ protected:
         m.TextureLayer[0].Texture = texture;
         return m;
     }
-    void quad(const SMaterial& m, f32 x0, f32 y0, f32 x1, f32 y1, SColor color = SColor(0xFFFFFFFFu)) {
+    void quad(const SMaterial& m, f32 x0, f32 y0, f32 x1, f32 y1,
+              SColor color = SColor(0xFFFFFFFFu)) {
         CQuadBatcher* batcher = driver->getQuadBatcher();
         batcher->reset();
         batcher->addQuadCorners(&m, vector2df(x0, y0), vector2df(x1, y0), vector2df(x1, y1),

@@ -76,16 +76,56 @@ TEST_F(D3D9Textures, FormatsFromTheCreationFlagsWithTheirFallbacks) {
         ECOLOR_FORMAT colorFormat;
     } cases[] = {
         {"32 bit", {ETCF_ALWAYS_32_BIT}, ECF_A8R8G8B8, {}, D3DFMT_A8R8G8B8, ECF_A8R8G8B8},
-        {"32 bit refused", {ETCF_ALWAYS_32_BIT}, ECF_A8R8G8B8, {D3DFMT_A8R8G8B8}, D3DFMT_A1R5G5B5, ECF_A1R5G5B5},
+        {"32 bit refused",
+         {ETCF_ALWAYS_32_BIT},
+         ECF_A8R8G8B8,
+         {D3DFMT_A8R8G8B8},
+         D3DFMT_A1R5G5B5,
+         ECF_A1R5G5B5},
         {"16 bit", {ETCF_ALWAYS_16_BIT}, ECF_A8R8G8B8, {}, D3DFMT_A1R5G5B5, ECF_A1R5G5B5},
-        {"16 bit refused", {ETCF_ALWAYS_16_BIT}, ECF_A8R8G8B8, {D3DFMT_A1R5G5B5}, D3DFMT_UNKNOWN, ECF_A1R5G5B5},
+        {"16 bit refused",
+         {ETCF_ALWAYS_16_BIT},
+         ECF_A8R8G8B8,
+         {D3DFMT_A1R5G5B5},
+         D3DFMT_UNKNOWN,
+         ECF_A1R5G5B5},
         {"speed", {ETCF_OPTIMIZED_FOR_SPEED}, ECF_A8R8G8B8, {}, D3DFMT_A1R5G5B5, ECF_A1R5G5B5},
-        {"quality of 32 bits", {ETCF_OPTIMIZED_FOR_QUALITY}, ECF_A8R8G8B8, {}, D3DFMT_A8R8G8B8, ECF_A8R8G8B8},
-        {"quality of 24 bits", {ETCF_OPTIMIZED_FOR_QUALITY}, ECF_R8G8B8, {}, D3DFMT_A8R8G8B8, ECF_A8R8G8B8},
-        {"quality of 16 bits", {ETCF_OPTIMIZED_FOR_QUALITY}, ECF_R5G6B5, {}, D3DFMT_A1R5G5B5, ECF_A1R5G5B5},
-        {"no alpha of 32 bit", {ETCF_ALWAYS_32_BIT, ETCF_NO_ALPHA_CHANNEL}, ECF_A8R8G8B8, {}, D3DFMT_R8G8B8, ECF_R8G8B8},
-        {"no alpha of 32 bit refused", {ETCF_ALWAYS_32_BIT, ETCF_NO_ALPHA_CHANNEL}, ECF_A8R8G8B8, {D3DFMT_R8G8B8}, D3DFMT_R5G6B5, ECF_R5G6B5},
-        {"no alpha of 16 bit", {ETCF_ALWAYS_16_BIT, ETCF_NO_ALPHA_CHANNEL}, ECF_A8R8G8B8, {}, D3DFMT_R5G6B5, ECF_R5G6B5},
+        {"quality of 32 bits",
+         {ETCF_OPTIMIZED_FOR_QUALITY},
+         ECF_A8R8G8B8,
+         {},
+         D3DFMT_A8R8G8B8,
+         ECF_A8R8G8B8},
+        {"quality of 24 bits",
+         {ETCF_OPTIMIZED_FOR_QUALITY},
+         ECF_R8G8B8,
+         {},
+         D3DFMT_A8R8G8B8,
+         ECF_A8R8G8B8},
+        {"quality of 16 bits",
+         {ETCF_OPTIMIZED_FOR_QUALITY},
+         ECF_R5G6B5,
+         {},
+         D3DFMT_A1R5G5B5,
+         ECF_A1R5G5B5},
+        {"no alpha of 32 bit",
+         {ETCF_ALWAYS_32_BIT, ETCF_NO_ALPHA_CHANNEL},
+         ECF_A8R8G8B8,
+         {},
+         D3DFMT_R8G8B8,
+         ECF_R8G8B8},
+        {"no alpha of 32 bit refused",
+         {ETCF_ALWAYS_32_BIT, ETCF_NO_ALPHA_CHANNEL},
+         ECF_A8R8G8B8,
+         {D3DFMT_R8G8B8},
+         D3DFMT_R5G6B5,
+         ECF_R5G6B5},
+        {"no alpha of 16 bit",
+         {ETCF_ALWAYS_16_BIT, ETCF_NO_ALPHA_CHANNEL},
+         ECF_A8R8G8B8,
+         {},
+         D3DFMT_R5G6B5,
+         ECF_R5G6B5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -130,8 +170,9 @@ TEST_F(D3D9Textures, MipLevelsOfAKnownImageGoDownToOneTexel) {
     auto* image = new CImage(CCreationContext(), ECF_A8R8G8B8, dimension2di(4, 4));
     for (s32 y = 0; y < 4; ++y)
         for (s32 x = 0; x < 4; ++x)
-            image->setPixel(x, y, 0xFF000000u | (static_cast<u32>(x * 40) << 16) |
-                                      (static_cast<u32>(y * 40) << 8) | static_cast<u32>(x + y));
+            image->setPixel(x, y,
+                            0xFF000000u | (static_cast<u32>(x * 40) << 16) |
+                                (static_cast<u32>(y * 40) << 8) | static_cast<u32>(x + y));
     CD3D9Texture* t = texture(image);
     ASSERT_TRUE(t->hasMipMaps());
     ASSERT_EQ(t->getD3D9Texture()->GetLevelCount(), 3u);
@@ -162,7 +203,8 @@ TEST_F(D3D9Textures, MipLevelsOfANonSquareImageReadOnlyTheirOwnTexels) {
     CD3D9Texture* t = texture(image);
     ASSERT_EQ(t->getD3D9Texture()->GetLevelCount(), 4u);
     UINT w = 0, h = 0;
-    EXPECT_EQ(level32(t, 1, w, h), (std::vector<u32>{0xFF000006u, 0xFF000016u, 0xFF000026u, 0xFF000036u}));
+    EXPECT_EQ(level32(t, 1, w, h),
+              (std::vector<u32>{0xFF000006u, 0xFF000016u, 0xFF000026u, 0xFF000036u}));
     EXPECT_EQ(w, 4u);
     EXPECT_EQ(h, 1u);
     EXPECT_EQ(level32(t, 2, w, h), (std::vector<u32>{0xFF00000Eu, 0xFF00002Eu}));
