@@ -14,11 +14,16 @@
 #include "engine/core/StringUtils.h"
 #include "engine/core/event/DeviceEvents.h"
 #include "engine/video/CNullDriver.h"
+#include "engine/video/d3d9/CD3D9Driver.h"
 #include "engine/video/opengl/COpenGLDriver.h"
 
 namespace oskel {
 
 namespace {
+
+// The Direct3D drivers take the display into full screen themselves (from the parameters);
+// for the others the device switches the display mode.
+bool driverTakesFullscreen(s32 type) { return type == DriverDirect3D8 || type == DriverDirect3D9; }
 
 void logFormatted(const char* format, long a, long b) {
     char text[128];
@@ -74,9 +79,16 @@ bool CDeviceLinux::createDriver(s32 type) {
         case DriverDirect3D8:
             CLogger::instance().log("Could not create DIRECT3D8 Driver.", LogError);
             return false;
-        case DriverDirect3D9:
-            CLogger::instance().log("Could not create DIRECT3D9 Driver.", LogError);
-            return false;
+        case DriverDirect3D9: {
+            IVideoDriver* driver =
+                createDirect3D9Driver(m_parameters, getFileSystem(), m_timer.get());
+            if (!driver) {
+                CLogger::instance().log("Could not create DIRECT3D9 Driver.", LogError);
+                return false;
+            }
+            setVideoDriver(driver);
+            return true;
+        }
         case DriverOpenGL: {
             if (m_parameters.fullscreen)
                 switchToFullscreen(m_parameters.windowSize.Width, m_parameters.windowSize.Height,
@@ -231,7 +243,7 @@ bool CDeviceLinux::reset(const SDeviceParameters& parameters) {
     if (needWindow) static_cast<void>(createWindow());
     if (!createDriver(m_parameters.driverType)) return false;
     if (m_window.exists()) {
-        if (m_parameters.fullscreen)
+        if (m_parameters.fullscreen && !driverTakesFullscreen(m_parameters.driverType))
             switchToFullscreen(m_parameters.windowSize.Width, m_parameters.windowSize.Height,
                                static_cast<s32>(m_parameters.bits));
         placeWindow();
@@ -334,7 +346,8 @@ CDeviceBase::EMessageResult CDeviceLinux::takeMessage(bool wait) {
 void CDeviceLinux::activateApplication(bool active) {
     m_active = active;
     if (active) {
-        if (m_parameters.fullscreen && !m_fullscreenSwitched)
+        if (m_parameters.fullscreen && !m_fullscreenSwitched &&
+            !driverTakesFullscreen(m_parameters.driverType))
             switchToFullscreen(m_parameters.windowSize.Width, m_parameters.windowSize.Height,
                                static_cast<s32>(m_parameters.bits));
         postEvent(new CEventSystemFlowAppActivation(true));

@@ -1,6 +1,10 @@
 #include "engine/platform/GLContext.h"
 
 #include <algorithm>
+#include <cstring>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <SDL.h>
 
@@ -186,5 +190,19 @@ void CGLContext::swapBuffers() {
 bool CGLContext::setSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
 
 void* getGLProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+void keepFreedHeapForSoftwareRasteriser(const char* renderer) {
+#if defined(__GLIBC__)
+    if (!renderer) return;
+    const bool software = std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
+                          std::strstr(renderer, "Software Rasterizer");
+    static bool done = false;
+    if (!software || done) return;
+    done = true;
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+#else
+    (void)renderer;
+#endif
+}
 
 }  // namespace oskel::platform

@@ -102,4 +102,12 @@ private:
 // An OpenGL entry point of the current context, or none.
 void* getGLProcAddress(const char* name);
 
+// Mesa's software rasterisers allocate and free several megabytes of bin memory for each batch
+// they flush (one per texture change, when sprites alternate textures). glibc gives the top of
+// its heap back to the system whenever more than its trim threshold lies free there, and the
+// next batch faults every page in again: per draw call that costs more than the drawing. For
+// such a renderer (named by its GL_RENDERER text) up to 64 MB of freed heap are kept; the
+// process-wide setting is made once.
+void keepFreedHeapForSoftwareRasteriser(const char* renderer);
+
 }  // namespace oskel::platform

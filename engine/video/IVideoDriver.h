@@ -100,7 +100,9 @@ struct SLight {
     // Constant, linear and quadratic attenuation.
     vector3df Attenuation{1.0f, 0.0f, 0.0f};
     f32 OuterCone = 45.0f;
+    f32 InnerCone = 0.0f;  // degrees, of spot lights
     f32 Falloff = 2.0f;
+    f32 Radius = 100.0f;  // the distance the light reaches
     u32 Type = ELT_POINT;
     vector3df Position{0.0f, 0.0f, 0.0f};
     vector3df Direction{0.0f, 0.0f, 1.0f};

@@ -47,14 +47,14 @@ SMaterialLayer& SMaterialLayer::operator=(const SMaterialLayer& other) {
     BilinearFilter = other.BilinearFilter;
     TrilinearFilter = other.TrilinearFilter;
     AnisotropicFilter = other.AnisotropicFilter;
-    Reserved = other.Reserved;
+    LODBias = other.LODBias;
     return *this;
 }
 
 bool SMaterialLayer::operator!=(const SMaterialLayer& other) const {
     return Texture != other.Texture || TextureWrap != other.TextureWrap ||
            BilinearFilter != other.BilinearFilter || TrilinearFilter != other.TrilinearFilter ||
-           AnisotropicFilter != other.AnisotropicFilter || Reserved != other.Reserved ||
+           AnisotropicFilter != other.AnisotropicFilter || LODBias != other.LODBias ||
            TextureMatrix != other.TextureMatrix;
 }
 

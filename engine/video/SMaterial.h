@@ -75,7 +75,7 @@ public:
     bool BilinearFilter = true;
     bool TrilinearFilter = false;
     u8 AnisotropicFilter = 0;
-    s8 Reserved = 0;  // copied and compared with the layer, read by no renderer
+    s8 LODBias = 0;  // mip-map level bias in eighths of a level (the Direct3D drivers read it)
 };
 
 constexpr u32 MATERIAL_MAX_TEXTURES = 4;

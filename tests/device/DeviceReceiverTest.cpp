@@ -2,6 +2,7 @@
 
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/core/CTimerScheduler.h"
+#include "engine/platform/d3d/D3DTestControl.h"
 #include "tests/device/DeviceTestSupport.h"
 
 using namespace oskel;
@@ -250,6 +251,8 @@ TEST(Device, TheDefaultDeviceCanBeReleasedBeforeExit) {
 
 TEST(Device, FactoryRefusesDriversItCannotMake) {
     LogCapture logs;
+    // Direct3D 9 cannot be made where its run-time library is missing.
+    d3d::D3DTestControl::removeModule("d3d9.dll");
     const struct {
         s32 type;
         const char* message;
@@ -262,4 +265,6 @@ TEST(Device, FactoryRefusesDriversItCannotMake) {
         EXPECT_EQ(createDevice(parameters), nullptr);
         EXPECT_TRUE(logs.contains(c.message, LogError)) << c.type;
     }
+    EXPECT_TRUE(logs.contains("Error, could not load d3d9.dll.", LogError));
+    d3d::D3DTestControl::reset();
 }

@@ -106,7 +106,7 @@ TEST(Material, DefaultsAndEveryFieldTakesPartInTheComparison) {
         [](SMaterial& m) { m.TextureLayer[0].Texture = reinterpret_cast<CTextureResource*>(8); },
         [](SMaterial& m) { m.TextureLayer[3].TextureWrap = ETW_CLAMP; },
         [](SMaterial& m) { m.TextureLayer[1].AnisotropicFilter = 8; },
-        [](SMaterial& m) { m.TextureLayer[2].Reserved = -1; },
+        [](SMaterial& m) { m.TextureLayer[2].LODBias = -1; },
     };
     for (size_t i = 0; i < sizeof changes / sizeof changes[0]; ++i) {
         SMaterial m;

@@ -272,6 +272,8 @@ HRESULT CCoreDevice::initialise(HWND focusWindow, DWORD behavior, SPresentSetup&
             return D3DERR_NOTAVAILABLE;
         }
         m_limits.read();
+        platform::keepFreedHeapForSoftwareRasteriser(
+            reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
         if (!m_limits.textureEnvCombine) {
             CLogger::instance().log("Direct3D device: OpenGL lacks texture combiners.", LogError);
             return D3DERR_NOTAVAILABLE;

@@ -2,9 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include "engine/core/CLogger.h"
 #include "engine/platform/Window.h"
@@ -23,25 +20,6 @@ void loadColor(GLenum face, GLenum which, SColor c) {
     const GLfloat v[4] = {c.getRed() / 255.0f, c.getGreen() / 255.0f, c.getBlue() / 255.0f,
                           c.getAlpha() / 255.0f};
     glMaterialfv(face, which, v);
-}
-
-// Mesa's software rasterisers allocate and free several megabytes of bin memory for each batch
-// they flush (one per texture change, when sprites alternate textures). glibc gives the top of
-// its heap back to the system whenever more than its trim threshold lies free there, and the next
-// batch faults every page in again: per draw call that costs more than the drawing. Keeping up to
-// 64 MB of freed heap removes that; the process-wide setting is made once.
-void keepFreedHeapForSoftwareRasteriser(const char* renderer) {
-#if defined(__GLIBC__)
-    if (!renderer) return;
-    const bool software = std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
-                          std::strstr(renderer, "Software Rasterizer");
-    static bool done = false;
-    if (!software || done) return;
-    done = true;
-    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-#else
-    (void)renderer;
-#endif
 }
 
 // Element 12 negated, as the projection is given to OpenGL.
@@ -64,8 +42,7 @@ COpenGLDriver::~COpenGLDriver() {
     m_requestedLights.clear();
     deleteMaterialRenderers();
     for (auto& bound : m_boundTextures) bound = nullptr;
-    for (auto& held : m_materialTextures) held = nullptr;
-    for (auto& held : m_lastMaterialTextures) held = nullptr;
+    m_materialState.clear();
     // The batcher holds nothing of OpenGL; the textures bound above went while the context was
     // still there.
     if (m_context.exists()) {
@@ -171,7 +148,7 @@ bool COpenGLDriver::genericDriverInit(const dimension2di& screenSize, bool stenc
         CLogger::instance().logHint(renderer, vendor, LogInformation);
         m_vendor = vendor;
     }
-    keepFreedHeapForSoftwareRasteriser(renderer);
+    platform::keepFreedHeapForSoftwareRasteriser(renderer);
 
     for (auto& bound : m_boundTextures) bound = nullptr;
     m_stencilBuffer = stencilBuffer;
@@ -215,7 +192,7 @@ bool COpenGLDriver::genericDriverInit(const dimension2di& screenSize, bool stenc
 
     createMaterialRenderers();
 
-    m_resetRenderStates = true;
+    m_materialState.requestReset();
     set3DRenderMode();
     setFog(m_fogColor, m_linearFog, m_fogStart, m_fogEnd, m_fogDensity, m_pixelFog, m_rangeFog);
     m_textureFlipMatrix.buildTextureTransform(0.0f, vector2df(0.0f, 0.0f), vector2df(0.0f, 1.0f),
@@ -357,7 +334,7 @@ void COpenGLDriver::clearBuffers(bool backBuffer, bool depthBuffer, bool stencil
     }
     if (depthBuffer) {
         glDepthMask(GL_TRUE);
-        m_lastMaterial.ZWriteEnable = true;
+        m_materialState.lastToChange().ZWriteEnable = true;
         mask |= GL_DEPTH_BUFFER_BIT;
     }
     if (stencilBuffer) mask |= GL_STENCIL_BUFFER_BIT;
@@ -366,31 +343,18 @@ void COpenGLDriver::clearBuffers(bool backBuffer, bool depthBuffer, bool stencil
 
 void COpenGLDriver::clearZBuffer() {
     glDepthMask(GL_TRUE);
-    m_lastMaterial.ZWriteEnable = true;
+    m_materialState.lastToChange().ZWriteEnable = true;
     glClear(GL_DEPTH_BUFFER_BIT);
 }
 
 // Modes.
 
 void COpenGLDriver::applyMaterial() {
-    if (m_resetRenderStates || m_rebindMaterialTextures || m_material != m_lastMaterial) {
-        const u32 lastType = static_cast<u32>(m_lastMaterial.MaterialType);
-        const u32 type = static_cast<u32>(m_material.MaterialType);
-        if (lastType != type && lastType < m_materialRenderers.size() &&
-            m_materialRenderers[lastType].Renderer)
-            m_materialRenderers[lastType].Renderer->OnUnsetMaterial();
-        m_applyingMaterial = true;
-        if (type < m_materialRenderers.size() && m_materialRenderers[type].Renderer)
-            m_materialRenderers[type].Renderer->OnSetMaterial(m_material, m_lastMaterial,
-                                                              m_resetRenderStates, this);
-        m_applyingMaterial = false;
+    // Units changed behind the last applied material make it apply again (binding its textures).
+    m_applyingMaterial = true;
+    if (m_materialState.apply(*this, this, true, m_rebindMaterialTextures))
         m_rebindMaterialTextures = false;
-        m_lastMaterial = m_material;
-        // Held as long as the last material names them: a new resource at a freed one's
-        // address is never taken for the one applied.
-        for (u32 i = 0; i < MATERIAL_MAX_TEXTURES; ++i) m_lastMaterialTextures[i] = m_materialTextures[i];
-        m_resetRenderStates = false;
-    }
+    m_applyingMaterial = false;
 }
 
 bool COpenGLDriver::set2DRenderMode() {
@@ -400,7 +364,7 @@ bool COpenGLDriver::set2DRenderMode() {
         glDisable(GL_BLEND);
         glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
         m_renderMode = RenderMode2D;
-        m_resetRenderStates = true;
+        m_materialState.requestReset();
         m_reload2DProjection = true;
     }
     if (m_reload2DProjection) {
@@ -423,9 +387,8 @@ bool COpenGLDriver::set2DRenderMode() {
     }
     applyMaterial();
     setTextureMatrices2D();
-    const u32 type = static_cast<u32>(m_material.MaterialType);
-    if (type < m_materialRenderers.size() && m_materialRenderers[type].Renderer)
-        m_materialRenderers[type].Renderer->OnRender(this, EVT_STANDARD);
+    if (IMaterialRenderer* renderer = m_materialState.currentRenderer(*this))
+        renderer->OnRender(this, EVT_STANDARD);
     return true;
 }
 
@@ -435,8 +398,9 @@ void COpenGLDriver::setTextureMatrices2D() {
     // that sample one get the flip.
     const u32 units = m_ext.MultiTextureExtension ? m_ext.MaxTextureUnits : 1;
     for (u32 i = 0; i < units && i < MATERIAL_MAX_TEXTURES; ++i) {
+        const SMaterial& material = m_materialState.current();
         ITexture* texture =
-            i < m_material.LayerCount ? getLayerTexture(m_material.TextureLayer[i]) : nullptr;
+            i < material.LayerCount ? getLayerTexture(material.TextureLayer[i]) : nullptr;
         const ETextureMatrix wanted =
             texture && texture->isRenderTarget() ? TextureMatrixFlip : TextureMatrixIdentity;
         if (m_textureMatrix2D[i] == wanted) continue;
@@ -480,13 +444,12 @@ bool COpenGLDriver::set3DRenderMode() {
             m_textureMatrix2D[i] = TextureMatrixIdentity;
         }
         if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0);
-        m_resetRenderStates = true;
+        m_materialState.requestReset();
     }
     applyMaterial();
     m_renderMode = RenderMode3D;
-    const u32 type = static_cast<u32>(m_material.MaterialType);
-    if (type < m_materialRenderers.size() && m_materialRenderers[type].Renderer)
-        return m_materialRenderers[type].Renderer->OnRender(this, EVT_STANDARD);
+    if (IMaterialRenderer* renderer = m_materialState.currentRenderer(*this))
+        return renderer->OnRender(this, EVT_STANDARD);
     return true;
 }
 
@@ -525,8 +488,8 @@ void COpenGLDriver::loadTextureMatrix(u32 layer) {
     const ETransformationState state = static_cast<ETransformationState>(ETS_TEXTURE_0 + layer);
     matrix4 m = m_transforms[state].Matrix;
     // Render targets hold their rows bottom-up: their coordinates are flipped.
-    if (layer < m_material.LayerCount) {
-        ITexture* texture = getLayerTexture(m_material.TextureLayer[layer]);
+    if (layer < m_materialState.current().LayerCount) {
+        ITexture* texture = getLayerTexture(m_materialState.current().TextureLayer[layer]);
         if (texture && texture->isRenderTarget()) m = m * m_textureFlipMatrix;
     }
     if (m_ext.MultiTextureExtension) {
@@ -549,19 +512,15 @@ void COpenGLDriver::loadTextureMatrix(u32 layer) {
 }
 
 void COpenGLDriver::setMaterial(const SMaterial& material) {
-    m_material = material;
-    // The material's texture resources stay alive while the driver may still apply it, even
-    // when their owners let them go first.
-    for (u32 i = 0; i < MATERIAL_MAX_TEXTURES; ++i)
-        m_materialTextures[i].assign(i < m_material.LayerCount ? m_material.TextureLayer[i].Texture
-                                                               : nullptr);
+    m_materialState.setCurrent(material);
 }
 
 // Render states.
 
 void COpenGLDriver::setBasicRenderStates(const SMaterial& material, const SMaterial& last,
                                          bool reset) {
-    if (reset || material.ColorMaterial != last.ColorMaterial) {
+    const SMaterialChanges changed = compareMaterials(material, last, reset);
+    if (changed.ColorMaterial) {
         static const GLenum modes[] = {0, GL_DIFFUSE, GL_AMBIENT, GL_EMISSION, GL_SPECULAR,
                                        GL_AMBIENT_AND_DIFFUSE};
         if (material.ColorMaterial == ECM_NONE || material.ColorMaterial > ECM_DIFFUSE_AND_AMBIENT) {
@@ -571,10 +530,7 @@ void COpenGLDriver::setBasicRenderStates(const SMaterial& material, const SMater
             glEnable(GL_COLOR_MATERIAL);
         }
     }
-    if (reset || material.AmbientColor != last.AmbientColor ||
-        material.DiffuseColor != last.DiffuseColor ||
-        material.EmissiveColor != last.EmissiveColor ||
-        material.ColorMaterial != last.ColorMaterial) {
+    if (changed.Colors || changed.ColorMaterial) {
         const u8 cm = material.ColorMaterial;
         if (cm != ECM_AMBIENT && cm != ECM_DIFFUSE_AND_AMBIENT)
             loadColor(GL_FRONT_AND_BACK, GL_AMBIENT, material.AmbientColor);
@@ -582,8 +538,7 @@ void COpenGLDriver::setBasicRenderStates(const SMaterial& material, const SMater
             loadColor(GL_FRONT_AND_BACK, GL_DIFFUSE, material.DiffuseColor);
         if (cm != ECM_EMISSIVE) loadColor(GL_FRONT_AND_BACK, GL_EMISSION, material.EmissiveColor);
     }
-    if (reset || material.SpecularColor != last.SpecularColor ||
-        material.Shininess != last.Shininess || material.ColorMaterial != last.ColorMaterial) {
+    if (changed.Specular || changed.ColorMaterial) {
         glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, material.Shininess);
         if (material.Shininess != 0.0f && material.ColorMaterial != ECM_SPECULAR) {
             if (m_ext.SeparateSpecular)
@@ -598,78 +553,73 @@ void COpenGLDriver::setBasicRenderStates(const SMaterial& material, const SMater
 
     // Texture filters of the units whose layers have textures.
     const u32 units = m_ext.MultiTextureExtension ? m_ext.MaxTextureUnits : 1;
-    for (u32 i = 0; i < units && i < material.LayerCount && i < MATERIAL_MAX_TEXTURES; ++i) {
+    for (u32 i = 0; i < units && i < changed.LayerCount; ++i) {
         const SMaterialLayer& layer = material.TextureLayer[i];
         ITexture* texture = getLayerTexture(layer);
         if (!texture) continue;
-        if (!reset && i < last.LayerCount && layer.Texture == last.TextureLayer[i].Texture &&
-            layer.BilinearFilter == last.TextureLayer[i].BilinearFilter &&
-            layer.TrilinearFilter == last.TextureLayer[i].TrilinearFilter &&
-            layer.AnisotropicFilter == last.TextureLayer[i].AnisotropicFilter)
-            continue;
+        if (!changed.Layers[i].Texture && !changed.Layers[i].Filter) continue;
         if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0 + i);
         auto* glTexture = static_cast<COpenGLTexture*>(texture);
-        const bool linear = layer.BilinearFilter || layer.TrilinearFilter;
-        glTexture->setParameter(GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
+        const SLayerFiltering filtering = filteringOf(layer);
+        glTexture->setParameter(GL_TEXTURE_MAG_FILTER, filtering.Smooth ? GL_LINEAR : GL_NEAREST);
         GLint minFilter;
         if (texture->hasMipMaps())
-            minFilter = layer.TrilinearFilter   ? GL_LINEAR_MIPMAP_LINEAR
-                        : layer.BilinearFilter ? GL_LINEAR_MIPMAP_NEAREST
-                                               : GL_NEAREST_MIPMAP_NEAREST;
+            minFilter = filtering.BetweenMipLevels ? GL_LINEAR_MIPMAP_LINEAR
+                        : filtering.Smooth        ? GL_LINEAR_MIPMAP_NEAREST
+                                                  : GL_NEAREST_MIPMAP_NEAREST;
         else
-            minFilter = linear ? GL_LINEAR : GL_NEAREST;
+            minFilter = filtering.Smooth ? GL_LINEAR : GL_NEAREST;
         glTexture->setParameter(GL_TEXTURE_MIN_FILTER, minFilter);
         if (m_ext.AnisotropicFilter) {
-            f32 degree = layer.AnisotropicFilter ? static_cast<f32>(layer.AnisotropicFilter) : 1.0f;
+            f32 degree = filtering.Anisotropy ? static_cast<f32>(filtering.Anisotropy) : 1.0f;
             if (degree > m_ext.MaxAnisotropy) degree = m_ext.MaxAnisotropy;
             glTexture->setAnisotropy(degree);
         }
     }
     if (m_ext.MultiTextureExtension) m_ext.activeTexture(GL_TEXTURE0);
 
-    if (reset || material.Wireframe != last.Wireframe || material.PointCloud != last.PointCloud)
+    if (changed.FillMode)
         glPolygonMode(GL_FRONT_AND_BACK,
                       material.Wireframe ? GL_LINE : material.PointCloud ? GL_POINT : GL_FILL);
-    if (reset || material.GouraudShading != last.GouraudShading)
-        glShadeModel(material.GouraudShading ? GL_SMOOTH : GL_FLAT);
-    if (reset || material.Lighting != last.Lighting) {
+    if (changed.Shading) glShadeModel(material.GouraudShading ? GL_SMOOTH : GL_FLAT);
+    if (changed.Lighting) {
         if (material.Lighting) glEnable(GL_LIGHTING);
         else glDisable(GL_LIGHTING);
     }
-    if (reset || material.ZBuffer != last.ZBuffer) {
+    if (changed.ZBuffer) {
         static const GLenum funcs[] = {GL_LEQUAL, GL_LEQUAL, GL_EQUAL, GL_LESS,
                                        GL_NOTEQUAL, GL_GEQUAL, GL_GREATER, GL_ALWAYS};
-        if (material.ZBuffer == ECFN_NEVER || material.ZBuffer > ECFN_ALWAYS) {
-            glDisable(GL_DEPTH_TEST);
-        } else {
+        // Codes beyond the table switch the test off, as 0 does.
+        if (depthTestOf(material.ZBuffer) == EDT_COMPARE) {
             glEnable(GL_DEPTH_TEST);
             glDepthFunc(funcs[material.ZBuffer]);
+        } else {
+            glDisable(GL_DEPTH_TEST);
         }
     }
-    if (reset || material.ZWriteEnable != last.ZWriteEnable)
-        glDepthMask(material.ZWriteEnable ? GL_TRUE : GL_FALSE);
-    if (reset || material.BackfaceCulling != last.BackfaceCulling) {
+    if (changed.ZWrite) glDepthMask(material.ZWriteEnable ? GL_TRUE : GL_FALSE);
+    if (changed.Culling) {
         if (material.BackfaceCulling) glEnable(GL_CULL_FACE);
         else glDisable(GL_CULL_FACE);
     }
-    if (reset || material.FogEnable != last.FogEnable) {
+    if (changed.Fog) {
         if (material.FogEnable) glEnable(GL_FOG);
         else glDisable(GL_FOG);
     }
-    if (reset || material.NormalizeNormals != last.NormalizeNormals) {
+    if (changed.NormalizeNormals) {
         if (material.NormalizeNormals) glEnable(GL_NORMALIZE);
         else glDisable(GL_NORMALIZE);
     }
-    if (reset || material.ColorMask != last.ColorMask)
-        glColorMask((material.ColorMask & 2) ? GL_TRUE : GL_FALSE,
-                    (material.ColorMask & 4) ? GL_TRUE : GL_FALSE,
-                    (material.ColorMask & 8) ? GL_TRUE : GL_FALSE,
-                    (material.ColorMask & 1) ? GL_TRUE : GL_FALSE);
-    if (reset || material.Thickness != last.Thickness) {
+    if (changed.ColorMask) {
+        const SColorWrite write = colorWriteOf(material.ColorMask);
+        glColorMask(write.Red ? GL_TRUE : GL_FALSE, write.Green ? GL_TRUE : GL_FALSE,
+                    write.Blue ? GL_TRUE : GL_FALSE, write.Alpha ? GL_TRUE : GL_FALSE);
+    }
+    if (changed.Thickness) {
         glPointSize(material.Thickness);
         glLineWidth(material.Thickness);
     }
-    if (m_ext.Multisample && (reset || material.AntiAliasing != last.AntiAliasing)) {
+    if (m_ext.Multisample && changed.AntiAliasing) {
         if (material.AntiAliasing & EAAM_ALPHA_TO_COVERAGE)
             glEnable(GL_SAMPLE_ALPHA_TO_COVERAGE_ARB);
         else if (reset || (last.AntiAliasing & EAAM_ALPHA_TO_COVERAGE))
@@ -696,7 +646,8 @@ void COpenGLDriver::setWrapMode(const SMaterial& material) {
     for (u32 i = 0; i < units && i < material.LayerCount && i < MATERIAL_MAX_TEXTURES; ++i) {
         if (!m_boundTextures[i]) continue;
         GLint mode = GL_REPEAT;
-        switch (material.TextureLayer[i].TextureWrap) {
+        // Codes beyond the table repeat.
+        switch (addressingOf(material.TextureLayer[i].TextureWrap).Mode) {
             case ETW_REPEAT: mode = GL_REPEAT; break;
             case ETW_CLAMP: mode = GL_CLAMP; break;
             case ETW_CLAMP_TO_EDGE:
@@ -766,7 +717,7 @@ void COpenGLDriver::disableTextures(u32 fromUnit) {
     emptyTextureUnits(fromUnit);
     // Called from outside a material's application it also says that OpenGL's state may have
     // been changed behind the driver: everything is applied again before the next draw.
-    if (!m_applyingMaterial) m_resetRenderStates = true;
+    if (!m_applyingMaterial) m_materialState.requestReset();
 }
 
 void COpenGLDriver::emptyTextureUnits(u32 fromUnit) {
@@ -856,7 +807,7 @@ void COpenGLDriver::drawVertexPrimitiveList(const void* vertices, u32 vertexCoun
                 m_ext.pPointParameterf(GL_POINT_SIZE_MAX, most);
                 m_ext.pPointParameterf(GL_POINT_FADE_THRESHOLD_SIZE, 60.0f);
             }
-            glPointSize(m_material.Thickness);
+            glPointSize(m_materialState.current().Thickness);
             const bool sprites = primitiveType == EPT_POINT_SPRITES && m_ext.PointSprites;
             if (sprites) {
                 glEnable(GL_POINT_SPRITE_ARB);
@@ -977,15 +928,14 @@ void COpenGLDriver::drawPixel(u32 x, u32 y, SColor color) {
 void COpenGLDriver::setRenderStates2DImage(bool alpha, bool texture, bool alphaChannel) {
     if (m_renderMode != RenderMode2D || m_reload2DProjection) {
         if (m_renderMode == RenderMode3D) {
-            const u32 type = static_cast<u32>(m_lastMaterial.MaterialType);
+            const u32 type = static_cast<u32>(m_materialState.last().MaterialType);
             if (type < m_materialRenderers.size() && m_materialRenderers[type].Renderer)
                 m_materialRenderers[type].Renderer->OnUnsetMaterial();
             SMaterial plain;
             plain.ZBuffer = ECFN_NEVER;
             plain.Lighting = false;
-            setBasicRenderStates(plain, m_lastMaterial, true);
-            m_lastMaterial = plain;
-            for (auto& held : m_lastMaterialTextures) held = nullptr;
+            setBasicRenderStates(plain, m_materialState.last(), true);
+            m_materialState.setLast(plain);
         }
         m_renderMode = RenderMode2D;
     }
@@ -1010,7 +960,7 @@ void COpenGLDriver::setRenderStates2DImage(bool alpha, bool texture, bool alphaC
     glEnable(GL_CULL_FACE);
     // Whatever the batcher draws next gets its own projection and states back.
     m_reload2DProjection = true;
-    m_resetRenderStates = true;
+    m_materialState.requestReset();
 
     if (texture && m_boundTextures[0]) {
         auto* bound = static_cast<COpenGLTexture*>(m_boundTextures[0].get());

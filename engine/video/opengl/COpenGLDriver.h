@@ -4,6 +4,7 @@
 
 #include "engine/core/CRefPtr.h"
 #include "engine/platform/GLContext.h"
+#include "engine/video/CMaterialState.h"
 #include "engine/video/CNullDriver.h"
 #include "engine/video/CTextureResource.h"
 #include "engine/video/opengl/COpenGLExtensionHandler.h"
@@ -186,7 +187,6 @@ private:
     stringw m_name{L"OpenGL"};
     array<u8> m_colorBuffer;
     ERenderMode m_renderMode = RenderModeNone;
-    bool m_resetRenderStates = true;
     // What each unit's texture matrix holds, as far as 2D mode knows.
     enum ETextureMatrix { TextureMatrixOther = 0, TextureMatrixIdentity, TextureMatrixFlip };
     ETextureMatrix m_textureMatrix2D[MATERIAL_MAX_TEXTURES] = {};
@@ -195,11 +195,8 @@ private:
     // textures) even when the next material equals it.
     bool m_rebindMaterialTextures = false;
     u8 m_antiAlias = 0;
-    SMaterial m_material;
-    SMaterial m_lastMaterial;
-    // The texture resources of the layers in use of the two materials, held.
-    CRefPtr<CTextureResource> m_materialTextures[MATERIAL_MAX_TEXTURES];
-    CRefPtr<CTextureResource> m_lastMaterialTextures[MATERIAL_MAX_TEXTURES];
+    // The current and the last applied material, the reset of the render states.
+    CMaterialState m_materialState;
     ITexture* m_renderTarget = nullptr;
     CRefPtr<ITexture> m_boundTextures[4];
     array<plane3df> m_clipPlanes;

@@ -75,7 +75,7 @@ bool COpenGLDriver::setRenderTarget(ITexture* texture, bool clearBackBuffer, boo
         return false;
     }
     if (m_ext.MaxTextureUnits > 0 && m_boundTextures[0]) setTexture(0, nullptr);
-    m_resetRenderStates = true;
+    m_materialState.requestReset();
 
     if (m_renderTarget) static_cast<COpenGLTexture*>(m_renderTarget)->unbindRTT();
 
@@ -335,10 +335,10 @@ void COpenGLDriver::drawStencilShadowVolume(const vector3df* triangles, s32 corn
                                             bool depthFail) {
     if (!m_stencilBuffer || !triangles || cornerCount <= 0) return;
     if (m_renderMode == RenderMode3D) {
-        const u32 type = static_cast<u32>(m_lastMaterial.MaterialType);
+        const u32 type = static_cast<u32>(m_materialState.last().MaterialType);
         if (type < m_materialRenderers.size() && m_materialRenderers[type].Renderer)
             m_materialRenderers[type].Renderer->OnUnsetMaterial();
-        m_resetRenderStates = true;
+        m_materialState.requestReset();
     }
     glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_COLOR_BUFFER_BIT |
                  GL_POLYGON_BIT);
@@ -380,7 +380,7 @@ void COpenGLDriver::drawStencilShadow(bool clearStencilBuffer, SColor upperLeft,
                                       SColor upperRight, SColor lowerLeft, SColor lowerRight) {
     if (!m_stencilBuffer) return;
     disableTextures();
-    m_resetRenderStates = true;
+    m_materialState.requestReset();
     glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT |
                  GL_COLOR_BUFFER_BIT | GL_TRANSFORM_BIT);
     glDisable(GL_LIGHTING);

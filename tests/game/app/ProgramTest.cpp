@@ -210,6 +210,20 @@ TEST_F(ProgramFixture, WithoutADisplayTheGameEndsWithAClearMessage) {
     }
 }
 
+TEST_F(ProgramFixture, Direct3D9RunsItsFirstSceneAndEndsOnASignal) {
+    writeCommonProfile("<int Name=\"VideoDriver\" Value=\"2\"/><bool Name=\"FullScreen\" Value=\"false\"/>");
+    Program game(root);
+    ASSERT_TRUE(game.started());
+    ASSERT_TRUE(game.waitForLog("Game screen alined.")) << game.log();
+    EXPECT_NE(game.log().find("Using renderer: Direct3D 9.0"), std::string::npos) << game.log();
+    // Frames go on being presented until the signal ends the main loop.
+    game.signal(SIGTERM);
+    EXPECT_EQ(game.waitForExit(), 0) << game.log();
+    EXPECT_NE(game.log().find("WM_DESTROY command received"), std::string::npos) << game.log();
+    EXPECT_EQ(game.log().find("Failed to"), std::string::npos) << game.log();
+    EXPECT_EQ(game.log().find("DIRECT3D9"), std::string::npos) << game.log();
+}
+
 TEST_F(ProgramFixture, TheDefaultDirect3D8DriverIsNotThereSoStartUpFails) {
     Program game(root);
     ASSERT_TRUE(game.started());

@@ -6,10 +6,11 @@ using namespace oskel::test;
 
 namespace {
 
-using OpenGLRenderers = GLFixture;
+using VideoDriverRenderers = DriverFixture;
+OSKEL_OVER_BOTH_DRIVERS(VideoDriverRenderers);
 
 // Each family's defining effect, one pixel in the middle of a quad.
-TEST_F(OpenGLRenderers, TextureStageFamilies) {
+TEST_P(VideoDriverRenderers, TextureStageFamilies) {
     CTextureResource* base = solidTexture(0xFFC86432);   // (200, 100, 50)
     CTextureResource* grey = solidTexture(0xFF808080);   // 128
     CTextureResource* red = solidTexture(0xFFFF0000);
@@ -48,7 +49,7 @@ TEST_F(OpenGLRenderers, TextureStageFamilies) {
     }
 }
 
-TEST_F(OpenGLRenderers, TransparentFamilies) {
+TEST_P(VideoDriverRenderers, TransparentFamilies) {
     CTextureResource* colour = solidTexture(0xFF64C800);       // (100, 200, 0)
     CTextureResource* clear = solidTexture(0x00FF0000);        // alpha 0
     CTextureResource* half = solidTexture(0x80FF0000);         // alpha 128
@@ -80,7 +81,7 @@ TEST_F(OpenGLRenderers, TransparentFamilies) {
     }
 }
 
-TEST_F(OpenGLRenderers, SphereMapsGenerateTheirTextureCoordinates) {
+TEST_P(VideoDriverRenderers, SphereMapsGenerateTheirTextureCoordinates) {
     // Left half red, right half blue.
     auto* image = new CImage(CCreationContext(), ECF_A8R8G8B8, dimension2di(16, 16));
     for (s32 y = 0; y < 16; ++y)
@@ -121,8 +122,14 @@ TEST_F(OpenGLRenderers, SphereMapsGenerateTheirTextureCoordinates) {
 }
 
 // A quad of tangent vertices, facing the viewer, with a flat normal map.
-class BumpMapTest : public GLFixture {
+template <class Fixture>
+class BumpMapQuad : public Fixture {
 public:
+    using Fixture::driver;
+    using Fixture::backPixel;
+    using Fixture::material;
+    using Fixture::solidTexture;
+
     // Draws the quad (200 x 100 at the origin) lit by a point light above the given x, over a
     // background of the grey level, with the vertex alpha, the base texture (the fixture's white
     // one when none) and the material parameter. The frame stays for reading.
@@ -153,7 +160,6 @@ public:
         m.MaterialTypeParam = parameter;
         driver->setMaterial(m);
         driver->drawIndexedTriangleListTangents(v, 4, indices, 2);
-        glFinish();
     }
 
     // The brightness at a point near the left and near the right of the quad with the light
@@ -167,7 +173,7 @@ public:
     }
 
     void SetUp() override {
-        GLFixture::SetUp();
+        Fixture::SetUp();
         if (!driver) return;
         base = solidTexture(0xFFFFFFFF);
         normals = solidTexture(0xFF8080FF);  // the flat normal (0, 0, 1)
@@ -177,7 +183,11 @@ public:
     CTextureResource* normals = nullptr;
 };
 
-TEST_F(BumpMapTest, LitQuadShadingFollowsTheLight) {
+// Normal and parallax maps are shader programs: GLSL in the OpenGL driver, which the
+// Direct3D-shaped layer does not offer.
+using OpenGLOnlyBumpMaps = BumpMapQuad<GLFixture>;
+
+TEST_F(OpenGLOnlyBumpMaps, LitQuadShadingFollowsTheLightWithGlsl) {
     if (!driver->queryFeature(EVDF_ARB_GLSL)) OSKEL_SKIP_WITHOUT_DISPLAY("no GLSL");
     for (s32 type : {EMT_NORMAL_MAP_SOLID, EMT_PARALLAX_MAP_SOLID}) {
         SCOPED_TRACE(type);
@@ -192,7 +202,7 @@ TEST_F(BumpMapTest, LitQuadShadingFollowsTheLight) {
     }
 }
 
-TEST_F(BumpMapTest, WithoutProgramsTheBaseRendererDraws) {
+TEST_F(OpenGLOnlyBumpMaps, WithoutGlslProgramsTheBaseRendererDraws) {
     driver->getExtensions().ShaderLanguage = false;
     logs.clear();
     createOpenGLMaterialRenderers(driver);
@@ -208,9 +218,36 @@ TEST_F(BumpMapTest, WithoutProgramsTheBaseRendererDraws) {
     EXPECT_EQ(shaded.second, 255);
 }
 
+// Without shader programs both drivers draw the normal and parallax maps as their base
+// materials; the Direct3D 9 driver does not even ask for the shader compiler then.
+using BumpMaps = BumpMapQuad<DriverFixture>;
+OSKEL_OVER_BOTH_DRIVERS(BumpMaps);
+
+TEST_P(BumpMaps, WithoutShaderProgramsTheBaseMaterialDraws) {
+    if (isOpenGL()) {
+        gl()->getExtensions().ShaderLanguage = false;
+        createOpenGLMaterialRenderers(gl());
+    }
+    logs.clear();
+    for (s32 type : {EMT_NORMAL_MAP_SOLID, EMT_PARALLAX_MAP_SOLID}) {
+        SCOPED_TRACE(type);
+        EXPECT_STREQ(driver->getMaterialRendererName(static_cast<u32>(type)),
+                     sBuiltInMaterialTypeNames[type]);
+        const auto shaded = shade(type, 20);
+        EXPECT_EQ(shaded.first, 255);
+        EXPECT_EQ(shaded.second, 255);
+    }
+    for (s32 type : {EMT_NORMAL_MAP_TRANSPARENT_VERTEX_ALPHA, EMT_PARALLAX_MAP_TRANSPARENT_ADD_COLOR})
+        EXPECT_TRUE(driver->getMaterialRenderer(static_cast<u32>(type))->isTransparent());
+    EXPECT_FALSE(logs.contains("Could not load shader function D3DXAssembleShader from dll, "
+                               "shaders disabled"));
+    // The OpenGL driver's renderers are made again with its programs for the next test.
+    if (isOpenGL()) ASSERT_TRUE(remakeDriver(parameters()));
+}
+
 // The transparent normal and parallax maps shade like the solid ones and then blend as their
 // base materials do: adding the colour over the target, or by the vertex alpha.
-TEST_F(BumpMapTest, TransparentVariantsBlendLikeTheirBases) {
+TEST_F(OpenGLOnlyBumpMaps, TransparentVariantsBlendLikeTheirBasesWithGlsl) {
     if (!driver->queryFeature(EVDF_ARB_GLSL)) OSKEL_SKIP_WITHOUT_DISPLAY("no GLSL");
     const int background = 100;
     for (s32 type : {EMT_NORMAL_MAP_TRANSPARENT_ADD_COLOR, EMT_PARALLAX_MAP_TRANSPARENT_ADD_COLOR}) {
@@ -243,7 +280,7 @@ TEST_F(BumpMapTest, TransparentVariantsBlendLikeTheirBases) {
 // The parallax map moves the texture coordinates by the height (the normal map's alpha) along the
 // view direction; the plain normal map does not. A base texture red on the left half and blue on
 // the right shows it: the boundary moves with the height scale (the material parameter).
-TEST_F(BumpMapTest, ParallaxShiftsTheTextureByTheHeight) {
+TEST_F(OpenGLOnlyBumpMaps, ParallaxShiftsTheTextureByTheHeightWithGlsl) {
     if (!driver->queryFeature(EVDF_ARB_GLSL)) OSKEL_SKIP_WITHOUT_DISPLAY("no GLSL");
     auto* image = new CImage(CCreationContext(), ECF_A8R8G8B8, dimension2di(64, 64));
     for (s32 y = 0; y < 64; ++y)

@@ -1,6 +1,7 @@
 #include <functional>
 
 #include "engine/device/CDeviceLinux.h"
+#include "engine/video/d3dcommon/D3DTables.h"
 #include "tests/video/opengl/GLTestSupport.h"
 
 using namespace oskel;
@@ -8,9 +9,15 @@ using namespace oskel::test;
 
 namespace {
 
-using OpenGLTargets = GLFixture;
+using VideoDriverTargets = DriverFixture;
+OSKEL_OVER_BOTH_DRIVERS(VideoDriverTargets);
 
-TEST_F(OpenGLTargets, RenderTargetIsDrawnIntoThenSampled) {
+// What only the OpenGL driver has: render targets without frame-buffer objects, stereo and
+// auxiliary buffers, copies of presented frames where the front buffer cannot be read, its
+// lights' slots and its fog state.
+using OpenGLOnlyTargets = GLFixture;
+
+TEST_P(VideoDriverTargets, RenderTargetIsDrawnIntoThenSampled) {
     ITexture* target = driver->createRenderTargetTexture(dimension2di(64, 32));
     ASSERT_NE(target, nullptr);
     EXPECT_TRUE(target->isRenderTarget());
@@ -45,8 +52,9 @@ TEST_F(OpenGLTargets, RenderTargetIsDrawnIntoThenSampled) {
 }
 
 // Render targets drawn through the 2D paths (images, stretched images, sprites through the
-// batcher) come out the right way up, with or without frame-buffer objects.
-TEST_F(OpenGLTargets, TwoDPathsShowRenderTargetsUpright) {
+// batcher) come out the right way up, with or without frame-buffer objects (which only the
+// OpenGL driver can go without).
+TEST_P(VideoDriverTargets, TwoDPathsShowRenderTargetsUpright) {
     for (bool fbo : {true, false}) {
         SCOPED_TRACE(fbo ? "frame-buffer object" : "copy of the frame buffer");
         driver->setFeatureEnabled(EVDF_FRAMEBUFFER_OBJECT, fbo);
@@ -102,7 +110,7 @@ TEST_F(OpenGLTargets, TwoDPathsShowRenderTargetsUpright) {
     driver->setFeatureEnabled(EVDF_FRAMEBUFFER_OBJECT, true);
 }
 
-TEST_F(OpenGLTargets, ThreeDModeFlipsRenderTargetTextureCoordinates) {
+TEST_P(VideoDriverTargets, ThreeDModeFlipsRenderTargetTextureCoordinates) {
     ITexture* target = driver->createRenderTargetTexture(dimension2di(32, 32));
     ASSERT_NE(target, nullptr);
     driver->setRenderTarget(target, true, true, SColor(255, 0, 0, 255));
@@ -136,7 +144,7 @@ TEST_F(OpenGLTargets, ThreeDModeFlipsRenderTargetTextureCoordinates) {
     EXPECT_FALSE(near(backPixel(9, 10), 255, 255, 255, 0));
 }
 
-TEST_F(OpenGLTargets, RenderTargetWithoutFrameBufferObjectsCopiesTheScreen) {
+TEST_F(OpenGLOnlyTargets, RenderTargetWithoutFrameBufferObjectsCopiesTheScreen) {
     driver->setFeatureEnabled(EVDF_FRAMEBUFFER_OBJECT, false);
     const struct {
         dimension2di asked, made;
@@ -163,7 +171,7 @@ TEST_F(OpenGLTargets, RenderTargetWithoutFrameBufferObjectsCopiesTheScreen) {
     driver->setFeatureEnabled(EVDF_FRAMEBUFFER_OBJECT, true);
 }
 
-TEST_F(OpenGLTargets, RenderTargetKinds) {
+TEST_F(OpenGLOnlyTargets, StereoAndAuxiliaryRenderTargetKinds) {
     EXPECT_FALSE(driver->setRenderTargetKind(ERT_RENDER_TEXTURE));
     EXPECT_TRUE(logs.contains(
         "Fatal Error: For render textures call setRenderTarget with the actual texture as first "
@@ -184,12 +192,12 @@ TEST_F(OpenGLTargets, RenderTargetKinds) {
     EXPECT_EQ(drawBuffer, GL_BACK);
 }
 
-TEST_F(OpenGLTargets, ScreenShotIsTheLastPresentedFrame) {
+TEST_P(VideoDriverTargets, ScreenShotIsTheLastPresentedFrame) {
     // A user registers before the frames it may take.
     driver->addScreenShotUser();
     for (bool hidePackInvert : {false, true}) {
         SCOPED_TRACE(hidePackInvert ? "rows swapped by the driver" : "rows from the pack mode");
-        if (hidePackInvert) driver->getExtensions().hideExtension("GL_MESA_pack_invert");
+        if (hidePackInvert && isOpenGL()) gl()->getExtensions().hideExtension("GL_MESA_pack_invert");
         driver->beginScene(true, true, SColor(255, 0, 0, 0));
         quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), 0, 0, 10, 5,
              SColor(255, 255, 0, 0));
@@ -201,7 +209,8 @@ TEST_F(OpenGLTargets, ScreenShotIsTheLastPresentedFrame) {
         CImage* shot = driver->createScreenShot();
         ASSERT_NE(shot, nullptr);
         EXPECT_EQ(shot->getDimension(), dimension2di(Width, Height));
-        EXPECT_EQ(shot->getColorFormat(), ECF_R8G8B8);
+        // OpenGL reads the colours alone; Direct3D 9 copies the desktop's 32-bit pixels.
+        EXPECT_EQ(shot->getColorFormat(), isOpenGL() ? ECF_R8G8B8 : ECF_A8R8G8B8);
         EXPECT_EQ(shot->getPixel(0, 0) & 0xFFFFFF, 0xFF0000u);
         EXPECT_EQ(shot->getPixel(9, 4) & 0xFFFFFF, 0xFF0000u);
         EXPECT_EQ(shot->getPixel(10, 0) & 0xFFFFFF, 0u);
@@ -217,7 +226,7 @@ TEST_F(OpenGLTargets, ScreenShotIsTheLastPresentedFrame) {
 // Where the front buffer does not give the presented frame back, the driver copies each frame it
 // presents, but only while a screen shot user is registered; the frames it copies meanwhile tell
 // it whether the front buffer can be read (it shows no frame of its own for that).
-TEST_F(OpenGLTargets, FramesAreKeptForScreenShotsOnlyWhileSomeoneMayAsk) {
+TEST_F(OpenGLOnlyTargets, FramesAreKeptForScreenShotsOnlyWhileTheOpenGLFrontBufferMayNotTell) {
     auto frame = [&](u8 shade) {
         driver->beginScene(true, true, SColor(255, shade, 255 - shade, 40));
         driver->endScene();
@@ -263,11 +272,10 @@ TEST_F(OpenGLTargets, FramesAreKeptForScreenShotsOnlyWhileSomeoneMayAsk) {
     EXPECT_FALSE(driver->hasPresentedFrameCopy());
 }
 
-TEST_F(OpenGLTargets, ClipPlaneCutsAQuad) {
+TEST_P(VideoDriverTargets, ClipPlaneCutsAQuad) {
     const SMaterial m = material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA);
     driver->beginScene(true, true, SColor(255, 0, 0, 0));
-    EXPECT_FALSE(driver->setClipPlane(driver->getExtensions().MaxUserClipPlanes,
-                                      plane3df(vector3df(1, 0, 0), -50.0f), true));
+    EXPECT_FALSE(driver->setClipPlane(clipPlaneCount(), plane3df(vector3df(1, 0, 0), -50.0f), true));
     // Keeps x >= 50.
     ASSERT_TRUE(driver->setClipPlane(0, plane3df(vector3df(1, 0, 0), -50.0f), true));
     quad(m, 0, 0, 100, 10, SColor(255, 255, 255, 255));
@@ -282,7 +290,7 @@ TEST_F(OpenGLTargets, ClipPlaneCutsAQuad) {
 
     // Disabling keeps the stored plane; enabling again loads it.
     ASSERT_TRUE(driver->setClipPlane(0, plane3df(vector3df(1, 0, 0), -90.0f), false));
-    EXPECT_FALSE(driver->isClipPlaneEnabled(0));
+    EXPECT_FALSE(clipPlaneEnabled(0));
     quad(m, 0, 40, 100, 50, SColor(255, 255, 255, 255));
     EXPECT_TRUE(near(backPixel(50, 45), 255, 255, 255, 0));
     driver->enableClipPlane(0, true);
@@ -291,25 +299,36 @@ TEST_F(OpenGLTargets, ClipPlaneCutsAQuad) {
     EXPECT_TRUE(near(backPixel(25, 65), 0, 0, 0, 0));
     driver->enableClipPlane(0, false);
     driver->enableClipPlane(99, true);  // out of range: nothing
-    EXPECT_FALSE(driver->isClipPlaneEnabled(99));
+    EXPECT_FALSE(clipPlaneEnabled(99));
 }
 
-TEST_F(OpenGLTargets, LightsTakeFreeSlotsAndWaitForOne) {
+TEST_P(VideoDriverTargets, LightsBeyondTheSlotsAndALitQuad) {
     const u32 slots = driver->getMaximalDynamicLightAmount();
     ASSERT_GT(slots, 0u);
     SLight light;
-    for (u32 i = 0; i <= slots; ++i) EXPECT_EQ(driver->addDynamicLight(light), static_cast<s32>(i));
-    for (u32 i = 0; i < slots; ++i) EXPECT_EQ(driver->getHardwareLight(i), static_cast<s32>(i));
-    EXPECT_EQ(driver->getHardwareLight(slots), -1);  // waits
-    driver->turnLightOn(0, false);
-    EXPECT_EQ(driver->getHardwareLight(0), -1);
-    EXPECT_EQ(driver->getHardwareLight(slots), 0);  // took the freed slot
-    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
-    driver->turnLightOn(0, true);  // nothing free
-    EXPECT_EQ(driver->getHardwareLight(0), -1);
+    if (isOpenGL()) {
+        // OpenGL's lights wait for a free slot and take the first one freed.
+        for (u32 i = 0; i <= slots; ++i) EXPECT_EQ(driver->addDynamicLight(light), static_cast<s32>(i));
+        for (u32 i = 0; i < slots; ++i) EXPECT_EQ(gl()->getHardwareLight(i), static_cast<s32>(i));
+        EXPECT_EQ(gl()->getHardwareLight(slots), -1);  // waits
+        driver->turnLightOn(0, false);
+        EXPECT_EQ(gl()->getHardwareLight(0), -1);
+        EXPECT_EQ(gl()->getHardwareLight(slots), 0);  // took the freed slot
+        EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+        driver->turnLightOn(0, true);  // nothing free
+        EXPECT_EQ(gl()->getHardwareLight(0), -1);
+    } else {
+        // A Direct3D 9 light beyond the device's lights is refused (-1), and its index is used
+        // up: the next light gets the one after it.
+        for (u32 i = 0; i < slots; ++i) EXPECT_EQ(driver->addDynamicLight(light), static_cast<s32>(i));
+        EXPECT_EQ(driver->addDynamicLight(light), -1);
+        EXPECT_EQ(driver->getDynamicLightCount(), slots + 1);
+        driver->deleteAllDynamicLights();
+        EXPECT_EQ(driver->addDynamicLight(light), 0);
+    }
     driver->deleteAllDynamicLights();
     EXPECT_EQ(driver->getDynamicLightCount(), 0u);
-    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+    if (isOpenGL()) EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
 
     // A lit solid quad: a white light in front of it lights the material's diffuse colour.
     light.Type = ELT_DIRECTIONAL;
@@ -340,7 +359,7 @@ TEST_F(OpenGLTargets, LightsTakeFreeSlotsAndWaitForOne) {
     EXPECT_TRUE(near(backPixel(8, 8), 0, 0, 0, 4));
 }
 
-TEST_F(OpenGLTargets, FogValuesReachOpenGL) {
+TEST_F(OpenGLOnlyTargets, FogValuesReachOpenGL) {
     driver->setFog(SColor(255, 255, 0, 0), true, 10.0f, 20.0f, 0.5f, true, false);
     GLint mode = 0;
     glGetIntegerv(GL_FOG_MODE, &mode);
@@ -358,16 +377,17 @@ TEST_F(OpenGLTargets, FogValuesReachOpenGL) {
     EXPECT_FLOAT_EQ(value, 0.25f);
 }
 
-TEST_F(OpenGLTargets, StencilShadowDarkensWhereTheVolumeIs) {
-    driver->drop();
+TEST_P(VideoDriverTargets, StencilShadowDarkensWhereTheVolumeIs) {
     SDeviceParameters p = parameters();
     p.stencilBuffer = true;
-    driver = static_cast<COpenGLDriver*>(createOpenGLDriver(p, nullptr));
-    ASSERT_NE(driver, nullptr);
+    ASSERT_TRUE(remakeDriver(p));
     if (!driver->queryFeature(EVDF_STENCIL_BUFFER)) OSKEL_SKIP_WITHOUT_DISPLAY("no stencil buffer");
     driver->beginScene(true, true, SColor(255, 200, 200, 200));
-    glClear(GL_STENCIL_BUFFER_BIT);
+    if (isOpenGL()) glClear(GL_STENCIL_BUFFER_BIT);  // Direct3D 9 clears it with the frame
     driver->set2DRenderMode();
+    // The Direct3D 9 volume goes through the 3D transforms, not the 2D mode's pixels: a
+    // projection in pixels puts it where OpenGL's 2D mode does.
+    if (isDirect3D9()) driver->setTransform(ETS_PROJECTION, d3dcommon::pixelProjection(Width, Height));
     // One triangle, front and back: the stencil counts it once.
     const vector3df tri[3] = {vector3df(0, 0, 0), vector3df(100, 0, 0), vector3df(0, 100, 0)};
     driver->drawStencilShadowVolume(tri, 3, false);
@@ -375,6 +395,8 @@ TEST_F(OpenGLTargets, StencilShadowDarkensWhereTheVolumeIs) {
                               SColor(128, 0, 0, 0), SColor(128, 0, 0, 0));
     EXPECT_TRUE(near(backPixel(10, 10), 100, 100, 100, 4));
     EXPECT_TRUE(near(backPixel(90, 90), 200, 200, 200, 0));
+    driver->endScene();
+    ASSERT_TRUE(remakeDriver(parameters()));
 }
 
 TEST(OpenGLDevice, DeviceOpensAWindowWithTheOpenGLDriver) {

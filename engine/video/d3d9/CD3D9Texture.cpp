@@ -1,0 +1,301 @@
+#include "engine/video/d3d9/CD3D9Texture.h"
+
+#include <utility>
+
+#include "engine/core/CLogger.h"
+#include "engine/video/d3d9/CD3D9Driver.h"
+#include "engine/video/d3dcommon/D3DMipMaps.h"
+#include "engine/video/d3dcommon/D3DTables.h"
+
+namespace oskel {
+
+using namespace d3d;
+
+namespace {
+
+// The exposed video data's word that holds the device.
+constexpr u32 kExposedDevice = 3;
+
+IDirect3DDevice9* deviceOf(CD3D9Driver* driver) {
+    if (!driver) return nullptr;
+    auto* device =
+        static_cast<IDirect3DDevice9*>(driver->getExposedVideoData().Words[kExposedDevice]);
+    if (device) device->AddRef();
+    return device;
+}
+
+template <class T>
+void release(T*& object) {
+    if (object) object->Release();
+    object = nullptr;
+}
+
+}  // namespace
+
+CD3D9Texture::CD3D9Texture(CImage* image, CD3D9Driver* driver, u32 flags)
+    : m_device(deviceOf(driver)), m_driver(driver) {
+    m_wantMipMaps = (flags & ETCF_CREATE_MIP_MAPS) != 0;
+    if (!image) return;
+    m_image.assign(image);
+    if (!createTexture(flags, image)) {
+        CLogger::instance().log("Could not create DIRECT3D9 Texture.", LogWarning);
+        return;
+    }
+    if (copyTexture(image) && m_wantMipMaps) {
+        static_cast<void>(createMipMaps(1));
+        m_hasMipMaps = true;
+    }
+}
+
+CD3D9Texture::CD3D9Texture(CD3D9Driver* driver, const dimension2di& size, ECOLOR_FORMAT format)
+    : m_device(deviceOf(driver)), m_driver(driver) {
+    m_textureSize = m_imageSize = size;
+    m_renderTarget = true;
+    m_requestedFormat = format;
+    static_cast<void>(createRenderTarget());
+    if (m_driver) m_driver->registerRenderTarget(this);
+}
+
+CD3D9Texture::~CD3D9Texture() {
+    if (m_renderTarget && m_driver) m_driver->unregisterRenderTarget(this);
+    m_image = nullptr;
+    release(m_texture);
+    release(m_renderTargetCopy);
+    release(m_device);
+}
+
+bool CD3D9Texture::createTexture(u32 flags, CImage* image) {
+    m_imageSize = image->getDimension();
+    const bool anySize = m_driver && m_driver->queryFeature(EVDF_TEXTURE_NPOT);
+    m_textureSize = anySize ? m_imageSize : d3dcommon::powerOfTwoSize(m_imageSize);
+    if (!m_device || m_textureSize.Width <= 0 || m_textureSize.Height <= 0) return false;
+
+    D3DFORMAT format = d3dcommon::textureFormatFor(flags, image->getColorFormat(), true);
+    const UINT levels = m_wantMipMaps ? 0 : 1;
+    auto make = [&](D3DFORMAT f) {
+        return SUCCEEDED(m_device->CreateTexture(static_cast<UINT>(m_textureSize.Width),
+                                                 static_cast<UINT>(m_textureSize.Height), levels, 0,
+                                                 f, D3DPOOL_MANAGED, &m_texture, nullptr));
+    };
+    bool made = make(format);
+    if (!made) {
+        const D3DFORMAT fallback = d3dcommon::fallbackTextureFormat(format);
+        if (fallback != D3DFMT_UNKNOWN) {
+            format = fallback;
+            made = make(format);
+        }
+    }
+    m_format = format;
+    m_colorFormat = getColorFormatFromD3D9Format(format);
+    m_pitch = static_cast<u32>(m_textureSize.Width) * d3dcommon::bytesPerPixelOf(format);
+    return made;
+}
+
+bool CD3D9Texture::copyTexture(CImage* image) {
+    if (!m_texture || !image) return true;
+    D3DSURFACE_DESC desc{};
+    if (SUCCEEDED(m_texture->GetLevelDesc(0, &desc)))
+        m_textureSize = dimension2di(static_cast<s32>(desc.Width), static_cast<s32>(desc.Height));
+    D3DLOCKED_RECT locked{};
+    if (FAILED(m_texture->LockRect(0, &locked, nullptr, 0))) {
+        CLogger::instance().log("Could not lock D3D9 Texture.", LogError);
+        return false;
+    }
+    m_pitch = static_cast<u32>(locked.Pitch);
+    image->copyToBuffer(locked.pBits, m_textureSize.Width, m_textureSize.Height, m_colorFormat,
+                        m_pitch);
+    if (m_format == D3DFMT_R8G8B8) {
+        // The engine keeps 24-bit pixels as red, green, blue bytes; Direct3D as blue, green, red.
+        const dimension2di& size = image->getDimension();
+        for (s32 y = 0; y < size.Height && y < m_textureSize.Height; ++y) {
+            u8* row = static_cast<u8*>(locked.pBits) + static_cast<size_t>(y) * m_pitch;
+            for (s32 x = 0; x < size.Width && x < m_textureSize.Width; ++x)
+                std::swap(row[x * 3], row[x * 3 + 2]);
+        }
+    }
+    if (FAILED(m_texture->UnlockRect(0))) {
+        CLogger::instance().log("Could not unlock D3D9 Texture.", LogError);
+        return false;
+    }
+    return true;
+}
+
+bool CD3D9Texture::createMipMaps(u32 level) {
+    if (level == 0) return true;
+    if (!m_texture) return false;
+    const u32 levels = m_texture->GetLevelCount();
+    // Every level down to 1 × 1, each from the one above.
+    for (u32 n = level; n < levels; ++n) {
+        IDirect3DSurface9* upper = nullptr;
+        IDirect3DSurface9* lower = nullptr;
+        if (FAILED(m_texture->GetSurfaceLevel(n - 1, &upper)) || !upper) {
+            CLogger::instance().log("Could not get upper surface level for mip map generation",
+                                    LogWarning);
+            return false;
+        }
+        if (FAILED(m_texture->GetSurfaceLevel(n, &lower)) || !lower) {
+            CLogger::instance().log("Could not get lower surface level for mip map generation",
+                                    LogWarning);
+            release(upper);
+            return false;
+        }
+        D3DSURFACE_DESC upperDesc{}, lowerDesc{};
+        upper->GetDesc(&upperDesc);
+        lower->GetDesc(&lowerDesc);
+        D3DLOCKED_RECT upperRect{}, lowerRect{};
+        // The upper level is only read: nothing of it goes to the card again.
+        if (FAILED(upper->LockRect(&upperRect, nullptr, D3DLOCK_READONLY))) {
+            CLogger::instance().log("Could not lock upper texture for mip map generation",
+                                    LogWarning);
+            release(upper);
+            release(lower);
+            return false;
+        }
+        if (FAILED(lower->LockRect(&lowerRect, nullptr, 0))) {
+            CLogger::instance().log("Could not lock lower texture for mip map generation",
+                                    LogWarning);
+            upper->UnlockRect();
+            release(upper);
+            release(lower);
+            return false;
+        }
+        if (upperDesc.Format != lowerDesc.Format) {
+            CLogger::instance().log("Cannot copy mip maps with different formats.", LogWarning);
+        } else if (upperDesc.Format == D3DFMT_A8R8G8B8 || upperDesc.Format == D3DFMT_R5G6B5 ||
+                   upperDesc.Format == D3DFMT_A1R5G5B5) {
+            const d3dcommon::EMipPixels pixels =
+                upperDesc.Format == D3DFMT_A8R8G8B8 ? d3dcommon::EMP_A8R8G8B8
+                : m_colorFormat == ECF_R5G6B5       ? d3dcommon::EMP_R5G6B5
+                                                    : d3dcommon::EMP_A1R5G5B5;
+            d3dcommon::boxFilterLevel(
+                pixels, static_cast<const u8*>(upperRect.pBits), upperDesc.Width, upperDesc.Height,
+                static_cast<u32>(upperRect.Pitch), static_cast<u8*>(lowerRect.pBits),
+                lowerDesc.Width, lowerDesc.Height, static_cast<u32>(lowerRect.Pitch));
+        } else {
+            CLogger::instance().log("Unsupported mipmap format, cannot copy.", LogWarning);
+        }
+        const bool unlocked = SUCCEEDED(upper->UnlockRect()) && SUCCEEDED(lower->UnlockRect());
+        release(upper);
+        release(lower);
+        if (!unlocked) return false;
+    }
+    return true;
+}
+
+bool CD3D9Texture::createRenderTarget() {
+    if (!m_device) return false;
+    const bool anySize = m_driver && m_driver->queryFeature(EVDF_TEXTURE_NPOT);
+    if (!anySize) {
+        const dimension2di raised = d3dcommon::powerOfTwoSize(m_textureSize);
+        if (raised != m_textureSize) {
+            static bool told = false;
+            if (!told)
+                CLogger::instance().log("RenderTarget size has to be a power of 2", LogWarning);
+            told = true;
+            m_textureSize = raised;
+        }
+    }
+    if (m_requestedFormat == ECF_UNKNOWN && m_driver) {
+        m_colorFormat = m_driver->getColorFormat();
+        m_format = m_driver->getD3DColorFormat();
+    } else {
+        m_colorFormat = m_requestedFormat;
+        m_format = getD3D9FormatFromColorFormat(m_requestedFormat);
+    }
+    m_pitch = static_cast<u32>(m_textureSize.Width) * d3dcommon::bytesPerPixelOf(m_format);
+    const HRESULT result = m_device->CreateTexture(
+        static_cast<UINT>(m_textureSize.Width), static_cast<UINT>(m_textureSize.Height), 1,
+        D3DUSAGE_RENDERTARGET, m_format, D3DPOOL_DEFAULT, &m_texture, nullptr);
+    if (SUCCEEDED(result)) return true;
+    const char* hint = nullptr;
+    if (result == E_OUTOFMEMORY) hint = "Out of Memory";
+    if (result == D3DERR_OUTOFVIDEOMEMORY) hint = "Out of Video Memory";
+    if (result == D3DERR_INVALIDCALL) hint = "Invalid Call";
+    if (hint)
+        CLogger::instance().logHint("Could not create render target texture", hint, LogInformation);
+    else
+        CLogger::instance().log("Could not create render target texture", LogInformation);
+    return false;
+}
+
+void CD3D9Texture::releaseRenderTarget() {
+    if (!m_renderTarget) return;
+    release(m_texture);
+}
+
+bool CD3D9Texture::restoreRenderTarget() {
+    if (!m_renderTarget || m_texture) return m_texture != nullptr;
+    if (!createRenderTarget()) return false;
+    // What a render target held before the reset is gone: it starts black.
+    IDirect3DSurface9* previous = nullptr;
+    if (SUCCEEDED(m_device->GetRenderTarget(0, &previous)) && previous) {
+        if (SUCCEEDED(m_device->SetRenderTarget(0, getRenderTargetSurface())))
+            m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        m_device->SetRenderTarget(0, previous);
+        previous->Release();
+    }
+    return true;
+}
+
+IDirect3DSurface9* CD3D9Texture::getRenderTargetSurface() {
+    if (!m_renderTarget || !m_texture) return nullptr;
+    IDirect3DSurface9* surface = nullptr;
+    if (FAILED(m_texture->GetSurfaceLevel(0, &surface)) || !surface) return nullptr;
+    // Borrowed: the level lives as long as its texture.
+    surface->Release();
+    return surface;
+}
+
+bool CD3D9Texture::isPixelOpaque(u32 x, u32 y, u32 alphaThreshold) const {
+    if (!m_image) return false;
+    const dimension2di& size = m_image->getDimension();
+    if (x >= static_cast<u32>(size.Width) || y >= static_cast<u32>(size.Height)) return false;
+    const u32 alpha = m_image->getPixel(static_cast<s32>(x), static_cast<s32>(y)) >> 24;
+    return alpha > alphaThreshold;
+}
+
+void* CD3D9Texture::lock(bool readOnly) {
+    if (!m_texture) return nullptr;
+    const DWORD flags = readOnly ? D3DLOCK_READONLY : 0;
+    D3DLOCKED_RECT locked{};
+    if (!m_renderTarget) {
+        if (FAILED(m_texture->LockRect(0, &locked, nullptr, flags))) {
+            CLogger::instance().log("Could not lock DIRECT3D9 Texture.", LogError);
+            return nullptr;
+        }
+        return locked.pBits;
+    }
+    // A render target is read back into a surface in main memory.
+    D3DSURFACE_DESC desc{};
+    IDirect3DSurface9* level = nullptr;
+    bool ok = SUCCEEDED(m_texture->GetLevelDesc(0, &desc));
+    if (ok && !m_renderTargetCopy)
+        ok = SUCCEEDED(m_device->CreateOffscreenPlainSurface(
+            desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &m_renderTargetCopy, nullptr));
+    if (ok) ok = SUCCEEDED(m_texture->GetSurfaceLevel(0, &level));
+    if (ok) ok = SUCCEEDED(m_device->GetRenderTargetData(level, m_renderTargetCopy));
+    release(level);
+    if (ok) ok = SUCCEEDED(m_renderTargetCopy->LockRect(&locked, nullptr, flags));
+    if (!ok) {
+        CLogger::instance().log("Could not lock DIRECT3D9 Texture.", LogError);
+        return nullptr;
+    }
+    m_lockedRenderTarget = true;
+    return locked.pBits;
+}
+
+void CD3D9Texture::unlock() {
+    if (!m_texture) return;
+    if (!m_renderTarget) {
+        m_texture->UnlockRect(0);
+    } else if (m_renderTargetCopy && m_lockedRenderTarget) {
+        m_renderTargetCopy->UnlockRect();
+        m_lockedRenderTarget = false;
+    }
+}
+
+void CD3D9Texture::regenerateMipMapLevels() {
+    if (m_hasMipMaps) static_cast<void>(createMipMaps(1));
+}
+
+}  // namespace oskel
