@@ -6,7 +6,7 @@
 #include "engine/core/event/SDeviceParameters.h"
 #include "engine/core/event/CEventReceiver.h"
 #include "game/app/GDeveloperKeys.h"
-#include "game/app/GLogosConfiguration.h"
+#include "game/config/GLogosConfiguration.h"
 #include "game/app/GScreenFit.h"
 
 namespace oskel {
