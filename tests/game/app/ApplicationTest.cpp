@@ -318,7 +318,9 @@ TEST_F(ApplicationFixture, DeveloperKeysRegisterForScreenshotsWithEachDriver) {
     auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
     ASSERT_TRUE(application->init());
     // (The keys stay on for the rest of a run: only a fresh run starts without them.)
-    if (!areDeveloperKeysOn()) EXPECT_EQ(device->driver->getScreenShotUserCount(), 0u);
+    if (!areDeveloperKeysOn()) {
+        EXPECT_EQ(device->driver->getScreenShotUserCount(), 0u);
+    }
     for (int round = 0; round < 2; ++round)
         for (const char* c = "plumvast"; *c; ++c)
             post(new CEventKeyboardKeyDown(static_cast<u16>(*c), 0, false, false));
