@@ -2,7 +2,10 @@
 // checks, and whole walks run on a real window against scenes of the test (the game's own scenes
 // are driven by the walks of tests/game/walks/).
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "engine/core/CTimerScheduler.h"
 #include "engine/core/event/DeviceEvents.h"
 #include "engine/device/IDevice.h"
+#include "engine/profiles/CProfileManager.h"
 #include "engine/properties/CPropertyData.h"
 #include "engine/scene/SceneManager.h"
 #include "engine/video/CQuadBatcher.h"
@@ -19,6 +23,7 @@
 #include "game/app/GScreenFit.h"
 #include "tests/game/autoplay/InputInjector.h"
 #include "tests/game/autoplay/LiveTree.h"
+#include "tests/game/autoplay/ProfileWriter.h"
 #include "tests/game/autoplay/ShotChecks.h"
 #include "tests/game/autoplay/Walk.h"
 #include "tests/game/autoplay/WalkRunner.h"
@@ -411,6 +416,48 @@ TEST(WalkFile, KeyStrokesAndTypedText) {
     ASSERT_TRUE(decodeUtf8("Zo\xC3\xAB\xE2\x82\xAC\xF0\x9F\x99\x82", points));
     EXPECT_EQ(points, (std::vector<char32_t>{U'Z', U'o', 0xEB, 0x20AC, 0x1F642}));
     for (const char* bad : {"\xC3", "\xFF", "\xE2\x82", "\xC3\x28", "\xED\xA0\x80"}) EXPECT_FALSE(decodeUtf8(bad, points));
+}
+
+// ---- The profile file of a walk's header ----
+
+TEST(WalkProfiles, TheHeaderIsWrittenAsTheGameReadsItBack) {
+    test::LogCapture logs;
+    const std::filesystem::path data = std::filesystem::temp_directory_path() /
+                                       ("brasquel-walk-profiles-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(data);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    IDevice* device = createDevice(SDeviceParameters());
+    ASSERT_NE(device, nullptr);
+    SWalk walk;
+    std::string error;
+    ASSERT_TRUE(parseWalk("player Ann\nplayer \"Zo\xC3\xAB\"\nactive \"Zo\xC3\xAB\"\n"
+                          "set \"Zo\xC3\xAB\" int MaxUnlockedLevelIndex 9\nset Ann string Scores 10;20\n"
+                          "set Ann float MusicVolume 12.5\nset common bool VSync false\nvideo opengl\nquit 0\n",
+                          walk, error))
+        << error;
+    ASSERT_TRUE(writeWalkProfiles(walk.profile, device, error)) << error;
+    CProfileManager& profiles = CProfileManager::instance();
+    EXPECT_EQ(profiles.getProfileCount(), 0u);  // forgotten: the game reads them from the file
+    ASSERT_TRUE(profiles.load());
+    ASSERT_EQ(profiles.getProfileCount(), 2u);
+    CProfile* active = profiles.getActiveProfile();
+    ASSERT_NE(active, nullptr);
+    EXPECT_EQ(active->getName(), stringw(L"Zo\u00eb"));
+    EXPECT_EQ(active->getInt("MaxUnlockedLevelIndex"), 9);
+    EXPECT_EQ(active->getInt("LevelIndex"), -1);  // the new-profile defaults
+    CProfile* ann = profiles.getProfile(0);
+    EXPECT_EQ(ann->getString("Scores"), stringc("10;20"));
+    EXPECT_FLOAT_EQ(ann->getFloat("MusicVolume"), 12.5f);
+    EXPECT_FALSE(profiles.getCommonProfile()->getBool("VSync"));
+    EXPECT_EQ(profiles.getCommonProfile()->getInt("VideoDriver"), DriverOpenGL);
+
+    // Values that cannot be read are refused.
+    ASSERT_TRUE(parseWalk("player Ann\nset Ann int LevelIndex three\nquit 0\n", walk, error));
+    EXPECT_FALSE(writeWalkProfiles(walk.profile, device, error));
+    EXPECT_EQ(error, "not an int: three");
+    while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
+    device->drop();
+    std::filesystem::remove_all(data);
 }
 
 // ---- Shot checks ----

@@ -55,7 +55,9 @@ bool writeWalkProfiles(const SWalkProfile& walk, IDevice* device, std::string& e
     CProfileManager& profiles = CProfileManager::instance();
     fillGameProfileDefaults(profiles.getCommonDefaults(), profiles.getNewProfileDefaults());
     profiles.setServices(device->getFileSystem(), settings);
-    static_cast<void>(profiles.load());  // a fresh data folder: the common defaults only
+    static_cast<void>(profiles.load());  // the common profile with its defaults
+    // The header is the whole list of players.
+    while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
 
     for (const std::string& name : walk.players) {
         stringw wide;
