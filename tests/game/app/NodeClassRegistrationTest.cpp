@@ -96,7 +96,7 @@ TEST(NodeClassTables, TheTwoBatchesInTheirOrder) {
     for (u32 i = 0; i < 7; ++i) EXPECT_EQ(preloader[25].kindOf[i], hiddenKinds[i]) << i;
 }
 
-// The classes are built issue by issue: this list shrinks as their creators are filled in.
+// The classes are built one by one: this list shrinks as their creators are filled in.
 TEST(NodeClassTables, TheRowsStillWithoutACreator) {
     u32 count = 0;
     const SGameNodeClass* application = getApplicationNodeClasses(count);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include "engine/core/CTimerScheduler.h"
@@ -397,9 +398,9 @@ TEST(WalkFile, KeyStrokesAndTypedText) {
         bool ok, shift, control, alt;
         int32_t key;
     } cases[] = {
-        {"Escape", true, false, false, false, 27},    {"return", true, false, false, false, 13},
-        {"A", true, false, false, false, 'a'},        {"ctrl+shift+S", true, true, true, false, 's'},
-        {"alt+F4", true, false, false, true, 0x4000003D}, {"ctrl++", true, false, true, false, '+'},
+        {"Escape", true, false, false, false, SDLK_ESCAPE}, {"return", true, false, false, false, SDLK_RETURN},
+        {"A", true, false, false, false, SDLK_a},        {"ctrl+shift+S", true, true, true, false, SDLK_s},
+        {"alt+F4", true, false, false, true, SDLK_F4},   {"ctrl++", true, false, true, false, SDLK_PLUS},
         {"hyper+A", false, false, false, false, 0},   {"Bogus", false, false, false, false, 0},
     };
     for (const auto& c : cases) {

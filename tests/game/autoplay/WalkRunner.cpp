@@ -65,7 +65,6 @@ bool needsAnUpdateFirst(const SWalkStep& step) {
 void CLogRecorder::install() {
     if (m_installed) return;
     m_installed = true;
-    CLogger::OutputHook previous;
     m_previous = CLogger::instance().setOutputHook([this](const char* text, const char* hint, s32 level) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
