@@ -110,12 +110,12 @@ int runGame(long long startedNs, int warmup, int frames, bool screenshotUser) {
         IVideoDriver* driver = device->getVideoDriver();
         if (driver && driver->getDriverType() == DriverOpenGL) {
             if (screenshotUser) driver->addScreenShotUser();
-            device->setTurnHook([&] {
+            const u32 hook = device->addTurnHook([&] {
                 auto* gl = static_cast<COpenGLDriver*>(device->getVideoDriver());
                 if (clock.turn(gl->getPresentedFrameCount())) device->closeDevice();
             });
             application->run();
-            device->setTurnHook(nullptr);
+            device->removeTurnHook(hook);
             if (screenshotUser) device->getVideoDriver()->removeScreenShotUser();
             clock.print();
             exitCode = 0;

@@ -262,7 +262,7 @@ bool CDeviceBase::run() {
     }
     while (m_running) {
         m_timer->tick();
-        if (m_turnHook) m_turnHook();
+        runTurnHooks();
         if (m_quitPending) {  // closeDevice() left its quit message: the loop ends at once
             m_quitPending = false;
             m_running = false;
@@ -355,8 +355,39 @@ bool CDeviceBase::openUrl(const c8* url) {
 
 // The device factory and the device accessor.
 
-IDevice* createDevice(const SDeviceParameters& parameters) {
-    auto* device = new CDeviceLinux(parameters);
+u32 IDevice::addTurnHook(TurnHook hook) {
+    if (!hook) return 0;
+    if (++m_lastTurnHookId == 0) ++m_lastTurnHookId;
+    m_turnHooks.push_back(STurnHook{m_lastTurnHookId, std::move(hook)});
+    return m_lastTurnHookId;
+}
+
+void IDevice::removeTurnHook(u32 id) {
+    for (auto it = m_turnHooks.begin(); it != m_turnHooks.end(); ++it) {
+        if (it->id == id) {
+            m_turnHooks.erase(it);
+            return;
+        }
+    }
+}
+
+void IDevice::runTurnHooks() {
+    if (m_turnHooks.empty()) return;
+    // Hooks may add or remove hooks (their own included) while they run: the ones added wait
+    // for the next turn, the ones removed are not called any more.
+    std::vector<u32> ids;
+    ids.reserve(m_turnHooks.size());
+    for (const STurnHook& entry : m_turnHooks) ids.push_back(entry.id);
+    for (u32 id : ids) {
+        TurnHook hook;
+        for (const STurnHook& entry : m_turnHooks)
+            if (entry.id == id) hook = entry.hook;  // a copy outlives its own removal
+        if (hook) hook();
+    }
+}
+
+IDevice* createDevice(const SDeviceParameters& parameters, std::unique_ptr<IClock> clock) {
+    auto* device = new CDeviceLinux(parameters, std::move(clock));
     if (!device->hasVideoDriver()) {
         // The asked video driver could not be made (its creation said why).
         device->closeDevice();

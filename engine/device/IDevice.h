@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "engine/core/CRefPtr.h"
@@ -95,10 +96,15 @@ public:
     u32 getUpdateStep() const { return m_updateStep; }
     void setUpdateStep(u32 ms) { m_updateStep = ms; }
 
-    // Called once at every turn of the main loop, also while the window is minimised and no
-    // frame is drawn (the loop then turns at least four times a second). None: nothing.
+    // Called once at every turn of the main loop, before the turn takes a message, also while
+    // the window is minimised and no frame is drawn (the loop then turns at least four times a
+    // second). The hooks run in the order they were added; a hook added by a hook first runs at
+    // the next turn, a hook removed by a hook is not called again.
     using TurnHook = std::function<void()>;
-    void setTurnHook(TurnHook hook) { m_turnHook = std::move(hook); }
+    // Adds a hook; its id (never 0) removes it again. An empty hook is not added (0).
+    u32 addTurnHook(TurnHook hook);
+    void removeTurnHook(u32 id);
+    u32 getTurnHookCount() const { return static_cast<u32>(m_turnHooks.size()); }
 
 protected:
     IDevice() = default;
@@ -113,13 +119,22 @@ protected:
     CContentProcessorsManager* m_contentProcessors = nullptr;  // counted reference
     CSoundGroupManager* m_soundGroupManager = nullptr;  // counted reference
     IAudioDriver* m_audioDriver = nullptr;              // counted reference
-    TurnHook m_turnHook;
+    // Runs the turn hooks once, in order.
+    void runTurnHooks();
+
+    struct STurnHook {
+        u32 id;
+        TurnHook hook;
+    };
+    std::vector<STurnHook> m_turnHooks;
+    u32 m_lastTurnHookId = 0;
     u32 m_updateInterval = 5;
     u32 m_updateStep = 15;
 };
 
-// Makes the device for the parameters; none when the asked video driver cannot be made.
-[[nodiscard]] IDevice* createDevice(const SDeviceParameters& parameters);
+// Makes the device for the parameters; none when the asked video driver cannot be made. The
+// clock, when given, drives the device timer (the system's monotonic clock otherwise).
+[[nodiscard]] IDevice* createDevice(const SDeviceParameters& parameters, std::unique_ptr<IClock> clock = nullptr);
 
 // The device: the one that exists, or a new windowless device with the null driver.
 IDevice* getDevice();

@@ -13,13 +13,20 @@
 #include "engine/profiles/CProfileManager.h"
 #include "engine/io/CXmlReader.h"
 #include "engine/properties/EngineSettings.h"
+#include "engine/scene/CNodeFactory.h"
 #include "engine/scene/SceneManager.h"
 #include "engine/image/CImage.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
 #include "engine/platform/CrashDumpWriter.h"
 #include "engine/platform/SingleInstanceGuard.h"
+#include "game/app/GNodeClassRegistration.h"
 #include "game/app/GSoundSettings.h"
+#include "game/config/ComicsConfiguration.h"
+#include "game/config/GExternalHooks.h"
+#include "game/config/GProfileKeys.h"
+#include "game/config/LevelScores.h"
+#include "game/config/UpgradesConfiguration.h"
 
 namespace brasquel {
 
@@ -79,8 +86,16 @@ OSKEL_END_EVENT_MAP()
 GApplication::GApplication() {
     setCategoryMask(CategoryDevice | CategorySystemFlow | CategoryKeyboard | CategoryMouse);
     m_logos = makeRef<GLogosConfiguration>();
-    // The tables join their files as they are made.
+    m_comics = makeRef<ComicsConfiguration>();
+    m_upgrades = makeRef<UpgradesConfiguration>();
+    m_levelScores = makeRef<LevelScores>();
+    m_hooks = makeRef<GExternalHooks>();
+    // The reload key reads each table that exists from its file (the buildings table joins
+    // once the application has one).
     for (const char* path : kReloadFiles) m_reloadEntries.push_back(SReloadEntry{path, nullptr});
+    setReloadTable(kReloadFiles[1], m_upgrades.get());
+    setReloadTable(kReloadFiles[2], m_comics.get());
+    setReloadTable(kReloadFiles[3], m_levelScores.get());
 }
 
 GApplication::~GApplication() {
@@ -95,37 +110,6 @@ GApplication* GApplication::getInstance() { return g_application; }
 void GApplication::setReloadTable(const char* path, IConfigurationTable* table) {
     for (SReloadEntry& entry : m_reloadEntries)
         if (stringc(entry.path) == path) entry.table = table;
-}
-
-void GApplication::fillProfileDefaults() {
-    CProfileManager& profiles = CProfileManager::instance();
-    CProfile* common = profiles.getCommonDefaults();
-    common->setBool("FullScreen", true);
-    common->setBool("WindowsCursor", false);
-    common->setBool("VSync", true);
-    common->setInt("AntiAlias", 0);
-    common->setInt("VideoDriver", DriverDirect3D8);
-
-    CProfile* player = profiles.getNewProfileDefaults();
-    player->setBool("SoundOn", true);
-    player->setBool("MusicOn", true);
-    player->setFloat("SoundVolume", 50.0f);
-    player->setFloat("MusicVolume", 50.0f);
-    player->setInt("MaxUnlockedLevelIndex", -1);
-    player->setInt("LevelIndex", -1);
-    player->setString("LevelProgressFilename", "");
-    player->setString("Scores", "");
-    player->setString("Times", "");
-    player->setString("BoughtUpgrades", "");
-    player->setBool("ShowTutorialOn", true);
-    player->setBool("ShowTipsOn", true);
-    player->setBool("ShowTutorialMap1", true);
-    player->setBool("ShowTutorialMap2", true);
-    player->setBool("ShowTutorialShop1", true);
-    player->setBool("ShowTutorialShop2", true);
-    player->setInt("ShowTutorialLevel", -1);
-    player->setString("AchievementsProgress", "");
-    player->setBool("ShowFinalCredits", true);
 }
 
 void GApplication::configureSoundGroups() {
@@ -151,7 +135,7 @@ void GApplication::configureSoundGroups() {
 void GApplication::setUpCursor() {
     ICursorControl* cursor = m_device->getCursorControl();
     CProfile* common = CProfileManager::instance().getCommonProfile();
-    if (cursor && common && !common->getBool("WindowsCursor") && m_contentManager) {
+    if (cursor && common && !common->getBool(ProfileKeyWindowsCursor) && m_contentManager) {
         CResource* image = m_contentManager->getContentByPath(TypeCodeImage, CursorImageFile, false);
         if (image) {
             if (image->getTypeCode() == TypeCodeImage) cursor->setCursorImage(static_cast<CImage*>(image), 2, 2);
@@ -170,28 +154,32 @@ bool GApplication::init() {
     m_device->setUpdateStep(10);
 
     CPropertySet* settings = m_device->getEngineSettings();
-    settings->setStringW(EngineSettingPublisherName, L"Quorvane");
-    settings->setStringW(EngineSettingTitleName, L"Brasquel");
-    settings->setStringW(EngineSettingTitleCaption, L"Brasquel");
+    settings->setStringW(EngineSettingPublisherName, PublisherName);
+    settings->setStringW(EngineSettingTitleName, TitleName);
+    settings->setStringW(EngineSettingTitleCaption, TitleName);
     settings->setStringW(EngineSettingAssetsCryptKey, L"mvtrp2k8(#^#5519qx04ydlkwjhz6ncb7teoa3fgu1rwpsl8nx2kvq5dmzy");
     settings->setStringW(EngineSettingAssetsFolder, L"assets");
 
-    fillProfileDefaults();
+    fillGameProfileDefaults(CProfileManager::instance().getCommonDefaults(),
+                            CProfileManager::instance().getNewProfileDefaults());
     CProfileManager::instance().setServices(m_device->getFileSystem(), settings);
     // Missing or damaged profile files leave the defaults: the game starts either way.
     static_cast<void>(CProfileManager::instance().load());
-    // The game's own scene classes are registered with the node factory here as they are made;
-    // the first scene is made of engine classes until then.
+    // The classes of the first two scenes; the preloader registers the others.
+    u32 count = 0;
+    const SGameNodeClass* classes = getApplicationNodeClasses(count);
+    registerGameNodeClasses(CNodeFactory::instance(), classes, count);
 
     g_application = this;
+    IGameServices::install(this);
     m_device->addEventReceiver(this, 0);
 
     CProfile* common = CProfileManager::instance().getCommonProfile();
     m_parameters = SDeviceParameters();
-    m_parameters.driverType = videoDriverFromSetting(common->getInt("VideoDriver"));
-    m_parameters.fullscreen = common->getBool("FullScreen");
-    m_parameters.antiAlias = static_cast<u8>(common->getInt("AntiAlias"));
-    m_parameters.vsync = common->getBool("VSync");
+    m_parameters.driverType = videoDriverFromSetting(common->getInt(ProfileKeyVideoDriver));
+    m_parameters.fullscreen = common->getBool(ProfileKeyFullScreen);
+    m_parameters.antiAlias = static_cast<u8>(common->getInt(ProfileKeyAntiAlias));
+    m_parameters.vsync = common->getBool(ProfileKeyVSync);
     m_parameters.windowSize = irr::core::dimension2d<s32>(1024, 768);
     m_parameters.bits = 32;
     m_parameters.stencilBuffer = false;
@@ -263,21 +251,29 @@ void GApplication::shutdown() {
     if (device) {
         if (m_screenshotDriver && device->getVideoDriver() == m_screenshotDriver)
             m_screenshotDriver->removeScreenShotUser();
-        if (m_guard) device->setTurnHook(nullptr);
+        if (m_raiseHook) device->removeTurnHook(m_raiseHook);
         device->removeEventReceiver(m_sceneManager.get());
         device->removeEventReceiver(m_worldScheduler.get());
         device->removeEventReceiver(m_sceneScheduler.get());
         device->removeEventReceiver(m_contentManager.get());
     }
     m_guard = nullptr;
+    m_raiseHook = 0;
     m_screenshotDriver = nullptr;
+    if (IGameServices::get() == this) IGameServices::install(nullptr);
     m_sceneScheduler = nullptr;
     m_worldScheduler = nullptr;
     m_sceneManager = nullptr;
     m_worldSceneManager = nullptr;
     m_contentManager = nullptr;
-    m_logos = nullptr;
     for (SReloadEntry& entry : m_reloadEntries) entry.table = nullptr;
+    m_logos = nullptr;
+    m_comics = nullptr;
+    m_levelScores = nullptr;
+    m_upgrades = nullptr;
+    // The hooks learn of the end once everything else has gone.
+    if (m_hooks) m_hooks->onShutdown();
+    m_hooks = nullptr;
     if (g_application == this) g_application = nullptr;
     m_device = nullptr;
     // Last: the device may hold the last reference to this object.
@@ -296,11 +292,11 @@ void GApplication::applySoundSettings() {
 
 void GApplication::setInstanceGuard(CSingleInstanceGuard* guard) {
     m_guard = guard;
-    if (m_device) {
-        if (guard)
-            m_device->setTurnHook([this] { pollRaiseRequest(); });
-        else
-            m_device->setTurnHook(nullptr);
+    if (!m_device) return;
+    if (guard && !m_raiseHook) m_raiseHook = m_device->addTurnHook([this] { pollRaiseRequest(); });
+    if (!guard && m_raiseHook) {
+        m_device->removeTurnHook(m_raiseHook);
+        m_raiseHook = 0;
     }
 }
 
@@ -365,7 +361,7 @@ bool GApplication::onDeviceFit(CEvent*) {
 
 bool GApplication::onUpdate(CEvent* event) {
     m_lastStep = static_cast<CEventSystemFlowUpdate*>(event)->getElapsed();
-    m_hookTime += m_lastStep;
+    if (m_hooks) m_hooks->addTime(m_lastStep);
     return false;
 }
 
@@ -441,7 +437,32 @@ void GApplication::reloadConfiguration() {
     reloadTables(m_device ? m_device->getFileSystem() : nullptr, m_reloadEntries);
 }
 
-int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter) {
+ComicsConfiguration* GApplication::getComicsConfiguration() const { return m_comics.get(); }
+UpgradesConfiguration* GApplication::getUpgradesConfiguration() const { return m_upgrades.get(); }
+LevelScores* GApplication::getLevelScores() const { return m_levelScores.get(); }
+GExternalHooks* GApplication::getExternalHooks() const { return m_hooks.get(); }
+
+CSoundGroupManager* GApplication::getSoundGroupManager() const {
+    return m_device ? m_device->getSoundGroupManager() : nullptr;
+}
+
+u32 GApplication::registerNodeClasses() {
+    u32 count = 0;
+    const SGameNodeClass* classes = getPreloaderNodeClasses(count);
+    return registerGameNodeClasses(CNodeFactory::instance(), classes, count);
+}
+
+void GApplication::releaseUnused() {
+    if (m_contentManager) m_contentManager->freeUnreferenced();
+}
+
+void GApplication::onLevelCompleted(const stringc& levelName, const stringc& seconds) {
+    if (m_hooks) m_hooks->onLevelCompleted(levelName, seconds);
+}
+
+u32 GApplication::getHookTime() const { return m_hooks ? m_hooks->getTime() : 0; }
+
+int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter, const StartedHook& started) {
     auto* application = new GApplication();
     int exitCode = 0;
     if (application->init()) {
@@ -451,6 +472,7 @@ int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter) {
             guard->setWindow(device->getParameters().windowId);
             application->setInstanceGuard(guard);
         }
+        if (started) started(*application);
         if (!application->run()) {
             CLogger::instance().log("Failed to run game", LogError);
             exitCode = 1;

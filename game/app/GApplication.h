@@ -1,13 +1,16 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "engine/core/CRefPtr.h"
 #include "engine/core/event/SDeviceParameters.h"
 #include "engine/core/event/CEventReceiver.h"
 #include "game/app/GDeveloperKeys.h"
-#include "game/app/GLogosConfiguration.h"
+#include "game/config/GLogosConfiguration.h"
 #include "game/app/GScreenFit.h"
+#include "game/config/IConfigurationTable.h"
+#include "game/config/IGameServices.h"
 
 namespace oskel {
 class CContentManager;
@@ -29,13 +32,10 @@ namespace brasquel {
 using oskel::platform::CCrashDumpWriter;
 using oskel::platform::CSingleInstanceGuard;
 
-// A configuration table the reload key reads again from its file.
-class IConfigurationTable {
-public:
-    virtual ~IConfigurationTable() = default;
-    // Replaces the table's contents with the file's.
-    virtual bool read(oskel::CXmlReader* reader) = 0;
-};
+class ComicsConfiguration;
+class GExternalHooks;
+class LevelScores;
+class UpgradesConfiguration;
 
 struct SReloadEntry {
     const char* path;
@@ -53,10 +53,14 @@ oskel::s32 videoDriverFromSetting(oskel::s32 value);
 // The game's application object: fills the settings, creates the device's window and drivers
 // and the services the scenes use, shows the first scene and draws every frame; a receiver of
 // the device (priority 0) for frames, updates, focus, close requests and the developer keys.
-class GApplication : public oskel::CEventReceiver {
+// It owns the configuration tables and serves the scenes (IGameServices) from init until
+// shutdown.
+class GApplication : public oskel::CEventReceiver, public IGameServices {
     OSKEL_DECLARE_EVENT_MAP()
 
 public:
+    static constexpr const wchar_t* PublisherName = L"Quorvane";
+    static constexpr const wchar_t* TitleName = L"Brasquel";
     static constexpr const char* StartSceneFile = "scenes/LogosScene.oscn";
     static constexpr const char* LogosFile = "logos/Logos.xml";
     static constexpr const char* CursorImageFile = "scenes/images/Cursor.png";
@@ -89,15 +93,29 @@ public:
 
     const oskel::SDeviceParameters& getDeviceParameters() const { return m_parameters; }
     oskel::CContentManager* getContentManager() const { return m_contentManager.get(); }
-    oskel::SceneManager* getSceneManager() const { return m_sceneManager.get(); }
-    oskel::SceneManager* getWorldSceneManager() const { return m_worldSceneManager.get(); }
     oskel::CTimerScheduler* getSceneScheduler() const { return m_sceneScheduler.get(); }
     oskel::CTimerScheduler* getWorldScheduler() const { return m_worldScheduler.get(); }
-    GLogosConfiguration* getLogosConfiguration() const { return m_logos.get(); }
+
+    // The game services.
+    ComicsConfiguration* getComicsConfiguration() const override;
+    UpgradesConfiguration* getUpgradesConfiguration() const override;
+    LevelScores* getLevelScores() const override;
+    GExternalHooks* getExternalHooks() const override;
+    GLogosConfiguration* getLogosConfiguration() const override { return m_logos.get(); }
+    oskel::SceneManager* getSceneManager() const override { return m_sceneManager.get(); }
+    oskel::SceneManager* getWorldSceneManager() const override { return m_worldSceneManager.get(); }
+    oskel::CSoundGroupManager* getSoundGroupManager() const override;
+    oskel::u32 registerNodeClasses() override;
+    void releaseUnused() override;
+
+    // A level was completed: the external hooks learn its name and the time in seconds (text).
+    void onLevelCompleted(const oskel::stringc& levelName, const oskel::stringc& seconds);
+
     const irr::core::rect<oskel::s32>& getLeftBar() const { return m_leftBar; }
     const irr::core::rect<oskel::s32>& getRightBar() const { return m_rightBar; }
     oskel::u32 getLastStep() const { return m_lastStep; }
-    oskel::u32 getHookTime() const { return m_hookTime; }
+    // The game time the external hooks were told of (0 once they are gone).
+    oskel::u32 getHookTime() const;
     const oskel::stringc& getTypedCharacters() const { return m_accessCode.getBuffer(); }
     const std::vector<SReloadEntry>& getReloadEntries() const { return m_reloadEntries; }
     // The table read from the file on the reload key (for the tables that exist).
@@ -129,7 +147,6 @@ private:
     // application is registered with it as a screenshot user (once per driver).
     void registerScreenshotUser();
 
-    void fillProfileDefaults();
     void configureSoundGroups();
     void setUpCursor();
 
@@ -143,21 +160,29 @@ private:
     oskel::CRefPtr<oskel::SceneManager> m_worldSceneManager;
     oskel::CRefPtr<oskel::CContentManager> m_contentManager;
     oskel::CRefPtr<GLogosConfiguration> m_logos;
+    oskel::CRefPtr<ComicsConfiguration> m_comics;
+    oskel::CRefPtr<UpgradesConfiguration> m_upgrades;
+    oskel::CRefPtr<LevelScores> m_levelScores;
+    oskel::CRefPtr<GExternalHooks> m_hooks;
     std::vector<SReloadEntry> m_reloadEntries;
     oskel::u32 m_lastStep = 0;
-    // The millisecond counter of the game's outside hooks.
-    oskel::u32 m_hookTime = 0;
     GAccessCodeWatcher m_accessCode;
     CSingleInstanceGuard* m_guard = nullptr;
+    // The device's turn hook that answers raise requests (0: none).
+    oskel::u32 m_raiseHook = 0;
     bool m_shutDown = false;
     // The driver this application is registered with as a screenshot user (not held).
     oskel::IVideoDriver* m_screenshotDriver = nullptr;
 };
 
+// Called once start-up has succeeded, right before the main loop runs.
+using StartedHook = std::function<void(GApplication& application)>;
+
 // The program: creates the application, initialises and runs it and returns the exit code (0
 // after a normal run, 1 when start-up or the main loop fails). The guard, when given, learns the
 // window once start-up has succeeded; the crash report writer, when given, learns the user data
-// folder. The application leaves the device before this returns.
-int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter);
+// folder; the started hook, when given, is called before the main loop. The application leaves
+// the device before this returns.
+int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter, const StartedHook& started = nullptr);
 
 }  // namespace brasquel

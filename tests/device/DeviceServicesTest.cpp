@@ -82,3 +82,21 @@ TEST(DeviceServices, SoundProcessorsWorkWithTheDeviceAudioDriver) {
     EXPECT_NE(packs->getCategoryMask() & CategoryDevice, 0u);
     device->drop();
 }
+
+// A device made with a clock of its own keeps time by it (the test program runs the game faster
+// than real time this way).
+TEST(DeviceServices, TheDeviceTimerFollowsTheClockItWasMadeWith) {
+    test::LogCapture logs;
+    uint64_t now = 5000;
+    IDevice* device = createDevice(SDeviceParameters(), std::make_unique<test::SteppedClock>(&now));
+    ASSERT_NE(device, nullptr);
+    CTimer* timer = device->getTimer();
+    timer->tick();
+    EXPECT_EQ(timer->getRealTime(), 5000u);
+    const u32 before = timer->getTime();
+    now += 1234;
+    timer->tick();
+    EXPECT_EQ(timer->getRealTime(), 6234u);
+    EXPECT_EQ(timer->getTime() - before, 1234u);
+    device->drop();
+}

@@ -108,15 +108,44 @@ TEST_F(LoopFixture, TheTurnHookRunsAtEveryTurnAlsoWhileMinimised) {
     for (const bool visible : {false, true}) {
         device->setVisible(visible);
         int turns = 0;
-        device->setTurnHook([&turns] { ++turns; });
+        const u32 hook = device->addTurnHook([&turns] { ++turns; });
         device->turn = 0;
         device->advances = {10, 10};
         device->messages = {SteppedDevice::MessageNone, SteppedDevice::MessageNone,
                             SteppedDevice::MessageQuit};
         device->run();
         EXPECT_EQ(turns, 3) << visible;  // the turn of the quit message as well
-        device->setTurnHook(nullptr);
+        device->removeTurnHook(hook);
+        EXPECT_EQ(device->getTurnHookCount(), 0u);
     }
+}
+
+// The hooks run in the order they were added, before the turn's message; a hook added during a
+// turn waits for the next one, a hook removed during a turn is not called again.
+TEST_F(LoopFixture, TurnHooksRunInOrderAndMayChangeTheList) {
+    pace(10, 10);
+    std::vector<std::string> calls;
+    u32 second = 0, added = 0;
+    const u32 first = device->addTurnHook([&] {
+        calls.push_back("first");
+        if (calls.size() == 1) {
+            added = device->addTurnHook([&] { calls.push_back("added"); });
+            device->removeTurnHook(second);
+        }
+    });
+    second = device->addTurnHook([&] { calls.push_back("second"); });
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(device->addTurnHook(nullptr), 0u);  // nothing to call: not added
+    device->turn = 0;
+    device->advances = {10, 10};
+    device->messages = {SteppedDevice::MessageNone, SteppedDevice::MessageQuit};
+    device->run();
+    EXPECT_EQ(calls, (std::vector<std::string>{"first", "first", "added"}));
+    device->removeTurnHook(first);
+    device->removeTurnHook(added);
+    device->removeTurnHook(added);  // gone already: nothing
+    EXPECT_EQ(device->getTurnHookCount(), 0u);
 }
 
 TEST_F(LoopFixture, RestoredWindowResumesWithoutCountingTheMinimisedTime) {

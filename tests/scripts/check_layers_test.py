@@ -59,6 +59,11 @@ class CheckLayers(unittest.TestCase):
             ("engine/io/CXmlReader.cpp", "#include <unistd.h>", "platform header"),
             ("engine/scene/SceneManager.cpp", "static void* fetched() { return getDevice(); }",
              "fetches the device"),
+            ("game/config/IGameServices.cpp", "static void* fetched() { return getDevice(); }",
+             "fetches the device"),
+            ("game/level/GLevelModifier.cpp", "static void* fetched() { return oskel::getDevice(); }",
+             "fetches the device"),
+            ("game/config/IGameServices.cpp", '#include "game/app/GApplication.h"', "not below it"),
         ]
         for relative, line, words in cases:
             with self.subTest(file=relative, line=line):
@@ -71,6 +76,8 @@ class CheckLayers(unittest.TestCase):
             ("engine/core/CTimerScheduler.cpp", '#include "engine/core/event/CEvent.h"'),
             ("engine/video/opengl/COpenGLDriver.cpp", "#include <unistd.h>"),
             ("engine/device/CDeviceBase.cpp", "static void* fetched() { return getDevice(); }"),
+            ("game/app/GApplication.cpp", "static void* fetched() { return getDevice(); }"),
+            ("game/config/GSoundCueIds.cpp", '#include "game/level/GLevelModifier.h"'),
             ("engine/scene/BaseNode.cpp", "// a comment may say getDevice() without calling it"),
         ]:
             with self.subTest(file=relative, line=line):

@@ -16,7 +16,7 @@
 #include "engine/scene/SceneManager.h"
 #include "game/app/GApplication.h"
 #include "game/app/GDeveloperKeys.h"
-#include "game/app/GLogosConfiguration.h"
+#include "game/config/GLogosConfiguration.h"
 #include "game/app/GScreenFit.h"
 #include "game/app/GSoundSettings.h"
 #include "tests/io/XmlTestUtils.h"

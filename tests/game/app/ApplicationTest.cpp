@@ -16,6 +16,10 @@
 #include "engine/profiles/CProfileManager.h"
 #include "engine/scene/SceneManager.h"
 #include "game/app/GApplication.h"
+#include "game/config/ComicsConfiguration.h"
+#include "game/config/GExternalHooks.h"
+#include "game/config/LevelScores.h"
+#include "game/config/UpgradesConfiguration.h"
 #include "engine/image/CImage.h"
 #include "tests/io/ArchiveWriters.h"
 #include "tests/support/TestSupport.h"
@@ -353,7 +357,9 @@ TEST_F(ApplicationFixture, DeveloperKeysRegisterForScreenshotsWithEachDriver) {
     auto application = CRefPtr<GApplication>::fromRaw(new GApplication());
     ASSERT_TRUE(application->init());
     // (The keys stay on for the rest of a run: only a fresh run starts without them.)
-    if (!areDeveloperKeysOn()) EXPECT_EQ(device->driver->getScreenShotUserCount(), 0u);
+    if (!areDeveloperKeysOn()) {
+        EXPECT_EQ(device->driver->getScreenShotUserCount(), 0u);
+    }
     for (int round = 0; round < 2; ++round)
         for (const char* c = "plumvast"; *c; ++c)
             post(new CEventKeyboardKeyDown(static_cast<u16>(*c), 0, false, false));
@@ -410,4 +416,88 @@ TEST_F(ApplicationFixture, ADeviceThatGoesFirstReleasesTheApplicationSafely) {
     device->drop();  // releases its receivers, the application among them
     EXPECT_EQ(GApplication::getInstance(), nullptr);
     device = new AppTestDevice();  // for the fixture's end
+}
+
+// The tables exist from the constructor on; from init until shutdown the application serves the
+// scenes through the game services, and the reload key reads the tables from their files.
+TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) {
+    writeAssets();
+    auto application = makeRef<GApplication>();
+    ComicsConfiguration* comics = application->getComicsConfiguration();
+    UpgradesConfiguration* upgrades = application->getUpgradesConfiguration();
+    LevelScores* scores = application->getLevelScores();
+    ASSERT_NE(comics, nullptr);
+    ASSERT_NE(upgrades, nullptr);
+    ASSERT_NE(scores, nullptr);
+    ASSERT_NE(application->getExternalHooks(), nullptr);
+    EXPECT_EQ(IGameServices::get(), nullptr);
+
+    ASSERT_TRUE(application->init());
+    IGameServices* services = IGameServices::get();
+    ASSERT_EQ(services, application.get());
+    EXPECT_EQ(services->getComicsConfiguration(), comics);
+    EXPECT_EQ(services->getSceneManager(), application->getSceneManager());
+    EXPECT_EQ(services->getWorldSceneManager(), application->getWorldSceneManager());
+    EXPECT_EQ(services->getSoundGroupManager(), device->getSoundGroupManager());
+    EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
+    EXPECT_EQ(services->registerNodeClasses(), 0u);  // no class of the preloader's batch exists yet
+
+    // The reload key: each table reads its file; the buildings have no table yet.
+    EXPECT_EQ(application->getReloadEntries()[0].table, nullptr);
+    write(root / "work/assets/levels/common/UpgradesConfiguration.xml",
+          "<UpgradesConfiguration><Upgrade><Name Value=\"Parks\"/></Upgrade></UpgradesConfiguration>");
+    write(root / "work/assets/scenes/ComicsConfiguration.xml",
+          "<ComicsConfiguration><Comics><Level Value=\"6\"/></Comics></ComicsConfiguration>");
+    write(root / "work/assets/levels/common/LevelScores.xml",
+          "<LevelScores><Level Name=\"level1\" Score=\"900\"/></LevelScores>");
+    application->reloadConfiguration();
+    EXPECT_NE(upgrades->find(CNameId("Parks")), nullptr);
+    EXPECT_NE(comics->find(6), nullptr);
+    ASSERT_NE(scores->find("level1"), nullptr);
+    EXPECT_EQ(scores->find("level1")->Score, 900);
+
+    // Completion and update steps reach the hooks.
+    application->onLevelCompleted("level1", "245");
+    post(new CEventSystemFlowUpdate(10));
+    EXPECT_EQ(application->getExternalHooks()->getTime(), 10u);
+
+    application->shutdown();
+    EXPECT_EQ(IGameServices::get(), nullptr);
+    EXPECT_EQ(application->getComicsConfiguration(), nullptr);
+    EXPECT_EQ(application->getUpgradesConfiguration(), nullptr);
+    EXPECT_EQ(application->getLevelScores(), nullptr);
+    EXPECT_EQ(application->getExternalHooks(), nullptr);
+    EXPECT_EQ(application->getHookTime(), 0u);
+    for (const SReloadEntry& entry : application->getReloadEntries()) EXPECT_EQ(entry.table, nullptr);
+}
+
+// Services installed by others (a test's) are left in place by an application that did not
+// install them.
+TEST_F(ApplicationFixture, ShutdownRemovesOnlyItsOwnServices) {
+    writeAssets();
+    auto application = makeRef<GApplication>();
+    ASSERT_TRUE(application->init());
+    auto other = makeRef<GApplication>();
+    IGameServices::install(other.get());
+    application->shutdown();
+    EXPECT_EQ(IGameServices::get(), other.get());
+    IGameServices::install(nullptr);
+}
+
+TEST_F(ApplicationFixture, ReleaseUnusedDropsWhatOnlyTheCacheHolds) {
+    writeAssets();
+    auto application = makeRef<GApplication>();
+    ASSERT_TRUE(application->init());
+    CContentManager* content = application->getContentManager();
+    auto kept = makeRef<CImage>(CCreationContext(content, "kept.png"), ECF_A8R8G8B8, dimension2di(2, 2));
+    auto* unused = new CImage(CCreationContext(content, "unused.png"), ECF_A8R8G8B8, dimension2di(2, 2));
+    ASSERT_TRUE(content->registerContent(kept.get()));
+    ASSERT_TRUE(content->registerContent(unused));
+    unused->drop();  // only the cache holds it now
+    const u32 before = content->getCachedCount(TypeCodeImage);
+    application->releaseUnused();
+    EXPECT_EQ(content->getCachedCount(TypeCodeImage), before - 1);
+    EXPECT_EQ(content->findContent(TypeCodeImage, CCreationContext(content, "unused.png")), nullptr);
+    EXPECT_EQ(content->findContent(TypeCodeImage, kept->getCreationContext()), kept.get());
+    application->shutdown();
 }

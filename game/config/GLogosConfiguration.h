@@ -32,6 +32,9 @@ public:
     // "MMLogo" elements; others are skipped. False without a reader.
     [[nodiscard]] bool load(oskel::CXmlReader* reader);
     void clear();
+    // Takes the first logo out of the list (the logos scene shows each once); false when none
+    // is left.
+    bool takeFirstLogo(GLogoEntry& logo);
 
     const std::vector<GLogoEntry>& getLogos() const { return m_logos; }
     const std::vector<GMMLogoEntry>& getMMLogos() const { return m_mmLogos; }

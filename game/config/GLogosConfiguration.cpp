@@ -1,4 +1,4 @@
-#include "game/app/GLogosConfiguration.h"
+#include "game/config/GLogosConfiguration.h"
 
 #include "engine/core/StringUtils.h"
 #include "engine/io/CXmlReader.h"
@@ -19,6 +19,13 @@ stringc narrowAttribute(CXmlReader* reader, const wchar_t* name) {
 void GLogosConfiguration::clear() {
     m_logos.clear();
     m_mmLogos.clear();
+}
+
+bool GLogosConfiguration::takeFirstLogo(GLogoEntry& logo) {
+    if (m_logos.empty()) return false;
+    logo = m_logos.front();
+    m_logos.erase(m_logos.begin());
+    return true;
 }
 
 bool GLogosConfiguration::load(CXmlReader* reader) {

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "engine/core/OskelTypes.h"
+
+namespace oskel {
+class CSoundGroupManager;
+class SceneManager;
+}  // namespace oskel
+
+namespace brasquel {
+
+class ComicsConfiguration;
+class GExternalHooks;
+class GLogosConfiguration;
+class LevelScores;
+class UpgradesConfiguration;
+
+// What the game's scenes ask of the application. The application installs itself at start-up
+// and removes itself when it shuts down; tests install a fake. Scenes reach the application
+// only through this, never through the device.
+class IGameServices {
+public:
+    virtual ~IGameServices() = default;
+
+    // The configuration tables, read by the preloader and kept for the whole run.
+    virtual ComicsConfiguration* getComicsConfiguration() const = 0;
+    virtual UpgradesConfiguration* getUpgradesConfiguration() const = 0;
+    virtual LevelScores* getLevelScores() const = 0;
+    virtual GExternalHooks* getExternalHooks() const = 0;
+    // The logos of the start-up (the logos scene takes them out one by one).
+    virtual GLogosConfiguration* getLogosConfiguration() const = 0;
+
+    // The scene manager of the menus and the play screen, and the one of the level's world.
+    virtual oskel::SceneManager* getSceneManager() const = 0;
+    virtual oskel::SceneManager* getWorldSceneManager() const = 0;
+    // The sound groups through which cues play; none without a device.
+    virtual oskel::CSoundGroupManager* getSoundGroupManager() const = 0;
+
+    // Registers the game's node classes of the preloader's batch with the node factory; the
+    // number of classes registered.
+    virtual oskel::u32 registerNodeClasses() = 0;
+    // The content manager drops every cached object that nothing else holds.
+    virtual void releaseUnused() = 0;
+
+    // The installed services, or none.
+    static IGameServices* get();
+    // Installs the services (none: removes them); returns the ones installed before.
+    static IGameServices* install(IGameServices* services);
+};
+
+}  // namespace brasquel

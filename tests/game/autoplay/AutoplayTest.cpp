@@ -1,0 +1,766 @@
+// The autoplay driver: walk files, the live tree, input through the window system's queue, shot
+// checks, and whole walks run on a real window against scenes of the test (the game's own scenes
+// are driven by the walks of tests/game/walks/).
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "engine/core/CTimerScheduler.h"
+#include "engine/core/event/DeviceEvents.h"
+#include "engine/device/IDevice.h"
+#include "engine/profiles/CProfileManager.h"
+#include "engine/properties/CPropertyData.h"
+#include "engine/scene/SceneManager.h"
+#include "engine/video/CQuadBatcher.h"
+#include "engine/video/IVideoDriver.h"
+#include "game/app/GScreenFit.h"
+#include "tests/game/autoplay/InputInjector.h"
+#include "tests/game/autoplay/LiveTree.h"
+#include "tests/game/autoplay/ProfileWriter.h"
+#include "tests/game/autoplay/ShotChecks.h"
+#include "tests/game/autoplay/Walk.h"
+#include "tests/game/autoplay/WalkRunner.h"
+#include "tests/scene/SceneTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+using namespace oskel;
+using namespace brasquel;
+using namespace brasquel::autoplay;
+
+namespace {
+
+// Virtual key numbers the device gives the keys the walks press.
+constexpr u32 kVirtualKeyShift = 16;
+constexpr u32 kVirtualKeyControl = 17;
+constexpr u32 kVirtualKeyEscape = 27;
+constexpr u32 kVirtualKeySpace = 32;
+constexpr u32 kVirtualKeyS = 0x53;
+// Type ids of the test's node classes.
+constexpr s32 kTestSceneType = 1990;
+constexpr s32 kProbeType = 1991;
+
+// ---- Nodes of the test ----
+
+struct SPointerRecord {
+    u32 type;            // the mouse event's id
+    s32 x, y;            // window pixels
+    vector2df local;     // in the probe's own space
+    bool switchRunning;  // a scene switch ran when it arrived
+};
+
+// A control that draws itself in two colours (another pair after each press), records the
+// pointer events over it and has a text.
+class ProbeControl : public ControlNode {
+public:
+    explicit ProbeControl(const CCreationContext& context) : ControlNode(context) {}
+
+    const stringw& getClassName() const override {
+        static const stringw name(L"ProbeControl");
+        return name;
+    }
+    s32 getTypeId() const override { return kProbeType; }
+    bool isKindOf(s32 typeId) const override { return typeId == kProbeType || ControlNode::isKindOf(typeId); }
+
+    const CPropertyTable& getPropertyTable() const override {
+        static const CPropertyTable table = [this] {
+            CPropertyTable t;
+            appendPropertyDescriptors(t, ControlNode::getPropertyTable());
+            t.push_back({"Text", &setTextProperty, &getTextProperty});
+            return t;
+        }();
+        return table;
+    }
+    static void setTextProperty(IPropertyTableSource* o, const CRefPtr<IPropertyData>& v) {
+        static_cast<ProbeControl*>(o)->text = getPropertyTextW(v.get());
+    }
+    static CRefPtr<IPropertyData> getTextProperty(const IPropertyTableSource* o) {
+        return makeRef<CPropertyDataStringW>(static_cast<const ProbeControl*>(o)->text);
+    }
+
+    void render(DrawList& list) override {
+        if (!isVisible()) return;
+        if (isTransformDirty()) updateAbsoluteTransform();
+        list.push_back(SDrawItem{this, getDepth(), 0});
+        ControlNode::render(list);
+    }
+    void renderClipped(IVideoDriver* driver, const rectf* clip) override {
+        const rectf r = getAbsoluteBoundsRect();
+        const s32 x1 = static_cast<s32>(r.UpperLeftCorner.X), y1 = static_cast<s32>(r.UpperLeftCorner.Y);
+        const s32 x2 = static_cast<s32>(r.LowerRightCorner.X), y2 = static_cast<s32>(r.LowerRightCorner.Y);
+        const s32 middle = (x1 + x2) / 2;
+        // Rectangles take the driver's current material: one without lighting shows their colour.
+        SMaterial plain;
+        plain.Lighting = false;
+        plain.ZBuffer = 0;
+        plain.ZWriteEnable = false;
+        driver->setMaterial(plain);
+        driver->draw2DRectangle(SColor(lit ? 0xff20c040u : 0xffd04020u), recti(x1, y1, middle, y2), nullptr);
+        driver->draw2DRectangle(SColor(lit ? 0xff2040d0u : 0xfff0e020u), recti(middle, y1, x2, y2), nullptr);
+        ControlNode::renderClipped(driver, clip);
+    }
+
+    bool onMouseMove(CEvent* event) override {
+        record(event);
+        return false;
+    }
+    bool onMouseLeftDown(CEvent* event) override {
+        const bool over = record(event);
+        if (over) lit = !lit;
+        return over;
+    }
+    bool onMouseLeftUp(CEvent* event) override { return record(event); }
+
+    stringw text = L"ready";
+    bool lit = false;
+    std::vector<SPointerRecord> pointer;
+
+private:
+    // Records an event over the probe; true when it was over it.
+    bool record(CEvent* event) {
+        auto* mouse = static_cast<CEventMousePosition*>(event);
+        if (isTransformDirty()) updateAbsoluteTransform();
+        matrix4 inverse;
+        if (!getAbsoluteTransform().getInverse(inverse)) return false;
+        vector3df local(static_cast<f32>(mouse->getX()), static_cast<f32>(mouse->getY()), 0.0f);
+        inverse.transformVect(local);
+        const bool inside = local.X >= 0 && local.Y >= 0 && local.X <= getBounds().X && local.Y <= getBounds().Y;
+        const bool moving = event->getTypeId() == EventMouseMove;
+        SceneManager* manager = getSceneManager();
+        if (inside)
+            pointer.push_back(SPointerRecord{event->getTypeId(), mouse->getX(), mouse->getY(),
+                                             vector2df(local.X, local.Y),
+                                             manager && !manager->getTransitions().empty()});
+        return inside && !moving;
+    }
+};
+
+struct SKeyRecord {
+    bool down;
+    u32 key;
+    u16 character;
+    bool shift, control;
+};
+
+// A scene that records the keys that reach it; Space switches to the next scene, when it has one.
+class TestScene : public SceneNode {
+public:
+    explicit TestScene(const CCreationContext& context) : SceneNode(context) {}
+    const stringw& getClassName() const override {
+        static const stringw name(L"TestScene");
+        return name;
+    }
+    s32 getTypeId() const override { return kTestSceneType; }
+    bool isKindOf(s32 typeId) const override { return typeId == kTestSceneType || SceneNode::isKindOf(typeId); }
+
+    bool onKeyDown(CEvent* event) override { return record(event, true); }
+    bool onKeyUp(CEvent* event) override { return record(event, false); }
+
+    SceneNode* next = nullptr;
+    std::vector<SKeyRecord> keys;
+
+private:
+    bool record(CEvent* event, bool down) {
+        auto* key = static_cast<CEventKeyboardKey*>(event);
+        keys.push_back(SKeyRecord{down, key->getKey(), key->getChar(), key->isShift(), key->isControl()});
+        if (down && next && key->getKey() == kVirtualKeySpace && getSceneManager())
+            getSceneManager()->switchScene(this, next);
+        return true;
+    }
+};
+
+CRefPtr<TestScene> makeTestScene(const char* name) {
+    auto scene = makeRef<TestScene>(CCreationContext());
+    scene->setNameId(test::id(name));
+    scene->setBounds(1024, 768);
+    return scene;
+}
+
+ProbeControl* addProbe(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
+    auto* probe = new ProbeControl(CCreationContext());
+    probe->setNameId(test::id(name));
+    probe->setPosition(vector3df(x, y, 0));
+    probe->setBounds(w, h);
+    parent->addChild(probe);
+    probe->drop();
+    return probe;
+}
+
+// ---- A live window: the device, a scene manager fitted to the screen, the frames ----
+
+// Draws the scene manager every frame, fitting the 1024 x 768 design into the screen first, as
+// the game does; records the window focus messages.
+class FrameDrawer : public CEventReceiver {
+public:
+    FrameDrawer(IDevice* device, SceneManager* scenes) : m_device(device), m_scenes(scenes) {
+        setCategoryMask(CategorySystemFlow);
+    }
+    bool onEvent(CEvent* event) override {
+        if (event->getTypeId() == EventSystemFlowWindowFocus)
+            focus.push_back(static_cast<CEventSystemFlowWindowFocus*>(event)->isActive());
+        if (event->getTypeId() != EventSystemFlowRender) return false;
+        IVideoDriver* driver = m_device->getVideoDriver();
+        if (!driver) return false;
+        const dimension2di& screen = driver->getScreenSize();
+        fit = computeScreenFit(screen.Width, screen.Height);
+        m_scenes->setPosition(vector3df(static_cast<f32>(fit.positionX), static_cast<f32>(fit.positionY), 0));
+        m_scenes->setScale(vector3df(fit.scaleX, fit.scaleY, 1));
+        m_scenes->markTransformDirty();
+        if (!driver->beginScene(true, true, SColor(0xff000000u), nullptr, nullptr)) return false;
+        m_scenes->render(driver);
+        if (CQuadBatcher* batcher = driver->getQuadBatcher()) batcher->flush();
+        driver->endScene();
+        return false;
+    }
+    SScreenFit fit;
+    std::vector<bool> focus;
+
+private:
+    IDevice* m_device;
+    SceneManager* m_scenes;
+};
+
+class LiveWindow {
+public:
+    LiveWindow(s32 width, s32 height, bool fullscreen) {
+        SDeviceParameters p;
+        p.driverType = DriverOpenGL;
+        p.fullscreen = fullscreen;
+        p.useDesktopResolution = true;
+        p.windowSize = irr::core::dimension2d<s32>(width, height);
+        p.bits = 32;
+        device = createDevice(p);
+        if (!device) return;
+        device->setUpdateInterval(10);
+        device->setUpdateStep(10);
+        scheduler = CRefPtr<CTimerScheduler>::fromRaw(device->createTimerScheduler());
+        scenes = CRefPtr<SceneManager>::fromRaw(device->createSceneManager());
+        scenes->setSortEnabled(true);
+        scenes->setEventSource(scheduler.get());
+        frames = makeRef<FrameDrawer>(device, scenes.get());
+        device->addEventReceiver(frames.get(), 0);
+        device->addEventReceiver(scheduler.get(), 2);
+        device->addEventReceiver(scenes.get(), 2);
+    }
+    ~LiveWindow() {
+        if (!device) return;
+        scenes->setScene(nullptr);
+        scenes->update(0);
+        device->removeEventReceiver(scenes.get());
+        device->removeEventReceiver(scheduler.get());
+        device->removeEventReceiver(frames.get());
+        device->drop();
+    }
+
+    // Runs the walk until it quits or fails.
+    CRefPtr<CWalkRunner> run(const std::string& text, SRunnerOptions options = SRunnerOptions()) {
+        SWalk walk;
+        std::string error;
+        EXPECT_TRUE(parseWalk(text, walk, error)) << error;
+        walk.name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        if (!options.print) options.print = [this](const std::string& line) { output += line; };
+        auto runner = makeRef<CWalkRunner>(walk, options);
+        runner->attach(device, scenes.get());
+        device->run();
+        runner->detach();
+        return runner;
+    }
+
+    IDevice* device = nullptr;
+    CRefPtr<CTimerScheduler> scheduler;
+    CRefPtr<SceneManager> scenes;
+    CRefPtr<FrameDrawer> frames;
+    std::string output;
+};
+
+#define REQUIRE_WINDOW(window)                                                   \
+    do {                                                                         \
+        if (!(window).device) OSKEL_SKIP_WITHOUT_DISPLAY("no OpenGL window here"); \
+    } while (false)
+
+// A scene with timed transition states of its own.
+void giveStates(SceneNode* scene, u32 enterMs, u32 leaveMs) {
+    scene->addState(test::timedState("NavTo", enterMs).get());
+    scene->addState(test::timedState("NavFrom", leaveMs).get());
+}
+
+}  // namespace
+
+// ---- Walk files ----
+
+TEST(WalkFile, HeaderAndStepsAreRead) {
+    SWalk walk;
+    std::string error;
+    ASSERT_TRUE(parseWalk(
+        "# a walk\n"
+        "player \"Zo\xC3\xAB B\"   # the first player is active\n"
+        "player Max\n"
+        "active Max\n"
+        "set Max int LevelIndex 3\n"
+        "set common bool WindowsCursor true\n"
+        "video opengl\n"
+        "display windowed\n"
+        "\n"
+        "wait scene GLogosScene\n"
+        "anytime click Scene/Logo2 at 10.5 -2\n"
+        "drag Knob to Slider at 100 5\n"
+        "key ctrl+shift+S\n"
+        "text \"say \\\"hi\\\"\"\n"
+        "expect log \"Scene entered\" \"GIntroScene\"\n"
+        "expect visible Logo1 no\n"
+        "shot notblank unlike Logo2 varied area 0 0 10 10 save logos\n"
+        "shot unlike varied Logo1\n"
+        "quit 0\n",
+        walk, error))
+        << error;
+    ASSERT_EQ(walk.profile.players.size(), 2u);
+    EXPECT_EQ(walk.profile.players[0], "Zo\xC3\xAB B");
+    EXPECT_EQ(walk.profile.active, "Max");
+    ASSERT_EQ(walk.profile.values.size(), 4u);
+    EXPECT_EQ(walk.profile.values[0].profile, "Max");
+    EXPECT_EQ(walk.profile.values[1].profile, "");  // the common profile
+    EXPECT_EQ(walk.profile.values[2].key, "VideoDriver");
+    EXPECT_EQ(walk.profile.values[2].value, "3");
+    EXPECT_EQ(walk.profile.values[3].value, "false");
+
+    ASSERT_EQ(walk.steps.size(), 10u);
+    EXPECT_EQ(walk.steps[0].kind, EStepKind::WaitScene);
+    EXPECT_EQ(walk.steps[0].line, 10);
+    EXPECT_EQ(walk.steps[0].text, "wait scene GLogosScene");
+    const SWalkStep& click = walk.steps[1];
+    EXPECT_TRUE(click.anytime);
+    EXPECT_EQ(click.target.path, "Scene/Logo2");
+    EXPECT_TRUE(click.target.hasPoint);
+    EXPECT_FLOAT_EQ(click.target.x, 10.5f);
+    EXPECT_FLOAT_EQ(click.target.y, -2.0f);
+    EXPECT_EQ(walk.steps[2].to.path, "Slider");
+    EXPECT_FALSE(walk.steps[2].target.hasPoint);
+    EXPECT_EQ(walk.steps[4].name, "say \"hi\"");
+    EXPECT_EQ(walk.steps[5].value, "GIntroScene");
+    EXPECT_TRUE(walk.steps[5].hasValue);
+    EXPECT_FALSE(walk.steps[6].flag);
+    const SShotChecks& shot = walk.steps[7].shot;
+    EXPECT_TRUE(shot.notBlank);
+    EXPECT_TRUE(shot.unlikeInRegion);
+    EXPECT_EQ(shot.unlikeRegion.path, "Logo2");
+    ASSERT_EQ(shot.varied.size(), 1u);
+    EXPECT_TRUE(shot.varied[0].isArea);
+    EXPECT_FLOAT_EQ(shot.varied[0].x2, 10.0f);
+    EXPECT_EQ(shot.save, "logos");
+    EXPECT_TRUE(walk.steps[8].shot.unlike);  // over the whole frame
+    EXPECT_FALSE(walk.steps[8].shot.unlikeInRegion);
+    EXPECT_EQ(walk.steps[8].shot.varied[0].path, "Logo1");
+}
+
+TEST(WalkFile, MistakesAreReportedWithTheirLine) {
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"", "the walk must end with quit"},
+        {"wait scene A\n", "the walk must end with quit"},
+        {"quit 0\nwait scene A\n", "line 2: nothing may follow quit"},
+        {"wait scene A\nplayer Ann\nquit 0\n", "line 2: the header comes before the steps"},
+        {"jump A\nquit 0\n", "line 1: unknown step \"jump\""},
+        {"click\nquit 0\n", "line 1: a node path is missing"},
+        {"click A at 1\nquit 0\n", "line 1: \"at\" needs two numbers"},
+        {"click A B\nquit 0\n", "line 1: extra words; use: click|hover PATH [at X Y]"},
+        {"text \"open\nquit 0\n", "line 1: a quote is not closed"},
+        {"wait time -5\nquit 0\n", "line 1: wait scene CLASS | wait time MS"},
+        {"expect visible A maybe\nquit 0\n", "line 1: yes or no"},
+        {"shot sharp\nquit 0\n", "line 1: unknown shot check \"sharp\""},
+        {"shot blank notblank\nquit 0\n", "line 1: a blank shot has no varied pixels"},
+        {"shot save a/b\nquit 0\n", "line 1: save NAME (a file name)"},
+        {"quit zero\n", "line 1: quit CODE"},
+        {"set Ann int X 1\nquit 0\n", "\"set\" names \"Ann\", which is not a player of the header"},
+        {"player Ann\nactive Bob\nquit 0\n", "the active player \"Bob\" is not a player of the header"},
+        {"set common long X 1\nquit 0\n", "line 1: the type is int, bool, float or string"},
+        {"display big\nquit 0\n", "line 1: display windowed|fullscreen"},
+    };
+    for (const auto& c : cases) {
+        SWalk walk;
+        std::string error;
+        EXPECT_FALSE(parseWalk(c.text, walk, error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+    }
+}
+
+TEST(WalkFile, KeyStrokesAndTypedText) {
+    const struct {
+        const char* text;
+        bool ok, shift, control, alt;
+        int32_t key;
+    } cases[] = {
+        {"Escape", true, false, false, false, SDLK_ESCAPE}, {"return", true, false, false, false, SDLK_RETURN},
+        {"A", true, false, false, false, SDLK_a},        {"ctrl+shift+S", true, true, true, false, SDLK_s},
+        {"alt+F4", true, false, false, true, SDLK_F4},   {"ctrl++", true, false, true, false, SDLK_PLUS},
+        {"hyper+A", false, false, false, false, 0},   {"Bogus", false, false, false, false, 0},
+    };
+    for (const auto& c : cases) {
+        SKeyStroke stroke;
+        std::string error;
+        EXPECT_EQ(parseKeyStroke(c.text, stroke, error), c.ok) << c.text;
+        if (!c.ok) continue;
+        EXPECT_EQ(stroke.keycode, c.key) << c.text;
+        EXPECT_EQ(stroke.shift, c.shift) << c.text;
+        EXPECT_EQ(stroke.control, c.control) << c.text;
+        EXPECT_EQ(stroke.alt, c.alt) << c.text;
+    }
+    std::vector<char32_t> points;
+    ASSERT_TRUE(decodeUtf8("Zo\xC3\xAB\xE2\x82\xAC\xF0\x9F\x99\x82", points));
+    EXPECT_EQ(points, (std::vector<char32_t>{U'Z', U'o', 0xEB, 0x20AC, 0x1F642}));
+    for (const char* bad : {"\xC3", "\xFF", "\xE2\x82", "\xC3\x28", "\xED\xA0\x80"}) EXPECT_FALSE(decodeUtf8(bad, points));
+}
+
+// ---- The profile file of a walk's header ----
+
+TEST(WalkProfiles, TheHeaderIsWrittenAsTheGameReadsItBack) {
+    test::LogCapture logs;
+    const std::filesystem::path data = std::filesystem::temp_directory_path() /
+                                       ("brasquel-walk-profiles-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(data);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    IDevice* device = createDevice(SDeviceParameters());
+    ASSERT_NE(device, nullptr);
+    SWalk walk;
+    std::string error;
+    ASSERT_TRUE(parseWalk("player Ann\nplayer \"Zo\xC3\xAB\"\nactive \"Zo\xC3\xAB\"\n"
+                          "set \"Zo\xC3\xAB\" int MaxUnlockedLevelIndex 9\nset Ann string Scores 10;20\n"
+                          "set Ann float MusicVolume 12.5\nset common bool VSync false\nvideo opengl\nquit 0\n",
+                          walk, error))
+        << error;
+    ASSERT_TRUE(writeWalkProfiles(walk.profile, device, error)) << error;
+    CProfileManager& profiles = CProfileManager::instance();
+    EXPECT_EQ(profiles.getProfileCount(), 0u);  // forgotten: the game reads them from the file
+    ASSERT_TRUE(profiles.load());
+    ASSERT_EQ(profiles.getProfileCount(), 2u);
+    CProfile* active = profiles.getActiveProfile();
+    ASSERT_NE(active, nullptr);
+    EXPECT_EQ(active->getName(), stringw(L"Zo\u00eb"));
+    EXPECT_EQ(active->getInt("MaxUnlockedLevelIndex"), 9);
+    EXPECT_EQ(active->getInt("LevelIndex"), -1);  // the new-profile defaults
+    CProfile* ann = profiles.getProfile(0);
+    EXPECT_EQ(ann->getString("Scores"), stringc("10;20"));
+    EXPECT_FLOAT_EQ(ann->getFloat("MusicVolume"), 12.5f);
+    EXPECT_FALSE(profiles.getCommonProfile()->getBool("VSync"));
+    EXPECT_EQ(profiles.getCommonProfile()->getInt("VideoDriver"), DriverOpenGL);
+
+    // Values that cannot be read are refused.
+    ASSERT_TRUE(parseWalk("player Ann\nset Ann int LevelIndex three\nquit 0\n", walk, error));
+    EXPECT_FALSE(writeWalkProfiles(walk.profile, device, error));
+    EXPECT_EQ(error, "not an int: three");
+    while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
+    device->drop();
+    std::filesystem::remove_all(data);
+}
+
+// ---- Shot checks ----
+
+TEST(ShotChecks, BlankDifferentAndVariedPixels) {
+    auto a = makeRef<CImage>(CCreationContext(), ECF_A8R8G8B8, dimension2di(40, 30));
+    a->fill(0xff000000u);
+    auto b = makeRef<CImage>(CCreationContext(), ECF_A8R8G8B8, dimension2di(40, 30));
+    b->fill(0x00000000u);  // only the alpha differs
+    EXPECT_TRUE(isBlank(*a));
+    EXPECT_FALSE(differsInside(*a, *b, wholeImage(*a)));
+    b->setPixel(30, 20, 0xff102030u);
+    EXPECT_FALSE(isBlank(*b));
+    EXPECT_TRUE(differsInside(*a, *b, wholeImage(*a)));
+    EXPECT_TRUE(differsInside(*a, *b, rectf(29.5f, 19.5f, 30.5f, 20.5f)));
+    EXPECT_FALSE(differsInside(*a, *b, rectf(0, 0, 30, 20)));  // the pixel lies just outside
+    EXPECT_TRUE(isVariedInside(*b, rectf(25, 15, 35, 25)));
+    EXPECT_FALSE(isVariedInside(*b, rectf(0, 0, 20, 20)));
+    EXPECT_FALSE(isVariedInside(*b, rectf(100, 100, 200, 200)));  // off the image: nothing there
+    auto other = makeRef<CImage>(CCreationContext(), ECF_A8R8G8B8, dimension2di(41, 30));
+    EXPECT_FALSE(differsInside(*a, *other, wholeImage(*a)));  // sizes differ: not comparable
+}
+
+// ---- The live tree ----
+
+TEST(LiveTree, NodesByPathWithTheirKindVisibilityStateTextAndRectangle) {
+    auto scenes = makeRef<SceneManager>(CCreationContext());
+    CRefPtr<TestScene> scene = makeTestScene("Menu");
+    BaseNode* panel = test::newNode("Panel", scene.get()).get();
+    ProbeControl* ok = addProbe(panel, "Ok", 100, 50, 200, 40);
+    ProbeControl* deep = addProbe(ok, "Deep", 10, 10, 20, 20);
+    BaseNode* other = test::newNode("Ok", scene.get()).get();  // the same name, a direct child
+    ASSERT_TRUE(scenes->setScene(scene.get()));
+    CLiveTree tree(scenes.get());
+    EXPECT_EQ(tree.getTopScene(), scene.get());
+    EXPECT_EQ(tree.findNode("Ok"), other);  // anywhere below the scene, the direct children first
+    EXPECT_EQ(tree.findNode("Panel/Ok"), ok);
+    EXPECT_EQ(tree.findNode("Panel/Ok/Deep"), deep);
+    EXPECT_EQ(tree.findNode("Ok/Deep"), nullptr);  // the first "Ok" has no such child
+    EXPECT_EQ(tree.findNode("Panel/Deep"), nullptr);  // not a direct child
+    EXPECT_EQ(tree.findNode("Panel//Ok"), nullptr);
+    EXPECT_EQ(tree.findNode(""), nullptr);
+
+    scenes->setPosition(vector3df(160, 0, 0));
+    scenes->setScale(vector3df(0.9375f, 0.9375f, 1));
+    scenes->markTransformDirty();
+    scenes->updateAbsoluteTransform();
+    scene->updateAbsoluteTransform();
+    panel->updateAbsoluteTransform();
+    ok->updateAbsoluteTransform();
+    deep->updateAbsoluteTransform();
+    SNodeInfo info = CLiveTree::describe(ok);
+    EXPECT_EQ(info.kind, "ProbeControl");
+    EXPECT_TRUE(info.visible);
+    EXPECT_TRUE(info.isControl);
+    EXPECT_TRUE(info.enabled);
+    EXPECT_TRUE(info.hasText);
+    EXPECT_EQ(info.text, "ready");
+    EXPECT_NEAR(info.rect.UpperLeftCorner.X, 160 + 100 * 0.9375f, 0.01f);
+    EXPECT_NEAR(info.rect.LowerRightCorner.Y, (50 + 40) * 0.9375f, 0.01f);
+    EXPECT_FALSE(CLiveTree::describe(panel).hasText);
+    EXPECT_FALSE(CLiveTree::describe(panel).isControl);
+
+    // Hidden or disabled above: the node counts as hidden or disabled.
+    panel->setVisible(false);
+    ok->setEnabled(false);
+    info = CLiveTree::describe(deep);
+    EXPECT_FALSE(info.visible);
+    EXPECT_FALSE(info.enabled);
+    panel->setVisible(true);
+    ok->setEnabled(true);
+
+    // Points: the centre, or a point of the node's own space, through the placement.
+    vector2df centre = CLiveTree::windowPoint(ok, SWalkTarget{"Ok", false, 0, 0});
+    EXPECT_NEAR(centre.X, 160 + 200 * 0.9375f, 0.01f);
+    EXPECT_NEAR(centre.Y, 70 * 0.9375f, 0.01f);
+    vector2df point = CLiveTree::windowPoint(deep, SWalkTarget{"Ok/Deep", true, 5, 5});
+    EXPECT_NEAR(point.X, 160 + 115 * 0.9375f, 0.01f);
+    EXPECT_NEAR(point.Y, 65 * 0.9375f, 0.01f);
+    rectf area;
+    std::string error;
+    ASSERT_TRUE(tree.regionRect(SWalkRegion{true, "", 0, 668, 1024, 768}, area, error));
+    EXPECT_NEAR(area.UpperLeftCorner.X, 160, 0.01f);
+    EXPECT_NEAR(area.LowerRightCorner.X, 160 + 960, 0.01f);
+    EXPECT_NEAR(area.UpperLeftCorner.Y, 668 * 0.9375f, 0.01f);
+    EXPECT_FALSE(tree.regionRect(SWalkRegion{false, "Missing", 0, 0, 0, 0}, area, error));
+    EXPECT_EQ(error, "no node \"Missing\" below the top scene");
+
+    const std::string dump = tree.dump();
+    EXPECT_NE(dump.find("Top scene: TestScene \"Menu\""), std::string::npos) << dump;
+    EXPECT_NE(dump.find("Panel/Ok [ProbeControl] visible enabled (254,47)-(441,84) text=\"ready\""), std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find("Panel/Ok/Deep [ProbeControl]"), std::string::npos) << dump;
+    scenes->setScene(nullptr);
+    scenes->update(0);
+}
+
+// ---- Whole walks on a real window ----
+
+// A click lands on the design point the walk names, through the screen fit of the live window:
+// the identity at 1024 x 768, bars left and right at 1280 x 720, a stretch at 1280 x 1024 in
+// full screen.
+TEST(LiveWalk, ClicksLandOnTheirDesignPointThroughTheScreenFit) {
+    const struct {
+        s32 width, height;
+        bool fullscreen;
+    } screens[] = {{1024, 768, false}, {1280, 720, false}, {1280, 1024, true}};
+    for (const auto& s : screens) {
+        SCOPED_TRACE(std::to_string(s.width) + " x " + std::to_string(s.height));
+        LiveWindow window(s.width, s.height, s.fullscreen);
+        REQUIRE_WINDOW(window);
+        CRefPtr<TestScene> scene = makeTestScene("Board");
+        ProbeControl* probe = addProbe(scene.get(), "Target", 100, 200, 300, 150);
+        window.scenes->setScene(scene.get());
+        CRefPtr<CWalkRunner> runner = window.run(
+            "wait scene TestScene\n"
+            "click Target at 10 20\n"
+            "click Target\n"
+            "quit 0\n");
+        ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+        const dimension2di& screen = window.device->getVideoDriver()->getScreenSize();
+        EXPECT_EQ(screen.Width, s.width);
+        EXPECT_EQ(screen.Height, s.height);
+        const SScreenFit& fit = window.frames->fit;
+        EXPECT_EQ(fit.stretched, s.height != 720);  // near the design's ratio: stretched
+        EXPECT_EQ(fit.positionX, s.width == 1280 && s.height == 720 ? 160 : 0);  // the left bar
+
+        std::vector<SPointerRecord> downs;
+        for (const SPointerRecord& r : probe->pointer)
+            if (r.type == EventMouseLeftDown) downs.push_back(r);
+        ASSERT_EQ(downs.size(), 2u);
+        const struct {
+            f32 x, y;  // in the probe
+        } points[] = {{10, 20}, {150, 75}};
+        for (int i = 0; i < 2; ++i) {
+            const f32 wx = static_cast<f32>(fit.positionX) + (100 + points[i].x) * fit.scaleX;
+            const f32 wy = static_cast<f32>(fit.positionY) + (200 + points[i].y) * fit.scaleY;
+            EXPECT_NEAR(downs[static_cast<size_t>(i)].x, wx, 1.0f) << i;
+            EXPECT_NEAR(downs[static_cast<size_t>(i)].y, wy, 1.0f) << i;
+            EXPECT_NEAR(downs[static_cast<size_t>(i)].local.X, points[i].x, 1.5f) << i;
+            EXPECT_NEAR(downs[static_cast<size_t>(i)].local.Y, points[i].y, 1.5f) << i;
+        }
+        EXPECT_EQ(runner->getExpectedExitCode(), 0);
+    }
+}
+
+// Steps wait for the switch between two scenes to end: the click on the new scene's probe (a
+// node of the same name is in the old scene too) comes only after the new scene has entered.
+TEST(LiveWalk, NoStepActsWhileAScreenSwitchRuns) {
+    LiveWindow window(1024, 768, false);
+    REQUIRE_WINDOW(window);
+    CRefPtr<TestScene> first = makeTestScene("First");
+    CRefPtr<TestScene> second = makeTestScene("Second");
+    giveStates(first.get(), 100, 700);
+    giveStates(second.get(), 700, 100);
+    first->next = second.get();
+    ProbeControl* old = addProbe(first.get(), "Target", 100, 100, 200, 100);
+    ProbeControl* target = addProbe(second.get(), "Target", 500, 400, 200, 100);
+    window.scenes->setScene(first.get());
+    CRefPtr<CWalkRunner> runner = window.run(
+        "wait scene TestScene\n"
+        "key Space\n"
+        "click Target\n"
+        "shot notblank varied Target\n"
+        "quit 0\n");
+    ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+    EXPECT_EQ(window.scenes->getCurrentScene(), second.get());
+    std::vector<SPointerRecord> downs;
+    for (const SPointerRecord& r : target->pointer)
+        if (r.type == EventMouseLeftDown) downs.push_back(r);
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_FALSE(downs[0].switchRunning);
+    for (const SPointerRecord& r : old->pointer) EXPECT_NE(r.type, EventMouseLeftDown);
+    ASSERT_FALSE(first->keys.empty());
+    EXPECT_EQ(first->keys[0].key, kVirtualKeySpace);
+}
+
+// A step that never comes true fails the walk with the step, the top scene and its named nodes.
+TEST(LiveWalk, AFailingStepPrintsTheStepAndTheTree) {
+    LiveWindow window(1024, 768, false);
+    REQUIRE_WINDOW(window);
+    CRefPtr<TestScene> scene = makeTestScene("Board");
+    BaseNode* panel = test::newNode("Panel", scene.get()).get();
+    addProbe(panel, "Target", 100, 200, 300, 150);
+    window.scenes->setScene(scene.get());
+    SRunnerOptions options;
+    options.stepGameTimeoutMs = 300;
+    CRefPtr<CWalkRunner> runner = window.run(
+        "wait scene TestScene\n"
+        "\n"
+        "expect text Target \"something else\"  # it says ready\n"
+        "quit 0\n",
+        options);
+    ASSERT_TRUE(runner->hasFailed());
+    EXPECT_TRUE(runner->isFinished());
+    const std::string& failure = runner->getFailure();
+    EXPECT_NE(failure.find("failed at line 3: expect text Target \"something else\"  # it says ready"),
+              std::string::npos) << failure;
+    EXPECT_NE(failure.find("ms of game time"), std::string::npos) << failure;
+    EXPECT_NE(failure.find("its text is \"ready\""), std::string::npos) << failure;
+    EXPECT_NE(failure.find("Top scene: TestScene \"Board\", no switch running"), std::string::npos) << failure;
+    EXPECT_NE(failure.find("Board/Panel/Target [ProbeControl] visible enabled (100,200)-(400,350) text=\"ready\""),
+              std::string::npos) << failure;
+    EXPECT_NE(window.output.find(failure), std::string::npos);  // printed as well
+    EXPECT_EQ(runner->getStepIndex(), 1u);
+}
+
+// Keys, typed text (any code point), the focus, pointer moves and drags, log lines, game time
+// and shots, all through the window system's queue.
+TEST(LiveWalk, KeysTextFocusPointerLogAndShots) {
+    LiveWindow window(1024, 768, false);
+    REQUIRE_WINDOW(window);
+    CRefPtr<TestScene> scene = makeTestScene("Board");
+    ProbeControl* target = addProbe(scene.get(), "Target", 100, 100, 200, 100);
+    ProbeControl* other = addProbe(scene.get(), "Other", 600, 100, 200, 100);
+    window.scenes->setScene(scene.get());
+    const u32 before = window.device->getTimer()->getTime();
+    CRefPtr<CWalkRunner> runner = window.run(
+        "wait scene TestScene\n"
+        "text \"Zo\xC3\xAB\xE2\x82\xAC!\"\n"
+        "key ctrl+shift+S\n"
+        "keydown Escape\n"
+        "keyup Escape\n"
+        "focus lost\n"
+        "expect log \"Application deactivated.\"\n"
+        "focus gained\n"
+        "expect log \"Application activated.\"\n"
+        "hover Other\n"
+        "shot notblank varied Target varied Other\n"
+        "click Target\n"
+        "shot unlike Target\n"
+        "drag Target at 5 5 to Other at 50 50\n"
+        "wait time 250\n"
+        "expect text Other \"ready\"\n"
+        "expect visible Other yes\n"
+        "expect enabled Other yes\n"
+        "quit 3\n");
+    ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+    EXPECT_EQ(runner->getExpectedExitCode(), 3);
+    EXPECT_GE(window.device->getTimer()->getTime() - before, 250u);
+
+    // The typed characters come as key downs carrying them, each followed by its key up.
+    std::u32string typed;
+    const std::vector<SKeyRecord>& keys = scene->keys;
+    size_t i = 0;
+    for (; i + 1 < keys.size() && typed.size() < 5; i += 2) {
+        EXPECT_TRUE(keys[i].down);
+        EXPECT_FALSE(keys[i + 1].down);
+        EXPECT_EQ(keys[i].character, keys[i + 1].character);
+        typed += static_cast<char32_t>(keys[i].character);
+    }
+    EXPECT_EQ(typed, U"Zo\u00eb\u20ac!");
+    EXPECT_TRUE(keys[0].shift);  // a capital
+    // Control and shift, then S with both, and the releases.
+    ASSERT_GE(keys.size(), i + 8);
+    EXPECT_EQ(keys[i].key, kVirtualKeyControl);
+    EXPECT_EQ(keys[i + 1].key, kVirtualKeyShift);
+    EXPECT_EQ(keys[i + 2].key, kVirtualKeyS);
+    EXPECT_TRUE(keys[i + 2].down && keys[i + 2].control && keys[i + 2].shift);
+    EXPECT_FALSE(keys[i + 3].down);
+    EXPECT_EQ(keys[i + 6].key, kVirtualKeyEscape);
+    EXPECT_TRUE(keys[i + 6].down);
+    EXPECT_FALSE(keys[i + 7].down);
+
+    // The device's focus messages (the window system may add its own; the walk waited for the
+    // device's lines of both).
+    const std::vector<bool>& focus = window.frames->focus;
+    const auto lost = std::find(focus.begin(), focus.end(), false);
+    ASSERT_NE(lost, focus.end());
+    EXPECT_NE(std::find(lost, focus.end(), true), focus.end());
+
+    // The hover reached the other probe; the drag was pressed on the target and released over
+    // the other.
+    ASSERT_FALSE(other->pointer.empty());
+    EXPECT_EQ(other->pointer[0].type, static_cast<u32>(EventMouseMove));
+    EXPECT_NEAR(other->pointer[0].local.X, 100.0f, 1.5f);
+    bool pressed = false, released = false;
+    for (const SPointerRecord& r : target->pointer) pressed = pressed || r.type == EventMouseLeftDown;
+    for (const SPointerRecord& r : other->pointer) released = released || r.type == EventMouseLeftUp;
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(released);
+    EXPECT_NEAR(other->pointer.back().local.X, 50.0f, 1.5f);
+}
+
+// Shot checks that fail: a frame like the one before it, and a flat frame that should not be.
+TEST(LiveWalk, ShotsThatFailTheirChecks) {
+    const struct {
+        const char* walk;
+        const char* failure;
+    } cases[] = {
+        {"wait scene TestScene\nshot\nshot unlike Target\nquit 0\n", "The shot is like the one before it inside"},
+        {"wait scene TestScene\nshot notblank\nquit 0\n", "The shot (1024 x 768) is blank"},
+        {"wait scene TestScene\nshot unlike\nquit 0\n", "There is no earlier shot to compare the shot with"},
+    };
+    for (size_t n = 0; n < 3; ++n) {
+        LiveWindow window(1024, 768, false);
+        REQUIRE_WINDOW(window);
+        CRefPtr<TestScene> scene = makeTestScene("Board");
+        if (n == 0) addProbe(scene.get(), "Target", 100, 100, 200, 100);
+        window.scenes->setScene(scene.get());
+        CRefPtr<CWalkRunner> runner = window.run(cases[n].walk);
+        ASSERT_TRUE(runner->hasFailed()) << cases[n].walk;
+        EXPECT_NE(runner->getFailure().find(cases[n].failure), std::string::npos) << runner->getFailure();
+    }
+}

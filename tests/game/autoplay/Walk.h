@@ -1,0 +1,142 @@
+#pragma once
+
+// Walks: scripted runs through the game for brasquel_autoplay. A walk is a text file, one step
+// per line; "#" starts a comment (outside quotes), blank lines are skipped. Words are separated
+// by blanks; a word in double quotes may hold blanks (\" and \\ inside). Text is UTF-8.
+//
+// The header comes first: it describes the profile file written before the game starts.
+//   player NAME                 a player profile with the new-profile defaults (the first one
+//                               written becomes the active one)
+//   active NAME | none          the active player
+//   set NAME|common TYPE KEY VALUE
+//                               a value of a player's or the common profile; TYPE is int, bool,
+//                               float or string
+//   video opengl|d3d8|d3d9      the common profile's renderer
+//   display windowed|fullscreen the common profile's display
+//
+// Then the steps. A step acts once the top scene of the user-interface scene manager has
+// finished its entry and no scene switch runs; wait and expect steps act once their condition
+// holds; "anytime" before a step drops the first requirement. A step not done within 30 s of
+// game time fails the walk.
+//   wait scene CLASS            the top scene is of that class (and has entered)
+//   wait time MS                that much game time has passed
+//   click PATH [at X Y]         a left click at the node's centre, or at a point of the node
+//   hover PATH [at X Y]         the pointer moves there
+//   drag PATH [at X Y] to PATH [at X Y]
+//                               press, move and release
+//   key KEY                     key down and up; KEY is a name (Escape, Return, A, F1, ...)
+//                               with optional modifiers before it: ctrl+shift+S
+//   keydown KEY / keyup KEY
+//   text "TEXT"                 typed text: per character a key down, its text input, a key up
+//   focus lost|gained           the window loses or gains the input focus
+//   expect text PATH "TEXT"     the node's "Text" property
+//   expect visible PATH yes|no
+//   expect enabled PATH yes|no
+//   expect log "TEXT" ["HINT"]  a log line (after the one the previous log step found)
+//   expect profile KEY "VALUE"  a value of the active profile, as text
+//   expect setting KEY "VALUE"  an engine setting
+//   expect title "TEXT"         the window's title
+//   shot [CHECK...]             the next frame, checked: "notblank", "blank", "unlike" (differs
+//                               from the previous shot), "unlike REGION", "varied REGION",
+//                               "save NAME" (kept in the shots folder when one is given); REGION
+//                               is a node PATH or "area X1 Y1 X2 Y2" in design units
+//   quit CODE                   ends the game, which must exit with that code (the last step)
+// A PATH names nodes from the top scene down: "Scene/Logo1"; a name alone is looked up anywhere
+// below the top scene. Points (X Y) are design units in the node's own space.
+
+#include <string>
+#include <vector>
+
+namespace brasquel::autoplay {
+
+// One value the header writes into a profile.
+struct SProfileValue {
+    std::string profile;  // a player's name, or empty for the common profile
+    std::string type;     // int, bool, float, string
+    std::string key;
+    std::string value;
+};
+
+// What the profile file holds before the game starts.
+struct SWalkProfile {
+    std::vector<std::string> players;
+    std::string active;  // empty: the first player; "none": no active player
+    bool activeGiven = false;
+    std::vector<SProfileValue> values;
+};
+
+// A place on screen: a node (its centre, or a point of it), or an area of the design.
+struct SWalkTarget {
+    std::string path;
+    bool hasPoint = false;
+    float x = 0, y = 0;
+};
+
+struct SWalkRegion {
+    bool isArea = false;
+    std::string path;
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+enum class EStepKind {
+    WaitScene,
+    WaitTime,
+    Click,
+    Hover,
+    Drag,
+    Key,
+    KeyDown,
+    KeyUp,
+    Text,
+    Focus,
+    ExpectText,
+    ExpectVisible,
+    ExpectEnabled,
+    ExpectLog,
+    ExpectProfile,
+    ExpectSetting,
+    ExpectTitle,
+    Shot,
+    Quit,
+};
+
+struct SShotChecks {
+    bool notBlank = false;
+    bool blank = false;
+    bool unlike = false;
+    bool unlikeInRegion = false;
+    SWalkRegion unlikeRegion;
+    std::vector<SWalkRegion> varied;
+    std::string save;
+};
+
+struct SWalkStep {
+    EStepKind kind = EStepKind::Quit;
+    int line = 0;
+    std::string text;    // the line as written
+    bool anytime = false;
+    std::string name;    // scene class, key, log text, profile key, setting, title, text
+    std::string value;   // expected value or log hint
+    bool hasValue = false;
+    bool flag = false;   // yes/no, focus gained
+    int number = 0;      // time, exit code
+    SWalkTarget target;
+    SWalkTarget to;      // the end of a drag
+    SShotChecks shot;
+};
+
+struct SWalk {
+    std::string name;  // the file's name without its folder and extension
+    SWalkProfile profile;
+    std::vector<SWalkStep> steps;
+};
+
+// Reads a walk from its text; false with the reason (and line) in error.
+bool parseWalk(const std::string& text, SWalk& walk, std::string& error);
+// Reads a walk file.
+bool loadWalk(const std::string& path, SWalk& walk, std::string& error);
+
+// The words of one line (quotes removed, comments dropped); false when a quote is not closed.
+bool splitWords(const std::string& line, std::vector<std::string>& words);
+
+}  // namespace brasquel::autoplay

@@ -1,0 +1,503 @@
+#include "tests/game/autoplay/WalkRunner.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "engine/core/StringUtils.h"
+#include "engine/core/event/DeviceEvents.h"
+#include "engine/device/IDevice.h"
+#include "engine/profiles/CProfileManager.h"
+#include "engine/video/IVideoDriver.h"
+#include "tests/game/autoplay/ShotChecks.h"
+
+namespace brasquel::autoplay {
+
+using namespace oskel;
+
+namespace {
+
+// The receiver's place among the device's receivers: after everything that draws the frame.
+constexpr s32 kRunnerPriority = 5000;
+
+std::string yesNo(bool value) { return value ? "yes" : "no"; }
+
+bool needsSettledScene(const SWalkStep& step) {
+    switch (step.kind) {
+        case EStepKind::WaitTime:
+        case EStepKind::ExpectText:
+        case EStepKind::ExpectVisible:
+        case EStepKind::ExpectEnabled:
+        case EStepKind::ExpectLog:
+        case EStepKind::ExpectProfile:
+        case EStepKind::ExpectSetting:
+        case EStepKind::ExpectTitle:
+            return false;
+        default:
+            return !step.anytime;
+    }
+}
+
+// Steps whose action needs the effects of the step before delivered: at least one update step
+// between the two. Waiting and expecting go by their conditions; a focus change may come while
+// the game stands still.
+bool needsAnUpdateFirst(const SWalkStep& step) {
+    switch (step.kind) {
+        case EStepKind::WaitTime:
+        case EStepKind::Focus:
+        case EStepKind::ExpectText:
+        case EStepKind::ExpectVisible:
+        case EStepKind::ExpectEnabled:
+        case EStepKind::ExpectLog:
+        case EStepKind::ExpectProfile:
+        case EStepKind::ExpectSetting:
+        case EStepKind::ExpectTitle:
+            return false;
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
+// ---- The log ----
+
+void CLogRecorder::install() {
+    if (m_installed) return;
+    m_installed = true;
+    m_previous = CLogger::instance().setOutputHook([this](const char* text, const char* hint, s32 level) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_lines.push_back(SLine{text ? text : "", hint ? hint : "", level, hint != nullptr});
+        }
+        if (m_previous) {
+            m_previous(text, hint, level);
+        } else {
+            const char* name = level == LogInformation ? "info" : level == LogWarning ? "warning" : level == LogError ? "error" : "log";
+            if (hint)
+                std::fprintf(stderr, "[%s] %s: %s\n", name, text, hint);
+            else
+                std::fprintf(stderr, "[%s] %s\n", name, text);
+        }
+    });
+}
+
+void CLogRecorder::uninstall() {
+    if (!m_installed) return;
+    m_installed = false;
+    CLogger::instance().setOutputHook(std::move(m_previous));
+    m_previous = nullptr;
+}
+
+long CLogRecorder::find(size_t start, const std::string& text, const std::string* hint) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (size_t i = start; i < m_lines.size(); ++i)
+        if (m_lines[i].text == text && (!hint || (m_lines[i].hasHint && m_lines[i].hint == *hint)))
+            return static_cast<long>(i);
+    return -1;
+}
+
+size_t CLogRecorder::size() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_lines.size();
+}
+
+// ---- The runner ----
+
+OSKEL_BEGIN_EVENT_MAP(CWalkRunner, CEventReceiver)
+OSKEL_EVENT_HANDLER(EventSystemFlowUpdate, onUpdate)
+OSKEL_EVENT_HANDLER(EventSystemFlowRender, onRender)
+OSKEL_END_EVENT_MAP()
+
+CWalkRunner::CWalkRunner(SWalk walk, SRunnerOptions options) : m_walk(std::move(walk)), m_options(std::move(options)) {
+    setCategoryMask(CategorySystemFlow);
+    if (!m_options.print) m_options.print = [](const std::string& text) { std::fprintf(stderr, "%s", text.c_str()); };
+}
+
+CWalkRunner::~CWalkRunner() { detach(); }
+
+void CWalkRunner::attach(IDevice* device, SceneManager* scenes) {
+    detach();
+    m_device = device;
+    m_scenes = CRefPtr<SceneManager>(scenes);
+    m_tree = CLiveTree(scenes);
+    m_log.install();
+    if (!device) return;
+    device->addEventReceiver(this, kRunnerPriority);
+    m_turnHook = device->addTurnHook([this] { turn(); });
+    registerScreenshotUser();
+    say("Walk \"" + m_walk.name + "\": " + std::to_string(m_walk.steps.size()) + " steps\n");
+}
+
+void CWalkRunner::detach() {
+    if (m_device) {
+        releaseScreenshotUser();
+        if (m_turnHook) m_device->removeTurnHook(m_turnHook);
+        m_turnHook = 0;
+        grab();  // the device may hold the last reference
+        m_device->removeEventReceiver(this);
+        m_device = nullptr;
+        m_log.uninstall();
+        drop();
+        return;
+    }
+    m_log.uninstall();
+}
+
+void CWalkRunner::say(const std::string& text) { m_options.print(text); }
+
+void CWalkRunner::registerScreenshotUser() {
+    IVideoDriver* driver = m_device ? m_device->getVideoDriver() : nullptr;
+    if (driver == m_shotDriver) return;
+    m_shotDriver = driver;  // a driver that went took its users with it
+    if (driver) driver->addScreenShotUser();
+}
+
+void CWalkRunner::releaseScreenshotUser() {
+    if (m_shotDriver && m_device && m_device->getVideoDriver() == m_shotDriver) m_shotDriver->removeScreenShotUser();
+    m_shotDriver = nullptr;
+}
+
+void CWalkRunner::fail(const std::string& reason) {
+    if (m_finished) return;
+    m_failed = true;
+    m_finished = true;
+    m_shotPending = false;
+    std::string report = "Walk \"" + m_walk.name + "\" failed";
+    if (m_step < m_walk.steps.size()) {
+        const SWalkStep& step = m_walk.steps[m_step];
+        report += " at line " + std::to_string(step.line) + ": " + step.text;
+    }
+    report += "\n  " + reason + "\n" + m_tree.dump();
+    m_failure = report;
+    say(report);
+    if (m_device) m_device->closeDevice();
+}
+
+void CWalkRunner::finish() {
+    m_finished = true;
+    say("Walk \"" + m_walk.name + "\" done\n");
+}
+
+void CWalkRunner::nextStep() {
+    ++m_step;
+    m_stepStarted = false;
+    m_phase = 0;
+    m_lastWhy.clear();
+}
+
+bool CWalkRunner::onUpdate(CEvent*) {
+    ++m_updates;
+    return false;
+}
+
+bool CWalkRunner::isSettled() {
+    SceneNode* top = m_tree.getTopScene();
+    if (!top || m_tree.isSwitchRunning()) {
+        m_wasSettled = false;
+        m_lastWhy = top ? "a scene switch is running" : "there is no scene";
+        return false;
+    }
+    if (!m_wasSettled || top != m_settledScene) {
+        // Its entry has just ended: the end of the switch still waits in the scene manager's
+        // queue until the next update step delivers it.
+        m_wasSettled = true;
+        m_settledScene = top;
+        m_settledSince = m_updates;
+    }
+    if (m_updates <= m_settledSince) {
+        m_lastWhy = "the top scene's entry has just ended";
+        return false;
+    }
+    return true;
+}
+
+void CWalkRunner::turn() {
+    if (m_finished || !m_device) return;
+    m_input.setWindow(m_device->getParameters().windowId);
+    registerScreenshotUser();
+    if (m_step >= m_walk.steps.size()) {
+        finish();
+        return;
+    }
+    const SWalkStep& step = m_walk.steps[m_step];
+    const u32 gameNow = m_device->getTimer()->getTime();
+    if (!m_stepStarted) {
+        m_stepStarted = true;
+        m_stepStartGameMs = gameNow;
+        m_stepStartReal = std::chrono::steady_clock::now();
+        m_stepStartUpdates = m_updates;
+        m_phase = 0;
+        m_lastWhy.clear();
+    }
+    const u32 gameElapsed = gameNow - m_stepStartGameMs;
+    const auto realElapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_stepStartReal).count();
+    if (gameElapsed > m_options.stepGameTimeoutMs || realElapsed > static_cast<long long>(m_options.stepRealTimeoutMs)) {
+        fail("Not done within " + std::to_string(gameElapsed) + " ms of game time (" + std::to_string(realElapsed) +
+             " ms of real time)" + (m_lastWhy.empty() ? std::string() : ": " + m_lastWhy));
+        return;
+    }
+    if (m_phase == 0 && needsAnUpdateFirst(step) && m_updates <= m_stepStartUpdates) {
+        m_lastWhy = "no update step yet since the step before";
+        return;
+    }
+    if (m_phase == 0 && needsSettledScene(step) && !isSettled()) return;
+    if (tryStep(step) && !m_finished) nextStep();
+}
+
+bool CWalkRunner::tryStep(const SWalkStep& step) {
+    switch (step.kind) {
+        case EStepKind::WaitScene: {
+            SceneNode* top = m_tree.getTopScene();
+            const std::string kind = top ? toUtf8(top->getClassName().c_str()) : std::string();
+            if (kind == step.name) return true;
+            m_lastWhy = "the top scene is " + (kind.empty() ? std::string("none") : kind);
+            return false;
+        }
+        case EStepKind::WaitTime: {
+            const u32 elapsed = m_device->getTimer()->getTime() - m_stepStartGameMs;
+            m_lastWhy = std::to_string(elapsed) + " ms have passed";
+            return elapsed >= static_cast<u32>(step.number);
+        }
+        case EStepKind::Click:
+        case EStepKind::Hover:
+        case EStepKind::Drag:
+            return pointerStep(step);
+        case EStepKind::Key:
+        case EStepKind::KeyDown:
+        case EStepKind::KeyUp: {
+            SKeyStroke stroke;
+            std::string error;
+            if (!parseKeyStroke(step.name, stroke, error)) {
+                fail(error);
+                return false;
+            }
+            bool ok = true;
+            if (step.kind != EStepKind::KeyUp) ok = m_input.keyDown(stroke);
+            if (ok && step.kind != EStepKind::KeyDown) ok = m_input.keyUp(stroke);
+            if (!ok) fail("The key was not queued: " + m_input.getError());
+            return ok;
+        }
+        case EStepKind::Text: {
+            std::vector<char32_t> characters;
+            if (!decodeUtf8(step.name, characters)) {
+                fail("The text is not UTF-8");
+                return false;
+            }
+            for (char32_t c : characters)
+                if (!m_input.typeCharacter(c)) {
+                    fail("The text was not queued: " + m_input.getError());
+                    return false;
+                }
+            return true;
+        }
+        case EStepKind::Focus:
+            if (!m_input.focus(step.flag)) {
+                fail("The focus change was not queued: " + m_input.getError());
+                return false;
+            }
+            return true;
+        case EStepKind::ExpectText:
+        case EStepKind::ExpectVisible:
+        case EStepKind::ExpectEnabled:
+        case EStepKind::ExpectLog:
+        case EStepKind::ExpectProfile:
+        case EStepKind::ExpectSetting:
+        case EStepKind::ExpectTitle:
+            return expectation(step, m_lastWhy);
+        case EStepKind::Shot:
+            // The render handler takes the shot after the next frame and moves on.
+            m_shotPending = true;
+            m_lastWhy = "no frame drawn yet";
+            return false;
+        case EStepKind::Quit:
+            m_expectedExitCode = step.number;
+            say("Walk \"" + m_walk.name + "\": quit, expecting exit code " + std::to_string(step.number) + "\n");
+            finish();
+            m_device->closeDevice();
+            return true;
+    }
+    return false;
+}
+
+bool CWalkRunner::pointerStep(const SWalkStep& step) {
+    // The phases: each one pushes one event, and the next waits for an update step, so the
+    // device has taken the event and the game has seen it.
+    if (m_phase > 0 && m_updates <= m_phaseUpdates) return false;
+    auto pushed = [&](bool ok) {
+        if (!ok) fail("The pointer event was not queued: " + m_input.getError());
+        m_phaseUpdates = m_updates;
+        ++m_phase;
+        return false;
+    };
+    if (m_phase == 0) {
+        BaseNode* node = m_tree.findNode(step.target.path);
+        if (!node) {
+            m_lastWhy = "no node \"" + step.target.path + "\" below the top scene";
+            return false;
+        }
+        m_from = CLiveTree::windowPoint(node, step.target);
+        if (step.kind == EStepKind::Drag) {
+            BaseNode* end = m_tree.findNode(step.to.path);
+            if (!end) {
+                m_lastWhy = "no node \"" + step.to.path + "\" below the top scene";
+                return false;
+            }
+            m_to = CLiveTree::windowPoint(end, step.to);
+        }
+        const s32 x = static_cast<s32>(m_from.X), y = static_cast<s32>(m_from.Y);
+        m_input.warpPointer(x, y);
+        return pushed(m_input.mouseMove(x, y, false));
+    }
+    const s32 x = static_cast<s32>(m_from.X), y = static_cast<s32>(m_from.Y);
+    const s32 tx = static_cast<s32>(m_to.X), ty = static_cast<s32>(m_to.Y);
+    if (step.kind == EStepKind::Hover) return m_phase >= 1;
+    if (step.kind == EStepKind::Click) {
+        if (m_phase == 1) return pushed(m_input.mouseButton(x, y, true));
+        if (m_phase == 2) return pushed(m_input.mouseButton(x, y, false));
+        return true;
+    }
+    // A drag: press, half way, all the way, release.
+    if (m_phase == 1) return pushed(m_input.mouseButton(x, y, true));
+    if (m_phase == 2) {
+        m_input.warpPointer((x + tx) / 2, (y + ty) / 2);
+        return pushed(m_input.mouseMove((x + tx) / 2, (y + ty) / 2, true));
+    }
+    if (m_phase == 3) {
+        m_input.warpPointer(tx, ty);
+        return pushed(m_input.mouseMove(tx, ty, true));
+    }
+    if (m_phase == 4) return pushed(m_input.mouseButton(tx, ty, false));
+    return true;
+}
+
+bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
+    switch (step.kind) {
+        case EStepKind::ExpectText:
+        case EStepKind::ExpectVisible:
+        case EStepKind::ExpectEnabled: {
+            BaseNode* node = m_tree.findNode(step.target.path);
+            if (!node) {
+                why = "no node \"" + step.target.path + "\" below the top scene";
+                return false;
+            }
+            const SNodeInfo info = CLiveTree::describe(node);
+            if (step.kind == EStepKind::ExpectText) {
+                if (!info.hasText) {
+                    why = "the node has no text (" + info.kind + ")";
+                    return false;
+                }
+                why = "its text is \"" + info.text + "\"";
+                return info.text == step.value;
+            }
+            if (step.kind == EStepKind::ExpectVisible) {
+                why = "visible: " + yesNo(info.visible);
+                return info.visible == step.flag;
+            }
+            if (!info.isControl) {
+                why = "the node is not a control (" + info.kind + ")";
+                return false;
+            }
+            why = "enabled: " + yesNo(info.enabled);
+            return info.enabled == step.flag;
+        }
+        case EStepKind::ExpectLog: {
+            const long found = m_log.find(m_logCursor, step.name, step.hasValue ? &step.value : nullptr);
+            why = "no such log line after line " + std::to_string(m_logCursor) + " of the log";
+            if (found < 0) return false;
+            m_logCursor = static_cast<size_t>(found) + 1;
+            return true;
+        }
+        case EStepKind::ExpectProfile: {
+            CProfile* profile = CProfileManager::instance().getActiveProfile();
+            if (!profile) {
+                why = "no active profile";
+                return false;
+            }
+            const std::string value = toUtf8(getPropertyTextW(profile->getProperty(step.name.c_str()).get()).c_str());
+            why = "the value is \"" + value + "\"";
+            return profile->getProperty(step.name.c_str()) && value == step.value;
+        }
+        case EStepKind::ExpectSetting: {
+            CPropertySet* settings = m_device->getEngineSettings();
+            const std::string value =
+                settings ? toUtf8(getPropertyTextW(settings->getProperty(step.name.c_str()).get()).c_str()) : std::string();
+            why = "the setting is \"" + value + "\"";
+            return value == step.value;
+        }
+        case EStepKind::ExpectTitle: {
+            SDL_Window* window = static_cast<SDL_Window*>(m_device->getParameters().windowId);
+            const std::string title = window ? SDL_GetWindowTitle(window) : "";
+            why = window ? "the title is \"" + title + "\"" : std::string("there is no window");
+            return window && title == step.value;
+        }
+        default:
+            return false;
+    }
+}
+
+bool CWalkRunner::onRender(CEvent*) {
+    if (!m_shotPending || m_finished || m_step >= m_walk.steps.size()) return false;
+    const SWalkStep& step = m_walk.steps[m_step];
+    m_shotPending = false;
+    IVideoDriver* driver = m_device ? m_device->getVideoDriver() : nullptr;
+    CRefPtr<CImage> image = driver ? CRefPtr<CImage>::fromRaw(driver->createScreenShot()) : CRefPtr<CImage>();
+    if (!image) {
+        fail("The video driver gave no shot of the frame");
+        return false;
+    }
+    ++m_shotCount;
+    if (m_options.saveShot) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%02d", m_shotCount);
+        std::string name = m_walk.name + "-" + number + (step.shot.save.empty() ? "" : "-" + step.shot.save) + ".png";
+        if (!m_options.saveShot(image.get(), name)) say("The shot " + name + " could not be kept\n");
+    }
+    std::string why;
+    if (!checkShot(step, image.get(), why)) {
+        fail(why);
+        return false;
+    }
+    m_previousShot = image;
+    nextStep();
+    return false;
+}
+
+bool CWalkRunner::checkShot(const SWalkStep& step, CImage* image, std::string& why) {
+    const SShotChecks& c = step.shot;
+    const std::string size =
+        std::to_string(image->getDimension().Width) + " x " + std::to_string(image->getDimension().Height);
+    if (c.blank && !isBlank(*image)) {
+        why = "The shot (" + size + ") is not blank";
+        return false;
+    }
+    if (c.notBlank && isBlank(*image)) {
+        why = "The shot (" + size + ") is blank";
+        return false;
+    }
+    if (c.unlike) {
+        if (!m_previousShot) {
+            why = "There is no earlier shot to compare the shot with";
+            return false;
+        }
+        rectf rect = wholeImage(*image);
+        if (c.unlikeInRegion && !m_tree.regionRect(c.unlikeRegion, rect, why)) return false;
+        if (!differsInside(*m_previousShot, *image, rect)) {
+            why = "The shot is like the one before it inside " + rectText(rect);
+            return false;
+        }
+    }
+    for (const SWalkRegion& region : c.varied) {
+        rectf rect;
+        if (!m_tree.regionRect(region, rect, why)) return false;
+        if (!isVariedInside(*image, rect)) {
+            why = "The shot holds one flat colour inside " + rectText(rect) +
+                  (region.isArea ? std::string() : " (\"" + region.path + "\")");
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace brasquel::autoplay

@@ -1,0 +1,169 @@
+// brasquel_autoplay: the game's own program with a walk driving it (a test program, never
+// installed).
+//
+//   brasquel_autoplay [--speed N] [--shots DIR] [--data DIR] [--root DIR] WALK
+//
+// --speed N   the game's clock runs N times as fast as real time (the update step stays 10 ms,
+//             so the game does the same, in more steps per second)
+// --shots DIR keeps every shot as a PNG file in DIR
+// --data DIR  the user and common data folders go there and stay (by default a fresh
+//             temporary folder, removed after a walk that passed)
+// --root DIR  the folder the game runs in (its assets); by default the source folder
+// The exit code is 0 when the walk passed and the game ended with the code its quit step
+// expects, 1 when it failed, 2 for a wrong command line or walk file.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "engine/content/CContentManager.h"
+#include "engine/core/Clock.h"
+#include "engine/device/IDevice.h"
+#include "engine/image/CImage.h"
+#include "engine/platform/SingleInstanceGuard.h"
+#include "game/app/GApplication.h"
+#include "tests/game/autoplay/ProfileWriter.h"
+#include "tests/game/autoplay/WalkRunner.h"
+
+namespace fs = std::filesystem;
+using namespace oskel;
+using namespace brasquel;
+using namespace brasquel::autoplay;
+
+namespace {
+
+// The monotonic clock sped up.
+class CScaledClock : public IClock {
+public:
+    explicit CScaledClock(uint64_t factor) : m_factor(factor), m_start(m_base.nowMs()) {}
+    uint64_t nowMs() override { return m_start + (m_base.nowMs() - m_start) * m_factor; }
+
+private:
+    CMonotonicClock m_base;
+    uint64_t m_factor;
+    uint64_t m_start;
+};
+
+int usage(const char* why) {
+    std::fprintf(stderr, "brasquel_autoplay: %s\nusage: brasquel_autoplay [--speed N] [--shots DIR] [--data DIR] "
+                         "[--root DIR] WALK\n", why);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    unsigned speed = 1;
+    std::string shots, data, walkPath;
+#ifdef BRASQUEL_SOURCE_DIR
+    std::string root = BRASQUEL_SOURCE_DIR;
+#else
+    std::string root = ".";
+#endif
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        std::string text;
+        if (arg == "--speed") {
+            if (!value(text)) return usage("--speed needs a number");
+            char* end = nullptr;
+            const long n = std::strtol(text.c_str(), &end, 10);
+            if (*end != 0 || n < 1 || n > 100) return usage("--speed takes 1 to 100");
+            speed = static_cast<unsigned>(n);
+        } else if (arg == "--shots") {
+            if (!value(shots)) return usage("--shots needs a folder");
+        } else if (arg == "--data") {
+            if (!value(data)) return usage("--data needs a folder");
+        } else if (arg == "--root") {
+            if (!value(root)) return usage("--root needs a folder");
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usage(("unknown option " + arg).c_str());
+        } else if (walkPath.empty()) {
+            walkPath = arg;
+        } else {
+            return usage("one walk at a time");
+        }
+    }
+    if (walkPath.empty()) return usage("no walk given");
+    walkPath = fs::absolute(walkPath).string();
+    if (!shots.empty()) {
+        shots = fs::absolute(shots).string();
+        fs::create_directories(shots);
+    }
+
+    SWalk walk;
+    std::string error;
+    if (!loadWalk(walkPath, walk, error)) {
+        std::fprintf(stderr, "brasquel_autoplay: %s\n", error.c_str());
+        return 2;
+    }
+
+    // The data folders: the walk's profile file and nothing of the machine's.
+    const bool keepData = !data.empty();
+    if (data.empty()) {
+        std::string pattern = (fs::temp_directory_path() / "brasquel-autoplay-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) return usage("no temporary folder");
+        data = pattern;
+    }
+    data = fs::absolute(data).string();
+    fs::create_directories(fs::path(data) / "user");
+    fs::create_directories(fs::path(data) / "common");
+    setenv("XDG_DATA_HOME", (fs::path(data) / "user").c_str(), 1);
+    setenv("OSKEL_COMMON_DATA_DIR", (fs::path(data) / "common").c_str(), 1);
+    if (chdir(root.c_str()) != 0) return usage("cannot enter the root folder");
+
+    // The game's device, made here with the sped-up clock: the game finds it as the device.
+    IDevice* device = createDevice(SDeviceParameters(), std::make_unique<CScaledClock>(speed));
+    if (!device) return usage("no device");
+    if (!writeWalkProfiles(walk.profile, device, error)) {
+        std::fprintf(stderr, "brasquel_autoplay: %s\n", error.c_str());
+        device->drop();
+        return 2;
+    }
+
+    SRunnerOptions options;
+    if (!shots.empty()) {
+        options.saveShot = [shots](CImage* image, const std::string& name) {
+            GApplication* application = GApplication::getInstance();
+            CContentManager* content = application ? application->getContentManager() : nullptr;
+            return content && content->saveContent(TypeCodeImage, image, (fs::path(shots) / name).c_str(), nullptr);
+        };
+    }
+    auto runner = makeRef<CWalkRunner>(walk, options);
+    runner->captureLog();
+    // Guarded like the game, under a name of its own: the game's raise-request poll is the
+    // first turn hook, the walk the second.
+    platform::CSingleInstanceGuard guard(("Brasquel Autoplay " + std::to_string(getpid())).c_str());
+    const int exitCode = runGame(guard.hasFailed() ? nullptr : &guard, nullptr, [&](GApplication& application) {
+        runner->attach(device, application.getSceneManager());
+    });
+    runner->detach();
+    if (!runner->isFinished()) runner->fail("The game ended before the walk did (exit code " + std::to_string(exitCode) + ")");
+    int result = 0;
+    if (runner->hasFailed()) {
+        result = 1;
+    } else if (exitCode != runner->getExpectedExitCode()) {
+        std::fprintf(stderr, "Walk \"%s\": the game ended with exit code %d, the walk expects %d\n", walk.name.c_str(),
+                     exitCode, runner->getExpectedExitCode());
+        result = 1;
+    } else {
+        std::fprintf(stderr, "Walk \"%s\" passed\n", walk.name.c_str());
+    }
+    runner = nullptr;
+    device->drop();
+    if (!keepData && result == 0) {
+        std::error_code ignored;
+        fs::remove_all(data, ignored);
+    } else if (result != 0) {
+        std::fprintf(stderr, "The walk's data folder: %s\n", data.c_str());
+    }
+    return result;
+}
