@@ -210,6 +210,9 @@ s32 CheckBoxNode::resolveStateTransition(s32 state) const {
 }
 
 void CheckBoxNode::updateCheckState() {
+    // A running click keeps its "Press": the state that the flags select follows when it ends
+    // (a check state entered meanwhile would cut the press short on a shared child).
+    if (isPressRunning()) return;
     const SCheckStates& c = checkStates();
     const SVisualStates& v = visualStates();
     const bool focused = isFocused();
@@ -230,7 +233,7 @@ void CheckBoxNode::updateCheckState() {
 }
 
 void CheckBoxNode::onHoveredChanged() {
-    if (!isEnabled()) return;
+    if (!isEnabled() || isPressRunning()) return;
     const SCheckStates& c = checkStates();
     const SVisualStates& v = visualStates();
     const bool focused = isFocused();
@@ -244,6 +247,15 @@ void CheckBoxNode::onHoveredChanged() {
 }
 
 void CheckBoxNode::onFocusedChanged() { updateCheckState(); }
+
+bool CheckBoxNode::onStateFinished(CEvent* event) {
+    CRefPtr<BaseNode> self(this);
+    const bool running = isPressRunning();
+    const bool consumed = ButtonNode::onStateFinished(event);
+    // The click has ended: the look catches up with the flags.
+    if (running && !isPressRunning()) updateCheckState();
+    return consumed;
+}
 
 void CheckBoxNode::playPressState() { setState(visualStates().Press, this); }
 

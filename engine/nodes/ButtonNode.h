@@ -101,7 +101,9 @@ public:
     void onPressedChanged() override {}
     void onHoveredChanged() override;
     void onFocusedChanged() override;
-    // Enters the state that the checked, enabled, focused and hovered flags select.
+    bool onStateFinished(CEvent* event) override;
+    // Enters the state that the checked, enabled, focused and hovered flags select; while a click
+    // runs, when its "Press" ends.
     virtual void updateCheckState();
 
     // Stores the flag and enters the matching state; posts nothing.
