@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/core/event/VirtualKeys.h"
 #include "engine/nodes/SpriteNode.h"
 #include "engine/nodes/TextNode.h"
 #include "tests/nodes/NodeContent.h"
