@@ -111,9 +111,26 @@ struct ControlWorld {
         deliver();
     }
     bool key(u32 vk, u16 character = 0) { return input<CEventKeyboardKeyDown>(character, vk, false, false); }
-    // Typing: each character as the key-down event that the device merges with its text input.
-    void type(const wchar_t* text) {
-        for (const wchar_t* c = text; *c; ++c) key(static_cast<u32>(*c), static_cast<u16>(*c));
+    // The virtual key that types a character: Enter for a carriage return, Escape, the letter
+    // key of Ctrl and a letter (1 to 26), the letter and digit keys, and a punctuation key for
+    // everything else.
+    static u32 virtualKeyOf(wchar_t c) {
+        if (c == L'\r' || c == L'\n') return VirtualKeyEnter;
+        if (c == L'\t') return VirtualKeyTab;
+        if (c == 27) return VirtualKeyEscape;
+        if (c >= 1 && c <= 26) return static_cast<u32>('A' + c - 1);
+        if (c >= L'a' && c <= L'z') return static_cast<u32>(c - L'a' + 'A');
+        if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L' ') return static_cast<u32>(c);
+        return PunctuationKey;
+    }
+    static constexpr u32 PunctuationKey = 0xde;
+    // Typing: each character as the key-down event that the device merges with its text input
+    // (a carriage return for a line break); whether each key was consumed.
+    std::vector<bool> type(const wchar_t* text) {
+        std::vector<bool> consumed;
+        for (const wchar_t* c = text; *c; ++c)
+            consumed.push_back(key(virtualKeyOf(*c), static_cast<u16>(*c == L'\n' ? L'\r' : *c)));
+        return consumed;
     }
 
     void record(BaseNode* node, const std::string& label, std::vector<u32> ids) {
