@@ -491,7 +491,12 @@ bool ListNode::onNodePressed(CEvent* event) {
         if (m_items.empty()) return true;
         // Set directly: no 61 and no change of focus.
         m_selected = itemOfElement(element);
+        // The click notice is handled while the queue is delivered, and what a handler posts
+        // then comes out last posted first: the 60 goes in first so that it follows the 62.
+        if (m_selected != before)
+            postEventToParent(DispatchSelfThenParents, makeEvent<CEventNodeValueChanged>(this).get());
         postEventToParent(DispatchSelfThenParents, makeEvent<CEventNodeListItemPressed>(this, m_selected).get());
+        return true;
     } else {
         CheckBoxNode* box = asCheckBoxNode(sender);
         const s32 owner = box && box->getNameId() == partNames().checkBox ? elementIndexOf(box->getParent()) : -1;

@@ -430,10 +430,9 @@ bool SceneManager::onStateFinished(CEvent* event) {
 void SceneManager::postEvent(CEventReceiver* receiver, u32 mode, CEvent* event) {
     if (!receiver || !event) return;
     QueuedEvent entry{CRefPtr<CEventReceiver>(receiver), mode, CRefPtr<CEvent>(event)};
-    if (m_delivering) {
-        const std::size_t at = std::min(m_postedByHandler++, m_queue.size());
-        m_queue.insert(m_queue.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
-    } else
+    if (m_delivering)
+        m_queue.push_front(std::move(entry));
+    else
         m_queue.push_back(std::move(entry));
 }
 
@@ -444,7 +443,6 @@ bool SceneManager::update(u32) {
     while (!m_queue.empty()) {
         QueuedEvent entry = std::move(m_queue.front());
         m_queue.pop_front();
-        m_postedByHandler = 0;
         entry.receiver->dispatchEvent(entry.mode, entry.event.get());
     }
     if (outer) m_delivering = false;

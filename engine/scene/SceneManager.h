@@ -155,9 +155,6 @@ private:
     std::vector<CRefPtr<BaseNode>> m_removals;
     std::deque<QueuedEvent> m_queue;
     bool m_delivering = false;
-    // Events posted by the handlers of the event being delivered: they go next, in the order
-    // they were posted.
-    std::size_t m_postedByHandler = 0;
     u32 m_changeDepth = 0;
     std::deque<std::function<bool()>> m_pendingChanges;
     MessageBoxCreator m_messageBoxCreator = nullptr;
