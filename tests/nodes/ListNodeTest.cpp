@@ -292,11 +292,14 @@ struct TabWorld : ControlWorld {
 
 TEST(TabSceneNodeTest, ASwitchReportsStartAndEndHidesTheOldPageAtItsEndAndDropsInputMeanwhile) {
     TabWorld w;
+    w.record(w.page1, "page1", {EventNodeStateStarted});
+    w.record(w.page2, "page2", {EventNodeStateStarted});
     w.tabs->selectTab(0, true);
-    // No page has a "Default" animation: the selection ends at once.
+    // Every page enters "Default"; no page has an animation for it: the selection ends at once.
     EXPECT_FALSE(w.tabs->isSwitching());
     w.step(10);
-    EXPECT_EQ(w.take(), (std::vector<std::string>{"page1 41 ->Tab1", "tabs 43 ->Tab1", "tabs 42 ->Tab1"}));
+    EXPECT_EQ(w.take(), (std::vector<std::string>{"page1 41 ->Tab1", "page1 73 Default", "page2 73 Default",
+                                                  "tabs 43 ->Tab1", "tabs 42 ->Tab1"}));
     EXPECT_TRUE(w.page1->isVisible());
     EXPECT_FALSE(w.page2->isVisible());
 
@@ -304,8 +307,8 @@ TEST(TabSceneNodeTest, ASwitchReportsStartAndEndHidesTheOldPageAtItsEndAndDropsI
     EXPECT_EQ(w.tabs->getActiveTabIndex(), 1);
     EXPECT_TRUE(w.tabs->isSwitching());
     EXPECT_EQ(w.tabs->getTransitionState(), id("1To2"));
-    EXPECT_EQ(w.take(), (std::vector<std::string>{"page1 41 Tab1>Tab2", "page2 41 Tab1>Tab2", "tabs 43 Tab1>Tab2",
-                                                  "tabs 43 Tab1>Tab2"}));
+    EXPECT_EQ(w.take(), (std::vector<std::string>{"page1 41 Tab1>Tab2", "page2 41 Tab1>Tab2", "page1 73 1To2",
+                                                  "page2 73 1To2", "tabs 43 Tab1>Tab2", "tabs 43 Tab1>Tab2"}));
     // Meanwhile nothing can be clicked.
     w.click(5, 5);
     EXPECT_EQ(w.tabs->getActiveTabIndex(), 1);
@@ -326,6 +329,15 @@ TEST(TabSceneNodeTest, ASwitchReportsStartAndEndHidesTheOldPageAtItsEndAndDropsI
     w.step(200);
     EXPECT_FALSE(w.page2->isVisible());
     EXPECT_EQ(w.tabs->getActiveTabIndex(), 0);
+
+    // A forced selection of the shown tab plays "Default" on every page again, without a page
+    // left.
+    w.take();
+    w.tabs->selectTab(0, true);
+    w.step(10);
+    EXPECT_EQ(w.take(), (std::vector<std::string>{"page1 41 ->Tab1", "page1 73 Default", "page2 73 Default",
+                                                  "tabs 43 ->Tab1", "tabs 42 ->Tab1"}));
+    EXPECT_FALSE(w.page2->isVisible());
 }
 
 TEST(TabSceneNodeTest, HiddenButtonsDrawingOrderAndAMissingButton) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/nodes/EditNode.h"
+#include "engine/nodes/ListNode.h"
 #include "engine/nodes/ProgressBarNode.h"
 #include "engine/nodes/SliderNode.h"
 #include "engine/properties/CPropertySet.h"
@@ -356,6 +357,54 @@ TEST(EditNodeTest, TypedTextShowsAsTypedAndAClickPlacesTheCaret) {
     w.click(100 + static_cast<s32>(second.LowerRightCorner.X) - 1, 105);
     EXPECT_EQ(edit->getCaretColumn(), 1);
     EXPECT_FLOAT_EQ(w.cursor(edit).X, second.LowerRightCorner.X);
+}
+
+// ---- Keys the controls leave ----
+
+TEST(ControlKeysTest, KeysAControlLeavesMoveTheFocusToItsNamedNeighbour) {
+    struct Case {
+        const char* control;
+        u32 key;
+        ControlNode::ENavDirection direction;
+    };
+    const Case cases[] = {
+        {"slider", VirtualKeyLeft, ControlNode::NavLeft},   // a vertical slider
+        {"list", VirtualKeyRight, ControlNode::NavRight},   // a column list
+        {"edit", VirtualKeyUp, ControlNode::NavUp},         // the first line
+        {"edit", VirtualKeyDown, ControlNode::NavDown},     // the last line
+        {"masked", 'A', ControlNode::NavRight},             // a letter in a digits-only field: no arrow, stays
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        EditWorld w;
+        const std::string kind = c.control;
+        BaseNode* button = w.addTemplate("Button", 50, 20);
+        addHitNode(button, "Hit", 0, 0, 50, 20);
+        BaseNode* track = w.addTemplate("Track", 20, 200);
+        addHitNode(track, "SlidingArea", 0, 0, 20, 200);
+        addHitNode(track, "Knob", 0, 0, 20, 20);
+        auto* neighbour = addNode<ControlNode>(w.scene, "Neighbour", 600, 100, "Button");
+        ControlNode* control = nullptr;
+        if (kind == "slider") control = addNode<SliderNode>(w.scene, "Control", 100, 100, "Track");
+        if (kind == "list") {
+            auto* list = addNode<ListNode>(w.scene, "Control", 100, 100);
+            list->setItemsCount(3);
+            control = list;
+        }
+        if (kind == "edit" || kind == "masked") {
+            EditNode* edit = w.makeEdit();
+            if (kind == "masked") edit->setInputMask("0");
+            control = edit;
+        }
+        ASSERT_NE(control, nullptr);
+        control->setNavObject(c.direction, id("Neighbour"));
+        control->setFocused(true);
+        w.frame();
+        w.key(c.key, kind == "masked" ? u16('a') : u16(0));
+        // Only arrows travel; other keys a control leaves change nothing.
+        EXPECT_EQ(neighbour->isFocused(), kind != "masked");
+        EXPECT_EQ(control->isFocused(), kind == "masked");
+    }
 }
 
 }  // namespace
