@@ -21,8 +21,9 @@ const SCodeRange kLetterRanges[] = {
 bool isLetterChar(u32 code) {
     // The first range that ends at or after the code.
     const SCodeRange* end = std::end(kLetterRanges);
-    const SCodeRange* found = std::lower_bound(std::begin(kLetterRanges), end, code,
-                                               [](const SCodeRange& r, u32 c) { return r.last < c; });
+    const SCodeRange* found =
+        std::lower_bound(std::begin(kLetterRanges), end, code,
+                         [](const SCodeRange& r, u32 c) { return r.last < c; });
     return found != end && found->first <= code;
 }
 

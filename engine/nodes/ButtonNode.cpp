@@ -81,7 +81,8 @@ void ButtonNode::bindTemplateChildren() {
     // Direct children only; a child of the name but of another class binds nothing.
     m_textChild.assign(asTextNode(instance->findChildByName(textPartName().getId(), 1)));
     BaseNode* image = instance->findChildByName(imagePartName().getId(), 1);
-    if (image && image->isKindOf(NodeTypeSprite)) m_imageChild.assign(static_cast<SpriteNode*>(image));
+    if (image && image->isKindOf(NodeTypeSprite))
+        m_imageChild.assign(static_cast<SpriteNode*>(image));
 }
 
 void ButtonNode::applyTemplate() {
@@ -123,7 +124,8 @@ OSKEL_BEGIN_EVENT_MAP(BackButtonNode, ButtonNode)
 OSKEL_EVENT_HANDLER(EventNodePressed, onNodePressed)
 OSKEL_END_EVENT_MAP()
 
-BackButtonNode::BackButtonNode(const CCreationContext& context, BaseNode* parent, SceneManager* manager)
+BackButtonNode::BackButtonNode(const CCreationContext& context, BaseNode* parent,
+                               SceneManager* manager)
     : ButtonNode(context, parent, manager) {}
 
 BaseNode* BackButtonNode::clone(BaseNode* parent, SceneManager* manager) const {
@@ -170,7 +172,8 @@ CheckBoxNode::CheckBoxNode(const CCreationContext& context, BaseNode* parent, Sc
 const CPropertyTable& CheckBoxNode::getPropertyTable() const {
     static const CPropertyTable table = [this] {
         CPropertyTable t = ButtonNode::getPropertyTable();
-        TPropertyTableBuilder<CheckBoxNode>(t).field<&CheckBoxNode::m_checked, &CheckBoxNode::setChecked>("IsChecked");
+        TPropertyTableBuilder<CheckBoxNode>(t)
+            .field<&CheckBoxNode::m_checked, &CheckBoxNode::setChecked>("IsChecked");
         return t;
     }();
     return table;
@@ -220,12 +223,14 @@ void CheckBoxNode::updateCheckState() {
     s32 state;
     if (m_checked) {
         if (isEnabled())
-            state = focused ? (hovered ? c.FocusCheckHover : c.FocusCheck) : (hovered ? c.NormalCheckHover : c.NormalCheck);
+            state = focused ? (hovered ? c.FocusCheckHover : c.FocusCheck)
+                            : (hovered ? c.NormalCheckHover : c.NormalCheck);
         else
             state = focused ? c.FocusCheckDisable : c.NormalCheckDisable;
     } else {
         if (isEnabled())
-            state = focused ? (hovered ? v.FocusHover : v.Focus) : (hovered ? v.NormalHover : v.Normal);
+            state =
+                focused ? (hovered ? v.FocusHover : v.Focus) : (hovered ? v.NormalHover : v.Normal);
         else
             state = focused ? v.FocusDisable : v.NormalDisable;
     }
@@ -239,7 +244,8 @@ void CheckBoxNode::onHoveredChanged() {
     const bool focused = isFocused();
     s32 state;
     if (isHovered())
-        state = m_checked ? (focused ? c.FocusCheckHover : c.NormalCheckHover) : (focused ? v.FocusHover : v.NormalHover);
+        state = m_checked ? (focused ? c.FocusCheckHover : c.NormalCheckHover)
+                          : (focused ? v.FocusHover : v.NormalHover);
     else
         state = m_checked ? (focused ? c.FocusCheckKillHover : c.NormalCheckKillHover)
                           : (focused ? v.FocusKillHover : v.NormalKillHover);
@@ -294,7 +300,8 @@ void CheckBoxNode::saveProperties(CPropertySet* set) const {
 void CheckBoxNode::loadProperties(const CPropertySet* set) {
     if (!set) return;
     ButtonNode::loadProperties(set);
-    if (hasNodeProperty(set, "IsChecked")) m_checked = unboxPropertyBool(set->getProperty("IsChecked").get());
+    if (hasNodeProperty(set, "IsChecked"))
+        m_checked = unboxPropertyBool(set->getProperty("IsChecked").get());
     updateCheckState();
 }
 

@@ -15,7 +15,8 @@ class TextNode;
 // template change binds the children again. A button takes the focus when the pointer enters it.
 class ButtonNode : public ControlNode {
 public:
-    ButtonNode(const CCreationContext& context, BaseNode* parent = nullptr, SceneManager* manager = nullptr);
+    ButtonNode(const CCreationContext& context, BaseNode* parent = nullptr,
+               SceneManager* manager = nullptr);
     ~ButtonNode() override;
 
     const CPropertyTable& getPropertyTable() const override;
@@ -23,7 +24,9 @@ public:
     const stringw& getClassName() const override;
     const stringw& getThisClassName() const override;
     s32 getTypeId() const override { return NodeTypeButton; }
-    bool isKindOf(s32 typeId) const override { return typeId == NodeTypeButton || ControlNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == NodeTypeButton || ControlNode::isKindOf(typeId);
+    }
     void copyFrom(const BaseNode* source, SceneManager* manager) override;
     void applyTemplate() override;
 
@@ -59,13 +62,16 @@ class BackButtonNode : public ButtonNode {
     OSKEL_DECLARE_EVENT_MAP()
 
 public:
-    BackButtonNode(const CCreationContext& context, BaseNode* parent = nullptr, SceneManager* manager = nullptr);
+    BackButtonNode(const CCreationContext& context, BaseNode* parent = nullptr,
+                   SceneManager* manager = nullptr);
 
     BaseNode* clone(BaseNode* parent, SceneManager* manager) const override;
     const stringw& getClassName() const override;
     const stringw& getThisClassName() const override;
     s32 getTypeId() const override { return NodeTypeBackButton; }
-    bool isKindOf(s32 typeId) const override { return typeId == NodeTypeBackButton || ButtonNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == NodeTypeBackButton || ButtonNode::isKindOf(typeId);
+    }
 
     virtual bool onNodePressed(CEvent* event);
 };
@@ -76,14 +82,17 @@ public:
 // shows the mark in every situation. A click posts a value change to the parents.
 class CheckBoxNode : public ButtonNode {
 public:
-    CheckBoxNode(const CCreationContext& context, BaseNode* parent = nullptr, SceneManager* manager = nullptr);
+    CheckBoxNode(const CCreationContext& context, BaseNode* parent = nullptr,
+                 SceneManager* manager = nullptr);
 
     const CPropertyTable& getPropertyTable() const override;
     BaseNode* clone(BaseNode* parent, SceneManager* manager) const override;
     const stringw& getClassName() const override;
     const stringw& getThisClassName() const override;
     s32 getTypeId() const override { return NodeTypeCheckBox; }
-    bool isKindOf(s32 typeId) const override { return typeId == NodeTypeCheckBox || ButtonNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == NodeTypeCheckBox || ButtonNode::isKindOf(typeId);
+    }
     void copyFrom(const BaseNode* source, SceneManager* manager) override;
 
     void saveProperties(CPropertySet* set) const override;
@@ -112,8 +121,8 @@ public:
 
     // The eight checked state names.
     struct SCheckStates {
-        s32 NormalCheck, FocusCheck, NormalCheckHover, FocusCheckHover, NormalCheckKillHover, FocusCheckKillHover,
-            NormalCheckDisable, FocusCheckDisable;
+        s32 NormalCheck, FocusCheck, NormalCheckHover, FocusCheckHover, NormalCheckKillHover,
+            FocusCheckKillHover, NormalCheckDisable, FocusCheckDisable;
     };
     static const SCheckStates& checkStates();
 

@@ -35,7 +35,8 @@ s32 spanAt(const stringw& text, s32 position) {
 stringw withoutRange(const stringw& text, s32 position, s32 count) {
     const s32 length = static_cast<s32>(text.size());
     stringw result = position > 0 ? text.subString(0, static_cast<u32>(position)) : stringw();
-    if (position + count < length) result += text.subString(static_cast<u32>(position + count), length - position - count);
+    if (position + count < length)
+        result += text.subString(static_cast<u32>(position + count), length - position - count);
     return result;
 }
 
@@ -50,7 +51,9 @@ stringw withChar(const stringw& text, s32 position, wchar_t character) {
 }  // namespace
 
 EditNode::EditNode(const CCreationContext& context, BaseNode* parent, SceneManager* manager)
-    : ControlNode(context, parent, manager), m_clock(&systemClock()), m_guardTime(m_clock->nowMs()) {}
+    : ControlNode(context, parent, manager),
+      m_clock(&systemClock()),
+      m_guardTime(m_clock->nowMs()) {}
 
 EditNode::~EditNode() {
     m_textChild = nullptr;
@@ -107,12 +110,27 @@ void EditNode::setInputMask(const stringc& mask) {
     m_allowed = 0;
     for (u32 i = 0; i < mask.size(); ++i) {
         switch (mask[i]) {
-            case '0': m_allowed |= CharClassDigit; break;
-            case 'a': case 'A': m_allowed |= CharClassLetter; break;
-            case 's': case 'S': m_allowed |= CharClassBlank; break;
-            case 'r': case 'R': m_allowed |= CharClassLineBreak; break;
-            case 't': case 'T': m_allowed |= CharClassTab; break;
-            default: break;
+            case '0':
+                m_allowed |= CharClassDigit;
+                break;
+            case 'a':
+            case 'A':
+                m_allowed |= CharClassLetter;
+                break;
+            case 's':
+            case 'S':
+                m_allowed |= CharClassBlank;
+                break;
+            case 'r':
+            case 'R':
+                m_allowed |= CharClassLineBreak;
+                break;
+            case 't':
+            case 'T':
+                m_allowed |= CharClassTab;
+                break;
+            default:
+                break;
         }
     }
 }
@@ -160,8 +178,9 @@ void EditNode::placeCaret() {
     if (!m_cursor || !m_textChild) return;
     const TextNode* text = m_textChild.get();
     const f32 y = text->getLineTop(m_caretLine);
-    const f32 x = m_caretColumn < 0 ? text->getLineLeft(m_caretLine)
-                                    : text->getCharRect(m_caretLine, m_caretColumn).LowerRightCorner.X;
+    const f32 x = m_caretColumn < 0
+                      ? text->getLineLeft(m_caretLine)
+                      : text->getCharRect(m_caretLine, m_caretColumn).LowerRightCorner.X;
     m_cursor->setPosition(vector3df(x, y, 0.0f));
 }
 
@@ -231,13 +250,16 @@ bool EditNode::onKeyDown(CEvent* event) {
     const s32 line = m_caretLine;
     const s32 column = m_caretColumn;
     const s32 lines = static_cast<s32>(text->getLineCount());
-    auto lengthOf = [text](s32 l) { return static_cast<s32>(text->getLine(static_cast<u32>(l)).size()); };
+    auto lengthOf = [text](s32 l) {
+        return static_cast<s32>(text->getLine(static_cast<u32>(l)).size());
+    };
     const s32 position = m_caretPosition;
 
     switch (e->getKey()) {
         case VirtualKeyBackspace:
             if (position > 0) {
-                const s32 from = position >= 2 && spanAt(m_text, position - 2) == 2 ? position - 2 : position - 1;
+                const s32 from = position >= 2 && spanAt(m_text, position - 2) == 2 ? position - 2
+                                                                                    : position - 1;
                 m_text = withoutRange(m_text, from, position - from);
                 showEdit(from);
             } else {
@@ -291,7 +313,8 @@ bool EditNode::onKeyDown(CEvent* event) {
             return true;
         case VirtualKeyDown:
             if (line + 1 >= lines) return ControlNode::onKeyDown(event);
-            moveCaretToPlace(line + 1, column >= 0 ? std::min(column, lengthOf(line + 1) - 1) : column);
+            moveCaretToPlace(line + 1,
+                             column >= 0 ? std::min(column, lengthOf(line + 1) - 1) : column);
             return true;
         default:
             break;
@@ -300,8 +323,10 @@ bool EditNode::onKeyDown(CEvent* event) {
     const wchar_t character = static_cast<wchar_t>(e->getChar());
     // No character, a control character other than a tab or a line break (Escape, Ctrl and a
     // letter), or one the mask refuses: the key goes on to focus navigation.
-    const bool control = isControlChar(static_cast<u32>(character)) && character != KeyCharTab && !isLineBreak(character);
-    if (character == 0 || control || !isCharAllowed(character)) return ControlNode::onKeyDown(event);
+    const bool control = isControlChar(static_cast<u32>(character)) && character != KeyCharTab &&
+                         !isLineBreak(character);
+    if (character == 0 || control || !isCharAllowed(character))
+        return ControlNode::onKeyDown(event);
     if (atLengthLimit()) {
         placeCaret();
         return true;
@@ -335,8 +360,10 @@ void EditNode::loadProperties(const CPropertySet* set) {
     if (!set) return;
     ControlNode::loadProperties(set);
     if (hasNodeProperty(set, "Text")) setText(getPropertyTextW(set->getProperty("Text").get()));
-    if (hasNodeProperty(set, "MaxTextLength")) m_maxLength = unboxPropertyInt(set->getProperty("MaxTextLength").get());
-    if (hasNodeProperty(set, "InputMask")) setInputMask(getPropertyString(set->getProperty("InputMask").get()));
+    if (hasNodeProperty(set, "MaxTextLength"))
+        m_maxLength = unboxPropertyInt(set->getProperty("MaxTextLength").get());
+    if (hasNodeProperty(set, "InputMask"))
+        setInputMask(getPropertyString(set->getProperty("InputMask").get()));
 }
 
 }  // namespace oskel

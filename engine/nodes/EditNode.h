@@ -21,15 +21,16 @@ public:
     static constexpr s32 NoLengthLimit = -1;
     // The classes of characters an input mask allows.
     enum ECharClass : u32 {
-        CharClassDigit = 1,        // "0"
-        CharClassLetter = 2,       // "A"
-        CharClassBlank = 4,        // "S": space and tab
-        CharClassLineBreak = 8,    // "R": carriage return and line feed
-        CharClassTab = 16,         // "T"
+        CharClassDigit = 1,      // "0"
+        CharClassLetter = 2,     // "A"
+        CharClassBlank = 4,      // "S": space and tab
+        CharClassLineBreak = 8,  // "R": carriage return and line feed
+        CharClassTab = 16,       // "T"
         CharClassAll = 31,
     };
 
-    EditNode(const CCreationContext& context, BaseNode* parent = nullptr, SceneManager* manager = nullptr);
+    EditNode(const CCreationContext& context, BaseNode* parent = nullptr,
+             SceneManager* manager = nullptr);
     ~EditNode() override;
 
     const CPropertyTable& getPropertyTable() const override;
@@ -37,7 +38,9 @@ public:
     const stringw& getClassName() const override;
     const stringw& getThisClassName() const override;
     s32 getTypeId() const override { return NodeTypeEdit; }
-    bool isKindOf(s32 typeId) const override { return typeId == NodeTypeEdit || ControlNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == NodeTypeEdit || ControlNode::isKindOf(typeId);
+    }
     void copyFrom(const BaseNode* source, SceneManager* manager) override;
     // The cursor shows exactly while the field is focused.
     void setFocused(bool focused) override;

@@ -24,7 +24,8 @@ namespace {
 struct CStringWArrayBox {
     static array<stringw> unbox(const IPropertyData* value) {
         const auto* typed = dynamic_cast<const CPropertyDataStringWArray*>(value);
-        return typed && typed->getTypeId() == PropertyTypeStringWArray ? typed->getValue() : array<stringw>();
+        return typed && typed->getTypeId() == PropertyTypeStringWArray ? typed->getValue()
+                                                                       : array<stringw>();
     }
     static CRefPtr<IPropertyData> box(const array<stringw>& value) {
         return makeRef<CPropertyDataStringWArray>(value);
@@ -48,7 +49,8 @@ s32 fitCount(f32 length, f32 elementLength) {
     if (!(elementLength > 0.0f)) return 1;
     const f32 fit = std::floor(length / elementLength);
     if (!(fit >= 1.0f)) return 1;
-    return fit > static_cast<f32>(ListNode::MaxElements) ? static_cast<s32>(ListNode::MaxElements) : static_cast<s32>(fit);
+    return fit > static_cast<f32>(ListNode::MaxElements) ? static_cast<s32>(ListNode::MaxElements)
+                                                         : static_cast<s32>(fit);
 }
 
 }  // namespace
@@ -106,8 +108,8 @@ void ListNode::ensureContainer() {
     if (m_container && m_container->getParent() == this) return;
     // Added first, flagged after: it stays among the children (drawn, hit and routed) but is
     // neither saved nor copied.
-    CRefPtr<BaseNode> container =
-        CRefPtr<BaseNode>::fromRaw(new BaseNode(CCreationContext(getContentManager(), ""), nullptr, nullptr));
+    CRefPtr<BaseNode> container = CRefPtr<BaseNode>::fromRaw(
+        new BaseNode(CCreationContext(getContentManager(), ""), nullptr, nullptr));
     addChild(container.get());
     container->setInternal(true);
     m_container = container;
@@ -140,14 +142,18 @@ vector3df ListNode::getElementPosition(s32 k) const {
 // ---- Index rules ----
 
 s32 ListNode::getVisibleLines() const {
-    return m_orientation == OrientationColumn || m_orientation == OrientationGridRows ? m_rows : m_columns;
+    return m_orientation == OrientationColumn || m_orientation == OrientationGridRows ? m_rows
+                                                                                      : m_columns;
 }
 
 s32 ListNode::getItemsPerLine() const {
     switch (m_orientation) {
-        case OrientationGridColumns: return m_rows;
-        case OrientationGridRows: return m_columns;
-        default: return 1;
+        case OrientationGridColumns:
+            return m_rows;
+        case OrientationGridRows:
+            return m_columns;
+        default:
+            return 1;
     }
 }
 
@@ -224,19 +230,25 @@ void ListNode::setItemTemplate(s32 item, s32 templateName) {
     if (isItem(item)) m_items[static_cast<u32>(item)].templateName = templateName;
 }
 
-s32 ListNode::getItemTemplate(s32 item) const { return isItem(item) ? m_items[static_cast<u32>(item)].templateName : -1; }
+s32 ListNode::getItemTemplate(s32 item) const {
+    return isItem(item) ? m_items[static_cast<u32>(item)].templateName : -1;
+}
 
 void ListNode::setItemEnabled(s32 item, bool enabled) {
     if (isItem(item)) m_items[static_cast<u32>(item)].enabled = enabled;
 }
 
-bool ListNode::isItemEnabled(s32 item) const { return isItem(item) && m_items[static_cast<u32>(item)].enabled; }
+bool ListNode::isItemEnabled(s32 item) const {
+    return isItem(item) && m_items[static_cast<u32>(item)].enabled;
+}
 
 void ListNode::setItemChecked(s32 item, bool checked) {
     if (isItem(item)) m_items[static_cast<u32>(item)].checked = checked;
 }
 
-bool ListNode::isItemChecked(s32 item) const { return isItem(item) && m_items[static_cast<u32>(item)].checked; }
+bool ListNode::isItemChecked(s32 item) const {
+    return isItem(item) && m_items[static_cast<u32>(item)].checked;
+}
 
 void ListNode::setItemData(s32 item, IReferenceCounted* data) {
     if (isItem(item)) m_items[static_cast<u32>(item)].userData.assign(data);
@@ -273,8 +285,9 @@ void ListNode::computeGrid() {
         hint += std::to_string(m_columns).c_str();
         hint += " x ";
         hint += std::to_string(m_rows).c_str();
-        CLogger::instance().logHint("A list's element is too small for its bounds: the elements are limited",
-                                    hint.c_str(), LogWarning);
+        CLogger::instance().logHint(
+            "A list's element is too small for its bounds: the elements are limited", hint.c_str(),
+            LogWarning);
         m_rows = std::max<s32>(1, static_cast<s32>(MaxElements) / m_columns);
     }
 }
@@ -308,17 +321,20 @@ void ListNode::layoutElements() {
             break;
         case OrientationGridColumns:
             for (s32 c = 0; c < m_columns; ++c)
-                for (s32 r = 0; r < m_rows; ++r) place(c * m_rows + r, static_cast<f32>(c) * w, static_cast<f32>(r) * h);
+                for (s32 r = 0; r < m_rows; ++r)
+                    place(c * m_rows + r, static_cast<f32>(c) * w, static_cast<f32>(r) * h);
             break;
         default:
             for (s32 r = 0; r < m_rows; ++r)
-                for (s32 c = 0; c < m_columns; ++c) place(r * m_columns + c, static_cast<f32>(c) * w, static_cast<f32>(r) * h);
+                for (s32 c = 0; c < m_columns; ++c)
+                    place(r * m_columns + c, static_cast<f32>(c) * w, static_cast<f32>(r) * h);
             break;
     }
 }
 
 void ListNode::setOrientation(s32 orientation) {
-    m_orientation = orientation >= 0 && orientation < OrientationCount ? orientation : OrientationColumn;
+    m_orientation =
+        orientation >= 0 && orientation < OrientationCount ? orientation : OrientationColumn;
     layoutElements();
 }
 
@@ -344,7 +360,9 @@ void ListNode::refreshElements() {
         const ListItem& item = m_items[static_cast<u32>(c)];
         element->setVisible(true);
         ControlNode* control = asControlNode(element.get());
-        if (control) control->setTemplateName(item.templateName != -1 ? item.templateName : elementTemplateName);
+        if (control)
+            control->setTemplateName(item.templateName != -1 ? item.templateName
+                                                             : elementTemplateName);
         const std::vector<BaseNode*>& parts = element->getChildren();
         for (u32 j = 0; j < m_textSlots.size(); ++j) {
             if (m_textSlots[j] >= parts.size()) continue;
@@ -355,7 +373,8 @@ void ListNode::refreshElements() {
             if (m_imageSlots[j] >= parts.size()) continue;
             BaseNode* part = parts[m_imageSlots[j]];
             if (part->isKindOf(NodeTypeSprite))
-                static_cast<SpriteNode*>(part)->setAtlasTexture(j < item.images.size() ? item.images[j].get() : nullptr);
+                static_cast<SpriteNode*>(part)->setAtlasTexture(
+                    j < item.images.size() ? item.images[j].get() : nullptr);
         }
         if (control) control->setEnabled(item.enabled);
         if (c == m_selected) element->setState(visualStates().Focus);
@@ -389,7 +408,8 @@ void ListNode::setSelectedItem(s32 index, bool scroll) {
         if (control && !control->isFocused()) control->setFocused(true);
     }
     if (m_selected != before)
-        postEventToParent(DispatchSelfThenParents, makeEvent<CEventNodeListSelectionChanged>(this, m_selected).get());
+        postEventToParent(DispatchSelfThenParents,
+                          makeEvent<CEventNodeListSelectionChanged>(this, m_selected).get());
 }
 
 void ListNode::focusDefaultObject() { setSelectedItem(m_selected, true); }
@@ -434,8 +454,10 @@ void ListNode::applyTemplate() {
     if (m_elementTemplate) {
         const std::vector<BaseNode*>& parts = m_elementTemplate->getChildren();
         for (u32 k = 0; k < parts.size(); ++k) {
-            if (parts[k]->getNameId() == names.text && parts[k]->isKindOf(NodeTypeText)) m_textSlots.push_back(k);
-            if (parts[k]->getNameId() == names.image && parts[k]->isKindOf(NodeTypeSprite)) m_imageSlots.push_back(k);
+            if (parts[k]->getNameId() == names.text && parts[k]->isKindOf(NodeTypeText))
+                m_textSlots.push_back(k);
+            if (parts[k]->getNameId() == names.image && parts[k]->isKindOf(NodeTypeSprite))
+                m_imageSlots.push_back(k);
         }
     }
     layoutElements();
@@ -456,10 +478,18 @@ bool ListNode::onKeyDown(CEvent* event) {
             step = key == VirtualKeyLeft ? -1 : key == VirtualKeyRight ? 1 : 0;
             break;
         case OrientationGridColumns:
-            step = key == VirtualKeyLeft ? -rows : key == VirtualKeyRight ? rows : key == VirtualKeyUp ? -1 : key == VirtualKeyDown ? 1 : 0;
+            step = key == VirtualKeyLeft    ? -rows
+                   : key == VirtualKeyRight ? rows
+                   : key == VirtualKeyUp    ? -1
+                   : key == VirtualKeyDown  ? 1
+                                            : 0;
             break;
         default:
-            step = key == VirtualKeyLeft ? -1 : key == VirtualKeyRight ? 1 : key == VirtualKeyUp ? -columns : key == VirtualKeyDown ? columns : 0;
+            step = key == VirtualKeyLeft    ? -1
+                   : key == VirtualKeyRight ? 1
+                   : key == VirtualKeyUp    ? -columns
+                   : key == VirtualKeyDown  ? columns
+                                            : 0;
             break;
     }
     if (step != 0) {
@@ -494,12 +524,15 @@ bool ListNode::onNodePressed(CEvent* event) {
         // The click notice is handled while the queue is delivered, and what a handler posts
         // then comes out last posted first: the 60 goes in first so that it follows the 62.
         if (m_selected != before)
-            postEventToParent(DispatchSelfThenParents, makeEvent<CEventNodeValueChanged>(this).get());
-        postEventToParent(DispatchSelfThenParents, makeEvent<CEventNodeListItemPressed>(this, m_selected).get());
+            postEventToParent(DispatchSelfThenParents,
+                              makeEvent<CEventNodeValueChanged>(this).get());
+        postEventToParent(DispatchSelfThenParents,
+                          makeEvent<CEventNodeListItemPressed>(this, m_selected).get());
         return true;
     } else {
         CheckBoxNode* box = asCheckBoxNode(sender);
-        const s32 owner = box && box->getNameId() == partNames().checkBox ? elementIndexOf(box->getParent()) : -1;
+        const s32 owner =
+            box && box->getNameId() == partNames().checkBox ? elementIndexOf(box->getParent()) : -1;
         if (owner < 0) return false;
         const s32 item = itemOfElement(owner);
         setItemChecked(item, box->isChecked());
@@ -507,7 +540,8 @@ bool ListNode::onNodePressed(CEvent* event) {
                           makeEvent<CEventNodeListItemChecked>(this, item, box->isChecked()).get());
         return true;
     }
-    if (m_selected != before) postEventToParent(DispatchSelfThenParents, makeEvent<CEventNodeValueChanged>(this).get());
+    if (m_selected != before)
+        postEventToParent(DispatchSelfThenParents, makeEvent<CEventNodeValueChanged>(this).get());
     return true;
 }
 
@@ -515,7 +549,8 @@ bool ListNode::onNodeHovered(CEvent* event) {
     const s32 element = elementIndexOf(static_cast<CEventNodeHovered*>(event)->getNode());
     if (element < 0) return false;
     if (!m_items.empty())
-        postEventToParent(DispatchSelfThenParents, makeEvent<CEventNodeListItemHovered>(this, itemOfElement(element)).get());
+        postEventToParent(DispatchSelfThenParents,
+                          makeEvent<CEventNodeListItemHovered>(this, itemOfElement(element)).get());
     return true;
 }
 
@@ -552,7 +587,8 @@ bool ListNode::routeToChildren(u32 mode, CEvent* event) {
     if (m_container)
         for (BaseNode* element : m_container->getChildren()) receivers.emplace_back(element);
     for (const CRefPtr<BaseNode>& receiver : receivers)
-        if (receiver && receiver->acceptsEvent(event) && receiver->dispatchEvent(mode, event)) return true;
+        if (receiver && receiver->acceptsEvent(event) && receiver->dispatchEvent(mode, event))
+            return true;
     return false;
 }
 
@@ -586,12 +622,15 @@ void ListNode::loadProperties(const CPropertySet* set) {
     ControlNode::loadProperties(set);
     auto value = [set](const char* name) { return set->getProperty(name); };
     if (hasNodeProperty(set, "Circular")) m_circular = unboxPropertyBool(value("Circular").get());
-    if (hasNodeProperty(set, "Orientation")) setOrientation(unboxPropertyInt(value("Orientation").get()));
+    if (hasNodeProperty(set, "Orientation"))
+        setOrientation(unboxPropertyInt(value("Orientation").get()));
     if (hasNodeProperty(set, "IsSelectWhileListingOn"))
         m_selectWhileListing = unboxPropertyBool(value("IsSelectWhileListingOn").get());
-    if (hasNodeProperty(set, "SelectedItem")) selectItem(unboxPropertyInt(value("SelectedItem").get()));
+    if (hasNodeProperty(set, "SelectedItem"))
+        selectItem(unboxPropertyInt(value("SelectedItem").get()));
     if (hasNodeProperty(set, "TopItem")) setTopItem(unboxPropertyInt(value("TopItem").get()));
-    if (hasNodeProperty(set, "Strings")) setStrings(CStringWArrayBox::unbox(value("Strings").get()));
+    if (hasNodeProperty(set, "Strings"))
+        setStrings(CStringWArrayBox::unbox(value("Strings").get()));
 }
 
 }  // namespace oskel

@@ -34,16 +34,17 @@ class ListNode : public ControlNode {
 public:
     // Layout and scrolling direction.
     enum EOrientation : s32 {
-        OrientationColumn = 0,      // stacked downwards
-        OrientationRow = 1,         // side by side to the right
-        OrientationGridColumns = 2, // a grid filled column by column
-        OrientationGridRows = 3,    // a grid filled row by row
+        OrientationColumn = 0,       // stacked downwards
+        OrientationRow = 1,          // side by side to the right
+        OrientationGridColumns = 2,  // a grid filled column by column
+        OrientationGridRows = 3,     // a grid filled row by row
         OrientationCount = 4,
     };
     // The most elements a list makes, however small its element is.
     static constexpr u32 MaxElements = 1024;
 
-    ListNode(const CCreationContext& context, BaseNode* parent = nullptr, SceneManager* manager = nullptr);
+    ListNode(const CCreationContext& context, BaseNode* parent = nullptr,
+             SceneManager* manager = nullptr);
     ~ListNode() override;
 
     const CPropertyTable& getPropertyTable() const override;
@@ -51,7 +52,9 @@ public:
     const stringw& getClassName() const override;
     const stringw& getThisClassName() const override;
     s32 getTypeId() const override { return NodeTypeList; }
-    bool isKindOf(s32 typeId) const override { return typeId == NodeTypeList || ControlNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == NodeTypeList || ControlNode::isKindOf(typeId);
+    }
     void onLoaded() override;
     void copyFrom(const BaseNode* source, SceneManager* manager) override;
     void applyTemplate() override;

@@ -9,7 +9,8 @@ OSKEL_BEGIN_EVENT_MAP(MessageBoxNode, SceneNode)
 OSKEL_EVENT_HANDLER(EventNodePressed, onNodePressed)
 OSKEL_END_EVENT_MAP()
 
-MessageBoxNode::MessageBoxNode(const CCreationContext& context, BaseNode* parent, SceneManager* manager)
+MessageBoxNode::MessageBoxNode(const CCreationContext& context, BaseNode* parent,
+                               SceneManager* manager)
     : SceneNode(context, parent, manager) {}
 
 MessageBoxNode::~MessageBoxNode() {
@@ -18,7 +19,9 @@ MessageBoxNode::~MessageBoxNode() {
     m_buttons.clear();
 }
 
-SceneNode* MessageBoxNode::create(const CCreationContext& context) { return new MessageBoxNode(context); }
+SceneNode* MessageBoxNode::create(const CCreationContext& context) {
+    return new MessageBoxNode(context);
+}
 
 BaseNode* MessageBoxNode::clone(BaseNode* parent, SceneManager* manager) const {
     return cloneAs<MessageBoxNode>(this, parent, manager);
@@ -34,7 +37,9 @@ const stringw& MessageBoxNode::getThisClassName() const {
     return name;
 }
 
-void MessageBoxNode::copyFrom(const BaseNode* source, SceneManager* manager) { SceneNode::copyFrom(source, manager); }
+void MessageBoxNode::copyFrom(const BaseNode* source, SceneManager* manager) {
+    SceneNode::copyFrom(source, manager);
+}
 
 void MessageBoxNode::setTitleText(const stringw& text) {
     m_titleText = text;
@@ -48,7 +53,8 @@ void MessageBoxNode::setBodyText(const stringw& text) {
 
 void MessageBoxNode::setButtonTexts(const array<stringw>& texts) {
     m_buttonTexts = texts;
-    for (u32 k = 0; k < m_buttons.size(); ++k) m_buttons[k]->setText(k < texts.size() ? texts[k] : stringw());
+    for (u32 k = 0; k < m_buttons.size(); ++k)
+        m_buttons[k]->setText(k < texts.size() ? texts[k] : stringw());
 }
 
 void MessageBoxNode::applyTemplate() {

@@ -19,14 +19,17 @@ class MessageBoxNode : public SceneNode, public IMessageBox {
     OSKEL_DECLARE_EVENT_MAP()
 
 public:
-    MessageBoxNode(const CCreationContext& context, BaseNode* parent = nullptr, SceneManager* manager = nullptr);
+    MessageBoxNode(const CCreationContext& context, BaseNode* parent = nullptr,
+                   SceneManager* manager = nullptr);
     ~MessageBoxNode() override;
 
     BaseNode* clone(BaseNode* parent, SceneManager* manager) const override;
     const stringw& getClassName() const override;
     const stringw& getThisClassName() const override;
     s32 getTypeId() const override { return NodeTypeMessageBox; }
-    bool isKindOf(s32 typeId) const override { return typeId == NodeTypeMessageBox || SceneNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == NodeTypeMessageBox || SceneNode::isKindOf(typeId);
+    }
     // A copy carries no texts.
     void copyFrom(const BaseNode* source, SceneManager* manager) override;
     void applyTemplate() override;
@@ -45,7 +48,9 @@ public:
     const stringw& getBodyText() const { return m_bodyText; }
     const array<stringw>& getButtonTexts() const { return m_buttonTexts; }
     u32 getButtonCount() const { return static_cast<u32>(m_buttons.size()); }
-    ButtonNode* getButton(u32 index) const { return index < m_buttons.size() ? m_buttons[index].get() : nullptr; }
+    ButtonNode* getButton(u32 index) const {
+        return index < m_buttons.size() ? m_buttons[index].get() : nullptr;
+    }
     TextNode* getTitleNode() const { return m_titleNode.get(); }
     TextNode* getBodyNode() const { return m_bodyNode.get(); }
     // A button has closed the box.

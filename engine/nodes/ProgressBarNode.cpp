@@ -10,7 +10,8 @@ namespace oskel {
 
 // ---- BaseProgressBarNode ----
 
-BaseProgressBarNode::BaseProgressBarNode(const CCreationContext& context, BaseNode* parent, SceneManager* manager)
+BaseProgressBarNode::BaseProgressBarNode(const CCreationContext& context, BaseNode* parent,
+                                         SceneManager* manager)
     : ControlNode(context, parent, manager) {}
 
 const CPropertyTable& BaseProgressBarNode::getPropertyTable() const {
@@ -79,14 +80,18 @@ void BaseProgressBarNode::saveProperties(CPropertySet* set) const {
 void BaseProgressBarNode::loadProperties(const CPropertySet* set) {
     if (!set) return;
     ControlNode::loadProperties(set);
-    if (hasNodeProperty(set, "MinValue")) m_min = unboxPropertyFloat(set->getProperty("MinValue").get());
-    if (hasNodeProperty(set, "MaxValue")) m_max = unboxPropertyFloat(set->getProperty("MaxValue").get());
-    if (hasNodeProperty(set, "Value")) m_value = unboxPropertyFloat(set->getProperty("Value").get());
+    if (hasNodeProperty(set, "MinValue"))
+        m_min = unboxPropertyFloat(set->getProperty("MinValue").get());
+    if (hasNodeProperty(set, "MaxValue"))
+        m_max = unboxPropertyFloat(set->getProperty("MaxValue").get());
+    if (hasNodeProperty(set, "Value"))
+        m_value = unboxPropertyFloat(set->getProperty("Value").get());
 }
 
 // ---- ProgressBarNode ----
 
-ProgressBarNode::ProgressBarNode(const CCreationContext& context, BaseNode* parent, SceneManager* manager)
+ProgressBarNode::ProgressBarNode(const CCreationContext& context, BaseNode* parent,
+                                 SceneManager* manager)
     : BaseProgressBarNode(context, parent, manager) {}
 
 ProgressBarNode::~ProgressBarNode() {
@@ -167,7 +172,8 @@ void ProgressBarNode::saveProperties(CPropertySet* set) const {
 void ProgressBarNode::loadProperties(const CPropertySet* set) {
     if (!set) return;
     BaseProgressBarNode::loadProperties(set);
-    if (hasNodeProperty(set, "KnobType")) m_knobType = unboxPropertyInt(set->getProperty("KnobType").get());
+    if (hasNodeProperty(set, "KnobType"))
+        m_knobType = unboxPropertyInt(set->getProperty("KnobType").get());
 }
 
 }  // namespace oskel

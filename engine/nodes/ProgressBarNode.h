@@ -14,7 +14,8 @@ public:
     static constexpr f32 DefaultMaxValue = 100.0f;
     static constexpr f32 DefaultValue = 50.0f;
 
-    BaseProgressBarNode(const CCreationContext& context, BaseNode* parent = nullptr, SceneManager* manager = nullptr);
+    BaseProgressBarNode(const CCreationContext& context, BaseNode* parent = nullptr,
+                        SceneManager* manager = nullptr);
 
     const CPropertyTable& getPropertyTable() const override;
     // None: the class is not made on its own.
@@ -55,7 +56,8 @@ class ProgressBarNode : public BaseProgressBarNode {
 public:
     enum EKnobType : s32 { KnobKeep = 0, KnobFill = 1 };
 
-    ProgressBarNode(const CCreationContext& context, BaseNode* parent = nullptr, SceneManager* manager = nullptr);
+    ProgressBarNode(const CCreationContext& context, BaseNode* parent = nullptr,
+                    SceneManager* manager = nullptr);
     ~ProgressBarNode() override;
 
     const CPropertyTable& getPropertyTable() const override;
@@ -88,7 +90,8 @@ private:
 };
 
 inline BaseProgressBarNode* asProgressBarNode(BaseNode* node) {
-    return node && node->isKindOf(NodeTypeBaseProgressBar) ? static_cast<BaseProgressBarNode*>(node) : nullptr;
+    return node && node->isKindOf(NodeTypeBaseProgressBar) ? static_cast<BaseProgressBarNode*>(node)
+                                                           : nullptr;
 }
 
 }  // namespace oskel

@@ -82,7 +82,8 @@ void SliderNode::setKnobExtent(f32 extent) {
 }
 
 void SliderNode::reportChange(f32 before) {
-    if (m_value != before) postEventToParent(DispatchSelfThenParents, makeEvent<CEventNodeValueChanged>(this).get());
+    if (m_value != before)
+        postEventToParent(DispatchSelfThenParents, makeEvent<CEventNodeValueChanged>(this).get());
 }
 
 // ---- Knob ----
@@ -309,12 +310,15 @@ void SliderNode::saveProperties(CPropertySet* set) const {
 void SliderNode::loadProperties(const CPropertySet* set) {
     if (!set) return;
     ControlNode::loadProperties(set);
-    auto floatOf = [set](const char* name) { return unboxPropertyFloat(set->getProperty(name).get()); };
+    auto floatOf = [set](const char* name) {
+        return unboxPropertyFloat(set->getProperty(name).get());
+    };
     if (hasNodeProperty(set, "MinValue")) m_min = floatOf("MinValue");
     if (hasNodeProperty(set, "MaxValue")) m_max = floatOf("MaxValue");
     if (hasNodeProperty(set, "Value")) m_value = floatOf("Value");
     if (hasNodeProperty(set, "DeltaValue")) m_delta = floatOf("DeltaValue");
-    if (hasNodeProperty(set, "KnobType")) m_knobType = unboxPropertyInt(set->getProperty("KnobType").get());
+    if (hasNodeProperty(set, "KnobType"))
+        m_knobType = unboxPropertyInt(set->getProperty("KnobType").get());
 }
 
 }  // namespace oskel

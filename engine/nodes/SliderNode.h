@@ -23,7 +23,8 @@ public:
     // A thumb is drawn at least this long.
     static constexpr f32 MinThumbLength = 25.0f;
 
-    SliderNode(const CCreationContext& context, BaseNode* parent = nullptr, SceneManager* manager = nullptr);
+    SliderNode(const CCreationContext& context, BaseNode* parent = nullptr,
+               SceneManager* manager = nullptr);
     ~SliderNode() override;
 
     const CPropertyTable& getPropertyTable() const override;
@@ -31,7 +32,9 @@ public:
     const stringw& getClassName() const override;
     const stringw& getThisClassName() const override;
     s32 getTypeId() const override { return NodeTypeSlider; }
-    bool isKindOf(s32 typeId) const override { return typeId == NodeTypeSlider || ControlNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == NodeTypeSlider || ControlNode::isKindOf(typeId);
+    }
     void copyFrom(const BaseNode* source, SceneManager* manager) override;
     void applyTemplate() override;
     bool onMouseMove(CEvent* event) override;

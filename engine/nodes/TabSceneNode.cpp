@@ -125,7 +125,8 @@ void TabSceneNode::selectTab(s32 index, bool force) {
 
     if (old) {
         m_pending = 2;
-        const std::string name = std::to_string(m_previousTab + 1) + "To" + std::to_string(index + 1);
+        const std::string name =
+            std::to_string(m_previousTab + 1) + "To" + std::to_string(index + 1);
         m_transitionState = CNameId(name.c_str()).getId();
         if (m_hideButton)
             if (BaseNode* button = buttonAt(m_previousTab)) button->setVisible(true);
@@ -150,8 +151,10 @@ bool TabSceneNode::onStateFinished(CEvent* event) {
     auto* e = static_cast<CEventNodeStateFinished*>(event);
     BaseNode* node = e->getNode();
     // The node's own states and its template's (a tab scene shown as a scene) are a scene's.
-    if (node == this || (node && node == getTemplateInstance())) return SceneNode::onStateFinished(event);
-    if (!node || node->getParent() != this || m_transitionState == -1 || e->getStateId() != m_transitionState)
+    if (node == this || (node && node == getTemplateInstance()))
+        return SceneNode::onStateFinished(event);
+    if (!node || node->getParent() != this || m_transitionState == -1 ||
+        e->getStateId() != m_transitionState)
         return false;
     BaseNode* page = pageAt(m_activeTab);
     BaseNode* previous = pageAt(m_previousTab);
@@ -199,7 +202,8 @@ bool TabSceneNode::routeToChildren(u32 mode, CEvent* event) {
     if (m_pending > 0 || !isEnabled()) return false;
     CRefPtr<BaseNode> page(pageAt(m_activeTab));
     CRefPtr<BaseNode> shownButton(buttonAt(m_activeTab));
-    const bool pageTook = page && page->acceptsEvent(event) && page->dispatchEvent(DispatchChildrenThenSelf, event);
+    const bool pageTook =
+        page && page->acceptsEvent(event) && page->dispatchEvent(DispatchChildrenThenSelf, event);
     if (!shownButton && pageTook) return true;
     // The buttons always see the pointer, so that their hover states stay right.
     std::vector<CRefPtr<BaseNode>> buttons;
@@ -207,7 +211,8 @@ bool TabSceneNode::routeToChildren(u32 mode, CEvent* event) {
     for (const CRefPtr<BaseNode>& button : m_buttons)
         if (button && button != shownButton) buttons.push_back(button);
     for (const CRefPtr<BaseNode>& button : buttons)
-        if (button->acceptsEvent(event) && button->dispatchEvent(DispatchChildrenThenSelf, event)) return true;
+        if (button->acceptsEvent(event) && button->dispatchEvent(DispatchChildrenThenSelf, event))
+            return true;
     return false;
 }
 
@@ -259,8 +264,10 @@ void TabSceneNode::saveProperties(CPropertySet* set) const {
 void TabSceneNode::loadProperties(const CPropertySet* set) {
     if (!set) return;
     SceneNode::loadProperties(set);
-    if (hasNodeProperty(set, "TabsCount")) m_tabsCount = unboxPropertyInt(set->getProperty("TabsCount").get());
-    if (hasNodeProperty(set, "ActiveTabIndex")) m_activeTab = unboxPropertyInt(set->getProperty("ActiveTabIndex").get());
+    if (hasNodeProperty(set, "TabsCount"))
+        m_tabsCount = unboxPropertyInt(set->getProperty("TabsCount").get());
+    if (hasNodeProperty(set, "ActiveTabIndex"))
+        m_activeTab = unboxPropertyInt(set->getProperty("ActiveTabIndex").get());
     if (hasNodeProperty(set, "HideTabButtonOnSelect"))
         m_hideButton = unboxPropertyBool(set->getProperty("HideTabButtonOnSelect").get());
 }

@@ -18,7 +18,8 @@ class TabSceneNode : public SceneNode {
     OSKEL_DECLARE_EVENT_MAP()
 
 public:
-    TabSceneNode(const CCreationContext& context, BaseNode* parent = nullptr, SceneManager* manager = nullptr);
+    TabSceneNode(const CCreationContext& context, BaseNode* parent = nullptr,
+                 SceneManager* manager = nullptr);
     ~TabSceneNode() override;
 
     const CPropertyTable& getPropertyTable() const override;
@@ -26,7 +27,9 @@ public:
     const stringw& getClassName() const override;
     const stringw& getThisClassName() const override;
     s32 getTypeId() const override { return NodeTypeTabScene; }
-    bool isKindOf(s32 typeId) const override { return typeId == NodeTypeTabScene || SceneNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == NodeTypeTabScene || SceneNode::isKindOf(typeId);
+    }
     void render(DrawList& list) override;
     // Collects the pages and buttons by name.
     void onLoaded() override;
@@ -56,8 +59,12 @@ public:
 
     // The collected pages and buttons (entries may be none).
     u32 getPageCount() const { return static_cast<u32>(m_pages.size()); }
-    BaseNode* getPage(u32 index) const { return index < m_pages.size() ? m_pages[index].get() : nullptr; }
-    BaseNode* getTabButton(u32 index) const { return index < m_buttons.size() ? m_buttons[index].get() : nullptr; }
+    BaseNode* getPage(u32 index) const {
+        return index < m_pages.size() ? m_pages[index].get() : nullptr;
+    }
+    BaseNode* getTabButton(u32 index) const {
+        return index < m_buttons.size() ? m_buttons[index].get() : nullptr;
+    }
     // A switch is running: its pages have not all finished the transition state.
     bool isSwitching() const { return m_pending > 0; }
     s32 getTransitionState() const { return m_transitionState; }
@@ -65,8 +72,12 @@ public:
     static s32 defaultStateId();
 
 private:
-    BaseNode* pageAt(s32 index) const { return index >= 0 ? getPage(static_cast<u32>(index)) : nullptr; }
-    BaseNode* buttonAt(s32 index) const { return index >= 0 ? getTabButton(static_cast<u32>(index)) : nullptr; }
+    BaseNode* pageAt(s32 index) const {
+        return index >= 0 ? getPage(static_cast<u32>(index)) : nullptr;
+    }
+    BaseNode* buttonAt(s32 index) const {
+        return index >= 0 ? getTabButton(static_cast<u32>(index)) : nullptr;
+    }
     void postTabEvent(BaseNode* page, CEvent* event);
 
     s32 m_tabsCount = 0;

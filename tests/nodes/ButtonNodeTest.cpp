@@ -90,7 +90,8 @@ TEST(ButtonNodeTest, TheBackButtonGoesBackOnAnyClickNoticeThatTravelsOn) {
     EXPECT_EQ(w.content.sceneManager->getCurrentScene(), w.scene);
     std::vector<std::string> seen;
     for (const std::string& line : w.take())
-        if (line.find(" 73 ") == std::string::npos || line.find("Nav") != std::string::npos) seen.push_back(line);
+        if (line.find(" 73 ") == std::string::npos || line.find("Nav") != std::string::npos)
+            seen.push_back(line);
     EXPECT_EQ(seen, (std::vector<std::string>{"main 39 Second>Main back", "second 73 NavBackFrom",
                                               "main 73 NavBackTo", "second 59 Inner"}));
 }
@@ -126,13 +127,14 @@ void addBoxTemplate(ButtonWorld& w, const char* name, const std::vector<const ch
 
 TEST(CheckBoxNodeTest, TheFlagsChooseTheStateThroughTheSubstitutionChains) {
     const std::vector<const char*> all = {
-        "Normal",        "Focus",         "NormalHover",    "FocusHover",           "NormalDisable",       "FocusDisable",
-        "NormalCheck",   "FocusCheck",    "NormalCheckHover", "FocusCheckHover",    "NormalCheckDisable",  "FocusCheckDisable"};
+        "Normal",           "Focus",           "NormalHover",        "FocusHover",
+        "NormalDisable",    "FocusDisable",    "NormalCheck",        "FocusCheck",
+        "NormalCheckHover", "FocusCheckHover", "NormalCheckDisable", "FocusCheckDisable"};
     struct Case {
         bool checked, enabled, focused, hovered;
-        const char* full;       // every state there
-        const char* minimal;    // only "Normal" and "NormalCheck"
-        const char* plain;      // no check state at all
+        const char* full;     // every state there
+        const char* minimal;  // only "Normal" and "NormalCheck"
+        const char* plain;    // no check state at all
     };
     const Case cases[] = {
         {true, true, true, true, "FocusCheckHover", "NormalCheck", "Normal"},
@@ -161,16 +163,20 @@ TEST(CheckBoxNodeTest, TheFlagsChooseTheStateThroughTheSubstitutionChains) {
             box->setEnabled(c.enabled);
             box->setChecked(c.checked);
             const std::string name = templateName;
-            EXPECT_EQ(stateOf(box), name == "Full" ? c.full : name == "Minimal" ? c.minimal : c.plain) << name;
+            EXPECT_EQ(stateOf(box), name == "Full"      ? c.full
+                                    : name == "Minimal" ? c.minimal
+                                                        : c.plain)
+                << name;
         }
     }
 }
 
 TEST(CheckBoxNodeTest, HoverChangesTakeTheTransitionStatesOnlyWhileEnabled) {
-    const std::vector<const char*> states = {"NormalHover",      "NormalKillHover",      "FocusHover",
-                                             "FocusKillHover",   "NormalCheckHover",     "NormalCheckKillHover",
-                                             "FocusCheckHover",  "FocusCheckKillHover",  "NormalDisable",
-                                             "Normal"};
+    const std::vector<const char*> states = {"NormalHover",      "NormalKillHover",
+                                             "FocusHover",       "FocusKillHover",
+                                             "NormalCheckHover", "NormalCheckKillHover",
+                                             "FocusCheckHover",  "FocusCheckKillHover",
+                                             "NormalDisable",    "Normal"};
     struct Case {
         bool checked, focused;
         const char* entered;
@@ -215,7 +221,8 @@ TEST(CheckBoxNodeTest, ClicksToggleAndPostValueChangesWhileASecondClickDuringPre
         HitNode* hit = addHitNode(templ, "Hit", 0, 0, 20, 20);
         hit->addState(timedState("Normal", 50).get());
         hit->addState(timedState("NormalCheck", 50).get());
-        BaseNode* pressShower = shared ? static_cast<BaseNode*>(hit) : addHitNode(templ, "Flash", 0, 0, 1, 1);
+        BaseNode* pressShower =
+            shared ? static_cast<BaseNode*>(hit) : addHitNode(templ, "Flash", 0, 0, 1, 1);
         pressShower->addState(timedState("Press", 100).get());
         auto* box = addNode<CheckBoxNode>(w.scene, "Box", 100, 100, "Box");
         box->setFocusOnHover(false);

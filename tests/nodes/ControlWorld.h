@@ -28,12 +28,15 @@ public:
         bool watched = false;
         for (u32 t : m_ids) watched = watched || t == type;
         if (!watched) return false;
-        auto name = [](const BaseNode* n) { return n ? std::string(n->getNodeName().c_str()) : std::string("-"); };
+        auto name = [](const BaseNode* n) {
+            return n ? std::string(n->getNodeName().c_str()) : std::string("-");
+        };
         std::string line = m_label + " " + std::to_string(type);
         if (type >= EventNodeListSelectionChanged && type <= EventNodeListItemHovered) {
             line += " " + std::to_string(static_cast<CEventNodeListItem*>(event)->getItem());
             if (type == EventNodeListItemChecked)
-                line += static_cast<CEventNodeListItemChecked*>(event)->isChecked() ? " on" : " off";
+                line +=
+                    static_cast<CEventNodeListItemChecked*>(event)->isChecked() ? " on" : " off";
         } else if (type >= EventNodeTabChange && type <= EventNodeTabChangeStarted) {
             auto* e = static_cast<CEventNodeTabChange*>(event);
             line += " " + name(e->getPageLeft()) + ">" + name(e->getPageEntered());
@@ -96,7 +99,8 @@ struct ControlWorld {
     template <class E, class... Args>
     bool input(Args... args) {
         auto event = makeRef<E>(args...);
-        const bool consumed = content.sceneManager->dispatchEvent(DispatchSelfThenChildren, event.get());
+        const bool consumed =
+            content.sceneManager->dispatchEvent(DispatchSelfThenChildren, event.get());
         deliver();
         return consumed;
     }
@@ -110,7 +114,9 @@ struct ControlWorld {
         up(x, y);
         deliver();
     }
-    bool key(u32 vk, u16 character = 0) { return input<CEventKeyboardKeyDown>(character, vk, false, false); }
+    bool key(u32 vk, u16 character = 0) {
+        return input<CEventKeyboardKeyDown>(character, vk, false, false);
+    }
     // The virtual key that types a character: Enter for a carriage return, Escape, the letter
     // key of Ctrl and a letter (1 to 26), the letter and digit keys, and a punctuation key for
     // everything else.
@@ -120,7 +126,8 @@ struct ControlWorld {
         if (c == 27) return VirtualKeyEscape;
         if (c >= 1 && c <= 26) return static_cast<u32>('A' + c - 1);
         if (c >= L'a' && c <= L'z') return static_cast<u32>(c - L'a' + 'A');
-        if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L' ') return static_cast<u32>(c);
+        if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L' ')
+            return static_cast<u32>(c);
         return PunctuationKey;
     }
     static constexpr u32 PunctuationKey = 0xde;

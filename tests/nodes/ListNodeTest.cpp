@@ -17,8 +17,9 @@ using namespace oskel::test;
 
 namespace {
 
-const std::vector<u32> kListNotices = {EventNodeValueChanged, EventNodeListSelectionChanged, EventNodeListItemPressed,
-                                       EventNodeListItemChecked, EventNodeListItemHovered};
+const std::vector<u32> kListNotices = {EventNodeValueChanged, EventNodeListSelectionChanged,
+                                       EventNodeListItemPressed, EventNodeListItemChecked,
+                                       EventNodeListItemHovered};
 
 // The list template "List": an "Element" button of 100 x 20 (its look from "Item") with a "Text",
 // a "PrevButton" and a "NextButton" right of the elements and a vertical "Slider".
@@ -43,7 +44,8 @@ struct ListWorld : ControlWorld {
         addNode<SliderNode>(list, "Slider", 270, 0, "Track");
     }
     // A list at (100, 100) of the bounds, with the items, its template bound.
-    ListNode* makeList(u32 items, f32 width = 100, f32 height = 80, bool circular = false, s32 orientation = 0) {
+    ListNode* makeList(u32 items, f32 width = 100, f32 height = 80, bool circular = false,
+                       s32 orientation = 0) {
         auto* list = addNode<ListNode>(scene, "List", 100, 100);
         list->setBounds(width, height);
         list->setCircular(circular);
@@ -81,11 +83,13 @@ TEST(ListNodeTest, IndexRules) {
         bool circular;
         s32 index, wrapped;
     };
-    const WrapCase wraps[] = {{true, -1, 9}, {true, -10, 0}, {true, -11, 9}, {true, -20, 0}, {true, 10, 0},
-                              {true, 23, 3}, {false, -1, 0},  {false, -10, 0}, {false, 12, 9}, {false, 4, 4}};
+    const WrapCase wraps[] = {{true, -1, 9},  {true, -10, 0}, {true, -11, 9}, {true, -20, 0},
+                              {true, 10, 0},  {true, 23, 3},  {false, -1, 0}, {false, -10, 0},
+                              {false, 12, 9}, {false, 4, 4}};
     for (const WrapCase& c : wraps) {
         list->setCircular(c.circular);
-        EXPECT_EQ(list->wrapIndex(c.index), c.wrapped) << c.index << (c.circular ? " circular" : "");
+        EXPECT_EQ(list->wrapIndex(c.index), c.wrapped)
+            << c.index << (c.circular ? " circular" : "");
     }
     // Circular 10 on 4 from item 8: items 8, 9, 0, 1.
     list->setCircular(true);
@@ -120,19 +124,22 @@ TEST(ListNodeTest, KeysFollowTheOrientation) {
     };
     const Case cases[] = {
         {ListNode::OrientationColumn, 100, 80, VirtualKeyDown, 0, 1, true},
-        {ListNode::OrientationColumn, 100, 80, VirtualKeyUp, 0, 0, false},  // first item, not circular
+        {ListNode::OrientationColumn, 100, 80, VirtualKeyUp, 0, 0,
+         false},  // first item, not circular
         {ListNode::OrientationColumn, 100, 80, VirtualKeyRight, 2, 2, false},
         {ListNode::OrientationColumn, 100, 80, VirtualKeyDown, 3, 4, true},  // scrolls
         {ListNode::OrientationRow, 400, 20, VirtualKeyRight, 0, 1, true},
         {ListNode::OrientationRow, 400, 20, VirtualKeyDown, 0, 0, false},
-        {ListNode::OrientationGridColumns, 300, 80, VirtualKeyRight, 1, 5, true},  // one column of 4
+        {ListNode::OrientationGridColumns, 300, 80, VirtualKeyRight, 1, 5,
+         true},  // one column of 4
         {ListNode::OrientationGridColumns, 300, 80, VirtualKeyDown, 1, 2, true},
         {ListNode::OrientationGridRows, 300, 80, VirtualKeyDown, 1, 4, true},  // one row of 3
         {ListNode::OrientationGridRows, 300, 80, VirtualKeyRight, 1, 2, true},
         {ListNode::OrientationGridRows, 300, 80, VirtualKeyLeft, 0, 0, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.orientation) + " key " + std::to_string(c.key) + " from " + std::to_string(c.from));
+        SCOPED_TRACE(std::to_string(c.orientation) + " key " + std::to_string(c.key) + " from " +
+                     std::to_string(c.from));
         ListWorld w;
         ListNode* list = w.makeList(20, c.width, c.height, false, c.orientation);
         list->setSelectedItem(c.from, true);
@@ -181,8 +188,8 @@ TEST(ListNodeTest, ButtonsScrollAStepAndTheSliderFollowsBothWays) {
 
     // The slider moved to 2.7 lines of 3: item 6 on top.
     list->getSlider()->setValue(2.7f);
-    list->getSlider()->postEventToParent(DispatchSelfThenParents,
-                                         makeEvent<CEventNodeValueChanged>(list->getSlider()).get());
+    list->getSlider()->postEventToParent(
+        DispatchSelfThenParents, makeEvent<CEventNodeValueChanged>(list->getSlider()).get());
     w.deliver();
     EXPECT_EQ(list->getTopItem(), 6);
     EXPECT_FLOAT_EQ(list->getSlider()->getValue(), 2.0f);
@@ -221,7 +228,9 @@ TEST(ListNodeTest, ItemsWithoutATemplateTakeTheElementsOwn) {
     ListNode* list = w.makeList(4);
     list->setItemTemplate(1, id("OtherItem"));
     list->refreshElements();
-    auto templateOf = [list](u32 k) { return ControlNode::asControlNode(list->getElement(k))->getTemplateName(); };
+    auto templateOf = [list](u32 k) {
+        return ControlNode::asControlNode(list->getElement(k))->getTemplateName();
+    };
     EXPECT_EQ(templateOf(0), id("Item"));
     EXPECT_EQ(templateOf(1), id("OtherItem"));
     EXPECT_EQ(templateOf(2), id("Item"));
@@ -244,7 +253,8 @@ TEST(ListNodeTest, ElementsWithoutSizeOrTinyOnesStayFewAndTheSelectionLoadsAgain
         ListWorld w(0.001f, 0.001f);
         ListNode* list = w.makeList(5);
         EXPECT_LE(list->getElementCount(), ListNode::MaxElements);
-        EXPECT_TRUE(logs.contains("A list's element is too small for its bounds: the elements are limited"));
+        EXPECT_TRUE(logs.contains(
+            "A list's element is too small for its bounds: the elements are limited"));
     }
     ListWorld w;
     auto* list = addNode<ListNode>(w.scene, "Loaded", 0, 0);
@@ -298,8 +308,9 @@ TEST(TabSceneNodeTest, ASwitchReportsStartAndEndHidesTheOldPageAtItsEndAndDropsI
     // Every page enters "Default"; no page has an animation for it: the selection ends at once.
     EXPECT_FALSE(w.tabs->isSwitching());
     w.step(10);
-    EXPECT_EQ(w.take(), (std::vector<std::string>{"page1 41 ->Tab1", "page1 73 Default", "page2 73 Default",
-                                                  "tabs 43 ->Tab1", "tabs 42 ->Tab1"}));
+    EXPECT_EQ(w.take(),
+              (std::vector<std::string>{"page1 41 ->Tab1", "page1 73 Default", "page2 73 Default",
+                                        "tabs 43 ->Tab1", "tabs 42 ->Tab1"}));
     EXPECT_TRUE(w.page1->isVisible());
     EXPECT_FALSE(w.page2->isVisible());
 
@@ -307,8 +318,9 @@ TEST(TabSceneNodeTest, ASwitchReportsStartAndEndHidesTheOldPageAtItsEndAndDropsI
     EXPECT_EQ(w.tabs->getActiveTabIndex(), 1);
     EXPECT_TRUE(w.tabs->isSwitching());
     EXPECT_EQ(w.tabs->getTransitionState(), id("1To2"));
-    EXPECT_EQ(w.take(), (std::vector<std::string>{"page1 41 Tab1>Tab2", "page2 41 Tab1>Tab2", "page1 73 1To2",
-                                                  "page2 73 1To2", "tabs 43 Tab1>Tab2", "tabs 43 Tab1>Tab2"}));
+    EXPECT_EQ(w.take(), (std::vector<std::string>{"page1 41 Tab1>Tab2", "page2 41 Tab1>Tab2",
+                                                  "page1 73 1To2", "page2 73 1To2",
+                                                  "tabs 43 Tab1>Tab2", "tabs 43 Tab1>Tab2"}));
     // Meanwhile nothing can be clicked.
     w.click(5, 5);
     EXPECT_EQ(w.tabs->getActiveTabIndex(), 1);
@@ -335,8 +347,9 @@ TEST(TabSceneNodeTest, ASwitchReportsStartAndEndHidesTheOldPageAtItsEndAndDropsI
     w.take();
     w.tabs->selectTab(0, true);
     w.step(10);
-    EXPECT_EQ(w.take(), (std::vector<std::string>{"page1 41 ->Tab1", "page1 73 Default", "page2 73 Default",
-                                                  "tabs 43 ->Tab1", "tabs 42 ->Tab1"}));
+    EXPECT_EQ(w.take(),
+              (std::vector<std::string>{"page1 41 ->Tab1", "page1 73 Default", "page2 73 Default",
+                                        "tabs 43 ->Tab1", "tabs 42 ->Tab1"}));
     EXPECT_FALSE(w.page2->isVisible());
 }
 

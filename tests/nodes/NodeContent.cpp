@@ -174,7 +174,8 @@ void writeNodeContent(const std::filesystem::path& dir) {
                          TrimBeforeY, TrimAfterX, TrimAfterY);
     collection += region(Grid, GridX, GridY, 3 * GridCell, 3 * GridCell);
     collection += region(Dot, DotX, DotY, DotSize, DotSize);
-    for (const SControlFrame* f : ControlFrames) collection += region(f->name, f->x, f->y, f->width, f->height);
+    for (const SControlFrame* f : ControlFrames)
+        collection += region(f->name, f->x, f->y, f->width, f->height);
     collection += region(FontPage, FontPageX, FontPageY, PageWidth, PageHeight - FontPageY);
     collection += "</AtlasTextureCollection>\n";
     writeFile(dir / CollectionFile, collection);

@@ -116,9 +116,9 @@ constexpr SControlFrame ProgressFill{"nodes/ProgressFill.png", 136, 16, 16, 8, 0
 constexpr SControlFrame Caret{"nodes/Caret.png", 154, 16, 2, 12, 0xffff8000u};
 // A panel (pages, fields, message boxes).
 constexpr SControlFrame Panel{"nodes/Panel.png", 160, 16, 16, 16, 0xff405848u};
-constexpr const SControlFrame* ControlFrames[] = {&ButtonNormal, &ButtonHover, &ButtonPress, &ButtonDisabled,
-                                                  &Tick,         &SliderTrack, &Knob,        &ProgressFill,
-                                                  &Caret,        &Panel};
+constexpr const SControlFrame* ControlFrames[] = {
+    &ButtonNormal, &ButtonHover, &ButtonPress,  &ButtonDisabled, &Tick,
+    &SliderTrack,  &Knob,        &ProgressFill, &Caret,          &Panel};
 // Where the frames lie on the page (left, top).
 constexpr s32 OpaqueX = 2, OpaqueY = 2;
 constexpr s32 HoledX = 22, HoledY = 2;

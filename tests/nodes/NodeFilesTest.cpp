@@ -366,8 +366,9 @@ TEST_F(NodeFilesTest, EveryControlLoadsSavesAndLoadsBackTheSameAndClonesItsSetti
     std::string narrow;
     for (char c : once)
         if (c != 0) narrow += c;
-    for (const char* value : {"Play &amp; win", "nodes/ButtonNormal.png", "IsChecked", "MaxTextLength", "InputMask",
-                              "IsSelectWhileListingOn", "Three", "DeltaValue", "HideTabButtonOnSelect", "Tab1Button"})
+    for (const char* value :
+         {"Play &amp; win", "nodes/ButtonNormal.png", "IsChecked", "MaxTextLength", "InputMask",
+          "IsSelectWhileListingOn", "Three", "DeltaValue", "HideTabButtonOnSelect", "Tab1Button"})
         EXPECT_NE(narrow.find(value), std::string::npos) << value;
     // The list's element container is never written.
     EXPECT_EQ(narrow.find("Element"), std::string::npos);
@@ -387,8 +388,8 @@ TEST_F(NodeFilesTest, EveryControlLoadsSavesAndLoadsBackTheSameAndClonesItsSetti
 }
 
 TEST_F(NodeFilesTest, ControlDefaultsAreNotWritten) {
-    for (const wchar_t* name : {L"ButtonNode", L"BackButtonNode", L"CheckBoxNode", L"EditNode", L"ListNode",
-                                L"SliderNode", L"ProgressBarNode", L"TabSceneNode"}) {
+    for (const wchar_t* name : {L"ButtonNode", L"BackButtonNode", L"CheckBoxNode", L"EditNode",
+                                L"ListNode", L"SliderNode", L"ProgressBarNode", L"TabSceneNode"}) {
         SCOPED_TRACE(std::wstring(name));
         CRefPtr<BaseNode> node = CRefPtr<BaseNode>::fromRaw(
             CNodeFactory::instance().createNode(name, CCreationContext(content.manager, "")));
@@ -398,7 +399,8 @@ TEST_F(NodeFilesTest, ControlDefaultsAreNotWritten) {
         node->saveProperties(set.get());
         // Every control writes its hover-focus switch; nothing else is written.
         for (u32 i = 0; i < set->getPropertyCount(); ++i)
-            if (set->getPropertyName(i) != stringc("IsFocusOnHover")) ADD_FAILURE() << set->getPropertyName(i).c_str();
+            if (set->getPropertyName(i) != stringc("IsFocusOnHover"))
+                ADD_FAILURE() << set->getPropertyName(i).c_str();
     }
 }
 

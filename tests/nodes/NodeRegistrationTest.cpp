@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "engine/device/CDeviceBase.h"
-#include "engine/scene/SceneManager.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/CNodeFactory.h"
+#include "engine/scene/SceneManager.h"
 
 using namespace oskel;
 
@@ -80,9 +80,10 @@ TEST(NodeRegistration, EveryClassOfTheEnginesListHasACreatorAndMessageBoxesHaveA
         EXPECT_TRUE(node->isKindOf(NodeTypeBase));
     }
     // The controls among them are controls.
-    for (const wchar_t* name : {L"ButtonNode", L"BackButtonNode", L"CheckBoxNode", L"EditNode", L"ListNode",
-                                L"SliderNode", L"ProgressBarNode", L"TabSceneNode"}) {
-        CRefPtr<BaseNode> node = CRefPtr<BaseNode>::fromRaw(factory.createNode(name, CCreationContext()));
+    for (const wchar_t* name : {L"ButtonNode", L"BackButtonNode", L"CheckBoxNode", L"EditNode",
+                                L"ListNode", L"SliderNode", L"ProgressBarNode", L"TabSceneNode"}) {
+        CRefPtr<BaseNode> node =
+            CRefPtr<BaseNode>::fromRaw(factory.createNode(name, CCreationContext()));
         ASSERT_TRUE(node);
         EXPECT_TRUE(node->isKindOf(NodeTypeControl)) << std::wstring(name);
     }

@@ -97,8 +97,7 @@ TEST(ShowScene, TheDemonstrationSceneShowsEveryNode) {
         runProgram({SHOW_SCENE_PROGRAM, "--folder", dir.string(), "--scene", "Demo.oscn", "--atlas",
                     atlas::CollectionFile, "--particles", "DemoParticles.xml", "--templates",
                     "DemoTemplates.oscn", "--sounds", "DemoSounds.xml", "--message-box",
-                    "MessageBox2Buttons", "--frames", "60", "--out",
-                    frame.string()},
+                    "MessageBox2Buttons", "--frames", "60", "--out", frame.string()},
                    log);
     ASSERT_EQ(exitCode, 0) << log;
     EXPECT_NE(log.find("show_scene: cues registered: 1"), std::string::npos) << log;

@@ -27,12 +27,11 @@ TEST(ProgressBarNodeTest, SettersKeepTheRange) {
         f32 min, max, value;
     };
     const Case cases[] = {
-        {"min", 100, 0, 100, 50},   // not below the maximum: ignored
-        {"max", 0, 0, 100, 50},     // not above the minimum: ignored
-        {"max", 40, 0, 40, 40},     // lowers the value
-        {"min", 60, 60, 100, 60},   // raises the value
-        {"value", 150, 0, 100, 100},
-        {"value", -5, 0, 100, 0},
+        {"min", 100, 0, 100, 50},  // not below the maximum: ignored
+        {"max", 0, 0, 100, 50},    // not above the minimum: ignored
+        {"max", 40, 0, 40, 40},    // lowers the value
+        {"min", 60, 60, 100, 60},  // raises the value
+        {"value", 150, 0, 100, 100}, {"value", -5, 0, 100, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.call) + " " + std::to_string(c.argument));
@@ -61,7 +60,8 @@ struct BarWorld : ControlWorld {
     }
 };
 
-TEST(ProgressBarNodeTest, TheFillFollowsTheValueAlongTheLongSideAndALoadedValueOutsideDrawsAFullBar) {
+TEST(ProgressBarNodeTest,
+     TheFillFollowsTheValueAlongTheLongSideAndALoadedValueOutsideDrawsAFullBar) {
     struct Case {
         f32 w, h;
         vector3df knob;  // bounds at 25 of 100
@@ -101,7 +101,8 @@ TEST(ProgressBarNodeTest, TheFillFollowsTheValueAlongTheLongSideAndALoadedValueO
 // A slider at (100, 100) whose template has an area at (10, 0) of the size and a knob; a "Grip"
 // beside the area belongs to the slider but is no part of it.
 struct SliderWorld : ControlWorld {
-    SliderNode* makeSlider(s32 type, f32 w, f32 h, f32 knobW, f32 knobH, f32 min = 0, f32 max = 100) {
+    SliderNode* makeSlider(s32 type, f32 w, f32 h, f32 knobW, f32 knobH, f32 min = 0,
+                           f32 max = 100) {
         BaseNode* templ = addTemplate("Slider", w + 40, h);
         addHitNode(templ, "SlidingArea", 10, 0, w, h);
         addHitNode(templ, "Knob", 10, 0, knobW, knobH);
@@ -121,8 +122,8 @@ TEST(SliderNodeTest, KnobPlacesAndPointsToValuesPerKnobType) {
     struct Case {
         s32 type;
         f32 max, extent, value;
-        f32 knobX, knobLength;   // relative to the area
-        f32 pressX;              // local x in the area
+        f32 knobX, knobLength;  // relative to the area
+        f32 pressX;             // local x in the area
         f32 pressedValue;
     };
     const Case cases[] = {
@@ -188,7 +189,8 @@ TEST(SliderNodeTest, KeysFollowTheOrientation) {
         {false, VirtualKeyEnd, 50, 100, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.horizontal ? "horizontal" : "vertical") + " key " + std::to_string(c.key));
+        SCOPED_TRACE(std::string(c.horizontal ? "horizontal" : "vertical") + " key " +
+                     std::to_string(c.key));
         SliderWorld w;
         SliderNode* slider = c.horizontal ? w.makeSlider(SliderNode::KnobHandle, 200, 20, 20, 20)
                                           : w.makeSlider(SliderNode::KnobHandle, 20, 200, 20, 20);
@@ -206,7 +208,8 @@ TEST(SliderNodeTest, KeysFollowTheOrientation) {
 // An edit field at (100, 100) whose template holds a "Text" of the size with a "Cursor"; its
 // guard reads a clock the test moves.
 struct EditWorld : ControlWorld {
-    EditNode* makeEdit(f32 w = 300, f32 h = 14, s32 align = TextNode::HAlignLeft, bool wrap = false) {
+    EditNode* makeEdit(f32 w = 300, f32 h = 14, s32 align = TextNode::HAlignLeft,
+                       bool wrap = false) {
         BaseNode* templ = addTemplate("Edit", w, h);
         addHitNode(templ, "Hit", 0, 0, w, h);
         TextNode* text = addText(templ, "Text", 0, 0, w, h);
@@ -240,7 +243,10 @@ TEST(EditNodeTest, TheMaskDecidesWhatTypingInsertsAndTheRestGoesToNavigation) {
         {"A", L"a\rb", L"ab"},
         {"AR", L"a\rb", L"a\nb"},
         {"0S", L"1 2\t3", L"1 2\t3"},
-        {"", L"a\x1b\x01" L"b\t1", L"ab\t1"},  // Escape and Ctrl+A go on
+        {"",
+         L"a\x1b\x01"
+         L"b\t1",
+         L"ab\t1"},  // Escape and Ctrl+A go on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mask);
@@ -344,7 +350,8 @@ TEST(EditNodeTest, TheCursorEndsAtEachTypedCharacterAlsoInCentredFieldsWithBlank
 TEST(EditNodeTest, TypedTextShowsAsTypedAndAClickPlacesTheCaret) {
     EditWorld w;
     w.content.writeText("strings/Texts.xml",
-                        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Dictionary><s n=\"Yes\">Oui</s></Dictionary>\n");
+                        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Dictionary><s "
+                        "n=\"Yes\">Oui</s></Dictionary>\n");
     ASSERT_TRUE(w.content.dictionary->load(stringc("strings/Texts.xml")));
     EditNode* edit = w.makeEdit();
     w.type(L"%Yes%");
@@ -368,11 +375,11 @@ TEST(ControlKeysTest, KeysAControlLeavesMoveTheFocusToItsNamedNeighbour) {
         ControlNode::ENavDirection direction;
     };
     const Case cases[] = {
-        {"slider", VirtualKeyLeft, ControlNode::NavLeft},   // a vertical slider
-        {"list", VirtualKeyRight, ControlNode::NavRight},   // a column list
-        {"edit", VirtualKeyUp, ControlNode::NavUp},         // the first line
-        {"edit", VirtualKeyDown, ControlNode::NavDown},     // the last line
-        {"masked", 'A', ControlNode::NavRight},             // a letter in a digits-only field: no arrow, stays
+        {"slider", VirtualKeyLeft, ControlNode::NavLeft},  // a vertical slider
+        {"list", VirtualKeyRight, ControlNode::NavRight},  // a column list
+        {"edit", VirtualKeyUp, ControlNode::NavUp},        // the first line
+        {"edit", VirtualKeyDown, ControlNode::NavDown},    // the last line
+        {"masked", 'A', ControlNode::NavRight},  // a letter in a digits-only field: no arrow, stays
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.control);
