@@ -29,6 +29,12 @@ struct CFontBox {
     static CRefPtr<IPropertyData> box(CFont* font) { return boxFont(font); }
 };
 
+// Any value's wide text (an empty text for none), written as a "stringw" value.
+struct CWideTextBox {
+    static stringw unbox(const IPropertyData* value) { return getPropertyTextW(value); }
+    static CRefPtr<IPropertyData> box(const stringw& text) { return makePropertyDataStringW(text); }
+};
+
 // The material of the 2D nodes: one texture layer blended by its alpha and the vertex alpha
 // (type EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), no lighting, no Gouraud shading, no depth
 // test and no depth writes. The layer's wrap mode and filters are the caller's.

@@ -29,12 +29,6 @@ bool isTrimmed(wchar_t c) {
 
 f32 roundToPixel(f32 value) { return std::floor(value + 0.5f); }
 
-// Any value's wide text; an empty text for none.
-struct CWideTextBox {
-    static stringw unbox(const IPropertyData* value) { return getPropertyTextW(value); }
-    static CRefPtr<IPropertyData> box(const stringw& text) { return makePropertyDataStringW(text); }
-};
-
 stringw sliceOf(const stringw& text, s32 begin, s32 length) {
     if (length <= 0) return stringw();
     return text.subString(static_cast<u32>(begin), length);
@@ -528,6 +522,32 @@ s32 TextNode::sourcePosition(s32 line, s32 column) const {
         return previous.rawStart + previous.rawLength;
     }
     return -1;
+}
+
+s32 TextNode::getCaretPosition(s32 line, s32 column) const {
+    if (m_displayText != m_text) return -1;
+    if (line < 0 || line >= static_cast<s32>(m_lines.size())) return -1;
+    const SLine& l = m_lines[static_cast<u32>(line)];
+    const s32 shown = static_cast<s32>(l.text.size());
+    const s32 c = std::max(-1, std::min(column, shown - 1));
+    return std::min(l.shownStart + c + 1, static_cast<s32>(m_text.size()));
+}
+
+void TextNode::getCaretPlace(s32 position, s32& outLine, s32& outColumn) const {
+    outLine = 0;
+    outColumn = -1;
+    if (m_lines.empty()) return;
+    const s32 length = static_cast<s32>(m_displayText.size());
+    position = std::max(0, std::min(position, length));
+    // The last line that starts at or before the position: a position between two lines (in
+    // a line break or the blank a wrap dropped) belongs to the end of the line before.
+    s32 line = 0;
+    for (s32 i = 0; i < static_cast<s32>(m_lines.size()); ++i)
+        if (m_lines[static_cast<u32>(i)].rawStart <= position) line = i;
+    const SLine& l = m_lines[static_cast<u32>(line)];
+    const s32 shown = static_cast<s32>(l.text.size());
+    outLine = line;
+    outColumn = std::max(-1, std::min(position - l.shownStart - 1, shown - 1));
 }
 
 void TextNode::insertCharAt(wchar_t character, s32 line, s32 column) {

@@ -109,6 +109,15 @@ public:
     // changed the text (the layout then does not map to Text).
     void insertCharAt(wchar_t character, s32 line, s32 column);
     void removeCharAt(s32 line, s32 column);
+    // Caret places for editors that keep their caret as a position in Text (0 .. its length: the
+    // caret stands before that character). The position of a caret at a laid-out line and
+    // column (the column of the character it follows, -1 before the line's first shown
+    // character), or -1 when the layout does not map to Text. Columns outside the line are
+    // taken as its ends.
+    s32 getCaretPosition(s32 line, s32 column) const;
+    // The line and column of a caret standing at the position of Text (cut to 0 .. length).
+    // Blanks that the alignment trimmed from a line's ends count as the nearest shown end.
+    void getCaretPlace(s32 position, s32& outLine, s32& outColumn) const;
     // The aligned top and left of a line in node coordinates, rounded to whole pixels.
     f32 getLineTop(s32 line) const;
     f32 getLineLeft(s32 line) const;

@@ -44,6 +44,7 @@ enum ENodeTypeId : s32 {
     NodeTypeCheckBox = 11,
     NodeTypeEdit = 12,
     NodeTypeList = 13,
+    NodeTypeBaseProgressBar = 14,
     NodeTypeProgressBar = 15,
     NodeTypeSlider = 16,
     NodeTypeParticleSystem = 17,

@@ -5,6 +5,7 @@
 
 #include "engine/core/CLogger.h"
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/core/event/VirtualKeys.h"
 #include "engine/scene/animation/Animator.h"
 #include "engine/properties/CPropertyData.h"
 #include "engine/properties/CPropertySet.h"
@@ -15,12 +16,6 @@
 namespace oskel {
 
 namespace {
-
-// Virtual keys of the arrow keys.
-constexpr u32 KeyLeft = 37;
-constexpr u32 KeyUp = 38;
-constexpr u32 KeyRight = 39;
-constexpr u32 KeyDown = 40;
 
 // The templates being applied, outermost first: a template that contains (directly or through
 // other templates) a control naming itself would otherwise be copied without end.
@@ -336,10 +331,10 @@ bool ControlNode::onMouseLeftUp(CEvent* event) {
 bool ControlNode::onKeyDown(CEvent* event) {
     ENavDirection direction;
     switch (static_cast<CEventKeyboardKey*>(event)->getKey()) {
-        case KeyLeft: direction = NavLeft; break;
-        case KeyRight: direction = NavRight; break;
-        case KeyUp: direction = NavUp; break;
-        case KeyDown: direction = NavDown; break;
+        case VirtualKeyLeft: direction = NavLeft; break;
+        case VirtualKeyRight: direction = NavRight; break;
+        case VirtualKeyUp: direction = NavUp; break;
+        case VirtualKeyDown: direction = NavDown; break;
         default: return false;
     }
     ControlNode* focused = asControlNode(getFocusedChild());
@@ -442,10 +437,14 @@ void ControlNode::applyTemplate() {
     templates->applyTemplate(name, instance);
     instance->updateAbsoluteTransform();
     instance->updateAbsoluteColor();
-    if (name == -1) return;
-    applying.push_back(name);
-    instance->routeToChildren(DispatchSelfThenChildren, makeEvent<CEventNodeTemplatesChanged>(templates).get());
-    applying.pop_back();
+    if (name != -1) {
+        applying.push_back(name);
+        instance->routeToChildren(DispatchSelfThenChildren, makeEvent<CEventNodeTemplatesChanged>(templates).get());
+        applying.pop_back();
+    }
+    // The copy starts in the template's own (enabled) look: a disabled control enters its
+    // disabled state again, also when it was disabled before it had a template (scene files).
+    if (!m_enabled) onEnabledChanged();
 }
 
 void ControlNode::setTemplateName(s32 nameId) {

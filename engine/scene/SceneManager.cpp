@@ -54,6 +54,8 @@ BaseNode* SceneManager::clone(BaseNode* parent, SceneManager* manager) const {
 
 void SceneManager::setDefaultMessageBoxCreator(MessageBoxCreator creator) { g_defaultMessageBoxCreator = creator; }
 
+SceneManager::MessageBoxCreator SceneManager::getDefaultMessageBoxCreator() { return g_defaultMessageBoxCreator; }
+
 void SceneManager::copyFrom(const BaseNode* source, SceneManager* manager) {
     BaseNode::copyFrom(source, manager);
     // A copy runs in the same program as its source.

@@ -81,6 +81,7 @@ public:
     // The node must be of type 7 and an IMessageBox.
     void setMessageBoxCreator(MessageBoxCreator creator) { m_messageBoxCreator = creator; }
     static void setDefaultMessageBoxCreator(MessageBoxCreator creator);
+    static MessageBoxCreator getDefaultMessageBoxCreator();
 
     // The queue.
     void postEvent(CEventReceiver* receiver, u32 mode, CEvent* event);

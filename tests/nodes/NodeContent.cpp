@@ -155,6 +155,8 @@ void writeNodeContent(const std::filesystem::path& dir) {
         fillRect(page, x, y, x + GridCell, y + GridCell, GridColors[cell]);
     }
     fillRect(page, DotX, DotY, DotX + DotSize, DotY + DotSize, 0xffffffffu);
+    for (const SControlFrame* f : ControlFrames)
+        fillRect(page, f->x, f->y, f->x + f->width, f->y + f->height, f->color);
     for (const SGlyphPlace& g : glyphPlaces())
         fillRect(page, FontPageX + g.x0, FontPageY + g.y0, FontPageX + g.x1, FontPageY + g.y1,
                  0xffffffffu);
@@ -172,6 +174,8 @@ void writeNodeContent(const std::filesystem::path& dir) {
                          TrimBeforeY, TrimAfterX, TrimAfterY);
     collection += region(Grid, GridX, GridY, 3 * GridCell, 3 * GridCell);
     collection += region(Dot, DotX, DotY, DotSize, DotSize);
+    for (const SControlFrame* f : ControlFrames)
+        collection += region(f->name, f->x, f->y, f->width, f->height);
     collection += region(FontPage, FontPageX, FontPageY, PageWidth, PageHeight - FontPageY);
     collection += "</AtlasTextureCollection>\n";
     writeFile(dir / CollectionFile, collection);

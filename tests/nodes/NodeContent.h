@@ -94,6 +94,31 @@ extern const u32 GridColors[9];
 // An 8 x 8 white dot for particles.
 constexpr const char* Dot = "nodes/Dot.png";
 constexpr s32 DotSize = 8;
+// The frames of the controls, each a solid block of its colour.
+struct SControlFrame {
+    const char* name;
+    s32 x, y, width, height;
+    u32 color;
+};
+// A button face: normal, hovered, pressed and disabled.
+constexpr SControlFrame ButtonNormal{"nodes/ButtonNormal.png", 110, 2, 24, 12, 0xff3070c0u};
+constexpr SControlFrame ButtonHover{"nodes/ButtonHover.png", 136, 2, 24, 12, 0xff60b0f0u};
+constexpr SControlFrame ButtonPress{"nodes/ButtonPress.png", 162, 2, 24, 12, 0xff183860u};
+constexpr SControlFrame ButtonDisabled{"nodes/ButtonDisabled.png", 110, 16, 24, 12, 0xff707070u};
+// A check box's tick.
+constexpr SControlFrame Tick{"nodes/Tick.png", 188, 2, 10, 10, 0xff20d040u};
+// A slider's track and knob.
+constexpr SControlFrame SliderTrack{"nodes/SliderTrack.png", 200, 2, 32, 4, 0xff909090u};
+constexpr SControlFrame Knob{"nodes/Knob.png", 234, 2, 8, 12, 0xfff0e020u};
+// A progress bar's fill.
+constexpr SControlFrame ProgressFill{"nodes/ProgressFill.png", 136, 16, 16, 8, 0xffd04090u};
+// An edit field's caret.
+constexpr SControlFrame Caret{"nodes/Caret.png", 154, 16, 2, 12, 0xffff8000u};
+// A panel (pages, fields, message boxes).
+constexpr SControlFrame Panel{"nodes/Panel.png", 160, 16, 16, 16, 0xff405848u};
+constexpr const SControlFrame* ControlFrames[] = {
+    &ButtonNormal, &ButtonHover, &ButtonPress,  &ButtonDisabled, &Tick,
+    &SliderTrack,  &Knob,        &ProgressFill, &Caret,          &Panel};
 // Where the frames lie on the page (left, top).
 constexpr s32 OpaqueX = 2, OpaqueY = 2;
 constexpr s32 HoledX = 22, HoledY = 2;

@@ -8,11 +8,17 @@
 #include <string>
 
 #include "engine/io/CXmlWriter.h"
+#include "engine/nodes/ButtonNode.h"
+#include "engine/nodes/EditNode.h"
+#include "engine/nodes/ListNode.h"
 #include "engine/nodes/NineGridSpriteNode.h"
 #include "engine/nodes/ParticleSystemNode.h"
+#include "engine/nodes/ProgressBarNode.h"
+#include "engine/nodes/SliderNode.h"
 #include "engine/nodes/SoundNode.h"
 #include "engine/nodes/SpawnerNode.h"
 #include "engine/nodes/SpriteNode.h"
+#include "engine/nodes/TabSceneNode.h"
 #include "engine/nodes/TextNode.h"
 #include "engine/properties/CPropertySet.h"
 #include "engine/scene/CNodeFactory.h"
@@ -109,6 +115,98 @@ const char* const kScene = R"(<?xml version="1.0" encoding="utf-8"?>
 			<bool Name="Enabled" Value="false" />
 			<bool Name="IsSpawnedObjectGhost" Value="false" />
 		</Properties>
+	</SceneNode>
+</SceneNode>
+)";
+
+// One control of every class, each with settings that differ from its defaults.
+const char* const kControls = R"(<?xml version="1.0" encoding="utf-8"?>
+<SceneNode Type="BaseNode">
+	<Properties>
+		<string Name="Name" Value="Root" />
+	</Properties>
+	<SceneNode Type="ButtonNode">
+		<Properties>
+			<string Name="Name" Value="Play" />
+			<string Name="TemplateName" Value="Button" />
+			<stringw Name="Text" Value="Play &amp; win" />
+			<atlasTexture Name="Image" Value="nodes/ButtonNormal.png" />
+		</Properties>
+	</SceneNode>
+	<SceneNode Type="BackButtonNode">
+		<Properties>
+			<string Name="Name" Value="Back" />
+			<stringw Name="Text" Value="Back" />
+		</Properties>
+	</SceneNode>
+	<SceneNode Type="CheckBoxNode">
+		<Properties>
+			<string Name="Name" Value="Sound" />
+			<bool Name="IsChecked" Value="true" />
+			<bool Name="Enabled" Value="false" />
+		</Properties>
+	</SceneNode>
+	<SceneNode Type="EditNode">
+		<Properties>
+			<string Name="Name" Value="Player" />
+			<stringw Name="Text" Value="Ann" />
+			<int Name="MaxTextLength" Value="64" />
+			<string Name="InputMask" Value="AS" />
+		</Properties>
+	</SceneNode>
+	<SceneNode Type="ListNode">
+		<Properties>
+			<string Name="Name" Value="Players" />
+			<bool Name="Circular" Value="false" />
+			<int Name="Orientation" Value="3" />
+			<bool Name="IsSelectWhileListingOn" Value="true" />
+			<stringwArray Name="Strings">
+				<stringw Value="One" />
+				<stringw Value="Two" />
+				<stringw Value="Three" />
+			</stringwArray>
+		</Properties>
+	</SceneNode>
+	<SceneNode Type="SliderNode">
+		<Properties>
+			<string Name="Name" Value="Volume" />
+			<float Name="MinValue" Value="10" />
+			<float Name="MaxValue" Value="20" />
+			<float Name="Value" Value="500" />
+			<float Name="DeltaValue" Value="0.5" />
+			<int Name="KnobType" Value="2" />
+		</Properties>
+	</SceneNode>
+	<SceneNode Type="ProgressBarNode">
+		<Properties>
+			<string Name="Name" Value="Progress" />
+			<float Name="MaxValue" Value="200" />
+			<float Name="Value" Value="500" />
+			<int Name="KnobType" Value="1" />
+		</Properties>
+	</SceneNode>
+	<SceneNode Type="TabSceneNode">
+		<Properties>
+			<string Name="Name" Value="Help" />
+			<int Name="TabsCount" Value="2" />
+			<int Name="ActiveTabIndex" Value="1" />
+			<bool Name="HideTabButtonOnSelect" Value="true" />
+		</Properties>
+		<SceneNode Type="BaseNode">
+			<Properties>
+				<string Name="Name" Value="Tab1" />
+			</Properties>
+		</SceneNode>
+		<SceneNode Type="BaseNode">
+			<Properties>
+				<string Name="Name" Value="Tab2" />
+			</Properties>
+		</SceneNode>
+		<SceneNode Type="ButtonNode">
+			<Properties>
+				<string Name="Name" Value="Tab1Button" />
+			</Properties>
+		</SceneNode>
 	</SceneNode>
 </SceneNode>
 )";
@@ -217,6 +315,92 @@ TEST_F(NodeFilesTest, DefaultsAreNotWritten) {
         } else {
             EXPECT_EQ(set->getPropertyCount(), 0u);
         }
+    }
+}
+
+TEST_F(NodeFilesTest, EveryControlLoadsSavesAndLoadsBackTheSameAndClonesItsSettings) {
+    content.writeText("controls.oscn", kControls);
+    CRefPtr<BaseNode> first = load("controls.oscn");
+    ASSERT_TRUE(first);
+    ASSERT_EQ(first->getChildCount(), 8u);
+
+    auto* play = asButtonNode(first->findChildByName("Play"));
+    ASSERT_NE(play, nullptr);
+    EXPECT_EQ(play->getText(), stringw(L"Play & win"));
+    EXPECT_EQ(play->getImage(), content.frame(atlas::ButtonNormal.name));
+    EXPECT_TRUE(first->findChildByName("Back")->isKindOf(NodeTypeBackButton));
+    auto* sound = asCheckBoxNode(first->findChildByName("Sound"));
+    ASSERT_NE(sound, nullptr);
+    EXPECT_TRUE(sound->isChecked());
+    EXPECT_FALSE(sound->isEnabled());
+    auto* player = asEditNode(first->findChildByName("Player"));
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->getText(), stringw(L"Ann"));
+    EXPECT_EQ(player->getMaxTextLength(), 64);  // a limit of 64 loads back as 64
+    EXPECT_FALSE(player->isCharAllowed(L'1'));
+    auto* players = asListNode(first->findChildByName("Players"));
+    ASSERT_NE(players, nullptr);
+    EXPECT_EQ(players->getItemsCount(), 3u);
+    EXPECT_EQ(players->getOrientation(), 3);
+    EXPECT_FALSE(players->isCircular());
+    EXPECT_EQ(players->getElementContainer()->getParent(), players);
+    auto* volume = asSliderNode(first->findChildByName("Volume"));
+    ASSERT_NE(volume, nullptr);
+    EXPECT_FLOAT_EQ(volume->getValue(), 500.0f);  // loading does not clamp
+    EXPECT_EQ(volume->getKnobType(), 2);
+    auto* progress = asProgressBarNode(first->findChildByName("Progress"));
+    ASSERT_NE(progress, nullptr);
+    EXPECT_FLOAT_EQ(progress->getValue(), 500.0f);
+    auto* help = dynamic_cast<TabSceneNode*>(first->findChildByName("Help"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->getActiveTabIndex(), 1);
+    ASSERT_EQ(help->getPageCount(), 2u);
+    EXPECT_EQ(help->getTabButton(1), nullptr);
+
+    const std::string once = save(first.get(), "controls1.oscn");
+    CRefPtr<BaseNode> second = load("controls1.oscn");
+    ASSERT_TRUE(second);
+    const std::string twice = save(second.get(), "controls2.oscn");
+    EXPECT_FALSE(once.empty());
+    EXPECT_EQ(once, twice);
+    std::string narrow;
+    for (char c : once)
+        if (c != 0) narrow += c;
+    for (const char* value :
+         {"Play &amp; win", "nodes/ButtonNormal.png", "IsChecked", "MaxTextLength", "InputMask",
+          "IsSelectWhileListingOn", "Three", "DeltaValue", "HideTabButtonOnSelect", "Tab1Button"})
+        EXPECT_NE(narrow.find(value), std::string::npos) << value;
+    // The list's element container is never written.
+    EXPECT_EQ(narrow.find("Element"), std::string::npos);
+
+    // Clones keep every setting and write the same.
+    CRefPtr<BaseNode> copy = CRefPtr<BaseNode>::fromRaw(second->clone(nullptr, nullptr));
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(save(copy.get(), "controls3.oscn"), once);
+    auto* copiedHelp = dynamic_cast<TabSceneNode*>(copy->findChildByName("Help"));
+    ASSERT_NE(copiedHelp, nullptr);
+    EXPECT_EQ(copiedHelp->getPageCount(), 2u);
+    EXPECT_NE(copiedHelp->getPage(0), help->getPage(0));
+    auto* copiedList = asListNode(copy->findChildByName("Players"));
+    ASSERT_NE(copiedList, nullptr);
+    EXPECT_EQ(copiedList->getItemText(2, 0), stringw(L"Three"));
+    EXPECT_EQ(copiedList->getElementContainer()->getParent(), copiedList);
+}
+
+TEST_F(NodeFilesTest, ControlDefaultsAreNotWritten) {
+    for (const wchar_t* name : {L"ButtonNode", L"BackButtonNode", L"CheckBoxNode", L"EditNode",
+                                L"ListNode", L"SliderNode", L"ProgressBarNode", L"TabSceneNode"}) {
+        SCOPED_TRACE(std::wstring(name));
+        CRefPtr<BaseNode> node = CRefPtr<BaseNode>::fromRaw(
+            CNodeFactory::instance().createNode(name, CCreationContext(content.manager, "")));
+        ASSERT_TRUE(node);
+        EXPECT_EQ(node->getClassName(), stringw(name));
+        CRefPtr<CPropertySet> set = makeRef<CPropertySet>(content.manager);
+        node->saveProperties(set.get());
+        // Every control writes its hover-focus switch; nothing else is written.
+        for (u32 i = 0; i < set->getPropertyCount(); ++i)
+            if (set->getPropertyName(i) != stringc("IsFocusOnHover"))
+                ADD_FAILURE() << set->getPropertyName(i).c_str();
     }
 }
 

@@ -10,6 +10,7 @@
 #include "engine/device/CDeviceBase.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/CNodeFactory.h"
+#include "engine/scene/SceneManager.h"
 
 using namespace oskel;
 
@@ -60,6 +61,42 @@ TEST(NodeRegistration, TheDeviceRegistersTheUserInterfaceClassesInTheListsOrder)
     CRefPtr<BaseNode> text =
         CRefPtr<BaseNode>::fromRaw(factory.createNode(L"TextNode", CCreationContext()));
     EXPECT_EQ(text->getTypeId(), NodeTypeText);
+}
+
+TEST(NodeRegistration, EveryClassOfTheEnginesListHasACreatorAndMessageBoxesHaveADefault) {
+    CNodeFactory& factory = CNodeFactory::instance();
+    CRefPtr<CDeviceBase> device =
+        CRefPtr<CDeviceBase>::fromRaw(new CDeviceBase(SDeviceParameters()));
+    u32 count = 0;
+    const SEngineNodeClass* classes = getEngineNodeClasses(count);
+    EXPECT_EQ(count, 18u);
+    for (u32 i = 0; i < count; ++i) {
+        SCOPED_TRACE(std::wstring(classes[i].name));
+        CRefPtr<BaseNode> node =
+            CRefPtr<BaseNode>::fromRaw(factory.createNode(classes[i].name, CCreationContext()));
+        ASSERT_TRUE(node);
+        EXPECT_EQ(node->getTypeId(), classes[i].typeId);
+        EXPECT_EQ(node->getClassName(), stringw(classes[i].name));
+        EXPECT_TRUE(node->isKindOf(NodeTypeBase));
+    }
+    // The controls among them are controls.
+    for (const wchar_t* name : {L"ButtonNode", L"BackButtonNode", L"CheckBoxNode", L"EditNode",
+                                L"ListNode", L"SliderNode", L"ProgressBarNode", L"TabSceneNode"}) {
+        CRefPtr<BaseNode> node =
+            CRefPtr<BaseNode>::fromRaw(factory.createNode(name, CCreationContext()));
+        ASSERT_TRUE(node);
+        EXPECT_TRUE(node->isKindOf(NodeTypeControl)) << std::wstring(name);
+    }
+    // The bar base and the message box are made by no scene file.
+    EXPECT_FALSE(factory.isNodeClassRegistered(L"BaseProgressBarNode"));
+    EXPECT_FALSE(factory.isNodeClassRegistered(L"MessageBoxNode"));
+    SceneManager::MessageBoxCreator creator = SceneManager::getDefaultMessageBoxCreator();
+    ASSERT_NE(creator, nullptr);
+    CRefPtr<SceneNode> box = CRefPtr<SceneNode>::fromRaw(creator(CCreationContext()));
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->getTypeId(), NodeTypeMessageBox);
+    EXPECT_EQ(box->getClassName(), stringw(L"MessageBoxNode"));
+    EXPECT_TRUE(box->isKindOf(NodeTypeScene));
 }
 
 }  // namespace

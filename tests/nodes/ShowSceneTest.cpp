@@ -96,8 +96,8 @@ TEST(ShowScene, TheDemonstrationSceneShowsEveryNode) {
     const int exitCode =
         runProgram({SHOW_SCENE_PROGRAM, "--folder", dir.string(), "--scene", "Demo.oscn", "--atlas",
                     atlas::CollectionFile, "--particles", "DemoParticles.xml", "--templates",
-                    "DemoTemplates.oscn", "--sounds", "DemoSounds.xml", "--frames", "60", "--out",
-                    frame.string()},
+                    "DemoTemplates.oscn", "--sounds", "DemoSounds.xml", "--message-box",
+                    "MessageBox2Buttons", "--frames", "60", "--out", frame.string()},
                    log);
     ASSERT_EQ(exitCode, 0) << log;
     EXPECT_NE(log.find("show_scene: cues registered: 1"), std::string::npos) << log;
@@ -151,6 +151,51 @@ TEST(ShowScene, TheDemonstrationSceneShowsEveryNode) {
     };
     EXPECT_GT(drawnIn(740, 200, 860, 340), 20u);
     EXPECT_GT(drawnIn(700, 440, 900, 560), 20u);
+
+    // The controls. The checked box at (40, 440) shows its tick at (45, 45) - (55, 455); the
+    // other box only its panel.
+    EXPECT_TRUE(looksLike(pixel(50, 450), atlas::Tick.color, 8));
+    EXPECT_TRUE(looksLike(pixel(90, 450), atlas::Panel.color, 8));
+    // The buttons' faces at (40, 400) and (150, 400).
+    EXPECT_TRUE(looksLike(pixel(44, 420), atlas::ButtonNormal.color, 8));
+    EXPECT_TRUE(looksLike(pixel(154, 420), atlas::ButtonNormal.color, 8));
+    // The horizontal bar at (40, 500), 120 wide, half full: the fill ends at x 100.
+    EXPECT_TRUE(looksLike(pixel(97, 506), atlas::ProgressFill.color, 8));
+    EXPECT_TRUE(looksLike(pixel(103, 506), atlas::Panel.color, 8));
+    // The vertical bar at (200, 460), 80 high, a quarter full from the top.
+    EXPECT_TRUE(looksLike(pixel(206, 475), atlas::ProgressFill.color, 8));
+    EXPECT_TRUE(looksLike(pixel(206, 500), atlas::Panel.color, 8));
+    // The slider at (40, 560) at 75 of 100: its 8-pixel knob at x 130 on the 128-pixel track.
+    EXPECT_TRUE(looksLike(pixel(134, 564), atlas::Knob.color, 8));
+    EXPECT_TRUE(looksLike(pixel(60, 568), atlas::SliderTrack.color, 8));
+    // The edit field at (40, 600) and the list of eight items at (240, 600) with its scroll bar.
+    EXPECT_TRUE(looksLike(pixel(195, 617), atlas::Panel.color, 8));
+    EXPECT_TRUE(looksLike(pixel(350, 609), atlas::ButtonNormal.color, 8));
+    EXPECT_TRUE(looksLike(pixel(350, 669), atlas::ButtonNormal.color, 8));
+    EXPECT_TRUE(looksLike(pixel(369, 610), atlas::Knob.color, 8));
+    EXPECT_TRUE(looksLike(pixel(369, 670), atlas::SliderTrack.color, 8));
+    // The tab scene at (400, 480) shows its second page below the tab buttons.
+    EXPECT_TRUE(looksLike(pixel(620, 600), atlas::ButtonHover.color, 8));
+    EXPECT_TRUE(looksLike(pixel(402, 482), atlas::ButtonPress.color, 8));
+    // The message box, 240 x 120, centred on the scene: (392, 324) - (632, 444), its buttons at
+    // (412, 408) and (516, 408).
+    EXPECT_TRUE(looksLike(pixel(405, 400), atlas::Panel.color, 8));
+    EXPECT_TRUE(looksLike(pixel(620, 400), atlas::Panel.color, 8));
+    EXPECT_TRUE(looksLike(pixel(415, 429), atlas::ButtonNormal.color, 8));
+    EXPECT_TRUE(looksLike(pixel(519, 429), atlas::ButtonNormal.color, 8));
+    EXPECT_TRUE(looksLike(pixel(390, 440), ClearColor, 4));
+    // Captions, the edit's text and the box's texts are drawn over their faces.
+    auto brightIn = [&](s32 x0, s32 y0, s32 x1, s32 y1) {
+        u32 n = 0;
+        for (s32 y = y0; y < y1; ++y)
+            for (s32 x = x0; x < x1; ++x)
+                if (looksLike(pixel(x, y), 0xffffffffu, 40)) ++n;
+        return n;
+    };
+    EXPECT_GT(brightIn(40, 400, 136, 424), 20u);   // "Play"
+    EXPECT_GT(brightIn(40, 600, 200, 620), 20u);   // "Anna"
+    EXPECT_GT(brightIn(240, 660, 360, 680), 10u);  // "Dan"
+    EXPECT_GT(brightIn(392, 324, 632, 350), 20u);  // the title
     fs::remove_all(dir);
 }
 

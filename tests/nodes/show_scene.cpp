@@ -4,9 +4,10 @@
 // PNG file. Built for the tests only.
 //
 //   show_scene --folder DIR --scene FILE [--atlas FILE]... [--particles FILE]... [--templates FILE]
-//              [--sounds FILE] [--frames N] --out FILE.png
+//              [--sounds FILE] [--message-box TEMPLATE] [--frames N] --out FILE.png
 //
-// Names after --folder are content names inside the folder. Exit code 0 when the frame was
+// Names after --folder are content names inside the folder. --message-box opens a message box
+// of the named template over the scene (captions "Yes" and "No"). Exit code 0 when the frame was
 // written; the log goes to standard error. The last lines report the scene's sound nodes
 // ("show_scene: sound nodes playing: N").
 
@@ -50,6 +51,7 @@ struct SOptions {
     std::vector<std::string> particles;
     std::string templates;
     std::string sounds;
+    std::string messageBox;
     std::string out;
     u32 frames = 30;
 };
@@ -71,6 +73,8 @@ bool parse(int argc, char** argv, SOptions& options) {
             options.templates = value;
         else if (name == "--sounds")
             options.sounds = value;
+        else if (name == "--message-box")
+            options.messageBox = value;
         else if (name == "--out")
             options.out = value;
         else if (name == "--frames")
@@ -168,6 +172,15 @@ bool keep(CContentManager* content, u32 typeCode, const std::string& name,
     return true;
 }
 
+// A message box of the template over the scene, as a game scene asks for one.
+bool openMessageBox(SceneNode* scene, const std::string& templateName) {
+    array<stringw> captions;
+    captions.push_back(L"Yes");
+    captions.push_back(L"No");
+    return scene->showMessageBox(CNameId(templateName.c_str()).getId(), captions, L"Question",
+                                 L"Shown over the scene") != nullptr;
+}
+
 int run(const SOptions& options) {
     SDeviceParameters parameters;
     parameters.driverType = DriverOpenGL;
@@ -225,6 +238,8 @@ int run(const SOptions& options) {
             scene = asSceneNode(static_cast<BaseNode*>(kept.back().get()));
         if (!scene || !scenes->setScene(scene)) {
             logError("show_scene: the scene cannot be shown");
+        } else if (!options.messageBox.empty() && !openMessageBox(scene, options.messageBox)) {
+            logError("show_scene: the message box cannot be shown");
         } else {
             CRefPtr<CFrameWriter> writer = makeRef<CFrameWriter>(device, scenes.get(), options);
             device->addEventReceiver(writer.get(), 3);
@@ -250,7 +265,8 @@ int main(int argc, char** argv) {
         std::fprintf(
             stderr,
             "usage: show_scene --folder DIR --scene FILE [--atlas FILE]... [--particles FILE]...\n"
-            "                  [--templates FILE] [--sounds FILE] [--frames N] --out FILE.png\n");
+            "                  [--templates FILE] [--sounds FILE] [--message-box TEMPLATE]\n"
+            "                  [--frames N] --out FILE.png\n");
         return 2;
     }
     return run(options);

@@ -347,7 +347,10 @@ TEST(SceneManagerMessageBox, UnknownTemplateGivesNoneAndKeepsTheOwnerFocused) {
     EXPECT_EQ(owner->showMessageBox(id("NoSuchBox"), {}, L"", L""), nullptr);
     EXPECT_TRUE(owner->isFocused());
     EXPECT_EQ(w.manager->getChildCount(), 1u);
-    // Without a creator of its own or a default one: none as well.
+    // Without a creator of its own or a default one: none as well. (The device has installed the
+    // node library's default creator: it is put back at the end.)
+    const SceneManager::MessageBoxCreator installed = SceneManager::getDefaultMessageBoxCreator();
+    SceneManager::setDefaultMessageBoxCreator(nullptr);
     w.manager->setMessageBoxCreator(nullptr);
     EXPECT_EQ(owner->showMessageBox(id("Button"), {}, L"", L""), nullptr);
     EXPECT_TRUE(owner->isFocused());
@@ -360,7 +363,7 @@ TEST(SceneManagerMessageBox, UnknownTemplateGivesNoneAndKeepsTheOwnerFocused) {
     SceneManager::setDefaultMessageBoxCreator(&TestBox::create);
     w.manager->setMessageBoxCreator(nullptr);
     SceneNode* box = owner->showMessageBox(id("Button"), {}, L"", L"");
-    SceneManager::setDefaultMessageBoxCreator(nullptr);
+    SceneManager::setDefaultMessageBoxCreator(installed);
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isKindOf(NodeTypeMessageBox));
     EXPECT_FALSE(owner->isFocused());
