@@ -1,0 +1,1 @@
+// The game's own level files read with the game's readers.
