@@ -7,19 +7,19 @@
 #include "engine/core/CRandom.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/core/StringUtils.h"
-#include "engine/device/CCursorControl.h"
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/device/CCursorControl.h"
 #include "engine/device/IDevice.h"
-#include "engine/profiles/CProfileManager.h"
+#include "engine/image/CImage.h"
 #include "engine/io/CXmlReader.h"
+#include "engine/platform/CrashDumpWriter.h"
+#include "engine/platform/SingleInstanceGuard.h"
+#include "engine/profiles/CProfileManager.h"
 #include "engine/properties/EngineSettings.h"
 #include "engine/scene/CNodeFactory.h"
 #include "engine/scene/SceneManager.h"
-#include "engine/image/CImage.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
-#include "engine/platform/CrashDumpWriter.h"
-#include "engine/platform/SingleInstanceGuard.h"
 #include "game/app/GNodeClassRegistration.h"
 #include "game/app/GSoundSettings.h"
 #include "game/config/ComicsConfiguration.h"
@@ -64,7 +64,8 @@ u32 reloadTables(CFileSystem* fileSystem, const std::vector<SReloadEntry>& entri
     for (const SReloadEntry& entry : entries) {
         if (!entry.table || !entry.path) continue;
         // A file that does not open leaves its table as it was.
-        if (readConfigurationFile(fileSystem, entry.path, entry.table) != ConfigurationFileMissing) ++read;
+        if (readConfigurationFile(fileSystem, entry.path, entry.table) != ConfigurationFileMissing)
+            ++read;
     }
     return read;
 }
@@ -441,7 +442,9 @@ void GApplication::reloadConfiguration() {
 ComicsConfiguration* GApplication::getComicsConfiguration() const { return m_comics.get(); }
 UpgradesConfiguration* GApplication::getUpgradesConfiguration() const { return m_upgrades.get(); }
 LevelScores* GApplication::getLevelScores() const { return m_levelScores.get(); }
-GBuildingsConfiguration* GApplication::getBuildingsConfiguration() const { return m_buildings.get(); }
+GBuildingsConfiguration* GApplication::getBuildingsConfiguration() const {
+    return m_buildings.get();
+}
 GExternalHooks* GApplication::getExternalHooks() const { return m_hooks.get(); }
 
 CSoundGroupManager* GApplication::getSoundGroupManager() const {
