@@ -43,8 +43,8 @@ struct SReloadEntry {
     IConfigurationTable* table;  // none while the table does not exist
 };
 
-// Reads every table with a table from its file; a file that does not open leaves its table as
-// it was. Returns how many tables were read.
+// Reads every table with a table from its file, with one log line per file; a file that does
+// not open leaves its table as it was. Returns how many tables were read.
 oskel::u32 reloadTables(oskel::CFileSystem* fileSystem, const std::vector<SReloadEntry>& entries);
 
 // The video driver type of the common profile's VideoDriver value: Direct3D 8 (1) for anything
