@@ -5,6 +5,8 @@ other type is listed with its figures. Each type is one "Building" element with 
 (every property written with the type of the PROPERTY_TYPES table), the level modifiers that a
 working building of the type applies and its active features.
 """
+import math
+
 from .common import Output, asset, element, escape, fmt_float, fmt_floats
 from .registry import Module
 
@@ -116,6 +118,11 @@ OTHER_TYPES = [
 ]
 
 
+def rounded(value):
+    """Halves round up, as the game rounds amounts."""
+    return int(math.floor(value + 0.5))
+
+
 def hotel_types():
     types = []
     for family in HOTEL_FAMILIES:
@@ -123,8 +130,8 @@ def hotel_types():
         for level in range(1, HOTEL_LEVELS + 1):
             name = "%s%d" % (family, level)
             types.append(dict(
-                Name=name, Type=0, Level=level, Cost=round(cost), Income=round(income),
-                GuestsCount=round(guests), BuildTime=build_s, materials=round(materials),
+                Name=name, Type=0, Level=level, Cost=rounded(cost), Income=rounded(income),
+                GuestsCount=rounded(guests), BuildTime=build_s, materials=rounded(materials),
                 workers=workers, cue="HotelSelected", family=family,
                 NextLevelName="%s%d" % (family, level + 1) if level < HOTEL_LEVELS else None))
             cost *= LEVEL_COST_FACTOR
@@ -168,7 +175,7 @@ def properties(b):
         ("DestroyTime", DESTROY_SECONDS * 1000),
         ("BuildMaterialsCost", build_materials),
         ("BuildWorkersCost", b["workers"]),
-        ("RepairMaterialsCost", round(build_materials * REPAIR_MATERIALS_SHARE)),
+        ("RepairMaterialsCost", rounded(build_materials * REPAIR_MATERIALS_SHARE)),
         ("RepairWorkersCost", 1),
         ("DestroyWorkersCost", 1),
     ]
