@@ -131,6 +131,16 @@ TEST_F(RandomEventRequests, ALifetimeEndsARegularRequestAtTheUpdateItRunsOut) {
     EXPECT_EQ(recorder->events.size(), before);  // it ends without firing in that update
 }
 
+TEST_F(RandomEventRequests, ALifetimeDrawnAsZeroNeverEnds) {
+    CRefPtr<GRandomEventList> list = readEvents(
+        "<Event Type=\"RegularDirtyBuildingRequest\" LastTimeRange=\"0;1\" PeriodRange=\"1000;1000\"/>");
+    list->startAll(recorder.get(), scheduler.get());
+    EXPECT_EQ(dynamic_cast<GRegularRequest*>(list->get(0))->getLifetime(), 0);
+    run(*scheduler, *recorder, 400);
+    EXPECT_EQ(list->get(0)->getUpdateSource(), scheduler.get());
+    EXPECT_EQ(recorder->events.size(), 133u);  // every third update, from the third on
+}
+
 TEST_F(RandomEventRequests, ASellRequestSendsItsTypesOnceBetweenItsTimes) {
     CRefPtr<GRandomEventList> list = readEvents(
         "<Event Type=\"OneTimeSellBuildingRequest\" TimeRange=\"10000;20000\" BuildingTypes=\" "
