@@ -555,7 +555,11 @@ TEST_F(AssetLint, FontsCoverEveryCharacterOfTheDictionary) {
         } else {
             std::string missing;
             for (u32 c : characters)
-                if (!font->hasGlyph(c)) missing += " U+" + std::to_string(c);
+                if (!font->hasGlyph(c)) {
+                    char code[16];
+                    std::snprintf(code, sizeof code, " U+%04X", c);
+                    missing += code;
+                }
             if (!missing.empty()) problems.push_back(name + ": no glyph for" + missing);
         }
         if (resource) resource->drop();
