@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/scene/CNodeFactory.h"
 #include "engine/scene/TemplateCollectionNode.h"
 #include "game/scenes/GIntroScene.h"
 #include "tests/game/scenes/GameSceneWorld.h"
@@ -30,6 +31,26 @@ public:
 // Counts the registrations the preloader's first step asks for.
 u32 g_registrations = 0;
 u32 countRegistration() { return ++g_registrations; }
+
+// A game scene class that only the preloader's first step registers.
+class GTestMenuScene : public GBaseSceneNode {
+public:
+    using GBaseSceneNode::GBaseSceneNode;
+    BaseNode* clone(BaseNode* parent, SceneManager* manager) const override {
+        return cloneAs<GTestMenuScene>(this, parent, manager);
+    }
+    const stringw& getClassName() const override {
+        static const stringw name(L"GTestMenuScene");
+        return name;
+    }
+};
+BaseNode* createTestMenuScene(const CCreationContext& context) {
+    return new GTestMenuScene(context);
+}
+u32 registerTestMenuScene() {
+    CNodeFactory::instance().registerNodeClass(L"GTestMenuScene", &createTestMenuScene);
+    return 1;
+}
 
 struct PreloaderWorld : ContentSceneWorld {
     PreloaderWorld() : ContentSceneWorld("preloader") {
@@ -220,4 +241,33 @@ TEST(Preloader, ARefusedSwitchIsTriedAgainAndLoggedOnce) {
     world.updates(2);
     EXPECT_EQ(world.current(), "MainMenu");
     EXPECT_EQ(linesOf(logs, "Unable to load scene file").size(), 1u);
+}
+
+// A scene file naming a class of the preloader's batch cannot be read before the first step has
+// run through the services, and can afterwards: the main menu then follows.
+TEST(Preloader, TheFirstStepRegistersTheClassesTheNextSceneNeeds) {
+    PreloaderWorld world;
+    world.services.registerClasses = &registerTestMenuScene;
+    world.write("scenes/MainMenuScene.oscn",
+                "<SceneNode Type=\"GTestMenuScene\"><Properties><string Name=\"Name\" "
+                "Value=\"MainMenu\"/></Properties></SceneNode>");
+    auto load = [&world]() -> std::string {
+        CResource* loaded = world.content->getContentByPath(
+            TypeCodeSceneNode, stringc("scenes/MainMenuScene.oscn"), true);
+        if (!loaded) return "-";
+        const std::string name = toUtf8(static_cast<BaseNode*>(loaded)->getClassName().c_str());
+        loaded->drop();
+        return name;
+    };
+    ASSERT_FALSE(CNodeFactory::instance().isNodeClassRegistered(L"GTestMenuScene"));
+    EXPECT_EQ(load(), "-");
+    CRefPtr<GIntroScene> scene = world.makePreloader();
+    world.show(scene.get());
+    world.updates(2);
+    ASSERT_EQ(scene->getNextStep(), 1u);
+    EXPECT_EQ(world.services.calls, (std::vector<std::string>{"register"}));
+    EXPECT_EQ(load(), "GTestMenuScene");
+    world.updates(60);
+    ASSERT_NE(world.manager->getCurrentScene(), nullptr);
+    EXPECT_EQ(world.manager->getCurrentScene()->getClassName(), stringw(L"GTestMenuScene"));
 }
