@@ -11,12 +11,13 @@ loaded before the preloader has run):
   widens (the bar picture is cut to the node's width).
 """
 import math
+import os
+import tomllib
 
 from PIL import ImageDraw, ImageFont
 
 from .art.kit import DESIGN_SIZE, Canvas, Palette, Style, compose, shade, soft_shadow
-from .common import Output, asset
-from .fonts import description as font_description
+from .common import REPO, Output, asset
 from .registry import Module
 from .scene import Key, KeyFrame, Node, scene_text
 
@@ -31,8 +32,13 @@ BAR_POSITION = (232, 600)
 BAR_SIZE = (560, 36)
 
 
+# The interface's faces come from where the fonts' description finds them.
+FONTS_DESCRIPTION = "tools/assets/fonts.toml"
+
+
 def _font(size, bold=True):
-    folder = font_description()["folder"]
+    with open(os.path.join(REPO, FONTS_DESCRIPTION), "rb") as description:
+        folder = tomllib.load(description)["folder"]
     return ImageFont.truetype("%s/%s" % (folder, "DejaVuSans-Bold.ttf" if bold else "DejaVuSans.ttf"),
                               size)
 
@@ -253,6 +259,6 @@ def build():
     return out
 
 
-MODULE = Module("startscreens", build, __file__, inputs=["tools/assets/fonts.toml"],
+MODULE = Module("startscreens", build, __file__, inputs=[FONTS_DESCRIPTION],
                 outputs=[asset("logos/images/*"), asset("scenes/LogosScene.oscn"),
                          asset(INTRO_IMAGES + "/*"), asset("scenes/IntroScene.oscn")])
