@@ -457,6 +457,20 @@ u32 GApplication::registerNodeClasses() {
     return registerGameNodeClasses(CNodeFactory::instance(), classes, count);
 }
 
+CFileSystem* GApplication::getFileSystem() const {
+    return m_device ? m_device->getFileSystem() : nullptr;
+}
+
+CTextDictionary* GApplication::getTextDictionary() const {
+    return m_device ? m_device->getTextDictionary() : nullptr;
+}
+
+void GApplication::setWindowCaption(const stringw& caption) {
+    if (!m_device) return;
+    m_device->getEngineSettings()->setStringW(EngineSettingTitleCaption, caption);
+    m_device->setWindowCaption(caption.c_str());
+}
+
 void GApplication::releaseUnused() {
     if (m_contentManager) m_contentManager->freeUnreferenced();
 }

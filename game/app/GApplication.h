@@ -109,6 +109,9 @@ public:
     oskel::CSoundGroupManager* getSoundGroupManager() const override;
     oskel::u32 registerNodeClasses() override;
     void releaseUnused() override;
+    oskel::CFileSystem* getFileSystem() const override;
+    oskel::CTextDictionary* getTextDictionary() const override;
+    void setWindowCaption(const oskel::stringw& caption) override;
 
     // A level was completed: the external hooks learn its name and the time in seconds (text).
     void onLevelCompleted(const oskel::stringc& levelName, const oskel::stringc& seconds);

@@ -1,13 +1,23 @@
 #include "game/app/GNodeClassRegistration.h"
 
+#include <new>
+
 #include "engine/scene/BaseNode.h"
 #include "game/config/GNodeTypeIds.h"
+#include "game/scenes/GIntroScene.h"
+#include "game/scenes/GLogosScene.h"
 
 namespace brasquel {
 
 using namespace oskel;
 
 namespace {
+
+// A new node of the class, made with the context, no parent and no scene manager.
+template <class T>
+BaseNode* createNode(const CCreationContext& context) {
+    return new (std::nothrow) T(context, nullptr, nullptr);
+}
 
 // Kind-of lists: the class's own id first, then its bases' ids down to the root, ended by -1.
 #define GAME_SCENE_KINDS(id) {id, GameNodeTypeBaseScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1}
@@ -18,9 +28,12 @@ namespace {
 #define NODE_KINDS(id) {id, NodeTypeBase, -1}
 
 const SGameNodeClass kApplicationClasses[] = {
-    {L"GDebugStatsScene", GameNodeTypeDebugStatsScene, GAME_SCENE_KINDS(GameNodeTypeDebugStatsScene), nullptr},
-    {L"GLogosScene", GameNodeTypeLogosScene, GAME_SCENE_KINDS(GameNodeTypeLogosScene), nullptr},
-    {L"GIntroScene", GameNodeTypeIntroScene, GAME_SCENE_KINDS(GameNodeTypeIntroScene), nullptr},
+    {L"GDebugStatsScene", GameNodeTypeDebugStatsScene,
+     GAME_SCENE_KINDS(GameNodeTypeDebugStatsScene), nullptr},
+    {L"GLogosScene", GameNodeTypeLogosScene, GAME_SCENE_KINDS(GameNodeTypeLogosScene),
+     &createNode<GLogosScene>},
+    {L"GIntroScene", GameNodeTypeIntroScene, GAME_SCENE_KINDS(GameNodeTypeIntroScene),
+     &createNode<GIntroScene>},
     {L"GQuitConfirmationScene", GameNodeTypeQuitConfirmationScene,
      GAME_SCENE_KINDS(GameNodeTypeQuitConfirmationScene), nullptr},
     {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},

@@ -3,7 +3,9 @@
 #include "engine/core/OskelTypes.h"
 
 namespace oskel {
+class CFileSystem;
 class CSoundGroupManager;
+class CTextDictionary;
 class SceneManager;
 }  // namespace oskel
 
@@ -45,6 +47,13 @@ public:
     virtual oskel::u32 registerNodeClasses() = 0;
     // The content manager drops every cached object that nothing else holds.
     virtual void releaseUnused() = 0;
+
+    // The files the configuration tables are read from; none without a device.
+    virtual oskel::CFileSystem* getFileSystem() const { return nullptr; }
+    // The dictionary the texts are translated through; none without a device.
+    virtual oskel::CTextDictionary* getTextDictionary() const { return nullptr; }
+    // The window's caption, kept in the engine setting "TitleCaption" too.
+    virtual void setWindowCaption(const oskel::stringw& caption) { (void)caption; }
 
     // The installed services, or none.
     static IGameServices* get();

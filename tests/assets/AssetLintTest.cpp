@@ -77,8 +77,11 @@ struct SPending {
     const char* bringer;
 };
 constexpr SPending PendingFiles[] = {
-    {"logos/images/Quorvane.png", "the logo images of the game's shell"},
-    {"logos/images/Oskel.png", "the logo images of the game's shell"},
+    {"scenes/MainMenuScene.oscn", "the main menu"},
+    {"levels/common/Fireworks/1/f.oscn", "the fireworks of the world's effects"},
+    {"levels/common/Fireworks/2/f.oscn", "the fireworks of the world's effects"},
+    {"levels/common/Fireworks/3/f.oscn", "the fireworks of the world's effects"},
+    {"levels/common/Fireworks/4/f.oscn", "the fireworks of the world's effects"},
 };
 
 bool isPending(const std::string& path) {

@@ -1,19 +1,20 @@
 // The application object on a windowless device whose resets make a recording null driver.
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/content/CContentManager.h"
 #include "engine/core/CTimerScheduler.h"
-#include "engine/device/CDeviceLinux.h"
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/device/CDeviceLinux.h"
+#include "engine/image/CImage.h"
 #include "engine/profiles/CProfileManager.h"
+#include "engine/scene/CNodeFactory.h"
 #include "engine/scene/SceneManager.h"
 #include "game/app/GApplication.h"
 #include "game/config/ComicsConfiguration.h"
@@ -169,6 +170,28 @@ TEST_F(ApplicationFixture, TheDefaultProfileAsksForDirect3D8FullScreen) {
     EXPECT_FLOAT_EQ(defaults->getFloat("SoundVolume"), 50.0f);
     EXPECT_EQ(defaults->getInt("ShowTutorialLevel"), -1);
     EXPECT_TRUE(defaults->getBool("ShowFinalCredits"));
+    application->shutdown();
+}
+
+// The logos scene's class is registered before the device exists, so the first scene is a logos
+// scene; its entry sets the caption from the dictionary, through the application's services.
+TEST_F(ApplicationFixture, TheFirstSceneIsTheLogosSceneWithTheDictionarysCaption) {
+    writeAssets();
+    write(root / "work/assets/scenes/LogosScene.oscn",
+          "<SceneNode Type=\"SceneNode\" ClassOverride=\"GLogosScene\"><Properties>"
+          "<string Name=\"Name\" Value=\"LogosScene\"/></Properties></SceneNode>");
+    write(root / "work/assets/strings/Dictionary.xml",
+          "<Dictionary><s n=\"TitleName\">Brasquel Gold</s></Dictionary>");
+    auto application = makeRef<GApplication>();
+    ASSERT_TRUE(application->init());
+    EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(L"GLogosScene"));
+    EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(L"GIntroScene"));
+    SceneNode* scene = application->getSceneManager()->getCurrentScene();
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(scene->getClassName(), stringw(L"GLogosScene"));
+    EXPECT_EQ(device->getEngineSettings()->getStringW("TitleCaption"), stringw(L"Brasquel Gold"));
+    EXPECT_EQ(application->getFileSystem(), device->getFileSystem());
+    EXPECT_EQ(application->getTextDictionary(), device->getTextDictionary());
     application->shutdown();
 }
 
