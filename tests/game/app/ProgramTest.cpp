@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/platform/SingleInstanceGuard.h"
+#include "engine/platform/Window.h"
 
 namespace fs = std::filesystem;
 
@@ -180,16 +182,19 @@ TEST_F(ProgramFixture, SIGINTEndsTheGameToo) {
 
 TEST_F(ProgramFixture, AGameOfTheSameUserRunningElsewhereDoesNotStopTheTests) {
     // The user's own game holds its guard in the session's runtime folder; the tests' program
-    // has a place of its own and starts all the same (here up to its driver, which fails).
+    // has a place of its own and starts all the same.
     const fs::path runtime = root / "runtime";
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all);
     oskel::platform::CSingleInstanceGuard usersGame("Brasquel Game Instance", {runtime.string()});
     ASSERT_FALSE(usersGame.isAnotherInstance());
+    writeCommonProfile(kWindowedOpenGL);
     Program game(root, {{"XDG_RUNTIME_DIR", runtime.c_str()}});
     ASSERT_TRUE(game.started());
-    EXPECT_EQ(game.waitForExit(), 1) << game.log();
-    EXPECT_NE(game.log().find("Failed to initialize game"), std::string::npos) << game.log();
+    ASSERT_TRUE(game.waitForLog("Game screen alined.")) << game.log();
+    game.signal(SIGTERM);
+    EXPECT_EQ(game.waitForExit(), 0) << game.log();
+    EXPECT_EQ(game.log().find("Failed to initialize game"), std::string::npos) << game.log();
 }
 
 TEST_F(ProgramFixture, WithoutADisplayTheGameEndsWithAClearMessage) {
@@ -224,10 +229,23 @@ TEST_F(ProgramFixture, Direct3D9RunsItsFirstSceneAndEndsOnASignal) {
     EXPECT_EQ(game.log().find("DIRECT3D9"), std::string::npos) << game.log();
 }
 
-TEST_F(ProgramFixture, TheDefaultDirect3D8DriverIsNotThereSoStartUpFails) {
+TEST_F(ProgramFixture, AFirstStartRunsFullScreenOnDirect3D8AtTheDesktopSize) {
+    // No profile file: the defaults ask for Direct3D 8, full screen at the desktop's size.
+    const oskel::platform::SVideoMode desktop = oskel::platform::getDesktopMode();
+    ASSERT_GT(desktop.width, 0);
+    ASSERT_GT(desktop.height, 0);
     Program game(root);
     ASSERT_TRUE(game.started());
-    EXPECT_EQ(game.waitForExit(), 1) << game.log();
-    EXPECT_NE(game.log().find("Could not create DIRECT3D8 Driver."), std::string::npos) << game.log();
-    EXPECT_NE(game.log().find("Failed to initialize game"), std::string::npos) << game.log();
+    ASSERT_TRUE(game.waitForLog("Game screen alined.")) << game.log();
+    EXPECT_NE(game.log().find("Using renderer: Direct3D 8.1"), std::string::npos) << game.log();
+    // The screen fit of the first scene is that of the desktop's proportions.
+    const size_t at = game.log().find("Screen ratio:");
+    ASSERT_NE(at, std::string::npos) << game.log();
+    const double ratio = std::strtod(game.log().c_str() + at + std::strlen("Screen ratio:"), nullptr);
+    EXPECT_NEAR(ratio, static_cast<double>(desktop.width) / desktop.height, 0.01) << game.log();
+    game.signal(SIGTERM);
+    EXPECT_EQ(game.waitForExit(), 0) << game.log();
+    EXPECT_NE(game.log().find("WM_DESTROY command received"), std::string::npos) << game.log();
+    EXPECT_EQ(game.log().find("Failed to"), std::string::npos) << game.log();
+    EXPECT_EQ(game.log().find("DIRECT3D8"), std::string::npos) << game.log();
 }
