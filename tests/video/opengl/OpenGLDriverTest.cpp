@@ -422,8 +422,11 @@ TEST_P(VideoDriver, ViewportIsClippedToTheTarget) {
             glGetIntegerv(GL_VIEWPORT, vp);
             v.assign(vp, vp + 4);
         } else {
-            d3d::D3DVIEWPORT9 vp{};
-            d3d9()->getDirect3DDevice()->GetViewport(&vp);
+            d3d::D3DVIEWPORT vp{};
+            if (isDirect3D9())
+                d3d9()->getDirect3DDevice()->GetViewport(&vp);
+            else
+                d3d8()->getDirect3DDevice()->GetViewport(&vp);
             v = {static_cast<int>(vp.X), static_cast<int>(vp.Y), static_cast<int>(vp.Width),
                  static_cast<int>(vp.Height)};
         }
@@ -432,7 +435,7 @@ TEST_P(VideoDriver, ViewportIsClippedToTheTarget) {
     driver->setViewPort(recti(400, 300, 500, 400));
     EXPECT_EQ(driver->getViewPort().getWidth(), 0);
     EXPECT_EQ(held()[2], Width);  // the held viewport stays
-    if (isDirect3D9()) EXPECT_TRUE(logs.contains("Failed setting the viewport.", LogWarning));
+    if (isDirect3D()) EXPECT_TRUE(logs.contains("Failed setting the viewport.", LogWarning));
     driver->setViewPort(recti(-10, 10, 100, 400));
     EXPECT_EQ(driver->getViewPort(), recti(0, 10, 100, Height));
     // OpenGL counts rows from the bottom, Direct3D from the top.
@@ -505,9 +508,9 @@ TEST_P(VideoDriver, LockedPixelsAreUploadedOnUnlock) {
     EXPECT_TRUE(near(backPixel(4, 4), 0, 255, 0));
 
     // Colour keys go through the lock. The OpenGL texture's memory is its kept image; the
-    // Direct3D 9 texture answers the hit test from its image, which the lock does not reach.
+    // Direct3D textures answer the hit test from their image, which the lock does not reach.
     driver->makeColorKeyTexture(t, SColor(0xFFFF0000));
-    EXPECT_EQ(t->isPixelOpaque(0, 0, 0), isDirect3D9());
+    EXPECT_EQ(t->isPixelOpaque(0, 0, 0), isDirect3D());
 }
 
 TEST_P(VideoDriver, MipMapLevelsAreMadeAutomaticallyOrByTheTexture) {

@@ -387,7 +387,7 @@ TEST_P(VideoDriverTargets, StencilShadowDarkensWhereTheVolumeIs) {
     driver->set2DRenderMode();
     // The Direct3D 9 volume goes through the 3D transforms, not the 2D mode's pixels: a
     // projection in pixels puts it where OpenGL's 2D mode does.
-    if (isDirect3D9()) driver->setTransform(ETS_PROJECTION, d3dcommon::pixelProjection(Width, Height));
+    if (isDirect3D()) driver->setTransform(ETS_PROJECTION, d3dcommon::pixelProjection(Width, Height));
     // One triangle, front and back: the stencil counts it once.
     const vector3df tri[3] = {vector3df(0, 0, 0), vector3df(100, 0, 0), vector3df(0, 100, 0)};
     driver->drawStencilShadowVolume(tri, 3, false);
