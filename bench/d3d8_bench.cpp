@@ -1,11 +1,12 @@
 // Sprites through the quad batcher and the Direct3D 8 driver (its vertex format sent before every
-// draw) against the same sprites through the OpenGL driver, in the same run: 1000 sprites of 64 x 64 a frame, from one atlas page (one
-// draw call) or from eight textures taken in turn (a draw call per sprite). Each driver has a
-// window of its own; each iteration draws an OpenGL frame and then a Direct3D 8 frame and times
-// both (each up to the end of its drawing), so both sides see the same machine, and the two
-// pictures must agree. The counter d3d8_rate is the Direct3D 8 driver's sprite rate relative to
-// the OpenGL driver's (OpenGL time / Direct3D 8 time; the goal is at least 0.8). Repetitions
-// give medians. Needs a display (the bench script runs it under a virtual one when there is none).
+// draw) against the same sprites through the OpenGL driver, in the same run: 1000 sprites of 64 x
+// 64 a frame, from one atlas page (one draw call) or from eight textures taken in turn (a draw call
+// per sprite). Each driver has a window of its own; each iteration draws an OpenGL frame and then a
+// Direct3D 8 frame and times both (each up to the end of its drawing), so both sides see the same
+// machine, and the two pictures must agree. The counter d3d8_rate is the Direct3D 8 driver's sprite
+// rate relative to the OpenGL driver's (OpenGL time / Direct3D 8 time; the goal is at least 0.8).
+// Repetitions give medians. Needs a display (the bench script runs it under a virtual one when
+// there is none).
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>

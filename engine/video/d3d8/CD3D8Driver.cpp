@@ -150,8 +150,11 @@ bool CD3D8Driver::initialiseDevice(const SDeviceParameters& parameters) {
 
     const bool created = d3dcommon::createWithVertexProcessingFallback(
         parameters.highPrecisionFpu, [&](DWORD behaviour) {
+            // Direct3D fills in what it chose; the driver keeps the parameters as made, so
+            // that a window's zero back-buffer size takes the client size at every reset.
+            D3DPRESENT_PARAMETERS8 present = m_present;
             return SUCCEEDED(m_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_window,
-                                                 behaviour, &m_present, &m_device)) &&
+                                                 behaviour, &present, &m_device)) &&
                    m_device;
         });
     if (!created) CLogger::instance().log("Was not able to create Direct3D8 device.", LogError);
@@ -303,7 +306,8 @@ bool CD3D8Driver::resetDevice() {
     if (!m_device) return false;
     releaseDefaultPoolResources();
 
-    const HRESULT result = m_device->Reset(&m_present);
+    D3DPRESENT_PARAMETERS8 present = m_present;
+    const HRESULT result = m_device->Reset(&present);
     if (FAILED(result)) {
         if (result == D3DERR_DEVICELOST) {
             m_deviceLost = true;

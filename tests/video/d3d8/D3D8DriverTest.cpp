@@ -389,7 +389,9 @@ TEST_F(D3D8Driver, StagesAboveTheLayerCountAreUnbound) {
 
 TEST_F(D3D8Driver, ABoundTextureIsHeldUntilUnbound) {
     ASSERT_NE(make(), nullptr);
-    ITexture* texture = driver->createTextureFromImage(solidImage(4, 4, 0xFFFFFFFFu));
+    CImage* image = solidImage(4, 4, 0xFFFFFFFFu);
+    ITexture* texture = driver->createTextureFromImage(image);
+    image->drop();
     ASSERT_TRUE(driver->setTexture(0, texture));
     texture->drop();
     // Still alive while bound; unbinding lets it go.
@@ -442,6 +444,7 @@ TEST_F(D3D8Driver, AResetWithALivingRenderTargetSucceedsAndMakesItAgain) {
 
 TEST_F(D3D8Driver, NullIndexListsAndLineLoopsDrawEveryLine) {
     ASSERT_NE(make(), nullptr);
+    ASSERT_TRUE(driver->beginScene());
     ASSERT_TRUE(driver->set2DRenderMode());
     const S2DVertex v[4] = {S2DVertex(0, 0, 0, SColor(0xFFFFFFFFu), 0, 0),
                             S2DVertex(10, 0, 0, SColor(0xFFFFFFFFu), 0, 0),
@@ -451,6 +454,7 @@ TEST_F(D3D8Driver, NullIndexListsAndLineLoopsDrawEveryLine) {
     driver->drawVertexPrimitiveList(v, 4, nullptr, 2, EVT_2D, EPT_TRIANGLE_FAN);
     ASSERT_EQ(count("DrawPrimitiveUP"), 1u);
     EXPECT_EQ(calls("DrawPrimitiveUP")[0].args.at(0), D3DPT_TRIANGLEFAN);
+    EXPECT_EQ(calls("DrawPrimitiveUP")[0].result, D3D_OK);
 
     const u16 loop[4] = {0, 1, 2, 3};
     D3DTestControl::clearCalls();
@@ -461,11 +465,12 @@ TEST_F(D3D8Driver, NullIndexListsAndLineLoopsDrawEveryLine) {
     EXPECT_EQ(drawn[1].args.at(0), D3DPT_LINELIST);
     // The closing line runs from the strip's last entry back to its first.
     const std::vector<uint8_t>& bytes = drawn[1].bytes;
-    ASSERT_GE(bytes.size(), 4u);
+    ASSERT_GE(bytes.size(), 4u) << drawn[0].text() << " / " << drawn[1].text();
     u16 closing[2];
     std::memcpy(closing, bytes.data() + bytes.size() - 4, 4);
     EXPECT_EQ(closing[0], 3u);
     EXPECT_EQ(closing[1], 0u);
+    EXPECT_TRUE(driver->endScene());
 }
 
 TEST_F(D3D8Driver, ImagesArePointSampledWithTheirOwnStatesAndStretchedOnesIgnoreTheClip) {

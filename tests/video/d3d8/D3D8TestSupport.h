@@ -1,6 +1,6 @@
 #pragma once
 
-// The Direct3D 9 driver on windowless devices of the layer's recording mode: every call it makes
+// The Direct3D 8 driver on windowless devices of the layer's recording mode: every call it makes
 // is recorded, and the test control decides what the adapter offers.
 
 #include <gtest/gtest.h>
@@ -51,7 +51,7 @@ protected:
     // A driver of the parameters; none when it could not be made.
     CD3D8Driver* make(const SDeviceParameters& p = parameters()) {
         if (driver) driver->drop();
-        driver = static_cast<CD3D8Driver*>(createDirect3D9Driver(p, nullptr));
+        driver = static_cast<CD3D8Driver*>(createDirect3D8Driver(p, nullptr));
         return driver;
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,8 +16,6 @@
 #include "engine/video/d3d9/CD3D9Driver.h"
 #include "engine/video/opengl/COpenGLDriver.h"
 #include "tests/support/TestSupport.h"
-
-#include <SDL.h>
 
 namespace oskel::test {
 
@@ -34,8 +33,8 @@ inline ::testing::AssertionResult near(const RGBA& got, int r, int g, int b, int
     if (std::abs(got.r - r) <= tolerance && std::abs(got.g - g) <= tolerance &&
         std::abs(got.b - b) <= tolerance)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got " << got << ", expected (" << r << ", " << g
-                                         << ", " << b << ")";
+    return ::testing::AssertionFailure()
+           << "got " << got << ", expected (" << r << ", " << g << ", " << b << ")";
 }
 
 // What every pixel suite shares: textures and materials of solid colours, quads through the
@@ -152,7 +151,8 @@ public:
         }
         if (!s_window) {
             s_window = new platform::CWindow();
-            ASSERT_TRUE(s_window->create("Driver test", Width, Height, false, false)) << "no window";
+            ASSERT_TRUE(s_window->create("Driver test", Width, Height, false, false))
+                << "no window";
         }
         if (!s_driver) s_driver = create(parameters());
         driver = s_driver;
@@ -205,7 +205,8 @@ public:
     // The driver's own texture binding of a unit.
     bool setTexture(u32 unit, ITexture* texture) {
         if (isOpenGL()) return gl()->setTexture(unit, texture);
-        return isDirect3D9() ? d3d9()->setTexture(unit, texture) : d3d8()->setTexture(unit, texture);
+        return isDirect3D9() ? d3d9()->setTexture(unit, texture)
+                             : d3d8()->setTexture(unit, texture);
     }
     ITexture* boundTexture(u32 unit) const {
         if (isOpenGL()) return gl()->getBoundTexture(unit);
@@ -217,7 +218,8 @@ public:
     }
     bool clipPlaneEnabled(u32 index) const {
         if (isOpenGL()) return gl()->isClipPlaneEnabled(index);
-        return isDirect3D9() ? d3d9()->isClipPlaneEnabled(index) : d3d8()->isClipPlaneEnabled(index);
+        return isDirect3D9() ? d3d9()->isClipPlaneEnabled(index)
+                             : d3d8()->isClipPlaneEnabled(index);
     }
 
     // The name of the instantiation: the driver's.
@@ -245,8 +247,8 @@ private:
         driver->deleteAllDynamicLights();
         for (u32 i = 0; i < clipPlaneCount(); ++i) driver->enableClipPlane(i, false);
         driver->setRenderTarget(nullptr, false, false);
-        driver->setViewPort(recti(0, 0, driver->getScreenSize().Width,
-                                  driver->getScreenSize().Height));
+        driver->setViewPort(
+            recti(0, 0, driver->getScreenSize().Width, driver->getScreenSize().Height));
         driver->setMaterial(SMaterial());
     }
 
@@ -257,12 +259,12 @@ private:
 
 // The three drivers, each as an instantiation of its own (one window and driver per suite and
 // driver).
-#define OSKEL_OVER_BOTH_DRIVERS(Suite)                                                           \
-    INSTANTIATE_TEST_SUITE_P(OpenGL, Suite, ::testing::Values(DriverOpenGL),                    \
-                             DriverFixture::nameOf);                                             \
-    INSTANTIATE_TEST_SUITE_P(Direct3D9, Suite, ::testing::Values(DriverDirect3D9),              \
-                             DriverFixture::nameOf);                                             \
-    INSTANTIATE_TEST_SUITE_P(Direct3D8, Suite, ::testing::Values(DriverDirect3D8),              \
+#define OSKEL_OVER_BOTH_DRIVERS(Suite)                                             \
+    INSTANTIATE_TEST_SUITE_P(OpenGL, Suite, ::testing::Values(DriverOpenGL),       \
+                             DriverFixture::nameOf);                               \
+    INSTANTIATE_TEST_SUITE_P(Direct3D9, Suite, ::testing::Values(DriverDirect3D9), \
+                             DriverFixture::nameOf);                               \
+    INSTANTIATE_TEST_SUITE_P(Direct3D8, Suite, ::testing::Values(DriverDirect3D8), \
                              DriverFixture::nameOf)
 
 // The tests of what only the OpenGL driver has (pixel formats, OpenGL's own state, GLSL and ARB
