@@ -1,7 +1,6 @@
 // The device with the Direct3D 8 driver on a window of the shared virtual display: windowed and
 // full screen, and a device lost between frames.
 
-#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -16,6 +15,7 @@
 #include "engine/video/CTextureResource.h"
 #include "engine/video/d3d8/CD3D8Driver.h"
 #include "tests/support/TestSupport.h"
+#include "tests/video/opengl/WindowPixels.h"
 
 using namespace oskel;
 
@@ -33,12 +33,9 @@ SDeviceParameters direct3D8Parameters(bool fullscreen) {
 
 // The X screen's size (the desktop a full screen takes); 0 × 0 without a display.
 dimension2di xScreenSize() {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return {0, 0};
-    const int screen = DefaultScreen(display);
-    const dimension2di size(DisplayWidth(display, screen), DisplayHeight(display, screen));
-    XCloseDisplay(display);
-    return size;
+    int width = 0, height = 0;
+    if (!test::readXScreenSize(width, height)) return {0, 0};
+    return {width, height};
 }
 
 // The back buffer's pixel, ARGB; 0 when it cannot be read.
