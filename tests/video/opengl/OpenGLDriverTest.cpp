@@ -464,17 +464,29 @@ TEST_P(VideoDriver, TexturesKeepTheirImageAndUploadEachFormat) {
         ECOLOR_FORMAT imageFormat;
         ETextureCreationFlag flags[2];
         ECOLOR_FORMAT textureFormat;
+        // Direct3D 8 does not read the "no alpha channel" flag: its textures keep alpha.
+        ECOLOR_FORMAT direct3D8Format;
     } cases[] = {
-        {"32-bit", ECF_A8R8G8B8, {ETCF_ALWAYS_32_BIT, ETCF_ALWAYS_32_BIT}, ECF_A8R8G8B8},
-        {"16-bit with alpha", ECF_A8R8G8B8, {ETCF_ALWAYS_16_BIT, ETCF_ALWAYS_16_BIT}, ECF_A1R5G5B5},
+        {"32-bit",
+         ECF_A8R8G8B8,
+         {ETCF_ALWAYS_32_BIT, ETCF_ALWAYS_32_BIT},
+         ECF_A8R8G8B8,
+         ECF_A8R8G8B8},
+        {"16-bit with alpha",
+         ECF_A8R8G8B8,
+         {ETCF_ALWAYS_16_BIT, ETCF_ALWAYS_16_BIT},
+         ECF_A1R5G5B5,
+         ECF_A1R5G5B5},
         {"24-bit without alpha",
          ECF_R8G8B8,
          {ETCF_ALWAYS_32_BIT, ETCF_NO_ALPHA_CHANNEL},
-         ECF_R8G8B8},
+         ECF_R8G8B8,
+         ECF_A8R8G8B8},
         {"16-bit without alpha",
          ECF_R5G6B5,
          {ETCF_OPTIMIZED_FOR_QUALITY, ETCF_NO_ALPHA_CHANNEL},
-         ECF_R5G6B5},
+         ECF_R5G6B5,
+         ECF_A1R5G5B5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -482,7 +494,8 @@ TEST_P(VideoDriver, TexturesKeepTheirImageAndUploadEachFormat) {
         for (ETextureCreationFlag flag : c.flags) driver->setTextureCreationFlag(flag, true);
         CTextureResource* texture = textureOf(solidImage(8, 8, 0xFFF80000, c.imageFormat));
         ASSERT_NE(texture, nullptr);
-        EXPECT_EQ(texture->getTexture()->getColorFormat(), c.textureFormat);
+        EXPECT_EQ(texture->getTexture()->getColorFormat(),
+                  isDirect3D8() ? c.direct3D8Format : c.textureFormat);
         driver->beginScene(true, true, SColor(255, 0, 0, 0));
         quad(material(EMT_SOLID, texture), 0, 0, 8, 8, SColor(255, 255, 255, 255));
         // Red stays red whatever the format (red and blue are not swapped).
@@ -558,10 +571,12 @@ TEST_P(VideoDriver, MissingOrEmptyImagesGiveNoTexture) {
         EXPECT_EQ(texture, nullptr);
         EXPECT_TRUE(logs.contains("Invalid size of image for OpenGL Texture.", LogError));
     } else {
-        // A Direct3D 9 texture whose making failed stays a texture without a Direct3D texture:
+        // A Direct3D texture whose making failed stays a texture without a Direct3D texture:
         // it binds nothing, locks nothing and answers the hit test from its image.
         ASSERT_NE(texture, nullptr);
-        EXPECT_TRUE(logs.contains("Could not create DIRECT3D9 Texture.", LogWarning));
+        EXPECT_TRUE(logs.contains(isDirect3D9() ? "Could not create DIRECT3D9 Texture."
+                                                : "Could not create DIRECT3D8 Texture.",
+                                  LogWarning));
         EXPECT_EQ(texture->lock(), nullptr);
         EXPECT_FALSE(texture->isPixelOpaque(0, 0, 0));
         EXPECT_TRUE(setTexture(0, texture));
