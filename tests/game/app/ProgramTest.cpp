@@ -2,6 +2,7 @@
 // and icon are), with its home and data folders in a temporary folder.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -15,8 +16,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "engine/platform/SingleInstanceGuard.h"
 #include "tests/video/opengl/WindowPixels.h"
@@ -107,7 +106,8 @@ private:
         poll(&p, 1, waitMs);
         char buffer[4096];
         ssize_t n;
-        while ((n = read(m_log, buffer, sizeof buffer)) > 0) m_text.append(buffer, static_cast<size_t>(n));
+        while ((n = read(m_log, buffer, sizeof buffer)) > 0)
+            m_text.append(buffer, static_cast<size_t>(n));
     }
 
     pid_t m_pid = -1;
@@ -154,7 +154,8 @@ TEST_F(ProgramFixture, OpenGLWindowedRunsItsFirstSceneAndClosesOnRequest) {
         ASSERT_TRUE(second.started());
         EXPECT_EQ(second.waitForExit(), 0) << second.log();
     }
-    EXPECT_TRUE(game.waitForLog("Another start of the game: the window comes to the front")) << game.log();
+    EXPECT_TRUE(game.waitForLog("Another start of the game: the window comes to the front"))
+        << game.log();
 
     // SIGTERM ends the game the way an unrefused close does, without a close request that the
     // game could refuse.
@@ -216,7 +217,8 @@ TEST_F(ProgramFixture, WithoutADisplayTheGameEndsWithAClearMessage) {
 }
 
 TEST_F(ProgramFixture, Direct3D9RunsItsFirstSceneAndEndsOnASignal) {
-    writeCommonProfile("<int Name=\"VideoDriver\" Value=\"2\"/><bool Name=\"FullScreen\" Value=\"false\"/>");
+    writeCommonProfile(
+        "<int Name=\"VideoDriver\" Value=\"2\"/><bool Name=\"FullScreen\" Value=\"false\"/>");
     Program game(root);
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(game.waitForLog("Game screen alined.")) << game.log();
@@ -242,7 +244,8 @@ TEST_F(ProgramFixture, AFirstStartRunsFullScreenOnDirect3D8AtTheDesktopSize) {
     // The screen fit of the first scene is that of the desktop's proportions.
     const size_t at = game.log().find("Screen ratio:");
     ASSERT_NE(at, std::string::npos) << game.log();
-    const double ratio = std::strtod(game.log().c_str() + at + std::strlen("Screen ratio:"), nullptr);
+    const double ratio =
+        std::strtod(game.log().c_str() + at + std::strlen("Screen ratio:"), nullptr);
     EXPECT_NEAR(ratio, static_cast<double>(desktopWidth) / desktopHeight, 0.01) << game.log();
     game.signal(SIGTERM);
     EXPECT_EQ(game.waitForExit(), 0) << game.log();
