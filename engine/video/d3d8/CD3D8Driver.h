@@ -143,7 +143,8 @@ public:
     const SMaterial& getLastMaterial() const { return m_materialState.last(); }
     // The sample count chosen (1 without multisampling).
     u32 getSampleCount() const {
-        return m_present.MultiSampleType > 1 ? m_present.MultiSampleType : 1;
+        const u32 samples = m_present.MultiSampleType;
+        return samples > 1 ? samples : 1u;
     }
     bool hasWindowedVsync() const { return m_windowedVsync; }
     bool hasStencilBuffer() const { return m_stencilBuffer; }
