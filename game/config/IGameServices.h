@@ -10,6 +10,7 @@ class SceneManager;
 namespace brasquel {
 
 class ComicsConfiguration;
+class GBuildingsConfiguration;
 class GExternalHooks;
 class GLogosConfiguration;
 class LevelScores;
@@ -26,6 +27,9 @@ public:
     virtual ComicsConfiguration* getComicsConfiguration() const = 0;
     virtual UpgradesConfiguration* getUpgradesConfiguration() const = 0;
     virtual LevelScores* getLevelScores() const = 0;
+    // The catalogue of building types ("levels/common/BuildingsConfiguration.xml"); none where
+    // the services keep no catalogue.
+    virtual GBuildingsConfiguration* getBuildingsConfiguration() const { return nullptr; }
     virtual GExternalHooks* getExternalHooks() const = 0;
     // The logos of the start-up (the logos scene takes them out one by one).
     virtual GLogosConfiguration* getLogosConfiguration() const = 0;

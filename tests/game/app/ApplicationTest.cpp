@@ -20,6 +20,7 @@
 #include "game/config/GExternalHooks.h"
 #include "game/config/LevelScores.h"
 #include "game/config/UpgradesConfiguration.h"
+#include "game/level/GBuildingsConfiguration.h"
 #include "engine/image/CImage.h"
 #include "tests/io/ArchiveWriters.h"
 #include "tests/support/TestSupport.h"
@@ -442,8 +443,14 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
     EXPECT_EQ(services->registerNodeClasses(), 0u);  // no class of the preloader's batch exists yet
 
-    // The reload key: each table reads its file; the buildings have no table yet.
-    EXPECT_EQ(application->getReloadEntries()[0].table, nullptr);
+    // The reload key: each table reads its file, the buildings catalogue first.
+    GBuildingsConfiguration* buildings = application->getBuildingsConfiguration();
+    ASSERT_NE(buildings, nullptr);
+    EXPECT_EQ(services->getBuildingsConfiguration(), buildings);
+    EXPECT_EQ(application->getReloadEntries()[0].table, static_cast<IConfigurationTable*>(buildings));
+    write(root / "work/assets/levels/common/BuildingsConfiguration.xml",
+          "<BuildingsConfiguration><Building><Properties><string Name=\"Name\" Value=\"Cafe\"/>"
+          "</Properties></Building></BuildingsConfiguration>");
     write(root / "work/assets/levels/common/UpgradesConfiguration.xml",
           "<UpgradesConfiguration><Upgrade><Name Value=\"Parks\"/></Upgrade></UpgradesConfiguration>");
     write(root / "work/assets/scenes/ComicsConfiguration.xml",
@@ -455,6 +462,7 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_NE(comics->find(6), nullptr);
     ASSERT_NE(scores->find("level1"), nullptr);
     EXPECT_EQ(scores->find("level1")->Score, 900);
+    EXPECT_NE(buildings->find(CNameId("Cafe")), nullptr);
 
     // Completion and update steps reach the hooks.
     application->onLevelCompleted("level1", "245");
