@@ -9,7 +9,7 @@ movers' positions are those of the backdrop and of the street's paths.
 """
 from .art import menu, people, vehicles
 from .common import Output, asset
-from .fonts import font_file
+from .fonts import DESCRIPTION as FONT_DESCRIPTION, font_file
 from .registry import Module
 from .scene import Key, KeyFrame, Node, scene_file, transitions
 
@@ -230,4 +230,4 @@ def build():
     return out
 
 
-MODULE = Module("menuscene", build, __file__, outputs=[asset(FILE)])
+MODULE = Module("menuscene", build, __file__, inputs=[FONT_DESCRIPTION], outputs=[asset(FILE)])
