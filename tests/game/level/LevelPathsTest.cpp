@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -236,4 +238,54 @@ TEST(LevelPaths, GroupsKeepTheirOwnLastChoice) {
         seenA.insert(ia);
     }
     EXPECT_EQ(seenA.size(), 3u);
+}
+
+// The main menu's street file as committed: every group its movers ask for has paths of at least
+// two points, lying in the band where the movers' sizes are worked out from their heights.
+TEST(LevelPaths, TheMenuStreetFileFitsTheMoversBands) {
+    std::ifstream file(std::string(BRASQUEL_ASSETS_DIR) + "/scenes/BgTrafficPaths.xml",
+                       std::ios::binary);
+    ASSERT_TRUE(file.good());
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    bool complete = false;
+    CRefPtr<GLevelPaths> paths = pathsOf(bytes, &complete);
+    ASSERT_TRUE(complete);
+
+    const struct {
+        const char* group;
+        f32 top, bottom;  // the heights every point keeps to
+        bool bothWays;
+    } groups[] = {{"Bike", 700.0f, 735.0f, false},
+                  {"Path", 660.0f, 870.0f, true},
+                  {"Clouds", 0.0f, 450.0f, false}};
+    for (const auto& g : groups) {
+        SCOPED_TRACE(g.group);
+        const GLevelPaths::PathList list = paths->getCarPaths(idOf(g.group));
+        ASSERT_FALSE(list.empty());
+        for (const auto& path : list) {
+            ASSERT_GE(path->Points.size(), 2u);
+            EXPECT_EQ(path->BothWays, g.bothWays);
+            for (const SLevelPathPoint& p : path->Points) {
+                EXPECT_GE(p.y, g.top);
+                EXPECT_LE(p.y, g.bottom);
+            }
+        }
+    }
+    // Cars come from the street band's far end and leave below the screen (a car driving away
+    // is heard as it comes up past y 800).
+    for (const auto& lane : paths->getCarPaths(idOf("Path"))) {
+        EXPECT_LE(lane->Points.front().y, 668.0f);
+        EXPECT_GT(lane->Points.back().y, 800.0f);
+    }
+    ASSERT_FALSE(paths->getPedestrianPaths().empty());
+    for (const auto& path : paths->getPedestrianPaths()) {
+        ASSERT_GE(path->Points.size(), 2u);
+        EXPECT_TRUE(path->BothWays);
+        for (const SLevelPathPoint& p : path->Points) {
+            EXPECT_GE(p.y, 660.0f);
+            EXPECT_LE(p.y, 870.0f);
+            EXPECT_GT(p.d1 + p.d2, 0.0f);  // walkers wander a little
+        }
+    }
 }
