@@ -141,7 +141,15 @@ void GPathMovableNode::update(u32 elapsedMs) {
             b = m_working[m_working.size() - 2];
             length = distanceBetween(a, b);
             onMoveDirectionChanged(b - a);
-            if (m_working.size() < 2) return;  // the direction hook stopped the walk
+            // The hook may have stopped the walk or begun another one.
+            if (m_working.size() < 2) return;
+            if (m_loop && !(m_loopLength > 0.0f)) {
+                stop();
+                return;
+            }
+            a = m_working[m_working.size() - 1];
+            b = m_working[m_working.size() - 2];
+            length = distanceBetween(a, b);
             continue;
         }
         endWalk();

@@ -338,3 +338,34 @@ TEST(RandomizePathPoint, DeviationsMoveAcrossThePath) {
     single.Points = {{3, 4, 5, 5}};
     EXPECT_EQ(randomizePathPoint(single, 0), vector2df(3, 4));
 }
+
+// A subclass may begin another walk from its direction hook in the middle of a step: the step
+// goes on along the new path.
+TEST(PathMovableNode, AWalkBegunFromTheDirectionHookIsFollowed) {
+    class Turning : public GPathMovableNode {
+    public:
+        Turning() : GPathMovableNode(CCreationContext()) {}
+        void onMoveDirectionChanged(const vector2df& direction) override {
+            GPathMovableNode::onMoveDirectionChanged(direction);
+            if (++calls == 2) start(next, -1, false, loopNext);
+        }
+        int calls = 0;
+        std::vector<vector2df> next;
+        bool loopNext = false;
+    };
+    Turning node;
+    node.next = points({{500, 500}, {500, 600}});
+    node.start(points({{0, 0}, {10, 0}, {10, 10}}), -1, false, false);
+    node.update(150);  // the second segment begins at 10 units: the new walk starts from scratch
+    EXPECT_AT(&node, 500.0f, 500.0f);
+    node.update(500);
+    EXPECT_AT(&node, 500.0f, 550.0f);
+
+    // A loop without length begun that way is stopped as well.
+    Turning still;
+    still.next = points({{5, 5}, {5, 5}});
+    still.loopNext = true;
+    still.start(points({{0, 0}, {10, 0}, {10, 10}}), -1, false, false);
+    still.update(150);
+    EXPECT_FALSE(still.isWalking());
+}
