@@ -14,6 +14,7 @@
 #include "engine/device/CDeviceLinux.h"
 #include "engine/core/event/DeviceEvents.h"
 #include "engine/profiles/CProfileManager.h"
+#include "engine/scene/CNodeFactory.h"
 #include "engine/scene/SceneManager.h"
 #include "game/app/GApplication.h"
 #include "game/config/ComicsConfiguration.h"
@@ -440,7 +441,9 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->getWorldSceneManager(), application->getWorldSceneManager());
     EXPECT_EQ(services->getSoundGroupManager(), device->getSoundGroupManager());
     EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
-    EXPECT_EQ(services->registerNodeClasses(), 0u);  // no class of the preloader's batch exists yet
+    // Of the preloader's batch only the path-movable node exists so far.
+    EXPECT_EQ(services->registerNodeClasses(), 1u);
+    EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(L"GPathMovableNode"));
 
     // The reload key: each table reads its file; the buildings have no table yet.
     EXPECT_EQ(application->getReloadEntries()[0].table, nullptr);
