@@ -44,6 +44,8 @@ public:
 
     u32 getEntryCount() const { return static_cast<u32>(m_texts.size()); }
     bool hasKey(const stringc& key) const { return m_texts.count(key.c_str()) != 0; }
+    // Every text by its key.
+    const std::map<std::string, stringw>& getTexts() const { return m_texts; }
 
 private:
     [[nodiscard]] bool loadDictionaryForm(CXmlReader& reader);

@@ -23,10 +23,12 @@
 #include "game/app/GNodeClassRegistration.h"
 #include "game/app/GSoundSettings.h"
 #include "game/config/ComicsConfiguration.h"
+#include "game/config/ConfigurationFile.h"
 #include "game/config/GExternalHooks.h"
 #include "game/config/GProfileKeys.h"
 #include "game/config/LevelScores.h"
 #include "game/config/UpgradesConfiguration.h"
+#include "game/level/GBuildingsConfiguration.h"
 
 namespace brasquel {
 
@@ -61,11 +63,9 @@ u32 reloadTables(CFileSystem* fileSystem, const std::vector<SReloadEntry>& entri
     u32 read = 0;
     for (const SReloadEntry& entry : entries) {
         if (!entry.table || !entry.path) continue;
-        CXmlReader* reader = fileSystem->createXmlReader(stringc(entry.path));
-        if (!reader) continue;  // the table stays as it was
-        entry.table->read(reader);
-        reader->drop();
-        ++read;
+        // A file that does not open leaves its table as it was.
+        if (readConfigurationFile(fileSystem, entry.path, entry.table) != ConfigurationFileMissing)
+            ++read;
     }
     return read;
 }
@@ -90,9 +90,10 @@ GApplication::GApplication() {
     m_upgrades = makeRef<UpgradesConfiguration>();
     m_levelScores = makeRef<LevelScores>();
     m_hooks = makeRef<GExternalHooks>();
-    // The reload key reads each table that exists from its file (the buildings table joins
-    // once the application has one).
+    m_buildings = makeRef<GBuildingsConfiguration>();
+    // The reload key reads each table from its file.
     for (const char* path : kReloadFiles) m_reloadEntries.push_back(SReloadEntry{path, nullptr});
+    setReloadTable(kReloadFiles[0], m_buildings.get());
     setReloadTable(kReloadFiles[1], m_upgrades.get());
     setReloadTable(kReloadFiles[2], m_comics.get());
     setReloadTable(kReloadFiles[3], m_levelScores.get());
@@ -271,6 +272,7 @@ void GApplication::shutdown() {
     m_comics = nullptr;
     m_levelScores = nullptr;
     m_upgrades = nullptr;
+    m_buildings = nullptr;
     // The hooks learn of the end once everything else has gone.
     if (m_hooks) m_hooks->onShutdown();
     m_hooks = nullptr;
@@ -440,6 +442,9 @@ void GApplication::reloadConfiguration() {
 ComicsConfiguration* GApplication::getComicsConfiguration() const { return m_comics.get(); }
 UpgradesConfiguration* GApplication::getUpgradesConfiguration() const { return m_upgrades.get(); }
 LevelScores* GApplication::getLevelScores() const { return m_levelScores.get(); }
+GBuildingsConfiguration* GApplication::getBuildingsConfiguration() const {
+    return m_buildings.get();
+}
 GExternalHooks* GApplication::getExternalHooks() const { return m_hooks.get(); }
 
 CSoundGroupManager* GApplication::getSoundGroupManager() const {
@@ -450,6 +455,20 @@ u32 GApplication::registerNodeClasses() {
     u32 count = 0;
     const SGameNodeClass* classes = getPreloaderNodeClasses(count);
     return registerGameNodeClasses(CNodeFactory::instance(), classes, count);
+}
+
+CFileSystem* GApplication::getFileSystem() const {
+    return m_device ? m_device->getFileSystem() : nullptr;
+}
+
+CTextDictionary* GApplication::getTextDictionary() const {
+    return m_device ? m_device->getTextDictionary() : nullptr;
+}
+
+void GApplication::setWindowCaption(const stringw& caption) {
+    if (!m_device) return;
+    m_device->getEngineSettings()->setStringW(EngineSettingTitleCaption, caption);
+    m_device->setWindowCaption(caption.c_str());
 }
 
 void GApplication::releaseUnused() {

@@ -33,6 +33,7 @@ using oskel::platform::CCrashDumpWriter;
 using oskel::platform::CSingleInstanceGuard;
 
 class ComicsConfiguration;
+class GBuildingsConfiguration;
 class GExternalHooks;
 class LevelScores;
 class UpgradesConfiguration;
@@ -42,8 +43,8 @@ struct SReloadEntry {
     IConfigurationTable* table;  // none while the table does not exist
 };
 
-// Reads every table with a table from its file; a file that does not open leaves its table as
-// it was. Returns how many tables were read.
+// Reads every table with a table from its file, with one log line per file; a file that does
+// not open leaves its table as it was. Returns how many tables were read.
 oskel::u32 reloadTables(oskel::CFileSystem* fileSystem, const std::vector<SReloadEntry>& entries);
 
 // The video driver type of the common profile's VideoDriver value: Direct3D 8 (1) for anything
@@ -100,6 +101,7 @@ public:
     ComicsConfiguration* getComicsConfiguration() const override;
     UpgradesConfiguration* getUpgradesConfiguration() const override;
     LevelScores* getLevelScores() const override;
+    GBuildingsConfiguration* getBuildingsConfiguration() const override;
     GExternalHooks* getExternalHooks() const override;
     GLogosConfiguration* getLogosConfiguration() const override { return m_logos.get(); }
     oskel::SceneManager* getSceneManager() const override { return m_sceneManager.get(); }
@@ -107,6 +109,9 @@ public:
     oskel::CSoundGroupManager* getSoundGroupManager() const override;
     oskel::u32 registerNodeClasses() override;
     void releaseUnused() override;
+    oskel::CFileSystem* getFileSystem() const override;
+    oskel::CTextDictionary* getTextDictionary() const override;
+    void setWindowCaption(const oskel::stringw& caption) override;
 
     // A level was completed: the external hooks learn its name and the time in seconds (text).
     void onLevelCompleted(const oskel::stringc& levelName, const oskel::stringc& seconds);
@@ -163,6 +168,7 @@ private:
     oskel::CRefPtr<ComicsConfiguration> m_comics;
     oskel::CRefPtr<UpgradesConfiguration> m_upgrades;
     oskel::CRefPtr<LevelScores> m_levelScores;
+    oskel::CRefPtr<GBuildingsConfiguration> m_buildings;
     oskel::CRefPtr<GExternalHooks> m_hooks;
     std::vector<SReloadEntry> m_reloadEntries;
     oskel::u32 m_lastStep = 0;

@@ -5,6 +5,8 @@
 #include "engine/scene/BaseNode.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/level/GPathMovableNode.h"
+#include "game/scenes/GIntroScene.h"
+#include "game/scenes/GLogosScene.h"
 
 namespace brasquel {
 
@@ -12,10 +14,10 @@ using namespace oskel;
 
 namespace {
 
-// A new node of the class, with no parent and no scene manager (null when memory runs out).
+// A new node of the class, made with the context, no parent and no scene manager.
 template <class T>
-BaseNode* createNodeOf(const CCreationContext& context) {
-    return new (std::nothrow) T(context);
+BaseNode* createNode(const CCreationContext& context) {
+    return new (std::nothrow) T(context, nullptr, nullptr);
 }
 
 // Kind-of lists: the class's own id first, then its bases' ids down to the root, ended by -1.
@@ -36,8 +38,10 @@ BaseNode* createNodeOf(const CCreationContext& context) {
 const SGameNodeClass kApplicationClasses[] = {
     {L"GDebugStatsScene", GameNodeTypeDebugStatsScene,
      GAME_SCENE_KINDS(GameNodeTypeDebugStatsScene), nullptr},
-    {L"GLogosScene", GameNodeTypeLogosScene, GAME_SCENE_KINDS(GameNodeTypeLogosScene), nullptr},
-    {L"GIntroScene", GameNodeTypeIntroScene, GAME_SCENE_KINDS(GameNodeTypeIntroScene), nullptr},
+    {L"GLogosScene", GameNodeTypeLogosScene, GAME_SCENE_KINDS(GameNodeTypeLogosScene),
+     &createNode<GLogosScene>},
+    {L"GIntroScene", GameNodeTypeIntroScene, GAME_SCENE_KINDS(GameNodeTypeIntroScene),
+     &createNode<GIntroScene>},
     {L"GQuitConfirmationScene", GameNodeTypeQuitConfirmationScene,
      GAME_SCENE_KINDS(GameNodeTypeQuitConfirmationScene), nullptr},
     {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},
@@ -103,7 +107,7 @@ const SGameNodeClass kPreloaderClasses[] = {
      {GameNodeTypeGameLevelScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1},
      nullptr},
     {L"GPathMovableNode", GameNodeTypePathMovableNode, NODE_KINDS(GameNodeTypePathMovableNode),
-     &createNodeOf<GPathMovableNode>},
+     &createNode<GPathMovableNode>},
     {L"GSpiralMovableNode", GameNodeTypeSpiralMovableNode,
      NODE_KINDS(GameNodeTypeSpiralMovableNode), nullptr},
     {L"GBaloonNode", GameNodeTypeBaloonNode, NODE_KINDS(GameNodeTypeBaloonNode), nullptr},

@@ -3,13 +3,16 @@
 #include "engine/core/OskelTypes.h"
 
 namespace oskel {
+class CFileSystem;
 class CSoundGroupManager;
+class CTextDictionary;
 class SceneManager;
 }  // namespace oskel
 
 namespace brasquel {
 
 class ComicsConfiguration;
+class GBuildingsConfiguration;
 class GExternalHooks;
 class GLogosConfiguration;
 class LevelScores;
@@ -26,6 +29,9 @@ public:
     virtual ComicsConfiguration* getComicsConfiguration() const = 0;
     virtual UpgradesConfiguration* getUpgradesConfiguration() const = 0;
     virtual LevelScores* getLevelScores() const = 0;
+    // The catalogue of building types ("levels/common/BuildingsConfiguration.xml"); none where
+    // the services keep no catalogue.
+    virtual GBuildingsConfiguration* getBuildingsConfiguration() const { return nullptr; }
     virtual GExternalHooks* getExternalHooks() const = 0;
     // The logos of the start-up (the logos scene takes them out one by one).
     virtual GLogosConfiguration* getLogosConfiguration() const = 0;
@@ -41,6 +47,13 @@ public:
     virtual oskel::u32 registerNodeClasses() = 0;
     // The content manager drops every cached object that nothing else holds.
     virtual void releaseUnused() = 0;
+
+    // The files the configuration tables are read from; none without a device.
+    virtual oskel::CFileSystem* getFileSystem() const { return nullptr; }
+    // The dictionary the texts are translated through; none without a device.
+    virtual oskel::CTextDictionary* getTextDictionary() const { return nullptr; }
+    // The window's caption, kept in the engine setting "TitleCaption" too.
+    virtual void setWindowCaption(const oskel::stringw& caption) { (void)caption; }
 
     // The installed services, or none.
     static IGameServices* get();

@@ -24,7 +24,8 @@ struct SKindInfo {
 };
 
 const SKindInfo kKinds[LevelModifierKindCount] = {
-    {L"MaterialDeliveryTimeM", LevelModifierMultiplies, &GLevelFactors::MaterialDeliveryTimeM, nullptr},
+    {L"MaterialDeliveryTimeM", LevelModifierMultiplies, &GLevelFactors::MaterialDeliveryTimeM,
+     nullptr},
     {L"WorkerDeliveryTimeM", LevelModifierMultiplies, &GLevelFactors::WorkerDeliveryTimeM, nullptr},
     {L"MaterialPriceM", LevelModifierMultiplies, &GLevelFactors::MaterialPriceM, nullptr},
     {L"WorkerPriceM", LevelModifierMultiplies, &GLevelFactors::WorkerPriceM, nullptr},
@@ -36,11 +37,14 @@ const SKindInfo kKinds[LevelModifierKindCount] = {
     {L"StationIncomeBonus2", LevelModifierAdds, &GLevelFactors::StationIncomeBonus2, nullptr},
     {L"AquaParkIncomeBonus", LevelModifierAdds, &GLevelFactors::AquaParkIncomeBonus, nullptr},
     {L"PRIncomeBonus", LevelModifierAdds, &GLevelFactors::PRIncomeBonus, nullptr},
-    {L"BuyNotForSaleBuildingPriceBonus", LevelModifierAdds, &GLevelFactors::BuyNotForSaleBuildingPriceBonus,
+    {L"BuyNotForSaleBuildingPriceBonus", LevelModifierAdds,
+     &GLevelFactors::BuyNotForSaleBuildingPriceBonus, nullptr},
+    {L"BuyBuildingPriceDiscount", LevelModifierAdds, &GLevelFactors::BuyBuildingPriceDiscount,
      nullptr},
-    {L"BuyBuildingPriceDiscount", LevelModifierAdds, &GLevelFactors::BuyBuildingPriceDiscount, nullptr},
-    {L"OwnedBuildingPriceBonus", LevelModifierAdds, &GLevelFactors::OwnedBuildingPriceBonus, nullptr},
-    {L"CanReceiveMoneyLetters", LevelModifierSwitches, nullptr, &GLevelFactors::CanReceiveMoneyLetters},
+    {L"OwnedBuildingPriceBonus", LevelModifierAdds, &GLevelFactors::OwnedBuildingPriceBonus,
+     nullptr},
+    {L"CanReceiveMoneyLetters", LevelModifierSwitches, nullptr,
+     &GLevelFactors::CanReceiveMoneyLetters},
     {L"CanBuildingsBroke", LevelModifierSwitches, nullptr, &GLevelFactors::CanBuildingsBroke},
 };
 
@@ -99,8 +103,10 @@ void GLevelModifier::read(CXmlReader* reader) {
     Value = reader->getAttributeValueAsFloat(L"Value", 0.0f);
     if (getEffect() == LevelModifierMultiplies && !(Value > 0.0f)) {
         const stringw& text = reader->getAttributeValue(L"Value");
-        const std::string hint = toUtf8(getTypeName()) + " = " + (text.empty() ? std::string("(none)") : toUtf8(text.c_str()));
-        CLogger::instance().logHint("Level modifier without a value above 0 is ignored", hint.c_str(), LogWarning);
+        const std::string hint = toUtf8(getTypeName()) + " = " +
+                                 (text.empty() ? std::string("(none)") : toUtf8(text.c_str()));
+        CLogger::instance().logHint("Level modifier without a value above 0 is ignored",
+                                    hint.c_str(), LogWarning);
     }
 }
 
@@ -119,10 +125,11 @@ void GLevelModifierList::read(CXmlReader* reader) {
     if (!reader || reader->isEmptyElement()) return;
     while (reader->read()) {
         const EXmlNodeType type = reader->getNodeType();
-        if (type == XmlNodeElementEnd && reader->getNodeName() == stringw(L"LevelModifiers")) return;
+        if (type == XmlNodeElementEnd && reader->getNodeName() == stringw(L"LevelModifiers"))
+            return;
         if (type != XmlNodeElement || reader->getNodeName() != stringw(L"Modifier")) continue;
-        CRefPtr<GLevelModifier> modifier =
-            CRefPtr<GLevelModifier>::fromRaw(createLevelModifier(reader->getAttributeValue(L"Type")));
+        CRefPtr<GLevelModifier> modifier = CRefPtr<GLevelModifier>::fromRaw(
+            createLevelModifier(reader->getAttributeValue(L"Type")));
         if (!modifier) continue;
         modifier->read(reader);
         m_modifiers.push_back(modifier);

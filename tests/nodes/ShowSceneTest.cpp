@@ -2,11 +2,7 @@
 // scenes (device, OpenGL window, main loop, mounted folder) on the virtual display: the frame it
 // writes is checked at pixels whose content the scene fixes.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -19,6 +15,7 @@
 #include "engine/image/CImageManager.h"
 #include "engine/io/CFileSystem.h"
 #include "tests/nodes/NodeContent.h"
+#include "tests/nodes/ProgramRun.h"
 
 using namespace oskel;
 using namespace oskel::test;
@@ -27,48 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr u32 ClearColor = 0xff203040u;
-constexpr int TimeoutSeconds = 120;
-
-// Runs the program to its end (killed after the time-out); its exit code (-1 when it did not
-// end by itself) and its standard error.
-int runProgram(const std::vector<std::string>& arguments, std::string& log) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(pipeFds[1], 2);
-        close(pipeFds[0]);
-        close(pipeFds[1]);
-        setenv("ALSOFT_DRIVERS", "null", 1);
-        std::vector<char*> argv;
-        for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(pipeFds[1]);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(TimeoutSeconds);
-    int status = 0;
-    bool ended = false;
-    char buffer[4096];
-    while (!ended && std::chrono::steady_clock::now() < end) {
-        pollfd p{pipeFds[0], POLLIN, 0};
-        if (poll(&p, 1, 100) > 0) {
-            const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
-            if (n > 0) log.append(buffer, static_cast<size_t>(n));
-        }
-        ended = waitpid(pid, &status, WNOHANG) == pid;
-    }
-    if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-    ssize_t n;
-    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
-        log.append(buffer, static_cast<size_t>(n));
-    close(pipeFds[0]);
-    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 ::testing::AssertionResult looksLike(u32 got, u32 expected, int tolerance) {
     const SColor a(got), b(expected);

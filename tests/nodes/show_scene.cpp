@@ -3,13 +3,17 @@
 // scene, runs a number of frames and writes the last frame, as read back from the driver, to a
 // PNG file. Built for the tests only.
 //
-//   show_scene --folder DIR --scene FILE [--atlas FILE]... [--particles FILE]... [--templates FILE]
-//              [--sounds FILE] [--message-box TEMPLATE] [--frames N] --out FILE.png
+//   show_scene --folder DIR... --scene FILE [--atlas FILE]... [--particles FILE]...
+//              [--templates FILE] [--sounds FILE] [--dictionary FILE] [--message-box TEMPLATE]
+//              [--report NODE]... [--frames N] --out FILE.png
 //
-// Names after --folder are content names inside the folder. --message-box opens a message box
-// of the named template over the scene (captions "Yes" and "No"). Exit code 0 when the frame was
+// Every --folder is mounted, in order; the other names are content names inside them.
+// --dictionary loads the texts that %Key% captions show. --message-box opens a message box of
+// the named template over the scene (captions "Yes" and "No"). Exit code 0 when the frame was
 // written; the log goes to standard error. The last lines report the scene's sound nodes
-// ("show_scene: sound nodes playing: N").
+// ("show_scene: sound nodes playing: N") and, for each --report, the named node's absolute
+// rectangle in the last frame ("show_scene: node NAME X0 Y0 X1 Y1", or "show_scene: node NAME
+// missing").
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,13 +49,15 @@ constexpr u32 ClearColor = 0xff203040u;
 constexpr u32 UpdateStepMs = 10;
 
 struct SOptions {
-    std::string folder;
+    std::vector<std::string> folders;
     std::string scene;
     std::vector<std::string> atlases;
     std::vector<std::string> particles;
     std::string templates;
     std::string sounds;
+    std::string dictionary;
     std::string messageBox;
+    std::vector<std::string> reports;
     std::string out;
     u32 frames = 30;
 };
@@ -62,7 +68,7 @@ bool parse(int argc, char** argv, SOptions& options) {
         if (i + 1 >= argc) return false;
         const std::string value = argv[++i];
         if (name == "--folder")
-            options.folder = value;
+            options.folders.push_back(value);
         else if (name == "--scene")
             options.scene = value;
         else if (name == "--atlas")
@@ -73,6 +79,10 @@ bool parse(int argc, char** argv, SOptions& options) {
             options.templates = value;
         else if (name == "--sounds")
             options.sounds = value;
+        else if (name == "--dictionary")
+            options.dictionary = value;
+        else if (name == "--report")
+            options.reports.push_back(value);
         else if (name == "--message-box")
             options.messageBox = value;
         else if (name == "--out")
@@ -82,7 +92,7 @@ bool parse(int argc, char** argv, SOptions& options) {
         else
             return false;
     }
-    return !options.folder.empty() && !options.scene.empty() && !options.out.empty() &&
+    return !options.folders.empty() && !options.scene.empty() && !options.out.empty() &&
            options.frames > 0;
 }
 
@@ -172,6 +182,20 @@ bool keep(CContentManager* content, u32 typeCode, const std::string& name,
     return true;
 }
 
+// Prints the named node's absolute rectangle.
+void reportNode(const SceneNode* scene, const std::string& name) {
+    const BaseNode* node = scene->findChildByName(name.c_str());
+    if (!node) {
+        std::fprintf(stderr, "show_scene: node %s missing\n", name.c_str());
+        return;
+    }
+    const rectf r = node->getAbsoluteBoundsRect();
+    std::fprintf(stderr, "show_scene: node %s %.1f %.1f %.1f %.1f\n", name.c_str(),
+                 static_cast<double>(r.UpperLeftCorner.X), static_cast<double>(r.UpperLeftCorner.Y),
+                 static_cast<double>(r.LowerRightCorner.X),
+                 static_cast<double>(r.LowerRightCorner.Y));
+}
+
 // A message box of the template over the scene, as a game scene asks for one.
 bool openMessageBox(SceneNode* scene, const std::string& templateName) {
     array<stringw> captions;
@@ -197,7 +221,8 @@ int run(const SOptions& options) {
     device->setUpdateStep(UpdateStepMs);
     // As the game makes its textures: without mipmaps.
     device->getVideoDriver()->setTextureCreationFlag(ETCF_CREATE_MIP_MAPS, false);
-    device->getFileSystem()->addArchive(stringc(options.folder.c_str()), false, false);
+    for (const std::string& folder : options.folders)
+        device->getFileSystem()->addArchive(stringc(folder.c_str()), false, false);
 
     int exitCode = 1;
     {
@@ -233,6 +258,13 @@ int run(const SOptions& options) {
             std::fprintf(stderr, "show_scene: cues registered: %u\n", cues);
         }
 
+        if (!options.dictionary.empty() &&
+            !device->getTextDictionary()->load(stringc(options.dictionary.c_str()))) {
+            CLogger::instance().logHint("show_scene: not loaded", options.dictionary.c_str(),
+                                        LogError);
+            loaded = false;
+        }
+
         SceneNode* scene = nullptr;
         if (loaded && keep(content.get(), TypeCodeSceneNode, options.scene, kept))
             scene = asSceneNode(static_cast<BaseNode*>(kept.back().get()));
@@ -246,6 +278,7 @@ int run(const SOptions& options) {
             device->run();
             std::fprintf(stderr, "show_scene: sound nodes playing: %u\n",
                          countPlayingSounds(scene));
+            for (const std::string& name : options.reports) reportNode(scene, name);
             if (writer->written()) exitCode = 0;
             device->removeEventReceiver(writer.get());
         }
@@ -262,11 +295,12 @@ int run(const SOptions& options) {
 int main(int argc, char** argv) {
     SOptions options;
     if (!parse(argc, argv, options)) {
-        std::fprintf(
-            stderr,
-            "usage: show_scene --folder DIR --scene FILE [--atlas FILE]... [--particles FILE]...\n"
-            "                  [--templates FILE] [--sounds FILE] [--message-box TEMPLATE]\n"
-            "                  [--frames N] --out FILE.png\n");
+        std::fprintf(stderr,
+                     "usage: show_scene --folder DIR... --scene FILE [--atlas FILE]... "
+                     "[--particles FILE]...\n"
+                     "                  [--templates FILE] [--sounds FILE] [--dictionary FILE]\n"
+                     "                  [--message-box TEMPLATE] [--report NODE]... [--frames N]\n"
+                     "                  --out FILE.png\n");
         return 2;
     }
     return run(options);

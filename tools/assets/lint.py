@@ -39,6 +39,34 @@ RESOURCE_TYPES = {"atlasTexture", "font", "sound"}
 MENU_TEMPLATES = "scenes/TemplateCollection.oscn"
 LEVEL_TEMPLATES = "levels/common/TemplateCollection.oscn"
 TEXT_KEY = re.compile(r"%([^%\s]+)%")
+SPRITE_CLASSES = {"SpriteNode"}
+# The scenes the game's code relies on: the root's class, the nodes the code looks up by path
+# (with the classes they must have; None: any node) and the states the code plays on them ("" is
+# the root).
+SCENE_CONTRACTS = {
+    "scenes/LogosScene.oscn": {
+        "root": "GLogosScene",
+        "nodes": {"Scene/Logo1": SPRITE_CLASSES, "Scene/Logo2": SPRITE_CLASSES},
+        "states": {"": ("NavTo", "NavFrom"), "Scene/Logo1": ("Swap",),
+                   "Scene/Logo2": ("Swap", "Swap0")},
+    },
+    "scenes/IntroScene.oscn": {
+        "root": "GIntroScene",
+        "nodes": {"Scene/ProgressBg": None, "Scene/Progress": None},
+        "states": {"": ("NavTo", "NavFrom")},
+    },
+}
+# The files the preloader's steps read (the step table of the preloader's code, game/scenes).
+PRELOADER_SOURCE = "game/scenes/GIntroScene.cpp"
+PRELOADER_HEADER = "game/scenes/GIntroScene.h"
+# Read by the preloader once the parts of the game that make them exist.
+PRELOADER_PENDING = {"levels/common/Fireworks/1/f.oscn", "levels/common/Fireworks/2/f.oscn",
+                     "levels/common/Fireworks/3/f.oscn", "levels/common/Fireworks/4/f.oscn"}
+# The cue names of the game's code, checked against the sound pack (no code plays the one
+# declared only).
+CUE_SOURCE = "game/config/GSoundCueIds.cpp"
+CUES_NOT_PLAYED = {"FeatureCommercial"}
+QUOTED_PATH = re.compile(r'"([A-Za-z0-9_/]+\.(?:xml|oscn))"')
 # A picture name's digits before the extension are its frame number: frames are named Name0001.
 FRAME_DIGITS = re.compile(r"(\d+)\.[^./]*$")
 
@@ -310,6 +338,79 @@ def lint_sound_pack(content, problems):
         problems.append("%s: no cue %s" % (PACK, name))
 
 
+def _child_path(root, path):
+    """The node at a path of names, each a direct child of the one before, or None."""
+    node = root
+    for name in path.split("/") if path else ():
+        node = next((c for c in node.findall("SceneNode") if _node_name(c) == name), None)
+        if node is None:
+            return None
+    return node
+
+
+def lint_scene_contracts(content, problems):
+    for file, contract in sorted(SCENE_CONTRACTS.items()):
+        if file not in content.files:
+            problems.append("%s is missing" % file)
+            continue
+        root = _parse(_asset_path(file), problems)
+        if root is None:
+            continue
+        cls = root.get("ClassOverride") or root.get("Type")
+        if cls != contract["root"]:
+            problems.append("%s: the root is a %s, not a %s" % (file, cls, contract["root"]))
+        for path, classes in sorted(contract["nodes"].items()):
+            node = _child_path(root, path)
+            if node is None:
+                problems.append("%s: no node %s" % (file, path))
+            elif classes and (node.get("ClassOverride") or node.get("Type")) not in classes:
+                problems.append("%s: %s is not one of %s" % (file, path, ", ".join(sorted(classes))))
+        for path, states in sorted(contract["states"].items()):
+            node = _child_path(root, path)
+            if node is None:
+                continue
+            have = {state.get("Name") for group in node.findall("States")
+                    for state in group.findall("State")}
+            for state in states:
+                if state not in have:
+                    problems.append("%s: %s has no state %s" % (file, path or "the root", state))
+
+
+def lint_preloader_files(content, problems):
+    names = set()
+    for source in (PRELOADER_SOURCE, PRELOADER_HEADER):
+        path = os.path.join(REPO, source)
+        if not os.path.exists(path):
+            problems.append("%s is missing" % source)
+            continue
+        with open(path, encoding="utf-8") as code:
+            names.update(QUOTED_PATH.findall(code.read()))
+    names.discard("scenes/MainMenuScene.oscn")  # the scene it switches to, not a step's file
+    for name in sorted(names - PRELOADER_PENDING):
+        if name not in content.files:
+            problems.append("the preloader reads %s, which does not exist" % name)
+
+
+def lint_cue_names(problems):
+    from .sounds import PACK
+    path = os.path.join(REPO, CUE_SOURCE)
+    pack = _asset_path(PACK)
+    if not os.path.exists(path) or not os.path.exists(pack):
+        problems.append("%s or the sound pack is missing" % CUE_SOURCE)
+        return
+    with open(path, encoding="utf-8") as code:
+        text = code.read()
+    table = re.search(r"kCueNames\[[^]]*\]\s*=\s*\{(.*?)\};", text, re.S)
+    cues = re.findall(r'"([^"]+)"', table.group(1)) if table else []
+    if not cues:
+        problems.append("%s: no cue names found" % CUE_SOURCE)
+    root = _parse(pack, problems)
+    have = {cue.get("Name") for cue in root.iter("SoundCue")} if root is not None else set()
+    for cue in cues:
+        if cue not in CUES_NOT_PLAYED and cue not in have:
+            problems.append("%s: the game plays cue %s, which the sound pack lacks" % (PACK, cue))
+
+
 def lint_all():
     problems = []
     content = Content(problems)
@@ -325,4 +426,7 @@ def lint_all():
                            content.templates[MENU_TEMPLATES])
     lint_fonts(content, problems)
     lint_sound_pack(content, problems)
+    lint_scene_contracts(content, problems)
+    lint_preloader_files(content, problems)
+    lint_cue_names(problems)
     return ["lint: " + p for p in problems]

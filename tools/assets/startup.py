@@ -3,14 +3,13 @@ logos file and the first scene.
 
 - assets/icon.png: a house under a sun on a teal tile (64 x 64);
 - assets/scenes/images/Cursor.png: the arrow cursor (32 x 32), its tip at (2, 2);
-- assets/logos/Logos.xml: the logos shown at start-up;
-- assets/scenes/LogosScene.oscn: the first scene.
+- assets/logos/Logos.xml: the logos shown at start-up (their pictures and the first scene, the
+  logos scene, are made by the start screens' module).
 """
 from PIL import Image
 
 from .common import Output, asset
 from .registry import Module
-from .scene import Node, scene_text
 
 CURSOR_HOT_SPOT = (2, 2)
 
@@ -80,19 +79,14 @@ def logos_text():
     return "\n".join(lines) + "\n"
 
 
-def logos_scene():
-    return Node("SceneNode", "LogosScene", class_override="GLogosScene")
-
-
 def build():
     out = Output()
     out.add_png(asset("icon.png"), pixels(64, 64, icon_pixel))
     out.add_png(asset("scenes/images/Cursor.png"), pixels(32, 32, cursor_pixel))
     out.add_xml(asset("logos/Logos.xml"), logos_text())
-    out.add_xml(asset("scenes/LogosScene.oscn"), scene_text(logos_scene()))
     return out
 
 
 MODULE = Module("startup", build, __file__,
                 outputs=[asset("icon.png"), asset("scenes/images/Cursor.png"),
-                         asset("logos/Logos.xml"), asset("scenes/LogosScene.oscn")])
+                         asset("logos/Logos.xml")])

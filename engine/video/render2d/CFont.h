@@ -42,13 +42,16 @@ public:
     // without pair kerning. (0, 0) in a font without glyphs.
     virtual void getGlyphRect(vector2df& out, u32 character, bool sizeOnly) const;
     // The size of the text in unscaled font pixels; (0, 0) in a font without glyphs.
-    virtual void getTextDimension(vector2df& out, const wchar_t* text, const vector2df& extraSpacing) const;
+    virtual void getTextDimension(vector2df& out, const wchar_t* text,
+                                  const vector2df& extraSpacing) const;
     // Reads the rest of a font file (the reader stands after the "Font" start element).
     virtual void loadGlyphs(CXmlReader* reader, u32 flags) = 0;
 
     // The glyph index of the character, else the default glyph (which a font without glyphs
     // does not have: check getGlyph).
     s32 getGlyphIndex(u32 character) const;
+    // True when the font has a glyph of its own for the character (not the default glyph).
+    bool hasGlyph(u32 character) const { return m_characters.count(character) != 0; }
     // The glyph at the index, or none.
     const SFontGlyph* getGlyph(s32 index) const {
         return index >= 0 && static_cast<u32>(index) < m_glyphs.size() ? &m_glyphs[index] : nullptr;

@@ -1,6 +1,7 @@
 // The application's parts that stand on their own: the video driver choice, the logos file,
 // the sound settings, the screen fit, the access code, screenshot names and the table reload.
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,18 +9,19 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "engine/device/CDeviceLinux.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/properties/CPropertySet.h"
 #include "engine/scene/SceneManager.h"
 #include "game/app/GApplication.h"
 #include "game/app/GDeveloperKeys.h"
-#include "game/config/GLogosConfiguration.h"
 #include "game/app/GScreenFit.h"
 #include "game/app/GSoundSettings.h"
+#include "game/config/ConfigurationFile.h"
+#include "game/config/GLogosConfiguration.h"
+#include "game/level/GBuildingsConfiguration.h"
 #include "tests/io/XmlTestUtils.h"
+#include "tests/support/TestSupport.h"
 
 using namespace oskel;
 using namespace brasquel;
@@ -316,6 +318,52 @@ TEST(ReloadKey, AFileThatDoesNotOpenLeavesItsTable) {
     EXPECT_EQ(missing.reads, 0);
     EXPECT_EQ(missing.root, L"kept");
     EXPECT_EQ(reloadTables(nullptr, entries), 0u);
+}
+
+TEST(ReloadKey, EachFileGivesOneLogLineNamingIt) {
+    TempFolder folder;
+    folder.write("whole.xml",
+                 "<BuildingsConfiguration><Building><Properties><string Name=\"Name\" "
+                 "Value=\"Cafe\"/></Properties></Building></BuildingsConfiguration>");
+    folder.write("cut.xml",
+                 "<BuildingsConfiguration><Building><Properties><string Name=\"Name\" "
+                 "Value=\"Statue\"/></Properties></Building><Building><Prop");
+    auto files = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
+    const std::string whole = (folder.path / "whole.xml").string();
+    const std::string cut = (folder.path / "cut.xml").string();
+    const std::string missing = (folder.path / "missing.xml").string();
+    auto buildings = makeRef<GBuildingsConfiguration>();
+    test::LogCapture log;
+    EXPECT_EQ(readConfigurationFile(files.get(), whole.c_str(), buildings.get()),
+              ConfigurationFileRead);
+    EXPECT_TRUE(log.contains("Configuration read: " + whole, LogInformation));
+    EXPECT_TRUE(buildings->find(CNameId("Cafe")));
+    log.clear();
+    EXPECT_EQ(readConfigurationFile(files.get(), cut.c_str(), buildings.get()),
+              ConfigurationFileDamaged);
+    EXPECT_TRUE(log.contains(
+        "Configuration file ends early, what came before the damage is kept: " + cut, LogError));
+    EXPECT_TRUE(buildings->find(CNameId("Statue")));
+    EXPECT_FALSE(buildings->find(CNameId("Cafe")));
+    log.clear();
+    EXPECT_EQ(readConfigurationFile(files.get(), missing.c_str(), buildings.get()),
+              ConfigurationFileMissing);
+    EXPECT_TRUE(log.contains("Configuration file not found: " + missing, LogWarning));
+    EXPECT_TRUE(buildings->find(CNameId("Statue")));  // kept as it was
+    EXPECT_EQ(log.lines().size(), 1u);
+}
+
+TEST(ReloadKey, TheApplicationKeepsTheBuildingsCatalogueAndServesIt) {
+    auto application = makeRef<GApplication>();
+    GBuildingsConfiguration* buildings = application->getBuildingsConfiguration();
+    ASSERT_TRUE(buildings);
+    const IGameServices& services = *application;
+    EXPECT_EQ(services.getBuildingsConfiguration(), buildings);
+    const SReloadEntry& entry = application->getReloadEntries()[0];
+    EXPECT_STREQ(entry.path, "levels/common/BuildingsConfiguration.xml");
+    EXPECT_EQ(entry.table, static_cast<IConfigurationTable*>(buildings));
+    application->shutdown();
+    EXPECT_EQ(application->getBuildingsConfiguration(), nullptr);
 }
 
 TEST(ReloadKey, TheApplicationReadsTheLevelScoresFromTheLevelsFolder) {

@@ -1,18 +1,18 @@
 // The application object on a windowless device whose resets make a recording null driver.
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/content/CContentManager.h"
 #include "engine/core/CTimerScheduler.h"
-#include "engine/device/CDeviceLinux.h"
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/device/CDeviceLinux.h"
+#include "engine/image/CImage.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/scene/CNodeFactory.h"
 #include "engine/scene/SceneManager.h"
@@ -21,6 +21,7 @@
 #include "game/config/GExternalHooks.h"
 #include "game/config/LevelScores.h"
 #include "game/config/UpgradesConfiguration.h"
+#include "game/level/GBuildingsConfiguration.h"
 #include "engine/image/CImage.h"
 #include "tests/io/ArchiveWriters.h"
 #include "tests/support/TestSupport.h"
@@ -169,6 +170,28 @@ TEST_F(ApplicationFixture, TheDefaultProfileAsksForDirect3D8FullScreen) {
     EXPECT_FLOAT_EQ(defaults->getFloat("SoundVolume"), 50.0f);
     EXPECT_EQ(defaults->getInt("ShowTutorialLevel"), -1);
     EXPECT_TRUE(defaults->getBool("ShowFinalCredits"));
+    application->shutdown();
+}
+
+// The logos scene's class is registered before the device exists, so the first scene is a logos
+// scene; its entry sets the caption from the dictionary, through the application's services.
+TEST_F(ApplicationFixture, TheFirstSceneIsTheLogosSceneWithTheDictionarysCaption) {
+    writeAssets();
+    write(root / "work/assets/scenes/LogosScene.oscn",
+          "<SceneNode Type=\"SceneNode\" ClassOverride=\"GLogosScene\"><Properties>"
+          "<string Name=\"Name\" Value=\"LogosScene\"/></Properties></SceneNode>");
+    write(root / "work/assets/strings/Dictionary.xml",
+          "<Dictionary><s n=\"TitleName\">Brasquel Gold</s></Dictionary>");
+    auto application = makeRef<GApplication>();
+    ASSERT_TRUE(application->init());
+    EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(L"GLogosScene"));
+    EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(L"GIntroScene"));
+    SceneNode* scene = application->getSceneManager()->getCurrentScene();
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(scene->getClassName(), stringw(L"GLogosScene"));
+    EXPECT_EQ(device->getEngineSettings()->getStringW("TitleCaption"), stringw(L"Brasquel Gold"));
+    EXPECT_EQ(application->getFileSystem(), device->getFileSystem());
+    EXPECT_EQ(application->getTextDictionary(), device->getTextDictionary());
     application->shutdown();
 }
 
@@ -445,8 +468,14 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->registerNodeClasses(), 1u);
     EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(L"GPathMovableNode"));
 
-    // The reload key: each table reads its file; the buildings have no table yet.
-    EXPECT_EQ(application->getReloadEntries()[0].table, nullptr);
+    // The reload key: each table reads its file, the buildings catalogue first.
+    GBuildingsConfiguration* buildings = application->getBuildingsConfiguration();
+    ASSERT_NE(buildings, nullptr);
+    EXPECT_EQ(services->getBuildingsConfiguration(), buildings);
+    EXPECT_EQ(application->getReloadEntries()[0].table, static_cast<IConfigurationTable*>(buildings));
+    write(root / "work/assets/levels/common/BuildingsConfiguration.xml",
+          "<BuildingsConfiguration><Building><Properties><string Name=\"Name\" Value=\"Cafe\"/>"
+          "</Properties></Building></BuildingsConfiguration>");
     write(root / "work/assets/levels/common/UpgradesConfiguration.xml",
           "<UpgradesConfiguration><Upgrade><Name Value=\"Parks\"/></Upgrade></UpgradesConfiguration>");
     write(root / "work/assets/scenes/ComicsConfiguration.xml",
@@ -458,6 +487,7 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_NE(comics->find(6), nullptr);
     ASSERT_NE(scores->find("level1"), nullptr);
     EXPECT_EQ(scores->find("level1")->Score, 900);
+    EXPECT_NE(buildings->find(CNameId("Cafe")), nullptr);
 
     // Completion and update steps reach the hooks.
     application->onLevelCompleted("level1", "245");

@@ -118,9 +118,9 @@ TEST(NodeClassTables, TheTwoBatchesInTheirOrder) {
 TEST(NodeClassTables, TheRowsStillWithoutACreator) {
     u32 count = 0;
     const SGameNodeClass* application = getApplicationNodeClasses(count);
-    EXPECT_EQ(namesOf(application, count, false),
-              (std::vector<std::string>{"GDebugStatsScene", "GLogosScene", "GIntroScene",
-                                        "GQuitConfirmationScene", "GRectangleNode"}));
+    EXPECT_EQ(
+        namesOf(application, count, false),
+        (std::vector<std::string>{"GDebugStatsScene", "GQuitConfirmationScene", "GRectangleNode"}));
     const SGameNodeClass* preloader = getPreloaderNodeClasses(count);
     EXPECT_EQ(namesOf(preloader, count, false),
               (std::vector<std::string>{"GMainMenuScene",

@@ -1,8 +1,8 @@
 // Level modifiers: the seventeen kinds, their lists and the factors they change.
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "engine/core/CRefPtr.h"
 #include "engine/core/StringUtils.h"
@@ -20,7 +20,9 @@ namespace {
 CRefPtr<GLevelModifierList> readList(const std::string& xml) {
     CRefPtr<CXmlReader> reader = test::readerOf(xml);
     while (reader->read())
-        if (reader->getNodeType() == XmlNodeElement && reader->getNodeName() == stringw(L"LevelModifiers")) break;
+        if (reader->getNodeType() == XmlNodeElement &&
+            reader->getNodeName() == stringw(L"LevelModifiers"))
+            break;
     auto list = makeRef<GLevelModifierList>();
     list->read(reader.get());
     return list;
@@ -28,16 +30,25 @@ CRefPtr<GLevelModifierList> readList(const std::string& xml) {
 
 // Every field of the two records is equal.
 bool sameFactors(const GLevelFactors& a, const GLevelFactors& b) {
-    const f32 GLevelFactors::*floats[] = {
-        &GLevelFactors::MaterialDeliveryTimeM, &GLevelFactors::WorkerDeliveryTimeM, &GLevelFactors::MaterialPriceM,
-        &GLevelFactors::WorkerPriceM, &GLevelFactors::WorkersCostA, &GLevelFactors::BuildTimeM,
-        &GLevelFactors::PyramidIncomeBonus, &GLevelFactors::StationIncomeBonus1, &GLevelFactors::StationIncomeBonus2,
-        &GLevelFactors::AquaParkIncomeBonus, &GLevelFactors::PRIncomeBonus,
-        &GLevelFactors::BuyNotForSaleBuildingPriceBonus, &GLevelFactors::BuyBuildingPriceDiscount,
-        &GLevelFactors::OwnedBuildingPriceBonus, &GLevelFactors::GuestsCountM};
+    const f32 GLevelFactors::*floats[] = {&GLevelFactors::MaterialDeliveryTimeM,
+                                          &GLevelFactors::WorkerDeliveryTimeM,
+                                          &GLevelFactors::MaterialPriceM,
+                                          &GLevelFactors::WorkerPriceM,
+                                          &GLevelFactors::WorkersCostA,
+                                          &GLevelFactors::BuildTimeM,
+                                          &GLevelFactors::PyramidIncomeBonus,
+                                          &GLevelFactors::StationIncomeBonus1,
+                                          &GLevelFactors::StationIncomeBonus2,
+                                          &GLevelFactors::AquaParkIncomeBonus,
+                                          &GLevelFactors::PRIncomeBonus,
+                                          &GLevelFactors::BuyNotForSaleBuildingPriceBonus,
+                                          &GLevelFactors::BuyBuildingPriceDiscount,
+                                          &GLevelFactors::OwnedBuildingPriceBonus,
+                                          &GLevelFactors::GuestsCountM};
     for (auto field : floats)
         if (a.*field != b.*field) return false;
-    return a.CanReceiveMoneyLetters == b.CanReceiveMoneyLetters && a.CanBuildingsBroke == b.CanBuildingsBroke;
+    return a.CanReceiveMoneyLetters == b.CanReceiveMoneyLetters &&
+           a.CanBuildingsBroke == b.CanBuildingsBroke;
 }
 
 std::string modifier(const char* type, const char* value) {
@@ -75,8 +86,10 @@ TEST(LevelModifiers, EachKindChangesTheFactorOfItsName) {
         f32 expected;
     };
     const Case cases[] = {
-        {L"MaterialDeliveryTimeM", LevelModifierMultiplies, &GLevelFactors::MaterialDeliveryTimeM, 2.0f},
-        {L"WorkerDeliveryTimeM", LevelModifierMultiplies, &GLevelFactors::WorkerDeliveryTimeM, 2.0f},
+        {L"MaterialDeliveryTimeM", LevelModifierMultiplies, &GLevelFactors::MaterialDeliveryTimeM,
+         2.0f},
+        {L"WorkerDeliveryTimeM", LevelModifierMultiplies, &GLevelFactors::WorkerDeliveryTimeM,
+         2.0f},
         {L"MaterialPriceM", LevelModifierMultiplies, &GLevelFactors::MaterialPriceM, 2.0f},
         {L"WorkerPriceM", LevelModifierMultiplies, &GLevelFactors::WorkerPriceM, 2.0f},
         {L"GuestsCountM", LevelModifierMultiplies, &GLevelFactors::GuestsCountM, 2.0f},
@@ -87,13 +100,16 @@ TEST(LevelModifiers, EachKindChangesTheFactorOfItsName) {
         {L"StationIncomeBonus2", LevelModifierAdds, &GLevelFactors::StationIncomeBonus2, 2.0f},
         {L"AquaParkIncomeBonus", LevelModifierAdds, &GLevelFactors::AquaParkIncomeBonus, 2.0f},
         {L"PRIncomeBonus", LevelModifierAdds, &GLevelFactors::PRIncomeBonus, 2.0f},
-        {L"BuyNotForSaleBuildingPriceBonus", LevelModifierAdds, &GLevelFactors::BuyNotForSaleBuildingPriceBonus,
+        {L"BuyNotForSaleBuildingPriceBonus", LevelModifierAdds,
+         &GLevelFactors::BuyNotForSaleBuildingPriceBonus, 2.0f},
+        {L"BuyBuildingPriceDiscount", LevelModifierAdds, &GLevelFactors::BuyBuildingPriceDiscount,
          2.0f},
-        {L"BuyBuildingPriceDiscount", LevelModifierAdds, &GLevelFactors::BuyBuildingPriceDiscount, 2.0f},
-        {L"OwnedBuildingPriceBonus", LevelModifierAdds, &GLevelFactors::OwnedBuildingPriceBonus, 2.0f},
+        {L"OwnedBuildingPriceBonus", LevelModifierAdds, &GLevelFactors::OwnedBuildingPriceBonus,
+         2.0f},
     };
     for (const Case& c : cases) {
-        CRefPtr<GLevelModifier> m = CRefPtr<GLevelModifier>::fromRaw(createLevelModifier(stringw(c.type)));
+        CRefPtr<GLevelModifier> m =
+            CRefPtr<GLevelModifier>::fromRaw(createLevelModifier(stringw(c.type)));
         ASSERT_TRUE(m) << toUtf8(c.type);
         EXPECT_EQ(stringw(m->getTypeName()), stringw(c.type));
         EXPECT_EQ(m->getEffect(), c.effect);
@@ -115,7 +131,8 @@ TEST(LevelModifiers, EachKindChangesTheFactorOfItsName) {
     };
     for (const Flag& f : {Flag{L"CanReceiveMoneyLetters", &GLevelFactors::CanReceiveMoneyLetters},
                           Flag{L"CanBuildingsBroke", &GLevelFactors::CanBuildingsBroke}}) {
-        CRefPtr<GLevelModifier> m = CRefPtr<GLevelModifier>::fromRaw(createLevelModifier(stringw(f.type)));
+        CRefPtr<GLevelModifier> m =
+            CRefPtr<GLevelModifier>::fromRaw(createLevelModifier(stringw(f.type)));
         ASSERT_TRUE(m);
         EXPECT_EQ(m->getEffect(), LevelModifierSwitches);
         auto configuration = makeRef<GLevelConfiguration>();
@@ -134,11 +151,12 @@ TEST(LevelModifiers, EachKindChangesTheFactorOfItsName) {
 
 TEST(LevelModifiers, ListsReadTheirKnownModifiersInOrderAndApplyCumulatively) {
     test::LogCapture logs;
-    CRefPtr<GLevelModifierList> list = readList(
-        "<Upgrade><LevelModifiers>" + modifier("MaterialPriceM", "0.5") + "<Modifier Value=\"3\"/>" +
-        modifier("NotAKind", "2") + "<Other Type=\"WorkersCostA\" Value=\"9\"/>" + modifier("WorkersCostA", "3") +
-        modifier("CanReceiveMoneyLetters", "1") + modifier("CanReceiveMoneyLetters", "0") +
-        "</LevelModifiers>" + modifier("PRIncomeBonus", "5") + "</Upgrade>");
+    CRefPtr<GLevelModifierList> list =
+        readList("<Upgrade><LevelModifiers>" + modifier("MaterialPriceM", "0.5") +
+                 "<Modifier Value=\"3\"/>" + modifier("NotAKind", "2") +
+                 "<Other Type=\"WorkersCostA\" Value=\"9\"/>" + modifier("WorkersCostA", "3") +
+                 modifier("CanReceiveMoneyLetters", "1") + modifier("CanReceiveMoneyLetters", "0") +
+                 "</LevelModifiers>" + modifier("PRIncomeBonus", "5") + "</Upgrade>");
     ASSERT_EQ(list->size(), 4u);
     EXPECT_EQ(list->get(0)->getKind(), LevelModifierMaterialPriceM);
     EXPECT_EQ(list->get(1)->getKind(), LevelModifierWorkersCostA);
@@ -158,7 +176,8 @@ TEST(LevelModifiers, ListsReadTheirKnownModifiersInOrderAndApplyCumulatively) {
     // tag, gives an empty list and leaves the reader at that element.
     list = readList("<LevelModifiers></LevelModifiers>");
     EXPECT_EQ(list->size(), 0u);
-    CRefPtr<CXmlReader> reader = test::readerOf("<A><LevelModifiers/>" + modifier("BuildTimeM", "2") + "</A>");
+    CRefPtr<CXmlReader> reader =
+        test::readerOf("<A><LevelModifiers/>" + modifier("BuildTimeM", "2") + "</A>");
     reader->read();
     reader->read();
     list->append(CRefPtr<GLevelModifier>::fromRaw(createLevelModifier(L"BuildTimeM")).get());
@@ -177,19 +196,24 @@ TEST(LevelModifiers, AMultiplierWithoutAUsableValueLeavesItsFactorAndIsReported)
         const char* value;  // none: no attribute
         f32 expected;       // a multiplier's factor after one application
         f32 added;          // the addition's factor after one application
-    } cases[] = {{nullptr, 1.0f, 0.0f}, {"0", 1.0f, 0.0f}, {"-2", 1.0f, -2.0f}, {"abc", 1.0f, 0.0f},
+    } cases[] = {{nullptr, 1.0f, 0.0f},
+                 {"0", 1.0f, 0.0f},
+                 {"-2", 1.0f, -2.0f},
+                 {"abc", 1.0f, 0.0f},
                  {"0.5", 0.5f, 0.5f}};
     for (const auto& c : cases) {
         test::LogCapture logs;
-        CRefPtr<GLevelModifierList> list = readList(
-            "<LevelModifiers>" + modifier("MaterialDeliveryTimeM", c.value) + modifier("BuildTimeM", c.value) +
-            modifier("PRIncomeBonus", c.value) + "</LevelModifiers>");
+        CRefPtr<GLevelModifierList> list =
+            readList("<LevelModifiers>" + modifier("MaterialDeliveryTimeM", c.value) +
+                     modifier("BuildTimeM", c.value) + modifier("PRIncomeBonus", c.value) +
+                     "</LevelModifiers>");
         ASSERT_EQ(list->size(), 3u);
         auto configuration = makeRef<GLevelConfiguration>();
         list->applyAll(configuration.get());
         list->applyAll(configuration.get());  // every recalculation: still unchanged
         const std::string label = c.value ? c.value : "(none)";
-        EXPECT_FLOAT_EQ(configuration->Factors.MaterialDeliveryTimeM, c.expected * c.expected) << label;
+        EXPECT_FLOAT_EQ(configuration->Factors.MaterialDeliveryTimeM, c.expected * c.expected)
+            << label;
         EXPECT_FLOAT_EQ(configuration->Factors.BuildTimeM, c.expected * c.expected) << label;
         const size_t warnings = c.expected == 1.0f ? 2u : 0u;
         size_t seen = 0;
@@ -202,7 +226,8 @@ TEST(LevelModifiers, AMultiplierWithoutAUsableValueLeavesItsFactorAndIsReported)
         EXPECT_FLOAT_EQ(configuration->Factors.PRIncomeBonus, 2.0f * c.added) << label;
     }
     // Set in code, a non-positive multiplier is ignored as well.
-    CRefPtr<GLevelModifier> m = CRefPtr<GLevelModifier>::fromRaw(createLevelModifier(L"WorkerPriceM"));
+    CRefPtr<GLevelModifier> m =
+        CRefPtr<GLevelModifier>::fromRaw(createLevelModifier(L"WorkerPriceM"));
     m->Value = 0.0f;
     auto configuration = makeRef<GLevelConfiguration>();
     m->apply(configuration.get());

@@ -55,6 +55,40 @@ class LintTest(unittest.TestCase):
         self.assertIn("picture images/UI/Missing.png", text)
         self.assertIn("loops without time passing", text)
 
+    def test_scene_contracts_find_missing_nodes_classes_and_states(self):
+        saved = dict(lint.SCENE_CONTRACTS)
+        lint.SCENE_CONTRACTS.clear()
+        lint.SCENE_CONTRACTS.update({
+            "scenes/LogosScene.oscn": {
+                "root": "GIntroScene",
+                "nodes": {"Scene/Logo2": {"TextNode"}, "Scene/Logo9": None},
+                "states": {"Scene/Logo1": ("Swap", "Blink")},
+            }})
+        try:
+            problems = []
+            lint.lint_scene_contracts(lint.Content([]), problems)
+        finally:
+            lint.SCENE_CONTRACTS.clear()
+            lint.SCENE_CONTRACTS.update(saved)
+        self.assertEqual(problems, [
+            "scenes/LogosScene.oscn: the root is a GLogosScene, not a GIntroScene",
+            "scenes/LogosScene.oscn: Scene/Logo2 is not one of TextNode",
+            "scenes/LogosScene.oscn: no node Scene/Logo9",
+            "scenes/LogosScene.oscn: Scene/Logo1 has no state Blink"])
+
+    def test_the_preloader_files_are_checked_but_the_pending_ones(self):
+        problems = []
+        lint.lint_preloader_files(lint.Content([]), problems)
+        self.assertEqual(problems, [])
+        saved = lint.PRELOADER_PENDING
+        lint.PRELOADER_PENDING = set()
+        try:
+            lint.lint_preloader_files(lint.Content([]), problems)
+        finally:
+            lint.PRELOADER_PENDING = saved
+        self.assertIn("the preloader reads levels/common/Fireworks/1/f.oscn, which does not exist",
+                      problems)
+
 
 class SoundPackTest(unittest.TestCase):
     def setUp(self):

@@ -1,0 +1,699 @@
+// The asset lint: the real assets/ loaded as the game loads them, on the in-memory texture
+// driver and a null audio driver that decodes every sound whole. It fails on any warning or
+// error log line and checks that what scene files, fonts, sounds and the game's code name
+// resolves.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/audio/AudioPropertyTypes.h"
+#include "engine/audio/CNullAudioDriver.h"
+#include "engine/audio/CSoundGroupManager.h"
+#include "engine/audio/CSoundLoaderRegistry.h"
+#include "engine/audio/ISound.h"
+#include "engine/audio/SoundCue.h"
+#include "engine/audio/SoundPack.h"
+#include "engine/content/CContentManager.h"
+#include "engine/core/StringUtils.h"
+#include "engine/device/ContentProcessors.h"
+#include "engine/io/CFileSystem.h"
+#include "engine/io/CTextDictionary.h"
+#include "engine/io/CXmlReader.h"
+#include "engine/nodes/EngineNodes.h"
+#include "engine/properties/CPropertyTypeRegistry.h"
+#include "engine/scene/BaseNode.h"
+#include "engine/scene/CNodeFactory.h"
+#include "engine/scene/TemplateCollectionNode.h"
+#include "engine/video/CMemoryTextureDriver.h"
+#include "engine/video/render2d/AtlasTextureCollection.h"
+#include "engine/video/render2d/CFont.h"
+#include "engine/video/render2d/RenderPropertyTypes.h"
+#include "game/app/GApplication.h"
+#include "game/app/GNodeClassRegistration.h"
+#include "game/config/GLogosConfiguration.h"
+#include "game/config/GSoundCueIds.h"
+#include "tests/assets/SourceLiterals.h"
+#include "tests/support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace oskel::test {
+namespace {
+
+const fs::path SourceDir = BRASQUEL_SOURCE_DIR;
+const fs::path AssetsDir = SourceDir / "assets";
+
+// What the game loads, in its order, besides the start scene and the tables of the application.
+constexpr const char* DictionaryFile = "strings/Dictionary.xml";
+constexpr const char* SoundPackFile = "sounds/SoundPack.xml";
+constexpr const char* AtlasFolder = "atlases";
+constexpr const char* ParticleFiles[] = {"scenes/ParticleCollection.xml",
+                                         "levels/common/ParticleCollection.xml"};
+constexpr const char* MenuTemplatesFile = "scenes/TemplateCollection.oscn";
+constexpr const char* LevelTemplatesFile = "levels/common/TemplateCollection.oscn";
+// Scene files under this folder take their templates from the level collection.
+constexpr const char* LevelFolder = "levels/";
+// Declared with the cue names, played by nothing.
+constexpr const char* UnplayedCue = "FeatureCommercial";
+// A sound's peak must reach this share of full scale.
+constexpr double MinimumPeak = 0.01;
+
+// Files the code names whose content comes later. Each must be named by the game's code or by
+// the logos file, and must not exist yet: the lint fails on an entry that is no longer pending.
+struct SPending {
+    const char* path;
+    const char* bringer;
+};
+constexpr SPending PendingFiles[] = {
+    {"scenes/MainMenuScene.oscn", "the main menu"},
+    {"levels/common/Fireworks/1/f.oscn", "the fireworks of the world's effects"},
+    {"levels/common/Fireworks/2/f.oscn", "the fireworks of the world's effects"},
+    {"levels/common/Fireworks/3/f.oscn", "the fireworks of the world's effects"},
+    {"levels/common/Fireworks/4/f.oscn", "the fireworks of the world's effects"},
+};
+
+bool isPending(const std::string& path) {
+    for (const SPending& p : PendingFiles)
+        if (path == p.path) return true;
+    return false;
+}
+
+bool assetExists(const std::string& path) { return fs::is_regular_file(AssetsDir / path); }
+
+std::string narrow(const stringw& text) { return toUtf8(text.c_str()); }
+
+// Every asset file of the extension, by its name from the asset root, sorted.
+std::vector<std::string> assetFiles(const std::string& folder, const std::string& extension) {
+    std::vector<std::string> files;
+    const fs::path root = folder.empty() ? AssetsDir : AssetsDir / folder;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file() && entry.path().extension() == extension)
+            files.push_back(fs::relative(entry.path(), AssetsDir).generic_string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// A name inside a file, resolved against the file's folder (both from the asset root).
+std::string resolve(const std::string& file, const std::string& name) {
+    return (fs::path(file).parent_path() / name).lexically_normal().generic_string();
+}
+
+// ---- Sounds decoded whole ----
+
+struct SDecoded {
+    u64 frames = 0;     // frames read
+    u64 expected = 0;   // frames the decoder announced
+    double peak = 0.0;  // the largest sample, as a share of full scale
+    std::string error;  // empty when it decoded
+};
+
+// A sound that plays nothing: what the decoding driver hands out.
+class DecodedSound : public ISound {
+public:
+    explicit DecodedSound(const CCreationContext& context) : ISound(context) {}
+    ISound* clone() const override { return new DecodedSound(getCreationContext()); }
+    s32 getState() override { return SoundStopped; }
+    bool play() override { return true; }
+    void stop() override {}
+    void setPaused(bool) override {}
+    f32 getVolume() const override { return m_volume; }
+    void setVolume(f32 volume) override { m_volume = volume; }
+    bool isLooping() const override { return m_looping; }
+    void setLooping(bool looping) override { m_looping = looping; }
+    void setPosition(const vector3df& position) override { m_position = position; }
+    const vector3df& getPosition() const override { return m_position; }
+    u32 getPlayPosition() override { return 0; }
+
+private:
+    f32 m_volume = 1.0f;
+    bool m_looping = false;
+    vector3df m_position;
+};
+
+// The null driver, except that it decodes each sound file whole through the sound loaders and
+// records what it found; a file that does not decode gives no sound.
+class DecodingAudioDriver : public CNullAudioDriver {
+public:
+    explicit DecodingAudioDriver(CFileSystem* files) : CNullAudioDriver(files) {}
+
+    ISound* createSound(IReadableFile* file, const CCreationContext& context) override {
+        if (!file) return nullptr;
+        std::string name = context.getName().c_str();
+        if (name.empty()) name = file->getFileName().c_str();
+        SDecoded& result = decoded[name];
+        result = decode(file, context);
+        if (!result.error.empty()) return nullptr;
+        return new DecodedSound(context);
+    }
+
+    std::map<std::string, SDecoded> decoded;
+
+private:
+    static SDecoded decode(IReadableFile* file, const CCreationContext& context) {
+        SDecoded result;
+        CRefPtr<CSoundDecoder> decoder =
+            CRefPtr<CSoundDecoder>::fromRaw(CSoundLoaderRegistry::instance().load(file, context));
+        if (!decoder || decoder->getSamples() <= 0) {
+            result.error = "no decoder opens it";
+            return result;
+        }
+        result.expected = static_cast<u64>(decoder->getSamples());
+        const u32 frameBytes = decoder->getFrameBytes();
+        const bool eightBit = soundBytesPerSample(decoder->getFormat()) == 1;
+        constexpr u32 ChunkFrames = 4096;
+        std::vector<unsigned char> buffer(static_cast<size_t>(ChunkFrames) * frameBytes);
+        s32 peak = 0;
+        for (;;) {
+            const u32 frames = decoder->read(buffer.data(), ChunkFrames);
+            if (frames == 0) break;
+            result.frames += frames;
+            const size_t samples = static_cast<size_t>(frames) * frameBytes / (eightBit ? 1 : 2);
+            for (size_t i = 0; i < samples; ++i) {
+                s32 value;
+                if (eightBit) {
+                    value = (static_cast<s32>(buffer[i]) - 128) * 256;
+                } else {
+                    value = static_cast<s16>(static_cast<u16>(buffer[2 * i]) |
+                                             static_cast<u16>(buffer[2 * i + 1] << 8));
+                }
+                peak = std::max(peak, std::abs(value));
+            }
+        }
+        result.peak = peak / 32768.0;
+        if (result.frames != result.expected)
+            result.error = "decoded " + std::to_string(result.frames) + " of " +
+                           std::to_string(result.expected) + " frames";
+        return result;
+    }
+};
+
+// ---- The world: everything loaded once ----
+
+struct AssetWorld {
+    LogCapture log;
+    CFileSystem* files = nullptr;
+    IVideoDriver* video = nullptr;
+    CRefPtr<DecodingAudioDriver> audio;
+    CContentProcessorsManager* processors = nullptr;
+    CContentManager* content = nullptr;
+    CRefPtr<brasquel::GApplication> application;
+    CRefPtr<CTextDictionary> dictionary;
+    CRefPtr<CSoundGroupManager> soundGroups;
+    std::vector<CRefPtr<CResource>> kept;  // every loaded file, held until the end
+    CRefPtr<BaseNode> startScene;
+    CRefPtr<SoundPack> soundPack;
+    std::vector<CRefPtr<AtlasTextureCollection>> atlases;
+    CRefPtr<TemplateCollectionNode> menuTemplates;
+    CRefPtr<TemplateCollectionNode> levelTemplates;
+    CRefPtr<brasquel::GLogosConfiguration> logos;
+    std::vector<std::string> loadFailures;  // what did not load, with why
+    std::vector<std::string> tableFailures;
+    double seconds = 0.0;
+
+    AssetWorld() {
+        const auto started = std::chrono::steady_clock::now();
+        registerRenderPropertyTypes(CPropertyTypeRegistry::instance());
+        registerAudioPropertyTypes(CPropertyTypeRegistry::instance());
+        registerEngineNodes(CNodeFactory::instance());
+        u32 count = 0;
+        const brasquel::SGameNodeClass* classes = brasquel::getApplicationNodeClasses(count);
+        brasquel::registerGameNodeClasses(CNodeFactory::instance(), classes, count);
+        classes = brasquel::getPreloaderNodeClasses(count);
+        brasquel::registerGameNodeClasses(CNodeFactory::instance(), classes, count);
+
+        files = new CFileSystemLinux();
+        if (!files->addArchive(stringc(AssetsDir.string().c_str()), false, false))
+            loadFailures.push_back("assets/ does not mount");
+        video = createMemoryTextureDriver(SDeviceParameters(), nullptr);
+        video->setTextureCreationFlag(ETCF_CREATE_MIP_MAPS, false);
+        audio = CRefPtr<DecodingAudioDriver>::fromRaw(new DecodingAudioDriver(files));
+        processors = createContentProcessors(video, audio.get(), files);
+        content = new CContentManager(files, processors);
+        application = CRefPtr<brasquel::GApplication>::fromRaw(new brasquel::GApplication());
+
+        // The start scene, then what the preloader loads, in its order.
+        startScene = loadAs<BaseNode>(TypeCodeSceneNode, brasquel::GApplication::StartSceneFile);
+        dictionary = makeRef<CTextDictionary>(files);
+        if (!dictionary->load(stringc(DictionaryFile)))
+            loadFailures.push_back(std::string(DictionaryFile) + ": does not load");
+        soundGroups = makeRef<CSoundGroupManager>(audio.get());
+        soundPack = loadAs<SoundPack>(TypeCodeSoundPack, SoundPackFile);
+        if (soundPack) soundPack->registerCues(soundGroups.get());
+        for (const std::string& name : assetFiles(AtlasFolder, ".xml"))
+            if (auto atlas = loadAs<AtlasTextureCollection>(TypeCodeAtlasCollection, name))
+                atlases.push_back(atlas);
+        for (const char* name : ParticleFiles) loadAs<CResource>(TypeCodeParticleCollection, name);
+        menuTemplates = loadAs<TemplateCollectionNode>(TypeCodeSceneNode, MenuTemplatesFile);
+        levelTemplates = loadAs<TemplateCollectionNode>(TypeCodeSceneNode, LevelTemplatesFile);
+        readTables();
+        // Every scene file.
+        for (const std::string& name : assetFiles("", ".oscn"))
+            loadAs<BaseNode>(TypeCodeSceneNode, name);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    }
+
+    ~AssetWorld() {
+        startScene = nullptr;
+        soundPack = nullptr;
+        atlases.clear();
+        menuTemplates = nullptr;
+        levelTemplates = nullptr;
+        kept.clear();
+        soundGroups = nullptr;
+        dictionary = nullptr;
+        application = nullptr;
+        logos = nullptr;
+        content->releaseAll();
+        content->drop();
+        processors->drop();
+        audio = nullptr;
+        video->drop();
+        files->drop();
+    }
+
+    // The file loaded as content of the type, kept; none (with the failure recorded) when it
+    // does not load or is not of the class.
+    template <class T>
+    CRefPtr<T> loadAs(u32 typeCode, const std::string& name) {
+        CResource* resource = content->getContentByPath(typeCode, stringc(name.c_str()), false);
+        if (!resource) {
+            loadFailures.push_back(name + ": does not load");
+            return nullptr;
+        }
+        CRefPtr<CResource> held = CRefPtr<CResource>::fromRaw(resource);
+        kept.push_back(held);
+        T* typed = resource->getTypeCode() == typeCode ? dynamic_cast<T*>(resource) : nullptr;
+        if (!typed) loadFailures.push_back(name + ": loads as another kind of content");
+        return CRefPtr<T>(typed);
+    }
+
+    // The application's tables from their files, and the logos file.
+    void readTables() {
+        for (const brasquel::SReloadEntry& entry : application->getReloadEntries()) {
+            if (!entry.table) continue;
+            CXmlReader* reader = files->createXmlReader(stringc(entry.path));
+            if (!reader) {
+                tableFailures.push_back(std::string(entry.path) + ": does not open");
+                continue;
+            }
+            if (!entry.table->read(reader))
+                tableFailures.push_back(std::string(entry.path) + ": ends early");
+            reader->drop();
+        }
+        logos = makeRef<brasquel::GLogosConfiguration>();
+        CXmlReader* reader = files->createXmlReader(stringc(brasquel::GApplication::LogosFile));
+        if (!reader || !logos->load(reader))
+            tableFailures.push_back(std::string(brasquel::GApplication::LogosFile) +
+                                    ": does not load");
+        if (reader) reader->drop();
+    }
+};
+
+AssetWorld* g_world = nullptr;
+
+// Loads the world once for all tests and releases it before the program ends (so that the leak
+// checker sees nothing held).
+class AssetWorldEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { g_world = new AssetWorld(); }
+    void TearDown() override {
+        delete g_world;
+        g_world = nullptr;
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new AssetWorldEnvironment());
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += "\n  " + line;
+    return text;
+}
+
+// Every test fails on a warning or error line logged while it ran.
+class AssetLint : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(g_world, nullptr);
+        m_firstLine = g_world->log.lines().size();
+    }
+    void TearDown() override {
+        std::vector<std::string> problems;
+        const auto& lines = g_world->log.lines();
+        for (size_t i = m_firstLine; i < lines.size(); ++i)
+            if (lines[i].level >= LogWarning)
+                problems.push_back(lines[i].text + " [" + lines[i].hint + "]");
+        EXPECT_TRUE(problems.empty()) << "warnings or errors logged:" << joined(problems);
+    }
+
+    AssetWorld& world() { return *g_world; }
+
+private:
+    size_t m_firstLine = 0;
+};
+
+TEST_F(AssetLint, LoadsInTheGamesOrderWithoutWarnings) {
+    std::vector<std::string> problems;
+    for (const auto& line : world().log.lines())
+        if (line.level >= LogWarning) problems.push_back(line.text + " [" + line.hint + "]");
+    EXPECT_TRUE(problems.empty()) << "logged while loading:" << joined(problems);
+    EXPECT_TRUE(world().loadFailures.empty()) << joined(world().loadFailures);
+    EXPECT_TRUE(world().tableFailures.empty()) << joined(world().tableFailures);
+    EXPECT_NE(world().startScene, nullptr);
+    EXPECT_NE(world().soundPack, nullptr);
+    EXPECT_NE(world().menuTemplates, nullptr);
+    EXPECT_NE(world().levelTemplates, nullptr);
+    EXPECT_FALSE(world().atlases.empty());
+    EXPECT_GT(world().dictionary->getEntryCount(), 0u);
+    std::printf("asset lint: loaded in %.2f s\n", world().seconds);
+}
+
+// ---- Scene files ----
+
+bool isKnownGameClass(const stringw& name) {
+    for (auto* get : {brasquel::getApplicationNodeClasses, brasquel::getPreloaderNodeClasses}) {
+        u32 count = 0;
+        const brasquel::SGameNodeClass* rows = get(count);
+        for (u32 i = 0; i < count; ++i)
+            if (name == rows[i].name) return true;
+    }
+    return false;
+}
+
+// Walks a scene file's elements and records every name in it that does not resolve.
+class SceneFileChecker {
+public:
+    SceneFileChecker(AssetWorld& world, std::string file, TemplateCollectionNode* templates)
+        : m_world(world), m_file(std::move(file)), m_templates(templates) {}
+
+    // The root's class as the factory makes it (empty when the file does not open).
+    stringw check(std::vector<std::string>& problems) {
+        m_problems = &problems;
+        CXmlReader* reader = m_world.files->createXmlReader(stringc(m_file.c_str()));
+        if (!reader) {
+            problem("does not open");
+            return stringw();
+        }
+        stringw rootClass;
+        std::vector<u32> animatorTypes;  // property types of the animator being read
+        bool inAnimator = false;
+        while (reader->read()) {
+            if (reader->getNodeType() == XmlNodeElementEnd && reader->getNodeName() == L"Animator")
+                inAnimator = false;
+            if (reader->getNodeType() != XmlNodeElement) continue;
+            const stringw& element = reader->getNodeName();
+            for (u32 i = 0; i < reader->getAttributeCount(); ++i)
+                checkTextKeys(narrow(reader->getAttributeValue(static_cast<s32>(i))));
+            if (element == L"SceneNode") {
+                const stringw type = checkSceneElement(reader);
+                if (rootClass.empty()) rootClass = type.empty() ? stringw(L"?") : type;
+            } else if (element == L"Animator") {
+                inAnimator = true;
+                animatorTypes.clear();
+            } else if (element == L"KeyFrame") {
+                for (size_t v = 0; v < animatorTypes.size(); ++v) {
+                    const stringw attribute = stringw(L"Value") + stringw(static_cast<s32>(v));
+                    checkResource(animatorTypes[v],
+                                  narrow(reader->getAttributeValue(attribute.c_str())));
+                }
+            } else {
+                const u32 typeCode = resourceType(element);
+                if (inAnimator && reader->getAttributeValue(L"Name").size() > 0)
+                    animatorTypes.push_back(typeCode);
+                if (element == L"string" && reader->getAttributeValue(L"Name") == L"TemplateName")
+                    checkTemplate(narrow(reader->getAttributeValue(L"Value")));
+                checkResource(typeCode, narrow(reader->getAttributeValue(L"Value")));
+            }
+        }
+        reader->drop();
+        return rootClass;
+    }
+
+private:
+    static u32 resourceType(const stringw& element) {
+        if (element == L"atlasTexture") return TypeCodeAtlasTexture;
+        if (element == L"font") return TypeCodeFont;
+        if (element == L"sound") return TypeCodeSound;
+        return 0;
+    }
+
+    void problem(const std::string& text) { m_problems->push_back(m_file + ": " + text); }
+
+    // The class the factory makes for the element: ClassOverride when registered, else Type.
+    stringw checkSceneElement(CXmlReader* reader) {
+        const stringw file = reader->getAttributeValue(L"File");
+        if (!file.empty()) {
+            const std::string path = resolve(m_file, narrow(file));
+            if (!assetExists(path)) problem("its File child " + path + " does not exist");
+            return stringw(L"File");
+        }
+        const stringw type = reader->getAttributeValue(L"Type");
+        const stringw override = reader->getAttributeValue(L"ClassOverride");
+        CNodeFactory& factory = CNodeFactory::instance();
+        if (!factory.isNodeClassRegistered(type))
+            problem("class " + narrow(type) + " is not registered");
+        if (!override.empty()) {
+            if (factory.isNodeClassRegistered(override)) return override;
+            if (!isKnownGameClass(override))
+                problem("class " + narrow(override) + " is no class of the game");
+        }
+        return type;
+    }
+
+    void checkTemplate(const std::string& name) {
+        if (name.empty()) return;
+        if (!m_templates) {
+            problem("template " + name + " has no collection to come from");
+            return;
+        }
+        if (!m_templates->findTemplate(CNameId(name.c_str()).getId()))
+            problem("template " + name + " is not in its collection");
+    }
+
+    void checkResource(u32 typeCode, const std::string& value) {
+        if (typeCode == 0 || value.empty()) return;
+        const std::string path = resolve(m_file, value);
+        CResource* resource =
+            m_world.content->getContentByPath(typeCode, stringc(path.c_str()), false);
+        if (!resource || resource->getTypeCode() != typeCode) problem(path + " does not resolve");
+        if (resource) resource->drop();
+    }
+
+    void checkTextKeys(const std::string& text) {
+        size_t at = 0;
+        while ((at = text.find('%', at)) != std::string::npos) {
+            const size_t end = text.find('%', at + 1);
+            if (end == std::string::npos) return;
+            const std::string key = text.substr(at + 1, end - at - 1);
+            if (key.empty() || key.find_first_of(" \t\r\n") != std::string::npos) {
+                at = end;
+                continue;
+            }
+            if (!m_world.dictionary->hasKey(stringc(key.c_str())))
+                problem("text key %" + key + "% is not in the dictionary");
+            at = end + 1;
+        }
+    }
+
+    AssetWorld& m_world;
+    std::string m_file;
+    TemplateCollectionNode* m_templates;
+    std::vector<std::string>* m_problems = nullptr;
+};
+
+TEST_F(AssetLint, EverySceneFileLoadsWithItsRootClassAndEveryNameInItResolves) {
+    const std::vector<std::string> scenes = assetFiles("", ".oscn");
+    ASSERT_FALSE(scenes.empty());
+    std::vector<std::string> problems;
+    for (const std::string& name : scenes) {
+        TemplateCollectionNode* templates = name.rfind(LevelFolder, 0) == 0
+                                                ? world().levelTemplates.get()
+                                                : world().menuTemplates.get();
+        SceneFileChecker checker(world(), name, templates);
+        const stringw rootClass = checker.check(problems);
+        CResource* loaded =
+            world().content->getContentByPath(TypeCodeSceneNode, stringc(name.c_str()), false);
+        if (!loaded || loaded->getTypeCode() != TypeCodeSceneNode) {
+            problems.push_back(name + ": does not load as a scene node");
+        } else if (static_cast<BaseNode*>(loaded)->getClassName() != rootClass) {
+            problems.push_back(name + ": its root is a " +
+                               narrow(static_cast<BaseNode*>(loaded)->getClassName()) +
+                               ", the file names " + narrow(rootClass));
+        }
+        if (loaded) loaded->drop();
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// ---- Fonts, atlases, sounds ----
+
+TEST_F(AssetLint, FontsCoverEveryCharacterOfTheDictionary) {
+    std::set<u32> characters;
+    for (const auto& [key, text] : world().dictionary->getTexts())
+        for (u32 i = 0; i < text.size(); ++i)
+            if (static_cast<u32>(text[i]) >= 0x20) characters.insert(static_cast<u32>(text[i]));
+    ASSERT_GT(characters.size(), 26u);
+    const std::vector<std::string> fonts = assetFiles("scenes/fonts", ".ofnt");
+    ASSERT_FALSE(fonts.empty());
+    std::vector<std::string> problems;
+    for (const std::string& name : fonts) {
+        CResource* resource =
+            world().content->getContentByPath(TypeCodeFont, stringc(name.c_str()), false);
+        auto* font = dynamic_cast<CFont*>(resource);
+        if (!font) {
+            problems.push_back(name + ": does not load");
+        } else {
+            std::string missing;
+            for (u32 c : characters)
+                if (!font->hasGlyph(c)) {
+                    char code[16];
+                    std::snprintf(code, sizeof code, " U+%04X", c);
+                    missing += code;
+                }
+            if (!missing.empty()) problems.push_back(name + ": no glyph for" + missing);
+        }
+        if (resource) resource->drop();
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+TEST_F(AssetLint, NoAtlasRegionNameAppearsTwice) {
+    std::map<std::string, std::string> owners;
+    std::vector<std::string> problems;
+    u32 regions = 0;
+    for (const auto& atlas : world().atlases) {
+        const auto& entries = atlas->getEntries();
+        for (u32 i = 0; i < entries.size(); ++i) {
+            const auto& entry = entries[i];
+            ++regions;
+            const std::string name = entry.name.c_str();
+            const std::string owner = atlas->getName().c_str();
+            auto [at, added] = owners.emplace(name, owner);
+            if (!added) problems.push_back(name + " in " + at->second + " and " + owner);
+        }
+    }
+    EXPECT_GT(regions, 0u);
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+TEST_F(AssetLint, EverySoundDecodesWholeAndIsNotSilent) {
+    std::vector<std::string> sounds = assetFiles("", ".ogg");
+    for (const std::string& wav : assetFiles("", ".wav")) sounds.push_back(wav);
+    ASSERT_FALSE(sounds.empty());
+    std::vector<std::string> problems;
+    for (const std::string& name : sounds) {
+        auto& decoded = world().audio->decoded;
+        if (decoded.count(name) == 0) {
+            CResource* sound =
+                world().content->getContentByPath(TypeCodeSound, stringc(name.c_str()), false);
+            if (sound) sound->drop();
+        }
+        auto found = decoded.find(name);
+        if (found == decoded.end()) {
+            problems.push_back(name + ": never reached the audio driver");
+            continue;
+        }
+        const SDecoded& result = found->second;
+        if (!result.error.empty())
+            problems.push_back(name + ": " + result.error);
+        else if (result.peak < MinimumPeak)
+            problems.push_back(name + ": silent (peak " + std::to_string(result.peak) + ")");
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+TEST_F(AssetLint, EveryCueTheGamePlaysIsInTheSoundPackWithASound) {
+    ASSERT_NE(world().soundPack, nullptr);
+    const char* const* names = brasquel::GSoundCueIds::names();
+    std::vector<std::string> problems;
+    for (u32 i = 0; i < brasquel::GSoundCueIds::Count; ++i) {
+        const std::string name = names[i];
+        if (name == UnplayedCue) continue;
+        SoundCue* cue = world().soundPack->findCue(CNameId(names[i]));
+        if (!cue)
+            problems.push_back(name + ": not in the sound pack");
+        else if (cue->getSoundCount() == 0)
+            problems.push_back(name + ": has no sound");
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// ---- Files the code names ----
+
+// Every file-name literal of the game's sources, with where it stands.
+std::map<std::string, std::string> codeFileNames() {
+    std::map<std::string, std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(SourceDir / "game")) {
+        const std::string extension = entry.path().extension().string();
+        if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h")) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        for (const std::string& literal : stringLiterals(text.str()))
+            if (isFileNameLiteral(literal))
+                names.emplace(literal, fs::relative(entry.path(), SourceDir).generic_string());
+    }
+    return names;
+}
+
+TEST_F(AssetLint, EveryFileTheCodeNamesExists) {
+    const std::map<std::string, std::string> names = codeFileNames();
+    ASSERT_FALSE(names.empty());
+    std::vector<std::string> problems;
+    for (const auto& [name, source] : names) {
+        // A folder the code names must exist as a folder.
+        const bool exists =
+            name.back() == '/' ? fs::is_directory(AssetsDir / name) : assetExists(name);
+        if (!exists && !isPending(name)) problems.push_back(name + " (named in " + source + ")");
+    }
+    // The code's tables of files.
+    for (const brasquel::SReloadEntry& entry : world().application->getReloadEntries())
+        if (!assetExists(entry.path) && !isPending(entry.path))
+            problems.push_back(std::string(entry.path) + " (the reload key's table)");
+    for (const char* name :
+         {brasquel::GApplication::StartSceneFile, brasquel::GApplication::LogosFile,
+          brasquel::GApplication::CursorImageFile})
+        if (!assetExists(name)) problems.push_back(std::string(name) + " (the application)");
+    // The logos the start-up shows.
+    for (const brasquel::GLogoEntry& logo : world().logos->getLogos())
+        if (!assetExists(logo.Image.c_str()) && !isPending(logo.Image.c_str()))
+            problems.push_back(std::string(logo.Image.c_str()) + " (the logos file)");
+    for (const brasquel::GMMLogoEntry& logo : world().logos->getMMLogos())
+        if (!assetExists(logo.Image.c_str()) && !isPending(logo.Image.c_str()))
+            problems.push_back(std::string(logo.Image.c_str()) + " (the logos file)");
+    EXPECT_TRUE(problems.empty()) << "missing:" << joined(problems);
+}
+
+TEST_F(AssetLint, EveryPendingFileIsNamedAndNotThereYet) {
+    const std::map<std::string, std::string> names = codeFileNames();
+    std::set<std::string> logoImages;
+    for (const brasquel::GLogoEntry& logo : world().logos->getLogos())
+        logoImages.insert(logo.Image.c_str());
+    for (const brasquel::GMMLogoEntry& logo : world().logos->getMMLogos())
+        logoImages.insert(logo.Image.c_str());
+    std::vector<std::string> problems;
+    for (const SPending& pending : PendingFiles) {
+        if (assetExists(pending.path))
+            problems.push_back(std::string(pending.path) + " exists now: take it off the list");
+        if (names.count(pending.path) == 0 && logoImages.count(pending.path) == 0)
+            problems.push_back(std::string(pending.path) + " is named by nothing (" +
+                               pending.bringer + ")");
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+}  // namespace
+}  // namespace oskel::test
