@@ -6,6 +6,9 @@ that roll by with their back button).
 The movers find the menu by counting their parents: bikes sit four links below the root, cars,
 clouds and walkers five; every node between them and the root stays at the origin, so that the
 movers' positions are those of the backdrop and of the street's paths.
+
+The preloader switches to this file once it exists, so the module joins the generator list
+(modules.py) together with the main menu's scene class.
 """
 from .art import menu, people, vehicles
 from .common import Output, asset
