@@ -155,8 +155,12 @@ TEST(LinuxDevice, GammaRampEntriesStayInRange) {
             // Large brightness saturates the whole ramp either way, unless a contrast just below
             // 2 blows the curve up past it.
             const bool nearTwo = contrast > 1.99f && contrast < 2.0f;
-            if (brightness > 0.0f) EXPECT_EQ(*std::min_element(ramp.begin(), ramp.end()), 65535);
-            if (brightness < 0.0f && !nearTwo) EXPECT_EQ(*std::max_element(ramp.begin(), ramp.end()), 0);
+            if (brightness > 0.0f) {
+                EXPECT_EQ(*std::min_element(ramp.begin(), ramp.end()), 65535);
+            }
+            if (brightness < 0.0f && !nearTwo) {
+                EXPECT_EQ(*std::max_element(ramp.begin(), ramp.end()), 0);
+            }
             if (brightness != 0.0f) continue;
             // Contrast 2 leaves no range: a flat ramp at 0. Below 2 the ramp rises from 0 and
             // never falls; above 2 the scale is negative and everything is clamped to 0.

@@ -255,7 +255,9 @@ TEST(EditNodeTest, TheMaskDecidesWhatTypingInsertsAndTheRestGoesToNavigation) {
         edit->setInputMask(c.mask);
         const std::vector<bool> consumed = w.type(c.typed);
         for (u32 k = 0; k < consumed.size(); ++k)
-            if (c.typed[k] == 0x1b || c.typed[k] == 0x01) EXPECT_FALSE(consumed[k]);
+            if (c.typed[k] == 0x1b || c.typed[k] == 0x01) {
+                EXPECT_FALSE(consumed[k]);
+            }
         EXPECT_EQ(edit->getText(), stringw(c.text));
     }
 }

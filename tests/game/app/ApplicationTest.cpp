@@ -268,7 +268,9 @@ TEST_F(ApplicationFixture, TheAssetArchiveIsMountedOnlyWhenItIsThere) {
         device->drop();
         device = new AppTestDevice();
         fs::remove(archive);
-        if (!c.bytes.empty()) ASSERT_TRUE(test::writeFileBytes(archive, c.bytes));
+        if (!c.bytes.empty()) {
+            ASSERT_TRUE(test::writeFileBytes(archive, c.bytes));
+        }
         logs.clear();
         auto application = makeRef<GApplication>();
         ASSERT_TRUE(application->init()) << c.what;

@@ -270,6 +270,8 @@ TEST(BuildingsConfiguration, EveryPrefixReadsWithoutFaultAndKeepsTheTypesBeforeT
         bool complete = true;
         CRefPtr<GBuildingsConfiguration> c = readCatalogue(kCatalogue.substr(0, length), &complete);
         EXPECT_FALSE(complete);
-        if (length >= firstEnd) EXPECT_TRUE(c->find(CNameId("Plain")));
+        if (length >= firstEnd) {
+            EXPECT_TRUE(c->find(CNameId("Plain")));
+        }
     }
 }

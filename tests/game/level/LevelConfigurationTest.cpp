@@ -226,7 +226,9 @@ TEST(LevelConfiguration, EveryPrefixOfAFileReadsWithoutFaultAndKeepsWhatCameFirs
         test::LogCapture quiet;
         SRead r = readLevel(kFullLevel.substr(0, length));
         EXPECT_FALSE(r.complete);
-        if (length >= objectivesEnd) EXPECT_EQ(r.level->Objectives->size(), 2u);
+        if (length >= objectivesEnd) {
+            EXPECT_EQ(r.level->Objectives->size(), 2u);
+        }
         if (length >= propertiesEnd) {
             EXPECT_EQ(r.level->DayLength, 45);
             EXPECT_EQ(r.level->MaterialsOffers.size(), 6u);

@@ -113,8 +113,12 @@ void expectModifiersPositive(const GLevelModifierList* list, const std::string& 
     EXPECT_GT(list->size(), 0u) << where;
     for (u32 i = 0; i < list->size(); ++i) {
         const GLevelModifier* m = list->get(i);
-        if (m->getEffect() == LevelModifierMultiplies) EXPECT_GT(m->Value, 0.0f) << where;
-        if (m->getEffect() == LevelModifierSwitches) EXPECT_GT(m->Value, 0.0f) << where;
+        if (m->getEffect() == LevelModifierMultiplies) {
+            EXPECT_GT(m->Value, 0.0f) << where;
+        }
+        if (m->getEffect() == LevelModifierSwitches) {
+            EXPECT_GT(m->Value, 0.0f) << where;
+        }
     }
 }
 
@@ -165,7 +169,9 @@ TEST(LevelContent, EveryTypeIsConsistent) {
             EXPECT_TRUE(cues.count(type->SelectedSoundCueName.getName().c_str()));
             EXPECT_FALSE(type->ButtonTemplate.isEmpty());
         }
-        if (type->Type == BuildingKindLodging && type->Level > 0) EXPECT_GT(type->GuestsCount, 0);
+        if (type->Type == BuildingKindLodging && type->Level > 0) {
+            EXPECT_GT(type->GuestsCount, 0);
+        }
         if (!type->NextLevelName.isEmpty()) {
             const GBuildingConfig* next = catalogue->find(type->NextLevelName);
             ASSERT_TRUE(next) << type->NextLevelName.getName().c_str();

@@ -156,14 +156,18 @@ OSKEL_OVER_BOTH_DRIVERS(VideoDriver);
 TEST_P(VideoDriver, CreationPresentsNoFrame) {
     // A driver of this test's own, on the suite's window.
     ASSERT_TRUE(remakeDriver(parameters()));
-    if (isOpenGL()) EXPECT_EQ(gl()->getPresentedFrameCount(), 0u);
+    if (isOpenGL()) {
+        EXPECT_EQ(gl()->getPresentedFrameCount(), 0u);
+    }
     int r = 0, g = 0, b = 0;
     ASSERT_TRUE(readWindowPixel(window().nativeHandle(), Width / 2, Height / 2, r, g, b));
     // Not the colour a test frame at creation once showed.
     EXPECT_FALSE(near(RGBA{r, g, b, 255}, 51, 102, 153)) << RGBA{r, g, b, 255};
     driver->beginScene(true, true, SColor(255, 10, 200, 30));
     driver->endScene();
-    if (isOpenGL()) EXPECT_EQ(gl()->getPresentedFrameCount(), 1u);
+    if (isOpenGL()) {
+        EXPECT_EQ(gl()->getPresentedFrameCount(), 1u);
+    }
     ASSERT_TRUE(readWindowPixel(window().nativeHandle(), Width / 2, Height / 2, r, g, b));
     EXPECT_TRUE(near(RGBA{r, g, b, 255}, 10, 200, 30));
 }
@@ -448,7 +452,9 @@ TEST_P(VideoDriver, ViewportIsClippedToTheTarget) {
     driver->setViewPort(recti(400, 300, 500, 400));
     EXPECT_EQ(driver->getViewPort().getWidth(), 0);
     EXPECT_EQ(held()[2], Width);  // the held viewport stays
-    if (isDirect3D()) EXPECT_TRUE(logs.contains("Failed setting the viewport.", LogWarning));
+    if (isDirect3D()) {
+        EXPECT_TRUE(logs.contains("Failed setting the viewport.", LogWarning));
+    }
     driver->setViewPort(recti(-10, 10, 100, 400));
     EXPECT_EQ(driver->getViewPort(), recti(0, 10, 100, Height));
     // OpenGL counts rows from the bottom, Direct3D from the top.

@@ -242,7 +242,9 @@ TEST_P(BumpMaps, WithoutShaderProgramsTheBaseMaterialDraws) {
     EXPECT_FALSE(logs.contains("Could not load shader function D3DXAssembleShader from dll, "
                                "shaders disabled"));
     // The OpenGL driver's renderers are made again with its programs for the next test.
-    if (isOpenGL()) ASSERT_TRUE(remakeDriver(parameters()));
+    if (isOpenGL()) {
+        ASSERT_TRUE(remakeDriver(parameters()));
+    }
 }
 
 // The transparent normal and parallax maps shade like the solid ones and then blend as their

@@ -270,8 +270,9 @@ TEST_F(OpenGLOnlyTargets, FramesAreKeptForScreenShotsOnlyWhileTheOpenGLFrontBuff
     }
     driver->removeScreenShotUser();
     frame(20);
-    if (driver->getFrontBufferState() == COpenGLDriver::FrontBufferUnreadable)
+    if (driver->getFrontBufferState() == COpenGLDriver::FrontBufferUnreadable) {
         EXPECT_TRUE(driver->hasPresentedFrameCopy());  // one user is left
+    }
     driver->removeScreenShotUser();
     driver->removeScreenShotUser();  // one more than there were: stays at none
     EXPECT_EQ(driver->getScreenShotUserCount(), 0u);
@@ -338,7 +339,9 @@ TEST_P(VideoDriverTargets, LightsBeyondTheSlotsAndALitQuad) {
     }
     driver->deleteAllDynamicLights();
     EXPECT_EQ(driver->getDynamicLightCount(), 0u);
-    if (isOpenGL()) EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+    if (isOpenGL()) {
+        EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+    }
 
     // A lit solid quad: a white light in front of it lights the material's diffuse colour.
     light.Type = ELT_DIRECTIONAL;
