@@ -38,7 +38,7 @@ bool findShaderFunction(const char* function) {
 
 void forgetShaderFunctionReports() { shaderFunctionReports().clear(); }
 
-void CD3D9RendererTraits::prepareShaderPrograms(CD3D9Driver* driver) {
+void CD3D9Traits::prepareShaderPrograms(CD3D9Driver* driver) {
     const D3DCAPS9& caps = driver->getCaps();
     if (caps.VertexShaderVersion >= D3DVS_VERSION(1, 1) &&
         caps.PixelShaderVersion >= D3DPS_VERSION(1, 1))
@@ -49,20 +49,19 @@ void CD3D9RendererTraits::prepareShaderPrograms(CD3D9Driver* driver) {
 // vertex colour, its alpha multiplied by the vertex alpha, blended with the source alpha. The
 // material's depth writing is left as it is.
 class CD3D9RendererTransAlphaChVertexAlpha
-    : public d3dcommon::TRendererTransAlphaChVertexAlpha<CD3D9RendererTraits> {
+    : public d3dcommon::TRendererTransAlphaChVertexAlpha<CD3D9Traits> {
 public:
     using TRendererTransAlphaChVertexAlpha::TRendererTransAlphaChVertexAlpha;
 };
 
 class CD3D9RendererTransAlphaChVertexAlphaAdd
-    : public d3dcommon::TRendererTransAlphaChVertexAlphaAdd<CD3D9RendererTraits> {
+    : public d3dcommon::TRendererTransAlphaChVertexAlphaAdd<CD3D9Traits> {
 public:
     using TRendererTransAlphaChVertexAlphaAdd::TRendererTransAlphaChVertexAlphaAdd;
 };
 
 void createD3D9MaterialRenderers(CD3D9Driver* driver) {
-    d3dcommon::createFixedMaterialRenderers<CD3D9RendererTraits,
-                                            CD3D9RendererTransAlphaChVertexAlpha,
+    d3dcommon::createFixedMaterialRenderers<CD3D9Traits, CD3D9RendererTransAlphaChVertexAlpha,
                                             CD3D9RendererTransAlphaChVertexAlphaAdd>(driver);
 }
 

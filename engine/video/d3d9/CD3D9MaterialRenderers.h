@@ -5,19 +5,10 @@
 
 namespace oskel {
 
-// What the stock renderers need of the Direct3D 9 face.
-struct CD3D9RendererTraits {
-    using Device = d3d::IDirect3DDevice9;
-    using Driver = CD3D9Driver;
-    // The shader compiler is asked for only where the device could run the programs at all
-    // (vertex and pixel shaders 1.1).
-    static void prepareShaderPrograms(CD3D9Driver* driver);
-};
-
 // The base of the Direct3D 9 driver's material renderers. A renderer sends the states of its
 // type when the material type changed or a reset is asked, and then the basic states of the
 // material through the driver's services.
-using CD3D9FixedMaterialRenderer = d3dcommon::TFixedMaterialRenderer<CD3D9RendererTraits>;
+using CD3D9FixedMaterialRenderer = d3dcommon::TFixedMaterialRenderer<CD3D9Traits>;
 
 // Finds the shader compiler's functions ("D3DXAssembleShader", "D3DXCompileShader") in the one
 // library "d3dx9_30.dll". A function that is missing is reported once for the whole run
