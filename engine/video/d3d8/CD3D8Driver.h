@@ -9,6 +9,7 @@
 #include "engine/video/CNullDriver.h"
 #include "engine/video/d3dcommon/D3DDeviceStates.h"
 #include "engine/video/d3dcommon/D3DDriverDrawing.h"
+#include "engine/video/d3dcommon/D3DDriverModes.h"
 
 namespace oskel {
 
@@ -26,6 +27,10 @@ struct CD3D8Traits {
     static constexpr bool kImageModeSpecularOff = false;
     static constexpr d3d::DWORD kImageAddressStages = MATERIAL_MAX_TEXTURES;
     // Sampling is set through the texture stages.
+    // The call that takes a flexible vertex format.
+    static d3d::HRESULT setVertexFormat(Device* device, d3d::DWORD fvf) {
+        return device->SetVertexShader(fvf);
+    }
     static void setSampler(Device* device, d3d::DWORD stage, d3dcommon::ESamplerState state,
                            d3d::DWORD value) {
         device->SetTextureStageState(stage, d3dcommon::stageSamplerStateOf(state), value);
@@ -185,6 +190,7 @@ public:
 private:
     // The drawing both Direct3D drivers share reaches the device and the modes.
     friend struct d3dcommon::TDriverDrawing<CD3D8Driver>;
+    friend struct d3dcommon::TDriverModes<CD3D8Driver, CD3D8Traits>;
 
     bool loadDirect3D();
     // Waits for the vertical blank when a window asked for vertical sync and the scan line can

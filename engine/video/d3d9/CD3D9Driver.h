@@ -9,6 +9,7 @@
 #include "engine/video/CNullDriver.h"
 #include "engine/video/d3dcommon/D3DDeviceStates.h"
 #include "engine/video/d3dcommon/D3DDriverDrawing.h"
+#include "engine/video/d3dcommon/D3DDriverModes.h"
 
 namespace oskel {
 
@@ -25,6 +26,10 @@ struct CD3D9Traits {
     // The image mode switches specular highlights off and wraps sampler 0.
     static constexpr bool kImageModeSpecularOff = true;
     static constexpr d3d::DWORD kImageAddressStages = 1;
+    // The call that takes a flexible vertex format.
+    static d3d::HRESULT setVertexFormat(Device* device, d3d::DWORD fvf) {
+        return device->SetFVF(fvf);
+    }
     static void setSampler(Device* device, d3d::DWORD stage, d3dcommon::ESamplerState state,
                            d3d::DWORD value) {
         device->SetSamplerState(stage, d3dcommon::samplerStateOf(state), value);
@@ -194,6 +199,7 @@ public:
 private:
     // The drawing both Direct3D drivers share reaches the device and the modes.
     friend struct d3dcommon::TDriverDrawing<CD3D9Driver>;
+    friend struct d3dcommon::TDriverModes<CD3D9Driver, CD3D9Traits>;
 
     bool loadDirect3D();
     void createMaterialRenderers();
