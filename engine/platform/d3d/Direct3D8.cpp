@@ -6,6 +6,7 @@
 
 #include "engine/platform/d3d/D3D8.h"
 #include "engine/platform/d3d/D3DCore.h"
+#include "engine/platform/d3d/FaceViews.h"
 
 namespace oskel::d3d {
 
@@ -19,14 +20,8 @@ class CSurface8;
 // The face object of a core object, made on first use.
 template <class Face, class Core>
 Face* faceOf(Core* core) {
-    if (!core) return nullptr;
-    if (CFaceView* view = core->face(Face8)) return static_cast<Face*>(view);
-    auto* face = new Face(core);
-    core->setFace(Face8, face);
-    return face;
+    return faceViewOf<Face, Face8>(core);
 }
-
-uint64_t objectArg(const void* p) { return reinterpret_cast<uintptr_t>(p); }
 
 // The sampler state of a sampling stage state (both lists keep the same order).
 D3DSAMPLERSTATETYPE samplerOf(D3DTEXTURESTAGESTATETYPE type) {
@@ -52,14 +47,6 @@ SPresentSetup setupOf(const D3DPRESENT_PARAMETERS8& pp) {
     return s;
 }
 
-// Direct3D fills in what it chose.
-void writeBack(const SPresentSetup& s, D3DPRESENT_PARAMETERS8& pp) {
-    pp.BackBufferWidth = s.width;
-    pp.BackBufferHeight = s.height;
-    pp.BackBufferFormat = s.backBufferFormat;
-    pp.BackBufferCount = s.backBufferCount;
-}
-
 void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS8* pp) {
     if (!pp) return;
     call.arg(pp->BackBufferWidth)
@@ -75,47 +62,21 @@ void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS8* pp) {
 
 // ---------------------------------------------------------------------------------------------
 
-class CSurface8 final : public IDirect3DSurface8, public CFaceView {
+// The interfaces the shared surface and texture views take.
+struct SFace8Views {
+    using Surface = IDirect3DSurface8;
+    using Texture = IDirect3DTexture8;
+    using SurfaceDesc = D3DSURFACE_DESC8;
+    static constexpr EFace kFace = Face8;
+    // A description of Direct3D 8 carries the size in bytes.
+    static void describe(SurfaceDesc& desc, const CCoreSurface& surface) {
+        desc.Size = surface.pitch() * surface.height();
+    }
+};
+
+class CSurface8 final : public TSurfaceView<SFace8Views> {
 public:
-    explicit CSurface8(CCoreSurface* core) : m_core(core) {}
-    CCoreSurface* core() const { return m_core; }
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    HRESULT GetDesc(D3DSURFACE_DESC8* desc) override {
-        CCall call("GetDesc", {objectArg(this)});
-        if (call.forced()) return call.result();
-        if (!desc) return call.done(D3DERR_INVALIDCALL);
-        desc->Format = m_core->format();
-        desc->Type = D3DRTYPE_SURFACE;
-        desc->Usage = m_core->usage();
-        desc->Pool = m_core->pool();
-        desc->Size = m_core->pitch() * m_core->height();
-        desc->MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(m_core->samples());
-        desc->Width = m_core->width();
-        desc->Height = m_core->height();
-        return call.done(D3D_OK);
-    }
-
-    HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
-        CCall call("LockRect", {objectArg(this)});
-        call.rect(rect).arg(flags);
-        if (call.forced()) {
-            if (locked) *locked = D3DLOCKED_RECT{0, nullptr};
-            return call.result();
-        }
-        return call.done(m_core->lockRect(locked, rect, flags));
-    }
-
-    HRESULT UnlockRect() override {
-        CCall call("UnlockRect", {objectArg(this)});
-        if (call.forced()) return call.result();
-        return call.done(m_core->unlockRect());
-    }
-
-private:
-    CCoreSurface* m_core;
+    using TSurfaceView::TSurfaceView;
 };
 
 CCoreSurface* coreOf(IDirect3DSurface8* surface) {
@@ -124,68 +85,9 @@ CCoreSurface* coreOf(IDirect3DSurface8* surface) {
 
 // ---------------------------------------------------------------------------------------------
 
-class CTexture8 final : public IDirect3DTexture8, public CFaceView {
+class CTexture8 final : public TTextureView<SFace8Views, CSurface8> {
 public:
-    explicit CTexture8(CCoreTexture* core) : m_core(core) {}
-    CCoreTexture* core() const { return m_core; }
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    DWORD GetLevelCount() override { return m_core->levelCount(); }
-
-    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC8* desc) override {
-        CCall call("GetLevelDesc", {objectArg(this), level});
-        if (call.forced()) return call.result();
-        CCoreSurface* surface = m_core->level(level);
-        if (!surface || !desc) return call.done(D3DERR_INVALIDCALL);
-        desc->Format = surface->format();
-        desc->Type = D3DRTYPE_SURFACE;
-        desc->Usage = surface->usage();
-        desc->Pool = surface->pool();
-        desc->Size = surface->pitch() * surface->height();
-        desc->MultiSampleType = D3DMULTISAMPLE_NONE;
-        desc->Width = surface->width();
-        desc->Height = surface->height();
-        return call.done(D3D_OK);
-    }
-
-    HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) override {
-        CCall call("GetSurfaceLevel", {objectArg(this), level});
-        if (surface) *surface = nullptr;
-        if (call.forced()) return call.result();
-        CCoreSurface* s = m_core->level(level);
-        if (!s || !surface) return call.done(D3DERR_INVALIDCALL);
-        s->addRef();
-        *surface = faceOf<CSurface8>(s);
-        return call.done(D3D_OK);
-    }
-
-    HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
-        CCall call("LockRect", {objectArg(this), level});
-        call.rect(rect).arg(flags);
-        if (call.forced()) {
-            if (locked) *locked = D3DLOCKED_RECT{0, nullptr};
-            return call.result();
-        }
-        CCoreSurface* s = m_core->level(level);
-        if (!s) {
-            if (locked) *locked = D3DLOCKED_RECT{0, nullptr};
-            return call.done(D3DERR_INVALIDCALL);
-        }
-        return call.done(s->lockRect(locked, rect, flags));
-    }
-
-    HRESULT UnlockRect(UINT level) override {
-        CCall call("UnlockRect", {objectArg(this), level});
-        if (call.forced()) return call.result();
-        CCoreSurface* s = m_core->level(level);
-        if (!s) return call.done(D3DERR_INVALIDCALL);
-        return call.done(s->unlockRect());
-    }
-
-private:
-    CCoreTexture* m_core;
+    using TTextureView::TTextureView;
 };
 
 CCoreTexture* coreOf(IDirect3DTexture8* texture) {

@@ -6,6 +6,7 @@
 
 #include "engine/platform/d3d/D3D9.h"
 #include "engine/platform/d3d/D3DCore.h"
+#include "engine/platform/d3d/FaceViews.h"
 
 namespace oskel::d3d {
 
@@ -19,14 +20,8 @@ class CSurface9;
 // The face object of a core object, made on first use.
 template <class Face, class Core>
 Face* faceOf(Core* core) {
-    if (!core) return nullptr;
-    if (CFaceView* view = core->face(Face9)) return static_cast<Face*>(view);
-    auto* face = new Face(core);
-    core->setFace(Face9, face);
-    return face;
+    return faceViewOf<Face, Face9>(core);
 }
-
-uint64_t objectArg(const void* p) { return reinterpret_cast<uintptr_t>(p); }
 
 SPresentSetup setupOf(const D3DPRESENT_PARAMETERS& pp) {
     SPresentSetup s;
@@ -47,14 +42,6 @@ SPresentSetup setupOf(const D3DPRESENT_PARAMETERS& pp) {
     return s;
 }
 
-// Direct3D fills in what it chose.
-void writeBack(const SPresentSetup& s, D3DPRESENT_PARAMETERS& pp) {
-    pp.BackBufferWidth = s.width;
-    pp.BackBufferHeight = s.height;
-    pp.BackBufferFormat = s.backBufferFormat;
-    pp.BackBufferCount = s.backBufferCount;
-}
-
 void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS* pp) {
     if (!pp) return;
     call.arg(pp->BackBufferWidth)
@@ -73,47 +60,18 @@ void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS* pp) {
 
 // ---------------------------------------------------------------------------------------------
 
-class CSurface9 final : public IDirect3DSurface9, public CFaceView {
+// The interfaces the shared surface and texture views take.
+struct SFace9Views {
+    using Surface = IDirect3DSurface9;
+    using Texture = IDirect3DTexture9;
+    using SurfaceDesc = D3DSURFACE_DESC;
+    static constexpr EFace kFace = Face9;
+    static void describe(SurfaceDesc& desc, const CCoreSurface&) { desc.MultiSampleQuality = 0; }
+};
+
+class CSurface9 final : public TSurfaceView<SFace9Views> {
 public:
-    explicit CSurface9(CCoreSurface* core) : m_core(core) {}
-    CCoreSurface* core() const { return m_core; }
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    HRESULT GetDesc(D3DSURFACE_DESC* desc) override {
-        CCall call("GetDesc", {objectArg(this)});
-        if (call.forced()) return call.result();
-        if (!desc) return call.done(D3DERR_INVALIDCALL);
-        desc->Format = m_core->format();
-        desc->Type = D3DRTYPE_SURFACE;
-        desc->Usage = m_core->usage();
-        desc->Pool = m_core->pool();
-        desc->MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(m_core->samples());
-        desc->MultiSampleQuality = 0;
-        desc->Width = m_core->width();
-        desc->Height = m_core->height();
-        return call.done(D3D_OK);
-    }
-
-    HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
-        CCall call("LockRect", {objectArg(this)});
-        call.rect(rect).arg(flags);
-        if (call.forced()) {
-            if (locked) *locked = D3DLOCKED_RECT{0, nullptr};
-            return call.result();
-        }
-        return call.done(m_core->lockRect(locked, rect, flags));
-    }
-
-    HRESULT UnlockRect() override {
-        CCall call("UnlockRect", {objectArg(this)});
-        if (call.forced()) return call.result();
-        return call.done(m_core->unlockRect());
-    }
-
-private:
-    CCoreSurface* m_core;
+    using TSurfaceView::TSurfaceView;
 };
 
 CCoreSurface* coreOf(IDirect3DSurface9* surface) {
@@ -122,68 +80,9 @@ CCoreSurface* coreOf(IDirect3DSurface9* surface) {
 
 // ---------------------------------------------------------------------------------------------
 
-class CTexture9 final : public IDirect3DTexture9, public CFaceView {
+class CTexture9 final : public TTextureView<SFace9Views, CSurface9> {
 public:
-    explicit CTexture9(CCoreTexture* core) : m_core(core) {}
-    CCoreTexture* core() const { return m_core; }
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    DWORD GetLevelCount() override { return m_core->levelCount(); }
-
-    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override {
-        CCall call("GetLevelDesc", {objectArg(this), level});
-        if (call.forced()) return call.result();
-        CCoreSurface* surface = m_core->level(level);
-        if (!surface || !desc) return call.done(D3DERR_INVALIDCALL);
-        desc->Format = surface->format();
-        desc->Type = D3DRTYPE_SURFACE;
-        desc->Usage = surface->usage();
-        desc->Pool = surface->pool();
-        desc->MultiSampleType = D3DMULTISAMPLE_NONE;
-        desc->MultiSampleQuality = 0;
-        desc->Width = surface->width();
-        desc->Height = surface->height();
-        return call.done(D3D_OK);
-    }
-
-    HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) override {
-        CCall call("GetSurfaceLevel", {objectArg(this), level});
-        if (surface) *surface = nullptr;
-        if (call.forced()) return call.result();
-        CCoreSurface* s = m_core->level(level);
-        if (!s || !surface) return call.done(D3DERR_INVALIDCALL);
-        s->addRef();
-        *surface = faceOf<CSurface9>(s);
-        return call.done(D3D_OK);
-    }
-
-    HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
-        CCall call("LockRect", {objectArg(this), level});
-        call.rect(rect).arg(flags);
-        if (call.forced()) {
-            if (locked) *locked = D3DLOCKED_RECT{0, nullptr};
-            return call.result();
-        }
-        CCoreSurface* s = m_core->level(level);
-        if (!s) {
-            if (locked) *locked = D3DLOCKED_RECT{0, nullptr};
-            return call.done(D3DERR_INVALIDCALL);
-        }
-        return call.done(s->lockRect(locked, rect, flags));
-    }
-
-    HRESULT UnlockRect(UINT level) override {
-        CCall call("UnlockRect", {objectArg(this), level});
-        if (call.forced()) return call.result();
-        CCoreSurface* s = m_core->level(level);
-        if (!s) return call.done(D3DERR_INVALIDCALL);
-        return call.done(s->unlockRect());
-    }
-
-private:
-    CCoreTexture* m_core;
+    using TTextureView::TTextureView;
 };
 
 CCoreTexture* coreOf(IDirect3DTexture9* texture) {
