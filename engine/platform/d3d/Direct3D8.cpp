@@ -64,7 +64,9 @@ void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS8* pp) {
 
 // The interfaces the shared surface and texture views take.
 struct SFace8Views {
+    using Device = IDirect3DDevice8;
     using Surface = IDirect3DSurface8;
+    using Caps = D3DCAPS8;
     using Texture = IDirect3DTexture8;
     using SurfaceDesc = D3DSURFACE_DESC8;
     static constexpr EFace kFace = Face8;
@@ -90,35 +92,13 @@ public:
     using TTextureView::TTextureView;
 };
 
-CCoreTexture* coreOf(IDirect3DTexture8* texture) {
-    return texture ? static_cast<CTexture8*>(texture)->core() : nullptr;
-}
-
 // ---------------------------------------------------------------------------------------------
 
-class CDevice8 final : public IDirect3DDevice8, public CFaceView {
+class CDevice8 final : public TDeviceView<SFace8Views, CTexture8, CSurface8> {
 public:
-    explicit CDevice8(CCoreDevice* core) : m_core(core) {}
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    HRESULT TestCooperativeLevel() override {
-        CCall call("TestCooperativeLevel");
-        if (call.forced()) return call.result();
-        return call.done(m_core->testCooperativeLevel());
-    }
+    using TDeviceView::TDeviceView;
 
     HRESULT GetDirect3D(IDirect3D8** direct3D) override;
-
-    HRESULT GetDeviceCaps(D3DCAPS8* caps) override {
-        CCall call("GetDeviceCaps");
-        if (call.forced()) return call.result();
-        if (!caps) return call.done(D3DERR_INVALIDCALL);
-        *caps = D3DCAPS8{};
-        static_cast<D3DCAPS_COMMON&>(*caps) = m_core->caps();
-        return call.done(D3D_OK);
-    }
 
     HRESULT GetDisplayMode(D3DDISPLAYMODE* mode) override {
         CCall call("GetDisplayMode");
@@ -137,14 +117,6 @@ public:
         const HRESULT result = m_core->reset(setup);
         if (SUCCEEDED(result)) writeBack(setup, *pp);
         return call.done(result);
-    }
-
-    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND window,
-                    const void* dirty) override {
-        CCall call("Present");
-        call.rect(sourceRect).rect(destRect).ptr(window).ptr(dirty);
-        if (call.forced()) return call.result();
-        return call.done(m_core->present(sourceRect, destRect, window));
     }
 
     HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
@@ -232,148 +204,6 @@ public:
         return call.done(D3D_OK);
     }
 
-    HRESULT GetDepthStencilSurface(IDirect3DSurface8** surface) override {
-        CCall call("GetDepthStencilSurface");
-        if (surface) *surface = nullptr;
-        if (call.forced()) return call.result();
-        if (!surface) return call.done(D3DERR_INVALIDCALL);
-        CCoreSurface* s = m_core->depthStencil();
-        if (!s) return call.done(D3DERR_NOTFOUND);
-        s->addRef();
-        *surface = faceOf<CSurface8>(s);
-        return call.done(D3D_OK);
-    }
-
-    HRESULT BeginScene() override {
-        CCall call("BeginScene");
-        if (call.forced()) return call.result();
-        return call.done(m_core->beginScene());
-    }
-
-    HRESULT EndScene() override {
-        CCall call("EndScene");
-        if (call.forced()) return call.result();
-        return call.done(m_core->endScene());
-    }
-
-    HRESULT Clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
-                  DWORD stencil) override {
-        CCall call("Clear", {count});
-        for (DWORD i = 0; rects && i < count; ++i) call.rect(&rects[i]);
-        call.arg(flags).arg(color).arg(stencil).floats(&z, 1);
-        if (call.forced()) return call.result();
-        return call.done(m_core->clear(count, rects, flags, color, z, stencil));
-    }
-
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override {
-        CCall call("SetTransform", {state});
-        if (matrix) call.floats(&matrix->m[0][0], 16);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setTransform(state, matrix));
-    }
-
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override {
-        CCall call("GetTransform", {state});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getTransform(state, matrix));
-    }
-
-    HRESULT SetViewport(const D3DVIEWPORT8* viewport) override {
-        CCall call("SetViewport");
-        if (viewport) {
-            const float v[6] = {static_cast<float>(viewport->X),
-                                static_cast<float>(viewport->Y),
-                                static_cast<float>(viewport->Width),
-                                static_cast<float>(viewport->Height),
-                                viewport->MinZ,
-                                viewport->MaxZ};
-            call.floats(v, 6);
-        }
-        if (call.forced()) return call.result();
-        return call.done(m_core->setViewport(viewport));
-    }
-
-    HRESULT GetViewport(D3DVIEWPORT8* viewport) override {
-        CCall call("GetViewport");
-        if (call.forced()) return call.result();
-        return call.done(m_core->getViewport(viewport));
-    }
-
-    HRESULT SetMaterial(const D3DMATERIAL8* material) override {
-        CCall call("SetMaterial");
-        if (material) call.floats(&material->Diffuse.r, 17);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setMaterial(material));
-    }
-
-    HRESULT GetMaterial(D3DMATERIAL8* material) override {
-        CCall call("GetMaterial");
-        if (call.forced()) return call.result();
-        return call.done(m_core->getMaterial(material));
-    }
-
-    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override {
-        CCall call("SetLight", {index});
-        if (light) call.arg(light->Type).floats(&light->Diffuse.r, 25);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setLight(index, light));
-    }
-
-    HRESULT GetLight(DWORD index, D3DLIGHT8* light) override {
-        CCall call("GetLight", {index});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getLight(index, light));
-    }
-
-    HRESULT LightEnable(DWORD index, BOOL enable) override {
-        CCall call("LightEnable", {index, static_cast<uint32_t>(enable)});
-        if (call.forced()) return call.result();
-        return call.done(m_core->lightEnable(index, enable));
-    }
-
-    HRESULT SetClipPlane(DWORD index, const float* plane) override {
-        CCall call("SetClipPlane", {index});
-        call.floats(plane, 4);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setClipPlane(index, plane));
-    }
-
-    HRESULT GetClipPlane(DWORD index, float* plane) override {
-        CCall call("GetClipPlane", {index});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getClipPlane(index, plane));
-    }
-
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
-        CCall call("SetRenderState", {state, value});
-        if (call.forced()) return call.result();
-        return call.done(m_core->setRenderState(state, value));
-    }
-
-    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override {
-        CCall call("GetRenderState", {state});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getRenderState(state, value));
-    }
-
-    HRESULT SetTexture(DWORD stage, IDirect3DTexture8* texture) override {
-        CCall call("SetTexture", {stage, objectArg(texture)});
-        if (call.forced()) return call.result();
-        return call.done(m_core->setTexture(stage, coreOf(texture)));
-    }
-
-    HRESULT GetTexture(DWORD stage, IDirect3DTexture8** texture) override {
-        CCall call("GetTexture", {stage});
-        if (texture) *texture = nullptr;
-        if (call.forced()) return call.result();
-        if (!texture || stage >= CCoreDevice::MaxStages) return call.done(D3DERR_INVALIDCALL);
-        if (CCoreTexture* t = m_core->texture(stage)) {
-            t->addRef();
-            *texture = faceOf<CTexture8>(t);
-        }
-        return call.done(D3D_OK);
-    }
-
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
         CCall call("SetTextureStageState", {stage, type, value});
         if (call.forced()) return call.result();
@@ -445,37 +275,6 @@ public:
         if (call.forced()) return call.result();
         return call.done(data ? D3D_OK : D3DERR_INVALIDCALL);
     }
-
-    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* vertices,
-                            UINT stride) override {
-        CCall call("DrawPrimitiveUP", {type, count, stride});
-        if (call.forced()) return call.result();
-        const HRESULT result = m_core->drawPrimitiveUP(type, count, vertices, stride);
-        // The memory is recorded once the call found it to be what it says.
-        uint32_t n = 0;
-        if (SUCCEEDED(result) && vertexCountOf(type, count, n))
-            call.bytes(vertices, static_cast<size_t>(n) * stride);
-        return call.done(result);
-    }
-
-    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                   UINT count, const void* indices, D3DFORMAT indexFormat,
-                                   const void* vertices, UINT stride) override {
-        CCall call("DrawIndexedPrimitiveUP",
-                   {type, minIndex, numVertices, count, indexFormat, stride});
-        if (call.forced()) return call.result();
-        const HRESULT result = m_core->drawIndexedPrimitiveUP(
-            type, minIndex, numVertices, count, indices, indexFormat, vertices, stride);
-        uint32_t n = 0;
-        if (SUCCEEDED(result) && vertexCountOf(type, count, n)) {
-            call.bytes(vertices, (static_cast<size_t>(minIndex) + numVertices) * stride);
-            call.bytes(indices, static_cast<size_t>(n) * (indexFormat == D3DFMT_INDEX32 ? 4 : 2));
-        }
-        return call.done(result);
-    }
-
-private:
-    CCoreDevice* m_core;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -62,7 +62,9 @@ void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS* pp) {
 
 // The interfaces the shared surface and texture views take.
 struct SFace9Views {
+    using Device = IDirect3DDevice9;
     using Surface = IDirect3DSurface9;
+    using Caps = D3DCAPS9;
     using Texture = IDirect3DTexture9;
     using SurfaceDesc = D3DSURFACE_DESC;
     static constexpr EFace kFace = Face9;
@@ -85,35 +87,13 @@ public:
     using TTextureView::TTextureView;
 };
 
-CCoreTexture* coreOf(IDirect3DTexture9* texture) {
-    return texture ? static_cast<CTexture9*>(texture)->core() : nullptr;
-}
-
 // ---------------------------------------------------------------------------------------------
 
-class CDevice9 final : public IDirect3DDevice9, public CFaceView {
+class CDevice9 final : public TDeviceView<SFace9Views, CTexture9, CSurface9> {
 public:
-    explicit CDevice9(CCoreDevice* core) : m_core(core) {}
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    HRESULT TestCooperativeLevel() override {
-        CCall call("TestCooperativeLevel");
-        if (call.forced()) return call.result();
-        return call.done(m_core->testCooperativeLevel());
-    }
+    using TDeviceView::TDeviceView;
 
     HRESULT GetDirect3D(IDirect3D9** direct3D) override;
-
-    HRESULT GetDeviceCaps(D3DCAPS9* caps) override {
-        CCall call("GetDeviceCaps");
-        if (call.forced()) return call.result();
-        if (!caps) return call.done(D3DERR_INVALIDCALL);
-        *caps = D3DCAPS9{};
-        static_cast<D3DCAPS_COMMON&>(*caps) = m_core->caps();
-        return call.done(D3D_OK);
-    }
 
     HRESULT GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) override {
         CCall call("GetDisplayMode", {swapChain});
@@ -132,14 +112,6 @@ public:
         const HRESULT result = m_core->reset(setup);
         if (SUCCEEDED(result)) writeBack(setup, *pp);
         return call.done(result);
-    }
-
-    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND window,
-                    const void* dirty) override {
-        CCall call("Present");
-        call.rect(sourceRect).rect(destRect).ptr(window).ptr(dirty);
-        if (call.forced()) return call.result();
-        return call.done(m_core->present(sourceRect, destRect, window));
     }
 
     HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
@@ -206,18 +178,6 @@ public:
         return call.done(m_core->setDepthStencil(coreOf(surface)));
     }
 
-    HRESULT GetDepthStencilSurface(IDirect3DSurface9** surface) override {
-        CCall call("GetDepthStencilSurface");
-        if (surface) *surface = nullptr;
-        if (call.forced()) return call.result();
-        if (!surface) return call.done(D3DERR_INVALIDCALL);
-        CCoreSurface* s = m_core->depthStencil();
-        if (!s) return call.done(D3DERR_NOTFOUND);
-        s->addRef();
-        *surface = faceOf<CSurface9>(s);
-        return call.done(D3D_OK);
-    }
-
     HRESULT GetRenderTargetData(IDirect3DSurface9* target, IDirect3DSurface9* dest) override {
         CCall call("GetRenderTargetData", {objectArg(target), objectArg(dest)});
         if (call.forced()) return call.result();
@@ -229,136 +189,6 @@ public:
         if (call.forced()) return call.result();
         if (swapChain != 0) return call.done(D3DERR_INVALIDCALL);
         return call.done(m_core->getFrontBufferData(coreOf(dest)));
-    }
-
-    HRESULT BeginScene() override {
-        CCall call("BeginScene");
-        if (call.forced()) return call.result();
-        return call.done(m_core->beginScene());
-    }
-
-    HRESULT EndScene() override {
-        CCall call("EndScene");
-        if (call.forced()) return call.result();
-        return call.done(m_core->endScene());
-    }
-
-    HRESULT Clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
-                  DWORD stencil) override {
-        CCall call("Clear", {count});
-        for (DWORD i = 0; rects && i < count; ++i) call.rect(&rects[i]);
-        call.arg(flags).arg(color).arg(stencil).floats(&z, 1);
-        if (call.forced()) return call.result();
-        return call.done(m_core->clear(count, rects, flags, color, z, stencil));
-    }
-
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override {
-        CCall call("SetTransform", {state});
-        if (matrix) call.floats(&matrix->m[0][0], 16);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setTransform(state, matrix));
-    }
-
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override {
-        CCall call("GetTransform", {state});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getTransform(state, matrix));
-    }
-
-    HRESULT SetViewport(const D3DVIEWPORT9* viewport) override {
-        CCall call("SetViewport");
-        if (viewport) {
-            const float v[6] = {static_cast<float>(viewport->X),
-                                static_cast<float>(viewport->Y),
-                                static_cast<float>(viewport->Width),
-                                static_cast<float>(viewport->Height),
-                                viewport->MinZ,
-                                viewport->MaxZ};
-            call.floats(v, 6);
-        }
-        if (call.forced()) return call.result();
-        return call.done(m_core->setViewport(viewport));
-    }
-
-    HRESULT GetViewport(D3DVIEWPORT9* viewport) override {
-        CCall call("GetViewport");
-        if (call.forced()) return call.result();
-        return call.done(m_core->getViewport(viewport));
-    }
-
-    HRESULT SetMaterial(const D3DMATERIAL9* material) override {
-        CCall call("SetMaterial");
-        if (material) call.floats(&material->Diffuse.r, 17);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setMaterial(material));
-    }
-
-    HRESULT GetMaterial(D3DMATERIAL9* material) override {
-        CCall call("GetMaterial");
-        if (call.forced()) return call.result();
-        return call.done(m_core->getMaterial(material));
-    }
-
-    HRESULT SetLight(DWORD index, const D3DLIGHT9* light) override {
-        CCall call("SetLight", {index});
-        if (light) call.arg(light->Type).floats(&light->Diffuse.r, 25);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setLight(index, light));
-    }
-
-    HRESULT GetLight(DWORD index, D3DLIGHT9* light) override {
-        CCall call("GetLight", {index});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getLight(index, light));
-    }
-
-    HRESULT LightEnable(DWORD index, BOOL enable) override {
-        CCall call("LightEnable", {index, static_cast<uint32_t>(enable)});
-        if (call.forced()) return call.result();
-        return call.done(m_core->lightEnable(index, enable));
-    }
-
-    HRESULT SetClipPlane(DWORD index, const float* plane) override {
-        CCall call("SetClipPlane", {index});
-        call.floats(plane, 4);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setClipPlane(index, plane));
-    }
-
-    HRESULT GetClipPlane(DWORD index, float* plane) override {
-        CCall call("GetClipPlane", {index});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getClipPlane(index, plane));
-    }
-
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
-        CCall call("SetRenderState", {state, value});
-        if (call.forced()) return call.result();
-        return call.done(m_core->setRenderState(state, value));
-    }
-
-    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override {
-        CCall call("GetRenderState", {state});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getRenderState(state, value));
-    }
-
-    HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
-        CCall call("SetTexture", {stage, objectArg(texture)});
-        if (call.forced()) return call.result();
-        return call.done(m_core->setTexture(stage, coreOf(texture)));
-    }
-
-    HRESULT GetTexture(DWORD stage, IDirect3DTexture9** texture) override {
-        CCall call("GetTexture", {stage});
-        if (texture) *texture = nullptr;
-        if (call.forced()) return call.result();
-        if (!texture || stage >= CCoreDevice::MaxStages) return call.done(D3DERR_INVALIDCALL);
-        if (CCoreTexture* t = m_core->texture(stage)) {
-            t->addRef();
-            *texture = faceOf<CTexture9>(t);
-        }
-        return call.done(D3D_OK);
     }
 
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
@@ -416,34 +246,6 @@ public:
         return call.done(D3D_OK);
     }
 
-    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* vertices,
-                            UINT stride) override {
-        CCall call("DrawPrimitiveUP", {type, count, stride});
-        if (call.forced()) return call.result();
-        const HRESULT result = m_core->drawPrimitiveUP(type, count, vertices, stride);
-        // The memory is recorded once the call found it to be what it says.
-        uint32_t n = 0;
-        if (SUCCEEDED(result) && vertexCountOf(type, count, n))
-            call.bytes(vertices, static_cast<size_t>(n) * stride);
-        return call.done(result);
-    }
-
-    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                   UINT count, const void* indices, D3DFORMAT indexFormat,
-                                   const void* vertices, UINT stride) override {
-        CCall call("DrawIndexedPrimitiveUP",
-                   {type, minIndex, numVertices, count, indexFormat, stride});
-        if (call.forced()) return call.result();
-        const HRESULT result = m_core->drawIndexedPrimitiveUP(
-            type, minIndex, numVertices, count, indices, indexFormat, vertices, stride);
-        uint32_t n = 0;
-        if (SUCCEEDED(result) && vertexCountOf(type, count, n)) {
-            call.bytes(vertices, (static_cast<size_t>(minIndex) + numVertices) * stride);
-            call.bytes(indices, static_cast<size_t>(n) * (indexFormat == D3DFMT_INDEX32 ? 4 : 2));
-        }
-        return call.done(result);
-    }
-
     HRESULT CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader) override {
         CCall call("CreateVertexShader", {objectArg(function)});
         if (shader) *shader = nullptr;
@@ -485,9 +287,6 @@ public:
         if (call.forced()) return call.result();
         return call.done(data ? D3D_OK : D3DERR_INVALIDCALL);
     }
-
-private:
-    CCoreDevice* m_core;
 };
 
 // ---------------------------------------------------------------------------------------------
