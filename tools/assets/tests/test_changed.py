@@ -25,7 +25,8 @@ class ChangedModulesTest(unittest.TestCase):
         self.assertEqual(picked("tools/assets/texts/english.toml"), ["fonts", "texts"])
         self.assertEqual(picked("tools/assets/atlases.toml"), ATLASES)
         # the start screens write their titles in the interface's faces
-        self.assertEqual(picked("tools/assets/fonts.toml"), ["fonts", "startscreens", "templates"])
+        self.assertEqual(picked("tools/assets/fonts.toml"),
+                         ["fonts", "startscreens", "templates"])
 
     def test_a_changed_generator_picks_its_module_and_those_importing_it(self):
         self.assertEqual(picked("tools/assets/sfx.py"), ["sounds"])
@@ -37,7 +38,8 @@ class ChangedModulesTest(unittest.TestCase):
     def test_a_changed_art_kit_picks_every_module_drawing_with_it(self):
         self.assertEqual(picked("tools/assets/art/kit.py"),
                          sorted(ATLASES + ["fonts", "startscreens", "templates"]))
-        self.assertEqual(picked("tools/assets/packer.py"), sorted(ATLASES + ["fonts", "templates"]))
+        self.assertEqual(picked("tools/assets/packer.py"),
+                         sorted(ATLASES + ["fonts", "templates"]))
 
     def test_a_shared_file_picks_everything(self):
         everything = sorted(m.name for m in all_modules())
