@@ -9,6 +9,7 @@
 #include "engine/video/CNullDriver.h"
 #include "engine/video/d3dcommon/D3DDeviceStates.h"
 #include "engine/video/d3dcommon/D3DDriverDrawing.h"
+#include "engine/video/d3dcommon/D3DDriverFrames.h"
 #include "engine/video/d3dcommon/D3DDriverModes.h"
 
 namespace oskel {
@@ -19,6 +20,7 @@ class CD3D8Driver;
 // What the code the Direct3D drivers share needs of the Direct3D 8 face.
 struct CD3D8Traits {
     using Device = d3d::IDirect3DDevice8;
+    using Surface = d3d::IDirect3DSurface8;
     using Driver = CD3D8Driver;
     // Images are sampled texel for texel.
     static constexpr d3d::D3DTEXTUREFILTERTYPE kImageFilter = d3d::D3DTEXF_POINT;
@@ -27,6 +29,13 @@ struct CD3D8Traits {
     static constexpr bool kImageModeSpecularOff = false;
     static constexpr d3d::DWORD kImageAddressStages = MATERIAL_MAX_TEXTURES;
     // Sampling is set through the texture stages.
+    // A colour target set with the depth-stencil surface the device has.
+    static void setRenderTarget(Device* device, Surface* target) {
+        d3d::IDirect3DSurface8* depth = nullptr;
+        device->GetDepthStencilSurface(&depth);
+        device->SetRenderTarget(target, depth);
+        if (depth) depth->Release();
+    }
     // The call that takes a flexible vertex format.
     static d3d::HRESULT setVertexFormat(Device* device, d3d::DWORD fvf) {
         return device->SetVertexShader(fvf);
@@ -191,6 +200,7 @@ private:
     // The drawing both Direct3D drivers share reaches the device and the modes.
     friend struct d3dcommon::TDriverDrawing<CD3D8Driver>;
     friend struct d3dcommon::TDriverModes<CD3D8Driver, CD3D8Traits>;
+    friend struct d3dcommon::TDriverFrames<CD3D8Driver, CD3D8Traits>;
 
     bool loadDirect3D();
     // Waits for the vertical blank when a window asked for vertical sync and the scan line can

@@ -9,6 +9,7 @@
 #include "engine/video/CNullDriver.h"
 #include "engine/video/d3dcommon/D3DDeviceStates.h"
 #include "engine/video/d3dcommon/D3DDriverDrawing.h"
+#include "engine/video/d3dcommon/D3DDriverFrames.h"
 #include "engine/video/d3dcommon/D3DDriverModes.h"
 
 namespace oskel {
@@ -19,6 +20,7 @@ class CD3D9Driver;
 // What the code the Direct3D drivers share needs of the Direct3D 9 face.
 struct CD3D9Traits {
     using Device = d3d::IDirect3DDevice9;
+    using Surface = d3d::IDirect3DSurface9;
     using Driver = CD3D9Driver;
     // Images are sampled linearly within a level, from the nearest level.
     static constexpr d3d::D3DTEXTUREFILTERTYPE kImageFilter = d3d::D3DTEXF_LINEAR;
@@ -26,6 +28,10 @@ struct CD3D9Traits {
     // The image mode switches specular highlights off and wraps sampler 0.
     static constexpr bool kImageModeSpecularOff = true;
     static constexpr d3d::DWORD kImageAddressStages = 1;
+    // A colour target set as the first.
+    static void setRenderTarget(Device* device, Surface* target) {
+        device->SetRenderTarget(0, target);
+    }
     // The call that takes a flexible vertex format.
     static d3d::HRESULT setVertexFormat(Device* device, d3d::DWORD fvf) {
         return device->SetFVF(fvf);
@@ -200,6 +206,7 @@ private:
     // The drawing both Direct3D drivers share reaches the device and the modes.
     friend struct d3dcommon::TDriverDrawing<CD3D9Driver>;
     friend struct d3dcommon::TDriverModes<CD3D9Driver, CD3D9Traits>;
+    friend struct d3dcommon::TDriverFrames<CD3D9Driver, CD3D9Traits>;
 
     bool loadDirect3D();
     void createMaterialRenderers();
