@@ -64,6 +64,7 @@ void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS8* pp) {
 
 // The interfaces the shared surface and texture views take.
 struct SFace8Views {
+    using Adapter = IDirect3D8;
     using Device = IDirect3DDevice8;
     using Surface = IDirect3DSurface8;
     using Caps = D3DCAPS8;
@@ -279,14 +280,9 @@ public:
 
 // ---------------------------------------------------------------------------------------------
 
-class CDirect3D8 final : public IDirect3D8, public CFaceView {
+class CDirect3D8 final : public TAdapterView<SFace8Views> {
 public:
-    explicit CDirect3D8(CCoreAdapter* core) : m_core(core) {}
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    UINT GetAdapterCount() override { return 1; }
+    using TAdapterView::TAdapterView;
 
     HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER8* id) override {
         CCall call("GetAdapterIdentifier", {adapter, flags});
@@ -301,24 +297,6 @@ public:
         return call.done(D3D_OK);
     }
 
-    HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override {
-        CCall call("GetAdapterDisplayMode", {adapter});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT || !mode) return call.done(D3DERR_INVALIDCALL);
-        *mode = m_core->displayMode();
-        return call.done(mode->Width ? D3D_OK : D3DERR_NOTAVAILABLE);
-    }
-
-    HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
-                              D3DRESOURCETYPE resourceType, D3DFORMAT format) override {
-        CCall call("CheckDeviceFormat",
-                   {adapter, type, adapterFormat, usage, resourceType, format});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
-        return call.done(
-            m_core->checkDeviceFormat(type, adapterFormat, usage, resourceType, format));
-    }
-
     HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format,
                                        BOOL windowed, D3DMULTISAMPLE_TYPE samples) override {
         CCall call("CheckDeviceMultiSampleType",
@@ -326,26 +304,6 @@ public:
         if (call.forced()) return call.result();
         if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
         return call.done(m_core->checkMultiSample(type, format, samples, nullptr));
-    }
-
-    HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
-                                   D3DFORMAT renderTarget, D3DFORMAT depthStencil) override {
-        CCall call("CheckDepthStencilMatch",
-                   {adapter, type, adapterFormat, renderTarget, depthStencil});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
-        return call.done(
-            m_core->checkDepthStencilMatch(type, adapterFormat, renderTarget, depthStencil));
-    }
-
-    HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) override {
-        CCall call("GetDeviceCaps", {adapter, type});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT || !caps) return call.done(D3DERR_INVALIDCALL);
-        if (type != D3DDEVTYPE_HAL) return call.done(D3DERR_NOTAVAILABLE);
-        *caps = D3DCAPS8{};
-        static_cast<D3DCAPS_COMMON&>(*caps) = m_core->caps();
-        return call.done(D3D_OK);
     }
 
     HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behavior,
@@ -365,9 +323,6 @@ public:
         }
         return call.done(result);
     }
-
-private:
-    CCoreAdapter* m_core;
 };
 
 HRESULT CDevice8::GetDirect3D(IDirect3D8** direct3D) {

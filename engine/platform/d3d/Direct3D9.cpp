@@ -62,6 +62,7 @@ void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS* pp) {
 
 // The interfaces the shared surface and texture views take.
 struct SFace9Views {
+    using Adapter = IDirect3D9;
     using Device = IDirect3DDevice9;
     using Surface = IDirect3DSurface9;
     using Caps = D3DCAPS9;
@@ -291,14 +292,9 @@ public:
 
 // ---------------------------------------------------------------------------------------------
 
-class CDirect3D9 final : public IDirect3D9, public CFaceView {
+class CDirect3D9 final : public TAdapterView<SFace9Views> {
 public:
-    explicit CDirect3D9(CCoreAdapter* core) : m_core(core) {}
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    UINT GetAdapterCount() override { return 1; }
+    using TAdapterView::TAdapterView;
 
     HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* id) override {
         CCall call("GetAdapterIdentifier", {adapter, flags});
@@ -314,24 +310,6 @@ public:
         return call.done(D3D_OK);
     }
 
-    HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override {
-        CCall call("GetAdapterDisplayMode", {adapter});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT || !mode) return call.done(D3DERR_INVALIDCALL);
-        *mode = m_core->displayMode();
-        return call.done(mode->Width ? D3D_OK : D3DERR_NOTAVAILABLE);
-    }
-
-    HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
-                              D3DRESOURCETYPE resourceType, D3DFORMAT format) override {
-        CCall call("CheckDeviceFormat",
-                   {adapter, type, adapterFormat, usage, resourceType, format});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
-        return call.done(
-            m_core->checkDeviceFormat(type, adapterFormat, usage, resourceType, format));
-    }
-
     HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format,
                                        BOOL windowed, D3DMULTISAMPLE_TYPE samples,
                                        DWORD* qualityLevels) override {
@@ -341,26 +319,6 @@ public:
         if (call.forced()) return call.result();
         if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
         return call.done(m_core->checkMultiSample(type, format, samples, qualityLevels));
-    }
-
-    HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
-                                   D3DFORMAT renderTarget, D3DFORMAT depthStencil) override {
-        CCall call("CheckDepthStencilMatch",
-                   {adapter, type, adapterFormat, renderTarget, depthStencil});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
-        return call.done(
-            m_core->checkDepthStencilMatch(type, adapterFormat, renderTarget, depthStencil));
-    }
-
-    HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) override {
-        CCall call("GetDeviceCaps", {adapter, type});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT || !caps) return call.done(D3DERR_INVALIDCALL);
-        if (type != D3DDEVTYPE_HAL) return call.done(D3DERR_NOTAVAILABLE);
-        *caps = D3DCAPS9{};
-        static_cast<D3DCAPS_COMMON&>(*caps) = m_core->caps();
-        return call.done(D3D_OK);
     }
 
     HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behavior,
@@ -380,9 +338,6 @@ public:
         }
         return call.done(result);
     }
-
-private:
-    CCoreAdapter* m_core;
 };
 
 HRESULT CDevice9::GetDirect3D(IDirect3D9** direct3D) {

@@ -4,6 +4,7 @@
 // a core object, and the surface and texture views, each call recorded and open to forced
 // results through the test control. A face's traits type names its interfaces:
 //   Device, Surface, Texture  the face's device, surface and texture interfaces;
+//   Adapter               the face's Direct3D interface;
 //   Caps                  its capability record;
 //   SurfaceDesc           its surface description;
 //   kFace                 which face it is;
@@ -349,6 +350,61 @@ public:
 
 protected:
     CCoreDevice* m_core;
+};
+
+// The adapter view (the Direct3D object): the calls both faces make alike. Traits also names
+// Adapter, the face's Direct3D interface.
+template <class Traits>
+class TAdapterView : public Traits::Adapter, public CFaceView {
+public:
+    explicit TAdapterView(CCoreAdapter* core) : m_core(core) {}
+
+    ULONG AddRef() override { return m_core->addRef(); }
+
+    ULONG Release() override { return m_core->release(); }
+
+    UINT GetAdapterCount() override { return 1; }
+
+    HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override {
+        CCall call("GetAdapterDisplayMode", {adapter});
+        if (call.forced()) return call.result();
+        if (adapter != D3DADAPTER_DEFAULT || !mode) return call.done(D3DERR_INVALIDCALL);
+        *mode = m_core->displayMode();
+        return call.done(mode->Width ? D3D_OK : D3DERR_NOTAVAILABLE);
+    }
+
+    HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
+                              D3DRESOURCETYPE resourceType, D3DFORMAT format) override {
+        CCall call("CheckDeviceFormat",
+                   {adapter, type, adapterFormat, usage, resourceType, format});
+        if (call.forced()) return call.result();
+        if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
+        return call.done(
+            m_core->checkDeviceFormat(type, adapterFormat, usage, resourceType, format));
+    }
+
+    HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                                   D3DFORMAT renderTarget, D3DFORMAT depthStencil) override {
+        CCall call("CheckDepthStencilMatch",
+                   {adapter, type, adapterFormat, renderTarget, depthStencil});
+        if (call.forced()) return call.result();
+        if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
+        return call.done(
+            m_core->checkDepthStencilMatch(type, adapterFormat, renderTarget, depthStencil));
+    }
+
+    HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, typename Traits::Caps* caps) override {
+        CCall call("GetDeviceCaps", {adapter, type});
+        if (call.forced()) return call.result();
+        if (adapter != D3DADAPTER_DEFAULT || !caps) return call.done(D3DERR_INVALIDCALL);
+        if (type != D3DDEVTYPE_HAL) return call.done(D3DERR_NOTAVAILABLE);
+        *caps = typename Traits::Caps{};
+        static_cast<D3DCAPS_COMMON&>(*caps) = m_core->caps();
+        return call.done(D3D_OK);
+    }
+
+protected:
+    CCoreAdapter* m_core;
 };
 
 // Direct3D fills in what it chose.
