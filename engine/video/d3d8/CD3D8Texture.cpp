@@ -196,33 +196,16 @@ bool CD3D8Texture::isPixelOpaque(u32 x, u32 y, u32 alphaThreshold) const {
 }
 
 void* CD3D8Texture::lock(bool readOnly) {
-    if (!m_texture) return nullptr;
-    const DWORD flags = readOnly ? D3DLOCK_READONLY : 0;
-    D3DLOCKED_RECT locked{};
-    if (!m_renderTarget) {
-        if (FAILED(m_texture->LockRect(0, &locked, nullptr, flags))) {
-            CLogger::instance().log("Could not lock DIRECT3D8 Texture.", LogError);
-            return nullptr;
-        }
-        return locked.pBits;
-    }
     // A render target is read back into a surface in main memory.
-    D3DSURFACE_DESC8 desc{};
-    IDirect3DSurface8* level = nullptr;
-    bool ok = SUCCEEDED(m_texture->GetLevelDesc(0, &desc));
-    if (ok && !m_renderTargetCopy)
-        ok = SUCCEEDED(m_device->CreateImageSurface(desc.Width, desc.Height, desc.Format,
-                                                    &m_renderTargetCopy));
-    if (ok) ok = SUCCEEDED(m_texture->GetSurfaceLevel(0, &level));
-    if (ok) ok = SUCCEEDED(m_device->CopyRects(level, nullptr, 0, m_renderTargetCopy, nullptr));
-    release(level);
-    if (ok) ok = SUCCEEDED(m_renderTargetCopy->LockRect(&locked, nullptr, flags));
-    if (!ok) {
-        CLogger::instance().log("Could not lock DIRECT3D8 Texture.", LogError);
-        return nullptr;
-    }
-    m_lockedRenderTarget = true;
-    return locked.pBits;
+    return d3dcommon::lockTextureLevel<IDirect3DSurface8, D3DSURFACE_DESC8>(
+        m_texture, m_renderTarget, readOnly, m_renderTargetCopy, m_lockedRenderTarget,
+        "Could not lock DIRECT3D8 Texture.",
+        [this](const D3DSURFACE_DESC8& desc, IDirect3DSurface8** copy) {
+            return m_device->CreateImageSurface(desc.Width, desc.Height, desc.Format, copy);
+        },
+        [this](IDirect3DSurface8* level, IDirect3DSurface8* copy) {
+            return m_device->CopyRects(level, nullptr, 0, copy, nullptr);
+        });
 }
 
 void CD3D8Texture::unlock() {

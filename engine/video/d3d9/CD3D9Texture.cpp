@@ -164,33 +164,17 @@ bool CD3D9Texture::isPixelOpaque(u32 x, u32 y, u32 alphaThreshold) const {
 }
 
 void* CD3D9Texture::lock(bool readOnly) {
-    if (!m_texture) return nullptr;
-    const DWORD flags = readOnly ? D3DLOCK_READONLY : 0;
-    D3DLOCKED_RECT locked{};
-    if (!m_renderTarget) {
-        if (FAILED(m_texture->LockRect(0, &locked, nullptr, flags))) {
-            CLogger::instance().log("Could not lock DIRECT3D9 Texture.", LogError);
-            return nullptr;
-        }
-        return locked.pBits;
-    }
     // A render target is read back into a surface in main memory.
-    D3DSURFACE_DESC desc{};
-    IDirect3DSurface9* level = nullptr;
-    bool ok = SUCCEEDED(m_texture->GetLevelDesc(0, &desc));
-    if (ok && !m_renderTargetCopy)
-        ok = SUCCEEDED(m_device->CreateOffscreenPlainSurface(
-            desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &m_renderTargetCopy, nullptr));
-    if (ok) ok = SUCCEEDED(m_texture->GetSurfaceLevel(0, &level));
-    if (ok) ok = SUCCEEDED(m_device->GetRenderTargetData(level, m_renderTargetCopy));
-    release(level);
-    if (ok) ok = SUCCEEDED(m_renderTargetCopy->LockRect(&locked, nullptr, flags));
-    if (!ok) {
-        CLogger::instance().log("Could not lock DIRECT3D9 Texture.", LogError);
-        return nullptr;
-    }
-    m_lockedRenderTarget = true;
-    return locked.pBits;
+    return d3dcommon::lockTextureLevel<IDirect3DSurface9, D3DSURFACE_DESC>(
+        m_texture, m_renderTarget, readOnly, m_renderTargetCopy, m_lockedRenderTarget,
+        "Could not lock DIRECT3D9 Texture.",
+        [this](const D3DSURFACE_DESC& desc, IDirect3DSurface9** copy) {
+            return m_device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
+                                                         D3DPOOL_SYSTEMMEM, copy, nullptr);
+        },
+        [this](IDirect3DSurface9* level, IDirect3DSurface9* copy) {
+            return m_device->GetRenderTargetData(level, copy);
+        });
 }
 
 void CD3D9Texture::unlock() {

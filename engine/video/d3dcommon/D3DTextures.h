@@ -150,6 +150,39 @@ void raiseRenderTargetSize(bool anySize, dimension2di& size) {
     size = raised;
 }
 
+// Locks level 0 of a texture, or reads a render target back into a surface in main memory (made
+// on first use with makeCopy(desc, copy), filled with readBack(level, copy)) and locks that;
+// lockedCopy tells unlock which was locked. failure is logged when nothing could be locked.
+template <class Surface, class SurfaceDesc, class Texture, class MakeCopy, class ReadBack>
+void* lockTextureLevel(Texture* texture, bool renderTarget, bool readOnly, Surface*& copy,
+                       bool& lockedCopy, const char* failure, MakeCopy makeCopy,
+                       ReadBack readBack) {
+    if (!texture) return nullptr;
+    const DWORD flags = readOnly ? D3DLOCK_READONLY : 0;
+    D3DLOCKED_RECT locked{};
+    if (!renderTarget) {
+        if (FAILED(texture->LockRect(0, &locked, nullptr, flags))) {
+            CLogger::instance().log(failure, LogError);
+            return nullptr;
+        }
+        return locked.pBits;
+    }
+    SurfaceDesc desc{};
+    Surface* level = nullptr;
+    bool ok = SUCCEEDED(texture->GetLevelDesc(0, &desc));
+    if (ok && !copy) ok = SUCCEEDED(makeCopy(desc, &copy));
+    if (ok) ok = SUCCEEDED(texture->GetSurfaceLevel(0, &level));
+    if (ok) ok = SUCCEEDED(readBack(level, copy));
+    releaseObject(level);
+    if (ok) ok = SUCCEEDED(copy->LockRect(&locked, nullptr, flags));
+    if (!ok) {
+        CLogger::instance().log(failure, LogError);
+        return nullptr;
+    }
+    lockedCopy = true;
+    return locked.pBits;
+}
+
 // Level 0's surface of a render target, borrowed (the level lives as long as its texture).
 template <class Surface, class Texture>
 Surface* levelZeroSurface(Texture* texture) {
