@@ -6,6 +6,7 @@
 
 #include "engine/platform/d3d/D3D9.h"
 #include "engine/platform/d3d/D3DCore.h"
+#include "engine/platform/d3d/FaceViews.h"
 
 namespace oskel::d3d {
 
@@ -19,14 +20,8 @@ class CSurface9;
 // The face object of a core object, made on first use.
 template <class Face, class Core>
 Face* faceOf(Core* core) {
-    if (!core) return nullptr;
-    if (CFaceView* view = core->face(Face9)) return static_cast<Face*>(view);
-    auto* face = new Face(core);
-    core->setFace(Face9, face);
-    return face;
+    return faceViewOf<Face, Face9>(core);
 }
-
-uint64_t objectArg(const void* p) { return reinterpret_cast<uintptr_t>(p); }
 
 SPresentSetup setupOf(const D3DPRESENT_PARAMETERS& pp) {
     SPresentSetup s;
@@ -47,14 +42,6 @@ SPresentSetup setupOf(const D3DPRESENT_PARAMETERS& pp) {
     return s;
 }
 
-// Direct3D fills in what it chose.
-void writeBack(const SPresentSetup& s, D3DPRESENT_PARAMETERS& pp) {
-    pp.BackBufferWidth = s.width;
-    pp.BackBufferHeight = s.height;
-    pp.BackBufferFormat = s.backBufferFormat;
-    pp.BackBufferCount = s.backBufferCount;
-}
-
 void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS* pp) {
     if (!pp) return;
     call.arg(pp->BackBufferWidth)
@@ -73,47 +60,21 @@ void presentArgs(CCall& call, const D3DPRESENT_PARAMETERS* pp) {
 
 // ---------------------------------------------------------------------------------------------
 
-class CSurface9 final : public IDirect3DSurface9, public CFaceView {
+// The interfaces the shared surface and texture views take.
+struct SFace9Views {
+    using Adapter = IDirect3D9;
+    using Device = IDirect3DDevice9;
+    using Surface = IDirect3DSurface9;
+    using Caps = D3DCAPS9;
+    using Texture = IDirect3DTexture9;
+    using SurfaceDesc = D3DSURFACE_DESC;
+    static constexpr EFace kFace = Face9;
+    static void describe(SurfaceDesc& desc, const CCoreSurface&) { desc.MultiSampleQuality = 0; }
+};
+
+class CSurface9 final : public TSurfaceView<SFace9Views> {
 public:
-    explicit CSurface9(CCoreSurface* core) : m_core(core) {}
-    CCoreSurface* core() const { return m_core; }
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    HRESULT GetDesc(D3DSURFACE_DESC* desc) override {
-        CCall call("GetDesc", {objectArg(this)});
-        if (call.forced()) return call.result();
-        if (!desc) return call.done(D3DERR_INVALIDCALL);
-        desc->Format = m_core->format();
-        desc->Type = D3DRTYPE_SURFACE;
-        desc->Usage = m_core->usage();
-        desc->Pool = m_core->pool();
-        desc->MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(m_core->samples());
-        desc->MultiSampleQuality = 0;
-        desc->Width = m_core->width();
-        desc->Height = m_core->height();
-        return call.done(D3D_OK);
-    }
-
-    HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
-        CCall call("LockRect", {objectArg(this)});
-        call.rect(rect).arg(flags);
-        if (call.forced()) {
-            if (locked) *locked = D3DLOCKED_RECT{0, nullptr};
-            return call.result();
-        }
-        return call.done(m_core->lockRect(locked, rect, flags));
-    }
-
-    HRESULT UnlockRect() override {
-        CCall call("UnlockRect", {objectArg(this)});
-        if (call.forced()) return call.result();
-        return call.done(m_core->unlockRect());
-    }
-
-private:
-    CCoreSurface* m_core;
+    using TSurfaceView::TSurfaceView;
 };
 
 CCoreSurface* coreOf(IDirect3DSurface9* surface) {
@@ -122,99 +83,18 @@ CCoreSurface* coreOf(IDirect3DSurface9* surface) {
 
 // ---------------------------------------------------------------------------------------------
 
-class CTexture9 final : public IDirect3DTexture9, public CFaceView {
+class CTexture9 final : public TTextureView<SFace9Views, CSurface9> {
 public:
-    explicit CTexture9(CCoreTexture* core) : m_core(core) {}
-    CCoreTexture* core() const { return m_core; }
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    DWORD GetLevelCount() override { return m_core->levelCount(); }
-
-    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override {
-        CCall call("GetLevelDesc", {objectArg(this), level});
-        if (call.forced()) return call.result();
-        CCoreSurface* surface = m_core->level(level);
-        if (!surface || !desc) return call.done(D3DERR_INVALIDCALL);
-        desc->Format = surface->format();
-        desc->Type = D3DRTYPE_SURFACE;
-        desc->Usage = surface->usage();
-        desc->Pool = surface->pool();
-        desc->MultiSampleType = D3DMULTISAMPLE_NONE;
-        desc->MultiSampleQuality = 0;
-        desc->Width = surface->width();
-        desc->Height = surface->height();
-        return call.done(D3D_OK);
-    }
-
-    HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) override {
-        CCall call("GetSurfaceLevel", {objectArg(this), level});
-        if (surface) *surface = nullptr;
-        if (call.forced()) return call.result();
-        CCoreSurface* s = m_core->level(level);
-        if (!s || !surface) return call.done(D3DERR_INVALIDCALL);
-        s->addRef();
-        *surface = faceOf<CSurface9>(s);
-        return call.done(D3D_OK);
-    }
-
-    HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
-        CCall call("LockRect", {objectArg(this), level});
-        call.rect(rect).arg(flags);
-        if (call.forced()) {
-            if (locked) *locked = D3DLOCKED_RECT{0, nullptr};
-            return call.result();
-        }
-        CCoreSurface* s = m_core->level(level);
-        if (!s) {
-            if (locked) *locked = D3DLOCKED_RECT{0, nullptr};
-            return call.done(D3DERR_INVALIDCALL);
-        }
-        return call.done(s->lockRect(locked, rect, flags));
-    }
-
-    HRESULT UnlockRect(UINT level) override {
-        CCall call("UnlockRect", {objectArg(this), level});
-        if (call.forced()) return call.result();
-        CCoreSurface* s = m_core->level(level);
-        if (!s) return call.done(D3DERR_INVALIDCALL);
-        return call.done(s->unlockRect());
-    }
-
-private:
-    CCoreTexture* m_core;
+    using TTextureView::TTextureView;
 };
-
-CCoreTexture* coreOf(IDirect3DTexture9* texture) {
-    return texture ? static_cast<CTexture9*>(texture)->core() : nullptr;
-}
 
 // ---------------------------------------------------------------------------------------------
 
-class CDevice9 final : public IDirect3DDevice9, public CFaceView {
+class CDevice9 final : public TDeviceView<SFace9Views, CTexture9, CSurface9> {
 public:
-    explicit CDevice9(CCoreDevice* core) : m_core(core) {}
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    HRESULT TestCooperativeLevel() override {
-        CCall call("TestCooperativeLevel");
-        if (call.forced()) return call.result();
-        return call.done(m_core->testCooperativeLevel());
-    }
+    using TDeviceView::TDeviceView;
 
     HRESULT GetDirect3D(IDirect3D9** direct3D) override;
-
-    HRESULT GetDeviceCaps(D3DCAPS9* caps) override {
-        CCall call("GetDeviceCaps");
-        if (call.forced()) return call.result();
-        if (!caps) return call.done(D3DERR_INVALIDCALL);
-        *caps = D3DCAPS9{};
-        static_cast<D3DCAPS_COMMON&>(*caps) = m_core->caps();
-        return call.done(D3D_OK);
-    }
 
     HRESULT GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) override {
         CCall call("GetDisplayMode", {swapChain});
@@ -233,14 +113,6 @@ public:
         const HRESULT result = m_core->reset(setup);
         if (SUCCEEDED(result)) writeBack(setup, *pp);
         return call.done(result);
-    }
-
-    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND window,
-                    const void* dirty) override {
-        CCall call("Present");
-        call.rect(sourceRect).rect(destRect).ptr(window).ptr(dirty);
-        if (call.forced()) return call.result();
-        return call.done(m_core->present(sourceRect, destRect, window));
     }
 
     HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
@@ -307,18 +179,6 @@ public:
         return call.done(m_core->setDepthStencil(coreOf(surface)));
     }
 
-    HRESULT GetDepthStencilSurface(IDirect3DSurface9** surface) override {
-        CCall call("GetDepthStencilSurface");
-        if (surface) *surface = nullptr;
-        if (call.forced()) return call.result();
-        if (!surface) return call.done(D3DERR_INVALIDCALL);
-        CCoreSurface* s = m_core->depthStencil();
-        if (!s) return call.done(D3DERR_NOTFOUND);
-        s->addRef();
-        *surface = faceOf<CSurface9>(s);
-        return call.done(D3D_OK);
-    }
-
     HRESULT GetRenderTargetData(IDirect3DSurface9* target, IDirect3DSurface9* dest) override {
         CCall call("GetRenderTargetData", {objectArg(target), objectArg(dest)});
         if (call.forced()) return call.result();
@@ -330,136 +190,6 @@ public:
         if (call.forced()) return call.result();
         if (swapChain != 0) return call.done(D3DERR_INVALIDCALL);
         return call.done(m_core->getFrontBufferData(coreOf(dest)));
-    }
-
-    HRESULT BeginScene() override {
-        CCall call("BeginScene");
-        if (call.forced()) return call.result();
-        return call.done(m_core->beginScene());
-    }
-
-    HRESULT EndScene() override {
-        CCall call("EndScene");
-        if (call.forced()) return call.result();
-        return call.done(m_core->endScene());
-    }
-
-    HRESULT Clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
-                  DWORD stencil) override {
-        CCall call("Clear", {count});
-        for (DWORD i = 0; rects && i < count; ++i) call.rect(&rects[i]);
-        call.arg(flags).arg(color).arg(stencil).floats(&z, 1);
-        if (call.forced()) return call.result();
-        return call.done(m_core->clear(count, rects, flags, color, z, stencil));
-    }
-
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override {
-        CCall call("SetTransform", {state});
-        if (matrix) call.floats(&matrix->m[0][0], 16);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setTransform(state, matrix));
-    }
-
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override {
-        CCall call("GetTransform", {state});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getTransform(state, matrix));
-    }
-
-    HRESULT SetViewport(const D3DVIEWPORT9* viewport) override {
-        CCall call("SetViewport");
-        if (viewport) {
-            const float v[6] = {static_cast<float>(viewport->X),
-                                static_cast<float>(viewport->Y),
-                                static_cast<float>(viewport->Width),
-                                static_cast<float>(viewport->Height),
-                                viewport->MinZ,
-                                viewport->MaxZ};
-            call.floats(v, 6);
-        }
-        if (call.forced()) return call.result();
-        return call.done(m_core->setViewport(viewport));
-    }
-
-    HRESULT GetViewport(D3DVIEWPORT9* viewport) override {
-        CCall call("GetViewport");
-        if (call.forced()) return call.result();
-        return call.done(m_core->getViewport(viewport));
-    }
-
-    HRESULT SetMaterial(const D3DMATERIAL9* material) override {
-        CCall call("SetMaterial");
-        if (material) call.floats(&material->Diffuse.r, 17);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setMaterial(material));
-    }
-
-    HRESULT GetMaterial(D3DMATERIAL9* material) override {
-        CCall call("GetMaterial");
-        if (call.forced()) return call.result();
-        return call.done(m_core->getMaterial(material));
-    }
-
-    HRESULT SetLight(DWORD index, const D3DLIGHT9* light) override {
-        CCall call("SetLight", {index});
-        if (light) call.arg(light->Type).floats(&light->Diffuse.r, 25);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setLight(index, light));
-    }
-
-    HRESULT GetLight(DWORD index, D3DLIGHT9* light) override {
-        CCall call("GetLight", {index});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getLight(index, light));
-    }
-
-    HRESULT LightEnable(DWORD index, BOOL enable) override {
-        CCall call("LightEnable", {index, static_cast<uint32_t>(enable)});
-        if (call.forced()) return call.result();
-        return call.done(m_core->lightEnable(index, enable));
-    }
-
-    HRESULT SetClipPlane(DWORD index, const float* plane) override {
-        CCall call("SetClipPlane", {index});
-        call.floats(plane, 4);
-        if (call.forced()) return call.result();
-        return call.done(m_core->setClipPlane(index, plane));
-    }
-
-    HRESULT GetClipPlane(DWORD index, float* plane) override {
-        CCall call("GetClipPlane", {index});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getClipPlane(index, plane));
-    }
-
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
-        CCall call("SetRenderState", {state, value});
-        if (call.forced()) return call.result();
-        return call.done(m_core->setRenderState(state, value));
-    }
-
-    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override {
-        CCall call("GetRenderState", {state});
-        if (call.forced()) return call.result();
-        return call.done(m_core->getRenderState(state, value));
-    }
-
-    HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
-        CCall call("SetTexture", {stage, objectArg(texture)});
-        if (call.forced()) return call.result();
-        return call.done(m_core->setTexture(stage, coreOf(texture)));
-    }
-
-    HRESULT GetTexture(DWORD stage, IDirect3DTexture9** texture) override {
-        CCall call("GetTexture", {stage});
-        if (texture) *texture = nullptr;
-        if (call.forced()) return call.result();
-        if (!texture || stage >= CCoreDevice::MaxStages) return call.done(D3DERR_INVALIDCALL);
-        if (CCoreTexture* t = m_core->texture(stage)) {
-            t->addRef();
-            *texture = faceOf<CTexture9>(t);
-        }
-        return call.done(D3D_OK);
     }
 
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
@@ -517,34 +247,6 @@ public:
         return call.done(D3D_OK);
     }
 
-    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* vertices,
-                            UINT stride) override {
-        CCall call("DrawPrimitiveUP", {type, count, stride});
-        if (call.forced()) return call.result();
-        const HRESULT result = m_core->drawPrimitiveUP(type, count, vertices, stride);
-        // The memory is recorded once the call found it to be what it says.
-        uint32_t n = 0;
-        if (SUCCEEDED(result) && vertexCountOf(type, count, n))
-            call.bytes(vertices, static_cast<size_t>(n) * stride);
-        return call.done(result);
-    }
-
-    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices,
-                                   UINT count, const void* indices, D3DFORMAT indexFormat,
-                                   const void* vertices, UINT stride) override {
-        CCall call("DrawIndexedPrimitiveUP",
-                   {type, minIndex, numVertices, count, indexFormat, stride});
-        if (call.forced()) return call.result();
-        const HRESULT result = m_core->drawIndexedPrimitiveUP(
-            type, minIndex, numVertices, count, indices, indexFormat, vertices, stride);
-        uint32_t n = 0;
-        if (SUCCEEDED(result) && vertexCountOf(type, count, n)) {
-            call.bytes(vertices, (static_cast<size_t>(minIndex) + numVertices) * stride);
-            call.bytes(indices, static_cast<size_t>(n) * (indexFormat == D3DFMT_INDEX32 ? 4 : 2));
-        }
-        return call.done(result);
-    }
-
     HRESULT CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader) override {
         CCall call("CreateVertexShader", {objectArg(function)});
         if (shader) *shader = nullptr;
@@ -586,21 +288,13 @@ public:
         if (call.forced()) return call.result();
         return call.done(data ? D3D_OK : D3DERR_INVALIDCALL);
     }
-
-private:
-    CCoreDevice* m_core;
 };
 
 // ---------------------------------------------------------------------------------------------
 
-class CDirect3D9 final : public IDirect3D9, public CFaceView {
+class CDirect3D9 final : public TAdapterView<SFace9Views> {
 public:
-    explicit CDirect3D9(CCoreAdapter* core) : m_core(core) {}
-
-    ULONG AddRef() override { return m_core->addRef(); }
-    ULONG Release() override { return m_core->release(); }
-
-    UINT GetAdapterCount() override { return 1; }
+    using TAdapterView::TAdapterView;
 
     HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* id) override {
         CCall call("GetAdapterIdentifier", {adapter, flags});
@@ -616,24 +310,6 @@ public:
         return call.done(D3D_OK);
     }
 
-    HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override {
-        CCall call("GetAdapterDisplayMode", {adapter});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT || !mode) return call.done(D3DERR_INVALIDCALL);
-        *mode = m_core->displayMode();
-        return call.done(mode->Width ? D3D_OK : D3DERR_NOTAVAILABLE);
-    }
-
-    HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
-                              D3DRESOURCETYPE resourceType, D3DFORMAT format) override {
-        CCall call("CheckDeviceFormat",
-                   {adapter, type, adapterFormat, usage, resourceType, format});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
-        return call.done(
-            m_core->checkDeviceFormat(type, adapterFormat, usage, resourceType, format));
-    }
-
     HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format,
                                        BOOL windowed, D3DMULTISAMPLE_TYPE samples,
                                        DWORD* qualityLevels) override {
@@ -643,26 +319,6 @@ public:
         if (call.forced()) return call.result();
         if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
         return call.done(m_core->checkMultiSample(type, format, samples, qualityLevels));
-    }
-
-    HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
-                                   D3DFORMAT renderTarget, D3DFORMAT depthStencil) override {
-        CCall call("CheckDepthStencilMatch",
-                   {adapter, type, adapterFormat, renderTarget, depthStencil});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT) return call.done(D3DERR_INVALIDCALL);
-        return call.done(
-            m_core->checkDepthStencilMatch(type, adapterFormat, renderTarget, depthStencil));
-    }
-
-    HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) override {
-        CCall call("GetDeviceCaps", {adapter, type});
-        if (call.forced()) return call.result();
-        if (adapter != D3DADAPTER_DEFAULT || !caps) return call.done(D3DERR_INVALIDCALL);
-        if (type != D3DDEVTYPE_HAL) return call.done(D3DERR_NOTAVAILABLE);
-        *caps = D3DCAPS9{};
-        static_cast<D3DCAPS_COMMON&>(*caps) = m_core->caps();
-        return call.done(D3D_OK);
     }
 
     HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behavior,
@@ -682,9 +338,6 @@ public:
         }
         return call.done(result);
     }
-
-private:
-    CCoreAdapter* m_core;
 };
 
 HRESULT CDevice9::GetDirect3D(IDirect3D9** direct3D) {

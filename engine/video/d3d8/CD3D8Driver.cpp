@@ -9,10 +9,13 @@
 #include "engine/core/Clock.h"
 #include "engine/video/d3d8/CD3D8MaterialRenderers.h"
 #include "engine/video/d3d8/CD3D8Texture.h"
+#include "engine/video/d3dcommon/D3DDriverFrames.h"
 #include "engine/video/d3dcommon/D3DSetup.h"
 #include "engine/video/d3dcommon/D3DTables.h"
 
 namespace oskel {
+
+using Frames = d3dcommon::TDriverFrames<CD3D8Driver, CD3D8Traits>;
 
 using namespace d3d;
 
@@ -24,7 +27,6 @@ constexpr u32 kExposedDevice = 3;
 constexpr u32 kExposedWindow = 4;
 
 // How long a frame waits for a lost device before it is given up.
-constexpr u32 kLostDeviceWaitMs = 100;
 
 // The colour depth that asks for a 32-bit full-screen back buffer.
 constexpr u32 kTrueColorBits = 32;
@@ -200,33 +202,8 @@ void CD3D8Driver::createMaterialRenderers() { createD3D8MaterialRenderers(this);
 
 bool CD3D8Driver::beginScene(bool clearBackBuffer, bool clearZBuffer, SColor color, void* windowId,
                              const recti* sourceRect) {
-    CNullDriver::beginScene(clearBackBuffer, clearZBuffer, color, windowId, sourceRect);
-    m_presentWindow = windowId;
-    m_presentSourceRect = sourceRect;
-    if (!m_device) return false;
-
-    if (m_deviceLost) {
-        HRESULT level = m_device->TestCooperativeLevel();
-        if (level == D3DERR_DEVICELOST) {
-            sleepMs(kLostDeviceWaitMs);
-            level = m_device->TestCooperativeLevel();
-            if (level == D3DERR_DEVICELOST) return false;
-        }
-        if (level == D3DERR_DEVICENOTRESET && !resetDevice()) return false;
-    }
-
-    DWORD flags = 0;
-    if (clearBackBuffer) flags |= D3DCLEAR_TARGET;
-    if (clearZBuffer) flags |= D3DCLEAR_ZBUFFER;
-    if (m_stencilBuffer) flags |= D3DCLEAR_STENCIL;
-    if (FAILED(m_device->Clear(0, nullptr, flags, color.color, 1.0f, 0)))
-        CLogger::instance().log("Direct3D8 clear failed.", LogWarning);
-
-    if (FAILED(m_device->BeginScene())) {
-        CLogger::instance().log("Direct3D8 begin scene failed.", LogWarning);
-        return false;
-    }
-    return true;
+    return Frames::beginScene(*this, clearBackBuffer, clearZBuffer, color, windowId, sourceRect,
+                              "Direct3D8 clear failed.", "Direct3D8 begin scene failed.");
 }
 
 bool CD3D8Driver::endScene() {
@@ -268,38 +245,16 @@ void CD3D8Driver::waitForVerticalBlank() {
 // Reset.
 
 void CD3D8Driver::registerRenderTarget(CD3D8Texture* texture) {
-    if (texture) m_renderTargets.push_back(texture);
+    Frames::registerRenderTarget(*this, texture);
 }
 
 void CD3D8Driver::unregisterRenderTarget(CD3D8Texture* texture) {
-    m_renderTargets.erase(std::remove(m_renderTargets.begin(), m_renderTargets.end(), texture),
-                          m_renderTargets.end());
+    Frames::unregisterRenderTarget(*this, texture);
 }
 
-void CD3D8Driver::releaseDefaultPoolResources() {
-    // Direct3D resets a device only when nothing of the default pool lives and nothing holds
-    // the back buffer: the back buffer becomes the target again and the render targets let go
-    // of their textures (the stages let go of whatever they bind).
-    if (m_previousRenderTarget) {
-        IDirect3DSurface8* depth = nullptr;
-        m_device->GetDepthStencilSurface(&depth);
-        m_device->SetRenderTarget(m_previousRenderTarget, depth);
-        if (depth) depth->Release();
-        m_previousRenderTarget->Release();
-        m_previousRenderTarget = nullptr;
-        m_renderTargetSize = dimension2di(0, 0);
-    }
-    for (u32 stage = 0; stage < MATERIAL_MAX_TEXTURES; ++stage) {
-        if (!m_currentTextures[stage]) continue;
-        m_device->SetTexture(stage, nullptr);
-        m_currentTextures[stage] = nullptr;
-    }
-    for (CD3D8Texture* target : m_renderTargets) target->releaseRenderTarget();
-}
+void CD3D8Driver::releaseDefaultPoolResources() { Frames::releaseDefaultPoolResources(*this); }
 
-void CD3D8Driver::restoreDefaultPoolResources() {
-    for (CD3D8Texture* target : m_renderTargets) static_cast<void>(target->restoreRenderTarget());
-}
+void CD3D8Driver::restoreDefaultPoolResources() { Frames::restoreDefaultPoolResources(*this); }
 
 bool CD3D8Driver::resetDevice() {
     CLogger::instance().log("Resetting D3D8 device.", LogInformation);
@@ -318,23 +273,11 @@ bool CD3D8Driver::resetDevice() {
         return false;
     }
 
-    m_deviceLost = false;
-    m_materialState.requestReset();
-    for (auto& bound : m_currentTextures) bound = nullptr;
-    restoreDefaultPoolResources();
-    setVertexType(EVT_2D);
-    // A reset device starts from Direct3D's defaults: 3D mode sends its transforms again as a
-    // mode change, and the lights and clip planes are given again.
-    m_renderMode = RenderModeNone;
-    m_transformChanged = true;
-    set3DRenderMode();
-    setFog(m_fogColor, m_linearFog, m_fogStart, m_fogEnd, m_fogDensity, m_pixelFog, m_rangeFog);
-    setAmbientLight(m_ambientLight);
-    sendLightsAndClipPlanes();
+    Frames::restoreAfterReset(*this);
     for (DWORD stage = 0; stage < MATERIAL_MAX_TEXTURES; ++stage)
         m_device->SetTextureStageState(stage, D3DTSS_MAXANISOTROPY,
                                        std::min<DWORD>(m_caps.MaxAnisotropy, kMostAnisotropy));
-    if (m_viewPort != recti(0, 0, m_screenSize.Width, m_screenSize.Height)) setViewPort(m_viewPort);
+    Frames::restoreViewPort(*this);
     return true;
 }
 
@@ -363,7 +306,7 @@ bool CD3D8Driver::queryFeature(EVideoDriverFeature feature) const {
 }
 
 const dimension2di& CD3D8Driver::getCurrentRenderTargetSize() const {
-    return m_renderTargetSize.Width == 0 ? m_screenSize : m_renderTargetSize;
+    return Frames::currentRenderTargetSize(*this);
 }
 
 // Textures and render targets.
@@ -378,8 +321,7 @@ ITexture* CD3D8Driver::createRenderTargetTexture(const dimension2di& size, ECOLO
 }
 
 void CD3D8Driver::setTextureCreationFlag(ETextureCreationFlag flag, bool on) {
-    if (flag == ETCF_CREATE_MIP_MAPS && !queryFeature(EVDF_MIP_MAP)) on = false;
-    CNullDriver::setTextureCreationFlag(flag, on);
+    Frames::setTextureCreationFlag(*this, flag, on);
 }
 
 bool CD3D8Driver::setRenderTarget(ITexture* texture, bool clearBackBuffer, bool clearZBuffer,

@@ -7,10 +7,46 @@
 #include "engine/platform/d3d/D3D8.h"
 #include "engine/video/CMaterialState.h"
 #include "engine/video/CNullDriver.h"
+#include "engine/video/d3dcommon/D3DDeviceStates.h"
+#include "engine/video/d3dcommon/D3DDriverDrawing.h"
+#include "engine/video/d3dcommon/D3DDriverFrames.h"
+#include "engine/video/d3dcommon/D3DDriverModes.h"
 
 namespace oskel {
 
 class CD3D8Texture;
+class CD3D8Driver;
+
+// What the code the Direct3D drivers share needs of the Direct3D 8 face.
+struct CD3D8Traits {
+    using Device = d3d::IDirect3DDevice8;
+    using Surface = d3d::IDirect3DSurface8;
+    using Driver = CD3D8Driver;
+    // Images are sampled texel for texel.
+    static constexpr d3d::D3DTEXTUREFILTERTYPE kImageFilter = d3d::D3DTEXF_POINT;
+    static constexpr d3d::D3DTEXTUREFILTERTYPE kImageMipFilter = d3d::D3DTEXF_NONE;
+    // The image mode wraps every stage (sampling is a stage state here).
+    static constexpr bool kImageModeSpecularOff = false;
+    static constexpr d3d::DWORD kImageAddressStages = MATERIAL_MAX_TEXTURES;
+    // Sampling is set through the texture stages.
+    // A colour target set with the depth-stencil surface the device has.
+    static void setRenderTarget(Device* device, Surface* target) {
+        d3d::IDirect3DSurface8* depth = nullptr;
+        device->GetDepthStencilSurface(&depth);
+        device->SetRenderTarget(target, depth);
+        if (depth) depth->Release();
+    }
+    // The call that takes a flexible vertex format.
+    static d3d::HRESULT setVertexFormat(Device* device, d3d::DWORD fvf) {
+        return device->SetVertexShader(fvf);
+    }
+    static void setSampler(Device* device, d3d::DWORD stage, d3dcommon::ESamplerState state,
+                           d3d::DWORD value) {
+        device->SetTextureStageState(stage, d3dcommon::stageSamplerStateOf(state), value);
+    }
+    // Normal- and parallax-map programs cannot be assembled on this layer: nothing is looked for.
+    static void prepareShaderPrograms(CD3D8Driver*) {}
+};
 
 // The video driver that draws through Direct3D 8 (the platform's Direct3D-shaped layer, loaded
 // as "d3d8.dll"), the settings' default. It keeps no texture cache: each texture belongs to
@@ -161,6 +197,11 @@ public:
     void unregisterRenderTarget(CD3D8Texture* texture);
 
 private:
+    // The drawing both Direct3D drivers share reaches the device and the modes.
+    friend struct d3dcommon::TDriverDrawing<CD3D8Driver>;
+    friend struct d3dcommon::TDriverModes<CD3D8Driver, CD3D8Traits>;
+    friend struct d3dcommon::TDriverFrames<CD3D8Driver, CD3D8Traits>;
+
     bool loadDirect3D();
     // Waits for the vertical blank when a window asked for vertical sync and the scan line can
     // be read.

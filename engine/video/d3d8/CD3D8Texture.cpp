@@ -7,6 +7,7 @@
 #include "engine/video/d3d8/CD3D8Driver.h"
 #include "engine/video/d3dcommon/D3DMipMaps.h"
 #include "engine/video/d3dcommon/D3DTables.h"
+#include "engine/video/d3dcommon/D3DTextures.h"
 
 namespace oskel {
 
@@ -14,21 +15,13 @@ using namespace d3d;
 
 namespace {
 
-// The exposed video data's word that holds the device.
-constexpr u32 kExposedDevice = 3;
-
 IDirect3DDevice8* deviceOf(CD3D8Driver* driver) {
-    if (!driver) return nullptr;
-    auto* device =
-        static_cast<IDirect3DDevice8*>(driver->getExposedVideoData().Words[kExposedDevice]);
-    if (device) device->AddRef();
-    return device;
+    return d3dcommon::textureDeviceOf<IDirect3DDevice8>(driver);
 }
 
 template <class T>
 void release(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
+    d3dcommon::releaseObject(object);
 }
 
 }  // namespace
@@ -92,96 +85,30 @@ bool CD3D8Texture::createTexture(u32 flags, CImage* image) {
 }
 
 bool CD3D8Texture::copyTexture(CImage* image) {
-    if (!m_texture || !image) return true;
-    D3DSURFACE_DESC8 desc{};
-    if (SUCCEEDED(m_texture->GetLevelDesc(0, &desc)))
-        m_textureSize = dimension2di(static_cast<s32>(desc.Width), static_cast<s32>(desc.Height));
-    D3DLOCKED_RECT locked{};
-    if (FAILED(m_texture->LockRect(0, &locked, nullptr, 0))) {
-        CLogger::instance().log("Could not lock D3D8 Texture.", LogError);
-        return false;
-    }
-    m_pitch = static_cast<u32>(locked.Pitch);
-    image->copyToBuffer(locked.pBits, m_textureSize.Width, m_textureSize.Height, m_colorFormat,
-                        m_pitch);
-    if (m_format == D3DFMT_R8G8B8) {
-        // The engine keeps 24-bit pixels as red, green, blue bytes; Direct3D as blue, green, red.
-        const dimension2di& size = image->getDimension();
-        for (s32 y = 0; y < size.Height && y < m_textureSize.Height; ++y) {
-            u8* row = static_cast<u8*>(locked.pBits) + static_cast<size_t>(y) * m_pitch;
-            for (s32 x = 0; x < size.Width && x < m_textureSize.Width; ++x)
-                std::swap(row[x * 3], row[x * 3 + 2]);
-        }
-    }
-    if (FAILED(m_texture->UnlockRect(0))) {
-        CLogger::instance().log("Could not unlock D3D8 Texture.", LogError);
-        return false;
-    }
-    return true;
+    return d3dcommon::copyImageToTexture<IDirect3DTexture8, D3DSURFACE_DESC8>(
+        m_texture, image, m_colorFormat, m_format, m_textureSize, m_pitch,
+        "Could not lock D3D8 Texture.", "Could not unlock D3D8 Texture.");
 }
 
 bool CD3D8Texture::createMipMaps(u32 level) {
-    if (level == 0) return true;
-    if (!m_texture) return false;
-    const u32 levels = m_texture->GetLevelCount();
     // Every level down to 1 × 1, each from the one above.
-    for (u32 n = level; n < levels; ++n) {
-        IDirect3DSurface8* upper = nullptr;
-        IDirect3DSurface8* lower = nullptr;
-        if (FAILED(m_texture->GetSurfaceLevel(n - 1, &upper)) || !upper) {
-            CLogger::instance().log("Could not get upper surface level for mip map generation",
-                                    LogWarning);
+    return d3dcommon::fillMipLevels<IDirect3DSurface8, D3DSURFACE_DESC8>(
+        m_texture, level,
+        [](D3DFORMAT format, const d3dcommon::SMipLevel& upper, const d3dcommon::SMipLevel& lower) {
+            if (format == D3DFMT_A8R8G8B8) {
+                // Each channel the sum of four shifted right by 2: the shared average.
+                d3dcommon::boxFilterLevel(d3dcommon::EMP_A8R8G8B8, upper.Pixels, upper.Width,
+                                          upper.Height, upper.Pitch, lower.Pixels, lower.Width,
+                                          lower.Height, lower.Pitch);
+                return true;
+            }
+            if (format == D3DFMT_A1R5G5B5) {
+                copy16BitMipMap(upper.Pixels, upper.Width, upper.Height, upper.Pitch, lower.Pixels,
+                                lower.Width, lower.Height, lower.Pitch);
+                return true;
+            }
             return false;
-        }
-        if (FAILED(m_texture->GetSurfaceLevel(n, &lower)) || !lower) {
-            CLogger::instance().log("Could not get lower surface level for mip map generation",
-                                    LogWarning);
-            release(upper);
-            return false;
-        }
-        D3DSURFACE_DESC8 upperDesc{}, lowerDesc{};
-        upper->GetDesc(&upperDesc);
-        lower->GetDesc(&lowerDesc);
-        D3DLOCKED_RECT upperRect{}, lowerRect{};
-        // The upper level is only read: nothing of it goes to the card again.
-        if (FAILED(upper->LockRect(&upperRect, nullptr, D3DLOCK_READONLY))) {
-            CLogger::instance().log("Could not lock upper texture for mip map generation",
-                                    LogWarning);
-            release(upper);
-            release(lower);
-            return false;
-        }
-        if (FAILED(lower->LockRect(&lowerRect, nullptr, 0))) {
-            CLogger::instance().log("Could not lock lower texture for mip map generation",
-                                    LogWarning);
-            upper->UnlockRect();
-            release(upper);
-            release(lower);
-            return false;
-        }
-        if (upperDesc.Format != lowerDesc.Format) {
-            CLogger::instance().log("Cannot copy mip maps with different formats.", LogWarning);
-        } else if (upperDesc.Format == D3DFMT_A8R8G8B8) {
-            // Each channel the sum of four shifted right by 2: the shared average.
-            d3dcommon::boxFilterLevel(d3dcommon::EMP_A8R8G8B8,
-                                      static_cast<const u8*>(upperRect.pBits), upperDesc.Width,
-                                      upperDesc.Height, static_cast<u32>(upperRect.Pitch),
-                                      static_cast<u8*>(lowerRect.pBits), lowerDesc.Width,
-                                      lowerDesc.Height, static_cast<u32>(lowerRect.Pitch));
-        } else if (upperDesc.Format == D3DFMT_A1R5G5B5) {
-            copy16BitMipMap(static_cast<const u8*>(upperRect.pBits), upperDesc.Width,
-                            upperDesc.Height, static_cast<u32>(upperRect.Pitch),
-                            static_cast<u8*>(lowerRect.pBits), lowerDesc.Width, lowerDesc.Height,
-                            static_cast<u32>(lowerRect.Pitch));
-        } else {
-            CLogger::instance().log("Unsupported mipmap format, cannot copy.", LogWarning);
-        }
-        const bool unlocked = SUCCEEDED(upper->UnlockRect()) && SUCCEEDED(lower->UnlockRect());
-        release(upper);
-        release(lower);
-        if (!unlocked) return false;
-    }
-    return true;
+        });
 }
 
 void CD3D8Texture::copy16BitMipMap(const u8* upper, u32 upperWidth, u32 upperHeight, u32 upperPitch,
@@ -213,17 +140,8 @@ void CD3D8Texture::copy16BitMipMap(const u8* upper, u32 upperWidth, u32 upperHei
 
 bool CD3D8Texture::createRenderTarget() {
     if (!m_device) return false;
-    const bool anySize = m_driver && m_driver->queryFeature(EVDF_TEXTURE_NPOT);
-    if (!anySize) {
-        const dimension2di raised = d3dcommon::powerOfTwoSize(m_textureSize);
-        if (raised != m_textureSize) {
-            static bool told = false;
-            if (!told)
-                CLogger::instance().log("RenderTarget size has to be a power of 2", LogWarning);
-            told = true;
-            m_textureSize = raised;
-        }
-    }
+    d3dcommon::raiseRenderTargetSize<CD3D8Texture>(
+        m_driver && m_driver->queryFeature(EVDF_TEXTURE_NPOT), m_textureSize);
     // The back buffer's format (read and given back at once: a reference kept to it would make
     // every later reset fail).
     IDirect3DSurface8* backBuffer = nullptr;
@@ -269,50 +187,25 @@ bool CD3D8Texture::restoreRenderTarget() {
 }
 
 IDirect3DSurface8* CD3D8Texture::getRenderTargetSurface() {
-    if (!m_renderTarget || !m_texture) return nullptr;
-    IDirect3DSurface8* surface = nullptr;
-    if (FAILED(m_texture->GetSurfaceLevel(0, &surface)) || !surface) return nullptr;
-    // Borrowed: the level lives as long as its texture.
-    surface->Release();
-    return surface;
+    if (!m_renderTarget) return nullptr;
+    return d3dcommon::levelZeroSurface<IDirect3DSurface8>(m_texture);
 }
 
 bool CD3D8Texture::isPixelOpaque(u32 x, u32 y, u32 alphaThreshold) const {
-    if (!m_image) return false;
-    const dimension2di& size = m_image->getDimension();
-    if (x >= static_cast<u32>(size.Width) || y >= static_cast<u32>(size.Height)) return false;
-    const u32 alpha = m_image->getPixel(static_cast<s32>(x), static_cast<s32>(y)) >> 24;
-    return alpha > alphaThreshold;
+    return d3dcommon::imagePixelOpaque(m_image.get(), x, y, alphaThreshold);
 }
 
 void* CD3D8Texture::lock(bool readOnly) {
-    if (!m_texture) return nullptr;
-    const DWORD flags = readOnly ? D3DLOCK_READONLY : 0;
-    D3DLOCKED_RECT locked{};
-    if (!m_renderTarget) {
-        if (FAILED(m_texture->LockRect(0, &locked, nullptr, flags))) {
-            CLogger::instance().log("Could not lock DIRECT3D8 Texture.", LogError);
-            return nullptr;
-        }
-        return locked.pBits;
-    }
     // A render target is read back into a surface in main memory.
-    D3DSURFACE_DESC8 desc{};
-    IDirect3DSurface8* level = nullptr;
-    bool ok = SUCCEEDED(m_texture->GetLevelDesc(0, &desc));
-    if (ok && !m_renderTargetCopy)
-        ok = SUCCEEDED(m_device->CreateImageSurface(desc.Width, desc.Height, desc.Format,
-                                                    &m_renderTargetCopy));
-    if (ok) ok = SUCCEEDED(m_texture->GetSurfaceLevel(0, &level));
-    if (ok) ok = SUCCEEDED(m_device->CopyRects(level, nullptr, 0, m_renderTargetCopy, nullptr));
-    release(level);
-    if (ok) ok = SUCCEEDED(m_renderTargetCopy->LockRect(&locked, nullptr, flags));
-    if (!ok) {
-        CLogger::instance().log("Could not lock DIRECT3D8 Texture.", LogError);
-        return nullptr;
-    }
-    m_lockedRenderTarget = true;
-    return locked.pBits;
+    return d3dcommon::lockTextureLevel<IDirect3DSurface8, D3DSURFACE_DESC8>(
+        m_texture, m_renderTarget, readOnly, m_renderTargetCopy, m_lockedRenderTarget,
+        "Could not lock DIRECT3D8 Texture.",
+        [this](const D3DSURFACE_DESC8& desc, IDirect3DSurface8** copy) {
+            return m_device->CreateImageSurface(desc.Width, desc.Height, desc.Format, copy);
+        },
+        [this](IDirect3DSurface8* level, IDirect3DSurface8* copy) {
+            return m_device->CopyRects(level, nullptr, 0, copy, nullptr);
+        });
 }
 
 void CD3D8Texture::unlock() {

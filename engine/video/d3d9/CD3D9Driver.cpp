@@ -9,10 +9,13 @@
 #include "engine/core/Clock.h"
 #include "engine/video/d3d9/CD3D9MaterialRenderers.h"
 #include "engine/video/d3d9/CD3D9Texture.h"
+#include "engine/video/d3dcommon/D3DDriverFrames.h"
 #include "engine/video/d3dcommon/D3DSetup.h"
 #include "engine/video/d3dcommon/D3DTables.h"
 
 namespace oskel {
+
+using Frames = d3dcommon::TDriverFrames<CD3D9Driver, CD3D9Traits>;
 
 using namespace d3d;
 
@@ -25,7 +28,6 @@ constexpr u32 kExposedDevice = 3;
 constexpr u32 kExposedWindow = 4;
 
 // How long a frame waits for a lost device before it is given up.
-constexpr u32 kLostDeviceWaitMs = 100;
 
 // The colour depth that asks for a 32-bit full-screen back buffer.
 constexpr u32 kTrueColorBits = 32;
@@ -253,33 +255,8 @@ void CD3D9Driver::createMaterialRenderers() { createD3D9MaterialRenderers(this);
 
 bool CD3D9Driver::beginScene(bool clearBackBuffer, bool clearZBuffer, SColor color, void* windowId,
                              const recti* sourceRect) {
-    CNullDriver::beginScene(clearBackBuffer, clearZBuffer, color, windowId, sourceRect);
-    m_presentWindow = windowId;
-    m_presentSourceRect = sourceRect;
-    if (!m_device) return false;
-
-    if (m_deviceLost) {
-        HRESULT level = m_device->TestCooperativeLevel();
-        if (level == D3DERR_DEVICELOST) {
-            sleepMs(kLostDeviceWaitMs);
-            level = m_device->TestCooperativeLevel();
-            if (level == D3DERR_DEVICELOST) return false;
-        }
-        if (level == D3DERR_DEVICENOTRESET && !resetDevice()) return false;
-    }
-
-    DWORD flags = 0;
-    if (clearBackBuffer) flags |= D3DCLEAR_TARGET;
-    if (clearZBuffer) flags |= D3DCLEAR_ZBUFFER;
-    if (m_stencilBuffer) flags |= D3DCLEAR_STENCIL;
-    if (FAILED(m_device->Clear(0, nullptr, flags, color.color, 1.0f, 0)))
-        CLogger::instance().log("DIRECT3D9 clear failed.", LogWarning);
-
-    if (FAILED(m_device->BeginScene())) {
-        CLogger::instance().log("DIRECT3D9 begin scene failed.", LogWarning);
-        return false;
-    }
-    return true;
+    return Frames::beginScene(*this, clearBackBuffer, clearZBuffer, color, windowId, sourceRect,
+                              "DIRECT3D9 clear failed.", "DIRECT3D9 begin scene failed.");
 }
 
 bool CD3D9Driver::endScene() {
@@ -314,35 +291,16 @@ bool CD3D9Driver::endScene() {
 // Reset.
 
 void CD3D9Driver::registerRenderTarget(CD3D9Texture* texture) {
-    if (texture) m_renderTargets.push_back(texture);
+    Frames::registerRenderTarget(*this, texture);
 }
 
 void CD3D9Driver::unregisterRenderTarget(CD3D9Texture* texture) {
-    m_renderTargets.erase(std::remove(m_renderTargets.begin(), m_renderTargets.end(), texture),
-                          m_renderTargets.end());
+    Frames::unregisterRenderTarget(*this, texture);
 }
 
-void CD3D9Driver::releaseDefaultPoolResources() {
-    // Direct3D resets a device only when nothing of the default pool lives and nothing holds
-    // the back buffer: the back buffer becomes the target again and the render targets let go
-    // of their textures (the stages let go of whatever they bind).
-    if (m_previousRenderTarget) {
-        m_device->SetRenderTarget(0, m_previousRenderTarget);
-        m_previousRenderTarget->Release();
-        m_previousRenderTarget = nullptr;
-        m_renderTargetSize = dimension2di(0, 0);
-    }
-    for (u32 stage = 0; stage < MATERIAL_MAX_TEXTURES; ++stage) {
-        if (!m_currentTextures[stage]) continue;
-        m_device->SetTexture(stage, nullptr);
-        m_currentTextures[stage] = nullptr;
-    }
-    for (CD3D9Texture* target : m_renderTargets) target->releaseRenderTarget();
-}
+void CD3D9Driver::releaseDefaultPoolResources() { Frames::releaseDefaultPoolResources(*this); }
 
-void CD3D9Driver::restoreDefaultPoolResources() {
-    for (CD3D9Texture* target : m_renderTargets) static_cast<void>(target->restoreRenderTarget());
-}
+void CD3D9Driver::restoreDefaultPoolResources() { Frames::restoreDefaultPoolResources(*this); }
 
 bool CD3D9Driver::resetDevice() {
     CLogger::instance().log("Resetting D3D9 device.", LogInformation);
@@ -384,21 +342,8 @@ bool CD3D9Driver::resetDevice() {
         return false;
     }
 
-    m_lastVertexType = 0xFFFFFFFFu;
-    m_deviceLost = false;
-    m_materialState.requestReset();
-    for (auto& bound : m_currentTextures) bound = nullptr;
-    restoreDefaultPoolResources();
-    setVertexType(EVT_2D);
-    // A reset device starts from Direct3D's defaults: 3D mode sends its transforms again as a
-    // mode change, and the lights and clip planes are given again.
-    m_renderMode = RenderModeNone;
-    m_transformChanged = true;
-    set3DRenderMode();
-    setFog(m_fogColor, m_linearFog, m_fogStart, m_fogEnd, m_fogDensity, m_pixelFog, m_rangeFog);
-    setAmbientLight(m_ambientLight);
-    sendLightsAndClipPlanes();
-    if (m_viewPort != recti(0, 0, m_screenSize.Width, m_screenSize.Height)) setViewPort(m_viewPort);
+    Frames::restoreAfterReset(*this);
+    Frames::restoreViewPort(*this);
     return true;
 }
 
@@ -424,7 +369,7 @@ bool CD3D9Driver::queryFeature(EVideoDriverFeature feature) const {
 }
 
 const dimension2di& CD3D9Driver::getCurrentRenderTargetSize() const {
-    return m_renderTargetSize.Width == 0 ? m_screenSize : m_renderTargetSize;
+    return Frames::currentRenderTargetSize(*this);
 }
 
 // Textures and render targets.
@@ -438,8 +383,7 @@ ITexture* CD3D9Driver::createRenderTargetTexture(const dimension2di& size, ECOLO
 }
 
 void CD3D9Driver::setTextureCreationFlag(ETextureCreationFlag flag, bool on) {
-    if (flag == ETCF_CREATE_MIP_MAPS && !queryFeature(EVDF_MIP_MAP)) on = false;
-    CNullDriver::setTextureCreationFlag(flag, on);
+    Frames::setTextureCreationFlag(*this, flag, on);
 }
 
 bool CD3D9Driver::setRenderTarget(ITexture* texture, bool clearBackBuffer, bool clearZBuffer,

@@ -7,10 +7,43 @@
 #include "engine/platform/d3d/D3D9.h"
 #include "engine/video/CMaterialState.h"
 #include "engine/video/CNullDriver.h"
+#include "engine/video/d3dcommon/D3DDeviceStates.h"
+#include "engine/video/d3dcommon/D3DDriverDrawing.h"
+#include "engine/video/d3dcommon/D3DDriverFrames.h"
+#include "engine/video/d3dcommon/D3DDriverModes.h"
 
 namespace oskel {
 
 class CD3D9Texture;
+class CD3D9Driver;
+
+// What the code the Direct3D drivers share needs of the Direct3D 9 face.
+struct CD3D9Traits {
+    using Device = d3d::IDirect3DDevice9;
+    using Surface = d3d::IDirect3DSurface9;
+    using Driver = CD3D9Driver;
+    // Images are sampled linearly within a level, from the nearest level.
+    static constexpr d3d::D3DTEXTUREFILTERTYPE kImageFilter = d3d::D3DTEXF_LINEAR;
+    static constexpr d3d::D3DTEXTUREFILTERTYPE kImageMipFilter = d3d::D3DTEXF_POINT;
+    // The image mode switches specular highlights off and wraps sampler 0.
+    static constexpr bool kImageModeSpecularOff = true;
+    static constexpr d3d::DWORD kImageAddressStages = 1;
+    // A colour target set as the first.
+    static void setRenderTarget(Device* device, Surface* target) {
+        device->SetRenderTarget(0, target);
+    }
+    // The call that takes a flexible vertex format.
+    static d3d::HRESULT setVertexFormat(Device* device, d3d::DWORD fvf) {
+        return device->SetFVF(fvf);
+    }
+    static void setSampler(Device* device, d3d::DWORD stage, d3dcommon::ESamplerState state,
+                           d3d::DWORD value) {
+        device->SetSamplerState(stage, d3dcommon::samplerStateOf(state), value);
+    }
+    // The shader compiler is asked for only where the device could run the programs at all
+    // (vertex and pixel shaders 1.1).
+    static void prepareShaderPrograms(CD3D9Driver* driver);
+};
 
 // The video driver that draws through Direct3D 9 (the platform's Direct3D-shaped layer, loaded
 // as "d3d9.dll"). It keeps no texture cache: each texture belongs to whoever asked for it. Its
@@ -170,6 +203,11 @@ public:
     static stringc vendorNameOf(d3d::DWORD vendorId);
 
 private:
+    // The drawing both Direct3D drivers share reaches the device and the modes.
+    friend struct d3dcommon::TDriverDrawing<CD3D9Driver>;
+    friend struct d3dcommon::TDriverModes<CD3D9Driver, CD3D9Traits>;
+    friend struct d3dcommon::TDriverFrames<CD3D9Driver, CD3D9Traits>;
+
     bool loadDirect3D();
     void createMaterialRenderers();
     // Material application, shared by 2D and 3D mode.

@@ -6,6 +6,7 @@
 #include "engine/video/d3d9/CD3D9Driver.h"
 #include "engine/video/d3dcommon/D3DMipMaps.h"
 #include "engine/video/d3dcommon/D3DTables.h"
+#include "engine/video/d3dcommon/D3DTextures.h"
 
 namespace oskel {
 
@@ -13,21 +14,13 @@ using namespace d3d;
 
 namespace {
 
-// The exposed video data's word that holds the device.
-constexpr u32 kExposedDevice = 3;
-
 IDirect3DDevice9* deviceOf(CD3D9Driver* driver) {
-    if (!driver) return nullptr;
-    auto* device =
-        static_cast<IDirect3DDevice9*>(driver->getExposedVideoData().Words[kExposedDevice]);
-    if (device) device->AddRef();
-    return device;
+    return d3dcommon::textureDeviceOf<IDirect3DDevice9>(driver);
 }
 
 template <class T>
 void release(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
+    d3dcommon::releaseObject(object);
 }
 
 }  // namespace
@@ -92,109 +85,33 @@ bool CD3D9Texture::createTexture(u32 flags, CImage* image) {
 }
 
 bool CD3D9Texture::copyTexture(CImage* image) {
-    if (!m_texture || !image) return true;
-    D3DSURFACE_DESC desc{};
-    if (SUCCEEDED(m_texture->GetLevelDesc(0, &desc)))
-        m_textureSize = dimension2di(static_cast<s32>(desc.Width), static_cast<s32>(desc.Height));
-    D3DLOCKED_RECT locked{};
-    if (FAILED(m_texture->LockRect(0, &locked, nullptr, 0))) {
-        CLogger::instance().log("Could not lock D3D9 Texture.", LogError);
-        return false;
-    }
-    m_pitch = static_cast<u32>(locked.Pitch);
-    image->copyToBuffer(locked.pBits, m_textureSize.Width, m_textureSize.Height, m_colorFormat,
-                        m_pitch);
-    if (m_format == D3DFMT_R8G8B8) {
-        // The engine keeps 24-bit pixels as red, green, blue bytes; Direct3D as blue, green, red.
-        const dimension2di& size = image->getDimension();
-        for (s32 y = 0; y < size.Height && y < m_textureSize.Height; ++y) {
-            u8* row = static_cast<u8*>(locked.pBits) + static_cast<size_t>(y) * m_pitch;
-            for (s32 x = 0; x < size.Width && x < m_textureSize.Width; ++x)
-                std::swap(row[x * 3], row[x * 3 + 2]);
-        }
-    }
-    if (FAILED(m_texture->UnlockRect(0))) {
-        CLogger::instance().log("Could not unlock D3D9 Texture.", LogError);
-        return false;
-    }
-    return true;
+    return d3dcommon::copyImageToTexture<IDirect3DTexture9, D3DSURFACE_DESC>(
+        m_texture, image, m_colorFormat, m_format, m_textureSize, m_pitch,
+        "Could not lock D3D9 Texture.", "Could not unlock D3D9 Texture.");
 }
 
 bool CD3D9Texture::createMipMaps(u32 level) {
-    if (level == 0) return true;
-    if (!m_texture) return false;
-    const u32 levels = m_texture->GetLevelCount();
     // Every level down to 1 × 1, each from the one above.
-    for (u32 n = level; n < levels; ++n) {
-        IDirect3DSurface9* upper = nullptr;
-        IDirect3DSurface9* lower = nullptr;
-        if (FAILED(m_texture->GetSurfaceLevel(n - 1, &upper)) || !upper) {
-            CLogger::instance().log("Could not get upper surface level for mip map generation",
-                                    LogWarning);
-            return false;
-        }
-        if (FAILED(m_texture->GetSurfaceLevel(n, &lower)) || !lower) {
-            CLogger::instance().log("Could not get lower surface level for mip map generation",
-                                    LogWarning);
-            release(upper);
-            return false;
-        }
-        D3DSURFACE_DESC upperDesc{}, lowerDesc{};
-        upper->GetDesc(&upperDesc);
-        lower->GetDesc(&lowerDesc);
-        D3DLOCKED_RECT upperRect{}, lowerRect{};
-        // The upper level is only read: nothing of it goes to the card again.
-        if (FAILED(upper->LockRect(&upperRect, nullptr, D3DLOCK_READONLY))) {
-            CLogger::instance().log("Could not lock upper texture for mip map generation",
-                                    LogWarning);
-            release(upper);
-            release(lower);
-            return false;
-        }
-        if (FAILED(lower->LockRect(&lowerRect, nullptr, 0))) {
-            CLogger::instance().log("Could not lock lower texture for mip map generation",
-                                    LogWarning);
-            upper->UnlockRect();
-            release(upper);
-            release(lower);
-            return false;
-        }
-        if (upperDesc.Format != lowerDesc.Format) {
-            CLogger::instance().log("Cannot copy mip maps with different formats.", LogWarning);
-        } else if (upperDesc.Format == D3DFMT_A8R8G8B8 || upperDesc.Format == D3DFMT_R5G6B5 ||
-                   upperDesc.Format == D3DFMT_A1R5G5B5) {
-            const d3dcommon::EMipPixels pixels =
-                upperDesc.Format == D3DFMT_A8R8G8B8 ? d3dcommon::EMP_A8R8G8B8
-                : m_colorFormat == ECF_R5G6B5       ? d3dcommon::EMP_R5G6B5
-                                                    : d3dcommon::EMP_A1R5G5B5;
-            d3dcommon::boxFilterLevel(
-                pixels, static_cast<const u8*>(upperRect.pBits), upperDesc.Width, upperDesc.Height,
-                static_cast<u32>(upperRect.Pitch), static_cast<u8*>(lowerRect.pBits),
-                lowerDesc.Width, lowerDesc.Height, static_cast<u32>(lowerRect.Pitch));
-        } else {
-            CLogger::instance().log("Unsupported mipmap format, cannot copy.", LogWarning);
-        }
-        const bool unlocked = SUCCEEDED(upper->UnlockRect()) && SUCCEEDED(lower->UnlockRect());
-        release(upper);
-        release(lower);
-        if (!unlocked) return false;
-    }
-    return true;
+    return d3dcommon::fillMipLevels<IDirect3DSurface9, D3DSURFACE_DESC>(
+        m_texture, level,
+        [this](D3DFORMAT format, const d3dcommon::SMipLevel& upper,
+               const d3dcommon::SMipLevel& lower) {
+            if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_R5G6B5 && format != D3DFMT_A1R5G5B5)
+                return false;
+            const d3dcommon::EMipPixels pixels = format == D3DFMT_A8R8G8B8 ? d3dcommon::EMP_A8R8G8B8
+                                                 : m_colorFormat == ECF_R5G6B5
+                                                     ? d3dcommon::EMP_R5G6B5
+                                                     : d3dcommon::EMP_A1R5G5B5;
+            d3dcommon::boxFilterLevel(pixels, upper.Pixels, upper.Width, upper.Height, upper.Pitch,
+                                      lower.Pixels, lower.Width, lower.Height, lower.Pitch);
+            return true;
+        });
 }
 
 bool CD3D9Texture::createRenderTarget() {
     if (!m_device) return false;
-    const bool anySize = m_driver && m_driver->queryFeature(EVDF_TEXTURE_NPOT);
-    if (!anySize) {
-        const dimension2di raised = d3dcommon::powerOfTwoSize(m_textureSize);
-        if (raised != m_textureSize) {
-            static bool told = false;
-            if (!told)
-                CLogger::instance().log("RenderTarget size has to be a power of 2", LogWarning);
-            told = true;
-            m_textureSize = raised;
-        }
-    }
+    d3dcommon::raiseRenderTargetSize<CD3D9Texture>(
+        m_driver && m_driver->queryFeature(EVDF_TEXTURE_NPOT), m_textureSize);
     if (m_requestedFormat == ECF_UNKNOWN && m_driver) {
         m_colorFormat = m_driver->getColorFormat();
         m_format = m_driver->getD3DColorFormat();
@@ -238,50 +155,26 @@ bool CD3D9Texture::restoreRenderTarget() {
 }
 
 IDirect3DSurface9* CD3D9Texture::getRenderTargetSurface() {
-    if (!m_renderTarget || !m_texture) return nullptr;
-    IDirect3DSurface9* surface = nullptr;
-    if (FAILED(m_texture->GetSurfaceLevel(0, &surface)) || !surface) return nullptr;
-    // Borrowed: the level lives as long as its texture.
-    surface->Release();
-    return surface;
+    if (!m_renderTarget) return nullptr;
+    return d3dcommon::levelZeroSurface<IDirect3DSurface9>(m_texture);
 }
 
 bool CD3D9Texture::isPixelOpaque(u32 x, u32 y, u32 alphaThreshold) const {
-    if (!m_image) return false;
-    const dimension2di& size = m_image->getDimension();
-    if (x >= static_cast<u32>(size.Width) || y >= static_cast<u32>(size.Height)) return false;
-    const u32 alpha = m_image->getPixel(static_cast<s32>(x), static_cast<s32>(y)) >> 24;
-    return alpha > alphaThreshold;
+    return d3dcommon::imagePixelOpaque(m_image.get(), x, y, alphaThreshold);
 }
 
 void* CD3D9Texture::lock(bool readOnly) {
-    if (!m_texture) return nullptr;
-    const DWORD flags = readOnly ? D3DLOCK_READONLY : 0;
-    D3DLOCKED_RECT locked{};
-    if (!m_renderTarget) {
-        if (FAILED(m_texture->LockRect(0, &locked, nullptr, flags))) {
-            CLogger::instance().log("Could not lock DIRECT3D9 Texture.", LogError);
-            return nullptr;
-        }
-        return locked.pBits;
-    }
     // A render target is read back into a surface in main memory.
-    D3DSURFACE_DESC desc{};
-    IDirect3DSurface9* level = nullptr;
-    bool ok = SUCCEEDED(m_texture->GetLevelDesc(0, &desc));
-    if (ok && !m_renderTargetCopy)
-        ok = SUCCEEDED(m_device->CreateOffscreenPlainSurface(
-            desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &m_renderTargetCopy, nullptr));
-    if (ok) ok = SUCCEEDED(m_texture->GetSurfaceLevel(0, &level));
-    if (ok) ok = SUCCEEDED(m_device->GetRenderTargetData(level, m_renderTargetCopy));
-    release(level);
-    if (ok) ok = SUCCEEDED(m_renderTargetCopy->LockRect(&locked, nullptr, flags));
-    if (!ok) {
-        CLogger::instance().log("Could not lock DIRECT3D9 Texture.", LogError);
-        return nullptr;
-    }
-    m_lockedRenderTarget = true;
-    return locked.pBits;
+    return d3dcommon::lockTextureLevel<IDirect3DSurface9, D3DSURFACE_DESC>(
+        m_texture, m_renderTarget, readOnly, m_renderTargetCopy, m_lockedRenderTarget,
+        "Could not lock DIRECT3D9 Texture.",
+        [this](const D3DSURFACE_DESC& desc, IDirect3DSurface9** copy) {
+            return m_device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
+                                                         D3DPOOL_SYSTEMMEM, copy, nullptr);
+        },
+        [this](IDirect3DSurface9* level, IDirect3DSurface9* copy) {
+            return m_device->GetRenderTargetData(level, copy);
+        });
 }
 
 void CD3D9Texture::unlock() {

@@ -1,11 +1,14 @@
-// Sprites through the quad batcher and the Direct3D 9 driver against the same sprites through
-// the OpenGL driver, in the same run: 1000 sprites of 64 x 64 a frame, from one atlas page (one
-// draw call) or from eight textures taken in turn (a draw call per sprite). Each driver has a
-// window of its own; each iteration draws an OpenGL frame and then a Direct3D 9 frame and times
-// both (each up to the end of its drawing), so both sides see the same machine, and the two
-// pictures must agree. The counter d3d9_rate is the Direct3D 9 driver's sprite rate relative to
-// the OpenGL driver's (OpenGL time / Direct3D 9 time; the goal is at least 0.8). Repetitions
-// give medians. Needs a display (the bench script runs it under a virtual one when there is none).
+// Sprites through the quad batcher and a Direct3D driver against the same sprites through the
+// OpenGL driver, in the same run: 1000 sprites of 64 x 64 a frame, from one atlas page (one draw
+// call) or from eight textures taken in turn (a draw call per sprite). Each driver has a window of
+// its own; each iteration draws an OpenGL frame and then a Direct3D frame and times both (each up
+// to the end of its drawing), so both sides see the same machine, and the two pictures must agree.
+// The counter d3dN_rate is the Direct3D driver's sprite rate relative to the OpenGL driver's
+// (OpenGL time / Direct3D time; the goal is at least 0.8). Repetitions give medians. Needs a
+// display (the bench script runs it under a virtual one when there is none).
+//
+// Built once for each Direct3D driver: OSKEL_BENCH_D3D is 9 (d3d9_bench) or 8 (d3d8_bench, whose
+// driver sends its vertex format before every draw).
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -22,12 +25,38 @@
 #include "engine/platform/d3d/D3DTestControl.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/CTextureResource.h"
+#if OSKEL_BENCH_D3D == 8
+#include "engine/video/d3d8/CD3D8Driver.h"
+#elif OSKEL_BENCH_D3D == 9
 #include "engine/video/d3d9/CD3D9Driver.h"
+#else
+#error "OSKEL_BENCH_D3D names the Direct3D driver: 8 or 9"
+#endif
 #include "engine/video/opengl/COpenGLDriver.h"
 
 using namespace oskel;
 
 namespace {
+
+// The Direct3D driver measured: its type, how it is made, its name in titles, messages and
+// counters.
+struct SDirect3DFace {
+    s32 Type;
+    IVideoDriver* (*Create)(const SDeviceParameters&, CFileSystem*, CTimer*);
+    const char* Name;
+    const char* Title;
+    const char* Milliseconds;
+    const char* Rate;
+};
+#if OSKEL_BENCH_D3D == 8
+constexpr SDirect3DFace kFace{DriverDirect3D8, createDirect3D8Driver,
+                              "Direct3D 8",    "Direct3D 8 bench",
+                              "d3d8_ms",       "d3d8_rate"};
+#else
+constexpr SDirect3DFace kFace{DriverDirect3D9, createDirect3D9Driver,
+                              "Direct3D 9",    "Direct3D 9 bench",
+                              "d3d9_ms",       "d3d9_rate"};
+#endif
 
 constexpr s32 kWidth = 1024;
 constexpr s32 kHeight = 768;
@@ -53,8 +82,8 @@ struct Side {
         p.zBufferBits = 24;
         p.vsync = false;
         p.windowId = window.nativeHandle();
-        driver = type == DriverDirect3D9 ? createDirect3D9Driver(p, nullptr)
-                                         : createOpenGLDriver(p, nullptr);
+        driver =
+            type == kFace.Type ? kFace.Create(p, nullptr, nullptr) : createOpenGLDriver(p, nullptr);
         if (!driver) return false;
         driver->setTextureCreationFlag(ETCF_CREATE_MIP_MAPS, false);
         atlas = makeTexture(512, 0);
@@ -121,9 +150,9 @@ struct Side {
 };
 
 Side* g_openGL = nullptr;
-Side* g_direct3D9 = nullptr;
+Side* g_direct3D = nullptr;
 
-// The OpenGL side's context made current again (the Direct3D 9 side draws in its own).
+// The OpenGL side's context made current again (the Direct3D side draws in its own).
 void openGLCurrent() {
     SDL_GL_MakeCurrent(
         static_cast<SDL_Window*>(g_openGL->window.nativeHandle()),
@@ -162,8 +191,8 @@ u32 differingPixels(const std::vector<u32>& a, const std::vector<u32>& b) {
     return differ;
 }
 
-void BM_SpritesDirect3D9AgainstOpenGL(benchmark::State& state) {
-    if (!g_openGL || !g_direct3D9) {
+void spritesAgainstOpenGL(benchmark::State& state) {
+    if (!g_openGL || !g_direct3D) {
         state.SkipWithError("no display");
         return;
     }
@@ -180,10 +209,10 @@ void BM_SpritesDirect3D9AgainstOpenGL(benchmark::State& state) {
         const auto t1 = clock::now();
         openGLPixels(gl);
         const auto t2 = clock::now();
-        g_direct3D9->frame(pages);
+        g_direct3D->frame(pages);
         const auto t3 = clock::now();
         d3d::D3DTestControl::readBackBuffer(d3d, w, h);
-        g_direct3D9->driver->endScene();
+        g_direct3D->driver->endScene();
         for (u32& p : d3d) p &= 0xFFFFFFu;
         worst = std::max(worst, differingPixels(gl, d3d));
         const double glFrame = std::chrono::duration<double>(t1 - t0).count();
@@ -195,19 +224,25 @@ void BM_SpritesDirect3D9AgainstOpenGL(benchmark::State& state) {
     if (worst > 0) {
         char message[128];
         std::snprintf(message, sizeof message,
-                      "the Direct3D 9 frame differs from the OpenGL frame in %u of %d pixels",
+                      "the %s frame differs from the OpenGL frame in %u of %d pixels", kFace.Name,
                       worst, kWidth * kHeight);
         state.SkipWithError(message);
         return;
     }
     const double n = static_cast<double>(state.iterations());
     state.counters["opengl_ms"] = benchmark::Counter(glSeconds * 1000.0 / n);
-    state.counters["d3d9_ms"] = benchmark::Counter(d3dSeconds * 1000.0 / n);
-    state.counters["d3d9_rate"] = benchmark::Counter(d3dSeconds > 0 ? glSeconds / d3dSeconds : 0);
+    state.counters[kFace.Milliseconds] = benchmark::Counter(d3dSeconds * 1000.0 / n);
+    state.counters[kFace.Rate] = benchmark::Counter(d3dSeconds > 0 ? glSeconds / d3dSeconds : 0);
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kQuads * 2);
 }
 
+#if OSKEL_BENCH_D3D == 8
+void BM_SpritesDirect3D8AgainstOpenGL(benchmark::State& state) { spritesAgainstOpenGL(state); }
+BENCHMARK(BM_SpritesDirect3D8AgainstOpenGL)
+#else
+void BM_SpritesDirect3D9AgainstOpenGL(benchmark::State& state) { spritesAgainstOpenGL(state); }
 BENCHMARK(BM_SpritesDirect3D9AgainstOpenGL)
+#endif
     ->ArgName("pages")
     ->Arg(0)
     ->Arg(1)
@@ -218,15 +253,15 @@ BENCHMARK(BM_SpritesDirect3D9AgainstOpenGL)
 
 int main(int argc, char** argv) {
     oskel::bench::initializeWithDefaults(&argc, argv);
-    Side openGL, direct3D9;
+    Side openGL, direct3D;
     if (platform::startVideo() && openGL.open(DriverOpenGL, "OpenGL bench") &&
-        direct3D9.open(DriverDirect3D9, "Direct3D 9 bench")) {
+        direct3D.open(kFace.Type, kFace.Title)) {
         g_openGL = &openGL;
-        g_direct3D9 = &direct3D9;
+        g_direct3D = &direct3D;
     }
     benchmark::RunSpecifiedBenchmarks();
-    g_openGL = g_direct3D9 = nullptr;
-    direct3D9.close();
+    g_openGL = g_direct3D = nullptr;
+    direct3D.close();
     openGL.close();
     benchmark::Shutdown();
     return 0;
