@@ -6,6 +6,7 @@
 #include "game/config/GNodeTypeIds.h"
 #include "game/scenes/GIntroScene.h"
 #include "game/scenes/GLogosScene.h"
+#include "game/level/GPathMovableNode.h"
 
 namespace brasquel {
 
@@ -19,13 +20,26 @@ BaseNode* createNode(const CCreationContext& context) {
     return new (std::nothrow) T(context, nullptr, nullptr);
 }
 
+// A new node of the class, with no parent and no scene manager (null when memory runs out).
+template <class T>
+BaseNode* createNodeOf(const CCreationContext& context) {
+    return new (std::nothrow) T(context);
+}
+
 // Kind-of lists: the class's own id first, then its bases' ids down to the root, ended by -1.
-#define GAME_SCENE_KINDS(id) {id, GameNodeTypeBaseScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1}
-#define MINI_GAME_KINDS(id) \
-    {id, GameNodeTypeMiniGameScene, GameNodeTypeBaseScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1}
-#define PATH_MOVER_KINDS(id) {id, GameNodeTypePathMovableNode, NodeTypeBase, -1}
-#define BUTTON_KINDS(id) {id, NodeTypeButton, NodeTypeControl, NodeTypeBase, -1}
-#define NODE_KINDS(id) {id, NodeTypeBase, -1}
+#define GAME_SCENE_KINDS(id) \
+    { id, GameNodeTypeBaseScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1 }
+#define MINI_GAME_KINDS(id)                                                                   \
+    {                                                                                         \
+        id, GameNodeTypeMiniGameScene, GameNodeTypeBaseScene, NodeTypeScene, NodeTypeControl, \
+            NodeTypeBase, -1                                                                  \
+    }
+#define PATH_MOVER_KINDS(id) \
+    { id, GameNodeTypePathMovableNode, NodeTypeBase, -1 }
+#define BUTTON_KINDS(id) \
+    { id, NodeTypeButton, NodeTypeControl, NodeTypeBase, -1 }
+#define NODE_KINDS(id) \
+    { id, NodeTypeBase, -1 }
 
 const SGameNodeClass kApplicationClasses[] = {
     {L"GDebugStatsScene", GameNodeTypeDebugStatsScene,
@@ -40,65 +54,92 @@ const SGameNodeClass kApplicationClasses[] = {
 };
 
 const SGameNodeClass kPreloaderClasses[] = {
-    {L"GMainMenuScene", GameNodeTypeMainMenuScene, GAME_SCENE_KINDS(GameNodeTypeMainMenuScene), nullptr},
+    {L"GMainMenuScene", GameNodeTypeMainMenuScene, GAME_SCENE_KINDS(GameNodeTypeMainMenuScene),
+     nullptr},
     {L"GMainMenuPedestrianNode", GameNodeTypeMainMenuPedestrianNode,
      PATH_MOVER_KINDS(GameNodeTypeMainMenuPedestrianNode), nullptr},
-    {L"GMainMenuCarNode", GameNodeTypeMainMenuCarNode, PATH_MOVER_KINDS(GameNodeTypeMainMenuCarNode), nullptr},
-    {L"GMainMenuBikeNode", GameNodeTypeMainMenuBikeNode, PATH_MOVER_KINDS(GameNodeTypeMainMenuBikeNode), nullptr},
-    {L"GMainMenuCloudNode", GameNodeTypeMainMenuCloudNode, PATH_MOVER_KINDS(GameNodeTypeMainMenuCloudNode), nullptr},
-    {L"GSelectPlayerScene", GameNodeTypeSelectPlayerScene, GAME_SCENE_KINDS(GameNodeTypeSelectPlayerScene), nullptr},
+    {L"GMainMenuCarNode", GameNodeTypeMainMenuCarNode,
+     PATH_MOVER_KINDS(GameNodeTypeMainMenuCarNode), nullptr},
+    {L"GMainMenuBikeNode", GameNodeTypeMainMenuBikeNode,
+     PATH_MOVER_KINDS(GameNodeTypeMainMenuBikeNode), nullptr},
+    {L"GMainMenuCloudNode", GameNodeTypeMainMenuCloudNode,
+     PATH_MOVER_KINDS(GameNodeTypeMainMenuCloudNode), nullptr},
+    {L"GSelectPlayerScene", GameNodeTypeSelectPlayerScene,
+     GAME_SCENE_KINDS(GameNodeTypeSelectPlayerScene), nullptr},
     {L"GSelectPlayerInputNameScene", GameNodeTypeSelectPlayerInputNameScene,
      GAME_SCENE_KINDS(GameNodeTypeSelectPlayerInputNameScene), nullptr},
     {L"GShopButton", GameNodeTypeShopButton, BUTTON_KINDS(GameNodeTypeShopButton), nullptr},
     {L"GShopScene", GameNodeTypeShopScene, GAME_SCENE_KINDS(GameNodeTypeShopScene), nullptr},
-    {L"GMapLocationButton", GameNodeTypeMapLocationButton, BUTTON_KINDS(GameNodeTypeMapLocationButton), nullptr},
+    {L"GMapLocationButton", GameNodeTypeMapLocationButton,
+     BUTTON_KINDS(GameNodeTypeMapLocationButton), nullptr},
     {L"GMapScene", GameNodeTypeMapScene, GAME_SCENE_KINDS(GameNodeTypeMapScene), nullptr},
     {L"GComicsScene", GameNodeTypeComicsScene, GAME_SCENE_KINDS(GameNodeTypeComicsScene), nullptr},
-    {L"GLoadingLevelScene", GameNodeTypeLoadingLevelScene, GAME_SCENE_KINDS(GameNodeTypeLoadingLevelScene), nullptr},
-    {L"GGamePlayScene", GameNodeTypeGamePlayScene, GAME_SCENE_KINDS(GameNodeTypeGamePlayScene), nullptr},
-    {L"GLevelObjectivesScene", GameNodeTypeLevelObjectivesScene, GAME_SCENE_KINDS(GameNodeTypeLevelObjectivesScene),
+    {L"GLoadingLevelScene", GameNodeTypeLoadingLevelScene,
+     GAME_SCENE_KINDS(GameNodeTypeLoadingLevelScene), nullptr},
+    {L"GGamePlayScene", GameNodeTypeGamePlayScene, GAME_SCENE_KINDS(GameNodeTypeGamePlayScene),
      nullptr},
-    {L"GEllipseSectorNode", GameNodeTypeEllipseSectorNode, NODE_KINDS(GameNodeTypeEllipseSectorNode), nullptr},
+    {L"GLevelObjectivesScene", GameNodeTypeLevelObjectivesScene,
+     GAME_SCENE_KINDS(GameNodeTypeLevelObjectivesScene), nullptr},
+    {L"GEllipseSectorNode", GameNodeTypeEllipseSectorNode,
+     NODE_KINDS(GameNodeTypeEllipseSectorNode), nullptr},
     {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},
-    {L"GLevelCompletedScene", GameNodeTypeLevelCompletedScene, GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene),
-     nullptr},
+    {L"GLevelCompletedScene", GameNodeTypeLevelCompletedScene,
+     GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene), nullptr},
     {L"GAchievementUnlockedScene", GameNodeTypeAchievementUnlockedScene,
      GAME_SCENE_KINDS(GameNodeTypeAchievementUnlockedScene), nullptr},
-    {L"GAchievementsScene", GameNodeTypeAchievementsScene, GAME_SCENE_KINDS(GameNodeTypeAchievementsScene), nullptr},
+    {L"GAchievementsScene", GameNodeTypeAchievementsScene,
+     GAME_SCENE_KINDS(GameNodeTypeAchievementsScene), nullptr},
     {L"GHelpScene", GameNodeTypeHelpScene, GAME_SCENE_KINDS(GameNodeTypeHelpScene), nullptr},
-    {L"GCreditsScene", GameNodeTypeCreditsScene, GAME_SCENE_KINDS(GameNodeTypeCreditsScene), nullptr},
-    {L"GInGameMenuScene", GameNodeTypeInGameMenuScene, GAME_SCENE_KINDS(GameNodeTypeInGameMenuScene), nullptr},
-    {L"GOptionsScene", GameNodeTypeOptionsScene, GAME_SCENE_KINDS(GameNodeTypeOptionsScene), nullptr},
-    {L"GMiniCompletedScene", GameNodeTypeMiniCompletedScene, GAME_SCENE_KINDS(GameNodeTypeMiniCompletedScene),
+    {L"GCreditsScene", GameNodeTypeCreditsScene, GAME_SCENE_KINDS(GameNodeTypeCreditsScene),
      nullptr},
-    {L"GMiniGameHiddenScene", GameNodeTypeMiniGameHiddenScene, MINI_GAME_KINDS(GameNodeTypeMiniGameHiddenScene),
+    {L"GInGameMenuScene", GameNodeTypeInGameMenuScene,
+     GAME_SCENE_KINDS(GameNodeTypeInGameMenuScene), nullptr},
+    {L"GOptionsScene", GameNodeTypeOptionsScene, GAME_SCENE_KINDS(GameNodeTypeOptionsScene),
      nullptr},
-    {L"GMiniGameHidden2Scene", GameNodeTypeMiniGameHidden2Scene, MINI_GAME_KINDS(GameNodeTypeMiniGameHidden2Scene),
+    {L"GMiniCompletedScene", GameNodeTypeMiniCompletedScene,
+     GAME_SCENE_KINDS(GameNodeTypeMiniCompletedScene), nullptr},
+    {L"GMiniGameHiddenScene", GameNodeTypeMiniGameHiddenScene,
+     MINI_GAME_KINDS(GameNodeTypeMiniGameHiddenScene), nullptr},
+    {L"GMiniGameHidden2Scene", GameNodeTypeMiniGameHidden2Scene,
+     MINI_GAME_KINDS(GameNodeTypeMiniGameHidden2Scene), nullptr},
+    {L"GMiniGameAuctionScene", GameNodeTypeMiniGameAuctionScene,
+     MINI_GAME_KINDS(GameNodeTypeMiniGameAuctionScene), nullptr},
+    {L"GBuildingNode",
+     GameNodeTypeBuildingNode,
+     {GameNodeTypeBuildingNode, NodeTypeControl, NodeTypeBase, -1},
      nullptr},
-    {L"GMiniGameAuctionScene", GameNodeTypeMiniGameAuctionScene, MINI_GAME_KINDS(GameNodeTypeMiniGameAuctionScene),
+    {L"GGameLevelScene",
+     GameNodeTypeGameLevelScene,
+     {GameNodeTypeGameLevelScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1},
      nullptr},
-    {L"GBuildingNode", GameNodeTypeBuildingNode,
-     {GameNodeTypeBuildingNode, NodeTypeControl, NodeTypeBase, -1}, nullptr},
-    {L"GGameLevelScene", GameNodeTypeGameLevelScene,
-     {GameNodeTypeGameLevelScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1}, nullptr},
-    {L"GPathMovableNode", GameNodeTypePathMovableNode, NODE_KINDS(GameNodeTypePathMovableNode), nullptr},
-    {L"GSpiralMovableNode", GameNodeTypeSpiralMovableNode, NODE_KINDS(GameNodeTypeSpiralMovableNode), nullptr},
+    {L"GPathMovableNode", GameNodeTypePathMovableNode, NODE_KINDS(GameNodeTypePathMovableNode),
+     &createNodeOf<GPathMovableNode>},
+    {L"GSpiralMovableNode", GameNodeTypeSpiralMovableNode,
+     NODE_KINDS(GameNodeTypeSpiralMovableNode), nullptr},
     {L"GBaloonNode", GameNodeTypeBaloonNode, NODE_KINDS(GameNodeTypeBaloonNode), nullptr},
     {L"GPicEffectNode", GameNodeTypePicEffectNode, NODE_KINDS(GameNodeTypePicEffectNode), nullptr},
-    {L"GShieldStarNode", GameNodeTypeShieldStarNode, NODE_KINDS(GameNodeTypeShieldStarNode), nullptr},
-    {L"GShieldEffectNode", GameNodeTypeShieldEffectNode, NODE_KINDS(GameNodeTypeShieldEffectNode), nullptr},
+    {L"GShieldStarNode", GameNodeTypeShieldStarNode, NODE_KINDS(GameNodeTypeShieldStarNode),
+     nullptr},
+    {L"GShieldEffectNode", GameNodeTypeShieldEffectNode, NODE_KINDS(GameNodeTypeShieldEffectNode),
+     nullptr},
     {L"GLakeWaveNode", GameNodeTypeLakeWaveNode, NODE_KINDS(GameNodeTypeLakeWaveNode), nullptr},
     {L"GBirdNode", GameNodeTypeBirdNode, PATH_MOVER_KINDS(GameNodeTypeBirdNode), nullptr},
-    {L"GCircularBirdNode", GameNodeTypeCircularBirdNode, NODE_KINDS(GameNodeTypeCircularBirdNode), nullptr},
-    {L"GCarNode", GameNodeTypeCarNode, PATH_MOVER_KINDS(GameNodeTypeCarNode), nullptr},
-    {L"GPedestrianNode", GameNodeTypePedestrianNode, PATH_MOVER_KINDS(GameNodeTypePedestrianNode), nullptr},
-    {L"GTextTrailNode", GameNodeTypeTextTrailNode, PATH_MOVER_KINDS(GameNodeTypeTextTrailNode), nullptr},
-    {L"GFireworkNode", GameNodeTypeFireworkNode, NODE_KINDS(GameNodeTypeFireworkNode), nullptr},
-    {L"OnceSpawnerNode", GameNodeTypeOnceSpawnerNode, NODE_KINDS(GameNodeTypeOnceSpawnerNode), nullptr},
-    {L"GHOHintParticlesNode", GameNodeTypeHOHintParticlesNode, NODE_KINDS(GameNodeTypeHOHintParticlesNode), nullptr},
-    {L"GWeatherParticlesNode", GameNodeTypeWeatherParticlesNode, NODE_KINDS(GameNodeTypeWeatherParticlesNode),
+    {L"GCircularBirdNode", GameNodeTypeCircularBirdNode, NODE_KINDS(GameNodeTypeCircularBirdNode),
      nullptr},
-    {L"GSelectGridNode", GameNodeTypeSelectGridNode, NODE_KINDS(GameNodeTypeSelectGridNode), nullptr},
+    {L"GCarNode", GameNodeTypeCarNode, PATH_MOVER_KINDS(GameNodeTypeCarNode), nullptr},
+    {L"GPedestrianNode", GameNodeTypePedestrianNode, PATH_MOVER_KINDS(GameNodeTypePedestrianNode),
+     nullptr},
+    {L"GTextTrailNode", GameNodeTypeTextTrailNode, PATH_MOVER_KINDS(GameNodeTypeTextTrailNode),
+     nullptr},
+    {L"GFireworkNode", GameNodeTypeFireworkNode, NODE_KINDS(GameNodeTypeFireworkNode), nullptr},
+    {L"OnceSpawnerNode", GameNodeTypeOnceSpawnerNode, NODE_KINDS(GameNodeTypeOnceSpawnerNode),
+     nullptr},
+    {L"GHOHintParticlesNode", GameNodeTypeHOHintParticlesNode,
+     NODE_KINDS(GameNodeTypeHOHintParticlesNode), nullptr},
+    {L"GWeatherParticlesNode", GameNodeTypeWeatherParticlesNode,
+     NODE_KINDS(GameNodeTypeWeatherParticlesNode), nullptr},
+    {L"GSelectGridNode", GameNodeTypeSelectGridNode, NODE_KINDS(GameNodeTypeSelectGridNode),
+     nullptr},
 };
 
 #undef GAME_SCENE_KINDS

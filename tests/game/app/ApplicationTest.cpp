@@ -464,7 +464,9 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->getWorldSceneManager(), application->getWorldSceneManager());
     EXPECT_EQ(services->getSoundGroupManager(), device->getSoundGroupManager());
     EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
-    EXPECT_EQ(services->registerNodeClasses(), 0u);  // no class of the preloader's batch exists yet
+    // Of the preloader's batch only the path-movable node exists so far.
+    EXPECT_EQ(services->registerNodeClasses(), 1u);
+    EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(L"GPathMovableNode"));
 
     // The reload key: each table reads its file, the buildings catalogue first.
     GBuildingsConfiguration* buildings = application->getBuildingsConfiguration();

@@ -1,15 +1,16 @@
 // The game's node class tables and their registration with the node factory.
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "engine/core/StringUtils.h"
 #include "engine/scene/SceneFile.h"
 #include "engine/scene/SceneNode.h"
 #include "game/app/GNodeClassRegistration.h"
 #include "game/config/GNodeTypeIds.h"
+#include "game/level/GPathMovableNode.h"
 #include "tests/io/XmlTestUtils.h"
 #include "tests/support/TestSupport.h"
 
@@ -52,17 +53,28 @@ public:
         return name;
     }
     s32 getTypeId() const override { return TestNodeTypeScene; }
-    bool isKindOf(s32 typeId) const override { return typeId == TestNodeTypeScene || SceneNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == TestNodeTypeScene || SceneNode::isKindOf(typeId);
+    }
 };
 
-BaseNode* createTestScene(const CCreationContext& context) { return new GTestRegisteredScene(context); }
+BaseNode* createTestScene(const CCreationContext& context) {
+    return new GTestRegisteredScene(context);
+}
 
 const SGameNodeClass kTestRows[] = {
-    {L"GTestRegisteredScene", TestNodeTypeScene,
-     {TestNodeTypeScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1}, &createTestScene},
-    {L"GTestNotYetThere", TestNodeTypeScene + 1, {TestNodeTypeScene + 1, NodeTypeBase, -1}, nullptr},
-    {L"GTestRegisteredScene", TestNodeTypeScene,
-     {TestNodeTypeScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1}, &createTestScene},
+    {L"GTestRegisteredScene",
+     TestNodeTypeScene,
+     {TestNodeTypeScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1},
+     &createTestScene},
+    {L"GTestNotYetThere",
+     TestNodeTypeScene + 1,
+     {TestNodeTypeScene + 1, NodeTypeBase, -1},
+     nullptr},
+    {L"GTestRegisteredScene",
+     TestNodeTypeScene,
+     {TestNodeTypeScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1},
+     &createTestScene},
 };
 
 }  // namespace
@@ -70,7 +82,8 @@ const SGameNodeClass kTestRows[] = {
 TEST(NodeClassTables, TheTwoBatchesInTheirOrder) {
     u32 count = 0;
     const SGameNodeClass* application = getApplicationNodeClasses(count);
-    EXPECT_EQ(namesOf(application, count, true).size() + namesOf(application, count, false).size(), 5u);
+    EXPECT_EQ(namesOf(application, count, true).size() + namesOf(application, count, false).size(),
+              5u);
     EXPECT_EQ(std::string(toUtf8(application[1].name)), "GLogosScene");
     EXPECT_EQ(application[1].typeId, GameNodeTypeLogosScene);
     const SGameNodeClass* preloader = getPreloaderNodeClasses(count);
@@ -91,8 +104,13 @@ TEST(NodeClassTables, TheTwoBatchesInTheirOrder) {
         EXPECT_EQ(preloader[s.row - 1].typeId, s.typeId) << s.row;
     }
     // Mini-games are kinds of the mini-game base and of the game scene base.
-    const s32 hiddenKinds[] = {GameNodeTypeMiniGameHiddenScene, GameNodeTypeMiniGameScene, GameNodeTypeBaseScene,
-                               NodeTypeScene, NodeTypeControl, NodeTypeBase, -1};
+    const s32 hiddenKinds[] = {GameNodeTypeMiniGameHiddenScene,
+                               GameNodeTypeMiniGameScene,
+                               GameNodeTypeBaseScene,
+                               NodeTypeScene,
+                               NodeTypeControl,
+                               NodeTypeBase,
+                               -1};
     for (u32 i = 0; i < 7; ++i) EXPECT_EQ(preloader[25].kindOf[i], hiddenKinds[i]) << i;
 }
 
@@ -105,18 +123,52 @@ TEST(NodeClassTables, TheRowsStillWithoutACreator) {
         (std::vector<std::string>{"GDebugStatsScene", "GQuitConfirmationScene", "GRectangleNode"}));
     const SGameNodeClass* preloader = getPreloaderNodeClasses(count);
     EXPECT_EQ(namesOf(preloader, count, false),
-              (std::vector<std::string>{
-                  "GMainMenuScene", "GMainMenuPedestrianNode", "GMainMenuCarNode", "GMainMenuBikeNode",
-                  "GMainMenuCloudNode", "GSelectPlayerScene", "GSelectPlayerInputNameScene", "GShopButton",
-                  "GShopScene", "GMapLocationButton", "GMapScene", "GComicsScene", "GLoadingLevelScene",
-                  "GGamePlayScene", "GLevelObjectivesScene", "GEllipseSectorNode", "GRectangleNode",
-                  "GLevelCompletedScene", "GAchievementUnlockedScene", "GAchievementsScene", "GHelpScene",
-                  "GCreditsScene", "GInGameMenuScene", "GOptionsScene", "GMiniCompletedScene",
-                  "GMiniGameHiddenScene", "GMiniGameHidden2Scene", "GMiniGameAuctionScene", "GBuildingNode",
-                  "GGameLevelScene", "GPathMovableNode", "GSpiralMovableNode", "GBaloonNode", "GPicEffectNode",
-                  "GShieldStarNode", "GShieldEffectNode", "GLakeWaveNode", "GBirdNode", "GCircularBirdNode",
-                  "GCarNode", "GPedestrianNode", "GTextTrailNode", "GFireworkNode", "OnceSpawnerNode",
-                  "GHOHintParticlesNode", "GWeatherParticlesNode", "GSelectGridNode"}));
+              (std::vector<std::string>{"GMainMenuScene",
+                                        "GMainMenuPedestrianNode",
+                                        "GMainMenuCarNode",
+                                        "GMainMenuBikeNode",
+                                        "GMainMenuCloudNode",
+                                        "GSelectPlayerScene",
+                                        "GSelectPlayerInputNameScene",
+                                        "GShopButton",
+                                        "GShopScene",
+                                        "GMapLocationButton",
+                                        "GMapScene",
+                                        "GComicsScene",
+                                        "GLoadingLevelScene",
+                                        "GGamePlayScene",
+                                        "GLevelObjectivesScene",
+                                        "GEllipseSectorNode",
+                                        "GRectangleNode",
+                                        "GLevelCompletedScene",
+                                        "GAchievementUnlockedScene",
+                                        "GAchievementsScene",
+                                        "GHelpScene",
+                                        "GCreditsScene",
+                                        "GInGameMenuScene",
+                                        "GOptionsScene",
+                                        "GMiniCompletedScene",
+                                        "GMiniGameHiddenScene",
+                                        "GMiniGameHidden2Scene",
+                                        "GMiniGameAuctionScene",
+                                        "GBuildingNode",
+                                        "GGameLevelScene",
+                                        "GSpiralMovableNode",
+                                        "GBaloonNode",
+                                        "GPicEffectNode",
+                                        "GShieldStarNode",
+                                        "GShieldEffectNode",
+                                        "GLakeWaveNode",
+                                        "GBirdNode",
+                                        "GCircularBirdNode",
+                                        "GCarNode",
+                                        "GPedestrianNode",
+                                        "GTextTrailNode",
+                                        "GFireworkNode",
+                                        "OnceSpawnerNode",
+                                        "GHOHintParticlesNode",
+                                        "GWeatherParticlesNode",
+                                        "GSelectGridNode"}));
 }
 
 TEST(NodeClassTables, EveryRowWithACreatorMakesItsClass) {
@@ -140,14 +192,42 @@ TEST(NodeClassRegistration, AClassIsMadeFromSceneFilesOnlyOnceRegistered) {
     EXPECT_EQ(CSceneFile::createNode(reader.get(), &factory, CCreationContext()), nullptr);
 
     const u32 before = factory.getNodeClassOrder().size();
-    EXPECT_EQ(registerGameNodeClasses(factory, kTestRows, 3), 2u);  // the row without a creator is skipped
-    EXPECT_EQ(factory.getNodeClassOrder().size(), before + 1);      // registered twice, listed once
+    EXPECT_EQ(registerGameNodeClasses(factory, kTestRows, 3),
+              2u);  // the row without a creator is skipped
+    EXPECT_EQ(factory.getNodeClassOrder().size(), before + 1);  // registered twice, listed once
     EXPECT_FALSE(factory.isNodeClassRegistered(L"GTestNotYetThere"));
 
     reader = test::readerOf(scene);
     ASSERT_TRUE(reader->read());
-    CRefPtr<BaseNode> node = CRefPtr<BaseNode>::fromRaw(CSceneFile::createNode(reader.get(), &factory, CCreationContext()));
+    CRefPtr<BaseNode> node = CRefPtr<BaseNode>::fromRaw(
+        CSceneFile::createNode(reader.get(), &factory, CCreationContext()));
     ASSERT_TRUE(node);
     EXPECT_EQ(node->getTypeId(), TestNodeTypeScene);
     EXPECT_EQ(registerGameNodeClasses(factory, nullptr, 3), 0u);
+}
+
+// The path-movable node of the preloader's batch: scene files can name it once that batch is
+// registered, and what they make walks paths.
+TEST(NodeClassRegistration, ThePathMovableNodeComesWithThePreloaderBatch) {
+    CNodeFactory factory;
+    const std::string scene = "<SceneNode Type=\"GPathMovableNode\"><Properties/></SceneNode>";
+    CRefPtr<CXmlReader> reader = test::readerOf(scene);
+    ASSERT_TRUE(reader->read());
+    EXPECT_EQ(CSceneFile::createNode(reader.get(), &factory, CCreationContext()), nullptr);
+
+    u32 count = 0;
+    const SGameNodeClass* rows = getPreloaderNodeClasses(count);
+    EXPECT_GE(registerGameNodeClasses(factory, rows, count), 1u);
+    reader = test::readerOf(scene);
+    ASSERT_TRUE(reader->read());
+    CRefPtr<BaseNode> node = CRefPtr<BaseNode>::fromRaw(
+        CSceneFile::createNode(reader.get(), &factory, CCreationContext()));
+    ASSERT_TRUE(node);
+    auto* mover = dynamic_cast<GPathMovableNode*>(node.get());
+    ASSERT_NE(mover, nullptr);
+    EXPECT_TRUE(mover->isKindOf(GameNodeTypePathMovableNode));
+    EXPECT_TRUE(mover->isKindOf(NodeTypeBase));
+    mover->start({{0, 0}, {0, 10}}, -1, false, false);
+    mover->update(50);
+    EXPECT_FLOAT_EQ(mover->getPosition().Y, 5.0f);
 }

@@ -1,7 +1,7 @@
 """Every art category, in a fixed order. A new category module is added here."""
-from . import skin
+from . import menu, people, skin, vehicles
 
-CATEGORIES = [skin.CATEGORY]
+CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY]
 
 
 def by_name(name):
