@@ -123,12 +123,7 @@ TEST(NodeClassTables, TheRowsStillWithoutACreator) {
         (std::vector<std::string>{"GDebugStatsScene", "GQuitConfirmationScene", "GRectangleNode"}));
     const SGameNodeClass* preloader = getPreloaderNodeClasses(count);
     EXPECT_EQ(namesOf(preloader, count, false),
-              (std::vector<std::string>{"GMainMenuScene",
-                                        "GMainMenuPedestrianNode",
-                                        "GMainMenuCarNode",
-                                        "GMainMenuBikeNode",
-                                        "GMainMenuCloudNode",
-                                        "GSelectPlayerScene",
+              (std::vector<std::string>{"GSelectPlayerScene",
                                         "GSelectPlayerInputNameScene",
                                         "GShopButton",
                                         "GShopScene",
