@@ -4,11 +4,11 @@
 
 #include "engine/scene/BaseNode.h"
 #include "game/config/GNodeTypeIds.h"
+#include "game/level/GPathMovableNode.h"
 #include "game/scenes/GIntroScene.h"
 #include "game/scenes/GLogosScene.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
-#include "game/level/GPathMovableNode.h"
 
 namespace brasquel {
 

@@ -187,14 +187,15 @@ s32 GMainMenuBikeNode::directionStateId(const vector2df& direction) {
                                  112.5f, 127.5f, 142.5f, 157.5f, 172.5f, 187.5f, 202.5f,
                                  217.5f, 232.5f, 247.5f, 262.5f, 277.5f, 292.5f, 307.5f,
                                  322.5f, 337.5f, 352.5f, 360.0f};
-    static const char* const names[] = {
-        "Right",         "RightRightRightUp", "RightRightUp",        "RightUp",
-        "RightUpUp",     "RightUpUpUp",       "Up",                  "LeftUpUpUp",
-        "LeftUpUp",      "LeftUp",            "LeftLeftUp",          "LeftLeftLeftUp",
-        "Left",          "LeftLeftDown",      "LeftLeftLeftDown",    "LeftDown",
-        "LeftDownDown",  "LeftDownDownDown",  "Down",                "RightDownDownDown",
-        "RightDownDown", "RightDown",         "RightRightDown",      "RightRightRightDown",
-        "Right"};
+    static const char* const names[] = {"Right",     "RightRightRightUp", "RightRightUp",
+                                        "RightUp",   "RightUpUp",         "RightUpUpUp",
+                                        "Up",        "LeftUpUpUp",        "LeftUpUp",
+                                        "LeftUp",    "LeftLeftUp",        "LeftLeftLeftUp",
+                                        "Left",      "LeftLeftDown",      "LeftLeftLeftDown",
+                                        "LeftDown",  "LeftDownDown",      "LeftDownDownDown",
+                                        "Down",      "RightDownDownDown", "RightDownDown",
+                                        "RightDown", "RightRightDown",    "RightRightRightDown",
+                                        "Right"};
     static_assert(sizeof(bounds) / sizeof(bounds[0]) == sizeof(names) / sizeof(names[0]));
     const f32 angle = screenAngle(direction);
     for (u32 row = 0; row < sizeof(bounds) / sizeof(bounds[0]); ++row)
@@ -346,8 +347,8 @@ void GMainMenuCloudNode::spread() {
 
 // ---- Pedestrian ----
 
-GMainMenuPedestrianNode::GMainMenuPedestrianNode(const CCreationContext& context,
-                                                 BaseNode* parent, SceneManager* manager)
+GMainMenuPedestrianNode::GMainMenuPedestrianNode(const CCreationContext& context, BaseNode* parent,
+                                                 SceneManager* manager)
     : GMainMenuMover(context, parent, manager, vector2df(2.0f, 3.0f)) {}
 
 BaseNode* GMainMenuPedestrianNode::clone(BaseNode* parent, SceneManager* manager) const {

@@ -101,7 +101,8 @@ void GMainMenuScene::onLoaded() {
     m_welcomeText = text && text->isKindOf(NodeTypeText) ? static_cast<TextNode*>(text) : nullptr;
     BaseNode* active = childOf(childOf(this, "BgScene"), "ActiveBg");
     BaseNode* back = childOf(active, "BackButton");
-    m_backButton = back && back->isKindOf(NodeTypeControl) ? static_cast<ControlNode*>(back) : nullptr;
+    m_backButton =
+        back && back->isKindOf(NodeTypeControl) ? static_cast<ControlNode*>(back) : nullptr;
     m_clipNode = childOf(active, "ClipNode");
 }
 
@@ -132,8 +133,8 @@ bool GMainMenuScene::onSceneChangeStarted(CEvent* event) {
             CProfile* profile = activeProfile();
             const stringw name = profile ? profile->getName() : stringw();
             if (dictionary)
-                m_welcomeText->setText(
-                    dictionary->getTextWithParams(WelcomeKey, name, stringw(), stringw(), stringw()));
+                m_welcomeText->setText(dictionary->getTextWithParams(WelcomeKey, name, stringw(),
+                                                                     stringw(), stringw()));
         }
         const SceneNode* from = sceneLeft(event);
         if (from && from->isKindOf(GameNodeTypeLevelCompletedScene)) {
@@ -205,7 +206,8 @@ void GMainMenuScene::startNewGame() {
     if (!profile) return;
     const s32 index = profile->getPropertyIndex(ProfileKeyMaxUnlockedLevelIndex);
     const s32 maxUnlocked =
-        index < 0 ? -1 : unboxPropertyInt(profile->getProperty(ProfileKeyMaxUnlockedLevelIndex).get());
+        index < 0 ? -1
+                  : unboxPropertyInt(profile->getProperty(ProfileKeyMaxUnlockedLevelIndex).get());
     const s32 from = stateId("NavFrom");
     const s32 to = stateId("NavTo");
     if (maxUnlocked == -1) {
