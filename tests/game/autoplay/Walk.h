@@ -36,6 +36,9 @@
 //   expect profile KEY "VALUE"  a value of the active profile, as text
 //   expect setting KEY "VALUE"  an engine setting
 //   expect title "TEXT"         the window's title
+//   expect cursor visible|hidden
+//                               the system cursor over the real window: visible with the game's
+//                               own picture, or hidden
 //   shot [CHECK...]             the next frame, checked: "notblank", "blank", "unlike" (differs
 //                               from the previous shot), "unlike REGION", "varied REGION",
 //                               "save NAME" (kept in the shots folder when one is given); REGION
@@ -96,6 +99,7 @@ enum class EStepKind {
     ExpectProfile,
     ExpectSetting,
     ExpectTitle,
+    ExpectCursor,
     Shot,
     Quit,
 };
@@ -113,15 +117,15 @@ struct SShotChecks {
 struct SWalkStep {
     EStepKind kind = EStepKind::Quit;
     int line = 0;
-    std::string text;    // the line as written
+    std::string text;  // the line as written
     bool anytime = false;
-    std::string name;    // scene class, key, log text, profile key, setting, title, text
-    std::string value;   // expected value or log hint
+    std::string name;   // scene class, key, log text, profile key, setting, title, text
+    std::string value;  // expected value or log hint
     bool hasValue = false;
-    bool flag = false;   // yes/no, focus gained
-    int number = 0;      // time, exit code
+    bool flag = false;  // yes/no, focus gained
+    int number = 0;     // time, exit code
     SWalkTarget target;
-    SWalkTarget to;      // the end of a drag
+    SWalkTarget to;  // the end of a drag
     SShotChecks shot;
 };
 
