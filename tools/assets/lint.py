@@ -34,6 +34,9 @@ GAME_NODES = {
     "GHOHintParticlesNode", "GWeatherParticlesNode", "GSelectGridNode"}
 BUTTON_CLASSES = {"ButtonNode", "BackButtonNode", "CheckBoxNode", "GShopButton",
                   "GMapLocationButton"}
+# The pointer reaches only controls: a button below a node of another class is never pressed.
+CONTROL_CLASSES = {"ControlNode", "SceneNode", "TabSceneNode", "ListNode", "SliderNode",
+                   "EditNode"} | BUTTON_CLASSES | {c for c in GAME_NODES if c.endswith("Scene")}
 ANIMATIONS = {"KeyFrame", "SetProps", "SetStates"}
 RESOURCE_TYPES = {"atlasTexture", "font", "sound"}
 MENU_TEMPLATES = "scenes/TemplateCollection.oscn"
@@ -269,11 +272,27 @@ def lint_scene(path, content, problems, templates):
         for states in node.findall("States"):
             for state in states.findall("State"):
                 _lint_state(where, state, content, folder if in_assets else "", problems)
+    # the game's own scenes (a test's sampler is only looked at)
+    if in_assets and (root.get("ClassOverride") or root.get("Type")) in CONTROL_CLASSES:
+        _lint_pointer_reach(rel, root, [], problems)
     if not in_assets:
         for value in root.iter():
             if value.tag in RESOURCE_TYPES and value.get("Value"):
                 problems.append("%s: names %s, which resolves against the file's own folder"
                                 % (rel, value.get("Value")))
+
+
+def _lint_pointer_reach(rel, node, ancestors, problems):
+    """Buttons of a scene sit below controls only, or the pointer never reaches them."""
+    cls = node.get("ClassOverride") or node.get("Type")
+    if cls in BUTTON_CLASSES:
+        blocking = [_node_name(a) or "(unnamed)" for a in ancestors
+                    if (a.get("ClassOverride") or a.get("Type")) not in CONTROL_CLASSES]
+        if blocking:
+            problems.append("%s: %s is out of the pointer's reach below %s, which is no control"
+                            % (rel, _node_name(node), blocking[-1]))
+    for child in node.findall("SceneNode"):
+        _lint_pointer_reach(rel, child, ancestors + [node], problems)
 
 
 def _lint_state(where, state, content, folder, problems):

@@ -35,6 +35,8 @@ class LintTest(unittest.TestCase):
         root.add(Node("ButtonNode", "Other", TemplateName="NoSuchTemplate",
                       Position=Prop("vector2d", (1, 2)), Text="%NoSuchKey%"))
         root.add(Node("NoSuchClass", "Odd"))
+        layer = root.add(Node("BaseNode", "Layer"))
+        layer.add(Node("ButtonNode", "Hidden", TemplateName="ButtonGreenLarge"))
         sprite = root.add(Node("SpriteNode", "Picture", AtlasTexture="images/UI/Missing.png"))
         sprite.state("Blink").animate(KeyFrame(["TintColor"], [Key(0, [0]), Key(0, [0], goto=0)]))
         with tempfile.NamedTemporaryFile(suffix=".oscn", dir=asset_path("scenes"),
@@ -54,6 +56,8 @@ class LintTest(unittest.TestCase):
         self.assertIn("unknown node class NoSuchClass", text)
         self.assertIn("picture images/UI/Missing.png", text)
         self.assertIn("loops without time passing", text)
+        self.assertIn("Hidden is out of the pointer's reach below Layer, which is no control", text)
+        self.assertNotIn("Other is out of the pointer's reach", text)
 
     def test_scene_contracts_find_missing_nodes_classes_and_states(self):
         saved = dict(lint.SCENE_CONTRACTS)
