@@ -7,13 +7,14 @@
 #include "engine/audio/CNullAudioDriver.h"
 #include "engine/audio/openal/COpenALAudioDriver.h"
 #include "engine/core/CLogger.h"
-#include "engine/image/CImage.h"
-#include "engine/image/CImageManager.h"
-#include "engine/device/ContentProcessors.h"
-#include "engine/properties/EngineSettings.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/device/ContentProcessors.h"
+#include "engine/image/CImage.h"
+#include "engine/image/CImageManager.h"
+#include "engine/properties/EngineSettings.h"
 #include "engine/video/CNullDriver.h"
+#include "engine/video/d3d8/CD3D8Driver.h"
 #include "engine/video/d3d9/CD3D9Driver.h"
 #include "engine/video/opengl/COpenGLDriver.h"
 
@@ -33,8 +34,7 @@ void logFormatted(const char* format, long a, long b) {
 
 }  // namespace
 
-CDeviceLinux::CDeviceLinux(const SDeviceParameters& parameters,
-                           std::unique_ptr<IClock> clock)
+CDeviceLinux::CDeviceLinux(const SDeviceParameters& parameters, std::unique_ptr<IClock> clock)
     : CDeviceBase(parameters, std::move(clock)) {
     // No window yet: the flags stay cleared until one exists.
     m_visible = false;
@@ -46,7 +46,8 @@ CDeviceLinux::CDeviceLinux(const SDeviceParameters& parameters,
     static_cast<void>(createDriver(m_parameters.driverType));
     static_cast<void>(createAudioDriver(1));
     if (getVideoDriver()) {
-        m_contentProcessors = createContentProcessors(getVideoDriver(), m_audioDriver, getFileSystem());
+        m_contentProcessors =
+            createContentProcessors(getVideoDriver(), m_audioDriver, getFileSystem());
         addEventReceiver(m_contentProcessors, -1);
     }
 }
@@ -76,9 +77,16 @@ bool CDeviceLinux::createDriver(s32 type) {
         case DriverNull:
             setVideoDriver(createNullDriver(m_parameters, getFileSystem(), m_timer.get()));
             return true;
-        case DriverDirect3D8:
-            CLogger::instance().log("Could not create DIRECT3D8 Driver.", LogError);
-            return false;
+        case DriverDirect3D8: {
+            IVideoDriver* driver =
+                createDirect3D8Driver(m_parameters, getFileSystem(), m_timer.get());
+            if (!driver) {
+                CLogger::instance().log("Could not create DIRECT3D8 Driver.", LogError);
+                return false;
+            }
+            setVideoDriver(driver);
+            return true;
+        }
         case DriverDirect3D9: {
             IVideoDriver* driver =
                 createDirect3D9Driver(m_parameters, getFileSystem(), m_timer.get());
@@ -93,8 +101,7 @@ bool CDeviceLinux::createDriver(s32 type) {
             if (m_parameters.fullscreen)
                 switchToFullscreen(m_parameters.windowSize.Width, m_parameters.windowSize.Height,
                                    static_cast<s32>(m_parameters.bits));
-            IVideoDriver* driver =
-                createOpenGLDriver(m_parameters, getFileSystem(), m_timer.get());
+            IVideoDriver* driver = createOpenGLDriver(m_parameters, getFileSystem(), m_timer.get());
             // The driver makes the window again for its pixel format.
             m_parameters.windowId = m_window.exists() ? m_window.nativeHandle() : nullptr;
             if (!driver) {
@@ -135,11 +142,13 @@ bool CDeviceLinux::createWindow() {
         }
         m_videoStarted = true;
     }
-    const std::string caption = toUtf8(m_engineSettings->getStringW(EngineSettingTitleCaption).c_str());
+    const std::string caption =
+        toUtf8(m_engineSettings->getStringW(EngineSettingTitleCaption).c_str());
     const bool desktop = m_parameters.fullscreen && m_parameters.useDesktopResolution;
     if (!m_window.create(caption, m_parameters.windowSize.Width, m_parameters.windowSize.Height,
                          m_parameters.fullscreen, desktop)) {
-        CLogger::instance().logHint("Can't register window class", m_window.error().c_str(), LogError);
+        CLogger::instance().logHint("Can't register window class", m_window.error().c_str(),
+                                    LogError);
         return false;
     }
     m_parameters.windowId = m_window.nativeHandle();
@@ -254,9 +263,7 @@ bool CDeviceLinux::reset(const SDeviceParameters& parameters) {
     return true;
 }
 
-void CDeviceLinux::setWindowCaption(const wchar_t* caption) {
-    m_window.setTitle(toUtf8(caption));
-}
+void CDeviceLinux::setWindowCaption(const wchar_t* caption) { m_window.setTitle(toUtf8(caption)); }
 
 void CDeviceLinux::setResizable(bool resizable) {
     // Nothing without a window or in full screen.
@@ -283,7 +290,8 @@ bool CDeviceLinux::setGammaRamp(f32 red, f32 green, f32 blue, f32 brightness, f3
     u16 ramps[3][256];
     const f32 gammas[3] = {red, green, blue};
     for (u32 c = 0; c < 3; ++c)
-        for (u32 i = 0; i < 256; ++i) ramps[c][i] = gammaRampEntry(i, gammas[c], brightness, contrast);
+        for (u32 i = 0; i < 256; ++i)
+            ramps[c][i] = gammaRampEntry(i, gammas[c], brightness, contrast);
     return m_window.setGammaRamp(ramps[0], ramps[1], ramps[2]);
 }
 

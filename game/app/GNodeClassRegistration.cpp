@@ -22,12 +22,6 @@ BaseNode* createNode(const CCreationContext& context) {
     return new (std::nothrow) T(context, nullptr, nullptr);
 }
 
-// A new node of the class, with no parent and no scene manager (null when memory runs out).
-template <class T>
-BaseNode* createNodeOf(const CCreationContext& context) {
-    return new (std::nothrow) T(context);
-}
-
 // Kind-of lists: the class's own id first, then its bases' ids down to the root, ended by -1.
 #define GAME_SCENE_KINDS(id) \
     { id, GameNodeTypeBaseScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1 }
@@ -115,7 +109,7 @@ const SGameNodeClass kPreloaderClasses[] = {
      {GameNodeTypeGameLevelScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1},
      nullptr},
     {L"GPathMovableNode", GameNodeTypePathMovableNode, NODE_KINDS(GameNodeTypePathMovableNode),
-     &createNodeOf<GPathMovableNode>},
+     &createNode<GPathMovableNode>},
     {L"GSpiralMovableNode", GameNodeTypeSpiralMovableNode,
      NODE_KINDS(GameNodeTypeSpiralMovableNode), nullptr},
     {L"GBaloonNode", GameNodeTypeBaloonNode, NODE_KINDS(GameNodeTypeBaloonNode), nullptr},

@@ -46,7 +46,8 @@ TEST_F(ReceiverFixture, OfferedInAscendingPriority) {
     const Entry entries[] = {{"scheduler", 2}, {"processors", -1}, {"sound", 1},
                              {"app", 0},       {"scene", 1000},    {"content", 1}};
     for (const Entry& e : entries) EXPECT_TRUE(device->addEventReceiver(make(e.name), e.priority));
-    EXPECT_EQ(render(), (V{"processors:r", "app:r", "sound:r", "content:r", "scheduler:r", "scene:r"}));
+    EXPECT_EQ(render(),
+              (V{"processors:r", "app:r", "sound:r", "content:r", "scheduler:r", "scene:r"}));
     for (u32 i = 1; i < device->getEventReceiverCount(); ++i)
         EXPECT_LE(device->getEventReceiverPriority(i - 1), device->getEventReceiverPriority(i));
 }
@@ -251,8 +252,9 @@ TEST(Device, TheDefaultDeviceCanBeReleasedBeforeExit) {
 
 TEST(Device, FactoryRefusesDriversItCannotMake) {
     LogCapture logs;
-    // Direct3D 9 cannot be made where its run-time library is missing.
+    // The Direct3D drivers cannot be made where their run-time libraries are missing.
     d3d::D3DTestControl::removeModule("d3d9.dll");
+    d3d::D3DTestControl::removeModule("d3d8.dll");
     const struct {
         s32 type;
         const char* message;
@@ -266,5 +268,6 @@ TEST(Device, FactoryRefusesDriversItCannotMake) {
         EXPECT_TRUE(logs.contains(c.message, LogError)) << c.type;
     }
     EXPECT_TRUE(logs.contains("Error, could not load d3d9.dll.", LogError));
+    EXPECT_TRUE(logs.contains("Error, could not load d3d8.dll.", LogError));
     d3d::D3DTestControl::reset();
 }

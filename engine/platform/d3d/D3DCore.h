@@ -486,6 +486,8 @@ bool vertexProcessingRefused(DWORD behavior);
 void adjustCaps(D3DCAPS_COMMON& caps);
 DWORD vendorId();
 D3DDISPLAYMODE recordingDisplayMode();
+// The scripted raster status: D3DERR_INVALIDCALL when not scripted or scripted to fail.
+HRESULT rasterStatus(bool& inVerticalBlank);
 bool moduleRemoved(const char* module);
 bool entryPointRemoved(const char* module, const char* entryPoint);
 bool recordingMode();

@@ -74,6 +74,14 @@ public:
     // The display mode that windowless devices and objects report (1024 × 768 by default).
     static void setRecordingDisplayMode(UINT width, UINT height);
 
+    // --- The scan line ---
+    // Linux offers no way to read the scan line: the capabilities lack D3DCAPS_READ_SCANLINE and
+    // GetRasterStatus fails. Scripted, the capabilities have the flag and GetRasterStatus answers
+    // outside the vertical blank for `readsBeforeBlank` reads, then in it from then on.
+    static void scriptRasterStatus(uint32_t readsBeforeBlank);
+    // The capabilities have the flag, but every GetRasterStatus fails.
+    static void failRasterStatus();
+
     // --- Modules ---
     static void removeModule(const char* module);
     static void removeEntryPoint(const char* module, const char* entryPoint);

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "engine/platform/d3d/D3D8.h"
 #include "engine/platform/d3d/D3D9.h"
 #include "engine/platform/d3d/D3DCore.h"
 
@@ -22,9 +23,14 @@ const SEntry g_d3d9Entries[] = {
     {"Direct3DCreate9", reinterpret_cast<FARPROC>(&Direct3DCreate9)},
 };
 
+const SEntry g_d3d8Entries[] = {
+    {"Direct3DCreate8", reinterpret_cast<FARPROC>(&Direct3DCreate8)},
+};
+
 // The modules built into the program. No other name loads ("d3dx9_30.dll", for one, is not
 // here).
 const SModule g_modules[] = {
+    {"d3d8.dll", g_d3d8Entries, sizeof g_d3d8Entries / sizeof g_d3d8Entries[0]},
     {"d3d9.dll", g_d3d9Entries, sizeof g_d3d9Entries / sizeof g_d3d9Entries[0]},
 };
 

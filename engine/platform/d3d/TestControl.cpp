@@ -22,6 +22,8 @@ struct SControlState {
     std::function<void(D3DCAPS_COMMON&)> capsChange;
     DWORD vendorId = 0;
     D3DDISPLAYMODE recordingMode{1024, 768, 60, D3DFMT_X8R8G8B8};
+    enum class ERaster { Unreadable, Scripted, Failing } raster = ERaster::Unreadable;
+    uint32_t rasterReadsLeft = 0;
     std::set<std::string> removedModules;
     std::set<std::pair<std::string, std::string>> removedEntries;
     bool recordingDevices = false;
@@ -91,11 +93,24 @@ bool depthStencilMatchRefused(D3DFORMAT format) {
 bool vertexProcessingRefused(DWORD behavior) { return (behavior & state().refusedBehavior) != 0; }
 
 void adjustCaps(D3DCAPS_COMMON& caps) {
+    if (state().raster != SControlState::ERaster::Unreadable) caps.Caps |= D3DCAPS_READ_SCANLINE;
     if (state().capsChange) state().capsChange(caps);
 }
 
 DWORD vendorId() { return state().vendorId; }
 D3DDISPLAYMODE recordingDisplayMode() { return state().recordingMode; }
+
+HRESULT rasterStatus(bool& inVerticalBlank) {
+    inVerticalBlank = false;
+    SControlState& s = state();
+    if (s.raster != SControlState::ERaster::Scripted) return D3DERR_INVALIDCALL;
+    if (s.rasterReadsLeft > 0) {
+        --s.rasterReadsLeft;
+        return D3D_OK;
+    }
+    inVerticalBlank = true;
+    return D3D_OK;
+}
 
 bool moduleRemoved(const char* module) { return state().removedModules.count(module) > 0; }
 bool entryPointRemoved(const char* module, const char* entryPoint) {
@@ -243,6 +258,13 @@ void D3DTestControl::setRecordingDisplayMode(UINT width, UINT height) {
     state().recordingMode.Width = width;
     state().recordingMode.Height = height;
 }
+
+void D3DTestControl::scriptRasterStatus(uint32_t readsBeforeBlank) {
+    state().raster = SControlState::ERaster::Scripted;
+    state().rasterReadsLeft = readsBeforeBlank;
+}
+
+void D3DTestControl::failRasterStatus() { state().raster = SControlState::ERaster::Failing; }
 
 void D3DTestControl::removeModule(const char* module) { state().removedModules.insert(module); }
 void D3DTestControl::removeEntryPoint(const char* module, const char* entryPoint) {

@@ -23,6 +23,11 @@ public:
     const dimension2di& getOriginalSize() const override { return m_imageSize; }
     void regenerateMipMapLevels() override;
     bool isRenderTarget() const override { return m_isRenderTarget; }
+    // A render target's lock gives its read-back rows: four bytes a pixel, its original width.
+    u32 getPitch() const override {
+        return m_isRenderTarget && !m_image ? static_cast<u32>(m_imageSize.Width) * 4
+                                            : CImageTexture::getPitch();
+    }
 
     bool isValid() const { return m_textureName != 0 && (m_image || m_isRenderTarget); }
     virtual bool isFrameBufferObject() const { return false; }

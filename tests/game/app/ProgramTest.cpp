@@ -2,6 +2,7 @@
 // and icon are), with its home and data folders in a temporary folder.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -9,15 +10,15 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "engine/platform/SingleInstanceGuard.h"
+#include "tests/video/opengl/WindowPixels.h"
 
 namespace fs = std::filesystem;
 
@@ -105,7 +106,8 @@ private:
         poll(&p, 1, waitMs);
         char buffer[4096];
         ssize_t n;
-        while ((n = read(m_log, buffer, sizeof buffer)) > 0) m_text.append(buffer, static_cast<size_t>(n));
+        while ((n = read(m_log, buffer, sizeof buffer)) > 0)
+            m_text.append(buffer, static_cast<size_t>(n));
     }
 
     pid_t m_pid = -1;
@@ -152,7 +154,8 @@ TEST_F(ProgramFixture, OpenGLWindowedRunsItsFirstSceneAndClosesOnRequest) {
         ASSERT_TRUE(second.started());
         EXPECT_EQ(second.waitForExit(), 0) << second.log();
     }
-    EXPECT_TRUE(game.waitForLog("Another start of the game: the window comes to the front")) << game.log();
+    EXPECT_TRUE(game.waitForLog("Another start of the game: the window comes to the front"))
+        << game.log();
 
     // SIGTERM ends the game the way an unrefused close does, without a close request that the
     // game could refuse.
@@ -180,16 +183,19 @@ TEST_F(ProgramFixture, SIGINTEndsTheGameToo) {
 
 TEST_F(ProgramFixture, AGameOfTheSameUserRunningElsewhereDoesNotStopTheTests) {
     // The user's own game holds its guard in the session's runtime folder; the tests' program
-    // has a place of its own and starts all the same (here up to its driver, which fails).
+    // has a place of its own and starts all the same.
     const fs::path runtime = root / "runtime";
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all);
     oskel::platform::CSingleInstanceGuard usersGame("Brasquel Game Instance", {runtime.string()});
     ASSERT_FALSE(usersGame.isAnotherInstance());
+    writeCommonProfile(kWindowedOpenGL);
     Program game(root, {{"XDG_RUNTIME_DIR", runtime.c_str()}});
     ASSERT_TRUE(game.started());
-    EXPECT_EQ(game.waitForExit(), 1) << game.log();
-    EXPECT_NE(game.log().find("Failed to initialize game"), std::string::npos) << game.log();
+    ASSERT_TRUE(game.waitForLog("Game screen alined.")) << game.log();
+    game.signal(SIGTERM);
+    EXPECT_EQ(game.waitForExit(), 0) << game.log();
+    EXPECT_EQ(game.log().find("Failed to initialize game"), std::string::npos) << game.log();
 }
 
 TEST_F(ProgramFixture, WithoutADisplayTheGameEndsWithAClearMessage) {
@@ -211,7 +217,8 @@ TEST_F(ProgramFixture, WithoutADisplayTheGameEndsWithAClearMessage) {
 }
 
 TEST_F(ProgramFixture, Direct3D9RunsItsFirstSceneAndEndsOnASignal) {
-    writeCommonProfile("<int Name=\"VideoDriver\" Value=\"2\"/><bool Name=\"FullScreen\" Value=\"false\"/>");
+    writeCommonProfile(
+        "<int Name=\"VideoDriver\" Value=\"2\"/><bool Name=\"FullScreen\" Value=\"false\"/>");
     Program game(root);
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(game.waitForLog("Game screen alined.")) << game.log();
@@ -224,10 +231,25 @@ TEST_F(ProgramFixture, Direct3D9RunsItsFirstSceneAndEndsOnASignal) {
     EXPECT_EQ(game.log().find("DIRECT3D9"), std::string::npos) << game.log();
 }
 
-TEST_F(ProgramFixture, TheDefaultDirect3D8DriverIsNotThereSoStartUpFails) {
+TEST_F(ProgramFixture, AFirstStartRunsFullScreenOnDirect3D8AtTheDesktopSize) {
+    // No profile file: the defaults ask for Direct3D 8, full screen at the desktop's size.
+    int desktopWidth = 0, desktopHeight = 0;
+    ASSERT_TRUE(oskel::test::readXScreenSize(desktopWidth, desktopHeight)) << "no X display";
+    ASSERT_GT(desktopWidth, 0);
+    ASSERT_GT(desktopHeight, 0);
     Program game(root);
     ASSERT_TRUE(game.started());
-    EXPECT_EQ(game.waitForExit(), 1) << game.log();
-    EXPECT_NE(game.log().find("Could not create DIRECT3D8 Driver."), std::string::npos) << game.log();
-    EXPECT_NE(game.log().find("Failed to initialize game"), std::string::npos) << game.log();
+    ASSERT_TRUE(game.waitForLog("Game screen alined.")) << game.log();
+    EXPECT_NE(game.log().find("Using renderer: Direct3D 8.1"), std::string::npos) << game.log();
+    // The screen fit of the first scene is that of the desktop's proportions.
+    const size_t at = game.log().find("Screen ratio:");
+    ASSERT_NE(at, std::string::npos) << game.log();
+    const double ratio =
+        std::strtod(game.log().c_str() + at + std::strlen("Screen ratio:"), nullptr);
+    EXPECT_NEAR(ratio, static_cast<double>(desktopWidth) / desktopHeight, 0.01) << game.log();
+    game.signal(SIGTERM);
+    EXPECT_EQ(game.waitForExit(), 0) << game.log();
+    EXPECT_NE(game.log().find("WM_DESTROY command received"), std::string::npos) << game.log();
+    EXPECT_EQ(game.log().find("Failed to"), std::string::npos) << game.log();
+    EXPECT_EQ(game.log().find("DIRECT3D8"), std::string::npos) << game.log();
 }

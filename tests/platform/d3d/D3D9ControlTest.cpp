@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "engine/platform/d3d/D3D8.h"
 #include "engine/platform/d3d/D3D9.h"
 #include "engine/platform/d3d/D3DTestControl.h"
 #include "tests/support/TestSupport.h"
@@ -52,7 +53,7 @@ protected:
     IDirect3DDevice9* device = nullptr;
 };
 
-TEST(D3D9Modules, TheModuleTableOffersDirect3D9AndNothingElse) {
+TEST(D3D9Modules, TheModuleTableOffersDirect3D9AndDirect3D8AndNothingElse) {
     D3DTestControl::reset();
     HMODULE module = LoadLibraryA("d3d9.dll");
     ASSERT_NE(module, nullptr);
@@ -60,7 +61,23 @@ TEST(D3D9Modules, TheModuleTableOffersDirect3D9AndNothingElse) {
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(GetProcAddress(module, "Direct3DCreate8"), nullptr);
     EXPECT_EQ(LoadLibraryA("d3dx9_30.dll"), nullptr);
-    EXPECT_EQ(LoadLibraryA("d3d8.dll"), nullptr);
+    EXPECT_EQ(LoadLibraryA("d3dx8.dll"), nullptr);
+
+    // "d3d8.dll" offers the Direct3D 8 entry point alone, for its SDK version only.
+    HMODULE module8 = LoadLibraryA("D3D8.DLL");
+    ASSERT_NE(module8, nullptr);
+    EXPECT_EQ(GetProcAddress(module8, "Direct3DCreate9"), nullptr);
+    auto create8 =
+        reinterpret_cast<PFN_Direct3DCreate8>(GetProcAddress(module8, "Direct3DCreate8"));
+    ASSERT_NE(create8, nullptr);
+    EXPECT_EQ(create8(D3D_SDK_VERSION), nullptr);
+    IDirect3D8* d3d8 = create8(D3D8_SDK_VERSION);
+    ASSERT_NE(d3d8, nullptr);
+    EXPECT_EQ(d3d8->Release(), 0u);
+    // No shader assembler: assembling always fails.
+    ID3DXBuffer* code = nullptr;
+    EXPECT_EQ(D3DXAssembleShader("vs.1.1", 6, 0, nullptr, &code, nullptr), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(code, nullptr);
 
     // The entry point makes a Direct3D object for the version it knows only.
     auto create = reinterpret_cast<PFN_Direct3DCreate9>(entry);

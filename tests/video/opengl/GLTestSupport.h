@@ -1,5 +1,6 @@
 #pragma once
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,11 +12,10 @@
 #include "engine/platform/d3d/D3DTestControl.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/CTextureResource.h"
+#include "engine/video/d3d8/CD3D8Driver.h"
 #include "engine/video/d3d9/CD3D9Driver.h"
 #include "engine/video/opengl/COpenGLDriver.h"
 #include "tests/support/TestSupport.h"
-
-#include <SDL.h>
 
 namespace oskel::test {
 
@@ -33,8 +33,8 @@ inline ::testing::AssertionResult near(const RGBA& got, int r, int g, int b, int
     if (std::abs(got.r - r) <= tolerance && std::abs(got.g - g) <= tolerance &&
         std::abs(got.b - b) <= tolerance)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got " << got << ", expected (" << r << ", " << g
-                                         << ", " << b << ")";
+    return ::testing::AssertionFailure()
+           << "got " << got << ", expected (" << r << ", " << g << ", " << b << ")";
 }
 
 // What every pixel suite shares: textures and materials of solid colours, quads through the
@@ -113,9 +113,15 @@ public:
     s32 driverType() const { return GetParam(); }
     bool isOpenGL() const { return driverType() == DriverOpenGL; }
     bool isDirect3D9() const { return driverType() == DriverDirect3D9; }
+    bool isDirect3D8() const { return driverType() == DriverDirect3D8; }
+    // Either Direct3D driver: both draw through the Direct3D-shaped layer.
+    bool isDirect3D() const { return isDirect3D9() || isDirect3D8(); }
     COpenGLDriver* gl() const { return isOpenGL() ? static_cast<COpenGLDriver*>(driver) : nullptr; }
     CD3D9Driver* d3d9() const {
         return isDirect3D9() ? static_cast<CD3D9Driver*>(driver) : nullptr;
+    }
+    CD3D8Driver* d3d8() const {
+        return isDirect3D8() ? static_cast<CD3D8Driver*>(driver) : nullptr;
     }
     platform::CWindow& window() const { return *s_window; }
 
@@ -145,7 +151,8 @@ public:
         }
         if (!s_window) {
             s_window = new platform::CWindow();
-            ASSERT_TRUE(s_window->create("Driver test", Width, Height, false, false)) << "no window";
+            ASSERT_TRUE(s_window->create("Driver test", Width, Height, false, false))
+                << "no window";
         }
         if (!s_driver) s_driver = create(parameters());
         driver = s_driver;
@@ -176,7 +183,7 @@ public:
 
     // The back buffer's pixel at (x, y), y from the top.
     RGBA backPixel(s32 x, s32 y) const {
-        if (isDirect3D9()) {
+        if (isDirect3D()) {
             std::vector<u32> argb;
             u32 w = 0, h = 0;
             if (!d3d::D3DTestControl::readBackBuffer(argb, w, h) || x < 0 || y < 0 ||
@@ -197,26 +204,34 @@ public:
 
     // The driver's own texture binding of a unit.
     bool setTexture(u32 unit, ITexture* texture) {
-        return isOpenGL() ? gl()->setTexture(unit, texture) : d3d9()->setTexture(unit, texture);
+        if (isOpenGL()) return gl()->setTexture(unit, texture);
+        return isDirect3D9() ? d3d9()->setTexture(unit, texture)
+                             : d3d8()->setTexture(unit, texture);
     }
     ITexture* boundTexture(u32 unit) const {
-        return isOpenGL() ? gl()->getBoundTexture(unit) : d3d9()->getCurrentTexture(unit);
+        if (isOpenGL()) return gl()->getBoundTexture(unit);
+        return isDirect3D9() ? d3d9()->getCurrentTexture(unit) : d3d8()->getCurrentTexture(unit);
     }
     u32 clipPlaneCount() const {
-        return isOpenGL() ? gl()->getExtensions().MaxUserClipPlanes : d3d9()->getClipPlaneCount();
+        if (isOpenGL()) return gl()->getExtensions().MaxUserClipPlanes;
+        return isDirect3D9() ? d3d9()->getClipPlaneCount() : d3d8()->getClipPlaneCount();
     }
     bool clipPlaneEnabled(u32 index) const {
-        return isOpenGL() ? gl()->isClipPlaneEnabled(index) : d3d9()->isClipPlaneEnabled(index);
+        if (isOpenGL()) return gl()->isClipPlaneEnabled(index);
+        return isDirect3D9() ? d3d9()->isClipPlaneEnabled(index)
+                             : d3d8()->isClipPlaneEnabled(index);
     }
 
     // The name of the instantiation: the driver's.
     static std::string nameOf(const ::testing::TestParamInfo<s32>& info) {
-        return info.param == DriverOpenGL ? "OpenGL" : "Direct3D9";
+        if (info.param == DriverOpenGL) return "OpenGL";
+        return info.param == DriverDirect3D9 ? "Direct3D9" : "Direct3D8";
     }
 
 private:
     static IVideoDriver* create(const SDeviceParameters& p) {
         if (p.driverType == DriverDirect3D9) return createDirect3D9Driver(p, nullptr);
+        if (p.driverType == DriverDirect3D8) return createDirect3D8Driver(p, nullptr);
         return createOpenGLDriver(p, nullptr);
     }
 
@@ -232,8 +247,8 @@ private:
         driver->deleteAllDynamicLights();
         for (u32 i = 0; i < clipPlaneCount(); ++i) driver->enableClipPlane(i, false);
         driver->setRenderTarget(nullptr, false, false);
-        driver->setViewPort(recti(0, 0, driver->getScreenSize().Width,
-                                  driver->getScreenSize().Height));
+        driver->setViewPort(
+            recti(0, 0, driver->getScreenSize().Width, driver->getScreenSize().Height));
         driver->setMaterial(SMaterial());
     }
 
@@ -242,11 +257,14 @@ private:
     static inline IVideoDriver* s_driver = nullptr;
 };
 
-// Both drivers, each as an instantiation of its own (one window and driver per suite and driver).
-#define OSKEL_OVER_BOTH_DRIVERS(Suite)                                                           \
-    INSTANTIATE_TEST_SUITE_P(OpenGL, Suite, ::testing::Values(DriverOpenGL),                    \
-                             DriverFixture::nameOf);                                             \
-    INSTANTIATE_TEST_SUITE_P(Direct3D9, Suite, ::testing::Values(DriverDirect3D9),              \
+// The three drivers, each as an instantiation of its own (one window and driver per suite and
+// driver).
+#define OSKEL_OVER_BOTH_DRIVERS(Suite)                                             \
+    INSTANTIATE_TEST_SUITE_P(OpenGL, Suite, ::testing::Values(DriverOpenGL),       \
+                             DriverFixture::nameOf);                               \
+    INSTANTIATE_TEST_SUITE_P(Direct3D9, Suite, ::testing::Values(DriverDirect3D9), \
+                             DriverFixture::nameOf);                               \
+    INSTANTIATE_TEST_SUITE_P(Direct3D8, Suite, ::testing::Values(DriverDirect3D8), \
                              DriverFixture::nameOf)
 
 // The tests of what only the OpenGL driver has (pixel formats, OpenGL's own state, GLSL and ARB

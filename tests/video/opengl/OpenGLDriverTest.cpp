@@ -104,7 +104,8 @@ TEST_F(OpenGLOnly, CreationMakesTheWindowAgainForThePixelFormatAndReportsTheCont
     EXPECT_EQ(name.subString(0, 7), stringw(L"OpenGL "));
     EXPECT_EQ(name.findFirst(L' '), 6);
     EXPECT_EQ(name.findNext(L' ', 7), -1);
-    EXPECT_TRUE(logs.contains("Using renderer: " + std::string(stringc(name).c_str()), LogInformation));
+    EXPECT_TRUE(
+        logs.contains("Using renderer: " + std::string(stringc(name).c_str()), LogInformation));
     EXPECT_FALSE(driver->getVendorInfo().empty());
     EXPECT_EQ(driver->getMaximalPrimitiveCount(), 0xFFFFu);
     EXPECT_EQ(driver->getMaterialRendererCount(), 26u);
@@ -168,11 +169,13 @@ TEST_P(VideoDriver, CreationPresentsNoFrame) {
 }
 
 TEST_P(VideoDriver, BeginSceneClearsToTheColour) {
-    const SColor colors[] = {SColor(255, 10, 200, 30), SColor(0, 0, 0, 0), SColor(255, 255, 255, 255)};
+    const SColor colors[] = {SColor(255, 10, 200, 30), SColor(0, 0, 0, 0),
+                             SColor(255, 255, 255, 255)};
     for (SColor c : colors) {
         EXPECT_TRUE(driver->beginScene(true, true, c));
         EXPECT_TRUE(near(backPixel(0, 0), c.getRed(), c.getGreen(), c.getBlue(), 1));
-        EXPECT_TRUE(near(backPixel(Width - 1, Height - 1), c.getRed(), c.getGreen(), c.getBlue(), 1));
+        EXPECT_TRUE(
+            near(backPixel(Width - 1, Height - 1), c.getRed(), c.getGreen(), c.getBlue(), 1));
         EXPECT_TRUE(driver->endScene());
     }
 }
@@ -207,7 +210,7 @@ TEST_P(VideoDriver, TwoDModeQuadsLandExactlyOnTheirPixels) {
 }
 
 TEST_P(VideoDriver, SpriteMaterialsBlendWithTheVertexColour) {
-    CTextureResource* texture = solidTexture(0xFFC86432);   // (200, 100, 50), opaque
+    CTextureResource* texture = solidTexture(0xFFC86432);    // (200, 100, 50), opaque
     CTextureResource* halfAlpha = solidTexture(0x80FFFFFF);  // white, alpha 128
     CTextureResource* dark = solidTexture(0xFF643214);       // (100, 50, 20)
     ASSERT_TRUE(texture && halfAlpha && dark);
@@ -222,15 +225,23 @@ TEST_P(VideoDriver, SpriteMaterialsBlendWithTheVertexColour) {
         int r, g, b;
     } cases[] = {
         // Texture times vertex colour, over black by the vertex alpha.
-        {"24 opaque", alphaVertex, texture, SColor(255, 255, 255, 255), SColor(255, 0, 0, 0), 200, 100, 50},
-        {"24 tinted", alphaVertex, texture, SColor(255, 128, 255, 0), SColor(255, 0, 0, 0), 100, 100, 0},
-        {"24 vertex alpha", alphaVertex, texture, SColor(128, 255, 255, 255), SColor(255, 0, 0, 0), 100, 50, 25},
-        {"24 texture alpha over white", alphaVertex, halfAlpha, SColor(255, 0, 0, 0), SColor(255, 255, 255, 255), 127, 127, 127},
-        {"24 both alphas", alphaVertex, halfAlpha, SColor(128, 255, 255, 255), SColor(255, 0, 0, 0), 64, 64, 64},
+        {"24 opaque", alphaVertex, texture, SColor(255, 255, 255, 255), SColor(255, 0, 0, 0), 200,
+         100, 50},
+        {"24 tinted", alphaVertex, texture, SColor(255, 128, 255, 0), SColor(255, 0, 0, 0), 100,
+         100, 0},
+        {"24 vertex alpha", alphaVertex, texture, SColor(128, 255, 255, 255), SColor(255, 0, 0, 0),
+         100, 50, 25},
+        {"24 texture alpha over white", alphaVertex, halfAlpha, SColor(255, 0, 0, 0),
+         SColor(255, 255, 255, 255), 127, 127, 127},
+        {"24 both alphas", alphaVertex, halfAlpha, SColor(128, 255, 255, 255), SColor(255, 0, 0, 0),
+         64, 64, 64},
         // Texture plus vertex colour.
-        {"25 additive", additive, dark, SColor(255, 50, 60, 70), SColor(255, 0, 0, 0), 150, 110, 90},
-        {"25 saturates", additive, texture, SColor(255, 100, 200, 0), SColor(255, 0, 0, 0), 255, 255, 50},
-        {"25 vertex alpha", additive, dark, SColor(128, 50, 60, 70), SColor(255, 0, 0, 0), 75, 55, 45},
+        {"25 additive", additive, dark, SColor(255, 50, 60, 70), SColor(255, 0, 0, 0), 150, 110,
+         90},
+        {"25 saturates", additive, texture, SColor(255, 100, 200, 0), SColor(255, 0, 0, 0), 255,
+         255, 50},
+        {"25 vertex alpha", additive, dark, SColor(128, 50, 60, 70), SColor(255, 0, 0, 0), 75, 55,
+         45},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -267,7 +278,8 @@ TEST_P(VideoDriver, VertexAlphaAndSolidMaterials) {
     } cases[] = {
         // EMT_TRANSPARENT_VERTEX_ALPHA: blended by the vertex alpha alone; the texture's alpha does
         // not matter.
-        {"15 opaque vertex", EMT_TRANSPARENT_VERTEX_ALPHA, SColor(255, 255, 255, 255), 200, 100, 50},
+        {"15 opaque vertex", EMT_TRANSPARENT_VERTEX_ALPHA, SColor(255, 255, 255, 255), 200, 100,
+         50},
         {"15 half vertex", EMT_TRANSPARENT_VERTEX_ALPHA, SColor(128, 255, 255, 255), 163, 113, 88},
         // EMT_SOLID: opaque whatever the alphas, texture times vertex colour.
         {"0 solid", EMT_SOLID, SColor(0, 255, 128, 255), 200, 50, 50},
@@ -307,7 +319,8 @@ TEST_F(OpenGLOnly, SameMaterialAfterOpenGLUnitsChangedBehindItIsTexturedAgain) {
     } cases[] = {
         {"units emptied", [&] { driver->disableTextures(); }},
         {"a texture made", [&] { solidTexture(0xFFFF0000); }},
-        {"raw drawing", [&] {
+        {"raw drawing",
+         [&] {
              glDisable(GL_TEXTURE_2D);
              glDisable(GL_BLEND);
              glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
@@ -339,12 +352,12 @@ TEST_P(VideoDriver, DepthWritingComesBackAfterSprites) {
     CQuadBatcher* batcher = driver->getQuadBatcher();
     const SMaterial solid = material(EMT_SOLID);
     batcher->addQuadCorners(&solid, vector2df(20, 0), vector2df(40, 0), vector2df(40, 20),
-                            vector2df(20, 20), vector2df(0, 0), vector2df(1, 0),
-                            vector2df(1, 1), vector2df(0, 1), 0.0f, SColor(255, 255, 0, 0));
+                            vector2df(20, 20), vector2df(0, 0), vector2df(1, 0), vector2df(1, 1),
+                            vector2df(0, 1), 0.0f, SColor(255, 255, 0, 0));
     batcher->flush();
     batcher->addQuadCorners(&solid, vector2df(20, 0), vector2df(40, 0), vector2df(40, 20),
-                            vector2df(20, 20), vector2df(0, 0), vector2df(1, 0),
-                            vector2df(1, 1), vector2df(0, 1), 1000.0f, SColor(255, 0, 255, 0));
+                            vector2df(20, 20), vector2df(0, 0), vector2df(1, 0), vector2df(1, 1),
+                            vector2df(0, 1), 1000.0f, SColor(255, 0, 255, 0));
     batcher->flush();
     EXPECT_TRUE(near(backPixel(30, 10), 255, 0, 0));
 }
@@ -422,8 +435,11 @@ TEST_P(VideoDriver, ViewportIsClippedToTheTarget) {
             glGetIntegerv(GL_VIEWPORT, vp);
             v.assign(vp, vp + 4);
         } else {
-            d3d::D3DVIEWPORT9 vp{};
-            d3d9()->getDirect3DDevice()->GetViewport(&vp);
+            d3d::D3DVIEWPORT vp{};
+            if (isDirect3D9())
+                d3d9()->getDirect3DDevice()->GetViewport(&vp);
+            else
+                d3d8()->getDirect3DDevice()->GetViewport(&vp);
             v = {static_cast<int>(vp.X), static_cast<int>(vp.Y), static_cast<int>(vp.Width),
                  static_cast<int>(vp.Height)};
         }
@@ -432,7 +448,7 @@ TEST_P(VideoDriver, ViewportIsClippedToTheTarget) {
     driver->setViewPort(recti(400, 300, 500, 400));
     EXPECT_EQ(driver->getViewPort().getWidth(), 0);
     EXPECT_EQ(held()[2], Width);  // the held viewport stays
-    if (isDirect3D9()) EXPECT_TRUE(logs.contains("Failed setting the viewport.", LogWarning));
+    if (isDirect3D()) EXPECT_TRUE(logs.contains("Failed setting the viewport.", LogWarning));
     driver->setViewPort(recti(-10, 10, 100, 400));
     EXPECT_EQ(driver->getViewPort(), recti(0, 10, 100, Height));
     // OpenGL counts rows from the bottom, Direct3D from the top.
@@ -448,12 +464,29 @@ TEST_P(VideoDriver, TexturesKeepTheirImageAndUploadEachFormat) {
         ECOLOR_FORMAT imageFormat;
         ETextureCreationFlag flags[2];
         ECOLOR_FORMAT textureFormat;
+        // Direct3D 8 does not read the "no alpha channel" flag: its textures keep alpha.
+        ECOLOR_FORMAT direct3D8Format;
     } cases[] = {
-        {"32-bit", ECF_A8R8G8B8, {ETCF_ALWAYS_32_BIT, ETCF_ALWAYS_32_BIT}, ECF_A8R8G8B8},
-        {"16-bit with alpha", ECF_A8R8G8B8, {ETCF_ALWAYS_16_BIT, ETCF_ALWAYS_16_BIT}, ECF_A1R5G5B5},
-        {"24-bit without alpha", ECF_R8G8B8, {ETCF_ALWAYS_32_BIT, ETCF_NO_ALPHA_CHANNEL}, ECF_R8G8B8},
-        {"16-bit without alpha", ECF_R5G6B5, {ETCF_OPTIMIZED_FOR_QUALITY, ETCF_NO_ALPHA_CHANNEL},
-         ECF_R5G6B5},
+        {"32-bit",
+         ECF_A8R8G8B8,
+         {ETCF_ALWAYS_32_BIT, ETCF_ALWAYS_32_BIT},
+         ECF_A8R8G8B8,
+         ECF_A8R8G8B8},
+        {"16-bit with alpha",
+         ECF_A8R8G8B8,
+         {ETCF_ALWAYS_16_BIT, ETCF_ALWAYS_16_BIT},
+         ECF_A1R5G5B5,
+         ECF_A1R5G5B5},
+        {"24-bit without alpha",
+         ECF_R8G8B8,
+         {ETCF_ALWAYS_32_BIT, ETCF_NO_ALPHA_CHANNEL},
+         ECF_R8G8B8,
+         ECF_A8R8G8B8},
+        {"16-bit without alpha",
+         ECF_R5G6B5,
+         {ETCF_OPTIMIZED_FOR_QUALITY, ETCF_NO_ALPHA_CHANNEL},
+         ECF_R5G6B5,
+         ECF_A1R5G5B5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -461,7 +494,8 @@ TEST_P(VideoDriver, TexturesKeepTheirImageAndUploadEachFormat) {
         for (ETextureCreationFlag flag : c.flags) driver->setTextureCreationFlag(flag, true);
         CTextureResource* texture = textureOf(solidImage(8, 8, 0xFFF80000, c.imageFormat));
         ASSERT_NE(texture, nullptr);
-        EXPECT_EQ(texture->getTexture()->getColorFormat(), c.textureFormat);
+        EXPECT_EQ(texture->getTexture()->getColorFormat(),
+                  isDirect3D8() ? c.direct3D8Format : c.textureFormat);
         driver->beginScene(true, true, SColor(255, 0, 0, 0));
         quad(material(EMT_SOLID, texture), 0, 0, 8, 8, SColor(255, 255, 255, 255));
         // Red stays red whatever the format (red and blue are not swapped).
@@ -505,9 +539,9 @@ TEST_P(VideoDriver, LockedPixelsAreUploadedOnUnlock) {
     EXPECT_TRUE(near(backPixel(4, 4), 0, 255, 0));
 
     // Colour keys go through the lock. The OpenGL texture's memory is its kept image; the
-    // Direct3D 9 texture answers the hit test from its image, which the lock does not reach.
+    // Direct3D textures answer the hit test from their image, which the lock does not reach.
     driver->makeColorKeyTexture(t, SColor(0xFFFF0000));
-    EXPECT_EQ(t->isPixelOpaque(0, 0, 0), isDirect3D9());
+    EXPECT_EQ(t->isPixelOpaque(0, 0, 0), isDirect3D());
 }
 
 TEST_P(VideoDriver, MipMapLevelsAreMadeAutomaticallyOrByTheTexture) {
@@ -537,10 +571,12 @@ TEST_P(VideoDriver, MissingOrEmptyImagesGiveNoTexture) {
         EXPECT_EQ(texture, nullptr);
         EXPECT_TRUE(logs.contains("Invalid size of image for OpenGL Texture.", LogError));
     } else {
-        // A Direct3D 9 texture whose making failed stays a texture without a Direct3D texture:
+        // A Direct3D texture whose making failed stays a texture without a Direct3D texture:
         // it binds nothing, locks nothing and answers the hit test from its image.
         ASSERT_NE(texture, nullptr);
-        EXPECT_TRUE(logs.contains("Could not create DIRECT3D9 Texture.", LogWarning));
+        EXPECT_TRUE(logs.contains(isDirect3D9() ? "Could not create DIRECT3D9 Texture."
+                                                : "Could not create DIRECT3D8 Texture.",
+                                  LogWarning));
         EXPECT_EQ(texture->lock(), nullptr);
         EXPECT_FALSE(texture->isPixelOpaque(0, 0, 0));
         EXPECT_TRUE(setTexture(0, texture));
@@ -582,8 +618,7 @@ TEST_P(VideoDriver, TextureReleasedAfterTheLastBatchIsNotReadAgain) {
     resource->drop();  // its owner's reference was the last one outside the driver
 
     driver->beginScene(true, true, SColor(255, 0, 0, 0));
-    quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), 0, 0, 8, 8,
-         SColor(255, 0, 255, 0));
+    quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), 0, 0, 8, 8, SColor(255, 0, 255, 0));
     EXPECT_TRUE(near(backPixel(4, 4), 0, 255, 0));
     driver->endScene();
 }
@@ -593,20 +628,22 @@ TEST_P(VideoDriver, ForeignTexturesAreRefused) {
     auto* foreign = new CMemoryTexture(image, 0, true, false);
     image->drop();
     EXPECT_FALSE(setTexture(0, foreign));
-    EXPECT_TRUE(logs.contains("Fatal Error: Tried to set a texture not owned by this driver.", LogError));
+    EXPECT_TRUE(
+        logs.contains("Fatal Error: Tried to set a texture not owned by this driver.", LogError));
     logs.clear();
     EXPECT_FALSE(driver->setRenderTarget(foreign));
-    EXPECT_TRUE(logs.contains("Fatal Error: Tried to set a texture not owned by this driver.", LogError));
+    EXPECT_TRUE(
+        logs.contains("Fatal Error: Tried to set a texture not owned by this driver.", LogError));
     foreign->drop();
     EXPECT_FALSE(setTexture(9, nullptr));
 }
 
 TEST_F(OpenGLOnly, GlslShaderServicesReportWhatTheyCannotDo) {
     EXPECT_FALSE(driver->setPixelShaderConstant("x", nullptr, 1));
-    EXPECT_TRUE(logs.contains(
-        "Error: Please call services->setPixelShaderConstant(), not "
-        "VideoDriver->setPixelShaderConstant().",
-        LogError));
+    EXPECT_TRUE(
+        logs.contains("Error: Please call services->setPixelShaderConstant(), not "
+                      "VideoDriver->setPixelShaderConstant().",
+                      LogError));
     if (!driver->queryFeature(EVDF_ARB_GLSL)) OSKEL_SKIP_WITHOUT_DISPLAY("no GLSL");
     EXPECT_EQ(driver->addHighLevelShaderMaterial("void main() { nonsense }", "main", 0, nullptr,
                                                  "main", 0, nullptr, EMT_SOLID, 0),
@@ -614,8 +651,8 @@ TEST_F(OpenGLOnly, GlslShaderServicesReportWhatTheyCannotDo) {
     EXPECT_TRUE(logs.contains("GLSL shader failed to compile", LogError));
     const s32 index = driver->addHighLevelShaderMaterial(
         "void main() { gl_Position = ftransform(); }", "main", 0,
-        "void main() { gl_FragColor = vec4(0.0, 1.0, 0.0, 1.0); }", "main", 0, nullptr,
-        EMT_SOLID, 0);
+        "void main() { gl_FragColor = vec4(0.0, 1.0, 0.0, 1.0); }", "main", 0, nullptr, EMT_SOLID,
+        0);
     ASSERT_EQ(index, 26);
     driver->beginScene(true, true, SColor(255, 0, 0, 0));
     quad(material(index), 0, 0, 8, 8, SColor(255, 255, 255, 255));
@@ -625,9 +662,10 @@ TEST_F(OpenGLOnly, GlslShaderServicesReportWhatTheyCannotDo) {
 }
 
 TEST_F(OpenGLOnly, ArbProgramMaterials) {
-    if (!driver->queryFeature(EVDF_ARB_FRAGMENT_PROGRAM_1)) OSKEL_SKIP_WITHOUT_DISPLAY("no ARB programs");
-    EXPECT_EQ(driver->addShaderMaterial(nullptr, "!!ARBfp1.0\nNOT AN INSTRUCTION;\nEND\n",
-                                        nullptr, EMT_SOLID, 0),
+    if (!driver->queryFeature(EVDF_ARB_FRAGMENT_PROGRAM_1))
+        OSKEL_SKIP_WITHOUT_DISPLAY("no ARB programs");
+    EXPECT_EQ(driver->addShaderMaterial(nullptr, "!!ARBfp1.0\nNOT AN INSTRUCTION;\nEND\n", nullptr,
+                                        EMT_SOLID, 0),
               -1);
     EXPECT_TRUE(logs.contains("Shader program failed to compile", LogError));
     // The colour comes from a local parameter set through the services.
@@ -639,8 +677,7 @@ TEST_F(OpenGLOnly, ArbProgramMaterials) {
     };
     auto* constants = new Constants();
     const s32 index = driver->addShaderMaterial(
-        nullptr, "!!ARBfp1.0\nMOV result.color, program.local[0];\nEND\n", constants,
-        EMT_SOLID, 0);
+        nullptr, "!!ARBfp1.0\nMOV result.color, program.local[0];\nEND\n", constants, EMT_SOLID, 0);
     constants->drop();
     ASSERT_GE(index, 26);
     driver->beginScene(true, true, SColor(255, 0, 0, 0));

@@ -75,14 +75,19 @@ TEST_P(VideoDriverTargets, TwoDPathsShowRenderTargetsUpright) {
             const char* name;
             std::function<void(s32, s32)> draw;
         } paths[] = {
-            {"draw2DImage", [&](s32 x, s32 y) { driver->draw2DImage(target, vector2di(x, y), whole); }},
+            {"draw2DImage",
+             [&](s32 x, s32 y) { driver->draw2DImage(target, vector2di(x, y), whole); }},
             {"draw2DImageStretched",
-             [&](s32 x, s32 y) { driver->draw2DImageStretched(target, recti(x, y, x + 32, y + 32), whole); }},
-            {"sprite", [&](s32 x, s32 y) {
-                 quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA, resource), f32(x), f32(y),
-                      f32(x + 32), f32(y + 32), SColor(255, 255, 255, 255));
+             [&](s32 x, s32 y) {
+                 driver->draw2DImageStretched(target, recti(x, y, x + 32, y + 32), whole);
              }},
-            {"solid sprite", [&](s32 x, s32 y) {
+            {"sprite",
+             [&](s32 x, s32 y) {
+                 quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA, resource), f32(x),
+                      f32(y), f32(x + 32), f32(y + 32), SColor(255, 255, 255, 255));
+             }},
+            {"solid sprite",
+             [&](s32 x, s32 y) {
                  quad(material(EMT_SOLID, resource), f32(x), f32(y), f32(x + 32), f32(y + 32),
                       SColor(255, 255, 255, 255));
              }},
@@ -91,10 +96,10 @@ TEST_P(VideoDriverTargets, TwoDPathsShowRenderTargetsUpright) {
         for (const auto& path : paths) {
             SCOPED_TRACE(path.name);
             path.draw(x, 100);
-            EXPECT_TRUE(near(backPixel(x + 16, 102), 0, 255, 0));   // top band
-            EXPECT_TRUE(near(backPixel(x + 16, 116), 0, 0, 255));   // middle
-            EXPECT_TRUE(near(backPixel(x + 2, 129), 255, 0, 0));    // lower-left square
-            EXPECT_TRUE(near(backPixel(x + 29, 129), 0, 0, 255));   // lower right
+            EXPECT_TRUE(near(backPixel(x + 16, 102), 0, 255, 0));  // top band
+            EXPECT_TRUE(near(backPixel(x + 16, 116), 0, 0, 255));  // middle
+            EXPECT_TRUE(near(backPixel(x + 2, 129), 255, 0, 0));   // lower-left square
+            EXPECT_TRUE(near(backPixel(x + 29, 129), 0, 0, 255));  // lower right
             x += 50;
         }
         // A source rectangle of the top rows alone shows the band only.
@@ -197,7 +202,8 @@ TEST_P(VideoDriverTargets, ScreenShotIsTheLastPresentedFrame) {
     driver->addScreenShotUser();
     for (bool hidePackInvert : {false, true}) {
         SCOPED_TRACE(hidePackInvert ? "rows swapped by the driver" : "rows from the pack mode");
-        if (hidePackInvert && isOpenGL()) gl()->getExtensions().hideExtension("GL_MESA_pack_invert");
+        if (hidePackInvert && isOpenGL())
+            gl()->getExtensions().hideExtension("GL_MESA_pack_invert");
         driver->beginScene(true, true, SColor(255, 0, 0, 0));
         quad(material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA), 0, 0, 10, 5,
              SColor(255, 255, 0, 0));
@@ -257,7 +263,8 @@ TEST_F(OpenGLOnlyTargets, FramesAreKeptForScreenShotsOnlyWhileTheOpenGLFrontBuff
         }
         CImage* shot = driver->createScreenShot();
         ASSERT_NE(shot, nullptr);
-        const u32 want = (static_cast<u32>(shade) << 16) | (static_cast<u32>(255 - shade) << 8) | 40u;
+        const u32 want =
+            (static_cast<u32>(shade) << 16) | (static_cast<u32>(255 - shade) << 8) | 40u;
         EXPECT_EQ(shot->getPixel(Width / 2, Height / 2) & 0xFFFFFF, want) << int(shade);
         shot->drop();
     }
@@ -275,7 +282,8 @@ TEST_F(OpenGLOnlyTargets, FramesAreKeptForScreenShotsOnlyWhileTheOpenGLFrontBuff
 TEST_P(VideoDriverTargets, ClipPlaneCutsAQuad) {
     const SMaterial m = material(EMT_TRANSPARENT_ALPHA_CHANNEL_VERTEX_ALPHA);
     driver->beginScene(true, true, SColor(255, 0, 0, 0));
-    EXPECT_FALSE(driver->setClipPlane(clipPlaneCount(), plane3df(vector3df(1, 0, 0), -50.0f), true));
+    EXPECT_FALSE(
+        driver->setClipPlane(clipPlaneCount(), plane3df(vector3df(1, 0, 0), -50.0f), true));
     // Keeps x >= 50.
     ASSERT_TRUE(driver->setClipPlane(0, plane3df(vector3df(1, 0, 0), -50.0f), true));
     quad(m, 0, 0, 100, 10, SColor(255, 255, 255, 255));
@@ -308,7 +316,8 @@ TEST_P(VideoDriverTargets, LightsBeyondTheSlotsAndALitQuad) {
     SLight light;
     if (isOpenGL()) {
         // OpenGL's lights wait for a free slot and take the first one freed.
-        for (u32 i = 0; i <= slots; ++i) EXPECT_EQ(driver->addDynamicLight(light), static_cast<s32>(i));
+        for (u32 i = 0; i <= slots; ++i)
+            EXPECT_EQ(driver->addDynamicLight(light), static_cast<s32>(i));
         for (u32 i = 0; i < slots; ++i) EXPECT_EQ(gl()->getHardwareLight(i), static_cast<s32>(i));
         EXPECT_EQ(gl()->getHardwareLight(slots), -1);  // waits
         driver->turnLightOn(0, false);
@@ -320,7 +329,8 @@ TEST_P(VideoDriverTargets, LightsBeyondTheSlotsAndALitQuad) {
     } else {
         // A Direct3D 9 light beyond the device's lights is refused (-1), and its index is used
         // up: the next light gets the one after it.
-        for (u32 i = 0; i < slots; ++i) EXPECT_EQ(driver->addDynamicLight(light), static_cast<s32>(i));
+        for (u32 i = 0; i < slots; ++i)
+            EXPECT_EQ(driver->addDynamicLight(light), static_cast<s32>(i));
         EXPECT_EQ(driver->addDynamicLight(light), -1);
         EXPECT_EQ(driver->getDynamicLightCount(), slots + 1);
         driver->deleteAllDynamicLights();
@@ -387,7 +397,8 @@ TEST_P(VideoDriverTargets, StencilShadowDarkensWhereTheVolumeIs) {
     driver->set2DRenderMode();
     // The Direct3D 9 volume goes through the 3D transforms, not the 2D mode's pixels: a
     // projection in pixels puts it where OpenGL's 2D mode does.
-    if (isDirect3D9()) driver->setTransform(ETS_PROJECTION, d3dcommon::pixelProjection(Width, Height));
+    if (isDirect3D())
+        driver->setTransform(ETS_PROJECTION, d3dcommon::pixelProjection(Width, Height));
     // One triangle, front and back: the stencil counts it once.
     const vector3df tri[3] = {vector3df(0, 0, 0), vector3df(100, 0, 0), vector3df(0, 100, 0)};
     driver->drawStencilShadowVolume(tri, 3, false);
@@ -407,7 +418,8 @@ TEST(OpenGLDevice, DeviceOpensAWindowWithTheOpenGLDriver) {
     p.bits = 32;
     IDevice* created = createDevice(p);
     if (!created) {
-        if (logs.contains("Can't register window class", LogError)) OSKEL_SKIP_WITHOUT_DISPLAY("no display");
+        if (logs.contains("Can't register window class", LogError))
+            OSKEL_SKIP_WITHOUT_DISPLAY("no display");
         FAIL() << "no device";
     }
     auto* device = static_cast<CDeviceLinux*>(created);

@@ -39,4 +39,14 @@ bool readWindowPixel(void* sdlWindow, int x, int y, int& red, int& green, int& b
     return true;
 }
 
+bool readXScreenSize(int& width, int& height) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    const int screen = DefaultScreen(display);
+    width = DisplayWidth(display, screen);
+    height = DisplayHeight(display, screen);
+    XCloseDisplay(display);
+    return true;
+}
+
 }  // namespace oskel::test

@@ -6,4 +6,8 @@ namespace oskel::test {
 // the X server; false when the window is not on an X display or the pixel cannot be read.
 bool readWindowPixel(void* sdlWindow, int x, int y, int& red, int& green, int& blue);
 
+// The size of the X display's default screen (the desktop a full screen takes); false without a
+// display.
+bool readXScreenSize(int& width, int& height);
+
 }  // namespace oskel::test
