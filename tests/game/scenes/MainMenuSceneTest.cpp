@@ -203,9 +203,10 @@ TEST(MainMenu, TheNewGameButton) {
         LogCapture logs;
         EXPECT_TRUE(press(menu.get(), "NewGameButton")) << c.maxUnlocked;
         EXPECT_EQ(refusals(logs), c.asked) << c.maxUnlocked;
-        if (player)
+        if (player) {
             EXPECT_EQ(unboxPropertyInt(player->profile()->getProperty(ProfileKeyLevelIndex).get()),
                       c.levelIndex);
+        }
         EXPECT_EQ(world.manager->getCurrentScene(), menu.get());  // still usable
     }
 }
