@@ -41,7 +41,8 @@ game=$!
 read_lines=0
 wait_log() {
   local text=$1 line n=0
-  exec {feed}< <(exec timeout "$limit" tail -n "+$((read_lines + 1))" -F "$data/game.log" 2>/dev/null)
+  exec {feed}< <(exec timeout "$limit" tail -n "+$((read_lines + 1))" -F "$data/game.log" \
+                    2>/dev/null)
   tailer=$!
   while IFS= read -r -u "$feed" line; do
     n=$((n + 1))

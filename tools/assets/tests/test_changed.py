@@ -31,7 +31,8 @@ class ChangedModulesTest(unittest.TestCase):
     def test_a_changed_generator_picks_its_module_and_those_importing_it(self):
         self.assertEqual(picked("tools/assets/sfx.py"), ["sounds"])
         self.assertEqual(picked("tools/assets/startup.py"), ["startup"])
-        self.assertEqual(picked("tools/assets/texts.py"), ["fonts", "menuscene", "templates", "texts"])
+        self.assertEqual(picked("tools/assets/texts.py"),
+                         ["fonts", "menuscene", "templates", "texts"])
         # the skin feeds one atlas and the templates, not the other atlases
         self.assertEqual(picked("tools/assets/art/skin.py"), ["atlas.MainMenu", "templates"])
 
