@@ -14,6 +14,7 @@
 
 #include "engine/core/CTimerScheduler.h"
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/core/event/VirtualKeys.h"
 #include "engine/device/IDevice.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/properties/CPropertyData.h"
@@ -329,6 +330,8 @@ TEST(WalkFile, HeaderAndStepsAreRead) {
                   "shot unlike varied Logo1\n"
                   "expect cursor visible\n"
                   "expect cursor hidden\n"
+                  "expect opened \"scenes/A.oscn\"\n"
+                  "back GMainMenuScene\n"
                   "quit 0\n",
                   walk, error))
         << error;
@@ -342,7 +345,7 @@ TEST(WalkFile, HeaderAndStepsAreRead) {
     EXPECT_EQ(walk.profile.values[2].value, "3");
     EXPECT_EQ(walk.profile.values[3].value, "false");
 
-    ASSERT_EQ(walk.steps.size(), 12u);
+    ASSERT_EQ(walk.steps.size(), 14u);
     EXPECT_EQ(walk.steps[0].kind, EStepKind::WaitScene);
     EXPECT_EQ(walk.steps[0].line, 10);
     EXPECT_EQ(walk.steps[0].text, "wait scene GLogosScene");
@@ -373,6 +376,10 @@ TEST(WalkFile, HeaderAndStepsAreRead) {
     EXPECT_TRUE(walk.steps[9].flag);
     EXPECT_EQ(walk.steps[10].kind, EStepKind::ExpectCursor);
     EXPECT_FALSE(walk.steps[10].flag);
+    EXPECT_EQ(walk.steps[11].kind, EStepKind::ExpectOpened);
+    EXPECT_EQ(walk.steps[11].name, "scenes/A.oscn");
+    EXPECT_EQ(walk.steps[12].kind, EStepKind::Back);
+    EXPECT_EQ(walk.steps[12].name, "GMainMenuScene");
 }
 
 TEST(WalkFile, MistakesAreReportedWithTheirLine) {
@@ -392,6 +399,7 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
         {"wait time -5\nquit 0\n", "line 1: wait scene CLASS | wait time MS"},
         {"expect visible A maybe\nquit 0\n", "line 1: yes or no"},
         {"expect cursor shown\nquit 0\n", "line 1: visible or hidden"},
+        {"back\nquit 0\n", "line 1: back CLASS"},
         {"shot sharp\nquit 0\n", "line 1: unknown shot check \"sharp\""},
         {"shot blank notblank\nquit 0\n", "line 1: a blank shot has no varied pixels"},
         {"shot save a/b\nquit 0\n", "line 1: save NAME (a file name)"},
@@ -799,4 +807,54 @@ TEST(LiveWalk, ShotsThatFailTheirChecks) {
         EXPECT_NE(runner->getFailure().find(cases[n].failure), std::string::npos)
             << runner->getFailure();
     }
+}
+
+// "back" presses Escape only when another scene is on top, and waits for the scene named.
+TEST(LiveWalk, BackLeavesTheSceneOnTopWithEscape) {
+    class OtherScene : public TestScene {
+    public:
+        using TestScene::TestScene;
+        const stringw& getClassName() const override {
+            static const stringw name(L"OtherScene");
+            return name;
+        }
+        bool onKeyDown(CEvent* event) override {
+            const bool consumed = TestScene::onKeyDown(event);
+            if (static_cast<CEventKeyboardKey*>(event)->getKey() == VirtualKeyEscape && back &&
+                getSceneManager())
+                getSceneManager()->switchScene(this, back);
+            return consumed;
+        }
+        SceneNode* back = nullptr;
+    };
+    LiveWindow window(1024, 768, false);
+    REQUIRE_WINDOW(window);
+    CRefPtr<TestScene> first = makeTestScene("First");
+    auto other = makeRef<OtherScene>(CCreationContext());
+    other->setNameId(test::id("Other"));
+    other->setBounds(1024, 768);
+    // Escape leads to a scene of the first one's class.
+    CRefPtr<TestScene> last = makeTestScene("Last");
+    giveStates(first.get(), 100, 100);
+    giveStates(other.get(), 100, 100);
+    giveStates(last.get(), 100, 100);
+    first->next = other.get();
+    other->back = last.get();
+    window.scenes->setScene(first.get());
+    CRefPtr<CWalkRunner> runner = window.run(
+        "wait scene TestScene\n"
+        "back TestScene\n"
+        "key Space\n"
+        "wait scene OtherScene\n"
+        "back TestScene\n"
+        "quit 0\n");
+    ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+    EXPECT_EQ(window.scenes->getCurrentScene(), last.get());
+    std::vector<u32> firstKeys, otherKeys;
+    for (const SKeyRecord& k : first->keys)
+        if (k.down) firstKeys.push_back(k.key);
+    for (const SKeyRecord& k : other->keys)
+        if (k.down) otherKeys.push_back(k.key);
+    EXPECT_EQ(firstKeys, (std::vector<u32>{kVirtualKeySpace}));  // no Escape while on top
+    EXPECT_EQ(otherKeys, (std::vector<u32>{VirtualKeyEscape}));
 }

@@ -164,6 +164,12 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         }
         return fail(error, "wait scene CLASS | wait time MS");
     }
+    if (k == "back") {
+        if (w.size() != 2) return fail(error, "back CLASS");
+        step.kind = EStepKind::Back;
+        step.name = w[1];
+        return true;
+    }
     if (k == "click" || k == "hover") {
         step.kind = k == "click" ? EStepKind::Click : EStepKind::Hover;
         if (!readTarget(w, i, step.target, error)) return false;
@@ -229,6 +235,11 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             step.hasValue = true;
             return true;
         }
+        if (what == "opened" && w.size() == 3) {
+            step.kind = EStepKind::ExpectOpened;
+            step.name = w[2];
+            return true;
+        }
         if (what == "cursor" && w.size() == 3) {
             step.kind = EStepKind::ExpectCursor;
             if (w[2] != "visible" && w[2] != "hidden") return fail(error, "visible or hidden");
@@ -245,7 +256,7 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
                     "expect text PATH \"TEXT\" | visible PATH yes|no | enabled PATH yes|no | log "
                     "\"TEXT\" [\"HINT\"] | profile KEY \"VALUE\" | setting KEY \"VALUE\" | title "
                     "\"TEXT\" | "
-                    "cursor visible|hidden");
+                    "cursor visible|hidden | opened \"FILE\"");
     }
     if (k == "shot") {
         step.kind = EStepKind::Shot;

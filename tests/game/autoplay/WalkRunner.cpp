@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/core/ICursorControl.h"
@@ -34,6 +35,7 @@ bool needsSettledScene(const SWalkStep& step) {
         case EStepKind::ExpectSetting:
         case EStepKind::ExpectTitle:
         case EStepKind::ExpectCursor:
+        case EStepKind::ExpectOpened:
             return false;
         default:
             return !step.anytime;
@@ -55,6 +57,7 @@ bool needsAnUpdateFirst(const SWalkStep& step) {
         case EStepKind::ExpectSetting:
         case EStepKind::ExpectTitle:
         case EStepKind::ExpectCursor:
+        case EStepKind::ExpectOpened:
             return false;
         default:
             return true;
@@ -268,6 +271,23 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
             m_lastWhy = "the top scene is " + (kind.empty() ? std::string("none") : kind);
             return false;
         }
+        case EStepKind::Back: {
+            SceneNode* top = m_tree.getTopScene();
+            const std::string kind = top ? toUtf8(top->getClassName().c_str()) : std::string();
+            if (kind == step.name) return m_phase == 0 || isSettled();
+            if (m_phase == 0) {
+                SKeyStroke escape;
+                std::string error;
+                if (!parseKeyStroke("Escape", escape, error) || !m_input.keyDown(escape) ||
+                    !m_input.keyUp(escape)) {
+                    fail("Escape was not queued: " + (error.empty() ? m_input.getError() : error));
+                    return false;
+                }
+                m_phase = 1;
+            }
+            m_lastWhy = "the top scene is " + (kind.empty() ? std::string("none") : kind);
+            return false;
+        }
         case EStepKind::WaitTime: {
             const u32 elapsed = m_device->getTimer()->getTime() - m_stepStartGameMs;
             m_lastWhy = std::to_string(elapsed) + " ms have passed";
@@ -319,6 +339,7 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
         case EStepKind::ExpectSetting:
         case EStepKind::ExpectTitle:
         case EStepKind::ExpectCursor:
+        case EStepKind::ExpectOpened:
             return expectation(step, m_lastWhy);
         case EStepKind::Shot:
             // The render handler takes the shot after the next frame and moves on.
@@ -451,6 +472,19 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             const std::string title = window ? SDL_GetWindowTitle(window) : "";
             why = window ? "the title is \"" + title + "\"" : std::string("there is no window");
             return window && title == step.value;
+        }
+        case EStepKind::ExpectOpened: {
+            const std::string refused = "Unable to load scene file";
+            const long refusal = m_log.find(m_logCursor, refused, &step.name);
+            const long entered = m_log.find(m_logCursor, "Scene entered", nullptr);
+            why = "neither a scene entered nor the file refused after line " +
+                  std::to_string(m_logCursor) + " of the log";
+            if (refusal < 0 && entered < 0) return false;
+            const long found = refusal < 0   ? entered
+                               : entered < 0 ? refusal
+                                             : std::min(refusal, entered);
+            m_logCursor = static_cast<size_t>(found) + 1;
+            return true;
         }
         case EStepKind::ExpectCursor: {
             ICursorControl* cursor = m_device->getCursorControl();
