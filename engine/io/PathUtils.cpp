@@ -60,11 +60,20 @@ stringc getPathRoot(const stringc& path) {
     return stringc();
 }
 
+namespace {
+
+// The characters of `text` from `from` to its end.
+stringc tailFrom(const stringc& text, u32 from) {
+    if (from >= text.size()) return stringc();
+    return stringc(text.c_str() + from, text.size() - from);
+}
+
+}  // namespace
+
 stringc getFileNamePart(const stringc& path) {
     for (s32 i = static_cast<s32>(path.size()) - 1; i >= 0; --i) {
         const c8 c = path[static_cast<u32>(i)];
-        if (isPathSeparator(c) || c == ':')
-            return path.subString(static_cast<u32>(i) + 1, static_cast<s32>(path.size()) - i - 1);
+        if (isPathSeparator(c) || c == ':') return tailFrom(path, static_cast<u32>(i) + 1);
     }
     return path;
 }
@@ -73,7 +82,7 @@ stringc getFileExtension(const stringc& path) {
     const stringc name = getFileNamePart(path);
     const s32 dot = name.findLast('.');
     if (dot < 0) return stringc();
-    return name.subString(static_cast<u32>(dot) + 1, static_cast<s32>(name.size()) - dot - 1);
+    return tailFrom(name, static_cast<u32>(dot) + 1);
 }
 
 stringc makePathRelative(const stringc& base, const stringc& path) {

@@ -520,7 +520,7 @@ bool CWalkRunner::onRender(CEvent*) {
     }
     ++m_shotCount;
     if (m_options.saveShot) {
-        char number[8];
+        char number[16];
         std::snprintf(number, sizeof number, "%02d", m_shotCount);
         std::string name = m_walk.name + "-" + number +
                            (step.shot.save.empty() ? "" : "-" + step.shot.save) + ".png";
