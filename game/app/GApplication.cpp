@@ -7,19 +7,19 @@
 #include "engine/core/CRandom.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/core/StringUtils.h"
-#include "engine/device/CCursorControl.h"
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/device/CCursorControl.h"
 #include "engine/device/IDevice.h"
-#include "engine/profiles/CProfileManager.h"
+#include "engine/image/CImage.h"
 #include "engine/io/CXmlReader.h"
+#include "engine/platform/CrashDumpWriter.h"
+#include "engine/platform/SingleInstanceGuard.h"
+#include "engine/profiles/CProfileManager.h"
 #include "engine/properties/EngineSettings.h"
 #include "engine/scene/CNodeFactory.h"
 #include "engine/scene/SceneManager.h"
-#include "engine/image/CImage.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
-#include "engine/platform/CrashDumpWriter.h"
-#include "engine/platform/SingleInstanceGuard.h"
 #include "game/app/GNodeClassRegistration.h"
 #include "game/app/GSoundSettings.h"
 #include "game/config/ComicsConfiguration.h"
@@ -55,7 +55,9 @@ stringc floatText(f32 value) { return stringc(static_cast<double>(value)); }
 }  // namespace
 
 s32 videoDriverFromSetting(s32 value) {
-    return value == DriverDirect3D8 || value == DriverDirect3D9 || value == DriverOpenGL ? value : DriverDirect3D8;
+    return value == DriverDirect3D8 || value == DriverDirect3D9 || value == DriverOpenGL
+               ? value
+               : DriverDirect3D8;
 }
 
 u32 reloadTables(CFileSystem* fileSystem, const std::vector<SReloadEntry>& entries) {
@@ -137,9 +139,11 @@ void GApplication::setUpCursor() {
     ICursorControl* cursor = m_device->getCursorControl();
     CProfile* common = CProfileManager::instance().getCommonProfile();
     if (cursor && common && !common->getBool(ProfileKeyWindowsCursor) && m_contentManager) {
-        CResource* image = m_contentManager->getContentByPath(TypeCodeImage, CursorImageFile, false);
+        CResource* image =
+            m_contentManager->getContentByPath(TypeCodeImage, CursorImageFile, false);
         if (image) {
-            if (image->getTypeCode() == TypeCodeImage) cursor->setCursorImage(static_cast<CImage*>(image), 2, 2);
+            if (image->getTypeCode() == TypeCodeImage)
+                cursor->setCursorImage(static_cast<CImage*>(image), 2, 2);
             image->drop();
         }
     }
@@ -158,7 +162,8 @@ bool GApplication::init() {
     settings->setStringW(EngineSettingPublisherName, PublisherName);
     settings->setStringW(EngineSettingTitleName, TitleName);
     settings->setStringW(EngineSettingTitleCaption, TitleName);
-    settings->setStringW(EngineSettingAssetsCryptKey, L"mvtrp2k8(#^#5519qx04ydlkwjhz6ncb7teoa3fgu1rwpsl8nx2kvq5dmzy");
+    settings->setStringW(EngineSettingAssetsCryptKey,
+                         L"mvtrp2k8(#^#5519qx04ydlkwjhz6ncb7teoa3fgu1rwpsl8nx2kvq5dmzy");
     settings->setStringW(EngineSettingAssetsFolder, L"assets");
 
     fillGameProfileDefaults(CProfileManager::instance().getCommonDefaults(),
@@ -225,13 +230,17 @@ bool GApplication::init() {
 
     m_logos->clear();
     if (CXmlReader* reader = files->createXmlReader(stringc(LogosFile))) {
-        if (!m_logos->load(reader)) CLogger::instance().logHint("Logos file not read", LogosFile, LogWarning);
+        if (!m_logos->load(reader))
+            CLogger::instance().logHint("Logos file not read", LogosFile, LogWarning);
         reader->drop();
     }
 
-    CResource* loaded = m_contentManager->getContentByPath(TypeCodeSceneNode, StartSceneFile, false);
+    CResource* loaded =
+        m_contentManager->getContentByPath(TypeCodeSceneNode, StartSceneFile, false);
     if (!loaded) return false;
-    SceneNode* scene = loaded->getTypeCode() == TypeCodeSceneNode ? asSceneNode(static_cast<BaseNode*>(loaded)) : nullptr;
+    SceneNode* scene = loaded->getTypeCode() == TypeCodeSceneNode
+                           ? asSceneNode(static_cast<BaseNode*>(loaded))
+                           : nullptr;
     const bool shown = scene && m_sceneManager->setScene(scene);
     loaded->drop();
     if (!shown) return false;
@@ -289,7 +298,8 @@ void GApplication::shutdown() {
 void GApplication::applySoundSettings() {
     IDevice* device = m_device ? m_device : getDevice();
     CSoundGroupControl groups(device ? device->getSoundGroupManager() : nullptr);
-    brasquel::applySoundSettings(CProfileManager::instance().getActiveProfile(), m_sceneManager.get(), groups);
+    brasquel::applySoundSettings(CProfileManager::instance().getActiveProfile(),
+                                 m_sceneManager.get(), groups);
 }
 
 void GApplication::setInstanceGuard(CSingleInstanceGuard* guard) {
@@ -305,7 +315,8 @@ void GApplication::setInstanceGuard(CSingleInstanceGuard* guard) {
 void GApplication::pollRaiseRequest() {
     if (!m_guard || !m_device) return;
     if (m_guard->takeRaiseRequest()) {
-        CLogger::instance().log("Another start of the game: the window comes to the front", LogInformation);
+        CLogger::instance().log("Another start of the game: the window comes to the front",
+                                LogInformation);
         m_device->bringToFront();
     }
 }
@@ -320,7 +331,8 @@ void GApplication::fitScreen() {
     m_leftBar = fit.leftBar;
     m_rightBar = fit.rightBar;
     if (fit.stretched) CLogger::instance().log("Stretched", LogInformation);
-    m_sceneManager->setPosition(vector3df(static_cast<f32>(fit.positionX), static_cast<f32>(fit.positionY), 0.0f));
+    m_sceneManager->setPosition(
+        vector3df(static_cast<f32>(fit.positionX), static_cast<f32>(fit.positionY), 0.0f));
     m_sceneManager->setScale(vector3df(fit.scaleX, fit.scaleY, 1.0f));
     m_sceneManager->markTransformDirty();
     stringc ratio("Screen ratio:");
@@ -351,7 +363,9 @@ bool GApplication::onVideoDriverCreated(CEvent* event) {
     if (driver) driver->setTextureCreationFlag(ETCF_CREATE_MIP_MAPS, false);
     if (driver && driver != m_screenshotDriver) m_screenshotDriver = nullptr;
     registerScreenshotUser();
-    if (m_device) m_device->setWindowCaption(m_device->getEngineSettings()->getStringW(EngineSettingTitleCaption).c_str());
+    if (m_device)
+        m_device->setWindowCaption(
+            m_device->getEngineSettings()->getStringW(EngineSettingTitleCaption).c_str());
     fitScreen();
     return false;
 }
@@ -432,6 +446,7 @@ stringc GApplication::saveScreenshot() {
     else
         CLogger::instance().log("No screenshot: there is no user data folder", LogWarning);
     image->drop();
+    if (saved) CLogger::instance().logHint("Screenshot saved", name.c_str(), LogInformation);
     return saved ? name : stringc();
 }
 
@@ -481,12 +496,14 @@ void GApplication::onLevelCompleted(const stringc& levelName, const stringc& sec
 
 u32 GApplication::getHookTime() const { return m_hooks ? m_hooks->getTime() : 0; }
 
-int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter, const StartedHook& started) {
+int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter,
+            const StartedHook& started) {
     auto* application = new GApplication();
     int exitCode = 0;
     if (application->init()) {
         IDevice* device = getDevice();
-        if (crashWriter) crashWriter->setFallbackFolder(device->getFileSystem()->getUserDataFolder().c_str());
+        if (crashWriter)
+            crashWriter->setFallbackFolder(device->getFileSystem()->getUserDataFolder().c_str());
         if (guard) {
             guard->setWindow(device->getParameters().windowId);
             application->setInstanceGuard(guard);

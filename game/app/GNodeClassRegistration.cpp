@@ -7,6 +7,8 @@
 #include "game/level/GPathMovableNode.h"
 #include "game/scenes/GIntroScene.h"
 #include "game/scenes/GLogosScene.h"
+#include "game/scenes/GMainMenuMovers.h"
+#include "game/scenes/GMainMenuScene.h"
 
 namespace brasquel {
 
@@ -49,15 +51,15 @@ const SGameNodeClass kApplicationClasses[] = {
 
 const SGameNodeClass kPreloaderClasses[] = {
     {L"GMainMenuScene", GameNodeTypeMainMenuScene, GAME_SCENE_KINDS(GameNodeTypeMainMenuScene),
-     nullptr},
+     &createNode<GMainMenuScene>},
     {L"GMainMenuPedestrianNode", GameNodeTypeMainMenuPedestrianNode,
-     PATH_MOVER_KINDS(GameNodeTypeMainMenuPedestrianNode), nullptr},
+     PATH_MOVER_KINDS(GameNodeTypeMainMenuPedestrianNode), &createNode<GMainMenuPedestrianNode>},
     {L"GMainMenuCarNode", GameNodeTypeMainMenuCarNode,
-     PATH_MOVER_KINDS(GameNodeTypeMainMenuCarNode), nullptr},
+     PATH_MOVER_KINDS(GameNodeTypeMainMenuCarNode), &createNode<GMainMenuCarNode>},
     {L"GMainMenuBikeNode", GameNodeTypeMainMenuBikeNode,
-     PATH_MOVER_KINDS(GameNodeTypeMainMenuBikeNode), nullptr},
+     PATH_MOVER_KINDS(GameNodeTypeMainMenuBikeNode), &createNode<GMainMenuBikeNode>},
     {L"GMainMenuCloudNode", GameNodeTypeMainMenuCloudNode,
-     PATH_MOVER_KINDS(GameNodeTypeMainMenuCloudNode), nullptr},
+     PATH_MOVER_KINDS(GameNodeTypeMainMenuCloudNode), &createNode<GMainMenuCloudNode>},
     {L"GSelectPlayerScene", GameNodeTypeSelectPlayerScene,
      GAME_SCENE_KINDS(GameNodeTypeSelectPlayerScene), nullptr},
     {L"GSelectPlayerInputNameScene", GameNodeTypeSelectPlayerInputNameScene,

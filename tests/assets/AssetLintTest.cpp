@@ -44,6 +44,9 @@
 #include "game/app/GNodeClassRegistration.h"
 #include "game/config/GLogosConfiguration.h"
 #include "game/config/GSoundCueIds.h"
+#include "game/level/GLevelPaths.h"
+#include "game/scenes/GMainMenuMovers.h"
+#include "game/scenes/GMainMenuScene.h"
 #include "tests/assets/SourceLiterals.h"
 #include "tests/support/TestSupport.h"
 
@@ -77,7 +80,14 @@ struct SPending {
     const char* bringer;
 };
 constexpr SPending PendingFiles[] = {
-    {"scenes/MainMenuScene.oscn", "the main menu"},
+    {"scenes/SelectPlayerScene.oscn", "the player selection"},
+    {"scenes/SelectPlayerInputNameScene.oscn", "the name entry"},
+    {"scenes/QuitConfirmationScene.oscn", "the quit confirmation"},
+    {"scenes/LoadingLevelScene.oscn", "the level loading screen"},
+    {"scenes/MapScene.oscn", "the world map"},
+    {"scenes/CreditsScene.oscn", "the credits screen"},
+    {"scenes/OptionsScene.oscn", "the options screen"},
+    {"scenes/AchievementsScene.oscn", "the achievements screen"},
     {"levels/common/Fireworks/1/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/2/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/3/f.oscn", "the fireworks of the world's effects"},
@@ -536,6 +546,72 @@ TEST_F(AssetLint, EverySceneFileLoadsWithItsRootClassAndEveryNameInItResolves) {
         if (loaded) loaded->drop();
     }
     EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// The main menu as the game loads it: the parts its code looks up are there with their kinds,
+// every mover of the street finds the menu at its depth, and the street's paths give each
+// mover's group a path to walk.
+TEST_F(AssetLint, TheMainMenusPartsAndItsStreet) {
+    CRefPtr<brasquel::GMainMenuScene> menu;
+    {
+        CResource* loaded = world().content->getContentByPath(
+            TypeCodeSceneNode, stringc("scenes/MainMenuScene.oscn"), false);
+        ASSERT_NE(loaded, nullptr);
+        CRefPtr<CResource> held = CRefPtr<CResource>::fromRaw(loaded);
+        menu = CRefPtr<brasquel::GMainMenuScene>(dynamic_cast<brasquel::GMainMenuScene*>(loaded));
+    }
+    ASSERT_TRUE(menu) << "the main menu's root is not a GMainMenuScene";
+    EXPECT_NE(menu->getSceneNode(), nullptr);
+    EXPECT_NE(menu->getWelcomeText(), nullptr);
+    EXPECT_NE(menu->getScrollBackButton(), nullptr);
+    EXPECT_NE(menu->getClipNode(), nullptr);
+    for (const char* button :
+         {"NewGameButton", "ChangePlayerButton", "OptionsButton", "AchievementsButton",
+          "CreditsButton", "QuitButton", "Baloon", "Baloon2"}) {
+        BaseNode* node =
+            menu->getSceneNode() ? menu->getSceneNode()->findChildByName(button, 1) : nullptr;
+        EXPECT_TRUE(node && node->isKindOf(NodeTypeButton)) << button;
+    }
+
+    auto paths = makeRef<brasquel::GLevelPaths>();
+    CXmlReader* reader =
+        world().files->createXmlReader(stringc(brasquel::GMainMenuScene::PathsFile));
+    ASSERT_NE(reader, nullptr);
+    EXPECT_TRUE(paths->read(reader));
+    reader->drop();
+    auto longest = [](const brasquel::GLevelPaths::PathList& list) {
+        size_t points = 0;
+        for (const auto& path : list) points = std::max(points, path->Points.size());
+        return points;
+    };
+    std::map<std::string, int> movers;
+    std::vector<std::string> problems;
+    std::vector<BaseNode*> pending{menu.get()};
+    while (!pending.empty()) {
+        BaseNode* node = pending.back();
+        pending.pop_back();
+        for (BaseNode* child : node->getChildren()) pending.push_back(child);
+        auto* mover = dynamic_cast<brasquel::GMainMenuMover*>(node);
+        if (!mover) continue;
+        const std::string cls = narrow(mover->getClassName());
+        ++movers[cls];
+        if (mover->findMenu() != menu.get())
+            problems.push_back(std::string(node->getNodeName().c_str()) + " (" + cls +
+                               ") does not find the menu at its depth");
+        size_t points = 0;
+        if (cls == "GMainMenuPedestrianNode")
+            points = longest(paths->getPedestrianPaths());
+        else
+            points = longest(paths->getCarPaths(CNameId(cls == "GMainMenuBikeNode"  ? "Bike"
+                                                        : cls == "GMainMenuCarNode" ? "Path"
+                                                                                    : "Clouds")
+                                                    .getId()));
+        if (points < 2) problems.push_back(cls + ": its path group has no path to walk");
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+    for (const char* cls :
+         {"GMainMenuBikeNode", "GMainMenuCarNode", "GMainMenuCloudNode", "GMainMenuPedestrianNode"})
+        EXPECT_GT(movers[cls], 0) << cls;
 }
 
 // ---- Fonts, atlases, sounds ----

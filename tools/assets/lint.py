@@ -34,6 +34,9 @@ GAME_NODES = {
     "GHOHintParticlesNode", "GWeatherParticlesNode", "GSelectGridNode"}
 BUTTON_CLASSES = {"ButtonNode", "BackButtonNode", "CheckBoxNode", "GShopButton",
                   "GMapLocationButton"}
+# The pointer reaches only controls: a button below a node of another class is never pressed.
+CONTROL_CLASSES = {"ControlNode", "SceneNode", "TabSceneNode", "ListNode", "SliderNode",
+                   "EditNode"} | BUTTON_CLASSES | {c for c in GAME_NODES if c.endswith("Scene")}
 ANIMATIONS = {"KeyFrame", "SetProps", "SetStates"}
 RESOURCE_TYPES = {"atlasTexture", "font", "sound"}
 MENU_TEMPLATES = "scenes/TemplateCollection.oscn"
@@ -55,6 +58,40 @@ SCENE_CONTRACTS = {
         "nodes": {"Scene/ProgressBg": None, "Scene/Progress": None},
         "states": {"": ("NavTo", "NavFrom")},
     },
+    "scenes/MainMenuScene.oscn": {
+        "root": "GMainMenuScene",
+        "nodes": dict({"Scene": None, "Scene/WelcomeText": {"TextNode"},
+                       "BgScene/ActiveBg/BackButton": BUTTON_CLASSES,
+                       "BgScene/ActiveBg/ClipNode": None},
+                      **{"Scene/" + button: BUTTON_CLASSES
+                         for button in ("NewGameButton", "ChangePlayerButton", "OptionsButton",
+                                        "AchievementsButton", "CreditsButton", "QuitButton",
+                                        "Baloon", "Baloon2")}),
+        # the transitions its callers ask for play on the layers below the root
+        "states": {"BgScene": ("NavTo", "NavFrom", "NavBackTo", "NavBackFrom", "NavFromSlide",
+                               "NavBackToSlide", "NoTransTo"),
+                   "Scene": ("NavTo", "NavFrom", "NavBackTo", "NavBackFrom", "NavFromSlide",
+                             "NavBackToSlide"),
+                   "BgScene/ActiveBg/BackButton": ("Appear", "Disappear"),
+                   "BgScene/ActiveBg/ClipNode": ("Scrolling",)},
+    },
+}
+# The main menu's street: each mover class, how many parent links below the menu it must sit
+# (it looks for the menu exactly there), the path group it takes from the street's paths (None:
+# the pedestrian paths) and the states its "Body" must carry.
+MENU_SCENE = "scenes/MainMenuScene.oscn"
+MENU_PATHS = "scenes/BgTrafficPaths.xml"
+BIKE_STATES = ("Right", "RightRightRightUp", "RightRightUp", "RightUp", "RightUpUp", "RightUpUpUp",
+               "Up", "LeftUpUpUp", "LeftUpUp", "LeftUp", "LeftLeftUp", "LeftLeftLeftUp", "Left",
+               "LeftLeftDown", "LeftLeftLeftDown", "LeftDown", "LeftDownDown", "LeftDownDownDown",
+               "Down", "RightDownDownDown", "RightDownDown", "RightDown", "RightRightDown",
+               "RightRightRightDown")
+MENU_MOVERS = {
+    "GMainMenuBikeNode": (4, "Bike", BIKE_STATES),
+    "GMainMenuCarNode": (5, "Path", tuple("%s%d" % (d, n) for d in ("Down", "Up")
+                                          for n in range(1, 7))),
+    "GMainMenuCloudNode": (5, "Clouds", ()),
+    "GMainMenuPedestrianNode": (5, None, ("Down", "Up")),
 }
 # The files the preloader's steps read (the step table of the preloader's code, game/scenes).
 PRELOADER_SOURCE = "game/scenes/GIntroScene.cpp"
@@ -235,11 +272,27 @@ def lint_scene(path, content, problems, templates):
         for states in node.findall("States"):
             for state in states.findall("State"):
                 _lint_state(where, state, content, folder if in_assets else "", problems)
+    # the game's own scenes (a test's sampler is only looked at)
+    if in_assets and (root.get("ClassOverride") or root.get("Type")) in CONTROL_CLASSES:
+        _lint_pointer_reach(rel, root, [], problems)
     if not in_assets:
         for value in root.iter():
             if value.tag in RESOURCE_TYPES and value.get("Value"):
                 problems.append("%s: names %s, which resolves against the file's own folder"
                                 % (rel, value.get("Value")))
+
+
+def _lint_pointer_reach(rel, node, ancestors, problems):
+    """Buttons of a scene sit below controls only, or the pointer never reaches them."""
+    cls = node.get("ClassOverride") or node.get("Type")
+    if cls in BUTTON_CLASSES:
+        blocking = [_node_name(a) or "(unnamed)" for a in ancestors
+                    if (a.get("ClassOverride") or a.get("Type")) not in CONTROL_CLASSES]
+        if blocking:
+            problems.append("%s: %s is out of the pointer's reach below %s, which is no control"
+                            % (rel, _node_name(node), blocking[-1]))
+    for child in node.findall("SceneNode"):
+        _lint_pointer_reach(rel, child, ancestors + [node], problems)
 
 
 def _lint_state(where, state, content, folder, problems):
@@ -376,6 +429,72 @@ def lint_scene_contracts(content, problems):
                     problems.append("%s: %s has no state %s" % (file, path or "the root", state))
 
 
+def _position(node):
+    properties = node.find("Properties")
+    for value in properties if properties is not None else ():
+        if value.get("Name") == "Position":
+            return tuple(float(v) for v in value.get("Value", "0;0;0").split(";"))
+    return (0.0, 0.0, 0.0)
+
+
+def _path_groups(problems):
+    """The street's paths: the longest path of each car group by name, and of the walkers'."""
+    root = _parse(_asset_path(MENU_PATHS), problems)
+    longest = {}
+    if root is None:
+        return longest
+    for group, key in (("CarPaths", "ID"), ("PedestrianPaths", None)):
+        for paths in root.findall(group):
+            for path in paths.findall("Path"):
+                name = path.get(key) if key else None
+                points = len(path.findall("p"))
+                longest[name] = max(longest.get(name, 0), points)
+    return longest
+
+
+def lint_menu_movers(content, problems):
+    if MENU_SCENE not in content.files:
+        return
+    root = _parse(_asset_path(MENU_SCENE), problems)
+    if root is None:
+        return
+    groups = _path_groups(problems)
+    found = set()
+
+    def walk(node, ancestors):
+        cls = node.get("ClassOverride") or node.get("Type")
+        name = _node_name(node)
+        if cls in MENU_MOVERS:
+            found.add(cls)
+            depth, group, states = MENU_MOVERS[cls]
+            where = "%s: %s (%s)" % (MENU_SCENE, name, cls)
+            if len(ancestors) != depth:
+                problems.append("%s sits %d links below the menu, not %d"
+                                % (where, len(ancestors), depth))
+            for ancestor in ancestors[1:]:
+                if any(_position(ancestor)[:2]):
+                    problems.append("%s: its ancestor %s is not at the origin"
+                                    % (where, _node_name(ancestor)))
+            body = _child_path(node, "Body")
+            if states and body is None:
+                problems.append("%s has no Body" % where)
+            elif states:
+                have = {state.get("Name") for group_ in body.findall("States")
+                        for state in group_.findall("State")}
+                missing = [state for state in states if state not in have]
+                if missing:
+                    problems.append("%s: its Body lacks the states %s" % (where, ", ".join(missing)))
+        for child in node.findall("SceneNode"):
+            walk(child, ancestors + [node])
+
+    walk(root, [])
+    for cls in sorted(found):
+        group = MENU_MOVERS[cls][1]
+        if groups.get(group, 0) < 2:
+            problems.append("%s: the %s group has no path of two points or more, for %s"
+                            % (MENU_PATHS, group or "pedestrian", cls))
+
+
 def lint_preloader_files(content, problems):
     names = set()
     for source in (PRELOADER_SOURCE, PRELOADER_HEADER):
@@ -427,6 +546,7 @@ def lint_all():
     lint_fonts(content, problems)
     lint_sound_pack(content, problems)
     lint_scene_contracts(content, problems)
+    lint_menu_movers(content, problems)
     lint_preloader_files(content, problems)
     lint_cue_names(problems)
     return ["lint: " + p for p in problems]

@@ -6,9 +6,6 @@ that roll by with their back button).
 The movers find the menu by counting their parents: bikes sit four links below the root, cars,
 clouds and walkers five; every node between them and the root stays at the origin, so that the
 movers' positions are those of the backdrop and of the street's paths.
-
-The preloader switches to this file once it exists, so the module joins the generator list
-(modules.py) together with the main menu's scene class.
 """
 from .art import menu, people, vehicles
 from .common import Output, asset
@@ -78,7 +75,8 @@ def _text(name, key, position, bounds, font="title_40", size=40, **props):
 
 
 def menu_layer():
-    scene = Node("BaseNode", "Scene", Position=(0, 0, MENU_DEPTH))
+    # a control, so that the pointer reaches the buttons inside it; never hit itself
+    scene = Node("ControlNode", "Scene", Position=(0, 0, MENU_DEPTH), CanBeHit=False)
     _menu_transitions(scene)
     title_w, title_h = 560, 150
     scene.add(_sprite("Title", menu.name("Title"), (512 - title_w / 2.0, 40, 0),
@@ -93,8 +91,8 @@ def menu_layer():
     for name, base, position in (("Baloon", "BaloonRed", (170, 300, 0)),
                                  ("Baloon2", "BaloonBlue", (800, 250, 0))):
         balloon = scene.add(Node("ButtonNode", name, Position=position, Bounds=(52, 104, 0)))
-        balloon.add(_sprite("Picture", menu.name(base), (0, 0, 0), Bounds=(52, 104, 0),
-                            CanBeHit=False))
+        # the picture is what the pointer hits: the balloon has no template of its own
+        balloon.add(_sprite("Picture", menu.name(base), (0, 0, 0), Bounds=(52, 104, 0)))
         bob = [Key(0, [position]), Key(1400, [(position[0], position[1] - 10, 0)], glide=True),
                Key(1400, [position], glide=True, goto=0)]
         balloon.state("Float").animate(KeyFrame(["Position"], bob))
@@ -191,9 +189,10 @@ def credits(parent):
 
 
 def background_layer():
-    bg = Node("BaseNode", "BgScene")
+    # controls on the way to the back button, never hit themselves
+    bg = Node("ControlNode", "BgScene", CanBeHit=False)
     _background_transitions(bg)
-    active = bg.add(Node("BaseNode", "ActiveBg"))
+    active = bg.add(Node("ControlNode", "ActiveBg", CanBeHit=False))
     active.add(_sprite("Backdrop", menu.name("Backdrop"), (0, 0, 0), Bounds=(1024, 768, 0),
                        CanBeHit=False))
     sky = active.add(Node("BaseNode", "Sky", CanBeHit=False))

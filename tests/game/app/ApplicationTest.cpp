@@ -10,6 +10,7 @@
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/content/CContentManager.h"
 #include "engine/core/CTimerScheduler.h"
+#include "engine/core/StringUtils.h"
 #include "engine/core/event/DeviceEvents.h"
 #include "engine/device/CDeviceLinux.h"
 #include "engine/image/CImage.h"
@@ -22,7 +23,6 @@
 #include "game/config/LevelScores.h"
 #include "game/config/UpgradesConfiguration.h"
 #include "game/level/GBuildingsConfiguration.h"
-#include "engine/image/CImage.h"
 #include "tests/io/ArchiveWriters.h"
 #include "tests/support/TestSupport.h"
 #include "tests/video/RecordingDriver.h"
@@ -46,9 +46,11 @@ public:
         return true;
     }
     void draw2DRectangle(SColor color, const recti& rect, const recti* clip) override {
-        calls.push_back("rect " + std::to_string(color.color) + " " + std::to_string(rect.UpperLeftCorner.X) +
-                        "," + std::to_string(rect.UpperLeftCorner.Y) + "," + std::to_string(rect.LowerRightCorner.X) +
-                        "," + std::to_string(rect.LowerRightCorner.Y) + (clip ? " clipped" : ""));
+        calls.push_back("rect " + std::to_string(color.color) + " " +
+                        std::to_string(rect.UpperLeftCorner.X) + "," +
+                        std::to_string(rect.UpperLeftCorner.Y) + "," +
+                        std::to_string(rect.LowerRightCorner.X) + "," +
+                        std::to_string(rect.LowerRightCorner.Y) + (clip ? " clipped" : ""));
     }
     // A screenshot of the screen's size when asked for.
     CImage* createScreenShot() override {
@@ -198,8 +200,9 @@ TEST_F(ApplicationFixture, TheFirstSceneIsTheLogosSceneWithTheDictionarysCaption
 TEST_F(ApplicationFixture, StartUpBuildsTheServicesAndShowsTheFirstScene) {
     writeAssets();
     const u32 receiversBefore = device->getEventReceiverCount();
-    writeCommonProfile("<int Name=\"VideoDriver\" Value=\"3\"/><bool Name=\"FullScreen\" Value=\"false\"/>"
-                       "<int Name=\"AntiAlias\" Value=\"4\"/><bool Name=\"VSync\" Value=\"false\"/>");
+    writeCommonProfile(
+        "<int Name=\"VideoDriver\" Value=\"3\"/><bool Name=\"FullScreen\" Value=\"false\"/>"
+        "<int Name=\"AntiAlias\" Value=\"4\"/><bool Name=\"VSync\" Value=\"false\"/>");
     auto application = makeRef<GApplication>();
     ASSERT_TRUE(application->init());
     EXPECT_EQ(GApplication::getInstance(), application.get());
@@ -217,7 +220,8 @@ TEST_F(ApplicationFixture, StartUpBuildsTheServicesAndShowsTheFirstScene) {
     EXPECT_EQ(priorityOf(application->getWorldSceneManager()), -1000);  // not a receiver
     EXPECT_TRUE(application->getSceneManager()->isSortEnabled());
     EXPECT_EQ(application->getSceneManager()->getEventSource(), application->getSceneScheduler());
-    EXPECT_EQ(application->getWorldSceneManager()->getEventSource(), application->getWorldScheduler());
+    EXPECT_EQ(application->getWorldSceneManager()->getEventSource(),
+              application->getWorldScheduler());
     EXPECT_FLOAT_EQ(application->getWorldSceneManager()->getPosition().Z, -4000.0f);
 
     // The first scene and the logos.
@@ -296,7 +300,8 @@ TEST_F(ApplicationFixture, FramesDrawTheScenesThenTheBlackBars) {
     auto application = makeRef<GApplication>();
     ASSERT_TRUE(application->init());
     EXPECT_FALSE(device->driver->getTextureCreationFlag(ETCF_CREATE_MIP_MAPS));
-    EXPECT_TRUE(logs.contains("Game screen alined. Scene pos:240.000000,0.000000; Scale:1.406250,1.406250"));
+    EXPECT_TRUE(logs.contains(
+        "Game screen alined. Scene pos:240.000000,0.000000; Scale:1.406250,1.406250"));
     EXPECT_FLOAT_EQ(application->getSceneManager()->getScale().X, 1.40625f);
     EXPECT_FLOAT_EQ(application->getSceneManager()->getPosition().X, 240.0f);
     device->driver->calls.clear();
@@ -339,7 +344,8 @@ TEST_F(ApplicationFixture, DeveloperKeysNeedTheCodeThenControlAndShift) {
     writeAssets();
     auto application = makeRef<GApplication>();
     ASSERT_TRUE(application->init());
-    for (const char* c = "plumvast"; *c; ++c) post(new CEventKeyboardKeyDown(static_cast<u16>(*c), 0, false, false));
+    for (const char* c = "plumvast"; *c; ++c)
+        post(new CEventKeyboardKeyDown(static_cast<u16>(*c), 0, false, false));
     EXPECT_TRUE(areDeveloperKeysOn());
     EXPECT_TRUE(application->getTypedCharacters().empty());
     // The null driver takes no screenshots: nothing is written, with or without shift.
@@ -357,7 +363,8 @@ TEST_F(ApplicationFixture, ScreenshotsAreNumberedInTheUserDataFolder) {
     device->driver->takesShots = true;
     const fs::path folder = root / "data/Quorvane/Brasquel";
     std::ofstream(folder / "screenshot0.jpg") << "an earlier one";
-    for (const char* c = "plumvast"; *c; ++c) post(new CEventKeyboardKeyDown(static_cast<u16>(*c), 0, false, false));
+    for (const char* c = "plumvast"; *c; ++c)
+        post(new CEventKeyboardKeyDown(static_cast<u16>(*c), 0, false, false));
     // Control and S alone: nothing.
     post(new CEventKeyboardKeyDown(0x13, 0x53, false, true));
     EXPECT_FALSE(fs::exists(folder / "screenshot1.jpg"));
@@ -367,7 +374,9 @@ TEST_F(ApplicationFixture, ScreenshotsAreNumberedInTheUserDataFolder) {
     ASSERT_TRUE(fs::exists(folder / "screenshot2.jpg"));
     EXPECT_FALSE(fs::exists(folder / "screenshot3.jpg"));
     std::ifstream first(folder / "screenshot0.jpg");
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(first)), std::istreambuf_iterator<char>()), "an earlier one");
+    EXPECT_EQ(
+        std::string((std::istreambuf_iterator<char>(first)), std::istreambuf_iterator<char>()),
+        "an earlier one");
     std::ifstream shot(folder / "screenshot1.jpg", std::ios::binary);
     char magic[2] = {};
     shot.read(magic, 2);
@@ -409,15 +418,19 @@ TEST_F(ApplicationFixture, StartUpAppliesTheActivePlayersSoundSettingsOnly) {
         f32 sounds, music;
     } cases[] = {
         {"", 1.0f, 1.0f},  // nobody active: the groups keep their volumes
-        {"<Profile Name=\"Ann\"><Parameters><bool Name=\"SoundOn\" Value=\"false\"/></Parameters></Profile>",
+        {"<Profile Name=\"Ann\"><Parameters><bool Name=\"SoundOn\" "
+         "Value=\"false\"/></Parameters></Profile>",
          1.0f, 1.0f},
-        {"<Profile Name=\"Ann\" Active=\"true\"><Parameters><bool Name=\"SoundOn\" Value=\"false\"/>"
+        {"<Profile Name=\"Ann\" Active=\"true\"><Parameters><bool Name=\"SoundOn\" "
+         "Value=\"false\"/>"
          "<float Name=\"MusicVolume\" Value=\"30\"/></Parameters></Profile>",
          0.0f, 0.3f},
     };
     for (const auto& c : cases) {
         write(root / "data/Quorvane/Brasquel/profile.dat",
-              std::string("<?xml version=\"1.0\"?><Profiles><CommonProfile><Parameters></Parameters></CommonProfile>") +
+              std::string("<?xml "
+                          "version=\"1.0\"?><Profiles><CommonProfile><Parameters></Parameters></"
+                          "CommonProfile>") +
                   c.players + "</Profiles>");
         CSoundGroupManager* groups = device->getSoundGroupManager();
         for (s32 g = 0; g < 3; ++g) groups->setGroupVolume(1.0f, g);
@@ -466,20 +479,24 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->getWorldSceneManager(), application->getWorldSceneManager());
     EXPECT_EQ(services->getSoundGroupManager(), device->getSoundGroupManager());
     EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
-    // Of the preloader's batch only the path-movable node exists so far.
-    EXPECT_EQ(services->registerNodeClasses(), 1u);
-    EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(L"GPathMovableNode"));
+    // Of the preloader's batch the main menu, its movers and the path-movable node exist so far.
+    EXPECT_EQ(services->registerNodeClasses(), 6u);
+    for (const wchar_t* name : {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode",
+                                L"GMainMenuBikeNode", L"GMainMenuCloudNode", L"GPathMovableNode"})
+        EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(name)) << toUtf8(name);
 
     // The reload key: each table reads its file, the buildings catalogue first.
     GBuildingsConfiguration* buildings = application->getBuildingsConfiguration();
     ASSERT_NE(buildings, nullptr);
     EXPECT_EQ(services->getBuildingsConfiguration(), buildings);
-    EXPECT_EQ(application->getReloadEntries()[0].table, static_cast<IConfigurationTable*>(buildings));
+    EXPECT_EQ(application->getReloadEntries()[0].table,
+              static_cast<IConfigurationTable*>(buildings));
     write(root / "work/assets/levels/common/BuildingsConfiguration.xml",
           "<BuildingsConfiguration><Building><Properties><string Name=\"Name\" Value=\"Cafe\"/>"
           "</Properties></Building></BuildingsConfiguration>");
     write(root / "work/assets/levels/common/UpgradesConfiguration.xml",
-          "<UpgradesConfiguration><Upgrade><Name Value=\"Parks\"/></Upgrade></UpgradesConfiguration>");
+          "<UpgradesConfiguration><Upgrade><Name "
+          "Value=\"Parks\"/></Upgrade></UpgradesConfiguration>");
     write(root / "work/assets/scenes/ComicsConfiguration.xml",
           "<ComicsConfiguration><Comics><Level Value=\"6\"/></Comics></ComicsConfiguration>");
     write(root / "work/assets/levels/common/LevelScores.xml",
@@ -503,7 +520,8 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(application->getLevelScores(), nullptr);
     EXPECT_EQ(application->getExternalHooks(), nullptr);
     EXPECT_EQ(application->getHookTime(), 0u);
-    for (const SReloadEntry& entry : application->getReloadEntries()) EXPECT_EQ(entry.table, nullptr);
+    for (const SReloadEntry& entry : application->getReloadEntries())
+        EXPECT_EQ(entry.table, nullptr);
 }
 
 // Services installed by others (a test's) are left in place by an application that did not
@@ -524,15 +542,18 @@ TEST_F(ApplicationFixture, ReleaseUnusedDropsWhatOnlyTheCacheHolds) {
     auto application = makeRef<GApplication>();
     ASSERT_TRUE(application->init());
     CContentManager* content = application->getContentManager();
-    auto kept = makeRef<CImage>(CCreationContext(content, "kept.png"), ECF_A8R8G8B8, dimension2di(2, 2));
-    auto* unused = new CImage(CCreationContext(content, "unused.png"), ECF_A8R8G8B8, dimension2di(2, 2));
+    auto kept =
+        makeRef<CImage>(CCreationContext(content, "kept.png"), ECF_A8R8G8B8, dimension2di(2, 2));
+    auto* unused =
+        new CImage(CCreationContext(content, "unused.png"), ECF_A8R8G8B8, dimension2di(2, 2));
     ASSERT_TRUE(content->registerContent(kept.get()));
     ASSERT_TRUE(content->registerContent(unused));
     unused->drop();  // only the cache holds it now
     const u32 before = content->getCachedCount(TypeCodeImage);
     application->releaseUnused();
     EXPECT_EQ(content->getCachedCount(TypeCodeImage), before - 1);
-    EXPECT_EQ(content->findContent(TypeCodeImage, CCreationContext(content, "unused.png")), nullptr);
+    EXPECT_EQ(content->findContent(TypeCodeImage, CCreationContext(content, "unused.png")),
+              nullptr);
     EXPECT_EQ(content->findContent(TypeCodeImage, kept->getCreationContext()), kept.get());
     application->shutdown();
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/core/StringUtils.h"
+#include "engine/nodes/EngineNodes.h"
 #include "engine/scene/SceneFile.h"
 #include "engine/scene/SceneNode.h"
 #include "game/app/GNodeClassRegistration.h"
@@ -123,51 +124,26 @@ TEST(NodeClassTables, TheRowsStillWithoutACreator) {
         (std::vector<std::string>{"GDebugStatsScene", "GQuitConfirmationScene", "GRectangleNode"}));
     const SGameNodeClass* preloader = getPreloaderNodeClasses(count);
     EXPECT_EQ(namesOf(preloader, count, false),
-              (std::vector<std::string>{"GMainMenuScene",
-                                        "GMainMenuPedestrianNode",
-                                        "GMainMenuCarNode",
-                                        "GMainMenuBikeNode",
-                                        "GMainMenuCloudNode",
-                                        "GSelectPlayerScene",
-                                        "GSelectPlayerInputNameScene",
-                                        "GShopButton",
-                                        "GShopScene",
-                                        "GMapLocationButton",
-                                        "GMapScene",
-                                        "GComicsScene",
-                                        "GLoadingLevelScene",
-                                        "GGamePlayScene",
-                                        "GLevelObjectivesScene",
-                                        "GEllipseSectorNode",
-                                        "GRectangleNode",
-                                        "GLevelCompletedScene",
-                                        "GAchievementUnlockedScene",
-                                        "GAchievementsScene",
-                                        "GHelpScene",
-                                        "GCreditsScene",
-                                        "GInGameMenuScene",
-                                        "GOptionsScene",
-                                        "GMiniCompletedScene",
-                                        "GMiniGameHiddenScene",
-                                        "GMiniGameHidden2Scene",
-                                        "GMiniGameAuctionScene",
-                                        "GBuildingNode",
-                                        "GGameLevelScene",
-                                        "GSpiralMovableNode",
-                                        "GBaloonNode",
-                                        "GPicEffectNode",
-                                        "GShieldStarNode",
-                                        "GShieldEffectNode",
-                                        "GLakeWaveNode",
-                                        "GBirdNode",
-                                        "GCircularBirdNode",
-                                        "GCarNode",
-                                        "GPedestrianNode",
-                                        "GTextTrailNode",
-                                        "GFireworkNode",
-                                        "OnceSpawnerNode",
-                                        "GHOHintParticlesNode",
-                                        "GWeatherParticlesNode",
+              (std::vector<std::string>{"GSelectPlayerScene",    "GSelectPlayerInputNameScene",
+                                        "GShopButton",           "GShopScene",
+                                        "GMapLocationButton",    "GMapScene",
+                                        "GComicsScene",          "GLoadingLevelScene",
+                                        "GGamePlayScene",        "GLevelObjectivesScene",
+                                        "GEllipseSectorNode",    "GRectangleNode",
+                                        "GLevelCompletedScene",  "GAchievementUnlockedScene",
+                                        "GAchievementsScene",    "GHelpScene",
+                                        "GCreditsScene",         "GInGameMenuScene",
+                                        "GOptionsScene",         "GMiniCompletedScene",
+                                        "GMiniGameHiddenScene",  "GMiniGameHidden2Scene",
+                                        "GMiniGameAuctionScene", "GBuildingNode",
+                                        "GGameLevelScene",       "GSpiralMovableNode",
+                                        "GBaloonNode",           "GPicEffectNode",
+                                        "GShieldStarNode",       "GShieldEffectNode",
+                                        "GLakeWaveNode",         "GBirdNode",
+                                        "GCircularBirdNode",     "GCarNode",
+                                        "GPedestrianNode",       "GTextTrailNode",
+                                        "GFireworkNode",         "OnceSpawnerNode",
+                                        "GHOHintParticlesNode",  "GWeatherParticlesNode",
                                         "GSelectGridNode"}));
 }
 
@@ -230,4 +206,38 @@ TEST(NodeClassRegistration, ThePathMovableNodeComesWithThePreloaderBatch) {
     mover->start({{0, 0}, {0, 10}}, -1, false, false);
     mover->update(50);
     EXPECT_FLOAT_EQ(mover->getPosition().Y, 5.0f);
+}
+
+// The main menu's file names its scene and movers as overrides of engine classes: before the
+// preloader's batch is registered they come out as the engine classes, afterwards as the game's.
+TEST(NodeClassRegistration, TheMainMenusClassesComeWithThePreloaderBatch) {
+    CNodeFactory factory;
+    registerEngineNodes(factory);
+    const struct {
+        const char* type;
+        const char* override;
+    } cases[] = {
+        {"SceneNode", "GMainMenuScene"},
+        {"GPathMovableNode", "GMainMenuBikeNode"},
+        {"GPathMovableNode", "GMainMenuCarNode"},
+        {"GPathMovableNode", "GMainMenuCloudNode"},
+        {"GPathMovableNode", "GMainMenuPedestrianNode"},
+    };
+    auto classMade = [&factory](const char* type, const char* override) {
+        CRefPtr<CXmlReader> reader =
+            test::readerOf(std::string("<SceneNode Type=\"") + type + "\" ClassOverride=\"" +
+                           override + "\"><Properties/></SceneNode>");
+        if (!reader->read()) return std::string("unreadable");
+        CRefPtr<BaseNode> node = CRefPtr<BaseNode>::fromRaw(
+            CSceneFile::createNode(reader.get(), &factory, CCreationContext()));
+        return node ? toUtf8(node->getClassName().c_str()) : std::string("none");
+    };
+    u32 count = 0;
+    const SGameNodeClass* application = getApplicationNodeClasses(count);
+    registerGameNodeClasses(factory, application, count);
+    EXPECT_EQ(classMade("SceneNode", "GMainMenuScene"), "SceneNode");
+    EXPECT_EQ(classMade("GPathMovableNode", "GMainMenuCarNode"), "none");
+    const SGameNodeClass* preloader = getPreloaderNodeClasses(count);
+    registerGameNodeClasses(factory, preloader, count);
+    for (const auto& c : cases) EXPECT_EQ(classMade(c.type, c.override), c.override);
 }

@@ -2,19 +2,19 @@
 // checks, and whole walks run on a real window against scenes of the test (the game's own scenes
 // are driven by the walks of tests/game/walks/).
 
+#include <SDL.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include <SDL.h>
-#include <gtest/gtest.h>
-
 #include "engine/core/CTimerScheduler.h"
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/core/event/VirtualKeys.h"
 #include "engine/device/IDevice.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/properties/CPropertyData.h"
@@ -67,7 +67,9 @@ public:
         return name;
     }
     s32 getTypeId() const override { return kProbeType; }
-    bool isKindOf(s32 typeId) const override { return typeId == kProbeType || ControlNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == kProbeType || ControlNode::isKindOf(typeId);
+    }
 
     const CPropertyTable& getPropertyTable() const override {
         static const CPropertyTable table = [this] {
@@ -93,8 +95,10 @@ public:
     }
     void renderClipped(IVideoDriver* driver, const rectf* clip) override {
         const rectf r = getAbsoluteBoundsRect();
-        const s32 x1 = static_cast<s32>(r.UpperLeftCorner.X), y1 = static_cast<s32>(r.UpperLeftCorner.Y);
-        const s32 x2 = static_cast<s32>(r.LowerRightCorner.X), y2 = static_cast<s32>(r.LowerRightCorner.Y);
+        const s32 x1 = static_cast<s32>(r.UpperLeftCorner.X),
+                  y1 = static_cast<s32>(r.UpperLeftCorner.Y);
+        const s32 x2 = static_cast<s32>(r.LowerRightCorner.X),
+                  y2 = static_cast<s32>(r.LowerRightCorner.Y);
         const s32 middle = (x1 + x2) / 2;
         // Rectangles take the driver's current material: one without lighting shows their colour.
         SMaterial plain;
@@ -102,8 +106,10 @@ public:
         plain.ZBuffer = 0;
         plain.ZWriteEnable = false;
         driver->setMaterial(plain);
-        driver->draw2DRectangle(SColor(lit ? 0xff20c040u : 0xffd04020u), recti(x1, y1, middle, y2), nullptr);
-        driver->draw2DRectangle(SColor(lit ? 0xff2040d0u : 0xfff0e020u), recti(middle, y1, x2, y2), nullptr);
+        driver->draw2DRectangle(SColor(lit ? 0xff20c040u : 0xffd04020u), recti(x1, y1, middle, y2),
+                                nullptr);
+        driver->draw2DRectangle(SColor(lit ? 0xff2040d0u : 0xfff0e020u), recti(middle, y1, x2, y2),
+                                nullptr);
         ControlNode::renderClipped(driver, clip);
     }
 
@@ -131,7 +137,8 @@ private:
         if (!getAbsoluteTransform().getInverse(inverse)) return false;
         vector3df local(static_cast<f32>(mouse->getX()), static_cast<f32>(mouse->getY()), 0.0f);
         inverse.transformVect(local);
-        const bool inside = local.X >= 0 && local.Y >= 0 && local.X <= getBounds().X && local.Y <= getBounds().Y;
+        const bool inside =
+            local.X >= 0 && local.Y >= 0 && local.X <= getBounds().X && local.Y <= getBounds().Y;
         const bool moving = event->getTypeId() == EventMouseMove;
         SceneManager* manager = getSceneManager();
         if (inside)
@@ -158,7 +165,9 @@ public:
         return name;
     }
     s32 getTypeId() const override { return kTestSceneType; }
-    bool isKindOf(s32 typeId) const override { return typeId == kTestSceneType || SceneNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == kTestSceneType || SceneNode::isKindOf(typeId);
+    }
 
     bool onKeyDown(CEvent* event) override { return record(event, true); }
     bool onKeyUp(CEvent* event) override { return record(event, false); }
@@ -169,7 +178,8 @@ public:
 private:
     bool record(CEvent* event, bool down) {
         auto* key = static_cast<CEventKeyboardKey*>(event);
-        keys.push_back(SKeyRecord{down, key->getKey(), key->getChar(), key->isShift(), key->isControl()});
+        keys.push_back(
+            SKeyRecord{down, key->getKey(), key->getChar(), key->isShift(), key->isControl()});
         if (down && next && key->getKey() == kVirtualKeySpace && getSceneManager())
             getSceneManager()->switchScene(this, next);
         return true;
@@ -210,7 +220,8 @@ public:
         if (!driver) return false;
         const dimension2di& screen = driver->getScreenSize();
         fit = computeScreenFit(screen.Width, screen.Height);
-        m_scenes->setPosition(vector3df(static_cast<f32>(fit.positionX), static_cast<f32>(fit.positionY), 0));
+        m_scenes->setPosition(
+            vector3df(static_cast<f32>(fit.positionX), static_cast<f32>(fit.positionY), 0));
         m_scenes->setScale(vector3df(fit.scaleX, fit.scaleY, 1));
         m_scenes->markTransformDirty();
         if (!driver->beginScene(true, true, SColor(0xff000000u), nullptr, nullptr)) return false;
@@ -280,8 +291,8 @@ public:
     std::string output;
 };
 
-#define REQUIRE_WINDOW(window)                                                   \
-    do {                                                                         \
+#define REQUIRE_WINDOW(window)                                                     \
+    do {                                                                           \
         if (!(window).device) OSKEL_SKIP_WITHOUT_DISPLAY("no OpenGL window here"); \
     } while (false)
 
@@ -298,27 +309,31 @@ void giveStates(SceneNode* scene, u32 enterMs, u32 leaveMs) {
 TEST(WalkFile, HeaderAndStepsAreRead) {
     SWalk walk;
     std::string error;
-    ASSERT_TRUE(parseWalk(
-        "# a walk\n"
-        "player \"Zo\xC3\xAB B\"   # the first player is active\n"
-        "player Max\n"
-        "active Max\n"
-        "set Max int LevelIndex 3\n"
-        "set common bool WindowsCursor true\n"
-        "video opengl\n"
-        "display windowed\n"
-        "\n"
-        "wait scene GLogosScene\n"
-        "anytime click Scene/Logo2 at 10.5 -2\n"
-        "drag Knob to Slider at 100 5\n"
-        "key ctrl+shift+S\n"
-        "text \"say \\\"hi\\\"\"\n"
-        "expect log \"Scene entered\" \"GIntroScene\"\n"
-        "expect visible Logo1 no\n"
-        "shot notblank unlike Logo2 varied area 0 0 10 10 save logos\n"
-        "shot unlike varied Logo1\n"
-        "quit 0\n",
-        walk, error))
+    ASSERT_TRUE(
+        parseWalk("# a walk\n"
+                  "player \"Zo\xC3\xAB B\"   # the first player is active\n"
+                  "player Max\n"
+                  "active Max\n"
+                  "set Max int LevelIndex 3\n"
+                  "set common bool WindowsCursor true\n"
+                  "video opengl\n"
+                  "display windowed\n"
+                  "\n"
+                  "wait scene GLogosScene\n"
+                  "anytime click Scene/Logo2 at 10.5 -2\n"
+                  "drag Knob to Slider at 100 5\n"
+                  "key ctrl+shift+S\n"
+                  "text \"say \\\"hi\\\"\"\n"
+                  "expect log \"Scene entered\" \"GIntroScene\"\n"
+                  "expect visible Logo1 no\n"
+                  "shot notblank unlike Logo2 varied area 0 0 10 10 save logos\n"
+                  "shot unlike varied Logo1\n"
+                  "expect cursor visible\n"
+                  "expect cursor hidden\n"
+                  "expect opened \"scenes/A.oscn\"\n"
+                  "back GMainMenuScene\n"
+                  "quit 0\n",
+                  walk, error))
         << error;
     ASSERT_EQ(walk.profile.players.size(), 2u);
     EXPECT_EQ(walk.profile.players[0], "Zo\xC3\xAB B");
@@ -330,7 +345,7 @@ TEST(WalkFile, HeaderAndStepsAreRead) {
     EXPECT_EQ(walk.profile.values[2].value, "3");
     EXPECT_EQ(walk.profile.values[3].value, "false");
 
-    ASSERT_EQ(walk.steps.size(), 10u);
+    ASSERT_EQ(walk.steps.size(), 14u);
     EXPECT_EQ(walk.steps[0].kind, EStepKind::WaitScene);
     EXPECT_EQ(walk.steps[0].line, 10);
     EXPECT_EQ(walk.steps[0].text, "wait scene GLogosScene");
@@ -357,6 +372,14 @@ TEST(WalkFile, HeaderAndStepsAreRead) {
     EXPECT_TRUE(walk.steps[8].shot.unlike);  // over the whole frame
     EXPECT_FALSE(walk.steps[8].shot.unlikeInRegion);
     EXPECT_EQ(walk.steps[8].shot.varied[0].path, "Logo1");
+    EXPECT_EQ(walk.steps[9].kind, EStepKind::ExpectCursor);
+    EXPECT_TRUE(walk.steps[9].flag);
+    EXPECT_EQ(walk.steps[10].kind, EStepKind::ExpectCursor);
+    EXPECT_FALSE(walk.steps[10].flag);
+    EXPECT_EQ(walk.steps[11].kind, EStepKind::ExpectOpened);
+    EXPECT_EQ(walk.steps[11].name, "scenes/A.oscn");
+    EXPECT_EQ(walk.steps[12].kind, EStepKind::Back);
+    EXPECT_EQ(walk.steps[12].name, "GMainMenuScene");
 }
 
 TEST(WalkFile, MistakesAreReportedWithTheirLine) {
@@ -375,12 +398,15 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
         {"text \"open\nquit 0\n", "line 1: a quote is not closed"},
         {"wait time -5\nquit 0\n", "line 1: wait scene CLASS | wait time MS"},
         {"expect visible A maybe\nquit 0\n", "line 1: yes or no"},
+        {"expect cursor shown\nquit 0\n", "line 1: visible or hidden"},
+        {"back\nquit 0\n", "line 1: back CLASS"},
         {"shot sharp\nquit 0\n", "line 1: unknown shot check \"sharp\""},
         {"shot blank notblank\nquit 0\n", "line 1: a blank shot has no varied pixels"},
         {"shot save a/b\nquit 0\n", "line 1: save NAME (a file name)"},
         {"quit zero\n", "line 1: quit CODE"},
         {"set Ann int X 1\nquit 0\n", "\"set\" names \"Ann\", which is not a player of the header"},
-        {"player Ann\nactive Bob\nquit 0\n", "the active player \"Bob\" is not a player of the header"},
+        {"player Ann\nactive Bob\nquit 0\n",
+         "the active player \"Bob\" is not a player of the header"},
         {"set common long X 1\nquit 0\n", "line 1: the type is int, bool, float or string"},
         {"display big\nquit 0\n", "line 1: display windowed|fullscreen"},
     };
@@ -398,10 +424,14 @@ TEST(WalkFile, KeyStrokesAndTypedText) {
         bool ok, shift, control, alt;
         int32_t key;
     } cases[] = {
-        {"Escape", true, false, false, false, SDLK_ESCAPE}, {"return", true, false, false, false, SDLK_RETURN},
-        {"A", true, false, false, false, SDLK_a},        {"ctrl+shift+S", true, true, true, false, SDLK_s},
-        {"alt+F4", true, false, false, true, SDLK_F4},   {"ctrl++", true, false, true, false, SDLK_PLUS},
-        {"hyper+A", false, false, false, false, 0},   {"Bogus", false, false, false, false, 0},
+        {"Escape", true, false, false, false, SDLK_ESCAPE},
+        {"return", true, false, false, false, SDLK_RETURN},
+        {"A", true, false, false, false, SDLK_a},
+        {"ctrl+shift+S", true, true, true, false, SDLK_s},
+        {"alt+F4", true, false, false, true, SDLK_F4},
+        {"ctrl++", true, false, true, false, SDLK_PLUS},
+        {"hyper+A", false, false, false, false, 0},
+        {"Bogus", false, false, false, false, 0},
     };
     for (const auto& c : cases) {
         SKeyStroke stroke;
@@ -416,7 +446,8 @@ TEST(WalkFile, KeyStrokesAndTypedText) {
     std::vector<char32_t> points;
     ASSERT_TRUE(decodeUtf8("Zo\xC3\xAB\xE2\x82\xAC\xF0\x9F\x99\x82", points));
     EXPECT_EQ(points, (std::vector<char32_t>{U'Z', U'o', 0xEB, 0x20AC, 0x1F642}));
-    for (const char* bad : {"\xC3", "\xFF", "\xE2\x82", "\xC3\x28", "\xED\xA0\x80"}) EXPECT_FALSE(decodeUtf8(bad, points));
+    for (const char* bad : {"\xC3", "\xFF", "\xE2\x82", "\xC3\x28", "\xED\xA0\x80"})
+        EXPECT_FALSE(decodeUtf8(bad, points));
 }
 
 // ---- The profile file of a walk's header ----
@@ -431,10 +462,11 @@ TEST(WalkProfiles, TheHeaderIsWrittenAsTheGameReadsItBack) {
     ASSERT_NE(device, nullptr);
     SWalk walk;
     std::string error;
-    ASSERT_TRUE(parseWalk("player Ann\nplayer \"Zo\xC3\xAB\"\nactive \"Zo\xC3\xAB\"\n"
-                          "set \"Zo\xC3\xAB\" int MaxUnlockedLevelIndex 9\nset Ann string Scores 10;20\n"
-                          "set Ann float MusicVolume 12.5\nset common bool VSync false\nvideo opengl\nquit 0\n",
-                          walk, error))
+    ASSERT_TRUE(parseWalk(
+        "player Ann\nplayer \"Zo\xC3\xAB\"\nactive \"Zo\xC3\xAB\"\n"
+        "set \"Zo\xC3\xAB\" int MaxUnlockedLevelIndex 9\nset Ann string Scores 10;20\n"
+        "set Ann float MusicVolume 12.5\nset common bool VSync false\nvideo opengl\nquit 0\n",
+        walk, error))
         << error;
     ASSERT_TRUE(writeWalkProfiles(walk.profile, device, error)) << error;
     CProfileManager& profiles = CProfileManager::instance();
@@ -497,7 +529,7 @@ TEST(LiveTree, NodesByPathWithTheirKindVisibilityStateTextAndRectangle) {
     EXPECT_EQ(tree.findNode("Ok"), other);  // anywhere below the scene, the direct children first
     EXPECT_EQ(tree.findNode("Panel/Ok"), ok);
     EXPECT_EQ(tree.findNode("Panel/Ok/Deep"), deep);
-    EXPECT_EQ(tree.findNode("Ok/Deep"), nullptr);  // the first "Ok" has no such child
+    EXPECT_EQ(tree.findNode("Ok/Deep"), nullptr);     // the first "Ok" has no such child
     EXPECT_EQ(tree.findNode("Panel/Deep"), nullptr);  // not a direct child
     EXPECT_EQ(tree.findNode("Panel//Ok"), nullptr);
     EXPECT_EQ(tree.findNode(""), nullptr);
@@ -549,7 +581,8 @@ TEST(LiveTree, NodesByPathWithTheirKindVisibilityStateTextAndRectangle) {
 
     const std::string dump = tree.dump();
     EXPECT_NE(dump.find("Top scene: TestScene \"Menu\""), std::string::npos) << dump;
-    EXPECT_NE(dump.find("Panel/Ok [ProbeControl] visible enabled (254,47)-(441,84) text=\"ready\""), std::string::npos)
+    EXPECT_NE(dump.find("Panel/Ok [ProbeControl] visible enabled (254,47)-(441,84) text=\"ready\""),
+              std::string::npos)
         << dump;
     EXPECT_NE(dump.find("Panel/Ok/Deep [ProbeControl]"), std::string::npos) << dump;
     scenes->setScene(nullptr);
@@ -655,13 +688,19 @@ TEST(LiveWalk, AFailingStepPrintsTheStepAndTheTree) {
     ASSERT_TRUE(runner->hasFailed());
     EXPECT_TRUE(runner->isFinished());
     const std::string& failure = runner->getFailure();
-    EXPECT_NE(failure.find("failed at line 3: expect text Target \"something else\"  # it says ready"),
-              std::string::npos) << failure;
+    EXPECT_NE(
+        failure.find("failed at line 3: expect text Target \"something else\"  # it says ready"),
+        std::string::npos)
+        << failure;
     EXPECT_NE(failure.find("ms of game time"), std::string::npos) << failure;
     EXPECT_NE(failure.find("its text is \"ready\""), std::string::npos) << failure;
-    EXPECT_NE(failure.find("Top scene: TestScene \"Board\", no switch running"), std::string::npos) << failure;
-    EXPECT_NE(failure.find("Board/Panel/Target [ProbeControl] visible enabled (100,200)-(400,350) text=\"ready\""),
-              std::string::npos) << failure;
+    EXPECT_NE(failure.find("Top scene: TestScene \"Board\", no switch running"), std::string::npos)
+        << failure;
+    EXPECT_NE(
+        failure.find(
+            "Board/Panel/Target [ProbeControl] visible enabled (100,200)-(400,350) text=\"ready\""),
+        std::string::npos)
+        << failure;
     EXPECT_NE(window.output.find(failure), std::string::npos);  // printed as well
     EXPECT_EQ(runner->getStepIndex(), 1u);
 }
@@ -736,8 +775,10 @@ TEST(LiveWalk, KeysTextFocusPointerLogAndShots) {
     EXPECT_EQ(other->pointer[0].type, static_cast<u32>(EventMouseMove));
     EXPECT_NEAR(other->pointer[0].local.X, 100.0f, 1.5f);
     bool pressed = false, released = false;
-    for (const SPointerRecord& r : target->pointer) pressed = pressed || r.type == EventMouseLeftDown;
-    for (const SPointerRecord& r : other->pointer) released = released || r.type == EventMouseLeftUp;
+    for (const SPointerRecord& r : target->pointer)
+        pressed = pressed || r.type == EventMouseLeftDown;
+    for (const SPointerRecord& r : other->pointer)
+        released = released || r.type == EventMouseLeftUp;
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(released);
     EXPECT_NEAR(other->pointer.back().local.X, 50.0f, 1.5f);
@@ -749,9 +790,11 @@ TEST(LiveWalk, ShotsThatFailTheirChecks) {
         const char* walk;
         const char* failure;
     } cases[] = {
-        {"wait scene TestScene\nshot\nshot unlike Target\nquit 0\n", "The shot is like the one before it inside"},
+        {"wait scene TestScene\nshot\nshot unlike Target\nquit 0\n",
+         "The shot is like the one before it inside"},
         {"wait scene TestScene\nshot notblank\nquit 0\n", "The shot (1024 x 768) is blank"},
-        {"wait scene TestScene\nshot unlike\nquit 0\n", "There is no earlier shot to compare the shot with"},
+        {"wait scene TestScene\nshot unlike\nquit 0\n",
+         "There is no earlier shot to compare the shot with"},
     };
     for (size_t n = 0; n < 3; ++n) {
         LiveWindow window(1024, 768, false);
@@ -761,6 +804,57 @@ TEST(LiveWalk, ShotsThatFailTheirChecks) {
         window.scenes->setScene(scene.get());
         CRefPtr<CWalkRunner> runner = window.run(cases[n].walk);
         ASSERT_TRUE(runner->hasFailed()) << cases[n].walk;
-        EXPECT_NE(runner->getFailure().find(cases[n].failure), std::string::npos) << runner->getFailure();
+        EXPECT_NE(runner->getFailure().find(cases[n].failure), std::string::npos)
+            << runner->getFailure();
     }
+}
+
+// "back" presses Escape only when another scene is on top, and waits for the scene named.
+TEST(LiveWalk, BackLeavesTheSceneOnTopWithEscape) {
+    class OtherScene : public TestScene {
+    public:
+        using TestScene::TestScene;
+        const stringw& getClassName() const override {
+            static const stringw name(L"OtherScene");
+            return name;
+        }
+        bool onKeyDown(CEvent* event) override {
+            const bool consumed = TestScene::onKeyDown(event);
+            if (static_cast<CEventKeyboardKey*>(event)->getKey() == VirtualKeyEscape && back &&
+                getSceneManager())
+                getSceneManager()->switchScene(this, back);
+            return consumed;
+        }
+        SceneNode* back = nullptr;
+    };
+    LiveWindow window(1024, 768, false);
+    REQUIRE_WINDOW(window);
+    CRefPtr<TestScene> first = makeTestScene("First");
+    auto other = makeRef<OtherScene>(CCreationContext());
+    other->setNameId(test::id("Other"));
+    other->setBounds(1024, 768);
+    // Escape leads to a scene of the first one's class.
+    CRefPtr<TestScene> last = makeTestScene("Last");
+    giveStates(first.get(), 100, 100);
+    giveStates(other.get(), 100, 100);
+    giveStates(last.get(), 100, 100);
+    first->next = other.get();
+    other->back = last.get();
+    window.scenes->setScene(first.get());
+    CRefPtr<CWalkRunner> runner = window.run(
+        "wait scene TestScene\n"
+        "back TestScene\n"
+        "key Space\n"
+        "wait scene OtherScene\n"
+        "back TestScene\n"
+        "quit 0\n");
+    ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+    EXPECT_EQ(window.scenes->getCurrentScene(), last.get());
+    std::vector<u32> firstKeys, otherKeys;
+    for (const SKeyRecord& k : first->keys)
+        if (k.down) firstKeys.push_back(k.key);
+    for (const SKeyRecord& k : other->keys)
+        if (k.down) otherKeys.push_back(k.key);
+    EXPECT_EQ(firstKeys, (std::vector<u32>{kVirtualKeySpace}));  // no Escape while on top
+    EXPECT_EQ(otherKeys, (std::vector<u32>{VirtualKeyEscape}));
 }

@@ -32,10 +32,12 @@ bool toFloat(const std::string& word, float& value) {
     if (i < word.size() && (word[i] == '-' || word[i] == '+')) negative = word[i++] == '-';
     double v = 0;
     bool digits = false;
-    for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i, digits = true) v = v * 10 + (word[i] - '0');
+    for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i, digits = true)
+        v = v * 10 + (word[i] - '0');
     if (i < word.size() && word[i] == '.') {
         double scale = 0.1;
-        for (++i; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i, digits = true, scale /= 10)
+        for (++i; i < word.size() && word[i] >= '0' && word[i] <= '9';
+             ++i, digits = true, scale /= 10)
             v += (word[i] - '0') * scale;
     }
     if (!digits || i != word.size()) return false;
@@ -44,14 +46,18 @@ bool toFloat(const std::string& word, float& value) {
 }
 
 bool toYesNo(const std::string& word, bool& value) {
-    if (word == "yes") value = true;
-    else if (word == "no") value = false;
-    else return false;
+    if (word == "yes")
+        value = true;
+    else if (word == "no")
+        value = false;
+    else
+        return false;
     return true;
 }
 
 // Reads "PATH [at X Y]" from position i; i is left after it.
-bool readTarget(const std::vector<std::string>& w, size_t& i, SWalkTarget& target, std::string& error) {
+bool readTarget(const std::vector<std::string>& w, size_t& i, SWalkTarget& target,
+                std::string& error) {
     if (i >= w.size() || w[i].empty()) {
         error = "a node path is missing";
         return false;
@@ -68,7 +74,8 @@ bool readTarget(const std::vector<std::string>& w, size_t& i, SWalkTarget& targe
     return true;
 }
 
-bool readRegion(const std::vector<std::string>& w, size_t& i, SWalkRegion& region, std::string& error) {
+bool readRegion(const std::vector<std::string>& w, size_t& i, SWalkRegion& region,
+                std::string& error) {
     if (i >= w.size()) {
         error = "a region is missing";
         return false;
@@ -104,7 +111,8 @@ bool parseHeader(const std::vector<std::string>& w, SWalkProfile& profile, std::
         if (w.size() != 5) return fail(error, "set NAME|common TYPE KEY VALUE");
         if (w[2] != "int" && w[2] != "bool" && w[2] != "float" && w[2] != "string")
             return fail(error, "the type is int, bool, float or string");
-        profile.values.push_back(SProfileValue{w[1] == "common" ? std::string() : w[1], w[2], w[3], w[4]});
+        profile.values.push_back(
+            SProfileValue{w[1] == "common" ? std::string() : w[1], w[2], w[3], w[4]});
         return true;
     }
     if (k == "video") {
@@ -119,14 +127,16 @@ bool parseHeader(const std::vector<std::string>& w, SWalkProfile& profile, std::
     if (k == "display") {
         if (w.size() != 2 || (w[1] != "windowed" && w[1] != "fullscreen"))
             return fail(error, "display windowed|fullscreen");
-        profile.values.push_back(SProfileValue{"", "bool", "FullScreen", w[1] == "fullscreen" ? "true" : "false"});
+        profile.values.push_back(
+            SProfileValue{"", "bool", "FullScreen", w[1] == "fullscreen" ? "true" : "false"});
         return true;
     }
     return fail(error, "unknown word \"" + k + "\"");
 }
 
 bool isHeaderWord(const std::string& word) {
-    return word == "player" || word == "active" || word == "set" || word == "video" || word == "display";
+    return word == "player" || word == "active" || word == "set" || word == "video" ||
+           word == "display";
 }
 
 bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::string& error) {
@@ -154,6 +164,12 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         }
         return fail(error, "wait scene CLASS | wait time MS");
     }
+    if (k == "back") {
+        if (w.size() != 2) return fail(error, "back CLASS");
+        step.kind = EStepKind::Back;
+        step.name = w[1];
+        return true;
+    }
     if (k == "click" || k == "hover") {
         step.kind = k == "click" ? EStepKind::Click : EStepKind::Hover;
         if (!readTarget(w, i, step.target, error)) return false;
@@ -162,13 +178,16 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
     if (k == "drag") {
         step.kind = EStepKind::Drag;
         if (!readTarget(w, i, step.target, error)) return false;
-        if (i >= w.size() || w[i] != "to") return fail(error, "drag PATH [at X Y] to PATH [at X Y]");
+        if (i >= w.size() || w[i] != "to")
+            return fail(error, "drag PATH [at X Y] to PATH [at X Y]");
         ++i;
         if (!readTarget(w, i, step.to, error)) return false;
         return done("drag PATH [at X Y] to PATH [at X Y]");
     }
     if (k == "key" || k == "keydown" || k == "keyup") {
-        step.kind = k == "key" ? EStepKind::Key : k == "keydown" ? EStepKind::KeyDown : EStepKind::KeyUp;
+        step.kind = k == "key"       ? EStepKind::Key
+                    : k == "keydown" ? EStepKind::KeyDown
+                                     : EStepKind::KeyUp;
         if (w.size() != 2 || w[1].empty()) return fail(error, k + " KEY");
         step.name = w[1];
         return true;
@@ -180,7 +199,8 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         return true;
     }
     if (k == "focus") {
-        if (w.size() != 2 || (w[1] != "lost" && w[1] != "gained")) return fail(error, "focus lost|gained");
+        if (w.size() != 2 || (w[1] != "lost" && w[1] != "gained"))
+            return fail(error, "focus lost|gained");
         step.kind = EStepKind::Focus;
         step.flag = w[1] == "gained";
         return true;
@@ -215,14 +235,28 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             step.hasValue = true;
             return true;
         }
+        if (what == "opened" && w.size() == 3) {
+            step.kind = EStepKind::ExpectOpened;
+            step.name = w[2];
+            return true;
+        }
+        if (what == "cursor" && w.size() == 3) {
+            step.kind = EStepKind::ExpectCursor;
+            if (w[2] != "visible" && w[2] != "hidden") return fail(error, "visible or hidden");
+            step.flag = w[2] == "visible";
+            return true;
+        }
         if (what == "title" && w.size() == 3) {
             step.kind = EStepKind::ExpectTitle;
             step.value = w[2];
             step.hasValue = true;
             return true;
         }
-        return fail(error, "expect text PATH \"TEXT\" | visible PATH yes|no | enabled PATH yes|no | log "
-                           "\"TEXT\" [\"HINT\"] | profile KEY \"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\"");
+        return fail(error,
+                    "expect text PATH \"TEXT\" | visible PATH yes|no | enabled PATH yes|no | log "
+                    "\"TEXT\" [\"HINT\"] | profile KEY \"VALUE\" | setting KEY \"VALUE\" | title "
+                    "\"TEXT\" | "
+                    "cursor visible|hidden | opened \"FILE\"");
     }
     if (k == "shot") {
         step.kind = EStepKind::Shot;
@@ -235,8 +269,8 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             } else if (check == "unlike") {
                 step.shot.unlike = true;
                 // A region follows unless the next word is another check.
-                if (i < w.size() && w[i] != "notblank" && w[i] != "blank" && w[i] != "unlike" && w[i] != "varied" &&
-                    w[i] != "save") {
+                if (i < w.size() && w[i] != "notblank" && w[i] != "blank" && w[i] != "unlike" &&
+                    w[i] != "varied" && w[i] != "save") {
                     step.shot.unlikeInRegion = true;
                     if (!readRegion(w, i, step.shot.unlikeRegion, error)) return false;
                 }
@@ -350,13 +384,17 @@ bool parseWalk(const std::string& text, SWalk& walk, std::string& error) {
     if (p.activeGiven && p.active != "none") {
         bool known = false;
         for (const std::string& player : p.players) known = known || player == p.active;
-        if (!known) return fail(error, "the active player \"" + p.active + "\" is not a player of the header");
+        if (!known)
+            return fail(error,
+                        "the active player \"" + p.active + "\" is not a player of the header");
     }
     for (const SProfileValue& v : p.values) {
         if (v.profile.empty()) continue;
         bool known = false;
         for (const std::string& player : p.players) known = known || player == v.profile;
-        if (!known) return fail(error, "\"set\" names \"" + v.profile + "\", which is not a player of the header");
+        if (!known)
+            return fail(error,
+                        "\"set\" names \"" + v.profile + "\", which is not a player of the header");
     }
     return true;
 }

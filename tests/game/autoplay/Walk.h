@@ -20,6 +20,8 @@
 // game time fails the walk.
 //   wait scene CLASS            the top scene is of that class (and has entered)
 //   wait time MS                that much game time has passed
+//   back CLASS                  when the top scene is not of that class, Escape, then the top
+//                               scene is of that class again (and has entered)
 //   click PATH [at X Y]         a left click at the node's centre, or at a point of the node
 //   hover PATH [at X Y]         the pointer moves there
 //   drag PATH [at X Y] to PATH [at X Y]
@@ -36,6 +38,11 @@
 //   expect profile KEY "VALUE"  a value of the active profile, as text
 //   expect setting KEY "VALUE"  an engine setting
 //   expect title "TEXT"         the window's title
+//   expect opened "FILE"        a scene was entered (a log line "Scene entered"), or the switch
+//                               to the file was refused ("Unable to load scene file" FILE)
+//   expect cursor visible|hidden
+//                               the system cursor over the real window: visible with the game's
+//                               own picture, or hidden
 //   shot [CHECK...]             the next frame, checked: "notblank", "blank", "unlike" (differs
 //                               from the previous shot), "unlike REGION", "varied REGION",
 //                               "save NAME" (kept in the shots folder when one is given); REGION
@@ -81,6 +88,7 @@ struct SWalkRegion {
 enum class EStepKind {
     WaitScene,
     WaitTime,
+    Back,
     Click,
     Hover,
     Drag,
@@ -96,6 +104,8 @@ enum class EStepKind {
     ExpectProfile,
     ExpectSetting,
     ExpectTitle,
+    ExpectCursor,
+    ExpectOpened,
     Shot,
     Quit,
 };
@@ -113,15 +123,15 @@ struct SShotChecks {
 struct SWalkStep {
     EStepKind kind = EStepKind::Quit;
     int line = 0;
-    std::string text;    // the line as written
+    std::string text;  // the line as written
     bool anytime = false;
-    std::string name;    // scene class, key, log text, profile key, setting, title, text
-    std::string value;   // expected value or log hint
+    std::string name;   // scene class, key, log text, profile key, setting, title, text
+    std::string value;  // expected value or log hint
     bool hasValue = false;
-    bool flag = false;   // yes/no, focus gained
-    int number = 0;      // time, exit code
+    bool flag = false;  // yes/no, focus gained
+    int number = 0;     // time, exit code
     SWalkTarget target;
-    SWalkTarget to;      // the end of a drag
+    SWalkTarget to;  // the end of a drag
     SShotChecks shot;
 };
 

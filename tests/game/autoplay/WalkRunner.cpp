@@ -2,8 +2,10 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 
+#include "engine/core/ICursorControl.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/event/DeviceEvents.h"
 #include "engine/device/IDevice.h"
@@ -32,6 +34,8 @@ bool needsSettledScene(const SWalkStep& step) {
         case EStepKind::ExpectProfile:
         case EStepKind::ExpectSetting:
         case EStepKind::ExpectTitle:
+        case EStepKind::ExpectCursor:
+        case EStepKind::ExpectOpened:
             return false;
         default:
             return !step.anytime;
@@ -52,6 +56,8 @@ bool needsAnUpdateFirst(const SWalkStep& step) {
         case EStepKind::ExpectProfile:
         case EStepKind::ExpectSetting:
         case EStepKind::ExpectTitle:
+        case EStepKind::ExpectCursor:
+        case EStepKind::ExpectOpened:
             return false;
         default:
             return true;
@@ -65,7 +71,8 @@ bool needsAnUpdateFirst(const SWalkStep& step) {
 void CLogRecorder::install() {
     if (m_installed) return;
     m_installed = true;
-    m_previous = CLogger::instance().setOutputHook([this](const char* text, const char* hint, s32 level) {
+    m_previous = CLogger::instance().setOutputHook([this](const char* text, const char* hint,
+                                                          s32 level) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_lines.push_back(SLine{text ? text : "", hint ? hint : "", level, hint != nullptr});
@@ -73,7 +80,10 @@ void CLogRecorder::install() {
         if (m_previous) {
             m_previous(text, hint, level);
         } else {
-            const char* name = level == LogInformation ? "info" : level == LogWarning ? "warning" : level == LogError ? "error" : "log";
+            const char* name = level == LogInformation ? "info"
+                               : level == LogWarning   ? "warning"
+                               : level == LogError     ? "error"
+                                                       : "log";
             if (hint)
                 std::fprintf(stderr, "[%s] %s: %s\n", name, text, hint);
             else
@@ -109,9 +119,11 @@ OSKEL_EVENT_HANDLER(EventSystemFlowUpdate, onUpdate)
 OSKEL_EVENT_HANDLER(EventSystemFlowRender, onRender)
 OSKEL_END_EVENT_MAP()
 
-CWalkRunner::CWalkRunner(SWalk walk, SRunnerOptions options) : m_walk(std::move(walk)), m_options(std::move(options)) {
+CWalkRunner::CWalkRunner(SWalk walk, SRunnerOptions options)
+    : m_walk(std::move(walk)), m_options(std::move(options)) {
     setCategoryMask(CategorySystemFlow);
-    if (!m_options.print) m_options.print = [](const std::string& text) { std::fprintf(stderr, "%s", text.c_str()); };
+    if (!m_options.print)
+        m_options.print = [](const std::string& text) { std::fprintf(stderr, "%s", text.c_str()); };
 }
 
 CWalkRunner::~CWalkRunner() { detach(); }
@@ -154,7 +166,8 @@ void CWalkRunner::registerScreenshotUser() {
 }
 
 void CWalkRunner::releaseScreenshotUser() {
-    if (m_shotDriver && m_device && m_device->getVideoDriver() == m_shotDriver) m_shotDriver->removeScreenShotUser();
+    if (m_shotDriver && m_device && m_device->getVideoDriver() == m_shotDriver)
+        m_shotDriver->removeScreenShotUser();
     m_shotDriver = nullptr;
 }
 
@@ -231,11 +244,14 @@ void CWalkRunner::turn() {
         m_lastWhy.clear();
     }
     const u32 gameElapsed = gameNow - m_stepStartGameMs;
-    const auto realElapsed =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_stepStartReal).count();
-    if (gameElapsed > m_options.stepGameTimeoutMs || realElapsed > static_cast<long long>(m_options.stepRealTimeoutMs)) {
-        fail("Not done within " + std::to_string(gameElapsed) + " ms of game time (" + std::to_string(realElapsed) +
-             " ms of real time)" + (m_lastWhy.empty() ? std::string() : ": " + m_lastWhy));
+    const auto realElapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - m_stepStartReal)
+                                 .count();
+    if (gameElapsed > m_options.stepGameTimeoutMs ||
+        realElapsed > static_cast<long long>(m_options.stepRealTimeoutMs)) {
+        fail("Not done within " + std::to_string(gameElapsed) + " ms of game time (" +
+             std::to_string(realElapsed) + " ms of real time)" +
+             (m_lastWhy.empty() ? std::string() : ": " + m_lastWhy));
         return;
     }
     if (m_phase == 0 && needsAnUpdateFirst(step) && m_updates <= m_stepStartUpdates) {
@@ -252,6 +268,23 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
             SceneNode* top = m_tree.getTopScene();
             const std::string kind = top ? toUtf8(top->getClassName().c_str()) : std::string();
             if (kind == step.name) return true;
+            m_lastWhy = "the top scene is " + (kind.empty() ? std::string("none") : kind);
+            return false;
+        }
+        case EStepKind::Back: {
+            SceneNode* top = m_tree.getTopScene();
+            const std::string kind = top ? toUtf8(top->getClassName().c_str()) : std::string();
+            if (kind == step.name) return m_phase == 0 || isSettled();
+            if (m_phase == 0) {
+                SKeyStroke escape;
+                std::string error;
+                if (!parseKeyStroke("Escape", escape, error) || !m_input.keyDown(escape) ||
+                    !m_input.keyUp(escape)) {
+                    fail("Escape was not queued: " + (error.empty() ? m_input.getError() : error));
+                    return false;
+                }
+                m_phase = 1;
+            }
             m_lastWhy = "the top scene is " + (kind.empty() ? std::string("none") : kind);
             return false;
         }
@@ -305,6 +338,8 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
         case EStepKind::ExpectProfile:
         case EStepKind::ExpectSetting:
         case EStepKind::ExpectTitle:
+        case EStepKind::ExpectCursor:
+        case EStepKind::ExpectOpened:
             return expectation(step, m_lastWhy);
         case EStepKind::Shot:
             // The render handler takes the shot after the next frame and moves on.
@@ -313,7 +348,8 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
             return false;
         case EStepKind::Quit:
             m_expectedExitCode = step.number;
-            say("Walk \"" + m_walk.name + "\": quit, expecting exit code " + std::to_string(step.number) + "\n");
+            say("Walk \"" + m_walk.name + "\": quit, expecting exit code " +
+                std::to_string(step.number) + "\n");
             finish();
             m_device->closeDevice();
             return true;
@@ -403,7 +439,8 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             return info.enabled == step.flag;
         }
         case EStepKind::ExpectLog: {
-            const long found = m_log.find(m_logCursor, step.name, step.hasValue ? &step.value : nullptr);
+            const long found =
+                m_log.find(m_logCursor, step.name, step.hasValue ? &step.value : nullptr);
             why = "no such log line after line " + std::to_string(m_logCursor) + " of the log";
             if (found < 0) return false;
             m_logCursor = static_cast<size_t>(found) + 1;
@@ -415,14 +452,18 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
                 why = "no active profile";
                 return false;
             }
-            const std::string value = toUtf8(getPropertyTextW(profile->getProperty(step.name.c_str()).get()).c_str());
+            const std::string value =
+                toUtf8(getPropertyTextW(profile->getProperty(step.name.c_str()).get()).c_str());
             why = "the value is \"" + value + "\"";
             return profile->getProperty(step.name.c_str()) && value == step.value;
         }
         case EStepKind::ExpectSetting: {
             CPropertySet* settings = m_device->getEngineSettings();
             const std::string value =
-                settings ? toUtf8(getPropertyTextW(settings->getProperty(step.name.c_str()).get()).c_str()) : std::string();
+                settings
+                    ? toUtf8(
+                          getPropertyTextW(settings->getProperty(step.name.c_str()).get()).c_str())
+                    : std::string();
             why = "the setting is \"" + value + "\"";
             return value == step.value;
         }
@@ -431,6 +472,35 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             const std::string title = window ? SDL_GetWindowTitle(window) : "";
             why = window ? "the title is \"" + title + "\"" : std::string("there is no window");
             return window && title == step.value;
+        }
+        case EStepKind::ExpectOpened: {
+            const std::string refused = "Unable to load scene file";
+            const long refusal = m_log.find(m_logCursor, refused, &step.name);
+            const long entered = m_log.find(m_logCursor, "Scene entered", nullptr);
+            why = "neither a scene entered nor the file refused after line " +
+                  std::to_string(m_logCursor) + " of the log";
+            if (refusal < 0 && entered < 0) return false;
+            const long found = refusal < 0   ? entered
+                               : entered < 0 ? refusal
+                                             : std::min(refusal, entered);
+            m_logCursor = static_cast<size_t>(found) + 1;
+            return true;
+        }
+        case EStepKind::ExpectCursor: {
+            ICursorControl* cursor = m_device->getCursorControl();
+            const bool shown = SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+            // The game's picture: a cursor of its own, not the system's arrow.
+            const bool ownPicture = SDL_GetCursor() && SDL_GetCursor() != SDL_GetDefaultCursor();
+            if (!cursor) {
+                why = "the device has no cursor control";
+                return false;
+            }
+            why = std::string("the cursor control is ") +
+                  (cursor->isVisible() ? "visible" : "hidden") + ", the window's cursor is " +
+                  (shown ? "shown" : "hidden") + " with " +
+                  (ownPicture ? "the game's picture" : "the system's arrow");
+            if (!step.flag) return !cursor->isVisible() && !shown;
+            return cursor->isVisible() && shown && ownPicture;
         }
         default:
             return false;
@@ -442,7 +512,8 @@ bool CWalkRunner::onRender(CEvent*) {
     const SWalkStep& step = m_walk.steps[m_step];
     m_shotPending = false;
     IVideoDriver* driver = m_device ? m_device->getVideoDriver() : nullptr;
-    CRefPtr<CImage> image = driver ? CRefPtr<CImage>::fromRaw(driver->createScreenShot()) : CRefPtr<CImage>();
+    CRefPtr<CImage> image =
+        driver ? CRefPtr<CImage>::fromRaw(driver->createScreenShot()) : CRefPtr<CImage>();
     if (!image) {
         fail("The video driver gave no shot of the frame");
         return false;
@@ -451,8 +522,10 @@ bool CWalkRunner::onRender(CEvent*) {
     if (m_options.saveShot) {
         char number[16];
         std::snprintf(number, sizeof number, "%02d", m_shotCount);
-        std::string name = m_walk.name + "-" + number + (step.shot.save.empty() ? "" : "-" + step.shot.save) + ".png";
-        if (!m_options.saveShot(image.get(), name)) say("The shot " + name + " could not be kept\n");
+        std::string name = m_walk.name + "-" + number +
+                           (step.shot.save.empty() ? "" : "-" + step.shot.save) + ".png";
+        if (!m_options.saveShot(image.get(), name))
+            say("The shot " + name + " could not be kept\n");
     }
     std::string why;
     if (!checkShot(step, image.get(), why)) {
@@ -466,8 +539,8 @@ bool CWalkRunner::onRender(CEvent*) {
 
 bool CWalkRunner::checkShot(const SWalkStep& step, CImage* image, std::string& why) {
     const SShotChecks& c = step.shot;
-    const std::string size =
-        std::to_string(image->getDimension().Width) + " x " + std::to_string(image->getDimension().Height);
+    const std::string size = std::to_string(image->getDimension().Width) + " x " +
+                             std::to_string(image->getDimension().Height);
     if (c.blank && !isBlank(*image)) {
         why = "The shot (" + size + ") is not blank";
         return false;

@@ -9,6 +9,9 @@
 // --data DIR  the user and common data folders go there and stay (by default a fresh
 //             temporary folder, removed after a walk that passed)
 // --root DIR  the folder the game runs in (its assets); by default the source folder
+// --profile-only
+//             writes the walk's profile file into the data folder (give --data) and ends: the
+//             real program can then start with it
 // The exit code is 0 when the walk passed and the game ended with the code its quit step
 // expects, 1 when it failed, 2 for a wrong command line or walk file.
 
@@ -49,8 +52,11 @@ private:
 };
 
 int usage(const char* why) {
-    std::fprintf(stderr, "brasquel_autoplay: %s\nusage: brasquel_autoplay [--speed N] [--shots DIR] [--data DIR] "
-                         "[--root DIR] WALK\n", why);
+    std::fprintf(
+        stderr,
+        "brasquel_autoplay: %s\nusage: brasquel_autoplay [--speed N] [--shots DIR] [--data DIR] "
+        "[--root DIR] [--profile-only] WALK\n",
+        why);
     return 2;
 }
 
@@ -59,6 +65,7 @@ int usage(const char* why) {
 int main(int argc, char** argv) {
     unsigned speed = 1;
     std::string shots, data, walkPath;
+    bool profileOnly = false;
 #ifdef BRASQUEL_SOURCE_DIR
     std::string root = BRASQUEL_SOURCE_DIR;
 #else
@@ -82,6 +89,8 @@ int main(int argc, char** argv) {
             if (!value(shots)) return usage("--shots needs a folder");
         } else if (arg == "--data") {
             if (!value(data)) return usage("--data needs a folder");
+        } else if (arg == "--profile-only") {
+            profileOnly = true;
         } else if (arg == "--root") {
             if (!value(root)) return usage("--root needs a folder");
         } else if (!arg.empty() && arg[0] == '-') {
@@ -93,6 +102,7 @@ int main(int argc, char** argv) {
         }
     }
     if (walkPath.empty()) return usage("no walk given");
+    if (profileOnly && data.empty()) return usage("--profile-only needs --data");
     walkPath = fs::absolute(walkPath).string();
     if (!shots.empty()) {
         shots = fs::absolute(shots).string();
@@ -128,13 +138,18 @@ int main(int argc, char** argv) {
         device->drop();
         return 2;
     }
+    if (profileOnly) {
+        device->drop();
+        return 0;
+    }
 
     SRunnerOptions options;
     if (!shots.empty()) {
         options.saveShot = [shots](CImage* image, const std::string& name) {
             GApplication* application = GApplication::getInstance();
             CContentManager* content = application ? application->getContentManager() : nullptr;
-            return content && content->saveContent(TypeCodeImage, image, (fs::path(shots) / name).c_str(), nullptr);
+            return content && content->saveContent(TypeCodeImage, image,
+                                                   (fs::path(shots) / name).c_str(), nullptr);
         };
     }
     auto runner = makeRef<CWalkRunner>(walk, options);
@@ -142,17 +157,19 @@ int main(int argc, char** argv) {
     // Guarded like the game, under a name of its own: the game's raise-request poll is the
     // first turn hook, the walk the second.
     platform::CSingleInstanceGuard guard(("Brasquel Autoplay " + std::to_string(getpid())).c_str());
-    const int exitCode = runGame(guard.hasFailed() ? nullptr : &guard, nullptr, [&](GApplication& application) {
-        runner->attach(device, application.getSceneManager());
-    });
+    const int exitCode = runGame(
+        guard.hasFailed() ? nullptr : &guard, nullptr,
+        [&](GApplication& application) { runner->attach(device, application.getSceneManager()); });
     runner->detach();
-    if (!runner->isFinished()) runner->fail("The game ended before the walk did (exit code " + std::to_string(exitCode) + ")");
+    if (!runner->isFinished())
+        runner->fail("The game ended before the walk did (exit code " + std::to_string(exitCode) +
+                     ")");
     int result = 0;
     if (runner->hasFailed()) {
         result = 1;
     } else if (exitCode != runner->getExpectedExitCode()) {
-        std::fprintf(stderr, "Walk \"%s\": the game ended with exit code %d, the walk expects %d\n", walk.name.c_str(),
-                     exitCode, runner->getExpectedExitCode());
+        std::fprintf(stderr, "Walk \"%s\": the game ended with exit code %d, the walk expects %d\n",
+                     walk.name.c_str(), exitCode, runner->getExpectedExitCode());
         result = 1;
     } else {
         std::fprintf(stderr, "Walk \"%s\" passed\n", walk.name.c_str());

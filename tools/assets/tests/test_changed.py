@@ -24,22 +24,23 @@ class ChangedModulesTest(unittest.TestCase):
         # the fonts bake every character the texts use
         self.assertEqual(picked("tools/assets/texts/english.toml"), ["fonts", "texts"])
         self.assertEqual(picked("tools/assets/atlases.toml"), ATLASES)
-        # the start screens write their titles in the interface's faces
+        # the start screens and the scene files that name fonts
         self.assertEqual(picked("tools/assets/fonts.toml"),
-                         ["fonts", "startscreens", "templates"])
+                         ["fonts", "menuscene", "startscreens", "templates"])
 
     def test_a_changed_generator_picks_its_module_and_those_importing_it(self):
         self.assertEqual(picked("tools/assets/sfx.py"), ["sounds"])
         self.assertEqual(picked("tools/assets/startup.py"), ["startup"])
-        self.assertEqual(picked("tools/assets/texts.py"), ["fonts", "templates", "texts"])
+        self.assertEqual(picked("tools/assets/texts.py"),
+                         ["fonts", "menuscene", "templates", "texts"])
         # the skin feeds one atlas and the templates, not the other atlases
         self.assertEqual(picked("tools/assets/art/skin.py"), ["atlas.MainMenu", "templates"])
 
     def test_a_changed_art_kit_picks_every_module_drawing_with_it(self):
         self.assertEqual(picked("tools/assets/art/kit.py"),
-                         sorted(ATLASES + ["fonts", "startscreens", "templates"]))
+                         sorted(ATLASES + ["fonts", "menuscene", "startscreens", "templates"]))
         self.assertEqual(picked("tools/assets/packer.py"),
-                         sorted(ATLASES + ["fonts", "templates"]))
+                         sorted(ATLASES + ["fonts", "menuscene", "templates"]))
 
     def test_a_shared_file_picks_everything(self):
         everything = sorted(m.name for m in all_modules())

@@ -35,6 +35,8 @@ class LintTest(unittest.TestCase):
         root.add(Node("ButtonNode", "Other", TemplateName="NoSuchTemplate",
                       Position=Prop("vector2d", (1, 2)), Text="%NoSuchKey%"))
         root.add(Node("NoSuchClass", "Odd"))
+        layer = root.add(Node("BaseNode", "Layer"))
+        layer.add(Node("ButtonNode", "Hidden", TemplateName="ButtonGreenLarge"))
         sprite = root.add(Node("SpriteNode", "Picture", AtlasTexture="images/UI/Missing.png"))
         sprite.state("Blink").animate(KeyFrame(["TintColor"], [Key(0, [0]), Key(0, [0], goto=0)]))
         with tempfile.NamedTemporaryFile(suffix=".oscn", dir=asset_path("scenes"),
@@ -54,6 +56,8 @@ class LintTest(unittest.TestCase):
         self.assertIn("unknown node class NoSuchClass", text)
         self.assertIn("picture images/UI/Missing.png", text)
         self.assertIn("loops without time passing", text)
+        self.assertIn("Hidden is out of the pointer's reach below Layer, which is no control", text)
+        self.assertNotIn("Other is out of the pointer's reach", text)
 
     def test_scene_contracts_find_missing_nodes_classes_and_states(self):
         saved = dict(lint.SCENE_CONTRACTS)
@@ -75,6 +79,51 @@ class LintTest(unittest.TestCase):
             "scenes/LogosScene.oscn: Scene/Logo2 is not one of TextNode",
             "scenes/LogosScene.oscn: no node Scene/Logo9",
             "scenes/LogosScene.oscn: Scene/Logo1 has no state Blink"])
+
+    def test_menu_movers_find_wrong_depths_moved_ancestors_missing_states_and_short_paths(self):
+        root = Node("SceneNode", "Menu", class_override="GMainMenuScene")
+        street = root.add(Node("BaseNode", "Bg")).add(Node("BaseNode", "Active"))
+        moved = street.add(Node("BaseNode", "Moved", Position=(5, 0, 0)))
+        lane = moved.add(Node("BaseNode", "Lane"))
+        bike = lane.add(Node("GPathMovableNode", "DeepBike", class_override="GMainMenuBikeNode"))
+        bike.add(Node("SpriteNode", "Body")).state("Right")
+        car = lane.add(Node("BaseNode", "Cars")).add(
+            Node("GPathMovableNode", "Car", class_override="GMainMenuCarNode"))
+        body = car.add(Node("SpriteNode", "Body"))
+        for state in lint.MENU_MOVERS["GMainMenuCarNode"][2]:
+            body.state(state)
+        lane.add(Node("BaseNode", "Sky")).add(
+            Node("GPathMovableNode", "Cloud", class_override="GMainMenuCloudNode"))
+        paths = ("<LevelPaths><CarPaths><Path ID=\"Bike\"><p p=\"1;2\"/><p p=\"3;4\"/></Path>"
+                 "<Path ID=\"Path\"><p p=\"1;2\"/><p p=\"3;4\"/></Path>"
+                 "<Path ID=\"Clouds\"><p p=\"1;2\"/></Path></CarPaths></LevelPaths>")
+        folder = asset_path("scenes")
+        with tempfile.NamedTemporaryFile(suffix=".oscn", dir=folder, delete=False) as scene, \
+                tempfile.NamedTemporaryFile(suffix=".xml", dir=folder, delete=False) as xml:
+            scene.write(scene_file(root))
+            xml.write(BOM + paths.encode("utf-8"))
+        saved = lint.MENU_SCENE, lint.MENU_PATHS
+        lint.MENU_SCENE = "scenes/" + os.path.basename(scene.name)
+        lint.MENU_PATHS = "scenes/" + os.path.basename(xml.name)
+        try:
+            content = lint.Content([])
+            content.files.add(lint.MENU_SCENE)
+            problems = []
+            lint.lint_menu_movers(content, problems)
+        finally:
+            lint.MENU_SCENE, lint.MENU_PATHS = saved
+            os.remove(scene.name)
+            os.remove(xml.name)
+        text = "\n".join(problems)
+        self.assertIn("DeepBike (GMainMenuBikeNode) sits 5 links below the menu, not 4", text)
+        self.assertIn("DeepBike (GMainMenuBikeNode): its Body lacks the states RightRightRightUp",
+                      text)
+        self.assertIn("Car (GMainMenuCarNode) sits 6 links below the menu, not 5", text)
+        self.assertIn("Car (GMainMenuCarNode): its ancestor Moved is not at the origin", text)
+        self.assertNotIn("Car (GMainMenuCarNode): its Body", text)
+        self.assertIn("the Clouds group has no path of two points or more", text)
+        self.assertNotIn("the Bike group", text)
+        self.assertEqual(len(problems), 8, text)
 
     def test_the_preloader_files_are_checked_but_the_pending_ones(self):
         problems = []
