@@ -190,7 +190,9 @@ TEST_F(D3D9Driver, DepthAndStencilFormatFallbacks) {
             EXPECT_EQ(driver->hasStencilBuffer(), c.stencilAfter);
             EXPECT_EQ(driver->queryFeature(EVDF_STENCIL_BUFFER), c.stencilAfter);
         }
-        if (c.message) EXPECT_TRUE(logs.contains(c.message, LogWarning));
+        if (c.message) {
+            EXPECT_TRUE(logs.contains(c.message, LogWarning));
+        }
     }
 }
 

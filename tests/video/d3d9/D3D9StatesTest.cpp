@@ -195,7 +195,9 @@ TEST_F(D3D9States, FilterTable) {
         EXPECT_EQ(f.Minification, c.min);
         EXPECT_EQ(f.Mip, c.mip);
         EXPECT_EQ(f.Anisotropic, c.maxAnisotropy >= 0);
-        if (c.maxAnisotropy >= 0) EXPECT_EQ(f.MaxAnisotropy, static_cast<DWORD>(c.maxAnisotropy));
+        if (c.maxAnisotropy >= 0) {
+            EXPECT_EQ(f.MaxAnisotropy, static_cast<DWORD>(c.maxAnisotropy));
+        }
     }
     // Through the driver: the layer's sampler gets them.
     SMaterial m = material(EMT_SOLID);
@@ -444,7 +446,7 @@ TEST_F(D3D9States, RectanglesLinesAndPixelsDrawUntexturedWithTheMaterialsStates)
     const std::vector<SRecordedCall> draws = calls("DrawIndexedPrimitiveUP");
     ASSERT_EQ(draws.size(), 1u);
     S2DVertex corners[4];
-    std::memcpy(corners, draws[0].bytes.data(), sizeof corners);
+    std::memcpy(static_cast<void*>(corners), draws[0].bytes.data(), sizeof corners);
     // Left-top, right-top, right-bottom, left-bottom with their colours.
     EXPECT_EQ(corners[1].Pos, vector3df(20, 10, 0));
     EXPECT_EQ(corners[1].Color.color, 2u);
@@ -595,7 +597,9 @@ TEST_F(D3D9States, VertexTypesGoInTheirFormatsFieldOrder) {
         static_cast<const f32*>(d3dcommon::inFieldOrder(&t, 1, EVT_TANGENTS, buffer));
     const f32 expected[15] = {1, 2, 3, 4, 5, 6, 0, 8, 9, 10, 11, 12, 13, 14, 15};
     for (int i = 0; i < 15; ++i)
-        if (i != 6) EXPECT_FLOAT_EQ(ordered[i], expected[i]) << i;
+        if (i != 6) {
+            EXPECT_FLOAT_EQ(ordered[i], expected[i]) << i;
+        }
     u32 colour;
     std::memcpy(&colour, &ordered[6], 4);
     EXPECT_EQ(colour, 7u);
