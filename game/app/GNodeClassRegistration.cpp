@@ -6,9 +6,12 @@
 #include "game/config/GNodeTypeIds.h"
 #include "game/level/GPathMovableNode.h"
 #include "game/scenes/GIntroScene.h"
+#include "game/scenes/GLoadingLevelScene.h"
 #include "game/scenes/GLogosScene.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
+#include "game/scenes/GMapLocationButton.h"
+#include "game/scenes/GMapScene.h"
 
 namespace brasquel {
 
@@ -67,11 +70,12 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GShopButton", GameNodeTypeShopButton, BUTTON_KINDS(GameNodeTypeShopButton), nullptr},
     {L"GShopScene", GameNodeTypeShopScene, GAME_SCENE_KINDS(GameNodeTypeShopScene), nullptr},
     {L"GMapLocationButton", GameNodeTypeMapLocationButton,
-     BUTTON_KINDS(GameNodeTypeMapLocationButton), nullptr},
-    {L"GMapScene", GameNodeTypeMapScene, GAME_SCENE_KINDS(GameNodeTypeMapScene), nullptr},
+     BUTTON_KINDS(GameNodeTypeMapLocationButton), &createNode<GMapLocationButton>},
+    {L"GMapScene", GameNodeTypeMapScene, GAME_SCENE_KINDS(GameNodeTypeMapScene),
+     &createNode<GMapScene>},
     {L"GComicsScene", GameNodeTypeComicsScene, GAME_SCENE_KINDS(GameNodeTypeComicsScene), nullptr},
     {L"GLoadingLevelScene", GameNodeTypeLoadingLevelScene,
-     GAME_SCENE_KINDS(GameNodeTypeLoadingLevelScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeLoadingLevelScene), &createNode<GLoadingLevelScene>},
     {L"GGamePlayScene", GameNodeTypeGamePlayScene, GAME_SCENE_KINDS(GameNodeTypeGamePlayScene),
      nullptr},
     {L"GLevelObjectivesScene", GameNodeTypeLevelObjectivesScene,

@@ -76,6 +76,8 @@ public:
         (void)flag;
         return nullptr;
     }
+    // Whether the developer access code has been typed (the developer keys answer then).
+    virtual bool areDeveloperKeysOn() const { return false; }
 
     // The installed services, or none.
     static IGameServices* get();

@@ -83,8 +83,6 @@ constexpr SPending PendingFiles[] = {
     {"scenes/SelectPlayerScene.oscn", "the player selection"},
     {"scenes/SelectPlayerInputNameScene.oscn", "the name entry"},
     {"scenes/QuitConfirmationScene.oscn", "the quit confirmation"},
-    {"scenes/LoadingLevelScene.oscn", "the level loading screen"},
-    {"scenes/MapScene.oscn", "the world map"},
     {"scenes/CreditsScene.oscn", "the credits screen"},
     {"scenes/OptionsScene.oscn", "the options screen"},
     {"scenes/AchievementsScene.oscn", "the achievements screen"},
@@ -92,6 +90,12 @@ constexpr SPending PendingFiles[] = {
     {"levels/common/Fireworks/2/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/3/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/4/f.oscn", "the fireworks of the world's effects"},
+    {"scenes/GamePlayScene.oscn", "the play screen"},
+    {"Level.oscn", "the levels' own scene files"},
+    {"scenes/MapTutorial1.xml", "the map's first tutorial"},
+    {"scenes/MapTutorial2.xml", "the map's second tutorial"},
+    {"scenes/ShopScene.oscn", "the shop"},
+    {"scenes/ComicsScene", "the comics, whose scene files the map's developer keys name by number"},
 };
 
 bool isPending(const std::string& path) {
@@ -725,15 +729,50 @@ std::map<std::string, std::string> codeFileNames() {
     return names;
 }
 
+// The names of the atlases' regions: pictures the code names are regions, not files.
+std::set<std::string> atlasRegionNames(const AssetWorld& world) {
+    std::set<std::string> names;
+    for (const CRefPtr<AtlasTextureCollection>& atlas : world.atlases)
+        for (u32 i = 0; i < atlas->getRegionCount(); ++i)
+            if (CAtlasTexture* region = atlas->getRegion(i))
+                names.insert(region->getName().c_str());
+    return names;
+}
+
+// Whether a name the code uses resolves: a folder (ending in "/") exists or holds a region; a
+// file exists or is a region; a bare file name (no folder) is some file's own name; a name
+// without an extension is the start of a file's or a region's name (the code adds the rest).
+bool nameResolves(const std::string& name, const std::set<std::string>& regions) {
+    auto startsSome = [&](const std::string& prefix) {
+        for (const std::string& region : regions)
+            if (region.rfind(prefix, 0) == 0) return true;
+        for (const auto& entry : fs::recursive_directory_iterator(AssetsDir))
+            if (entry.is_regular_file() &&
+                fs::relative(entry.path(), AssetsDir).generic_string().rfind(prefix, 0) == 0)
+                return true;
+        return false;
+    };
+    if (name.empty()) return false;
+    if (name.back() == '/') return fs::is_directory(AssetsDir / name) || startsSome(name);
+    if (assetExists(name) || regions.count(name) != 0) return true;
+    if (name.find('/') == std::string::npos) {
+        for (const auto& entry : fs::recursive_directory_iterator(AssetsDir))
+            if (entry.is_regular_file() && entry.path().filename() == name) return true;
+        return false;
+    }
+    const size_t slash = name.rfind('/');
+    if (name.find('.', slash) == std::string::npos) return startsSome(name);
+    return false;
+}
+
 TEST_F(AssetLint, EveryFileTheCodeNamesExists) {
     const std::map<std::string, std::string> names = codeFileNames();
     ASSERT_FALSE(names.empty());
+    const std::set<std::string> regions = atlasRegionNames(world());
     std::vector<std::string> problems;
     for (const auto& [name, source] : names) {
-        // A folder the code names must exist as a folder.
-        const bool exists =
-            name.back() == '/' ? fs::is_directory(AssetsDir / name) : assetExists(name);
-        if (!exists && !isPending(name)) problems.push_back(name + " (named in " + source + ")");
+        if (!nameResolves(name, regions) && !isPending(name))
+            problems.push_back(name + " (named in " + source + ")");
     }
     // The code's tables of files.
     for (const brasquel::SReloadEntry& entry : world().application->getReloadEntries())
@@ -760,9 +799,10 @@ TEST_F(AssetLint, EveryPendingFileIsNamedAndNotThereYet) {
         logoImages.insert(logo.Image.c_str());
     for (const brasquel::GMMLogoEntry& logo : world().logos->getMMLogos())
         logoImages.insert(logo.Image.c_str());
+    const std::set<std::string> regions = atlasRegionNames(world());
     std::vector<std::string> problems;
     for (const SPending& pending : PendingFiles) {
-        if (assetExists(pending.path))
+        if (nameResolves(pending.path, regions))
             problems.push_back(std::string(pending.path) + " exists now: take it off the list");
         if (names.count(pending.path) == 0 && logoImages.count(pending.path) == 0)
             problems.push_back(std::string(pending.path) + " is named by nothing (" +

@@ -76,6 +76,35 @@ SCENE_CONTRACTS = {
                    "BgScene/ActiveBg/ClipNode": ("Scrolling",)},
     },
 }
+
+TEXT_CLASSES = {"TextNode"}
+HINT_CHILDREN = dict({name: TEXT_CLASSES for name in ("LevelText", "TimeText", "RankText",
+                                                      "Place1Text", "Place2Text")},
+                     **{name: SPRITE_CLASSES for name in ("Place1Sign", "Place2Sign", "Icon1",
+                                                          "Icon2", "Arrow", "ArrowL", "ArrowR")})
+NAV_STATES = ("NavTo", "NavFrom", "NavBackTo", "NavBackFrom")
+SCENE_CONTRACTS["scenes/MapScene.oscn"] = {
+    "root": "GMapScene",
+    "nodes": dict({"Scene": None, "Scene/LocationButtons": None,
+                   "Scene/PlayButton": BUTTON_CLASSES, "Scene/ShopButton": BUTTON_CLASSES,
+                   "Scene/BackButton": BUTTON_CLASSES},
+                  **{"Scene/LevelHint%dNode/%s" % (n, child): classes
+                     for n in range(1, 7) for child, classes in HINT_CHILDREN.items()}),
+    "states": {"Scene": NAV_STATES},
+}
+SCENE_CONTRACTS["scenes/LoadingLevelScene.oscn"] = {
+    "root": "GLoadingLevelScene",
+    "nodes": {"Scene": None, "Scene/ProgressBg": None, "Scene/Progress": None},
+    "states": {"Scene": NAV_STATES + ("NavToComics3",)},
+}
+# The map: its location buttons (how many, their template's parts and states), the level score
+# of every level they lead to, and the icon of every upgrade a location requires.
+MAP_SCENE = "scenes/MapScene.oscn"
+MAP_LOCATIONS = 39
+LOCATION_TEMPLATE = "MapLocationButton"
+LOCATION_PARTS = {"Selector": None, "Star": None, "Star/Star": SPRITE_CLASSES,
+                  "Star/Platform": SPRITE_CLASSES}
+MAP_ICONS = "scenes/images/Map/Icons/"
 # The main menu's street: each mover class, how many parent links below the menu it must sit
 # (it looks for the menu exactly there), the path group it takes from the street's paths (None:
 # the pedestrian paths) and the states its "Body" must carry.
@@ -106,6 +135,8 @@ CUES_NOT_PLAYED = {"FeatureCommercial"}
 QUOTED_PATH = re.compile(r'"([A-Za-z0-9_/]+\.(?:xml|oscn))"')
 # A picture name's digits before the extension are its frame number: frames are named Name0001.
 FRAME_DIGITS = re.compile(r"(\d+)\.[^./]*$")
+# Pictures named after the entries of a table (the upgrades' icons), whose digits are the entry's.
+NAMED_BY_TABLE = ("scenes/images/Map/Icons/",)
 
 
 def _asset_path(path):
@@ -184,7 +215,8 @@ class Content:
                     self.problems.append("%s: region %s is also in %s" % (file, name,
                                                                           self.regions[name]))
                 digits = FRAME_DIGITS.search(name)
-                if digits and len(digits.group(1)) != 4:
+                if digits and len(digits.group(1)) != 4 and \
+                        not name.startswith(NAMED_BY_TABLE):
                     self.problems.append("%s: %s ends in a number that is not a four-digit frame "
                                          "number" % (file, name))
                 self.regions[name] = file
@@ -623,6 +655,70 @@ def lint_achievement_texts(content, problems):
             problems.append("the dictionary lacks the achievement text %s" % key)
 
 
+def _value_of(element, name):
+    """A property's value in a node element (None when absent)."""
+    for group in element.findall("Properties"):
+        for prop in group:
+            if prop.get("Name") == name:
+                return prop.get("Value")
+    return None
+
+
+def lint_map(content, problems):
+    if MAP_SCENE not in content.files:
+        return  # the scene contracts report it
+    root = _parse(_asset_path(MAP_SCENE), problems)
+    layer = _child_path(root, "Scene/LocationButtons") if root is not None else None
+    if layer is None:
+        return
+    buttons = [c for c in layer.findall("SceneNode")
+               if (c.get("ClassOverride") or c.get("Type")) == "GMapLocationButton"]
+    if len(buttons) != MAP_LOCATIONS:
+        problems.append("%s: %d location buttons, not %d" % (MAP_SCENE, len(buttons),
+                                                             MAP_LOCATIONS))
+    scores_root = _parse(_asset_path(LEVEL_SCORES), problems) \
+        if LEVEL_SCORES in content.files else None
+    scored = {e.get("Name") for e in scores_root.iter("Level")} if scores_root is not None else set()
+    for button in buttons:
+        level = _value_of(button, "AssociatedLevelName")
+        if not level:
+            problems.append("%s: %s leads to no level" % (MAP_SCENE, _node_name(button)))
+        elif level not in scored:
+            problems.append("%s: %s leads to %s, which %s lacks"
+                            % (MAP_SCENE, _node_name(button), level, LEVEL_SCORES))
+        if _value_of(button, "TemplateName") != LOCATION_TEMPLATE:
+            problems.append("%s: %s does not use the template %s"
+                            % (MAP_SCENE, _node_name(button), LOCATION_TEMPLATE))
+    collection = _parse(_asset_path(MENU_TEMPLATES), problems)
+    template = next((t for t in collection.findall("SceneNode") if _node_name(t) == LOCATION_TEMPLATE),
+                    None) if collection is not None else None
+    if template is None:
+        problems.append("%s: no template %s" % (MENU_TEMPLATES, LOCATION_TEMPLATE))
+    else:
+        for path, classes in sorted(LOCATION_PARTS.items()):
+            node = _child_path(template, path)
+            if node is None:
+                problems.append("%s: %s has no %s" % (MENU_TEMPLATES, LOCATION_TEMPLATE, path))
+            elif classes and (node.get("ClassOverride") or node.get("Type")) not in classes:
+                problems.append("%s: %s/%s is not a sprite" % (MENU_TEMPLATES, LOCATION_TEMPLATE,
+                                                               path))
+        star = _child_path(template, "Star")
+        if star is not None and "Wave" not in {st.get("Name") for g in star.findall("States")
+                                               for st in g.findall("State")}:
+            problems.append("%s: %s/Star has no state Wave" % (MENU_TEMPLATES, LOCATION_TEMPLATE))
+    upgrades_root = _parse(_asset_path(UPGRADES_TABLE), problems) \
+        if UPGRADES_TABLE in content.files else None
+    for upgrade in upgrades_root.iter("Upgrade") if upgrades_root is not None else ():
+        name = upgrade.find("Name")
+        level = upgrade.find("ObligatoryLevel")
+        if name is None or level is None or int(level.get("Value", "0") or 0) < 1:
+            continue
+        icon = MAP_ICONS + name.get("Value", "") + ".png"
+        if icon not in content.regions:
+            problems.append("the obligatory upgrade %s has no map icon %s"
+                            % (name.get("Value"), icon))
+
+
 def lint_all():
     problems = []
     content = Content(problems)
@@ -640,6 +736,7 @@ def lint_all():
     lint_sound_pack(content, problems)
     lint_scene_contracts(content, problems)
     lint_menu_movers(content, problems)
+    lint_map(content, problems)
     lint_preloader_files(content, problems)
     lint_cue_names(problems)
     lint_upgrades(content, problems)

@@ -449,6 +449,8 @@ def templates():
     made.append(panel_template("PanelSmall", (400, 300)))
     made.append(panel_template("PanelLarge", (960, 704)))
     made.append(message_box_template())
+    from .mapscene import location_template  # the map's module builds on this one's helpers
+    made.append(location_template())
     return made
 
 
