@@ -172,6 +172,8 @@ bool GMapScene::onSceneChangeStarted(CEvent* event) {
         phase += 0.2f;
         if (phase >= 1.0f - 1e-4f) phase = 0.0f;
     }
+    const SceneNode* from = sceneLeft(event);
+    m_enteredFromComic = from && from->isKindOf(GameNodeTypeComicsScene);
     removeTutorial();
     startTutorial(event);
     buildLocationInfos();
@@ -397,10 +399,11 @@ bool GMapScene::onSceneChangeFinished(CEvent* event) {
     GBaseSceneNode::onSceneChangeFinished(event);
     CRefPtr<BaseNode> self(this);
     if (entersThis(event, this)) {
-        const SceneNode* from = sceneLeft(event);
+        // The scene left may be gone by now (going back removes it): its kind was noted when
+        // the switch began.
         CProfile* profile = activeProfile();
         const s32 level = profile ? profile->getInt(ProfileKeyLevelIndex) : 0;
-        const bool comicBeforeMiniGame = from && from->isKindOf(GameNodeTypeComicsScene) &&
+        const bool comicBeforeMiniGame = m_enteredFromComic &&
                                          (level == 7 || level == 15 || level == 31) && m_selected &&
                                          !m_selected->getAssociatedLevelName().empty();
         if (comicBeforeMiniGame)

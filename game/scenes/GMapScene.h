@@ -121,6 +121,8 @@ private:
     GMapLocationButton* m_selected = nullptr;
     oskel::CRefPtr<ITutorial> m_tutorial;
     oskel::stringc m_tutorialFlagKey;
+    // Whether the entry under way comes from a comic.
+    bool m_enteredFromComic = false;
     oskel::ControlNode* m_playButton = nullptr;
     oskel::BaseNode* m_hints[HintCount] = {};
     std::vector<GMapLocationInfo> m_infos;

@@ -168,7 +168,7 @@ def loading_scene():
     scene.add(templates.nine("Plate", "Panel", (x - 24, y - 80, 1),
                              (BAR_SIZE[0] + 48, BAR_SIZE[1] + 104, 0), CanBeHit=False))
     scene.add(_text("Title", (x, y - 64, 2), (BAR_SIZE[0], 48), font="title_40", size=40,
-                    halign=2, Text="%Map_Loading%"))
+                    halign=2, color=WHITE, Text="%Map_Loading%"))
     scene.add(Node("SpriteNode", "ProgressBg", Position=(x, y, 2), Bounds=BAR_SIZE + (0,),
                    AtlasTexture="images/IntroScene/ProgressBg.png", CanBeHit=False))
     scene.add(Node("SpriteNode", "Progress", Position=(x, y, 3), Bounds=(0, BAR_SIZE[1], 0),
