@@ -16,6 +16,9 @@ constexpr s32 kThresholds[GAchievementsProgress::AchievementCount] = {
     6, 3, 3, 3, 50, 150, 250, 2500000, 7500000, 10000000, 35, 30};
 
 // The achievement's number in its texts and its icon's name.
+// The folder of the achievements' icons ("Icon1.png" to "Icon12.png").
+constexpr const char* kIconFolder = "scenes/images/Achievements/";
+
 stringc numberOf(u32 i) { return decimalText(static_cast<s32>(i + 1)); }
 
 stringw textKey(u32 i, const char* part) {
@@ -83,7 +86,7 @@ void GAchievementsProgress::save() const {
 }
 
 stringc GAchievementsProgress::getIconPath(u32 i) const {
-    return stringc("scenes/images/Achievements/Icon") + numberOf(i) + ".png";
+    return stringc(kIconFolder) + "Icon" + numberOf(i) + ".png";
 }
 
 stringw GAchievementsProgress::getNameKey(u32 i) const { return textKey(i, "Name"); }

@@ -97,7 +97,9 @@ TEST(ShopTablesContent, TheUpgradesLoadWithTheFreeStartAndKnownBuildings) {
                       static_cast<s32>(type->Features.size()))
                 << name;
         }
-        if (upgrade.Price > 0) EXPECT_GT(upgrade.LevelModifiers->size(), 0u) << name;
+        if (upgrade.Price > 0) {
+            EXPECT_GT(upgrade.LevelModifiers->size(), 0u) << name;
+        }
         EXPECT_EQ(texts->translate(upgrade.Info).findFirst(L'%'), -1) << name;
         EXPECT_EQ(texts->getText(stringc(name.c_str())).findFirst(L'%'), -1) << name;
     }

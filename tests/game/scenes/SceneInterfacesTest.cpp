@@ -91,17 +91,17 @@ TEST(SceneInterfaces, ANodeIsIdentifiedByItsKindAndItsInterface) {
 TEST(SceneInterfaces, TutorialsComeFromTheInstalledServices) {
     auto host = makeRef<SceneNode>(CCreationContext());
     {
-        test::TestGameServices services;
+        brasquel::test::TestGameServices services;
         EXPECT_EQ(IGameServices::get()->createTutorial(host.get(), nullptr, nullptr, true),
                   nullptr);
         EXPECT_EQ(IGameServices::get()->getAchievementsProgress(), nullptr);
     }
     // Services that make tutorials hand each caller a new one with one reference.
-    struct TutorialServices : test::TestGameServices {
+    struct TutorialServices : brasquel::test::TestGameServices {
         ITutorial* createTutorial(BaseNode* h, TemplateCollectionNode*, IContentManager*,
                                   bool) override {
             hosts.push_back(h);
-            return new test::RecordingTutorial();
+            return new brasquel::test::RecordingTutorial();
         }
         std::vector<BaseNode*> hosts;
     } services;
@@ -115,6 +115,6 @@ TEST(SceneInterfaces, TutorialsComeFromTheInstalledServices) {
     EXPECT_TRUE(first->load(nullptr, nullptr));
     first->start();
     EXPECT_TRUE(first->update(30));
-    EXPECT_EQ(static_cast<test::RecordingTutorial*>(first.get())->calls,
+    EXPECT_EQ(static_cast<brasquel::test::RecordingTutorial*>(first.get())->calls,
               (std::vector<std::string>{"load", "start", "update 30"}));
 }
