@@ -96,7 +96,6 @@ constexpr SPending PendingFiles[] = {
     {"scenes/MapTutorial1.xml", "the map's first tutorial"},
     {"scenes/MapTutorial2.xml", "the map's second tutorial"},
     {"scenes/ShopScene.oscn", "the shop"},
-    {"scenes/images/Achievements/Icon", "the achievement icons, named by number"},
     {"scenes/ComicsScene", "the comics, whose scene files the map's developer keys name by number"},
 };
 
