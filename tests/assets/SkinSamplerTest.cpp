@@ -53,6 +53,9 @@ constexpr SControl Controls[] = {
     {"ArrowDown", EInk::Green, 0.8f, {0, 0, 0, 0}},
     {"ArrowLeft", EInk::Green, 0.8f, {0, 0, 0, 0}},
     {"ArrowRight", EInk::Green, 0.8f, {0, 0, 0, 0}},
+    // The map's location at half size: its platform fills the lower part; its shadow falls
+    // to the lower right.
+    {"MapLocation", EInk::Any, 0.2f, {0, 0, 4, 4}},
     {"Tab1Button", EInk::Any, 0.8f, {0, 0, 0, 0}},
     {"Tab2Button", EInk::Any, 0.8f, {0, 0, 0, 0}},
     {"Tab3Button", EInk::Grey, 0.8f, {0, 0, 0, 0}},
@@ -171,6 +174,8 @@ TEST(SkinSampler, EveryTemplateShowsItsSkinAtItsPlace) {
                                           "SkinSampler.oscn",
                                           "--atlas",
                                           "atlases/MainMenu.xml",
+                                          "--atlas",
+                                          "atlases/MapMenu.xml",
                                           "--templates",
                                           "scenes/TemplateCollection.oscn",
                                           "--dictionary",

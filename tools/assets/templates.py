@@ -511,6 +511,12 @@ def sampler():
     control("ButtonNode", "CloseButton", "CloseButton", (44, 44))
     for direction in ("Up", "Down", "Left", "Right"):
         control("ButtonNode", "Arrow%s" % direction, "Arrow%sButton" % direction, ARROW_SIZE)
+    # the map's location, at half size to keep to the row
+    from .art.map import BUTTON_SIZE as LOCATION_SIZE
+    x, y = flow.place((LOCATION_SIZE[0] // 2, LOCATION_SIZE[1] // 2))
+    body.add(Node("ButtonNode", "MapLocation", Position=(x, y, z),
+                  Bounds=(LOCATION_SIZE[0], LOCATION_SIZE[1], 0), TemplateName="MapLocationButton",
+                  Scale=(0.5, 0.5, 1.0)))
     flow.newline()
     for index in range(3):
         control("ButtonNode", "Tab%dButton" % (index + 1), "TabButton", (160, 44),
