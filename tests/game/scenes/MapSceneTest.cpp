@@ -565,3 +565,25 @@ TEST(MapScene, EntryPlaysTheMenuMusicOnce) {
     EXPECT_EQ(world.services.groups->getPlayingCount(), before);
     EXPECT_TRUE(world.services.groups->isCuePlaying(GSoundCueIds::get().MenuMusic));
 }
+
+// A tutorial that could not be made (its file missing, or no tutorial from the services) never
+// clears its flag: it is shown once it can be.
+TEST(MapScene, AnUnmadeTutorialKeepsItsFlag) {
+    for (bool withFile : {false, true}) {
+        MapSceneWorld world;
+        if (withFile) world.write(GMapScene::Tutorial1File, "<Tutorial/>");
+        world.services.makeTutorials = false;
+        ActivePlayer player(L"Ada", 0);
+        player.profile()->setBool(ProfileKeyShowTutorialOn, true);
+        player.profile()->setBool(ProfileKeyShowTutorialMap1, true);
+        CRefPtr<GMapScene> map = world.makeMap(3);
+        world.enter(map.get(), GameNodeTypeMainMenuScene);
+        EXPECT_EQ(world.services.made.size(), withFile ? 1u : 0u);
+        EXPECT_EQ(map->getTutorial(), nullptr);
+        EXPECT_EQ(map->getTutorialFlagKey(), stringc());
+        world.press(map.get(), "BackButton");
+        world.step(1000);
+        EXPECT_EQ(world.current(), "From");
+        EXPECT_TRUE(player.profile()->getBool(ProfileKeyShowTutorialMap1)) << withFile;
+    }
+}
