@@ -44,9 +44,12 @@
 #include "game/app/GNodeClassRegistration.h"
 #include "game/config/GLogosConfiguration.h"
 #include "game/config/GSoundCueIds.h"
+#include "game/config/LevelScores.h"
 #include "game/level/GLevelPaths.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
+#include "game/scenes/GMapLocationButton.h"
+#include "game/scenes/GMapScene.h"
 #include "tests/assets/SourceLiterals.h"
 #include "tests/support/TestSupport.h"
 
@@ -617,6 +620,69 @@ TEST_F(AssetLint, TheMainMenusPartsAndItsStreet) {
     for (const char* cls :
          {"GMainMenuBikeNode", "GMainMenuCarNode", "GMainMenuCloudNode", "GMainMenuPedestrianNode"})
         EXPECT_GT(movers[cls], 0) << cls;
+}
+
+// The map as the game loads it: its 39 locations in order, each leading to a level of the level
+// scores table, the parts its code looks up with their kinds, and the location template's parts.
+TEST_F(AssetLint, TheMapsLocationsAndParts) {
+    CRefPtr<brasquel::GMapScene> map;
+    {
+        CResource* loaded = world().content->getContentByPath(
+            TypeCodeSceneNode, stringc("scenes/MapScene.oscn"), false);
+        ASSERT_NE(loaded, nullptr);
+        CRefPtr<CResource> held = CRefPtr<CResource>::fromRaw(loaded);
+        map = CRefPtr<brasquel::GMapScene>(dynamic_cast<brasquel::GMapScene*>(loaded));
+    }
+    ASSERT_TRUE(map) << "the map's root is not a GMapScene";
+    std::vector<std::string> problems;
+    const auto& locations = map->getLocationButtons();
+    EXPECT_EQ(locations.size(), 39u);
+    brasquel::LevelScores* scores = world().application->getLevelScores();
+    ASSERT_NE(scores, nullptr);
+    for (u32 i = 0; i < locations.size(); ++i) {
+        const std::string name = locations[i]->getNodeName().c_str();
+        if (name != "Location" + std::to_string(i)) problems.push_back(name + " out of order");
+        const stringc& level = locations[i]->getAssociatedLevelName();
+        if (level.empty() || !scores->find(level))
+            problems.push_back(name + " leads to \"" + level.c_str() +
+                               "\", which the level scores lack");
+    }
+    EXPECT_NE(map->getPlayButton(), nullptr);
+    for (u32 i = 0; i < brasquel::GMapScene::HintCount; ++i) {
+        BaseNode* hint = map->getLevelHint(i);
+        if (!hint) {
+            problems.push_back("no hint " + std::to_string(i + 1));
+            continue;
+        }
+        for (const char* text : {"LevelText", "TimeText", "RankText", "Place1Text", "Place2Text"}) {
+            BaseNode* child = hint->findChildByName(text, 1);
+            if (!child || !child->isKindOf(NodeTypeText))
+                problems.push_back(std::string(hint->getNodeName().c_str()) + "/" + text);
+        }
+        for (const char* sprite :
+             {"Place1Sign", "Place2Sign", "Icon1", "Icon2", "Arrow", "ArrowL", "ArrowR"}) {
+            BaseNode* child = hint->findChildByName(sprite, 1);
+            if (!child || !child->isKindOf(NodeTypeSprite))
+                problems.push_back(std::string(hint->getNodeName().c_str()) + "/" + sprite);
+        }
+    }
+    for (const char* button : {"BackButton", "ShopButton"}) {
+        BaseNode* node =
+            map->getSceneNode() ? map->getSceneNode()->findChildByName(button, 1) : nullptr;
+        if (!node || !node->isKindOf(NodeTypeButton)) problems.push_back(button);
+    }
+    BaseNode* location = world().menuTemplates->findTemplate(CNameId("MapLocationButton").getId());
+    ASSERT_NE(location, nullptr);
+    BaseNode* group = location->findChildByName("Star", 1);
+    ASSERT_NE(group, nullptr);
+    EXPECT_NE(location->findChildByName("Selector", 1), nullptr);
+    EXPECT_NE(group->findState(CNameId("Wave").getId()), nullptr);
+    for (const char* sprite : {"Star", "Platform"}) {
+        BaseNode* child = group->findChildByName(sprite, 1);
+        if (!child || !child->isKindOf(NodeTypeSprite))
+            problems.push_back(std::string("MapLocationButton/Star/") + sprite);
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
 }
 
 // ---- Fonts, atlases, sounds ----
