@@ -449,6 +449,9 @@ def templates():
     made.append(panel_template("PanelSmall", (400, 300)))
     made.append(panel_template("PanelLarge", (960, 704)))
     made.append(message_box_template())
+    # Templates of one screen each, made with their screens.
+    from . import shopscenes
+    made += shopscenes.templates()
     return made
 
 
