@@ -55,6 +55,10 @@ public:
     // The window's caption, kept in the engine setting "TitleCaption" too.
     virtual void setWindowCaption(const oskel::stringw& caption) { (void)caption; }
 
+    // Whether the player has typed the developer access code (the scenes' developer keys act
+    // only then); never where the services keep no such switch.
+    virtual bool developerKeysEnabled() const { return false; }
+
     // The installed services, or none.
     static IGameServices* get();
     // Installs the services (none: removes them); returns the ones installed before.

@@ -543,6 +543,16 @@ def sampler():
     body.add(Node("ControlNode", "MessageBox", Position=(edit_x, list_y + 112, z),
                   Bounds=(520, 260, 0), TemplateName="MessageBox2Buttons", WantFocus=False,
                   Scale=(0.7, 0.7, 1.0)))
+    # The templates of single screens, made small, in the free corners on the right.
+    from . import shopscenes
+    body.add(Node("ButtonNode", "ShopCard", Position=(852, 60, z), Bounds=(136, 150, 0),
+                  TemplateName="ShopButton", Scale=(0.8, 0.8, 1.0)))
+    for index, name in enumerate(("AchievementsList", "AchievementsEarnedList")):
+        w, h = shopscenes.ELEMENT
+        body.add(Node("ListNode", name, Position=(858, 552 + index * 68, z),
+                      Bounds=(w, h * shopscenes.LIST_ROWS, 0), TemplateName=name,
+                      Circular=False, Scale=(0.12, 0.12, 1.0),
+                      Strings=["Item %d" % (i + 1) for i in range(8)]))
     return root
 
 

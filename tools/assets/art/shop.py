@@ -1,7 +1,7 @@
 """The shop's own pictures under scenes/images/Shop/: the market-hall backdrop, the faces of the
 shop buttons in every condition (normal, hover, pressed, not affordable, locked, bought), the
 "bought" ribbon, the glow that marks an upgrade on offer at the current location, the points
-board and one icon per upgrade (Icons/<Name>.png, 64 x 64), drawn for every upgrade name the
+board and one icon per upgrade (Icons/<Name>Icon.png, 64 x 64), drawn for every upgrade name the
 upgrades table offers. A name without a drawing of its own gets a lettered sign.
 """
 import math
@@ -39,7 +39,9 @@ def name(base):
 
 
 def icon_name(upgrade):
-    return ICON_FOLDER + upgrade + ".png"
+    """An upgrade's icon (named so that the digits some upgrade names end in are not taken for a
+    frame number)."""
+    return ICON_FOLDER + upgrade + "Icon.png"
 
 
 def upgrade_names():
