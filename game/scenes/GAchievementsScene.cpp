@@ -2,6 +2,7 @@
 
 #include "engine/content/IContentManager.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/core/event/VirtualKeys.h"
 #include "engine/io/CTextDictionary.h"
 #include "engine/nodes/ListNode.h"

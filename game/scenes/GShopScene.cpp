@@ -5,6 +5,7 @@
 
 #include "engine/core/CNameTable.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/event/DeviceEvents.h"
 #include "engine/core/event/VirtualKeys.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CTextDictionary.h"
@@ -68,8 +69,8 @@ bool contains(const std::vector<s32>& names, s32 name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-s32 clampToInt(s64 value) {
-    return static_cast<s32>(std::clamp<s64>(value, std::numeric_limits<s32>::min(),
+s32 clampToInt(long long value) {
+    return static_cast<s32>(std::clamp<long long>(value, std::numeric_limits<s32>::min(),
                                             std::numeric_limits<s32>::max()));
 }
 
@@ -164,13 +165,13 @@ void GShopScene::refresh(bool forceSave) {
     CRefPtr<BaseNode> self(this);
     UpgradesConfiguration* table = upgrades();
 
-    s64 total = 0;
+    long long total = 0;
     const array<s32> scores = parseIntListNarrow(profile->getString(ProfileKeyScores));
     for (u32 i = 0; i < scores.size(); ++i) total += scores[i];
     const s32 maxUnlocked = profile->getInt(ProfileKeyMaxUnlockedLevelIndex);
 
     const std::vector<s32> owned = getOwnedUpgrades();
-    s64 spent = 0;
+    long long spent = 0;
     s32 counts[GroupCount] = {};
     for (s32 name : owned) {
         UpgradeRecord* upgrade = table ? table->find(CNameId::fromId(name)) : nullptr;

@@ -735,7 +735,7 @@ TEST_F(AssetLint, TheAchievementsScreensAndIcons) {
 
     auto progress = makeRef<brasquel::GAchievementsProgress>();
     std::vector<std::string> problems;
-    for (s32 i = 0; i < static_cast<s32>(brasquel::GAchievementsProgress::Count); ++i) {
+    for (u32 i = 0; i < brasquel::GAchievementsProgress::AchievementCount; ++i) {
         const stringc path = progress->getIconPath(i);
         CResource* icon = world().content->getContentByPath(TypeCodeAtlasTexture, path, false);
         if (!icon || icon->getTypeCode() != TypeCodeAtlasTexture)

@@ -48,7 +48,6 @@ ROWS_TOP = 200
 ROW_STEP = CARD_H + 20
 BUTTONS_DEPTH = 10
 HINT_SIZE = (240, 118)
-UPGRADE_TEXTS = "Upgrade_%s_Name"
 TUTORIAL_FILES = ("scenes/ShopTutorial1.xml", "scenes/ShopTutorial2.xml")
 
 
@@ -58,7 +57,8 @@ def picture(name):
 
 
 def upgrade_name_key(upgrade):
-    return "%" + (UPGRADE_TEXTS % upgrade) + "%"
+    """The dictionary reference of an upgrade's name (keyed by the upgrade's own name)."""
+    return "%" + upgrade + "%"
 
 
 def card_place(upgrade):

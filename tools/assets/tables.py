@@ -1,7 +1,6 @@
 """The tables and collections the preloader reads that no other generator makes yet: valid files
 with the root element each reader expects and, until the issues that fill them, no entries.
 
-- levels/common/UpgradesConfiguration.xml, LevelScores.xml;
 - scenes/ComicsConfiguration.xml;
 - scenes/ParticleCollection.xml and levels/common/ParticleCollection.xml;
 - levels/common/TemplateCollection.oscn (the level world's templates).
@@ -13,8 +12,6 @@ from .scene import Node, scene_text
 
 # file -> root element of an empty table
 TABLES = {
-    "levels/common/UpgradesConfiguration.xml": "UpgradesConfiguration",
-    "levels/common/LevelScores.xml": "LevelScores",
     "scenes/ComicsConfiguration.xml": "ComicsConfiguration",
     "scenes/ParticleCollection.xml": "ParticleCollection",
     "levels/common/ParticleCollection.xml": "ParticleCollection",

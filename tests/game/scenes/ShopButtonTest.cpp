@@ -41,13 +41,13 @@ struct ButtonWorld : SceneWorld {
         std::vector<std::string> names;
         for (const char* state : kStates) {
             Animator* animator = face->findState(id(state));
-            if (animator && animator->isRunning()) names.push_back(state);
+            if (animator && animator->getRunningCount() > 0) names.push_back(state);
         }
         return names;
     }
     bool priceTextPlays(const char* state) const {
         Animator* animator = button->getPriceText()->findState(id(state));
-        return animator && animator->isRunning();
+        return animator && animator->getRunningCount() > 0;
     }
     void stopAll() {
         face->stopAllStates(false);
@@ -106,7 +106,7 @@ TEST(ShopButton, TheConditionDecidesTheStateItsChildrenEnter) {
         {false, false, true, false, false, false, "KillFocus"},
         {false, false, true, true, false, false, "Focus"},
         {false, false, true, true, true, false, "FocusHover"},
-        {false, false, true, false, true, true, "NormalHover"},
+        {false, false, true, true, true, true, "FocusHover"},  // the hover brings the focus
         {false, false, false, false, false, false, "NormalDisable"},
         {false, true, false, false, false, false, "Locked"},
         {false, true, false, true, true, true, "Locked"},
@@ -136,14 +136,14 @@ TEST(ShopButton, AChildWithoutABoughtStatePlaysNormalWhileBought) {
     world.stopAll();
     world.button->setBought(true);
     EXPECT_EQ(world.running(), std::vector<std::string>{"Bought"});
-    EXPECT_TRUE(world.button->priceTextPlays("Normal"));
+    EXPECT_TRUE(world.priceTextPlays("Normal"));
     // "Locked" has no stand-in: the price text plays nothing for it.
     world.stopAll();
     world.button->setBought(false);
     world.stopAll();
     world.button->setLocked(true);
     EXPECT_EQ(world.running(), std::vector<std::string>{"Locked"});
-    EXPECT_FALSE(world.button->priceTextPlays("Normal"));
+    EXPECT_FALSE(world.priceTextPlays("Normal"));
     // The other states keep the control's stand-ins.
     EXPECT_EQ(world.button->resolveStateTransition(id("FocusHover")), id("NormalHover"));
     EXPECT_EQ(world.button->resolveStateTransition(id("Bought")), id("Normal"));

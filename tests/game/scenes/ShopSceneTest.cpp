@@ -50,7 +50,7 @@ const char* highlightState(GShopButton* button) {
     BaseNode* glow = highlight->findChildByName(id("Glow"), 1);
     for (const char* state : {"On", "Off"}) {
         Animator* animator = glow ? glow->findState(id(state)) : nullptr;
-        if (animator && animator->isRunning()) return state;
+        if (animator && animator->getRunningCount() > 0) return state;
     }
     return "still";
 }
@@ -132,8 +132,13 @@ TEST(Shop, AnUpgradeIsOnOfferOnceItsLevelIsCompleted) {
         EXPECT_EQ(hotel->getPrice(), c.locked ? 0 : 3000) << c.maxUnlocked;
         EXPECT_FALSE(hotel->isBought());
     }
-    // An upgrade of Level 1 is on offer from the start, one the table lacks never.
+    // Before the first level only the upgrades of Level 0 are on offer, after it those of
+    // Level 1; one the table lacks never.
     player.profile()->setInt(ProfileKeyMaxUnlockedLevelIndex, -1);
+    shop->refresh(false);
+    EXPECT_TRUE(buttonOf(shop.get(), "Hostel")->isLocked());
+    EXPECT_FALSE(buttonOf(shop.get(), "Camping")->isLocked());
+    player.profile()->setInt(ProfileKeyMaxUnlockedLevelIndex, 0);
     shop->refresh(false);
     EXPECT_FALSE(buttonOf(shop.get(), "Hostel")->isLocked());
     world.setUpgrades({{"Camping", 0, 0}});
@@ -324,6 +329,7 @@ TEST(Shop, TheDeveloperKeyGivesEveryUpgradeCountedOnce) {
     ShopWorld world;
     ShopPlayer player;
     player.profile()->setString(ProfileKeyScores, "40000");
+    player.profile()->setInt(ProfileKeyMaxUnlockedLevelIndex, 30);  // everything on offer
     CRefPtr<GShopScene> shop = world.makeShop();
     world.show(shop.get());
     // Without the access code the key is the base's.
@@ -468,26 +474,31 @@ TEST(Shop, TheBackButtonAndEscapeGoBack) {
 
 namespace {
 
-struct TutorialCase {
-    s32 maxUnlocked;
-    const char* flag;  // set to true; the others false
-    const char* file;  // the file expected, or none
-};
-
 void allowTutorials(ShopPlayer& player, const char* flag) {
     player.profile()->setBool(ProfileKeyShowTutorialOn, true);
     player.profile()->setBool(ProfileKeyShowTutorialShop1, std::string(flag) == "1");
     player.profile()->setBool(ProfileKeyShowTutorialShop2, std::string(flag) == "2");
 }
 
+// What the tutorial was asked, updates left out.
+std::vector<std::string> callsBesidesUpdates(const RecordingTutorial& tutorial) {
+    std::vector<std::string> calls;
+    for (const std::string& call : tutorial.calls)
+        if (call.rfind("update", 0) != 0) calls.push_back(call);
+    return calls;
+}
+
 }  // namespace
 
 TEST(Shop, EachTutorialComesAtItsProgressWhileItsFlagIsSet) {
-    const TutorialCase cases[] = {
-        {2, "1", "Tutorial1"}, {7, "2", "Tutorial2"}, {2, "2", nullptr},
-        {7, "1", nullptr},     {3, "1", nullptr},     {0, "1", nullptr},
+    struct Case {
+        s32 maxUnlocked;
+        const char* flag;  // the shop tutorial flag that is set ("1" or "2"); the other is not
+        bool shown;
     };
-    for (const TutorialCase& c : cases) {
+    const Case cases[] = {{2, "1", true},  {7, "2", true},  {2, "2", false},
+                          {7, "1", false}, {3, "1", false}, {0, "1", false}};
+    for (const Case& c : cases) {
         ShopWorld world;
         ShopPlayer player;
         world.write(GShopScene::Tutorial1File, "<Tutorial1/>");
@@ -496,17 +507,23 @@ TEST(Shop, EachTutorialComesAtItsProgressWhileItsFlagIsSet) {
         allowTutorials(player, c.flag);
         CRefPtr<GShopScene> shop = world.makeShop();
         world.show(shop.get());
-        if (!c.file) {
+        if (!c.shown) {
             EXPECT_TRUE(world.services.calls.empty()) << c.maxUnlocked << c.flag;
             EXPECT_EQ(shop->getTutorial(), nullptr);
             continue;
         }
-        EXPECT_EQ(world.services.calls,
-                  (std::vector<std::string>{"create over Scene with templates with content true",
-                                            std::string("load ") + c.file, "start"}))
-            << c.maxUnlocked;
-        ASSERT_NE(shop->getTutorial(), nullptr);
-        EXPECT_EQ(shop->getPreReceivers().size(), 1u);
+        EXPECT_EQ(world.services.calls, std::vector<std::string>{
+                                            "create over Scene with templates with content true"});
+        ASSERT_EQ(world.services.tutorials.size(), 1u);
+        const RecordingTutorial& tutorial = *world.services.tutorials[0];
+        EXPECT_EQ(callsBesidesUpdates(tutorial), (std::vector<std::string>{"load", "start"}));
+        EXPECT_EQ(tutorial.levelReceiver, nullptr);
+        EXPECT_EQ(std::string(shop->getTutorialFlagKey().c_str()),
+                  std::string("ShowTutorialShop") + c.flag);
+        EXPECT_EQ(shop->getTutorial(), world.services.tutorials[0].get());
+        // It sees the shop's events before the shop's own handlers.
+        ASSERT_EQ(shop->getPreReceivers().size(), 1u);
+        EXPECT_EQ(shop->getPreReceivers()[0], world.services.tutorials[0].get());
     }
     // Tutorials off: none at all.
     ShopWorld world;
@@ -533,11 +550,13 @@ TEST(Shop, TheTutorialRunsUntilItEndsAndItsFlagClearsOnLeaving) {
     world.step(1000);
     world.step(1000);
     ASSERT_EQ(world.services.tutorials.size(), 1u);
-    RecordingTutorial* tutorial = world.services.tutorials[0];
-    EXPECT_EQ(shop->getTutorialFlagKey(), ProfileKeyShowTutorialShop1);
-    const u32 before = tutorial->updates;
+    RecordingTutorial& tutorial = *world.services.tutorials[0];
+    EXPECT_STREQ(shop->getTutorialFlagKey().c_str(), ProfileKeyShowTutorialShop1);
+    // Updated with the shop's period, from the end of its entry.
+    const size_t before = tutorial.calls.size();
     world.step(300);
-    EXPECT_GE(tutorial->updates, before + 9);  // every 30 ms of the shop's clock
+    ASSERT_GE(tutorial.calls.size(), before + 9);
+    EXPECT_EQ(tutorial.calls.back(), "update 30");
     // Still running when the player leaves: the flag clears all the same.
     EXPECT_TRUE(player.profile()->getBool(ProfileKeyShowTutorialShop1));
     pressByName(shop.get(), "BackButton");
@@ -546,7 +565,7 @@ TEST(Shop, TheTutorialRunsUntilItEndsAndItsFlagClearsOnLeaving) {
     EXPECT_FALSE(player.profile()->getBool(ProfileKeyShowTutorialShop1));
     EXPECT_EQ(shop->getTutorial(), nullptr);
     EXPECT_TRUE(shop->getPreReceivers().empty());
-    EXPECT_EQ(world.services.calls.back(), "stop");
+    EXPECT_EQ(callsBesidesUpdates(tutorial), (std::vector<std::string>{"load", "start", "stop"}));
 }
 
 TEST(Shop, ATutorialThatEndsIsRemovedAndTheSkipButtonStopsIt) {
@@ -558,21 +577,23 @@ TEST(Shop, ATutorialThatEndsIsRemovedAndTheSkipButtonStopsIt) {
     CRefPtr<GShopScene> shop = world.makeShop();
     world.show(shop.get());
     ASSERT_NE(shop->getTutorial(), nullptr);
-    world.services.tutorials[0]->running = false;
+    RecordingTutorial& first = *world.services.tutorials[0];
+    first.updatesUntilEnd = 1;
     world.step(100);
     EXPECT_EQ(shop->getTutorial(), nullptr);
     EXPECT_TRUE(shop->getPreReceivers().empty());
-    EXPECT_EQ(world.services.calls.back(), "stop");
+    EXPECT_EQ(callsBesidesUpdates(first), (std::vector<std::string>{"load", "start", "stop"}));
     // The skip button stops a running one and switches the tutorials off (not saved).
     shop->onEvent(makeEvent<CEventNodeSceneSwitchBegin>(nullptr, shop.get(), true).get());
+    ASSERT_EQ(world.services.tutorials.size(), 2u);
     ASSERT_NE(shop->getTutorial(), nullptr);
     BaseNode* skip = newNode("SkipTutorialButton", shop->findChildByName(id("Scene"), 1)).get();
     EXPECT_FALSE(press(shop.get(), skip));
-    EXPECT_EQ(world.services.calls.back(), "stop");
+    EXPECT_EQ(world.services.tutorials[1]->calls.back(), "stop");
     EXPECT_FALSE(player.profile()->getBool(ProfileKeyShowTutorialOn));
 }
 
-TEST(Shop, AMissingTutorialFileGivesNoTutorial) {
+TEST(Shop, WithoutItsFileOrItsWindowThereIsNoTutorial) {
     ShopWorld world;
     ShopPlayer player;
     player.profile()->setInt(ProfileKeyMaxUnlockedLevelIndex, 2);
@@ -581,10 +602,17 @@ TEST(Shop, AMissingTutorialFileGivesNoTutorial) {
     world.show(shop.get());
     EXPECT_TRUE(world.services.calls.empty());
     EXPECT_EQ(shop->getTutorial(), nullptr);
-    // The application may make none either.
+    // A tutorial that cannot show its window is dropped.
     world.write(GShopScene::Tutorial1File, "<Tutorial1/>");
+    world.services.tutorialsLoad = false;
+    shop->onEvent(makeEvent<CEventNodeSceneSwitchBegin>(nullptr, shop.get(), true).get());
+    ASSERT_EQ(world.services.tutorials.size(), 1u);
+    EXPECT_EQ(shop->getTutorial(), nullptr);
+    EXPECT_TRUE(shop->getPreReceivers().empty());
+    EXPECT_EQ(world.services.tutorials[0]->getReferenceCount(), 1);
+    // The application may make none either.
     world.services.makeTutorials = false;
     shop->onEvent(makeEvent<CEventNodeSceneSwitchBegin>(nullptr, shop.get(), true).get());
-    EXPECT_EQ(world.services.calls.size(), 1u);
+    EXPECT_EQ(world.services.calls.size(), 2u);
     EXPECT_EQ(shop->getTutorial(), nullptr);
 }

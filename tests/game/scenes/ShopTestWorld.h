@@ -19,36 +19,10 @@
 #include "game/scenes/GAchievementsScene.h"
 #include "game/scenes/GShopButton.h"
 #include "game/scenes/GShopScene.h"
-#include "game/scenes/ITutorial.h"
 #include "tests/game/scenes/GameSceneWorld.h"
+#include "tests/game/scenes/RecordingTutorial.h"
 
 namespace brasquel::test {
-
-// A tutorial that records what its host asks of it; its update answers `running`.
-class RecordingTutorial : public ITutorial {
-public:
-    explicit RecordingTutorial(std::vector<std::string>& calls) : m_calls(calls) {}
-    bool load(CXmlReader* reader, CEventReceiver* level) override {
-        std::string line = "load";
-        if (reader && reader->read()) line += " " + toUtf8(reader->getNodeName().c_str());
-        if (level) line += " with level";
-        m_calls.push_back(line);
-        return true;
-    }
-    void start() override { m_calls.push_back("start"); }
-    void stop() override { m_calls.push_back("stop"); }
-    bool update(u32 elapsedMs) override {
-        ++updates;
-        static_cast<void>(elapsedMs);
-        return running;
-    }
-
-    bool running = true;
-    u32 updates = 0;
-
-private:
-    std::vector<std::string>& m_calls;
-};
 
 // Game services with what the shop and the achievements ask for besides the tables.
 class ShopServices : public TestGameServices {
@@ -69,8 +43,11 @@ public:
                         (templates ? " with templates" : "") + (content ? " with content" : "") +
                         (flag ? " true" : " false"));
         if (!makeTutorials) return nullptr;
-        auto* made = new RecordingTutorial(calls);
-        tutorials.push_back(made);
+        auto* made = new RecordingTutorial();
+        made->loads = tutorialsLoad;
+        // The services keep one reference of their own, so that the test can read the calls
+        // after the shop has dropped it.
+        tutorials.push_back(CRefPtr<RecordingTutorial>(made));
         return made;
     }
 
@@ -85,7 +62,8 @@ public:
     CRefPtr<GAchievementsProgress> progress = makeRef<GAchievementsProgress>();
     bool developerKeys = false;
     bool makeTutorials = true;
-    std::vector<RecordingTutorial*> tutorials;  // held by the shop while it keeps them
+    bool tutorialsLoad = true;
+    std::vector<CRefPtr<RecordingTutorial>> tutorials;
 };
 
 // The player made active while it lives, gone afterwards.
@@ -152,6 +130,13 @@ constexpr const char* kPopUpScene =
     "</Properties></SceneNode>"
     "</SceneNode></SceneNode>";
 
+// A PNG picture of one pixel.
+constexpr char kPixelPng[] =
+    "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00"
+    "\x00\x01\x08\x06\x00\x00\x00\x1f\x15\xc4\x89\x00\x00\x00\x0d\x49\x44\x41\x54\x78\xda"
+    "\x63\x64\xf8\xcf\x50\x0f\x00\x03\x86\x01\x80\x5a\x34\x7d\x6b\x00\x00\x00\x00\x49\x45"
+    "\x4e\x44\xae\x42\x60\x82";
+
 template <class T>
 BaseNode* createGameNode(const CCreationContext& context) {
     return new T(context, nullptr, nullptr);
@@ -169,9 +154,9 @@ struct ShopWorld : ContentSceneWorld {
         services.dictionary = makeRef<CTextDictionary>(device.getFileSystem());
         EXPECT_TRUE(services.dictionary->load(stringc("strings/Dictionary.xml")));
         write(GAchievementUnlockedScene::SceneFile, kPopUpScene);
-        for (u32 n = 1; n <= GAchievementsProgress::Count; ++n)
-            writePicture("scenes/images/Achievements/Icon" + std::to_string(n) + ".png", 4, 4,
-                         static_cast<unsigned char>(n * 10));
+        for (u32 n = 1; n <= GAchievementsProgress::AchievementCount; ++n)
+            write("scenes/images/Achievements/Icon" + std::to_string(n) + ".png",
+                  std::string(kPixelPng, sizeof(kPixelPng) - 1));
         setUpgrades(upgrades);
     }
 
@@ -210,8 +195,9 @@ struct ShopWorld : ContentSceneWorld {
         addText(hint, "Title");
         addText(hint, "Info");
         BaseNode* glow = newNode("Glow", newNode("ShopButtonHLNode", scene).get()).get();
-        glow->addState(timedState("On", 400).get());
-        glow->addState(timedState("Off", 400).get());
+        // Long enough to run through every step of a test.
+        glow->addState(timedState("On", 600000).get());
+        glow->addState(timedState("Off", 600000).get());
         addControl(scene, "BackButton", 40, 700);
         shop->onLoaded();
         return shop;

@@ -11,15 +11,11 @@ import tomllib
 import cairo
 from PIL import ImageDraw, ImageFont
 
+from .. import upgrades
 from ..common import REPO
 from .kit import (DESIGN_SIZE, Canvas, Category, Palette, Picture, Style, compose, rgb, shade,
                   soft_shadow)
 
-# TODO(merge): the upgrades table's own list
-UPGRADE_NAMES = ("Camping", "Hostel", "GuestHouse", "BusinessHotel", "HotelN5", "HotelN6", "Cafe",
-                 "CityMall", "AquaPark", "Statue", "Garden", "Memorial", "TruckStation",
-                 "REAgency", "PRAgency", "AquaParkFeature2", "TruckStationFeature2",
-                 "REAgencyFeature2")
 FOLDER = "scenes/images/Shop/"
 # Where the faces of the interface's type are found.
 FONTS_DESCRIPTION = "tools/assets/fonts.toml"
@@ -46,7 +42,7 @@ def icon_name(upgrade):
 
 def upgrade_names():
     """The upgrade names whose icons are drawn, in the table's order."""
-    return list(UPGRADE_NAMES)
+    return list(upgrades.UPGRADE_NAMES)
 
 
 # --- The backdrop ---------------------------------------------------------------------------
