@@ -1,7 +1,7 @@
 #pragma once
 
-#include "game/config/GNodeTypeIds.h"
 #include "engine/nodes/ButtonNode.h"
+#include "game/config/GNodeTypeIds.h"
 
 namespace oskel {
 class TextNode;

@@ -71,7 +71,7 @@ bool contains(const std::vector<s32>& names, s32 name) {
 
 s32 clampToInt(long long value) {
     return static_cast<s32>(std::clamp<long long>(value, std::numeric_limits<s32>::min(),
-                                            std::numeric_limits<s32>::max()));
+                                                  std::numeric_limits<s32>::max()));
 }
 
 s32 stateId(const char* name) { return CNameId(name).getId(); }
@@ -91,8 +91,7 @@ const std::vector<s32>& GShopScene::groupNames(u32 group) {
          CNameId("BusinessHotel").getId(), CNameId("HotelN5").getId(), CNameId("HotelN6").getId()},
         {CNameId("Cafe").getId(), CNameId("CityMall").getId(), CNameId("AquaPark").getId()},
         {CNameId("Statue").getId(), CNameId("Garden").getId(), CNameId("Memorial").getId()},
-        {CNameId("TruckStation").getId(), CNameId("REAgency").getId(),
-         CNameId("PRAgency").getId()},
+        {CNameId("TruckStation").getId(), CNameId("REAgency").getId(), CNameId("PRAgency").getId()},
     };
     static const std::vector<s32> none;
     return group < GroupCount ? groups[group] : none;
@@ -368,9 +367,9 @@ void GShopScene::buy(GShopButton* button) {
     if (!profile || !upgrade || !button->isEnabled() || button->isBought() ||
         upgrade->Price > m_money)
         return;
-    profile->setString(ProfileKeyBoughtUpgrades,
-                       appendNameToList(profile->getString(ProfileKeyBoughtUpgrades),
-                                        upgrade->Name.getName()));
+    profile->setString(
+        ProfileKeyBoughtUpgrades,
+        appendNameToList(profile->getString(ProfileKeyBoughtUpgrades), upgrade->Name.getName()));
     updateHighlights();
     refresh(true);
 }

@@ -32,6 +32,9 @@
 #include "engine/io/CTextDictionary.h"
 #include "engine/io/CXmlReader.h"
 #include "engine/nodes/EngineNodes.h"
+#include "engine/nodes/ListNode.h"
+#include "engine/nodes/SpriteNode.h"
+#include "engine/nodes/TextNode.h"
 #include "engine/properties/CPropertyTypeRegistry.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/CNodeFactory.h"
@@ -42,19 +45,16 @@
 #include "engine/video/render2d/RenderPropertyTypes.h"
 #include "game/app/GApplication.h"
 #include "game/app/GNodeClassRegistration.h"
+#include "game/config/GAchievementsProgress.h"
 #include "game/config/GLogosConfiguration.h"
 #include "game/config/GSoundCueIds.h"
+#include "game/config/UpgradesConfiguration.h"
 #include "game/level/GLevelPaths.h"
-#include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GAchievementsScene.h"
+#include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
 #include "game/scenes/GShopButton.h"
 #include "game/scenes/GShopScene.h"
-#include "engine/nodes/ListNode.h"
-#include "engine/nodes/SpriteNode.h"
-#include "engine/nodes/TextNode.h"
-#include "game/config/GAchievementsProgress.h"
-#include "game/config/UpgradesConfiguration.h"
 #include "tests/assets/SourceLiterals.h"
 #include "tests/support/TestSupport.h"
 
@@ -677,16 +677,16 @@ TEST_F(AssetLint, TheShopsPartsAndItsUpgrades) {
         if (!sold.insert(upgrade).second) problems.push_back(name + ": a second button");
         if (!button->getPriceText()) problems.push_back(name + ": no PriceText");
         if (!button->getBoughtNode()) problems.push_back(name + ": no Bought ribbon");
-        if (!button->getTemplateInstance())
-            problems.push_back(name + ": no template to look like a card");
+        if (button->getTemplateName() != CNameId("ShopButton").getId())
+            problems.push_back(name + ": not shown as a card (template ShopButton)");
     }
     for (const auto& [name, record] : table->getRecords())
         if (!sold.count(name.getId()))
             problems.push_back(std::string(name.getName().c_str()) + ": no button sells it");
     for (const char* first : {"AquaPark", "TruckStation", "REAgency"})
         for (const std::string& name : {std::string(first), std::string(first) + "Feature2"})
-            if (!brasquel::asShopButton(shop->getShopButtonsNode()->findChildByName(
-                    CNameId(name.c_str()).getId(), 1)))
+            if (!brasquel::asShopButton(
+                    shop->getShopButtonsNode()->findChildByName(CNameId(name.c_str()).getId(), 1)))
                 problems.push_back(name + ": no button of the pair");
     EXPECT_TRUE(problems.empty()) << joined(problems);
 
@@ -725,8 +725,8 @@ TEST_F(AssetLint, TheAchievementsScreensAndIcons) {
         EXPECT_TRUE(isButton(tabs->findChildByName(CNameId(button).getId(), 1))) << button;
 
     CRefPtr<brasquel::GAchievementUnlockedScene> popUp =
-        loadScene<brasquel::GAchievementUnlockedScene>(world(),
-                                                       brasquel::GAchievementUnlockedScene::SceneFile);
+        loadScene<brasquel::GAchievementUnlockedScene>(
+            world(), brasquel::GAchievementUnlockedScene::SceneFile);
     ASSERT_TRUE(popUp) << "the pop-up's root is not a GAchievementUnlockedScene";
     EXPECT_NE(popUp->getImage(), nullptr);
     EXPECT_NE(popUp->getNameText(), nullptr);
@@ -863,14 +863,25 @@ std::map<std::string, std::string> codeFileNames() {
     return names;
 }
 
+// Whether some region of the loaded atlases lies in the folder (a name from the asset root).
+bool atlasHasPicturesIn(const std::string& folder) {
+    for (const auto& atlas : g_world->atlases) {
+        const auto& entries = atlas->getEntries();
+        for (u32 i = 0; i < entries.size(); ++i)
+            if (std::string(entries[i].name.c_str()).rfind(folder, 0) == 0) return true;
+    }
+    return false;
+}
+
 TEST_F(AssetLint, EveryFileTheCodeNamesExists) {
     const std::map<std::string, std::string> names = codeFileNames();
     ASSERT_FALSE(names.empty());
     std::vector<std::string> problems;
     for (const auto& [name, source] : names) {
-        // A folder the code names must exist as a folder.
-        const bool exists =
-            name.back() == '/' ? fs::is_directory(AssetsDir / name) : assetExists(name);
+        // A folder the code names must exist as a folder, or hold pictures of the atlases.
+        const bool exists = name.back() == '/'
+                                ? fs::is_directory(AssetsDir / name) || atlasHasPicturesIn(name)
+                                : assetExists(name);
         if (!exists && !isPending(name)) problems.push_back(name + " (named in " + source + ")");
     }
     // The code's tables of files.

@@ -70,7 +70,7 @@ constexpr SControl Controls[] = {
     {"MessageBox", EInk::Any, 0.1f, {0, 0, 0, 0}},
     // The templates of single screens, made small: the shop's card and the achievements' lists
     // (whose frames stand out of their items, with the scroll buttons to the right).
-    {"ShopCard", EInk::Any, 0.8f, {0, 0, 0, 0}},
+    {"ShopCard", EInk::Any, 0.6f, {0, 0, 0, 0}},
     {"AchievementsList", EInk::Any, 0.25f, {1, 1, 8, 1}},
     {"AchievementsEarnedList", EInk::Any, 0.25f, {1, 1, 8, 1}},
 };

@@ -9,8 +9,8 @@
 #include "engine/nodes/ListNode.h"
 #include "engine/nodes/SpriteNode.h"
 #include "engine/nodes/TabSceneNode.h"
-#include "engine/video/render2d/CAtlasTexture.h"
 #include "engine/scene/NodeEvents.h"
+#include "engine/video/render2d/CAtlasTexture.h"
 #include "tests/game/scenes/ShopTestWorld.h"
 
 using namespace oskel;
@@ -146,9 +146,9 @@ TEST(Achievements, MoneyIsShownAsMoney) {
 TEST(Achievements, EarnedAchievementsMoveToTheEarnedList) {
     ShopWorld world;
     GAchievementsProgress& progress = *world.services.progress;
-    progress.addProgress(1, 5);           // above its threshold: earned all the same
-    progress.addProgress(7, 3000000);     // earned
-    progress.addProgress(11, 29);         // one short
+    progress.addProgress(1, 5);        // above its threshold: earned all the same
+    progress.addProgress(7, 3000000);  // earned
+    progress.addProgress(11, 29);      // one short
     CRefPtr<GAchievementsScene> scene = makeAchievements(world);
     enter(scene.get());
     EXPECT_EQ(narrow(scene->getEarnedText()->getText()), "2/12");
@@ -186,7 +186,8 @@ TEST(Achievements, EveryEntryFillsTheListsAgain) {
     EXPECT_EQ(scene->getToEarnList()->getItemsCount(), 10u);
     // Leaving fills nothing.
     world.services.progress->reset();
-    EXPECT_FALSE(scene->onEvent(makeEvent<CEventNodeSceneSwitchBegin>(scene.get(), nullptr, true).get()));
+    EXPECT_FALSE(
+        scene->onEvent(makeEvent<CEventNodeSceneSwitchBegin>(scene.get(), nullptr, true).get()));
     EXPECT_EQ(narrow(scene->getEarnedText()->getText()), "2/12");
 }
 
@@ -242,8 +243,8 @@ TEST(AchievementPopUp, ShowsTheIconNameAndEarnedDescription) {
     GAchievementsProgress& progress = *world.services.progress;
     EXPECT_EQ(popUp->getNameText()->getText(), progress.getNameKey(10));
     EXPECT_EQ(popUp->getDescriptionText()->getText(), progress.getDescAfterKey(10));
-    CResource* icon = world.content->getContentByPath(TypeCodeAtlasTexture,
-                                                      progress.getIconPath(10), true);
+    CResource* icon =
+        world.content->getContentByPath(TypeCodeAtlasTexture, progress.getIconPath(10), true);
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(static_cast<CResource*>(popUp->getImage()->getAtlasTexture()), icon);
     icon->drop();

@@ -16,8 +16,8 @@ using namespace brasquel::test;
 
 namespace {
 
-const char* const kStates[] = {"Normal", "NormalHover", "Focus", "KillFocus", "FocusHover",
-                               "NormalDisable", "Bought", "Locked"};
+const char* const kStates[] = {"Normal",     "NormalHover",   "Focus",  "KillFocus",
+                               "FocusHover", "NormalDisable", "Bought", "Locked"};
 
 // A button with a "Face" child that has an animation for every state above, a price text with
 // only a "Normal" state and a "Bought" ribbon.

@@ -232,12 +232,13 @@ TEST(Shop, HighlightsFollowTheCurrentLocationAndButtonsTheHighestCompleted) {
     world.show(shop.get());
     EXPECT_FALSE(shop->getHighlightTemplate()->isVisible());
     GShopButton* hotel = buttonOf(shop.get(), "HotelN6");
-    EXPECT_FALSE(hotel->isLocked());  // on offer by M
+    EXPECT_FALSE(hotel->isLocked());              // on offer by M
     EXPECT_STREQ(highlightState(hotel), "none");  // but not marked at location 0
     EXPECT_STREQ(highlightState(buttonOf(shop.get(), "Hostel")), "On");
-    EXPECT_STREQ(highlightState(buttonOf(shop.get(), "Camping")), "Off");  // owned
+    EXPECT_STREQ(highlightState(buttonOf(shop.get(), "Camping")), "Off");         // owned
     EXPECT_STREQ(highlightState(buttonOf(shop.get(), "BusinessHotel")), "none");  // Level 2
-    BaseNode* highlight = buttonOf(shop.get(), "Hostel")->findChildByName(id("ShopButtonHLNode"), 1);
+    BaseNode* highlight =
+        buttonOf(shop.get(), "Hostel")->findChildByName(id("ShopButtonHLNode"), 1);
     EXPECT_TRUE(highlight->isVisible());
     EXPECT_EQ(highlight->getPosition(), vector3df(0, 0, 10));
 
@@ -512,8 +513,8 @@ TEST(Shop, EachTutorialComesAtItsProgressWhileItsFlagIsSet) {
             EXPECT_EQ(shop->getTutorial(), nullptr);
             continue;
         }
-        EXPECT_EQ(world.services.calls, std::vector<std::string>{
-                                            "create over Scene with templates with content true"});
+        EXPECT_EQ(world.services.calls,
+                  std::vector<std::string>{"create over Scene with templates with content true"});
         ASSERT_EQ(world.services.tutorials.size(), 1u);
         const RecordingTutorial& tutorial = *world.services.tutorials[0];
         EXPECT_EQ(callsBesidesUpdates(tutorial), (std::vector<std::string>{"load", "start"}));

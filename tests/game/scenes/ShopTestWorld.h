@@ -95,12 +95,24 @@ struct SUpgrade {
 // The shop's upgrades as the tests use them: the three free ones of the game and priced ones
 // of every group, all on offer from the start unless said otherwise.
 const SUpgrade kUpgrades[] = {
-    {"Camping", 0, 0},        {"Hostel", 1200, 1},     {"GuestHouse", 1500, 1},
-    {"BusinessHotel", 2000, 2}, {"HotelN5", 2500, 3},  {"HotelN6", 3000, 8},
-    {"Cafe", 0, 0},           {"CityMall", 800, 1},    {"AquaPark", 900, 1},
-    {"AquaParkFeature2", 700, 1}, {"Statue", 300, 1},  {"Garden", 400, 1},
-    {"Memorial", 500, 1},     {"TruckStation", 0, 0},  {"TruckStationFeature2", 600, 2},
-    {"REAgency", 1000, 1},    {"REAgencyFeature2", 1100, 2}, {"PRAgency", 1300, 1},
+    {"Camping", 0, 0},
+    {"Hostel", 1200, 1},
+    {"GuestHouse", 1500, 1},
+    {"BusinessHotel", 2000, 2},
+    {"HotelN5", 2500, 3},
+    {"HotelN6", 3000, 8},
+    {"Cafe", 0, 0},
+    {"CityMall", 800, 1},
+    {"AquaPark", 900, 1},
+    {"AquaParkFeature2", 700, 1},
+    {"Statue", 300, 1},
+    {"Garden", 400, 1},
+    {"Memorial", 500, 1},
+    {"TruckStation", 0, 0},
+    {"TruckStationFeature2", 600, 2},
+    {"REAgency", 1000, 1},
+    {"REAgencyFeature2", 1100, 2},
+    {"PRAgency", 1300, 1},
 };
 
 inline std::string upgradesXml(const std::vector<SUpgrade>& upgrades) {
@@ -146,8 +158,8 @@ struct ShopWorld : ContentSceneWorld {
     explicit ShopWorld(const std::vector<SUpgrade>& upgrades =
                            std::vector<SUpgrade>(std::begin(kUpgrades), std::end(kUpgrades)))
         : ContentSceneWorld("shop") {
-        CNodeFactory::instance().registerNodeClass(
-            L"GAchievementUnlockedScene", &createGameNode<GAchievementUnlockedScene>);
+        CNodeFactory::instance().registerNodeClass(L"GAchievementUnlockedScene",
+                                                   &createGameNode<GAchievementUnlockedScene>);
         services.sceneManager = manager.get();
         services.fileSystem = device.getFileSystem();
         write("strings/Dictionary.xml", kDictionary);
@@ -172,9 +184,8 @@ struct ShopWorld : ContentSceneWorld {
     // The shop: "Scene" with "ShopButtons" (a button per upgrade of the table, in its order,
     // each with its price text and ribbon), the score text, the hint with its title and info,
     // the highlight with its two states, and the back button.
-    CRefPtr<GShopScene> makeShop(const std::vector<SUpgrade>& buttons =
-                                     std::vector<SUpgrade>(std::begin(kUpgrades),
-                                                           std::end(kUpgrades))) {
+    CRefPtr<GShopScene> makeShop(const std::vector<SUpgrade>& buttons = std::vector<SUpgrade>(
+                                     std::begin(kUpgrades), std::end(kUpgrades))) {
         auto shop = makeRef<GShopScene>(context("ShopScene"));
         shop->setNameId(id("ShopScene"));
         shop->setBounds(1024, 768);

@@ -221,7 +221,8 @@ def glow():
         ctx.set_line_width(width)
         ctx.set_source_rgba(*Palette.GOLD_HIGHLIGHT, alpha)
         ctx.stroke()
-    canvas.rounded_rect(m - 3, m - 3, BUTTON_SIZE[0] - 2, BUTTON_SIZE[1] - 2, Style.PANEL_RADIUS + 3)
+    canvas.rounded_rect(m - 3, m - 3, BUTTON_SIZE[0] - 2, BUTTON_SIZE[1] - 2,
+                        Style.PANEL_RADIUS + 3)
     ctx.set_line_width(2)
     ctx.set_source_rgba(*Palette.GOLD, 1.0)
     ctx.stroke()
