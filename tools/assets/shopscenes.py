@@ -188,6 +188,10 @@ def shop_scene(upgrade_names):
 
 # --- The achievements -----------------------------------------------------------------------
 
+# The scenes below stay in sight (the main menu's street, the shop, the play screen): these
+# screens lie above everything they draw.
+ACHIEVEMENTS_DEPTH = 2000
+POPUP_DEPTH = 3000
 ELEMENT = (820, 72)
 LIST_ROWS = 6
 TABS = (("Tab1", "%Achievements_TabAll%"), ("Tab2", "%Achievements_TabEarned%"),
@@ -209,7 +213,7 @@ def achievements_list_template(name, earned):
     item.add(text("Text", "body_18", 18, (84, 6, LAYER_RING), (520, 28, 0), halign=1,
                   color=DARK_TEXT, CanBeHit=False))
     if earned:
-        item.add(text("Text", "arial_14_crisp", 14, (84, 10, LAYER_RING), (ew - 100, eh - 14, 0),
+        item.add(text("Text", "arial_14_crisp", 14, (84, 20, LAYER_RING), (ew - 100, eh - 24, 0),
                       halign=1, valign=1, color=DARK_TEXT, WordWrap=True, CanBeHit=False))
     else:
         item.add(text("Text", "arial_14_crisp", 14, (84, 36, LAYER_RING), (520, eh - 40, 0),
@@ -247,7 +251,9 @@ def _page(index, name, list_template):
 def achievements_scene():
     root = Node("SceneNode", "AchievementsScene", class_override="GAchievementsScene",
                 Bounds=(1024, 768, 0))
-    scene = root.add(Node("ControlNode", "Scene", Bounds=(1024, 768, 0), CanBeHit=False))
+    # over the main menu's street, which stays in sight behind it
+    scene = root.add(Node("ControlNode", "Scene", Position=(0, 0, ACHIEVEMENTS_DEPTH),
+                          Bounds=(1024, 768, 0), CanBeHit=False))
     transitions.fade(scene)
     scene.add(nine("Shadow", "PanelShadow", (28, 28, 0), (976, 720, 0), CanBeHit=False))
     scene.add(nine("Panel", "Panel", (32, 32, 1), (960, 704, 0), CanBeHit=False))
@@ -277,13 +283,14 @@ def unlocked_scene():
                 class_override="GAchievementUnlockedScene", Bounds=(1024, 768, 0))
     dim = root.add(Node("NineGridSpriteNode", "Dimmer",
                         AtlasTexture=picture(achievements.name("Dimmer")), TopLeftDelta=(8, 8),
-                        BottomRightDelta=(8, 8), Bounds=(1024, 768, 0), CanBeHit=False))
+                        BottomRightDelta=(8, 8), Position=(0, 0, POPUP_DEPTH),
+                        Bounds=(1024, 768, 0), CanBeHit=False))
     transitions.fade(dim, color=0x80FFFFFF)
     dim.set("TintColor", 0x80FFFFFF)
     w, h = 640, 360
     x, y = (1024 - w) / 2.0, (768 - h) / 2.0
-    scene = root.add(Node("ControlNode", "Scene", Position=(x, y, 100), Bounds=(w, h, 0),
-                          CanBeHit=False))
+    scene = root.add(Node("ControlNode", "Scene", Position=(x, y, POPUP_DEPTH + 10),
+                          Bounds=(w, h, 0), CanBeHit=False))
     scene.add(nine("Shadow", "PanelShadow", (-4, -4, 0), (w + 16, h + 16, 0), CanBeHit=False))
     scene.add(nine("Panel", "Panel", (0, 0, 1), (w, h, 0), CanBeHit=False))
     scene.add(text("Title", "title_40", 40, (20, 18, 2), (w - 40, 56, 0),
