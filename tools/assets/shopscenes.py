@@ -21,7 +21,7 @@ from .art import achievements, shop
 from .common import Output, asset
 from .fonts import DESCRIPTION as FONT_DESCRIPTION
 from .registry import Module
-from .scene import Key, KeyFrame, Node, Prop, scene_file, transitions
+from .scene import Key, KeyFrame, Node, Prop, eased_keys, scene_file, transitions
 from .templates import (CLEAR, DARK_TEXT, DISABLED_DARK_TEXT, LAYER_FACE, LAYER_PICTURE,
                         LAYER_RING, LAYER_SHADOW, LAYER_TEXT, WHITE, Look, apply_plan, centred,
                         control_plan, face_looks, icon_node, list_element_background, nine,
@@ -160,10 +160,22 @@ def hint():
     return node
 
 
+def _shop_transitions(node):
+    """The shop fades in from the map and out back to it. The one screen it leaves forward for
+    is the achievement pop-up, under which it stays in sight; it comes back from it as it was."""
+    node.state("NavTo").animate(KeyFrame(["TintColor"], eased_keys(
+        CLEAR, WHITE, transitions.FADE_IN_MS, steps=3)))
+    node.state("NavBackFrom").animate(KeyFrame(["TintColor"], eased_keys(
+        WHITE, CLEAR, transitions.FADE_OUT_MS, steps=3)))
+    for state in ("NavFrom", "NavBackTo"):
+        node.state(state).animate(KeyFrame(["TintColor"], [Key(0, [WHITE]),
+                                                           Key(transitions.FADE_IN_MS, [WHITE])]))
+
+
 def shop_scene(upgrade_names):
     root = Node("SceneNode", "ShopScene", class_override="GShopScene", Bounds=(1024, 768, 0))
     scene = root.add(Node("ControlNode", "Scene", Bounds=(1024, 768, 0), CanBeHit=False))
-    transitions.fade(scene)
+    _shop_transitions(scene)
     scene.add(Node("SpriteNode", "Backdrop", AtlasTexture=picture(shop.name("Backdrop")),
                    Bounds=(1024, 768, 0), CanBeHit=False))
     scene.add(text("Title", "title_40", 40, (54, 118, 5), (420, 64, 0), halign=1,
