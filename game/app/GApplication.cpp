@@ -460,8 +460,6 @@ void GApplication::reloadConfiguration() {
     reloadTables(m_device ? m_device->getFileSystem() : nullptr, m_reloadEntries);
 }
 
-bool GApplication::areDeveloperKeysOn() const { return brasquel::areDeveloperKeysOn(); }
-
 ComicsConfiguration* GApplication::getComicsConfiguration() const { return m_comics.get(); }
 UpgradesConfiguration* GApplication::getUpgradesConfiguration() const { return m_upgrades.get(); }
 LevelScores* GApplication::getLevelScores() const { return m_levelScores.get(); }

@@ -5,6 +5,7 @@
 #include "engine/scene/BaseNode.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/level/GPathMovableNode.h"
+#include "game/scenes/GAchievementsScene.h"
 #include "game/scenes/GIntroScene.h"
 #include "game/scenes/GLoadingLevelScene.h"
 #include "game/scenes/GLogosScene.h"
@@ -12,6 +13,8 @@
 #include "game/scenes/GMainMenuScene.h"
 #include "game/scenes/GMapLocationButton.h"
 #include "game/scenes/GMapScene.h"
+#include "game/scenes/GShopButton.h"
+#include "game/scenes/GShopScene.h"
 
 namespace brasquel {
 
@@ -67,8 +70,10 @@ const SGameNodeClass kPreloaderClasses[] = {
      GAME_SCENE_KINDS(GameNodeTypeSelectPlayerScene), nullptr},
     {L"GSelectPlayerInputNameScene", GameNodeTypeSelectPlayerInputNameScene,
      GAME_SCENE_KINDS(GameNodeTypeSelectPlayerInputNameScene), nullptr},
-    {L"GShopButton", GameNodeTypeShopButton, BUTTON_KINDS(GameNodeTypeShopButton), nullptr},
-    {L"GShopScene", GameNodeTypeShopScene, GAME_SCENE_KINDS(GameNodeTypeShopScene), nullptr},
+    {L"GShopButton", GameNodeTypeShopButton, BUTTON_KINDS(GameNodeTypeShopButton),
+     &createNode<GShopButton>},
+    {L"GShopScene", GameNodeTypeShopScene, GAME_SCENE_KINDS(GameNodeTypeShopScene),
+     &createNode<GShopScene>},
     {L"GMapLocationButton", GameNodeTypeMapLocationButton,
      BUTTON_KINDS(GameNodeTypeMapLocationButton), &createNode<GMapLocationButton>},
     {L"GMapScene", GameNodeTypeMapScene, GAME_SCENE_KINDS(GameNodeTypeMapScene),
@@ -86,9 +91,10 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GLevelCompletedScene", GameNodeTypeLevelCompletedScene,
      GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene), nullptr},
     {L"GAchievementUnlockedScene", GameNodeTypeAchievementUnlockedScene,
-     GAME_SCENE_KINDS(GameNodeTypeAchievementUnlockedScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeAchievementUnlockedScene),
+     &createNode<GAchievementUnlockedScene>},
     {L"GAchievementsScene", GameNodeTypeAchievementsScene,
-     GAME_SCENE_KINDS(GameNodeTypeAchievementsScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeAchievementsScene), &createNode<GAchievementsScene>},
     {L"GHelpScene", GameNodeTypeHelpScene, GAME_SCENE_KINDS(GameNodeTypeHelpScene), nullptr},
     {L"GCreditsScene", GameNodeTypeCreditsScene, GAME_SCENE_KINDS(GameNodeTypeCreditsScene),
      nullptr},

@@ -48,7 +48,7 @@ CTextDictionary* dictionary() {
 
 bool developerKeysOn() {
     IGameServices* s = services();
-    return s && s->areDeveloperKeysOn();
+    return s && s->developerKeysEnabled();
 }
 
 // The control a two-node notice is about: its first node, else its second.

@@ -32,6 +32,9 @@
 #include "engine/io/CTextDictionary.h"
 #include "engine/io/CXmlReader.h"
 #include "engine/nodes/EngineNodes.h"
+#include "engine/nodes/ListNode.h"
+#include "engine/nodes/SpriteNode.h"
+#include "engine/nodes/TextNode.h"
 #include "engine/properties/CPropertyTypeRegistry.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/CNodeFactory.h"
@@ -42,14 +45,19 @@
 #include "engine/video/render2d/RenderPropertyTypes.h"
 #include "game/app/GApplication.h"
 #include "game/app/GNodeClassRegistration.h"
+#include "game/config/GAchievementsProgress.h"
 #include "game/config/GLogosConfiguration.h"
 #include "game/config/GSoundCueIds.h"
 #include "game/config/LevelScores.h"
+#include "game/config/UpgradesConfiguration.h"
 #include "game/level/GLevelPaths.h"
+#include "game/scenes/GAchievementsScene.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
 #include "game/scenes/GMapLocationButton.h"
 #include "game/scenes/GMapScene.h"
+#include "game/scenes/GShopButton.h"
+#include "game/scenes/GShopScene.h"
 #include "tests/assets/SourceLiterals.h"
 #include "tests/support/TestSupport.h"
 
@@ -88,8 +96,8 @@ constexpr SPending PendingFiles[] = {
     {"scenes/QuitConfirmationScene.oscn", "the quit confirmation"},
     {"scenes/CreditsScene.oscn", "the credits screen"},
     {"scenes/OptionsScene.oscn", "the options screen"},
-    {"scenes/AchievementsScene.oscn", "the achievements screen"},
-    {"scenes/images/Achievements/", "the achievement icons"},
+    {"scenes/ShopTutorial1.xml", "the tutorials"},
+    {"scenes/ShopTutorial2.xml", "the tutorials"},
     {"levels/common/Fireworks/1/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/2/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/3/f.oscn", "the fireworks of the world's effects"},
@@ -98,7 +106,6 @@ constexpr SPending PendingFiles[] = {
     {"Level.oscn", "the levels' own scene files"},
     {"scenes/MapTutorial1.xml", "the map's first tutorial"},
     {"scenes/MapTutorial2.xml", "the map's second tutorial"},
-    {"scenes/ShopScene.oscn", "the shop"},
     {"scenes/ComicsScene", "the comics, whose scene files the map's developer keys name by number"},
 };
 
@@ -620,6 +627,135 @@ TEST_F(AssetLint, TheMainMenusPartsAndItsStreet) {
     for (const char* cls :
          {"GMainMenuBikeNode", "GMainMenuCarNode", "GMainMenuCloudNode", "GMainMenuPedestrianNode"})
         EXPECT_GT(movers[cls], 0) << cls;
+}
+
+// The scene file loaded as the game loads it, as its root class (none otherwise).
+template <class T>
+CRefPtr<T> loadScene(AssetWorld& world, const char* file) {
+    CResource* loaded = world.content->getContentByPath(TypeCodeSceneNode, stringc(file), false);
+    if (!loaded) return nullptr;
+    CRefPtr<CResource> held = CRefPtr<CResource>::fromRaw(loaded);
+    return CRefPtr<T>(dynamic_cast<T*>(loaded));
+}
+
+// Whether the node or a node below it has an animation for the state.
+bool playsState(const BaseNode* node, const char* state) {
+    if (!node) return false;
+    if (node->findState(CNameId(state).getId())) return true;
+    for (const BaseNode* child : node->getChildren())
+        if (playsState(child, state)) return true;
+    return false;
+}
+
+bool isText(const BaseNode* node) { return node && node->isKindOf(NodeTypeText); }
+bool isButton(const BaseNode* node) { return node && node->isKindOf(NodeTypeButton); }
+
+// The shop as the game loads it: its parts with their kinds, a button for every upgrade of the
+// table and for nothing else, each with its price and ribbon, the first and second stages in
+// pairs, the highlight's states and the card template's conditions.
+TEST_F(AssetLint, TheShopsPartsAndItsUpgrades) {
+    CRefPtr<brasquel::GShopScene> shop =
+        loadScene<brasquel::GShopScene>(world(), "scenes/ShopScene.oscn");
+    ASSERT_TRUE(shop) << "the shop's root is not a GShopScene";
+    ASSERT_NE(shop->getShopButtonsNode(), nullptr);
+    EXPECT_NE(shop->getScoreText(), nullptr);
+    BaseNode* hint = shop->getHintNode();
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(isText(hint->findChildByName(CNameId("Title").getId(), 1)));
+    EXPECT_TRUE(isText(hint->findChildByName(CNameId("Info").getId(), 1)));
+    ASSERT_NE(shop->getHighlightTemplate(), nullptr);
+    EXPECT_TRUE(playsState(shop->getHighlightTemplate(), "On"));
+    EXPECT_TRUE(playsState(shop->getHighlightTemplate(), "Off"));
+    EXPECT_TRUE(isButton(shop->findChildByName(CNameId("BackButton").getId(), 2)));
+
+    brasquel::UpgradesConfiguration* table = world().application->getUpgradesConfiguration();
+    ASSERT_NE(table, nullptr);
+    ASSERT_GT(table->size(), 0u);
+    std::vector<std::string> problems;
+    std::set<s32> sold;
+    for (brasquel::GShopButton* button : shop->getShopButtons()) {
+        const std::string name = button->getNodeName().c_str();
+        const s32 upgrade = button->getUpgradeName();
+        if (upgrade == -1 || !table->find(CNameId::fromId(upgrade)))
+            problems.push_back(name + ": its UpgradeName is not in the upgrades table");
+        else if (name != CNameId::fromId(upgrade).getName().c_str())
+            problems.push_back(name + ": named otherwise than its upgrade");
+        if (!sold.insert(upgrade).second) problems.push_back(name + ": a second button");
+        if (!button->getPriceText()) problems.push_back(name + ": no PriceText");
+        if (!button->getBoughtNode()) problems.push_back(name + ": no Bought ribbon");
+        if (button->getTemplateName() != CNameId("ShopButton").getId())
+            problems.push_back(name + ": not shown as a card (template ShopButton)");
+    }
+    for (const auto& [name, record] : table->getRecords())
+        if (!sold.count(name.getId()))
+            problems.push_back(std::string(name.getName().c_str()) + ": no button sells it");
+    for (const char* first : {"AquaPark", "TruckStation", "REAgency"})
+        for (const std::string& name : {std::string(first), std::string(first) + "Feature2"})
+            if (!brasquel::asShopButton(
+                    shop->getShopButtonsNode()->findChildByName(CNameId(name.c_str()).getId(), 1)))
+                problems.push_back(name + ": no button of the pair");
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+
+    BaseNode* card = world().menuTemplates->findTemplate(CNameId("ShopButton").getId());
+    ASSERT_NE(card, nullptr);
+    for (const char* state : {"Normal", "NormalHover", "NormalDisable", "Bought", "Locked"})
+        EXPECT_TRUE(playsState(card, state)) << state;
+    EXPECT_NE(card->findChildByName(CNameId("Image").getId(), 1), nullptr);
+    EXPECT_TRUE(isText(card->findChildByName(CNameId("Text").getId(), 1)));
+}
+
+// The achievements screen and the pop-up as the game loads them: the parts their code looks up
+// with their kinds, lists whose elements take an icon and three texts, and the twelve icons.
+TEST_F(AssetLint, TheAchievementsScreensAndIcons) {
+    CRefPtr<brasquel::GAchievementsScene> scene =
+        loadScene<brasquel::GAchievementsScene>(world(), "scenes/AchievementsScene.oscn");
+    ASSERT_TRUE(scene) << "the achievements' root is not a GAchievementsScene";
+    EXPECT_NE(scene->getEarnedText(), nullptr);
+    EXPECT_TRUE(isButton(scene->findChildByName(CNameId("BackButton").getId(), 2)));
+    for (ListNode* list : {scene->getAllList(), scene->getEarnedList(), scene->getToEarnList()}) {
+        ASSERT_NE(list, nullptr);
+        BaseNode* element = world().menuTemplates->findTemplate(list->getTemplateName());
+        element = element ? element->findChildByName(CNameId("Element").getId(), 1) : nullptr;
+        ASSERT_NE(element, nullptr);
+        u32 texts = 0, images = 0;
+        for (const BaseNode* part : element->getChildren()) {
+            if (part->getNodeName() == "Text" && isText(part)) ++texts;
+            if (part->getNodeName() == "Image" && part->isKindOf(NodeTypeSprite)) ++images;
+        }
+        EXPECT_EQ(texts, 3u);
+        EXPECT_EQ(images, 1u);
+    }
+    BaseNode* tabs = scene->findChildByName(CNameId("TabScene").getId(), 2);
+    ASSERT_TRUE(tabs && tabs->isKindOf(NodeTypeTabScene));
+    for (const char* button : {"Tab1Button", "Tab2Button", "Tab3Button"})
+        EXPECT_TRUE(isButton(tabs->findChildByName(CNameId(button).getId(), 1))) << button;
+
+    CRefPtr<brasquel::GAchievementUnlockedScene> popUp =
+        loadScene<brasquel::GAchievementUnlockedScene>(
+            world(), brasquel::GAchievementUnlockedScene::SceneFile);
+    ASSERT_TRUE(popUp) << "the pop-up's root is not a GAchievementUnlockedScene";
+    EXPECT_NE(popUp->getImage(), nullptr);
+    EXPECT_NE(popUp->getNameText(), nullptr);
+    EXPECT_NE(popUp->getDescriptionText(), nullptr);
+    EXPECT_TRUE(isButton(popUp->findChildByName(CNameId("OkButton").getId(), 2)));
+
+    auto progress = makeRef<brasquel::GAchievementsProgress>();
+    std::vector<std::string> problems;
+    for (u32 i = 0; i < brasquel::GAchievementsProgress::AchievementCount; ++i) {
+        const stringc path = progress->getIconPath(i);
+        CResource* icon = world().content->getContentByPath(TypeCodeAtlasTexture, path, false);
+        if (!icon || icon->getTypeCode() != TypeCodeAtlasTexture)
+            problems.push_back(std::string(path.c_str()) + " does not resolve");
+        if (icon) icon->drop();
+        for (const stringw& key : {progress->getNameKey(i), progress->getDescBeforeKey(i),
+                                   progress->getDescAfterKey(i)}) {
+            const std::string text = narrow(key);
+            if (text.size() < 3 ||
+                !world().dictionary->hasKey(stringc(text.substr(1, text.size() - 2).c_str())))
+                problems.push_back(text + " is not in the dictionary");
+        }
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
 }
 
 // The map as the game loads it: its 39 locations in order, each leading to a level of the level

@@ -71,6 +71,11 @@ constexpr SControl Controls[] = {
     {"EditDisabled", EInk::Grey, 0.8f, {0, 0, 0, 0}},
     {"SmallPanel", EInk::Any, 0.04f, {0, 0, 0, 0}},
     {"MessageBox", EInk::Any, 0.1f, {0, 0, 0, 0}},
+    // The templates of single screens, made small: the shop's card and the achievements' lists
+    // (whose frames stand out of their items, with the scroll buttons to the right).
+    {"ShopCard", EInk::Any, 0.6f, {0, 0, 0, 0}},
+    {"AchievementsList", EInk::Any, 0.25f, {1, 1, 8, 1}},
+    {"AchievementsEarnedList", EInk::Any, 0.25f, {1, 1, 8, 1}},
 };
 constexpr const char* BackdropNode = "Backdrop";
 
@@ -174,6 +179,8 @@ TEST(SkinSampler, EveryTemplateShowsItsSkinAtItsPlace) {
                                           "SkinSampler.oscn",
                                           "--atlas",
                                           "atlases/MainMenu.xml",
+                                          "--atlas",
+                                          "atlases/ShopMenu.xml",
                                           "--atlas",
                                           "atlases/MapMenu.xml",
                                           "--templates",

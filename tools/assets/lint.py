@@ -105,6 +105,38 @@ LOCATION_TEMPLATE = "MapLocationButton"
 LOCATION_PARTS = {"Selector": None, "Star": None, "Star/Star": SPRITE_CLASSES,
                   "Star/Platform": SPRITE_CLASSES}
 MAP_ICONS = "scenes/images/Map/Icons/"
+_SCENE_STATES = ("NavTo", "NavFrom", "NavBackTo", "NavBackFrom")
+SCENE_CONTRACTS.update({
+    "scenes/ShopScene.oscn": {
+        "root": "GShopScene",
+        "nodes": {"Scene": None, "Scene/ShopButtons": CONTROL_CLASSES,
+                  "Scene/ScoreText": {"TextNode"}, "Scene/Hint1Node": None,
+                  "Scene/Hint1Node/Title": {"TextNode"}, "Scene/Hint1Node/Info": {"TextNode"},
+                  "Scene/ShopButtonHLNode": None, "Scene/BackButton": BUTTON_CLASSES},
+        "states": {"Scene": _SCENE_STATES, "Scene/ShopButtonHLNode/Glow": ("On", "Off")},
+    },
+    "scenes/AchievementsScene.oscn": {
+        "root": "GAchievementsScene",
+        "nodes": dict({"Scene": None, "Scene/TabScene": {"TabSceneNode"},
+                       "Scene/EarnedText": {"TextNode"}, "Scene/BackButton": BUTTON_CLASSES},
+                      **{"Scene/TabScene/Tab%d/AchievementsList" % n: {"ListNode"}
+                         for n in (1, 2, 3)},
+                      **{"Scene/TabScene/Tab%dButton" % n: BUTTON_CLASSES for n in (1, 2, 3)}),
+        # leaving by default back state; the tabs' switches and first showing
+        "states": dict({"Scene": _SCENE_STATES},
+                       **{"Scene/TabScene/Tab%d" % n: ("Default",) for n in (1, 2, 3)}),
+    },
+    "scenes/AchievementUnlockedScene.oscn": {
+        "root": "GAchievementUnlockedScene",
+        "nodes": {"Scene": None, "Scene/AchImage": SPRITE_CLASSES,
+                  "Scene/AchName": {"TextNode"}, "Scene/AchDesc": {"TextNode"},
+                  "Scene/OkButton": BUTTON_CLASSES},
+        "states": {"Scene": ("NavTo", "NavBackFrom")},
+    },
+})
+# The shop sells the upgrades table (UPGRADES_TABLE): a GShopButton's UpgradeName names an
+# upgrade of it.
+SHOP_SCENE = "scenes/ShopScene.oscn"
 # The main menu's street: each mover class, how many parent links below the menu it must sit
 # (it looks for the menu exactly there), the path group it takes from the street's paths (None:
 # the pedestrian paths) and the states its "Body" must carry.
@@ -135,7 +167,10 @@ CUES_NOT_PLAYED = {"FeatureCommercial"}
 QUOTED_PATH = re.compile(r'"([A-Za-z0-9_/]+\.(?:xml|oscn))"')
 # A picture name's digits before the extension are its frame number: frames are named Name0001.
 FRAME_DIGITS = re.compile(r"(\d+)\.[^./]*$")
-# Pictures named after the entries of a table (the upgrades' icons), whose digits are the entry's.
+# Pictures whose numbered names the game's code fixes (no frames of a sequence): the icons of
+# the achievements, Icon1.png to Icon12.png, and the map's upgrade icons, named after the
+# upgrades (whose names may end in a digit).
+NUMBERED_PICTURES = re.compile(r"^scenes/images/Achievements/Icon\d+\.png$")
 NAMED_BY_TABLE = ("scenes/images/Map/Icons/",)
 
 
@@ -215,8 +250,8 @@ class Content:
                     self.problems.append("%s: region %s is also in %s" % (file, name,
                                                                           self.regions[name]))
                 digits = FRAME_DIGITS.search(name)
-                if digits and len(digits.group(1)) != 4 and \
-                        not name.startswith(NAMED_BY_TABLE):
+                if digits and len(digits.group(1)) != 4 and not NUMBERED_PICTURES.match(name) \
+                        and not name.startswith(NAMED_BY_TABLE):
                     self.problems.append("%s: %s ends in a number that is not a four-digit frame "
                                          "number" % (file, name))
                 self.regions[name] = file
@@ -542,6 +577,28 @@ def lint_preloader_files(content, problems):
             problems.append("the preloader reads %s, which does not exist" % name)
 
 
+def lint_shop_upgrades(content, problems):
+    if SHOP_SCENE not in content.files or UPGRADES_TABLE not in content.files:
+        return
+    table = _parse(_asset_path(UPGRADES_TABLE), problems)
+    scene = _parse(_asset_path(SHOP_SCENE), problems)
+    if table is None or scene is None:
+        return
+    names = {u.find("Name").get("Value") for u in table.findall("Upgrade")
+             if u.find("Name") is not None}
+    for node in scene.iter("SceneNode"):
+        if node.get("ClassOverride") != "GShopButton" and node.get("Type") != "GShopButton":
+            continue
+        upgrade = None
+        for props in node.findall("Properties"):
+            for value in props:
+                if value.get("Name") == "UpgradeName":
+                    upgrade = value.get("Value")
+        if upgrade not in names:
+            problems.append("%s: the button %s sells %s, which the upgrades table lacks"
+                            % (SHOP_SCENE, _node_name(node), upgrade))
+
+
 def lint_cue_names(problems):
     from .sounds import PACK
     path = os.path.join(REPO, CUE_SOURCE)
@@ -738,6 +795,7 @@ def lint_all():
     lint_menu_movers(content, problems)
     lint_map(content, problems)
     lint_preloader_files(content, problems)
+    lint_shop_upgrades(content, problems)
     lint_cue_names(problems)
     lint_upgrades(content, problems)
     lint_level_scores(problems)

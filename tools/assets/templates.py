@@ -449,6 +449,9 @@ def templates():
     made.append(panel_template("PanelSmall", (400, 300)))
     made.append(panel_template("PanelLarge", (960, 704)))
     made.append(message_box_template())
+    # Templates of one screen each, made with their screens.
+    from . import shopscenes
+    made += shopscenes.templates()
     from .mapscene import location_template  # the map's module builds on this one's helpers
     made.append(location_template())
     return made
@@ -548,6 +551,16 @@ def sampler():
     body.add(Node("ControlNode", "MessageBox", Position=(edit_x, list_y + 112, z),
                   Bounds=(520, 260, 0), TemplateName="MessageBox2Buttons", WantFocus=False,
                   Scale=(0.7, 0.7, 1.0)))
+    # The templates of single screens, made small, in the free corners on the right.
+    from . import shopscenes
+    body.add(Node("ButtonNode", "ShopCard", Position=(852, 60, z), Bounds=(136, 150, 0),
+                  TemplateName="ShopButton", Scale=(0.8, 0.8, 1.0)))
+    for index, name in enumerate(("AchievementsList", "AchievementsEarnedList")):
+        w, h = shopscenes.ELEMENT
+        body.add(Node("ListNode", name, Position=(858, 552 + index * 68, z),
+                      Bounds=(w, h * shopscenes.LIST_ROWS, 0), TemplateName=name,
+                      Circular=False, Scale=(0.12, 0.12, 1.0),
+                      Strings=["Item %d" % (i + 1) for i in range(8)]))
     return root
 
 

@@ -103,7 +103,7 @@ public:
         tutorials.push_back(CRefPtr<RecordingTutorial>(tutorial));
         return tutorial;  // the caller holds the first reference
     }
-    bool areDeveloperKeysOn() const override { return developerKeys; }
+    bool developerKeysEnabled() const override { return developerKeys; }
 
     bool makeTutorials = true;
     bool tutorialsLoad = true;

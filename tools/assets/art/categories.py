@@ -1,7 +1,8 @@
 """Every art category, in a fixed order. A new category module is added here."""
-from . import map, menu, people, skin, vehicles
+from . import achievements, map, menu, people, shop, skin, vehicles
 
-CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY]
+CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY, shop.CATEGORY,
+              achievements.CATEGORY]
 CATEGORIES += [map.CATEGORY]
 
 
