@@ -778,16 +778,16 @@ TEST_F(AssetLint, EveryPendingFileIsNamedAndNotThereYet) {
     EXPECT_TRUE(problems.empty()) << joined(problems);
 }
 
-
 // ---- The lots' templates ----
 
 namespace {
 
 // The states a lot enters on itself, which its type's picture answers.
-const char* const LotStates[] = {"Setting1", "Setting2", "Setting3", "Setting4", "Done",
-                                 "Owned", "NotOwned", "Feature1", "Feature2", "Feature1Stop",
-                                 "Feature2Stop", "Press", "Focus", "KillFocus", "NormalHover",
-                                 "NormalKillHover", "FocusHover", "FocusKillHover", "MoneyBurst"};
+const char* const LotStates[] = {"Setting1",   "Setting2",       "Setting3",     "Setting4",
+                                 "Done",       "Owned",          "NotOwned",     "Feature1",
+                                 "Feature2",   "Feature1Stop",   "Feature2Stop", "Press",
+                                 "Focus",      "KillFocus",      "NormalHover",  "NormalKillHover",
+                                 "FocusHover", "FocusKillHover", "MoneyBurst"};
 
 BaseNode* childOf(const BaseNode* node, const char* name) {
     return node ? node->findChildByName(name, 1) : nullptr;
