@@ -665,3 +665,19 @@ TEST_F(LotTest, AnUnlinkedLotsUpdateDoesNothing) {
     EXPECT_TRUE(lot.update(1000));
     EXPECT_EQ(lot.getMsSinceMoneyLetter(), 5000);  // still no level scene
 }
+
+// A sale countdown of no length shows a full clock (no division by zero) and ends at once.
+TEST_F(LotTest, ASaleOfNoLengthEndsAtOnce) {
+    ASSERT_TRUE(loadRow({{"A", "Hotel1"}}, false));
+    w.configuration->BuildingsSellTime = {0.0f, 0.0f};
+    w.start();
+    GBuildingNode* a = w.lotNamed("A");
+    a->setForSale(true);
+    EXPECT_EQ(a->getSaleTimerTotal(), 0);
+    a->advanceOfferTimer(0);
+    BaseNode* sector = a->getForSaleNode()->findChildByName("Progress", 1)->getChildren()[1];
+    EXPECT_EQ(static_cast<GEllipseSectorNode*>(sector)->Angle2, 360);
+    EXPECT_TRUE(a->isForSale());
+    a->advanceOfferTimer(GBuildingNode::UpdatePeriodMs);
+    EXPECT_FALSE(a->isForSale());
+}
