@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "engine/core/CRefPtr.h"
-#include "engine/core/event/SDeviceParameters.h"
 #include "engine/core/event/CEventReceiver.h"
+#include "engine/core/event/SDeviceParameters.h"
 #include "game/app/GDeveloperKeys.h"
-#include "game/config/GLogosConfiguration.h"
 #include "game/app/GScreenFit.h"
+#include "game/config/GLogosConfiguration.h"
 #include "game/config/IConfigurationTable.h"
 #include "game/config/IGameServices.h"
 
@@ -33,6 +33,7 @@ using oskel::platform::CCrashDumpWriter;
 using oskel::platform::CSingleInstanceGuard;
 
 class ComicsConfiguration;
+class GAchievementsProgress;
 class GBuildingsConfiguration;
 class GExternalHooks;
 class LevelScores;
@@ -103,6 +104,7 @@ public:
     LevelScores* getLevelScores() const override;
     GBuildingsConfiguration* getBuildingsConfiguration() const override;
     GExternalHooks* getExternalHooks() const override;
+    GAchievementsProgress* getAchievementsProgress() const override;
     GLogosConfiguration* getLogosConfiguration() const override { return m_logos.get(); }
     oskel::SceneManager* getSceneManager() const override { return m_sceneManager.get(); }
     oskel::SceneManager* getWorldSceneManager() const override { return m_worldSceneManager.get(); }
@@ -170,6 +172,7 @@ private:
     oskel::CRefPtr<LevelScores> m_levelScores;
     oskel::CRefPtr<GBuildingsConfiguration> m_buildings;
     oskel::CRefPtr<GExternalHooks> m_hooks;
+    oskel::CRefPtr<GAchievementsProgress> m_achievements;
     std::vector<SReloadEntry> m_reloadEntries;
     oskel::u32 m_lastStep = 0;
     GAccessCodeWatcher m_accessCode;
@@ -189,6 +192,7 @@ using StartedHook = std::function<void(GApplication& application)>;
 // window once start-up has succeeded; the crash report writer, when given, learns the user data
 // folder; the started hook, when given, is called before the main loop. The application leaves
 // the device before this returns.
-int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter, const StartedHook& started = nullptr);
+int runGame(CSingleInstanceGuard* guard, CCrashDumpWriter* crashWriter,
+            const StartedHook& started = nullptr);
 
 }  // namespace brasquel

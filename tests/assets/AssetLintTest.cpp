@@ -90,6 +90,7 @@ constexpr SPending PendingFiles[] = {
     {"scenes/CreditsScene.oscn", "the credits screen"},
     {"scenes/OptionsScene.oscn", "the options screen"},
     {"scenes/AchievementsScene.oscn", "the achievements screen"},
+    {"scenes/images/Achievements/", "the achievement icons"},
     {"levels/common/Fireworks/1/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/2/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/3/f.oscn", "the fireworks of the world's effects"},
