@@ -11,6 +11,7 @@
 #include "game/level/GLevelConfiguration.h"
 #include "game/level/GLevelObjective.h"
 #include "game/level/GLevelPaths.h"
+#include "game/level/GLevelUpgrades.h"
 #include "game/level/GRandomEventRequest.h"
 
 namespace brasquel {
@@ -147,7 +148,30 @@ void GGameLevelScene::setLevelConfiguration(GLevelConfiguration* configuration) 
 
 void GGameLevelScene::setLevelPaths(GLevelPaths* paths) { hold(m_paths, paths); }
 
-bool GGameLevelScene::isFeatureAllowed(s32, s32) const { return false; }
+void GGameLevelScene::setUpgradeEffects(GLevelUpgrades* upgrades) { hold(m_upgrades, upgrades); }
+
+bool GGameLevelScene::isFeatureAllowed(s32 typeName, s32 featureIndex) const {
+    return m_configuration && m_upgrades &&
+           m_upgrades->isFeatureAllowed(CNameId::fromId(typeName), featureIndex);
+}
+
+stringw GGameLevelScene::getLevelName() const {
+    return m_configuration ? m_configuration->Name : stringw();
+}
+
+stringw GGameLevelScene::getLevelDescription() const {
+    return m_configuration ? m_configuration->Description : stringw();
+}
+
+s32 GGameLevelScene::getLevelTimeLimit() const {
+    return m_configuration ? m_configuration->LevelTime : 0;
+}
+
+s32 GGameLevelScene::getLevelScore() const { return m_configuration ? m_configuration->Score : 0; }
+
+s32 GGameLevelScene::getLevelExpertScore() const {
+    return m_configuration ? m_configuration->ExpertScore : 0;
+}
 
 bool GGameLevelScene::canAffordBuilding(const GBuildingConfig* type) const {
     if (!type) return false;

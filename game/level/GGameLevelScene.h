@@ -8,6 +8,7 @@
 #include "engine/core/CTimerScheduler.h"
 #include "engine/scene/SceneNode.h"
 #include "game/level/GGameEvents.h"
+#include "game/level/IGameLevelInfo.h"
 
 namespace brasquel {
 
@@ -17,6 +18,7 @@ class GBuildingProcess;
 class GBuildingsConfiguration;
 class GLevelConfiguration;
 class GLevelPaths;
+class GLevelUpgrades;
 
 // One entry of the history of the player's actions that objectives count.
 struct GLevelHistoryRecord {
@@ -44,7 +46,9 @@ enum ELevelHistoryAction : oskel::s32 {
 // running building actions and the history, and answers the play screen's questions about
 // them. The play screen hands it the buildings catalogue, the level configuration, the bought
 // upgrades and the paths when a level loads, then clears the pause.
-class GGameLevelScene : public oskel::SceneNode, public oskel::IUpdateReceiver {
+class GGameLevelScene : public oskel::SceneNode,
+                        public oskel::IUpdateReceiver,
+                        public IGameLevelInfo {
 public:
     // The level steps in whole periods of this many milliseconds.
     static constexpr oskel::u32 StepPeriodMs = 20;
@@ -74,6 +78,9 @@ public:
     // names (a lot whose name is no type is skipped, logged), the timed requests started and the
     // objectives reset. None only lets the old one go.
     void setLevelConfiguration(GLevelConfiguration* configuration);
+    // Holds what the bought upgrades give this level; the economy they change is recalculated
+    // with the level's running.
+    void setUpgradeEffects(GLevelUpgrades* upgrades);
     void setLevelPaths(GLevelPaths* paths);
     void setPaused(bool paused) { m_paused = paused; }
     bool isPaused() const { return m_paused; }
@@ -96,6 +103,7 @@ public:
     GLevelConfiguration* getLevelConfiguration() const { return m_configuration.get(); }
     GBuildingsConfiguration* getBuildingsConfiguration() const { return m_buildings.get(); }
     GLevelPaths* getLevelPaths() const { return m_paths.get(); }
+    GLevelUpgrades* getUpgradeEffects() const { return m_upgrades.get(); }
     oskel::BaseNode* getBuildingsNode() const { return m_buildingsNode.get(); }
     oskel::BaseNode* getCargosNode() const { return m_cargosNode.get(); }
     const std::vector<oskel::CRefPtr<GBuildingNode>>& getBuildings() const { return m_lots; }
@@ -106,6 +114,16 @@ public:
     const std::vector<GLevelHistoryRecord>& getHistory() const { return m_history; }
     GBuildingNode* getSelectedBuilding() const { return m_selected; }
     GBuildingNode* getPreviousSelectedBuilding() const { return m_previousSelected; }
+
+    // ---- What the panels read ----
+    bool hasLevelConfiguration() const override { return m_configuration.get() != nullptr; }
+    oskel::stringw getLevelName() const override;
+    oskel::stringw getLevelDescription() const override;
+    oskel::s32 getLevelTimeLimit() const override;
+    oskel::s32 getLevelScore() const override;
+    oskel::s32 getLevelExpertScore() const override;
+    oskel::s32 getLevelTime() const override { return static_cast<oskel::s32>(LevelTimeMs); }
+    oskel::f32 getScoreGain() const override { return ScoreGain; }
 
     // ---- Public state ----
     bool Completed = false;
@@ -136,6 +154,7 @@ private:
     oskel::CRefPtr<oskel::BaseNode> m_cargosNode;
     oskel::CRefPtr<GLevelConfiguration> m_configuration;
     oskel::CRefPtr<GBuildingsConfiguration> m_buildings;
+    oskel::CRefPtr<GLevelUpgrades> m_upgrades;
     oskel::CRefPtr<GLevelPaths> m_paths;
     Rect m_lotsArea{0, 0, 1024, 768};
     GBuildingNode* m_selected = nullptr;

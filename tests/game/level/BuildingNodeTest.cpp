@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "game/config/UpgradesConfiguration.h"
+#include "game/level/GLevelUpgrades.h"
 #include "tests/game/level/LotWorld.h"
 
 using namespace oskel;
@@ -680,4 +682,58 @@ TEST_F(LotTest, ASaleOfNoLengthEndsAtOnce) {
     EXPECT_TRUE(a->isForSale());
     a->advanceOfferTimer(GBuildingNode::UpdatePeriodMs);
     EXPECT_FALSE(a->isForSale());
+}
+
+// Feature icons follow what the bought upgrades unlock: a single icon stands between the two
+// homes, two stand at their own; none while workers are shown or the lot is not owned.
+TEST_F(LotTest, FeatureIconsFollowTheUnlockedFeatures) {
+    ASSERT_TRUE(loadRow({{"A", "REAgency"}}));
+    w.start();
+    GBuildingNode* a = w.lotNamed("A");
+    BaseNode* icon1 = a->getFeatureIcon(0);
+    BaseNode* icon2 = a->getFeatureIcon(1);
+    ASSERT_TRUE(icon1 && icon2);
+    a->updateFeatureIcons();
+    EXPECT_FALSE(a->isFeatureUnlocked(0));  // no upgrades record yet
+    EXPECT_FALSE(icon1->isVisible());
+
+    auto none = makeRef<GLevelUpgrades>();
+    w.level->setUpgradeEffects(none.get());
+    EXPECT_EQ(w.level->getUpgradeEffects(), none.get());
+    EXPECT_TRUE(a->isFeatureUnlocked(0));
+    EXPECT_FALSE(a->isFeatureUnlocked(1));
+    EXPECT_FALSE(a->isFeatureUnlocked(2));  // beyond the type's features
+    a->updateFeatureIcons();
+    EXPECT_TRUE(icon1->isVisible());
+    EXPECT_FALSE(icon2->isVisible());
+    EXPECT_EQ(icon1->getPosition(), vector3df(40.0f, 70.0f, 0.0f));  // between (20, 70), (60, 70)
+
+    // The upgrades file counts features from 1: its 2 is the second feature.
+    auto table = makeRef<UpgradesConfiguration>();
+    CRefPtr<CXmlReader> reader = oskel::test::readerOf(
+        "<UpgradesConfiguration><Upgrade><Name Value=\"Agents\"/><Level Value=\"0\"/><Price "
+        "Value=\"0\"/><AllowsBuildingFeature Building=\"REAgency\" FeatureIndex=\"2\"/></Upgrade>"
+        "</UpgradesConfiguration>");
+    ASSERT_TRUE(table->load(reader.get()));
+    auto both = makeRef<GLevelUpgrades>();
+    both->collect(table.get(), nullptr, 0);
+    w.level->setUpgradeEffects(both.get());
+    EXPECT_TRUE(a->isFeatureUnlocked(1));
+    a->updateFeatureIcons();
+    EXPECT_TRUE(icon1->isVisible());
+    EXPECT_TRUE(icon2->isVisible());
+    EXPECT_EQ(icon1->getPosition(), vector3df(20.0f, 70.0f, 0.0f));
+    EXPECT_EQ(icon2->getPosition(), vector3df(60.0f, 70.0f, 0.0f));
+
+    a->showWorkersCount(3);
+    EXPECT_FALSE(icon1->isVisible());
+    EXPECT_FALSE(icon2->isVisible());
+    a->showWorkersCount(0);
+    EXPECT_TRUE(icon1->isVisible());
+    a->setOwned(false);
+    EXPECT_FALSE(icon1->isVisible());
+    a->setOwned(true);
+    a->setProblemState(BuildingProblemBroken);  // not working
+    a->updateFeatureIcons();
+    EXPECT_FALSE(icon1->isVisible());
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "game/level/IGameLevelInfo.h"
 #include "tests/game/level/LotWorld.h"
 
 using namespace oskel;
@@ -214,4 +215,30 @@ TEST_F(LevelSceneTest, ReadinessToComplete) {
     EXPECT_TRUE(level.isReadyToComplete());
     level.CompletionHint = "%GamePlay_CompleteBlocked1Hint%";
     EXPECT_FALSE(level.isReadyToComplete());
+}
+
+TEST_F(LevelSceneTest, WhatThePanelsRead) {
+    GGameLevelScene level{CCreationContext()};
+    IGameLevelInfo* info = IGameLevelInfo::of(&level);
+    ASSERT_EQ(info, static_cast<IGameLevelInfo*>(&level));
+    EXPECT_FALSE(info->hasLevelConfiguration());
+    EXPECT_TRUE(info->getLevelName().empty());
+    EXPECT_EQ(info->getLevelTimeLimit(), 0);
+    EXPECT_EQ(info->getLevelScore(), 0);
+    w.configuration->Name = L"%Level4_Name%";
+    w.configuration->Description = L"%Level4_Desc%";
+    w.configuration->LevelTime = 360;
+    w.configuration->Score = 50000;
+    w.configuration->ExpertScore = 80000;
+    level.setLevelConfiguration(w.configuration.get());
+    level.LevelTimeMs = 1234.9f;
+    level.ScoreGain = 2500.5f;
+    EXPECT_TRUE(info->hasLevelConfiguration());
+    EXPECT_EQ(info->getLevelName(), stringw(L"%Level4_Name%"));
+    EXPECT_EQ(info->getLevelDescription(), stringw(L"%Level4_Desc%"));
+    EXPECT_EQ(info->getLevelTimeLimit(), 360);
+    EXPECT_EQ(info->getLevelScore(), 50000);
+    EXPECT_EQ(info->getLevelExpertScore(), 80000);
+    EXPECT_EQ(info->getLevelTime(), 1234);
+    EXPECT_FLOAT_EQ(info->getScoreGain(), 2500.5f);
 }

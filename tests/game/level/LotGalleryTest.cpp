@@ -155,10 +155,11 @@ TEST(LotGallery, EveryTypeAndStateShowsItsArtAndIcons) {
         bool (*ink)(const SColor&);
         f32 minInk;
     } checks[] = {
-        {"Broken", "RepairIcon", red, 0.2f},    {"Dirty", "DirtyIcon", brown, 0.2f},
-        {"Offer", "PhoneIcon", green, 0.08f},   {"ForSale", "ForSaleNode", cream, 0.1f},
-        {"Hostel2", "StarIcons", gold, 0.02f},  {"Hostel2", "SmileIcon", drawn, 0.1f},
-        {"HotelN63", "StarIcons", gold, 0.04f}, {"Ruin", "Ruin", drawn, 0.3f},
+        {"Broken", "RepairIcon", red, 0.2f},       {"Dirty", "DirtyIcon", brown, 0.2f},
+        {"Offer", "PhoneIcon", green, 0.08f},      {"ForSale", "ForSaleNode", cream, 0.1f},
+        {"Hostel2", "StarIcons", gold, 0.02f},     {"Hostel2", "SmileIcon", drawn, 0.1f},
+        {"HotelN63", "StarIcons", gold, 0.04f},    {"Ruin", "Ruin", drawn, 0.3f},
+        {"Featured", "Feature1Icon", drawn, 0.5f},
     };
     for (const SPartCheck& c : checks) {
         SCOPED_TRACE(std::string(c.cell) + " " + c.part);

@@ -7,9 +7,9 @@
 // The gallery is a level scene of its own (scaled to fit the window) with one lot per cell: first
 // every type of the buildings catalogue, owned and working, then a lot not owned, one the level
 // sells, an owned one on sale with a buyer's offer, a broken and a dirty one, one with a feature
-// running and the aqua park as a ruin; a second level scene under snow holds a few lots in winter.
-// After the last frame it writes the frame to the file and prints, for every cell, where its
-// building's picture and its visible parts lie on the screen:
+// running (its icon shows the feature's charge) and the aqua park as a ruin; a second level scene
+// under snow holds a few lots in winter. After the last frame it writes the frame to the file and
+// prints, for every cell, where its building's picture and its visible parts lie on the screen:
 //   "lot_gallery: cell NAME TYPE X0 Y0 X1 Y1" and "lot_gallery: part NAME PART X0 Y0 X1 Y1".
 // Exit code 0 when the frame was written.
 
@@ -39,6 +39,7 @@
 #include "game/level/GEllipseSectorNode.h"
 #include "game/level/GGameLevelScene.h"
 #include "game/level/GLevelConfiguration.h"
+#include "game/level/GLevelUpgrades.h"
 
 using namespace oskel;
 using namespace brasquel;
@@ -130,6 +131,8 @@ public:
             level->setBuildingsConfiguration(catalogue);
             level->setLevelConfiguration(level == m_summer.get() ? m_summerLevel.get()
                                                                  : m_winterLevel.get());
+            // No upgrades bought: every type's first feature is unlocked.
+            level->setUpgradeEffects(m_upgrades.get());
             level->setPaused(false);
         }
     }
@@ -285,6 +288,7 @@ private:
     CRefPtr<GGameLevelScene> m_winter;
     CRefPtr<GLevelConfiguration> m_summerLevel;
     CRefPtr<GLevelConfiguration> m_winterLevel;
+    CRefPtr<GLevelUpgrades> m_upgrades = makeRef<GLevelUpgrades>();
     std::vector<SLotCell> m_cells;
     std::vector<std::pair<GBuildingNode*, EShow>> m_shows;
 };
