@@ -41,7 +41,8 @@ PART_NAMES = ("SmileIcon", "ServeArea", "ForSaleNode", "PhoneIcon", "WorkersText
 WHITE = 0xFFFFFFFF
 NOT_OWNED_TINT = 0xFFC4C4C4
 HOVER_SCALE = 1.04
-GLIDE_MS = 120
+PRESS_MS = 120
+FEATURE_TINT = 0xFFFFF2D0
 CLOCK_GREEN = 0xFF00FF00
 
 # Homes of the parts relative to the lot.
@@ -76,11 +77,6 @@ def text_node(name, position, bounds, size=18.0, halign=1, valign=2, color=WHITE
     return node
 
 
-def scale_glide(node, state, start, end):
-    node.state(state).animate(KeyFrame(["Scale"], [Key(0, [(start, start, 1.0)]),
-                                                   Key(GLIDE_MS, [(end, end, 1.0)], glide=True)]))
-
-
 def pulse(node, state, scale=1.12, period=600, loop=True):
     keys = [Key(0, [(1.0, 1.0, 1.0)]), Key(period // 2, [(scale, scale, 1.0)], glide=True),
             Key(period // 2, [(1.0, 1.0, 1.0)], glide=True, goto=0 if loop else None)]
@@ -88,30 +84,33 @@ def pulse(node, state, scale=1.12, period=600, loop=True):
 
 
 def image_node(type_name):
+    """The building's picture. Its states switch values at once (a level holds many lots: their
+    templates stay small)."""
     pivot = IMAGE_PIVOT
     node = Node("SpriteNode", "Image", AtlasTexture=picture(type_name + "_Summer.png"),
                 Position=(art.LOT_OFFSET[0] + pivot[0], art.LOT_OFFSET[1] + pivot[1], 0),
                 PivotPoint=pivot, Bounds=(art.SIZE[0], art.SIZE[1], 0))
+    # The summer picture is the default: only the winter setting changes it; states that
+    # change nothing on the picture are answered without animations.
     for setting in range(1, SETTINGS + 1):
-        season = "_Winter" if setting == WINTER_SETTING else "_Summer"
-        node.state("Setting%d" % setting).at_start(
-            SetProps(AtlasTexture=picture("%s%s.png" % (type_name, season))))
-    node.state("Done").at_start(SetProps(Scale=(1.0, 1.0, 1.0)))
-    node.state("Owned").at_start(SetProps(TintColor=WHITE))
-    node.state("NotOwned").at_start(SetProps(TintColor=NOT_OWNED_TINT))
-    for index in (1, 2):
-        pulse(node, "Feature%d" % index, scale=1.03, period=800)
-        node.state("Feature%dStop" % index).at_start(SetProps(Scale=(1.0, 1.0, 1.0)))
+        state = node.state("Setting%d" % setting)
+        if setting == WINTER_SETTING:
+            state.at_start(SetProps(AtlasTexture=picture("%s_Winter.png" % type_name)))
+    plain = (1.0, 1.0, 1.0)
+    grown = (HOVER_SCALE, HOVER_SCALE, 1.0)
+    for state in ("Done", "Focus", "KillFocus", "MoneyBurst"):
+        node.state(state)
+    for state, props in (("Owned", {"TintColor": WHITE}),
+                         ("NotOwned", {"TintColor": NOT_OWNED_TINT}),
+                         ("Feature1", {"TintColor": FEATURE_TINT}),
+                         ("Feature2", {"TintColor": FEATURE_TINT}),
+                         ("Feature1Stop", {"TintColor": WHITE}),
+                         ("Feature2Stop", {"TintColor": WHITE}), ("NormalHover", {"Scale": grown}),
+                         ("FocusHover", {"Scale": grown}), ("NormalKillHover", {"Scale": plain}),
+                         ("FocusKillHover", {"Scale": plain})):
+        node.state(state).at_start(SetProps(**props))
     node.state("Press").animate(KeyFrame(["Scale"], [
-        Key(0, [(1.0, 1.0, 1.0)]), Key(60, [(0.97, 0.97, 1.0)], glide=True),
-        Key(60, [(1.0, 1.0, 1.0)], glide=True)]))
-    node.state("Focus").at_start(SetProps(Scale=(1.0, 1.0, 1.0)))
-    node.state("KillFocus").at_start(SetProps(Scale=(1.0, 1.0, 1.0)))
-    scale_glide(node, "NormalHover", 1.0, HOVER_SCALE)
-    scale_glide(node, "FocusHover", 1.0, HOVER_SCALE)
-    scale_glide(node, "NormalKillHover", HOVER_SCALE, 1.0)
-    scale_glide(node, "FocusKillHover", HOVER_SCALE, 1.0)
-    pulse(node, "MoneyBurst", scale=1.05, period=300, loop=False)
+        Key(0, [(0.97, 0.97, 1.0)]), Key(PRESS_MS, [plain], glide=True)]))
     return node
 
 

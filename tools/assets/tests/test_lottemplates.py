@@ -34,7 +34,8 @@ class LotTemplatesTest(unittest.TestCase):
             self.assertTrue(set(lots.LOT_STATES) <= set(states), t["Name"])
             self.assertEqual(states["Setting4"].get("AtlasTexture"),
                              "Buildings/%s_Winter.png" % t["Name"])
-            self.assertEqual(states["Setting1"].get("AtlasTexture"),
+            picture = [c for c in self.templates[t["Name"]].children if c.name == "Image"][0]
+            self.assertEqual(picture.props.get("AtlasTexture"),
                              "Buildings/%s_Summer.png" % t["Name"])
 
     def test_every_picture_named_is_drawn(self):
