@@ -35,10 +35,14 @@ class ChangedModulesTest(unittest.TestCase):
                          ["fonts", "menuscene", "templates", "texts"])
         # the skin feeds one atlas and the templates, not the other atlases
         self.assertEqual(picked("tools/assets/art/skin.py"), ["atlas.MainMenu", "templates"])
+        # the building art feeds its atlas and the lots' templates
+        self.assertEqual(picked("tools/assets/art/buildings.py"),
+                         ["atlas.Buildings", "lottemplates"])
 
     def test_a_changed_art_kit_picks_every_module_drawing_with_it(self):
         self.assertEqual(picked("tools/assets/art/kit.py"),
-                         sorted(ATLASES + ["fonts", "menuscene", "startscreens", "templates"]))
+                         sorted(ATLASES + ["fonts", "lottemplates", "menuscene", "startscreens",
+                                           "templates"]))
         self.assertEqual(picked("tools/assets/packer.py"),
                          sorted(ATLASES + ["fonts", "menuscene", "templates"]))
 
