@@ -4,6 +4,9 @@
 
 #include "engine/scene/BaseNode.h"
 #include "game/config/GNodeTypeIds.h"
+#include "game/level/GBuildingNode.h"
+#include "game/level/GEllipseSectorNode.h"
+#include "game/level/GGameLevelScene.h"
 #include "game/level/GPathMovableNode.h"
 #include "game/scenes/GAchievementsScene.h"
 #include "game/scenes/GIntroScene.h"
@@ -82,7 +85,7 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GLevelObjectivesScene", GameNodeTypeLevelObjectivesScene,
      GAME_SCENE_KINDS(GameNodeTypeLevelObjectivesScene), nullptr},
     {L"GEllipseSectorNode", GameNodeTypeEllipseSectorNode,
-     NODE_KINDS(GameNodeTypeEllipseSectorNode), nullptr},
+     NODE_KINDS(GameNodeTypeEllipseSectorNode), &createNode<GEllipseSectorNode>},
     {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},
     {L"GLevelCompletedScene", GameNodeTypeLevelCompletedScene,
      GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene), nullptr},
@@ -109,11 +112,11 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GBuildingNode",
      GameNodeTypeBuildingNode,
      {GameNodeTypeBuildingNode, NodeTypeControl, NodeTypeBase, -1},
-     nullptr},
+     &createNode<GBuildingNode>},
     {L"GGameLevelScene",
      GameNodeTypeGameLevelScene,
      {GameNodeTypeGameLevelScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1},
-     nullptr},
+     &createNode<GGameLevelScene>},
     {L"GPathMovableNode", GameNodeTypePathMovableNode, NODE_KINDS(GameNodeTypePathMovableNode),
      &createNode<GPathMovableNode>},
     {L"GSpiralMovableNode", GameNodeTypeSpiralMovableNode,

@@ -1,7 +1,7 @@
 """The list of generator modules, in the fixed order in which they run. A new generator module is
 added here (its place decides what it may rely on: the atlases and fonts before the templates)."""
-from . import (atlases, buildings, fonts, menupaths, menuscene, shopscenes, sounds, startscreens,
-               startup, tables, templates, texts, upgrades)
+from . import (atlases, buildings, fonts, lottemplates, menupaths, menuscene, shopscenes, sounds,
+               startscreens, startup, tables, templates, texts, upgrades)
 
 
 def all_modules():
@@ -10,6 +10,7 @@ def all_modules():
     modules += [templates.MODULE, sounds.MODULE, tables.MODULE, buildings.MODULE, menupaths.MODULE,
                 menuscene.MODULE]
     modules += [upgrades.MODULE]
+    modules += [lottemplates.MODULE]
     modules += [shopscenes.MODULE]
     names = [m.name for m in modules]
     assert len(names) == len(set(names)), "module names repeat"

@@ -1,8 +1,8 @@
 """Every art category, in a fixed order. A new category module is added here."""
-from . import achievements, menu, people, shop, skin, vehicles
+from . import achievements, buildings, menu, people, shop, skin, vehicles
 
-CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY, shop.CATEGORY,
-              achievements.CATEGORY]
+CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
+              buildings.CATEGORY, shop.CATEGORY, achievements.CATEGORY]
 
 
 def by_name(name):

@@ -37,11 +37,14 @@ class ChangedModulesTest(unittest.TestCase):
         # other atlases
         self.assertEqual(picked("tools/assets/art/skin.py"),
                          ["atlas.MainMenu", "shopscenes", "templates"])
+        # the building art feeds its atlas and the lots' templates
+        self.assertEqual(picked("tools/assets/art/buildings.py"),
+                         ["atlas.Buildings", "lottemplates"])
 
     def test_a_changed_art_kit_picks_every_module_drawing_with_it(self):
         self.assertEqual(picked("tools/assets/art/kit.py"),
-                         sorted(ATLASES + ["fonts", "menuscene", "shopscenes", "startscreens",
-                                           "templates"]))
+                         sorted(ATLASES + ["fonts", "lottemplates", "menuscene", "shopscenes",
+                                           "startscreens", "templates"]))
         self.assertEqual(picked("tools/assets/packer.py"),
                          sorted(ATLASES + ["fonts", "menuscene", "shopscenes", "templates"]))
 
