@@ -302,6 +302,26 @@ void GApplication::applySoundSettings() {
                                  m_sceneManager.get(), groups);
 }
 
+bool GApplication::resetDevice(const SDeviceParameters& parameters) {
+    if (!m_device) return false;
+    const SDeviceParameters before = m_parameters;
+    m_parameters = parameters;
+    if (m_device->reset(m_parameters)) {
+        fitScreen();
+        return true;
+    }
+    m_parameters = before;
+    return false;
+}
+
+void GApplication::closeDevice() {
+    if (m_device) m_device->closeDevice();
+}
+
+IVideoDriver* GApplication::getVideoDriver() const {
+    return m_device ? m_device->getVideoDriver() : nullptr;
+}
+
 void GApplication::setInstanceGuard(CSingleInstanceGuard* guard) {
     m_guard = guard;
     if (!m_device) return;

@@ -5,10 +5,15 @@
 #include "engine/scene/BaseNode.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/level/GPathMovableNode.h"
+#include "game/scenes/GComicsScene.h"
+#include "game/scenes/GHelpScene.h"
+#include "game/scenes/GInGameMenuScene.h"
 #include "game/scenes/GIntroScene.h"
 #include "game/scenes/GLogosScene.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
+#include "game/scenes/GOptionsScene.h"
+#include "game/scenes/GSelectPlayerScene.h"
 
 namespace brasquel {
 
@@ -39,13 +44,13 @@ BaseNode* createNode(const CCreationContext& context) {
 
 const SGameNodeClass kApplicationClasses[] = {
     {L"GDebugStatsScene", GameNodeTypeDebugStatsScene,
-     GAME_SCENE_KINDS(GameNodeTypeDebugStatsScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeDebugStatsScene), &createNode<GDebugStatsScene>},
     {L"GLogosScene", GameNodeTypeLogosScene, GAME_SCENE_KINDS(GameNodeTypeLogosScene),
      &createNode<GLogosScene>},
     {L"GIntroScene", GameNodeTypeIntroScene, GAME_SCENE_KINDS(GameNodeTypeIntroScene),
      &createNode<GIntroScene>},
     {L"GQuitConfirmationScene", GameNodeTypeQuitConfirmationScene,
-     GAME_SCENE_KINDS(GameNodeTypeQuitConfirmationScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeQuitConfirmationScene), &createNode<GQuitConfirmationScene>},
     {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},
 };
 
@@ -61,15 +66,17 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GMainMenuCloudNode", GameNodeTypeMainMenuCloudNode,
      PATH_MOVER_KINDS(GameNodeTypeMainMenuCloudNode), &createNode<GMainMenuCloudNode>},
     {L"GSelectPlayerScene", GameNodeTypeSelectPlayerScene,
-     GAME_SCENE_KINDS(GameNodeTypeSelectPlayerScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeSelectPlayerScene), &createNode<GSelectPlayerScene>},
     {L"GSelectPlayerInputNameScene", GameNodeTypeSelectPlayerInputNameScene,
-     GAME_SCENE_KINDS(GameNodeTypeSelectPlayerInputNameScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeSelectPlayerInputNameScene),
+     &createNode<GSelectPlayerInputNameScene>},
     {L"GShopButton", GameNodeTypeShopButton, BUTTON_KINDS(GameNodeTypeShopButton), nullptr},
     {L"GShopScene", GameNodeTypeShopScene, GAME_SCENE_KINDS(GameNodeTypeShopScene), nullptr},
     {L"GMapLocationButton", GameNodeTypeMapLocationButton,
      BUTTON_KINDS(GameNodeTypeMapLocationButton), nullptr},
     {L"GMapScene", GameNodeTypeMapScene, GAME_SCENE_KINDS(GameNodeTypeMapScene), nullptr},
-    {L"GComicsScene", GameNodeTypeComicsScene, GAME_SCENE_KINDS(GameNodeTypeComicsScene), nullptr},
+    {L"GComicsScene", GameNodeTypeComicsScene, GAME_SCENE_KINDS(GameNodeTypeComicsScene),
+     &createNode<GComicsScene>},
     {L"GLoadingLevelScene", GameNodeTypeLoadingLevelScene,
      GAME_SCENE_KINDS(GameNodeTypeLoadingLevelScene), nullptr},
     {L"GGamePlayScene", GameNodeTypeGamePlayScene, GAME_SCENE_KINDS(GameNodeTypeGamePlayScene),
@@ -85,13 +92,14 @@ const SGameNodeClass kPreloaderClasses[] = {
      GAME_SCENE_KINDS(GameNodeTypeAchievementUnlockedScene), nullptr},
     {L"GAchievementsScene", GameNodeTypeAchievementsScene,
      GAME_SCENE_KINDS(GameNodeTypeAchievementsScene), nullptr},
-    {L"GHelpScene", GameNodeTypeHelpScene, GAME_SCENE_KINDS(GameNodeTypeHelpScene), nullptr},
+    {L"GHelpScene", GameNodeTypeHelpScene, GAME_SCENE_KINDS(GameNodeTypeHelpScene),
+     &createNode<GHelpScene>},
     {L"GCreditsScene", GameNodeTypeCreditsScene, GAME_SCENE_KINDS(GameNodeTypeCreditsScene),
-     nullptr},
+     &createNode<GCreditsScene>},
     {L"GInGameMenuScene", GameNodeTypeInGameMenuScene,
-     GAME_SCENE_KINDS(GameNodeTypeInGameMenuScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeInGameMenuScene), &createNode<GInGameMenuScene>},
     {L"GOptionsScene", GameNodeTypeOptionsScene, GAME_SCENE_KINDS(GameNodeTypeOptionsScene),
-     nullptr},
+     &createNode<GOptionsScene>},
     {L"GMiniCompletedScene", GameNodeTypeMiniCompletedScene,
      GAME_SCENE_KINDS(GameNodeTypeMiniCompletedScene), nullptr},
     {L"GMiniGameHiddenScene", GameNodeTypeMiniGameHiddenScene,
