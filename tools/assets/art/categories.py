@@ -1,7 +1,8 @@
 """Every art category, in a fixed order. A new category module is added here."""
-from . import menu, people, skin, vehicles
+from . import comics, menu, people, shellart, skin, vehicles
 
-CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY]
+CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
+              shellart.CATEGORY, comics.CATEGORY]
 
 
 def by_name(name):
