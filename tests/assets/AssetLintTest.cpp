@@ -42,7 +42,10 @@
 #include "engine/video/render2d/RenderPropertyTypes.h"
 #include "game/app/GApplication.h"
 #include "game/app/GNodeClassRegistration.h"
+#include "engine/nodes/EditNode.h"
+#include "game/config/ComicsConfiguration.h"
 #include "game/config/GLogosConfiguration.h"
+#include "game/config/GNodeTypeIds.h"
 #include "game/config/GSoundCueIds.h"
 #include "game/level/GLevelPaths.h"
 #include "game/scenes/GMainMenuMovers.h"
@@ -80,13 +83,8 @@ struct SPending {
     const char* bringer;
 };
 constexpr SPending PendingFiles[] = {
-    {"scenes/SelectPlayerScene.oscn", "the player selection"},
-    {"scenes/SelectPlayerInputNameScene.oscn", "the name entry"},
-    {"scenes/QuitConfirmationScene.oscn", "the quit confirmation"},
     {"scenes/LoadingLevelScene.oscn", "the level loading screen"},
     {"scenes/MapScene.oscn", "the world map"},
-    {"scenes/CreditsScene.oscn", "the credits screen"},
-    {"scenes/OptionsScene.oscn", "the options screen"},
     {"scenes/AchievementsScene.oscn", "the achievements screen"},
     {"levels/common/Fireworks/1/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/2/f.oscn", "the fireworks of the world's effects"},
@@ -612,6 +610,45 @@ TEST_F(AssetLint, TheMainMenusPartsAndItsStreet) {
     for (const char* cls :
          {"GMainMenuBikeNode", "GMainMenuCarNode", "GMainMenuCloudNode", "GMainMenuPedestrianNode"})
         EXPECT_GT(movers[cls], 0) << cls;
+}
+
+// The name entry's field: what it takes (digits, letters, spaces) and how much.
+TEST_F(AssetLint, TheNameEntryTakesAShortNameOfLettersDigitsAndSpaces) {
+    CResource* loaded = world().content->getContentByPath(
+        TypeCodeSceneNode, stringc("scenes/SelectPlayerInputNameScene.oscn"), false);
+    ASSERT_NE(loaded, nullptr);
+    CRefPtr<CResource> held = CRefPtr<CResource>::fromRaw(loaded);
+    auto* root = static_cast<BaseNode*>(loaded);
+    BaseNode* edit = root->findChildByName("NameEdit", 0);
+    ASSERT_TRUE(edit && edit->isKindOf(NodeTypeEdit));
+    const stringc mask = static_cast<EditNode*>(edit)->getInputMask();
+    EXPECT_EQ(std::string(mask.c_str()).find('R'), std::string::npos) << mask.c_str();
+    EXPECT_EQ(std::string(mask.c_str()), "0AS");
+    const s32 limit = static_cast<EditNode*>(edit)->getMaxTextLength();
+    EXPECT_GT(limit, 0);
+    EXPECT_LE(limit, 16);
+}
+
+// Every page of the comics table is a comic page.
+TEST_F(AssetLint, EveryComicsPageLoadsAsAComicPage) {
+    auto comics = makeRef<brasquel::ComicsConfiguration>();
+    CXmlReader* reader = world().files->createXmlReader(stringc("scenes/ComicsConfiguration.xml"));
+    ASSERT_NE(reader, nullptr);
+    EXPECT_TRUE(comics->load(reader));
+    reader->drop();
+    EXPECT_GT(comics->size(), 0u);
+    std::vector<std::string> problems;
+    for (const auto& [level, entry] : comics->getEntries()) {
+        if (entry->ScenePath.empty()) continue;
+        const std::string path = narrow(entry->ScenePath);
+        CResource* loaded =
+            world().content->getContentByPath(TypeCodeSceneNode, stringc(path.c_str()), false);
+        if (!loaded || loaded->getTypeCode() != TypeCodeSceneNode ||
+            !static_cast<BaseNode*>(loaded)->isKindOf(brasquel::GameNodeTypeComicsScene))
+            problems.push_back(std::to_string(level) + ": " + path + " is no comic page");
+        if (loaded) loaded->drop();
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
 }
 
 // ---- Fonts, atlases, sounds ----

@@ -1,14 +1,14 @@
 """The list of generator modules, in the fixed order in which they run. A new generator module is
 added here (its place decides what it may rely on: the atlases and fonts before the templates)."""
-from . import (atlases, buildings, fonts, menupaths, menuscene, sounds, startscreens, startup,
-               tables, templates, texts)
+from . import (atlases, buildings, comicscenes, fonts, menupaths, menuscene, shellscenes, sounds,
+               startscreens, startup, tables, templates, texts)
 
 
 def all_modules():
     modules = [startup.MODULE, texts.MODULE, fonts.MODULE, startscreens.MODULE]
     modules += atlases.modules()
     modules += [templates.MODULE, sounds.MODULE, tables.MODULE, buildings.MODULE, menupaths.MODULE,
-                menuscene.MODULE]
+                menuscene.MODULE, shellscenes.MODULE, comicscenes.MODULE]
     names = [m.name for m in modules]
     assert len(names) == len(set(names)), "module names repeat"
     return modules

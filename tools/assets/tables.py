@@ -2,7 +2,6 @@
 with the root element each reader expects and, until the issues that fill them, no entries.
 
 - levels/common/UpgradesConfiguration.xml, LevelScores.xml;
-- scenes/ComicsConfiguration.xml;
 - scenes/ParticleCollection.xml and levels/common/ParticleCollection.xml;
 - levels/common/TemplateCollection.oscn (the level world's templates).
 A later generator that makes one of these files takes it over: it is removed from TABLES here.
@@ -15,7 +14,6 @@ from .scene import Node, scene_text
 TABLES = {
     "levels/common/UpgradesConfiguration.xml": "UpgradesConfiguration",
     "levels/common/LevelScores.xml": "LevelScores",
-    "scenes/ComicsConfiguration.xml": "ComicsConfiguration",
     "scenes/ParticleCollection.xml": "ParticleCollection",
     "levels/common/ParticleCollection.xml": "ParticleCollection",
 }

@@ -430,6 +430,20 @@ def message_box_template():
     return root
 
 
+def on_off_templates():
+    """The options' switches: green when on, red when off."""
+    return [button_template("Options_OnOffButton" + kind, kind, (120, 44))
+            for kind in ("Green", "Red")]
+
+
+def page_paper_template():
+    """A comic page's paper: opaque over the whole screen, so that the page takes every click."""
+    root = Node("BaseNode", "ComicsPaper", Bounds=(1024, 768, 0))
+    root.add(Node("SpriteNode", "Paper", AtlasTexture="images/Comics/Paper.jpg",
+                  Bounds=(1024, 768, 0), ImageStretchX=1, ImageStretchY=1))
+    return root
+
+
 def templates():
     made = []
     for size_name, size in BUTTON_SIZES.items():
@@ -449,6 +463,8 @@ def templates():
     made.append(panel_template("PanelSmall", (400, 300)))
     made.append(panel_template("PanelLarge", (960, 704)))
     made.append(message_box_template())
+    made += on_off_templates()
+    made.append(page_paper_template())
     return made
 
 

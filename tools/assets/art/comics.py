@@ -1,5 +1,5 @@
 """The comic pages of the story: each page's panels as pictures of their own under
-scenes/images/Comics/ ("Page<p>_<k>.png"), and the boxes the words sit in (a speech bubble with
+scenes/images/Comics/ ("Page<p>_<k>.jpg"), and the boxes the words sit in (a speech bubble with
 its tail left or right, a caption box and the page's paper). The figures: the young mayor (green
 jacket), Nora the town planner (orange), the auctioneer (purple) and the town's folk.
 """
@@ -9,6 +9,8 @@ import random
 from .kit import Canvas, Category, Palette, Picture, Style, compose, rgb, shade, soft_shadow
 
 FOLDER = "scenes/images/Comics/"
+# Opaque pictures are written as JPEG files.
+PAPER_FILE = FOLDER + "Paper.jpg"
 SKIN = rgb("#F2C7A5")
 HAIR = {"mayor": rgb("#6B4226"), "nora": rgb("#C0392B"), "auctioneer": rgb("#B9BDC4"),
         "folk": rgb("#3A2A1E")}
@@ -29,7 +31,7 @@ PAGES = {
 
 
 def name(page, index):
-    return "%sPage%d_%d.png" % (FOLDER, page, index + 1)
+    return "%sPage%d_%d.jpg" % (FOLDER, page, index + 1)
 
 
 # --- Pieces ---------------------------------------------------------------------------------
@@ -332,7 +334,7 @@ def draw():
     pictures.append(Picture(FOLDER + "BubbleLeft.png", bubble(tail=-1), single=True))
     pictures.append(Picture(FOLDER + "BubbleRight.png", bubble(tail=1), single=True))
     pictures.append(Picture(FOLDER + "Caption.png", caption(), single=True))
-    pictures.append(Picture(FOLDER + "Paper.png", paper(), single=True))
+    pictures.append(Picture(PAPER_FILE, paper(), single=True))
     return pictures
 
 
