@@ -41,7 +41,6 @@ RESULT_ROWS = (("ExpertTimeNode", 126), ("TimeNode", 162), ("TimeScoreNode", 198
                ("ExpertScoreNode", 234), ("ScoreNode", 283))
 RESULT_X = 81
 
-HELP_PAGES = 4
 CREDIT_LINES = 6
 
 
@@ -286,10 +285,10 @@ def help_scene():
     hold(scene, "NavBackTo")
     z = 1
     tabs = scene.add(Node("TabSceneNode", "TabScene", Position=(50, 60, z), Bounds=(600, 440, 0),
-                          TabsCount=HELP_PAGES, ActiveTabIndex=0, CanBeHit=False))
-    for k in range(1, HELP_PAGES + 1):
+                          TabsCount=len(shellart.HELP_PAGES), ActiveTabIndex=0, CanBeHit=False))
+    for k, topic in enumerate(shellart.HELP_PAGES, start=1):
         page = tabs.add(Node("BaseNode", "Tab%d" % k, Bounds=(600, 440, 0), CanBeHit=False))
-        page.add(sprite("Picture", shellart.GAME + "HelpPage%d.png" % k, (150, 0, 0),
+        page.add(sprite("Picture", shellart.GAME + "Help%s.png" % topic, (150, 0, 0),
                         Bounds=shellart.HELP_PAGE + (0,)))
         page.add(text("Heading", "%Help_Page" + str(k) + "Title%", (0, 204, 0), (600, 40, 0),
                       font="button_24", size=26))

@@ -16,7 +16,7 @@ FOLDERS = [OBJ, OPTIONS, PLAYERS, GAME]
 SYMBOL = 56
 RIBBON = (420, 72)
 HELP_PAGE = (300, 190)
-HELP_PAGES = 4
+HELP_PAGES = ("Build", "Earn", "Deliveries", "Stars")
 
 SILVER = rgb("#C9D3DC")
 BLUE = rgb("#3F7FD0")
@@ -342,9 +342,8 @@ def draw():
         Picture(GAME + "Heart.png", heart()),
         Picture(GAME + "Ribbon.png", ribbon(colour=Palette.PRIMARY["normal"]), trim=False),
     ]
-    for index in range(HELP_PAGES):
-        pictures.append(Picture(GAME + "HelpPage%d.png" % (index + 1), help_page(index),
-                                trim=False))
+    for index, page in enumerate(HELP_PAGES):
+        pictures.append(Picture(GAME + "Help%s.png" % page, help_page(index), trim=False))
     return pictures
 
 
