@@ -308,6 +308,11 @@ bool GApplication::resetDevice(const SDeviceParameters& parameters) {
     m_parameters = parameters;
     if (m_device->reset(m_parameters)) {
         fitScreen();
+        IVideoDriver* driver = m_device->getVideoDriver();
+        const dimension2di size = driver ? driver->getScreenSize() : dimension2di(0, 0);
+        const std::string hint = std::string(m_parameters.fullscreen ? "full screen " : "window ") +
+                                 std::to_string(size.Width) + "x" + std::to_string(size.Height);
+        CLogger::instance().logHint("Display changed", hint.c_str(), LogInformation);
         return true;
     }
     m_parameters = before;

@@ -157,8 +157,9 @@ def part(page, index, size, place):
 
 
 def page_scene(page):
-    root = Node("SceneNode", "ComicsScene%d" % page, class_override="GComicsScene")
-    scene = root.add(Node("ControlNode", "Scene", Position=(0, 0, 2000), CanBeHit=False))
+    root = Node("SceneNode", "ComicsScene%d" % page, class_override="GComicsScene",
+                Position=(0, 0, 2000), Bounds=(1024, 768, 0))
+    scene = root.add(Node("ControlNode", "Scene", Position=(0, 0, 0), CanBeHit=False))
     transitions.fade(scene)
     for name in ("NavFromComics3", "NavToComics3", "NoTransTo"):
         scene.state(name).animate(KeyFrame(["TintColor"], [Key(0, [WHITE]), Key(1, [WHITE])]))

@@ -87,7 +87,7 @@ def panel_scene(root, position, size, title_key, ribbon=shellart.OBJ, dimmed=Tru
     """The root's "Scene" at `position` with the panel of `size`, its ribbon and title."""
     x, y = position
     w, h = size
-    scene = root.add(Node("ControlNode", "Scene", Position=(x, y, DEPTH), CanBeHit=False))
+    scene = root.add(Node("ControlNode", "Scene", Position=(x, y, 0), CanBeHit=False))
     if dimmed:
         scene.add(dim(x, y))
     scene.add(nine("PanelShadow", "PanelShadow", (-4, -4, -3), (w + 16, h + 16, 0),
@@ -104,13 +104,16 @@ def panel_scene(root, position, size, title_key, ribbon=shellart.OBJ, dimmed=Tru
 def fade_states(scene, position, slide=False):
     transitions.fade(scene)
     if slide:
-        transitions.slide(scene, (position[0], position[1], DEPTH))
+        transitions.slide(scene, (position[0], position[1], 0))
     hold(scene, "NoTransTo")
     return scene
 
 
 def root_of(cls, name):
-    return Node("SceneNode", name, class_override=cls)
+    """The scene's root over the whole design at its depth (message boxes open at their owner's
+    depth, centred on its Bounds)."""
+    return Node("SceneNode", name, class_override=cls, Position=(0, 0, DEPTH),
+                Bounds=(1024, 768, 0))
 
 
 # --- The panels over the play screen -------------------------------------------------------------
@@ -194,8 +197,9 @@ def options():
         scene.add(text(control + "Label", "%" + key + "%", (108, y + 10, z), (200, 36, 0),
                        font="button_24", size=22, halign=1))
         if control.endswith("Slider"):
-            scene.add(Node("SliderNode", control, TemplateName="Slider", Position=(330, y + 12, z),
-                           Bounds=(230, 32, 0), MinValue=0.0, MaxValue=100.0, Value=100.0))
+            scene.add(Node("SliderNode", control, TemplateName="Options_Slider",
+                           Position=(330, y + 12, z), Bounds=(232, 32, 0), MinValue=0.0,
+                           MaxValue=100.0, Value=100.0))
         else:
             scene.add(button(control, "Options_OnOffButtonGreen", (380, y + 6, z), (120, 44),
                              "%Options_On%"))

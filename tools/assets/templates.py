@@ -303,10 +303,10 @@ def knob_looks():
             "disabled": base.but(AtlasTexture=pictures["disabled"])}
 
 
-def slider_template():
+def slider_template(name="Slider", w=260):
     """A horizontal slider with a round handle (KnobType 0)."""
-    w, h = 260, 32
-    root = Node("BaseNode", "Slider", Bounds=(w, h, 0))
+    h = 32
+    root = Node("BaseNode", name, Bounds=(w, h, 0))
     root.add(nine("SlidingArea", "SliderTrack", (0, 8, LAYER_SHADOW), (w, 16, 0)))
     knob = root.add(sprite("Knob", "SliderKnob", (0, 0, LAYER_FACE), Bounds=(32, 32, 0)))
     apply_plan([(knob, knob_looks())], control_plan())
@@ -430,10 +430,11 @@ def message_box_template():
     return root
 
 
-def on_off_templates():
-    """The options' switches: green when on, red when off."""
+def options_templates():
+    """The options' switches (green when on, red when off) and their volume slider, whose knob
+    travels 200 units: a volume in whole percent lies on a whole unit."""
     return [button_template("Options_OnOffButton" + kind, kind, (120, 44))
-            for kind in ("Green", "Red")]
+            for kind in ("Green", "Red")] + [slider_template("Options_Slider", 232)]
 
 
 def page_paper_template():
@@ -463,7 +464,7 @@ def templates():
     made.append(panel_template("PanelSmall", (400, 300)))
     made.append(panel_template("PanelLarge", (960, 704)))
     made.append(message_box_template())
-    made += on_off_templates()
+    made += options_templates()
     made.append(page_paper_template())
     return made
 

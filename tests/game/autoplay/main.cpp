@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     // The game's device, made here with the sped-up clock: the game finds it as the device.
     IDevice* device = createDevice(SDeviceParameters(), std::make_unique<CScaledClock>(speed));
     if (!device) return usage("no device");
-    if (!writeWalkProfiles(walk.profile, device, error)) {
+    if (!walk.profile.kept && !writeWalkProfiles(walk.profile, device, error)) {
         std::fprintf(stderr, "brasquel_autoplay: %s\n", error.c_str());
         device->drop();
         return 2;
@@ -161,6 +161,7 @@ int main(int argc, char** argv) {
         guard.hasFailed() ? nullptr : &guard, nullptr,
         [&](GApplication& application) { runner->attach(device, application.getSceneManager()); });
     runner->detach();
+    runner->gameEnded();
     if (!runner->isFinished())
         runner->fail("The game ended before the walk did (exit code " + std::to_string(exitCode) +
                      ")");
