@@ -24,6 +24,7 @@
 #include "game/app/GSoundSettings.h"
 #include "game/config/ComicsConfiguration.h"
 #include "game/config/ConfigurationFile.h"
+#include "game/config/GAchievementsProgress.h"
 #include "game/config/GExternalHooks.h"
 #include "game/config/GProfileKeys.h"
 #include "game/config/LevelScores.h"
@@ -92,6 +93,7 @@ GApplication::GApplication() {
     m_upgrades = makeRef<UpgradesConfiguration>();
     m_levelScores = makeRef<LevelScores>();
     m_hooks = makeRef<GExternalHooks>();
+    m_achievements = makeRef<GAchievementsProgress>();
     m_buildings = makeRef<GBuildingsConfiguration>();
     // The reload key reads each table from its file.
     for (const char* path : kReloadFiles) m_reloadEntries.push_back(SReloadEntry{path, nullptr});
@@ -224,7 +226,10 @@ bool GApplication::init() {
     if (IAudioDriver* audio = m_device->getAudioDriver()) audio->setStreamingThreshold(0x20000);
     configureSoundGroups();
 
-    if (CProfileManager::instance().getActiveProfile()) applySoundSettings();
+    if (CProfile* active = CProfileManager::instance().getActiveProfile()) {
+        applySoundSettings();
+        if (m_achievements) m_achievements->load(active->getString(ProfileKeyAchievementsProgress));
+    }
 
     setUpCursor();
 
@@ -282,6 +287,7 @@ void GApplication::shutdown() {
     m_levelScores = nullptr;
     m_upgrades = nullptr;
     m_buildings = nullptr;
+    m_achievements = nullptr;
     // The hooks learn of the end once everything else has gone.
     if (m_hooks) m_hooks->onShutdown();
     m_hooks = nullptr;
@@ -482,6 +488,9 @@ void GApplication::reloadConfiguration() {
 ComicsConfiguration* GApplication::getComicsConfiguration() const { return m_comics.get(); }
 UpgradesConfiguration* GApplication::getUpgradesConfiguration() const { return m_upgrades.get(); }
 LevelScores* GApplication::getLevelScores() const { return m_levelScores.get(); }
+GAchievementsProgress* GApplication::getAchievementsProgress() const {
+    return m_achievements.get();
+}
 GBuildingsConfiguration* GApplication::getBuildingsConfiguration() const {
     return m_buildings.get();
 }

@@ -33,6 +33,7 @@ using oskel::platform::CCrashDumpWriter;
 using oskel::platform::CSingleInstanceGuard;
 
 class ComicsConfiguration;
+class GAchievementsProgress;
 class GBuildingsConfiguration;
 class GExternalHooks;
 class LevelScores;
@@ -106,6 +107,7 @@ public:
     LevelScores* getLevelScores() const override;
     GBuildingsConfiguration* getBuildingsConfiguration() const override;
     GExternalHooks* getExternalHooks() const override;
+    GAchievementsProgress* getAchievementsProgress() const override;
     GLogosConfiguration* getLogosConfiguration() const override { return m_logos.get(); }
     oskel::SceneManager* getSceneManager() const override { return m_sceneManager.get(); }
     oskel::SceneManager* getWorldSceneManager() const override { return m_worldSceneManager.get(); }
@@ -173,6 +175,7 @@ private:
     oskel::CRefPtr<LevelScores> m_levelScores;
     oskel::CRefPtr<GBuildingsConfiguration> m_buildings;
     oskel::CRefPtr<GExternalHooks> m_hooks;
+    oskel::CRefPtr<GAchievementsProgress> m_achievements;
     std::vector<SReloadEntry> m_reloadEntries;
     oskel::u32 m_lastStep = 0;
     GAccessCodeWatcher m_accessCode;

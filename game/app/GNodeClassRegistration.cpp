@@ -9,6 +9,8 @@
 #include "game/scenes/GHelpScene.h"
 #include "game/scenes/GInGameMenuScene.h"
 #include "game/scenes/GIntroScene.h"
+#include "game/scenes/GLevelCompletedScene.h"
+#include "game/scenes/GLevelObjectivesScene.h"
 #include "game/scenes/GLogosScene.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
@@ -82,12 +84,12 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GGamePlayScene", GameNodeTypeGamePlayScene, GAME_SCENE_KINDS(GameNodeTypeGamePlayScene),
      nullptr},
     {L"GLevelObjectivesScene", GameNodeTypeLevelObjectivesScene,
-     GAME_SCENE_KINDS(GameNodeTypeLevelObjectivesScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeLevelObjectivesScene), &createNode<GLevelObjectivesScene>},
     {L"GEllipseSectorNode", GameNodeTypeEllipseSectorNode,
      NODE_KINDS(GameNodeTypeEllipseSectorNode), nullptr},
     {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},
     {L"GLevelCompletedScene", GameNodeTypeLevelCompletedScene,
-     GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene), &createNode<GLevelCompletedScene>},
     {L"GAchievementUnlockedScene", GameNodeTypeAchievementUnlockedScene,
      GAME_SCENE_KINDS(GameNodeTypeAchievementUnlockedScene), nullptr},
     {L"GAchievementsScene", GameNodeTypeAchievementsScene,
@@ -101,7 +103,7 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GOptionsScene", GameNodeTypeOptionsScene, GAME_SCENE_KINDS(GameNodeTypeOptionsScene),
      &createNode<GOptionsScene>},
     {L"GMiniCompletedScene", GameNodeTypeMiniCompletedScene,
-     GAME_SCENE_KINDS(GameNodeTypeMiniCompletedScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeMiniCompletedScene), &createNode<GMiniCompletedScene>},
     {L"GMiniGameHiddenScene", GameNodeTypeMiniGameHiddenScene,
      MINI_GAME_KINDS(GameNodeTypeMiniGameHiddenScene), nullptr},
     {L"GMiniGameHidden2Scene", GameNodeTypeMiniGameHidden2Scene,

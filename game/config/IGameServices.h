@@ -4,7 +4,10 @@
 #include "engine/core/event/SDeviceParameters.h"
 
 namespace oskel {
+class BaseNode;
 class CFileSystem;
+class IContentManager;
+class TemplateCollectionNode;
 class CSoundGroupManager;
 class CTimerScheduler;
 class IVideoDriver;
@@ -15,9 +18,11 @@ class SceneManager;
 namespace brasquel {
 
 class ComicsConfiguration;
+class GAchievementsProgress;
 class GBuildingsConfiguration;
 class GExternalHooks;
 class GLogosConfiguration;
+class ITutorial;
 class LevelScores;
 class UpgradesConfiguration;
 
@@ -57,6 +62,23 @@ public:
     virtual oskel::CTextDictionary* getTextDictionary() const { return nullptr; }
     // The window's caption, kept in the engine setting "TitleCaption" too.
     virtual void setWindowCaption(const oskel::stringw& caption) { (void)caption; }
+
+    // The active player's achievements progress, loaded from the profile; none where the
+    // services keep no tracker.
+    virtual GAchievementsProgress* getAchievementsProgress() const { return nullptr; }
+    // A new tutorial over the host scene node (a scene's "Scene" node), its window taken from the
+    // template collection and its content from the content manager; the map and the shop pass
+    // the flag as true. The caller holds the one reference. None where no tutorial can be made
+    // (the application makes none yet).
+    virtual ITutorial* createTutorial(oskel::BaseNode* host,
+                                      oskel::TemplateCollectionNode* templates,
+                                      oskel::IContentManager* content, bool flag) {
+        (void)host;
+        (void)templates;
+        (void)content;
+        (void)flag;
+        return nullptr;
+    }
 
     // The upper scene layer is the world's scene manager driven by this scheduler; none where
     // the services keep no such layer.

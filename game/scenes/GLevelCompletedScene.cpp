@@ -71,7 +71,9 @@ TextNode* GLevelCompletedScene::getText(const char* nodeName) const {
     return textChildOf(getNode(nodeName), "Text");
 }
 
-void GLevelCompletedScene::setLevelScene(BaseNode* level) { m_levelScene = level; }
+void GLevelCompletedScene::setLevelScene(BaseNode* level) {
+    m_levelScene = CRefPtr<BaseNode>(level);
+}
 
 s32 GLevelCompletedScene::getLevelNumber() const {
     IGameLevelInfo* level = IGameLevelInfo::of(m_levelScene.get());

@@ -28,8 +28,7 @@ public:
     // The share of the final value counted per second.
     static constexpr oskel::f32 CountRate = 0.75f;
 
-    GLevelCompletedScene(const oskel::CCreationContext& context,
-                         oskel::BaseNode* parent = nullptr,
+    GLevelCompletedScene(const oskel::CCreationContext& context, oskel::BaseNode* parent = nullptr,
                          oskel::SceneManager* manager = nullptr);
     ~GLevelCompletedScene() override;
 
@@ -81,8 +80,7 @@ class GMiniCompletedScene : public GBaseSceneNode {
 public:
     static constexpr const char* SceneFile = "scenes/MiniCompletedScene.oscn";
 
-    GMiniCompletedScene(const oskel::CCreationContext& context,
-                        oskel::BaseNode* parent = nullptr,
+    GMiniCompletedScene(const oskel::CCreationContext& context, oskel::BaseNode* parent = nullptr,
                         oskel::SceneManager* manager = nullptr);
 
     BRASQUEL_GAME_SCENE_CLASS()

@@ -52,7 +52,9 @@ void GLevelObjectivesScene::onLoaded() {
     m_scoreText = textChildOf(scene, "ScoreText");
 }
 
-void GLevelObjectivesScene::setLevelScene(BaseNode* level) { m_levelScene = level; }
+void GLevelObjectivesScene::setLevelScene(BaseNode* level) {
+    m_levelScene = CRefPtr<BaseNode>(level);
+}
 
 void GLevelObjectivesScene::fill() {
     playCue(GSoundCueIds::get().ObjectivesWindow);

@@ -21,8 +21,7 @@ public:
     // From this level index on, the panel shows the expert time and the score to reach.
     static constexpr oskel::s32 FullObjectivesLevel = 3;
 
-    GLevelObjectivesScene(const oskel::CCreationContext& context,
-                          oskel::BaseNode* parent = nullptr,
+    GLevelObjectivesScene(const oskel::CCreationContext& context, oskel::BaseNode* parent = nullptr,
                           oskel::SceneManager* manager = nullptr);
     ~GLevelObjectivesScene() override;
 

@@ -8,6 +8,7 @@
 #include "engine/nodes/ListNode.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/scene/NodeEvents.h"
+#include "game/config/GAchievementsProgress.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/config/GProfileKeys.h"
 #include "game/config/IGameServices.h"
@@ -103,6 +104,8 @@ void GSelectPlayerScene::choosePlayer() {
     saveUserProfiles();
     IGameServices* services = IGameServices::get();
     if (services) services->applySoundSettings();
+    if (GAchievementsProgress* progress = services ? services->getAchievementsProgress() : nullptr)
+        progress->load(active->getString(ProfileKeyAchievementsProgress));
     goBack(0, -1, stateId("NavBackToSlide"));
 }
 

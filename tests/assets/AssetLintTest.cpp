@@ -86,6 +86,7 @@ constexpr SPending PendingFiles[] = {
     {"scenes/LoadingLevelScene.oscn", "the level loading screen"},
     {"scenes/MapScene.oscn", "the world map"},
     {"scenes/AchievementsScene.oscn", "the achievements screen"},
+    {"scenes/images/Achievements/", "the achievement icons"},
     {"levels/common/Fireworks/1/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/2/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/3/f.oscn", "the fireworks of the world's effects"},

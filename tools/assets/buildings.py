@@ -7,14 +7,11 @@ working building of the type applies and its active features.
 """
 import math
 
+from .buildingnames import HOTEL_FAMILIES, HOTEL_LEVELS, OTHER_BUILDINGS, hotel_name
 from .common import Output, asset, element, escape, fmt_float, fmt_floats
 from .registry import Module
 
 PATH = "levels/common/BuildingsConfiguration.xml"
-
-# The hotel families, cheapest first; the upgrades name their buildings by these families.
-HOTEL_FAMILIES = ["Camping", "Hostel", "GuestHouse", "BusinessHotel", "HotelN5", "HotelN6"]
-HOTEL_LEVELS = 3
 
 # Level 1 of each family: cost, income a day, guests, build time (s), materials, workers.
 HOTEL_FIRST_LEVEL = {
@@ -128,12 +125,12 @@ def hotel_types():
     for family in HOTEL_FAMILIES:
         cost, income, guests, build_s, materials, workers = HOTEL_FIRST_LEVEL[family]
         for level in range(1, HOTEL_LEVELS + 1):
-            name = "%s%d" % (family, level)
+            name = hotel_name(family, level)
             types.append(dict(
                 Name=name, Type=0, Level=level, Cost=rounded(cost), Income=rounded(income),
                 GuestsCount=rounded(guests), BuildTime=build_s, materials=rounded(materials),
                 workers=workers, cue="HotelSelected", family=family,
-                NextLevelName="%s%d" % (family, level + 1) if level < HOTEL_LEVELS else None))
+                NextLevelName=hotel_name(family, level + 1) if level < HOTEL_LEVELS else None))
             cost *= LEVEL_COST_FACTOR
             income *= LEVEL_GROWTH_FACTOR
             guests *= LEVEL_GROWTH_FACTOR
@@ -146,7 +143,9 @@ def catalogue():
     """Every type as a dict of its properties, its modifiers and its features, in file order."""
     types = [dict(Name="BuildingPlace", Level=0, Type=0, SellPrice=20000, place=True)]
     types += hotel_types()
-    types += [dict(t, Level=1) for t in OTHER_TYPES]
+    others = {t["Name"]: t for t in OTHER_TYPES}
+    assert sorted(others) == sorted(OTHER_BUILDINGS), "the types differ from the shared names"
+    types += [dict(others[name], Level=1) for name in OTHER_BUILDINGS]
     return types
 
 

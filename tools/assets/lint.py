@@ -530,6 +530,99 @@ def lint_cue_names(problems):
             problems.append("%s: the game plays cue %s, which the sound pack lacks" % (PACK, cue))
 
 
+UPGRADES_TABLE = "levels/common/UpgradesConfiguration.xml"
+LEVEL_SCORES = "levels/common/LevelScores.xml"
+BUILDINGS_TABLE = "levels/common/BuildingsConfiguration.xml"
+ACHIEVEMENT_COUNT = 12
+
+
+def _building_features(problems):
+    """The buildings configuration's types with the number of their active features."""
+    root = _parse(_asset_path(BUILDINGS_TABLE), problems)
+    types = {}
+    for building in root.iter("Building") if root is not None else ():
+        name = None
+        for prop in building.iter():
+            if prop.get("Name") == "Name" and prop.tag == "string":
+                name = prop.get("Value")
+        if name:
+            types[name] = len(building.findall("ActiveFeature"))
+    return types
+
+
+def _text_key(value):
+    match = TEXT_KEY.fullmatch(value or "")
+    return match.group(1) if match else None
+
+
+def lint_upgrades(content, problems):
+    """Every upgrade has a name with a dictionary text and an Info text; the buildings and features
+    it allows exist in the buildings configuration."""
+    root = _parse(_asset_path(UPGRADES_TABLE), problems)
+    if root is None:
+        return
+    types = _building_features(problems)
+    seen = set()
+    for upgrade in root.iter("Upgrade"):
+        fields = {child.tag: child for child in upgrade}
+        name = fields["Name"].get("Value") if "Name" in fields else None
+        where = "%s: upgrade %s" % (UPGRADES_TABLE, name)
+        if not name:
+            problems.append("%s: an upgrade without a name" % UPGRADES_TABLE)
+            continue
+        if name in seen:
+            problems.append("%s twice" % where)
+        seen.add(name)
+        if name not in content.texts:
+            problems.append("%s has no dictionary text of its name" % where)
+        info = _text_key(fields["Info"].get("Value")) if "Info" in fields else None
+        if not info or info not in content.texts:
+            problems.append("%s: its Info is no dictionary text" % where)
+        for allowed in upgrade.findall("AllowsBuilding"):
+            if allowed.get("Value") not in types:
+                problems.append("%s allows the unknown building %s" % (where, allowed.get("Value")))
+        for feature in upgrade.findall("AllowsBuildingFeature"):
+            building = feature.get("Building")
+            number = int(feature.get("FeatureIndex", "0"))
+            if building not in types:
+                problems.append("%s unlocks a feature of the unknown building %s" % (where, building))
+            elif not 1 <= number <= types[building]:
+                problems.append("%s unlocks feature %d of %s, which has %d"
+                                % (where, number, building, types[building]))
+        if int(fields["Price"].get("Value", "0")) < 0 if "Price" in fields else False:
+            problems.append("%s has a negative price" % where)
+
+
+def lint_level_scores(problems):
+    """The scores rise along the map (the file lists the locations in order) and the expert score
+    lies above the score."""
+    root = _parse(_asset_path(LEVEL_SCORES), problems)
+    if root is None:
+        return
+    previous = None
+    names = set()
+    for level in root.iter("Level"):
+        name = level.get("Name")
+        score, expert = int(level.get("Score", "0")), int(level.get("ExpertScore", "0"))
+        if name in names:
+            problems.append("%s: %s twice" % (LEVEL_SCORES, name))
+        names.add(name)
+        if expert < score:
+            problems.append("%s: %s's expert score lies below its score" % (LEVEL_SCORES, name))
+        if previous is not None and (score < previous[0] or expert < previous[1]):
+            problems.append("%s: %s scores less than the location before it" % (LEVEL_SCORES, name))
+        previous = (score, expert)
+
+
+def lint_achievement_texts(content, problems):
+    keys = ["Achievements_AlreadyEarned"]
+    for n in range(1, ACHIEVEMENT_COUNT + 1):
+        keys += ["Achievements_%d%s" % (n, part) for part in ("Name", "DescBefore", "DescAfter")]
+    for key in keys:
+        if key not in content.texts:
+            problems.append("the dictionary lacks the achievement text %s" % key)
+
+
 def lint_all():
     problems = []
     content = Content(problems)
@@ -549,4 +642,7 @@ def lint_all():
     lint_menu_movers(content, problems)
     lint_preloader_files(content, problems)
     lint_cue_names(problems)
+    lint_upgrades(content, problems)
+    lint_level_scores(problems)
+    lint_achievement_texts(content, problems)
     return ["lint: " + p for p in problems]

@@ -1,7 +1,6 @@
 """The tables and collections the preloader reads that no other generator makes yet: valid files
 with the root element each reader expects and, until the issues that fill them, no entries.
 
-- levels/common/UpgradesConfiguration.xml, LevelScores.xml;
 - scenes/ParticleCollection.xml and levels/common/ParticleCollection.xml;
 - levels/common/TemplateCollection.oscn (the level world's templates).
 A later generator that makes one of these files takes it over: it is removed from TABLES here.
@@ -12,8 +11,6 @@ from .scene import Node, scene_text
 
 # file -> root element of an empty table
 TABLES = {
-    "levels/common/UpgradesConfiguration.xml": "UpgradesConfiguration",
-    "levels/common/LevelScores.xml": "LevelScores",
     "scenes/ParticleCollection.xml": "ParticleCollection",
     "levels/common/ParticleCollection.xml": "ParticleCollection",
 }

@@ -19,6 +19,7 @@
 #include "engine/scene/SceneManager.h"
 #include "game/app/GApplication.h"
 #include "game/config/ComicsConfiguration.h"
+#include "game/config/GAchievementsProgress.h"
 #include "game/config/GExternalHooks.h"
 #include "game/config/LevelScores.h"
 #include "game/config/UpgradesConfiguration.h"
@@ -441,6 +442,46 @@ TEST_F(ApplicationFixture, StartUpAppliesTheActivePlayersSoundSettingsOnly) {
         EXPECT_FLOAT_EQ(groups->getGroupVolume(1), c.music) << c.players;
         application->shutdown();
         // The profiles of this start go with it.
+        CProfileManager& profiles = CProfileManager::instance();
+        while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
+    }
+}
+
+// The tracker exists from the constructor on in its reset state; init loads the active player's
+// counters; without an active player nothing is loaded.
+TEST_F(ApplicationFixture, StartUpLoadsTheActivePlayersAchievements) {
+    writeAssets();
+    const struct {
+        const char* players;
+        s32 counter0, counter10;
+    } cases[] = {
+        {"", 1, 20},  // nothing loaded: what was counted stays
+        {"<Profile Name=\"Ann\"><Parameters><string Name=\"AchievementsProgress\" "
+         "Value=\"4;0;0;0;0;0;0;0;0;0;9\"/></Parameters></Profile>",
+         1, 20},
+        {"<Profile Name=\"Ann\" Active=\"true\"><Parameters><string "
+         "Name=\"AchievementsProgress\" Value=\"4;0;0;0;0;0;0;0;0;0;9\"/></Parameters></Profile>",
+         4, 9},
+    };
+    for (const auto& c : cases) {
+        write(
+            root / "data/Quorvane/Brasquel/profile.dat",
+            std::string("<?xml version=\"1.0\"?><Profiles><CommonProfile><Parameters></Parameters>"
+                        "</CommonProfile>") +
+                c.players + "</Profiles>");
+        auto application = makeRef<GApplication>();
+        GAchievementsProgress* tracker = application->getAchievementsProgress();
+        ASSERT_NE(tracker, nullptr);
+        tracker->addProgress(GAchievementsProgress::LevelsCompleted, 20);
+        ASSERT_TRUE(application->init());
+        EXPECT_EQ(IGameServices::get()->getAchievementsProgress(), tracker);
+        EXPECT_EQ(tracker->getCounter(GAchievementsProgress::LodgingUpgrades), c.counter0)
+            << c.players;
+        EXPECT_EQ(tracker->getCounter(GAchievementsProgress::LevelsCompleted), c.counter10)
+            << c.players;
+        // The application makes no tutorial yet.
+        EXPECT_EQ(application->createTutorial(nullptr, nullptr, nullptr, true), nullptr);
+        application->shutdown();
         CProfileManager& profiles = CProfileManager::instance();
         while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
     }

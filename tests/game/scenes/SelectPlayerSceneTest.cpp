@@ -104,7 +104,9 @@ TEST(SelectPlayer, ChoosingMakesThePlayerActiveSavesAppliesAndGoesBack) {
         SCOPED_TRACE(way);
         SavedPlayers players;
         players.add({L"Ada", L"Bo"});
+        players.profiles().getProfile(1)->setString(ProfileKeyAchievementsProgress, "3;0;7");
         PlayersWorld world;
+        world.services.progress->load("9;9;9;9");
         auto menu = makeRef<KindScene>("MainMenu", GameNodeTypeMainMenuScene);
         CRefPtr<GSelectPlayerScene> scene = world.makeSelection();
         world.stack(menu.get(), scene.get());
@@ -116,6 +118,10 @@ TEST(SelectPlayer, ChoosingMakesThePlayerActiveSavesAppliesAndGoesBack) {
         ASSERT_NE(players.profiles().getActiveProfile(), nullptr);
         EXPECT_EQ(utf8(players.profiles().getActiveProfile()->getName()), "Bo");
         EXPECT_EQ(world.services.soundApplied, 1u);
+        // Her achievements progress is the tracker's now.
+        EXPECT_EQ(world.services.progress->getCounter(0), 3);
+        EXPECT_EQ(world.services.progress->getCounter(2), 7);
+        EXPECT_EQ(world.services.progress->getCounter(3), 0);
         EXPECT_TRUE(players.fileExists());
         EXPECT_EQ(world.transition(), "NavBackFrom>NavBackToSlide");
         world.step(1000);

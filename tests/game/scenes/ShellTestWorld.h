@@ -19,6 +19,7 @@
 #include "engine/profiles/CProfileManager.h"
 #include "engine/properties/EngineSettings.h"
 #include "engine/scene/NodeEvents.h"
+#include "game/config/GAchievementsProgress.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/config/GProfileKeys.h"
 #include "game/scenes/GBaseSceneNode.h"
@@ -71,8 +72,10 @@ public:
     void closeDevice() override { ++closed; }
     IVideoDriver* getVideoDriver() const override { return videoDriver; }
     u32 getLastStep() const override { return lastStep; }
+    GAchievementsProgress* getAchievementsProgress() const override { return progress.get(); }
 
     CRefPtr<CTimerScheduler> worldScheduler = makeRef<CTimerScheduler>();
+    CRefPtr<GAchievementsProgress> progress = makeRef<GAchievementsProgress>();
     SDeviceParameters parameters;
     std::vector<SDeviceParameters> resets;
     std::vector<bool> resetResults;  // the answers of the next resets (true once they run out)
