@@ -40,10 +40,11 @@ inline void addTransitionStates(BaseNode* scene) {
 // A scene of the given kind (a game scene underneath), with the transition states.
 class KindScene : public GBaseSceneNode {
 public:
-    KindScene(const char* name, s32 kind) : GBaseSceneNode(CCreationContext()), m_kind(kind) {
+    KindScene(const char* name, s32 kind, bool transitions = true)
+        : GBaseSceneNode(CCreationContext()), m_kind(kind) {
         setNameId(id(name));
         setBounds(1024, 768);
-        addTransitionStates(this);
+        if (transitions) addTransitionStates(this);
     }
     s32 getTypeId() const override { return m_kind; }
     bool isKindOf(s32 typeId) const override {
