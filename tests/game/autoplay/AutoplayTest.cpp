@@ -411,7 +411,7 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
         {"text \"open\nquit 0\n", "line 1: a quote is not closed"},
         {"wait time -5\nquit 0\n", "line 1: wait scene CLASS | wait time MS"},
         {"expect visible A maybe\nquit 0\n", "line 1: yes or no"},
-        {"expect cursor shown\nquit 0\n", "line 1: visible or hidden"},
+        {"expect cursor shown\nquit 0\n", "line 1: visible, hidden or system"},
         {"back\nquit 0\n", "line 1: back CLASS"},
         {"shot sharp\nquit 0\n", "line 1: unknown shot check \"sharp\""},
         {"shot blank notblank\nquit 0\n", "line 1: a blank shot has no varied pixels"},

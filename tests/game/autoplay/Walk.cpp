@@ -247,8 +247,10 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         }
         if (what == "cursor" && w.size() == 3) {
             step.kind = EStepKind::ExpectCursor;
-            if (w[2] != "visible" && w[2] != "hidden") return fail(error, "visible or hidden");
-            step.flag = w[2] == "visible";
+            if (w[2] != "visible" && w[2] != "hidden" && w[2] != "system")
+                return fail(error, "visible, hidden or system");
+            step.flag = w[2] != "hidden";
+            step.value = w[2];
             return true;
         }
         if (what == "title" && w.size() == 3) {

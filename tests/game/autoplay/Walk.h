@@ -42,9 +42,9 @@
 //   expect title "TEXT"         the window's title
 //   expect opened "FILE"        a scene was entered (a log line "Scene entered"), or the switch
 //                               to the file was refused ("Unable to load scene file" FILE)
-//   expect cursor visible|hidden
+//   expect cursor visible|hidden|system
 //                               the system cursor over the real window: visible with the game's
-//                               own picture, or hidden
+//                               own picture, hidden, or visible as the system's arrow
 //   shot [CHECK...]             the next frame, checked: "notblank", "blank", "unlike" (differs
 //                               from the previous shot), "unlike REGION", "varied REGION",
 //                               "save NAME" (kept in the shots folder when one is given); REGION

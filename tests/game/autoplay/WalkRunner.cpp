@@ -521,6 +521,7 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
                   (shown ? "shown" : "hidden") + " with " +
                   (ownPicture ? "the game's picture" : "the system's arrow");
             if (!step.flag) return !cursor->isVisible() && !shown;
+            if (step.value == "system") return cursor->isVisible() && shown && !ownPicture;
             return cursor->isVisible() && shown && ownPicture;
         }
         default:
