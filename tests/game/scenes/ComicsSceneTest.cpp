@@ -257,9 +257,15 @@ TEST(Comics, TheBackButtonAndEscapeLeaveButEnterDoesNot) {
         CRefPtr<GComicsScene> page = world.make({{"TextBg"}});
         world.open(page.get());
         world.step(StateTime);
-        if (way == 0) EXPECT_TRUE(press(page.get(), page->getBackButton()));
-        if (way == 1) EXPECT_TRUE(keyUp(page.get(), VirtualKeyEscape));
-        if (way == 2) EXPECT_FALSE(keyUp(page.get(), VirtualKeyEnter));
+        if (way == 0) {
+            EXPECT_TRUE(press(page.get(), page->getBackButton()));
+        }
+        if (way == 1) {
+            EXPECT_TRUE(keyUp(page.get(), VirtualKeyEscape));
+        }
+        if (way == 2) {
+            EXPECT_FALSE(keyUp(page.get(), VirtualKeyEnter));
+        }
         EXPECT_EQ(world.transition(), way == 2 ? "-" : "NavBackFrom>NavBackTo");
     }
 }

@@ -128,11 +128,15 @@ TEST(QuitConfirmation, NoAndEscapeBringTheSceneBackAndYesEndsTheProgram) {
         auto below = makeRef<KindScene>("Menu", GameNodeTypeMainMenuScene);
         auto quit = makeGameScene<GQuitConfirmationScene>(world, "Quit");
         world.stack(below.get(), quit.get());
-        if (way == 0)
+        if (way == 0) {
             EXPECT_TRUE(press(quit.get(), addControl<ButtonNode>(quit.get(), "NoButton", 0, 0)));
-        if (way == 1) EXPECT_TRUE(keyUp(quit.get(), VirtualKeyEscape));
-        if (way == 2)
+        }
+        if (way == 1) {
+            EXPECT_TRUE(keyUp(quit.get(), VirtualKeyEscape));
+        }
+        if (way == 2) {
             EXPECT_TRUE(press(quit.get(), addControl<ButtonNode>(quit.get(), "YesButton", 0, 0)));
+        }
         EXPECT_EQ(world.services.closed, way == 2 ? 1u : 0u);
         EXPECT_EQ(world.transition(), way == 2 ? "-" : "NavBackFrom>NoTransTo");
         EXPECT_FALSE(keyUp(quit.get(), VirtualKeyEnter));
@@ -200,10 +204,15 @@ TEST(Help, ASinglePageDisablesBothAfterThePress) {
 TEST(Help, CloseEscapeAndReturnGoBack) {
     for (int way = 0; way < 3; ++way) {
         HelpWorld world(2);
-        if (way == 0)
+        if (way == 0) {
             EXPECT_TRUE(press(world.help.get(), world.help->findChildByName("CloseButton", 0)));
-        if (way == 1) EXPECT_TRUE(keyUp(world.help.get(), VirtualKeyEscape));
-        if (way == 2) EXPECT_TRUE(keyUp(world.help.get(), VirtualKeyEnter));
+        }
+        if (way == 1) {
+            EXPECT_TRUE(keyUp(world.help.get(), VirtualKeyEscape));
+        }
+        if (way == 2) {
+            EXPECT_TRUE(keyUp(world.help.get(), VirtualKeyEnter));
+        }
         EXPECT_EQ(world.transition(), "NavBackFrom>NavBackTo");
     }
 }
@@ -215,11 +224,16 @@ TEST(Credits, GoBackWithTheSlideByButtonEscapeAndReturn) {
         auto menu = makeRef<KindScene>("Menu", GameNodeTypeMainMenuScene);
         auto credits = makeGameScene<GCreditsScene>(world, "Credits");
         world.stack(menu.get(), credits.get());
-        if (way == 0)
+        if (way == 0) {
             EXPECT_TRUE(
                 press(credits.get(), addControl<ButtonNode>(credits.get(), "BackButton", 0, 0)));
-        if (way == 1) EXPECT_TRUE(keyUp(credits.get(), VirtualKeyEscape));
-        if (way == 2) EXPECT_TRUE(keyUp(credits.get(), VirtualKeyEnter));
+        }
+        if (way == 1) {
+            EXPECT_TRUE(keyUp(credits.get(), VirtualKeyEscape));
+        }
+        if (way == 2) {
+            EXPECT_TRUE(keyUp(credits.get(), VirtualKeyEnter));
+        }
         EXPECT_EQ(world.transition(), "NavBackFrom>NavBackToSlide");
         EXPECT_FALSE(keyUp(credits.get(), VirtualKeySpace));
     }

@@ -248,9 +248,15 @@ TEST(Options, LeavesByTheTransitionsOfTheSceneBelow) {
             auto below = makeRef<KindScene>("Below", c.below);
             CRefPtr<GOptionsScene> scene = world.make();
             world.stack(below.get(), scene.get());
-            if (way == 0) EXPECT_TRUE(press(scene.get(), scene->findChildByName("BackButton", 0)));
-            if (way == 1) EXPECT_TRUE(keyUp(scene.get(), VirtualKeyEscape));
-            if (way == 2) EXPECT_TRUE(keyUp(scene.get(), VirtualKeyEnter));
+            if (way == 0) {
+                EXPECT_TRUE(press(scene.get(), scene->findChildByName("BackButton", 0)));
+            }
+            if (way == 1) {
+                EXPECT_TRUE(keyUp(scene.get(), VirtualKeyEscape));
+            }
+            if (way == 2) {
+                EXPECT_TRUE(keyUp(scene.get(), VirtualKeyEnter));
+            }
             EXPECT_EQ(world.transition(), c.transition);
             world.step(1000);
             EXPECT_EQ(world.manager->getCurrentScene(), below.get());

@@ -155,7 +155,9 @@ TEST(LevelObjectives, TheTextsAndLinesFollowTheLevelIndex) {
         EXPECT_EQ(world.started("ObjectivesWindow"), 1u);
         EXPECT_EQ(textOf(panel->getLevelText()), "Level 12");
         EXPECT_EQ(panel->getWelcomeText()->isVisible(), c.welcome);
-        if (c.welcome) EXPECT_EQ(textOf(panel->getWelcomeText()), "Welcome, Zoë!");
+        if (c.welcome) {
+            EXPECT_EQ(textOf(panel->getWelcomeText()), "Welcome, Zoë!");
+        }
         EXPECT_EQ(textOf(panel->getInfoText()), "Build a park");
         EXPECT_EQ(textOf(panel->getExpertTimeText()), "- Expert time: 05:00");
         EXPECT_EQ(textOf(panel->getExpertScoreText()), "- Expert score: 12,000");
@@ -421,8 +423,9 @@ TEST(LevelCompleted, ClosingGoesBackToTheMapOrPastItAndOpensTheComic) {
         for (int i = 0; i < 4; ++i) world.step(1000);
         EXPECT_EQ(world.current(), c.reached);
         EXPECT_EQ(profile->getBool(ProfileKeyShowFinalCredits), c.flagAfter);
-        if (c.finalCredits && !c.flagAfter)
+        if (c.finalCredits && !c.flagAfter) {
             EXPECT_FALSE(players.reread()->getProfile(0)->getBool(ProfileKeyShowFinalCredits));
+        }
     }
 }
 

@@ -111,9 +111,9 @@ TEST(SelectPlayer, ChoosingMakesThePlayerActiveSavesAppliesAndGoesBack) {
         CRefPtr<GSelectPlayerScene> scene = world.makeSelection();
         world.stack(menu.get(), scene.get());
         scene->getPlayersList()->setSelectedItem(1, true);
-        if (way == 0)
+        if (way == 0) {
             EXPECT_TRUE(press(scene.get(), scene->getOkButton()));
-        else
+        } else
             EXPECT_TRUE(keyUp(scene.get(), way));  // Escape chooses too
         ASSERT_NE(players.profiles().getActiveProfile(), nullptr);
         EXPECT_EQ(utf8(players.profiles().getActiveProfile()->getName()), "Bo");
@@ -268,8 +268,12 @@ TEST(NameEntry, CancelAndEscapeGoBackWithoutAPlayer) {
         CRefPtr<GSelectPlayerInputNameScene> scene = world.makeNameEntry();
         world.stack(list.get(), scene.get());
         scene->getNameEdit()->setText(L"Ada");
-        if (way == 0) EXPECT_TRUE(press(scene.get(), scene->findChildByName("CancelButton", 0)));
-        if (way == 1) EXPECT_TRUE(keyUp(scene.get(), VirtualKeyEscape));
+        if (way == 0) {
+            EXPECT_TRUE(press(scene.get(), scene->findChildByName("CancelButton", 0)));
+        }
+        if (way == 1) {
+            EXPECT_TRUE(keyUp(scene.get(), VirtualKeyEscape));
+        }
         EXPECT_EQ(world.transition(), "NavBackFrom>NavBackTo");
         EXPECT_EQ(players.profiles().getProfileCount(), 0u);
     }
