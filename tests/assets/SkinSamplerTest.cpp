@@ -68,6 +68,9 @@ constexpr SControl Controls[] = {
     {"EditDisabled", EInk::Grey, 0.8f, {0, 0, 0, 0}},
     {"SmallPanel", EInk::Any, 0.04f, {0, 0, 0, 0}},
     {"MessageBox", EInk::Any, 0.1f, {0, 0, 0, 0}},
+    {"OnOffGreen", EInk::Green, 0.8f, {0, 0, 0, 0}},
+    {"OnOffRed", EInk::Red, 0.8f, {0, 0, 0, 0}},
+    {"OptionsSlider", EInk::Any, 0.35f, {0, 0, 0, 0}},
 };
 constexpr const char* BackdropNode = "Backdrop";
 

@@ -557,6 +557,16 @@ def sampler():
     body.add(Node("ControlNode", "MessageBox", Position=(edit_x, list_y + 112, z),
                   Bounds=(520, 260, 0), TemplateName="MessageBox2Buttons", WantFocus=False,
                   Scale=(0.7, 0.7, 1.0)))
+    # the options' switches beside the small buttons, their slider beside the check boxes, and a
+    # comic page's paper at a tenth of its size in the corner
+    body.add(Node("ButtonNode", "OnOffGreen", Position=(600, 132, z), Bounds=(120, 44, 0),
+                  TemplateName="Options_OnOffButtonGreen", Text="%Options_On%"))
+    body.add(Node("ButtonNode", "OnOffRed", Position=(736, 132, z), Bounds=(120, 44, 0),
+                  TemplateName="Options_OnOffButtonRed", Text="%Options_Off%"))
+    body.add(Node("SliderNode", "OptionsSlider", Position=(672, 378, z), Bounds=(232, 32, 0),
+                  TemplateName="Options_Slider", MinValue=0.0, MaxValue=100.0, Value=20.0))
+    body.add(Node("ControlNode", "PagePaper", Position=(852, 590, z), Bounds=(1024, 768, 0),
+                  TemplateName="ComicsPaper", WantFocus=False, Scale=(0.1, 0.1, 1.0)))
     return root
 
 
