@@ -4,6 +4,9 @@
 
 #include "engine/scene/BaseNode.h"
 #include "game/config/GNodeTypeIds.h"
+#include "game/level/GBuildingNode.h"
+#include "game/level/GEllipseSectorNode.h"
+#include "game/level/GGameLevelScene.h"
 #include "game/level/GPathMovableNode.h"
 #include "game/scenes/GComicsScene.h"
 #include "game/scenes/GHelpScene.h"
@@ -86,7 +89,7 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GLevelObjectivesScene", GameNodeTypeLevelObjectivesScene,
      GAME_SCENE_KINDS(GameNodeTypeLevelObjectivesScene), &createNode<GLevelObjectivesScene>},
     {L"GEllipseSectorNode", GameNodeTypeEllipseSectorNode,
-     NODE_KINDS(GameNodeTypeEllipseSectorNode), nullptr},
+     NODE_KINDS(GameNodeTypeEllipseSectorNode), &createNode<GEllipseSectorNode>},
     {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},
     {L"GLevelCompletedScene", GameNodeTypeLevelCompletedScene,
      GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene), &createNode<GLevelCompletedScene>},
@@ -113,11 +116,11 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GBuildingNode",
      GameNodeTypeBuildingNode,
      {GameNodeTypeBuildingNode, NodeTypeControl, NodeTypeBase, -1},
-     nullptr},
+     &createNode<GBuildingNode>},
     {L"GGameLevelScene",
      GameNodeTypeGameLevelScene,
      {GameNodeTypeGameLevelScene, NodeTypeScene, NodeTypeControl, NodeTypeBase, -1},
-     nullptr},
+     &createNode<GGameLevelScene>},
     {L"GPathMovableNode", GameNodeTypePathMovableNode, NODE_KINDS(GameNodeTypePathMovableNode),
      &createNode<GPathMovableNode>},
     {L"GSpiralMovableNode", GameNodeTypeSpiralMovableNode,

@@ -47,6 +47,7 @@
 #include "game/config/GLogosConfiguration.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/config/GSoundCueIds.h"
+#include "game/level/GBuildingsConfiguration.h"
 #include "game/level/GLevelPaths.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
@@ -766,11 +767,16 @@ std::map<std::string, std::string> codeFileNames() {
 TEST_F(AssetLint, EveryFileTheCodeNamesExists) {
     const std::map<std::string, std::string> names = codeFileNames();
     ASSERT_FALSE(names.empty());
+    // A picture the code names may be a region of a preloaded atlas.
+    std::set<std::string> regions;
+    for (const auto& atlas : world().atlases)
+        for (u32 i = 0; i < atlas->getEntries().size(); ++i)
+            regions.insert(atlas->getEntries()[i].name.c_str());
     std::vector<std::string> problems;
     for (const auto& [name, source] : names) {
         // A folder the code names must exist as a folder.
-        const bool exists =
-            name.back() == '/' ? fs::is_directory(AssetsDir / name) : assetExists(name);
+        const bool exists = name.back() == '/' ? fs::is_directory(AssetsDir / name)
+                                               : assetExists(name) || regions.count(name) > 0;
         if (!exists && !isPending(name)) problems.push_back(name + " (named in " + source + ")");
     }
     // The code's tables of files.
@@ -806,6 +812,125 @@ TEST_F(AssetLint, EveryPendingFileIsNamedAndNotThereYet) {
             problems.push_back(std::string(pending.path) + " is named by nothing (" +
                                pending.bringer + ")");
     }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// ---- The lots' templates ----
+
+namespace {
+
+// The states a lot enters on itself, which its type's picture answers.
+const char* const LotStates[] = {"Setting1",   "Setting2",       "Setting3",     "Setting4",
+                                 "Done",       "Owned",          "NotOwned",     "Feature1",
+                                 "Feature2",   "Feature1Stop",   "Feature2Stop", "Press",
+                                 "Focus",      "KillFocus",      "NormalHover",  "NormalKillHover",
+                                 "FocusHover", "FocusKillHover", "MoneyBurst"};
+
+BaseNode* childOf(const BaseNode* node, const char* name) {
+    return node ? node->findChildByName(name, 1) : nullptr;
+}
+
+bool hasState(const BaseNode* node, const char* state) {
+    return node && node->findState(CNameId(state).getId()) != nullptr;
+}
+
+// A countdown clock: a face, an ellipse sector with its alert, a hand; "Normal" on the clock.
+void checkClock(const BaseNode* clock, const std::string& where, std::vector<std::string>& out) {
+    if (!clock) {
+        out.push_back(where + ": no clock");
+        return;
+    }
+    if (clock->getChildCount() < 3) {
+        out.push_back(where + ": a clock needs a face, a sector and a hand");
+        return;
+    }
+    const BaseNode* sector = clock->getChildren()[1];
+    if (!sector->isKindOf(brasquel::GameNodeTypeEllipseSectorNode))
+        out.push_back(where + ": the clock's second child is not an ellipse sector");
+    else if (!hasState(sector, "Alert"))
+        out.push_back(where + ": the clock's sector has no \"Alert\"");
+    if (!hasState(clock, "Normal")) out.push_back(where + ": the clock has no \"Normal\"");
+}
+
+}  // namespace
+
+// Every building type of the catalogue has its lot template with the parts the lot binds, and
+// every part the lot makes from the collection is there with its kind and states.
+TEST_F(AssetLint, EveryBuildingTypeHasItsLotTemplateAndEveryPartIsThere) {
+    TemplateCollectionNode* templates = world().levelTemplates.get();
+    ASSERT_NE(templates, nullptr);
+    brasquel::GBuildingsConfiguration* types = world().application->getBuildingsConfiguration();
+    ASSERT_TRUE(types && types->size() > 0);
+    std::vector<std::string> problems;
+    for (const auto& [name, type] : types->getTypes()) {
+        const std::string label = name.getName().c_str();
+        const BaseNode* look = templates->findTemplate(name.getId());
+        if (!look) {
+            problems.push_back(label + ": no template");
+            continue;
+        }
+        const BaseNode* image = childOf(look, "Image");
+        if (!image || !image->isKindOf(NodeTypeSprite) || !image->canBeHit())
+            problems.push_back(label + ": no hittable sprite \"Image\"");
+        for (const char* state : LotStates)
+            if (!hasState(image, state)) problems.push_back(label + ": Image lacks " + state);
+        if (!hasState(childOf(look, "Selector"), "Focus"))
+            problems.push_back(label + ": no \"Selector\" with \"Focus\"");
+        const BaseNode* workers = childOf(look, "WorkersText");
+        if (!workers || !workers->isKindOf(NodeTypeText))
+            problems.push_back(label + ": no text \"WorkersText\"");
+        if (type->Type != brasquel::BuildingKindLodging) continue;
+        const BaseNode* stars = childOf(look, "StarIcons");
+        u32 sprites = 0;
+        if (stars)
+            for (const BaseNode* star : stars->getChildren())
+                sprites += star->isKindOf(NodeTypeSprite) ? 1 : 0;
+        if (sprites < 2) problems.push_back(label + ": \"StarIcons\" needs two star sprites");
+        const BaseNode* smile = childOf(look, "SmileIcon");
+        if (!smile || !smile->isKindOf(NodeTypeText) || smile->getChildCount() == 0 ||
+            !smile->getChildren()[0]->isKindOf(NodeTypeSprite))
+            problems.push_back(label + ": no \"SmileIcon\" text with its sprite");
+    }
+
+    auto part = [&](const char* name) -> const BaseNode* {
+        const BaseNode* found = templates->findTemplate(CNameId(name).getId());
+        if (!found) problems.push_back(std::string(name) + ": no part template");
+        return found;
+    };
+    auto states = [&](const BaseNode* node, const char* name,
+                      std::initializer_list<const char*> wanted) {
+        for (const char* state : wanted)
+            if (node && !hasState(node, state))
+                problems.push_back(std::string(name) + ": no state " + state);
+    };
+    if (const BaseNode* smile = part("SmileIcon"))
+        if (!smile->isKindOf(NodeTypeText) || smile->getChildCount() == 0 ||
+            !smile->getChildren()[0]->isKindOf(NodeTypeSprite))
+            problems.push_back("SmileIcon: not a text with its sprite first");
+    states(part("ServeArea"), "ServeArea", {"Blue", "Green"});
+    if (const BaseNode* tag = part("ForSaleNode")) {
+        const BaseNode* price = childOf(tag, "PriceText");
+        if (!price || !price->isKindOf(NodeTypeText))
+            problems.push_back("ForSaleNode: no text \"PriceText\"");
+        if (!childOf(tag, "Bg")) problems.push_back("ForSaleNode: no \"Bg\"");
+        checkClock(childOf(tag, "Progress"), "ForSaleNode", problems);
+    }
+    if (const BaseNode* phone = part("PhoneIcon")) {
+        states(phone, "PhoneIcon", {"Active"});
+        checkClock(childOf(phone, "Progress"), "PhoneIcon", problems);
+    }
+    if (const BaseNode* workers = part("WorkersText"))
+        if (!workers->isKindOf(NodeTypeText)) problems.push_back("WorkersText: not a text");
+    for (const char* name : {"Feature1Icon", "Feature2Icon"}) {
+        const BaseNode* icon = part(name);
+        if (!icon) continue;
+        states(icon, name, {"Active", "Recharging", "Ready"});
+        if (icon->getChildCount() < 2 || !icon->getChildren()[0]->isKindOf(NodeTypeSprite) ||
+            !icon->getChildren()[1]->isKindOf(NodeTypeSprite))
+            problems.push_back(std::string(name) + ": needs two sprites");
+    }
+    part("MoneyBurst");
+    for (const char* name : {"RepairIcon", "DirtyIcon"}) states(part(name), name, {"Active"});
     EXPECT_TRUE(problems.empty()) << joined(problems);
 }
 

@@ -1,6 +1,7 @@
 """The list of generator modules, in the fixed order in which they run. A new generator module is
 added here (its place decides what it may rely on: the atlases and fonts before the templates)."""
-from . import (atlases, buildings, comicscenes, fonts, menupaths, menuscene, shellscenes, sounds,
+from . import (atlases, buildings, comicscenes, fonts, lottemplates, menupaths, menuscene,
+               shellscenes, sounds,
                startscreens, startup, tables, templates, texts, upgrades)
 
 
@@ -10,6 +11,7 @@ def all_modules():
     modules += [templates.MODULE, sounds.MODULE, tables.MODULE, buildings.MODULE, menupaths.MODULE,
                 menuscene.MODULE, shellscenes.MODULE, comicscenes.MODULE]
     modules += [upgrades.MODULE]
+    modules += [lottemplates.MODULE]
     names = [m.name for m in modules]
     assert len(names) == len(set(names)), "module names repeat"
     return modules

@@ -1,20 +1,17 @@
 """The tables and collections the preloader reads that no other generator makes yet: valid files
 with the root element each reader expects and, until the issues that fill them, no entries.
 
-- scenes/ParticleCollection.xml and levels/common/ParticleCollection.xml;
-- levels/common/TemplateCollection.oscn (the level world's templates).
+- scenes/ParticleCollection.xml and levels/common/ParticleCollection.xml.
 A later generator that makes one of these files takes it over: it is removed from TABLES here.
 """
 from .common import Output, asset
 from .registry import Module
-from .scene import Node, scene_text
 
 # file -> root element of an empty table
 TABLES = {
     "scenes/ParticleCollection.xml": "ParticleCollection",
     "levels/common/ParticleCollection.xml": "ParticleCollection",
 }
-LEVEL_TEMPLATES = "levels/common/TemplateCollection.oscn"
 
 
 def empty_table(root):
@@ -26,10 +23,8 @@ def build():
     out = Output()
     for path, root in TABLES.items():
         out.add_xml(asset(path), empty_table(root))
-    out.add_xml(asset(LEVEL_TEMPLATES),
-                scene_text(Node("TemplateCollectionNode", "LevelTemplates")))
     return out
 
 
 MODULE = Module("tables", build, __file__,
-                outputs=[asset(p) for p in TABLES] + [asset(LEVEL_TEMPLATES)])
+                outputs=[asset(p) for p in TABLES])

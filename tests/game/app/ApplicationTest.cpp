@@ -520,15 +520,15 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->getWorldSceneManager(), application->getWorldSceneManager());
     EXPECT_EQ(services->getSoundGroupManager(), device->getSoundGroupManager());
     EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
-    // Of the preloader's batch the main menu, its movers, the path-movable node and the shell's
-    // scenes exist so far.
-    EXPECT_EQ(services->registerNodeClasses(), 16u);
+    // Of the preloader's batch the main menu, its movers, the path-movable node, the ellipse
+    // sector node, the building lot, the level scene and the shell's scenes exist so far.
+    EXPECT_EQ(services->registerNodeClasses(), 19u);
     for (const wchar_t* name :
          {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode", L"GMainMenuBikeNode",
-          L"GMainMenuCloudNode", L"GPathMovableNode", L"GSelectPlayerScene",
-          L"GSelectPlayerInputNameScene", L"GComicsScene", L"GLevelObjectivesScene",
-          L"GLevelCompletedScene", L"GHelpScene", L"GCreditsScene", L"GInGameMenuScene",
-          L"GOptionsScene", L"GMiniCompletedScene"})
+          L"GMainMenuCloudNode", L"GPathMovableNode", L"GEllipseSectorNode", L"GBuildingNode",
+          L"GGameLevelScene", L"GSelectPlayerScene", L"GSelectPlayerInputNameScene",
+          L"GComicsScene", L"GLevelObjectivesScene", L"GLevelCompletedScene", L"GHelpScene",
+          L"GCreditsScene", L"GInGameMenuScene", L"GOptionsScene", L"GMiniCompletedScene"})
         EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(name)) << toUtf8(name);
 
     // The reload key: each table reads its file, the buildings catalogue first.

@@ -133,7 +133,8 @@ TEST_F(RandomEventRequests, ALifetimeEndsARegularRequestAtTheUpdateItRunsOut) {
 
 TEST_F(RandomEventRequests, ALifetimeDrawnAsZeroNeverEnds) {
     CRefPtr<GRandomEventList> list = readEvents(
-        "<Event Type=\"RegularDirtyBuildingRequest\" LastTimeRange=\"0;1\" PeriodRange=\"1000;1000\"/>");
+        "<Event Type=\"RegularDirtyBuildingRequest\" LastTimeRange=\"0;1\" "
+        "PeriodRange=\"1000;1000\"/>");
     list->startAll(recorder.get(), scheduler.get());
     EXPECT_EQ(dynamic_cast<GRegularRequest*>(list->get(0))->getLifetime(), 0);
     run(*scheduler, *recorder, 400);

@@ -1,8 +1,8 @@
 """Every art category, in a fixed order. A new category module is added here."""
-from . import comics, menu, people, shellart, skin, vehicles
+from . import buildings, comics, menu, people, shellart, skin, vehicles
 
 CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
-              shellart.CATEGORY, comics.CATEGORY]
+              buildings.CATEGORY, shellart.CATEGORY, comics.CATEGORY]
 
 
 def by_name(name):

@@ -38,11 +38,14 @@ class ChangedModulesTest(unittest.TestCase):
         # atlases
         self.assertEqual(picked("tools/assets/art/skin.py"),
                          ["atlas.MainMenu", "shellscenes", "templates"])
+        # the building art feeds its atlas and the lots' templates
+        self.assertEqual(picked("tools/assets/art/buildings.py"),
+                         ["atlas.Buildings", "lottemplates"])
 
     def test_a_changed_art_kit_picks_every_module_drawing_with_it(self):
         scenes = ["comicscenes", "files.comics", "fonts", "menuscene", "shellscenes", "templates"]
         self.assertEqual(picked("tools/assets/art/kit.py"),
-                         sorted(ATLASES + scenes + ["startscreens"]))
+                         sorted(ATLASES + scenes + ["lottemplates", "startscreens"]))
         self.assertEqual(picked("tools/assets/packer.py"), sorted(ATLASES + scenes))
 
     def test_a_shared_file_picks_everything(self):

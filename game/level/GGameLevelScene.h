@@ -1,0 +1,169 @@
+#pragma once
+
+#include <rect.h>
+
+#include <vector>
+
+#include "engine/core/CRefPtr.h"
+#include "engine/core/CTimerScheduler.h"
+#include "engine/scene/SceneNode.h"
+#include "game/level/GGameEvents.h"
+#include "game/level/IGameLevelInfo.h"
+
+namespace brasquel {
+
+class GBuildingConfig;
+class GBuildingNode;
+class GBuildingProcess;
+class GBuildingsConfiguration;
+class GLevelConfiguration;
+class GLevelPaths;
+class GLevelUpgrades;
+
+// One entry of the history of the player's actions that objectives count.
+struct GLevelHistoryRecord {
+    oskel::s32 action;
+    oskel::s32 buildingType;  // name id
+    oskel::s32 lotName;       // name id
+    oskel::u8 flag;
+};
+
+// The action codes of the history.
+enum ELevelHistoryAction : oskel::s32 {
+    LevelHistoryBuilt = 0,
+    LevelHistoryDemolished = 1,
+    LevelHistoryBought = 2,
+    LevelHistorySold = 3,
+    LevelHistoryRepaired = 4,
+    LevelHistoryFeatureUsed = 5,
+    LevelHistoryFeature1Used = 6,
+    LevelHistoryFeature2Used = 7,
+    LevelHistoryCleaned = 8,
+};
+
+// The world of one level and its economy in one scene node: it finds the level's lots under its
+// child "Buildings", holds the money, rating, stock, workers, deliveries, day and level time, the
+// running building actions and the history, and answers the play screen's questions about
+// them. The play screen hands it the buildings catalogue, the level configuration, the bought
+// upgrades and the paths when a level loads, then clears the pause.
+class GGameLevelScene : public oskel::SceneNode,
+                        public oskel::IUpdateReceiver,
+                        public IGameLevelInfo {
+public:
+    // The level steps in whole periods of this many milliseconds.
+    static constexpr oskel::u32 StepPeriodMs = 20;
+
+    using Rect = irr::core::rect<oskel::s32>;
+
+    GGameLevelScene(const oskel::CCreationContext& context, oskel::BaseNode* parent = nullptr,
+                    oskel::SceneManager* manager = nullptr);
+    ~GGameLevelScene() override;
+
+    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
+    const oskel::stringw& getClassName() const override;
+    const oskel::stringw& getThisClassName() const override;
+    oskel::s32 getTypeId() const override;
+    bool isKindOf(oskel::s32 typeId) const override;
+    // Collects the lots, the lots' area, the vehicle layer, and hides the pedestrians.
+    void onLoaded() override;
+    void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
+    void focusDefaultObject() override {}
+
+    // The level's step; the running of the level comes with its operations.
+    bool update(oskel::u32 elapsedMs) override;
+
+    // ---- Set-up ----
+    void setBuildingsConfiguration(GBuildingsConfiguration* configuration);
+    // Holds it; with one: the start values, every lot linked and given the type its template
+    // names (a lot whose name is no type is skipped, logged), the timed requests started and the
+    // objectives reset. None only lets the old one go.
+    void setLevelConfiguration(GLevelConfiguration* configuration);
+    // Holds what the bought upgrades give this level; the economy they change is recalculated
+    // with the level's running.
+    void setUpgradeEffects(GLevelUpgrades* upgrades);
+    void setLevelPaths(GLevelPaths* paths);
+    void setPaused(bool paused) { m_paused = paused; }
+    bool isPaused() const { return m_paused; }
+
+    // ---- Queries ----
+    bool canAffordBuilding(const GBuildingConfig* type) const;
+    bool canBuyBuilding(const GBuildingNode* lot) const;
+    oskel::s32 getRatingLevel() const;
+    GBuildingNode* getFocusedBuilding() const;
+    oskel::s32 countBuildingsOfType(oskel::s32 typeName) const;
+    bool isMaterialsDeliveryInProgress() const { return MaterialsDeliveryRemaining >= 0.0f; }
+    bool isWorkersDeliveryInProgress() const { return WorkersDeliveryRemaining >= 0.0f; }
+    // Every objective met and no hint left.
+    bool isReadyToComplete() const { return Completed && CompletionHint.empty(); }
+    // Whether the bought upgrades allow the feature of the building type (none without the
+    // level's configuration and upgrades).
+    bool isFeatureAllowed(oskel::s32 typeName, oskel::s32 featureIndex) const;
+
+    // ---- Held objects ----
+    GLevelConfiguration* getLevelConfiguration() const { return m_configuration.get(); }
+    GBuildingsConfiguration* getBuildingsConfiguration() const { return m_buildings.get(); }
+    GLevelPaths* getLevelPaths() const { return m_paths.get(); }
+    GLevelUpgrades* getUpgradeEffects() const { return m_upgrades.get(); }
+    oskel::BaseNode* getBuildingsNode() const { return m_buildingsNode.get(); }
+    oskel::BaseNode* getCargosNode() const { return m_cargosNode.get(); }
+    const std::vector<oskel::CRefPtr<GBuildingNode>>& getBuildings() const { return m_lots; }
+    const Rect& getLotsArea() const { return m_lotsArea; }
+    const std::vector<oskel::CRefPtr<GBuildingProcess>>& getProcesses() const {
+        return m_processes;
+    }
+    const std::vector<GLevelHistoryRecord>& getHistory() const { return m_history; }
+    GBuildingNode* getSelectedBuilding() const { return m_selected; }
+    GBuildingNode* getPreviousSelectedBuilding() const { return m_previousSelected; }
+
+    // ---- What the panels read ----
+    bool hasLevelConfiguration() const override { return m_configuration.get() != nullptr; }
+    oskel::stringw getLevelName() const override;
+    oskel::stringw getLevelDescription() const override;
+    oskel::s32 getLevelTimeLimit() const override;
+    oskel::s32 getLevelScore() const override;
+    oskel::s32 getLevelExpertScore() const override;
+    oskel::s32 getLevelTime() const override { return static_cast<oskel::s32>(LevelTimeMs); }
+    oskel::f32 getScoreGain() const override { return ScoreGain; }
+
+    // ---- Public state ----
+    bool Completed = false;
+    oskel::stringc CompletionHint;  // a "%key%" for the play screen, or empty
+    oskel::f32 LevelTimeMs = 0.0f;
+    oskel::f32 DayTime = 0.0f;  // seconds since the last day end
+    oskel::f32 Rating = 0.0f;
+    oskel::f32 Money = 0.0f;
+    oskel::f32 Income = 0.0f;       // of the working lots
+    oskel::f32 TotalIncome = 0.0f;  // of every counted lot
+    oskel::s32 Guests = 0;
+    oskel::s32 TotalGuests = 0;
+    oskel::f32 Materials = 0.0f;
+    oskel::s32 Workers = 0;
+    oskel::s32 WorkersTotal = 0;
+    oskel::f32 MaterialsDeliveryTotal = 0.0f;
+    oskel::f32 MaterialsDeliveryRemaining = -1.0f;
+    oskel::f32 MaterialsOrdered = 0.0f;
+    oskel::f32 WorkersDeliveryTotal = 0.0f;
+    oskel::f32 WorkersDeliveryRemaining = -1.0f;
+    oskel::s32 WorkersOrdered = 0;
+    // What the player gained on the level's best score; the play screen writes it at the end.
+    oskel::f32 ScoreGain = 0.0f;
+
+private:
+    oskel::CRefPtr<oskel::BaseNode> m_buildingsNode;
+    std::vector<oskel::CRefPtr<GBuildingNode>> m_lots;
+    oskel::CRefPtr<oskel::BaseNode> m_cargosNode;
+    oskel::CRefPtr<GLevelConfiguration> m_configuration;
+    oskel::CRefPtr<GBuildingsConfiguration> m_buildings;
+    oskel::CRefPtr<GLevelUpgrades> m_upgrades;
+    oskel::CRefPtr<GLevelPaths> m_paths;
+    Rect m_lotsArea{0, 0, 1024, 768};
+    GBuildingNode* m_selected = nullptr;
+    GBuildingNode* m_previousSelected = nullptr;
+    bool m_paused = false;
+    std::vector<oskel::CRefPtr<GBuildingProcess>> m_processes;
+    std::vector<GLevelHistoryRecord> m_history;
+    std::vector<oskel::s32> m_providedServices;
+    std::vector<oskel::s32> m_idleServices;
+};
+
+}  // namespace brasquel
