@@ -250,6 +250,9 @@ bool CDeviceLinux::reset(const SDeviceParameters& parameters) {
     }
     // A window that cannot be made is logged; the driver that needs it fails next.
     if (needWindow) static_cast<void>(createWindow());
+    // Back from full screen the window takes its size first: the new driver reads the screen's
+    // size from it.
+    if (m_window.exists() && !m_parameters.fullscreen) placeWindow();
     if (!createDriver(m_parameters.driverType)) return false;
     if (m_window.exists()) {
         if (m_parameters.fullscreen && !driverTakesFullscreen(m_parameters.driverType))

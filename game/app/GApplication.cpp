@@ -308,6 +308,31 @@ void GApplication::applySoundSettings() {
                                  m_sceneManager.get(), groups);
 }
 
+bool GApplication::resetDevice(const SDeviceParameters& parameters) {
+    if (!m_device) return false;
+    const SDeviceParameters before = m_parameters;
+    m_parameters = parameters;
+    if (m_device->reset(m_parameters)) {
+        fitScreen();
+        IVideoDriver* driver = m_device->getVideoDriver();
+        const dimension2di size = driver ? driver->getScreenSize() : dimension2di(0, 0);
+        const std::string hint = std::string(m_parameters.fullscreen ? "full screen " : "window ") +
+                                 std::to_string(size.Width) + "x" + std::to_string(size.Height);
+        CLogger::instance().logHint("Display changed", hint.c_str(), LogInformation);
+        return true;
+    }
+    m_parameters = before;
+    return false;
+}
+
+void GApplication::closeDevice() {
+    if (m_device) m_device->closeDevice();
+}
+
+IVideoDriver* GApplication::getVideoDriver() const {
+    return m_device ? m_device->getVideoDriver() : nullptr;
+}
+
 void GApplication::setInstanceGuard(CSingleInstanceGuard* guard) {
     m_guard = guard;
     if (!m_device) return;

@@ -80,7 +80,7 @@ public:
     void shutdown();
 
     // The active player's sound settings applied to the sound groups.
-    void applySoundSettings();
+    void applySoundSettings() override;
 
     // Fits the design into the video driver's screen (nothing without the scene manager).
     void fitScreen();
@@ -93,10 +93,13 @@ public:
     // The application recorded by init, or none.
     static GApplication* getInstance();
 
-    const oskel::SDeviceParameters& getDeviceParameters() const { return m_parameters; }
+    const oskel::SDeviceParameters& getDeviceParameters() const override { return m_parameters; }
+    bool resetDevice(const oskel::SDeviceParameters& parameters) override;
+    void closeDevice() override;
+    oskel::IVideoDriver* getVideoDriver() const override;
     oskel::CContentManager* getContentManager() const { return m_contentManager.get(); }
     oskel::CTimerScheduler* getSceneScheduler() const { return m_sceneScheduler.get(); }
-    oskel::CTimerScheduler* getWorldScheduler() const { return m_worldScheduler.get(); }
+    oskel::CTimerScheduler* getWorldScheduler() const override { return m_worldScheduler.get(); }
 
     // The game services.
     ComicsConfiguration* getComicsConfiguration() const override;
@@ -121,7 +124,7 @@ public:
 
     const irr::core::rect<oskel::s32>& getLeftBar() const { return m_leftBar; }
     const irr::core::rect<oskel::s32>& getRightBar() const { return m_rightBar; }
-    oskel::u32 getLastStep() const { return m_lastStep; }
+    oskel::u32 getLastStep() const override { return m_lastStep; }
     // The game time the external hooks were told of (0 once they are gone).
     oskel::u32 getHookTime() const;
     const oskel::stringc& getTypedCharacters() const { return m_accessCode.getBuffer(); }

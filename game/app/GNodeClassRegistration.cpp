@@ -9,13 +9,20 @@
 #include "game/level/GGameLevelScene.h"
 #include "game/level/GPathMovableNode.h"
 #include "game/scenes/GAchievementsScene.h"
+#include "game/scenes/GComicsScene.h"
+#include "game/scenes/GHelpScene.h"
+#include "game/scenes/GInGameMenuScene.h"
 #include "game/scenes/GIntroScene.h"
+#include "game/scenes/GLevelCompletedScene.h"
+#include "game/scenes/GLevelObjectivesScene.h"
 #include "game/scenes/GLoadingLevelScene.h"
 #include "game/scenes/GLogosScene.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
 #include "game/scenes/GMapLocationButton.h"
 #include "game/scenes/GMapScene.h"
+#include "game/scenes/GOptionsScene.h"
+#include "game/scenes/GSelectPlayerScene.h"
 #include "game/scenes/GShopButton.h"
 #include "game/scenes/GShopScene.h"
 
@@ -48,13 +55,13 @@ BaseNode* createNode(const CCreationContext& context) {
 
 const SGameNodeClass kApplicationClasses[] = {
     {L"GDebugStatsScene", GameNodeTypeDebugStatsScene,
-     GAME_SCENE_KINDS(GameNodeTypeDebugStatsScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeDebugStatsScene), &createNode<GDebugStatsScene>},
     {L"GLogosScene", GameNodeTypeLogosScene, GAME_SCENE_KINDS(GameNodeTypeLogosScene),
      &createNode<GLogosScene>},
     {L"GIntroScene", GameNodeTypeIntroScene, GAME_SCENE_KINDS(GameNodeTypeIntroScene),
      &createNode<GIntroScene>},
     {L"GQuitConfirmationScene", GameNodeTypeQuitConfirmationScene,
-     GAME_SCENE_KINDS(GameNodeTypeQuitConfirmationScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeQuitConfirmationScene), &createNode<GQuitConfirmationScene>},
     {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},
 };
 
@@ -70,9 +77,10 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GMainMenuCloudNode", GameNodeTypeMainMenuCloudNode,
      PATH_MOVER_KINDS(GameNodeTypeMainMenuCloudNode), &createNode<GMainMenuCloudNode>},
     {L"GSelectPlayerScene", GameNodeTypeSelectPlayerScene,
-     GAME_SCENE_KINDS(GameNodeTypeSelectPlayerScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeSelectPlayerScene), &createNode<GSelectPlayerScene>},
     {L"GSelectPlayerInputNameScene", GameNodeTypeSelectPlayerInputNameScene,
-     GAME_SCENE_KINDS(GameNodeTypeSelectPlayerInputNameScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeSelectPlayerInputNameScene),
+     &createNode<GSelectPlayerInputNameScene>},
     {L"GShopButton", GameNodeTypeShopButton, BUTTON_KINDS(GameNodeTypeShopButton),
      &createNode<GShopButton>},
     {L"GShopScene", GameNodeTypeShopScene, GAME_SCENE_KINDS(GameNodeTypeShopScene),
@@ -81,32 +89,34 @@ const SGameNodeClass kPreloaderClasses[] = {
      BUTTON_KINDS(GameNodeTypeMapLocationButton), &createNode<GMapLocationButton>},
     {L"GMapScene", GameNodeTypeMapScene, GAME_SCENE_KINDS(GameNodeTypeMapScene),
      &createNode<GMapScene>},
-    {L"GComicsScene", GameNodeTypeComicsScene, GAME_SCENE_KINDS(GameNodeTypeComicsScene), nullptr},
+    {L"GComicsScene", GameNodeTypeComicsScene, GAME_SCENE_KINDS(GameNodeTypeComicsScene),
+     &createNode<GComicsScene>},
     {L"GLoadingLevelScene", GameNodeTypeLoadingLevelScene,
      GAME_SCENE_KINDS(GameNodeTypeLoadingLevelScene), &createNode<GLoadingLevelScene>},
     {L"GGamePlayScene", GameNodeTypeGamePlayScene, GAME_SCENE_KINDS(GameNodeTypeGamePlayScene),
      nullptr},
     {L"GLevelObjectivesScene", GameNodeTypeLevelObjectivesScene,
-     GAME_SCENE_KINDS(GameNodeTypeLevelObjectivesScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeLevelObjectivesScene), &createNode<GLevelObjectivesScene>},
     {L"GEllipseSectorNode", GameNodeTypeEllipseSectorNode,
      NODE_KINDS(GameNodeTypeEllipseSectorNode), &createNode<GEllipseSectorNode>},
     {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},
     {L"GLevelCompletedScene", GameNodeTypeLevelCompletedScene,
-     GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene), &createNode<GLevelCompletedScene>},
     {L"GAchievementUnlockedScene", GameNodeTypeAchievementUnlockedScene,
      GAME_SCENE_KINDS(GameNodeTypeAchievementUnlockedScene),
      &createNode<GAchievementUnlockedScene>},
     {L"GAchievementsScene", GameNodeTypeAchievementsScene,
      GAME_SCENE_KINDS(GameNodeTypeAchievementsScene), &createNode<GAchievementsScene>},
-    {L"GHelpScene", GameNodeTypeHelpScene, GAME_SCENE_KINDS(GameNodeTypeHelpScene), nullptr},
+    {L"GHelpScene", GameNodeTypeHelpScene, GAME_SCENE_KINDS(GameNodeTypeHelpScene),
+     &createNode<GHelpScene>},
     {L"GCreditsScene", GameNodeTypeCreditsScene, GAME_SCENE_KINDS(GameNodeTypeCreditsScene),
-     nullptr},
+     &createNode<GCreditsScene>},
     {L"GInGameMenuScene", GameNodeTypeInGameMenuScene,
-     GAME_SCENE_KINDS(GameNodeTypeInGameMenuScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeInGameMenuScene), &createNode<GInGameMenuScene>},
     {L"GOptionsScene", GameNodeTypeOptionsScene, GAME_SCENE_KINDS(GameNodeTypeOptionsScene),
-     nullptr},
+     &createNode<GOptionsScene>},
     {L"GMiniCompletedScene", GameNodeTypeMiniCompletedScene,
-     GAME_SCENE_KINDS(GameNodeTypeMiniCompletedScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeMiniCompletedScene), &createNode<GMiniCompletedScene>},
     {L"GMiniGameHiddenScene", GameNodeTypeMiniGameHiddenScene,
      MINI_GAME_KINDS(GameNodeTypeMiniGameHiddenScene), nullptr},
     {L"GMiniGameHidden2Scene", GameNodeTypeMiniGameHidden2Scene,

@@ -9,8 +9,15 @@ namespace {
 std::atomic<IGameServices*> g_services{nullptr};
 }  // namespace
 
+const oskel::SDeviceParameters& IGameServices::getDeviceParameters() const {
+    static const oskel::SDeviceParameters defaults;
+    return defaults;
+}
+
 IGameServices* IGameServices::get() { return g_services.load(); }
 
-IGameServices* IGameServices::install(IGameServices* services) { return g_services.exchange(services); }
+IGameServices* IGameServices::install(IGameServices* services) {
+    return g_services.exchange(services);
+}
 
 }  // namespace brasquel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/OskelTypes.h"
+#include "engine/core/event/SDeviceParameters.h"
 
 namespace oskel {
 class BaseNode;
@@ -8,6 +9,8 @@ class CFileSystem;
 class IContentManager;
 class TemplateCollectionNode;
 class CSoundGroupManager;
+class CTimerScheduler;
+class IVideoDriver;
 class CTextDictionary;
 class SceneManager;
 }  // namespace oskel
@@ -79,6 +82,26 @@ public:
         (void)flag;
         return nullptr;
     }
+
+    // The upper scene layer is the world's scene manager driven by this scheduler; none where
+    // the services keep no such layer.
+    virtual oskel::CTimerScheduler* getWorldScheduler() const { return nullptr; }
+    // The active player's sound settings applied to the sound groups.
+    virtual void applySoundSettings() {}
+    // The parameters the device runs with (the defaults where there is no device).
+    virtual const oskel::SDeviceParameters& getDeviceParameters() const;
+    // Re-creates the device's drivers with the parameters (textures rebuilt, the screen fitted
+    // again) and keeps them; false, keeping the parameters of before, when that fails.
+    virtual bool resetDevice(const oskel::SDeviceParameters& parameters) {
+        (void)parameters;
+        return false;
+    }
+    // Ends the main loop: the program quits.
+    virtual void closeDevice() {}
+    // The device's video driver, none without one.
+    virtual oskel::IVideoDriver* getVideoDriver() const { return nullptr; }
+    // The elapsed milliseconds of the last update of the main loop.
+    virtual oskel::u32 getLastStep() const { return 0; }
 
     // The installed services, or none.
     static IGameServices* get();

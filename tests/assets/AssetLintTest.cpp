@@ -31,6 +31,7 @@
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CTextDictionary.h"
 #include "engine/io/CXmlReader.h"
+#include "engine/nodes/EditNode.h"
 #include "engine/nodes/EngineNodes.h"
 #include "engine/nodes/ListNode.h"
 #include "engine/nodes/SpriteNode.h"
@@ -45,6 +46,7 @@
 #include "engine/video/render2d/RenderPropertyTypes.h"
 #include "game/app/GApplication.h"
 #include "game/app/GNodeClassRegistration.h"
+#include "game/config/ComicsConfiguration.h"
 #include "game/config/GAchievementsProgress.h"
 #include "game/config/GLogosConfiguration.h"
 #include "game/config/GNodeTypeIds.h"
@@ -93,11 +95,6 @@ struct SPending {
     const char* bringer;
 };
 constexpr SPending PendingFiles[] = {
-    {"scenes/SelectPlayerScene.oscn", "the player selection"},
-    {"scenes/SelectPlayerInputNameScene.oscn", "the name entry"},
-    {"scenes/QuitConfirmationScene.oscn", "the quit confirmation"},
-    {"scenes/CreditsScene.oscn", "the credits screen"},
-    {"scenes/OptionsScene.oscn", "the options screen"},
     {"scenes/ShopTutorial1.xml", "the tutorials"},
     {"scenes/ShopTutorial2.xml", "the tutorials"},
     {"levels/common/Fireworks/1/f.oscn", "the fireworks of the world's effects"},
@@ -108,7 +105,6 @@ constexpr SPending PendingFiles[] = {
     {"Level.oscn", "the levels' own scene files"},
     {"scenes/MapTutorial1.xml", "the map's first tutorial"},
     {"scenes/MapTutorial2.xml", "the map's second tutorial"},
-    {"scenes/ComicsScene", "the comics, whose scene files the map's developer keys name by number"},
 };
 
 bool isPending(const std::string& path) {
@@ -822,6 +818,46 @@ TEST_F(AssetLint, TheMapsLocationsAndParts) {
     }
     EXPECT_TRUE(problems.empty()) << joined(problems);
 }
+
+// The name entry's field: what it takes (digits, letters, spaces) and how much.
+TEST_F(AssetLint, TheNameEntryTakesAShortNameOfLettersDigitsAndSpaces) {
+    CResource* loaded = world().content->getContentByPath(
+        TypeCodeSceneNode, stringc("scenes/SelectPlayerInputNameScene.oscn"), false);
+    ASSERT_NE(loaded, nullptr);
+    CRefPtr<CResource> held = CRefPtr<CResource>::fromRaw(loaded);
+    auto* root = static_cast<BaseNode*>(loaded);
+    BaseNode* edit = root->findChildByName("NameEdit", 0);
+    ASSERT_TRUE(edit && edit->isKindOf(NodeTypeEdit));
+    const stringc mask = static_cast<EditNode*>(edit)->getInputMask();
+    EXPECT_EQ(std::string(mask.c_str()).find('R'), std::string::npos) << mask.c_str();
+    EXPECT_EQ(std::string(mask.c_str()), "0AS");
+    const s32 limit = static_cast<EditNode*>(edit)->getMaxTextLength();
+    EXPECT_GT(limit, 0);
+    EXPECT_LE(limit, 16);
+}
+
+// Every page of the comics table is a comic page.
+TEST_F(AssetLint, EveryComicsPageLoadsAsAComicPage) {
+    auto comics = makeRef<brasquel::ComicsConfiguration>();
+    CXmlReader* reader = world().files->createXmlReader(stringc("scenes/ComicsConfiguration.xml"));
+    ASSERT_NE(reader, nullptr);
+    EXPECT_TRUE(comics->load(reader));
+    reader->drop();
+    EXPECT_GT(comics->size(), 0u);
+    std::vector<std::string> problems;
+    for (const auto& [level, entry] : comics->getEntries()) {
+        if (entry->ScenePath.empty()) continue;
+        const std::string path = narrow(entry->ScenePath);
+        CResource* loaded =
+            world().content->getContentByPath(TypeCodeSceneNode, stringc(path.c_str()), false);
+        if (!loaded || loaded->getTypeCode() != TypeCodeSceneNode ||
+            !static_cast<BaseNode*>(loaded)->isKindOf(brasquel::GameNodeTypeComicsScene))
+            problems.push_back(std::to_string(level) + ": " + path + " is no comic page");
+        if (loaded) loaded->drop();
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
 
 // ---- Fonts, atlases, sounds ----
 

@@ -76,6 +76,9 @@ constexpr SControl Controls[] = {
     {"ShopCard", EInk::Any, 0.6f, {0, 0, 0, 0}},
     {"AchievementsList", EInk::Any, 0.25f, {1, 1, 8, 1}},
     {"AchievementsEarnedList", EInk::Any, 0.25f, {1, 1, 8, 1}},
+    {"OnOffGreen", EInk::Green, 0.8f, {0, 0, 0, 0}},
+    {"OnOffRed", EInk::Red, 0.8f, {0, 0, 0, 0}},
+    {"OptionsSlider", EInk::Any, 0.35f, {0, 0, 0, 0}},
 };
 constexpr const char* BackdropNode = "Backdrop";
 

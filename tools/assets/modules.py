@@ -1,14 +1,15 @@
 """The list of generator modules, in the fixed order in which they run. A new generator module is
 added here (its place decides what it may rely on: the atlases and fonts before the templates)."""
-from . import (atlases, buildings, fonts, lottemplates, mapscene, menupaths, menuscene, shopscenes,
-               sounds, startscreens, startup, tables, templates, texts, upgrades)
+from . import (atlases, buildings, comicscenes, fonts, lottemplates, mapscene, menupaths,
+               menuscene, shellscenes, shopscenes, sounds, startscreens, startup, tables,
+               templates, texts, upgrades)
 
 
 def all_modules():
     modules = [startup.MODULE, texts.MODULE, fonts.MODULE, startscreens.MODULE]
     modules += atlases.modules()
     modules += [templates.MODULE, sounds.MODULE, tables.MODULE, buildings.MODULE, menupaths.MODULE,
-                menuscene.MODULE]
+                menuscene.MODULE, shellscenes.MODULE, comicscenes.MODULE]
     modules += [upgrades.MODULE]
     modules += [lottemplates.MODULE]
     modules += [shopscenes.MODULE]

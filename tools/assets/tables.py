@@ -1,7 +1,6 @@
 """The tables and collections the preloader reads that no other generator makes yet: valid files
 with the root element each reader expects and, until the issues that fill them, no entries.
 
-- scenes/ComicsConfiguration.xml;
 - scenes/ParticleCollection.xml and levels/common/ParticleCollection.xml.
 A later generator that makes one of these files takes it over: it is removed from TABLES here.
 """
@@ -10,7 +9,6 @@ from .registry import Module
 
 # file -> root element of an empty table
 TABLES = {
-    "scenes/ComicsConfiguration.xml": "ComicsConfiguration",
     "scenes/ParticleCollection.xml": "ParticleCollection",
     "levels/common/ParticleCollection.xml": "ParticleCollection",
 }

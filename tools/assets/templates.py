@@ -303,10 +303,10 @@ def knob_looks():
             "disabled": base.but(AtlasTexture=pictures["disabled"])}
 
 
-def slider_template():
+def slider_template(name="Slider", w=260):
     """A horizontal slider with a round handle (KnobType 0)."""
-    w, h = 260, 32
-    root = Node("BaseNode", "Slider", Bounds=(w, h, 0))
+    h = 32
+    root = Node("BaseNode", name, Bounds=(w, h, 0))
     root.add(nine("SlidingArea", "SliderTrack", (0, 8, LAYER_SHADOW), (w, 16, 0)))
     knob = root.add(sprite("Knob", "SliderKnob", (0, 0, LAYER_FACE), Bounds=(32, 32, 0)))
     apply_plan([(knob, knob_looks())], control_plan())
@@ -430,6 +430,21 @@ def message_box_template():
     return root
 
 
+def options_templates():
+    """The options' switches (green when on, red when off) and their volume slider, whose knob
+    travels 200 units: a volume in whole percent lies on a whole unit."""
+    return [button_template("Options_OnOffButton" + kind, kind, (120, 44))
+            for kind in ("Green", "Red")] + [slider_template("Options_Slider", 232)]
+
+
+def page_paper_template():
+    """A comic page's paper: opaque over the whole screen, so that the page takes every click."""
+    root = Node("BaseNode", "ComicsPaper", Bounds=(1024, 768, 0))
+    root.add(Node("SpriteNode", "Paper", AtlasTexture="images/Comics/Paper.jpg",
+                  Bounds=(1024, 768, 0), ImageStretchX=1, ImageStretchY=1))
+    return root
+
+
 def templates():
     made = []
     for size_name, size in BUTTON_SIZES.items():
@@ -454,6 +469,8 @@ def templates():
     made += shopscenes.templates()
     from .mapscene import location_template  # the map's module builds on this one's helpers
     made.append(location_template())
+    made += options_templates()
+    made.append(page_paper_template())
     return made
 
 
@@ -561,6 +578,18 @@ def sampler():
                       Bounds=(w, h * shopscenes.LIST_ROWS, 0), TemplateName=name,
                       Circular=False, Scale=(0.12, 0.12, 1.0),
                       Strings=["Item %d" % (i + 1) for i in range(8)]))
+    # the options' switches, made small, after the small buttons; their slider beside the check
+    # boxes, and a comic page's paper, small, right of the slider
+    body.add(Node("ButtonNode", "OnOffGreen", Position=(592, 132, z), Bounds=(120, 44, 0),
+                  TemplateName="Options_OnOffButtonGreen", Text="%Options_On%",
+                  Scale=(0.6, 0.6, 1.0)))
+    body.add(Node("ButtonNode", "OnOffRed", Position=(680, 132, z), Bounds=(120, 44, 0),
+                  TemplateName="Options_OnOffButtonRed", Text="%Options_Off%",
+                  Scale=(0.6, 0.6, 1.0)))
+    body.add(Node("SliderNode", "OptionsSlider", Position=(672, 378, z), Bounds=(232, 32, 0),
+                  TemplateName="Options_Slider", MinValue=0.0, MaxValue=100.0, Value=20.0))
+    body.add(Node("ControlNode", "PagePaper", Position=(872, 236, z), Bounds=(1024, 768, 0),
+                  TemplateName="ComicsPaper", WantFocus=False, Scale=(0.07, 0.07, 1.0)))
     return root
 
 

@@ -382,14 +382,27 @@ TEST(WalkFile, HeaderAndStepsAreRead) {
     EXPECT_EQ(walk.steps[12].name, "GMainMenuScene");
 }
 
+TEST(WalkFile, AWalkMayKeepTheProfileAndEndWithTheGameEndingByItself) {
+    SWalk walk;
+    std::string error;
+    ASSERT_TRUE(parseWalk("profile kept\nwait scene A\nended 0\n", walk, error)) << error;
+    EXPECT_TRUE(walk.profile.kept);
+    ASSERT_EQ(walk.steps.size(), 2u);
+    EXPECT_EQ(walk.steps[1].kind, EStepKind::Ended);
+    EXPECT_EQ(walk.steps[1].number, 0);
+}
+
 TEST(WalkFile, MistakesAreReportedWithTheirLine) {
     const struct {
         const char* text;
         const char* error;
     } cases[] = {
-        {"", "the walk must end with quit"},
-        {"wait scene A\n", "the walk must end with quit"},
-        {"quit 0\nwait scene A\n", "line 2: nothing may follow quit"},
+        {"", "the walk must end with quit or ended"},
+        {"wait scene A\n", "the walk must end with quit or ended"},
+        {"quit 0\nwait scene A\n", "line 2: nothing may follow quit or ended"},
+        {"ended 0\nquit 0\n", "line 2: nothing may follow quit or ended"},
+        {"ended\n", "line 1: ended CODE"},
+        {"profile new\nquit 0\n", "line 1: profile kept"},
         {"wait scene A\nplayer Ann\nquit 0\n", "line 2: the header comes before the steps"},
         {"jump A\nquit 0\n", "line 1: unknown step \"jump\""},
         {"click\nquit 0\n", "line 1: a node path is missing"},
@@ -398,7 +411,7 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
         {"text \"open\nquit 0\n", "line 1: a quote is not closed"},
         {"wait time -5\nquit 0\n", "line 1: wait scene CLASS | wait time MS"},
         {"expect visible A maybe\nquit 0\n", "line 1: yes or no"},
-        {"expect cursor shown\nquit 0\n", "line 1: visible or hidden"},
+        {"expect cursor shown\nquit 0\n", "line 1: visible, hidden or system"},
         {"back\nquit 0\n", "line 1: back CLASS"},
         {"shot sharp\nquit 0\n", "line 1: unknown shot check \"sharp\""},
         {"shot blank notblank\nquit 0\n", "line 1: a blank shot has no varied pixels"},
@@ -533,6 +546,7 @@ TEST(LiveTree, NodesByPathWithTheirKindVisibilityStateTextAndRectangle) {
     EXPECT_EQ(tree.findNode("Panel/Deep"), nullptr);  // not a direct child
     EXPECT_EQ(tree.findNode("Panel//Ok"), nullptr);
     EXPECT_EQ(tree.findNode(""), nullptr);
+    EXPECT_EQ(tree.findNode("."), scene.get());  // the top scene itself
 
     scenes->setPosition(vector3df(160, 0, 0));
     scenes->setScale(vector3df(0.9375f, 0.9375f, 1));

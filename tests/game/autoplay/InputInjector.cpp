@@ -15,14 +15,38 @@ struct SNamedKey {
 };
 
 const SNamedKey kNamedKeys[] = {
-    {"escape", SDLK_ESCAPE}, {"esc", SDLK_ESCAPE},       {"return", SDLK_RETURN},     {"enter", SDLK_RETURN},
-    {"tab", SDLK_TAB},       {"backspace", SDLK_BACKSPACE}, {"space", SDLK_SPACE},    {"delete", SDLK_DELETE},
-    {"insert", SDLK_INSERT}, {"home", SDLK_HOME},        {"end", SDLK_END},           {"pageup", SDLK_PAGEUP},
-    {"pagedown", SDLK_PAGEDOWN}, {"left", SDLK_LEFT},    {"right", SDLK_RIGHT},       {"up", SDLK_UP},
-    {"down", SDLK_DOWN},     {"shift", SDLK_LSHIFT},     {"ctrl", SDLK_LCTRL},        {"control", SDLK_LCTRL},
-    {"alt", SDLK_LALT},      {"f1", SDLK_F1},            {"f2", SDLK_F2},             {"f3", SDLK_F3},
-    {"f4", SDLK_F4},         {"f5", SDLK_F5},            {"f6", SDLK_F6},             {"f7", SDLK_F7},
-    {"f8", SDLK_F8},         {"f9", SDLK_F9},            {"f10", SDLK_F10},           {"f11", SDLK_F11},
+    {"escape", SDLK_ESCAPE},
+    {"esc", SDLK_ESCAPE},
+    {"return", SDLK_RETURN},
+    {"enter", SDLK_RETURN},
+    {"tab", SDLK_TAB},
+    {"backspace", SDLK_BACKSPACE},
+    {"space", SDLK_SPACE},
+    {"delete", SDLK_DELETE},
+    {"insert", SDLK_INSERT},
+    {"home", SDLK_HOME},
+    {"end", SDLK_END},
+    {"pageup", SDLK_PAGEUP},
+    {"pagedown", SDLK_PAGEDOWN},
+    {"left", SDLK_LEFT},
+    {"right", SDLK_RIGHT},
+    {"up", SDLK_UP},
+    {"down", SDLK_DOWN},
+    {"shift", SDLK_LSHIFT},
+    {"ctrl", SDLK_LCTRL},
+    {"control", SDLK_LCTRL},
+    {"alt", SDLK_LALT},
+    {"f1", SDLK_F1},
+    {"f2", SDLK_F2},
+    {"f3", SDLK_F3},
+    {"f4", SDLK_F4},
+    {"f5", SDLK_F5},
+    {"f6", SDLK_F6},
+    {"f7", SDLK_F7},
+    {"f8", SDLK_F8},
+    {"f9", SDLK_F9},
+    {"f10", SDLK_F10},
+    {"f11", SDLK_F11},
     {"f12", SDLK_F12},
 };
 
@@ -86,9 +110,12 @@ bool parseKeyStroke(const std::string& text, SKeyStroke& stroke, std::string& er
         const size_t plus = rest.find('+');
         if (plus == std::string::npos || plus == 0 || plus + 1 >= rest.size()) break;
         const std::string modifier = lower(rest.substr(0, plus));
-        if (modifier == "ctrl" || modifier == "control") stroke.control = true;
-        else if (modifier == "shift") stroke.shift = true;
-        else if (modifier == "alt") stroke.alt = true;
+        if (modifier == "ctrl" || modifier == "control")
+            stroke.control = true;
+        else if (modifier == "shift")
+            stroke.shift = true;
+        else if (modifier == "alt")
+            stroke.alt = true;
         else {
             error = "unknown modifier \"" + modifier + "\"";
             return false;
@@ -145,7 +172,8 @@ void CInputInjector::setWindow(void* nativeWindow) {
 bool CInputInjector::push(void* event) {
     const int pushed = SDL_PushEvent(static_cast<SDL_Event*>(event));
     if (pushed == 1) return true;
-    m_error = pushed == 0 ? "the event was filtered out" : std::string("SDL_PushEvent: ") + SDL_GetError();
+    m_error = pushed == 0 ? "the event was filtered out"
+                          : std::string("SDL_PushEvent: ") + SDL_GetError();
     return false;
 }
 
@@ -190,7 +218,8 @@ bool CInputInjector::pushKey(int32_t keycode, bool down, uint16_t modifiers) {
     e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     e.key.repeat = 0;
     e.key.keysym.sym = keycode;
-    e.key.keysym.scancode = keycode != SDLK_UNKNOWN ? SDL_GetScancodeFromKey(keycode) : SDL_SCANCODE_UNKNOWN;
+    e.key.keysym.scancode =
+        keycode != SDLK_UNKNOWN ? SDL_GetScancodeFromKey(keycode) : SDL_SCANCODE_UNKNOWN;
     e.key.keysym.mod = modifiers;
     return push(&e);
 }

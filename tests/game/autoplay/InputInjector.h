@@ -11,7 +11,7 @@ namespace brasquel::autoplay {
 
 // A key with the modifiers held with it.
 struct SKeyStroke {
-    int32_t keycode = 0;   // SDL key code
+    int32_t keycode = 0;  // SDL key code
     bool shift = false, control = false, alt = false;
 };
 

@@ -44,33 +44,38 @@ void dumpNode(BaseNode* node, const std::string& path, int depth, std::ostringst
                                    : path;
     if (named) {
         const SNodeInfo info = CLiveTree::describe(node);
-        out << std::string(static_cast<size_t>(depth) * 2 + 4, ' ') << here << " [" << info.kind << "]"
-            << (info.visible ? " visible" : " hidden");
+        out << std::string(static_cast<size_t>(depth) * 2 + 4, ' ') << here << " [" << info.kind
+            << "]" << (info.visible ? " visible" : " hidden");
         if (info.isControl) out << (info.enabled ? " enabled" : " disabled");
         out << " " << rectText(info.rect);
         if (info.hasText) out << " text=" << quoted(info.text);
         out << "\n";
     }
-    for (BaseNode* child : node->getChildren()) dumpNode(child, here, named ? depth + 1 : depth, out);
+    for (BaseNode* child : node->getChildren())
+        dumpNode(child, here, named ? depth + 1 : depth, out);
 }
 
 }  // namespace
 
 std::string rectText(const rectf& r) {
     char text[96];
-    std::snprintf(text, sizeof text, "(%.0f,%.0f)-(%.0f,%.0f)", static_cast<double>(r.UpperLeftCorner.X),
-                  static_cast<double>(r.UpperLeftCorner.Y), static_cast<double>(r.LowerRightCorner.X),
-                  static_cast<double>(r.LowerRightCorner.Y));
+    std::snprintf(
+        text, sizeof text, "(%.0f,%.0f)-(%.0f,%.0f)", static_cast<double>(r.UpperLeftCorner.X),
+        static_cast<double>(r.UpperLeftCorner.Y), static_cast<double>(r.LowerRightCorner.X),
+        static_cast<double>(r.LowerRightCorner.Y));
     return text;
 }
 
-SceneNode* CLiveTree::getTopScene() const { return m_scenes ? m_scenes->getCurrentScene() : nullptr; }
+SceneNode* CLiveTree::getTopScene() const {
+    return m_scenes ? m_scenes->getCurrentScene() : nullptr;
+}
 
 bool CLiveTree::isSwitchRunning() const { return m_scenes && !m_scenes->getTransitions().empty(); }
 
 BaseNode* CLiveTree::findNode(const std::string& path) const {
     BaseNode* node = getTopScene();
     if (!node || path.empty()) return nullptr;
+    if (path == ".") return node;
     const std::vector<std::string> parts = splitPath(path);
     for (size_t i = 0; i < parts.size() && node; ++i) {
         if (parts[i].empty()) return nullptr;
@@ -91,12 +96,14 @@ SNodeInfo CLiveTree::describe(BaseNode* node) {
     if (!node) return info;
     info.kind = toUtf8(node->getClassName().c_str());
     info.visible = true;
-    for (const BaseNode* n = node; n; n = n->getParent()) info.visible = info.visible && n->isVisible();
+    for (const BaseNode* n = node; n; n = n->getParent())
+        info.visible = info.visible && n->isVisible();
     if (ControlNode* control = ControlNode::asControlNode(node)) {
         info.isControl = true;
         info.enabled = true;
         for (BaseNode* n = control; n; n = n->getParent())
-            if (ControlNode* c = ControlNode::asControlNode(n)) info.enabled = info.enabled && c->isEnabled();
+            if (ControlNode* c = ControlNode::asControlNode(n))
+                info.enabled = info.enabled && c->isEnabled();
     }
     info.hasText = getText(node, info.text);
     if (node->isTransformDirty()) node->updateAbsoluteTransform();
@@ -141,7 +148,8 @@ std::string CLiveTree::dump() const {
         out << "  Top scene: none\n";
         return out.str();
     }
-    out << "  Top scene: " << toUtf8(top->getClassName().c_str()) << " \"" << top->getNodeName().c_str() << "\""
+    out << "  Top scene: " << toUtf8(top->getClassName().c_str()) << " \""
+        << top->getNodeName().c_str() << "\""
         << (isSwitchRunning() ? ", a switch is running" : ", no switch running") << "\n";
     out << "  Named nodes:\n";
     dumpNode(top, std::string(), 0, out);

@@ -12,13 +12,13 @@
 namespace brasquel::autoplay {
 
 struct SNodeInfo {
-    std::string kind;         // the class name
-    bool visible = false;     // the node and every node above it are visible
+    std::string kind;      // the class name
+    bool visible = false;  // the node and every node above it are visible
     bool isControl = false;
-    bool enabled = false;     // controls: the control and every control above it are enabled
-    bool hasText = false;     // the node exposes a "Text" property
-    std::string text;         // UTF-8
-    oskel::rectf rect;        // on the window, in pixels
+    bool enabled = false;  // controls: the control and every control above it are enabled
+    bool hasText = false;  // the node exposes a "Text" property
+    std::string text;      // UTF-8
+    oskel::rectf rect;     // on the window, in pixels
 };
 
 class CLiveTree {

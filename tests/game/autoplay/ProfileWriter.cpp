@@ -30,14 +30,23 @@ bool setValue(CProfile* profile, const SProfileValue& v, std::string& error) {
     char* end = nullptr;
     if (v.type == "int") {
         const long n = std::strtol(text, &end, 10);
-        if (*text == 0 || *end != 0) { error = "not an int: " + v.value; return false; }
+        if (*text == 0 || *end != 0) {
+            error = "not an int: " + v.value;
+            return false;
+        }
         profile->setInt(v.key.c_str(), static_cast<s32>(n));
     } else if (v.type == "float") {
         const double f = std::strtod(text, &end);
-        if (*text == 0 || *end != 0) { error = "not a float: " + v.value; return false; }
+        if (*text == 0 || *end != 0) {
+            error = "not a float: " + v.value;
+            return false;
+        }
         profile->setFloat(v.key.c_str(), static_cast<f32>(f));
     } else if (v.type == "bool") {
-        if (v.value != "true" && v.value != "false") { error = "not true or false: " + v.value; return false; }
+        if (v.value != "true" && v.value != "false") {
+            error = "not true or false: " + v.value;
+            return false;
+        }
         profile->setBool(v.key.c_str(), v.value == "true");
     } else {
         profile->setString(v.key.c_str(), v.value.c_str());
@@ -48,7 +57,10 @@ bool setValue(CProfile* profile, const SProfileValue& v, std::string& error) {
 }  // namespace
 
 bool writeWalkProfiles(const SWalkProfile& walk, IDevice* device, std::string& error) {
-    if (!device) { error = "no device"; return false; }
+    if (!device) {
+        error = "no device";
+        return false;
+    }
     CPropertySet* settings = device->getEngineSettings();
     settings->setStringW(EngineSettingPublisherName, GApplication::PublisherName);
     settings->setStringW(EngineSettingTitleName, GApplication::TitleName);
@@ -61,15 +73,23 @@ bool writeWalkProfiles(const SWalkProfile& walk, IDevice* device, std::string& e
 
     for (const std::string& name : walk.players) {
         stringw wide;
-        if (!wideOf(name, wide)) { error = "a player's name is not UTF-8"; return false; }
-        if (!profiles.addProfile(wide)) { error = "the player \"" + name + "\" is there twice"; return false; }
+        if (!wideOf(name, wide)) {
+            error = "a player's name is not UTF-8";
+            return false;
+        }
+        if (!profiles.addProfile(wide)) {
+            error = "the player \"" + name + "\" is there twice";
+            return false;
+        }
     }
     for (const SProfileValue& v : walk.values) {
         CProfile* profile = profiles.getCommonProfile();
         if (!v.profile.empty()) {
             stringw wide;
-            if (!wideOf(v.profile, wide) || !(profile = profiles.findProfile(wide)))
-                { error = "no player \"" + v.profile + "\""; return false; }
+            if (!wideOf(v.profile, wide) || !(profile = profiles.findProfile(wide))) {
+                error = "no player \"" + v.profile + "\"";
+                return false;
+            }
         }
         if (!setValue(profile, v, error)) return false;
     }
@@ -77,10 +97,14 @@ bool writeWalkProfiles(const SWalkProfile& walk, IDevice* device, std::string& e
     if (walk.activeGiven) {
         active = -1;
         stringw wide;
-        if (walk.active != "none" && wideOf(walk.active, wide)) active = profiles.getProfileIndex(profiles.findProfile(wide));
+        if (walk.active != "none" && wideOf(walk.active, wide))
+            active = profiles.getProfileIndex(profiles.findProfile(wide));
     }
     profiles.setActiveProfile(active);
-    if (!profiles.saveUserProfiles()) { error = "the profile file could not be written"; return false; }
+    if (!profiles.saveUserProfiles()) {
+        error = "the profile file could not be written";
+        return false;
+    }
     // The game reads its players from the file.
     while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
     return true;

@@ -23,7 +23,8 @@ SPixelRange rangeOf(const CImage& image, const rectf& rect) {
         return i < 0 ? 0 : (i > hi ? hi : i);
     };
     return SPixelRange{clamp(rect.UpperLeftCorner.X, w), clamp(rect.UpperLeftCorner.Y, h),
-                       clamp(std::ceil(rect.LowerRightCorner.X), w), clamp(std::ceil(rect.LowerRightCorner.Y), h)};
+                       clamp(std::ceil(rect.LowerRightCorner.X), w),
+                       clamp(std::ceil(rect.LowerRightCorner.Y), h)};
 }
 
 }  // namespace

@@ -131,12 +131,17 @@ bool parseHeader(const std::vector<std::string>& w, SWalkProfile& profile, std::
             SProfileValue{"", "bool", "FullScreen", w[1] == "fullscreen" ? "true" : "false"});
         return true;
     }
+    if (k == "profile") {
+        if (w.size() != 2 || w[1] != "kept") return fail(error, "profile kept");
+        profile.kept = true;
+        return true;
+    }
     return fail(error, "unknown word \"" + k + "\"");
 }
 
 bool isHeaderWord(const std::string& word) {
     return word == "player" || word == "active" || word == "set" || word == "video" ||
-           word == "display";
+           word == "display" || word == "profile";
 }
 
 bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::string& error) {
@@ -242,8 +247,10 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         }
         if (what == "cursor" && w.size() == 3) {
             step.kind = EStepKind::ExpectCursor;
-            if (w[2] != "visible" && w[2] != "hidden") return fail(error, "visible or hidden");
-            step.flag = w[2] == "visible";
+            if (w[2] != "visible" && w[2] != "hidden" && w[2] != "system")
+                return fail(error, "visible, hidden or system");
+            step.flag = w[2] != "hidden";
+            step.value = w[2];
             return true;
         }
         if (what == "title" && w.size() == 3) {
@@ -293,6 +300,11 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
     if (k == "quit") {
         if (w.size() != 2 || !toInt(w[1], step.number)) return fail(error, "quit CODE");
         step.kind = EStepKind::Quit;
+        return true;
+    }
+    if (k == "ended") {
+        if (w.size() != 2 || !toInt(w[1], step.number)) return fail(error, "ended CODE");
+        step.kind = EStepKind::Ended;
         return true;
     }
     return fail(error, "unknown step \"" + k + "\"");
@@ -370,14 +382,16 @@ bool parseWalk(const std::string& text, SWalk& walk, std::string& error) {
             error = "line " + std::to_string(number) + ": " + why;
             return false;
         }
-        if (!walk.steps.empty() && walk.steps.back().kind == EStepKind::Quit) {
-            error = "line " + std::to_string(number) + ": nothing may follow quit";
+        if (!walk.steps.empty() && (walk.steps.back().kind == EStepKind::Quit ||
+                                    walk.steps.back().kind == EStepKind::Ended)) {
+            error = "line " + std::to_string(number) + ": nothing may follow quit or ended";
             return false;
         }
         walk.steps.push_back(step);
     }
-    if (walk.steps.empty() || walk.steps.back().kind != EStepKind::Quit) {
-        error = "the walk must end with quit";
+    if (walk.steps.empty() ||
+        (walk.steps.back().kind != EStepKind::Quit && walk.steps.back().kind != EStepKind::Ended)) {
+        error = "the walk must end with quit or ended";
         return false;
     }
     const SWalkProfile& p = walk.profile;

@@ -13,6 +13,8 @@
 //                               float or string
 //   video opengl|d3d8|d3d9      the common profile's renderer
 //   display windowed|fullscreen the common profile's display
+//   profile kept                no profile file is written: the game finds the one a walk
+//                               before left in the data folder (give the same --data)
 //
 // Then the steps. A step acts once the top scene of the user-interface scene manager has
 // finished its entry and no scene switch runs; wait and expect steps act once their condition
@@ -40,16 +42,19 @@
 //   expect title "TEXT"         the window's title
 //   expect opened "FILE"        a scene was entered (a log line "Scene entered"), or the switch
 //                               to the file was refused ("Unable to load scene file" FILE)
-//   expect cursor visible|hidden
+//   expect cursor visible|hidden|system
 //                               the system cursor over the real window: visible with the game's
-//                               own picture, or hidden
+//                               own picture, hidden, or visible as the system's arrow
 //   shot [CHECK...]             the next frame, checked: "notblank", "blank", "unlike" (differs
 //                               from the previous shot), "unlike REGION", "varied REGION",
 //                               "save NAME" (kept in the shots folder when one is given); REGION
 //                               is a node PATH or "area X1 Y1 X2 Y2" in design units
 //   quit CODE                   ends the game, which must exit with that code (the last step)
+//   ended CODE                  the game ends by itself (as the player asked it to) with that
+//                               code (the last step)
 // A PATH names nodes from the top scene down: "Scene/Logo1"; a name alone is looked up anywhere
-// below the top scene. Points (X Y) are design units in the node's own space.
+// below the top scene; "." is the top scene itself (such as a message box, whose buttons come
+// from its template and have no path). Points (X Y) are design units in the node's own space.
 
 #include <string>
 #include <vector>
@@ -70,6 +75,7 @@ struct SWalkProfile {
     std::string active;  // empty: the first player; "none": no active player
     bool activeGiven = false;
     std::vector<SProfileValue> values;
+    bool kept = false;  // the data folder's profile file stays as it is
 };
 
 // A place on screen: a node (its centre, or a point of it), or an area of the design.
@@ -108,6 +114,7 @@ enum class EStepKind {
     ExpectOpened,
     Shot,
     Quit,
+    Ended,
 };
 
 struct SShotChecks {

@@ -187,6 +187,24 @@ void CWalkRunner::fail(const std::string& reason) {
     if (m_device) m_device->closeDevice();
 }
 
+void CWalkRunner::gameEnded() {
+    if (m_finished || m_step >= m_walk.steps.size()) return;
+    size_t index = m_step;
+    // The action that ended the game may still be on its way (a click's release), its step not
+    // yet done: the game has answered it.
+    const EStepKind acting = m_walk.steps[index].kind;
+    if (acting == EStepKind::Click || acting == EStepKind::Key || acting == EStepKind::KeyUp)
+        ++index;
+    if (index >= m_walk.steps.size()) return;
+    const SWalkStep& step = m_walk.steps[index];
+    if (step.kind != EStepKind::Ended) return;
+    m_step = index;
+    m_expectedExitCode = step.number;
+    say("Walk \"" + m_walk.name + "\": the game ended, expecting exit code " +
+        std::to_string(step.number) + "\n");
+    finish();
+}
+
 void CWalkRunner::finish() {
     m_finished = true;
     say("Walk \"" + m_walk.name + "\" done\n");
@@ -346,6 +364,9 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
             m_shotPending = true;
             m_lastWhy = "no frame drawn yet";
             return false;
+        case EStepKind::Ended:
+            m_lastWhy = "the game has not ended";
+            return false;
         case EStepKind::Quit:
             m_expectedExitCode = step.number;
             say("Walk \"" + m_walk.name + "\": quit, expecting exit code " +
@@ -500,6 +521,7 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
                   (shown ? "shown" : "hidden") + " with " +
                   (ownPicture ? "the game's picture" : "the system's arrow");
             if (!step.flag) return !cursor->isVisible() && !shown;
+            if (step.value == "system") return cursor->isVisible() && shown && !ownPicture;
             return cursor->isVisible() && shown && ownPicture;
         }
         default:

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/CRefPtr.h"
 #include "engine/core/CLogger.h"
+#include "engine/core/CRefPtr.h"
 #include "engine/core/event/CEventReceiver.h"
 #include "engine/image/CImage.h"
 #include "tests/game/autoplay/InputInjector.h"
@@ -86,6 +86,9 @@ public:
     const CLogRecorder& getLog() const { return m_log; }
     oskel::u32 getUpdateCount() const { return m_updates; }
 
+    // The game has ended by itself: when the walk waits for that (its "ended" step), the walk is
+    // done and expects the step's exit code.
+    void gameEnded();
     // Fails the walk from outside (such as when the game ended before the walk did).
     void fail(const std::string& reason);
 

@@ -26,29 +26,30 @@ class ChangedModulesTest(unittest.TestCase):
         self.assertEqual(picked("tools/assets/atlases.toml"), ATLASES)
         # the start screens and the scene files that name fonts
         self.assertEqual(picked("tools/assets/fonts.toml"),
-                         ["fonts", "mapscene", "menuscene", "shopscenes", "startscreens",
+                         ["comicscenes", "fonts", "mapscene", "menuscene", "shellscenes",
+                          "shopscenes", "startscreens",
                           "templates"])
 
     def test_a_changed_generator_picks_its_module_and_those_importing_it(self):
         self.assertEqual(picked("tools/assets/sfx.py"), ["sounds"])
         self.assertEqual(picked("tools/assets/startup.py"), ["startup"])
         self.assertEqual(picked("tools/assets/texts.py"),
-                         ["fonts", "mapscene", "menuscene", "shopscenes", "templates", "texts"])
-        # the skin feeds one atlas, the templates and the screens that build on them, not the
-        # other atlases
+                         ["comicscenes", "fonts", "mapscene", "menuscene", "shellscenes",
+                          "shopscenes", "templates", "texts"])
+        # the skin feeds one atlas, the templates and the screens built from them, not the other
+        # atlases
         self.assertEqual(picked("tools/assets/art/skin.py"),
-                         ["atlas.MainMenu", "mapscene", "shopscenes", "templates"])
+                         ["atlas.MainMenu", "mapscene", "shellscenes", "shopscenes", "templates"])
         # the building art feeds its atlas and the lots' templates
         self.assertEqual(picked("tools/assets/art/buildings.py"),
                          ["atlas.Buildings", "lottemplates"])
 
     def test_a_changed_art_kit_picks_every_module_drawing_with_it(self):
+        scenes = ["comicscenes", "files.comics", "fonts", "mapscene", "menuscene", "shellscenes",
+                  "shopscenes", "templates"]
         self.assertEqual(picked("tools/assets/art/kit.py"),
-                         sorted(ATLASES + ["fonts", "lottemplates", "mapscene", "menuscene",
-                                           "shopscenes", "startscreens", "templates"]))
-        self.assertEqual(picked("tools/assets/packer.py"),
-                         sorted(ATLASES + ["fonts", "mapscene", "menuscene", "shopscenes",
-                                           "templates"]))
+                         sorted(ATLASES + scenes + ["lottemplates", "startscreens"]))
+        self.assertEqual(picked("tools/assets/packer.py"), sorted(ATLASES + scenes))
 
     def test_a_shared_file_picks_everything(self):
         everything = sorted(m.name for m in all_modules())

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "engine/core/CNameTable.h"
+#include "engine/core/OskelTypes.h"
+
+namespace oskel {
+class BaseNode;
+class ButtonNode;
+class CEvent;
+class CProfile;
+class CSoundGroupManager;
+class ControlNode;
+class SceneNode;
+class TextNode;
+}  // namespace oskel
+
+// The class pattern of a game scene: the name getters, the type id, the kind-of test over the
+// base's kinds and the clone.
+#define BRASQUEL_GAME_SCENE_CLASS()                                                               \
+    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override; \
+    const oskel::stringw& getClassName() const override;                                          \
+    const oskel::stringw& getThisClassName() const override;                                      \
+    oskel::s32 getTypeId() const override;                                                        \
+    bool isKindOf(oskel::s32 typeId) const override;
+
+#define BRASQUEL_DEFINE_GAME_SCENE_CLASS(Class, TypeId)                                          \
+    oskel::BaseNode* Class::clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const { \
+        return cloneAs<Class>(this, parent, manager);                                            \
+    }                                                                                            \
+    const oskel::stringw& Class::getClassName() const {                                          \
+        static const oskel::stringw name(L## #Class);                                            \
+        return name;                                                                             \
+    }                                                                                            \
+    const oskel::stringw& Class::getThisClassName() const {                                      \
+        static const oskel::stringw name(L## #Class);                                            \
+        return name;                                                                             \
+    }                                                                                            \
+    oskel::s32 Class::getTypeId() const { return TypeId; }                                       \
+    bool Class::isKindOf(oskel::s32 typeId) const {                                              \
+        return typeId == TypeId || GBaseSceneNode::isKindOf(typeId);                             \
+    }
+
+namespace brasquel {
+
+// Small helpers the game's scenes share: lookups of named children by kind, the dictionary's
+// texts, the cues, the active player and the upper scene layer.
+namespace scenes {
+
+// The state or template name id of the text.
+oskel::s32 stateId(const char* name);
+
+// The direct child of that name, or none (none for no parent).
+oskel::BaseNode* childOf(const oskel::BaseNode* parent, const char* name);
+// The same, kept only when it is of the kind.
+oskel::TextNode* textChildOf(const oskel::BaseNode* parent, const char* name);
+oskel::ButtonNode* buttonChildOf(const oskel::BaseNode* parent, const char* name);
+oskel::ControlNode* controlChildOf(const oskel::BaseNode* parent, const char* name);
+
+// The node a one-node notice is about, and the virtual key of a key event.
+oskel::BaseNode* eventNode(oskel::CEvent* event);
+oskel::u32 eventKey(oskel::CEvent* event);
+// The node's name is the text.
+bool isNamed(const oskel::BaseNode* node, const char* name);
+
+// The switch event names the scene as entered forward (true) or back (false).
+bool isForwardSwitch(const oskel::CEvent* event);
+
+// The dictionary text of the key with its first parameter (the key itself without a
+// dictionary).
+oskel::stringw dictionaryText(const char* key, const oskel::stringw& parameter);
+// "- " and that text.
+oskel::stringw dashedText(const char* key, const oskel::stringw& parameter);
+// The text on the node (nothing for none).
+void setText(oskel::TextNode* node, const oskel::stringw& text);
+
+// The sound groups of the services, or none.
+oskel::CSoundGroupManager* soundGroups();
+// Plays the cue without fade; once: only when it is not already playing.
+void playCue(const oskel::CNameId& cue, bool once = false);
+
+oskel::CProfile* activeProfile();
+oskel::stringw activePlayerName();
+
+// The upper scene layer emptied and its clock running again.
+void clearUpperLayer();
+
+}  // namespace scenes
+
+}  // namespace brasquel
