@@ -4,6 +4,7 @@
 #include "engine/scene/NodeEvents.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/config/GSoundCueIds.h"
+#include "game/scenes/GLoadingLevelScene.h"
 
 namespace brasquel {
 
@@ -101,8 +102,10 @@ void GComicsScene::showNextPart() {
     if (!m_miniGameShown && childOf(part, "NavToMini3Marker")) {
         m_miniGameShown = true;
         m_partIndex -= 1;  // the same part again on return
-        switchToSceneFile(LoadingLevelFile, true, stateId("NavFromComics3"),
-                          stateId("NavToComics3"));
+        SceneNode* loading = switchToSceneFile(LoadingLevelFile, true, stateId("NavFromComics3"),
+                                               stateId("NavToComics3"));
+        if (GLoadingLevelScene* screen = asLoadingLevelScene(loading))
+            screen->setLevelName(MiniGameLevel);
         return;
     }
     m_textBgs.clear();

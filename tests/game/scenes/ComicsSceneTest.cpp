@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/event/VirtualKeys.h"
+#include "engine/scene/CNodeFactory.h"
 #include "engine/scene/animation/Animator.h"
 #include "game/scenes/GComicsScene.h"
+#include "game/scenes/GLoadingLevelScene.h"
 #include "tests/game/scenes/ShellTestWorld.h"
 
 using namespace oskel;
@@ -305,4 +307,30 @@ TEST(Comics, TheMarkedPartHandsOverOnceAndThePageGoesOnAfterwards) {
     world.step(StateTime);
     EXPECT_EQ(page->getPartIndex(), 1);
     EXPECT_EQ(world.manager->getCurrentScene(), page.get());
+}
+
+// The loading screen the page hands over to is told the auction's level: it asks for that
+// level's folder (and, with no level there, says so and goes back).
+TEST(Comics, TheHandOverNamesTheAuctionToTheLoadingScreen) {
+    if (!CNodeFactory::instance().isNodeClassRegistered(L"GLoadingLevelScene"))
+        CNodeFactory::instance().registerNodeClass(
+            L"GLoadingLevelScene", [](const CCreationContext& context) -> BaseNode* {
+                return new GLoadingLevelScene(context);
+            });
+    ComicsWorld world;
+    world.write(GComicsScene::LoadingLevelFile,
+                "<SceneNode Type=\"SceneNode\" ClassOverride=\"GLoadingLevelScene\">"
+                "<Properties><string Name=\"Name\" Value=\"Loading\"/></Properties></SceneNode>");
+    CRefPtr<GComicsScene> page = world.make({{}, {"M", "TextBg"}, {}});
+    world.open(page.get());
+    LogCapture logs;
+    world.step(StateTime);
+    world.step(StateTime);  // the marked part: the loading screen instead
+    EXPECT_TRUE(page->isMiniGameShown());
+    world.step(1000);
+    bool asked = false;
+    for (const LogCapture::Line& line : logs.lines())
+        if (line.text == "Unable to load level scene" && line.hint == "levels/minigame_auction/")
+            asked = true;
+    EXPECT_TRUE(asked);
 }
