@@ -12,6 +12,9 @@
 #include "game/scenes/GLogosScene.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
+#include "game/world/GHOHintParticlesNode.h"
+#include "game/world/GSelectGridNode.h"
+#include "game/world/GWeatherParticlesNode.h"
 
 namespace brasquel {
 
@@ -134,11 +137,11 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"OnceSpawnerNode", GameNodeTypeOnceSpawnerNode, NODE_KINDS(GameNodeTypeOnceSpawnerNode),
      nullptr},
     {L"GHOHintParticlesNode", GameNodeTypeHOHintParticlesNode,
-     NODE_KINDS(GameNodeTypeHOHintParticlesNode), nullptr},
+     NODE_KINDS(GameNodeTypeHOHintParticlesNode), &createNode<GHOHintParticlesNode>},
     {L"GWeatherParticlesNode", GameNodeTypeWeatherParticlesNode,
-     NODE_KINDS(GameNodeTypeWeatherParticlesNode), nullptr},
+     NODE_KINDS(GameNodeTypeWeatherParticlesNode), &createNode<GWeatherParticlesNode>},
     {L"GSelectGridNode", GameNodeTypeSelectGridNode, NODE_KINDS(GameNodeTypeSelectGridNode),
-     nullptr},
+     &createNode<GSelectGridNode>},
 };
 
 #undef GAME_SCENE_KINDS

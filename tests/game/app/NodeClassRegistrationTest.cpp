@@ -158,10 +158,7 @@ TEST(NodeClassTables, TheRowsStillWithoutACreator) {
                                         "GPedestrianNode",
                                         "GTextTrailNode",
                                         "GFireworkNode",
-                                        "OnceSpawnerNode",
-                                        "GHOHintParticlesNode",
-                                        "GWeatherParticlesNode",
-                                        "GSelectGridNode"}));
+                                        "OnceSpawnerNode"}));
 }
 
 TEST(NodeClassTables, EveryRowWithACreatorMakesItsClass) {
