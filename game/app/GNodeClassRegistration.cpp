@@ -12,8 +12,11 @@
 #include "game/scenes/GLogosScene.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
+#include "game/world/GBaloonNode.h"
 #include "game/world/GHOHintParticlesNode.h"
+#include "game/world/GPicEffectNode.h"
 #include "game/world/GSelectGridNode.h"
+#include "game/world/GSpiralMovableNode.h"
 #include "game/world/GWeatherParticlesNode.h"
 
 namespace brasquel {
@@ -117,9 +120,11 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GPathMovableNode", GameNodeTypePathMovableNode, NODE_KINDS(GameNodeTypePathMovableNode),
      &createNode<GPathMovableNode>},
     {L"GSpiralMovableNode", GameNodeTypeSpiralMovableNode,
-     NODE_KINDS(GameNodeTypeSpiralMovableNode), nullptr},
-    {L"GBaloonNode", GameNodeTypeBaloonNode, NODE_KINDS(GameNodeTypeBaloonNode), nullptr},
-    {L"GPicEffectNode", GameNodeTypePicEffectNode, NODE_KINDS(GameNodeTypePicEffectNode), nullptr},
+     NODE_KINDS(GameNodeTypeSpiralMovableNode), &createNode<GSpiralMovableNode>},
+    {L"GBaloonNode", GameNodeTypeBaloonNode, NODE_KINDS(GameNodeTypeBaloonNode),
+     &createNode<GBaloonNode>},
+    {L"GPicEffectNode", GameNodeTypePicEffectNode, NODE_KINDS(GameNodeTypePicEffectNode),
+     &createNode<GPicEffectNode>},
     {L"GShieldStarNode", GameNodeTypeShieldStarNode, NODE_KINDS(GameNodeTypeShieldStarNode),
      nullptr},
     {L"GShieldEffectNode", GameNodeTypeShieldEffectNode, NODE_KINDS(GameNodeTypeShieldEffectNode),
