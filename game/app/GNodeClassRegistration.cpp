@@ -13,7 +13,9 @@
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
 #include "game/world/GBaloonNode.h"
+#include "game/world/GFireworkNode.h"
 #include "game/world/GHOHintParticlesNode.h"
+#include "game/world/GLakeWaveNode.h"
 #include "game/world/GPicEffectNode.h"
 #include "game/world/GSelectGridNode.h"
 #include "game/world/GSpiralMovableNode.h"
@@ -129,7 +131,8 @@ const SGameNodeClass kPreloaderClasses[] = {
      nullptr},
     {L"GShieldEffectNode", GameNodeTypeShieldEffectNode, NODE_KINDS(GameNodeTypeShieldEffectNode),
      nullptr},
-    {L"GLakeWaveNode", GameNodeTypeLakeWaveNode, NODE_KINDS(GameNodeTypeLakeWaveNode), nullptr},
+    {L"GLakeWaveNode", GameNodeTypeLakeWaveNode, NODE_KINDS(GameNodeTypeLakeWaveNode),
+     &createNode<GLakeWaveNode>},
     {L"GBirdNode", GameNodeTypeBirdNode, PATH_MOVER_KINDS(GameNodeTypeBirdNode), nullptr},
     {L"GCircularBirdNode", GameNodeTypeCircularBirdNode, NODE_KINDS(GameNodeTypeCircularBirdNode),
      nullptr},
@@ -138,7 +141,8 @@ const SGameNodeClass kPreloaderClasses[] = {
      nullptr},
     {L"GTextTrailNode", GameNodeTypeTextTrailNode, PATH_MOVER_KINDS(GameNodeTypeTextTrailNode),
      nullptr},
-    {L"GFireworkNode", GameNodeTypeFireworkNode, NODE_KINDS(GameNodeTypeFireworkNode), nullptr},
+    {L"GFireworkNode", GameNodeTypeFireworkNode, NODE_KINDS(GameNodeTypeFireworkNode),
+     &createNode<GFireworkNode>},
     {L"OnceSpawnerNode", GameNodeTypeOnceSpawnerNode, NODE_KINDS(GameNodeTypeOnceSpawnerNode),
      nullptr},
     {L"GHOHintParticlesNode", GameNodeTypeHOHintParticlesNode,

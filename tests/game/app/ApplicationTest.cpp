@@ -522,13 +522,15 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
     // Of the preloader's batch the main menu, its movers, the path-movable node, the ellipse
     // sector node, the building lot, the level scene, the weather and hint particles, the
-    // selection grid, the spiral, the balloon and the rising picture exist so far.
-    EXPECT_EQ(services->registerNodeClasses(), 15u);
+    // selection grid, the spiral, the balloon, the rising picture, the lake wave and the
+    // firework exist so far.
+    EXPECT_EQ(services->registerNodeClasses(), 17u);
     for (const wchar_t* name :
          {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode", L"GMainMenuBikeNode",
           L"GMainMenuCloudNode", L"GPathMovableNode", L"GEllipseSectorNode", L"GBuildingNode",
           L"GGameLevelScene", L"GWeatherParticlesNode", L"GHOHintParticlesNode", L"GSelectGridNode",
-          L"GSpiralMovableNode", L"GBaloonNode", L"GPicEffectNode"})
+          L"GSpiralMovableNode", L"GBaloonNode", L"GPicEffectNode", L"GLakeWaveNode",
+          L"GFireworkNode"})
         EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(name)) << toUtf8(name);
 
     // The reload key: each table reads its file, the buildings catalogue first.

@@ -148,13 +148,11 @@ TEST(NodeClassTables, TheRowsStillWithoutACreator) {
                                         "GMiniGameAuctionScene",
                                         "GShieldStarNode",
                                         "GShieldEffectNode",
-                                        "GLakeWaveNode",
                                         "GBirdNode",
                                         "GCircularBirdNode",
                                         "GCarNode",
                                         "GPedestrianNode",
                                         "GTextTrailNode",
-                                        "GFireworkNode",
                                         "OnceSpawnerNode"}));
 }
 
