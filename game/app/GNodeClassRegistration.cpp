@@ -18,6 +18,8 @@
 #include "game/world/GLakeWaveNode.h"
 #include "game/world/GPicEffectNode.h"
 #include "game/world/GSelectGridNode.h"
+#include "game/world/GShieldEffectNode.h"
+#include "game/world/GShieldStarNode.h"
 #include "game/world/GSpiralMovableNode.h"
 #include "game/world/GWeatherParticlesNode.h"
 
@@ -128,9 +130,9 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GPicEffectNode", GameNodeTypePicEffectNode, NODE_KINDS(GameNodeTypePicEffectNode),
      &createNode<GPicEffectNode>},
     {L"GShieldStarNode", GameNodeTypeShieldStarNode, NODE_KINDS(GameNodeTypeShieldStarNode),
-     nullptr},
+     &createNode<GShieldStarNode>},
     {L"GShieldEffectNode", GameNodeTypeShieldEffectNode, NODE_KINDS(GameNodeTypeShieldEffectNode),
-     nullptr},
+     &createNode<GShieldEffectNode>},
     {L"GLakeWaveNode", GameNodeTypeLakeWaveNode, NODE_KINDS(GameNodeTypeLakeWaveNode),
      &createNode<GLakeWaveNode>},
     {L"GBirdNode", GameNodeTypeBirdNode, PATH_MOVER_KINDS(GameNodeTypeBirdNode), nullptr},

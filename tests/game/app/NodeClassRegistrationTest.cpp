@@ -146,8 +146,6 @@ TEST(NodeClassTables, TheRowsStillWithoutACreator) {
                                         "GMiniGameHiddenScene",
                                         "GMiniGameHidden2Scene",
                                         "GMiniGameAuctionScene",
-                                        "GShieldStarNode",
-                                        "GShieldEffectNode",
                                         "GBirdNode",
                                         "GCircularBirdNode",
                                         "GCarNode",
