@@ -13,6 +13,7 @@
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
 #include "game/world/GBaloonNode.h"
+#include "game/world/GCircularBirdNode.h"
 #include "game/world/GFireworkNode.h"
 #include "game/world/GHOHintParticlesNode.h"
 #include "game/world/GLakeWaveNode.h"
@@ -137,7 +138,7 @@ const SGameNodeClass kPreloaderClasses[] = {
      &createNode<GLakeWaveNode>},
     {L"GBirdNode", GameNodeTypeBirdNode, PATH_MOVER_KINDS(GameNodeTypeBirdNode), nullptr},
     {L"GCircularBirdNode", GameNodeTypeCircularBirdNode, NODE_KINDS(GameNodeTypeCircularBirdNode),
-     nullptr},
+     &createNode<GCircularBirdNode>},
     {L"GCarNode", GameNodeTypeCarNode, PATH_MOVER_KINDS(GameNodeTypeCarNode), nullptr},
     {L"GPedestrianNode", GameNodeTypePedestrianNode, PATH_MOVER_KINDS(GameNodeTypePedestrianNode),
      nullptr},

@@ -522,8 +522,8 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
     // Of the preloader's batch the main menu, its movers, the path-movable node, the ellipse
     // sector node, the building lot, the level scene, the weather and hint particles, the
-    // selection grid and the effect nodes but the circular bird exist so far.
-    EXPECT_EQ(services->registerNodeClasses(), 19u);
+    // selection grid and the eight effect nodes exist so far.
+    EXPECT_EQ(services->registerNodeClasses(), 20u);
     for (const wchar_t* name :
          {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode", L"GMainMenuBikeNode",
           L"GMainMenuCloudNode", L"GPathMovableNode", L"GEllipseSectorNode", L"GBuildingNode",

@@ -147,7 +147,6 @@ TEST(NodeClassTables, TheRowsStillWithoutACreator) {
                                         "GMiniGameHidden2Scene",
                                         "GMiniGameAuctionScene",
                                         "GBirdNode",
-                                        "GCircularBirdNode",
                                         "GCarNode",
                                         "GPedestrianNode",
                                         "GTextTrailNode",
