@@ -95,6 +95,10 @@ constexpr SPending PendingFiles[] = {
     {"levels/common/Fireworks/2/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/3/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/4/f.oscn", "the fireworks of the world's effects"},
+    {"levels/common/Effects/Rain.xml", "the rain of the world's effects"},
+    {"levels/common/Effects/Snow.xml", "the snow of the world's effects"},
+    {"particles/Rain.png", "the rain of the world's effects"},
+    {"particles/Snow.png", "the snow of the world's effects"},
 };
 
 bool isPending(const std::string& path) {
