@@ -25,6 +25,17 @@
 #include "game/scenes/GSelectPlayerScene.h"
 #include "game/scenes/GShopButton.h"
 #include "game/scenes/GShopScene.h"
+#include "game/world/GBaloonNode.h"
+#include "game/world/GCircularBirdNode.h"
+#include "game/world/GFireworkNode.h"
+#include "game/world/GHOHintParticlesNode.h"
+#include "game/world/GLakeWaveNode.h"
+#include "game/world/GPicEffectNode.h"
+#include "game/world/GSelectGridNode.h"
+#include "game/world/GShieldEffectNode.h"
+#include "game/world/GShieldStarNode.h"
+#include "game/world/GSpiralMovableNode.h"
+#include "game/world/GWeatherParticlesNode.h"
 
 namespace brasquel {
 
@@ -134,31 +145,35 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GPathMovableNode", GameNodeTypePathMovableNode, NODE_KINDS(GameNodeTypePathMovableNode),
      &createNode<GPathMovableNode>},
     {L"GSpiralMovableNode", GameNodeTypeSpiralMovableNode,
-     NODE_KINDS(GameNodeTypeSpiralMovableNode), nullptr},
-    {L"GBaloonNode", GameNodeTypeBaloonNode, NODE_KINDS(GameNodeTypeBaloonNode), nullptr},
-    {L"GPicEffectNode", GameNodeTypePicEffectNode, NODE_KINDS(GameNodeTypePicEffectNode), nullptr},
+     NODE_KINDS(GameNodeTypeSpiralMovableNode), &createNode<GSpiralMovableNode>},
+    {L"GBaloonNode", GameNodeTypeBaloonNode, NODE_KINDS(GameNodeTypeBaloonNode),
+     &createNode<GBaloonNode>},
+    {L"GPicEffectNode", GameNodeTypePicEffectNode, NODE_KINDS(GameNodeTypePicEffectNode),
+     &createNode<GPicEffectNode>},
     {L"GShieldStarNode", GameNodeTypeShieldStarNode, NODE_KINDS(GameNodeTypeShieldStarNode),
-     nullptr},
+     &createNode<GShieldStarNode>},
     {L"GShieldEffectNode", GameNodeTypeShieldEffectNode, NODE_KINDS(GameNodeTypeShieldEffectNode),
-     nullptr},
-    {L"GLakeWaveNode", GameNodeTypeLakeWaveNode, NODE_KINDS(GameNodeTypeLakeWaveNode), nullptr},
+     &createNode<GShieldEffectNode>},
+    {L"GLakeWaveNode", GameNodeTypeLakeWaveNode, NODE_KINDS(GameNodeTypeLakeWaveNode),
+     &createNode<GLakeWaveNode>},
     {L"GBirdNode", GameNodeTypeBirdNode, PATH_MOVER_KINDS(GameNodeTypeBirdNode), nullptr},
     {L"GCircularBirdNode", GameNodeTypeCircularBirdNode, NODE_KINDS(GameNodeTypeCircularBirdNode),
-     nullptr},
+     &createNode<GCircularBirdNode>},
     {L"GCarNode", GameNodeTypeCarNode, PATH_MOVER_KINDS(GameNodeTypeCarNode), nullptr},
     {L"GPedestrianNode", GameNodeTypePedestrianNode, PATH_MOVER_KINDS(GameNodeTypePedestrianNode),
      nullptr},
     {L"GTextTrailNode", GameNodeTypeTextTrailNode, PATH_MOVER_KINDS(GameNodeTypeTextTrailNode),
      nullptr},
-    {L"GFireworkNode", GameNodeTypeFireworkNode, NODE_KINDS(GameNodeTypeFireworkNode), nullptr},
+    {L"GFireworkNode", GameNodeTypeFireworkNode, NODE_KINDS(GameNodeTypeFireworkNode),
+     &createNode<GFireworkNode>},
     {L"OnceSpawnerNode", GameNodeTypeOnceSpawnerNode, NODE_KINDS(GameNodeTypeOnceSpawnerNode),
      nullptr},
     {L"GHOHintParticlesNode", GameNodeTypeHOHintParticlesNode,
-     NODE_KINDS(GameNodeTypeHOHintParticlesNode), nullptr},
+     NODE_KINDS(GameNodeTypeHOHintParticlesNode), &createNode<GHOHintParticlesNode>},
     {L"GWeatherParticlesNode", GameNodeTypeWeatherParticlesNode,
-     NODE_KINDS(GameNodeTypeWeatherParticlesNode), nullptr},
+     NODE_KINDS(GameNodeTypeWeatherParticlesNode), &createNode<GWeatherParticlesNode>},
     {L"GSelectGridNode", GameNodeTypeSelectGridNode, NODE_KINDS(GameNodeTypeSelectGridNode),
-     nullptr},
+     &createNode<GSelectGridNode>},
 };
 
 #undef GAME_SCENE_KINDS

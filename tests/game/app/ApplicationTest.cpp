@@ -522,9 +522,9 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
     // Of the preloader's batch the main menu, its movers, the path-movable node, the shop with its
     // button, the achievements' two scenes, the map, its location buttons, the level loading
-    // screen, the ellipse sector node, the building lot, the level scene and the shell's scenes
-    // exist so far.
-    EXPECT_EQ(services->registerNodeClasses(), 26u);
+    // screen, the ellipse sector node, the building lot, the level scene, the shell's scenes, the
+    // weather and hint particles, the selection grid and the eight effect nodes exist so far.
+    EXPECT_EQ(services->registerNodeClasses(), 37u);
     for (const wchar_t* name :
          {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode", L"GMainMenuBikeNode",
           L"GMainMenuCloudNode", L"GPathMovableNode", L"GShopButton", L"GShopScene",
@@ -532,7 +532,10 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
           L"GLoadingLevelScene", L"GEllipseSectorNode", L"GBuildingNode", L"GGameLevelScene",
           L"GSelectPlayerScene", L"GSelectPlayerInputNameScene", L"GComicsScene",
           L"GLevelObjectivesScene", L"GLevelCompletedScene", L"GHelpScene", L"GCreditsScene",
-          L"GInGameMenuScene", L"GOptionsScene", L"GMiniCompletedScene"})
+          L"GInGameMenuScene", L"GOptionsScene", L"GMiniCompletedScene", L"GWeatherParticlesNode",
+          L"GHOHintParticlesNode", L"GSelectGridNode", L"GSpiralMovableNode", L"GBaloonNode",
+          L"GPicEffectNode", L"GLakeWaveNode", L"GFireworkNode", L"GShieldEffectNode",
+          L"GShieldStarNode", L"GCircularBirdNode"})
         EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(name)) << toUtf8(name);
 
     // The reload key: each table reads its file, the buildings catalogue first.

@@ -127,22 +127,11 @@ TEST(NodeClassTables, TheRowsStillWithoutACreator) {
                                         "GMiniGameHiddenScene",
                                         "GMiniGameHidden2Scene",
                                         "GMiniGameAuctionScene",
-                                        "GSpiralMovableNode",
-                                        "GBaloonNode",
-                                        "GPicEffectNode",
-                                        "GShieldStarNode",
-                                        "GShieldEffectNode",
-                                        "GLakeWaveNode",
                                         "GBirdNode",
-                                        "GCircularBirdNode",
                                         "GCarNode",
                                         "GPedestrianNode",
                                         "GTextTrailNode",
-                                        "GFireworkNode",
-                                        "OnceSpawnerNode",
-                                        "GHOHintParticlesNode",
-                                        "GWeatherParticlesNode",
-                                        "GSelectGridNode"}));
+                                        "OnceSpawnerNode"}));
 }
 
 TEST(NodeClassTables, EveryRowWithACreatorMakesItsClass) {
