@@ -114,6 +114,7 @@ public:
     oskel::CFileSystem* getFileSystem() const override;
     oskel::CTextDictionary* getTextDictionary() const override;
     void setWindowCaption(const oskel::stringw& caption) override;
+    bool developerKeysEnabled() const override { return areDeveloperKeysOn(); }
 
     // A level was completed: the external hooks learn its name and the time in seconds (text).
     void onLevelCompleted(const oskel::stringc& levelName, const oskel::stringc& seconds);

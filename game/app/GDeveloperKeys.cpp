@@ -26,7 +26,8 @@ bool GAccessCodeWatcher::onCharacter(u16 character) {
         c = '?';  // beyond ASCII: cannot be part of the code, but is a character all the same
     // A zero character stands for a key without one: it is kept as a mark that matches nothing.
     m_typed.append(c != 0 ? c : '\x01');
-    if (m_typed.size() > CodeLength) m_typed = m_typed.subString(m_typed.size() - CodeLength, CodeLength);
+    if (m_typed.size() > CodeLength)
+        m_typed = m_typed.subString(m_typed.size() - CodeLength, CodeLength);
     if (m_typed.size() == CodeLength && std::strcmp(m_typed.c_str(), AccessCode) == 0) {
         m_typed = "";
         return true;

@@ -8,10 +8,16 @@
 #include "game/level/GEllipseSectorNode.h"
 #include "game/level/GGameLevelScene.h"
 #include "game/level/GPathMovableNode.h"
+#include "game/scenes/GAchievementsScene.h"
 #include "game/scenes/GIntroScene.h"
+#include "game/scenes/GLoadingLevelScene.h"
 #include "game/scenes/GLogosScene.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
+#include "game/scenes/GMapLocationButton.h"
+#include "game/scenes/GMapScene.h"
+#include "game/scenes/GShopButton.h"
+#include "game/scenes/GShopScene.h"
 
 namespace brasquel {
 
@@ -67,14 +73,17 @@ const SGameNodeClass kPreloaderClasses[] = {
      GAME_SCENE_KINDS(GameNodeTypeSelectPlayerScene), nullptr},
     {L"GSelectPlayerInputNameScene", GameNodeTypeSelectPlayerInputNameScene,
      GAME_SCENE_KINDS(GameNodeTypeSelectPlayerInputNameScene), nullptr},
-    {L"GShopButton", GameNodeTypeShopButton, BUTTON_KINDS(GameNodeTypeShopButton), nullptr},
-    {L"GShopScene", GameNodeTypeShopScene, GAME_SCENE_KINDS(GameNodeTypeShopScene), nullptr},
+    {L"GShopButton", GameNodeTypeShopButton, BUTTON_KINDS(GameNodeTypeShopButton),
+     &createNode<GShopButton>},
+    {L"GShopScene", GameNodeTypeShopScene, GAME_SCENE_KINDS(GameNodeTypeShopScene),
+     &createNode<GShopScene>},
     {L"GMapLocationButton", GameNodeTypeMapLocationButton,
-     BUTTON_KINDS(GameNodeTypeMapLocationButton), nullptr},
-    {L"GMapScene", GameNodeTypeMapScene, GAME_SCENE_KINDS(GameNodeTypeMapScene), nullptr},
+     BUTTON_KINDS(GameNodeTypeMapLocationButton), &createNode<GMapLocationButton>},
+    {L"GMapScene", GameNodeTypeMapScene, GAME_SCENE_KINDS(GameNodeTypeMapScene),
+     &createNode<GMapScene>},
     {L"GComicsScene", GameNodeTypeComicsScene, GAME_SCENE_KINDS(GameNodeTypeComicsScene), nullptr},
     {L"GLoadingLevelScene", GameNodeTypeLoadingLevelScene,
-     GAME_SCENE_KINDS(GameNodeTypeLoadingLevelScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeLoadingLevelScene), &createNode<GLoadingLevelScene>},
     {L"GGamePlayScene", GameNodeTypeGamePlayScene, GAME_SCENE_KINDS(GameNodeTypeGamePlayScene),
      nullptr},
     {L"GLevelObjectivesScene", GameNodeTypeLevelObjectivesScene,
@@ -85,9 +94,10 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GLevelCompletedScene", GameNodeTypeLevelCompletedScene,
      GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene), nullptr},
     {L"GAchievementUnlockedScene", GameNodeTypeAchievementUnlockedScene,
-     GAME_SCENE_KINDS(GameNodeTypeAchievementUnlockedScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeAchievementUnlockedScene),
+     &createNode<GAchievementUnlockedScene>},
     {L"GAchievementsScene", GameNodeTypeAchievementsScene,
-     GAME_SCENE_KINDS(GameNodeTypeAchievementsScene), nullptr},
+     GAME_SCENE_KINDS(GameNodeTypeAchievementsScene), &createNode<GAchievementsScene>},
     {L"GHelpScene", GameNodeTypeHelpScene, GAME_SCENE_KINDS(GameNodeTypeHelpScene), nullptr},
     {L"GCreditsScene", GameNodeTypeCreditsScene, GAME_SCENE_KINDS(GameNodeTypeCreditsScene),
      nullptr},

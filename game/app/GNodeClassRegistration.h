@@ -24,6 +24,7 @@ const SGameNodeClass* getPreloaderNodeClasses(oskel::u32& count);
 
 // Registers the rows that have a creator, in order (a name registered before keeps its first
 // creator); the number of rows registered.
-oskel::u32 registerGameNodeClasses(oskel::CNodeFactory& factory, const SGameNodeClass* rows, oskel::u32 count);
+oskel::u32 registerGameNodeClasses(oskel::CNodeFactory& factory, const SGameNodeClass* rows,
+                                   oskel::u32 count);
 
 }  // namespace brasquel

@@ -12,7 +12,7 @@ namespace brasquel {
 struct SScreenFit {
     oskel::f32 scaleX = 1.0f, scaleY = 1.0f;
     oskel::s32 positionX = 0, positionY = 0;
-    irr::core::rect<oskel::s32> leftBar{0, 0, 0, 768};    // or the top bar
+    irr::core::rect<oskel::s32> leftBar{0, 0, 0, 768};         // or the top bar
     irr::core::rect<oskel::s32> rightBar{1024, 0, 1024, 768};  // or the bottom bar
     bool stretched = false;
     oskel::f32 screenRatio = 0.0f, designRatio = 0.0f, difference = 0.0f;

@@ -20,7 +20,8 @@ void CSoundGroupControl::stopGroup(s32 group) {
     if (m_manager) m_manager->stopGroup(group);
 }
 
-void applySoundSettings(const CPropertySet* profile, const SceneManager* scenes, ISoundGroupControl& groups) {
+void applySoundSettings(const CPropertySet* profile, const SceneManager* scenes,
+                        ISoundGroupControl& groups) {
     if (!profile) return;
     const bool soundOn = profile->getBool("SoundOn");
     const bool musicOn = profile->getBool("MusicOn");
@@ -33,7 +34,8 @@ void applySoundSettings(const CPropertySet* profile, const SceneManager* scenes,
         const IGameMusicSource* playScene = nullptr;
         u32 walked = 0;
         for (SceneNode* scene = scenes ? scenes->getCurrentScene() : nullptr;
-             scene && walked < SceneManager::MaxStackWalk; scene = scene->getPreviousScene(), ++walked) {
+             scene && walked < SceneManager::MaxStackWalk;
+             scene = scene->getPreviousScene(), ++walked) {
             if (!scene->isKindOf(NodeTypeGamePlayScene)) continue;
             playScene = dynamic_cast<const IGameMusicSource*>(scene);
             if (playScene) break;

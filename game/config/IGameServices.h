@@ -60,6 +60,9 @@ public:
     // The window's caption, kept in the engine setting "TitleCaption" too.
     virtual void setWindowCaption(const oskel::stringw& caption) { (void)caption; }
 
+    // Whether the player has typed the developer access code (the scenes' developer keys act
+    // only then); never where the services keep no such switch.
+    virtual bool developerKeysEnabled() const { return false; }
     // The active player's achievements progress, loaded from the profile; none where the
     // services keep no tracker.
     virtual GAchievementsProgress* getAchievementsProgress() const { return nullptr; }

@@ -18,6 +18,7 @@
 #include "game/config/GSoundCueIds.h"
 #include "game/config/IGameServices.h"
 #include "game/level/GLevelPaths.h"
+#include "game/scenes/GLoadingLevelScene.h"
 
 namespace brasquel {
 
@@ -212,7 +213,9 @@ void GMainMenuScene::startNewGame() {
     const s32 to = stateId("NavTo");
     if (maxUnlocked == -1) {
         profile->setInt(ProfileKeyLevelIndex, 0);
-        switchToSceneFile(LoadingLevelFile, false, from, to);
+        SceneNode* loading = switchToSceneFile(LoadingLevelFile, false, from, to);
+        if (GLoadingLevelScene* screen = asLoadingLevelScene(loading))
+            screen->setLevelName(FirstLevelName);
         return;
     }
     switchToSceneFile(MapFile, false, from, to);

@@ -24,6 +24,8 @@ public:
     static constexpr const char* QuitFile = "scenes/QuitConfirmationScene.oscn";
     static constexpr const char* LoadingLevelFile = "scenes/LoadingLevelScene.oscn";
     static constexpr const char* MapFile = "scenes/MapScene.oscn";
+    // The level a new player starts with, straight from the menu.
+    static constexpr const char* FirstLevelName = "level1";
     static constexpr const char* CreditsFile = "scenes/CreditsScene.oscn";
     static constexpr const char* OptionsFile = "scenes/OptionsScene.oscn";
     static constexpr const char* AchievementsFile = "scenes/AchievementsScene.oscn";

@@ -32,6 +32,9 @@
 #include "engine/io/CTextDictionary.h"
 #include "engine/io/CXmlReader.h"
 #include "engine/nodes/EngineNodes.h"
+#include "engine/nodes/ListNode.h"
+#include "engine/nodes/SpriteNode.h"
+#include "engine/nodes/TextNode.h"
 #include "engine/properties/CPropertyTypeRegistry.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/CNodeFactory.h"
@@ -42,13 +45,21 @@
 #include "engine/video/render2d/RenderPropertyTypes.h"
 #include "game/app/GApplication.h"
 #include "game/app/GNodeClassRegistration.h"
+#include "game/config/GAchievementsProgress.h"
 #include "game/config/GLogosConfiguration.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/config/GSoundCueIds.h"
+#include "game/config/LevelScores.h"
+#include "game/config/UpgradesConfiguration.h"
 #include "game/level/GBuildingsConfiguration.h"
 #include "game/level/GLevelPaths.h"
+#include "game/scenes/GAchievementsScene.h"
 #include "game/scenes/GMainMenuMovers.h"
 #include "game/scenes/GMainMenuScene.h"
+#include "game/scenes/GMapLocationButton.h"
+#include "game/scenes/GMapScene.h"
+#include "game/scenes/GShopButton.h"
+#include "game/scenes/GShopScene.h"
 #include "tests/assets/SourceLiterals.h"
 #include "tests/support/TestSupport.h"
 
@@ -85,16 +96,19 @@ constexpr SPending PendingFiles[] = {
     {"scenes/SelectPlayerScene.oscn", "the player selection"},
     {"scenes/SelectPlayerInputNameScene.oscn", "the name entry"},
     {"scenes/QuitConfirmationScene.oscn", "the quit confirmation"},
-    {"scenes/LoadingLevelScene.oscn", "the level loading screen"},
-    {"scenes/MapScene.oscn", "the world map"},
     {"scenes/CreditsScene.oscn", "the credits screen"},
     {"scenes/OptionsScene.oscn", "the options screen"},
-    {"scenes/AchievementsScene.oscn", "the achievements screen"},
-    {"scenes/images/Achievements/", "the achievement icons"},
+    {"scenes/ShopTutorial1.xml", "the tutorials"},
+    {"scenes/ShopTutorial2.xml", "the tutorials"},
     {"levels/common/Fireworks/1/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/2/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/3/f.oscn", "the fireworks of the world's effects"},
     {"levels/common/Fireworks/4/f.oscn", "the fireworks of the world's effects"},
+    {"scenes/GamePlayScene.oscn", "the play screen"},
+    {"Level.oscn", "the levels' own scene files"},
+    {"scenes/MapTutorial1.xml", "the map's first tutorial"},
+    {"scenes/MapTutorial2.xml", "the map's second tutorial"},
+    {"scenes/ComicsScene", "the comics, whose scene files the map's developer keys name by number"},
 };
 
 bool isPending(const std::string& path) {
@@ -617,6 +631,198 @@ TEST_F(AssetLint, TheMainMenusPartsAndItsStreet) {
         EXPECT_GT(movers[cls], 0) << cls;
 }
 
+// The scene file loaded as the game loads it, as its root class (none otherwise).
+template <class T>
+CRefPtr<T> loadScene(AssetWorld& world, const char* file) {
+    CResource* loaded = world.content->getContentByPath(TypeCodeSceneNode, stringc(file), false);
+    if (!loaded) return nullptr;
+    CRefPtr<CResource> held = CRefPtr<CResource>::fromRaw(loaded);
+    return CRefPtr<T>(dynamic_cast<T*>(loaded));
+}
+
+// Whether the node or a node below it has an animation for the state.
+bool playsState(const BaseNode* node, const char* state) {
+    if (!node) return false;
+    if (node->findState(CNameId(state).getId())) return true;
+    for (const BaseNode* child : node->getChildren())
+        if (playsState(child, state)) return true;
+    return false;
+}
+
+bool isText(const BaseNode* node) { return node && node->isKindOf(NodeTypeText); }
+bool isButton(const BaseNode* node) { return node && node->isKindOf(NodeTypeButton); }
+
+// The shop as the game loads it: its parts with their kinds, a button for every upgrade of the
+// table and for nothing else, each with its price and ribbon, the first and second stages in
+// pairs, the highlight's states and the card template's conditions.
+TEST_F(AssetLint, TheShopsPartsAndItsUpgrades) {
+    CRefPtr<brasquel::GShopScene> shop =
+        loadScene<brasquel::GShopScene>(world(), "scenes/ShopScene.oscn");
+    ASSERT_TRUE(shop) << "the shop's root is not a GShopScene";
+    ASSERT_NE(shop->getShopButtonsNode(), nullptr);
+    EXPECT_NE(shop->getScoreText(), nullptr);
+    BaseNode* hint = shop->getHintNode();
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(isText(hint->findChildByName(CNameId("Title").getId(), 1)));
+    EXPECT_TRUE(isText(hint->findChildByName(CNameId("Info").getId(), 1)));
+    ASSERT_NE(shop->getHighlightTemplate(), nullptr);
+    EXPECT_TRUE(playsState(shop->getHighlightTemplate(), "On"));
+    EXPECT_TRUE(playsState(shop->getHighlightTemplate(), "Off"));
+    EXPECT_TRUE(isButton(shop->findChildByName(CNameId("BackButton").getId(), 2)));
+
+    brasquel::UpgradesConfiguration* table = world().application->getUpgradesConfiguration();
+    ASSERT_NE(table, nullptr);
+    ASSERT_GT(table->size(), 0u);
+    std::vector<std::string> problems;
+    std::set<s32> sold;
+    for (brasquel::GShopButton* button : shop->getShopButtons()) {
+        const std::string name = button->getNodeName().c_str();
+        const s32 upgrade = button->getUpgradeName();
+        if (upgrade == -1 || !table->find(CNameId::fromId(upgrade)))
+            problems.push_back(name + ": its UpgradeName is not in the upgrades table");
+        else if (name != CNameId::fromId(upgrade).getName().c_str())
+            problems.push_back(name + ": named otherwise than its upgrade");
+        if (!sold.insert(upgrade).second) problems.push_back(name + ": a second button");
+        if (!button->getPriceText()) problems.push_back(name + ": no PriceText");
+        if (!button->getBoughtNode()) problems.push_back(name + ": no Bought ribbon");
+        if (button->getTemplateName() != CNameId("ShopButton").getId())
+            problems.push_back(name + ": not shown as a card (template ShopButton)");
+    }
+    for (const auto& [name, record] : table->getRecords())
+        if (!sold.count(name.getId()))
+            problems.push_back(std::string(name.getName().c_str()) + ": no button sells it");
+    for (const char* first : {"AquaPark", "TruckStation", "REAgency"})
+        for (const std::string& name : {std::string(first), std::string(first) + "Feature2"})
+            if (!brasquel::asShopButton(
+                    shop->getShopButtonsNode()->findChildByName(CNameId(name.c_str()).getId(), 1)))
+                problems.push_back(name + ": no button of the pair");
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+
+    BaseNode* card = world().menuTemplates->findTemplate(CNameId("ShopButton").getId());
+    ASSERT_NE(card, nullptr);
+    for (const char* state : {"Normal", "NormalHover", "NormalDisable", "Bought", "Locked"})
+        EXPECT_TRUE(playsState(card, state)) << state;
+    EXPECT_NE(card->findChildByName(CNameId("Image").getId(), 1), nullptr);
+    EXPECT_TRUE(isText(card->findChildByName(CNameId("Text").getId(), 1)));
+}
+
+// The achievements screen and the pop-up as the game loads them: the parts their code looks up
+// with their kinds, lists whose elements take an icon and three texts, and the twelve icons.
+TEST_F(AssetLint, TheAchievementsScreensAndIcons) {
+    CRefPtr<brasquel::GAchievementsScene> scene =
+        loadScene<brasquel::GAchievementsScene>(world(), "scenes/AchievementsScene.oscn");
+    ASSERT_TRUE(scene) << "the achievements' root is not a GAchievementsScene";
+    EXPECT_NE(scene->getEarnedText(), nullptr);
+    EXPECT_TRUE(isButton(scene->findChildByName(CNameId("BackButton").getId(), 2)));
+    for (ListNode* list : {scene->getAllList(), scene->getEarnedList(), scene->getToEarnList()}) {
+        ASSERT_NE(list, nullptr);
+        BaseNode* element = world().menuTemplates->findTemplate(list->getTemplateName());
+        element = element ? element->findChildByName(CNameId("Element").getId(), 1) : nullptr;
+        ASSERT_NE(element, nullptr);
+        u32 texts = 0, images = 0;
+        for (const BaseNode* part : element->getChildren()) {
+            if (part->getNodeName() == "Text" && isText(part)) ++texts;
+            if (part->getNodeName() == "Image" && part->isKindOf(NodeTypeSprite)) ++images;
+        }
+        EXPECT_EQ(texts, 3u);
+        EXPECT_EQ(images, 1u);
+    }
+    BaseNode* tabs = scene->findChildByName(CNameId("TabScene").getId(), 2);
+    ASSERT_TRUE(tabs && tabs->isKindOf(NodeTypeTabScene));
+    for (const char* button : {"Tab1Button", "Tab2Button", "Tab3Button"})
+        EXPECT_TRUE(isButton(tabs->findChildByName(CNameId(button).getId(), 1))) << button;
+
+    CRefPtr<brasquel::GAchievementUnlockedScene> popUp =
+        loadScene<brasquel::GAchievementUnlockedScene>(
+            world(), brasquel::GAchievementUnlockedScene::SceneFile);
+    ASSERT_TRUE(popUp) << "the pop-up's root is not a GAchievementUnlockedScene";
+    EXPECT_NE(popUp->getImage(), nullptr);
+    EXPECT_NE(popUp->getNameText(), nullptr);
+    EXPECT_NE(popUp->getDescriptionText(), nullptr);
+    EXPECT_TRUE(isButton(popUp->findChildByName(CNameId("OkButton").getId(), 2)));
+
+    auto progress = makeRef<brasquel::GAchievementsProgress>();
+    std::vector<std::string> problems;
+    for (u32 i = 0; i < brasquel::GAchievementsProgress::AchievementCount; ++i) {
+        const stringc path = progress->getIconPath(i);
+        CResource* icon = world().content->getContentByPath(TypeCodeAtlasTexture, path, false);
+        if (!icon || icon->getTypeCode() != TypeCodeAtlasTexture)
+            problems.push_back(std::string(path.c_str()) + " does not resolve");
+        if (icon) icon->drop();
+        for (const stringw& key : {progress->getNameKey(i), progress->getDescBeforeKey(i),
+                                   progress->getDescAfterKey(i)}) {
+            const std::string text = narrow(key);
+            if (text.size() < 3 ||
+                !world().dictionary->hasKey(stringc(text.substr(1, text.size() - 2).c_str())))
+                problems.push_back(text + " is not in the dictionary");
+        }
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// The map as the game loads it: its 39 locations in order, each leading to a level of the level
+// scores table, the parts its code looks up with their kinds, and the location template's parts.
+TEST_F(AssetLint, TheMapsLocationsAndParts) {
+    CRefPtr<brasquel::GMapScene> map;
+    {
+        CResource* loaded = world().content->getContentByPath(
+            TypeCodeSceneNode, stringc("scenes/MapScene.oscn"), false);
+        ASSERT_NE(loaded, nullptr);
+        CRefPtr<CResource> held = CRefPtr<CResource>::fromRaw(loaded);
+        map = CRefPtr<brasquel::GMapScene>(dynamic_cast<brasquel::GMapScene*>(loaded));
+    }
+    ASSERT_TRUE(map) << "the map's root is not a GMapScene";
+    std::vector<std::string> problems;
+    const auto& locations = map->getLocationButtons();
+    EXPECT_EQ(locations.size(), 39u);
+    brasquel::LevelScores* scores = world().application->getLevelScores();
+    ASSERT_NE(scores, nullptr);
+    for (u32 i = 0; i < locations.size(); ++i) {
+        const std::string name = locations[i]->getNodeName().c_str();
+        if (name != "Location" + std::to_string(i)) problems.push_back(name + " out of order");
+        const stringc& level = locations[i]->getAssociatedLevelName();
+        if (level.empty() || !scores->find(level))
+            problems.push_back(name + " leads to \"" + level.c_str() +
+                               "\", which the level scores lack");
+    }
+    EXPECT_NE(map->getPlayButton(), nullptr);
+    for (u32 i = 0; i < brasquel::GMapScene::HintCount; ++i) {
+        BaseNode* hint = map->getLevelHint(i);
+        if (!hint) {
+            problems.push_back("no hint " + std::to_string(i + 1));
+            continue;
+        }
+        for (const char* text : {"LevelText", "TimeText", "RankText", "Place1Text", "Place2Text"}) {
+            BaseNode* child = hint->findChildByName(text, 1);
+            if (!child || !child->isKindOf(NodeTypeText))
+                problems.push_back(std::string(hint->getNodeName().c_str()) + "/" + text);
+        }
+        for (const char* sprite :
+             {"Place1Sign", "Place2Sign", "Icon1", "Icon2", "Arrow", "ArrowL", "ArrowR"}) {
+            BaseNode* child = hint->findChildByName(sprite, 1);
+            if (!child || !child->isKindOf(NodeTypeSprite))
+                problems.push_back(std::string(hint->getNodeName().c_str()) + "/" + sprite);
+        }
+    }
+    for (const char* button : {"BackButton", "ShopButton"}) {
+        BaseNode* node =
+            map->getSceneNode() ? map->getSceneNode()->findChildByName(button, 1) : nullptr;
+        if (!node || !node->isKindOf(NodeTypeButton)) problems.push_back(button);
+    }
+    BaseNode* location = world().menuTemplates->findTemplate(CNameId("MapLocationButton").getId());
+    ASSERT_NE(location, nullptr);
+    BaseNode* group = location->findChildByName("Star", 1);
+    ASSERT_NE(group, nullptr);
+    EXPECT_NE(location->findChildByName("Selector", 1), nullptr);
+    EXPECT_NE(group->findState(CNameId("Wave").getId()), nullptr);
+    for (const char* sprite : {"Star", "Platform"}) {
+        BaseNode* child = group->findChildByName(sprite, 1);
+        if (!child || !child->isKindOf(NodeTypeSprite))
+            problems.push_back(std::string("MapLocationButton/Star/") + sprite);
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
 // ---- Fonts, atlases, sounds ----
 
 TEST_F(AssetLint, FontsCoverEveryCharacterOfTheDictionary) {
@@ -728,20 +934,50 @@ std::map<std::string, std::string> codeFileNames() {
     return names;
 }
 
+// The names of the atlases' regions: pictures the code names are regions, not files.
+std::set<std::string> atlasRegionNames(const AssetWorld& world) {
+    std::set<std::string> names;
+    for (const CRefPtr<AtlasTextureCollection>& atlas : world.atlases)
+        for (u32 i = 0; i < atlas->getRegionCount(); ++i)
+            if (CAtlasTexture* region = atlas->getRegion(i))
+                names.insert(region->getName().c_str());
+    return names;
+}
+
+// Whether a name the code uses resolves: a folder (ending in "/") exists or holds a region; a
+// file exists or is a region; a bare file name (no folder) is some file's own name; a name
+// without an extension is the start of a file's or a region's name (the code adds the rest).
+bool nameResolves(const std::string& name, const std::set<std::string>& regions) {
+    auto startsSome = [&](const std::string& prefix) {
+        for (const std::string& region : regions)
+            if (region.rfind(prefix, 0) == 0) return true;
+        for (const auto& entry : fs::recursive_directory_iterator(AssetsDir))
+            if (entry.is_regular_file() &&
+                fs::relative(entry.path(), AssetsDir).generic_string().rfind(prefix, 0) == 0)
+                return true;
+        return false;
+    };
+    if (name.empty()) return false;
+    if (name.back() == '/') return fs::is_directory(AssetsDir / name) || startsSome(name);
+    if (assetExists(name) || regions.count(name) != 0) return true;
+    if (name.find('/') == std::string::npos) {
+        for (const auto& entry : fs::recursive_directory_iterator(AssetsDir))
+            if (entry.is_regular_file() && entry.path().filename() == name) return true;
+        return false;
+    }
+    const size_t slash = name.rfind('/');
+    if (name.find('.', slash) == std::string::npos) return startsSome(name);
+    return false;
+}
+
 TEST_F(AssetLint, EveryFileTheCodeNamesExists) {
     const std::map<std::string, std::string> names = codeFileNames();
     ASSERT_FALSE(names.empty());
-    // A picture the code names may be a region of a preloaded atlas.
-    std::set<std::string> regions;
-    for (const auto& atlas : world().atlases)
-        for (u32 i = 0; i < atlas->getEntries().size(); ++i)
-            regions.insert(atlas->getEntries()[i].name.c_str());
+    const std::set<std::string> regions = atlasRegionNames(world());
     std::vector<std::string> problems;
     for (const auto& [name, source] : names) {
-        // A folder the code names must exist as a folder.
-        const bool exists = name.back() == '/' ? fs::is_directory(AssetsDir / name)
-                                               : assetExists(name) || regions.count(name) > 0;
-        if (!exists && !isPending(name)) problems.push_back(name + " (named in " + source + ")");
+        if (!nameResolves(name, regions) && !isPending(name))
+            problems.push_back(name + " (named in " + source + ")");
     }
     // The code's tables of files.
     for (const brasquel::SReloadEntry& entry : world().application->getReloadEntries())
@@ -768,9 +1004,10 @@ TEST_F(AssetLint, EveryPendingFileIsNamedAndNotThereYet) {
         logoImages.insert(logo.Image.c_str());
     for (const brasquel::GMMLogoEntry& logo : world().logos->getMMLogos())
         logoImages.insert(logo.Image.c_str());
+    const std::set<std::string> regions = atlasRegionNames(world());
     std::vector<std::string> problems;
     for (const SPending& pending : PendingFiles) {
-        if (assetExists(pending.path))
+        if (nameResolves(pending.path, regions))
             problems.push_back(std::string(pending.path) + " exists now: take it off the list");
         if (names.count(pending.path) == 0 && logoImages.count(pending.path) == 0)
             problems.push_back(std::string(pending.path) + " is named by nothing (" +

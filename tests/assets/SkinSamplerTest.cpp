@@ -53,6 +53,9 @@ constexpr SControl Controls[] = {
     {"ArrowDown", EInk::Green, 0.8f, {0, 0, 0, 0}},
     {"ArrowLeft", EInk::Green, 0.8f, {0, 0, 0, 0}},
     {"ArrowRight", EInk::Green, 0.8f, {0, 0, 0, 0}},
+    // The map's location at half size: its platform fills the lower part; its shadow falls
+    // to the lower right.
+    {"MapLocation", EInk::Any, 0.2f, {0, 0, 4, 4}},
     {"Tab1Button", EInk::Any, 0.8f, {0, 0, 0, 0}},
     {"Tab2Button", EInk::Any, 0.8f, {0, 0, 0, 0}},
     {"Tab3Button", EInk::Grey, 0.8f, {0, 0, 0, 0}},
@@ -68,6 +71,11 @@ constexpr SControl Controls[] = {
     {"EditDisabled", EInk::Grey, 0.8f, {0, 0, 0, 0}},
     {"SmallPanel", EInk::Any, 0.04f, {0, 0, 0, 0}},
     {"MessageBox", EInk::Any, 0.1f, {0, 0, 0, 0}},
+    // The templates of single screens, made small: the shop's card and the achievements' lists
+    // (whose frames stand out of their items, with the scroll buttons to the right).
+    {"ShopCard", EInk::Any, 0.6f, {0, 0, 0, 0}},
+    {"AchievementsList", EInk::Any, 0.25f, {1, 1, 8, 1}},
+    {"AchievementsEarnedList", EInk::Any, 0.25f, {1, 1, 8, 1}},
 };
 constexpr const char* BackdropNode = "Backdrop";
 
@@ -171,6 +179,10 @@ TEST(SkinSampler, EveryTemplateShowsItsSkinAtItsPlace) {
                                           "SkinSampler.oscn",
                                           "--atlas",
                                           "atlases/MainMenu.xml",
+                                          "--atlas",
+                                          "atlases/ShopMenu.xml",
+                                          "--atlas",
+                                          "atlases/MapMenu.xml",
                                           "--templates",
                                           "scenes/TemplateCollection.oscn",
                                           "--dictionary",

@@ -76,6 +76,8 @@ bool isFileNameLiteral(const std::string& literal) {
                                              ".ogg",  ".wav", ".ofnt"};
     static const char* const folders[] = {"scenes/",  "atlases/", "sounds/",
                                           "strings/", "logos/",   "levels/"};
+    // A text with a blank is a sentence (a log line about a file), never a name.
+    if (literal.find(' ') != std::string::npos) return false;
     for (const char* folder : folders)
         if (literal.rfind(folder, 0) == 0) return true;
     if (literal.empty() || literal[0] == '.') return false;

@@ -52,6 +52,9 @@ TEST(SourceLiterals, FileNamesEndInAnAssetExtensionOrStartInAnAssetFolder) {
         {"Brasquel", false},
         {"assets/scenes/x.txt", false},
         {"picture.PNG", false},
+        // log texts that end in a file's name are sentences, not names
+        {"Unable to load GamePlayScene.oscn", false},
+        {"scenes/a b.oscn", false},
     };
     for (const auto& [literal, expected] : cases)
         EXPECT_EQ(isFileNameLiteral(literal), expected) << literal;

@@ -76,6 +76,67 @@ SCENE_CONTRACTS = {
                    "BgScene/ActiveBg/ClipNode": ("Scrolling",)},
     },
 }
+
+TEXT_CLASSES = {"TextNode"}
+HINT_CHILDREN = dict({name: TEXT_CLASSES for name in ("LevelText", "TimeText", "RankText",
+                                                      "Place1Text", "Place2Text")},
+                     **{name: SPRITE_CLASSES for name in ("Place1Sign", "Place2Sign", "Icon1",
+                                                          "Icon2", "Arrow", "ArrowL", "ArrowR")})
+NAV_STATES = ("NavTo", "NavFrom", "NavBackTo", "NavBackFrom")
+SCENE_CONTRACTS["scenes/MapScene.oscn"] = {
+    "root": "GMapScene",
+    "nodes": dict({"Scene": None, "Scene/LocationButtons": None,
+                   "Scene/PlayButton": BUTTON_CLASSES, "Scene/ShopButton": BUTTON_CLASSES,
+                   "Scene/BackButton": BUTTON_CLASSES},
+                  **{"Scene/LevelHint%dNode/%s" % (n, child): classes
+                     for n in range(1, 7) for child, classes in HINT_CHILDREN.items()}),
+    "states": {"Scene": NAV_STATES},
+}
+SCENE_CONTRACTS["scenes/LoadingLevelScene.oscn"] = {
+    "root": "GLoadingLevelScene",
+    "nodes": {"Scene": None, "Scene/ProgressBg": None, "Scene/Progress": None},
+    "states": {"Scene": NAV_STATES + ("NavToComics3",)},
+}
+# The map: its location buttons (how many, their template's parts and states), the level score
+# of every level they lead to, and the icon of every upgrade a location requires.
+MAP_SCENE = "scenes/MapScene.oscn"
+MAP_LOCATIONS = 39
+LOCATION_TEMPLATE = "MapLocationButton"
+LOCATION_PARTS = {"Selector": None, "Star": None, "Star/Star": SPRITE_CLASSES,
+                  "Star/Platform": SPRITE_CLASSES}
+MAP_ICONS = "scenes/images/Map/Icons/"
+_SCENE_STATES = ("NavTo", "NavFrom", "NavBackTo", "NavBackFrom")
+SCENE_CONTRACTS.update({
+    "scenes/ShopScene.oscn": {
+        "root": "GShopScene",
+        "nodes": {"Scene": None, "Scene/ShopButtons": CONTROL_CLASSES,
+                  "Scene/ScoreText": {"TextNode"}, "Scene/Hint1Node": None,
+                  "Scene/Hint1Node/Title": {"TextNode"}, "Scene/Hint1Node/Info": {"TextNode"},
+                  "Scene/ShopButtonHLNode": None, "Scene/BackButton": BUTTON_CLASSES},
+        "states": {"Scene": _SCENE_STATES, "Scene/ShopButtonHLNode/Glow": ("On", "Off")},
+    },
+    "scenes/AchievementsScene.oscn": {
+        "root": "GAchievementsScene",
+        "nodes": dict({"Scene": None, "Scene/TabScene": {"TabSceneNode"},
+                       "Scene/EarnedText": {"TextNode"}, "Scene/BackButton": BUTTON_CLASSES},
+                      **{"Scene/TabScene/Tab%d/AchievementsList" % n: {"ListNode"}
+                         for n in (1, 2, 3)},
+                      **{"Scene/TabScene/Tab%dButton" % n: BUTTON_CLASSES for n in (1, 2, 3)}),
+        # leaving by default back state; the tabs' switches and first showing
+        "states": dict({"Scene": _SCENE_STATES},
+                       **{"Scene/TabScene/Tab%d" % n: ("Default",) for n in (1, 2, 3)}),
+    },
+    "scenes/AchievementUnlockedScene.oscn": {
+        "root": "GAchievementUnlockedScene",
+        "nodes": {"Scene": None, "Scene/AchImage": SPRITE_CLASSES,
+                  "Scene/AchName": {"TextNode"}, "Scene/AchDesc": {"TextNode"},
+                  "Scene/OkButton": BUTTON_CLASSES},
+        "states": {"Scene": ("NavTo", "NavBackFrom")},
+    },
+})
+# The shop sells the upgrades table (UPGRADES_TABLE): a GShopButton's UpgradeName names an
+# upgrade of it.
+SHOP_SCENE = "scenes/ShopScene.oscn"
 # The main menu's street: each mover class, how many parent links below the menu it must sit
 # (it looks for the menu exactly there), the path group it takes from the street's paths (None:
 # the pedestrian paths) and the states its "Body" must carry.
@@ -106,6 +167,11 @@ CUES_NOT_PLAYED = {"FeatureCommercial"}
 QUOTED_PATH = re.compile(r'"([A-Za-z0-9_/]+\.(?:xml|oscn))"')
 # A picture name's digits before the extension are its frame number: frames are named Name0001.
 FRAME_DIGITS = re.compile(r"(\d+)\.[^./]*$")
+# Pictures whose numbered names the game's code fixes (no frames of a sequence): the icons of
+# the achievements, Icon1.png to Icon12.png, and the map's upgrade icons, named after the
+# upgrades (whose names may end in a digit).
+NUMBERED_PICTURES = re.compile(r"^scenes/images/Achievements/Icon\d+\.png$")
+NAMED_BY_TABLE = ("scenes/images/Map/Icons/",)
 
 
 def _asset_path(path):
@@ -184,7 +250,8 @@ class Content:
                     self.problems.append("%s: region %s is also in %s" % (file, name,
                                                                           self.regions[name]))
                 digits = FRAME_DIGITS.search(name)
-                if digits and len(digits.group(1)) != 4:
+                if digits and len(digits.group(1)) != 4 and not NUMBERED_PICTURES.match(name) \
+                        and not name.startswith(NAMED_BY_TABLE):
                     self.problems.append("%s: %s ends in a number that is not a four-digit frame "
                                          "number" % (file, name))
                 self.regions[name] = file
@@ -510,6 +577,28 @@ def lint_preloader_files(content, problems):
             problems.append("the preloader reads %s, which does not exist" % name)
 
 
+def lint_shop_upgrades(content, problems):
+    if SHOP_SCENE not in content.files or UPGRADES_TABLE not in content.files:
+        return
+    table = _parse(_asset_path(UPGRADES_TABLE), problems)
+    scene = _parse(_asset_path(SHOP_SCENE), problems)
+    if table is None or scene is None:
+        return
+    names = {u.find("Name").get("Value") for u in table.findall("Upgrade")
+             if u.find("Name") is not None}
+    for node in scene.iter("SceneNode"):
+        if node.get("ClassOverride") != "GShopButton" and node.get("Type") != "GShopButton":
+            continue
+        upgrade = None
+        for props in node.findall("Properties"):
+            for value in props:
+                if value.get("Name") == "UpgradeName":
+                    upgrade = value.get("Value")
+        if upgrade not in names:
+            problems.append("%s: the button %s sells %s, which the upgrades table lacks"
+                            % (SHOP_SCENE, _node_name(node), upgrade))
+
+
 def lint_cue_names(problems):
     from .sounds import PACK
     path = os.path.join(REPO, CUE_SOURCE)
@@ -623,6 +712,70 @@ def lint_achievement_texts(content, problems):
             problems.append("the dictionary lacks the achievement text %s" % key)
 
 
+def _value_of(element, name):
+    """A property's value in a node element (None when absent)."""
+    for group in element.findall("Properties"):
+        for prop in group:
+            if prop.get("Name") == name:
+                return prop.get("Value")
+    return None
+
+
+def lint_map(content, problems):
+    if MAP_SCENE not in content.files:
+        return  # the scene contracts report it
+    root = _parse(_asset_path(MAP_SCENE), problems)
+    layer = _child_path(root, "Scene/LocationButtons") if root is not None else None
+    if layer is None:
+        return
+    buttons = [c for c in layer.findall("SceneNode")
+               if (c.get("ClassOverride") or c.get("Type")) == "GMapLocationButton"]
+    if len(buttons) != MAP_LOCATIONS:
+        problems.append("%s: %d location buttons, not %d" % (MAP_SCENE, len(buttons),
+                                                             MAP_LOCATIONS))
+    scores_root = _parse(_asset_path(LEVEL_SCORES), problems) \
+        if LEVEL_SCORES in content.files else None
+    scored = {e.get("Name") for e in scores_root.iter("Level")} if scores_root is not None else set()
+    for button in buttons:
+        level = _value_of(button, "AssociatedLevelName")
+        if not level:
+            problems.append("%s: %s leads to no level" % (MAP_SCENE, _node_name(button)))
+        elif level not in scored:
+            problems.append("%s: %s leads to %s, which %s lacks"
+                            % (MAP_SCENE, _node_name(button), level, LEVEL_SCORES))
+        if _value_of(button, "TemplateName") != LOCATION_TEMPLATE:
+            problems.append("%s: %s does not use the template %s"
+                            % (MAP_SCENE, _node_name(button), LOCATION_TEMPLATE))
+    collection = _parse(_asset_path(MENU_TEMPLATES), problems)
+    template = next((t for t in collection.findall("SceneNode") if _node_name(t) == LOCATION_TEMPLATE),
+                    None) if collection is not None else None
+    if template is None:
+        problems.append("%s: no template %s" % (MENU_TEMPLATES, LOCATION_TEMPLATE))
+    else:
+        for path, classes in sorted(LOCATION_PARTS.items()):
+            node = _child_path(template, path)
+            if node is None:
+                problems.append("%s: %s has no %s" % (MENU_TEMPLATES, LOCATION_TEMPLATE, path))
+            elif classes and (node.get("ClassOverride") or node.get("Type")) not in classes:
+                problems.append("%s: %s/%s is not a sprite" % (MENU_TEMPLATES, LOCATION_TEMPLATE,
+                                                               path))
+        star = _child_path(template, "Star")
+        if star is not None and "Wave" not in {st.get("Name") for g in star.findall("States")
+                                               for st in g.findall("State")}:
+            problems.append("%s: %s/Star has no state Wave" % (MENU_TEMPLATES, LOCATION_TEMPLATE))
+    upgrades_root = _parse(_asset_path(UPGRADES_TABLE), problems) \
+        if UPGRADES_TABLE in content.files else None
+    for upgrade in upgrades_root.iter("Upgrade") if upgrades_root is not None else ():
+        name = upgrade.find("Name")
+        level = upgrade.find("ObligatoryLevel")
+        if name is None or level is None or int(level.get("Value", "0") or 0) < 1:
+            continue
+        icon = MAP_ICONS + name.get("Value", "") + ".png"
+        if icon not in content.regions:
+            problems.append("the obligatory upgrade %s has no map icon %s"
+                            % (name.get("Value"), icon))
+
+
 def lint_all():
     problems = []
     content = Content(problems)
@@ -640,7 +793,9 @@ def lint_all():
     lint_sound_pack(content, problems)
     lint_scene_contracts(content, problems)
     lint_menu_movers(content, problems)
+    lint_map(content, problems)
     lint_preloader_files(content, problems)
+    lint_shop_upgrades(content, problems)
     lint_cue_names(problems)
     lint_upgrades(content, problems)
     lint_level_scores(problems)

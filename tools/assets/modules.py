@@ -1,7 +1,7 @@
 """The list of generator modules, in the fixed order in which they run. A new generator module is
 added here (its place decides what it may rely on: the atlases and fonts before the templates)."""
-from . import (atlases, buildings, fonts, lottemplates, menupaths, menuscene, sounds,
-               startscreens, startup, tables, templates, texts, upgrades)
+from . import (atlases, buildings, fonts, lottemplates, mapscene, menupaths, menuscene, shopscenes,
+               sounds, startscreens, startup, tables, templates, texts, upgrades)
 
 
 def all_modules():
@@ -11,6 +11,8 @@ def all_modules():
                 menuscene.MODULE]
     modules += [upgrades.MODULE]
     modules += [lottemplates.MODULE]
+    modules += [shopscenes.MODULE]
+    modules += [mapscene.MODULE]
     names = [m.name for m in modules]
     assert len(names) == len(set(names)), "module names repeat"
     return modules

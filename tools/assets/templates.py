@@ -449,6 +449,11 @@ def templates():
     made.append(panel_template("PanelSmall", (400, 300)))
     made.append(panel_template("PanelLarge", (960, 704)))
     made.append(message_box_template())
+    # Templates of one screen each, made with their screens.
+    from . import shopscenes
+    made += shopscenes.templates()
+    from .mapscene import location_template  # the map's module builds on this one's helpers
+    made.append(location_template())
     return made
 
 
@@ -509,6 +514,12 @@ def sampler():
     control("ButtonNode", "CloseButton", "CloseButton", (44, 44))
     for direction in ("Up", "Down", "Left", "Right"):
         control("ButtonNode", "Arrow%s" % direction, "Arrow%sButton" % direction, ARROW_SIZE)
+    # the map's location, at half size to keep to the row
+    from .art.map import BUTTON_SIZE as LOCATION_SIZE
+    x, y = flow.place((LOCATION_SIZE[0] // 2, LOCATION_SIZE[1] // 2))
+    body.add(Node("ButtonNode", "MapLocation", Position=(x, y, z),
+                  Bounds=(LOCATION_SIZE[0], LOCATION_SIZE[1], 0), TemplateName="MapLocationButton",
+                  Scale=(0.5, 0.5, 1.0)))
     flow.newline()
     for index in range(3):
         control("ButtonNode", "Tab%dButton" % (index + 1), "TabButton", (160, 44),
@@ -540,6 +551,16 @@ def sampler():
     body.add(Node("ControlNode", "MessageBox", Position=(edit_x, list_y + 112, z),
                   Bounds=(520, 260, 0), TemplateName="MessageBox2Buttons", WantFocus=False,
                   Scale=(0.7, 0.7, 1.0)))
+    # The templates of single screens, made small, in the free corners on the right.
+    from . import shopscenes
+    body.add(Node("ButtonNode", "ShopCard", Position=(852, 60, z), Bounds=(136, 150, 0),
+                  TemplateName="ShopButton", Scale=(0.8, 0.8, 1.0)))
+    for index, name in enumerate(("AchievementsList", "AchievementsEarnedList")):
+        w, h = shopscenes.ELEMENT
+        body.add(Node("ListNode", name, Position=(858, 552 + index * 68, z),
+                      Bounds=(w, h * shopscenes.LIST_ROWS, 0), TemplateName=name,
+                      Circular=False, Scale=(0.12, 0.12, 1.0),
+                      Strings=["Item %d" % (i + 1) for i in range(8)]))
     return root
 
 

@@ -38,7 +38,7 @@ UPGRADES = [
     ("BusinessHotel", 10, 3000, hotel_names("BusinessHotel"), [], [("WorkersCostA", 1)], 17),
     ("REAgency", 12, 3400, ["REAgency"], [], [("BuyBuildingPriceDiscount", 5)], 21),
     ("Memorial", 14, 3800, ["Memorial"], [], [("StationIncomeBonus1", 10)], None),
-    ("AquaPark", 16, 4200, ["AquaPark"], [], [("AquaParkIncomeBonus", 5)], 21),
+    ("AquaPark", 9, 4200, ["AquaPark"], [], [("AquaParkIncomeBonus", 5)], 21),
     ("PRAgency", 18, 4600, ["PRAgency"], [], [("PRIncomeBonus", 5)], 28),
     ("HotelN5", 20, 5000, hotel_names("HotelN5"), [], [("BuildTimeM", 1.15)], 25),
     ("REAgencyFeature2", 22, 5400, [], [("REAgency", 2)], [("StationIncomeBonus2", 10)], None),

@@ -63,11 +63,13 @@ TEST(LogosFile, EntriesKeepTheFileOrderAndTheirAttributes) {
         const char* image;
         s32 time;
         bool skippable;
-    } expected[] = {{"logos/a.png", 3000, true}, {"logos/b.png", 0, false}, {"logos/c.png", 250, false}};
+    } expected[] = {
+        {"logos/a.png", 3000, true}, {"logos/b.png", 0, false}, {"logos/c.png", 250, false}};
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_STREQ(logos.getLogos()[i].Image.c_str(), expected[i].image) << i;
         EXPECT_EQ(logos.getLogos()[i].Time, expected[i].time) << i;  // no Time: 0
-        EXPECT_EQ(logos.getLogos()[i].Skippable, expected[i].skippable) << i;  // "True" is not "true"
+        EXPECT_EQ(logos.getLogos()[i].Skippable, expected[i].skippable)
+            << i;  // "True" is not "true"
     }
     ASSERT_EQ(logos.getMMLogos().size(), 2u);
     EXPECT_STREQ(logos.getMMLogos()[0].Image.c_str(), "logos/m.png");
@@ -95,7 +97,8 @@ class RecordingGroups : public ISoundGroupControl {
 public:
     std::vector<std::string> calls;
     void setGroupVolume(f32 volume, s32 group) override {
-        calls.push_back("volume " + std::to_string(group) + " " + std::to_string(static_cast<int>(volume * 100.0f + 0.5f)));
+        calls.push_back("volume " + std::to_string(group) + " " +
+                        std::to_string(static_cast<int>(volume * 100.0f + 0.5f)));
     }
     void playCueIfNotPlaying(const CNameId& cue) override {
         calls.push_back(std::string("play ") + CNameTable::instance().getName(cue.getId()).c_str());
@@ -116,7 +119,9 @@ CRefPtr<CPropertySet> soundProfile(bool soundOn, bool musicOn, f32 soundVolume, 
 class MusicScene : public SceneNode, public IGameMusicSource {
 public:
     MusicScene() : SceneNode(CCreationContext()) {}
-    bool isKindOf(s32 typeId) const override { return typeId == NodeTypeGamePlayScene || SceneNode::isKindOf(typeId); }
+    bool isKindOf(s32 typeId) const override {
+        return typeId == NodeTypeGamePlayScene || SceneNode::isKindOf(typeId);
+    }
     CNameId getMusicCue() const override { return CNameId("LevelMusic"); }
 };
 
@@ -128,11 +133,15 @@ TEST(SoundSettings, VolumesMusicAndStopsFollowTheSwitches) {
         bool soundOn, musicOn;
         Calls expected;
     } cases[] = {
-        {true, true, Calls{"volume 0 40", "volume 2 40", "volume 1 70", "play MenuMusic", "play MainMenuAmbient"}},
-        {false, true, Calls{"volume 0 0", "volume 2 0", "volume 1 70", "play MenuMusic", "play MainMenuAmbient",
-                            "stop 0", "stop 2"}},
+        {true, true,
+         Calls{"volume 0 40", "volume 2 40", "volume 1 70", "play MenuMusic",
+               "play MainMenuAmbient"}},
+        {false, true,
+         Calls{"volume 0 0", "volume 2 0", "volume 1 70", "play MenuMusic", "play MainMenuAmbient",
+               "stop 0", "stop 2"}},
         {true, false, Calls{"volume 0 40", "volume 2 40", "volume 1 0", "stop 1"}},
-        {false, false, Calls{"volume 0 0", "volume 2 0", "volume 1 0", "stop 1", "stop 0", "stop 2"}},
+        {false, false,
+         Calls{"volume 0 0", "volume 2 0", "volume 1 0", "stop 1", "stop 0", "stop 2"}},
     };
     for (const auto& c : cases) {
         RecordingGroups groups;
@@ -178,10 +187,13 @@ TEST(ScreenFit, TheDesignFitsEveryScreen) {
         bool stretched;
     } cases[] = {
         {1024, 768, 1.0f, 1.0f, 0, 0, Rect(0, 0, 0, 768), Rect(1024, 0, 1024, 768), true},
-        {1280, 1024, 1.25f, 1024.0f / 768.0f, 0, 0, Rect(0, 0, 0, 1024), Rect(1280, 0, 1280, 1024), true},
-        {1920, 1080, 1.40625f, 1.40625f, 240, 0, Rect(0, 0, 240, 1080), Rect(1680, 0, 1920, 1080), false},
+        {1280, 1024, 1.25f, 1024.0f / 768.0f, 0, 0, Rect(0, 0, 0, 1024), Rect(1280, 0, 1280, 1024),
+         true},
+        {1920, 1080, 1.40625f, 1.40625f, 240, 0, Rect(0, 0, 240, 1080), Rect(1680, 0, 1920, 1080),
+         false},
         {800, 600, 0.78125f, 0.78125f, 0, 0, Rect(0, 0, 0, 600), Rect(800, 0, 800, 600), true},
-        {1024, 600, 0.78125f, 0.78125f, 112, 0, Rect(0, 0, 112, 600), Rect(912, 0, 1024, 600), false},
+        {1024, 600, 0.78125f, 0.78125f, 112, 0, Rect(0, 0, 112, 600), Rect(912, 0, 1024, 600),
+         false},
         {1024, 1024, 1.0f, 1.0f, 0, 128, Rect(0, 0, 1024, 128), Rect(0, 895, 1024, 1024), false},
     };
     for (const auto& c : cases) {
@@ -216,7 +228,8 @@ namespace {
 std::vector<size_t> typeKeys(GAccessCodeWatcher& watcher, const std::string& keys) {
     std::vector<size_t> unlocked;
     for (size_t i = 0; i < keys.size(); ++i)
-        if (watcher.onCharacter(keys[i] == '_' ? 0 : static_cast<u16>(static_cast<unsigned char>(keys[i]))))
+        if (watcher.onCharacter(
+                keys[i] == '_' ? 0 : static_cast<u16>(static_cast<unsigned char>(keys[i]))))
             unlocked.push_back(i);
     return unlocked;
 }
@@ -229,7 +242,7 @@ TEST(AccessCode, OnlyTheEightLettersInARowSwitchTheKeysOn) {
         std::vector<size_t> unlockedAfter;
     } cases[] = {
         {"plumvast", {7}},
-        {"PLUMVAST", {7}},            // caps lock on
+        {"PLUMVAST", {7}},  // caps lock on
         {"PlUmVaSt", {7}},
         {"xxplumvast", {9}},          // earlier keys fall out of the buffer
         {"plum_vast", {}},            // a key without a character breaks the code
@@ -310,8 +323,9 @@ TEST(ReloadKey, AFileThatDoesNotOpenLeavesItsTable) {
     const std::string comics = (folder.path / "scenes/ComicsConfiguration.xml").string();
     CountingTable present, missing;
     missing.root = L"kept";
-    const std::vector<SReloadEntry> entries = {
-        {comics.c_str(), &missing}, {scores.c_str(), &present}, {"levels/common/Unused.xml", nullptr}};
+    const std::vector<SReloadEntry> entries = {{comics.c_str(), &missing},
+                                               {scores.c_str(), &present},
+                                               {"levels/common/Unused.xml", nullptr}};
     EXPECT_EQ(reloadTables(files.get(), entries), 1u);
     EXPECT_EQ(present.reads, 1);
     EXPECT_EQ(present.root, L"LevelScores");

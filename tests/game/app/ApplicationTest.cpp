@@ -520,12 +520,15 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->getWorldSceneManager(), application->getWorldSceneManager());
     EXPECT_EQ(services->getSoundGroupManager(), device->getSoundGroupManager());
     EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
-    // Of the preloader's batch the main menu, its movers, the path-movable node, the ellipse
-    // sector node, the building lot and the level scene exist so far.
-    EXPECT_EQ(services->registerNodeClasses(), 9u);
-    for (const wchar_t* name : {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode",
-                                L"GMainMenuBikeNode", L"GMainMenuCloudNode", L"GPathMovableNode",
-                                L"GEllipseSectorNode", L"GBuildingNode", L"GGameLevelScene"})
+    // Of the preloader's batch the main menu, its movers, the path-movable node, the shop with its
+    // button, the achievements' two scenes, the map, its location buttons, the level loading
+    // screen, the ellipse sector node, the building lot and the level scene exist so far.
+    EXPECT_EQ(services->registerNodeClasses(), 16u);
+    for (const wchar_t* name :
+         {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode", L"GMainMenuBikeNode",
+          L"GMainMenuCloudNode", L"GPathMovableNode", L"GShopButton", L"GShopScene",
+          L"GAchievementUnlockedScene", L"GAchievementsScene", L"GMapScene", L"GMapLocationButton",
+          L"GLoadingLevelScene", L"GEllipseSectorNode", L"GBuildingNode", L"GGameLevelScene"})
         EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(name)) << toUtf8(name);
 
     // The reload key: each table reads its file, the buildings catalogue first.

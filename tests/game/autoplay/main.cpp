@@ -1,13 +1,16 @@
 // brasquel_autoplay: the game's own program with a walk driving it (a test program, never
 // installed).
 //
-//   brasquel_autoplay [--speed N] [--shots DIR] [--data DIR] [--root DIR] WALK
+//   brasquel_autoplay [--speed N] [--shots DIR] [--data DIR] [--keep-profile] [--root DIR] WALK
 //
 // --speed N   the game's clock runs N times as fast as real time (the update step stays 10 ms,
 //             so the game does the same, in more steps per second)
 // --shots DIR keeps every shot as a PNG file in DIR
 // --data DIR  the user and common data folders go there and stay (by default a fresh
 //             temporary folder, removed after a walk that passed)
+// --keep-profile
+//             the profile file the data folder holds stays as an earlier run left it (give
+//             --data; the walk's header is not written): a restart of the game
 // --root DIR  the folder the game runs in (its assets); by default the source folder
 // --profile-only
 //             writes the walk's profile file into the data folder (give --data) and ends: the
@@ -55,7 +58,7 @@ int usage(const char* why) {
     std::fprintf(
         stderr,
         "brasquel_autoplay: %s\nusage: brasquel_autoplay [--speed N] [--shots DIR] [--data DIR] "
-        "[--root DIR] [--profile-only] WALK\n",
+        "[--keep-profile] [--root DIR] [--profile-only] WALK\n",
         why);
     return 2;
 }
@@ -66,6 +69,7 @@ int main(int argc, char** argv) {
     unsigned speed = 1;
     std::string shots, data, walkPath;
     bool profileOnly = false;
+    bool keepProfile = false;
 #ifdef BRASQUEL_SOURCE_DIR
     std::string root = BRASQUEL_SOURCE_DIR;
 #else
@@ -89,6 +93,8 @@ int main(int argc, char** argv) {
             if (!value(shots)) return usage("--shots needs a folder");
         } else if (arg == "--data") {
             if (!value(data)) return usage("--data needs a folder");
+        } else if (arg == "--keep-profile") {
+            keepProfile = true;
         } else if (arg == "--profile-only") {
             profileOnly = true;
         } else if (arg == "--root") {
@@ -103,6 +109,8 @@ int main(int argc, char** argv) {
     }
     if (walkPath.empty()) return usage("no walk given");
     if (profileOnly && data.empty()) return usage("--profile-only needs --data");
+    if (keepProfile && (data.empty() || profileOnly))
+        return usage("--keep-profile needs --data and a run");
     walkPath = fs::absolute(walkPath).string();
     if (!shots.empty()) {
         shots = fs::absolute(shots).string();
@@ -133,7 +141,7 @@ int main(int argc, char** argv) {
     // The game's device, made here with the sped-up clock: the game finds it as the device.
     IDevice* device = createDevice(SDeviceParameters(), std::make_unique<CScaledClock>(speed));
     if (!device) return usage("no device");
-    if (!writeWalkProfiles(walk.profile, device, error)) {
+    if (!keepProfile && !writeWalkProfiles(walk.profile, device, error)) {
         std::fprintf(stderr, "brasquel_autoplay: %s\n", error.c_str());
         device->drop();
         return 2;

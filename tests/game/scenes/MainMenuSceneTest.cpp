@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/scene/CNodeFactory.h"
 #include "engine/scene/NodeEvents.h"
 #include "game/config/GNodeTypeIds.h"
+#include "game/scenes/GLoadingLevelScene.h"
 #include "tests/game/scenes/MainMenuTestWorld.h"
 
 using namespace oskel;
@@ -178,21 +180,35 @@ TEST(MainMenu, LeavingForTheMapStopsTheStreetsCues) {
     EXPECT_FALSE(menu->onEvent(makeEvent<CEventNodeSceneSwitchBegin>(&other, &map, true).get()));
 }
 
-// The new-game button by player: none, a new one, one with progress.
+// The new-game button by player: none, a new one, one with progress; a new one whose loading
+// screen exists is handed the first level.
 TEST(MainMenu, TheNewGameButton) {
     const struct {
         bool player;
         s32 maxUnlocked;
         std::vector<std::string> asked;
         s32 levelIndex;
+        bool loadingScreen;
+        const char* handed;
     } cases[] = {
-        {false, 0, {}, -1},
-        {true, -1, {"Unable to load scene file|scenes/LoadingLevelScene.oscn"}, 0},
-        {true, 0, {"Unable to load scene file|scenes/MapScene.oscn"}, 7},
-        {true, 4, {"Unable to load scene file|scenes/MapScene.oscn"}, 7},
+        {false, 0, {}, -1, false, nullptr},
+        {true, -1, {"Unable to load scene file|scenes/LoadingLevelScene.oscn"}, 0, false, nullptr},
+        {true, 0, {"Unable to load scene file|scenes/MapScene.oscn"}, 7, false, nullptr},
+        {true, 4, {"Unable to load scene file|scenes/MapScene.oscn"}, 7, false, nullptr},
+        {true, -1, {}, 0, true, "level1"},
     };
+    if (!CNodeFactory::instance().isNodeClassRegistered(L"GLoadingLevelScene"))
+        CNodeFactory::instance().registerNodeClass(
+            L"GLoadingLevelScene", [](const CCreationContext& context) -> BaseNode* {
+                return new GLoadingLevelScene(context);
+            });
     for (const auto& c : cases) {
         MainMenuWorld world;
+        if (c.loadingScreen)
+            world.write(GMainMenuScene::LoadingLevelFile,
+                        "<SceneNode Type=\"SceneNode\" ClassOverride=\"GLoadingLevelScene\">"
+                        "<Properties><string Name=\"Name\" Value=\"Loading\"/></Properties>"
+                        "</SceneNode>");
         std::unique_ptr<ActivePlayer> player;
         if (c.player) {
             player = std::make_unique<ActivePlayer>(L"Ada", c.maxUnlocked);
@@ -207,7 +223,14 @@ TEST(MainMenu, TheNewGameButton) {
             EXPECT_EQ(unboxPropertyInt(player->profile()->getProperty(ProfileKeyLevelIndex).get()),
                       c.levelIndex);
         }
-        EXPECT_EQ(world.manager->getCurrentScene(), menu.get());  // still usable
+        if (c.handed) {
+            world.step(1000);
+            GLoadingLevelScene* loading = asLoadingLevelScene(world.manager->getCurrentScene());
+            ASSERT_NE(loading, nullptr);
+            EXPECT_EQ(loading->getLevelName(), stringc(c.handed));
+        } else {
+            EXPECT_EQ(world.manager->getCurrentScene(), menu.get());  // still usable
+        }
     }
 }
 

@@ -1,8 +1,9 @@
 """Every art category, in a fixed order. A new category module is added here."""
-from . import buildings, menu, people, skin, vehicles
+from . import achievements, buildings, map, menu, people, shop, skin, vehicles
 
 CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
-              buildings.CATEGORY]
+              buildings.CATEGORY, shop.CATEGORY, achievements.CATEGORY]
+CATEGORIES += [map.CATEGORY]
 
 
 def by_name(name):

@@ -26,25 +26,29 @@ class ChangedModulesTest(unittest.TestCase):
         self.assertEqual(picked("tools/assets/atlases.toml"), ATLASES)
         # the start screens and the scene files that name fonts
         self.assertEqual(picked("tools/assets/fonts.toml"),
-                         ["fonts", "menuscene", "startscreens", "templates"])
+                         ["fonts", "mapscene", "menuscene", "shopscenes", "startscreens",
+                          "templates"])
 
     def test_a_changed_generator_picks_its_module_and_those_importing_it(self):
         self.assertEqual(picked("tools/assets/sfx.py"), ["sounds"])
         self.assertEqual(picked("tools/assets/startup.py"), ["startup"])
         self.assertEqual(picked("tools/assets/texts.py"),
-                         ["fonts", "menuscene", "templates", "texts"])
-        # the skin feeds one atlas and the templates, not the other atlases
-        self.assertEqual(picked("tools/assets/art/skin.py"), ["atlas.MainMenu", "templates"])
+                         ["fonts", "mapscene", "menuscene", "shopscenes", "templates", "texts"])
+        # the skin feeds one atlas, the templates and the screens that build on them, not the
+        # other atlases
+        self.assertEqual(picked("tools/assets/art/skin.py"),
+                         ["atlas.MainMenu", "mapscene", "shopscenes", "templates"])
         # the building art feeds its atlas and the lots' templates
         self.assertEqual(picked("tools/assets/art/buildings.py"),
                          ["atlas.Buildings", "lottemplates"])
 
     def test_a_changed_art_kit_picks_every_module_drawing_with_it(self):
         self.assertEqual(picked("tools/assets/art/kit.py"),
-                         sorted(ATLASES + ["fonts", "lottemplates", "menuscene", "startscreens",
-                                           "templates"]))
+                         sorted(ATLASES + ["fonts", "lottemplates", "mapscene", "menuscene",
+                                           "shopscenes", "startscreens", "templates"]))
         self.assertEqual(picked("tools/assets/packer.py"),
-                         sorted(ATLASES + ["fonts", "menuscene", "templates"]))
+                         sorted(ATLASES + ["fonts", "mapscene", "menuscene", "shopscenes",
+                                           "templates"]))
 
     def test_a_shared_file_picks_everything(self):
         everything = sorted(m.name for m in all_modules())
