@@ -1195,7 +1195,9 @@ void GBuildingNode::advanceFeatures(s32 ms) {
                 stopStateSound();
                 if (BaseNode* icon = getFeatureIcon(i)) enterState(icon, nameId("Recharging"));
                 if (boosted) postToLevel(makeEvent<GEventBuildingIncome>(this, payment).get());
-                postToLevel(makeEvent<GEventBuildingFeatureUsed>(this, i).get());
+                // A feature that runs with a process of its own is reported by that process.
+                if (m_processKind != BuildingProcessFeature)
+                    postToLevel(makeEvent<GEventBuildingFeatureUsed>(this, i).get());
             } else {
                 f.state = GBuildingFeatureState::Ready;
                 charge = 1.0f;

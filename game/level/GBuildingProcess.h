@@ -1,19 +1,70 @@
 #pragma once
 
+#include "engine/core/CRefPtr.h"
 #include "engine/core/OskelTypes.h"
+#include "engine/core/event/CEventReceiver.h"
+
+namespace oskel {
+class BaseNode;
+class BaseProgressBarNode;
+class CEvent;
+class CSoundGroupManager;
+class TemplateCollectionNode;
+}  // namespace oskel
 
 namespace brasquel {
 
-// What a lot asks of the timed action that runs on it (a construction, a repair, a demolition,
-// a feature...): how far it has come and to give up. The level scene owns the running actions;
-// the lot only points at its own.
-class GBuildingProcess : public virtual oskel::IReferenceCounted {
+class GBuildingNode;
+class GGameLevelScene;
+class GLevelPath;
+class GPathMovableNode;
+
+// A timed action that runs on a lot (a construction, a repair, a demolition, a feature...) or
+// over the whole world (the cloud shadows). The level scene owns the running actions and steps
+// them; the lot only points at its own. Actions listen to the state notices of the nodes they
+// animate and tell the level what came of them by game events.
+class GBuildingProcess : public oskel::CEventReceiver {
 public:
+    GBuildingProcess();
     ~GBuildingProcess() override = default;
     // From 0 at the start to 1 at the end.
     virtual oskel::f32 getProgress() const = 0;
-    // Ends the action early, undoing what it had not finished.
-    virtual void abort() = 0;
+    // Advances the action by the level's elapsed milliseconds; false once it has ended.
+    virtual bool update(oskel::u32 elapsedMs) = 0;
+    // Ends the action early, undoing what it had not finished. The base does nothing.
+    virtual void abort() {}
+
+    // Bus speeds along a car path, in units per second.
+    static constexpr oskel::f32 WorkersBusSpeed = 140.0f;
+    static constexpr oskel::f32 ServiceBusSpeed = 180.0f;
+
+    // ---- Helpers of the actions ----
+    // The template of the name, when there is one of the kind (any kind for -1).
+    static oskel::BaseNode* findTemplate(oskel::TemplateCollectionNode* templates, const char* name,
+                                         oskel::s32 typeId = -1);
+    // A visible clone of the template under the parent, held by the caller too.
+    static oskel::CRefPtr<oskel::BaseNode> cloneInto(oskel::BaseNode* source,
+                                                     oskel::BaseNode* parent, bool visible);
+    // Takes the node off its parent when it still hangs there, and forgets it.
+    static void detach(oskel::CRefPtr<oskel::BaseNode>& node, oskel::BaseNode* parent);
+    // Offers the event to the level scene, then to its parents.
+    static void postToLevel(GGameLevelScene* level, oskel::CEvent* event);
+    static oskel::CSoundGroupManager* soundGroups();
+    static oskel::s32 nameId(const char* name);
+    static bool hasName(const oskel::CEvent* event, const char* name);
+    // Whether the path has a segment to drive.
+    static bool isUsable(const GLevelPath* path);
+    // Starts a bus clone along the path towards its end ("MovingTo" reported there).
+    static oskel::CRefPtr<oskel::BaseNode> startBus(oskel::TemplateCollectionNode* templates,
+                                                    oskel::BaseNode* world, const GLevelPath* path,
+                                                    oskel::f32 speed);
+    // The progress bar over a building: a visible clone of "ProgressBarOverBuilding" under the
+    // lot, 0 to 1 and empty; none without the template.
+    static oskel::CRefPtr<oskel::BaseProgressBarNode> makeBarOver(
+        oskel::TemplateCollectionNode* templates, oskel::BaseNode* lot);
+    static void dropBar(oskel::CRefPtr<oskel::BaseProgressBarNode>& bar, oskel::BaseNode* lot);
+    // The level's speed factor of the work clocks (1 without a configuration).
+    static oskel::f32 buildTimeFactor(const GGameLevelScene* level);
 };
 
 // The kinds of action running on a lot.

@@ -49,6 +49,15 @@ void KeyFrame::addKey(const KeyFrameKey& key) {
     prepareKeys();
 }
 
+void KeyFrame::replaceKey(u32 index, const KeyFrameKey& key) {
+    if (index >= m_keys.size()) return;
+    m_keys[index] = key;
+    KeyFrameKey& placed = m_keys[index];
+    if (placed.glide != 0) placed.glide = -1;
+    if (placed.gotoKey < -1) placed.gotoKey = -1;
+    prepareKeys();
+}
+
 void KeyFrame::setTarget(BaseNode* node) {
     m_target = node;
     if (node) {

@@ -48,6 +48,9 @@ public:
     // Appends a key; values are matched to the set by position. A goto that names no key when
     // it is reached counts as none.
     void addKey(const KeyFrameKey& key);
+    // Puts a new key in the place of the one at the index (none beyond the end). The old key's
+    // value objects are let go, never changed: clones of an animation share them.
+    void replaceKey(u32 index, const KeyFrameKey& key);
     const std::vector<KeyFrameKey>& getKeys() const { return m_keys; }
     void setTimeShift(u32 ms) { m_timeShift = ms; }
     u32 getTimeShift() const { return m_timeShift; }
