@@ -13,10 +13,12 @@
 #include "game/config/GAchievementsProgress.h"
 #include "game/config/GSoundCueIds.h"
 #include "game/config/IGameServices.h"
+#include "game/scenes/GSceneSupport.h"
 
 namespace brasquel {
 
 using namespace oskel;
+using scenes::childOf;
 
 namespace {
 
@@ -32,10 +34,6 @@ GAchievementsProgress* tracker() {
 CTextDictionary* dictionary() {
     IGameServices* services = IGameServices::get();
     return services ? services->getTextDictionary() : nullptr;
-}
-
-BaseNode* childOf(const BaseNode* parent, const char* name) {
-    return parent ? parent->findChildByName(CNameId(name).getId(), 1) : nullptr;
 }
 
 ListNode* listOf(const BaseNode* page) {

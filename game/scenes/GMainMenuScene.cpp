@@ -19,25 +19,17 @@
 #include "game/config/IGameServices.h"
 #include "game/level/GLevelPaths.h"
 #include "game/scenes/GLoadingLevelScene.h"
+#include "game/scenes/GSceneSupport.h"
 
 namespace brasquel {
 
 using namespace oskel;
+using scenes::activeProfile;
+using scenes::childOf;
+using scenes::soundGroups;
+using scenes::stateId;
 
 namespace {
-
-s32 stateId(const char* name) { return CNameId(name).getId(); }
-
-BaseNode* childOf(const BaseNode* parent, const char* name) {
-    return parent ? parent->findChildByName(name, 1) : nullptr;
-}
-
-CSoundGroupManager* soundGroups() {
-    IGameServices* services = IGameServices::get();
-    return services ? services->getSoundGroupManager() : nullptr;
-}
-
-CProfile* activeProfile() { return CProfileManager::instance().getActiveProfile(); }
 
 const SceneNode* sceneLeft(const CEvent* event) {
     return static_cast<const CEventNodeSceneSwitch*>(event)->getFromScene();

@@ -26,18 +26,19 @@
 #include "game/config/UpgradesConfiguration.h"
 #include "game/scenes/GLoadingLevelScene.h"
 #include "game/scenes/GMapLocationButton.h"
+#include "game/scenes/GSceneSupport.h"
 #include "game/scenes/ITutorial.h"
 
 namespace brasquel {
 
 using namespace oskel;
+using scenes::activeProfile;
+using scenes::noticeNode;
 
 namespace {
 
 // The regular levels between two mini-game locations.
 constexpr s32 LevelsPerStretch = 7;
-
-CProfile* activeProfile() { return CProfileManager::instance().getActiveProfile(); }
 
 IGameServices* services() { return IGameServices::get(); }
 
@@ -52,18 +53,8 @@ bool developerKeysOn() {
 }
 
 // The control a two-node notice is about: its first node, else its second.
-BaseNode* noticeNode(CEvent* event) {
-    auto* e = static_cast<CEventNodeTwoNodes*>(event);
-    return e->getFirstNode() ? e->getFirstNode() : e->getSecondNode();
-}
-
 const SceneNode* sceneLeft(const CEvent* event) {
     return static_cast<const CEventNodeSceneSwitch*>(event)->getFromScene();
-}
-
-TextNode* textChild(BaseNode* parent, const char* name) {
-    BaseNode* child = parent->findChildByName(name, 1);
-    return child && child->isKindOf(NodeTypeText) ? static_cast<TextNode*>(child) : nullptr;
 }
 
 SpriteNode* spriteChild(BaseNode* parent, const char* name) {
@@ -202,30 +193,11 @@ void GMapScene::startTutorial(const CEvent* event) {
             key = ProfileKeyShowTutorialMap2;
         }
     }
-    IGameServices* s = services();
-    CFileSystem* files = s ? s->getFileSystem() : nullptr;
-    if (!file || !files || !m_sceneNode) return;
-    CXmlReader* reader = files->createXmlReader(stringc(file));
-    if (!reader) return;
-    SceneManager* manager = getSceneManager();
-    CRefPtr<ITutorial> tutorial = CRefPtr<ITutorial>::fromRaw(
-        s->createTutorial(m_sceneNode, manager ? manager->getTemplateCollection() : nullptr,
-                          getContentManager(), true));
-    if (tutorial && tutorial->load(reader, nullptr)) {
-        m_tutorial = tutorial;
-        m_tutorialFlagKey = key;
-        addPreReceiver(m_tutorial.get());
-    }
-    reader->drop();
+    m_tutorial = scenes::openTutorial(this, m_sceneNode, file);
+    if (m_tutorial) m_tutorialFlagKey = key;
 }
 
-void GMapScene::removeTutorial() {
-    if (!m_tutorial) return;
-    CRefPtr<ITutorial> tutorial = m_tutorial;
-    m_tutorial = nullptr;
-    removePreReceiver(tutorial.get());
-    tutorial->stop();
-}
+void GMapScene::removeTutorial() { scenes::closeTutorial(this, m_tutorial); }
 
 s32 GMapScene::rankOf(u32 index, const array<s32>& scores) const {
     if (index >= scores.size()) return GMapLocationButton::RankNone;
@@ -325,14 +297,15 @@ void GMapScene::showLevelHint(GMapLocationButton* location) {
 void GMapScene::fillHint(BaseNode* hint, u32 index, GMapLocationButton* location) {
     const GMapLocationInfo& info = m_infos[index];
     CTextDictionary* texts = dictionary();
-    if (TextNode* level = textChild(hint, "LevelText")) level->setText(location->getText());
-    if (TextNode* time = textChild(hint, "TimeText")) {
+    if (TextNode* level = scenes::textChildOf(hint, "LevelText"))
+        level->setText(location->getText());
+    if (TextNode* time = scenes::textChildOf(hint, "TimeText")) {
         const stringw clock = formatMinutesSeconds(static_cast<u32>(info.Time < 0 ? 0 : info.Time));
         time->setText(info.Completed ? clock
                                      : texts->getTextWithParams(ExpertTimeKey, clock, stringw(),
                                                                 stringw(), stringw()));
     }
-    if (TextNode* rank = textChild(hint, "RankText"))
+    if (TextNode* rank = scenes::textChildOf(hint, "RankText"))
         rank->setText(
             wide(info.Rank == GMapLocationButton::RankExpert ? RankExpertText : RankGamerText));
     IContentManager* content = getContentManager();
@@ -340,7 +313,7 @@ void GMapScene::fillHint(BaseNode* hint, u32 index, GMapLocationButton* location
         const std::string place = "Place" + std::to_string(n + 1);
         const bool has = n < info.ObligatoryUpgrades.size();
         const UpgradeRecord* upgrade = has ? info.ObligatoryUpgrades[n] : nullptr;
-        if (TextNode* text = textChild(hint, (place + "Text").c_str()); text && upgrade)
+        if (TextNode* text = scenes::textChildOf(hint, (place + "Text").c_str()); text && upgrade)
             text->setText(texts->getText(upgrade->Name.getName()));
         if (SpriteNode* sign = spriteChild(hint, (place + "Sign").c_str()); sign && upgrade)
             showPicture(content, sign,
@@ -463,11 +436,7 @@ bool GMapScene::onNodePressed(CEvent* event) {
         return true;
     }
     if (name == "SkipTutorialButton") {
-        if (m_tutorial) {
-            m_tutorial->stop();
-            if (CProfile* profile = activeProfile())
-                profile->setBool(ProfileKeyShowTutorialOn, false);
-        }
+        scenes::skipTutorial(m_tutorial.get());
         return false;
     }
     GMapLocationButton* location = asMapLocationButton(control);

@@ -3,14 +3,18 @@
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/core/event/DeviceEvents.h"
+#include "engine/io/CFileSystem.h"
 #include "engine/io/CTextDictionary.h"
+#include "engine/io/CXmlReader.h"
 #include "engine/nodes/ButtonNode.h"
 #include "engine/nodes/TextNode.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/scene/ControlNode.h"
 #include "engine/scene/NodeEvents.h"
 #include "engine/scene/SceneManager.h"
+#include "game/config/GProfileKeys.h"
 #include "game/config/IGameServices.h"
+#include "game/scenes/ITutorial.h"
 
 namespace brasquel::scenes {
 
@@ -37,6 +41,11 @@ ControlNode* controlChildOf(const BaseNode* parent, const char* name) {
 }
 
 BaseNode* eventNode(CEvent* event) { return static_cast<CEventNodeOneNode*>(event)->getNode(); }
+
+BaseNode* noticeNode(CEvent* event) {
+    auto* e = static_cast<CEventNodeTwoNodes*>(event);
+    return e->getFirstNode() ? e->getFirstNode() : e->getSecondNode();
+}
 
 u32 eventKey(CEvent* event) { return static_cast<CEventKeyboardKey*>(event)->getKey(); }
 
@@ -84,6 +93,36 @@ void clearUpperLayer() {
     if (!layer) return;
     layer->setScene(nullptr);
     if (CTimerScheduler* clock = services->getWorldScheduler()) clock->setEnabled(true);
+}
+
+CRefPtr<ITutorial> openTutorial(SceneNode* scene, BaseNode* host, const char* file) {
+    IGameServices* services = IGameServices::get();
+    CFileSystem* files = services ? services->getFileSystem() : nullptr;
+    if (!scene || !host || !file || !files) return nullptr;
+    CXmlReader* reader = files->createXmlReader(stringc(file));
+    if (!reader) return nullptr;
+    SceneManager* manager = scene->getSceneManager();
+    CRefPtr<ITutorial> tutorial = CRefPtr<ITutorial>::fromRaw(
+        services->createTutorial(host, manager ? manager->getTemplateCollection() : nullptr,
+                                 scene->getContentManager(), true));
+    if (tutorial && !tutorial->load(reader, nullptr)) tutorial = nullptr;
+    reader->drop();
+    if (tutorial) scene->addPreReceiver(tutorial.get());
+    return tutorial;
+}
+
+void closeTutorial(SceneNode* scene, CRefPtr<ITutorial>& tutorial) {
+    if (!tutorial) return;
+    CRefPtr<ITutorial> held = tutorial;
+    tutorial = nullptr;
+    if (scene) scene->removePreReceiver(held.get());
+    held->stop();
+}
+
+void skipTutorial(ITutorial* tutorial) {
+    if (!tutorial) return;
+    tutorial->stop();
+    if (CProfile* profile = activeProfile()) profile->setBool(ProfileKeyShowTutorialOn, false);
 }
 
 }  // namespace brasquel::scenes

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/CNameTable.h"
+#include "engine/core/CRefPtr.h"
 #include "engine/core/OskelTypes.h"
 
 namespace oskel {
@@ -13,6 +14,10 @@ class ControlNode;
 class SceneNode;
 class TextNode;
 }  // namespace oskel
+
+namespace brasquel {
+class ITutorial;
+}  // namespace brasquel
 
 // The class pattern of a game scene: the name getters, the type id, the kind-of test over the
 // base's kinds and the clone.
@@ -58,6 +63,8 @@ oskel::ControlNode* controlChildOf(const oskel::BaseNode* parent, const char* na
 
 // The node a one-node notice is about, and the virtual key of a key event.
 oskel::BaseNode* eventNode(oskel::CEvent* event);
+// The node a two-node notice is about: the first, else the second.
+oskel::BaseNode* noticeNode(oskel::CEvent* event);
 oskel::u32 eventKey(oskel::CEvent* event);
 // The node's name is the text.
 bool isNamed(const oskel::BaseNode* node, const char* name);
@@ -83,6 +90,17 @@ oskel::stringw activePlayerName();
 
 // The upper scene layer emptied and its clock running again.
 void clearUpperLayer();
+
+// A hosted tutorial: made by the game services over the host node, read from the file and put
+// before the scene's own handlers; none when the file, the host, the services or the tutorial's
+// window are missing.
+oskel::CRefPtr<ITutorial> openTutorial(oskel::SceneNode* scene, oskel::BaseNode* host,
+                                       const char* file);
+// The tutorial taken out of the scene's receivers and stopped; the holder emptied.
+void closeTutorial(oskel::SceneNode* scene, oskel::CRefPtr<ITutorial>& tutorial);
+// The player skipped it: the tutorial stopped and, with a player, the tutorials switched off
+// (not saved).
+void skipTutorial(ITutorial* tutorial);
 
 }  // namespace scenes
 

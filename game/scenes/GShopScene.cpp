@@ -20,16 +20,19 @@
 #include "game/config/IGameServices.h"
 #include "game/config/UpgradesConfiguration.h"
 #include "game/scenes/GAchievementsScene.h"
+#include "game/scenes/GSceneSupport.h"
 #include "game/scenes/GShopButton.h"
 #include "game/scenes/ITutorial.h"
 
 namespace brasquel {
 
 using namespace oskel;
+using scenes::activeProfile;
+using scenes::childOf;
+using scenes::noticeNode;
+using scenes::stateId;
 
 namespace {
-
-CProfile* activeProfile() { return CProfileManager::instance().getActiveProfile(); }
 
 UpgradesConfiguration* upgrades() {
     IGameServices* services = IGameServices::get();
@@ -46,16 +49,7 @@ GAchievementsProgress* tracker() {
     return services ? services->getAchievementsProgress() : nullptr;
 }
 
-BaseNode* childOf(const BaseNode* parent, const char* name) {
-    return parent ? parent->findChildByName(CNameId(name).getId(), 1) : nullptr;
-}
-
 // The control a two-node notice is about: the first node, else the second.
-BaseNode* noticeNode(CEvent* event) {
-    auto* e = static_cast<CEventNodeTwoNodes*>(event);
-    return e->getFirstNode() ? e->getFirstNode() : e->getSecondNode();
-}
-
 // Regular levels lie on every location but every eighth, which holds a mini-game: the number of
 // regular levels on the locations up to the location index.
 s32 regularLevelsThrough(s32 location) { return location - (location + 1) / 8; }
@@ -73,8 +67,6 @@ s32 clampToInt(long long value) {
     return static_cast<s32>(std::clamp<long long>(value, std::numeric_limits<s32>::min(),
                                                   std::numeric_limits<s32>::max()));
 }
-
-s32 stateId(const char* name) { return CNameId(name).getId(); }
 
 }  // namespace
 
@@ -275,13 +267,7 @@ void GShopScene::showAchievementUnlocked(u32 index) {
     static_cast<void>(GAchievementUnlockedScene::show(this, index));
 }
 
-void GShopScene::removeTutorial() {
-    if (!m_tutorial) return;
-    CRefPtr<ITutorial> tutorial = m_tutorial;
-    m_tutorial = nullptr;
-    removePreReceiver(tutorial.get());
-    tutorial->stop();
-}
+void GShopScene::removeTutorial() { scenes::closeTutorial(this, m_tutorial); }
 
 void GShopScene::startTutorialOnEntry() {
     CProfile* profile = activeProfile();
@@ -295,23 +281,8 @@ void GShopScene::startTutorialOnEntry() {
         file = Tutorial2File;
         m_tutorialFlagKey = ProfileKeyShowTutorialShop2;
     }
-    IGameServices* services = IGameServices::get();
-    CFileSystem* files = services ? services->getFileSystem() : nullptr;
-    if (!file || !files) return;
-    CXmlReader* reader = files->createXmlReader(stringc(file));
-    if (!reader) return;
-    SceneManager* manager = getSceneManager();
-    if (m_sceneNode) {
-        m_tutorial = CRefPtr<ITutorial>::fromRaw(services->createTutorial(
-            m_sceneNode, manager ? manager->getTemplateCollection() : nullptr, getContentManager(),
-            true));
-        // A tutorial that cannot be shown (its window is missing) is dropped.
-        if (m_tutorial && m_tutorial->load(reader, nullptr))
-            addPreReceiver(m_tutorial.get());
-        else
-            m_tutorial = nullptr;
-    }
-    reader->drop();
+    // A tutorial that cannot be shown (its window is missing) is dropped.
+    if (file) m_tutorial = scenes::openTutorial(this, m_sceneNode, file);
 }
 
 bool GShopScene::onSceneChangeStarted(CEvent* event) {
@@ -385,11 +356,7 @@ bool GShopScene::onNodePressed(CEvent* event) {
         return true;
     }
     if (name == "SkipTutorialButton") {
-        if (m_tutorial) {
-            m_tutorial->stop();
-            if (CProfile* profile = activeProfile())
-                profile->setBool(ProfileKeyShowTutorialOn, false);
-        }
+        scenes::skipTutorial(m_tutorial.get());
         return false;
     }
     if (m_buttonsNode && node->getParent() == m_buttonsNode)
