@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstddef>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -522,7 +523,7 @@ public:
     static void operator delete(void* place);
 };
 
-alignas(std::max_align_t) unsigned char g_driverPlace[sizeof(SamePlaceDriver)];
+alignas(SamePlaceDriver) unsigned char g_driverPlace[sizeof(SamePlaceDriver)];
 bool g_driverPlaceTaken = false;
 
 void* SamePlaceDriver::operator new(std::size_t size) {
