@@ -1,7 +1,7 @@
 """The money letter's template in the level world's collection ("MoneyLetter").
 
 A letter floats over a lodging: its envelope with a soft halo ("Envelope", "Glow"), the amount it
-brings ("Text") and a countdown clock ("Progress") showing how long it waits. States:
+brings ("Text", on a price tag "Tag") and a countdown clock ("Progress") showing how long it waits. States:
 - "Appear": it pops in and then bobs gently for as long as it shows;
 - "Disappear": it shrinks away (its time ran out, or its lot stopped working);
 - "DisappearHit": it jumps up and vanishes (the player took the money).
@@ -15,7 +15,8 @@ from .scene import Key, KeyFrame, Node, SetProps
 NAME = "MoneyLetter"
 AT = (40, -96)
 SIZE = (64, 48)
-TEXT_COLOR = 0xFF2F6B22
+TEXT_COLOR = 0xFF3A2A1E
+TAG = (96, 30)
 APPEAR_MS = 320
 BOB_MS = 900
 DISAPPEAR_MS = 300
@@ -39,8 +40,12 @@ def letter():
     envelope = node.add(Node("SpriteNode", "Envelope", AtlasTexture=picture("Envelope.png"),
                              Position=((w - ew) / 2.0, 0, 0.01), Bounds=(ew, eh, 0),
                              CanBeHit=False))
-    node.add(lots.text_node("Text", (-18, eh - 4, 0.02), (w + 36, 22, 0), size=16.0, halign=2,
-                            color=TEXT_COLOR))
+    # The amount on a price tag under the envelope.
+    tx = (w - TAG[0]) / 2.0
+    node.add(Node("SpriteNode", "Tag", AtlasTexture=lots.picture("PriceTag.png"),
+                  Position=(tx, eh - 2, 0.015), Bounds=(TAG[0], TAG[1], 0), CanBeHit=False))
+    node.add(lots.text_node("Text", (tx + 12, eh, 0.02), (TAG[0] - 16, TAG[1] - 4, 0), size=16.0,
+                            halign=2, color=TEXT_COLOR))
     node.add(lots.clock("Progress", (w - 12, -14, 0.03)))
 
     plain = (1.0, 1.0, 1.0)

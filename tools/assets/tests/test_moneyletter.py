@@ -19,7 +19,7 @@ class MoneyLetterTest(unittest.TestCase):
 
     def test_parts_and_states(self):
         children = {c.name: c for c in self.letter.children}
-        for name in ("Glow", "Envelope", "Text", "Progress"):
+        for name in ("Glow", "Envelope", "Tag", "Text", "Progress"):
             self.assertIn(name, children)
         self.assertEqual(children["Text"].cls, "TextNode")
         clock = [c.name for c in children["Progress"].children]
