@@ -147,6 +147,15 @@ TEST_F(LevelSim, OneSeedGivesTheSameRunInTwoProcessesAndAnotherSeedOtherRequests
     EXPECT_FALSE(withPrefix(other, "request ").empty());
     EXPECT_NE(withPrefix(first, "request "), withPrefix(other, "request "));
     EXPECT_NE(withPrefix(first, "  digest"), withPrefix(other, "  digest"));
+
+    // Twice in one process: both runs as the others.
+    const std::vector<std::string> twice = small(11, 4, {"--repeat", "2"});
+    ASSERT_EQ(twice.size(), 2 * first.size() + 2);
+    EXPECT_EQ(twice[0], "run 1");
+    const long n = static_cast<long>(first.size());
+    EXPECT_EQ(std::vector<std::string>(twice.begin() + 1, twice.begin() + 1 + n), first);
+    EXPECT_EQ(twice[first.size() + 1], "run 2");
+    EXPECT_EQ(std::vector<std::string>(twice.begin() + 2 + n, twice.end()), first);
 }
 
 TEST_F(LevelSim, ARestoredJournalGoesOnAsTheStraightRun) {

@@ -3,7 +3,7 @@
 //
 //   level_sim --assets DIR --level FOLDER [--seed N] [--days N] [--script FILE]
 //             [--tables FOLDER] [--save FILE@DAY] [--restore FILE] [--window FILE.png]
-//             [--transcript FILE]
+//             [--transcript FILE] [--repeat N]
 //
 // The game's assets are mounted and set up as the preloader does it (the sound pack, the
 // Buildings atlas, the level templates, the buildings, upgrades and level-scores tables; the
@@ -27,6 +27,7 @@
 // replays the journal's actions, checks the digest at the saved turn (exit code 3 when it
 // differs) and goes on with the script. --window draws in an OpenGL window of 1024 x 768 and
 // writes the last frame to the file, with the place of every lot ("lot NAME X0 Y0 X1 Y1").
+// --repeat N plays the same run N times in this one process, each headed "run K".
 // Exit code 0 when the run went through.
 
 #include <cinttypes>
@@ -104,6 +105,7 @@ struct SOptions {
     std::string restore;
     std::string window;
     std::string transcript;
+    u32 repeat = 1;
 };
 
 bool parse(int argc, char** argv, SOptions& o) {
@@ -133,6 +135,9 @@ bool parse(int argc, char** argv, SOptions& o) {
             o.window = value;
         } else if (name == "--transcript") {
             o.transcript = value;
+        } else if (name == "--repeat") {
+            o.repeat = static_cast<u32>(std::strtoul(value.c_str(), nullptr, 10));
+            if (o.repeat == 0) return false;
         } else {
             return false;
         }
@@ -716,7 +721,7 @@ bool writeFrame(IDevice* device, const std::string& file) {
     return written;
 }
 
-int run(SOptions options) {
+int run(SOptions options, Transcript& out) {
     SJournal journal;
     const bool restoring = !options.restore.empty();
     if (restoring) {
@@ -757,7 +762,6 @@ int run(SOptions options) {
     factory.registerNodeClass(L"GGameLevelScene", &createNode<GGameLevelScene>);
     factory.registerNodeClass(L"GPathMovableNode", &createNode<GPathMovableNode>);
 
-    Transcript out(options.transcript);
     int exitCode = 1;
     {
         SimServices services;
@@ -875,8 +879,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: level_sim --assets DIR --level FOLDER [--seed N] [--days N] "
                      "[--script FILE] [--tables FOLDER] [--save FILE@DAY] [--restore FILE] "
-                     "[--window FILE.png] [--transcript FILE]\n");
+                     "[--window FILE.png] [--transcript FILE] [--repeat N]\n");
         return 2;
     }
-    return run(options);
+    // Repeated runs share the process: each one starts from the seed again and must print the
+    // same transcript.
+    Transcript out(options.transcript);
+    int exitCode = 0;
+    for (u32 i = 0; i < options.repeat && exitCode == 0; ++i) {
+        if (options.repeat > 1) out.line("run " + std::to_string(i + 1));
+        exitCode = run(options, out);
+    }
+    return exitCode;
 }
