@@ -257,6 +257,9 @@ def collection():
         root.add(type_template(t))
     for part in part_templates():
         root.add(part)
+    from . import moneyletter
+    for template in moneyletter.templates():
+        root.add(template)
     return root
 
 
