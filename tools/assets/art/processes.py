@@ -18,13 +18,17 @@ import math
 
 from PIL import ImageFilter
 
-from .buildings import GROUND, SIZE, TRUNK
 from .kit import Canvas, Category, Palette, Picture, Style, rgb, shade
 
 CONSTRUCTION = "levels/common/Buildings/Construction/"
 VEHICLES = "levels/common/Env/Vehicles/"
 CLOUDS = "levels/common/Env/Clouds/"
 FOLDERS = [CONSTRUCTION, VEHICLES, CLOUDS]
+
+# The frame of a building picture and the lot's ground slab in it, as the building art draws
+# them (kept here so that the vehicles' atlases do not follow every change of the buildings).
+SIZE = (150, 140)
+GROUND = (8, 84, 135, 52)
 
 DEPTH = 0.45
 UPRIGHT = 0.9
@@ -57,12 +61,6 @@ GLOW_SIZE = (48, 48)
 
 
 # --- The site -------------------------------------------------------------------------------
-
-def _ground_front():
-    """The front edge of the lot's ground slab in a building frame."""
-    x, y, w, h = GROUND
-    return x, y + h, w
-
 
 def fence():
     """Boards along the front of the lot with two cones and a sign: what a site shows first."""

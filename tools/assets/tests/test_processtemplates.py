@@ -107,6 +107,11 @@ class ProcessTemplatesTest(unittest.TestCase):
         hook = [c for c in site.children if c.name == "Hook"][0]
         self.assertFalse(ends(states(hook)["Working"]))
 
+    def test_the_site_is_drawn_in_the_frame_of_a_building_picture(self):
+        from assets.art import buildings as building_art
+        self.assertEqual(art.SIZE, building_art.SIZE)
+        self.assertEqual(art.GROUND, building_art.GROUND)
+
     def test_selector_star_bar_and_clouds(self):
         selector = self.templates["ConstructionSelector"]
         self.assertEqual(selector.type, "SpriteNode")
