@@ -15,12 +15,13 @@ The templates the work makes (`templates`):
 - "Helicopter", a path mover flown by its "Mover" key frames (two keys on Position, in
   "MovingTo" and "MovingFrom"), with "Body" answering the four diagonal directions and, for
   each, "<Direction>_BeforeUnloading", "_Unloading" and "_AfterUnloading" (finite: the body dips,
-  the cargo is lowered, the body rises), and the children "Cargo" and "CargoShadow";
+  the cargo is lowered on its "Cable", the body rises), and the children "Cargo" and
+  "CargoShadow";
 - "Cargo", the crate on the lot, falling into place in a state named after each direction;
 - "Bus", a path mover whose "Body" answers the eight directions, with the finite state
   "MovingFrom" in which it fades away;
 - "ConstructionSelector", the focus ring of a site ("Focus");
-- "Construction", the site on the lot: "Fence", "Foundation", "Scaffold", "Crane", "Hook",
+- "Construction", the site on the lot: "Ground", "Fence", "Foundation", "Scaffold", "Crane", "Hook",
   "Dust" and the bar "ProgressBar", through the finite states "PreBuild1" (the fence goes up),
   "PreBuild2" (the scaffold and the crane rise), "Build" (the foundation is laid), "Working"
   (the hook goes up and down: endless), "PostBuild1" (the scaffold comes down in a cloud of
@@ -82,6 +83,7 @@ CLOUD_DEPTH = 1000.0  # shadows lie over the lots and their parts
 HELICOPTER_DEPTH = 2000.0
 
 # Depths inside the site.
+Z_GROUND = 0.02
 Z_FOUNDATION, Z_SCAFFOLD, Z_CRANE, Z_HOOK, Z_CARGO, Z_FENCE, Z_DUST, Z_BAR = (
     0.10, 0.20, 0.25, 0.26, 0.30, 0.35, 0.40, 2.5)
 
@@ -180,9 +182,15 @@ def helicopter():
                            AtlasTexture=picture(art.VEHICLES + "CrateShadow.png"),
                            Position=(-18, CARGO_HANGS[1] + 80, 0.0), Bounds=(36, 14, 0),
                            CanBeHit=False))
+    # The cable between the body and the crate, paid out while the crate is lowered.
+    line = node.add(Node("SpriteNode", "Cable", AtlasTexture=picture(art.VEHICLES + "Cable.png"),
+                         Position=(-2, CARGO_HANGS[1], 0.015), PivotPoint=(2, 0),
+                         Bounds=(4, art.CABLE_LENGTH, 0), Scale=(1.0, 0.02, 1.0),
+                         CanBeHit=False))
     bx, by, bz = body.get("Position")
     cx, cy, cz = cargo.get("Position")
     dip = 8
+    paid_out = (1.0, (dip + CARGO_LOWERED) / float(art.CABLE_LENGTH), 1.0)
     for direction in HELICOPTER_DIRECTIONS:
         body.state(direction).at_start(SetProps(
             AtlasTexture=picture(art.helicopter_picture(direction)), Position=(bx, by, bz)))
@@ -195,6 +203,11 @@ def helicopter():
         cargo.state(unloading).animate(KeyFrame(["Position"], [
             Key(0, [(cx, cy + dip, cz)]),
             Key(UNLOAD_LOWER_MS, [(cx, cy + CARGO_LOWERED, cz)], glide=True)]))
+        line.state(unloading).animate(KeyFrame(["Scale"], [
+            Key(0, [(1.0, dip / float(art.CABLE_LENGTH), 1.0)]),
+            Key(UNLOAD_LOWER_MS, [paid_out], glide=True)]))
+        line.state(after).animate(KeyFrame(["Scale"], [
+            Key(0, [paid_out]), Key(UNLOAD_DIP_MS, [(1.0, 0.02, 1.0)], glide=True)]))
         shadow.state(unloading).animate(KeyFrame(["Scale"], [
             Key(0, [(1.0, 1.0, 1.0)]), Key(UNLOAD_LOWER_MS, [(1.3, 1.3, 1.0)], glide=True)]))
         body.state(after).animate(KeyFrame(["Position"], [
@@ -279,6 +292,13 @@ def construction():
     root = Node("BaseNode", "Construction", Bounds=(w, h, 0))
     grown = (1.0, 1.0, 1.0)
     flat = (1.0, 0.02, 1.0)
+
+    # The building goes when the scaffold rises and the new one comes with the last stage: the
+    # bare ground lies between.
+    ground = root.add(frame_sprite("Ground", art.CONSTRUCTION + "Ground.png", Z_GROUND,
+                                   tint=CLEAR))
+    ground.state("PreBuild2").at_start(SetProps(TintColor=WHITE))
+    ground.state("PostBuild2").at_start(SetProps(TintColor=CLEAR))
 
     foundation = root.add(frame_sprite("Foundation", art.CONSTRUCTION + "Foundation.png",
                                        Z_FOUNDATION, tint=CLEAR))

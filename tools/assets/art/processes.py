@@ -1,13 +1,14 @@
 """Building work: what the lots show while they are built, pulled down and restored, and the
 vehicles and shadows that come and go over the level world.
 
-- levels/common/Buildings/Construction/: the site's fence with its cones, the scaffold, the crane
-  and its hook, the foundation, the dust cloud, rubble in summer and under snow (all drawn in the
-  150 x 140 frame of a building picture, so that they stand on the lot at the building's place
+- levels/common/Buildings/Construction/: the site's dug-up ground, its fence with its cones, the
+  scaffold, the crane and its hook, the foundation, the dust cloud, rubble in summer and under
+  snow (all drawn in the 150 x 140 frame of a building picture, so that they stand on the lot at the building's place
   unless they say otherwise), the construction selector (150 x 70, like the focus ring), the bar
   over a building (track and fill, nine-grids) and the glow of the star effect.
 - levels/common/Env/Vehicles/: the supply helicopter in its four diagonal directions (about 96 px
-  long), the crate it carries (hanging on its cable, and landed) with the crate's shadow, and the
+  long), the crate it carries (hanging on its cable, and landed) with the crate's shadow, the
+  cable that lowers it, and the
   workers' bus in eight directions (96 px long on the ground).
 - levels/common/Env/Clouds/: three soft cloud shadows (CloudShadowA to C).
 
@@ -39,6 +40,7 @@ PLANK = rgb("#D9A866")
 NET = rgb("#43B047")
 CONE = rgb("#F39A2B")
 CONCRETE = rgb("#B9BDC4")
+EARTH = rgb("#B8936A")
 BRICK = rgb("#C0623F")
 DUST = rgb("#E8D7B8")
 BUS_BODY = rgb("#F7C331")
@@ -53,6 +55,7 @@ BUS_DIRECTIONS = ("Right", "RightUp", "Up", "LeftUp", "Left", "LeftDown", "Down"
 BUS_ANGLES = {name: 45.0 * i for i, name in enumerate(BUS_DIRECTIONS)}
 CRATE_SIZE = (32, 56)  # the hanging crate with its cable
 CRATE_LANDED = (32, 30)
+CABLE_LENGTH = 42
 CLOUD_SIZES = ((280, 150), (220, 130), (320, 170))
 BAR_SIZE = (90, 14)
 BAR_GRID = 6
@@ -100,6 +103,24 @@ def _cone(canvas, cx, base, size=14):
     canvas.outline(1.0)
     canvas.rounded_rect(cx - size / 2.0 + 2.5, base - size * 0.55, size - 5, 3, 1)
     canvas.fill(Palette.WHITE, preserve=False)
+
+
+def site_ground():
+    """The lot's slab dug up: bare earth with tyre tracks, where the building stood."""
+    canvas = Canvas(*SIZE)
+    x, y, w, h = GROUND
+    canvas.rounded_rect(x + 3, y + 4, w, h, 14)
+    canvas.fill(Palette.BLACK, alpha=Style.SHADOW_ALPHA, preserve=False)
+    canvas.rounded_rect(x, y, w, h, 14)
+    canvas.lit_fill(EARTH, (x, y, w, h))
+    canvas.outline(Style.OUTLINE)
+    for offset in (14, 24):
+        canvas.stroke_line([(x + 16, y + offset + 12), (x + w / 2.0, y + offset),
+                            (x + w - 14, y + offset + 8)], 3.0, shade(EARTH, -0.2))
+    for cx, cy in ((x + 26, y + 38), (x + 104, y + 40), (x + 70, y + 44)):
+        canvas.circle(cx, cy, 3)
+        canvas.fill(shade(EARTH, -0.3), preserve=False)
+    return canvas.image()
 
 
 def foundation():
@@ -415,6 +436,13 @@ def crate(hanging):
     return canvas.image()
 
 
+def cable():
+    """The helicopter's cable, stretched by its node as the crate is lowered: 4 x 42."""
+    canvas = Canvas(4, CABLE_LENGTH)
+    canvas.stroke_line([(2, 0), (2, CABLE_LENGTH)], 1.4, Palette.OUTLINE)
+    return canvas.image()
+
+
 def crate_shadow():
     canvas = Canvas(36, 14)
     canvas.ctx.save()
@@ -539,6 +567,7 @@ def cloud_shadow(index):
 
 PICTURES = {
     CONSTRUCTION + "Fence.png": fence,
+    CONSTRUCTION + "Ground.png": site_ground,
     CONSTRUCTION + "Foundation.png": foundation,
     CONSTRUCTION + "Scaffold.png": scaffold,
     CONSTRUCTION + "Crane.png": crane,
@@ -551,6 +580,7 @@ PICTURES = {
     VEHICLES + "Crate.png": lambda: crate(False),
     VEHICLES + "CrateHanging.png": lambda: crate(True),
     VEHICLES + "CrateShadow.png": crate_shadow,
+    VEHICLES + "Cable.png": cable,
 }
 BAR_TRACK = CONSTRUCTION + "BarTrack.png"
 BAR_FILL = CONSTRUCTION + "BarFill.png"
