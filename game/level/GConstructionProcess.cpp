@@ -240,7 +240,9 @@ void GConstructionProcess::startConstructionNode(TemplateCollectionNode* templat
     BaseNode* bar = m_construction->findChildByName("ProgressBar");
     if (bar && bar->isKindOf(NodeTypeBaseProgressBar)) {
         m_bar.assign(static_cast<BaseProgressBarNode*>(bar));
-        bar->CEventReceiver::onEvent(makeEvent<CEventNodeTemplatesChanged>(templates).get());
+        // Straight to the bar itself (not its children nor parents), through its own handlers:
+        // it applies its own template.
+        bar->onEvent(makeEvent<CEventNodeTemplatesChanged>(templates).get());
         m_bar->setMaxValue(1.0f);
         m_bar->setValue(0.0f);
     }

@@ -21,6 +21,7 @@ Positions are relative to the lot (its footprint is 135 x 60); pictures come fro
 art (art/buildings.py) packed into the Buildings atlas, fonts from scenes/fonts.
 """
 from . import buildings as catalogue
+from . import processtemplates
 from .art import buildings as art
 from .common import Output, asset
 from .registry import Module
@@ -151,6 +152,7 @@ def type_template(t):
                            Position=(i * STAR_STEP, 0, 0), Bounds=(16, 16, 0), CanBeHit=False))
         root.add(smile_node())
     root.add(workers_node())
+    processtemplates.add_lot_states(root, name)
     return root
 
 
@@ -257,7 +259,8 @@ def collection():
         root.add(type_template(t))
     for part in part_templates():
         root.add(part)
-    from . import moneyletter
+    root.children += processtemplates.templates()
+    from . import moneyletter  # it builds on this module's helpers: imported late
     for template in moneyletter.templates():
         root.add(template)
     return root
