@@ -11,6 +11,7 @@
 #include "game/level/GLevelConfiguration.h"
 #include "game/level/GLevelObjective.h"
 #include "game/level/GLevelPaths.h"
+#include "game/level/GNeutralCarTraffic.h"
 #include "game/level/GLevelUpgrades.h"
 #include "game/level/GRandomEventRequest.h"
 

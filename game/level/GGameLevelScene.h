@@ -18,6 +18,7 @@ class GBuildingProcess;
 class GBuildingsConfiguration;
 class GLevelConfiguration;
 class GLevelPaths;
+class GNeutralCarTraffic;
 class GLevelUpgrades;
 
 // One entry of the history of the player's actions that objectives count.
@@ -103,6 +104,8 @@ public:
     GLevelConfiguration* getLevelConfiguration() const { return m_configuration.get(); }
     GBuildingsConfiguration* getBuildingsConfiguration() const { return m_buildings.get(); }
     GLevelPaths* getLevelPaths() const { return m_paths.get(); }
+    // The level's passing cars, which the buses of the building work join (none without paths).
+    GNeutralCarTraffic* getNeutralCarTraffic() const { return m_traffic.get(); }
     GLevelUpgrades* getUpgradeEffects() const { return m_upgrades.get(); }
     oskel::BaseNode* getBuildingsNode() const { return m_buildingsNode.get(); }
     oskel::BaseNode* getCargosNode() const { return m_cargosNode.get(); }
@@ -156,6 +159,7 @@ private:
     oskel::CRefPtr<GBuildingsConfiguration> m_buildings;
     oskel::CRefPtr<GLevelUpgrades> m_upgrades;
     oskel::CRefPtr<GLevelPaths> m_paths;
+    oskel::CRefPtr<GNeutralCarTraffic> m_traffic;
     Rect m_lotsArea{0, 0, 1024, 768};
     GBuildingNode* m_selected = nullptr;
     GBuildingNode* m_previousSelected = nullptr;
