@@ -36,7 +36,7 @@ def car_name(index, direction):
 
 
 def walker_name(index, direction, step):
-    return "%sWalker%d_%s%d.png" % (FOLDER, index, direction, step)
+    return "%sWalker%d_%s%04d.png" % (FOLDER, index, direction, step)
 
 
 def bird_name(direction, flap):
