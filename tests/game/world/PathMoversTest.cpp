@@ -174,7 +174,17 @@ TEST_F(PathMoversTest, ABirdCrossesBetweenTwoDifferentEdges) {
         EXPECT_LE(bird->Velocity, 35.0f);
         scene->removeChild(bird.get());
     }
-    // Every pair of different edges comes up.
+    // Whatever the seed, the two edges differ.
+    for (u32 seed = 1; seed <= 300; ++seed) {
+        CRandom::instance().seed(seed * 7919u);
+        auto bird = make<GBirdNode>(scene);
+        draw();
+        const auto& points = bird->getStoredPoints();
+        ASSERT_EQ(points.size(), 2u);
+        EXPECT_NE(GBirdNode::edgeOf(points[0]), GBirdNode::edgeOf(points[1])) << seed;
+        scene->removeChild(bird.get());
+    }
+    // Along one stream of draws every pair of different edges comes up.
     for (int a = 0; a < 4; ++a)
         for (int b = 0; b < 4; ++b)
             if (a != b) EXPECT_GT(seen[a][b], 0u) << a << " " << b;
