@@ -61,6 +61,25 @@ def _box(centre, along, across, length, width, lift):
     return corners
 
 
+def _solid(canvas, bottom, top, side, face):
+    """A box from its bottom and top outlines: the side faces, the far ones first, then the top."""
+    n = len(bottom)
+    quads = []
+    for i in range(n):
+        j = (i + 1) % n
+        quad = [bottom[i], bottom[j], top[j], top[i]]
+        quads.append((sum(p[1] for p in quad) / 4.0, quad))
+    for _, quad in sorted(quads):
+        canvas.polygon(quad)
+        canvas.fill(side, preserve=True)
+        canvas.outline(1.0)
+    canvas.polygon(top)
+    canvas.lit_fill(face, (min(p[0] for p in top), min(p[1] for p in top),
+                           max(p[0] for p in top) - min(p[0] for p in top) + 1,
+                           max(p[1] for p in top) - min(p[1] for p in top) + 1))
+    canvas.outline(Style.OUTLINE_SMALL)
+
+
 def car(colour, direction):
     w, h = CAR_SIZE
     canvas = Canvas(w, h)
@@ -82,27 +101,19 @@ def car(colour, direction):
             y = ground[1] + along[1] * length / 2 * sl + across[1] * width / 2 * sw
             canvas.circle(x, y - 1, 3.2)
             canvas.fill(Palette.OUTLINE, preserve=False)
-    # the sides: the body's footprint raised a little, then its top
-    canvas.polygon(_box(ground, along, across, length, width, 2))
-    canvas.fill(shade(colour, -0.3), preserve=True)
-    canvas.outline(Style.OUTLINE_SMALL)
-    top = _box(ground, along, across, length, width, 8)
-    canvas.polygon(top)
-    canvas.lit_fill(colour, (0, 0, w, h))
-    canvas.outline(Style.OUTLINE_SMALL)
-    # the cabin: glass, then the roof over it
+    # the body: its sides between the footprint and the top, the faces turned to the viewer last
+    _solid(canvas, _box(ground, along, across, length, width, 2),
+           _box(ground, along, across, length, width, 9), shade(colour, -0.28), colour)
+    canvas.highlight_band(ground[0] - 8, ground[1] - 13, 16, 3, 1.5)
+    # the cabin: glass sides up to the roof
     back = (ground[0] - along[0] * 3.0, ground[1] - along[1] * 3.0)
-    canvas.polygon(_box(back, along, across, 20, 15, 9))
-    canvas.fill(shade(rgb("#8CD3F5"), -0.15), preserve=True)
-    canvas.outline(1.0)
-    canvas.polygon(_box(back, along, across, 14, 13, 15))
-    canvas.lit_fill(shade(colour, 0.15), (0, 0, w, h))
-    canvas.outline(1.0)
+    _solid(canvas, _box(back, along, across, 19, 15, 9), _box(back, along, across, 14, 12, 16),
+           shade(rgb("#8CD3F5"), -0.12), shade(colour, 0.15))
     # headlights at the front corners, tail lights at the back
     for sign, lamp in ((1, Palette.GOLD_HIGHLIGHT), (-1, Palette.DANGER)):
         for sw in (-0.7, 0.7):
             x = ground[0] + along[0] * length / 2 * sign * 0.94 + across[0] * width / 2 * sw
-            y = ground[1] + along[1] * length / 2 * sign * 0.94 + across[1] * width / 2 * sw - 8
+            y = ground[1] + along[1] * length / 2 * sign * 0.94 + across[1] * width / 2 * sw - 9
             canvas.circle(x, y, 1.7)
             canvas.fill(lamp, preserve=True)
             canvas.outline(0.6)
