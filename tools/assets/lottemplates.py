@@ -260,6 +260,9 @@ def collection():
         root.add(part)
     for mover in movertemplates.templates():
         root.add(mover)
+    from . import moneyletter
+    for template in moneyletter.templates():
+        root.add(template)
     return root
 
 

@@ -1,11 +1,13 @@
 """Every art category, in a fixed order. A new category module is added here."""
 from . import achievements, buildings, comics, map, menu, movers, people, shellart, shop, skin, vehicles
+from . import moneyletter
 
 CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
               buildings.CATEGORY, shop.CATEGORY, achievements.CATEGORY]
 CATEGORIES += [map.CATEGORY]
 CATEGORIES += [shellart.CATEGORY, comics.CATEGORY]
 CATEGORIES += [movers.CATEGORY]
+CATEGORIES += [moneyletter.CATEGORY]
 
 
 def by_name(name):
