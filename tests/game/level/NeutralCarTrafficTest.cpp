@@ -10,6 +10,7 @@
 #include "engine/core/CRandom.h"
 #include "game/level/GBuildingProcess.h"
 #include "game/level/GLevelPaths.h"
+#include "game/level/GMaintenanceProcess.h"
 #include "game/level/GNeutralCarTraffic.h"
 #include "game/level/GPathMovableNode.h"
 #include "tests/game/level/LotWorld.h"
@@ -384,4 +385,47 @@ TEST_F(NeutralCarTrafficTest, ABusJoinsAsAPriorityCarAndLeavesWhenDestroyed) {
     bus = nullptr;
     ASSERT_EQ(traffic->getCars().size(), 1u);
     EXPECT_EQ(traffic->getCars()[0].car, car.get());
+}
+
+TEST_F(NeutralCarTrafficTest, TheLevelMakesItsTrafficWithItsPathsAndStepsItWhilePaused) {
+    EXPECT_EQ(world.level->getNeutralCarTraffic(), nullptr);
+    CRefPtr<GLevelPaths> paths = pathsOf(carPath("3000;3000", "Car1"));
+    world.level->setLevelPaths(paths.get());
+    GNeutralCarTraffic* traffic = world.level->getNeutralCarTraffic();
+    ASSERT_NE(traffic, nullptr);
+    EXPECT_EQ(traffic->getCarsLayer(), world.level->getCargosNode());
+    ASSERT_EQ(traffic->getSpawners().size(), 1u);
+    world.level->setPaused(true);
+    // The level's own steps of 20 ms.
+    const auto steps = [&](u32 ms) {
+        for (u32 t = 0; t < ms; t += 20) world.level->update(20);
+    };
+    steps(20);
+    EXPECT_FALSE(traffic->isStartPending());
+    const size_t before = traffic->getCars().size();
+    const s32 left = traffic->getSpawners()[0].countdown;
+    steps(20);
+    // Counted down, or set again to the whole time when a car was due.
+    EXPECT_EQ(traffic->getSpawners()[0].countdown, left - 20 < 1 ? 3000 : left - 20);
+    // Its cars come under the vehicle layer: a car every 3000 ms, paused or not.
+    steps(6000 - 20);
+    EXPECT_EQ(traffic->getCars().size(), before + 2);
+    for (const GNeutralCarTraffic::SCar& car : traffic->getCars())
+        EXPECT_EQ(car.car->getParent(), world.level->getCargosNode());
+}
+
+TEST_F(NeutralCarTrafficTest, TheWorkBusesJoinTheLevelsTraffic) {
+    world.level->setLevelPaths(pathsOf(carPath("0;0", "Car1") +
+                                       "<Path ID=\"Lot\"><p p=\"0;300\"/><p p=\"500;300\"/></Path>")
+                                   .get());
+    GNeutralCarTraffic* traffic = world.level->getNeutralCarTraffic();
+    ASSERT_NE(traffic, nullptr);
+    GLevelPath* path = world.level->getLevelPaths()->getRandomCarPath(CNameId("Lot").getId());
+    GWorkersBus crew;
+    ASSERT_TRUE(crew.start(layer, world.templates.get(), path, 140.0f, false,
+                           GBuildingProcess::trafficOf(world.level.get())));
+    ASSERT_EQ(traffic->getCars().size(), 1u);
+    EXPECT_TRUE(traffic->getCars()[0].isPriority);
+    crew.remove();
+    EXPECT_TRUE(traffic->getCars().empty());
 }
