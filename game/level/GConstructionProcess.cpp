@@ -196,7 +196,8 @@ void GConstructionProcess::setFlightKeys(s32 state, const vector3df& from, const
 
 void GConstructionProcess::startBusOrWorkers(TemplateCollectionNode* templates) {
     if (isUsable(m_carPath.get())) {
-        m_bus = startBus(templates, m_world.get(), m_carPath.get(), WorkersBusSpeed);
+        m_bus = startBus(templates, m_world.get(), m_carPath.get(), WorkersBusSpeed,
+                         trafficOf(m_level));
         if (m_bus) {
             m_busPhase = BusDriving;
             if (CSoundGroupManager* groups = soundGroups())

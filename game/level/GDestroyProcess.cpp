@@ -47,7 +47,8 @@ GLotWorkProcess::~GLotWorkProcess() {
 }
 
 bool GLotWorkProcess::startCrew(TemplateCollectionNode* templates) {
-    const bool sent = m_crew.start(m_world.get(), templates, m_path.get(), WorkersBusSpeed, true);
+    const bool sent = m_crew.start(m_world.get(), templates, m_path.get(), WorkersBusSpeed, true,
+                                    trafficOf(m_level));
     m_bar = makeBarOver(templates, m_lot.get());
     return sent;
 }

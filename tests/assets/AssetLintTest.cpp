@@ -109,7 +109,6 @@ constexpr SPending PendingFiles[] = {
     {"particles/Rain.png", "the rain of the world's effects"},
     {"particles/Snow.png", "the snow of the world's effects"},
     {"scenes/GamePlayScene.oscn", "the play screen"},
-    {"Level.oscn", "the levels' own scene files"},
     {"scenes/MapTutorial1.xml", "the map's first tutorial"},
     {"scenes/MapTutorial2.xml", "the map's second tutorial"},
 };

@@ -21,7 +21,7 @@ Positions are relative to the lot (its footprint is 135 x 60); pictures come fro
 art (art/buildings.py) packed into the Buildings atlas, fonts from scenes/fonts.
 """
 from . import buildings as catalogue
-from . import processtemplates
+from . import movertemplates, processtemplates
 from .art import buildings as art
 from .common import Output, asset
 from .registry import Module
@@ -260,6 +260,8 @@ def collection():
     for part in part_templates():
         root.add(part)
     root.children += processtemplates.templates()
+    for mover in movertemplates.templates():
+        root.add(mover)
     from . import moneyletter  # it builds on this module's helpers: imported late
     for template in moneyletter.templates():
         root.add(template)
