@@ -2,6 +2,7 @@
 
 #include "engine/audio/SoundPack.h"
 #include "engine/core/CLogger.h"
+#include "engine/core/CRandom.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/device/IDevice.h"
 #include "engine/io/CFileSystem.h"
@@ -21,6 +22,9 @@ using namespace oskel;
 namespace brasquel::levelsim {
 
 namespace {
+
+// The low word the generator's other half starts from, with every seed.
+constexpr u32 SeedHighWord = 0x2545F491u;
 
 const char* const AtlasFile = "atlases/Buildings.xml";
 const char* const Env1File = "atlases/Env1.xml";
@@ -42,6 +46,11 @@ std::string withSlash(std::string folder) {
 }
 
 }  // namespace
+
+void seedRandom(u32 seed) {
+    CRandom::instance().seed(seed);
+    CRandom::instance().setLowGeneratorState(seed, SeedHighWord);
+}
 
 void registerLevelNodeClasses() {
     CNodeFactory& factory = CNodeFactory::instance();

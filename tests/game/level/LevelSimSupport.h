@@ -30,15 +30,16 @@ namespace brasquel::levelsim {
 // One turn of the loop, in milliseconds of game time.
 constexpr oskel::u32 TurnMs = 10;
 
+// Seeds the one random generator, before anything loads: both its halves from the seed.
+void seedRandom(oskel::u32 seed);
+
 // The game's services the level uses.
 class SimServices : public IGameServices {
 public:
     ComicsConfiguration* getComicsConfiguration() const override { return nullptr; }
     UpgradesConfiguration* getUpgradesConfiguration() const override { return upgrades.get(); }
     LevelScores* getLevelScores() const override { return scores.get(); }
-    GBuildingsConfiguration* getBuildingsConfiguration() const override {
-        return buildings.get();
-    }
+    GBuildingsConfiguration* getBuildingsConfiguration() const override { return buildings.get(); }
     GExternalHooks* getExternalHooks() const override { return nullptr; }
     GLogosConfiguration* getLogosConfiguration() const override { return nullptr; }
     oskel::SceneManager* getSceneManager() const override { return nullptr; }
@@ -62,8 +63,8 @@ public:
 void registerLevelNodeClasses();
 
 // A resource of the content manager, or null (logged) when it is missing or of another type.
-oskel::CRefPtr<oskel::CResource> loadResource(oskel::IContentManager* content,
-                                              oskel::u32 typeCode, const std::string& path);
+oskel::CRefPtr<oskel::CResource> loadResource(oskel::IContentManager* content, oskel::u32 typeCode,
+                                              const std::string& path);
 
 // The buildings and upgrades tables from the folder (levels/common/ when empty), and the
 // level scores. False when a table is missing or damaged.
@@ -84,8 +85,8 @@ struct SGameContent {
 // sound pack, the dictionary, the Buildings and Env atlases, the level templates and the tables.
 // The services' files and sound groups are set up by the caller.
 void loadGameContent(oskel::IDevice* device, oskel::IContentManager* content,
-                     oskel::SceneManager* scenes, SimServices& services,
-                     const std::string& tables, SGameContent& out);
+                     oskel::SceneManager* scenes, SimServices& services, const std::string& tables,
+                     SGameContent& out);
 
 // A level folder as the play screen reads it.
 struct SLevelFolder {

@@ -42,7 +42,6 @@
 #include <vector>
 
 #include "engine/audio/CSoundGroupManager.h"
-#include "engine/audio/SoundPack.h"
 #include "engine/content/CContentManager.h"
 #include "engine/core/CLogger.h"
 #include "engine/core/CRandom.h"
@@ -51,30 +50,17 @@
 #include "engine/image/CImage.h"
 #include "engine/image/CImageManager.h"
 #include "engine/io/CFileSystem.h"
-#include "engine/io/CTextDictionary.h"
-#include "engine/io/CXmlReader.h"
-#include "engine/scene/CNodeFactory.h"
 #include "engine/scene/NodeEvents.h"
 #include "engine/scene/SceneManager.h"
 #include "engine/scene/SceneNode.h"
-#include "engine/scene/TemplateCollectionNode.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
-#include "game/config/ConfigurationFile.h"
-#include "game/config/GNodeTypeIds.h"
 #include "game/config/IGameServices.h"
-#include "game/config/LevelScores.h"
-#include "game/config/UpgradesConfiguration.h"
 #include "game/level/GBuildingNode.h"
-#include "game/level/GBuildingsConfiguration.h"
-#include "game/level/GEllipseSectorNode.h"
 #include "game/level/GGameLevelScene.h"
 #include "game/level/GLevelConfiguration.h"
 #include "game/level/GLevelObjective.h"
-#include "game/level/GLevelPaths.h"
 #include "game/level/GLevelUpgrades.h"
-#include "game/level/GPathMovableNode.h"
-#include "game/world/GPathMovers.h"
 #include "tests/game/level/LevelSimSupport.h"
 
 using namespace oskel;
@@ -86,8 +72,6 @@ namespace {
 constexpr s32 WindowWidth = 1024;
 constexpr s32 WindowHeight = 768;
 constexpr u32 ClearColor = 0xff5a8a3cu;
-// The low word the generator's other half starts from, with every seed.
-constexpr u32 SeedHighWord = 0x2545F491u;
 
 struct SOptions {
     std::string assets;
@@ -640,8 +624,7 @@ int run(SOptions options, Transcript& out) {
     const bool window = !options.window.empty();
 
     // The one random generator: seeded before anything loads.
-    CRandom::instance().seed(options.seed);
-    CRandom::instance().setLowGeneratorState(options.seed, SeedHighWord);
+    seedRandom(options.seed);
 
     SDeviceParameters parameters;
     parameters.driverType = window ? DriverOpenGL : DriverNull;
