@@ -21,6 +21,7 @@ Positions are relative to the lot (its footprint is 135 x 60); pictures come fro
 art (art/buildings.py) packed into the Buildings atlas, fonts from scenes/fonts.
 """
 from . import buildings as catalogue
+from . import effects
 from .art import buildings as art
 from .common import Output, asset
 from .registry import Module
@@ -257,6 +258,8 @@ def collection():
         root.add(type_template(t))
     for part in part_templates():
         root.add(part)
+    for template in effects.templates({child.name for child in root.children}):
+        root.add(template)
     return root
 
 
