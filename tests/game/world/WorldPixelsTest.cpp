@@ -181,18 +181,18 @@ TYPED_TEST(WorldPixels, AStillRainParticleIsTurnedInWholeDegreesFadedAndTinted) 
     ASSERT_EQ(rain->getLiveCount(), 1u);
     EXPECT_NEAR(rain->getParticles()[0].angle, 45.9f, 0.001f);
 
-    // Drawn at 45 degrees exactly: the corners lie on the diagonals through the centre.
+    // Drawn at 45 degrees exactly: the middles of the quad's short edges lie on a diagonal
+    // through the centre, 24 units out (the bar's half length).
     const CMeshBuffer& mesh = rain->getMeshBuffer();
     ASSERT_GE(mesh.getVertexCount(), 4u);
     const S2DVertex* v = mesh.getVertices();
     const vector3df centre(0.0f, GWeatherParticlesNode::EmitTop, 0.0f);
-    for (u32 i = 0; i < 4; ++i) {
-        const vector3df d = v[i].Pos - centre;
-        EXPECT_NEAR(std::fabs(d.X) - std::fabs(d.Y), 0.0f, 0.01f) << i;  // 45, never 45.9
-        EXPECT_NEAR(std::sqrt(d.X * d.X + d.Y * d.Y), std::sqrt(4.0f * 4.0f + 24.0f * 24.0f),
-                    0.01f);
-        EXPECT_EQ(v[i].Color.color, 0x7F00FF00u) << i;  // alpha 127 of 0.5, green of the tint
+    for (u32 edge : {0u, 2u}) {
+        const vector3df d = (v[edge].Pos + v[edge + 1].Pos) * 0.5f - centre;
+        EXPECT_NEAR(std::fabs(d.X) - std::fabs(d.Y), 0.0f, 0.001f) << edge;  // 45, never 45.9
+        EXPECT_NEAR(std::sqrt(d.X * d.X + d.Y * d.Y), 24.0f, 0.01f) << edge;
     }
+    for (u32 i = 0; i < 4; ++i) EXPECT_EQ(v[i].Color.color, 0x7F00FF00u) << i;  // 0.5, the tint
 
     this->frame([&](IVideoDriver* driver) { rain->renderClipped(driver, nullptr); });
     // The bar's middle: green at half strength over black.
