@@ -172,8 +172,8 @@ def facing(direction):
 
 def bird_template(name):
     """A bird: its "Body" turns with the eight direction states and beats its wings in their
-    "_Flap" states."""
-    root = Node("GBirdNode", name, CanBeHit=False)
+    "_Flap" states. The root is a plain node: the circling bird takes only the body."""
+    root = Node("BaseNode", name, CanBeHit=False)
     w, h = art.BIRD_SIZE
     body = root.add(sprite("Body", "Bird_Right.png", art.BIRD_SIZE, (-w / 2.0, -h / 2.0, 0)))
     for direction in DIRECTIONS:
