@@ -187,7 +187,8 @@ def bird_template(name):
     return root
 
 
-BIRD = "Bird"
+# The bird template the path movers use too ("FlyingBird"); made here only when missing.
+BIRD = "FlyingBird"
 
 
 def circular_bird():
