@@ -112,9 +112,10 @@ def sprite(name, picture, size, position=(0, 0, 0), folder=TEMPLATE_FOLDER, **pr
 
 
 def centred(name, picture, size, z=0.0, folder=TEMPLATE_FOLDER, **props):
-    """A sprite centred on its parent's origin, turning and scaling about its middle."""
+    """A sprite centred on its parent's origin, turning and scaling about its middle (a node's
+    Position is where its pivot point lands)."""
     w, h = size
-    return sprite(name, picture, size, (-w / 2.0, -h / 2.0, z), folder,
+    return sprite(name, picture, size, (0.0, 0.0, z), folder,
                   PivotPoint=(w / 2.0, h / 2.0), **props)
 
 
@@ -270,9 +271,9 @@ def firework(index):
     pw, ph = art.PIECE_SIZE
     for k in range(PIECES):
         a = 2 * math.pi * k / PIECES
-        end = (math.cos(a) * PIECE_REACH - pw / 2.0, math.sin(a) * PIECE_REACH - ph / 2.0 + 12,
-               0.03)
-        start = (-pw / 2.0, -ph / 2.0, 0.03)
+        # The piece's middle (its pivot) flies from the rocket out to its end.
+        end = (math.cos(a) * PIECE_REACH, math.sin(a) * PIECE_REACH + 12, 0.03)
+        start = (0.0, 0.0, 0.03)
         piece = root.add(sprite("Piece%d" % (k + 1), "Piece.png", art.PIECE_SIZE, start,
                                 folder=FIREWORK_FOLDER, Visible=False, TintColor=colour,
                                 PivotPoint=(pw / 2.0, ph / 2.0)))
