@@ -1,6 +1,6 @@
 // lot_gallery: every building type on its lot, and lots in every state a level shows them in,
 // drawn by the engine as the game runs it (the device with its OpenGL window of 1024 x 768, the
-// game's assets, the Buildings atlas and the level templates). Built for the tests only.
+// game's assets, the level's atlases and templates). Built for the tests only.
 //
 //   lot_gallery --assets DIR --out FILE.png [--frames N]
 //
@@ -393,6 +393,10 @@ int run(const SOptions& options) {
         device->addEventReceiver(scenes.get(), 2);
 
         CRefPtr<CResource> atlas = load(content.get(), TypeCodeAtlasCollection, AtlasFile);
+        // The level's other atlases: the templates' world pictures (effects, birds) lie there.
+        CRefPtr<CResource> envAtlases[] = {
+            load(content.get(), TypeCodeAtlasCollection, "atlases/Env1.xml"),
+            load(content.get(), TypeCodeAtlasCollection, "atlases/Env2.xml")};
         CRefPtr<CResource> templates = load(content.get(), TypeCodeSceneNode, TemplatesFile);
         auto* collection = dynamic_cast<TemplateCollectionNode*>(templates.get());
         auto catalogue = makeRef<GBuildingsConfiguration>();
@@ -401,7 +405,7 @@ int run(const SOptions& options) {
             read = catalogue->read(reader) && catalogue->size() > 0;
             reader->drop();
         }
-        if (!atlas || !collection || !read) {
+        if (!atlas || !envAtlases[0] || !envAtlases[1] || !collection || !read) {
             logError("lot_gallery: the gallery's content is missing");
         } else {
             scenes->setTemplateCollection(collection);
