@@ -17,6 +17,7 @@ const char* const kCueNames[GSoundCueIds::Count] = {
     "FeatureFactory", "FeatureREAgency", "FeaturePRAgency", "TimedActionEnd", "AlmostEnd",
     "TimeOver", "LevelCompleted", "Income", "MaterialsDelivered", "WorkersTrained", "Broken",
     "Dirty", "MoneyLetter", "GameCar", "ForSale", "BuyRequest", "SoundVolumeChange", "ComicsText",
+    "Rain",
 };
 
 }  // namespace
@@ -62,7 +63,8 @@ GSoundCueIds::GSoundCueIds()
       ForSale(kCueNames[37]),
       BuyRequest(kCueNames[38]),
       SoundVolumeChange(kCueNames[39]),
-      ComicsText(kCueNames[40]) {}
+      ComicsText(kCueNames[40]),
+      Rain(kCueNames[41]) {}
 
 const GSoundCueIds& GSoundCueIds::get() {
     static const GSoundCueIds ids;

@@ -54,12 +54,14 @@ struct GSoundCueIds {
     oskel::CNameId SoundVolumeChange;
     // The comics scene's cue of a page's text.
     oskel::CNameId ComicsText;
+    // The level's rain while its weather runs.
+    oskel::CNameId Rain;
 
     // The one set of names, made on the first call (thread-safe).
     static const GSoundCueIds& get();
 
-    // Every cue name in declaration order (the forty, then "ComicsText").
-    static constexpr oskel::u32 Count = 41;
+    // Every cue name in declaration order (the forty, then "ComicsText" and "Rain").
+    static constexpr oskel::u32 Count = 42;
     static const char* const* names();
 
 private:

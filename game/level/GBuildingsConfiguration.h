@@ -19,6 +19,7 @@ class GLevelConfiguration;
 // The kinds of building (a type's "Type").
 enum EBuildingKind : oskel::s32 {
     BuildingKindLodging = 0,    // houses guests
+    BuildingKindDecoration = 2,  // gets dirty
     BuildingKindFirstRuin = 3,  // this kind and above start as ruins to restore
     BuildingKindAquaPark = 7,
 };

@@ -11,6 +11,10 @@ class CXmlReader;
 
 namespace brasquel {
 
+class GBuildingConfig;
+class GBuildingNode;
+class GGameLevelScene;
+
 // The kinds of objective, by the "Type" of their "Objective" element.
 enum ELevelObjectiveKind : oskel::s32 {
     LevelObjectiveMoney,
@@ -36,6 +40,12 @@ public:
     // Forgets what the objective remembers of a level (the level scene calls it when it gets its
     // configuration).
     virtual void reset() {}
+    // Whether the level meets the objective now.
+    virtual bool isCompleted(const GGameLevelScene& level) = 0;
+    // The current number, "/", the target: money amounts through the dictionary's "MoneyDollar"
+    // (grouped digits; the bare number without a dictionary), other counts as plain numbers.
+    virtual oskel::stringw getProgressText(const GGameLevelScene& level,
+                                           const oskel::CTextDictionary* dictionary) const = 0;
     // The description: the element's "InfoStr", or for the money flow, workers and guests the
     // dictionary's text with the target as its parameter (full: the long form of the income).
     virtual oskel::stringw getInfoText(const oskel::CTextDictionary* dictionary,
@@ -56,6 +66,9 @@ protected:
 // A money amount to reach.
 class GLevelObjectiveMoney : public GLevelObjective {
 public:
+    bool isCompleted(const GGameLevelScene& level) override;
+    oskel::stringw getProgressText(const GGameLevelScene& level,
+                                   const oskel::CTextDictionary* dictionary) const override;
     oskel::stringw getInfoText(const oskel::CTextDictionary* dictionary, bool full) const override;
     oskel::stringw getHintText() const override;
     void read(oskel::CXmlReader* reader) override;
@@ -68,6 +81,9 @@ public:
 // A daily income of the working lots to reach.
 class GLevelObjectiveIncome : public GLevelObjective {
 public:
+    bool isCompleted(const GGameLevelScene& level) override;
+    oskel::stringw getProgressText(const GGameLevelScene& level,
+                                   const oskel::CTextDictionary* dictionary) const override;
     oskel::stringw getInfoText(const oskel::CTextDictionary* dictionary, bool full) const override;
     oskel::stringw getHintText() const override;
     void read(oskel::CXmlReader* reader) override;
@@ -79,6 +95,10 @@ public:
 // A number of workers in all (the busy ones count).
 class GLevelObjectiveWorkers : public GLevelObjective {
 public:
+    bool isCompleted(const GGameLevelScene& level) override;
+    oskel::stringw getProgressText(const GGameLevelScene& level,
+                                   const oskel::CTextDictionary* dictionary) const override;
+    oskel::s32 current(const GGameLevelScene& level) const;
     oskel::stringw getInfoText(const oskel::CTextDictionary* dictionary, bool full) const override;
     oskel::stringw getHintText() const override;
     void read(oskel::CXmlReader* reader) override;
@@ -90,6 +110,10 @@ public:
 // A number of guests in the working lots.
 class GLevelObjectiveGuestsCount : public GLevelObjective {
 public:
+    bool isCompleted(const GGameLevelScene& level) override;
+    oskel::stringw getProgressText(const GGameLevelScene& level,
+                                   const oskel::CTextDictionary* dictionary) const override;
+    oskel::s32 current(const GGameLevelScene& level) const;
     oskel::stringw getInfoText(const oskel::CTextDictionary* dictionary, bool full) const override;
     oskel::stringw getHintText() const override;
     void read(oskel::CXmlReader* reader) override;
@@ -108,6 +132,11 @@ public:
 // A number of lots of the listed types on the listed places (either list empty: any).
 class GLevelObjectiveHaveTypedBuildingsCount : public GLevelObjectiveWithInfo {
 public:
+    bool isCompleted(const GGameLevelScene& level) override;
+    oskel::stringw getProgressText(const GGameLevelScene& level,
+                                   const oskel::CTextDictionary* dictionary) const override;
+    // The number the objective counts in the level now.
+    oskel::s32 count(const GGameLevelScene& level) const;
     void read(oskel::CXmlReader* reader) override;
     ELevelObjectiveKind getKind() const override { return LevelObjectiveHaveTypedBuildingsCount; }
 
@@ -122,6 +151,12 @@ public:
 // Value lots of each listed type (each type counts up to Value).
 class GLevelObjectiveHaveEachTypeBuildingsCount : public GLevelObjectiveWithInfo {
 public:
+    bool isCompleted(const GGameLevelScene& level) override;
+    oskel::stringw getProgressText(const GGameLevelScene& level,
+                                   const oskel::CTextDictionary* dictionary) const override;
+    // Per listed type the lots of it, each type counting up to Value; and the target.
+    oskel::s32 count(const GGameLevelScene& level) const;
+    oskel::s32 target() const { return Value * static_cast<oskel::s32>(BuildingTypes.size()); }
     void read(oskel::CXmlReader* reader) override;
     ELevelObjectiveKind getKind() const override {
         return LevelObjectiveHaveEachTypeBuildingsCount;
@@ -135,6 +170,11 @@ public:
 // A number of recorded actions of one kind on the listed types and places.
 class GLevelObjectiveTypedHistoryActionsCount : public GLevelObjectiveWithInfo {
 public:
+    bool isCompleted(const GGameLevelScene& level) override;
+    oskel::stringw getProgressText(const GGameLevelScene& level,
+                                   const oskel::CTextDictionary* dictionary) const override;
+    // The number the objective counts in the level now.
+    oskel::s32 count(const GGameLevelScene& level) const;
     void read(oskel::CXmlReader* reader) override;
     ELevelObjectiveKind getKind() const override { return LevelObjectiveTypedHistoryActionsCount; }
 
@@ -148,6 +188,11 @@ public:
 // stays met until reset.
 class GLevelObjectiveHaveConcurrentFeatures : public GLevelObjectiveWithInfo {
 public:
+    bool isCompleted(const GGameLevelScene& level) override;
+    oskel::stringw getProgressText(const GGameLevelScene& level,
+                                   const oskel::CTextDictionary* dictionary) const override;
+    // The number the objective counts in the level now.
+    oskel::s32 count(const GGameLevelScene& level) const;
     void reset() override { Done = false; }
     void read(oskel::CXmlReader* reader) override;
     ELevelObjectiveKind getKind() const override { return LevelObjectiveHaveConcurrentFeatures; }
@@ -156,6 +201,12 @@ public:
     oskel::array<oskel::s32> FeatureIndices;
     bool Done = false;
 };
+
+// The type a lot counts as in objectives: its current one, the previous one while it is rebuilt,
+// none while it is demolished.
+const GBuildingConfig* effectiveObjectiveType(const GBuildingNode& lot);
+// Owned, not on sale, not in maintenance and without a problem.
+bool isHealthyForObjectives(const GBuildingNode& lot);
 
 // A new objective (one reference) of the kind whose "Type" equals the name exactly, or none.
 [[nodiscard]] GLevelObjective* createLevelObjective(const oskel::stringw& typeName);
@@ -176,6 +227,7 @@ public:
     void resetAll();
 
     oskel::u32 size() const { return m_objectives.size(); }
+    void append(GLevelObjective* objective);
     GLevelObjective* get(oskel::u32 index) const { return m_objectives[index].get(); }
 
 private:

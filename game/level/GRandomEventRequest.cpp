@@ -51,7 +51,12 @@ void GRandomEventRequest::stop() {
     setUpdateSource(nullptr);
 }
 
+void GRandomEventRequest::resume(CTimerScheduler* source) {
+    if (isRunning()) setUpdateSource(source);
+}
+
 void GRandomEventRequest::attach(CEventReceiver* target, CTimerScheduler* source) {
+    m_finished = false;
     m_target = target;
     setUpdateSource(source);
 }
@@ -70,6 +75,7 @@ bool GOneTimeRequest::update(u32 elapsedMs) {
     if (m_paused) return true;
     m_wait -= static_cast<s32>(elapsedMs);
     if (m_wait > 0) return true;
+    m_finished = true;
     fire();  // nothing without a target
     return false;
 }
@@ -88,6 +94,7 @@ bool GRegularRequest::update(u32 elapsedMs) {
         m_lifetime -= ms;
         if (m_lifetime <= 0) {
             m_lifetime = 1;
+            m_finished = true;
             return false;
         }
     }
@@ -229,6 +236,10 @@ void GRandomEventList::startAll(CEventReceiver* target, CTimerScheduler* source)
 
 void GRandomEventList::stopAll() {
     for (u32 i = 0; i < m_requests.size(); ++i) m_requests[i]->stop();
+}
+
+void GRandomEventList::resumeAll(CTimerScheduler* source) {
+    for (u32 i = 0; i < m_requests.size(); ++i) m_requests[i]->resume(source);
 }
 
 void GRandomEventList::setPaused(bool paused) {

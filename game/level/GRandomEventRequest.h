@@ -48,6 +48,10 @@ public:
     bool isPaused() const { return m_paused; }
     oskel::CEventReceiver* getTarget() const { return m_target; }
     oskel::s32 getWait() const { return m_wait; }
+    // Started, and not yet at its end (fired once, or past its lifetime) nor stopped.
+    bool isRunning() const { return m_target != nullptr && !m_finished; }
+    // Puts a running request back on the clock as it stands (no new waits).
+    void resume(oskel::CTimerScheduler* source);
 
 protected:
     GRandomEventRequest() : IUpdateReceiver(RandomEventRequestPeriodMs) {}
@@ -61,6 +65,7 @@ protected:
     oskel::CEventReceiver* m_target = nullptr;
     oskel::s32 m_wait = 0;
     bool m_paused = false;
+    bool m_finished = false;
 };
 
 // Reads a time range attribute: its first two numbers, fraction cut; missing numbers are 0. A
@@ -169,6 +174,8 @@ public:
     // Every request: start, stop, pause.
     void startAll(oskel::CEventReceiver* target, oskel::CTimerScheduler* source);
     void stopAll();
+    // Every running request back on the clock without new waits.
+    void resumeAll(oskel::CTimerScheduler* source);
     void setPaused(bool paused);
 
     oskel::u32 size() const { return m_requests.size(); }

@@ -258,6 +258,10 @@ def collection():
         root.add(type_template(t))
     for part in part_templates():
         root.add(part)
+    from . import moneyletter
+    for template in moneyletter.templates():
+        root.add(template)
+    # Last: the effects make the bird template only when no earlier module made it.
     for template in effects.templates({child.name for child in root.children}):
         root.add(template)
     return root

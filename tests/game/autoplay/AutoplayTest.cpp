@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "engine/profiles/CProfileManager.h"
 #include "engine/properties/CPropertyData.h"
 #include "engine/scene/SceneManager.h"
+#include "engine/video/CNullDriver.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
 #include "game/app/GScreenFit.h"
@@ -28,6 +31,7 @@
 #include "tests/game/autoplay/ShotChecks.h"
 #include "tests/game/autoplay/Walk.h"
 #include "tests/game/autoplay/WalkRunner.h"
+#include "tests/device/DeviceTestSupport.h"
 #include "tests/scene/SceneTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -504,6 +508,84 @@ TEST(WalkProfiles, TheHeaderIsWrittenAsTheGameReadsItBack) {
     while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
     device->drop();
     std::filesystem::remove_all(data);
+}
+
+// ---- The runner and the device's drivers ----
+
+namespace {
+
+// A null driver made in one fixed place: the driver made after one has gone lands on the very
+// address of the one before, as the allocator may also do with the real drivers of a reset.
+class SamePlaceDriver : public CNullDriver {
+public:
+    using CNullDriver::CNullDriver;
+    static void* operator new(std::size_t size);
+    static void operator delete(void* place);
+};
+
+alignas(SamePlaceDriver) unsigned char g_driverPlace[sizeof(SamePlaceDriver)];
+bool g_driverPlaceTaken = false;
+
+void* SamePlaceDriver::operator new(std::size_t size) {
+    if (size > sizeof g_driverPlace || g_driverPlaceTaken) throw std::bad_alloc();
+    g_driverPlaceTaken = true;
+    return g_driverPlace;
+}
+
+void SamePlaceDriver::operator delete(void*) { g_driverPlaceTaken = false; }
+
+}  // namespace
+
+// A reset makes the device's driver again; the new one may be made where the old one was. The
+// runner is a screenshot user of the new driver all the same (from its first frame), and leaves
+// alone the registrations others made with it.
+TEST(WalkRunnerDrivers, TheShotUserFollowsADriverMadeAgainAtTheSameAddress) {
+    test::LogCapture logs;
+    auto* device = new test::SteppedDevice();
+    device->setVideoDriver(new SamePlaceDriver(device->getParameters(), device->getFileSystem(),
+                                               device->getTimer()));
+    IVideoDriver* first = device->getVideoDriver();
+    SWalk walk;
+    std::string error;
+    ASSERT_TRUE(parseWalk("wait time 100000\nquit 0\n", walk, error)) << error;
+    std::string output;
+    SRunnerOptions options;
+    options.print = [&output](const std::string& line) { output += line; };
+    auto runner = makeRef<CWalkRunner>(walk, options);
+    runner->attach(device, nullptr);
+    EXPECT_EQ(first->getScreenShotUserCount(), 1u);
+
+    // The reset: the driver goes and the next one is made in its place, where another user (the
+    // game with its developer keys) registers as soon as it is announced.
+    u32 othersRegistered = 0;
+    std::vector<std::string> deviceEvents;
+    auto* other = new test::Recorder(&deviceEvents, "", CategoryDevice);
+    other->action = [&](CEvent* event) {
+        if (event->getTypeId() != EventDeviceVideoDriverCreated) return;
+        static_cast<CEventDeviceVideoDriverCreated*>(event)->getVideoDriver()->addScreenShotUser();
+        ++othersRegistered;
+    };
+    device->addEventReceiver(other, 0);
+    device->releaseVideoDriver();
+    device->setVideoDriver(new SamePlaceDriver(device->getParameters(), device->getFileSystem(),
+                                               device->getTimer()));
+    IVideoDriver* second = device->getVideoDriver();
+    ASSERT_EQ(static_cast<void*>(second), static_cast<void*>(first));  // the fixture's premise
+    EXPECT_EQ(othersRegistered, 1u);
+    EXPECT_EQ(second->getScreenShotUserCount(), 2u);  // the other user and the runner
+
+    // The loop's turns register nothing more.
+    device->run();
+    EXPECT_FALSE(runner->hasFailed()) << runner->getFailure();
+    EXPECT_EQ(second->getScreenShotUserCount(), 2u);
+
+    // Detaching takes back the runner's registration only.
+    runner->detach();
+    EXPECT_EQ(second->getScreenShotUserCount(), 1u);
+    device->removeEventReceiver(other);
+    other->drop();
+    device->drop();
+    EXPECT_FALSE(g_driverPlaceTaken);
 }
 
 // ---- Shot checks ----

@@ -117,11 +117,13 @@ size_t CLogRecorder::size() const {
 OSKEL_BEGIN_EVENT_MAP(CWalkRunner, CEventReceiver)
 OSKEL_EVENT_HANDLER(EventSystemFlowUpdate, onUpdate)
 OSKEL_EVENT_HANDLER(EventSystemFlowRender, onRender)
+OSKEL_EVENT_HANDLER(EventDeviceVideoDriverReleasing, onVideoDriverReleasing)
+OSKEL_EVENT_HANDLER(EventDeviceVideoDriverCreated, onVideoDriverCreated)
 OSKEL_END_EVENT_MAP()
 
 CWalkRunner::CWalkRunner(SWalk walk, SRunnerOptions options)
     : m_walk(std::move(walk)), m_options(std::move(options)) {
-    setCategoryMask(CategorySystemFlow);
+    setCategoryMask(CategorySystemFlow | CategoryDevice);
     if (!m_options.print)
         m_options.print = [](const std::string& text) { std::fprintf(stderr, "%s", text.c_str()); };
 }
@@ -161,8 +163,21 @@ void CWalkRunner::say(const std::string& text) { m_options.print(text); }
 void CWalkRunner::registerScreenshotUser() {
     IVideoDriver* driver = m_device ? m_device->getVideoDriver() : nullptr;
     if (driver == m_shotDriver) return;
-    m_shotDriver = driver;  // a driver that went took its users with it
+    m_shotDriver = driver;
     if (driver) driver->addScreenShotUser();
+}
+
+bool CWalkRunner::onVideoDriverReleasing(CEvent*) {
+    // The driver takes its users with it. Only this event tells: the next driver may be made at
+    // the same address, and would then pass for the one already registered with.
+    m_shotDriver = nullptr;
+    return false;
+}
+
+bool CWalkRunner::onVideoDriverCreated(CEvent*) {
+    // Registered before the new driver's first frame, so that frame is kept for the shots.
+    if (m_device && !m_finished) registerScreenshotUser();
+    return false;
 }
 
 void CWalkRunner::releaseScreenshotUser() {

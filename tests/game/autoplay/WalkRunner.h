@@ -95,6 +95,8 @@ public:
 private:
     bool onUpdate(oskel::CEvent* event);
     bool onRender(oskel::CEvent* event);
+    bool onVideoDriverReleasing(oskel::CEvent* event);
+    bool onVideoDriverCreated(oskel::CEvent* event);
 
     // The device's turn: the current step acts when it can.
     void turn();

@@ -71,7 +71,7 @@ public:
 
 }  // namespace
 
-TEST(CueNames, TheFortyNamesAndTheComicsTextInDeclarationOrder) {
+TEST(CueNames, TheFortyNamesTheComicsTextAndTheRainInDeclarationOrder) {
     const GSoundCueIds& ids = GSoundCueIds::get();
     EXPECT_EQ(&ids, &GSoundCueIds::get());  // one set
     const CNameId GSoundCueIds::*members[] = {
@@ -87,7 +87,7 @@ TEST(CueNames, TheFortyNamesAndTheComicsTextInDeclarationOrder) {
         &GSoundCueIds::LevelCompleted, &GSoundCueIds::Income, &GSoundCueIds::MaterialsDelivered,
         &GSoundCueIds::WorkersTrained, &GSoundCueIds::Broken, &GSoundCueIds::Dirty, &GSoundCueIds::MoneyLetter,
         &GSoundCueIds::GameCar, &GSoundCueIds::ForSale, &GSoundCueIds::BuyRequest,
-        &GSoundCueIds::SoundVolumeChange, &GSoundCueIds::ComicsText};
+        &GSoundCueIds::SoundVolumeChange, &GSoundCueIds::ComicsText, &GSoundCueIds::Rain};
     static_assert(sizeof(members) / sizeof(members[0]) == GSoundCueIds::Count, "every cue is listed");
     std::set<s32> seen;
     for (u32 i = 0; i < GSoundCueIds::Count; ++i) {
@@ -102,6 +102,7 @@ TEST(CueNames, TheFortyNamesAndTheComicsTextInDeclarationOrder) {
     EXPECT_STREQ(GSoundCueIds::names()[0], "ObjectivesWindow");
     EXPECT_STREQ(GSoundCueIds::names()[39], "SoundVolumeChange");
     EXPECT_STREQ(GSoundCueIds::names()[40], "ComicsText");
+    EXPECT_STREQ(GSoundCueIds::names()[41], "Rain");
 }
 
 // Scenes start another instance even when the cue plays already, with the group's fade-in.

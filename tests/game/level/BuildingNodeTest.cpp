@@ -364,7 +364,7 @@ TEST_F(LotTest, PreviewShowsATypeTranslucentOnAnEmptyPlaceOnly) {
     EXPECT_EQ(b->getTemplateName(), id("Hotel1"));
 }
 
-TEST_F(LotTest, APressDoesNotFocusTheLot) {
+TEST_F(LotTest, APressDoesNotFocusTheLotTheLevelSelectsIt) {
     ASSERT_TRUE(loadRow({{"A", "Hotel1"}}));
     w.start();
     GBuildingNode* a = w.lotNamed("A");
@@ -373,8 +373,11 @@ TEST_F(LotTest, APressDoesNotFocusTheLot) {
     EXPECT_TRUE(a->isPressed());
     EXPECT_FALSE(a->isFocused());
     w.up(150, 320);
-    w.step(20);
+    // The lot never takes the focus itself: the focus it has now is the level's selection.
     EXPECT_FALSE(a->isFocused());
+    w.step(20);
+    EXPECT_EQ(w.level->getSelectedBuilding(), a);
+    EXPECT_TRUE(a->isFocused());
 }
 
 TEST_F(LotTest, ReapplyingOnSaleDrawsANewCountdown) {
