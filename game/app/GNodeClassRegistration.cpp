@@ -30,6 +30,7 @@
 #include "game/world/GFireworkNode.h"
 #include "game/world/GHOHintParticlesNode.h"
 #include "game/world/GLakeWaveNode.h"
+#include "game/world/GPathMovers.h"
 #include "game/world/GPicEffectNode.h"
 #include "game/world/GSelectGridNode.h"
 #include "game/world/GShieldEffectNode.h"
@@ -156,14 +157,16 @@ const SGameNodeClass kPreloaderClasses[] = {
      &createNode<GShieldEffectNode>},
     {L"GLakeWaveNode", GameNodeTypeLakeWaveNode, NODE_KINDS(GameNodeTypeLakeWaveNode),
      &createNode<GLakeWaveNode>},
-    {L"GBirdNode", GameNodeTypeBirdNode, PATH_MOVER_KINDS(GameNodeTypeBirdNode), nullptr},
+    {L"GBirdNode", GameNodeTypeBirdNode, PATH_MOVER_KINDS(GameNodeTypeBirdNode),
+     &createNode<GBirdNode>},
     {L"GCircularBirdNode", GameNodeTypeCircularBirdNode, NODE_KINDS(GameNodeTypeCircularBirdNode),
      &createNode<GCircularBirdNode>},
-    {L"GCarNode", GameNodeTypeCarNode, PATH_MOVER_KINDS(GameNodeTypeCarNode), nullptr},
+    {L"GCarNode", GameNodeTypeCarNode, PATH_MOVER_KINDS(GameNodeTypeCarNode),
+     &createNode<GCarNode>},
     {L"GPedestrianNode", GameNodeTypePedestrianNode, PATH_MOVER_KINDS(GameNodeTypePedestrianNode),
-     nullptr},
+     &createNode<GPedestrianNode>},
     {L"GTextTrailNode", GameNodeTypeTextTrailNode, PATH_MOVER_KINDS(GameNodeTypeTextTrailNode),
-     nullptr},
+     &createNode<GTextTrailNode>},
     {L"GFireworkNode", GameNodeTypeFireworkNode, NODE_KINDS(GameNodeTypeFireworkNode),
      &createNode<GFireworkNode>},
     {L"OnceSpawnerNode", GameNodeTypeOnceSpawnerNode, NODE_KINDS(GameNodeTypeOnceSpawnerNode),

@@ -63,12 +63,14 @@ bool GBuildingProcess::hasName(const CEvent* event, const char* name) {
 bool GBuildingProcess::isUsable(const GLevelPath* path) { return path && path->Points.size() >= 2; }
 
 CRefPtr<BaseNode> GBuildingProcess::startBus(TemplateCollectionNode* templates, BaseNode* world,
-                                             const GLevelPath* path, f32 speed) {
+                                             const GLevelPath* path, f32 speed,
+                                             GNeutralCarTraffic* traffic) {
     BaseNode* source = findTemplate(templates, "Bus", GameNodeTypePathMovableNode);
     if (!source || !isUsable(path)) return nullptr;
     CRefPtr<BaseNode> bus = cloneInto(source, world, true);
     if (!bus) return nullptr;
     auto* mover = static_cast<GPathMovableNode*>(bus.get());
+    if (traffic) mover->setTrafficController(traffic, true);
     GPathMovableNode::PathPoints points;
     points.reserve(path->Points.size());
     for (const SLevelPathPoint& p : path->Points) points.emplace_back(p.x, p.y);
@@ -95,6 +97,10 @@ void GBuildingProcess::dropBar(CRefPtr<BaseProgressBarNode>& bar, BaseNode* lot)
     CRefPtr<BaseNode> node(bar.get());
     bar = nullptr;
     detach(node, lot);
+}
+
+GNeutralCarTraffic* GBuildingProcess::trafficOf(const GGameLevelScene* level) {
+    return level ? level->getNeutralCarTraffic() : nullptr;
 }
 
 f32 GBuildingProcess::buildTimeFactor(const GGameLevelScene* level) {

@@ -17,6 +17,7 @@ namespace brasquel {
 class GBuildingNode;
 class GGameLevelScene;
 class GLevelPath;
+class GNeutralCarTraffic;
 class GPathMovableNode;
 
 // A timed action that runs on a lot (a construction, a repair, a demolition, a feature...) or
@@ -54,10 +55,14 @@ public:
     static bool hasName(const oskel::CEvent* event, const char* name);
     // Whether the path has a segment to drive.
     static bool isUsable(const GLevelPath* path);
-    // Starts a bus clone along the path towards its end ("MovingTo" reported there).
+    // Starts a bus clone along the path towards its end ("MovingTo" reported there). The bus
+    // joins the traffic, when one is given, as a car the others give way to.
     static oskel::CRefPtr<oskel::BaseNode> startBus(oskel::TemplateCollectionNode* templates,
                                                     oskel::BaseNode* world, const GLevelPath* path,
-                                                    oskel::f32 speed);
+                                                    oskel::f32 speed,
+                                                    GNeutralCarTraffic* traffic = nullptr);
+    // The level's traffic, or none.
+    static GNeutralCarTraffic* trafficOf(const GGameLevelScene* level);
     // The progress bar over a building: a visible clone of "ProgressBarOverBuilding" under the
     // lot, 0 to 1 and empty; none without the template.
     static oskel::CRefPtr<oskel::BaseProgressBarNode> makeBarOver(

@@ -196,7 +196,8 @@ void GConstructionProcess::setFlightKeys(s32 state, const vector3df& from, const
 
 void GConstructionProcess::startBusOrWorkers(TemplateCollectionNode* templates) {
     if (isUsable(m_carPath.get())) {
-        m_bus = startBus(templates, m_world.get(), m_carPath.get(), WorkersBusSpeed);
+        m_bus = startBus(templates, m_world.get(), m_carPath.get(), WorkersBusSpeed,
+                         trafficOf(m_level));
         if (m_bus) {
             m_busPhase = BusDriving;
             if (CSoundGroupManager* groups = soundGroups())
@@ -240,7 +241,9 @@ void GConstructionProcess::startConstructionNode(TemplateCollectionNode* templat
     BaseNode* bar = m_construction->findChildByName("ProgressBar");
     if (bar && bar->isKindOf(NodeTypeBaseProgressBar)) {
         m_bar.assign(static_cast<BaseProgressBarNode*>(bar));
-        bar->CEventReceiver::onEvent(makeEvent<CEventNodeTemplatesChanged>(templates).get());
+        // Straight to the bar itself (not its children nor parents), through its own handlers:
+        // it applies its own template.
+        bar->onEvent(makeEvent<CEventNodeTemplatesChanged>(templates).get());
         m_bar->setMaxValue(1.0f);
         m_bar->setValue(0.0f);
     }

@@ -1,6 +1,7 @@
 #include "game/level/GDestroyProcess.h"
 
 #include <cmath>
+#include <vector>
 
 #include "engine/audio/CSoundGroupManager.h"
 #include "engine/audio/SoundCue.h"
@@ -46,7 +47,8 @@ GLotWorkProcess::~GLotWorkProcess() {
 }
 
 bool GLotWorkProcess::startCrew(TemplateCollectionNode* templates) {
-    const bool sent = m_crew.start(m_world.get(), templates, m_path.get(), WorkersBusSpeed, true);
+    const bool sent = m_crew.start(m_world.get(), templates, m_path.get(), WorkersBusSpeed, true,
+                                    trafficOf(m_level));
     m_bar = makeBarOver(templates, m_lot.get());
     return sent;
 }
@@ -178,7 +180,11 @@ void GRestoringProcess::fitAnimations() {
 void GRestoringProcess::setRestoringDuration(u32 ms) {
     if (!m_lot) return;
     const s32 restoring = nameId("Restoring");
-    for (BaseNode* child : m_lot->getChildren()) {
+    // The lot's own children and the parts of its look (its template's copy).
+    std::vector<BaseNode*> parts(m_lot->getChildren().begin(), m_lot->getChildren().end());
+    if (BaseNode* look = m_lot->getTemplateInstance())
+        parts.insert(parts.end(), look->getChildren().begin(), look->getChildren().end());
+    for (BaseNode* child : parts) {
         Animator* animator = child->findState(restoring);
         if (!animator) continue;
         for (u32 i = 0; i < animator->getAnimationCount(); ++i) {

@@ -31,6 +31,7 @@
 #include "game/level/GLevelConfiguration.h"
 #include "game/level/GLevelObjective.h"
 #include "game/level/GLevelPaths.h"
+#include "game/level/GNeutralCarTraffic.h"
 #include "game/level/GLevelUpgrades.h"
 #include "game/level/GRandomEventRequest.h"
 
@@ -245,8 +246,8 @@ void GGameLevelScene::setLevelConfiguration(GLevelConfiguration* configuration) 
 
 void GGameLevelScene::setLevelPaths(GLevelPaths* paths) {
     hold(m_paths, paths);
-    // The neutral car traffic of the level's streets is made here (with the vehicle layer) once
-    // the traffic exists.
+    // The passing cars of the level's roads, made under the vehicle layer.
+    m_traffic = makeRef<GNeutralCarTraffic>(m_paths.get(), m_cargosNode.get());
 }
 
 void GGameLevelScene::setUpgradeEffects(GLevelUpgrades* upgrades) {
@@ -401,8 +402,12 @@ bool GGameLevelScene::matchesRequest(const GBuildingNode* lot, const GEventReque
 // ---- The step ----
 
 bool GGameLevelScene::update(u32 elapsedMs) {
-    // The neutral car traffic steps here, before the pause test: it keeps moving while the
-    // level is paused.
+    // The passing cars step first, before the pause test: they keep moving while the level is
+    // paused.
+    if (m_traffic) {
+        CRefPtr<GNeutralCarTraffic> traffic = m_traffic;
+        traffic->update(elapsedMs);
+    }
     if (m_paused || (Completed && CompletionHint.empty())) return true;
     CRefPtr<GGameLevelScene> self(this);
     const f32 elapsed = static_cast<f32>(elapsedMs);

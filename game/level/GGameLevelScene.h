@@ -25,6 +25,7 @@ class GBuildingsConfiguration;
 class GLevelConfiguration;
 class GLevelOffer;
 class GLevelPaths;
+class GNeutralCarTraffic;
 class GLevelPath;
 class GLevelUpgrades;
 
@@ -196,6 +197,8 @@ public:
     GLevelConfiguration* getLevelConfiguration() const { return m_configuration.get(); }
     GBuildingsConfiguration* getBuildingsConfiguration() const { return m_buildings.get(); }
     GLevelPaths* getLevelPaths() const { return m_paths.get(); }
+    // The level's passing cars, which the buses of the building work join (none without paths).
+    GNeutralCarTraffic* getNeutralCarTraffic() const { return m_traffic.get(); }
     GLevelUpgrades* getUpgradeEffects() const { return m_upgrades.get(); }
     oskel::BaseNode* getBuildingsNode() const { return m_buildingsNode.get(); }
     oskel::BaseNode* getCargosNode() const { return m_cargosNode.get(); }
@@ -272,6 +275,7 @@ private:
     oskel::CRefPtr<GBuildingsConfiguration> m_buildings;
     oskel::CRefPtr<GLevelUpgrades> m_upgrades;
     oskel::CRefPtr<GLevelPaths> m_paths;
+    oskel::CRefPtr<GNeutralCarTraffic> m_traffic;
     Rect m_lotsArea{0, 0, 1024, 768};
     GBuildingNode* m_selected = nullptr;
     GBuildingNode* m_previousSelected = nullptr;

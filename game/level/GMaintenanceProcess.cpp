@@ -20,12 +20,12 @@ namespace brasquel {
 GWorkersBus::~GWorkersBus() { remove(); }
 
 bool GWorkersBus::start(BaseNode* world, TemplateCollectionNode* templates, GLevelPath* path,
-                        f32 speed, bool playCue) {
+                        f32 speed, bool playCue, GNeutralCarTraffic* traffic) {
     m_world.assign(world);
     m_path.assign(path);
     phase = AtLot;
     if (!path || path->Points.size() < 2) return false;
-    m_bus = GBuildingProcess::startBus(templates, world, path, speed);
+    m_bus = GBuildingProcess::startBus(templates, world, path, speed, traffic);
     if (!m_bus) {
         logWarning("The level has no bus template: the workers are at the lot at once");
         return false;
@@ -100,7 +100,7 @@ GMaintenanceProcess::GMaintenanceProcess(GGameLevelScene* level, GBuildingNode* 
     addCategory(CategoryNode);
     if (m_world) m_world->addPostReceiver(this);
     if (m_lot) m_lot->addPostReceiver(this);
-    if (!m_crew.start(world, templates, carPath, WorkersBusSpeed, true) && m_lot &&
+    if (!m_crew.start(world, templates, carPath, WorkersBusSpeed, true, trafficOf(level)) && m_lot &&
         m_lot->isFocused())
         m_lot->playStateSound();
     m_bar = makeBarOver(templates, m_lot.get());

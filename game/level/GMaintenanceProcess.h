@@ -34,9 +34,10 @@ public:
     GWorkersBus(const GWorkersBus&) = delete;
     GWorkersBus& operator=(const GWorkersBus&) = delete;
 
-    // Sends the bus (true) or puts the workers at the lot at once (false).
+    // Sends the bus (true) or puts the workers at the lot at once (false). The bus joins the
+    // traffic, when one is given, as a car the others give way to.
     bool start(oskel::BaseNode* world, oskel::TemplateCollectionNode* templates, GLevelPath* path,
-               oskel::f32 speed, bool playCue);
+               oskel::f32 speed, bool playCue, GNeutralCarTraffic* traffic = nullptr);
     // Moves the bus and steps the phases the bus decides: 3 to 4, 4 to 5 (or 6 without a bus),
     // 6 takes the bus away. The work's own step at phase 2 is the owner's.
     void step(oskel::u32 elapsedMs);

@@ -6,6 +6,7 @@
 #include "engine/core/CRandom.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/level/GLevelPaths.h"
+#include "game/level/GNeutralCarTraffic.h"
 
 namespace brasquel {
 
@@ -64,7 +65,19 @@ GPathMovableNode::GPathMovableNode(const CCreationContext& context, BaseNode* pa
                                    SceneManager* manager)
     : BaseNode(context, parent, manager) {}
 
-GPathMovableNode::~GPathMovableNode() = default;
+GPathMovableNode::~GPathMovableNode() {
+    if (m_traffic) m_traffic->removeCar(this);
+}
+
+void GPathMovableNode::setTrafficController(GNeutralCarTraffic* controller, bool isPriority) {
+    CRefPtr<GNeutralCarTraffic> keep(controller);  // the old list may be the only holder
+    if (m_traffic) {
+        m_traffic->removeCar(this);
+        m_traffic = nullptr;
+    }
+    m_traffic = keep;
+    if (m_traffic) m_traffic->addCar(this, isPriority);
+}
 
 BaseNode* GPathMovableNode::clone(BaseNode* parent, SceneManager* manager) const {
     return cloneAs<GPathMovableNode>(this, parent, manager);

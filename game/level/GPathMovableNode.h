@@ -2,11 +2,13 @@
 
 #include <vector>
 
+#include "engine/core/CRefPtr.h"
 #include "engine/scene/BaseNode.h"
 
 namespace brasquel {
 
 class GLevelPath;
+class GNeutralCarTraffic;
 
 // A scene node that walks a polyline at a constant speed: the common base of the game's moving
 // figures. It places itself on the path with its depth equal to its y (lower figures are drawn
@@ -14,8 +16,8 @@ class GLevelPath;
 // "Start" when a walk begins and "Stop" when it ends, and tells its parent that the walk has
 // ended (a child-state-finished event carrying the state id given to start).
 //
-// The neutral-car traffic lists the cars it drives; the node's link to that controller (and
-// its leaving the controller's list when destroyed) is added together with the controller.
+// A node may be listed by a neutral-car traffic (the traffic's own cars and the buses of the
+// building work): it holds the traffic and leaves its list when it is destroyed.
 class GPathMovableNode : public oskel::BaseNode {
 public:
     using PathPoints = std::vector<oskel::vector2df>;
@@ -45,6 +47,11 @@ public:
     // Ends a walk early where the node stands, without a report.
     void stop();
 
+    // Moves the node into the list of another traffic (none: into no list); the flag marks a
+    // priority car, which the neutral cars give way to.
+    void setTrafficController(GNeutralCarTraffic* controller, bool isPriority);
+    GNeutralCarTraffic* getTrafficController() const { return m_traffic.get(); }
+
     // Called with the vector of each new segment (its end minus its start); enters the
     // direction state of the vector when there is one.
     virtual void onMoveDirectionChanged(const oskel::vector2df& direction);
@@ -73,6 +80,7 @@ protected:
 private:
     void endWalk();
 
+    oskel::CRefPtr<GNeutralCarTraffic> m_traffic;
     oskel::s32 m_reportedStateId = -1;
     PathPoints m_working;
     PathPoints m_stored;

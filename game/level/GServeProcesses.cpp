@@ -109,6 +109,7 @@ GCustomServeProcess::GCustomServeProcess(GGameLevelScene* level, GBuildingNode* 
     addCategory(CategoryNode);
     if (m_world) m_world->addPostReceiver(this);
     if (m_lot) m_lot->addPostReceiver(this);
+    // The service's bus keeps out of the traffic: the passing cars never give way to it.
     m_bus = startBus(templates, m_world.get(), m_path.get(), ServiceBusSpeed);
     // Without a bus to send the service is brought at once.
     m_phase = m_bus ? Driving : Arrived;

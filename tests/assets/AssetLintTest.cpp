@@ -34,12 +34,15 @@
 #include "engine/nodes/EditNode.h"
 #include "engine/nodes/EngineNodes.h"
 #include "engine/nodes/ListNode.h"
+#include "engine/nodes/ProgressBarNode.h"
 #include "engine/nodes/SpriteNode.h"
 #include "engine/nodes/TextNode.h"
 #include "engine/properties/CPropertyTypeRegistry.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/scene/CNodeFactory.h"
 #include "engine/scene/TemplateCollectionNode.h"
+#include "engine/scene/animation/Animator.h"
+#include "engine/scene/animation/KeyFrame.h"
 #include "engine/video/CMemoryTextureDriver.h"
 #include "engine/video/render2d/AtlasTextureCollection.h"
 #include "engine/video/render2d/CFont.h"
@@ -98,7 +101,6 @@ constexpr SPending PendingFiles[] = {
     {"scenes/ShopTutorial1.xml", "the tutorials"},
     {"scenes/ShopTutorial2.xml", "the tutorials"},
     {"scenes/GamePlayScene.oscn", "the play screen"},
-    {"Level.oscn", "the levels' own scene files"},
     {"scenes/MapTutorial1.xml", "the map's first tutorial"},
     {"scenes/MapTutorial2.xml", "the map's second tutorial"},
 };
@@ -1164,6 +1166,168 @@ TEST_F(AssetLint, EveryBuildingTypeHasItsLotTemplateAndEveryPartIsThere) {
     }
     part("MoneyBurst");
     for (const char* name : {"RepairIcon", "DirtyIcon"}) states(part(name), name, {"Active"});
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+
+// ---- The templates of building work ----
+
+namespace {
+
+const char* const LotWorkStates[] = {
+    "AfterBuild",   "DestroySetting1", "DestroySetting2", "DestroySetting3", "DestroySetting4",
+    "Destroy",      "DoneSetting1",    "DoneSetting2",    "DoneSetting3",    "DoneSetting4",
+    "Restoring",    "CancelRestoring"};
+const char* const FlightDirections[] = {"LeftUp", "LeftDown", "RightUp", "RightDown"};
+const char* const UnloadingSteps[] = {"_BeforeUnloading", "_Unloading", "_AfterUnloading"};
+const char* const DriveDirections[] = {"Right", "RightUp", "Up",   "LeftUp",
+                                       "Left",  "LeftDown", "Down", "RightDown"};
+const char* const SiteStages[] = {"PreBuild1",  "PreBuild2",  "Build",
+                                  "Working",    "PostBuild1", "PostBuild2"};
+// The stages whose ends the construction waits for.
+const char* const FiniteSiteStages[] = {"PreBuild1", "PreBuild2", "PostBuild1", "PostBuild2"};
+
+// A state that ends by itself: none of its key frame animations jumps back.
+bool endsByItself(const Animator* state) {
+    for (u32 i = 0; i < state->getAnimationCount(); ++i) {
+        const animation::Base* a = state->getAnimation(i);
+        if (!a || !a->isKindOf(animation::AnimationTypeKeyFrame)) continue;
+        for (const animation::KeyFrameKey& key :
+             static_cast<const animation::KeyFrame*>(a)->getKeys())
+            if (key.gotoKey >= 0) return false;
+    }
+    return true;
+}
+
+// What a node's direct children do with a state the node is set to: whether any answers it,
+// and whether all that answer end.
+struct SChildrenPlay {
+    bool answered = false;
+    bool ends = true;
+};
+
+SChildrenPlay childrenPlay(const BaseNode* node, const char* state) {
+    SChildrenPlay play;
+    if (!node) return play;
+    for (const BaseNode* child : node->getChildren()) {
+        const Animator* found = child->findState(CNameId(state).getId());
+        if (!found) continue;
+        play.answered = true;
+        play.ends = play.ends && endsByItself(found);
+    }
+    return play;
+}
+
+// The key frame animation of that name in a node's own state.
+const animation::KeyFrame* namedKeys(const BaseNode* node, const char* state, const char* name) {
+    const Animator* found = node ? node->findState(CNameId(state).getId()) : nullptr;
+    const animation::Base* a = found ? found->findAnimation(CNameId(name).getId()) : nullptr;
+    if (!a || !a->isKindOf(animation::AnimationTypeKeyFrame)) return nullptr;
+    return static_cast<const animation::KeyFrame*>(a);
+}
+
+}  // namespace
+
+// The lots answer the states that building work plays on them, and the work finds its
+// templates with the kinds, children and states it uses; the states it waits for end.
+TEST_F(AssetLint, BuildingWorkFindsItsTemplatesAndStates) {
+    TemplateCollectionNode* templates = world().levelTemplates.get();
+    ASSERT_NE(templates, nullptr);
+    brasquel::GBuildingsConfiguration* types = world().application->getBuildingsConfiguration();
+    ASSERT_TRUE(types && types->size() > 0);
+    std::vector<std::string> problems;
+    for (const auto& [name, type] : types->getTypes()) {
+        const std::string label = name.getName().c_str();
+        const BaseNode* look = templates->findTemplate(name.getId());
+        if (!look) continue;  // reported by the lot templates' check
+        for (const char* state : LotWorkStates) {
+            const SChildrenPlay play = childrenPlay(look, state);
+            if (!play.answered) problems.push_back(label + ": nothing answers " + state);
+            if (!play.ends) problems.push_back(label + ": " + state + " never ends");
+        }
+        // The restoring's length is given to the second key of its animations.
+        bool timed = false;
+        for (const BaseNode* child : look->getChildren())
+            if (const Animator* restoring = child->findState(CNameId("Restoring").getId()))
+                for (u32 i = 0; i < restoring->getAnimationCount(); ++i) {
+                    const animation::Base* a = restoring->getAnimation(i);
+                    timed = timed || (a && a->isKindOf(animation::AnimationTypeKeyFrame) &&
+                                      static_cast<const animation::KeyFrame*>(a)->getKeys().size() >= 2);
+                }
+        if (!timed) problems.push_back(label + ": \"Restoring\" has no animation of two keys");
+        const BaseNode* rubble = childOf(look, "Rubble");
+        if (!rubble || !rubble->isKindOf(NodeTypeSprite))
+            problems.push_back(label + ": no sprite \"Rubble\"");
+    }
+
+    auto found = [&](const char* name, s32 kind) -> const BaseNode* {
+        const BaseNode* node = templates->findTemplate(CNameId(name).getId());
+        if (!node)
+            problems.push_back(std::string(name) + ": no template");
+        else if (kind >= 0 && !node->isKindOf(kind))
+            problems.push_back(std::string(name) + ": not of the kind the work asks for");
+        return node;
+    };
+    auto played = [&](const BaseNode* node, const std::string& where, const char* state,
+                      bool mustEnd) {
+        const SChildrenPlay play = childrenPlay(node, state);
+        if (!play.answered) problems.push_back(where + ": nothing answers " + state);
+        if (mustEnd && !play.ends) problems.push_back(where + ": " + state + " never ends");
+    };
+    auto ownEnding = [&](const BaseNode* node, const std::string& where, const char* state) {
+        const Animator* own = node->findState(CNameId(state).getId());
+        if (!own)
+            problems.push_back(where + ": no state " + state);
+        else if (!endsByItself(own))
+            problems.push_back(where + ": " + state + " never ends");
+    };
+
+    if (const BaseNode* helicopter = found("Helicopter", brasquel::GameNodeTypePathMovableNode)) {
+        for (const char* flight : {"MovingTo", "MovingFrom"}) {
+            const animation::KeyFrame* mover = namedKeys(helicopter, flight, "Mover");
+            if (!mover || mover->getKeys().size() != 2 || !mover->getProperties() ||
+                mover->getProperties()->getPropertyIndex("Position") < 0)
+                problems.push_back(std::string("Helicopter: ") + flight +
+                                   " needs a \"Mover\" of two keys on Position");
+        }
+        for (const char* child : {"Cargo", "CargoShadow"})
+            if (!childOf(helicopter, child))
+                problems.push_back(std::string("Helicopter: no child ") + child);
+        for (const char* direction : FlightDirections) {
+            played(helicopter, "Helicopter", direction, false);
+            for (const char* step : UnloadingSteps)
+                played(helicopter, "Helicopter", (std::string(direction) + step).c_str(), true);
+        }
+    }
+    if (const BaseNode* cargo = found("Cargo", -1))
+        for (const char* direction : FlightDirections) ownEnding(cargo, "Cargo", direction);
+    if (const BaseNode* bus = found("Bus", brasquel::GameNodeTypePathMovableNode)) {
+        for (const char* direction : DriveDirections) played(bus, "Bus", direction, false);
+        ownEnding(bus, "Bus", "MovingFrom");
+    }
+    if (const BaseNode* selector = found("ConstructionSelector", NodeTypeSprite))
+        if (!hasState(selector, "Focus")) problems.push_back("ConstructionSelector: no Focus");
+    if (const BaseNode* site = found("Construction", -1)) {
+        const BaseNode* bar = childOf(site, "ProgressBar");
+        if (!bar || !bar->isKindOf(NodeTypeBaseProgressBar))
+            problems.push_back("Construction: no progress bar \"ProgressBar\"");
+        for (const char* stage : SiteStages) played(site, "Construction", stage, false);
+        for (const char* stage : FiniteSiteStages) played(site, "Construction", stage, true);
+    }
+    if (const BaseNode* star = found("LevelStarEffect", -1))
+        played(star, "LevelStarEffect", "Activate", true);
+    if (const BaseNode* bar = found("ProgressBarOverBuilding", NodeTypeBaseProgressBar)) {
+        const s32 look = static_cast<const ControlNode*>(bar)->getTemplateName();
+        if (look == -1 || !templates->findTemplate(look))
+            problems.push_back("ProgressBarOverBuilding: its look is not in the collection");
+    }
+    for (const char* name : {"Cloud1", "Cloud2", "Cloud3"})
+        if (const BaseNode* cloud = found(name, brasquel::GameNodeTypePathMovableNode)) {
+            bool sprite = false;
+            for (const BaseNode* child : cloud->getChildren())
+                sprite = sprite || child->isKindOf(NodeTypeSprite);
+            if (!sprite) problems.push_back(std::string(name) + ": no shadow sprite");
+        }
     EXPECT_TRUE(problems.empty()) << joined(problems);
 }
 

@@ -6,6 +6,7 @@ plays, texts of the form %Key% have a dictionary entry.
 The engine's readers decide what is valid; this check catches the mistakes of generators and
 hand edits early (the test command runs it with every asset check).
 """
+import glob
 import os
 import re
 import xml.etree.ElementTree as ET
@@ -561,6 +562,76 @@ def lint_menu_movers(content, problems):
                             % (MENU_PATHS, group or "pedestrian", cls))
 
 
+# The level world's movers in the level templates: class, and the states their "Body" carries.
+LEVEL_DIRECTIONS = ("Right", "RightUp", "Up", "LeftUp", "Left", "LeftDown", "Down", "RightDown")
+LEVEL_MOVERS = dict(
+    [("Car%d" % i, ("GCarNode", LEVEL_DIRECTIONS)) for i in range(1, 5)] +
+    [("Walker%d" % i, ("GPedestrianNode", LEVEL_DIRECTIONS)) for i in range(1, 4)] +
+    [("FlyingBird", ("GBirdNode", LEVEL_DIRECTIONS +
+                     tuple(d + "_Flap" for d in LEVEL_DIRECTIONS)))])
+
+
+def _level_template_classes(problems):
+    """The level templates by name, with their classes."""
+    root = _parse(_asset_path(LEVEL_TEMPLATES), problems)
+    found = {}
+    for node in root.findall("SceneNode") if root is not None else ():
+        found[_node_name(node)] = node
+    return found
+
+
+def lint_level_movers(problems):
+    templates = _level_template_classes(problems)
+    for name, (cls, states) in sorted(LEVEL_MOVERS.items()):
+        node = templates.get(name)
+        where = "%s: %s" % (LEVEL_TEMPLATES, name)
+        if node is None:
+            problems.append("%s is missing" % where)
+            continue
+        if (node.get("ClassOverride") or node.get("Type")) != cls:
+            problems.append("%s is not a %s" % (where, cls))
+        body = _child_path(node, "Body")
+        if body is None:
+            problems.append("%s has no Body" % where)
+            continue
+        have = {state.get("Name") for group in body.findall("States")
+                for state in group.findall("State")}
+        missing = [state for state in states if state not in have]
+        if missing:
+            problems.append("%s: its Body lacks the states %s" % (where, ", ".join(missing)))
+
+
+def lint_level_paths(path, car_classes, problems):
+    """One level folder's paths: every path has two points or more, and the passing cars'
+    paths name car templates that exist."""
+    root = _parse(path, problems)
+    if root is None:
+        return
+    where = os.path.relpath(path, REPO)
+    for group in ("CarPaths", "PedestrianPaths"):
+        for paths in root.findall(group):
+            for index, element in enumerate(paths.findall("Path")):
+                name = element.get("ID") or "#%d" % index
+                if len(element.findall("p")) < 2:
+                    problems.append("%s: the path %s of %s has fewer than two points"
+                                    % (where, name, group))
+                if group == "CarPaths" and element.get("ID") == "NeutralCar":
+                    for car in (c.strip() for c in (element.get("Cars") or "").split(";")):
+                        if car and car_classes.get(car) != "GCarNode":
+                            problems.append("%s: a \"NeutralCar\" path names %s, which is no car "
+                                            "template" % (where, car))
+
+
+def lint_level_folders(problems):
+    templates = _level_template_classes(problems)
+    classes = {name: node.get("ClassOverride") or node.get("Type")
+               for name, node in templates.items()}
+    folders = sorted(glob.glob(os.path.join(REPO, ASSETS, "levels", "*", "LevelPaths.xml")))
+    folders += sorted(glob.glob(os.path.join(REPO, "bench", "levels", "*", "LevelPaths.xml")))
+    for path in folders:
+        lint_level_paths(path, classes, problems)
+
+
 def lint_preloader_files(content, problems):
     names = set()
     for source in (PRELOADER_SOURCE, PRELOADER_HEADER):
@@ -869,6 +940,8 @@ def lint_all():
     lint_sound_pack(content, problems)
     lint_scene_contracts(content, problems)
     lint_menu_movers(content, problems)
+    lint_level_movers(problems)
+    lint_level_folders(problems)
     lint_map(content, problems)
     lint_preloader_files(content, problems)
     lint_effects(content, problems)

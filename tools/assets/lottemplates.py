@@ -22,6 +22,7 @@ art (art/buildings.py) packed into the Buildings atlas, fonts from scenes/fonts.
 """
 from . import buildings as catalogue
 from . import effects
+from . import movertemplates, processtemplates
 from .art import buildings as art
 from .common import Output, asset
 from .registry import Module
@@ -152,6 +153,7 @@ def type_template(t):
                            Position=(i * STAR_STEP, 0, 0), Bounds=(16, 16, 0), CanBeHit=False))
         root.add(smile_node())
     root.add(workers_node())
+    processtemplates.add_lot_states(root, name)
     return root
 
 
@@ -258,7 +260,10 @@ def collection():
         root.add(type_template(t))
     for part in part_templates():
         root.add(part)
-    from . import moneyletter
+    root.children += processtemplates.templates()
+    for mover in movertemplates.templates():
+        root.add(mover)
+    from . import moneyletter  # it builds on this module's helpers: imported late
     for template in moneyletter.templates():
         root.add(template)
     # Last: the effects make the bird template only when no earlier module made it.

@@ -338,6 +338,22 @@ TEST_F(ProcessTest, AnAbortInFlightTakesTheVehiclesAwayAndGivesBackTheResources)
     EXPECT_EQ(rotor->getFadeDuration(), GConstructionProcess::SoundFadeOutMs);
 }
 
+// The site's bar takes its own look from the collection as soon as the site stands.
+TEST_F(ProcessTest, TheSitesBarAppliesItsOwnTemplate) {
+    BaseNode* look = w.topTemplate("SiteBarLook");
+    w.base(look, "SlidingArea");
+    w.sprite(look, "Knob");
+    auto* bar = static_cast<ControlNode*>(
+        w.templates->findTemplate(id("Construction"))->findChildByName("ProgressBar"));
+    ASSERT_NE(bar, nullptr);
+    bar->setTemplateName(id("SiteBarLook"));
+    CRefPtr<GConstructionProcess> p = construct("Hotel1");
+    ASSERT_NE(p->getProgressBar(), nullptr);
+    ControlNode* instance = p->getProgressBar()->getTemplateInstance();
+    ASSERT_NE(instance, nullptr);
+    EXPECT_NE(instance->findChildByName("Knob", 1), nullptr);
+}
+
 TEST_F(ProcessTest, EachMissingTemplateStillLetsTheConstructionEnd) {
     for (const char* missing : {"Helicopter", "Bus", "Construction"}) {
         SCOPED_TRACE(missing);
@@ -520,6 +536,23 @@ TEST_F(ProcessTest, RestoringFitsItsAnimationsToTheLevelsSpeed) {
     EXPECT_EQ(events.ids, std::vector<u32>{GameEventResourcesReturned});
     EXPECT_EQ(events.materials, std::vector<f32>{4.0f});
     EXPECT_FALSE(tick(p.get()));
+}
+
+// The parts of the lot's look (its template's copy) rise over the same time as its own parts.
+TEST_F(ProcessTest, RestoringFitsTheAnimationsOfTheLotsLook) {
+    GBuildingNode* hotel = w.lotNamed("B");
+    ASSERT_NE(hotel->getTemplateInstance(), nullptr);
+    BaseNode* image = hotel->getTemplateInstance()->findChildByName("Image", 1);
+    ASSERT_NE(image, nullptr);
+    CRefPtr<animation::KeyFrame> rise = positionAnimation({{0, 0.0f, 0}, {777, 1.0f, 0}});
+    image->addState(animatorWith("Restoring", {rise.get()}).get());
+    hotel->setProblemState(BuildingProblemRuin);
+    w.configuration->Factors.BuildTimeM = 4.0f;
+    auto p = makeRef<GRestoringProcess>(w.level.get(), hotel, world, w.templates.get(), nullptr,
+                                        1.0f, 1);
+    EXPECT_EQ(rise->getKeys()[1].t,
+              static_cast<u32>(std::floor(hotel->getCurrentType()->BuildTime / 4.0f + 0.5f)));
+    EXPECT_NE(rise->getKeys()[1].t, 777u);
 }
 
 TEST_F(ProcessTest, RestoringWithAStoppedClockKeepsTheAnimationsAndItsProgressIsFull) {

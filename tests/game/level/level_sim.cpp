@@ -6,11 +6,12 @@
 //             [--transcript FILE] [--repeat N]
 //
 // The game's assets are mounted and set up as the preloader does it (the sound pack, the
-// Buildings atlas, the level templates, the buildings, upgrades and level-scores tables; the
-// buildings and upgrades tables from --tables instead of levels/common/ when given). The level
-// folder is loaded as the play screen loads a level ("Level.oscn", "LevelConfiguration.xml" joined
-// with its level-scores entry, "LevelPaths.xml", the bought upgrades, then the five set-up calls)
-// into a world scene manager of its own. The loop turns in 10 ms steps, each with a draw.
+// Buildings and Env atlases, the level templates, the buildings, upgrades and level-scores
+// tables; the buildings and upgrades tables from --tables instead of levels/common/ when given).
+// The level folder is loaded as the play screen loads a level ("Level.oscn",
+// "LevelConfiguration.xml" joined with its level-scores entry, "LevelPaths.xml", the bought
+// upgrades, then the five set-up calls) into a world scene manager of its own. The loop turns in
+// 10 ms steps, each with a draw.
 //
 // Script lines are "DAY:SECOND ACTION ARGS" (empty lines and lines from '#' are skipped):
 //   build LOT TYPE | upgrade LOT | destroy LOT | repair LOT | clean LOT | restore LOT |
@@ -73,6 +74,7 @@
 #include "game/level/GLevelPaths.h"
 #include "game/level/GLevelUpgrades.h"
 #include "game/level/GPathMovableNode.h"
+#include "game/world/GPathMovers.h"
 
 using namespace oskel;
 using namespace brasquel;
@@ -761,6 +763,10 @@ int run(SOptions options, Transcript& out) {
     factory.registerNodeClass(L"GBuildingNode", &createNode<GBuildingNode>);
     factory.registerNodeClass(L"GGameLevelScene", &createNode<GGameLevelScene>);
     factory.registerNodeClass(L"GPathMovableNode", &createNode<GPathMovableNode>);
+    factory.registerNodeClass(L"GCarNode", &createNode<GCarNode>);
+    factory.registerNodeClass(L"GPedestrianNode", &createNode<GPedestrianNode>);
+    factory.registerNodeClass(L"GBirdNode", &createNode<GBirdNode>);
+    factory.registerNodeClass(L"GTextTrailNode", &createNode<GTextTrailNode>);
 
     int exitCode = 1;
     {
@@ -783,6 +789,8 @@ int run(SOptions options, Transcript& out) {
         services.dictionary = makeRef<CTextDictionary>(device->getFileSystem());
         static_cast<void>(services.dictionary->load(stringc(DictionaryFile)));
         CRefPtr<CResource> atlas = load(content.get(), TypeCodeAtlasCollection, AtlasFile);
+        CRefPtr<CResource> env1 = load(content.get(), TypeCodeAtlasCollection, "atlases/Env1.xml");
+        CRefPtr<CResource> env2 = load(content.get(), TypeCodeAtlasCollection, "atlases/Env2.xml");
         CRefPtr<CResource> templates = load(content.get(), TypeCodeSceneNode, TemplatesFile);
         auto* collection = dynamic_cast<TemplateCollectionNode*>(templates.get());
         if (collection) scenes->setTemplateCollection(collection);
