@@ -658,7 +658,7 @@ int run(const SOptions& options) {
             read = catalogue->read(reader) && catalogue->size() > 0;
             reader->drop();
         }
-        if (!atlas || !envAtlases[0] || !envAtlases[1] || !collection || !read) {
+        if (!atlas || !collection || !read) {
             logError("lot_gallery: the gallery's content is missing");
         } else {
             scenes->setTemplateCollection(collection);
