@@ -26,8 +26,10 @@
 // --save FILE@DAY writes a journal at the end of that day (the folder, the seed, the actions
 // with their turns and the digest then); --restore FILE reloads that folder at that seed,
 // replays the journal's actions, checks the digest at the saved turn (exit code 3 when it
-// differs) and goes on with the script. --window draws in an OpenGL window of 1024 x 768 and
-// writes the last frame to the file, with the place of every lot ("lot NAME X0 Y0 X1 Y1").
+// differs) and goes on with the script. --window draws in an OpenGL window of 1024 x 768, a
+// frame every tenth turn (a software renderer would spend minutes on a frame per turn; the turns
+// between draw nothing), and writes the last frame to the file, with the place of every lot
+// ("lot NAME X0 Y0 X1 Y1").
 // --repeat N plays the same run N times in this one process, each headed "run K".
 // Exit code 0 when the run went through.
 
@@ -72,6 +74,8 @@ namespace {
 constexpr s32 WindowWidth = 1024;
 constexpr s32 WindowHeight = 768;
 constexpr u32 ClearColor = 0xff5a8a3cu;
+// With a window, the turns that draw a frame.
+constexpr u64 WindowFrameTurns = 10;
 
 struct SOptions {
     std::string assets;
@@ -298,7 +302,8 @@ public:
             if (action.turn == m_turn) perform(action);
         advanceTurn(m_level.get(), m_scenes);
         if (window) {
-            if (driver->beginScene(true, true, SColor(ClearColor), nullptr, nullptr)) {
+            if (m_turn % WindowFrameTurns == 0 &&
+                driver->beginScene(true, true, SColor(ClearColor), nullptr, nullptr)) {
                 m_scenes->render(driver);
                 if (CQuadBatcher* batcher = driver->getQuadBatcher()) batcher->flush();
                 driver->endScene();
