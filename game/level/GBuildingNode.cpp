@@ -426,7 +426,7 @@ void GBuildingNode::setType(GBuildingConfig* type, bool restoreSnapshot) {
 
     if (t.Type >= BuildingKindFirstRuin) {
         setProblemState(BuildingProblemRuin);
-    } else if (t.Type == 2 && m_configuration && m_configuration->IsNotOwnedDecorationsDirty &&
+    } else if (t.Type == BuildingKindDecoration && m_configuration && m_configuration->IsNotOwnedDecorationsDirty &&
                t.ServeAreaIncomeBonus > 0.0f && !m_owned) {
         setProblemState(BuildingProblemDirty);
     }
@@ -615,7 +615,7 @@ void GBuildingNode::updateFeatureIcons() {
     bool want1 = count > 0 && isFeatureUnlocked(0);
     bool want2 = count > 1 && isFeatureUnlocked(1);
     if ((m_workersText && m_workersText->isVisible()) || !m_owned || !isWorking() ||
-        m_currentType->Type == 5) {
+        m_currentType->Type == BuildingKindNoFeatureIcons) {
         want1 = false;
         want2 = false;
     }
@@ -711,7 +711,9 @@ CNameId GBuildingNode::getStateCue() const {
         case BuildingProcessDemolition:
             return cues.Destroying;
         case BuildingProcessMaintenance:
-            return t.Type == 1 || t.Type == 2 ? cues.CleaningDecoration : cues.Building;
+            return t.Type == BuildingKindAmenity || t.Type == BuildingKindDecoration
+                       ? cues.CleaningDecoration
+                       : cues.Building;
         default:
             return CNameId();
     }
@@ -931,7 +933,7 @@ void GBuildingNode::showServeArea(const GBuildingConfig* type) {
     auto colourOf = [](const GBuildingConfig* t) {
         return t->ServeAreaIncomeBonus > 0.0f ? HighlightBonus : HighlightGuests;
     };
-    if (type->Level > 0 && (type->Type == BuildingKindLodging || type->Type == 4 ||
+    if (type->Level > 0 && (type->Type == BuildingKindLodging || type->Type == BuildingKindServed ||
                             type->Type == BuildingKindAquaPark)) {
         for (auto& entry : m_servingBuildings) {
             GBuildingNode* lot = entry.second;

@@ -19,8 +19,11 @@ class GLevelConfiguration;
 // The kinds of building (a type's "Type").
 enum EBuildingKind : oskel::s32 {
     BuildingKindLodging = 0,    // houses guests
+    BuildingKindAmenity = 1,    // maintained by cleaning, as decorations are
     BuildingKindDecoration = 2,  // gets dirty
     BuildingKindFirstRuin = 3,  // this kind and above start as ruins to restore
+    BuildingKindServed = 4,     // like lodgings, shows the lots that serve it
+    BuildingKindNoFeatureIcons = 5,  // never shows its features' icons
     BuildingKindAquaPark = 7,
 };
 

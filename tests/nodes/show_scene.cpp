@@ -5,9 +5,13 @@
 //
 //   show_scene --folder DIR... --scene FILE [--atlas FILE]... [--particles FILE]...
 //              [--templates FILE] [--sounds FILE] [--dictionary FILE] [--message-box TEMPLATE]
-//              [--report NODE]... [--frames N] --out FILE.png
+//              [--report NODE]... [--frames N] [--game-nodes] [--stepped] --out FILE.png
 //
 // Every --folder is mounted, in order; the other names are content names inside them.
+// --game-nodes registers the game's node classes as the program does (the application's table
+// and the preloader's) before anything is loaded. --stepped runs the device on a clock that
+// moves one update step (10 ms) for every frame drawn, so that frame N shows the scene a fixed
+// time after the first: (N - 1) steps later, however slowly the frames come.
 // --dictionary loads the texts that %Key% captions show. --message-box opens a message box of
 // the named template over the scene (captions "Yes" and "No"). Exit code 0 when the frame was
 // written; the log goes to standard error. The last lines report the scene's sound nodes
@@ -18,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +41,7 @@
 #include "engine/scene/TemplateCollectionNode.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
+#include "game/app/GNodeClassRegistration.h"
 
 using namespace oskel;
 
@@ -60,11 +66,46 @@ struct SOptions {
     std::vector<std::string> reports;
     std::string out;
     u32 frames = 30;
+    bool gameNodes = false;
+    bool stepped = false;
+};
+
+// A clock that runs freely until the first frame is drawn and then moves one update step each
+// time it is read after a frame, so that every frame follows exactly one update.
+class CFrameStepClock : public IClock {
+public:
+    explicit CFrameStepClock(u32 stepMs) : m_step(stepMs) {}
+
+    uint64_t nowMs() override {
+        if (!m_drawn || m_due) {
+            m_now += m_step;
+            m_due = false;
+        }
+        return m_now;
+    }
+    void frameDrawn() {
+        m_drawn = true;
+        m_due = true;
+    }
+
+private:
+    u32 m_step;
+    uint64_t m_now = 0;
+    bool m_drawn = false;
+    bool m_due = false;
 };
 
 bool parse(int argc, char** argv, SOptions& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
+        if (name == "--game-nodes") {
+            options.gameNodes = true;
+            continue;
+        }
+        if (name == "--stepped") {
+            options.stepped = true;
+            continue;
+        }
         if (i + 1 >= argc) return false;
         const std::string value = argv[++i];
         if (name == "--folder")
@@ -109,8 +150,9 @@ u32 countPlayingSounds(const BaseNode* node) {
 class CFrameWriter : public CEventReceiver {
     OSKEL_DECLARE_EVENT_MAP()
 public:
-    CFrameWriter(IDevice* device, SceneManager* scenes, const SOptions& options)
-        : m_device(device), m_scenes(scenes), m_options(options) {
+    CFrameWriter(IDevice* device, SceneManager* scenes, const SOptions& options,
+                 CFrameStepClock* clock)
+        : m_device(device), m_scenes(scenes), m_options(options), m_clock(clock) {
         setCategoryMask(CategorySystemFlow);
     }
 
@@ -131,6 +173,7 @@ private:
         m_scenes->render(driver);
         if (CQuadBatcher* batcher = driver->getQuadBatcher()) batcher->flush();
         driver->endScene();
+        if (m_clock) m_clock->frameDrawn();
         if (++m_frames < m_options.frames) return false;
         m_done = true;
         writeFrame(driver);
@@ -158,6 +201,7 @@ private:
     IDevice* m_device;
     SceneManager* m_scenes;
     const SOptions& m_options;
+    CFrameStepClock* m_clock;
     u32 m_frames = 0;
     bool m_done = false;
     bool m_registered = false;
@@ -212,7 +256,22 @@ int run(const SOptions& options) {
     parameters.windowSize = irr::core::dimension2d<s32>(WindowWidth, WindowHeight);
     parameters.bits = 32;
     parameters.vsync = false;
-    IDevice* device = createDevice(parameters);
+    if (options.gameNodes) {
+        u32 count = 0;
+        const brasquel::SGameNodeClass* rows = brasquel::getApplicationNodeClasses(count);
+        u32 registered = brasquel::registerGameNodeClasses(CNodeFactory::instance(), rows, count);
+        rows = brasquel::getPreloaderNodeClasses(count);
+        registered += brasquel::registerGameNodeClasses(CNodeFactory::instance(), rows, count);
+        std::fprintf(stderr, "show_scene: game node classes registered: %u\n", registered);
+    }
+    std::unique_ptr<CFrameStepClock> ownClock;
+    CFrameStepClock* clock = nullptr;
+    if (options.stepped) {
+        ownClock = std::make_unique<CFrameStepClock>(UpdateStepMs);
+        clock = ownClock.get();
+    }
+    // The device owns the clock; `clock` stays valid while the device lives.
+    IDevice* device = createDevice(parameters, std::move(ownClock));
     if (!device) {
         logError("show_scene: no device");
         return 1;
@@ -273,7 +332,7 @@ int run(const SOptions& options) {
         } else if (!options.messageBox.empty() && !openMessageBox(scene, options.messageBox)) {
             logError("show_scene: the message box cannot be shown");
         } else {
-            CRefPtr<CFrameWriter> writer = makeRef<CFrameWriter>(device, scenes.get(), options);
+            CRefPtr<CFrameWriter> writer = makeRef<CFrameWriter>(device, scenes.get(), options, clock);
             device->addEventReceiver(writer.get(), 3);
             device->run();
             std::fprintf(stderr, "show_scene: sound nodes playing: %u\n",
@@ -300,7 +359,7 @@ int main(int argc, char** argv) {
                      "[--particles FILE]...\n"
                      "                  [--templates FILE] [--sounds FILE] [--dictionary FILE]\n"
                      "                  [--message-box TEMPLATE] [--report NODE]... [--frames N]\n"
-                     "                  --out FILE.png\n");
+                     "                  [--game-nodes] [--stepped] --out FILE.png\n");
         return 2;
     }
     return run(options);

@@ -159,8 +159,7 @@ MENU_MOVERS = {
 PRELOADER_SOURCE = "game/scenes/GIntroScene.cpp"
 PRELOADER_HEADER = "game/scenes/GIntroScene.h"
 # Read by the preloader once the parts of the game that make them exist.
-PRELOADER_PENDING = {"levels/common/Fireworks/1/f.oscn", "levels/common/Fireworks/2/f.oscn",
-                     "levels/common/Fireworks/3/f.oscn", "levels/common/Fireworks/4/f.oscn"}
+PRELOADER_PENDING = set()
 # The cue names of the game's code, checked against the sound pack (no code plays the one
 # declared only).
 CUE_SOURCE = "game/config/GSoundCueIds.cpp"
@@ -847,6 +846,83 @@ def lint_map(content, problems):
                             % (name.get("Value"), icon))
 
 
+# The world's effects: each settings file with its root and the atlas frame its node draws, the
+# effect templates of the level collection with their classes, the firework rockets.
+EFFECT_SETTINGS = {"levels/common/Effects/Rain.xml": ("WeatherParticle", "particles/Rain.png"),
+                   "levels/common/Effects/Snow.xml": ("WeatherParticle", "particles/Snow.png"),
+                   "levels/common/Effects/HintRing.xml": ("HintParticle", "particles/HintSpark.png")}
+EFFECT_TEMPLATES = dict({"Balloon%d" % n: "GBaloonNode" for n in (1, 2, 3)},
+                        RisingHeart="GPicEffectNode", RisingNote="GPicEffectNode",
+                        RisingCoin="GPicEffectNode", ShieldSpark="GShieldEffectNode",
+                        SpiralLeaf="GSpiralMovableNode", SpiralFlake="GSpiralMovableNode",
+                        CircularBird="GCircularBirdNode", LakeWave="GLakeWaveNode")
+FIREWORK_FILES = {"levels/common/Fireworks/%d/f.oscn" % n: "Firework%d" % n for n in (1, 2, 3, 4)}
+BIRD_DIRECTIONS = ("Right", "RightUp", "Up", "LeftUp", "Left", "LeftDown", "Down", "RightDown")
+
+
+def _property(element, name):
+    for props in element.findall("Properties"):
+        for value in props:
+            if value.get("Name") == name:
+                return value.get("Value")
+    return None
+
+
+def _states(element):
+    return {s.get("Name") for states in element.findall("States") for s in states.findall("State")}
+
+
+def lint_effects(content, problems):
+    for path, (root_name, frame) in EFFECT_SETTINGS.items():
+        if path not in content.files:
+            problems.append("%s is missing" % path)
+            continue
+        root = _parse(_asset_path(path), problems)
+        if root is not None and root.tag != root_name:
+            problems.append("%s: the root is %s, not %s" % (path, root.tag, root_name))
+        if frame not in content.regions:
+            problems.append("%s: its picture %s is in no atlas" % (path, frame))
+    collection = _parse(_asset_path(LEVEL_TEMPLATES), problems) \
+        if LEVEL_TEMPLATES in content.files else None
+    templates = {_node_name(t): t for t in collection.findall("SceneNode")} \
+        if collection is not None else {}
+    for name, cls in EFFECT_TEMPLATES.items():
+        template = templates.get(name)
+        if template is None:
+            problems.append("%s: no template %s" % (LEVEL_TEMPLATES, name))
+        elif template.get("Type") != cls:
+            problems.append("%s: %s is a %s, not a %s" % (LEVEL_TEMPLATES, name,
+                                                        template.get("Type"), cls))
+    bird = templates.get("CircularBird")
+    body_of = _property(bird, "BirdTemplateID") if bird is not None else None
+    if bird is not None:
+        body = None
+        for child in templates.get(body_of).findall("SceneNode") if body_of in templates else ():
+            if _node_name(child) == "Body":
+                body = child
+        if body is None:
+            problems.append("%s: CircularBird's template %s has no Body" % (LEVEL_TEMPLATES,
+                                                                            body_of))
+        else:
+            missing = [s for d in BIRD_DIRECTIONS for s in (d, d + "_Flap")
+                       if s not in _states(body)]
+            if missing:
+                problems.append("%s: the Body of %s lacks the states %s"
+                                % (LEVEL_TEMPLATES, body_of, ", ".join(missing)))
+    for path, name in FIREWORK_FILES.items():
+        if path not in content.files:
+            problems.append("%s is missing" % path)
+            continue
+        root = _parse(_asset_path(path), problems)
+        if root is None:
+            continue
+        if root.get("Type") != "GFireworkNode" or _node_name(root) != name:
+            problems.append("%s: the root is %s %s, not GFireworkNode %s"
+                            % (path, root.get("Type"), _node_name(root), name))
+        if not any("Boost" in _states(n) for n in root.iter("SceneNode")):
+            problems.append("%s: nothing answers Boost" % path)
+
+
 def lint_all():
     problems = []
     content = Content(problems)
@@ -868,6 +944,7 @@ def lint_all():
     lint_level_folders(problems)
     lint_map(content, problems)
     lint_preloader_files(content, problems)
+    lint_effects(content, problems)
     lint_shop_upgrades(content, problems)
     lint_cue_names(problems)
     lint_upgrades(content, problems)

@@ -21,6 +21,7 @@ Positions are relative to the lot (its footprint is 135 x 60); pictures come fro
 art (art/buildings.py) packed into the Buildings atlas, fonts from scenes/fonts.
 """
 from . import buildings as catalogue
+from . import effects
 from . import movertemplates, processtemplates
 from .art import buildings as art
 from .common import Output, asset
@@ -264,6 +265,9 @@ def collection():
         root.add(mover)
     from . import moneyletter  # it builds on this module's helpers: imported late
     for template in moneyletter.templates():
+        root.add(template)
+    # Last: the effects make the bird template only when no earlier module made it.
+    for template in effects.templates({child.name for child in root.children}):
         root.add(template)
     return root
 

@@ -1,7 +1,7 @@
 """The list of generator modules, in the fixed order in which they run. A new generator module is
 added here (its place decides what it may rely on: the atlases and fonts before the templates)."""
-from . import (atlases, buildings, comicscenes, fonts, levels, lottemplates, mapscene, menupaths,
-               menuscene, shellscenes, shopscenes, sounds, startscreens, startup, tables,
+from . import (atlases, buildings, comicscenes, effects, fonts, levels, lottemplates, mapscene,
+               menupaths, menuscene, shellscenes, shopscenes, sounds, startscreens, startup, tables,
                templates, texts, upgrades)
 
 
@@ -14,6 +14,7 @@ def all_modules():
     modules += [lottemplates.MODULE]
     modules += [shopscenes.MODULE]
     modules += [mapscene.MODULE]
+    modules += [effects.MODULE]
     modules += [levels.MODULE]
     names = [m.name for m in modules]
     assert len(names) == len(set(names)), "module names repeat"

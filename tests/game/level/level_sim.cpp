@@ -26,8 +26,10 @@
 // --save FILE@DAY writes a journal at the end of that day (the folder, the seed, the actions
 // with their turns and the digest then); --restore FILE reloads that folder at that seed,
 // replays the journal's actions, checks the digest at the saved turn (exit code 3 when it
-// differs) and goes on with the script. --window draws in an OpenGL window of 1024 x 768 and
-// writes the last frame to the file, with the place of every lot ("lot NAME X0 Y0 X1 Y1").
+// differs) and goes on with the script. --window draws in an OpenGL window of 1024 x 768, a
+// frame every tenth turn (a software renderer would spend minutes on a frame per turn; the turns
+// between draw nothing), and writes the last frame to the file, with the place of every lot
+// ("lot NAME X0 Y0 X1 Y1").
 // --repeat N plays the same run N times in this one process, each headed "run K".
 // Exit code 0 when the run went through.
 
@@ -42,7 +44,6 @@
 #include <vector>
 
 #include "engine/audio/CSoundGroupManager.h"
-#include "engine/audio/SoundPack.h"
 #include "engine/content/CContentManager.h"
 #include "engine/core/CLogger.h"
 #include "engine/core/CRandom.h"
@@ -51,49 +52,30 @@
 #include "engine/image/CImage.h"
 #include "engine/image/CImageManager.h"
 #include "engine/io/CFileSystem.h"
-#include "engine/io/CTextDictionary.h"
-#include "engine/io/CXmlReader.h"
-#include "engine/scene/CNodeFactory.h"
 #include "engine/scene/NodeEvents.h"
 #include "engine/scene/SceneManager.h"
 #include "engine/scene/SceneNode.h"
-#include "engine/scene/TemplateCollectionNode.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
-#include "game/config/ConfigurationFile.h"
-#include "game/config/GNodeTypeIds.h"
 #include "game/config/IGameServices.h"
-#include "game/config/LevelScores.h"
-#include "game/config/UpgradesConfiguration.h"
 #include "game/level/GBuildingNode.h"
-#include "game/level/GBuildingsConfiguration.h"
-#include "game/level/GEllipseSectorNode.h"
 #include "game/level/GGameLevelScene.h"
 #include "game/level/GLevelConfiguration.h"
 #include "game/level/GLevelObjective.h"
-#include "game/level/GLevelPaths.h"
 #include "game/level/GLevelUpgrades.h"
-#include "game/level/GPathMovableNode.h"
-#include "game/world/GPathMovers.h"
+#include "tests/game/level/LevelSimSupport.h"
 
 using namespace oskel;
 using namespace brasquel;
+using namespace brasquel::levelsim;
 
 namespace {
 
 constexpr s32 WindowWidth = 1024;
 constexpr s32 WindowHeight = 768;
 constexpr u32 ClearColor = 0xff5a8a3cu;
-constexpr u32 TurnMs = 10;
-// The low word the generator's other half starts from, with every seed.
-constexpr u32 SeedHighWord = 0x2545F491u;
-
-const char* const AtlasFile = "atlases/Buildings.xml";
-const char* const TemplatesFile = "levels/common/TemplateCollection.oscn";
-const char* const SoundPackFile = "sounds/SoundPack.xml";
-const char* const DictionaryFile = "strings/Dictionary.xml";
-const char* const CommonTables = "levels/common/";
-const char* const LevelScoresFile = "levels/common/LevelScores.xml";
+// With a window, the turns that draw a frame.
+constexpr u64 WindowFrameTurns = 10;
 
 struct SOptions {
     std::string assets;
@@ -219,50 +201,6 @@ private:
     uint64_t m_hash = 14695981039346656037ull;
 };
 
-// ---- The game's services the level uses ----
-
-class SimServices : public IGameServices {
-public:
-    ComicsConfiguration* getComicsConfiguration() const override { return nullptr; }
-    UpgradesConfiguration* getUpgradesConfiguration() const override { return upgrades.get(); }
-    LevelScores* getLevelScores() const override { return scores.get(); }
-    GBuildingsConfiguration* getBuildingsConfiguration() const override {
-        return buildings.get();
-    }
-    GExternalHooks* getExternalHooks() const override { return nullptr; }
-    GLogosConfiguration* getLogosConfiguration() const override { return nullptr; }
-    SceneManager* getSceneManager() const override { return nullptr; }
-    SceneManager* getWorldSceneManager() const override { return world; }
-    CSoundGroupManager* getSoundGroupManager() const override { return groups.get(); }
-    u32 registerNodeClasses() override { return 0; }
-    void releaseUnused() override {}
-    CFileSystem* getFileSystem() const override { return files; }
-    CTextDictionary* getTextDictionary() const override { return dictionary.get(); }
-
-    CRefPtr<UpgradesConfiguration> upgrades = makeRef<UpgradesConfiguration>();
-    CRefPtr<LevelScores> scores = makeRef<LevelScores>();
-    CRefPtr<GBuildingsConfiguration> buildings = makeRef<GBuildingsConfiguration>();
-    CRefPtr<CSoundGroupManager> groups;
-    CRefPtr<CTextDictionary> dictionary;
-    SceneManager* world = nullptr;
-    CFileSystem* files = nullptr;
-};
-
-template <class T>
-BaseNode* createNode(const CCreationContext& context) {
-    return new T(context);
-}
-
-CRefPtr<CResource> load(IContentManager* content, u32 typeCode, const std::string& path) {
-    CResource* resource = content->getContentByPath(typeCode, stringc(path.c_str()), false);
-    if (!resource || resource->getTypeCode() != typeCode) {
-        if (resource) resource->drop();
-        CLogger::instance().logHint("level_sim: not loaded", path.c_str(), LogError);
-        return CRefPtr<CResource>();
-    }
-    return CRefPtr<CResource>::fromRaw(resource);
-}
-
 // ---- Actions ----
 
 struct SAction {
@@ -333,58 +271,21 @@ public:
         if (m_level && m_requests) m_level->removePreReceiver(m_requests.get());
         if (m_scenes) m_scenes->setScene(nullptr);
         m_level = nullptr;
+        m_folder.level = nullptr;
     }
 
     // The level folder, as the play screen loads it.
     bool loadLevel(const std::string& folder, SceneManager* scenes) {
         m_scenes = scenes;
-        CFileSystem* files = m_device->getFileSystem();
-        CRefPtr<CResource> scene = load(m_content, TypeCodeSceneNode, folder + "Level.oscn");
-        auto* node = dynamic_cast<BaseNode*>(scene.get());
-        if (!node || !node->isKindOf(GameNodeTypeGameLevelScene)) {
-            CLogger::instance().logHint("level_sim: no level scene", folder.c_str(), LogError);
+        if (!readLevelFolder(m_content, m_device->getFileSystem(), *m_services, folder, m_folder))
             return false;
-        }
-        m_level = CRefPtr<GGameLevelScene>(static_cast<GGameLevelScene*>(node));
-
-        m_configuration = makeRef<GLevelConfiguration>();
-        CXmlReader* reader =
-            files->createXmlReader(stringc((folder + "LevelConfiguration.xml").c_str()));
-        if (!reader) {
-            CLogger::instance().logHint("Unable to find configuration for the level",
-                                        folder.c_str(), LogError);
-            return false;
-        }
-        const bool read = m_configuration->read(reader);
-        reader->drop();
-        if (!read) {
-            CLogger::instance().logHint("level_sim: damaged level configuration", folder.c_str(),
-                                        LogError);
-            return false;
-        }
-        m_configuration->joinLevelScores(*m_services->scores);
-        auto paths = makeRef<GLevelPaths>();
-        if (CXmlReader* pathReader =
-                files->createXmlReader(stringc((folder + "LevelPaths.xml").c_str()))) {
-            static_cast<void>(paths->read(pathReader));
-            pathReader->drop();
-        }
-        m_upgrades = makeRef<GLevelUpgrades>();
-        m_upgrades->collect(m_services->upgrades.get(),
-                            &m_configuration->AvailableBuildingsForBuild,
-                            m_configuration->LevelNumber);
+        m_level = m_folder.level;
+        m_configuration = m_folder.configuration;
+        m_upgrades = m_folder.upgrades;
         m_requests = makeRef<RequestLog>(m_out, &m_turn,
                                          static_cast<u32>(m_configuration->DayLength));
         m_level->addPreReceiver(m_requests.get());
-        m_level->setBuildingsConfiguration(m_services->buildings.get());
-        m_level->setLevelConfiguration(m_configuration.get());
-        m_level->setUpgradeEffects(m_upgrades.get());
-        m_level->setLevelPaths(paths.get());
-        m_level->setPaused(false);
-        if (!scenes->setScene(m_level.get())) {
-            logError("level_sim: the level cannot be shown");
-            return false;
-        }
+        if (!startLevel(m_folder, *m_services, scenes)) return false;
         m_dayTurns = static_cast<u64>(m_configuration->DayLength) * (1000 / TurnMs);
         return m_dayTurns > 0;
     }
@@ -399,11 +300,10 @@ public:
     void step(std::vector<SAction>& pending, IVideoDriver* driver, bool window) {
         for (const SAction& action : pending)
             if (action.turn == m_turn) perform(action);
-        CRefPtr<GGameLevelScene> keep(m_level);
-        if (CTimerScheduler* clock = m_level->getTimerScheduler()) clock->update(TurnMs);
-        m_scenes->update(0);
+        advanceTurn(m_level.get(), m_scenes);
         if (window) {
-            if (driver->beginScene(true, true, SColor(ClearColor), nullptr, nullptr)) {
+            if (m_turn % WindowFrameTurns == 0 &&
+                driver->beginScene(true, true, SColor(ClearColor), nullptr, nullptr)) {
                 m_scenes->render(driver);
                 if (CQuadBatcher* batcher = driver->getQuadBatcher()) batcher->flush();
                 driver->endScene();
@@ -596,6 +496,7 @@ private:
     SimServices* m_services;
     Transcript* m_out;
     SceneManager* m_scenes = nullptr;
+    SLevelFolder m_folder;
     CRefPtr<GGameLevelScene> m_level;
     CRefPtr<GLevelConfiguration> m_configuration;
     CRefPtr<GLevelUpgrades> m_upgrades;
@@ -696,19 +597,6 @@ bool readScript(const std::string& file, u32 dayLength, std::vector<SAction>& ac
 
 // ---- The run ----
 
-bool readTables(CFileSystem* files, SimServices& services, const std::string& tables) {
-    const std::string folder = tables.empty() ? std::string(CommonTables) : withSlash(tables);
-    const std::string buildings = folder + "BuildingsConfiguration.xml";
-    const std::string upgrades = folder + "UpgradesConfiguration.xml";
-    if (readConfigurationFile(files, buildings.c_str(), services.buildings.get()) !=
-            ConfigurationFileRead ||
-        readConfigurationFile(files, upgrades.c_str(), services.upgrades.get()) !=
-            ConfigurationFileRead)
-        return false;
-    static_cast<void>(readConfigurationFile(files, LevelScoresFile, services.scores.get()));
-    return services.buildings->size() > 0;
-}
-
 bool writeFrame(IDevice* device, const std::string& file) {
     IVideoDriver* driver = device->getVideoDriver();
     bool written = false;
@@ -741,8 +629,7 @@ int run(SOptions options, Transcript& out) {
     const bool window = !options.window.empty();
 
     // The one random generator: seeded before anything loads.
-    CRandom::instance().seed(options.seed);
-    CRandom::instance().setLowGeneratorState(options.seed, SeedHighWord);
+    seedRandom(options.seed);
 
     SDeviceParameters parameters;
     parameters.driverType = window ? DriverOpenGL : DriverNull;
@@ -758,15 +645,7 @@ int run(SOptions options, Transcript& out) {
     }
     device->getVideoDriver()->setTextureCreationFlag(ETCF_CREATE_MIP_MAPS, false);
     device->getFileSystem()->addArchive(stringc(options.assets.c_str()), false, false);
-    CNodeFactory& factory = CNodeFactory::instance();
-    factory.registerNodeClass(L"GEllipseSectorNode", &createNode<GEllipseSectorNode>);
-    factory.registerNodeClass(L"GBuildingNode", &createNode<GBuildingNode>);
-    factory.registerNodeClass(L"GGameLevelScene", &createNode<GGameLevelScene>);
-    factory.registerNodeClass(L"GPathMovableNode", &createNode<GPathMovableNode>);
-    factory.registerNodeClass(L"GCarNode", &createNode<GCarNode>);
-    factory.registerNodeClass(L"GPedestrianNode", &createNode<GPedestrianNode>);
-    factory.registerNodeClass(L"GBirdNode", &createNode<GBirdNode>);
-    factory.registerNodeClass(L"GTextTrailNode", &createNode<GTextTrailNode>);
+    registerLevelNodeClasses();
 
     int exitCode = 1;
     {
@@ -784,22 +663,13 @@ int run(SOptions options, Transcript& out) {
         services.world = scenes.get();
 
         // The preloader's steps the level needs.
-        if (CRefPtr<CResource> pack = load(content.get(), TypeCodeSoundPack, SoundPackFile))
-            static_cast<SoundPack*>(pack.get())->registerCues(services.groups.get());
-        services.dictionary = makeRef<CTextDictionary>(device->getFileSystem());
-        static_cast<void>(services.dictionary->load(stringc(DictionaryFile)));
-        CRefPtr<CResource> atlas = load(content.get(), TypeCodeAtlasCollection, AtlasFile);
-        CRefPtr<CResource> env1 = load(content.get(), TypeCodeAtlasCollection, "atlases/Env1.xml");
-        CRefPtr<CResource> env2 = load(content.get(), TypeCodeAtlasCollection, "atlases/Env2.xml");
-        CRefPtr<CResource> templates = load(content.get(), TypeCodeSceneNode, TemplatesFile);
-        auto* collection = dynamic_cast<TemplateCollectionNode*>(templates.get());
-        if (collection) scenes->setTemplateCollection(collection);
-        const bool tables = readTables(device->getFileSystem(), services, options.tables);
+        SGameContent game;
+        loadGameContent(device, content.get(), scenes.get(), services, options.tables, game);
 
         Simulation sim(device, content.get(), &services, &out);
         std::vector<SAction> actions;
-        bool ready = collection && tables && sim.loadLevel(folder, scenes.get());
-        if (!collection || !tables) logError("level_sim: the game's content is missing");
+        bool ready = game.ready() && sim.loadLevel(folder, scenes.get());
+        if (!game.ready()) logError("level_sim: the game's content is missing");
         if (ready && !options.script.empty())
             ready = readScript(options.script, sim.dayLength(), actions);
         if (ready && restoring) {

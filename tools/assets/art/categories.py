@@ -1,5 +1,6 @@
 """Every art category, in a fixed order. A new category module is added here."""
 from . import achievements, buildings, comics, map, menu, movers, people, shellart, shop, skin, vehicles
+from . import effects
 from . import moneyletter
 from . import processes
 
@@ -7,6 +8,7 @@ CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
               buildings.CATEGORY, shop.CATEGORY, achievements.CATEGORY]
 CATEGORIES += [map.CATEGORY]
 CATEGORIES += [shellart.CATEGORY, comics.CATEGORY]
+CATEGORIES += [effects.CATEGORY]
 CATEGORIES += [movers.CATEGORY]
 CATEGORIES += [moneyletter.CATEGORY]
 CATEGORIES += [processes.CATEGORY]

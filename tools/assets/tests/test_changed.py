@@ -48,7 +48,8 @@ class ChangedModulesTest(unittest.TestCase):
         scenes = ["comicscenes", "files.comics", "fonts", "mapscene", "menuscene", "shellscenes",
                   "shopscenes", "templates"]
         self.assertEqual(picked("tools/assets/art/kit.py"),
-                         sorted(ATLASES + scenes + ["levels", "lottemplates", "startscreens"]))
+                         sorted(ATLASES + scenes + ["effects", "levels", "lottemplates",
+                                                   "startscreens"]))
         self.assertEqual(picked("tools/assets/packer.py"), sorted(ATLASES + scenes))
 
     def test_a_shared_file_picks_everything(self):

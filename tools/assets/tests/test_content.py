@@ -129,12 +129,15 @@ class LintTest(unittest.TestCase):
         problems = []
         lint.lint_preloader_files(lint.Content([]), problems)
         self.assertEqual(problems, [])
+        content = lint.Content([])
+        content.files.discard("levels/common/Fireworks/1/f.oscn")
         saved = lint.PRELOADER_PENDING
-        lint.PRELOADER_PENDING = set()
+        lint.PRELOADER_PENDING = {"levels/common/Fireworks/2/f.oscn"}
         try:
-            lint.lint_preloader_files(lint.Content([]), problems)
+            lint.lint_preloader_files(content, problems)
         finally:
             lint.PRELOADER_PENDING = saved
+        self.assertEqual(len(problems), 1, problems)
         self.assertIn("the preloader reads levels/common/Fireworks/1/f.oscn, which does not exist",
                       problems)
 
