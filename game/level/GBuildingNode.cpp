@@ -476,6 +476,11 @@ void GBuildingNode::setProcess(s32 kind, GBuildingProcess* process) {
     updateFeatureIcons();
 }
 
+void GBuildingNode::releaseProcess() {
+    m_processKind = BuildingProcessNone;
+    m_process = nullptr;
+}
+
 void GBuildingNode::abortProcess() {
     if (m_process) m_process->abort();
 }

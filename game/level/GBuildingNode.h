@@ -93,6 +93,9 @@ public:
     oskel::s32 getProblemState() const { return m_problemState; }
     void resetSaleState();
     void setProcess(oskel::s32 kind, GBuildingProcess* process);
+    // Lets go of the running action without redrawing the lot: for the level's teardown, when
+    // the content the icons would look up may already be gone.
+    void releaseProcess();
     oskel::s32 getProcessKind() const { return m_processKind; }
     GBuildingProcess* getProcess() const { return m_process; }
     void abortProcess();

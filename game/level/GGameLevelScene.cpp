@@ -130,11 +130,12 @@ GGameLevelScene::~GGameLevelScene() {
     if (m_configuration && m_configuration->RandomEvents) m_configuration->RandomEvents->stopAll();
     if (m_buildingsNode) m_buildingsNode->removePostReceiver(this);
     // The running actions let go of the lots and the vehicle layer (and leave their receiver
-    // lists) before the lots are unlinked: the lots' clock may outlive this scene.
+    // lists) before the lots are unlinked: the lots' clock may outlive this scene. The lots are
+    // not redrawn here: the content manager their icons come from may already be gone.
     std::vector<CRefPtr<GBuildingProcess>> processes;
     processes.swap(m_processes);
     for (const CRefPtr<GBuildingNode>& lot : m_lots)
-        if (lot->getProcess()) lot->setProcess(BuildingProcessNone, nullptr);
+        if (lot->getProcess()) lot->releaseProcess();
     processes.clear();
     m_letters.clear();
     unlinkLots();

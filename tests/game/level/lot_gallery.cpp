@@ -195,7 +195,6 @@ public:
         m_screen = makeRef<SceneNode>(CCreationContext(content, "LotGallery"));
         m_screen->setBounds(WindowWidth, WindowHeight);
         m_summer = addLevel(1, vector3df(0.0f, 0.0f, 0.0f));
-        m_summerLevel->Factors.BuildTimeM = GalleryBuildTimeFactor;
         // The work page leaves its first row free: the helicopter hovers above its lot.
         u32 index = work ? Columns : 0;
         if (!work)
@@ -220,6 +219,9 @@ public:
             level->setUpgradeEffects(m_upgrades.get());
             level->setPaused(false);
         }
+        // The level works its factors out afresh from its modifiers on every economy
+        // recalculation (the last one just above): the gallery's faster work clock is set after.
+        m_summerLevel->Factors.BuildTimeM = GalleryBuildTimeFactor;
     }
 
     SceneNode* getScreen() const { return m_screen.get(); }
