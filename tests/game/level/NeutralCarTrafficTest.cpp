@@ -233,10 +233,14 @@ TEST_F(NeutralCarTrafficTest, AboutHalfThePathsStartWithACarOnItsWay) {
             EXPECT_LE(car.car->getPosition().X, 20.0f * 509.0f * 0.079f + 1.0f);
         }
         total += 40;
-        // The start happens once.
+        // The start happens once: the next step adds only the cars of spawners whose first wait
+        // (drawn anywhere below the path's Time) runs out in it.
         const size_t count = traffic->getCars().size();
+        size_t due = 0;
+        for (const GNeutralCarTraffic::SSpawner& spawner : traffic->getSpawners())
+            due += spawner.countdown <= 20 ? 1u : 0u;
         traffic->update(20);
-        EXPECT_EQ(traffic->getCars().size(), count);
+        EXPECT_EQ(traffic->getCars().size(), count + due);
         layer->removeAllChildren();
     }
     EXPECT_GT(started, total * 40 / 100);
