@@ -149,25 +149,7 @@ void GGameLevelScene::unlinkLots() {
     }
 }
 
-BaseNode* GGameLevelScene::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GGameLevelScene>(this, parent, manager);
-}
-
-const stringw& GGameLevelScene::getClassName() const {
-    static const stringw name(L"GGameLevelScene");
-    return name;
-}
-
-const stringw& GGameLevelScene::getThisClassName() const {
-    static const stringw name(L"GGameLevelScene");
-    return name;
-}
-
-s32 GGameLevelScene::getTypeId() const { return GameNodeTypeGameLevelScene; }
-
-bool GGameLevelScene::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeGameLevelScene || SceneNode::isKindOf(typeId);
-}
+BRASQUEL_DEFINE_NODE_CLASS(GGameLevelScene, GameNodeTypeGameLevelScene, SceneNode)
 
 void GGameLevelScene::copyFrom(const BaseNode* source, SceneManager* manager) {
     SceneNode::copyFrom(source, manager);

@@ -8,6 +8,7 @@
 #include "engine/core/CRefPtr.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/scene/SceneNode.h"
+#include "game/config/GNodeClass.h"
 #include "game/level/GGameEvents.h"
 #include "game/level/IGameLevelInfo.h"
 
@@ -80,11 +81,7 @@ public:
                     oskel::SceneManager* manager = nullptr);
     ~GGameLevelScene() override;
 
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
-    const oskel::stringw& getClassName() const override;
-    const oskel::stringw& getThisClassName() const override;
-    oskel::s32 getTypeId() const override;
-    bool isKindOf(oskel::s32 typeId) const override;
+    BRASQUEL_NODE_CLASS()
     // Collects the lots, the lots' area, the vehicle layer, and hides the pedestrians.
     void onLoaded() override;
     void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;

@@ -43,25 +43,7 @@ GLoadingLevelScene::~GLoadingLevelScene() {
     m_gamePlayScene = nullptr;
 }
 
-BaseNode* GLoadingLevelScene::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GLoadingLevelScene>(this, parent, manager);
-}
-
-const stringw& GLoadingLevelScene::getClassName() const {
-    static const stringw name(L"GLoadingLevelScene");
-    return name;
-}
-
-const stringw& GLoadingLevelScene::getThisClassName() const {
-    static const stringw name(L"GLoadingLevelScene");
-    return name;
-}
-
-s32 GLoadingLevelScene::getTypeId() const { return GameNodeTypeLoadingLevelScene; }
-
-bool GLoadingLevelScene::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeLoadingLevelScene || GBaseSceneNode::isKindOf(typeId);
-}
+BRASQUEL_DEFINE_NODE_CLASS(GLoadingLevelScene, GameNodeTypeLoadingLevelScene, GBaseSceneNode)
 
 void GLoadingLevelScene::onLoaded() {
     GBaseSceneNode::onLoaded();

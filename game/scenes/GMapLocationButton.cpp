@@ -44,25 +44,7 @@ const CPropertyTable& GMapLocationButton::getPropertyTable() const {
     return table;
 }
 
-BaseNode* GMapLocationButton::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GMapLocationButton>(this, parent, manager);
-}
-
-const stringw& GMapLocationButton::getClassName() const {
-    static const stringw name(L"GMapLocationButton");
-    return name;
-}
-
-const stringw& GMapLocationButton::getThisClassName() const {
-    static const stringw name(L"GMapLocationButton");
-    return name;
-}
-
-s32 GMapLocationButton::getTypeId() const { return GameNodeTypeMapLocationButton; }
-
-bool GMapLocationButton::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeMapLocationButton || ButtonNode::isKindOf(typeId);
-}
+BRASQUEL_DEFINE_NODE_CLASS(GMapLocationButton, GameNodeTypeMapLocationButton, ButtonNode)
 
 void GMapLocationButton::copyFrom(const BaseNode* source, SceneManager* manager) {
     ButtonNode::copyFrom(source, manager);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/nodes/ButtonNode.h"
+#include "game/config/GNodeClass.h"
 
 namespace oskel {
 class SpriteNode;
@@ -29,11 +30,7 @@ public:
                        oskel::SceneManager* manager = nullptr);
 
     const oskel::CPropertyTable& getPropertyTable() const override;
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
-    const oskel::stringw& getClassName() const override;
-    const oskel::stringw& getThisClassName() const override;
-    oskel::s32 getTypeId() const override;
-    bool isKindOf(oskel::s32 typeId) const override;
+    BRASQUEL_NODE_CLASS()
     void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
     void applyTemplate() override;
     void saveProperties(oskel::CPropertySet* set) const override;

@@ -81,25 +81,7 @@ GMapScene::GMapScene(const CCreationContext& context, BaseNode* parent, SceneMan
 
 GMapScene::~GMapScene() { removeTutorial(); }
 
-BaseNode* GMapScene::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GMapScene>(this, parent, manager);
-}
-
-const stringw& GMapScene::getClassName() const {
-    static const stringw name(L"GMapScene");
-    return name;
-}
-
-const stringw& GMapScene::getThisClassName() const {
-    static const stringw name(L"GMapScene");
-    return name;
-}
-
-s32 GMapScene::getTypeId() const { return GameNodeTypeMapScene; }
-
-bool GMapScene::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeMapScene || GBaseSceneNode::isKindOf(typeId);
-}
+BRASQUEL_DEFINE_NODE_CLASS(GMapScene, GameNodeTypeMapScene, GBaseSceneNode)
 
 s32 GMapScene::locationOfLevel(s32 level) { return (level - 1) + (level - 1) / LevelsPerStretch; }
 

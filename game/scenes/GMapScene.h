@@ -4,6 +4,7 @@
 
 #include "engine/core/CNameTable.h"
 #include "engine/core/CRefPtr.h"
+#include "game/config/GNodeClass.h"
 #include "game/scenes/GBaseSceneNode.h"
 
 namespace oskel {
@@ -67,11 +68,7 @@ public:
               oskel::SceneManager* manager = nullptr);
     ~GMapScene() override;
 
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
-    const oskel::stringw& getClassName() const override;
-    const oskel::stringw& getThisClassName() const override;
-    oskel::s32 getTypeId() const override;
-    bool isKindOf(oskel::s32 typeId) const override;
+    BRASQUEL_NODE_CLASS()
     void onLoaded() override;
 
     bool onSceneChangeStarted(oskel::CEvent* event) override;

@@ -3,6 +3,7 @@
 #include "engine/core/CNameTable.h"
 #include "engine/core/CRefPtr.h"
 #include "engine/core/OskelTypes.h"
+#include "game/config/GNodeClass.h"
 
 namespace oskel {
 class BaseNode;
@@ -19,31 +20,10 @@ namespace brasquel {
 class ITutorial;
 }  // namespace brasquel
 
-// The class pattern of a game scene: the name getters, the type id, the kind-of test over the
-// base's kinds and the clone.
-#define BRASQUEL_GAME_SCENE_CLASS()                                                               \
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override; \
-    const oskel::stringw& getClassName() const override;                                          \
-    const oskel::stringw& getThisClassName() const override;                                      \
-    oskel::s32 getTypeId() const override;                                                        \
-    bool isKindOf(oskel::s32 typeId) const override;
-
-#define BRASQUEL_DEFINE_GAME_SCENE_CLASS(Class, TypeId)                                          \
-    oskel::BaseNode* Class::clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const { \
-        return cloneAs<Class>(this, parent, manager);                                            \
-    }                                                                                            \
-    const oskel::stringw& Class::getClassName() const {                                          \
-        static const oskel::stringw name(L## #Class);                                            \
-        return name;                                                                             \
-    }                                                                                            \
-    const oskel::stringw& Class::getThisClassName() const {                                      \
-        static const oskel::stringw name(L## #Class);                                            \
-        return name;                                                                             \
-    }                                                                                            \
-    oskel::s32 Class::getTypeId() const { return TypeId; }                                       \
-    bool Class::isKindOf(oskel::s32 typeId) const {                                              \
-        return typeId == TypeId || GBaseSceneNode::isKindOf(typeId);                             \
-    }
+// The class pattern of a game scene: the game's node class pattern over the scene base.
+#define BRASQUEL_GAME_SCENE_CLASS() BRASQUEL_NODE_CLASS()
+#define BRASQUEL_DEFINE_GAME_SCENE_CLASS(Class, TypeId) \
+    BRASQUEL_DEFINE_NODE_CLASS(Class, TypeId, GBaseSceneNode)
 
 namespace brasquel {
 

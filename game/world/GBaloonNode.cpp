@@ -30,22 +30,7 @@ const CPropertyTable& GBaloonNode::getPropertyTable() const {
     return table;
 }
 
-BaseNode* GBaloonNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GBaloonNode>(this, parent, manager);
-}
-
-const stringw& GBaloonNode::getClassName() const {
-    static const stringw name(L"GBaloonNode");
-    return name;
-}
-
-const stringw& GBaloonNode::getThisClassName() const { return getClassName(); }
-
-s32 GBaloonNode::getTypeId() const { return GameNodeTypeBaloonNode; }
-
-bool GBaloonNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeBaloonNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GBaloonNode, GameNodeTypeBaloonNode, GEffectNode)
 
 void GBaloonNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     BaseNode::copyFrom(source, manager);

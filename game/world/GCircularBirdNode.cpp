@@ -62,22 +62,7 @@ const CPropertyTable& GCircularBirdNode::getPropertyTable() const {
     return table;
 }
 
-BaseNode* GCircularBirdNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GCircularBirdNode>(this, parent, manager);
-}
-
-const stringw& GCircularBirdNode::getClassName() const {
-    static const stringw name(L"GCircularBirdNode");
-    return name;
-}
-
-const stringw& GCircularBirdNode::getThisClassName() const { return getClassName(); }
-
-s32 GCircularBirdNode::getTypeId() const { return GameNodeTypeCircularBirdNode; }
-
-bool GCircularBirdNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeCircularBirdNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GCircularBirdNode, GameNodeTypeCircularBirdNode, GEffectNode)
 
 void GCircularBirdNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     BaseNode::copyFrom(source, manager);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/CRefPtr.h"
+#include "game/config/GNodeClass.h"
 #include "game/world/GEffectNode.h"
 
 namespace brasquel {
@@ -23,11 +24,7 @@ public:
     ~GCircularBirdNode() override;
 
     const oskel::CPropertyTable& getPropertyTable() const override;
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
-    const oskel::stringw& getClassName() const override;
-    const oskel::stringw& getThisClassName() const override;
-    oskel::s32 getTypeId() const override;
-    bool isKindOf(oskel::s32 typeId) const override;
+    BRASQUEL_NODE_CLASS()
     void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
     void saveProperties(oskel::CPropertySet* set) const override;
     void loadProperties(const oskel::CPropertySet* set) override;

@@ -54,22 +54,7 @@ const CPropertyTable& GFireworkNode::getPropertyTable() const {
     return table;
 }
 
-BaseNode* GFireworkNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GFireworkNode>(this, parent, manager);
-}
-
-const stringw& GFireworkNode::getClassName() const {
-    static const stringw name(L"GFireworkNode");
-    return name;
-}
-
-const stringw& GFireworkNode::getThisClassName() const { return getClassName(); }
-
-s32 GFireworkNode::getTypeId() const { return GameNodeTypeFireworkNode; }
-
-bool GFireworkNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeFireworkNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GFireworkNode, GameNodeTypeFireworkNode, GEffectNode)
 
 void GFireworkNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     BaseNode::copyFrom(source, manager);

@@ -26,59 +26,17 @@ GHOHintParticlesNode::GHOHintParticlesNode(const CCreationContext& context, Base
 
 GHOHintParticlesNode::~GHOHintParticlesNode() = default;
 
-BaseNode* GHOHintParticlesNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GHOHintParticlesNode>(this, parent, manager);
-}
-
-const stringw& GHOHintParticlesNode::getClassName() const {
-    static const stringw name(L"GHOHintParticlesNode");
-    return name;
-}
-
-const stringw& GHOHintParticlesNode::getThisClassName() const { return getClassName(); }
-
-s32 GHOHintParticlesNode::getTypeId() const { return GameNodeTypeHOHintParticlesNode; }
-
-bool GHOHintParticlesNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeHOHintParticlesNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GHOHintParticlesNode, GameNodeTypeHOHintParticlesNode, GMeshParticlesNode)
 
 void GHOHintParticlesNode::readSetting(CXmlReader& reader) {
-    const stringw& name = reader.getNodeName();
-    struct Row {
-        const wchar_t* element;
-        vector2df GHOHintParticlesNode::*member;
-    };
-    static const Row rows[] = {
-        {L"EmitRadiusXRange", &GHOHintParticlesNode::EmitRadiusXRange},
-        {L"EmitRadiusYRange", &GHOHintParticlesNode::EmitRadiusYRange},
-        {L"ParticlesDensity", &GHOHintParticlesNode::ParticlesDensity},
-        {L"ParticlesVelRange", &GHOHintParticlesNode::ParticlesVelRange},
-        {L"ParticlesLifetimeRange", &GHOHintParticlesNode::ParticlesLifetimeRange},
-    };
-    for (const Row& row : rows) {
-        if (name == row.element) {
-            this->*row.member = readPair(reader);
-            return;
-        }
-    }
-    if (name == L"PPS") {
-        PPS = reader.getAttributeValueAsInt(L"Value", 0);
-        return;
-    }
-    if (name != L"ParticlesTimeline" || reader.isEmptyElement()) return;
-    while (reader.read()) {
-        const s32 type = reader.getNodeType();
-        const stringw& inner = reader.getNodeName();
-        if (type == XmlNodeElementEnd && inner == L"ParticlesTimeline") return;
-        if (type != XmlNodeElement) continue;
-        if (inner == L"AngularVelocity")
-            readParticleKeys(reader, AngularVelocity);
-        else if (inner == L"Scale")
-            readParticleKeys(reader, Scale);
-        else if (inner == L"ColorA")
-            readParticleKeys(reader, ColorA);
-    }
+    readSettingOf(reader,
+                  {{L"EmitRadiusXRange", &EmitRadiusXRange},
+                   {L"EmitRadiusYRange", &EmitRadiusYRange},
+                   {L"ParticlesDensity", &ParticlesDensity},
+                   {L"ParticlesVelRange", &ParticlesVelRange},
+                   {L"ParticlesLifetimeRange", &ParticlesLifetimeRange}},
+                  L"ParticlesTimeline",
+                  {{L"AngularVelocity", &AngularVelocity}, {L"Scale", &Scale}, {L"ColorA", &ColorA}});
 }
 
 void GHOHintParticlesNode::copySettings(const GMeshParticlesNode& source) {

@@ -53,22 +53,7 @@ const CPropertyTable& GLakeWaveNode::getPropertyTable() const {
     return table;
 }
 
-BaseNode* GLakeWaveNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GLakeWaveNode>(this, parent, manager);
-}
-
-const stringw& GLakeWaveNode::getClassName() const {
-    static const stringw name(L"GLakeWaveNode");
-    return name;
-}
-
-const stringw& GLakeWaveNode::getThisClassName() const { return getClassName(); }
-
-s32 GLakeWaveNode::getTypeId() const { return GameNodeTypeLakeWaveNode; }
-
-bool GLakeWaveNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeLakeWaveNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GLakeWaveNode, GameNodeTypeLakeWaveNode, GEffectNode)
 
 void GLakeWaveNode::onLoaded() {
     m_wave.assign(findChildByName("Wave", 1));

@@ -99,6 +99,35 @@ vector2df GMeshParticlesNode::readPair(const CXmlReader& reader) {
     return vector2df(numbers[0], numbers[1]);
 }
 
+void GMeshParticlesNode::readSettingOf(CXmlReader& reader, std::initializer_list<SPairSetting> pairs,
+                                       const wchar_t* timeline,
+                                       std::initializer_list<SKeysSetting> keys) {
+    const stringw& name = reader.getNodeName();
+    for (const SPairSetting& pair : pairs) {
+        if (name == pair.element) {
+            *pair.value = readPair(reader);
+            return;
+        }
+    }
+    if (name == L"PPS") {
+        PPS = reader.getAttributeValueAsInt(L"Value", 0);
+        return;
+    }
+    if (name != timeline || reader.isEmptyElement()) return;
+    while (reader.read()) {
+        const s32 type = reader.getNodeType();
+        const stringw& inner = reader.getNodeName();
+        if (type == XmlNodeElementEnd && inner == timeline) return;
+        if (type != XmlNodeElement) continue;
+        for (const SKeysSetting& list : keys) {
+            if (inner == list.element) {
+                readParticleKeys(reader, *list.keys);
+                break;
+            }
+        }
+    }
+}
+
 // ---- Copies and properties ----
 
 void GMeshParticlesNode::copyFrom(const BaseNode* source, SceneManager* manager) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <initializer_list>
+
 #include "engine/core/CRefPtr.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/scene/BaseNode.h"
 #include "engine/video/CMeshBuffer.h"
 #include "engine/video/SMaterial.h"
+#include "game/world/GParticleKeys.h"
 
 namespace oskel {
 class CAtlasTexture;
@@ -95,6 +98,20 @@ protected:
 
     // The two numbers of a setting's Value (missing ones 0).
     static oskel::vector2df readPair(const oskel::CXmlReader& reader);
+    // What a class reads of its file: settings of two numbers by element name, and key lists by
+    // element name inside its timeline element.
+    struct SPairSetting {
+        const wchar_t* element;
+        oskel::vector2df* value;
+    };
+    struct SKeysSetting {
+        const wchar_t* element;
+        GParticleKeyList* keys;
+    };
+    // Reads the element the reader stands on: a pair of the list, "PPS", or the timeline with its
+    // key lists (the reader is left on the timeline's end); any other element is passed over.
+    void readSettingOf(oskel::CXmlReader& reader, std::initializer_list<SPairSetting> pairs,
+                       const wchar_t* timeline, std::initializer_list<SKeysSetting> keys);
     // A lifetime in ms as an age rate per second; a lifetime of 0 or below gives 0 (the particle
     // dies at its first step).
     static oskel::f32 ageRateOf(oskel::f32 lifetimeMs);

@@ -67,22 +67,7 @@ bool GWorldMover::leave() {
 GCarNode::GCarNode(const CCreationContext& context, BaseNode* parent, SceneManager* manager)
     : GWorldMover(context, parent, manager, UpdatePeriod) {}
 
-BaseNode* GCarNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GCarNode>(this, parent, manager);
-}
-
-const stringw& GCarNode::getClassName() const {
-    static const stringw name(L"GCarNode");
-    return name;
-}
-
-const stringw& GCarNode::getThisClassName() const { return getClassName(); }
-
-s32 GCarNode::getTypeId() const { return GameNodeTypeCarNode; }
-
-bool GCarNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeCarNode || GPathMovableNode::isKindOf(typeId);
-}
+BRASQUEL_DEFINE_NODE_CLASS(GCarNode, GameNodeTypeCarNode, GPathMovableNode)
 
 void GCarNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     GPathMovableNode::copyFrom(source, manager);
@@ -101,22 +86,7 @@ GBirdNode::GBirdNode(const CCreationContext& context, BaseNode* parent, SceneMan
 
 GBirdNode::~GBirdNode() = default;
 
-BaseNode* GBirdNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GBirdNode>(this, parent, manager);
-}
-
-const stringw& GBirdNode::getClassName() const {
-    static const stringw name(L"GBirdNode");
-    return name;
-}
-
-const stringw& GBirdNode::getThisClassName() const { return getClassName(); }
-
-s32 GBirdNode::getTypeId() const { return GameNodeTypeBirdNode; }
-
-bool GBirdNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeBirdNode || GPathMovableNode::isKindOf(typeId);
-}
+BRASQUEL_DEFINE_NODE_CLASS(GBirdNode, GameNodeTypeBirdNode, GPathMovableNode)
 
 void GBirdNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     GPathMovableNode::copyFrom(source, manager);
@@ -184,22 +154,7 @@ GPedestrianNode::GPedestrianNode(const CCreationContext& context, BaseNode* pare
 
 GPedestrianNode::~GPedestrianNode() = default;
 
-BaseNode* GPedestrianNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GPedestrianNode>(this, parent, manager);
-}
-
-const stringw& GPedestrianNode::getClassName() const {
-    static const stringw name(L"GPedestrianNode");
-    return name;
-}
-
-const stringw& GPedestrianNode::getThisClassName() const { return getClassName(); }
-
-s32 GPedestrianNode::getTypeId() const { return GameNodeTypePedestrianNode; }
-
-bool GPedestrianNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypePedestrianNode || GPathMovableNode::isKindOf(typeId);
-}
+BRASQUEL_DEFINE_NODE_CLASS(GPedestrianNode, GameNodeTypePedestrianNode, GPathMovableNode)
 
 void GPedestrianNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     GPathMovableNode::copyFrom(source, manager);
@@ -279,22 +234,7 @@ GTextTrailNode::GTextTrailNode(const CCreationContext& context, BaseNode* parent
                                SceneManager* manager)
     : GWorldMover(context, parent, manager, UpdatePeriod) {}
 
-BaseNode* GTextTrailNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GTextTrailNode>(this, parent, manager);
-}
-
-const stringw& GTextTrailNode::getClassName() const {
-    static const stringw name(L"GTextTrailNode");
-    return name;
-}
-
-const stringw& GTextTrailNode::getThisClassName() const { return getClassName(); }
-
-s32 GTextTrailNode::getTypeId() const { return GameNodeTypeTextTrailNode; }
-
-bool GTextTrailNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeTextTrailNode || GPathMovableNode::isKindOf(typeId);
-}
+BRASQUEL_DEFINE_NODE_CLASS(GTextTrailNode, GameNodeTypeTextTrailNode, GPathMovableNode)
 
 void GTextTrailNode::setText(const stringw& text) {
     BaseNode* child = findChildByName("Text", 1);

@@ -2,6 +2,7 @@
 
 #include "engine/core/CRefPtr.h"
 #include "engine/core/CTimerScheduler.h"
+#include "game/config/GNodeClass.h"
 #include "game/level/GPathMovableNode.h"
 
 namespace brasquel {
@@ -42,11 +43,7 @@ public:
     explicit GCarNode(const oskel::CCreationContext& context, oskel::BaseNode* parent = nullptr,
                       oskel::SceneManager* manager = nullptr);
 
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
-    const oskel::stringw& getClassName() const override;
-    const oskel::stringw& getThisClassName() const override;
-    oskel::s32 getTypeId() const override;
-    bool isKindOf(oskel::s32 typeId) const override;
+    BRASQUEL_NODE_CLASS()
     void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
     bool update(oskel::u32 elapsedMs) override;
 
@@ -70,11 +67,7 @@ public:
                        oskel::SceneManager* manager = nullptr);
     ~GBirdNode() override;
 
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
-    const oskel::stringw& getClassName() const override;
-    const oskel::stringw& getThisClassName() const override;
-    oskel::s32 getTypeId() const override;
-    bool isKindOf(oskel::s32 typeId) const override;
+    BRASQUEL_NODE_CLASS()
     void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
     void onLoaded() override;
     bool update(oskel::u32 elapsedMs) override;
@@ -111,11 +104,7 @@ public:
                              oskel::SceneManager* manager = nullptr);
     ~GPedestrianNode() override;
 
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
-    const oskel::stringw& getClassName() const override;
-    const oskel::stringw& getThisClassName() const override;
-    oskel::s32 getTypeId() const override;
-    bool isKindOf(oskel::s32 typeId) const override;
+    BRASQUEL_NODE_CLASS()
     void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
     void onLoaded() override;
     bool update(oskel::u32 elapsedMs) override;
@@ -156,11 +145,7 @@ public:
                             oskel::BaseNode* parent = nullptr,
                             oskel::SceneManager* manager = nullptr);
 
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
-    const oskel::stringw& getClassName() const override;
-    const oskel::stringw& getThisClassName() const override;
-    oskel::s32 getTypeId() const override;
-    bool isKindOf(oskel::s32 typeId) const override;
+    BRASQUEL_NODE_CLASS()
     bool update(oskel::u32 elapsedMs) override;
     // A trail never turns to its direction.
     void onMoveDirectionChanged(const oskel::vector2df&) override {}

@@ -41,22 +41,7 @@ const CPropertyTable& GPicEffectNode::getPropertyTable() const {
     return table;
 }
 
-BaseNode* GPicEffectNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GPicEffectNode>(this, parent, manager);
-}
-
-const stringw& GPicEffectNode::getClassName() const {
-    static const stringw name(L"GPicEffectNode");
-    return name;
-}
-
-const stringw& GPicEffectNode::getThisClassName() const { return getClassName(); }
-
-s32 GPicEffectNode::getTypeId() const { return GameNodeTypePicEffectNode; }
-
-bool GPicEffectNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypePicEffectNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GPicEffectNode, GameNodeTypePicEffectNode, GEffectNode)
 
 void GPicEffectNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     BaseNode::copyFrom(source, manager);

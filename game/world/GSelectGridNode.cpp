@@ -48,22 +48,7 @@ const CPropertyTable& GSelectGridNode::getPropertyTable() const {
     return table;
 }
 
-BaseNode* GSelectGridNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GSelectGridNode>(this, parent, manager);
-}
-
-const stringw& GSelectGridNode::getClassName() const {
-    static const stringw name(L"GSelectGridNode");
-    return name;
-}
-
-const stringw& GSelectGridNode::getThisClassName() const { return getClassName(); }
-
-s32 GSelectGridNode::getTypeId() const { return GameNodeTypeSelectGridNode; }
-
-bool GSelectGridNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeSelectGridNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GSelectGridNode, GameNodeTypeSelectGridNode, BaseNode)
 
 void GSelectGridNode::setGridColor(u32 color) {
     GridColor = color;

@@ -5,6 +5,7 @@
 #include "engine/scene/BaseNode.h"
 #include "engine/video/S2DVertex.h"
 #include "engine/video/SMaterial.h"
+#include "game/config/GNodeClass.h"
 
 namespace brasquel {
 
@@ -23,11 +24,7 @@ public:
     ~GSelectGridNode() override;
 
     const oskel::CPropertyTable& getPropertyTable() const override;
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
-    const oskel::stringw& getClassName() const override;
-    const oskel::stringw& getThisClassName() const override;
-    oskel::s32 getTypeId() const override;
-    bool isKindOf(oskel::s32 typeId) const override;
+    BRASQUEL_NODE_CLASS()
 
     // One draw entry when Visible and the absolute colour is not transparent; children always.
     void render(oskel::DrawList& list) override;

@@ -48,22 +48,7 @@ const CPropertyTable& GShieldEffectNode::getPropertyTable() const {
     return table;
 }
 
-BaseNode* GShieldEffectNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GShieldEffectNode>(this, parent, manager);
-}
-
-const stringw& GShieldEffectNode::getClassName() const {
-    static const stringw name(L"GShieldEffectNode");
-    return name;
-}
-
-const stringw& GShieldEffectNode::getThisClassName() const { return getClassName(); }
-
-s32 GShieldEffectNode::getTypeId() const { return GameNodeTypeShieldEffectNode; }
-
-bool GShieldEffectNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeShieldEffectNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GShieldEffectNode, GameNodeTypeShieldEffectNode, GEffectNode)
 
 void GShieldEffectNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     BaseNode::copyFrom(source, manager);

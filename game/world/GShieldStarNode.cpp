@@ -43,22 +43,7 @@ const CPropertyTable& GShieldStarNode::getPropertyTable() const {
     return table;
 }
 
-BaseNode* GShieldStarNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GShieldStarNode>(this, parent, manager);
-}
-
-const stringw& GShieldStarNode::getClassName() const {
-    static const stringw name(L"GShieldStarNode");
-    return name;
-}
-
-const stringw& GShieldStarNode::getThisClassName() const { return getClassName(); }
-
-s32 GShieldStarNode::getTypeId() const { return GameNodeTypeShieldStarNode; }
-
-bool GShieldStarNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeShieldStarNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GShieldStarNode, GameNodeTypeShieldStarNode, GEffectNode)
 
 void GShieldStarNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     BaseNode::copyFrom(source, manager);

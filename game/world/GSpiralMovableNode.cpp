@@ -31,22 +31,7 @@ const CPropertyTable& GSpiralMovableNode::getPropertyTable() const {
     return table;
 }
 
-BaseNode* GSpiralMovableNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GSpiralMovableNode>(this, parent, manager);
-}
-
-const stringw& GSpiralMovableNode::getClassName() const {
-    static const stringw name(L"GSpiralMovableNode");
-    return name;
-}
-
-const stringw& GSpiralMovableNode::getThisClassName() const { return getClassName(); }
-
-s32 GSpiralMovableNode::getTypeId() const { return GameNodeTypeSpiralMovableNode; }
-
-bool GSpiralMovableNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeSpiralMovableNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GSpiralMovableNode, GameNodeTypeSpiralMovableNode, GEffectNode)
 
 void GSpiralMovableNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     BaseNode::copyFrom(source, manager);

@@ -37,63 +37,21 @@ GWeatherParticlesNode::GWeatherParticlesNode(const CCreationContext& context, Ba
 
 GWeatherParticlesNode::~GWeatherParticlesNode() = default;
 
-BaseNode* GWeatherParticlesNode::clone(BaseNode* parent, SceneManager* manager) const {
-    return cloneAs<GWeatherParticlesNode>(this, parent, manager);
-}
-
-const stringw& GWeatherParticlesNode::getClassName() const {
-    static const stringw name(L"GWeatherParticlesNode");
-    return name;
-}
-
-const stringw& GWeatherParticlesNode::getThisClassName() const { return getClassName(); }
-
-s32 GWeatherParticlesNode::getTypeId() const { return GameNodeTypeWeatherParticlesNode; }
-
-bool GWeatherParticlesNode::isKindOf(s32 typeId) const {
-    return typeId == GameNodeTypeWeatherParticlesNode || typeId == NodeTypeBase;
-}
+BRASQUEL_DEFINE_NODE_CLASS(GWeatherParticlesNode, GameNodeTypeWeatherParticlesNode, GMeshParticlesNode)
 
 void GWeatherParticlesNode::readSetting(CXmlReader& reader) {
-    const stringw& name = reader.getNodeName();
-    struct Row {
-        const wchar_t* element;
-        vector2df GWeatherParticlesNode::*member;
-    };
-    static const Row rows[] = {
-        {L"EmitRectangleXSize", &GWeatherParticlesNode::EmitRectangleXSize},
-        {L"EmitRectangleYSize", &GWeatherParticlesNode::EmitRectangleYSize},
-        {L"CenterPoint", &GWeatherParticlesNode::CenterPoint},
-        {L"ParticleVelRange", &GWeatherParticlesNode::ParticleVelRange},
-        {L"ParticleAccRange", &GWeatherParticlesNode::ParticleAccRange},
-        {L"ParticleAngularVelocityRange", &GWeatherParticlesNode::ParticleAngularVelocityRange},
-        {L"ParticleNormalDeltaRange", &GWeatherParticlesNode::ParticleNormalDeltaRange},
-        {L"ParticleNormalDeltaPeriodRange", &GWeatherParticlesNode::ParticleNormalDeltaPeriodRange},
-        {L"ParticleLifetimeRange", &GWeatherParticlesNode::ParticleLifetimeRange},
-    };
-    for (const Row& row : rows) {
-        if (name == row.element) {
-            this->*row.member = readPair(reader);
-            return;
-        }
-    }
-    if (name == L"PPS") {
-        PPS = reader.getAttributeValueAsInt(L"Value", 0);
-        return;
-    }
-    if (name != L"ParticleTimeline" || reader.isEmptyElement()) return;
-    while (reader.read()) {
-        const s32 type = reader.getNodeType();
-        const stringw& inner = reader.getNodeName();
-        if (type == XmlNodeElementEnd && inner == L"ParticleTimeline") return;
-        if (type != XmlNodeElement) continue;
-        if (inner == L"ScaleX")
-            readParticleKeys(reader, ScaleX);
-        else if (inner == L"ScaleY")
-            readParticleKeys(reader, ScaleY);
-        else if (inner == L"ColorA")
-            readParticleKeys(reader, ColorA);
-    }
+    readSettingOf(reader,
+                  {{L"EmitRectangleXSize", &EmitRectangleXSize},
+                   {L"EmitRectangleYSize", &EmitRectangleYSize},
+                   {L"CenterPoint", &CenterPoint},
+                   {L"ParticleVelRange", &ParticleVelRange},
+                   {L"ParticleAccRange", &ParticleAccRange},
+                   {L"ParticleAngularVelocityRange", &ParticleAngularVelocityRange},
+                   {L"ParticleNormalDeltaRange", &ParticleNormalDeltaRange},
+                   {L"ParticleNormalDeltaPeriodRange", &ParticleNormalDeltaPeriodRange},
+                   {L"ParticleLifetimeRange", &ParticleLifetimeRange}},
+                  L"ParticleTimeline",
+                  {{L"ScaleX", &ScaleX}, {L"ScaleY", &ScaleY}, {L"ColorA", &ColorA}});
 }
 
 void GWeatherParticlesNode::copySettings(const GMeshParticlesNode& source) {

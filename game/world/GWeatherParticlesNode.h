@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "game/config/GNodeClass.h"
 #include "game/world/GMeshParticlesNode.h"
 #include "game/world/GParticleKeys.h"
 
@@ -45,11 +46,7 @@ public:
                                    oskel::SceneManager* manager = nullptr);
     ~GWeatherParticlesNode() override;
 
-    oskel::BaseNode* clone(oskel::BaseNode* parent, oskel::SceneManager* manager) const override;
-    const oskel::stringw& getClassName() const override;
-    const oskel::stringw& getThisClassName() const override;
-    oskel::s32 getTypeId() const override;
-    bool isKindOf(oskel::s32 typeId) const override;
+    BRASQUEL_NODE_CLASS()
 
     oskel::u32 getLiveCount() const override { return static_cast<oskel::u32>(m_particles.size()); }
     const std::vector<GWeatherParticle>& getParticles() const { return m_particles; }
