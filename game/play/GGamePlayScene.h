@@ -1,0 +1,224 @@
+#pragma once
+
+#include <vector>
+
+#include "engine/core/CRefPtr.h"
+#include "game/config/GNodeClass.h"
+#include "game/scenes/GBaseSceneNode.h"
+#include "game/scenes/IGamePlayScreen.h"
+
+namespace oskel {
+class BaseProgressBarNode;
+class ButtonNode;
+class CheckBoxNode;
+class ControlNode;
+class ListNode;
+class TabSceneNode;
+class TextNode;
+}  // namespace oskel
+
+namespace brasquel {
+
+class GBuildingConfig;
+class GBuildingNode;
+class GEllipseSectorNode;
+class GGameLevelScene;
+class GLevelOffer;
+class ITutorial;
+
+// The play screen: the scene that lies over the level world while a level runs. It binds its HUD
+// (money, income, rating, clock, goals, the action tabs) by name once its scene file is loaded,
+// starts the level it is handed and runs it every frame, turns the player's presses and keys
+// into calls on the level scene for the focused lot, and refreshes what it shows on the level's
+// game events. Everything it shows is drawn by its child nodes.
+class GGamePlayScene : public GBaseSceneNode, public IGamePlayScreen {
+    OSKEL_DECLARE_EVENT_MAP()
+
+public:
+    // The play screen's frame-update period.
+    static constexpr oskel::u32 UpdatePeriod = 20;
+    // The actions the next frame carries out, left by the last scene change.
+    enum EPendingAction : oskel::s32 {
+        PendingNone = 0,
+        PendingShowObjectives = 1,
+        PendingStartTutorial = 2,
+        PendingCheckLevelEnd = 3,
+    };
+    // The build lists (and their pages' tab indices).
+    enum EBuildListKind : oskel::s32 {
+        BuildListHotels = 0,
+        BuildListFactories = 1,
+        BuildListJoys = 2,
+    };
+    // The pages of the actions tab scene, by index.
+    enum EActionsTab : oskel::s32 {
+        TabHotels = 0,
+        TabFactories = 1,
+        TabJoys = 2,
+        TabMaterials = 3,
+        TabWorkers = 4,
+        TabBuilding = 5,
+        TabBuy = 6,
+        TabStatus = 7,
+        TabBuyRequest = 8,
+        TabBuildingPlace = 9,
+    };
+    // The number of stars in a rating row.
+    static constexpr oskel::u32 StarCount = 6;
+    // The number of goal boxes on the status page.
+    static constexpr oskel::u32 SummaryGoalCount = 4;
+
+    GGamePlayScene(const oskel::CCreationContext& context, oskel::BaseNode* parent = nullptr,
+                   oskel::SceneManager* manager = nullptr);
+    ~GGamePlayScene() override;
+
+    BRASQUEL_NODE_CLASS()
+    void onLoaded() override;
+
+    // ---- Level start, frame and flow ----
+    bool loadLevel(const oskel::stringc& folder, oskel::SceneNode* level) override;
+    bool isLevelMusicPlaying() const override;
+    void playLevelMusic() override;
+    bool onUpdate(oskel::u32 periodMs) override;
+    bool onSceneChangeStarted(oskel::CEvent* event) override;
+    bool onSceneChangeFinished(oskel::CEvent* event) override;
+    bool onKeyUp(oskel::CEvent* event) override;
+    bool onNodeUnfocused(oskel::CEvent* event) override;
+    void stopTutorial();
+    bool showLevelCompleted();
+
+    // ---- Game events ----
+    bool onDayEnded(oskel::CEvent* event);
+    bool onBuildingBuilt(oskel::CEvent* event);
+    bool onBuildingIncome(oskel::CEvent* event);
+    bool onResourcesReturned(oskel::CEvent* event);
+    bool onLevelChanged(oskel::CEvent* event);
+    bool onBuildingSelected(oskel::CEvent* event);
+    void playMoneyBurst(oskel::BaseNode* templ, GBuildingNode* building);
+
+    // ---- Goals ----
+    void initGoals();
+    void layoutGoals(const std::vector<oskel::CheckBoxNode*>& boxes, bool withProgress);
+    void refreshGoals();
+
+    // ---- Build menus ----
+    void refreshCategoryButtons();
+    void refreshBuildList(oskel::s32 kind);
+
+    // ---- Presses and building actions ----
+    bool onNodePressed(oskel::CEvent* event) override;
+    void showBuildPreview(GBuildingConfig* type, GBuildingNode* place);
+    // Runs the selection handler for the building as if it had just been selected again.
+    void reselectBuilding(GBuildingNode* building);
+
+    // ---- Building action panels ----
+    void refreshBuildingButtons(GBuildingNode* building, oskel::BaseNode* container);
+    void refreshFeatureButtons(GBuildingNode* building, oskel::BaseNode* container);
+    void refreshCustomServeButton(GBuildingNode* building, oskel::BaseNode* container);
+    // Shows the control and enables it, or hides and disables it; nothing for none.
+    static void setControlEnabled(oskel::ControlNode* control, bool on);
+    // Draws the recharge fill over a feature button; a negative fraction removes it.
+    static void setRechargeOverlay(oskel::ButtonNode* button, oskel::f32 fraction);
+
+    // ---- HUD counters and status ----
+    void refreshPanels();
+    void refreshStatusTexts();
+    void refreshRating();
+
+    // ---- Lists ----
+    bool onListItemPressed(oskel::CEvent* event) override;
+    bool onListItemHovered(oskel::CEvent* event) override;
+    void fillMaterialsList();
+    void fillWorkersList();
+    void fillHotelsBuildList();
+    void fillJoysBuildList();
+    void fillFactoriesBuildList();
+    void refreshMaterialsTab();
+    void refreshWorkersTab();
+    void updateMaterialsHint(const GLevelOffer* offer, bool affordable);
+    void updateWorkersHint(const GLevelOffer* offer, bool affordable);
+
+    // ---- Selected-building tabs ----
+    void refreshBuildingTab();
+    void refreshBuyTab();
+    void refreshBuyRequestTab();
+    void refreshBuildingPlaceTab();
+
+    // ---- What tests and the walks read ----
+    GGameLevelScene* getLevelScene() const { return m_levelScene.get(); }
+    oskel::s32 getPendingAction() const { return m_pendingAction; }
+    bool isForcedEnd() const { return m_forcedEnd; }
+    const std::vector<oskel::s32>& getAchievementQueue() const { return m_achievementQueue; }
+    oskel::BaseNode* getHintWindow() const { return m_hintWindow.get(); }
+
+protected:
+    // ---- Bound HUD nodes (borrowed from the scene tree; null when missing) ----
+    oskel::BaseNode* m_internalScene = nullptr;
+    oskel::BaseNode* m_gameMenu = nullptr;
+    oskel::TextNode* m_moneyText = nullptr;
+    oskel::TextNode* m_incomeText = nullptr;
+    oskel::BaseProgressBarNode* m_dayBar = nullptr;
+    oskel::BaseNode* m_ratingNode = nullptr;
+    oskel::TextNode* m_ratingText = nullptr;
+    oskel::BaseProgressBarNode* m_ratingBar = nullptr;
+    std::vector<oskel::BaseNode*> m_ratingStars;
+    oskel::BaseNode* m_timeNode = nullptr;
+    GEllipseSectorNode* m_timeSector = nullptr;
+    oskel::TextNode* m_timeText = nullptr;
+    oskel::TextNode* m_targetTimeText = nullptr;
+    oskel::BaseNode* m_clockHand = nullptr;
+    std::vector<oskel::CheckBoxNode*> m_goalBoxes;
+    oskel::TabSceneNode* m_actionsTabScene = nullptr;
+    oskel::BaseNode* m_tabs[10] = {};
+    oskel::ListNode* m_hotelsBuildList = nullptr;
+    oskel::ListNode* m_joysBuildList = nullptr;
+    oskel::ListNode* m_factoriesBuildList = nullptr;
+    oskel::BaseNode* m_materialsProgressNode = nullptr;
+    oskel::BaseNode* m_materialsButtonsNode = nullptr;
+    oskel::TextNode* m_materialsHintText = nullptr;
+    oskel::BaseNode* m_workersProgressNode = nullptr;
+    oskel::BaseNode* m_workersButtonsNode = nullptr;
+    oskel::TextNode* m_workersHintText = nullptr;
+    oskel::ControlNode* m_buildingProgressNode = nullptr;
+    oskel::TextNode* m_buildingProgressHintText = nullptr;
+    oskel::TextNode* m_buildingHintText = nullptr;
+    std::vector<oskel::BaseNode*> m_summaryStars;
+    std::vector<oskel::CheckBoxNode*> m_summaryGoalBoxes;
+    oskel::TextNode* m_materialsAmountTabText = nullptr;
+    oskel::TextNode* m_workersAmountTabText = nullptr;
+    oskel::BaseNode* m_incomeGuestsInfoNode = nullptr;
+    oskel::BaseNode* m_guestsInfoNode = nullptr;
+    oskel::BaseNode* m_materialsWorkersTooltipNode = nullptr;
+    oskel::BaseNode* m_workersInfoNode = nullptr;
+    oskel::BaseNode* m_moneyInfoNode = nullptr;
+    oskel::BaseNode* m_featureInfoNode = nullptr;
+
+    // ---- Tooltips and previews ----
+    oskel::stringw m_tooltipTitle;
+    oskel::s32 m_tooltipAmounts[3] = {0, 0, 0};
+    oskel::s32 m_describedFeature = -1;
+    GBuildingNode* m_previewedPlace = nullptr;
+    GBuildingConfig* m_previewedType = nullptr;
+
+    // ---- Flow ----
+    std::vector<oskel::s32> m_achievementQueue;
+    bool m_forcedEnd = false;
+    oskel::CRefPtr<GGameLevelScene> m_levelScene;
+    oskel::CRefPtr<ITutorial> m_tutorial;
+    oskel::CRefPtr<oskel::BaseNode> m_hintWindow;
+    oskel::s32 m_hintCountdown = 0;
+    std::vector<oskel::stringw> m_shownHints;
+    bool m_objectivesShown = false;
+    bool m_tutorialStarted = false;
+    bool m_musicStarted = false;
+    bool m_alarmOn = false;
+    bool m_entered = false;
+    oskel::s32 m_musicCue = -1;
+    oskel::s32 m_pendingAction = PendingNone;
+
+    // ---- Level start, frame and flow: private helpers (added by the flow's code) ----
+
+    // ---- Panels: private helpers (added by the panels' code) ----
+};
+
+}  // namespace brasquel
