@@ -219,6 +219,26 @@ protected:
     // ---- Level start, frame and flow: private helpers (added by the flow's code) ----
 
     // ---- Panels: private helpers (added by the panels' code) ----
+    // The press of a button that acts on the focused lot; false when the name is none of them.
+    // The consumed flag is the button's own, also when there is no level or lot to act on.
+    bool pressBuildingButton(oskel::s32 name, GBuildingNode* building, bool& consumed);
+    void pressAbort(GBuildingNode* building);
+    void pressCustomServe(GBuildingNode* building);
+    // Opens a build menu's page and refreshes its entries.
+    void openBuildList(oskel::s32 kind);
+    void openObjectives();
+    // The list of a build-list kind, or none.
+    oskel::ListNode* getBuildList(oskel::s32 kind) const;
+    // The kind of the build list, or -1 for another list.
+    oskel::s32 getBuildListKind(const oskel::BaseNode* list) const;
+    // The materials (false) or workers (true) offer list, or none.
+    oskel::ListNode* getOfferList(bool workers) const;
+    void fillBuildList(oskel::s32 kind);
+    void fillOfferList(bool workers);
+    void refreshOfferTab(bool workers);
+    void updateOfferHint(bool workers, const GLevelOffer* offer, bool affordable);
+    void pressOffer(bool workers, oskel::ListNode* list, oskel::s32 item);
+    void hoverBuildEntry(oskel::ListNode* list, oskel::s32 item);
 };
 
 }  // namespace brasquel
