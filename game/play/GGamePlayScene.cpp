@@ -674,7 +674,9 @@ bool GGamePlayScene::runDeveloperKey(u32 key, bool) {
             m_levelScene->Materials += DeveloperMaterialsStep;
             break;
         case VirtualKeyNumPadDivide:
+            // A worker more on the team: free and counted.
             m_levelScene->Workers += 1;
+            m_levelScene->WorkersTotal += 1;
             break;
         case VirtualKeyR: {
             auto request = makeRef<GEventWeatherRequest>(DeveloperWeatherMs, DeveloperWeatherMs);

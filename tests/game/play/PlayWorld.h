@@ -168,25 +168,50 @@ inline std::string levelConfigurationXml(const char* name, bool clockOn = true,
     return xml;
 }
 
+// The play screen as the tests' factory makes it: the same class, with what it has bound and
+// its flow flags readable.
+class PlayScreenProbe : public GGamePlayScene {
+public:
+    using GGamePlayScene::GGamePlayScene;
+    using GGamePlayScene::m_actionsTabScene;
+    using GGamePlayScene::m_clockHand;
+    using GGamePlayScene::m_dayBar;
+    using GGamePlayScene::m_entered;
+    using GGamePlayScene::m_gameMenu;
+    using GGamePlayScene::m_goalBoxes;
+    using GGamePlayScene::m_internalScene;
+    using GGamePlayScene::m_moneyText;
+    using GGamePlayScene::m_musicStarted;
+    using GGamePlayScene::m_objectivesShown;
+    using GGamePlayScene::m_ratingStars;
+    using GGamePlayScene::m_summaryGoalBoxes;
+    using GGamePlayScene::m_summaryStars;
+    using GGamePlayScene::m_tabs;
+    using GGamePlayScene::m_timeSector;
+};
+
 struct PlayWorld : LevelWorld {
     // The level folder of the tests.
     static constexpr const char* Folder = "levels/test/";
 
-    PlayWorld() {
+    // Without the flag the main templates lack the hint window's "TutorialWindow".
+    explicit PlayWorld(bool hintWindowTemplate = true) {
         layer = CRefPtr<SceneManager>::fromRaw(device.createSceneManager());
         layer->setSortEnabled(true);
         layer->setTemplateCollection(templates.get());
         factory.registerNodeClass(L"GGamePlayScene", [](const CCreationContext& c) -> BaseNode* {
-            return new GGamePlayScene(c);
+            return new PlayScreenProbe(c);
         });
         // The goal check box: its caption in "Text".
         BaseNode* box = topTemplate("GoalBox", new ControlNode(context("")));
         text(box, "Text");
         // The hint window.
-        BaseNode* window = topTemplate("TutorialWindow", new ControlNode(context("")));
-        states(window, {"NavTo", "NavFrom"});
-        text(window, "Text");
-        base(window, "SkipTutorialButton");
+        if (hintWindowTemplate) {
+            BaseNode* window = topTemplate("TutorialWindow", new ControlNode(context("")));
+            states(window, {"NavTo", "NavFrom"});
+            text(window, "Text");
+            base(window, "SkipTutorialButton");
+        }
         topTemplate("MoneyStar");
 
         play.sceneManager = manager.get();
@@ -265,6 +290,8 @@ struct PlayWorld : LevelWorld {
             frame();
         }
     }
+
+    PlayScreenProbe* probe() const { return static_cast<PlayScreenProbe*>(screenNode.get()); }
 
     // Runs the play screen's own frame update directly (its clock stands still meanwhile).
     void tick(u32 ms) { screenNode->update(ms); }
