@@ -1,6 +1,5 @@
-#include "game/play/GGamePlayScene.h"
-
 #include "engine/nodes/ButtonNode.h"
+#include "game/play/GGamePlayScene.h"
 
 // The panels' part of the play screen comes with the panels' own change; until then these keep
 // the play screen whole: the panels show nothing new and a level change refreshes the goals only.
