@@ -154,7 +154,8 @@ void GGamePlayScene::onLoaded() {
             const std::string name = "Tab" + std::to_string(i + 1);
             m_tabs[i] = anyChild(m_actionsTabScene, name.c_str());
         }
-        m_hotelsBuildList = childOfKind<ListNode>(m_tabs[TabHotels], "HotelsBuildList", NodeTypeList);
+        m_hotelsBuildList =
+            childOfKind<ListNode>(m_tabs[TabHotels], "HotelsBuildList", NodeTypeList);
         m_joysBuildList = childOfKind<ListNode>(m_tabs[TabJoys], "JoysBuildList", NodeTypeList);
         m_factoriesBuildList =
             childOfKind<ListNode>(m_tabs[TabFactories], "FactoriesBuildList", NodeTypeList);
@@ -169,7 +170,8 @@ void GGamePlayScene::onLoaded() {
             m_workersHintText = childOfKind<TextNode>(page, "HintText", NodeTypeText);
         }
         if (BaseNode* page = m_tabs[TabBuilding]) {
-            m_buildingProgressNode = childOfKind<ControlNode>(page, "ProgressNode", NodeTypeControl);
+            m_buildingProgressNode =
+                childOfKind<ControlNode>(page, "ProgressNode", NodeTypeControl);
             if (m_buildingProgressNode)
                 m_buildingProgressHintText =
                     childOfKind<TextNode>(m_buildingProgressNode, "HintText", NodeTypeText);
@@ -260,7 +262,8 @@ void GGamePlayScene::initGoals() {
 void GGamePlayScene::layoutGoals(const std::vector<CheckBoxNode*>& boxes, bool withProgress) {
     const GLevelConfiguration* configuration =
         m_levelScene ? m_levelScene->getLevelConfiguration() : nullptr;
-    const GLevelObjectiveList* objectives = configuration ? configuration->Objectives.get() : nullptr;
+    const GLevelObjectiveList* objectives =
+        configuration ? configuration->Objectives.get() : nullptr;
     const u32 count = objectives ? objectives->size() : 0;
     f32 runningY = 0.0f;
     for (u32 j = 0; j < count && j < boxes.size(); ++j) {
@@ -294,7 +297,8 @@ void GGamePlayScene::layoutGoals(const std::vector<CheckBoxNode*>& boxes, bool w
 void GGamePlayScene::refreshGoals() {
     const GLevelConfiguration* configuration =
         m_levelScene ? m_levelScene->getLevelConfiguration() : nullptr;
-    const GLevelObjectiveList* objectives = configuration ? configuration->Objectives.get() : nullptr;
+    const GLevelObjectiveList* objectives =
+        configuration ? configuration->Objectives.get() : nullptr;
     if (!objectives) return;
     for (u32 i = 0; i < objectives->size(); ++i) {
         GLevelObjective* objective = objectives->get(i);
@@ -359,9 +363,9 @@ bool GGamePlayScene::loadLevel(const stringc& folder, SceneNode* level) {
     if (!m_hintWindow) {
         SceneManager* menus = s->getSceneManager();
         TemplateCollectionNode* templates = menus ? menus->getTemplateCollection() : nullptr;
-        BaseNode* templ =
-            templates ? templates->findTemplate(GSoundCueIds::get().TutorialWindow.getId())
-                      : nullptr;
+        BaseNode* templ = templates
+                              ? templates->findTemplate(GSoundCueIds::get().TutorialWindow.getId())
+                              : nullptr;
         // Without the template the level runs without a hint window.
         if (templ) {
             // The clone belongs to its parent; the play screen keeps a reference of its own.
@@ -379,8 +383,7 @@ bool GGamePlayScene::loadLevel(const stringc& folder, SceneNode* level) {
     levelScene->setLevelConfiguration(configuration.get());
     {
         auto upgrades = makeRef<GLevelUpgrades>();
-        upgrades->collect(s->getUpgradesConfiguration(),
-                          &configuration->AvailableBuildingsForBuild,
+        upgrades->collect(s->getUpgradesConfiguration(), &configuration->AvailableBuildingsForBuild,
                           profile->getInt(ProfileKeyLevelIndex));
         levelScene->setUpgradeEffects(upgrades.get());
     }
@@ -409,7 +412,8 @@ bool GGamePlayScene::onSceneChangeStarted(CEvent* event) {
         const GLevelConfiguration* configuration =
             m_levelScene ? m_levelScene->getLevelConfiguration() : nullptr;
         if (configuration) {
-            const std::string cue = "GameMusicSetting" + std::to_string(configuration->SettingIndex);
+            const std::string cue =
+                "GameMusicSetting" + std::to_string(configuration->SettingIndex);
             m_musicCue = CNameId(cue.c_str()).getId();
         }
         if (scenes::isForwardSwitch(event)) {
@@ -480,7 +484,8 @@ bool GGamePlayScene::onUpdate(u32 periodMs) {
     if (m_levelScene && dictionary()) {
         updateClock();
         if (m_dayBar && m_levelScene->getLevelConfiguration()) {
-            m_dayBar->setMaxValue(static_cast<f32>(m_levelScene->getLevelConfiguration()->DayLength));
+            m_dayBar->setMaxValue(
+                static_cast<f32>(m_levelScene->getLevelConfiguration()->DayLength));
             m_dayBar->setValue(m_levelScene->DayTime);
         }
         if (GBuildingNode* focused = m_levelScene->getFocusedBuilding())

@@ -111,13 +111,15 @@ TEST(GamePlayScene, LoadLevelRefusals) {
         ASSERT_NE(world.makeLevel(), nullptr);
         c.arrange(world);
         LogCapture logs;
-        EXPECT_FALSE(world.screenNode->loadLevel(c.folder, c.withLevel ? world.level.get() : nullptr));
+        EXPECT_FALSE(
+            world.screenNode->loadLevel(c.folder, c.withLevel ? world.level.get() : nullptr));
         EXPECT_EQ(world.screenNode->getLevelScene(), nullptr);
         EXPECT_EQ(world.level->getLevelConfiguration(), nullptr);
         const std::vector<std::string> lines =
             linesOf(logs, "Unable to find configuration for the level");
         if (c.logged)
-            EXPECT_EQ(lines, std::vector<std::string>{"Unable to find configuration for the level|levels/none/"});
+            EXPECT_EQ(lines, std::vector<std::string>{
+                                 "Unable to find configuration for the level|levels/none/"});
         else
             EXPECT_TRUE(lines.empty());
     }
@@ -253,8 +255,8 @@ TEST(GamePlayScene, PendingActionFollowsTheSceneLeft) {
         else
             world.probe()->update(0);  // nothing pending after a frame with no level end
         while (screen->getPendingAction() != c.before) world.probe()->update(0);
-        EXPECT_TRUE(screen->onEvent(
-            makeEvent<CEventNodeSceneSwitchEnd>(c.left, screen, c.forward).get()));
+        EXPECT_TRUE(
+            screen->onEvent(makeEvent<CEventNodeSceneSwitchEnd>(c.left, screen, c.forward).get()));
         EXPECT_EQ(screen->getPendingAction(), c.expected)
             << (c.left ? c.left->getNodeName().c_str() : "-") << (c.forward ? " forward" : "");
         EXPECT_TRUE(world.probe()->m_entered);
@@ -272,8 +274,7 @@ TEST(GamePlayScene, TutorialPauseSurvivesAMenuTrip) {
         CTimerScheduler* clock = world.level->getTimerScheduler();
         ASSERT_NE(clock, nullptr);
         EXPECT_TRUE(clock->isEnabled());
-        if (paused)
-            EXPECT_TRUE(world.level->onEvent(makeEvent<GEventTutorialFlag>(u8(1)).get()));
+        if (paused) EXPECT_TRUE(world.level->onEvent(makeEvent<GEventTutorialFlag>(u8(1)).get()));
         world.visit<GInGameMenuScene>("Menu");
         EXPECT_EQ(clock->isEnabled(), !paused);
         EXPECT_EQ(world.level->isPaused(), paused);
@@ -412,9 +413,9 @@ TEST(GamePlayScene, WithoutDeveloperKeysOnlyEscapeIsTaken) {
     ASSERT_TRUE(world.prepare());
     world.enter();
     const f32 money = world.level->Money;
-    for (u32 key : {u32(VirtualKeyE), u32(VirtualKeyR), u32(VirtualKeyNumPadAdd),
-                    u32(VirtualKeyMinus), u32(VirtualKeyNumPadMultiply),
-                    u32(VirtualKeyNumPadDivide)})
+    for (u32 key :
+         {u32(VirtualKeyE), u32(VirtualKeyR), u32(VirtualKeyNumPadAdd), u32(VirtualKeyMinus),
+          u32(VirtualKeyNumPadMultiply), u32(VirtualKeyNumPadDivide)})
         EXPECT_FALSE(keyUp(world.screenNode.get(), key)) << key;
     EXPECT_EQ(world.level->Money, money);
     EXPECT_FALSE(world.screenNode->isForcedEnd());
@@ -548,9 +549,10 @@ TEST(GamePlayScene, IgnoredEventIsTakenOthersPassOn) {
     ASSERT_TRUE(world.prepare(PlayWorld::lot("H1", "Hotel1", 100, 100, true)));
     world.enter();
     EXPECT_TRUE(world.screenNode->onEvent(makeEvent<TGameEvent<GameEventIgnored>>().get()));
-    EXPECT_FALSE(world.screenNode->onEvent(
-        makeEvent<GEventBuildingRepaired>(world.lotNamed("H1")).get()));
-    EXPECT_TRUE(world.screenNode->onEvent(makeEvent<GEventResourcesReturned>(nullptr, 0.0f, 0).get()));
+    EXPECT_FALSE(
+        world.screenNode->onEvent(makeEvent<GEventBuildingRepaired>(world.lotNamed("H1")).get()));
+    EXPECT_TRUE(
+        world.screenNode->onEvent(makeEvent<GEventResourcesReturned>(nullptr, 0.0f, 0).get()));
 }
 
 TEST(GamePlayScene, UnfocusedLotHidesItsServeArea) {

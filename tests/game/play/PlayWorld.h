@@ -154,8 +154,7 @@ inline std::string withoutNode(std::string xml, const std::string& name) {
 // A level configuration file: its name, clock switch, day length and objectives (each an
 // "Objective" element).
 inline std::string levelConfigurationXml(const char* name, bool clockOn = true,
-                                         const std::string& objectives = "",
-                                         int settingIndex = 2) {
+                                         const std::string& objectives = "", int settingIndex = 2) {
     std::string xml = "<?xml version=\"1.0\"?>\n<Level><Properties>";
     xml += "<stringw Name=\"Name\" Value=\"" + std::string(name) + "\"/>";
     xml += "<int Name=\"SettingIndex\" Value=\"" + std::to_string(settingIndex) + "\"/>";
@@ -319,8 +318,8 @@ struct PlayWorld : LevelWorld {
     }
     // The node at the path of names ("GameMenu/TimeNode/LongArrow") below InternalGamePlayScene.
     BaseNode* find(const std::string& path) const {
-        BaseNode* node = screenNode ? screenNode->findChildByName("InternalGamePlayScene", 1)
-                                    : nullptr;
+        BaseNode* node =
+            screenNode ? screenNode->findChildByName("InternalGamePlayScene", 1) : nullptr;
         std::stringstream parts(path);
         std::string part;
         while (node && std::getline(parts, part, '/'))
