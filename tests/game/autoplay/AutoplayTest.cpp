@@ -431,6 +431,10 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
         {"display big\nquit 0\n", "line 1: display windowed|fullscreen"},
         {"note\nquit 0\n", "line 1: note PATH"},
         {"short now\nquit 0\n", "line 1: short takes nothing"},
+        {"expect node A B\nquit 0\n",
+         "line 1: expect text PATH \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | visible "
+         "PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY \"VALUE\" | "
+         "setting KEY \"VALUE\" | title \"TEXT\" | cursor visible|hidden | opened \"FILE\""},
     };
     for (const auto& c : cases) {
         SWalk walk;
@@ -806,8 +810,8 @@ TEST(LiveWalk, AFailingStepPrintsTheStepAndTheTree) {
     EXPECT_EQ(runner->getStepIndex(), 1u);
 }
 
-// A text that must change from the one noted before it, and the walk's short form, which ends
-// at its "short" step while the full form goes on past it.
+// A text that must change from the one noted before it, a property of a node found by its class,
+// and the walk's short form, which ends at its "short" step while the full form goes on past it.
 TEST(LiveWalk, ChangedTextsAndTheShortForm) {
     const char* walkText =
         "wait scene TestScene\n"
@@ -815,6 +819,7 @@ TEST(LiveWalk, ChangedTextsAndTheShortForm) {
         "click Target\n"
         "expect changed Target\n"
         "expect text Target \"lit\"\n"
+        "expect node ProbeControl Text \"lit\"\n"
         "short\n"
         "click Target\n"
         "expect changed Target\n"
@@ -843,6 +848,10 @@ TEST(LiveWalk, ChangedTextsAndTheShortForm) {
          "its text is \"ready\", as noted before"},
         {"wait scene TestScene\nexpect changed Target\nquit 0\n",
          "no text was noted for \"Target\" before"},
+        {"wait scene TestScene\nexpect node ProbeControl Text \"gone\"\nquit 0\n",
+         "its Text is \"ready\""},
+        {"wait scene TestScene\nexpect node TextNode Text \"x\"\nquit 0\n",
+         "no TextNode with a property Text below the top scene"},
     };
     for (const auto& c : failures) {
         LiveWindow window(1024, 768, false);

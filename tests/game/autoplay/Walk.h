@@ -37,6 +37,9 @@
 //   note PATH                   remembers the node's "Text" property for "expect changed"
 //   expect changed PATH         the node's "Text" differs from the one remembered for the path
 //                               (by note, expect text or expect changed), then remembers it
+//   expect node CLASS KEY "VALUE"
+//                               a node of that class below the top scene (named or not) has
+//                               the property KEY with that value, as text
 //   expect visible PATH yes|no
 //   expect enabled PATH yes|no
 //   expect log "TEXT" ["HINT"]  a log line (after the one the previous log step found)
@@ -110,6 +113,7 @@ enum class EStepKind {
     Focus,
     ExpectText,
     ExpectChanged,
+    ExpectNode,
     Note,
     Short,
     ExpectVisible,
@@ -142,6 +146,7 @@ struct SWalkStep {
     bool anytime = false;
     std::string name;   // scene class, key, log text, profile key, setting, title, text
     std::string value;  // expected value or log hint
+    std::string key;    // a property's name
     bool hasValue = false;
     bool flag = false;  // yes/no, focus gained
     int number = 0;     // time, exit code

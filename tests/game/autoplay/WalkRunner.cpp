@@ -29,6 +29,7 @@ bool needsSettledScene(const SWalkStep& step) {
         case EStepKind::WaitTime:
         case EStepKind::ExpectText:
         case EStepKind::ExpectChanged:
+        case EStepKind::ExpectNode:
         case EStepKind::Note:
         case EStepKind::Short:
         case EStepKind::ExpectVisible:
@@ -54,6 +55,7 @@ bool needsAnUpdateFirst(const SWalkStep& step) {
         case EStepKind::Focus:
         case EStepKind::ExpectText:
         case EStepKind::ExpectChanged:
+        case EStepKind::ExpectNode:
         case EStepKind::Note:
         case EStepKind::Short:
         case EStepKind::ExpectVisible:
@@ -372,6 +374,7 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
             return true;
         case EStepKind::ExpectText:
         case EStepKind::ExpectChanged:
+        case EStepKind::ExpectNode:
         case EStepKind::Note:
         case EStepKind::ExpectVisible:
         case EStepKind::ExpectEnabled:
@@ -504,6 +507,14 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             }
             why = "enabled: " + yesNo(info.enabled);
             return info.enabled == step.flag;
+        }
+        case EStepKind::ExpectNode: {
+            std::string seen;
+            if (m_tree.findNodeWithProperty(step.name, step.key, step.value, seen)) return true;
+            why = seen.empty()
+                      ? "no " + step.name + " with a property " + step.key + " below the top scene"
+                      : "its " + step.key + " is " + seen;
+            return false;
         }
         case EStepKind::ExpectLog: {
             const long found =
