@@ -690,7 +690,7 @@ def lock_card(type_name):
 
 
 def _padlock():
-    """The shop's padlock, greyed so that only the grey card's look tells the state."""
+    """The shop's gold padlock (the one bright thing on a locked card)."""
     return shop.lock_badge()
 
 
