@@ -36,13 +36,15 @@ class ChangedModulesTest(unittest.TestCase):
         self.assertEqual(picked("tools/assets/texts.py"),
                          ["comicscenes", "fonts", "mapscene", "menuscene", "shellscenes",
                           "shopscenes", "templates", "texts"])
-        # the skin feeds one atlas, the templates and the screens built from them, not the other
-        # atlases
+        # the skin feeds its atlas, the play screen's pictures drawn with it (GameMenu), the
+        # templates and the screens built from them, not the other atlases
         self.assertEqual(picked("tools/assets/art/skin.py"),
-                         ["atlas.MainMenu", "mapscene", "shellscenes", "shopscenes", "templates"])
-        # the building art feeds its atlas and the lots' templates
+                         ["atlas.GameMenu", "atlas.MainMenu", "mapscene", "shellscenes",
+                          "shopscenes", "templates"])
+        # the building art feeds its atlas, the play screen's build entries and the lots'
+        # templates
         self.assertEqual(picked("tools/assets/art/buildings.py"),
-                         ["atlas.Buildings", "lottemplates"])
+                         ["atlas.Buildings", "atlas.GameMenu", "lottemplates"])
 
     def test_a_changed_art_kit_picks_every_module_drawing_with_it(self):
         scenes = ["comicscenes", "files.comics", "fonts", "mapscene", "menuscene", "shellscenes",
