@@ -69,6 +69,7 @@ void OnceSpawnerNode::copyFrom(const BaseNode* source, SceneManager* manager) {
     const auto* other = static_cast<const OnceSpawnerNode*>(source);
     m_templates = other->m_templates;
     m_states = other->m_states;
+    ShowLevelPercent = other->ShowLevelPercent;
 }
 
 void OnceSpawnerNode::saveProperties(CPropertySet* set) const {

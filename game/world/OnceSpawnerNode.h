@@ -29,8 +29,9 @@ public:
 
     // The attempt when still pending (even while hidden), then the node's own collecting.
     void render(oskel::DrawList& list) override;
-    // The node part and both lists; the chance stays this node's own and the copy makes an
-    // attempt of its own.
+    // The node part, both lists and the chance (scene files reach the game as copies of the
+    // loaded scene, so a chance left behind here would be lost); the copy makes an attempt of
+    // its own.
     void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
 
     void saveProperties(oskel::CPropertySet* set) const override;

@@ -71,6 +71,9 @@ public:
     }
     // Kept as a real driver keeps it.
     void setViewPort(const recti& area) override { m_viewPort = area; }
+    void setTransform(ETransformationState state, const matrix4& mat) override {
+        storeTransform(state, mat);
+    }
     void draw2DImage(ITexture*, const vector2di& position, const recti& source, const recti*,
                      SColor, bool) override {
         images.push_back({position, source});
