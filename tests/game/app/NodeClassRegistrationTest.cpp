@@ -122,8 +122,8 @@ TEST(NodeClassTables, TheRowsStillWithoutACreator) {
     EXPECT_TRUE(namesOf(application, count, false).empty());
     const SGameNodeClass* preloader = getPreloaderNodeClasses(count);
     EXPECT_EQ(namesOf(preloader, count, false),
-              (std::vector<std::string>{"GGamePlayScene", "GMiniGameHiddenScene",
-                                        "GMiniGameHidden2Scene", "GMiniGameAuctionScene"}));
+              (std::vector<std::string>{"GMiniGameHiddenScene", "GMiniGameHidden2Scene",
+                                        "GMiniGameAuctionScene"}));
 }
 
 TEST(NodeClassTables, EveryRowWithACreatorMakesItsClass) {
