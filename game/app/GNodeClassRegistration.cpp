@@ -33,11 +33,13 @@
 #include "game/world/GLakeWaveNode.h"
 #include "game/world/GPathMovers.h"
 #include "game/world/GPicEffectNode.h"
+#include "game/world/GRectangleNode.h"
 #include "game/world/GSelectGridNode.h"
 #include "game/world/GShieldEffectNode.h"
 #include "game/world/GShieldStarNode.h"
 #include "game/world/GSpiralMovableNode.h"
 #include "game/world/GWeatherParticlesNode.h"
+#include "game/world/OnceSpawnerNode.h"
 
 namespace brasquel {
 
@@ -75,7 +77,8 @@ const SGameNodeClass kApplicationClasses[] = {
      &createNode<GIntroScene>},
     {L"GQuitConfirmationScene", GameNodeTypeQuitConfirmationScene,
      GAME_SCENE_KINDS(GameNodeTypeQuitConfirmationScene), &createNode<GQuitConfirmationScene>},
-    {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},
+    {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode),
+     &createNode<GRectangleNode>},
 };
 
 const SGameNodeClass kPreloaderClasses[] = {
@@ -112,7 +115,8 @@ const SGameNodeClass kPreloaderClasses[] = {
      GAME_SCENE_KINDS(GameNodeTypeLevelObjectivesScene), &createNode<GLevelObjectivesScene>},
     {L"GEllipseSectorNode", GameNodeTypeEllipseSectorNode,
      NODE_KINDS(GameNodeTypeEllipseSectorNode), &createNode<GEllipseSectorNode>},
-    {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode), nullptr},
+    {L"GRectangleNode", GameNodeTypeRectangleNode, NODE_KINDS(GameNodeTypeRectangleNode),
+     &createNode<GRectangleNode>},
     {L"GLevelCompletedScene", GameNodeTypeLevelCompletedScene,
      GAME_SCENE_KINDS(GameNodeTypeLevelCompletedScene), &createNode<GLevelCompletedScene>},
     {L"GAchievementUnlockedScene", GameNodeTypeAchievementUnlockedScene,
@@ -171,7 +175,7 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GFireworkNode", GameNodeTypeFireworkNode, NODE_KINDS(GameNodeTypeFireworkNode),
      &createNode<GFireworkNode>},
     {L"OnceSpawnerNode", GameNodeTypeOnceSpawnerNode, NODE_KINDS(GameNodeTypeOnceSpawnerNode),
-     nullptr},
+     &createNode<OnceSpawnerNode>},
     {L"GHOHintParticlesNode", GameNodeTypeHOHintParticlesNode,
      NODE_KINDS(GameNodeTypeHOHintParticlesNode), &createNode<GHOHintParticlesNode>},
     {L"GWeatherParticlesNode", GameNodeTypeWeatherParticlesNode,

@@ -20,6 +20,7 @@ public:
         u32 vertexType;
         u32 primitiveType;
         SMaterial material;  // the material set last before the draw
+        matrix4 world;       // the world transform at the draw
     };
     struct Image {
         vector2di position;
@@ -46,7 +47,8 @@ public:
 
     void drawVertexPrimitiveList(const void* vertices, u32 vertexCount, const u16* indices,
                                  u32 primitiveCount, u32 vertexType, u32 primitiveType) override {
-        Draw d{{}, {}, vertexCount, primitiveCount, vertexType, primitiveType, lastMaterial};
+        Draw d{{}, {}, vertexCount, primitiveCount, vertexType, primitiveType, lastMaterial,
+               getTransform(ETS_WORLD)};
         if (vertexType == EVT_2D && vertices) {
             const auto* v = static_cast<const S2DVertex*>(vertices);
             d.vertices.assign(v, v + vertexCount);
@@ -69,6 +71,9 @@ public:
     }
     // Kept as a real driver keeps it.
     void setViewPort(const recti& area) override { m_viewPort = area; }
+    void setTransform(ETransformationState state, const matrix4& mat) override {
+        storeTransform(state, mat);
+    }
     void draw2DImage(ITexture*, const vector2di& position, const recti& source, const recti*,
                      SColor, bool) override {
         images.push_back({position, source});

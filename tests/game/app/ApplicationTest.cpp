@@ -523,9 +523,9 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     // Of the preloader's batch the main menu, its movers, the path-movable node, the shop with its
     // button, the achievements' two scenes, the map, its location buttons, the level loading
     // screen, the play screen, the ellipse sector node, the building lot, the level scene, the
-    // shell's scenes, the weather and hint particles, the selection grid, the eight effect nodes
-    // and the world's four movers exist so far.
-    EXPECT_EQ(services->registerNodeClasses(), 42u);
+    // shell's scenes, the weather and hint particles, the selection grid, the eight effect nodes,
+    // the world's four movers, the rectangle and the once spawner exist so far.
+    EXPECT_EQ(services->registerNodeClasses(), 44u);
     for (const wchar_t* name :
          {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode", L"GMainMenuBikeNode",
           L"GMainMenuCloudNode", L"GPathMovableNode", L"GShopButton", L"GShopScene",
@@ -538,7 +538,7 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
           L"GHOHintParticlesNode", L"GSelectGridNode", L"GSpiralMovableNode", L"GBaloonNode",
           L"GPicEffectNode", L"GLakeWaveNode", L"GFireworkNode", L"GShieldEffectNode",
           L"GShieldStarNode", L"GCircularBirdNode", L"GBirdNode", L"GCarNode", L"GPedestrianNode",
-          L"GTextTrailNode"})
+          L"GTextTrailNode", L"GRectangleNode", L"OnceSpawnerNode"})
         EXPECT_TRUE(CNodeFactory::instance().isNodeClassRegistered(name)) << toUtf8(name);
 
     // The reload key: each table reads its file, the buildings catalogue first.

@@ -1,5 +1,5 @@
-// The weather particles and the selection grid through the OpenGL, the Direct3D 9 and the
-// Direct3D 8 driver on a window of the virtual display: one window, driver and node content per
+// The weather particles, the selection grid, the rectangle and the ellipse sector through the
+// OpenGL, the Direct3D 9 and the Direct3D 8 driver on a window of the virtual display: one window, driver and node content per
 // driver for all the tests of that driver, each frame read back with the driver's screen shot.
 // A test whose window or driver cannot be made fails (the test command provides a display).
 
@@ -19,6 +19,8 @@
 #include "engine/video/d3d8/CD3D8Driver.h"
 #include "engine/video/d3d9/CD3D9Driver.h"
 #include "engine/video/opengl/COpenGLDriver.h"
+#include "game/level/GEllipseSectorNode.h"
+#include "game/world/GRectangleNode.h"
 #include "game/world/GSelectGridNode.h"
 #include "game/world/GWeatherParticlesNode.h"
 #include "tests/nodes/NodeContent.h"
@@ -254,6 +256,113 @@ TYPED_TEST(WorldPixels, AGridFillsItsBoundsAndRulesItsCells) {
     EXPECT_FALSE(this->lit(10, 20));
     EXPECT_FALSE(this->lit(125, 50));
     EXPECT_FALSE(this->lit(60, 116));
+}
+
+// A parent at (160, 120) turned by 45 degrees holds a rectangle of 80 x 40 centred on it: a blue
+// inside and a red outline, both turned with the parent. 30 pixels out from the centre along one
+// diagonal (the long axis) is inside, along the other (the short axis) outside; so are points
+// that an unturned rectangle would cover.
+TYPED_TEST(WorldPixels, ARectangleTurnsWithItsParent) {
+    auto parent = makeRef<BaseNode>(CCreationContext());
+    parent->setPosition(vector3df(160, 120, 0));
+    parent->setRotation(vector3df(0, 0, 45));
+    auto* rectangle = new GRectangleNode(CCreationContext());
+    rectangle->setPosition(vector3df(-40.5f, -20.5f, 0));
+    rectangle->setBounds(80, 40);
+    rectangle->FillColor = 0xFF0000FFu;
+    rectangle->BorderColor = 0xFFFF0000u;
+    parent->addChild(rectangle);
+    rectangle->drop();
+    DrawList list;
+    parent->render(list);
+    ASSERT_EQ(list.size(), 1u);
+    this->frame([&](IVideoDriver* driver) { rectangle->renderClipped(driver, nullptr); });
+
+    auto blue = [&](s32 x, s32 y) {
+        const RGB c = this->at(x, y);
+        return c.b > 200 && c.r < 40 && c.g < 40;
+    };
+    auto redNear = [&](const vector3df& p) {
+        const s32 x = static_cast<s32>(std::lround(p.X));
+        const s32 y = static_cast<s32>(std::lround(p.Y));
+        for (s32 dy = -1; dy <= 1; ++dy)
+            for (s32 dx = -1; dx <= 1; ++dx) {
+                const RGB c = this->at(x + dx, y + dy);
+                if (c.r > 200 && c.g < 40 && c.b < 40) return true;
+            }
+        return false;
+    };
+    const RGB centre = this->at(160, 120);
+    EXPECT_EQ(centre.r, 0);
+    EXPECT_EQ(centre.g, 0);
+    EXPECT_GE(centre.b, 250);
+    const bool falling = blue(160 + 21, 120 + 21) && blue(160 - 21, 120 - 21);
+    const bool rising = blue(160 + 21, 120 - 21) && blue(160 - 21, 120 + 21);
+    EXPECT_NE(falling, rising) << "the long axis is on neither or both diagonals";
+    EXPECT_FALSE(this->lit(falling ? 160 + 21 : 160 - 21, 120 - 21));
+    EXPECT_FALSE(this->lit(falling ? 160 - 21 : 160 + 21, 120 + 21));
+    // Beyond the long axis's ends, and where the unturned rectangle's sides would be.
+    EXPECT_FALSE(this->lit(falling ? 160 + 32 : 160 - 32, 120 + 32));
+    EXPECT_FALSE(this->lit(160 + 35, 120));
+    EXPECT_FALSE(this->lit(160 - 35, 120));
+    EXPECT_FALSE(this->lit(160, 120 + 35));
+    EXPECT_FALSE(this->lit(160, 120 - 35));
+    // The outline lies on the turned edges: the middles of the four sides.
+    EXPECT_TRUE(redNear(rectangle->transformPoint(vector3df(40, 1, 0)))) << "top";
+    EXPECT_TRUE(redNear(rectangle->transformPoint(vector3df(40, 40, 0)))) << "bottom";
+    EXPECT_TRUE(redNear(rectangle->transformPoint(vector3df(1, 20, 0)))) << "left";
+    EXPECT_TRUE(redNear(rectangle->transformPoint(vector3df(80, 20, 0)))) << "right";
+    // Just inside an edge: the fill.
+    const vector3df inside = rectangle->transformPoint(vector3df(40, 6, 0));
+    EXPECT_TRUE(blue(static_cast<s32>(std::lround(inside.X)), static_cast<s32>(std::lround(inside.Y))));
+}
+
+// An ellipse sector of 50 x 30 under a parent at (100, 60) turned by 30 degrees and scaled 2:
+// it stays axis-aligned, its radii scaled by the transform's diagonal (2 cos 30 = 1.732), so
+// 43.3 across and 26 down around (143.3, 86); green inside near the rim, black just beyond.
+TYPED_TEST(WorldPixels, AnEllipseUnderATurnedScaledParentStaysAxisAligned) {
+    auto parent = makeRef<BaseNode>(CCreationContext());
+    parent->setPosition(vector3df(100, 60, 0));
+    parent->setRotation(vector3df(0, 0, 30));
+    parent->setScale(vector3df(2, 2, 1));
+    auto* ellipse = new GEllipseSectorNode(CCreationContext());
+    ellipse->setBounds(50, 30);
+    ellipse->FillColor = 0xFF00FF00u;
+    parent->addChild(ellipse);
+    ellipse->drop();
+    DrawList list;
+    parent->render(list);
+    ASSERT_EQ(list.size(), 1u);
+    this->frame([&](IVideoDriver* driver) { ellipse->renderClipped(driver, nullptr); });
+
+    const f32 scale = 2.0f * std::cos(30.0f * 3.14159265f / 180.0f);
+    const f32 rx = 25.0f * scale;
+    const f32 ry = 15.0f * scale;
+    const f32 cx = 100.0f + rx;
+    const f32 cy = 60.0f + ry;
+    auto green = [&](f32 x, f32 y) {
+        const RGB c = this->at(static_cast<s32>(std::lround(x)), static_cast<s32>(std::lround(y)));
+        return c.g > 200 && c.r < 40 && c.b < 40;
+    };
+    auto dark = [&](f32 x, f32 y) {
+        return !this->lit(static_cast<s32>(std::lround(x)), static_cast<s32>(std::lround(y)));
+    };
+    EXPECT_TRUE(green(cx, cy));
+    // Inside near the rim at 3, 6, 9 and 12 o'clock.
+    EXPECT_TRUE(green(cx + rx - 3, cy));
+    EXPECT_TRUE(green(cx - rx + 3, cy));
+    EXPECT_TRUE(green(cx, cy - ry + 3));
+    EXPECT_TRUE(green(cx, cy + ry - 3));
+    // Just beyond it.
+    EXPECT_TRUE(dark(cx + rx + 3, cy));
+    EXPECT_TRUE(dark(cx - rx - 3, cy));
+    EXPECT_TRUE(dark(cx, cy - ry - 3));
+    EXPECT_TRUE(dark(cx, cy + ry + 3));
+    // Axis-aligned: the box's corners stay outside, and the axis lengths (2, not 1.732) would
+    // have reached further.
+    EXPECT_TRUE(dark(cx + rx * 0.8f, cy + ry * 0.8f));
+    EXPECT_TRUE(dark(cx - rx * 0.8f, cy - ry * 0.8f));
+    EXPECT_TRUE(dark(100.0f + 2.0f * 50.0f - 2.0f, cy));
 }
 
 }  // namespace
