@@ -471,6 +471,8 @@ def templates():
     made.append(location_template())
     made += options_templates()
     made.append(page_paper_template())
+    from . import playscene  # the play screen's module builds on this one's helpers
+    made += playscene.templates()
     return made
 
 
