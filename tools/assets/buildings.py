@@ -206,11 +206,16 @@ def modifiers_text(pairs, indent):
     return lines
 
 
+def feature_button_name(type_name, number):
+    """The template name of a type's feature button (features count from 1)."""
+    return "Game_%sFeature%dButton" % (type_name, number)
+
+
 def feature_text(b, index, f):
     number = index + 1
     name = b["Name"]
     attributes = [
-        ("ButtonName", "Game_%sFeature%dButton" % (name, number)),
+        ("ButtonName", feature_button_name(name, number)),
         ("DurationTime", f["active"] * 1000),
         ("RechargeTime", f["recharge"] * 1000),
         ("MoneyCost", fmt_float(f["cost"])),

@@ -3,6 +3,7 @@ from . import achievements, buildings, comics, map, menu, movers, people, shella
 from . import effects
 from . import moneyletter
 from . import processes
+from . import playhud
 
 CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
               buildings.CATEGORY, shop.CATEGORY, achievements.CATEGORY]
@@ -12,6 +13,7 @@ CATEGORIES += [effects.CATEGORY]
 CATEGORIES += [movers.CATEGORY]
 CATEGORIES += [moneyletter.CATEGORY]
 CATEGORIES += [processes.CATEGORY]
+CATEGORIES += [playhud.CATEGORY]
 
 
 def by_name(name):
