@@ -268,9 +268,10 @@ def offer_list(name):
 def build_list():
     """The build lists: a locked entry shows its lock picture ("Image") over the empty slot."""
     w, h = CARD
+    slot = info_panel("Slot", (2, 2, 0), (w - 4, h - 4), TintColor=0x90FFFFFF)
     lock = Node("SpriteNode", "Image", Position=(0, 0, LAYER_TEXT + 1), Bounds=(w, h, 0),
                 CanBeHit=False)
-    return list_template("Game_BuildList", [lock])
+    return list_template("Game_BuildList", [slot, lock])
 
 
 def money_star_template():
