@@ -8,6 +8,7 @@
 #include "game/level/GEllipseSectorNode.h"
 #include "game/level/GGameLevelScene.h"
 #include "game/level/GPathMovableNode.h"
+#include "game/play/GGamePlayScene.h"
 #include "game/scenes/GAchievementsScene.h"
 #include "game/scenes/GComicsScene.h"
 #include "game/scenes/GHelpScene.h"
@@ -106,7 +107,7 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GLoadingLevelScene", GameNodeTypeLoadingLevelScene,
      GAME_SCENE_KINDS(GameNodeTypeLoadingLevelScene), &createNode<GLoadingLevelScene>},
     {L"GGamePlayScene", GameNodeTypeGamePlayScene, GAME_SCENE_KINDS(GameNodeTypeGamePlayScene),
-     nullptr},
+     &createNode<GGamePlayScene>},
     {L"GLevelObjectivesScene", GameNodeTypeLevelObjectivesScene,
      GAME_SCENE_KINDS(GameNodeTypeLevelObjectivesScene), &createNode<GLevelObjectivesScene>},
     {L"GEllipseSectorNode", GameNodeTypeEllipseSectorNode,

@@ -21,7 +21,8 @@ enum EGameEventId : oskel::u32 {
     GameEventLevelCompleted = 4096,
     GameEventDayEnded = 4097,
     GameEventBuildingSelected = 4098,
-    // 4099 is not used.
+    // No sender is known; the play screen takes it and does nothing.
+    GameEventIgnored = 4099,
     GameEventLevelChanged = 4100,
     GameEventBuildingBuilt = 4101,
     GameEventBuildingRepaired = 4102,

@@ -217,8 +217,59 @@ protected:
     oskel::s32 m_pendingAction = PendingNone;
 
     // ---- Level start, frame and flow: private helpers (added by the flow's code) ----
+    // The in-game menu's scene file.
+    static constexpr const char* InGameMenuFile = "scenes/InGameMenuScene.oscn";
+    // The scene time after which the level's music starts, and the time left at which the
+    // clock's alarm sounds (milliseconds).
+    static constexpr oskel::u32 MusicDelayMs = 2000;
+    static constexpr oskel::s32 AlarmLeadMs = 15000;
+    // How long the hint window shows a hint, and the pause after it closes (milliseconds).
+    static constexpr oskel::s32 HintShowMs = 10000;
+    static constexpr oskel::s32 HintPauseMs = 30000;
+    // Levels up to this number never show the hint window.
+    static constexpr oskel::s32 LastLevelWithoutHints = 2;
+    // What the developer keys add, and the length of the weather they ask for.
+    static constexpr oskel::f32 DeveloperMoneyStep = 100000.0f;
+    static constexpr oskel::f32 DeveloperMaterialsStep = 1000.0f;
+    static constexpr oskel::s32 DeveloperWeatherMs = 30000;
+    // The achievement counters a newly built building counts toward.
+    static constexpr oskel::u32 BuiltCounters[3] = {4, 5, 6};
+
+    // The level's clock, alarms and day bar for the running level.
+    void updateClock();
+    // Shows, keeps or closes the hint window after the elapsed time.
+    void updateHintWindow(oskel::u32 elapsedMs);
+    // Carries out the pending action; true when there was one.
+    bool runPendingAction();
+    // The developer key's effect on the level; false for another key.
+    bool runDeveloperKey(oskel::u32 key, bool shift);
+    // The scene file loaded through the content manager, when it is of the node type; none
+    // otherwise (the caller holds the one reference).
+    oskel::CRefPtr<oskel::SceneNode> loadSceneOfType(const char* path, oskel::s32 typeId);
+    // The level's timer scheduler switched on or off (none without a level).
+    void setLevelClockEnabled(bool on);
 
     // ---- Panels: private helpers (added by the panels' code) ----
+    // The press of a button that acts on the focused lot; false when the name is none of them.
+    // The consumed flag is the button's own, also when there is no level or lot to act on.
+    bool pressBuildingButton(oskel::s32 name, GBuildingNode* building, bool& consumed);
+    void pressAbort(GBuildingNode* building);
+    void pressCustomServe(GBuildingNode* building);
+    // Opens a build menu's page and refreshes its entries.
+    void openBuildList(oskel::s32 kind);
+    void openObjectives();
+    // The list of a build-list kind, or none.
+    oskel::ListNode* getBuildList(oskel::s32 kind) const;
+    // The kind of the build list, or -1 for another list.
+    oskel::s32 getBuildListKind(const oskel::BaseNode* list) const;
+    // The materials (false) or workers (true) offer list, or none.
+    oskel::ListNode* getOfferList(bool workers) const;
+    void fillBuildList(oskel::s32 kind);
+    void fillOfferList(bool workers);
+    void refreshOfferTab(bool workers);
+    void updateOfferHint(bool workers, const GLevelOffer* offer, bool affordable);
+    void pressOffer(bool workers, oskel::ListNode* list, oskel::s32 item);
+    void hoverBuildEntry(oskel::ListNode* list, oskel::s32 item);
 };
 
 }  // namespace brasquel

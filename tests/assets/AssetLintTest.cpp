@@ -980,8 +980,9 @@ std::set<std::string> atlasRegionNames(const AssetWorld& world) {
 }
 
 // Whether a name the code uses resolves: a folder (ending in "/") exists or holds a region; a
-// file exists or is a region; a bare file name (no folder) is some file's own name; a name
-// without an extension is the start of a file's or a region's name (the code adds the rest).
+// file exists or is a region; a bare file name (no folder) is some file's own name or the end of
+// a region's name (the code puts the folder, and maybe a type's name, before it); a name without
+// an extension is the start of a file's or a region's name (the code adds the rest).
 bool nameResolves(const std::string& name, const std::set<std::string>& regions) {
     auto startsSome = [&](const std::string& prefix) {
         for (const std::string& region : regions)
@@ -998,6 +999,10 @@ bool nameResolves(const std::string& name, const std::set<std::string>& regions)
     if (name.find('/') == std::string::npos) {
         for (const auto& entry : fs::recursive_directory_iterator(AssetsDir))
             if (entry.is_regular_file() && entry.path().filename() == name) return true;
+        for (const std::string& region : regions)
+            if (region.size() > name.size() &&
+                region.compare(region.size() - name.size(), name.size(), name) == 0)
+                return true;
         return false;
     }
     const size_t slash = name.rfind('/');

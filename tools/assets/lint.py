@@ -279,13 +279,12 @@ QUOTED_PATH = re.compile(r'"([A-Za-z0-9_/]+\.(?:xml|oscn))"')
 # A picture name's digits before the extension are its frame number: frames are named Name0001.
 FRAME_DIGITS = re.compile(r"(\d+)\.[^./]*$")
 # Pictures whose numbered names the game's code fixes (no frames of a sequence): the icons of
-# the achievements, Icon1.png to Icon12.png, the play screen's offers (Materials1 to Materials5,
-# Workers1 to Workers5) and feature faces (named after their buttons), and the map's upgrade icons,
-# named after the upgrades (whose names may end in a digit).
-NUMBERED_PICTURES = re.compile(r"^scenes/images/(Achievements/Icon\d+|"
-                               r"GameMenu/Buttons/(Materials|Workers)\d|"
-                               r"GameMenu/Features/\w+Feature\d)\.png$")
-NAMED_BY_TABLE = ("scenes/images/Map/Icons/",)
+# the achievements, Icon1.png to Icon12.png, the play screen's five material and five worker
+# offers, the map's upgrade icons, named after the upgrades, and the feature faces, named after
+# the feature buttons of the buildings catalogue (both names may end in a digit).
+NUMBERED_PICTURES = re.compile(r"^scenes/images/Achievements/Icon\d+\.png$"
+                               r"|^scenes/images/GameMenu/Buttons/(Materials|Workers)[1-5]\.png$")
+NAMED_BY_TABLE = ("scenes/images/Map/Icons/", "scenes/images/GameMenu/Features/")
 
 
 def _asset_path(path):

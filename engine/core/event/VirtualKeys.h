@@ -23,6 +23,12 @@ enum EVirtualKey : u32 {
     VirtualKeyRight = 39,
     VirtualKeyDown = 40,
     VirtualKeyDelete = 46,
+    VirtualKeyE = 0x45,
+    VirtualKeyR = 0x52,
+    VirtualKeyNumPadMultiply = 0x6A,
+    VirtualKeyNumPadAdd = 0x6B,
+    VirtualKeyNumPadDivide = 0x6F,
+    VirtualKeyMinus = 0xBD,
 };
 
 // Characters that keyboard events carry (getChar) and that edit fields treat apart.

@@ -522,15 +522,16 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     EXPECT_EQ(services->getLogosConfiguration()->getLogos().size(), 1u);
     // Of the preloader's batch the main menu, its movers, the path-movable node, the shop with its
     // button, the achievements' two scenes, the map, its location buttons, the level loading
-    // screen, the ellipse sector node, the building lot, the level scene, the shell's scenes, the
-    // weather and hint particles, the selection grid, the eight effect nodes and the world's four
-    // movers exist so far.
-    EXPECT_EQ(services->registerNodeClasses(), 41u);
+    // screen, the play screen, the ellipse sector node, the building lot, the level scene, the
+    // shell's scenes, the weather and hint particles, the selection grid, the eight effect nodes
+    // and the world's four movers exist so far.
+    EXPECT_EQ(services->registerNodeClasses(), 42u);
     for (const wchar_t* name :
          {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode", L"GMainMenuBikeNode",
           L"GMainMenuCloudNode", L"GPathMovableNode", L"GShopButton", L"GShopScene",
           L"GAchievementUnlockedScene", L"GAchievementsScene", L"GMapScene", L"GMapLocationButton",
-          L"GLoadingLevelScene", L"GEllipseSectorNode", L"GBuildingNode", L"GGameLevelScene",
+          L"GLoadingLevelScene", L"GGamePlayScene", L"GEllipseSectorNode", L"GBuildingNode",
+          L"GGameLevelScene",
           L"GSelectPlayerScene", L"GSelectPlayerInputNameScene", L"GComicsScene",
           L"GLevelObjectivesScene", L"GLevelCompletedScene", L"GHelpScene", L"GCreditsScene",
           L"GInGameMenuScene", L"GOptionsScene", L"GMiniCompletedScene", L"GWeatherParticlesNode",

@@ -122,7 +122,7 @@ TEST(NodeClassTables, TheRowsStillWithoutACreator) {
     EXPECT_EQ(namesOf(application, count, false), (std::vector<std::string>{"GRectangleNode"}));
     const SGameNodeClass* preloader = getPreloaderNodeClasses(count);
     EXPECT_EQ(namesOf(preloader, count, false),
-              (std::vector<std::string>{"GGamePlayScene", "GRectangleNode", "GMiniGameHiddenScene",
+              (std::vector<std::string>{"GRectangleNode", "GMiniGameHiddenScene",
                                         "GMiniGameHidden2Scene", "GMiniGameAuctionScene",
                                         "OnceSpawnerNode"}));
 }

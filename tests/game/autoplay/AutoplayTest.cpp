@@ -25,13 +25,13 @@
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
 #include "game/app/GScreenFit.h"
+#include "tests/device/DeviceTestSupport.h"
 #include "tests/game/autoplay/InputInjector.h"
 #include "tests/game/autoplay/LiveTree.h"
 #include "tests/game/autoplay/ProfileWriter.h"
 #include "tests/game/autoplay/ShotChecks.h"
 #include "tests/game/autoplay/Walk.h"
 #include "tests/game/autoplay/WalkRunner.h"
-#include "tests/device/DeviceTestSupport.h"
 #include "tests/scene/SceneTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -123,7 +123,10 @@ public:
     }
     bool onMouseLeftDown(CEvent* event) override {
         const bool over = record(event);
-        if (over) lit = !lit;
+        if (over) {
+            lit = !lit;
+            text = lit ? L"lit" : L"ready";
+        }
         return over;
     }
     bool onMouseLeftUp(CEvent* event) override { return record(event); }
@@ -426,6 +429,12 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
          "the active player \"Bob\" is not a player of the header"},
         {"set common long X 1\nquit 0\n", "line 1: the type is int, bool, float or string"},
         {"display big\nquit 0\n", "line 1: display windowed|fullscreen"},
+        {"note\nquit 0\n", "line 1: note PATH"},
+        {"short now\nquit 0\n", "line 1: short takes nothing"},
+        {"expect node A B\nquit 0\n",
+         "line 1: expect text PATH \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | visible "
+         "PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY \"VALUE\" | "
+         "setting KEY \"VALUE\" | title \"TEXT\" | cursor visible|hidden | opened \"FILE\""},
     };
     for (const auto& c : cases) {
         SWalk walk;
@@ -542,8 +551,8 @@ void SamePlaceDriver::operator delete(void*) { g_driverPlaceTaken = false; }
 TEST(WalkRunnerDrivers, TheShotUserFollowsADriverMadeAgainAtTheSameAddress) {
     test::LogCapture logs;
     auto* device = new test::SteppedDevice();
-    device->setVideoDriver(new SamePlaceDriver(device->getParameters(), device->getFileSystem(),
-                                               device->getTimer()));
+    device->setVideoDriver(
+        new SamePlaceDriver(device->getParameters(), device->getFileSystem(), device->getTimer()));
     IVideoDriver* first = device->getVideoDriver();
     SWalk walk;
     std::string error;
@@ -567,8 +576,8 @@ TEST(WalkRunnerDrivers, TheShotUserFollowsADriverMadeAgainAtTheSameAddress) {
     };
     device->addEventReceiver(other, 0);
     device->releaseVideoDriver();
-    device->setVideoDriver(new SamePlaceDriver(device->getParameters(), device->getFileSystem(),
-                                               device->getTimer()));
+    device->setVideoDriver(
+        new SamePlaceDriver(device->getParameters(), device->getFileSystem(), device->getTimer()));
     IVideoDriver* second = device->getVideoDriver();
     ASSERT_EQ(static_cast<void*>(second), static_cast<void*>(first));  // the fixture's premise
     EXPECT_EQ(othersRegistered, 1u);
@@ -799,6 +808,63 @@ TEST(LiveWalk, AFailingStepPrintsTheStepAndTheTree) {
         << failure;
     EXPECT_NE(window.output.find(failure), std::string::npos);  // printed as well
     EXPECT_EQ(runner->getStepIndex(), 1u);
+}
+
+// A text that must change from the one noted before it, a property of a node found by its class,
+// and the walk's short form, which ends at its "short" step while the full form goes on past it.
+TEST(LiveWalk, ChangedTextsAndTheShortForm) {
+    const char* walkText =
+        "wait scene TestScene\n"
+        "note Target\n"
+        "click Target\n"
+        "expect changed Target\n"
+        "expect text Target \"lit\"\n"
+        "expect node ProbeControl Text \"lit\"\n"
+        "short\n"
+        "click Target\n"
+        "expect changed Target\n"
+        "quit 3\n";
+    for (const bool shortForm : {true, false}) {
+        SCOPED_TRACE(shortForm ? "short form" : "full form");
+        LiveWindow window(1024, 768, false);
+        REQUIRE_WINDOW(window);
+        CRefPtr<TestScene> scene = makeTestScene("Board");
+        ProbeControl* target = addProbe(scene.get(), "Target", 100, 100, 200, 100);
+        window.scenes->setScene(scene.get());
+        SRunnerOptions options;
+        options.shortForm = shortForm;
+        CRefPtr<CWalkRunner> runner = window.run(walkText, options);
+        ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+        EXPECT_EQ(runner->getExpectedExitCode(), shortForm ? 0 : 3);
+        EXPECT_EQ(target->lit, shortForm);  // one click, or two
+    }
+
+    // A text that stays as noted, and a path never noted, fail with the reason.
+    const struct {
+        const char* walk;
+        const char* reason;
+    } failures[] = {
+        {"wait scene TestScene\nnote Target\nexpect changed Target\nquit 0\n",
+         "its text is \"ready\", as noted before"},
+        {"wait scene TestScene\nexpect changed Target\nquit 0\n",
+         "no text was noted for \"Target\" before"},
+        {"wait scene TestScene\nexpect node ProbeControl Text \"gone\"\nquit 0\n",
+         "its Text is \"ready\""},
+        {"wait scene TestScene\nexpect node TextNode Text \"x\"\nquit 0\n",
+         "no TextNode with a property Text below the top scene"},
+    };
+    for (const auto& c : failures) {
+        LiveWindow window(1024, 768, false);
+        REQUIRE_WINDOW(window);
+        CRefPtr<TestScene> scene = makeTestScene("Board");
+        addProbe(scene.get(), "Target", 100, 100, 200, 100);
+        window.scenes->setScene(scene.get());
+        SRunnerOptions options;
+        options.stepGameTimeoutMs = 300;
+        CRefPtr<CWalkRunner> runner = window.run(c.walk, options);
+        ASSERT_TRUE(runner->hasFailed()) << c.walk;
+        EXPECT_NE(runner->getFailure().find(c.reason), std::string::npos) << runner->getFailure();
+    }
 }
 
 // Keys, typed text (any code point), the focus, pointer moves and drags, log lines, game time

@@ -84,6 +84,26 @@ BaseNode* CLiveTree::findNode(const std::string& path) const {
     return node;
 }
 
+bool CLiveTree::findNodeWithProperty(const std::string& className, const std::string& key,
+                                     const std::string& value, std::string& seen) const {
+    seen.clear();
+    std::vector<BaseNode*> pending;
+    if (BaseNode* top = getTopScene()) pending.push_back(top);
+    while (!pending.empty()) {
+        BaseNode* node = pending.back();
+        pending.pop_back();
+        for (BaseNode* child : node->getChildren()) pending.push_back(child);
+        if (toUtf8(node->getClassName().c_str()) != className ||
+            node->findPropertyIndex(key.c_str()) < 0)
+            continue;
+        const CRefPtr<IPropertyData> property = node->getPropertyByName(key.c_str());
+        const std::string text = toUtf8(getPropertyTextW(property.get()).c_str());
+        if (text == value) return true;
+        seen += (seen.empty() ? "\"" : ", \"") + text + "\"";
+    }
+    return false;
+}
+
 bool CLiveTree::getText(const BaseNode* node, std::string& utf8) {
     if (!node || node->findPropertyIndex("Text") < 0) return false;
     const CRefPtr<IPropertyData> value = node->getPropertyByName("Text");

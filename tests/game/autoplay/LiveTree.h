@@ -36,6 +36,10 @@ public:
     oskel::BaseNode* findNode(const std::string& path) const;
 
     static SNodeInfo describe(oskel::BaseNode* node);
+    // Whether a node of the class below the top scene has the property with the value (as
+    // text); seen gets the values the nodes of the class have instead, quoted, or stays empty.
+    bool findNodeWithProperty(const std::string& className, const std::string& key,
+                              const std::string& value, std::string& seen) const;
     // The "Text" property of any node class that has one; false for the others.
     static bool getText(const oskel::BaseNode* node, std::string& utf8);
     // The window point of a target's node: its rectangle's centre, or the target's point in the

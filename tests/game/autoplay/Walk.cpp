@@ -210,9 +210,33 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         step.flag = w[1] == "gained";
         return true;
     }
+    if (k == "note") {
+        if (w.size() != 2) return fail(error, "note PATH");
+        step.kind = EStepKind::Note;
+        step.target.path = w[1];
+        return true;
+    }
+    if (k == "short") {
+        if (w.size() != 1) return fail(error, "short takes nothing");
+        step.kind = EStepKind::Short;
+        return true;
+    }
     if (k == "expect") {
         if (w.size() < 2) return fail(error, "expect what?");
         const std::string& what = w[1];
+        if (what == "node" && w.size() == 5) {
+            step.kind = EStepKind::ExpectNode;
+            step.name = w[2];
+            step.key = w[3];
+            step.value = w[4];
+            step.hasValue = true;
+            return true;
+        }
+        if (what == "changed" && w.size() == 3) {
+            step.kind = EStepKind::ExpectChanged;
+            step.target.path = w[2];
+            return true;
+        }
         if (what == "text" && w.size() == 4) {
             step.kind = EStepKind::ExpectText;
             step.target.path = w[2];
@@ -260,10 +284,10 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             return true;
         }
         return fail(error,
-                    "expect text PATH \"TEXT\" | visible PATH yes|no | enabled PATH yes|no | log "
-                    "\"TEXT\" [\"HINT\"] | profile KEY \"VALUE\" | setting KEY \"VALUE\" | title "
-                    "\"TEXT\" | "
-                    "cursor visible|hidden | opened \"FILE\"");
+                    "expect text PATH \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | visible "
+                    "PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY "
+                    "\"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor "
+                    "visible|hidden | opened \"FILE\"");
     }
     if (k == "shot") {
         step.kind = EStepKind::Shot;

@@ -34,6 +34,12 @@
 //   text "TEXT"                 typed text: per character a key down, its text input, a key up
 //   focus lost|gained           the window loses or gains the input focus
 //   expect text PATH "TEXT"     the node's "Text" property
+//   note PATH                   remembers the node's "Text" property for "expect changed"
+//   expect changed PATH         the node's "Text" differs from the one remembered for the path
+//                               (by note, expect text or expect changed), then remembers it
+//   expect node CLASS KEY "VALUE"
+//                               a node of that class below the top scene (named or not) has
+//                               the property KEY with that value, as text
 //   expect visible PATH yes|no
 //   expect enabled PATH yes|no
 //   expect log "TEXT" ["HINT"]  a log line (after the one the previous log step found)
@@ -49,6 +55,8 @@
 //                               from the previous shot), "unlike REGION", "varied REGION",
 //                               "save NAME" (kept in the shots folder when one is given); REGION
 //                               is a node PATH or "area X1 Y1 X2 Y2" in design units
+//   short                       where the short form of the walk ends (brasquel_autoplay
+//                               --short): there it quits with exit code 0; otherwise nothing
 //   quit CODE                   ends the game, which must exit with that code (the last step)
 //   ended CODE                  the game ends by itself (as the player asked it to) with that
 //                               code (the last step)
@@ -104,6 +112,10 @@ enum class EStepKind {
     Text,
     Focus,
     ExpectText,
+    ExpectChanged,
+    ExpectNode,
+    Note,
+    Short,
     ExpectVisible,
     ExpectEnabled,
     ExpectLog,
@@ -134,6 +146,7 @@ struct SWalkStep {
     bool anytime = false;
     std::string name;   // scene class, key, log text, profile key, setting, title, text
     std::string value;  // expected value or log hint
+    std::string key;    // a property's name
     bool hasValue = false;
     bool flag = false;  // yes/no, focus gained
     int number = 0;     // time, exit code

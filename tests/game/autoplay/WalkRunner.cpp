@@ -28,6 +28,10 @@ bool needsSettledScene(const SWalkStep& step) {
     switch (step.kind) {
         case EStepKind::WaitTime:
         case EStepKind::ExpectText:
+        case EStepKind::ExpectChanged:
+        case EStepKind::ExpectNode:
+        case EStepKind::Note:
+        case EStepKind::Short:
         case EStepKind::ExpectVisible:
         case EStepKind::ExpectEnabled:
         case EStepKind::ExpectLog:
@@ -50,6 +54,10 @@ bool needsAnUpdateFirst(const SWalkStep& step) {
         case EStepKind::WaitTime:
         case EStepKind::Focus:
         case EStepKind::ExpectText:
+        case EStepKind::ExpectChanged:
+        case EStepKind::ExpectNode:
+        case EStepKind::Note:
+        case EStepKind::Short:
         case EStepKind::ExpectVisible:
         case EStepKind::ExpectEnabled:
         case EStepKind::ExpectLog:
@@ -365,6 +373,9 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
             }
             return true;
         case EStepKind::ExpectText:
+        case EStepKind::ExpectChanged:
+        case EStepKind::ExpectNode:
+        case EStepKind::Note:
         case EStepKind::ExpectVisible:
         case EStepKind::ExpectEnabled:
         case EStepKind::ExpectLog:
@@ -374,6 +385,13 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
         case EStepKind::ExpectCursor:
         case EStepKind::ExpectOpened:
             return expectation(step, m_lastWhy);
+        case EStepKind::Short:
+            if (!m_options.shortForm) return true;
+            m_expectedExitCode = 0;
+            say("Walk \"" + m_walk.name + "\": the short form ends, expecting exit code 0\n");
+            finish();
+            m_device->closeDevice();
+            return true;
         case EStepKind::Shot:
             // The render handler takes the shot after the next frame and moves on.
             m_shotPending = true;
@@ -447,6 +465,8 @@ bool CWalkRunner::pointerStep(const SWalkStep& step) {
 bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
     switch (step.kind) {
         case EStepKind::ExpectText:
+        case EStepKind::ExpectChanged:
+        case EStepKind::Note:
         case EStepKind::ExpectVisible:
         case EStepKind::ExpectEnabled: {
             BaseNode* node = m_tree.findNode(step.target.path);
@@ -455,13 +475,27 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
                 return false;
             }
             const SNodeInfo info = CLiveTree::describe(node);
-            if (step.kind == EStepKind::ExpectText) {
+            if (step.kind == EStepKind::ExpectText || step.kind == EStepKind::ExpectChanged ||
+                step.kind == EStepKind::Note) {
                 if (!info.hasText) {
                     why = "the node has no text (" + info.kind + ")";
                     return false;
                 }
                 why = "its text is \"" + info.text + "\"";
-                return info.text == step.value;
+                const auto noted = m_notedTexts.find(step.target.path);
+                bool done = true;
+                if (step.kind == EStepKind::ExpectText) {
+                    done = info.text == step.value;
+                } else if (step.kind == EStepKind::ExpectChanged) {
+                    if (noted == m_notedTexts.end()) {
+                        why = "no text was noted for \"" + step.target.path + "\" before";
+                        return false;
+                    }
+                    why += ", as noted before";
+                    done = info.text != noted->second;
+                }
+                if (done) m_notedTexts[step.target.path] = info.text;
+                return done;
             }
             if (step.kind == EStepKind::ExpectVisible) {
                 why = "visible: " + yesNo(info.visible);
@@ -473,6 +507,14 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             }
             why = "enabled: " + yesNo(info.enabled);
             return info.enabled == step.flag;
+        }
+        case EStepKind::ExpectNode: {
+            std::string seen;
+            if (m_tree.findNodeWithProperty(step.name, step.key, step.value, seen)) return true;
+            why = seen.empty()
+                      ? "no " + step.name + " with a property " + step.key + " below the top scene"
+                      : "its " + step.key + " is " + seen;
+            return false;
         }
         case EStepKind::ExpectLog: {
             const long found =

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -59,6 +60,8 @@ struct SRunnerOptions {
     std::function<bool(oskel::CImage* image, const std::string& name)> saveShot;
     // Where progress and the failure report go.
     std::function<void(const std::string& text)> print;
+    // The walk ends at its "short" step (quitting with exit code 0).
+    bool shortForm = false;
 };
 
 class CWalkRunner : public oskel::CEventReceiver {
@@ -120,6 +123,8 @@ private:
     CLiveTree m_tree{nullptr};
     CInputInjector m_input;
     CLogRecorder m_log;
+    // The texts remembered per path for "expect changed".
+    std::map<std::string, std::string> m_notedTexts;
     oskel::u32 m_turnHook = 0;
     oskel::IVideoDriver* m_shotDriver = nullptr;
 

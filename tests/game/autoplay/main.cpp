@@ -1,10 +1,11 @@
 // brasquel_autoplay: the game's own program with a walk driving it (a test program, never
 // installed).
 //
-//   brasquel_autoplay [--speed N] [--shots DIR] [--data DIR] [--root DIR] WALK
+//   brasquel_autoplay [--speed N] [--short] [--shots DIR] [--data DIR] [--root DIR] WALK
 //
 // --speed N   the game's clock runs N times as fast as real time (the update step stays 10 ms,
 //             so the game does the same, in more steps per second)
+// --short     runs the walk's short form: up to its "short" step, where it quits with code 0
 // --shots DIR keeps every shot as a PNG file in DIR
 // --data DIR  the user and common data folders go there and stay (by default a fresh
 //             temporary folder, removed after a walk that passed)
@@ -54,7 +55,8 @@ private:
 int usage(const char* why) {
     std::fprintf(
         stderr,
-        "brasquel_autoplay: %s\nusage: brasquel_autoplay [--speed N] [--shots DIR] [--data DIR] "
+        "brasquel_autoplay: %s\nusage: brasquel_autoplay [--speed N] [--short] [--shots DIR] "
+        "[--data DIR] "
         "[--root DIR] [--profile-only] WALK\n",
         why);
     return 2;
@@ -66,6 +68,7 @@ int main(int argc, char** argv) {
     unsigned speed = 1;
     std::string shots, data, walkPath;
     bool profileOnly = false;
+    bool shortForm = false;
 #ifdef BRASQUEL_SOURCE_DIR
     std::string root = BRASQUEL_SOURCE_DIR;
 #else
@@ -91,6 +94,8 @@ int main(int argc, char** argv) {
             if (!value(data)) return usage("--data needs a folder");
         } else if (arg == "--profile-only") {
             profileOnly = true;
+        } else if (arg == "--short") {
+            shortForm = true;
         } else if (arg == "--root") {
             if (!value(root)) return usage("--root needs a folder");
         } else if (!arg.empty() && arg[0] == '-') {
@@ -144,6 +149,7 @@ int main(int argc, char** argv) {
     }
 
     SRunnerOptions options;
+    options.shortForm = shortForm;
     if (!shots.empty()) {
         options.saveShot = [shots](CImage* image, const std::string& name) {
             GApplication* application = GApplication::getInstance();

@@ -209,13 +209,11 @@ def _fit(image, box):
 
 
 class _Glyph(shop._Icon):
-    """A 64 x 64 drawing scaled down to `target` pixels, its outlines thickened so that they end
-    at the style's width."""
+    """A drawing on the shop icons' 64 x 64 grid, with its outline width `line`."""
 
-    def __init__(self, target):
+    def __init__(self, line=Style.OUTLINE):
         super().__init__()
-        self.target = target
-        self.line = Style.outline_for(target) * 64.0 / target
+        self.line = line
 
     def shape(self, colour, path, box=(4, 4, 56, 56), outline=None):
         super().shape(colour, path, box, self.line if outline is None else outline)
@@ -234,8 +232,25 @@ class _Glyph(shop._Icon):
             ctx.set_source_rgb(*c)
             ctx.stroke()
 
-    def result(self):
-        return _scaled(self.image(), (self.target, self.target))
+
+def _fitted(drawing, size, pad=0):
+    """A drawing on the 64 grid scaled so that its visible part fills `size` (w, h) but for
+    `pad` pixels on every side, centred, its outlines ending at the style's width for that
+    size."""
+    w, h = size[0] - 2 * pad, size[1] - 2 * pad
+    probe = _Glyph()
+    drawing(probe)
+    box = probe.image().getchannel("A").getbbox()
+    scale = min(w / float(box[2] - box[0]), h / float(box[3] - box[1]))
+    g = _Glyph(Style.outline_for(min(w, h)) / scale)
+    drawing(g)
+    image = g.image()
+    image = image.crop(image.getchannel("A").getbbox())
+    image = _scaled(image, (max(1, int(round(image.width * scale))),
+                            max(1, int(round(image.height * scale)))))
+    out = Image.new("RGBA", size, (0, 0, 0, 0))
+    out.alpha_composite(image, ((size[0] - image.width) // 2, (size[1] - image.height) // 2))
+    return out
 
 
 def _star_points(cx, cy, outer, inner, count=5, turn=-math.pi / 2):
@@ -459,10 +474,11 @@ def _glyph(kind, g):
         g.canvas.stroke_line([(32, 32), (32, 14)], 5)
         g.canvas.stroke_line([(32, 32), (45, 38)], 5, Palette.DANGER)
         g.circle(32, 32, 4, Palette.OUTLINE)
-    elif kind == "Build":
-        g.stroke([(20, 58), (40, 24)], 7, rgb("#B5651D"))
-        g.shape(shade(Palette.ROAD, -0.2), lambda: g.canvas.polygon(
-            [(22, 14), (50, 28), (54, 20), (28, 6)]), (22, 6, 32, 22))
+    elif kind == "Build":  # a hammer over a brick
+        g.rect(6, 44, 30, 14, BRICK, 2)
+        g.stroke([(22, 52), (44, 18)], 7, rgb("#B5651D"))
+        g.shape(shade(Palette.ROAD, -0.1), lambda: g.canvas.polygon(
+            [(30, 8), (56, 22), (50, 32), (24, 18)]), (24, 8, 32, 24))
     elif kind == "Status":
         for i, (h, colour) in enumerate(((20, Palette.DANGER), (32, Palette.GOLD),
                                          (46, Palette.PRIMARY["hover"]))):
@@ -477,10 +493,8 @@ def _paper_note(g):
         g.canvas.stroke_line([(44, y), (56, y)], 2, Palette.KERB)
 
 
-def glyph(kind, target):
-    g = _Glyph(target)
-    _glyph(kind, g)
-    return g.result()
+def glyph(kind, size, pad=0):
+    return _fitted(lambda g: _glyph(kind, g), size, pad)
 
 
 # --- Feature symbols ------------------------------------------------------------------------
@@ -542,16 +556,14 @@ def _segment(ctx, cx, cy, r, a0, a1):
     ctx.close_path()
 
 
-def feature_glyph(base, target):
-    g = _Glyph(target)
-    _feature_glyph(base, g)
-    return g.result()
+def feature_glyph(base, size):
+    return _fitted(lambda g: _feature_glyph(base, g), size)
 
 
 # --- Cards ----------------------------------------------------------------------------------
 
-GLYPH = 52
-HEADER_CENTRE = (57, 30)  # the middle of the card's header band
+GLYPH = (70, 48)  # the box a card's symbol fills
+HEADER_CENTRE = (57, 29)  # the middle of the card's header band
 
 
 def card(header, state):
@@ -586,7 +598,7 @@ def action_card(base, state):
 
 def _empty_slot():
     """The socket a locked feature's symbol goes in."""
-    size = GLYPH
+    size = GLYPH[1]
     canvas = Canvas(size, size)
     c = size / 2.0
     canvas.circle(c, c, c - 4)
@@ -678,7 +690,7 @@ def lock_card(type_name):
 
 
 def _padlock():
-    """The shop's padlock, greyed so that only the grey card's look tells the state."""
+    """The shop's gold padlock (the one bright thing on a locked card)."""
     return shop.lock_badge()
 
 
@@ -695,9 +707,9 @@ def feature_fill(base):
 def feature2_lock(type_name):
     """The padlock badge over a type's second feature, on a transparent card (it lies over the
     locked feature's face)."""
-    symbol = _greyed(feature_glyph(type_name + "Feature2", 44), 0.2)
+    symbol = _greyed(feature_glyph(type_name + "Feature2", (44, 36)), 0.2)
     out = Image.new("RGBA", CARD, (0, 0, 0, 0))
-    out = _place(out, symbol, HEADER_CENTRE[0] - 22, HEADER_CENTRE[1] - 22)
+    out = _place(out, symbol, HEADER_CENTRE[0] - 22, HEADER_CENTRE[1] - 18)
     return _place(out, _padlock(), HEADER_CENTRE[0] + 6, HEADER_CENTRE[1] - 6)
 
 
@@ -803,10 +815,10 @@ def star(full):
     w, h = STAR
     canvas = Canvas(w, h)
     canvas.polygon(_star_points(w / 2.0, h / 2.0 + 1, 11, 4.8))
-    colour = Palette.GOLD if full else shade(Palette.PANEL_EDGE, -0.05)
+    colour = Palette.GOLD if full else shade(Palette.PANEL_EDGE, -0.12)
     canvas.lit_fill(colour, (0, 0, w, h))
     canvas.outline(Style.OUTLINE_SMALL,
-                   Palette.OUTLINE if full else shade(Palette.OUTLINE, 0.35))
+                   Palette.OUTLINE if full else shade(Palette.OUTLINE, 0.2))
     if full:
         canvas.circle(9.5, 10, 1.8)
         canvas.fill(Palette.WHITE, alpha=0.7, preserve=False)
@@ -927,7 +939,7 @@ def tab_button(base, state):
               "Press": shade(Palette.PANEL_EDGE, -0.10),
               "Disabled": shade(Palette.PRIMARY["disabled"], 0.2)}[state]
     face = skin.button_face(colour, TAB, corners=(True, True, False, False), lip=0)
-    symbol = glyph(TAB_GLYPHS[base], 28)
+    symbol = glyph(TAB_GLYPHS[base], (28, 26))
     if state == "Disabled":
         symbol = _greyed(symbol)
     face = _place(face, symbol, 7, 6)
@@ -940,7 +952,7 @@ def hint_window():
     canvas = Canvas(w, h)
     left, top, right, bottom = 16.0, 1.0, w - 5.0, h - 5.0
     r = Style.PANEL_RADIUS + 4
-    tail_top, tail_bottom, tip = bottom - 62, bottom - 34, (1.0, bottom - 22)
+    tail_top, tail_bottom, tip = bottom - 70, bottom - 36, (1.0, bottom - 14)
 
     def bubble():
         ctx = canvas.ctx
@@ -960,7 +972,7 @@ def hint_window():
         ctx.close_path()
 
     bubble()
-    canvas.lit_fill(Palette.WHITE, (0, 0, w, h), preserve=False)
+    canvas.lit_fill(shade(Palette.PANEL, 0.6), (0, 0, w, h), preserve=False)
     canvas.highlight_band(left + 6, top + 4, right - left - 12, 20, r - 6, alpha=0.5)
     canvas.ctx.save()
     bubble()
@@ -1103,7 +1115,8 @@ def draw():
         Picture(name(PLAY, "InfoPanel"), info_panel(), grid=INFO_GRID),
     ]
     for icon in HUD_ICONS:
-        pictures.append(Picture(name(PLAY, "Icon" + icon), glyph(icon, HUD_ICON[0]), trim=False))
+        pictures.append(Picture(name(PLAY, "Icon" + icon),
+                                glyph(icon, HUD_ICON, pad=1), trim=False))
     for state in BUTTON_STATES:
         for base in ROUND_BUTTONS:
             pictures.append(Picture(name(PLAY, base + state), round_button(base, state),
