@@ -62,8 +62,7 @@ BUILD_LIST_SCALE = 0.8
 
 INK = DARK_TEXT
 SOFT_INK = 0xFF5A4A3A
-GOLD_TEXT = hex_color("#FFE9A0")
-INCOME_GREEN = hex_color("#B8F0A0")
+INCOME_GREEN = hex_color("#2E6A1E")
 PANEL_FILL = hex_color("#FFF8E6", 235)
 PANEL_BORDER = hex_color("#7A5A3A")
 SECTOR = hex_color("#FF8A3C", 150)
@@ -369,7 +368,7 @@ def money_node():
     node = Node("BaseNode", "MoneyNode", Position=(8, 4, 2), Bounds=(250, 64, 0), CanBeHit=False)
     node.add(sprite("Panel", "Play/MoneyPanel.png", (0, 0, 0), (250, 64)))
     node.add(sprite("Icon", "Play/IconMoney.png", (8, 6, 1), (32, 32)))
-    node.add(text("MoneyText", "button_24", 24, (46, 2, 1), (196, 30, 0), color=GOLD_TEXT,
+    node.add(text("MoneyText", "button_24", 24, (46, 2, 1), (196, 30, 0), color=INK,
                   Text="$0"))
     node.add(sprite("IncomeIcon", "Play/IconIncome.png", (8, 38, 1), (32, 32),
                     Scale=(0.65, 0.65, 1.0)))
@@ -389,7 +388,7 @@ def rating_node():
     node.add(sprite("Icon", "Play/IconGuests.png", (8, 36, 1), (32, 32),
                     Scale=(0.7, 0.7, 1.0)))
     node.add(text("ProgressBarText", "arial_14_crisp", 14, (166, 6, 1), (78, 24, 0), halign=3,
-                  color=WHITE, Text=""))
+                  color=INK, Text=""))
     node.add(bar("ProgressBar", (36, 41, 1), scale=(206.0 / BAR[0], 1.0)))
     return node
 
@@ -403,10 +402,10 @@ def time_node():
                   FillColor=Prop("color", SECTOR), Angle2=Prop("int", 0), CanBeHit=False))
     node.add(sprite("LongArrow", "Play/ClockHand.png", (32, 32, 1.02), (6, 26),
                     PivotPoint=(3, 26)))
-    node.add(text("TimeText", "button_24", 24, (62, 4, 1), (84, 30, 0), halign=2, color=WHITE,
+    node.add(text("TimeText", "button_24", 24, (62, 4, 1), (84, 30, 0), halign=2, color=INK,
                   Text="00:00"))
     node.add(text("TargetTimeText", "arial_14_crisp", 14, (62, 36, 1), (84, 20, 0), halign=2,
-                  color=hex_color("#F0E0C0"), Text=""))
+                  color=SOFT_INK, Text=""))
     return node
 
 
@@ -548,8 +547,8 @@ def resource_tab(name, list_name, list_template, key):
 
 def status_tab():
     tab = page("Tab8")
-    tab.add(text("LevelText", "button_24", 24, (4, 2, 1), (260, 30, 0), color=WHITE,
-                 Text="%GamePlay_LEVEL%"))
+    tab.add(text("LevelText", "button_24", 24, (4, 2, 1), (260, 30, 0), color=INK,
+                 Text=""))
     for index, name in enumerate(("MoneyText", "IncomeText", "GuestsText")):
         tab.add(text(name, "body_18", 18, (4, 36 + index * 24, 1), (260, 22, 0), Text=""))
     rating = tab.add(Node("BaseNode", "RatingNode", Position=(272, 6, 1), Bounds=(156, 24, 0),
@@ -573,7 +572,7 @@ def place_tabs():
     buy.add(building_info())
     buy.add(text("PriceLabel", "body_18", 18, (ACTIONS_X[0], 16, 1), (340, 22, 0),
                  Text="%GamePlay_PriceLabel%"))
-    buy.add(text("PriceText", "title_40", 40, (ACTIONS_X[0], 42, 1), (340, 50, 0), color=WHITE,
+    buy.add(text("PriceText", "title_40", 40, (ACTIONS_X[0], 42, 1), (340, 50, 0), color=INK,
                  Text=""))
     buy.add(card("BuyButton", "Game_BuyButton", ACTIONS_X[3]))
     buy.add(hint_text("%Hint_BuyTab%"))
@@ -582,7 +581,7 @@ def place_tabs():
     request.add(text("OfferLabel", "body_18", 18, (ACTIONS_X[0], 16, 1), (220, 22, 0),
                      Text="%GamePlay_OfferLabel%"))
     request.add(text("OfferPriceText", "button_24", 24, (ACTIONS_X[0], 46, 1), (220, 34, 0),
-                     color=WHITE, Text=""))
+                     color=INK, Text=""))
     request.add(card("AcceptSellOfferButton", "Game_AcceptOfferButton", ACTIONS_X[2]))
     request.add(card("DeclineSellOfferButton", "Game_DeclineOfferButton", ACTIONS_X[3]))
     request.add(hint_text("%Hint_BuyRequestTab%"))
@@ -689,7 +688,7 @@ def game_menu():
     for index, name in enumerate(("MaterialsAmountTabText", "WorkersAmountTabText")):
         x = 8 + index * (TAB[0] + 6)
         menu.add(text(name, "body_18", 18, (x + 40, TABS_Y + 2, 20), (52, 36, 0), halign=2,
-                      color=WHITE, Text="0"))
+                      color=INK, Text="0"))
     for index, (name, template) in enumerate((("MenuButton", "Game_MenuButton"),
                                               ("HelpButton", "Game_HelpButton"),
                                               ("GoalsButton", "Game_GoalsButton"))):
