@@ -36,6 +36,7 @@
 #include "engine/nodes/ListNode.h"
 #include "engine/nodes/ProgressBarNode.h"
 #include "engine/nodes/SpriteNode.h"
+#include "engine/nodes/TabSceneNode.h"
 #include "engine/nodes/TextNode.h"
 #include "engine/properties/CPropertyTypeRegistry.h"
 #include "engine/scene/BaseNode.h"
@@ -57,6 +58,7 @@
 #include "game/config/LevelScores.h"
 #include "game/config/UpgradesConfiguration.h"
 #include "game/level/GBuildingsConfiguration.h"
+#include "game/level/GLevelConfiguration.h"
 #include "game/level/GLevelPaths.h"
 #include "game/scenes/GAchievementsScene.h"
 #include "game/scenes/GMainMenuMovers.h"
@@ -100,7 +102,6 @@ struct SPending {
 constexpr SPending PendingFiles[] = {
     {"scenes/ShopTutorial1.xml", "the tutorials"},
     {"scenes/ShopTutorial2.xml", "the tutorials"},
-    {"scenes/GamePlayScene.oscn", "the play screen"},
     {"scenes/MapTutorial1.xml", "the map's first tutorial"},
     {"scenes/MapTutorial2.xml", "the map's second tutorial"},
 };
@@ -1333,6 +1334,239 @@ TEST_F(AssetLint, BuildingWorkFindsItsTemplatesAndStates) {
                 sprite = sprite || child->isKindOf(NodeTypeSprite);
             if (!sprite) problems.push_back(std::string(name) + ": no shadow sprite");
         }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// ---- The play screen ----
+
+// A node at a path of names below the node, each a direct child of the one before.
+BaseNode* nodeAt(BaseNode* node, const std::string& path) {
+    std::stringstream parts(path);
+    std::string name;
+    while (node && std::getline(parts, name, '/'))
+        node = node->findChildByName(CNameId(name.c_str()).getId(), 1);
+    return node;
+}
+
+// The nodes the play screen binds and the nodes its pages and pop-ups fill, with the kind each
+// must be of (NodeTypeBase: any node).
+struct SPlayNode {
+    std::string path;
+    s32 kind;
+};
+
+std::vector<SPlayNode> playScreenNodes() {
+    const std::string menu = "InternalGamePlayScene/GameMenu/";
+    const std::string tabs = menu + "ActionsTabScene/";
+    std::vector<SPlayNode> nodes = {
+        {"InternalGamePlayScene", NodeTypeControl},
+        {menu + "MoneyNode/MoneyText", NodeTypeText},
+        {menu + "MoneyNode/IncomeText", NodeTypeText},
+        {menu + "MoneyNode/ProgressBar", NodeTypeBaseProgressBar},
+        {menu + "RatingNode/ProgressBarText", NodeTypeText},
+        {menu + "RatingNode/ProgressBar", NodeTypeBaseProgressBar},
+        {menu + "TimeNode/Ellipse", brasquel::GameNodeTypeEllipseSectorNode},
+        {menu + "TimeNode/TimeText", NodeTypeText},
+        {menu + "TimeNode/TargetTimeText", NodeTypeText},
+        {menu + "TimeNode/LongArrow", NodeTypeBase},
+        {menu + "GoalsNode", NodeTypeBase},
+        {menu + "ActionsTabScene", NodeTypeTabScene},
+        {menu + "MaterialsAmountTabText", NodeTypeText},
+        {menu + "WorkersAmountTabText", NodeTypeText},
+        {menu + "MenuButton", NodeTypeButton},
+        {menu + "HelpButton", NodeTypeButton},
+        {menu + "GoalsButton", NodeTypeButton},
+        {tabs + "Tab1/HotelsBuildList", NodeTypeList},
+        {tabs + "Tab2/FactoriesBuildList", NodeTypeList},
+        {tabs + "Tab3/JoysBuildList", NodeTypeList},
+        {tabs + "Tab4/ButtonsNode/BuyMaterialsList", NodeTypeList},
+        {tabs + "Tab5/ButtonsNode/TrainWorkersList", NodeTypeList},
+        {tabs + "Tab6/ProgressNode", NodeTypeControl},
+        {tabs + "Tab6/ProgressNode/HintText", NodeTypeText},
+        {tabs + "Tab6/ProgressNode/Text", NodeTypeText},
+        {tabs + "Tab6/ProgressNode/ProgressBar", NodeTypeBaseProgressBar},
+        {tabs + "Tab6/ProgressNode/AbortButton", NodeTypeControl},
+        {tabs + "Tab6/HotelButtonsNode", NodeTypeControl},
+        {tabs + "Tab6/JoyButtonsNode", NodeTypeControl},
+        {tabs + "Tab6/CustomServiceButtonsNode", NodeTypeControl},
+        {tabs + "Tab6/CustomServiceButtonsNode/CustomServeButton", NodeTypeControl},
+        {tabs + "Tab6/JoyButtonsNode/ActiveFeature2Button/AddImage", NodeTypeSprite},
+        {tabs + "Tab7/BuyButton", NodeTypeControl},
+        {tabs + "Tab7/PriceText", NodeTypeText},
+        {tabs + "Tab9/OfferPriceText", NodeTypeText},
+        {tabs + "Tab9/AcceptSellOfferButton", NodeTypeButton},
+        {tabs + "Tab9/DeclineSellOfferButton", NodeTypeButton},
+        {tabs + "Tab10/SellButton", NodeTypeControl},
+        {tabs + "Tab10/HotelsButton", NodeTypeControl},
+        {tabs + "Tab10/JoysButton", NodeTypeControl},
+        {tabs + "Tab10/FactoriesButton", NodeTypeControl},
+    };
+    for (int n = 1; n <= 10; ++n) {
+        const std::string tab = tabs + "Tab" + std::to_string(n);
+        nodes.push_back({tab, NodeTypeControl});
+        nodes.push_back({tab + "/HintText", NodeTypeText});
+    }
+    for (int n : {4, 5, 8})
+        nodes.push_back({tabs + "Tab" + std::to_string(n) + "Button", NodeTypeButton});
+    for (int n : {4, 5}) {
+        const std::string tab = tabs + "Tab" + std::to_string(n) + "/";
+        nodes.push_back({tab + "ProgressNode/ProgressBar", NodeTypeBaseProgressBar});
+        nodes.push_back({tab + "ProgressNode/Text", NodeTypeText});
+    }
+    for (int n : {1, 2, 3}) {
+        const std::string tab = tabs + "Tab" + std::to_string(n) + "/";
+        nodes.push_back({tab + "Label", NodeTypeText});
+        nodes.push_back({tab + "LabelText", NodeTypeText});
+        nodes.push_back({tab + "BackToBuildButton", NodeTypeButton});
+    }
+    for (int n : {1, 2, 3, 6, 7, 9, 10}) {
+        const std::string info = tabs + "Tab" + std::to_string(n) + "/BuildingInfoNode/";
+        for (const char* text : {"NameText", "StatsText", "AfterUpgradeNode/IncomeNode/Text",
+                                 "AfterUpgradeNode/GuestsNode/Text", "DescriptionNode/Text"})
+            nodes.push_back({info + text, NodeTypeText});
+        nodes.push_back({info + "BrokenNode", NodeTypeBase});
+        nodes.push_back({info + "Preview", NodeTypeSprite});
+    }
+    for (const char* button :
+         {"UpgradeButton", "DestroyButton", "SellButton", "RepairButton", "CustomAction1Button"})
+        nodes.push_back({tabs + "Tab6/HotelButtonsNode/" + button, NodeTypeControl});
+    for (const char* button : {"DestroyButton", "SellButton", "CleanButton"})
+        nodes.push_back({tabs + "Tab6/JoyButtonsNode/" + button, NodeTypeButton});
+    for (const char* button : {"ActiveFeature1Button", "ActiveFeature2Button"})
+        nodes.push_back({tabs + "Tab6/JoyButtonsNode/" + button, NodeTypeButton});
+    for (const char* text : {"LevelText", "MoneyText", "IncomeText", "GuestsText",
+                             "PossibleIncomeText", "PossibleGuestsText"})
+        nodes.push_back({tabs + "Tab8/" + text, NodeTypeText});
+    for (int n = 1; n <= 6; ++n) {
+        nodes.push_back({menu + "RatingNode/Star" + std::to_string(n), NodeTypeBase});
+        nodes.push_back({tabs + "Tab8/RatingNode/Star" + std::to_string(n), NodeTypeBase});
+    }
+    for (int n = 1; n <= 4; ++n)
+        nodes.push_back({tabs + "Tab8/GoalsNode/Goal" + std::to_string(n), NodeTypeCheckBox});
+    const std::pair<const char*, std::vector<const char*>> popups[] = {
+        {"IncomeGuestsInfoNode", {"NameText", "IncomeText", "GuestsText"}},
+        {"GuestsInfoNode", {"NameText", "IncomeText", "GuestsText"}},
+        {"MaterialsWorkersTooltipNode", {"NameText", "MaterialsText", "WorkersText"}},
+        {"WorkersInfoNode", {"NameText", "WorkersText"}},
+        {"MoneyInfoNode", {"NameText", "MoneyText"}},
+        {"FeatureInfoNode", {"NameText"}}};
+    for (const auto& [popup, texts] : popups)
+        for (const char* text : texts)
+            nodes.push_back({menu + popup + "/" + text, NodeTypeText});
+    return nodes;
+}
+
+// The play screen as the game loads it: every node its code binds or fills is there, of its
+// kind; the HUD's goal row has five check boxes; the stars and the clock answer what the code
+// plays on them.
+TEST_F(AssetLint, ThePlayScreensNodesAreThereOfTheirKinds) {
+    CRefPtr<BaseNode> screen = loadScene<BaseNode>(world(), "scenes/GamePlayScene.oscn");
+    ASSERT_TRUE(screen);
+    std::vector<std::string> problems;
+    for (const SPlayNode& wanted : playScreenNodes()) {
+        BaseNode* node = nodeAt(screen.get(), wanted.path);
+        if (!node)
+            problems.push_back(wanted.path + ": missing");
+        else if (!node->isKindOf(wanted.kind))
+            problems.push_back(wanted.path + ": a " + narrow(node->getClassName()) +
+                               ", not of kind " + std::to_string(wanted.kind));
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+
+    BaseNode* goals = nodeAt(screen.get(), "InternalGamePlayScene/GameMenu/GoalsNode");
+    ASSERT_NE(goals, nullptr);
+    u32 boxes = 0;
+    for (const BaseNode* child : goals->getChildren())
+        boxes += child->isKindOf(NodeTypeCheckBox) ? 1 : 0;
+    EXPECT_EQ(boxes, 5u);
+    for (const char* row : {"InternalGamePlayScene/GameMenu/RatingNode",
+                            "InternalGamePlayScene/GameMenu/ActionsTabScene/Tab8/RatingNode"})
+        for (int n = 1; n <= 6; ++n) {
+            BaseNode* star = nodeAt(screen.get(), std::string(row) + "/Star" + std::to_string(n));
+            EXPECT_TRUE(hasState(star, "Full") && hasState(star, "Empty")) << row << " star " << n;
+        }
+    for (const char* state : {"NavTo", "NavFrom", "NavBackTo", "NavBackFrom"})
+        EXPECT_TRUE(hasState(nodeAt(screen.get(), "InternalGamePlayScene"), state)) << state;
+    auto* tabs = dynamic_cast<TabSceneNode*>(
+        nodeAt(screen.get(), "InternalGamePlayScene/GameMenu/ActionsTabScene"));
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->getTabsCount(), 10);
+}
+
+// The templates the play screen's code and lists ask for, the pictures its code loads, the
+// build menus' types and each level's music.
+TEST_F(AssetLint, ThePlayScreensTemplatesPicturesTypesAndMusic) {
+    TemplateCollectionNode* templates = world().menuTemplates.get();
+    ASSERT_NE(templates, nullptr);
+    brasquel::GBuildingsConfiguration* types = world().application->getBuildingsConfiguration();
+    ASSERT_TRUE(types && types->size() > 0);
+    const std::set<std::string> regions = atlasRegionNames(world());
+    std::vector<std::string> problems;
+    auto needTemplate = [&](const std::string& name) -> BaseNode* {
+        BaseNode* found = templates->findTemplate(CNameId(name.c_str()).getId());
+        if (!found) problems.push_back(name + ": no template");
+        return found;
+    };
+    for (const char* name : {"TutorialWindow", "MoneyStar", "Game_SellButton", "Game_UnSellButton",
+                             "Game_CafeOrderButton", "Game_RestoreButton", "Game_U"})
+        needTemplate(name);
+    for (const char* kind : {"Materials", "Workers"})
+        for (int n = 1; n <= 5; ++n)
+            needTemplate(std::string("Game_") + kind + "Button" + std::to_string(n));
+    if (BaseNode* window = needTemplate("TutorialWindow")) {
+        const vector3df& at = window->getPosition();
+        EXPECT_EQ(at, vector3df(570.0f, 516.0f, 1999.0f));
+        BaseNode* line = childOf(window, "Text");
+        EXPECT_TRUE(line && line->isKindOf(NodeTypeText) && hasState(line, "Type1") &&
+                    hasState(line, "Type2"));
+        BaseNode* skip = childOf(window, "SkipTutorialButton");
+        EXPECT_TRUE(skip && childOf(skip, "Text") && childOf(skip, "bg"));
+        EXPECT_TRUE(hasState(window, "NavTo") && hasState(window, "NavFrom"));
+    }
+    for (const auto& [name, type] : types->getTypes()) {
+        const std::string label = name.getName().c_str();
+        if (!type->ButtonTemplate.isEmpty())
+            needTemplate(type->ButtonTemplate.getName().c_str());
+        for (u32 f = 0; f < type->Features.size(); ++f) {
+            BaseNode* button = needTemplate(type->Features[f].ButtonName.getName().c_str());
+            const std::vector<BaseNode*> parts =
+                button ? button->getChildren() : std::vector<BaseNode*>();
+            if (button && (parts.size() < 2 || !parts[0]->isKindOf(NodeTypeSprite) ||
+                           !parts[1]->isKindOf(NodeTypeSprite)))
+                problems.push_back(label + ": its feature button lacks the face and the fill");
+        }
+        if (type->Features.size() >= 2) {
+            const std::string lock = "scenes/images/GameMenu/Buttons/" +
+                                     std::string(type->DisplayName.c_str()) +
+                                     "Feature2ButtonLock.png";
+            if (!regions.count(lock)) problems.push_back(lock + ": no such picture");
+        }
+    }
+    const char* const menus[] = {"Camping1", "Hostel1", "GuestHouse1", "BusinessHotel1",
+                                 "HotelN51", "HotelN61", "Cafe", "CityMall", "AquaPark",
+                                 "Statue", "Garden", "Memorial", "TruckStation", "REAgency",
+                                 "PRAgency"};
+    // The hotels come first; their lock pictures drop the level from the type's name.
+    constexpr size_t Hotels = 6;
+    for (size_t i = 0; i < std::size(menus); ++i) {
+        const char* type = menus[i];
+        if (!types->find(CNameId(type))) problems.push_back(std::string(type) + ": not a type");
+        std::string base = type;
+        if (i < Hotels) base.pop_back();
+        const std::string lock = "scenes/images/GameMenu/Buttons/" + base + "ButtonLock.png";
+        if (!regions.count(lock)) problems.push_back(lock + ": no such picture");
+    }
+    for (const std::string& file : assetFiles("levels", ".xml")) {
+        if (fs::path(file).filename() != "LevelConfiguration.xml") continue;
+        auto level = makeRef<brasquel::GLevelConfiguration>();
+        CXmlReader* reader = world().files->createXmlReader(stringc(file.c_str()));
+        ASSERT_NE(reader, nullptr) << file;
+        EXPECT_TRUE(level->read(reader)) << file;
+        reader->drop();
+        const std::string cue = "GameMusicSetting" + std::to_string(level->SettingIndex);
+        if (!world().soundPack || !world().soundPack->findCue(CNameId(cue.c_str())))
+            problems.push_back(file + ": no music cue " + cue);
+    }
     EXPECT_TRUE(problems.empty()) << joined(problems);
 }
 

@@ -8,7 +8,8 @@ follows from them is derived here, never written by hand:
   (its Position plus (70, 40)), for the vehicles of the lot's building work;
 - "NeutralCar" paths along the roads (one per lane) for the passing cars;
 - pedestrian paths along the walkways, usable both ways, with the walkers' sideways spread;
-- the scene file: the backdrop, the lots under "Buildings", the vehicle layer "CargosNode", a
+- the scene file: the backdrop, the lots under "Buildings", the vehicle layer "CargosNode", the
+  parked cars (a OnceSpawnerNode each: on some loads a car of the list stands there), a
   walker spawner two levels below the level scene (the walkers find their level as their third
   ancestor) and a bird spawner.
 A folder gets "Level.oscn", "LevelConfiguration.xml", "LevelPaths.xml" and "Backdrop.jpg"; the
@@ -181,6 +182,9 @@ def configuration_text(description):
             props.append((key, Prop("float", start[key])))
     if "unlock" in description:
         props.append(("UnlockLevels", Prop("string", ";".join(description["unlock"]))))
+    for key in ("IsSellOn", "IsClockOn"):
+        if key in description:
+            props.append((key, Prop("bool", description[key])))
     lines = ["<Level>"] + properties_element(props, 1) + ["\t<Objectives>"]
     for objective in description.get("objectives", []):
         attributes = [("Type", objective["type"])]
@@ -223,6 +227,13 @@ def scene(description):
             node.set("LuckinessType", Prop("int", lot["luckiness"]))
         lots.add(node)
     root.add(Node("BaseNode", "CargosNode", CanBeHit=False))
+    for index, parked in enumerate(description.get("parked", [])):
+        x, y = parked["position"]
+        root.add(Node("BaseNode", "ParkedCar%d" % (index + 1), class_override="OnceSpawnerNode",
+                      Position=(x, y, parked.get("depth", 0)), CanBeHit=False,
+                      ObjTemplateIDs=Prop("string", ";".join(parked["cars"])),
+                      ObjState=Prop("string", ";".join(parked["states"])),
+                      ShowLevelPercent=Prop("int", parked.get("percent", 50))))
     walkers = root.add(Node("BaseNode", "Walkers", CanBeHit=False))
     if description.get("walkways"):
         walkers.add(Node("SpawnerNode", "WalkerSpawner", CanBeHit=False,
@@ -347,6 +358,12 @@ def check(description, where):
         for car in road.get("cars", []):
             if car not in movertemplates.CAR_TEMPLATES:
                 raise ValueError("%s: no car template %s" % (where, car))
+    for parked in description.get("parked", []):
+        for car in parked["cars"]:
+            if car not in movertemplates.CAR_TEMPLATES:
+                raise ValueError("%s: no car template %s" % (where, car))
+        if not parked["states"] or not 0 <= parked.get("percent", 50) <= 100:
+            raise ValueError("%s: a parked car needs a state and a chance of 0 to 100" % where)
     for walk in description.get("walkways", []):
         if len(walk["points"]) < 2:
             raise ValueError("%s: a walkway needs two points" % where)

@@ -135,6 +135,117 @@ SCENE_CONTRACTS.update({
         "states": {"Scene": ("NavTo", "NavBackFrom")},
     },
 })
+# The play screen: every node its code binds, by path below the root, with its class.
+PROGRESS_CLASSES = {"ProgressBarNode"}
+CHECK_CLASSES = {"CheckBoxNode"}
+_MENU = "InternalGamePlayScene/GameMenu/"
+_TABS = _MENU + "ActionsTabScene/"
+PLAY_SCENE = "scenes/GamePlayScene.oscn"
+PLAY_NODES = dict(
+    {"InternalGamePlayScene": CONTROL_CLASSES, "InternalGamePlayScene/GameMenu": CONTROL_CLASSES,
+     _MENU + "MoneyNode": None, _MENU + "MoneyNode/MoneyText": TEXT_CLASSES,
+     _MENU + "MoneyNode/IncomeText": TEXT_CLASSES,
+     _MENU + "MoneyNode/ProgressBar": PROGRESS_CLASSES,
+     _MENU + "RatingNode": None, _MENU + "RatingNode/ProgressBarText": TEXT_CLASSES,
+     _MENU + "RatingNode/ProgressBar": PROGRESS_CLASSES,
+     _MENU + "TimeNode": None, _MENU + "TimeNode/Ellipse": {"GEllipseSectorNode"},
+     _MENU + "TimeNode/TimeText": TEXT_CLASSES, _MENU + "TimeNode/TargetTimeText": TEXT_CLASSES,
+     _MENU + "TimeNode/LongArrow": None, _MENU + "GoalsNode": None,
+     _MENU + "ActionsTabScene": {"TabSceneNode"},
+     _MENU + "MaterialsAmountTabText": TEXT_CLASSES, _MENU + "WorkersAmountTabText": TEXT_CLASSES,
+     _MENU + "MenuButton": BUTTON_CLASSES, _MENU + "HelpButton": BUTTON_CLASSES,
+     _MENU + "GoalsButton": BUTTON_CLASSES,
+     _TABS + "Tab1/HotelsBuildList": {"ListNode"}, _TABS + "Tab2/FactoriesBuildList": {"ListNode"},
+     _TABS + "Tab3/JoysBuildList": {"ListNode"},
+     _TABS + "Tab4/ButtonsNode/BuyMaterialsList": {"ListNode"},
+     _TABS + "Tab5/ButtonsNode/TrainWorkersList": {"ListNode"},
+     _TABS + "Tab6/ProgressNode": CONTROL_CLASSES,
+     _TABS + "Tab6/ProgressNode/HintText": TEXT_CLASSES,
+     _TABS + "Tab6/ProgressNode/Text": TEXT_CLASSES,
+     _TABS + "Tab6/ProgressNode/ProgressBar": PROGRESS_CLASSES,
+     _TABS + "Tab6/ProgressNode/AbortButton": BUTTON_CLASSES,
+     _TABS + "Tab6/HotelButtonsNode": CONTROL_CLASSES,
+     _TABS + "Tab6/JoyButtonsNode": CONTROL_CLASSES,
+     _TABS + "Tab6/CustomServiceButtonsNode": CONTROL_CLASSES,
+     _TABS + "Tab6/CustomServiceButtonsNode/CustomServeButton": BUTTON_CLASSES,
+     _TABS + "Tab6/JoyButtonsNode/ActiveFeature2Button/AddImage": SPRITE_CLASSES,
+     _TABS + "Tab7/BuyButton": BUTTON_CLASSES, _TABS + "Tab7/PriceText": TEXT_CLASSES,
+     _TABS + "Tab9/OfferPriceText": TEXT_CLASSES,
+     _TABS + "Tab9/AcceptSellOfferButton": BUTTON_CLASSES,
+     _TABS + "Tab9/DeclineSellOfferButton": BUTTON_CLASSES,
+     _TABS + "Tab10/SellButton": BUTTON_CLASSES},
+    **{_TABS + "Tab%dButton" % n: BUTTON_CLASSES for n in (4, 5, 8)},
+    **{_TABS + "Tab%d" % n: CONTROL_CLASSES for n in range(1, 11)},
+    **{_TABS + "Tab%d/HintText" % n: TEXT_CLASSES for n in range(1, 11)},
+    **{_TABS + "Tab%d/%s" % (n, part): classes for n in (4, 5)
+       for part, classes in (("ProgressNode", None), ("ButtonsNode", CONTROL_CLASSES),
+                             ("ProgressNode/ProgressBar", PROGRESS_CLASSES),
+                             ("ProgressNode/Text", TEXT_CLASSES))},
+    **{_TABS + "Tab%d/%s" % (n, part): TEXT_CLASSES for n in (1, 2, 3)
+       for part in ("Label", "LabelText")},
+    **{_TABS + "Tab%d/BuildingInfoNode/%s" % (n, part): classes
+       for n in (1, 2, 3, 6, 7, 9, 10)
+       for part, classes in (("NameText", TEXT_CLASSES), ("StatsText", TEXT_CLASSES),
+                             ("AfterUpgradeNode/IncomeNode/Text", TEXT_CLASSES),
+                             ("AfterUpgradeNode/GuestsNode/Text", TEXT_CLASSES),
+                             ("BrokenNode", None), ("DescriptionNode/Text", TEXT_CLASSES),
+                             ("Preview", SPRITE_CLASSES))},
+    **{_TABS + "Tab6/HotelButtonsNode/" + b: BUTTON_CLASSES
+       for b in ("UpgradeButton", "DestroyButton", "SellButton", "RepairButton",
+                 "CustomAction1Button")},
+    **{_TABS + "Tab6/JoyButtonsNode/" + b: BUTTON_CLASSES
+       for b in ("DestroyButton", "SellButton", "ActiveFeature1Button", "ActiveFeature2Button",
+                 "CleanButton")},
+    **{_TABS + "Tab10/" + b: BUTTON_CLASSES for b in ("HotelsButton", "JoysButton",
+                                                      "FactoriesButton")},
+    **{_TABS + "Tab%d/BackToBuildButton" % n: BUTTON_CLASSES for n in (1, 2, 3)},
+    **{_TABS + "Tab8/" + t: TEXT_CLASSES for t in ("LevelText", "MoneyText", "IncomeText",
+                                                   "GuestsText", "PossibleIncomeText",
+                                                   "PossibleGuestsText")},
+    **{_TABS + "Tab8/RatingNode/Star%d" % n: None for n in range(1, 7)},
+    **{_TABS + "Tab8/GoalsNode/Goal%d" % n: CHECK_CLASSES for n in range(1, 5)},
+    **{_MENU + "RatingNode/Star%d" % n: None for n in range(1, 7)},
+    **{_MENU + "GoalsNode/Goal%d" % n: CHECK_CLASSES for n in range(1, 6)},
+    **{_MENU + name: None for name in ("IncomeGuestsInfoNode", "GuestsInfoNode",
+                                       "MaterialsWorkersTooltipNode", "WorkersInfoNode",
+                                       "MoneyInfoNode", "FeatureInfoNode")},
+    **{_MENU + "%s/%s" % (node, part): TEXT_CLASSES
+       for node, parts in (("IncomeGuestsInfoNode", ("NameText", "IncomeText", "GuestsText")),
+                           ("GuestsInfoNode", ("NameText", "IncomeText", "GuestsText")),
+                           ("MaterialsWorkersTooltipNode", ("NameText", "MaterialsText",
+                                                            "WorkersText")),
+                           ("MoneyInfoNode", ("NameText", "MoneyText")),
+                           ("WorkersInfoNode", ("NameText", "WorkersText")),
+                           ("FeatureInfoNode", ("NameText",)))
+       for part in parts})
+SCENE_CONTRACTS[PLAY_SCENE] = {
+    "root": "GGamePlayScene",
+    "nodes": PLAY_NODES,
+    "states": dict({"InternalGamePlayScene": NAV_STATES},
+                   **{path: ("Full", "Empty") for path in PLAY_NODES if "/Star" in path}),
+}
+# The pictures the play screen's code names, the templates it and its lists use, the building
+# types of its three build menus.
+BUILD_MENU_TYPES = ("Camping1", "Hostel1", "GuestHouse1", "BusinessHotel1", "HotelN51",
+                    "HotelN61", "Cafe", "CityMall", "AquaPark", "Statue", "Garden", "Memorial",
+                    "TruckStation", "REAgency", "PRAgency")
+PLAY_BUTTONS = "scenes/images/GameMenu/Buttons/"
+PLAY_TEMPLATES = (["TutorialWindow", "MoneyStar", "Game_SellButton", "Game_UnSellButton",
+                   "Game_CafeOrderButton", "Game_RestoreButton", "Game_U", "Game_GoalCheckBox"] +
+                  ["Game_%sButton%d" % (kind, n) for kind in ("Materials", "Workers")
+                   for n in range(1, 6)])
+LIST_PARTS = {"HotelsBuildList": ("Image",), "JoysBuildList": ("Image",),
+              "FactoriesBuildList": ("Image",), "BuyMaterialsList": ("Text", "Text"),
+              "TrainWorkersList": ("Text", "Text")}
+
+
+def lock_picture(type_name):
+    """The picture a locked build entry shows: the type's name, a hotel's without its level."""
+    hotels = BUILD_MENU_TYPES[:6]
+    return PLAY_BUTTONS + (type_name[:-1] if type_name in hotels else type_name) + \
+        "ButtonLock.png"
+
+
 # The shop sells the upgrades table (UPGRADES_TABLE): a GShopButton's UpgradeName names an
 # upgrade of it.
 SHOP_SCENE = "scenes/ShopScene.oscn"
@@ -925,6 +1036,89 @@ def lint_effects(content, problems):
             problems.append("%s: nothing answers Boost" % path)
 
 
+def _collection(path, problems):
+    root = _parse(_asset_path(path), problems)
+    return {_node_name(t): t for t in root.findall("SceneNode")} if root is not None else {}
+
+
+def _children(node):
+    return node.findall("SceneNode") if node is not None else []
+
+
+def lint_play_screen(content, problems):
+    """What the play screen's code relies on beyond its scene's nodes: the lock pictures, the
+    templates (the features' with their face and fill), the parts its lists write, the lot
+    templates' "MoneyBurst", each level's music cue and the build menus' types."""
+    for type_name in BUILD_MENU_TYPES:
+        if not content.picture_exists(lock_picture(type_name)):
+            problems.append("the build menus' lock picture %s is in no atlas"
+                            % lock_picture(type_name))
+    templates = _collection(MENU_TEMPLATES, problems)
+    wanted = list(PLAY_TEMPLATES)
+    table = _parse(_asset_path(BUILDINGS_TABLE), problems)
+    types = {}
+    for building in table.iter("Building") if table is not None else ():
+        props = {p.get("Name"): p.get("Value") for p in building.iter() if p.get("Name")}
+        types[props.get("Name")] = props
+        if props.get("ButtonTemplate"):
+            wanted.append(props["ButtonTemplate"])
+        features = building.findall("ActiveFeature")
+        for feature in features:
+            name = feature.get("ButtonName")
+            parts = _children(templates.get(name))
+            if name not in templates:
+                continue  # reported below
+            if len(parts) < 2 or any((p.get("ClassOverride") or p.get("Type")) != "SpriteNode"
+                                     for p in parts[:2]):
+                problems.append("%s: the feature button %s has no face and fill sprites first"
+                                % (MENU_TEMPLATES, name))
+            wanted.append(name)
+        if len(features) >= 2:
+            lock = PLAY_BUTTONS + props.get("DisplayName", "") + "Feature2ButtonLock.png"
+            if not content.picture_exists(lock):
+                problems.append("the second feature's lock picture %s is in no atlas" % lock)
+    for name in wanted:
+        if name not in templates:
+            problems.append("%s: no template %s, which the play screen uses"
+                            % (MENU_TEMPLATES, name))
+    for type_name in BUILD_MENU_TYPES:
+        if type_name not in types:
+            problems.append("%s lacks %s, a type of the build menus" % (BUILDINGS_TABLE, type_name))
+    scene = _parse(_asset_path(PLAY_SCENE), problems) if PLAY_SCENE in content.files else None
+    for node in scene.iter("SceneNode") if scene is not None else ():
+        name = _node_name(node)
+        if name not in LIST_PARTS:
+            continue
+        element = next((c for c in _children(templates.get(_value_of(node, "TemplateName")))
+                        if _node_name(c) == "Element"), None)
+        parts = [_node_name(c) for c in _children(element)]
+        for part in set(LIST_PARTS[name]):
+            if parts.count(part) < LIST_PARTS[name].count(part):
+                problems.append("%s: the element of %s lacks its %s" % (PLAY_SCENE, name, part))
+    lots = _collection(LEVEL_TEMPLATES, problems)
+    for type_name in types:
+        states = set()
+        for node in [lots.get(type_name)] + _children(lots.get(type_name)):
+            states |= _states(node) if node is not None else set()
+        if type_name in lots and "MoneyBurst" not in states:
+            problems.append("%s: the lot %s does not answer MoneyBurst" % (LEVEL_TEMPLATES,
+                                                                         type_name))
+    burst = lots.get("MoneyBurst")
+    if burst is None or not any("MoneyBurst" in _states(n) for n in burst.iter("SceneNode")):
+        problems.append("%s: no part MoneyBurst that plays MoneyBurst" % LEVEL_TEMPLATES)
+    from .sounds import PACK
+    pack = _parse(_asset_path(PACK), problems) if PACK in content.files else None
+    cues = {c.get("Name") for c in pack.iter("SoundCue")} if pack is not None else set()
+    for path in sorted(glob.glob(os.path.join(REPO, ASSETS, "levels", "*",
+                                              "LevelConfiguration.xml"))):
+        level = _parse(path, problems)
+        setting = next((p.get("Value") for p in level.iter() if p.get("Name") == "SettingIndex"),
+                       "1") if level is not None else "1"
+        if "GameMusicSetting" + setting not in cues:
+            problems.append("%s: no music cue GameMusicSetting%s for its SettingIndex"
+                            % (os.path.relpath(path, REPO), setting))
+
+
 def lint_all():
     problems = []
     content = Content(problems)
@@ -952,4 +1146,5 @@ def lint_all():
     lint_upgrades(content, problems)
     lint_level_scores(problems)
     lint_achievement_texts(content, problems)
+    lint_play_screen(content, problems)
     return ["lint: " + p for p in problems]

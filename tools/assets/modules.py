@@ -1,8 +1,8 @@
 """The list of generator modules, in the fixed order in which they run. A new generator module is
 added here (its place decides what it may rely on: the atlases and fonts before the templates)."""
 from . import (atlases, buildings, comicscenes, effects, fonts, levels, lottemplates, mapscene,
-               menupaths, menuscene, shellscenes, shopscenes, sounds, startscreens, startup, tables,
-               templates, texts, upgrades)
+               menupaths, menuscene, playscene, shellscenes, shopscenes, sounds, startscreens,
+               startup, tables, templates, texts, upgrades)
 
 
 def all_modules():
@@ -13,6 +13,7 @@ def all_modules():
     modules += [upgrades.MODULE]
     modules += [lottemplates.MODULE]
     modules += [shopscenes.MODULE]
+    modules += [playscene.MODULE]
     modules += [mapscene.MODULE]
     modules += [effects.MODULE]
     modules += [levels.MODULE]

@@ -26,29 +26,28 @@ class ChangedModulesTest(unittest.TestCase):
         self.assertEqual(picked("tools/assets/atlases.toml"), ATLASES)
         # the start screens and the scene files that name fonts
         self.assertEqual(picked("tools/assets/fonts.toml"),
-                         ["comicscenes", "fonts", "mapscene", "menuscene", "shellscenes",
-                          "shopscenes", "startscreens",
-                          "templates"])
+                         ["comicscenes", "fonts", "mapscene", "menuscene", "playscene",
+                          "shellscenes", "shopscenes", "startscreens", "templates"])
 
     def test_a_changed_generator_picks_its_module_and_those_importing_it(self):
         self.assertEqual(picked("tools/assets/sfx.py"), ["sounds"])
         self.assertEqual(picked("tools/assets/startup.py"), ["startup"])
         self.assertEqual(picked("tools/assets/texts.py"),
-                         ["comicscenes", "fonts", "mapscene", "menuscene", "shellscenes",
-                          "shopscenes", "templates", "texts"])
-        # the skin feeds its atlas, the play screen's pictures drawn with it (GameMenu), the
-        # templates and the screens built from them, not the other atlases
+                         ["comicscenes", "fonts", "mapscene", "menuscene", "playscene",
+                          "shellscenes", "shopscenes", "templates", "texts"])
+        # the skin feeds its atlas and the play screen's (whose art draws with it), the templates
+        # and the screens built from them, not the other atlases
         self.assertEqual(picked("tools/assets/art/skin.py"),
-                         ["atlas.GameMenu", "atlas.MainMenu", "mapscene", "shellscenes",
+                         ["atlas.GameMenu", "atlas.MainMenu", "mapscene", "playscene", "shellscenes",
                           "shopscenes", "templates"])
-        # the building art feeds its atlas, the play screen's build entries and the lots'
+        # the building art feeds its atlas, the play screen's (its build entries) and the lots'
         # templates
         self.assertEqual(picked("tools/assets/art/buildings.py"),
                          ["atlas.Buildings", "atlas.GameMenu", "lottemplates"])
 
     def test_a_changed_art_kit_picks_every_module_drawing_with_it(self):
-        scenes = ["comicscenes", "files.comics", "fonts", "mapscene", "menuscene", "shellscenes",
-                  "shopscenes", "templates"]
+        scenes = ["comicscenes", "files.comics", "fonts", "mapscene", "menuscene", "playscene",
+                  "shellscenes", "shopscenes", "templates"]
         self.assertEqual(picked("tools/assets/art/kit.py"),
                          sorted(ATLASES + scenes + ["effects", "levels", "lottemplates",
                                                    "startscreens"]))
