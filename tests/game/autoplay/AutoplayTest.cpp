@@ -456,6 +456,8 @@ TEST(WalkFile, KeyStrokesAndTypedText) {
         {"ctrl+shift+S", true, true, true, false, SDLK_s},
         {"alt+F4", true, false, false, true, SDLK_F4},
         {"ctrl++", true, false, true, false, SDLK_PLUS},
+        {"KpPlus", true, false, false, false, SDLK_KP_PLUS},
+        {"shift+KpMultiply", true, true, false, false, SDLK_KP_MULTIPLY},
         {"hyper+A", false, false, false, false, 0},
         {"Bogus", false, false, false, false, 0},
     };

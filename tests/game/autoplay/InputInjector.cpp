@@ -48,6 +48,10 @@ const SNamedKey kNamedKeys[] = {
     {"f10", SDLK_F10},
     {"f11", SDLK_F11},
     {"f12", SDLK_F12},
+    {"kpplus", SDLK_KP_PLUS},
+    {"kpminus", SDLK_KP_MINUS},
+    {"kpmultiply", SDLK_KP_MULTIPLY},
+    {"kpdivide", SDLK_KP_DIVIDE},
 };
 
 std::string lower(const std::string& text) {

@@ -28,8 +28,9 @@
 //   hover PATH [at X Y]         the pointer moves there
 //   drag PATH [at X Y] to PATH [at X Y]
 //                               press, move and release
-//   key KEY                     key down and up; KEY is a name (Escape, Return, A, F1, ...)
-//                               with optional modifiers before it: ctrl+shift+S
+//   key KEY                     key down and up; KEY is a name (Escape, Return, A, F1, the
+//                               numeric pad's KpPlus, ...) with optional modifiers before it:
+//                               ctrl+shift+S
 //   keydown KEY / keyup KEY
 //   text "TEXT"                 typed text: per character a key down, its text input, a key up
 //   focus lost|gained           the window loses or gains the input focus
