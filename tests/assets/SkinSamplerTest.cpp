@@ -95,7 +95,7 @@ constexpr s32 BackdropBorder = 10;
 // Share of a coloured face that must be of its colour.
 constexpr f32 MinOwnColour = 0.4f;
 // An empty place of the backdrop (right of the arrow buttons) where its colour is read.
-constexpr s32 BackdropSampleX = 880, BackdropSampleY = 200, BackdropSampleSize = 20;
+constexpr s32 BackdropSampleX = 830, BackdropSampleY = 240, BackdropSampleSize = 20;
 
 struct SRect {
     s32 x0 = 0, y0 = 0, x1 = 0, y1 = 0;
@@ -186,6 +186,8 @@ TEST(SkinSampler, EveryTemplateShowsItsSkinAtItsPlace) {
                                           "atlases/ShopMenu.xml",
                                           "--atlas",
                                           "atlases/MapMenu.xml",
+                                          "--atlas",
+                                          "atlases/GameMenu.xml",
                                           "--templates",
                                           "scenes/TemplateCollection.oscn",
                                           "--dictionary",

@@ -592,14 +592,17 @@ def sampler():
                   TemplateName="Options_Slider", MinValue=0.0, MaxValue=100.0, Value=20.0))
     body.add(Node("ControlNode", "PagePaper", Position=(872, 236, z), Bounds=(1024, 768, 0),
                   TemplateName="ComicsPaper", WantFocus=False, Scale=(0.07, 0.07, 1.0)))
-    # the play screen's templates, tiny, in a grid below the paper
+    # the play screen's templates, tiny, in three grids clear of the bands the sampler's test
+    # keeps plain around the other controls: between the shop card and the paper, one row below
+    # the paper, and right of the options' slider; the bar at the end of the last
     from . import playscene
-    cell, columns = (9, 9), 12
-    places = [(852 + c * cell[0], 184 + r * cell[1]) for r in range(5) for c in range(columns)]
-    places += [(852 + c * cell[0], 298 + r * cell[1]) for r in range(2) for c in range(columns)]
+    cell, icon = 7, 6.0
+    places = [(852 + c * cell, 194 + r * cell) for r in range(3) for c in range(18)]
+    places += [(852 + c * cell, 303) for c in range(18)]
+    places += [(920 + c * cell, 366 + r * cell) for r in range(7) for c in range(8)]
     for index, template in enumerate(playscene.templates()):
         w, h = template.get("Bounds", (10, 10, 0))[:2]
-        scale = min(8.0 / w, 8.0 / h)
+        scale = min(icon / w, icon / h)
         x, y = places[index]
         cls = {"Game_GoalCheckBox": "CheckBoxNode", "Game_Bar": "ProgressBarNode"}.get(
             template.name, "ListNode" if template.name.endswith("List") else "ButtonNode")
@@ -607,10 +610,10 @@ def sampler():
         if cls == "CheckBoxNode":  # the box alone: its text lies beside it
             props["IsChecked"] = True
             w, h = playscene.GOAL_BOX, playscene.GOAL_BOX
-            scale = 8.0 / w
-        if cls == "ProgressBarNode":  # a bar is long: a third of its size, right of the slider
+            scale = icon / w
+        if cls == "ProgressBarNode":  # a bar is long: a third of its size
             props.update(KnobType=1, Value=60.0)
-            scale, x, y = 1 / 3.0, 908, 386
+            scale, x, y = 1 / 3.0, 920, 417
         body.add(Node(cls, "Play_" + template.name, Position=(x, y, z), Bounds=(w, h, 0),
                       TemplateName=template.name, Scale=(scale, scale, 1.0), **props))
     return root
