@@ -600,13 +600,20 @@ def sampler():
     places = [(852 + c * cell, 194 + r * cell) for r in range(3) for c in range(18)]
     places += [(852 + c * cell, 303) for c in range(18)]
     places += [(920 + c * cell, 366 + r * cell) for r in range(7) for c in range(8)]
-    for index, template in enumerate(playscene.templates()):
+    lists = iter([(920 + i * 16, 382) for i in range(3)])
+    places = iter(places)
+    for template in playscene.templates():
         w, h = template.get("Bounds", (10, 10, 0))[:2]
         scale = min(icon / w, icon / h)
-        x, y = places[index]
         cls = {"Game_GoalCheckBox": "CheckBoxNode", "Game_Bar": "ProgressBarNode"}.get(
             template.name, "ListNode" if template.name.endswith("List") else "ButtonNode")
         props = {"Strings": ["1"]} if cls == "ListNode" else {}
+        if cls == "ListNode":  # one element, larger: its slot is pale
+            w, h = template.find("Element").get("Bounds")[:2]
+            scale = 13.0 / w
+            x, y = next(lists)
+        else:
+            x, y = next(places)
         if cls == "CheckBoxNode":  # the box alone: its text lies beside it
             props["IsChecked"] = True
             w, h = playscene.GOAL_BOX, playscene.GOAL_BOX
