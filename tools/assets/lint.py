@@ -1228,6 +1228,20 @@ def lint_play_info(content, problems):
                 problems.append("%s: Tab%d has no text %s for its hints" % (PLAY_SCENE, n, part))
 
 
+def lint_level_texts(content, problems):
+    """Every %Key% a level's configuration shows (its description, its objectives' texts) is in
+    the dictionary."""
+    for path in sorted(glob.glob(os.path.join(REPO, ASSETS, "levels", "*",
+                                              "LevelConfiguration.xml"))):
+        level = _parse(path, problems)
+        for element in level.iter() if level is not None else ():
+            for value in element.attrib.values():
+                for key in TEXT_KEY.findall(value):
+                    if key not in content.texts:
+                        problems.append("%s: the text %%%s%% is not in the dictionary"
+                                        % (os.path.relpath(path, REPO), key))
+
+
 def lint_all():
     problems = []
     content = Content(problems)
@@ -1257,4 +1271,5 @@ def lint_all():
     lint_achievement_texts(content, problems)
     lint_play_screen(content, problems)
     lint_play_info(content, problems)
+    lint_level_texts(content, problems)
     return ["lint: " + p for p in problems]
