@@ -116,7 +116,9 @@ bool GMiniGameAuctionScene::onSceneChangeStarted(CEvent* event) {
     m_pointsPerTurn = PointsPerTurn;
     setGameTime(0);
     m_dialAngle = 0.0f;
-    scenes::setText(m_timeLeft, formatMinutesSeconds(static_cast<u32>(getMaxLevelTime() > 0 ? getMaxLevelTime() : 0)));
+    scenes::setText(
+        m_timeLeft,
+        formatMinutesSeconds(static_cast<u32>(getMaxLevelTime() > 0 ? getMaxLevelTime() : 0)));
     if (m_longArrow) {
         m_longArrow->setRotation(vector3df(0.0f, 0.0f, 0.0f));
         m_longArrow->markTransformDirty();
@@ -149,7 +151,8 @@ void GMiniGameAuctionScene::dealTurn() {
         }
     };
     rotateLeft(random.nextTwister() % ZoneCount);
-    while (list[0] == m_values[0] && list[1] == m_values[1] && list[2] == m_values[2]) rotateLeft(1);
+    while (list[0] == m_values[0] && list[1] == m_values[1] && list[2] == m_values[2])
+        rotateLeft(1);
 
     m_correctValue = high;
     for (u32 i = 0; i < ZoneCount; ++i) m_values[i] = list[i];
@@ -175,8 +178,10 @@ void GMiniGameAuctionScene::showTime() {
     const u32 elapsed = getGameTime();
     scenes::setText(m_timeLeft, formatMinutesSeconds(limit > elapsed ? limit - elapsed : 0));
     // Without a time limit the dial stands full: the game ends at this update.
-    m_dialAngle = limit > 0 ? static_cast<f32>(static_cast<double>(elapsed) * 360.0 / static_cast<double>(limit))
-                            : 360.0f;
+    m_dialAngle =
+        limit > 0
+            ? static_cast<f32>(static_cast<double>(elapsed) * 360.0 / static_cast<double>(limit))
+            : 360.0f;
     if (m_longArrow) {
         m_longArrow->setRotation(vector3df(0.0f, 0.0f, m_dialAngle));
         m_longArrow->markTransformDirty();
@@ -184,7 +189,9 @@ void GMiniGameAuctionScene::showTime() {
     if (m_ellipse) m_ellipse->Angle1 = static_cast<s32>(m_dialAngle);
 }
 
-void GMiniGameAuctionScene::showScore() { scenes::setText(m_scoreText, groupDigits(getScore(), L',')); }
+void GMiniGameAuctionScene::showScore() {
+    scenes::setText(m_scoreText, groupDigits(getScore(), L','));
+}
 
 bool GMiniGameAuctionScene::onUpdate(u32 periodMs) {
     static_cast<void>(GMiniGameScene::onUpdate(periodMs));
@@ -219,7 +226,8 @@ void GMiniGameAuctionScene::sendFlyingPoints() {
     auto* flying = static_cast<GTextTrailNode*>(clone);
     flying->Velocity = FlyingTextVelocity;
     flying->setVisible(true);
-    flying->start({vector2df(point.X, point.Y), vector2df(ScoreTargetX, ScoreTargetY)}, -1, false, false);
+    flying->start({vector2df(point.X, point.Y), vector2df(ScoreTargetX, ScoreTargetY)}, -1, false,
+                  false);
     flying->setText(widenLatin1(decimalText(m_pointsPerTurn)));
 }
 
@@ -230,7 +238,8 @@ bool GMiniGameAuctionScene::onNodePressed(CEvent* event) {
         SceneNode* previous = getPreviousScene();
         SceneNode* beforeThat = previous ? previous->getPreviousScene() : nullptr;
         const u32 steps = beforeThat && beforeThat->isKindOf(GameNodeTypeComicsScene) ? 1 : 2;
-        static_cast<void>(goBack(steps, transitionStates().NavBackFrom, transitionStates().NavBackTo));
+        static_cast<void>(
+            goBack(steps, transitionStates().NavBackFrom, transitionStates().NavBackTo));
         return true;
     }
     s32 picked = -1;
@@ -238,14 +247,14 @@ bool GMiniGameAuctionScene::onNodePressed(CEvent* event) {
         if (node && node == m_zones[i]) picked = static_cast<s32>(i);
 
     switch (getPhase()) {
-    case MiniGamePhase::None:
-    case MiniGamePhase::Intro:
-        return false;
-    case MiniGamePhase::Briefing:
-        setPhase(MiniGamePhase::Playing);
-        return false;
-    case MiniGamePhase::Playing:
-        break;
+        case MiniGamePhase::None:
+        case MiniGamePhase::Intro:
+            return false;
+        case MiniGamePhase::Briefing:
+            setPhase(MiniGamePhase::Playing);
+            return false;
+        case MiniGamePhase::Playing:
+            break;
     }
     if (picked < 0 || isFinished()) return false;
     if (m_values[picked] == m_correctValue) {

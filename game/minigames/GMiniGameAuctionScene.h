@@ -55,7 +55,9 @@ public:
     oskel::s32 getTurnsDone() const { return m_turnsDone; }
     oskel::f32 getDialAngle() const { return m_dialAngle; }
     const std::vector<STurnStep>& getTurnSequence() const { return m_sequence; }
-    oskel::ControlNode* getZone(oskel::u32 zone) const { return zone < ZoneCount ? m_zones[zone] : nullptr; }
+    oskel::ControlNode* getZone(oskel::u32 zone) const {
+        return zone < ZoneCount ? m_zones[zone] : nullptr;
+    }
 
 private:
     void readSequence(oskel::CXmlReader* reader);

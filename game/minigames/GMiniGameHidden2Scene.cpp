@@ -48,10 +48,12 @@ void GMiniGameHidden2Scene::onLoaded() {
     BaseNode* game = sceneChild("Game");
     BaseNode* background = scenes::childOf(game, "BgObjects");
     BaseNode* trail = scenes::childOf(background, "HintTrailNode");
-    m_hintTrail = trail && trail->isKindOf(GameNodeTypePathMovableNode) ? static_cast<GPathMovableNode*>(trail)
-                                                                       : nullptr;
+    m_hintTrail = trail && trail->isKindOf(GameNodeTypePathMovableNode)
+                      ? static_cast<GPathMovableNode*>(trail)
+                      : nullptr;
     BaseNode* found = scenes::childOf(background, "FoundNode");
-    m_foundNode = found && found->isKindOf(NodeTypeSpawner) ? static_cast<SpawnerNode*>(found) : nullptr;
+    m_foundNode =
+        found && found->isKindOf(NodeTypeSpawner) ? static_cast<SpawnerNode*>(found) : nullptr;
 
     m_items.clear();
     if (BaseNode* hitObjects = scenes::childOf(game, "HitObjects")) {
@@ -69,7 +71,8 @@ void GMiniGameHidden2Scene::onLoaded() {
     m_timeCurr = scenes::textChildOf(ui, "TimeCurr");
     m_objCount = scenes::textChildOf(ui, "ObjCount");
     BaseNode* preview = scenes::childOf(ui, "PrevewImage");
-    m_preview = preview && preview->isKindOf(NodeTypeSprite) ? static_cast<SpriteNode*>(preview) : nullptr;
+    m_preview =
+        preview && preview->isKindOf(NodeTypeSprite) ? static_cast<SpriteNode*>(preview) : nullptr;
     if (m_preview) {
         m_preview->setImageStretchX(PreviewStretch);
         m_preview->setImageStretchY(PreviewStretch);
@@ -141,7 +144,8 @@ void GMiniGameHidden2Scene::showNextItem() {
         path += file;
         path += ".png";
         IContentManager* content = getContentManager();
-        CResource* loaded = content ? content->getContentByPath(TypeCodeAtlasTexture, path, true) : nullptr;
+        CResource* loaded =
+            content ? content->getContentByPath(TypeCodeAtlasTexture, path, true) : nullptr;
         CAtlasTexture* texture = loaded && loaded->getTypeCode() == TypeCodeAtlasTexture
                                      ? static_cast<CAtlasTexture*>(loaded)
                                      : nullptr;
@@ -218,14 +222,14 @@ bool GMiniGameHidden2Scene::onMouseMove(const vector2df& point) {
 
 bool GMiniGameHidden2Scene::onMouseDown(const vector2df& point) {
     switch (getPhase()) {
-    case MiniGamePhase::None:
-    case MiniGamePhase::Intro:
-        return false;
-    case MiniGamePhase::Briefing:
-        setPhase(MiniGamePhase::Playing);
-        return false;
-    case MiniGamePhase::Playing:
-        break;
+        case MiniGamePhase::None:
+        case MiniGamePhase::Intro:
+            return false;
+        case MiniGamePhase::Briefing:
+            setPhase(MiniGamePhase::Playing);
+            return false;
+        case MiniGamePhase::Playing:
+            break;
     }
     if (!hitsWanted(point)) return false;
     BaseNode* item = m_items[m_currentIndex];

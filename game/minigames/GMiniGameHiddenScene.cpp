@@ -42,10 +42,12 @@ void GMiniGameHiddenScene::onLoaded() {
     BaseNode* game = sceneChild("Game");
     BaseNode* background = scenes::childOf(game, "BgObjects");
     BaseNode* trail = scenes::childOf(background, "HintTrailNode");
-    m_hintTrail = trail && trail->isKindOf(GameNodeTypePathMovableNode) ? static_cast<GPathMovableNode*>(trail)
-                                                                       : nullptr;
+    m_hintTrail = trail && trail->isKindOf(GameNodeTypePathMovableNode)
+                      ? static_cast<GPathMovableNode*>(trail)
+                      : nullptr;
     BaseNode* found = scenes::childOf(background, "FoundNode");
-    m_foundNode = found && found->isKindOf(NodeTypeSpawner) ? static_cast<SpawnerNode*>(found) : nullptr;
+    m_foundNode =
+        found && found->isKindOf(NodeTypeSpawner) ? static_cast<SpawnerNode*>(found) : nullptr;
     BaseNode* highlight = scenes::childOf(background, "HintHighlight");
     m_hintHighlight = highlight && highlight->isKindOf(GameNodeTypeHOHintParticlesNode)
                           ? static_cast<GHOHintParticlesNode*>(highlight)
@@ -98,7 +100,8 @@ bool GMiniGameHiddenScene::routeToChildren(u32 mode, CEvent* event) {
     if (event && event->isKindOf(EventMouseLeftDown)) {
         auto* click = static_cast<CEventMousePosition*>(event);
         CRefPtr<BaseNode> self(this);
-        if (onMouseDown(vector2df(static_cast<f32>(click->getX()), static_cast<f32>(click->getY()))))
+        if (onMouseDown(
+                vector2df(static_cast<f32>(click->getX()), static_cast<f32>(click->getY()))))
             return true;
     }
     return ControlNode::routeToChildren(mode, event);
@@ -106,14 +109,14 @@ bool GMiniGameHiddenScene::routeToChildren(u32 mode, CEvent* event) {
 
 bool GMiniGameHiddenScene::onMouseDown(const vector2df& point) {
     switch (getPhase()) {
-    case MiniGamePhase::None:
-    case MiniGamePhase::Intro:
-        return false;
-    case MiniGamePhase::Briefing:
-        setPhase(MiniGamePhase::Playing);
-        return false;
-    case MiniGamePhase::Playing:
-        break;
+        case MiniGamePhase::None:
+        case MiniGamePhase::Intro:
+            return false;
+        case MiniGamePhase::Briefing:
+            setPhase(MiniGamePhase::Playing);
+            return false;
+        case MiniGamePhase::Playing:
+            break;
     }
     if (!m_hitObjects || isFinished()) return false;
 

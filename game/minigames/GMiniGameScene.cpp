@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "engine/content/IContentManager.h"
-#include "engine/core/StringUtils.h"
 #include "engine/core/CLogger.h"
+#include "engine/core/StringUtils.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CXmlReader.h"
 #include "engine/nodes/SpawnerNode.h"
@@ -125,21 +125,21 @@ void GMiniGameScene::setPhase(MiniGamePhase phase) {
     m_phase = phase;
     m_phaseTime = 0;
     switch (phase) {
-    case MiniGamePhase::Intro:
-        if (m_linetText) {
-            m_linetText->setTintColor(HiddenTextColor);
-            m_linetText->markColorDirty();
-        }
-        break;
-    case MiniGamePhase::Briefing:
-        if (m_linetText) m_linetText->playState(stateOf("Appear"));
-        break;
-    case MiniGamePhase::Playing:
-        if (m_linet) m_linet->playState(stateOf("Disappear"));
-        if (m_linetText) m_linetText->playState(stateOf("Disappear"));
-        break;
-    case MiniGamePhase::None:
-        break;
+        case MiniGamePhase::Intro:
+            if (m_linetText) {
+                m_linetText->setTintColor(HiddenTextColor);
+                m_linetText->markColorDirty();
+            }
+            break;
+        case MiniGamePhase::Briefing:
+            if (m_linetText) m_linetText->playState(stateOf("Appear"));
+            break;
+        case MiniGamePhase::Playing:
+            if (m_linet) m_linet->playState(stateOf("Disappear"));
+            if (m_linetText) m_linetText->playState(stateOf("Disappear"));
+            break;
+        case MiniGamePhase::None:
+            break;
     }
 }
 
@@ -159,8 +159,8 @@ void GMiniGameScene::finish() {
 
     s32 gain = 0;
     if (CProfile* profile = scenes::activeProfile()) {
-        const SCompletionResult result =
-            applyLevelCompletion(profile, m_score, static_cast<s32>(m_gameTime), CompletionByMiniGame);
+        const SCompletionResult result = applyLevelCompletion(
+            profile, m_score, static_cast<s32>(m_gameTime), CompletionByMiniGame);
         if (result.applied) {
             if (m_score > result.previousScore) gain = m_score - result.previousScore;
             if (!profile->save()) CLogger::instance().log("Unable to save the profile", LogError);
@@ -172,15 +172,18 @@ void GMiniGameScene::finish() {
     }
 
     IContentManager* content = getContentManager();
-    CResource* loaded =
-        content ? content->getContentByPath(TypeCodeSceneNode, stringc(GMiniCompletedScene::SceneFile), true)
-                : nullptr;
+    CResource* loaded = content
+                            ? content->getContentByPath(
+                                  TypeCodeSceneNode, stringc(GMiniCompletedScene::SceneFile), true)
+                            : nullptr;
     if (!loaded) return;
-    BaseNode* node = loaded->getTypeCode() == TypeCodeSceneNode ? static_cast<BaseNode*>(loaded) : nullptr;
+    BaseNode* node =
+        loaded->getTypeCode() == TypeCodeSceneNode ? static_cast<BaseNode*>(loaded) : nullptr;
     if (node && node->isKindOf(GameNodeTypeMiniCompletedScene)) {
         auto* completed = static_cast<GMiniCompletedScene*>(node);
         completed->setResults(m_maxLevelTime, static_cast<s32>(m_gameTime), gain);
-        static_cast<void>(switchTo(completed, true, transitionStates().NavFrom, transitionStates().NavTo));
+        static_cast<void>(
+            switchTo(completed, true, transitionStates().NavFrom, transitionStates().NavTo));
     }
     loaded->drop();
 }
@@ -212,7 +215,8 @@ void GMiniGameScene::playFoundEffect(const BaseNode* item, SpawnerNode* spawner)
     spawner->playState(stateOf("On"));
 }
 
-GPathMovableNode::PathPoints GMiniGameScene::reversedPathPoints(const GLevelPath& path, u32 repeats) {
+GPathMovableNode::PathPoints GMiniGameScene::reversedPathPoints(const GLevelPath& path,
+                                                                u32 repeats) {
     GPathMovableNode::PathPoints points;
     points.reserve(path.Points.size() * repeats);
     for (u32 r = 0; r < repeats; ++r)

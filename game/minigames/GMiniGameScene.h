@@ -91,7 +91,8 @@ protected:
     void playFoundEffect(const oskel::BaseNode* item, oskel::SpawnerNode* spawner) const;
     // The points of a path from its last to its first, x and y only, the given number of times
     // over (a trail walks them backwards, so from the path's first point to its last).
-    static GPathMovableNode::PathPoints reversedPathPoints(const GLevelPath& path, oskel::u32 repeats);
+    static GPathMovableNode::PathPoints reversedPathPoints(const GLevelPath& path,
+                                                           oskel::u32 repeats);
     // Reads the hint paths file named by the element's "Value" into the paths; false when no
     // file opens.
     bool readHintPaths(oskel::CXmlReader* reader, GLevelPaths& paths) const;

@@ -14,8 +14,10 @@ namespace {
 struct AuctionWorld : MiniWorld {
     explicit AuctionWorld(bool withCompleted = true) : MiniWorld(withCompleted) {
         for (int value = 1; value <= 6; ++value) {
-            writePicture("levels/minigame_auction/Money/" + std::to_string(value) + ".png", 10 + value, 8, 100);
-            writePicture("levels/minigame_auction/Money/" + std::to_string(value) + "over.png", 20 + value, 8, 200);
+            writePicture("levels/minigame_auction/Money/" + std::to_string(value) + ".png",
+                         10 + value, 8, 100);
+            writePicture("levels/minigame_auction/Money/" + std::to_string(value) + "over.png",
+                         20 + value, 8, 200);
         }
     }
 
@@ -40,8 +42,9 @@ struct AuctionWorld : MiniWorld {
         auto ellipse = makeRef<GEllipseSectorNode>(CCreationContext());
         ellipse->setNameId(id("Ellipse"));
         panel->addChild(ellipse.get());
-        write("levels/mg/MiniGameConfiguration.xml",
-              "<MiniGame><MaxLevelTime Value=\"" + std::to_string(maxLevelTime) + "\"/></MiniGame>");
+        write(
+            "levels/mg/MiniGameConfiguration.xml",
+            "<MiniGame><MaxLevelTime Value=\"" + std::to_string(maxLevelTime) + "\"/></MiniGame>");
         game->onLoaded();
         EXPECT_TRUE(game->loadConfiguration(stringc("levels/mg/")));
         return game;
@@ -74,7 +77,8 @@ TEST(MiniGameAuction, TheDealFollowsItsTable) {
         if (t < 3)
             EXPECT_EQ(sorted, (std::vector<s32>{1, 2, 3}));
         else if (t < 6)
-            EXPECT_TRUE(sorted == (std::vector<s32>{2, 3, 4}) || sorted == (std::vector<s32>{3, 4, 5}));
+            EXPECT_TRUE(sorted == (std::vector<s32>{2, 3, 4}) ||
+                        sorted == (std::vector<s32>{3, 4, 5}));
         else {
             EXPECT_EQ(late.count(sorted), 1u);
             lateSeen.insert(sorted);
@@ -93,13 +97,15 @@ TEST(MiniGameAuction, TheBanknotesFollowTheTurn) {
     for (u32 i = 0; i < GMiniGameAuctionScene::ZoneCount; ++i) {
         auto* obj = static_cast<SpriteNode*>(game->getZone(i)->findChildByName("Obj", 1));
         ASSERT_NE(obj->getAtlasTexture(), nullptr);
-        auto* hover = static_cast<animation::SetProps*>(obj->findState(id("NormalHover"))->getAnimation(0));
+        auto* hover =
+            static_cast<animation::SetProps*>(obj->findState(id("NormalHover"))->getAnimation(0));
         CRefPtr<IPropertyData> value = hover->getProperties()->getProperty("AtlasTexture");
         ASSERT_NE(value, nullptr);
         auto* holder = dynamic_cast<CPropertyDataResource*>(value.get());
         ASSERT_NE(holder, nullptr);
         EXPECT_NE(holder->getResource(), nullptr);
-        EXPECT_NE(holder->getResource(), static_cast<CResource*>(obj->getAtlasTexture()));  // the hovered picture
+        EXPECT_NE(holder->getResource(),
+                  static_cast<CResource*>(obj->getAtlasTexture()));  // the hovered picture
     }
 }
 
@@ -110,7 +116,8 @@ TEST(MiniGameAuction, TheBriefingPressOnlyStartsTheClock) {
     MiniWorld::run(game.get(), 1000);
     EXPECT_EQ(game->getGameTime(), 0u);
     const std::vector<s32> first = AuctionWorld::turn(game.get());
-    EXPECT_FALSE(press(game.get(), game->getZone(static_cast<u32>(AuctionWorld::rightZone(game.get())))));
+    EXPECT_FALSE(
+        press(game.get(), game->getZone(static_cast<u32>(AuctionWorld::rightZone(game.get())))));
     EXPECT_EQ(game->getPhase(), MiniGamePhase::Playing);
     EXPECT_EQ(AuctionWorld::turn(game.get()), first);
     EXPECT_EQ(game->getTurnsDone(), 0);
@@ -129,7 +136,8 @@ TEST(MiniGameAuction, TheDialAndTheScore) {
     EXPECT_FLOAT_EQ(game->getDialAngle(), 90.0f);
     EXPECT_FLOAT_EQ(game->findChildByName("LongArrow", 0)->getRotation().Z, 90.0f);
     EXPECT_EQ(static_cast<GEllipseSectorNode*>(game->findChildByName("Ellipse", 0))->Angle1, 90);
-    for (int i = 0; i < 70; ++i) press(game.get(), game->getZone(static_cast<u32>(AuctionWorld::rightZone(game.get()))));
+    for (int i = 0; i < 70; ++i)
+        press(game.get(), game->getZone(static_cast<u32>(AuctionWorld::rightZone(game.get()))));
     EXPECT_EQ(game->getScore(), 1050);
     EXPECT_EQ(textOf(MiniWorld::uiText(game.get(), "ScoreText")), "1,050");
     // A wrong pick scores nothing.
@@ -222,8 +230,8 @@ TEST(MiniGameAuction, TheMenuButtonSkipsTheComicOrTwoScenes) {
         SCOPED_TRACE(comic ? "after the comic" : "from the map");
         AuctionWorld world;
         auto game = world.makeAuction();
-        CRefPtr<KindScene> below =
-            comic ? makeRef<KindScene>("Comics", GameNodeTypeComicsScene) : makeRef<KindScene>("Map", GameNodeTypeMapScene);
+        CRefPtr<KindScene> below = comic ? makeRef<KindScene>("Comics", GameNodeTypeComicsScene)
+                                         : makeRef<KindScene>("Map", GameNodeTypeMapScene);
         auto root = makeRef<KindScene>("Root", GameNodeTypeMainMenuScene);
         world.show(root.get());
         ASSERT_TRUE(root->switchTo(below.get(), true));
@@ -234,7 +242,8 @@ TEST(MiniGameAuction, TheMenuButtonSkipsTheComicOrTwoScenes) {
         world.step(1000);
         EXPECT_TRUE(press(game.get(), newNode("MenuButton", game.get()).get()));
         world.step(1000);
-        EXPECT_EQ(world.manager->getCurrentScene(), comic ? static_cast<SceneNode*>(below.get()) : root.get());
+        EXPECT_EQ(world.manager->getCurrentScene(),
+                  comic ? static_cast<SceneNode*>(below.get()) : root.get());
     }
     // A short chain: nothing to go back to two scenes down, and nothing breaks.
     AuctionWorld world;

@@ -8,12 +8,14 @@ namespace brasquel::test {
 namespace {
 
 // Hint paths: one car path per name, from (x, y) pairs.
-std::string pathsFile(const std::vector<std::pair<const char*, std::vector<std::pair<int, int>>>>& paths) {
+std::string pathsFile(
+    const std::vector<std::pair<const char*, std::vector<std::pair<int, int>>>>& paths) {
     std::string text = "<LevelPaths><CarPaths>";
     for (const auto& p : paths) {
         text += std::string("<Path ID=\"") + p.first + "\">";
         for (const auto& point : p.second)
-            text += "<p p=\"" + std::to_string(point.first) + "," + std::to_string(point.second) + "\"/>";
+            text += "<p p=\"" + std::to_string(point.first) + "," + std::to_string(point.second) +
+                    "\"/>";
         text += "</Path>";
     }
     return text + "</CarPaths></LevelPaths>";
@@ -28,13 +30,14 @@ struct HiddenWorld : MiniWorld {
         addHitNode(items, "Cup", 100, 100, 40, 100);
         addHitNode(items, "Key", 120, 150, 60, 60);  // overlaps the cup's lower part
         addHitNode(items, "Hat", 400, 300, 200, 200);
-        write("levels/mg/HintPaths.xml",
-              pathsFile({{"Cup", {{0, 0}, {50, 0}, {100, 100}}}, {"Key", {{0, 0}, {120, 150}}},
-                         {"Hat", {{400, 300}}}}));
+        write("levels/mg/HintPaths.xml", pathsFile({{"Cup", {{0, 0}, {50, 0}, {100, 100}}},
+                                                    {"Key", {{0, 0}, {120, 150}}},
+                                                    {"Hat", {{400, 300}}}}));
         write("levels/mg/MiniGameConfiguration.xml",
-              config.empty() ? "<MiniGame><MaxLevelTime Value=\"90000\"/><ExpertScore Value=\"700\"/>"
-                               "<HintPaths Value=\"levels/mg/HintPaths.xml\"/></MiniGame>"
-                             : config);
+              config.empty()
+                  ? "<MiniGame><MaxLevelTime Value=\"90000\"/><ExpertScore Value=\"700\"/>"
+                    "<HintPaths Value=\"levels/mg/HintPaths.xml\"/></MiniGame>"
+                  : config);
         game->onLoaded();
         EXPECT_TRUE(game->loadConfiguration(stringc("levels/mg/")));
         return game;
@@ -56,7 +59,8 @@ TEST(MiniGameHidden, TheBriefingClickFindsNothingThenTheFirstOfOverlappingItemsI
     world.frame();
     world.down(130, 170);  // the briefing ends; the cup stays
     EXPECT_EQ(game->getPhase(), MiniGamePhase::Playing);
-    EXPECT_EQ(HiddenWorld::names(game->getHitObjects()), (std::vector<std::string>{"Cup", "Key", "Hat"}));
+    EXPECT_EQ(HiddenWorld::names(game->getHitObjects()),
+              (std::vector<std::string>{"Cup", "Key", "Hat"}));
     world.down(130, 170);  // both the cup and the key lie here: the cup comes first
     EXPECT_EQ(HiddenWorld::names(game->getHitObjects()), (std::vector<std::string>{"Key", "Hat"}));
     EXPECT_EQ(textOf(MiniWorld::uiText(game.get(), "ObjCount")), "2");
@@ -205,7 +209,8 @@ TEST(MiniGameHidden, TheMenuButtonLeavesWithTheProfileUnchanged) {
 // ---- The ordered game ----
 
 struct OrderedWorld : MiniWorld {
-    CRefPtr<Probe<GMiniGameHidden2Scene>> makeOrdered(const std::string& extra = std::string(), bool items = true) {
+    CRefPtr<Probe<GMiniGameHidden2Scene>> makeOrdered(const std::string& extra = std::string(),
+                                                      bool items = true) {
         auto game = makeGame<Probe<GMiniGameHidden2Scene>>(items);
         if (items) {
             BaseNode* hit = hitObjects(game.get());
@@ -216,15 +221,16 @@ struct OrderedWorld : MiniWorld {
         auto preview = makeRef<SpriteNode>(CCreationContext());
         preview->setNameId(id("PrevewImage"));
         ui(game.get())->addChild(preview.get());
-        write("levels/mg/HintPaths.xml",
-              pathsFile({{"Pen", {{0, 0}, {60, 0}, {125, 125}}}, {"Cup", {{0, 0}, {325, 125}}},
-                         {"Hat", {{0, 0}, {525, 125}}}}));
+        write("levels/mg/HintPaths.xml", pathsFile({{"Pen", {{0, 0}, {60, 0}, {125, 125}}},
+                                                    {"Cup", {{0, 0}, {325, 125}}},
+                                                    {"Hat", {{0, 0}, {525, 125}}}}));
         writePicture("levels/minigame_hidden2/Preview/pen.png", 81, 40, 200);
         writePicture("levels/minigame_hidden2/Preview/cup.png", 30, 30, 90);
         writePicture("levels/minigame_hidden2/Preview/hat.png", 30, 30, 30);
         write("levels/mg/MiniGameConfiguration.xml",
               "<MiniGame><ExpertScore Value=\"500\"/><HintPaths Value=\"levels/mg/HintPaths.xml\"/>"
-              "<ItemsToFind><Item Name=\"Pen\" Filename=\"pen\"/><Item Name=\"Cup\" Filename=\"cup\"/>"
+              "<ItemsToFind><Item Name=\"Pen\" Filename=\"pen\"/><Item Name=\"Cup\" "
+              "Filename=\"cup\"/>"
               "<Item Name=\"Hat\" Filename=\"hat\"/></ItemsToFind>" +
                   extra + "</MiniGame>");
         game->onLoaded();
@@ -239,7 +245,8 @@ struct OrderedWorld : MiniWorld {
     // A point inside the item.
     static void clickOn(MiniWorld& world, BaseNode* item) {
         world.frame();
-        world.down(static_cast<s32>(item->getPosition().X) + 5, static_cast<s32>(item->getPosition().Y) + 5);
+        world.down(static_cast<s32>(item->getPosition().X) + 5,
+                   static_cast<s32>(item->getPosition().Y) + 5);
     }
 };
 
@@ -252,8 +259,10 @@ TEST(MiniGameHidden2, TheOrderIsASeededPermutation) {
         std::vector<std::string> sorted = names;
         std::sort(sorted.begin(), sorted.end());
         EXPECT_EQ(sorted, (std::vector<std::string>{"Cup", "Hat", "Pen"}));
-        if (run == 0) first = names;
-        else EXPECT_EQ(names, first);
+        if (run == 0)
+            first = names;
+        else
+            EXPECT_EQ(names, first);
     }
 }
 

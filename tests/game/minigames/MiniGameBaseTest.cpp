@@ -17,11 +17,14 @@ struct ConfigCase {
 
 TEST(MiniGameBase, ReadsItsConfigurationFile) {
     const ConfigCase cases[] = {
-        {"only the time limit", "<MiniGame><MaxLevelTime Value=\"90000\"/></MiniGame>", true, 90000, 0},
-        {"both values", "<MiniGame><ExpertScore Value=\"700\"/><MaxLevelTime Value=\"1000\"/></MiniGame>", true,
+        {"only the time limit", "<MiniGame><MaxLevelTime Value=\"90000\"/></MiniGame>", true, 90000,
+         0},
+        {"both values",
+         "<MiniGame><ExpertScore Value=\"700\"/><MaxLevelTime Value=\"1000\"/></MiniGame>", true,
          1000, 700},
         {"a missing Value keeps the value before",
-         "<MiniGame><MaxLevelTime Value=\"5000\"/><MaxLevelTime/><ExpertScore/></MiniGame>", true, 5000, 0},
+         "<MiniGame><MaxLevelTime Value=\"5000\"/><MaxLevelTime/><ExpertScore/></MiniGame>", true,
+         5000, 0},
         {"nothing after the end of MiniGame",
          "<MiniGame><ExpertScore Value=\"3\"/></MiniGame><MaxLevelTime Value=\"77\"/>", true, 0, 3},
         {"no file", nullptr, false, 0, 0},
@@ -35,7 +38,8 @@ TEST(MiniGameBase, ReadsItsConfigurationFile) {
         EXPECT_EQ(game->loadConfiguration(stringc("levels/mg/")), c.loaded);
         EXPECT_EQ(game->getMaxLevelTime(), c.maxLevelTime);
         EXPECT_EQ(game->getExpertScore(), c.expertScore);
-        EXPECT_EQ(linesOf(logs, "Unable to find configuration for the minigame").size(), c.loaded ? 0u : 1u);
+        EXPECT_EQ(linesOf(logs, "Unable to find configuration for the minigame").size(),
+                  c.loaded ? 0u : 1u);
     }
 }
 
@@ -99,8 +103,10 @@ TEST(MiniGameBase, FinishWritesTheResultIntoTheProfile) {
     const FinishCase cases[] = {
         {"empty lists, index 3", 4, 3, "", "", 90, 1500, 4, 3, "0;0;0;90", "0;0;0;1500", 90},
         {"score 0 gains nothing", 4, 3, "", "", 0, 1500, 4, 3, "0;0;0;0", "0;0;0;1500", 0},
-        {"a better stored score stays", 4, 2, "1;2;500", "1;2;900", 400, 1200, 4, 2, "1;2;500", "1;2;1200", 0},
-        {"a better score replaces it", 4, 2, "1;2;500", "1;2;900", 650, 800, 4, 2, "1;2;650", "1;2;800", 150},
+        {"a better stored score stays", 4, 2, "1;2;500", "1;2;900", 400, 1200, 4, 2, "1;2;500",
+         "1;2;1200", 0},
+        {"a better score replaces it", 4, 2, "1;2;500", "1;2;900", 650, 800, 4, 2, "1;2;650",
+         "1;2;800", 150},
         {"max 4 index 2: unchanged", 4, 2, "", "", 10, 10, 4, 2, "0;0;10", "0;0;10", 10},
         {"max 1 index 2: unlocked", 1, 2, "", "", 10, 10, 2, 3, "0;0;10", "0;0;10", 10},
     };
@@ -124,7 +130,8 @@ TEST(MiniGameBase, FinishWritesTheResultIntoTheProfile) {
         // Saved: a fresh reading of the players' file holds the same lists.
         CRefPtr<CProfileManager> again = world.players.reread();
         ASSERT_GT(again->getProfileCount(), 0u);
-        EXPECT_EQ(std::string(again->getProfile(0)->getString(ProfileKeyScores).c_str()), c.wantScores);
+        EXPECT_EQ(std::string(again->getProfile(0)->getString(ProfileKeyScores).c_str()),
+                  c.wantScores);
         GMiniCompletedScene* completed = world.completed();
         ASSERT_NE(completed, nullptr);
         EXPECT_EQ(completed->getResultTime(), c.timeMs);
@@ -137,7 +144,8 @@ TEST(MiniGameBase, WithoutAPlayerTheCompletedSceneStillOpens) {
     world.players.clear();
     ASSERT_EQ(world.profile(), nullptr);
     auto game = makeRef<Probe<GMiniGameHiddenScene>>(world.context("MiniGame"));
-    world.write("levels/mg/MiniGameConfiguration.xml", "<MiniGame><MaxLevelTime Value=\"90000\"/></MiniGame>");
+    world.write("levels/mg/MiniGameConfiguration.xml",
+                "<MiniGame><MaxLevelTime Value=\"90000\"/></MiniGame>");
     ASSERT_TRUE(game->loadConfiguration(stringc("levels/mg/")));
     world.enter(game.get());
     game->setScore(300);
@@ -216,11 +224,13 @@ TEST(MiniGameClasses, TheFactoryMakesEachGameAndNeverTheBase) {
                  {L"GMiniGameHidden2Scene", GameNodeTypeMiniGameHidden2Scene},
                  {L"GMiniGameAuctionScene", GameNodeTypeMiniGameAuctionScene}};
     for (const auto& g : games) {
-        CRefPtr<BaseNode> node = CRefPtr<BaseNode>::fromRaw(CNodeFactory::instance().createNode(g.name, CCreationContext()));
+        CRefPtr<BaseNode> node = CRefPtr<BaseNode>::fromRaw(
+            CNodeFactory::instance().createNode(g.name, CCreationContext()));
         ASSERT_NE(node, nullptr);
         EXPECT_EQ(node->getTypeId(), g.typeId);
-        for (s32 kind : {g.typeId, static_cast<s32>(GameNodeTypeMiniGameScene), static_cast<s32>(GameNodeTypeBaseScene),
-                         static_cast<s32>(NodeTypeScene), static_cast<s32>(NodeTypeControl), static_cast<s32>(NodeTypeBase)})
+        for (s32 kind : {g.typeId, static_cast<s32>(GameNodeTypeMiniGameScene),
+                         static_cast<s32>(GameNodeTypeBaseScene), static_cast<s32>(NodeTypeScene),
+                         static_cast<s32>(NodeTypeControl), static_cast<s32>(NodeTypeBase)})
             EXPECT_TRUE(node->isKindOf(kind)) << kind;
         EXPECT_NE(IMiniGame::of(node.get()), nullptr);
         CRefPtr<BaseNode> copy = CRefPtr<BaseNode>::fromRaw(node->clone(nullptr, nullptr));

@@ -47,11 +47,14 @@ inline TextNode* addText(BaseNode* parent, const char* name) {
     return text.get();
 }
 
-inline std::string textOf(const TextNode* node) { return node ? toUtf8(node->getText().c_str()) : "-"; }
+inline std::string textOf(const TextNode* node) {
+    return node ? toUtf8(node->getText().c_str()) : "-";
+}
 
 // Whether the node's state is the one it plays now.
 inline bool plays(const BaseNode* node, const char* state) {
-    return node && node->getRunningAnimator() && node->getRunningAnimator() == node->findState(id(state));
+    return node && node->getRunningAnimator() &&
+           node->getRunningAnimator() == node->findState(id(state));
 }
 
 struct MiniWorld : ShellWorld {
@@ -66,7 +69,8 @@ struct MiniWorld : ShellWorld {
         factory.registerNodeClass(L"GTextTrailNode", &createMiniNode<GTextTrailNode>);
         if (withCompletedScene) writeCompletedScene();
         const GSoundCueIds& cues = GSoundCueIds::get();
-        for (const CNameId* cue : {&cues.MiniGamesMusic, &cues.ObjFound, &cues.HOHint, &cues.ButtonMissed})
+        for (const CNameId* cue :
+             {&cues.MiniGamesMusic, &cues.ObjFound, &cues.HOHint, &cues.ButtonMissed})
             addCue(*cue, cue == &cues.MiniGamesMusic ? 1 : 0);
         CRandom::instance().seed(1234);
         players.add({L"Ann"}, true);
@@ -123,13 +127,18 @@ struct MiniWorld : ShellWorld {
         BaseNode* text = newNode("LinetText", ui).get();
         text->addState(timedState("Appear", 500).get());
         text->addState(timedState("Disappear", 500).get());
-        for (const char* name : {"TimeTarg", "TimeCurr", "ObjCount", "TimeLeft", "ScoreText"}) addText(ui, name);
+        for (const char* name : {"TimeTarg", "TimeCurr", "ObjCount", "TimeLeft", "ScoreText"})
+            addText(ui, name);
         return game;
     }
     static BaseNode* hitObjects(BaseNode* game) {
-        return game->findChildByName("Scene", 1)->findChildByName("Game", 1)->findChildByName("HitObjects", 1);
+        return game->findChildByName("Scene", 1)
+            ->findChildByName("Game", 1)
+            ->findChildByName("HitObjects", 1);
     }
-    static BaseNode* ui(BaseNode* game) { return game->findChildByName("Scene", 1)->findChildByName("UI", 1); }
+    static BaseNode* ui(BaseNode* game) {
+        return game->findChildByName("Scene", 1)->findChildByName("UI", 1);
+    }
     static TextNode* uiText(BaseNode* game, const char* name) {
         return static_cast<TextNode*>(ui(game)->findChildByName(name, 1));
     }
@@ -148,7 +157,8 @@ struct MiniWorld : ShellWorld {
     }
     // Updates of the game of 10 ms each, as its scheduler calls them.
     static void run(GBaseSceneNode* game, u32 ms) {
-        for (u32 t = 0; t < ms; t += GMiniGameScene::GameUpdatePeriod) game->update(GMiniGameScene::GameUpdatePeriod);
+        for (u32 t = 0; t < ms; t += GMiniGameScene::GameUpdatePeriod)
+            game->update(GMiniGameScene::GameUpdatePeriod);
     }
     // Past the intro and the briefing: the first click starts the game.
     void startPlaying(GMiniGameScene* game) {
@@ -159,8 +169,9 @@ struct MiniWorld : ShellWorld {
 
     GMiniCompletedScene* completed() const {
         SceneNode* current = manager->getCurrentScene();
-        return current && current->isKindOf(GameNodeTypeMiniCompletedScene) ? static_cast<GMiniCompletedScene*>(current)
-                                                                            : nullptr;
+        return current && current->isKindOf(GameNodeTypeMiniCompletedScene)
+                   ? static_cast<GMiniCompletedScene*>(current)
+                   : nullptr;
     }
 
     // The error lines of the log, as "text|hint".
