@@ -429,6 +429,8 @@ bool GGamePlayScene::onSceneChangeStarted(CEvent* event) {
         fillMaterialsList();
         fillWorkersList();
         initGoals();
+        updateBuildingTabHint(nullptr);
+        updateBuildingPlaceHint(nullptr);
         update(0);
         onLevelChanged(nullptr);
         if (m_targetTimeText && configuration)
