@@ -25,6 +25,7 @@ class GEllipseSectorNode;
 class GGameLevelScene;
 class GLevelOffer;
 class ITutorial;
+class GTutorialController;
 
 // The play screen: the scene that lies over the level world while a level runs. It binds its HUD
 // (money, income, rating, clock, goals, the action tabs) by name once its scene file is loaded,
@@ -270,6 +271,20 @@ protected:
     void updateOfferHint(bool workers, const GLevelOffer* offer, bool affordable);
     void pressOffer(bool workers, oskel::ListNode* list, oskel::s32 item);
     void hoverBuildEntry(oskel::ListNode* list, oskel::s32 item);
+
+    // ---- Tutorial (added by the tutorial's code) ----
+public:
+    // The running tutorial as the play screen made it, or none.
+    GTutorialController* getTutorialController() const;
+
+protected:
+    // The level folder's step file.
+    static constexpr const char* TutorialFile = "Tutorial.xml";
+    // Makes, loads and switches the tutorial as the player's settings ask, and puts it before
+    // the handlers of the play screen, the level, the actions tab scene and every lot.
+    void setUpTutorial(const oskel::stringc& folder);
+    // The skip button's press: false for another control's name.
+    bool pressSkipTutorial(oskel::s32 name);
 };
 
 }  // namespace brasquel
