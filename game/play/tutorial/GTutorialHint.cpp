@@ -19,7 +19,10 @@ bool readFlag(const CXmlReader* reader, const wchar_t* name) {
     return reader->getAttributeValue(name) == stringw(L"true");
 }
 
-bool startsNumber(wchar_t c) { return c == L'-' || (c >= L'0' && c <= L'9'); }
+bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// A number starts at a digit, or at a '-' before a digit.
+bool startsNumber(const wchar_t* p) { return isDigit(p[0]) || (p[0] == L'-' && isDigit(p[1])); }
 
 }  // namespace
 
@@ -28,17 +31,13 @@ vector3df parseTutorialVector(const stringw& text) {
     const wchar_t* p = text.c_str();
     u32 found = 0;
     while (p && *p && found < 3) {
-        if (!startsNumber(*p)) {
+        if (!startsNumber(p)) {
             ++p;
             continue;
         }
         f32 value = 0.0f;
         const wchar_t* after = parseWideFloat(p, value);
-        // A lone '-' reads nothing; step over it.
-        if (!after || after == p) {
-            ++p;
-            continue;
-        }
+        if (!after || after == p) break;
         values[found++] = value;
         p = after;
     }
