@@ -72,7 +72,8 @@ bool GGamePlayScene::pressSkipTutorial(s32 name) {
     if (m_levelScene && m_levelScene->isPaused()) {
         CRefPtr<GGameLevelScene> level = m_levelScene;
         auto resume = makeEvent<GEventTutorialFlag>(u8(0));
-        if (!level->onEvent(resume.get())) level->routeToParent(DispatchSelfThenParents, resume.get());
+        if (!level->onEvent(resume.get()))
+            level->routeToParent(DispatchSelfThenParents, resume.get());
     }
     return true;
 }

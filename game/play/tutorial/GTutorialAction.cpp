@@ -121,7 +121,9 @@ void GTimedAction::update(u32 elapsedMs) {
                         : m_remainingMs - static_cast<s32>(elapsedMs);
 }
 
-void GTimedAction::readXml(CXmlReader* reader) { m_remainingMs = readTruncatedInt(reader, L"Time"); }
+void GTimedAction::readXml(CXmlReader* reader) {
+    m_remainingMs = readTruncatedInt(reader, L"Time");
+}
 
 // ---- Press filters ----
 
@@ -165,7 +167,9 @@ OSKEL_EVENT_HANDLER(EventNodePressed, onNodePressed)
 OSKEL_EVENT_HANDLER(EventNodeListItemPressed, onListItemPressed)
 OSKEL_END_EVENT_MAP()
 
-void GControlPressAction::readXml(CXmlReader* reader) { m_controls = nameList(reader, L"Controls"); }
+void GControlPressAction::readXml(CXmlReader* reader) {
+    m_controls = nameList(reader, L"Controls");
+}
 
 bool GControlPressAction::onNodePressed(CEvent* event) {
     const BaseNode* node = pressedNode(event);

@@ -77,11 +77,13 @@ GTutorialController::GTutorialController(BaseNode* host, TemplateCollectionNode*
         m_window->setVisible(false);
 
         BaseNode* text = m_window->findChildByName(n.Text.getId(), 1);
-        if (text && text->isKindOf(NodeTypeText)) m_text = CRefPtr<TextNode>(static_cast<TextNode*>(text));
+        if (text && text->isKindOf(NodeTypeText))
+            m_text = CRefPtr<TextNode>(static_cast<TextNode*>(text));
         BaseNode* skip = m_window->findChildByName(n.SkipTutorialButton.getId(), 1);
         if (skip && skip->isKindOf(NodeTypeButton))
             m_skip = CRefPtr<ButtonNode>(static_cast<ButtonNode*>(skip));
-        if (m_skip) m_skipHighlight = CRefPtr<BaseNode>(m_skip->findChildByName(n.Highlight.getId(), 1));
+        if (m_skip)
+            m_skipHighlight = CRefPtr<BaseNode>(m_skip->findChildByName(n.Highlight.getId(), 1));
         m_hasSteps = true;
     }
 }
@@ -170,7 +172,8 @@ void GTutorialController::showStep() {
             }
             if (m_skip && textShown) {
                 const vector3df at = m_skip->getPosition();
-                m_skip->setPosition(vector3df(at.X, m_text->getPosition().Y + SkipButtonOffset, at.Z));
+                m_skip->setPosition(
+                    vector3df(at.X, m_text->getPosition().Y + SkipButtonOffset, at.Z));
                 m_skip->setVisible(true);
                 m_skip->setText(stringw(step->Tip ? SkipTipsCaption : SkipTutorialCaption));
             }
@@ -247,7 +250,8 @@ bool GTutorialController::onEvent(CEvent* event) {
 
     if (step->MessageBox && pressed && pressed->getNameId() == n.Button.getId()) {
         m_buttonPressed = true;
-        if (m_receiver) GTutorialAction::post(m_receiver, makeEvent<GEventTutorialFlag>(u8(0)).get());
+        if (m_receiver)
+            GTutorialAction::post(m_receiver, makeEvent<GEventTutorialFlag>(u8(0)).get());
         return false;
     }
 

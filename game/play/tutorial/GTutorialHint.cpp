@@ -45,8 +45,8 @@ vector3df parseTutorialVector(const stringw& text) {
 }
 
 s32 readTruncatedInt(const CXmlReader* reader, const wchar_t* name, s32 defaultValue) {
-    const f64 value = std::trunc(static_cast<f64>(
-        reader->getAttributeValueAsFloat(name, static_cast<f32>(defaultValue))));
+    const f64 value = std::trunc(
+        static_cast<f64>(reader->getAttributeValueAsFloat(name, static_cast<f32>(defaultValue))));
     if (std::isnan(value)) return 0;
     if (value >= static_cast<f64>(std::numeric_limits<s32>::max()))
         return std::numeric_limits<s32>::max();
@@ -61,8 +61,8 @@ bool readTutorialArrows(CXmlReader* reader, array<STutorialArrow>& arrows) {
         if (config::isElement(reader, L"Arrow")) {
             STutorialArrow arrow;
             arrow.Position = parseTutorialVector(reader->getAttributeValue(L"Position"));
-            arrow.Rotation = vector3df(0.0f, 0.0f,
-                                       reader->getAttributeValueAsFloat(L"Rotation", 0.0f));
+            arrow.Rotation =
+                vector3df(0.0f, 0.0f, reader->getAttributeValueAsFloat(L"Rotation", 0.0f));
             arrows.push_back(arrow);
         } else if (config::isElementEnd(reader, L"Arrows")) {
             return true;

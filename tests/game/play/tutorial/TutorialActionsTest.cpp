@@ -58,7 +58,8 @@ TEST(TutorialActions, PressFiltersPassTheAwaitedPressAndRefuseTheOthers) {
         bool done;
     } cases[] = {
         {"<Action Type=\"MouseClick\"/>", Node, world.named("MenuButton"), 0, true, true, true},
-        {"<Action Type=\"MouseClick\"/>", Item, world.named("HotelsBuildList"), 1, true, true, true},
+        {"<Action Type=\"MouseClick\"/>", Item, world.named("HotelsBuildList"), 1, true, true,
+         true},
         {"<Action Type=\"ControlPress\" Controls=\" HotelsButton ; Tab4Button\"/>", Node,
          world.named("Tab4Button"), 0, false, false, true},
         {"<Action Type=\"ControlPress\" Controls=\"HotelsButton\"/>", Node,
@@ -77,8 +78,8 @@ TEST(TutorialActions, PressFiltersPassTheAwaitedPressAndRefuseTheOthers) {
          world.named("HotelsButton"), 0, true, true, false},
         {"<Action Type=\"BuildingPress\" BuildingTypes=\"Hotel1;Empty\"/>", Node, emptyLot, 0,
          false, false, true},
-        {"<Action Type=\"BuildingPress\" BuildingTypes=\"Hotel1\"/>", Node, emptyLot, 0, true,
-         true, false},
+        {"<Action Type=\"BuildingPress\" BuildingTypes=\"Hotel1\"/>", Node, emptyLot, 0, true, true,
+         false},
         {"<Action Type=\"BuildingPress\" BuildingTypes=\"Empty\"/>", Node,
          world.named("HotelsButton"), 0, true, true, false},
         {"<Action Type=\"BuildingPress\" BuildingTypes=\"Empty\"/>", Item,
@@ -94,9 +95,9 @@ TEST(TutorialActions, PressFiltersPassTheAwaitedPressAndRefuseTheOthers) {
         CRefPtr<GTutorialAction> filter = action(c.xml);
         ASSERT_NE(filter, nullptr) << c.xml;
         const size_t missedBefore = world.tutorial.started("ButtonMissed");
-        const bool consumed = c.kind == Node ? TutorialWorld::press(filter.get(), c.target)
-                                             : TutorialWorld::pressItem(filter.get(), c.target,
-                                                                        c.item);
+        const bool consumed = c.kind == Node
+                                  ? TutorialWorld::press(filter.get(), c.target)
+                                  : TutorialWorld::pressItem(filter.get(), c.target, c.item);
         const std::string label = std::string(c.xml) + " " + c.target->getNodeName().c_str();
         EXPECT_EQ(consumed, c.consumed) << label;
         EXPECT_EQ(world.tutorial.started("ButtonMissed") - missedBefore, c.missed ? 1u : 0u)
@@ -121,8 +122,9 @@ TEST(TutorialActions, WatchersNeverConsumeAndEndOnWhatTheyWatch) {
     EXPECT_FALSE(hovered->onEvent(makeEvent<CEventNodeListItemHovered>(list, 1).get()));
     EXPECT_TRUE(hovered->isDone());
 
-    for (const char* xml : {"<Action Type=\"BuildingCompleted\" Buildings=\"Hotel1\"/>",
-                            "<Action Type=\"BuildingCompletedOrExist\" BuildingTypes=\"Hotel1\"/>"}) {
+    for (const char* xml :
+         {"<Action Type=\"BuildingCompleted\" Buildings=\"Hotel1\"/>",
+          "<Action Type=\"BuildingCompletedOrExist\" BuildingTypes=\"Hotel1\"/>"}) {
         CRefPtr<GTutorialAction> built = action(xml);
         EXPECT_FALSE(built->onEvent(makeEvent<GEventBuildingBuilt>(nullptr, nullptr).get())) << xml;
         EXPECT_FALSE(built->onEvent(makeEvent<GEventBuildingBuilt>(cafe, nullptr).get())) << xml;
@@ -158,9 +160,9 @@ TEST(TutorialActions, BuildingCompletedOrExistAsksTheRealLevel) {
                  {"Garden", true, false},
                  {"Hotel1", false, false}};
     for (const auto& c : cases) {
-        CRefPtr<GTutorialAction> exists = action(
-            std::string("<Action Type=\"BuildingCompletedOrExist\" BuildingTypes=\"") + c.types +
-            "\"/>");
+        CRefPtr<GTutorialAction> exists =
+            action(std::string("<Action Type=\"BuildingCompletedOrExist\" BuildingTypes=\"") +
+                   c.types + "\"/>");
         exists->setReceiver(c.withLevel ? world.level.get() : nullptr);
         EXPECT_FALSE(exists->isDone()) << c.types;
         exists->update(20);

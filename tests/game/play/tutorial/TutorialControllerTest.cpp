@@ -17,8 +17,9 @@ class StateRecorder : public CEventReceiver {
 public:
     bool onEvent(CEvent* event) override {
         if (event->getTypeId() == EventNodeStateStarted)
-            states.push_back(
-                CNameId::fromId(static_cast<CEventNodeState*>(event)->getStateId()).getName().c_str());
+            states.push_back(CNameId::fromId(static_cast<CEventNodeState*>(event)->getStateId())
+                                 .getName()
+                                 .c_str());
         return false;
     }
     std::vector<std::string> states;
@@ -64,8 +65,7 @@ TEST(TutorialController, WithoutHostTemplatesOrWindowItStaysInert) {
         const u32 children = world.host->getChildCount();
         auto tutorial = CRefPtr<GTutorialController>::fromRaw(
             new GTutorialController(c.host, c.templates, nullptr));
-        CRefPtr<CXmlReader> reader =
-            TutorialWorld::stepFile("<Hint><Text Value=\"a\"/></Hint>");
+        CRefPtr<CXmlReader> reader = TutorialWorld::stepFile("<Hint><Text Value=\"a\"/></Hint>");
         EXPECT_FALSE(tutorial->load(reader.get(), &world.requests)) << c.label;
         EXPECT_EQ(tutorial->getRequestReceiver(), &world.requests) << c.label;
         EXPECT_EQ(tutorial->getStepCount(), 0u) << c.label;
@@ -174,8 +174,9 @@ TEST(TutorialController, UpdateIsTrueOnTheCallThatPassesTheLastStepAndFalseAfter
 
 TEST(TutorialController, SwitchedOffCategoriesArePassedOverAndEndTheCurrentStep) {
     TutorialWorld world;
-    const std::string tips = "<Hint Tip=\"true\"><Text Value=\"a\"/></Hint>"
-                             "<Hint Tip=\"true\"><Text Value=\"b\"/></Hint>";
+    const std::string tips =
+        "<Hint Tip=\"true\"><Text Value=\"a\"/></Hint>"
+        "<Hint Tip=\"true\"><Text Value=\"b\"/></Hint>";
     CRefPtr<GTutorialController> tipsOnly = world.controller(tips);
     tipsOnly->disableTips();
     tipsOnly->start();
@@ -184,9 +185,8 @@ TEST(TutorialController, SwitchedOffCategoriesArePassedOverAndEndTheCurrentStep)
     EXPECT_FALSE(tipsOnly->update(20));
     EXPECT_EQ(tipsOnly->getWindow(), nullptr);
 
-    CRefPtr<GTutorialController> mixed =
-        world.controller("<Hint><Text Value=\"step\"/></Hint>" + tips +
-                         "<Hint><Text Value=\"step 2\"/></Hint>");
+    CRefPtr<GTutorialController> mixed = world.controller(
+        "<Hint><Text Value=\"step\"/></Hint>" + tips + "<Hint><Text Value=\"step 2\"/></Hint>");
     mixed->start();
     EXPECT_EQ(mixed->getCurrentIndex(), 0);
     EXPECT_TRUE(mixed->update(20));
@@ -295,8 +295,8 @@ TEST(TutorialController, StopUnregistersAndClearsWithoutTheStepEndHooks) {
 
 TEST(TutorialController, AHostTornDownWithoutStopLeavesNothingFreedInUse) {
     TutorialWorld world;
-    CRefPtr<GTutorialController> tutorial = world.controller(
-        "<Hint><Text Value=\"a\"/><Arrows><Arrow/></Arrows></Hint>");
+    CRefPtr<GTutorialController> tutorial =
+        world.controller("<Hint><Text Value=\"a\"/><Arrows><Arrow/></Arrows></Hint>");
     tutorial->start();
     ASSERT_TRUE(world.tutorial.isListed(tutorial.get()));
     CRefPtr<GTutorialController> kept = tutorial;

@@ -37,8 +37,8 @@ TEST(TutorialStepFile, FlagsAreSetOnlyByTheExactTextTrue) {
     const struct {
         const char* value;
         bool expected;
-    } cases[] = {{"true", true}, {"True", false}, {"1", false}, {" true", false},
-                 {"true ", false}, {"", false}, {"TRUE", false}};
+    } cases[] = {{"true", true},   {"True", false}, {"1", false},   {" true", false},
+                 {"true ", false}, {"", false},     {"TRUE", false}};
     for (const auto& c : cases) {
         const std::string v = c.value;
         Read read = readSteps("<Tutorial><Hint Tip=\"" + v + "\" MessageBox=\"" + v +

@@ -68,7 +68,9 @@ public:
             static_cast<GEventBuildingExistsQuery*>(event)->Answer = owns;
         return consumes;
     }
-    size_t count(u32 type) const { return static_cast<size_t>(std::count(ids.begin(), ids.end(), type)); }
+    size_t count(u32 type) const {
+        return static_cast<size_t>(std::count(ids.begin(), ids.end(), type));
+    }
     std::vector<u32> ids;
     std::vector<u8> flags;
     std::vector<u32> types;
@@ -92,8 +94,8 @@ struct TutorialWorld : PlayWorld {
             window->removeChild(plain);
         windowText = window->findChildByName("Text", 1);
         states(windowText, {"Type1", "Type2"});
-        BaseNode* skip = add(window, new ButtonNode(context("")), "SkipTutorialButton", 0, 40,
-                             100, 30);
+        BaseNode* skip =
+            add(window, new ButtonNode(context("")), "SkipTutorialButton", 0, 40, 100, 30);
         base(skip, "bg");
         add(windowText, new ButtonNode(context("")), "Button", 0, 0, 50, 20);
         topTemplate("TutorialArrow");
