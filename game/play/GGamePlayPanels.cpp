@@ -331,6 +331,7 @@ bool GGamePlayScene::onNodePressed(CEvent* event) {
     }
     bool consumed = false;
     if (pressBuildingButton(name, building, consumed)) return consumed;
+    if (pressSkipTutorial(name)) return false;
     if (name == n.GoalsButton.getId()) {
         openObjectives();
         return false;

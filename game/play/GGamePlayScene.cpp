@@ -355,6 +355,7 @@ bool GGamePlayScene::loadLevel(const stringc& folder, SceneNode* level) {
     }
 
     m_levelScene = CRefPtr<GGameLevelScene>(levelScene);
+    setUpTutorial(folder);
 
     if (m_ratingNode) m_ratingNode->setVisible(configuration->IsRatingOn);
     if (m_timeText) m_timeText->setVisible(configuration->IsClockOn);

@@ -25,6 +25,7 @@ class GEllipseSectorNode;
 class GGameLevelScene;
 class GLevelOffer;
 class ITutorial;
+class GTutorialController;
 
 // The play screen: the scene that lies over the level world while a level runs. It binds its HUD
 // (money, income, rating, clock, goals, the action tabs) by name once its scene file is loaded,
@@ -328,6 +329,20 @@ protected:
     void showEntryCostTooltip(oskel::ListNode* list, oskel::s32 item, const GBuildingConfig* type);
     // The tooltips of a hovered button of the lot's pages; false for another name.
     bool showButtonTooltip(oskel::s32 name, oskel::BaseNode* control, GBuildingNode* place);
+
+    // ---- Tutorial (added by the tutorial's code) ----
+public:
+    // The running tutorial as the play screen made it, or none.
+    GTutorialController* getTutorialController() const;
+
+protected:
+    // The level folder's step file.
+    static constexpr const char* TutorialFile = "Tutorial.xml";
+    // Makes, loads and switches the tutorial as the player's settings ask, and puts it before
+    // the handlers of the play screen, the level, the actions tab scene and every lot.
+    void setUpTutorial(const oskel::stringc& folder);
+    // The skip button's press: false for another control's name.
+    bool pressSkipTutorial(oskel::s32 name);
 };
 
 }  // namespace brasquel
