@@ -1570,5 +1570,176 @@ TEST_F(AssetLint, ThePlayScreensTemplatesPicturesTypesAndMusic) {
     EXPECT_TRUE(problems.empty()) << joined(problems);
 }
 
+// ---- The play screen's info panel, tooltips and hints ----
+
+namespace {
+
+constexpr const char* TypeIconFolder = "scenes/images/GameMenu/Icons/";
+constexpr const char* SnowIconSuffix = "_snow";
+constexpr const char* InfoPanelStars[] = {"levels/common/Stars/FilledStar.png",
+                                          "levels/common/Stars/EmptyStar.png"};
+// The texts of the panel's figures, the tooltips' titles and the running processes' lines.
+constexpr const char* InfoPanelKeys[] = {"MoneyDollar",
+                                         "GuestsSign",
+                                         "GamePlay_Income",
+                                         "GamePlay_Guests",
+                                         "GamePlay_ServedGuests",
+                                         "Hint_UpgradeBuildingTitle",
+                                         "Hint_RepairBuildingTitle",
+                                         "Hint_CleanBuildingTitle",
+                                         "Hint_DestroyBuildingTitle",
+                                         "Hint_BuyBuildingTitle",
+                                         "Hint_SaleBuildingTitle",
+                                         "Hint_ActivateFeatureTitle",
+                                         "Hint_BuildingTabRestore",
+                                         "Hint_BuildingTabBuild",
+                                         "Hint_BuildingTabExcavate",
+                                         "InProgress_Upgrade",
+                                         "InProgress_UpgradeHint",
+                                         "InProgress_Building",
+                                         "InProgress_BuildingHint",
+                                         "InProgress_Destroy",
+                                         "InProgress_DestroyHint",
+                                         "FishingCenterInProgress",
+                                         "FishingCenterInProgressHint",
+                                         "PyramidInProgress",
+                                         "PyramidInProgressHint",
+                                         "InProgress_Repare",
+                                         "InProgress_RepareHint",
+                                         "PyramidConfInProgress",
+                                         "PyramidConfInProgressHint",
+                                         "InProgress_Feature",
+                                         "InProgress_FeatureHint"};
+// The hint lines of the place pages and of the build tabs.
+constexpr const char* PlayHintKeys[] = {"Hint_BuildingPlace",
+                                        "Hint_BuildingPlaceUnSellButton",
+                                        "Hint_BuildingPlaceSellButton",
+                                        "Hint_BuildingPlaceHotels",
+                                        "Hint_BuildingPlaceJoys",
+                                        "Hint_BuildingPlaceFactories",
+                                        "Hint_BuyTab",
+                                        "Hint_CantBuyNotForSaleButton",
+                                        "Hint_BuyButton",
+                                        "Hint_CantBuyButton",
+                                        "Hint_BuyRequestTab",
+                                        "Hint_BuyRequestAcceptButton",
+                                        "Hint_BuyRequestDeclineButton",
+                                        "Hint_BuildingTab",
+                                        "Hint_BuildingUnSellButton",
+                                        "Hint_BuildingSellButton",
+                                        "Hint_BuildingTabUpgrade",
+                                        "Hint_BuildingTabCantUpgrade",
+                                        "Hint_BuildingTabNoUpgrade",
+                                        "Hint_BuildingTabRepare",
+                                        "Hint_BuildingTabCantRepare",
+                                        "Hint_BuildingTabNoRepare",
+                                        "Hint_BuildingTabClean",
+                                        "Hint_BuildingTabCantClean",
+                                        "Hint_BuildingTabNoClean",
+                                        "Hint_BuildingTabDestroy",
+                                        "Hint_BuildingTabCantDestroy",
+                                        "Hint_BuildingTabRestoreFishingCenter",
+                                        "Hint_BuildingTabCantRestoreFishingCenter",
+                                        "Hint_BuildingTabObservationBuild",
+                                        "Hint_BuildingTabObservationCantBuild",
+                                        "Hint_BuildingTabPyramidClean",
+                                        "Hint_BuildingTabCantPyramidClean",
+                                        "Hint_BuildingTabPyramidShow",
+                                        "Hint_BuildingTabCantPyramidShow",
+                                        "Hint_BuildingTabStationBuild",
+                                        "Hint_BuildingTabStationCantBuild",
+                                        "Hint_BuildingTabHQBuild",
+                                        "Hint_BuildingTabHQCantBuild",
+                                        "Hint_BuildingTabFeatureUnavailable",
+                                        "Hint_BuildingTabFeatureRecharging",
+                                        "Hint_BuildingTabFeatureActive",
+                                        "Hint_BuildTab_Hotels",
+                                        "Hint_BuildTab_Factories",
+                                        "Hint_BuildTab_Joys",
+                                        "Hint_BuildTabJoys",
+                                        "Hint_BuildTabJoysTip",
+                                        "Hint_BuildTabBack",
+                                        "Hint_BuildTabJoys2",
+                                        "Hint_BuildTabJoys2Tip",
+                                        "Hint_BuildTabJoys1",
+                                        "Hint_BuildTabJoys1Tip",
+                                        "Hint_BuildTabBuild"};
+
+// The dictionary keys a catalogue text names: each "%Key%" in it, or the whole text when it has
+// no marker (a display name is a bare key).
+std::vector<std::string> catalogueTextKeys(const std::string& text) {
+    std::vector<std::string> keys;
+    size_t at = 0;
+    while ((at = text.find('%', at)) != std::string::npos) {
+        const size_t end = text.find('%', at + 1);
+        if (end == std::string::npos) break;
+        keys.push_back(text.substr(at + 1, end - at - 1));
+        at = end + 1;
+    }
+    if (keys.empty()) keys.push_back(text);
+    return keys;
+}
+
+}  // namespace
+
+// Every type of the catalogue, the empty building place included, has its icon and its snow
+// icon in an atlas, and every text the info panel shows of it is in the dictionary: the display
+// name, a built type's two descriptions and each feature's name, info and button texts.
+TEST_F(AssetLint, EveryTypeHasItsInfoPanelIconsAndTexts) {
+    brasquel::GBuildingsConfiguration* types = world().application->getBuildingsConfiguration();
+    ASSERT_TRUE(types && types->size() > 0);
+    ASSERT_TRUE(world().dictionary);
+    const CTextDictionary& dictionary = *world().dictionary;
+    const std::set<std::string> regions = atlasRegionNames(world());
+    std::vector<std::string> problems;
+    bool sawPlace = false;
+    auto needText = [&](const std::string& label, const char* field, const std::string& text) {
+        if (text.empty()) {
+            problems.push_back(label + ": no " + field);
+            return;
+        }
+        for (const std::string& key : catalogueTextKeys(text))
+            if (!dictionary.hasKey(stringc(key.c_str())))
+                problems.push_back(label + ": its " + field + " " + key +
+                                   " is not in the dictionary");
+    };
+    for (const auto& [name, type] : types->getTypes()) {
+        const std::string label = name.getName().c_str();
+        sawPlace = sawPlace || type->Level <= 0;
+        for (const std::string& icon :
+             {TypeIconFolder + label + ".png", TypeIconFolder + label + SnowIconSuffix + ".png"})
+            if (!regions.count(icon)) problems.push_back(label + ": no icon " + icon);
+        needText(label, "DisplayName", type->DisplayName.c_str());
+        if (type->Level > 0) {
+            needText(label, "Description", narrow(type->Description));
+            needText(label, "FullDescription", narrow(type->FullDescription));
+        }
+        for (u32 f = 0; f < type->Features.size(); ++f) {
+            const std::string feature = label + " feature " + std::to_string(f + 1);
+            needText(feature, "Name", narrow(type->Features[f].Name));
+            needText(feature, "InfoText", narrow(type->Features[f].InfoText));
+            needText(feature, "ButtonInfoText", narrow(type->Features[f].ButtonInfoText));
+        }
+    }
+    EXPECT_TRUE(sawPlace) << "the catalogue has no empty building place";
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// The stars below the panel's icon are atlas regions, and the texts of the panel's figures, of
+// the tooltips, of the running processes and of every page's hint line are in the dictionary.
+TEST_F(AssetLint, TheInfoPanelsStarsAndTheHintAndTooltipTextsAreThere) {
+    ASSERT_TRUE(world().dictionary);
+    const std::set<std::string> regions = atlasRegionNames(world());
+    std::vector<std::string> problems;
+    for (const char* star : InfoPanelStars)
+        if (!regions.count(star)) problems.push_back(std::string(star) + ": no such picture");
+    std::vector<const char*> keys(std::begin(InfoPanelKeys), std::end(InfoPanelKeys));
+    keys.insert(keys.end(), std::begin(PlayHintKeys), std::end(PlayHintKeys));
+    for (const char* key : keys)
+        if (!world().dictionary->hasKey(stringc(key)))
+            problems.push_back(std::string(key) + ": not in the dictionary");
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
 }  // namespace
 }  // namespace oskel::test

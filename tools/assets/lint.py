@@ -284,7 +284,8 @@ FRAME_DIGITS = re.compile(r"(\d+)\.[^./]*$")
 # the feature buttons of the buildings catalogue (both names may end in a digit).
 NUMBERED_PICTURES = re.compile(r"^scenes/images/Achievements/Icon\d+\.png$"
                                r"|^scenes/images/GameMenu/Buttons/(Materials|Workers)[1-5]\.png$")
-NAMED_BY_TABLE = ("scenes/images/Map/Icons/", "scenes/images/GameMenu/Features/")
+NAMED_BY_TABLE = ("scenes/images/Map/Icons/", "scenes/images/GameMenu/Features/",
+                  "scenes/images/GameMenu/Icons/")
 
 
 def _asset_path(path):
@@ -1119,6 +1120,128 @@ def lint_play_screen(content, problems):
                             % (os.path.relpath(path, REPO), setting))
 
 
+# ---- The play screen's info panel, tooltips and hints ----
+# The icon pair of every building type (the snow one for the snowy settings), the stars below
+# the icon, the texts the panel, the tooltips and the hint lines look up, and the parts of the
+# build tabs the hints write.
+TYPE_ICONS = "scenes/images/GameMenu/Icons/"
+TYPE_ICON_SNOW = "_snow"
+INFO_STARS = ("levels/common/Stars/FilledStar.png", "levels/common/Stars/EmptyStar.png")
+# The texts of the panel's figures, of the tooltips' titles and of the running processes.
+INFO_KEYS = (
+    "MoneyDollar", "GuestsSign", "GamePlay_Income", "GamePlay_Guests", "GamePlay_ServedGuests",
+    "Hint_UpgradeBuildingTitle", "Hint_RepairBuildingTitle", "Hint_CleanBuildingTitle",
+    "Hint_DestroyBuildingTitle", "Hint_BuyBuildingTitle", "Hint_SaleBuildingTitle",
+    "Hint_ActivateFeatureTitle", "Hint_BuildingTabRestore", "Hint_BuildingTabBuild",
+    "Hint_BuildingTabExcavate",
+    "InProgress_Upgrade", "InProgress_UpgradeHint", "InProgress_Building",
+    "InProgress_BuildingHint", "InProgress_Destroy", "InProgress_DestroyHint",
+    "FishingCenterInProgress", "FishingCenterInProgressHint", "PyramidInProgress",
+    "PyramidInProgressHint", "InProgress_Repare", "InProgress_RepareHint",
+    "PyramidConfInProgress", "PyramidConfInProgressHint", "InProgress_Feature",
+    "InProgress_FeatureHint")
+# The hint lines of the place pages (Tab10, Tab7, Tab9, Tab6) and of the build tabs.
+HINT_KEYS = (
+    "Hint_BuildingPlace", "Hint_BuildingPlaceUnSellButton", "Hint_BuildingPlaceSellButton",
+    "Hint_BuildingPlaceHotels", "Hint_BuildingPlaceJoys", "Hint_BuildingPlaceFactories",
+    "Hint_BuyTab", "Hint_CantBuyNotForSaleButton", "Hint_BuyButton", "Hint_CantBuyButton",
+    "Hint_BuyRequestTab", "Hint_BuyRequestAcceptButton", "Hint_BuyRequestDeclineButton",
+    "Hint_BuildingTab", "Hint_BuildingUnSellButton", "Hint_BuildingSellButton",
+    "Hint_BuildingTabUpgrade", "Hint_BuildingTabCantUpgrade", "Hint_BuildingTabNoUpgrade",
+    "Hint_BuildingTabRepare", "Hint_BuildingTabCantRepare", "Hint_BuildingTabNoRepare",
+    "Hint_BuildingTabClean", "Hint_BuildingTabCantClean", "Hint_BuildingTabNoClean",
+    "Hint_BuildingTabDestroy", "Hint_BuildingTabCantDestroy",
+    "Hint_BuildingTabRestoreFishingCenter", "Hint_BuildingTabCantRestoreFishingCenter",
+    "Hint_BuildingTabObservationBuild", "Hint_BuildingTabObservationCantBuild",
+    "Hint_BuildingTabPyramidClean", "Hint_BuildingTabCantPyramidClean",
+    "Hint_BuildingTabPyramidShow", "Hint_BuildingTabCantPyramidShow",
+    "Hint_BuildingTabStationBuild", "Hint_BuildingTabStationCantBuild", "Hint_BuildingTabHQBuild",
+    "Hint_BuildingTabHQCantBuild", "Hint_BuildingTabFeatureUnavailable",
+    "Hint_BuildingTabFeatureRecharging", "Hint_BuildingTabFeatureActive",
+    "Hint_BuildTab_Hotels", "Hint_BuildTab_Factories", "Hint_BuildTab_Joys", "Hint_BuildTabJoys",
+    "Hint_BuildTabJoysTip", "Hint_BuildTabBack", "Hint_BuildTabJoys2", "Hint_BuildTabJoys2Tip",
+    "Hint_BuildTabJoys1", "Hint_BuildTabJoys1Tip", "Hint_BuildTabBuild")
+# A text the panel shows as it stands in the catalogue: "%Key%" is looked up, a bare name too.
+TYPE_TEXTS = ("DisplayName", "Description", "FullDescription")
+FEATURE_TEXTS = ("Name", "InfoText", "ButtonInfoText")
+
+
+def type_icon(type_name, snow=False):
+    return TYPE_ICONS + type_name + (TYPE_ICON_SNOW if snow else "") + ".png"
+
+
+def _text_keys_of(value):
+    """The dictionary keys a catalogue text names: its %Key% markers, or the bare key."""
+    found = TEXT_KEY.findall(value)
+    return found if found else [value]
+
+
+def lint_play_info(content, problems):
+    table = _parse(_asset_path(BUILDINGS_TABLE), problems) \
+        if BUILDINGS_TABLE in content.files else None
+    if table is None:
+        problems.append("%s is missing" % BUILDINGS_TABLE)
+        return
+    for building in table.iter("Building"):
+        group = building.find("Properties")
+        props = {p.get("Name"): p.get("Value") for p in group} if group is not None else {}
+        type_name = props.get("Name", "(unnamed)")
+        for snow in (False, True):
+            if type_icon(type_name, snow) not in content.regions:
+                problems.append("the type %s has no icon %s" % (type_name,
+                                                                type_icon(type_name, snow)))
+        wanted = ["DisplayName"]
+        if int(props.get("Level", "0") or 0) > 0:
+            wanted += ["Description", "FullDescription"]
+        for field in wanted:
+            if not props.get(field):
+                problems.append("%s: %s has no %s" % (BUILDINGS_TABLE, type_name, field))
+                continue
+            for key in _text_keys_of(props[field]):
+                if key not in content.texts:
+                    problems.append("%s: the %s of %s, %s, is not in the dictionary"
+                                    % (BUILDINGS_TABLE, field, type_name, key))
+        for index, feature in enumerate(building.findall("ActiveFeature")):
+            for field in FEATURE_TEXTS:
+                value = feature.get(field, "")
+                if not value:
+                    problems.append("%s: feature %d of %s has no %s"
+                                    % (BUILDINGS_TABLE, index + 1, type_name, field))
+                    continue
+                for key in _text_keys_of(value):
+                    if key not in content.texts:
+                        problems.append("%s: the %s of feature %d of %s, %s, is not in the "
+                                        "dictionary" % (BUILDINGS_TABLE, field, index + 1,
+                                                        type_name, key))
+    for key in INFO_KEYS + HINT_KEYS:
+        if key not in content.texts:
+            problems.append("the dictionary lacks %s, a text of the play screen's panels and "
+                            "hints" % key)
+    for star in INFO_STARS:
+        if star not in content.regions:
+            problems.append("the info panel's star %s is in no atlas" % star)
+    scene = _parse(_asset_path(PLAY_SCENE), problems) if PLAY_SCENE in content.files else None
+    for n in (1, 2, 3) if scene is not None else ():
+        for part in ("Label", "LabelText"):
+            node = _child_path(scene, _TABS + "Tab%d/%s" % (n, part))
+            if node is None or (node.get("ClassOverride") or node.get("Type")) not in TEXT_CLASSES:
+                problems.append("%s: Tab%d has no text %s for its hints" % (PLAY_SCENE, n, part))
+
+
+def lint_level_texts(content, problems):
+    """Every %Key% a level's configuration shows (its description, its objectives' texts) is in
+    the dictionary."""
+    for path in sorted(glob.glob(os.path.join(REPO, ASSETS, "levels", "*",
+                                              "LevelConfiguration.xml"))):
+        level = _parse(path, problems)
+        for element in level.iter() if level is not None else ():
+            for value in element.attrib.values():
+                for key in TEXT_KEY.findall(value):
+                    if key not in content.texts:
+                        problems.append("%s: the text %%%s%% is not in the dictionary"
+                                        % (os.path.relpath(path, REPO), key))
+
+
 def lint_all():
     problems = []
     content = Content(problems)
@@ -1147,4 +1270,6 @@ def lint_all():
     lint_level_scores(problems)
     lint_achievement_texts(content, problems)
     lint_play_screen(content, problems)
+    lint_play_info(content, problems)
+    lint_level_texts(content, problems)
     return ["lint: " + p for p in problems]
