@@ -4,6 +4,7 @@ from . import effects
 from . import moneyletter
 from . import processes
 from . import playhud
+from . import tutorial
 
 CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
               buildings.CATEGORY, shop.CATEGORY, achievements.CATEGORY]
@@ -14,6 +15,7 @@ CATEGORIES += [movers.CATEGORY]
 CATEGORIES += [moneyletter.CATEGORY]
 CATEGORIES += [processes.CATEGORY]
 CATEGORIES += [playhud.CATEGORY]
+CATEGORIES += [tutorial.CATEGORY]
 
 
 def by_name(name):
