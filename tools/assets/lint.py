@@ -1147,4 +1147,7 @@ def lint_all():
     lint_level_scores(problems)
     lint_achievement_texts(content, problems)
     lint_play_screen(content, problems)
+    # The tutorials' step files.
+    from .tutoriallint import lint_tutorials
+    lint_tutorials(content, problems)
     return ["lint: " + p for p in problems]
