@@ -524,8 +524,9 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     // button, the achievements' two scenes, the map, its location buttons, the level loading
     // screen, the play screen, the ellipse sector node, the building lot, the level scene, the
     // shell's scenes, the weather and hint particles, the selection grid, the eight effect nodes,
-    // the world's four movers, the rectangle and the once spawner exist so far.
-    EXPECT_EQ(services->registerNodeClasses(), 44u);
+    // the world's four movers, the rectangle, the once spawner and the three mini-games: every
+    // row of the batch.
+    EXPECT_EQ(services->registerNodeClasses(), 47u);
     for (const wchar_t* name :
          {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode", L"GMainMenuBikeNode",
           L"GMainMenuCloudNode", L"GPathMovableNode", L"GShopButton", L"GShopScene",
@@ -534,7 +535,8 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
           L"GGameLevelScene",
           L"GSelectPlayerScene", L"GSelectPlayerInputNameScene", L"GComicsScene",
           L"GLevelObjectivesScene", L"GLevelCompletedScene", L"GHelpScene", L"GCreditsScene",
-          L"GInGameMenuScene", L"GOptionsScene", L"GMiniCompletedScene", L"GWeatherParticlesNode",
+          L"GInGameMenuScene", L"GOptionsScene", L"GMiniCompletedScene", L"GMiniGameHiddenScene",
+          L"GMiniGameHidden2Scene", L"GMiniGameAuctionScene", L"GWeatherParticlesNode",
           L"GHOHintParticlesNode", L"GSelectGridNode", L"GSpiralMovableNode", L"GBaloonNode",
           L"GPicEffectNode", L"GLakeWaveNode", L"GFireworkNode", L"GShieldEffectNode",
           L"GShieldStarNode", L"GCircularBirdNode", L"GBirdNode", L"GCarNode", L"GPedestrianNode",
