@@ -1643,11 +1643,11 @@ TEST_F(AssetLint, TheTutorialsReadToTheirEndAndPointAtTheirControls) {
         };
         while (reader->read()) {
             const std::string name = narrow(reader->getNodeName());
-            if (reader->getNodeType() == EXN_ELEMENT_END && name == "Tutorial") {
+            if (reader->getNodeType() == XmlNodeElementEnd && name == "Tutorial") {
                 closed = true;
                 break;
             }
-            if (reader->getNodeType() != EXN_ELEMENT) continue;
+            if (reader->getNodeType() != XmlNodeElement) continue;
             if (name == "Hint") {
                 if (steps > 0) checkStep();
                 ++steps;
