@@ -1272,4 +1272,7 @@ def lint_all():
     lint_play_screen(content, problems)
     lint_play_info(content, problems)
     lint_level_texts(content, problems)
+    # The tutorials' step files.
+    from .tutoriallint import lint_tutorials
+    lint_tutorials(content, problems)
     return ["lint: " + p for p in problems]

@@ -5,6 +5,7 @@ from . import moneyletter
 from . import processes
 from . import playhud
 from . import typeicons
+from . import tutorial
 
 CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
               buildings.CATEGORY, shop.CATEGORY, achievements.CATEGORY]
@@ -16,6 +17,7 @@ CATEGORIES += [moneyletter.CATEGORY]
 CATEGORIES += [processes.CATEGORY]
 CATEGORIES += [playhud.CATEGORY]
 CATEGORIES += [typeicons.CATEGORY]
+CATEGORIES += [tutorial.CATEGORY]
 
 
 def by_name(name):
