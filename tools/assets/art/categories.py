@@ -14,6 +14,9 @@ CATEGORIES += [movers.CATEGORY]
 CATEGORIES += [moneyletter.CATEGORY]
 CATEGORIES += [processes.CATEGORY]
 CATEGORIES += [playhud.CATEGORY]
+# The mini-games' pictures live with their generator.
+from ..minigames import art as minigames_art  # noqa: E402
+CATEGORIES += [minigames_art.CATEGORY]
 
 
 def by_name(name):
