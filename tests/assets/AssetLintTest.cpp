@@ -86,8 +86,10 @@ constexpr const char* ParticleFiles[] = {"scenes/ParticleCollection.xml",
                                          "levels/common/ParticleCollection.xml"};
 constexpr const char* MenuTemplatesFile = "scenes/TemplateCollection.oscn";
 constexpr const char* LevelTemplatesFile = "levels/common/TemplateCollection.oscn";
-// Scene files under this folder take their templates from the level collection.
+// Scene files under this folder take their templates from the level collection, but for the
+// mini-games' folders: they run in the first scene manager, with the menus' collection.
 constexpr const char* LevelFolder = "levels/";
+constexpr const char* MiniGameFolder = "levels/minigame_";
 // Declared with the cue names, played by nothing.
 constexpr const char* UnplayedCue = "FeatureCommercial";
 // A sound's peak must reach this share of full scale.
@@ -536,9 +538,10 @@ TEST_F(AssetLint, EverySceneFileLoadsWithItsRootClassAndEveryNameInItResolves) {
     ASSERT_FALSE(scenes.empty());
     std::vector<std::string> problems;
     for (const std::string& name : scenes) {
-        TemplateCollectionNode* templates = name.rfind(LevelFolder, 0) == 0
-                                                ? world().levelTemplates.get()
-                                                : world().menuTemplates.get();
+        TemplateCollectionNode* templates =
+            name.rfind(LevelFolder, 0) == 0 && name.rfind(MiniGameFolder, 0) != 0
+                ? world().levelTemplates.get()
+                : world().menuTemplates.get();
         SceneFileChecker checker(world(), name, templates);
         const stringw rootClass = checker.check(problems);
         CResource* loaded =
@@ -1880,6 +1883,124 @@ TEST_F(AssetLint, TheTutorialWindowHasItsOkButtonAndTheArrowItsPicture) {
     const std::set<std::string> regions = atlasRegionNames(world());
     EXPECT_TRUE(regions.count("scenes/images/GameMenu/Tutorial/Arrow.png"));
     EXPECT_TRUE(regions.count("scenes/images/GameMenu/Tutorial/Wave.png"));
+}
+
+
+// ---- The mini-games ----
+
+// The click points the mini-games' generator records: folder, item, x, y on the screen.
+struct SClickPoint {
+    std::string folder;
+    std::string item;
+    f32 x = 0.0f;
+    f32 y = 0.0f;
+};
+
+std::vector<SClickPoint> miniGameClickPoints() {
+    std::vector<SClickPoint> points;
+    std::ifstream file(SourceDir / "tests/assets/MiniGameClickPoints.txt");
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        SClickPoint point;
+        if (fields >> point.folder >> point.item >> point.x >> point.y) points.push_back(point);
+    }
+    return points;
+}
+
+void updateTransforms(BaseNode* node) {
+    node->updateAbsoluteTransform();
+    for (BaseNode* child : node->getChildren()) updateTransforms(child);
+}
+
+bool isWithin(const BaseNode* node, const BaseNode* ancestor) {
+    for (; node; node = node->getParent())
+        if (node == ancestor) return true;
+    return false;
+}
+
+// Each hidden item, in the mini-game's scene as the game loads it, is what a click on its
+// recorded point finds, and every item has a point and a hint path of its name that ends there.
+TEST_F(AssetLint, TheMiniGamesItemsAreFoundAtTheirClickPointsAndHaveHintPaths) {
+    const std::vector<SClickPoint> points = miniGameClickPoints();
+    ASSERT_FALSE(points.empty());
+    std::vector<std::string> problems;
+    std::map<std::string, std::set<std::string>> pointed;
+    for (const SClickPoint& point : points) pointed[point.folder].insert(point.item);
+    EXPECT_EQ(pointed.size(), 3u) << "three hidden-object folders have click points";
+    for (const auto& [folder, names] : pointed) {
+        const std::string file = "levels/" + folder + "/Level.oscn";
+        CRefPtr<BaseNode> scene = loadScene<BaseNode>(world(), file.c_str());
+        if (!scene) {
+            problems.push_back(file + ": does not load");
+            continue;
+        }
+        updateTransforms(scene.get());
+        BaseNode* items = nodeAt(scene.get(), "Scene/Game/HitObjects");
+        if (!items) {
+            problems.push_back(file + ": no Scene/Game/HitObjects");
+            continue;
+        }
+        std::set<std::string> children;
+        for (BaseNode* child : items->getChildren()) children.insert(child->getNodeName().c_str());
+        if (children != names) problems.push_back(file + ": items and click points differ");
+
+        auto paths = makeRef<brasquel::GLevelPaths>();
+        const std::string pathsFile = "levels/" + folder + "/HintPaths.xml";
+        CXmlReader* reader = world().files->createXmlReader(stringc(pathsFile.c_str()));
+        if (!reader || !paths->read(reader)) problems.push_back(pathsFile + ": does not read");
+        if (reader) reader->drop();
+
+        for (const SClickPoint& point : points) {
+            if (point.folder != folder) continue;
+            const std::string where = file + ": " + point.item;
+            BaseNode* item = items->findChildByName(CNameId(point.item.c_str()).getId(), 1);
+            BaseNode* found = scene->findNodeAt(vector2df(point.x, point.y));
+            if (!item || !isWithin(found, item))
+                problems.push_back(where + ": a click at its point finds " +
+                                   (found ? std::string(found->getNodeName().c_str()) : "nothing"));
+            const auto route = paths->getCarPaths(CNameId(point.item.c_str()).getId());
+            if (route.size() != 1 || route[0]->Points.size() < 2) {
+                problems.push_back(where + ": no hint path of two points or more");
+            } else {
+                const auto& last = route[0]->Points.back();
+                if (last.x != point.x || last.y != point.y)
+                    problems.push_back(where + ": its hint path does not end on its point");
+            }
+        }
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// What the mini-games' code loads by name: the previews of the ordered game, the banknotes of
+// the auction and the two templates of the menus' collection.
+TEST_F(AssetLint, TheMiniGamesPreviewsBanknotesAndTemplatesLoad) {
+    std::vector<std::string> problems;
+    auto loads = [&](const std::string& name) {
+        CResource* texture =
+            world().content->getContentByPath(TypeCodeAtlasTexture, stringc(name.c_str()), false);
+        if (!texture || texture->getTypeCode() != TypeCodeAtlasTexture)
+            problems.push_back(name + " does not load as a picture");
+        if (texture) texture->drop();
+    };
+    for (const SClickPoint& point : miniGameClickPoints())
+        if (point.folder == "minigame_hidden2")
+            loads("levels/minigame_hidden2/Preview/" + point.item + ".png");
+    for (int value = 1; value <= 6; ++value) {
+        loads("levels/minigame_auction/Money/" + std::to_string(value) + ".png");
+        loads("levels/minigame_auction/Money/" + std::to_string(value) + "over.png");
+    }
+    for (const auto& [name, type] : {std::pair<const char*, s32>{"HOFoundStarNode",
+                                                                 brasquel::GameNodeTypeShieldStarNode},
+                                     {"TextTrailStar", brasquel::GameNodeTypeTextTrailNode}}) {
+        BaseNode* found = world().menuTemplates
+                              ? world().menuTemplates->findTemplate(CNameId(name).getId())
+                              : nullptr;
+        if (!found || !found->isKindOf(type))
+            problems.push_back(std::string(name) + " is no template of its class");
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
 }
 
 }  // namespace

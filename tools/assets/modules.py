@@ -19,6 +19,8 @@ def all_modules():
     modules += [effects.MODULE]
     modules += [levels.MODULE]
     modules += [tutorials.MODULE]
+    from .minigames import scenes as minigames
+    modules += [minigames.MODULE]
     names = [m.name for m in modules]
     assert len(names) == len(set(names)), "module names repeat"
     return modules

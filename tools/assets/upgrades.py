@@ -144,6 +144,11 @@ def scores_text():
     lines = ["<LevelScores>"]
     for location, name in enumerate(location_names()):
         score, expert, time = scores(location)
+        # --- The mini-games' entries follow their configurations (issue 39).
+        if name in MINI_GAMES.values():
+            from .minigames import description as minigames
+            score, expert, time = minigames.level_scores(minigames.by_folder(name))
+        # ---
         lines.append("\t" + element("Level", [("Name", name), ("Score", score),
                                               ("ExpertScore", expert), ("Time", time)]))
     lines.append("</LevelScores>")
@@ -167,4 +172,4 @@ def build():
     return out
 
 
-MODULE = Module("upgrades", build, __file__, outputs=[asset(UPGRADES_PATH), asset(SCORES_PATH)])
+MODULE = Module("upgrades", build, __file__, inputs=["tools/assets/minigames/*.toml"], outputs=[asset(UPGRADES_PATH), asset(SCORES_PATH)])

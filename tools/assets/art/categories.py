@@ -18,6 +18,9 @@ CATEGORIES += [processes.CATEGORY]
 CATEGORIES += [playhud.CATEGORY]
 CATEGORIES += [typeicons.CATEGORY]
 CATEGORIES += [tutorial.CATEGORY]
+# The mini-games' pictures live with their generator.
+from ..minigames import art as minigames_art  # noqa: E402
+CATEGORIES += [minigames_art.CATEGORY]
 
 
 def by_name(name):

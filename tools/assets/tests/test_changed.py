@@ -50,7 +50,7 @@ class ChangedModulesTest(unittest.TestCase):
                   "shellscenes", "shopscenes", "templates", "tutorials"]
         self.assertEqual(picked("tools/assets/art/kit.py"),
                          sorted(ATLASES + scenes + ["effects", "levels", "lottemplates",
-                                                   "startscreens"]))
+                                                   "minigames", "startscreens"]))
         self.assertEqual(picked("tools/assets/packer.py"), sorted(ATLASES + scenes))
 
     def test_a_shared_file_picks_everything(self):
