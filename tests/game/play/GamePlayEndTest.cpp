@@ -361,6 +361,29 @@ TEST(GamePlayEnd, DayEndAndIncomeCheckTheMoney) {
     }
 }
 
+// An accepted offer for a lot feeds the money achievements.
+TEST(GamePlayEnd, AnAcceptedOfferChecksTheMoney) {
+    LevelEnd end;
+    ASSERT_TRUE(end.world.prepare(PlayWorld::lot("H1", "Hotel1", 100, 100, true)));
+    end.world.enter();
+    end.nearlyEarn(GAchievementsProgress::MoneyLow);
+    end.world.level->Money =
+        static_cast<f32>(end.progress().getThreshold(GAchievementsProgress::MoneyLow));
+    GBuildingNode* lot = end.world.lotNamed("H1");
+    lot->setForSale(true);
+    lot->showBuyOffer(true);
+    lot->setFocused(true);
+    CRefPtr<ControlNode> pressed = makeRef<ControlNode>(end.world.context(""));
+    pressed->setNameId(CNameId("AcceptSellOfferButton").getId());
+    EXPECT_FALSE(end.screen()->onEvent(makeEvent<CEventNodePressed>(pressed.get()).get()));
+    ASSERT_FALSE(lot->isOwnedByThePlayer());
+    // The counter, one short before, took the money.
+    EXPECT_GE(end.progress().getCounter(GAchievementsProgress::MoneyLow),
+              end.progress().getThreshold(GAchievementsProgress::MoneyLow));
+    end.world.advance(1000);
+    EXPECT_EQ(popUpName(end.world), "%Achievements_8Name%");
+}
+
 TEST(GamePlayEnd, LosingTheWindowDuringPlayOpensTheMenu) {
     LevelEnd end;
     end.world.write(kInGameMenuFile, endSceneFile("GInGameMenuScene", "InGameMenuScene"));
