@@ -30,6 +30,7 @@
 #include "game/config/LevelScores.h"
 #include "game/config/UpgradesConfiguration.h"
 #include "game/level/GBuildingsConfiguration.h"
+#include "game/play/tutorial/GTutorialController.h"
 
 namespace brasquel {
 
@@ -503,6 +504,21 @@ GExternalHooks* GApplication::getExternalHooks() const { return m_hooks.get(); }
 
 CSoundGroupManager* GApplication::getSoundGroupManager() const {
     return m_device ? m_device->getSoundGroupManager() : nullptr;
+}
+
+ITutorial* GApplication::createTutorial(BaseNode* host, TemplateCollectionNode* templates,
+                                        IContentManager* content, bool flag) {
+    static_cast<void>(flag);
+    if (!host || !templates) return nullptr;
+    return new GTutorialController(host, templates, content);
+}
+
+bool GApplication::addInputReceiver(CEventReceiver* receiver, s32 priority) {
+    return m_device && receiver && m_device->addEventReceiver(receiver, priority);
+}
+
+void GApplication::removeInputReceiver(CEventReceiver* receiver) {
+    if (m_device && receiver) m_device->removeEventReceiver(receiver);
 }
 
 u32 GApplication::registerNodeClasses() {

@@ -8,6 +8,9 @@
 #include "game/level/GEllipseSectorNode.h"
 #include "game/level/GGameLevelScene.h"
 #include "game/level/GPathMovableNode.h"
+#include "game/minigames/GMiniGameAuctionScene.h"
+#include "game/minigames/GMiniGameHidden2Scene.h"
+#include "game/minigames/GMiniGameHiddenScene.h"
 #include "game/play/GGamePlayScene.h"
 #include "game/scenes/GAchievementsScene.h"
 #include "game/scenes/GComicsScene.h"
@@ -135,11 +138,11 @@ const SGameNodeClass kPreloaderClasses[] = {
     {L"GMiniCompletedScene", GameNodeTypeMiniCompletedScene,
      GAME_SCENE_KINDS(GameNodeTypeMiniCompletedScene), &createNode<GMiniCompletedScene>},
     {L"GMiniGameHiddenScene", GameNodeTypeMiniGameHiddenScene,
-     MINI_GAME_KINDS(GameNodeTypeMiniGameHiddenScene), nullptr},
+     MINI_GAME_KINDS(GameNodeTypeMiniGameHiddenScene), &createNode<GMiniGameHiddenScene>},
     {L"GMiniGameHidden2Scene", GameNodeTypeMiniGameHidden2Scene,
-     MINI_GAME_KINDS(GameNodeTypeMiniGameHidden2Scene), nullptr},
+     MINI_GAME_KINDS(GameNodeTypeMiniGameHidden2Scene), &createNode<GMiniGameHidden2Scene>},
     {L"GMiniGameAuctionScene", GameNodeTypeMiniGameAuctionScene,
-     MINI_GAME_KINDS(GameNodeTypeMiniGameAuctionScene), nullptr},
+     MINI_GAME_KINDS(GameNodeTypeMiniGameAuctionScene), &createNode<GMiniGameAuctionScene>},
     {L"GBuildingNode",
      GameNodeTypeBuildingNode,
      {GameNodeTypeBuildingNode, NodeTypeControl, NodeTypeBase, -1},

@@ -360,6 +360,7 @@ bool GGamePlayScene::loadLevel(const stringc& folder, SceneNode* level) {
 
     m_levelScene = CRefPtr<GGameLevelScene>(levelScene);
     resetLevelEnd();
+    setUpTutorial(folder);
 
     if (m_ratingNode) m_ratingNode->setVisible(configuration->IsRatingOn);
     if (m_timeText) m_timeText->setVisible(configuration->IsClockOn);
@@ -434,6 +435,8 @@ bool GGamePlayScene::onSceneChangeStarted(CEvent* event) {
         fillMaterialsList();
         fillWorkersList();
         initGoals();
+        updateBuildingTabHint(nullptr);
+        updateBuildingPlaceHint(nullptr);
         update(0);
         onLevelChanged(nullptr);
         if (m_targetTimeText && configuration)

@@ -99,6 +99,8 @@ public:
     oskel::f32 getShownTime() const { return m_shownTime; }
     oskel::f32 getShownScore() const { return m_shownScore; }
     oskel::s32 getResultCode() const { return m_resultCode; }
+    oskel::s32 getResultTime() const { return m_resultTime; }
+    oskel::s32 getResultScore() const { return m_resultScore; }
     oskel::TextNode* getTimeText() const { return m_timeText; }
     oskel::TextNode* getScoreText() const { return m_scoreText; }
     oskel::TextNode* getDoneText() const { return m_doneText; }

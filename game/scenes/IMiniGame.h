@@ -15,7 +15,7 @@ public:
     virtual ~IMiniGame() = default;
 
     // Reads the mini-game's configuration from the level folder (a path ending in "/"); false,
-    // with a log line, when it is missing: the caller then does not switch to the mini-game.
+    // with a log line, when it is missing: the game then plays with its defaults.
     virtual bool loadConfiguration(const oskel::stringc& folder) = 0;
 
     // The mini-game of the node: the node itself when it is of a mini-game type and implements

@@ -17,6 +17,7 @@
 #include "engine/profiles/CProfileManager.h"
 #include "engine/scene/CNodeFactory.h"
 #include "engine/scene/SceneManager.h"
+#include "engine/scene/TemplateCollectionNode.h"
 #include "game/app/GApplication.h"
 #include "game/config/ComicsConfiguration.h"
 #include "game/config/GAchievementsProgress.h"
@@ -24,7 +25,9 @@
 #include "game/config/LevelScores.h"
 #include "game/config/UpgradesConfiguration.h"
 #include "game/level/GBuildingsConfiguration.h"
+#include "game/scenes/ITutorial.h"
 #include "tests/io/ArchiveWriters.h"
+#include "tests/io/XmlTestUtils.h"
 #include "tests/support/TestSupport.h"
 #include "tests/video/RecordingDriver.h"
 
@@ -504,8 +507,25 @@ TEST_F(ApplicationFixture, StartUpLoadsTheActivePlayersAchievements) {
             << c.players;
         EXPECT_EQ(tracker->getCounter(GAchievementsProgress::LevelsCompleted), c.counter10)
             << c.players;
-        // The application makes no tutorial yet.
+        // Without a host or templates the application makes no tutorial; with both it makes a
+        // controller that loads a step file.
         EXPECT_EQ(application->createTutorial(nullptr, nullptr, nullptr, true), nullptr);
+        {
+            auto host = makeRef<BaseNode>(CCreationContext());
+            auto collection = makeRef<TemplateCollectionNode>(CCreationContext());
+            EXPECT_EQ(application->createTutorial(host.get(), nullptr, nullptr, true), nullptr);
+            auto window = makeRef<BaseNode>(CCreationContext());
+            window->setNameId(CNameId("TutorialWindow").getId());
+            collection->addTemplate(window.get());
+            CRefPtr<ITutorial> made = CRefPtr<ITutorial>::fromRaw(
+                application->createTutorial(host.get(), collection.get(), nullptr, true));
+            ASSERT_NE(made, nullptr);
+            CRefPtr<CXmlReader> steps = oskel::test::readerOf("<Tutorial><Hint/></Tutorial>");
+            EXPECT_TRUE(made->load(steps.get(), nullptr));
+            EXPECT_EQ(host->getChildCount(), 2u);  // the window and the arrow layer
+            made->stop();
+            EXPECT_EQ(host->getChildCount(), 0u);
+        }
         application->shutdown();
         CProfileManager& profiles = CProfileManager::instance();
         while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
@@ -549,8 +569,9 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
     // button, the achievements' two scenes, the map, its location buttons, the level loading
     // screen, the play screen, the ellipse sector node, the building lot, the level scene, the
     // shell's scenes, the weather and hint particles, the selection grid, the eight effect nodes,
-    // the world's four movers, the rectangle and the once spawner exist so far.
-    EXPECT_EQ(services->registerNodeClasses(), 44u);
+    // the world's four movers, the rectangle, the once spawner and the three mini-games: every
+    // row of the batch.
+    EXPECT_EQ(services->registerNodeClasses(), 47u);
     for (const wchar_t* name :
          {L"GMainMenuScene", L"GMainMenuPedestrianNode", L"GMainMenuCarNode", L"GMainMenuBikeNode",
           L"GMainMenuCloudNode", L"GPathMovableNode", L"GShopButton", L"GShopScene",
@@ -559,7 +580,8 @@ TEST_F(ApplicationFixture, TheTablesAreServedFromInitAndReloadedFromTheirFiles) 
           L"GGameLevelScene",
           L"GSelectPlayerScene", L"GSelectPlayerInputNameScene", L"GComicsScene",
           L"GLevelObjectivesScene", L"GLevelCompletedScene", L"GHelpScene", L"GCreditsScene",
-          L"GInGameMenuScene", L"GOptionsScene", L"GMiniCompletedScene", L"GWeatherParticlesNode",
+          L"GInGameMenuScene", L"GOptionsScene", L"GMiniCompletedScene", L"GMiniGameHiddenScene",
+          L"GMiniGameHidden2Scene", L"GMiniGameAuctionScene", L"GWeatherParticlesNode",
           L"GHOHintParticlesNode", L"GSelectGridNode", L"GSpiralMovableNode", L"GBaloonNode",
           L"GPicEffectNode", L"GLakeWaveNode", L"GFireworkNode", L"GShieldEffectNode",
           L"GShieldStarNode", L"GCircularBirdNode", L"GBirdNode", L"GCarNode", L"GPedestrianNode",
