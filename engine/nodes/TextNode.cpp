@@ -40,6 +40,9 @@ TextNode::TextNode(const CCreationContext& context, BaseNode* parent, SceneManag
     : BaseNode(context, parent, manager),
       m_material(makeNodeMaterial(ETW_CLAMP_TO_BORDER, true, true, 255)) {
     m_lines.emplace_back();
+    // A text takes no pointer event itself, but passes them on to the controls it holds (a
+    // caption's button); without the mouse category its whole subtree would never see one.
+    addCategory(CategoryMouse);
 }
 
 TextNode::~TextNode() { freeGlyphMaterials(); }

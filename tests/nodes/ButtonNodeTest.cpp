@@ -8,6 +8,7 @@
 
 #include "engine/nodes/ButtonNode.h"
 #include "engine/nodes/MessageBoxNode.h"
+#include "engine/nodes/TextNode.h"
 #include "tests/nodes/ControlWorld.h"
 
 using namespace oskel;
@@ -71,6 +72,24 @@ TEST(ButtonNodeTest, TheButtonTakesTheFocusOnHover) {
     w.move(310, 105);
     EXPECT_TRUE(plain->isHovered());
     EXPECT_FALSE(plain->isFocused());  // a plain control does not
+}
+
+// A button inside a text (a message's own OK button) is hovered and pressed like any other.
+TEST(ButtonNodeTest, AButtonInsideATextIsPressed) {
+    ButtonWorld w;
+    auto text = makeRef<TextNode>(CCreationContext());
+    text->setNameId(id("Message"));
+    text->setPosition(vector3df(80, 80, 0));
+    text->setBounds(300, 100);
+    w.scene->addChild(text.get());
+    auto* button = addNode<ButtonNode>(text.get(), "Ok", 20, 20, "Button");
+    w.frame();
+    w.record(w.scene, "main", {EventNodePressed});
+    w.move(110, 105);
+    EXPECT_TRUE(button->isHovered());
+    w.click(110, 105);
+    w.step(1000);
+    EXPECT_EQ(w.take(), (std::vector<std::string>{"main 59 Ok"}));
 }
 
 TEST(ButtonNodeTest, TheBackButtonGoesBackOnAnyClickNoticeThatTravelsOn) {

@@ -675,6 +675,10 @@ def actions_tabs():
     return tabs
 
 
+# The tooltips' panel: the light info panel darkened, under white and light red lines.
+TOOLTIP_DARK = 0xEE5A4434
+
+
 def popups():
     """The pop-ups of GameMenu, hidden until the code shows them: each is drawn above its
     origin."""
@@ -698,9 +702,11 @@ def popups():
         h = 30 + 24 * len(lines)
         node = Node("BaseNode", name, Position=(0, 632, 0), Bounds=(220, h, 0), Visible=False,
                     CanBeHit=False)
-        node.add(info_panel("Panel", (0, -h - 4, z), (220, h)))
+        # a dark panel: the code tints the value lines white, or light red when short
+        node.add(info_panel("Panel", (0, -h - 4, z), (220, h), TintColor=TOOLTIP_DARK))
         node.add(frame("Frame", (2, -h - 2, z + 0.5), (216, h - 4), fill=0))
-        node.add(text("NameText", "body_18", 18, (10, -h + 2, z + 1), (200, 22, 0), Text=""))
+        node.add(text("NameText", "body_18", 18, (10, -h + 2, z + 1), (200, 22, 0), color=WHITE,
+                      Text=""))
         for index, (line, icon) in enumerate(lines):
             y = -h + 28 + index * 24
             node.add(sprite(line.replace("Text", "Icon"), "Play/" + icon, (10, y, z + 1),
@@ -715,9 +721,10 @@ def popups():
     made.append(tooltip("MoneyInfoNode", [("MoneyText", "IconMoney.png")]))
     feature = Node("BaseNode", "FeatureInfoNode", Position=(0, 632, 0), Bounds=(220, 34, 0),
                    Visible=False, CanBeHit=False)
-    feature.add(info_panel("Panel", (0, -38, z), (220, 34)))
+    feature.add(info_panel("Panel", (0, -38, z), (220, 34), TintColor=TOOLTIP_DARK))
     feature.add(frame("Frame", (2, -36, z + 0.5), (216, 30), fill=0))
-    feature.add(text("NameText", "body_18", 18, (10, -34, z + 1), (200, 26, 0), Text=""))
+    feature.add(text("NameText", "body_18", 18, (10, -34, z + 1), (200, 26, 0), color=WHITE,
+                     Text=""))
     made.append(feature)
     return made
 

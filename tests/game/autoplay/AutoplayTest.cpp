@@ -431,6 +431,8 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
         {"display big\nquit 0\n", "line 1: display windowed|fullscreen"},
         {"note\nquit 0\n", "line 1: note PATH"},
         {"short now\nquit 0\n", "line 1: short takes nothing"},
+        {"full:\nquit 0\n", "line 1: \"full:\" needs a step"},
+        {"short: quit 0\n", "line 1: \"short:\" cannot lead quit, ended or short"},
         {"expect node A B\nquit 0\n",
          "line 1: expect text PATH \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | visible "
          "PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY \"VALUE\" | "
@@ -442,6 +444,21 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
         EXPECT_FALSE(parseWalk(c.text, walk, error)) << c.text;
         EXPECT_EQ(error, c.error) << c.text;
     }
+}
+
+TEST(WalkFile, PatternsOfExpectedValues) {
+    const struct {
+        const char* text;
+        const char* pattern;
+        bool matches;
+    } cases[] = {
+        {"1500", "1500", true},  {"1500", "15", false},    {"123456", "*", true},
+        {"", "*", true},         {"", "?", false},         {"1500;0", "1500*", true},
+        {"250000", "2*0", true}, {"250001", "2*0", false}, {"abcabd", "*abd", true},
+        {"12;34", "*;*", true},  {"1234", "*;*", false},   {"xyz", "x**z", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(matchesWalkPattern(c.text, c.pattern), c.matches) << c.text << " " << c.pattern;
 }
 
 TEST(WalkFile, KeyStrokesAndTypedText) {
@@ -822,6 +839,9 @@ TEST(LiveWalk, ChangedTextsAndTheShortForm) {
         "expect changed Target\n"
         "expect text Target \"lit\"\n"
         "expect node ProbeControl Text \"lit\"\n"
+        "full: click Target\n"
+        "full: expect text Target \"ready\"\n"
+        "short: expect text Target \"lit\"\n"
         "short\n"
         "click Target\n"
         "expect changed Target\n"
@@ -838,7 +858,13 @@ TEST(LiveWalk, ChangedTextsAndTheShortForm) {
         CRefPtr<CWalkRunner> runner = window.run(walkText, options);
         ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
         EXPECT_EQ(runner->getExpectedExitCode(), shortForm ? 0 : 3);
-        EXPECT_EQ(target->lit, shortForm);  // one click, or two
+        // One click in the short form; in the full form the full-form click and the one after
+        // the short form's end as well.
+        size_t presses = 0;
+        for (const SPointerRecord& r : target->pointer)
+            presses += r.type == EventMouseLeftDown ? 1 : 0;
+        EXPECT_EQ(presses, shortForm ? 1u : 3u);
+        EXPECT_TRUE(target->lit);
     }
 
     // A text that stays as noted, and a path never noted, fail with the reason.

@@ -146,6 +146,13 @@ bool isHeaderWord(const std::string& word) {
 
 bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::string& error) {
     std::vector<std::string> w = words;
+    if (w[0] == "short:" || w[0] == "full:") {
+        step.form = w[0] == "short:" ? EWalkForm::Short : EWalkForm::Full;
+        w.erase(w.begin());
+        if (w.empty()) return fail(error, "\"" + words[0] + "\" needs a step");
+        if (w[0] == "quit" || w[0] == "ended" || w[0] == "short")
+            return fail(error, "\"" + words[0] + "\" cannot lead quit, ended or short");
+    }
     if (w[0] == "anytime") {
         step.anytime = true;
         w.erase(w.begin());
@@ -335,6 +342,27 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
 }
 
 }  // namespace
+
+// Whether the text matches the pattern, in which "*" stands for any run of characters.
+bool matchesWalkPattern(const std::string& text, const std::string& pattern) {
+    size_t t = 0, p = 0, star = std::string::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = t;
+        } else if (p < pattern.size() && pattern[p] == text[t]) {
+            ++p;
+            ++t;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
 
 bool splitWords(const std::string& line, std::vector<std::string>& words) {
     words.clear();

@@ -18,7 +18,9 @@
 //
 // Then the steps. A step acts once the top scene of the user-interface scene manager has
 // finished its entry and no scene switch runs; wait and expect steps act once their condition
-// holds; "anytime" before a step drops the first requirement. A step not done within 30 s of
+// holds; "anytime" before a step drops the first requirement; "short:" before a step (before
+// "anytime" too) runs it only in the walk's short form (brasquel_autoplay --short), "full:" only
+// in its full form. A step not done within 30 s of
 // game time fails the walk.
 //   wait scene CLASS            the top scene is of that class (and has entered)
 //   wait time MS                that much game time has passed
@@ -44,7 +46,8 @@
 //   expect visible PATH yes|no
 //   expect enabled PATH yes|no
 //   expect log "TEXT" ["HINT"]  a log line (after the one the previous log step found)
-//   expect profile KEY "VALUE"  a value of the active profile, as text
+//   expect profile KEY "VALUE"  a value of the active profile, as text ("*" in VALUE stands for
+//                               any run of characters)
 //   expect setting KEY "VALUE"  an engine setting
 //   expect title "TEXT"         the window's title
 //   expect opened "FILE"        a scene was entered (a log line "Scene entered"), or the switch
@@ -140,11 +143,15 @@ struct SShotChecks {
     std::string save;
 };
 
+// The forms of a walk a step runs in.
+enum class EWalkForm { Both, Short, Full };
+
 struct SWalkStep {
     EStepKind kind = EStepKind::Quit;
     int line = 0;
     std::string text;  // the line as written
     bool anytime = false;
+    EWalkForm form = EWalkForm::Both;
     std::string name;   // scene class, key, log text, profile key, setting, title, text
     std::string value;  // expected value or log hint
     std::string key;    // a property's name
@@ -166,6 +173,9 @@ struct SWalk {
 bool parseWalk(const std::string& text, SWalk& walk, std::string& error);
 // Reads a walk file.
 bool loadWalk(const std::string& path, SWalk& walk, std::string& error);
+
+// Whether the text matches the pattern, in which "*" stands for any run of characters.
+bool matchesWalkPattern(const std::string& text, const std::string& pattern);
 
 // The words of one line (quotes removed, comments dropped); false when a quote is not closed.
 bool splitWords(const std::string& line, std::vector<std::string>& words);

@@ -275,6 +275,11 @@ void CWalkRunner::turn() {
         return;
     }
     const SWalkStep& step = m_walk.steps[m_step];
+    // A step of the other form is passed over.
+    if (step.form != EWalkForm::Both && (step.form == EWalkForm::Short) != m_options.shortForm) {
+        nextStep();
+        return;
+    }
     const u32 gameNow = m_device->getTimer()->getTime();
     if (!m_stepStarted) {
         m_stepStarted = true;
@@ -533,7 +538,7 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             const std::string value =
                 toUtf8(getPropertyTextW(profile->getProperty(step.name.c_str()).get()).c_str());
             why = "the value is \"" + value + "\"";
-            return profile->getProperty(step.name.c_str()) && value == step.value;
+            return profile->getProperty(step.name.c_str()) && matchesWalkPattern(value, step.value);
         }
         case EStepKind::ExpectSetting: {
             CPropertySet* settings = m_device->getEngineSettings();
