@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace brasquel::autoplay {
@@ -42,6 +43,17 @@ bool toFloat(const std::string& word, float& value) {
     }
     if (!digits || i != word.size()) return false;
     value = static_cast<float>(negative ? -v : v);
+    return true;
+}
+
+// A pattern of "matches" must be a well-formed regular expression.
+bool checkPattern(const std::string& pattern, std::string& error) {
+    try {
+        std::regex checked(pattern);
+        static_cast<void>(checked);
+    } catch (const std::regex_error&) {
+        return fail(error, "\"" + pattern + "\" is not a regular expression");
+    }
     return true;
 }
 
@@ -237,12 +249,13 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             step.target.path = w[2];
             return true;
         }
-        if (what == "text" && w.size() == 4) {
+        if (what == "text" && (w.size() == 4 || (w.size() == 5 && w[3] == "matches"))) {
             step.kind = EStepKind::ExpectText;
             step.target.path = w[2];
-            step.value = w[3];
+            step.pattern = w.size() == 5;
+            step.value = w.back();
             step.hasValue = true;
-            return true;
+            return step.pattern ? checkPattern(step.value, error) : true;
         }
         if ((what == "visible" || what == "enabled") && w.size() == 4) {
             step.kind = what == "visible" ? EStepKind::ExpectVisible : EStepKind::ExpectEnabled;
@@ -264,6 +277,14 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             step.hasValue = true;
             return true;
         }
+        if (what == "profile" && w.size() == 5 && w[3] == "matches") {
+            step.kind = EStepKind::ExpectProfile;
+            step.name = w[2];
+            step.pattern = true;
+            step.value = w[4];
+            step.hasValue = true;
+            return checkPattern(step.value, error);
+        }
         if (what == "opened" && w.size() == 3) {
             step.kind = EStepKind::ExpectOpened;
             step.name = w[2];
@@ -284,9 +305,9 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             return true;
         }
         return fail(error,
-                    "expect text PATH \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | visible "
+                    "expect text PATH [matches] \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | visible "
                     "PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY "
-                    "\"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor "
+                    "[matches] \"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor "
                     "visible|hidden | opened \"FILE\"");
     }
     if (k == "shot") {
@@ -319,6 +340,13 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         }
         if (step.shot.blank && (step.shot.notBlank || !step.shot.varied.empty()))
             return fail(error, "a blank shot has no varied pixels");
+        return true;
+    }
+    if (k == "minigame") {
+        if (w.size() != 2 || (w[1] != "brief" && w[1] != "win" && w[1] != "lose"))
+            return fail(error, "minigame brief|win|lose");
+        step.kind = EStepKind::MiniGame;
+        step.name = w[1];
         return true;
     }
     if (k == "quit") {

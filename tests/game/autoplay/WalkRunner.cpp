@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <regex>
 
 #include "engine/core/ICursorControl.h"
 #include "engine/core/StringUtils.h"
@@ -23,6 +24,11 @@ namespace {
 constexpr s32 kRunnerPriority = 5000;
 
 std::string yesNo(bool value) { return value ? "yes" : "no"; }
+
+// A value as the step expects it: equal, or matching its pattern whole.
+bool valueMatches(const SWalkStep& step, const std::string& value) {
+    return step.pattern ? std::regex_match(value, std::regex(step.value)) : value == step.value;
+}
 
 bool needsSettledScene(const SWalkStep& step) {
     switch (step.kind) {
@@ -283,12 +289,14 @@ void CWalkRunner::turn() {
         m_stepStartUpdates = m_updates;
         m_phase = 0;
         m_lastWhy.clear();
+        m_stepExtraMs = 0;
     }
+    m_miniGame.observe(m_tree.getTopScene());
     const u32 gameElapsed = gameNow - m_stepStartGameMs;
     const auto realElapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::steady_clock::now() - m_stepStartReal)
                                  .count();
-    if (gameElapsed > m_options.stepGameTimeoutMs ||
+    if (gameElapsed > m_options.stepGameTimeoutMs + m_stepExtraMs ||
         realElapsed > static_cast<long long>(m_options.stepRealTimeoutMs)) {
         fail("Not done within " + std::to_string(gameElapsed) + " ms of game time (" +
              std::to_string(realElapsed) + " ms of real time)" +
@@ -400,6 +408,8 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
         case EStepKind::Ended:
             m_lastWhy = "the game has not ended";
             return false;
+        case EStepKind::MiniGame:
+            return miniGameStep(step);
         case EStepKind::Quit:
             m_expectedExitCode = step.number;
             say("Walk \"" + m_walk.name + "\": quit, expecting exit code " +
@@ -462,6 +472,27 @@ bool CWalkRunner::pointerStep(const SWalkStep& step) {
     return true;
 }
 
+bool CWalkRunner::miniGameStep(const SWalkStep& step) {
+    if (m_phase == 0) {
+        m_miniGame.start(step.name == "brief"  ? CMiniGamePlayer::EGoal::Brief
+                         : step.name == "win" ? CMiniGamePlayer::EGoal::Win
+                                              : CMiniGamePlayer::EGoal::Lose);
+        m_stepExtraMs = CMiniGamePlayer::extraTime(m_tree.getTopScene());
+        m_phase = 1;
+    }
+    switch (m_miniGame.turn(m_device->getTimer()->getTime(), m_updates)) {
+        case CMiniGamePlayer::EResult::Done:
+            return true;
+        case CMiniGamePlayer::EResult::Going:
+            m_lastWhy = m_miniGame.why();
+            return false;
+        case CMiniGamePlayer::EResult::Failed:
+            fail(m_miniGame.why());
+            return false;
+    }
+    return false;
+}
+
 bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
     switch (step.kind) {
         case EStepKind::ExpectText:
@@ -485,7 +516,7 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
                 const auto noted = m_notedTexts.find(step.target.path);
                 bool done = true;
                 if (step.kind == EStepKind::ExpectText) {
-                    done = info.text == step.value;
+                    done = valueMatches(step, info.text);
                 } else if (step.kind == EStepKind::ExpectChanged) {
                     if (noted == m_notedTexts.end()) {
                         why = "no text was noted for \"" + step.target.path + "\" before";
@@ -533,7 +564,7 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             const std::string value =
                 toUtf8(getPropertyTextW(profile->getProperty(step.name.c_str()).get()).c_str());
             why = "the value is \"" + value + "\"";
-            return profile->getProperty(step.name.c_str()) && value == step.value;
+            return profile->getProperty(step.name.c_str()) && valueMatches(step, value);
         }
         case EStepKind::ExpectSetting: {
             CPropertySet* settings = m_device->getEngineSettings();
