@@ -30,6 +30,7 @@
 #include "game/config/LevelScores.h"
 #include "game/config/UpgradesConfiguration.h"
 #include "game/level/GBuildingsConfiguration.h"
+#include "game/play/tutorial/GTutorialController.h"
 
 namespace brasquel {
 
@@ -423,6 +424,11 @@ bool GApplication::onRender(CEvent*) {
     return false;
 }
 
+void GApplication::renderFrame() {
+    auto render = makeEvent<CEventSystemFlowRender>();
+    static_cast<void>(onEvent(render.get()));
+}
+
 bool GApplication::onWindowFocus(CEvent* event) {
     const bool active = static_cast<CEventSystemFlowWindowFocus*>(event)->isActive();
     CLogger::instance().logHint("Window focus", active ? "true" : "false", LogInformation);
@@ -498,6 +504,21 @@ GExternalHooks* GApplication::getExternalHooks() const { return m_hooks.get(); }
 
 CSoundGroupManager* GApplication::getSoundGroupManager() const {
     return m_device ? m_device->getSoundGroupManager() : nullptr;
+}
+
+ITutorial* GApplication::createTutorial(BaseNode* host, TemplateCollectionNode* templates,
+                                        IContentManager* content, bool flag) {
+    static_cast<void>(flag);
+    if (!host || !templates) return nullptr;
+    return new GTutorialController(host, templates, content);
+}
+
+bool GApplication::addInputReceiver(CEventReceiver* receiver, s32 priority) {
+    return m_device && receiver && m_device->addEventReceiver(receiver, priority);
+}
+
+void GApplication::removeInputReceiver(CEventReceiver* receiver) {
+    if (m_device && receiver) m_device->removeEventReceiver(receiver);
 }
 
 u32 GApplication::registerNodeClasses() {

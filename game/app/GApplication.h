@@ -118,6 +118,12 @@ public:
     oskel::CTextDictionary* getTextDictionary() const override;
     void setWindowCaption(const oskel::stringw& caption) override;
     bool developerKeysEnabled() const override { return areDeveloperKeysOn(); }
+    // A tutorial controller over the host (none without a host or a template collection); the
+    // flag changes nothing.
+    ITutorial* createTutorial(oskel::BaseNode* host, oskel::TemplateCollectionNode* templates,
+                              oskel::IContentManager* content, bool flag) override;
+    bool addInputReceiver(oskel::CEventReceiver* receiver, oskel::s32 priority) override;
+    void removeInputReceiver(oskel::CEventReceiver* receiver) override;
 
     // A level was completed: the external hooks learn its name and the time in seconds (text).
     void onLevelCompleted(const oskel::stringc& levelName, const oskel::stringc& seconds);
@@ -125,6 +131,8 @@ public:
     const irr::core::rect<oskel::s32>& getLeftBar() const { return m_leftBar; }
     const irr::core::rect<oskel::s32>& getRightBar() const { return m_rightBar; }
     oskel::u32 getLastStep() const override { return m_lastStep; }
+    // A render event through the application's own event handling: its map, then its receivers.
+    void renderFrame() override;
     // The game time the external hooks were told of (0 once they are gone).
     oskel::u32 getHookTime() const;
     const oskel::stringc& getTypedCharacters() const { return m_accessCode.getBuffer(); }

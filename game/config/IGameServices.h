@@ -5,6 +5,7 @@
 
 namespace oskel {
 class BaseNode;
+class CEventReceiver;
 class CFileSystem;
 class IContentManager;
 class TemplateCollectionNode;
@@ -72,7 +73,7 @@ public:
     // A new tutorial over the host scene node (a scene's "Scene" node), its window taken from the
     // template collection and its content from the content manager; the map and the shop pass
     // the flag as true. The caller holds the one reference. None where no tutorial can be made
-    // (the application makes none yet).
+    // (without a host or a template collection, or where the services make none).
     virtual ITutorial* createTutorial(oskel::BaseNode* host,
                                       oskel::TemplateCollectionNode* templates,
                                       oskel::IContentManager* content, bool flag) {
@@ -82,6 +83,17 @@ public:
         (void)flag;
         return nullptr;
     }
+
+    // The device's input receivers: the receiver is offered the device's events of its
+    // categories at the priority (the device holds a reference while it is listed); false where
+    // there is no device, for none, or when it is listed already. Removing one that is not
+    // listed does nothing.
+    virtual bool addInputReceiver(oskel::CEventReceiver* receiver, oskel::s32 priority) {
+        (void)receiver;
+        (void)priority;
+        return false;
+    }
+    virtual void removeInputReceiver(oskel::CEventReceiver* receiver) { (void)receiver; }
 
     // The upper scene layer is the world's scene manager driven by this scheduler; none where
     // the services keep no such layer.
@@ -102,6 +114,10 @@ public:
     virtual oskel::IVideoDriver* getVideoDriver() const { return nullptr; }
     // The elapsed milliseconds of the last update of the main loop.
     virtual oskel::u32 getLastStep() const { return 0; }
+    // Draws a frame at once, on the calling (main) thread: a render event handed to the
+    // application's own handler and, when that does not take it, on to its receivers. Nothing
+    // where there is no application.
+    virtual void renderFrame() {}
 
     // The installed services, or none.
     static IGameServices* get();

@@ -281,6 +281,8 @@ void GGamePlayScene::openBuildList(s32 kind) {
                                                   : TabJoys;
     if (m_actionsTabScene) m_actionsTabScene->selectTab(page, false);
     refreshBuildList(kind);
+    ListNode* list = getBuildList(kind);
+    updateBuildTabHint(kind, list ? list->getParent() : nullptr, nullptr, nullptr);
 }
 
 // ---- Presses and building actions ----
@@ -324,10 +326,12 @@ bool GGamePlayScene::onNodePressed(CEvent* event) {
     if (name == n.BackToBuildButton.getId()) {
         if (m_actionsTabScene) m_actionsTabScene->selectTab(TabBuildingPlace, false);
         refreshBuildingPlaceTab();
+        updateBuildingPlaceHint(nullptr);
         return true;
     }
     bool consumed = false;
     if (pressBuildingButton(name, building, consumed)) return consumed;
+    if (pressSkipTutorial(name)) return false;
     if (name == n.GoalsButton.getId()) {
         openObjectives();
         return false;
@@ -380,8 +384,10 @@ bool GGamePlayScene::pressBuildingButton(s32 name, GBuildingNode* building, bool
             reselectBuilding(building);
         }
     } else if (name == n.AcceptSellOfferButton.getId()) {
-        if (building->isOwnedByThePlayer() && level->acceptSellOffer(building))
+        if (building->isOwnedByThePlayer() && level->acceptSellOffer(building)) {
             reselectBuilding(building);
+            static_cast<void>(checkMoneyAchievements());
+        }
     } else if (name == n.DeclineSellOfferButton.getId()) {
         if (building->isOwnedByThePlayer()) {
             building->restartBuyOfferTimer();
@@ -634,7 +640,9 @@ bool GGamePlayScene::onLevelChanged(CEvent*) {
     refreshRating();
     refreshGoals();
     refreshPanels();
+    refreshIncomeInfo();
     if (m_previewedPlace) showBuildPreview(m_previewedType, m_previewedPlace);
+    refreshTooltip();
     return true;
 }
 
@@ -764,14 +772,17 @@ void GGamePlayScene::hoverBuildEntry(ListNode* list, s32 item) {
         m_previewedPlace = nullptr;
         m_previewedType = nullptr;
         showBuildPreview(nullptr, nullptr);
+        resetBuildTabHints(nullptr);
         return;
     }
     const GBuildingConfig* own = place->getCurrentType();
     if (own && own->Level != 0) return;
     m_previewedPlace = place;
     m_previewedType = type;
+    showEntryCostTooltip(list, item, type);
     showBuildPreview(type, place);
     place->previewBuilding(type);
+    updateBuildTabHint(getBuildListKind(list), list->getParent(), type, place);
 }
 
 ListNode* GGamePlayScene::getOfferList(bool workers) const {
@@ -835,6 +846,7 @@ void GGamePlayScene::fillBuildList(s32 kind) {
         }
     }
     list->refreshElements();
+    updateBuildingTabHint(nullptr);
 }
 
 void GGamePlayScene::refreshMaterialsTab() { refreshOfferTab(false); }
@@ -936,15 +948,19 @@ bool GGamePlayScene::onBuildingSelected(CEvent* event) {
         } else if (!place->isOwnedByThePlayer()) {
             m_actionsTabScene->selectTab(TabBuy, false);
             refreshBuyTab();
+            updateBuyTabHint(nullptr);
         } else if (place->isForSale() && place->hasBuyOffer()) {
             m_actionsTabScene->selectTab(TabBuyRequest, false);
             refreshBuyRequestTab();
+            updateBuyRequestTabHint(nullptr);
         } else if (type->Level == 0 && place->getProcessKind() == BuildingProcessNone) {
             m_actionsTabScene->selectTab(TabBuildingPlace, false);
             refreshBuildingPlaceTab();
+            updateBuildingPlaceHint(nullptr);
         } else {
             m_actionsTabScene->selectTab(TabBuilding, false);
             refreshBuildingTab();
+            updateBuildingTabHint(nullptr);
         }
     }
     showBuildPreview(m_previewedType, m_previewedPlace);
@@ -974,6 +990,11 @@ void GGamePlayScene::refreshBuildingTab() {
             bar->setMaxValue(1.0f);
             bar->setValue(place->getProcessProgress());
         }
+        stringw title;
+        stringw hint;
+        getProcessTexts(place, title, hint);
+        setText(scenes::textChildOf(progress, "Text"), title);
+        setText(scenes::textChildOf(progress, "HintText"), hint);
         setText(m_buildingHintText, stringw());
         shown = progress;
     } else if (type && (type->Type == BuildingKindAmenity || type->Type == BuildingKindDecoration)) {
@@ -1002,6 +1023,7 @@ void GGamePlayScene::refreshBuildingTab() {
     }
     for (ControlNode* panel : {hotel, joy, custom, m_buildingProgressNode})
         setControlEnabled(panel, panel == shown);
+    fillBuildingInfo(scenes::childOf(page, "BuildingInfoNode"), type, place, true);
 }
 
 void GGamePlayScene::refreshBuyTab() {
@@ -1013,6 +1035,8 @@ void GGamePlayScene::refreshBuyTab() {
         buy->setEnabled(m_levelScene->canBuyBuilding(place));
     setText(scenes::textChildOf(page, "PriceText"),
             moneyText(roundedHalfUp(place->getPrice(nullptr))));
+    fillBuildingInfo(scenes::childOf(page, "BuildingInfoNode"), place->getCurrentType(), place,
+                     true);
 }
 
 void GGamePlayScene::refreshBuyRequestTab() {
@@ -1021,6 +1045,8 @@ void GGamePlayScene::refreshBuyRequestTab() {
     GBuildingNode* place = m_levelScene->getFocusedBuilding();
     if (!place) return;
     setText(scenes::textChildOf(page, "OfferPriceText"), moneyText(place->getOfferAmount()));
+    fillBuildingInfo(scenes::childOf(page, "BuildingInfoNode"), place->getCurrentType(), place,
+                     true);
 }
 
 void GGamePlayScene::refreshBuildingPlaceTab() {
@@ -1033,6 +1059,8 @@ void GGamePlayScene::refreshBuildingPlaceTab() {
         setTemplate(sell, place->isForSale() ? names().GameUnSellButton : names().GameSellButton);
         sell->setEnabled(config->IsSellOn);
     }
+    fillBuildingInfo(scenes::childOf(page, "BuildingInfoNode"), place->getCurrentType(), place,
+                     true);
 }
 
 }  // namespace brasquel

@@ -25,6 +25,7 @@ class GEllipseSectorNode;
 class GGameLevelScene;
 class GLevelOffer;
 class ITutorial;
+class GTutorialController;
 
 // The play screen: the scene that lies over the level world while a level runs. It binds its HUD
 // (money, income, rating, clock, goals, the action tabs) by name once its scene file is loaded,
@@ -270,6 +271,104 @@ protected:
     void updateOfferHint(bool workers, const GLevelOffer* offer, bool affordable);
     void pressOffer(bool workers, oskel::ListNode* list, oskel::s32 item);
     void hoverBuildEntry(oskel::ListNode* list, oskel::s32 item);
+
+    // ---- Level end, achievements and window focus (GGamePlayEnd.cpp) ----
+public:
+    // The level's completion notice ends the level (not forced); true. Any other event of the
+    // notice's id is not taken.
+    bool onLevelFinished(oskel::CEvent* event);
+    // Ends the level once: stops its sounds, scores it, records the player's progress and the
+    // level achievements, then shows the first queued achievement or the level-completed scene.
+    // A forced end scores the plain score whatever the time. Later calls change nothing. True.
+    bool completeLevel(bool forced);
+    // Shows the pop-up of the first queued achievement; entries whose pop-up cannot be loaded
+    // are dropped. True when a pop-up was switched to.
+    bool showNextAchievement();
+    // Feeds the level's money (rounded) to the money achievements, then shows the next queued
+    // achievement; the result of that.
+    bool checkMoneyAchievements();
+    // Losing the window's activation pauses the level's sounds and, during play, opens the
+    // in-game menu and draws a frame at once. Never taken.
+    bool onWindowActivation(oskel::CEvent* event) override;
+    bool isLevelCompleted() const { return m_levelCompleted; }
+
+protected:
+    // The level has been completed (scored and recorded).
+    bool m_levelCompleted = false;
+    // A new level starts without an end.
+    void resetLevelEnd();
+
+    // ---- Info panel, tooltips, hints and hover (GGamePlayInfo.cpp, GGamePlayHints.cpp) ----
+public:
+    // The tint of a tooltip's value line that the level cannot cover, and of one it can.
+    static constexpr oskel::u32 TooltipShortColor = 0xFFFF8888u;
+    static constexpr oskel::u32 TooltipCoveredColor = 0xFFFFFFFFu;
+    // Where the tooltips of hovered buttons and build entries stand (y, z).
+    static constexpr oskel::f32 TooltipY = 632.0f;
+    static constexpr oskel::f32 TooltipZ = 0.0f;
+    // The x range of the income box over a hovered building, and its depth.
+    static constexpr oskel::f32 IncomeInfoMinX = 38.0f;
+    static constexpr oskel::f32 IncomeInfoMaxX = 846.0f;
+    static constexpr oskel::f32 IncomeInfoZ = 100.0f;
+
+    // Fills a "BuildingInfoNode" panel about the type on the lot; the flag picks the type's full
+    // description over its short one.
+    void fillBuildingInfo(oskel::BaseNode* panel, const GBuildingConfig* type, GBuildingNode* place,
+                          bool fullDescription);
+    // The income and guests box over a hovered building.
+    void showBuildingIncomeInfo(const GBuildingConfig* type, GBuildingNode* place);
+    // The floating cost, money and workers tooltips; the title may hold %key% markers.
+    void showCostTooltip(const oskel::vector3df& position, const oskel::stringw& title,
+                         oskel::s32 materials, oskel::s32 workers);
+    void showMoneyTooltip(const oskel::vector3df& position, const oskel::stringw& title,
+                          bool check, oskel::s32 amount);
+    void showWorkersTooltip(const oskel::vector3df& position, const oskel::stringw& title,
+                            oskel::s32 workers);
+    // The feature pop-up with its text.
+    void showFeatureInfo(const oskel::vector3df& position, const oskel::stringw& text);
+    // The title and hint naming the lot's running work; both left alone when nothing runs
+    // that has a name.
+    void getProcessTexts(const GBuildingNode* place, oskel::stringw& title,
+                         oskel::stringw& hint) const;
+
+    // The hint lines of the pages, for the hovered control (none: the page's own hint).
+    void updateBuildingPlaceHint(oskel::BaseNode* control);
+    void updateBuildingTabHint(oskel::BaseNode* control);
+    void updateBuyTabHint(oskel::BaseNode* control);
+    void updateBuyRequestTabHint(oskel::BaseNode* control);
+    // A build list page's hint, label and panel for the hovered type on the lot.
+    void updateBuildTabHint(oskel::s32 kind, oskel::BaseNode* page, GBuildingConfig* type,
+                            GBuildingNode* place);
+    bool onNodeHovered(oskel::CEvent* event) override;
+    bool onNodeUnhovered(oskel::CEvent* event) override;
+
+    oskel::s32 getDescribedFeature() const { return m_describedFeature; }
+
+protected:
+    // The income box shown again for the previewed lot while it is visible, and the visible
+    // tooltip shown again with what it showed, so its tints follow the level.
+    void refreshIncomeInfo();
+    void refreshTooltip();
+    // The build pages' hints without a type or lot.
+    void resetBuildTabHints(GBuildingNode* place);
+    // The cost tooltip over a hovered build-list entry of the type.
+    void showEntryCostTooltip(oskel::ListNode* list, oskel::s32 item, const GBuildingConfig* type);
+    // The tooltips of a hovered button of the lot's pages; false for another name.
+    bool showButtonTooltip(oskel::s32 name, oskel::BaseNode* control, GBuildingNode* place);
+
+    // ---- Tutorial (added by the tutorial's code) ----
+public:
+    // The running tutorial as the play screen made it, or none.
+    GTutorialController* getTutorialController() const;
+
+protected:
+    // The level folder's step file.
+    static constexpr const char* TutorialFile = "Tutorial.xml";
+    // Makes, loads and switches the tutorial as the player's settings ask, and puts it before
+    // the handlers of the play screen, the level, the actions tab scene and every lot.
+    void setUpTutorial(const oskel::stringc& folder);
+    // The skip button's press: false for another control's name.
+    bool pressSkipTutorial(oskel::s32 name);
 };
 
 }  // namespace brasquel

@@ -17,6 +17,7 @@
 #include "engine/profiles/CProfileManager.h"
 #include "engine/scene/CNodeFactory.h"
 #include "engine/scene/SceneManager.h"
+#include "engine/scene/TemplateCollectionNode.h"
 #include "game/app/GApplication.h"
 #include "game/config/ComicsConfiguration.h"
 #include "game/config/GAchievementsProgress.h"
@@ -24,7 +25,9 @@
 #include "game/config/LevelScores.h"
 #include "game/config/UpgradesConfiguration.h"
 #include "game/level/GBuildingsConfiguration.h"
+#include "game/scenes/ITutorial.h"
 #include "tests/io/ArchiveWriters.h"
+#include "tests/io/XmlTestUtils.h"
 #include "tests/support/TestSupport.h"
 #include "tests/video/RecordingDriver.h"
 
@@ -313,6 +316,31 @@ TEST_F(ApplicationFixture, FramesDrawTheScenesThenTheBlackBars) {
     application->shutdown();
 }
 
+// A frame asked for through the game services is drawn at once by the application's own
+// handler, and the render event goes on to the application's receivers.
+TEST_F(ApplicationFixture, AFrameAskedForByTheServicesIsDrawnAtOnce) {
+    struct RenderCounter : CEventReceiver {
+        bool onEvent(CEvent* event) override {
+            renders += event->getTypeId() == EventSystemFlowRender ? 1 : 0;
+            return false;
+        }
+        int renders = 0;
+    };
+    writeAssets();
+    auto application = makeRef<GApplication>();
+    ASSERT_TRUE(application->init());
+    auto counter = makeRef<RenderCounter>();
+    application->addPostReceiver(counter.get());
+    device->driver->calls.clear();
+    IGameServices::get()->renderFrame();
+    ASSERT_FALSE(device->driver->calls.empty());
+    EXPECT_EQ(device->driver->calls.front(), "begin 0");
+    EXPECT_EQ(device->driver->calls.back(), "end");
+    EXPECT_EQ(counter->renders, 1);
+    application->removePostReceiver(counter.get());
+    application->shutdown();
+}
+
 TEST_F(ApplicationFixture, UpdatesFocusAndCloseRequests) {
     writeAssets();
     auto application = makeRef<GApplication>();
@@ -479,8 +507,25 @@ TEST_F(ApplicationFixture, StartUpLoadsTheActivePlayersAchievements) {
             << c.players;
         EXPECT_EQ(tracker->getCounter(GAchievementsProgress::LevelsCompleted), c.counter10)
             << c.players;
-        // The application makes no tutorial yet.
+        // Without a host or templates the application makes no tutorial; with both it makes a
+        // controller that loads a step file.
         EXPECT_EQ(application->createTutorial(nullptr, nullptr, nullptr, true), nullptr);
+        {
+            auto host = makeRef<BaseNode>(CCreationContext());
+            auto collection = makeRef<TemplateCollectionNode>(CCreationContext());
+            EXPECT_EQ(application->createTutorial(host.get(), nullptr, nullptr, true), nullptr);
+            auto window = makeRef<BaseNode>(CCreationContext());
+            window->setNameId(CNameId("TutorialWindow").getId());
+            collection->addTemplate(window.get());
+            CRefPtr<ITutorial> made = CRefPtr<ITutorial>::fromRaw(
+                application->createTutorial(host.get(), collection.get(), nullptr, true));
+            ASSERT_NE(made, nullptr);
+            CRefPtr<CXmlReader> steps = oskel::test::readerOf("<Tutorial><Hint/></Tutorial>");
+            EXPECT_TRUE(made->load(steps.get(), nullptr));
+            EXPECT_EQ(host->getChildCount(), 2u);  // the window and the arrow layer
+            made->stop();
+            EXPECT_EQ(host->getChildCount(), 0u);
+        }
         application->shutdown();
         CProfileManager& profiles = CProfileManager::instance();
         while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
