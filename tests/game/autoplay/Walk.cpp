@@ -257,6 +257,13 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             step.hasValue = true;
             return step.pattern ? checkPattern(step.value, error) : true;
         }
+        if (what == "picture" && w.size() == 4) {
+            step.kind = EStepKind::ExpectPicture;
+            step.target.path = w[2];
+            step.value = w[3];
+            step.hasValue = true;
+            return true;
+        }
         if ((what == "visible" || what == "enabled") && w.size() == 4) {
             step.kind = what == "visible" ? EStepKind::ExpectVisible : EStepKind::ExpectEnabled;
             step.target.path = w[2];
@@ -340,6 +347,20 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         }
         if (step.shot.blank && (step.shot.notBlank || !step.shot.varied.empty()))
             return fail(error, "a blank shot has no varied pixels");
+        return true;
+    }
+    if (k == "clickthrough") {
+        step.kind = EStepKind::ClickThrough;
+        const char* usage = "clickthrough PATH until scene CLASS | until visible PATH";
+        if (w.size() != 5 || w[1].empty() || w[2] != "until" ||
+            (w[3] != "scene" && w[3] != "visible") || w[4].empty())
+            return fail(error, usage);
+        step.target.path = w[1];
+        step.flag = w[3] == "visible";
+        if (step.flag)
+            step.to.path = w[4];
+        else
+            step.name = w[4];
         return true;
     }
     if (k == "minigame") {

@@ -28,6 +28,11 @@
 //   hover PATH [at X Y]         the pointer moves there
 //   drag PATH [at X Y] to PATH [at X Y]
 //                               press, move and release
+//   clickthrough PATH until scene CLASS | until visible PATH
+//                               clicks the node's centre every 500 ms of game time while the
+//                               scene the step began on is on top and settled, until the top
+//                               scene is of that class, or the other node is visible (such as
+//                               the pages of a comic)
 //   key KEY                     key down and up; KEY is a name (Escape, Return, A, F1, the
 //                               numeric pad's KpPlus, ...) with optional modifiers before it:
 //                               ctrl+shift+S
@@ -44,6 +49,7 @@
 //   expect node CLASS KEY "VALUE"
 //                               a node of that class below the top scene (named or not) has
 //                               the property KEY with that value, as text
+//   expect picture PATH "NAME"  the sprite's picture: its content name ("" for none)
 //   expect visible PATH yes|no
 //   expect enabled PATH yes|no
 //   expect log "TEXT" ["HINT"]  a log line (after the one the previous log step found)
@@ -146,6 +152,8 @@ enum class EStepKind {
     Quit,
     Ended,
     MiniGame,
+    ExpectPicture,
+    ClickThrough,
 };
 
 struct SShotChecks {

@@ -46,6 +46,7 @@ bool needsSettledScene(const SWalkStep& step) {
         case EStepKind::ExpectTitle:
         case EStepKind::ExpectCursor:
         case EStepKind::ExpectOpened:
+        case EStepKind::ExpectPicture:
             return false;
         default:
             return !step.anytime;
@@ -72,6 +73,7 @@ bool needsAnUpdateFirst(const SWalkStep& step) {
         case EStepKind::ExpectTitle:
         case EStepKind::ExpectCursor:
         case EStepKind::ExpectOpened:
+        case EStepKind::ExpectPicture:
             return false;
         default:
             return true;
@@ -392,6 +394,7 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
         case EStepKind::ExpectTitle:
         case EStepKind::ExpectCursor:
         case EStepKind::ExpectOpened:
+        case EStepKind::ExpectPicture:
             return expectation(step, m_lastWhy);
         case EStepKind::Short:
             if (!m_options.shortForm) return true;
@@ -410,6 +413,8 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
             return false;
         case EStepKind::MiniGame:
             return miniGameStep(step);
+        case EStepKind::ClickThrough:
+            return clickThroughStep(step);
         case EStepKind::Quit:
             m_expectedExitCode = step.number;
             say("Walk \"" + m_walk.name + "\": quit, expecting exit code " +
@@ -470,6 +475,49 @@ bool CWalkRunner::pointerStep(const SWalkStep& step) {
     }
     if (m_phase == 4) return pushed(m_input.mouseButton(tx, ty, false));
     return true;
+}
+
+bool CWalkRunner::clickThroughStep(const SWalkStep& step) {
+    constexpr u32 kClickPeriodMs = 500;
+    SceneNode* top = m_tree.getTopScene();
+    if (step.flag) {
+        BaseNode* node = m_tree.findNode(step.to.path);
+        if (node && CLiveTree::describe(node).visible) return true;
+    } else if (top && toUtf8(top->getClassName().c_str()) == step.name) {
+        return true;
+    }
+    const u32 now = m_device->getTimer()->getTime();
+    if (m_phase == 0) {
+        m_clickScene = top;
+        m_lastClickMs = now - kClickPeriodMs;
+        m_phase = 1;
+    }
+    // A click on its way: its release at the next turn after an update.
+    if (m_phase == 2) {
+        if (m_updates <= m_phaseUpdates) return false;
+        if (!m_input.mouseButton(static_cast<s32>(m_from.X), static_cast<s32>(m_from.Y), false))
+            fail("The pointer event was not queued: " + m_input.getError());
+        m_phase = 1;
+        return false;
+    }
+    m_lastWhy = step.flag ? "\"" + step.to.path + "\" is not visible"
+                          : "the top scene is " + (top ? toUtf8(top->getClassName().c_str())
+                                                       : std::string("none"));
+    if (top != m_clickScene || !isSettled() || now - m_lastClickMs < kClickPeriodMs) return false;
+    BaseNode* node = m_tree.findNode(step.target.path);
+    if (!node) {
+        m_lastWhy = "no node \"" + step.target.path + "\" below the top scene";
+        return false;
+    }
+    m_from = CLiveTree::windowPoint(node, step.target);
+    const s32 x = static_cast<s32>(m_from.X), y = static_cast<s32>(m_from.Y);
+    m_input.warpPointer(x, y);
+    if (!m_input.mouseMove(x, y, false) || !m_input.mouseButton(x, y, true))
+        fail("The pointer event was not queued: " + m_input.getError());
+    m_lastClickMs = now;
+    m_phaseUpdates = m_updates;
+    m_phase = 2;
+    return false;
 }
 
 bool CWalkRunner::miniGameStep(const SWalkStep& step) {
@@ -538,6 +586,20 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             }
             why = "enabled: " + yesNo(info.enabled);
             return info.enabled == step.flag;
+        }
+        case EStepKind::ExpectPicture: {
+            BaseNode* node = m_tree.findNode(step.target.path);
+            std::string name;
+            if (!node) {
+                why = "no node \"" + step.target.path + "\" below the top scene";
+                return false;
+            }
+            if (!CLiveTree::getPicture(node, name)) {
+                why = "the node is not a sprite (" + CLiveTree::describe(node).kind + ")";
+                return false;
+            }
+            why = "its picture is \"" + name + "\"";
+            return name == step.value;
         }
         case EStepKind::ExpectNode: {
             std::string seen;

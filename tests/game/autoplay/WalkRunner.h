@@ -162,6 +162,11 @@ private:
     CMiniGamePlayer m_miniGame{m_tree, m_input};
     oskel::u32 m_stepExtraMs = 0;
     bool miniGameStep(const SWalkStep& step);
+
+    // "clickthrough": the scene it clicks on and the game time of its last click.
+    bool clickThroughStep(const SWalkStep& step);
+    oskel::SceneNode* m_clickScene = nullptr;
+    oskel::u32 m_lastClickMs = 0;
 };
 
 }  // namespace brasquel::autoplay
