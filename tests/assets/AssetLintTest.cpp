@@ -1737,6 +1737,7 @@ TEST_F(AssetLint, TheInfoPanelsStarsAndTheHintAndTooltipTextsAreThere) {
         if (!world().dictionary->hasKey(stringc(key)))
             problems.push_back(std::string(key) + ": not in the dictionary");
     EXPECT_TRUE(problems.empty()) << joined(problems);
+}
 
 // ---- The tutorials ----
 
