@@ -235,11 +235,10 @@ bool GMiniGameAuctionScene::onNodePressed(CEvent* event) {
     if (GMiniGameScene::onNodePressed(event)) return true;
     BaseNode* node = scenes::eventNode(event);
     if (scenes::isNamed(node, "MenuButton")) {
-        SceneNode* previous = getPreviousScene();
-        SceneNode* beforeThat = previous ? previous->getPreviousScene() : nullptr;
-        const u32 steps = beforeThat && beforeThat->isKindOf(GameNodeTypeComicsScene) ? 1 : 2;
-        static_cast<void>(
-            goBack(steps, transitionStates().NavBackFrom, transitionStates().NavBackTo));
+        // Back past the loading screen to the scene the auction came from: the map, or the
+        // comic that handed over to it (which goes on where it stopped). A count of 1 goes back
+        // two scenes; with no scene there the game stays.
+        static_cast<void>(goBack(1, transitionStates().NavBackFrom, transitionStates().NavBackTo));
         return true;
     }
     s32 picked = -1;

@@ -246,7 +246,9 @@ bool GMiniGameHidden2Scene::onNodePressed(CEvent* event) {
     if (GMiniGameScene::onNodePressed(event)) return true;
     BaseNode* node = scenes::eventNode(event);
     if (scenes::isNamed(node, "MenuButton")) {
-        static_cast<void>(goBack(2, transitionStates().NavBackFrom, transitionStates().NavBackTo));
+        // Back past the loading screen to the scene the game was chosen on (the map): a count
+        // of 1 goes back two scenes.
+        static_cast<void>(goBack(1, transitionStates().NavBackFrom, transitionStates().NavBackTo));
         return true;
     }
     if (scenes::isNamed(node, "HintButton")) {

@@ -10,14 +10,23 @@
 #include <cmath>
 #include <cstddef>
 #include <filesystem>
+#include <fstream>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "engine/content/CContentManager.h"
+#include "engine/core/CRandom.h"
 #include "engine/core/CTimerScheduler.h"
 #include "engine/core/event/DeviceEvents.h"
 #include "engine/core/event/VirtualKeys.h"
+#include "engine/device/ContentProcessors.h"
 #include "engine/device/IDevice.h"
+#include "engine/image/CImage.h"
+#include "engine/io/CFileSystem.h"
+#include "engine/io/CXmlReader.h"
+#include "engine/nodes/SpriteNode.h"
+#include "engine/nodes/TextNode.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/properties/CPropertyData.h"
 #include "engine/scene/SceneManager.h"
@@ -25,9 +34,13 @@
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
 #include "game/app/GScreenFit.h"
+#include "game/minigames/GMiniGameAuctionScene.h"
+#include "game/minigames/GMiniGameHidden2Scene.h"
+#include "game/minigames/GMiniGameHiddenScene.h"
 #include "tests/device/DeviceTestSupport.h"
 #include "tests/game/autoplay/InputInjector.h"
 #include "tests/game/autoplay/LiveTree.h"
+#include "tests/game/autoplay/MiniGamePlayer.h"
 #include "tests/game/autoplay/ProfileWriter.h"
 #include "tests/game/autoplay/ShotChecks.h"
 #include "tests/game/autoplay/Walk.h"
@@ -433,10 +446,14 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
         {"short now\nquit 0\n", "line 1: short takes nothing"},
         {"full:\nquit 0\n", "line 1: \"full:\" needs a step"},
         {"short: quit 0\n", "line 1: \"short:\" cannot lead quit, ended or short"},
+        {"minigame play\nquit 0\n", "line 1: minigame brief|win|lose"},
+        {"minigame\nquit 0\n", "line 1: minigame brief|win|lose"},
+        {"expect profile Scores matches \"(1\"\nquit 0\n",
+         "line 1: \"(1\" is not a regular expression"},
         {"expect node A B\nquit 0\n",
-         "line 1: expect text PATH \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | visible "
-         "PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY \"VALUE\" | "
-         "setting KEY \"VALUE\" | title \"TEXT\" | cursor visible|hidden | opened \"FILE\""},
+         "line 1: expect text PATH [matches] \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | "
+         "visible PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY "
+         "[matches] \"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor visible|hidden | opened \"FILE\""},
     };
     for (const auto& c : cases) {
         SWalk walk;
@@ -446,19 +463,34 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
     }
 }
 
-TEST(WalkFile, PatternsOfExpectedValues) {
-    const struct {
-        const char* text;
-        const char* pattern;
-        bool matches;
-    } cases[] = {
-        {"1500", "1500", true},  {"1500", "15", false},    {"123456", "*", true},
-        {"", "*", true},         {"", "?", false},         {"1500;0", "1500*", true},
-        {"250000", "2*0", true}, {"250001", "2*0", false}, {"abcabd", "*abd", true},
-        {"12;34", "*;*", true},  {"1234", "*;*", false},   {"xyz", "x**z", true},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(matchesWalkPattern(c.text, c.pattern), c.matches) << c.text << " " << c.pattern;
+// The mini-game steps and the expectations of a pattern.
+TEST(WalkFile, MiniGameStepsAndPatterns) {
+    SWalk walk;
+    std::string error;
+    ASSERT_TRUE(parseWalk("minigame brief\n"
+                          "minigame win\n"
+                          "minigame lose\n"
+                          "expect profile Times matches \"([0-9]+;)*[0-9]+\"\n"
+                          "expect text Scene/TimeText matches \"0[0-9]:[0-5][0-9]\"\n"
+                          "expect text Scene/ScoreText \"matches\"\n"
+                          "quit 0\n",
+                          walk, error))
+        << error;
+    ASSERT_EQ(walk.steps.size(), 7u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(walk.steps[i].kind, EStepKind::MiniGame);
+    EXPECT_EQ(walk.steps[0].name, "brief");
+    EXPECT_EQ(walk.steps[1].name, "win");
+    EXPECT_EQ(walk.steps[2].name, "lose");
+    EXPECT_EQ(walk.steps[3].kind, EStepKind::ExpectProfile);
+    EXPECT_TRUE(walk.steps[3].pattern);
+    EXPECT_EQ(walk.steps[3].name, "Times");
+    EXPECT_EQ(walk.steps[3].value, "([0-9]+;)*[0-9]+");
+    EXPECT_EQ(walk.steps[4].kind, EStepKind::ExpectText);
+    EXPECT_TRUE(walk.steps[4].pattern);
+    EXPECT_EQ(walk.steps[4].target.path, "Scene/TimeText");
+    // A text that reads "matches" is a plain value.
+    EXPECT_FALSE(walk.steps[5].pattern);
+    EXPECT_EQ(walk.steps[5].value, "matches");
 }
 
 TEST(WalkFile, KeyStrokesAndTypedText) {
@@ -1047,4 +1079,340 @@ TEST(LiveWalk, BackLeavesTheSceneOnTopWithEscape) {
         if (k.down) otherKeys.push_back(k.key);
     EXPECT_EQ(firstKeys, (std::vector<u32>{kVirtualKeySpace}));  // no Escape while on top
     EXPECT_EQ(otherKeys, (std::vector<u32>{VirtualKeyEscape}));
+}
+
+// ---- Mini-games built node by node ----
+
+namespace {
+
+// A probe that the scene's findNodeAt finds anywhere inside its bounds, as it finds a picture's
+// opaque pixels.
+class HitProbe : public ProbeControl {
+public:
+    using ProbeControl::ProbeControl;
+    bool hitTest(const vector2df& point) const override {
+        return isVisible() && isPointInBounds(point);
+    }
+};
+
+HitProbe* addHitProbe(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
+    auto* probe = new HitProbe(CCreationContext());
+    probe->setNameId(test::id(name));
+    probe->setPosition(vector3df(x, y, 0));
+    probe->setBounds(w, h);
+    parent->addChild(probe);
+    probe->drop();
+    return probe;
+}
+
+// A plain node the scene's findNodeAt finds anywhere inside its bounds; it takes no input, so
+// the control above it is pressed.
+class HitArea : public BaseNode {
+public:
+    explicit HitArea(const CCreationContext& context) : BaseNode(context) {}
+    bool hitTest(const vector2df& point) const override {
+        return isVisible() && isPointInBounds(point);
+    }
+};
+
+// A control pressed anywhere inside its bounds.
+ControlNode* addButton(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
+    auto* button = new ControlNode(CCreationContext());
+    button->setNameId(test::id(name));
+    button->setPosition(vector3df(x, y, 0));
+    button->setBounds(w, h);
+    parent->addChild(button);
+    button->drop();
+    auto area = makeRef<HitArea>(CCreationContext());
+    area->setBounds(w, h);
+    button->addChild(area.get());
+    return button;
+}
+
+u32 downsOn(const ProbeControl* probe) {
+    u32 count = 0;
+    for (const SPointerRecord& r : probe->pointer) count += r.type == EventMouseLeftDown ? 1 : 0;
+    return count;
+}
+
+// A folder of the test's own (the current folder while it lives) with the content of the live
+// window's device: the auction's banknotes load from it as atlas textures.
+struct MiniGameContent {
+    explicit MiniGameContent(IDevice* device)
+        : folder(std::filesystem::temp_directory_path() /
+                 ("brasquel-autoplay-minigame-" + std::to_string(::getpid()))),
+          files(device->getFileSystem()) {
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(folder);
+        processors = createContentProcessors(device->getVideoDriver(), nullptr, files);
+        content = CRefPtr<CContentManager>::fromRaw(new CContentManager(files, processors));
+    }
+    ~MiniGameContent() {
+        content = nullptr;
+        if (processors) processors->drop();
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(folder);
+    }
+    void write(const std::string& name, const std::string& text) const {
+        std::filesystem::create_directories((folder / name).parent_path());
+        std::ofstream(folder / name, std::ios::binary) << text;
+    }
+    // A PNG picture of one opaque colour.
+    void writePicture(const std::string& name, s32 w, s32 h, u32 color) const {
+        std::filesystem::create_directories((folder / name).parent_path());
+        auto image =
+            makeRef<CImage>(CCreationContext(), ECF_A8R8G8B8, dimension2di(w, h), EIP_ZEROED);
+        image->fill(color);
+        EXPECT_TRUE(content->saveContent(TypeCodeImage, image.get(), stringc(name.c_str()), nullptr))
+            << name;
+    }
+    // The game reads its configuration from the text.
+    void configure(GMiniGameScene* game, const std::string& xml) const {
+        write("mg/MiniGameConfiguration.xml", xml);
+        CXmlReader* reader = files->createXmlReader(stringc("mg/MiniGameConfiguration.xml"));
+        ASSERT_NE(reader, nullptr);
+        game->readConfiguration(reader);
+        reader->drop();
+    }
+
+    std::filesystem::path folder, previous;
+    CFileSystem* files;
+    CContentProcessorsManager* processors = nullptr;
+    CRefPtr<CContentManager> content;
+};
+
+// A mini-game's frame: "Scene" > "Game" > "BgObjects" and "HitObjects", "UI" with the guide, its
+// text (timed "Appear" and "Disappear"), "ObjCount" and a "MenuButton".
+template <class T>
+CRefPtr<T> makeMiniGame(IContentManager* content) {
+    auto game = makeRef<T>(CCreationContext(content, "MiniGame"), nullptr, nullptr);
+    game->setNameId(test::id("MiniGame"));
+    game->setBounds(1024, 768);
+    // Input passes down through controls, as in the game's scene files.
+    auto control = [](const char* name, BaseNode* parent) {
+        auto node = makeRef<ControlNode>(CCreationContext());
+        node->setNameId(test::id(name));
+        node->setBounds(1024, 768);
+        parent->addChild(node.get());
+        return node.get();
+    };
+    BaseNode* body = control("Scene", game.get());
+    BaseNode* play = control("Game", body);
+    test::newNode("BgObjects", play);
+    test::newNode("HitObjects", play);
+    BaseNode* ui = control("UI", body);
+    BaseNode* linet = test::newNode("Linet", ui).get();
+    linet->addState(test::timedState("Disappear", 200).get());
+    BaseNode* text = test::newNode("LinetText", ui).get();
+    text->setPosition(vector3df(600, 650, 0));
+    text->setBounds(300, 60);
+    text->addState(test::timedState("Appear", 200).get());
+    text->addState(test::timedState("Disappear", 200).get());
+    auto count = makeRef<TextNode>(CCreationContext());
+    count->setNameId(test::id("ObjCount"));
+    ui->addChild(count.get());
+    addButton(ui, "MenuButton", 900, 20, 100, 40);
+    return game;
+}
+
+BaseNode* hitObjectsOf(BaseNode* game) { return game->findChildByName("HitObjects", 0); }
+
+// The start scene of a walk, and the scenes a mini-game is entered through (the map and the
+// loading screen stand in the chain as the game's do): Space leads from each to the next.
+struct MiniGameChain {
+    MiniGameChain(LiveWindow& window, SceneNode* game) {
+        first->next = second.get();
+        second->next = third.get();
+        third->next = game;
+        window.scenes->setScene(first.get());
+    }
+    CRefPtr<TestScene> first = makeTestScene("Menu");
+    CRefPtr<TestScene> second = makeTestScene("Map");
+    CRefPtr<TestScene> third = makeTestScene("Loading");
+};
+
+constexpr const char* kEnterMiniGame =
+    "wait scene TestScene\n"
+    "key Space\n"
+    "key Space\n"
+    "key Space\n";
+
+}  // namespace
+
+// The free hidden-object game: the briefing waits for the guide's text, one click ends it
+// (finding nothing), then each item is clicked where the scene finds it. An item whose middle a
+// node of the background covers is clicked beside that node.
+TEST(LiveMiniGame, AHiddenObjectGameIsBriefedThenWonItemByItem) {
+    LiveWindow window(1024, 768, false);
+    REQUIRE_WINDOW(window);
+    MiniGameContent folder(window.device);
+    auto game = makeMiniGame<GMiniGameHiddenScene>(folder.content.get());
+    BaseNode* items = hitObjectsOf(game.get());
+    HitProbe* pen = addHitProbe(items, "Pen", 100, 100, 80, 80);
+    HitProbe* cup = addHitProbe(items, "Cup", 300, 300, 120, 120);
+    HitProbe* hat = addHitProbe(items, "Hat", 600, 150, 60, 60);
+    // Found items leave the tree: the test keeps them.
+    const std::vector<CRefPtr<HitProbe>> kept = {CRefPtr<HitProbe>(pen), CRefPtr<HitProbe>(cup),
+                                                 CRefPtr<HitProbe>(hat)};
+    // Over the cup's middle, in front of it for findNodeAt.
+    HitProbe* cover = addHitProbe(game->findChildByName("BgObjects", 0), "Cover", 330, 330, 60, 60);
+    game->onLoaded();
+    folder.configure(game.get(), "<MiniGame><ExpertScore Value=\"700\"/></MiniGame>");
+    MiniGameChain chain(window, game.get());
+    CRefPtr<CWalkRunner> runner =
+        window.run(std::string(kEnterMiniGame) +
+                   "wait scene GMiniGameHiddenScene\n"
+                   "minigame brief\n"
+                   "expect text ObjCount \"3\"\n"
+                   "expect text ObjCount matches \"[1-3]\"\n"
+                   "shot notblank varied Pen\n"
+                   "minigame win\n"
+                   "quit 0\n");
+    ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+    EXPECT_TRUE(game->isFinished());
+    EXPECT_EQ(game->getScore(), 700);
+    EXPECT_EQ(items->getChildCount(), 0u);
+    for (const HitProbe* item : {pen, cup, hat}) EXPECT_EQ(item->getParent(), nullptr);
+    // The cup was clicked beside the cover (the cover records any click inside it).
+    EXPECT_EQ(downsOn(cover), 0u);
+    EXPECT_TRUE(CMiniGamePlayer::plays(game->getLinetText(), "Disappear"));
+}
+
+// The ordered game wants its items in a drawn order: the runner tries the remaining ones in
+// turn and sees a find as "ObjCount" dropping; every item is found once.
+TEST(LiveMiniGame, TheOrderedGameIsWonByTryingTheRemainingItemsInTurn) {
+    LiveWindow window(1024, 768, false);
+    REQUIRE_WINDOW(window);
+    MiniGameContent folder(window.device);
+    auto game = makeMiniGame<GMiniGameHidden2Scene>(folder.content.get());
+    BaseNode* items = hitObjectsOf(game.get());
+    std::vector<HitProbe*> probes;
+    for (int i = 0; i < 4; ++i)
+        probes.push_back(addHitProbe(items, ("Item" + std::to_string(i)).c_str(),
+                                     100.0f + 200.0f * static_cast<f32>(i), 200, 90, 90));
+    // A seed whose drawn order does not start with the first child: some clicks miss.
+    for (u32 seed = 1; seed < 100; ++seed) {
+        CRandom::instance().seed(seed);
+        game->onLoaded();
+        if (game->getItems()[0] != probes[0]) break;
+    }
+    folder.configure(game.get(), "<MiniGame><ExpertScore Value=\"500\"/></MiniGame>");
+    ASSERT_NE(game->getItems()[0], probes[0]);
+    MiniGameChain chain(window, game.get());
+    CRefPtr<CWalkRunner> runner = window.run(std::string(kEnterMiniGame) +
+                                             "wait scene GMiniGameHidden2Scene\n"
+                                             "minigame win\n"
+                                             "quit 0\n");
+    ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+    EXPECT_TRUE(game->isFinished());
+    EXPECT_EQ(game->getScore(), 500);
+    EXPECT_EQ(game->getCurrentIndex(), 4u);
+    for (const HitProbe* item : probes) EXPECT_FALSE(item->isVisible());
+}
+
+// Lost on request: both hidden-object games are left by "MenuButton" with one item left, the
+// game not finished, back on the map.
+TEST(LiveMiniGame, ALostHiddenObjectGameIsLeftByItsMenuButtonBeforeTheLastItem) {
+    for (const bool ordered : {false, true}) {
+        SCOPED_TRACE(ordered ? "ordered" : "free");
+        LiveWindow window(1024, 768, false);
+        REQUIRE_WINDOW(window);
+        MiniGameContent folder(window.device);
+        CRefPtr<GMiniGameScene> game =
+            ordered ? CRefPtr<GMiniGameScene>(
+                          makeMiniGame<GMiniGameHidden2Scene>(folder.content.get()).get())
+                    : CRefPtr<GMiniGameScene>(
+                          makeMiniGame<GMiniGameHiddenScene>(folder.content.get()).get());
+        BaseNode* items = hitObjectsOf(game.get());
+        for (int i = 0; i < 3; ++i)
+            addHitProbe(items, ("Item" + std::to_string(i)).c_str(),
+                        100.0f + 200.0f * static_cast<f32>(i), 200, 90, 90);
+        game->onLoaded();
+        MiniGameChain chain(window, game.get());
+        CRefPtr<CWalkRunner> runner = window.run(std::string(kEnterMiniGame) +
+                                                 "minigame lose\n"
+                                                 "wait scene TestScene\n"
+                                                 "quit 0\n");
+        ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+        EXPECT_FALSE(game->isFinished());
+        u32 left = 0;
+        for (BaseNode* item : items->getChildren()) left += item->isVisible() ? 1 : 0;
+        EXPECT_EQ(left, 1u);
+        // Back past the loading screen to the map.
+        EXPECT_EQ(window.scenes->getCurrentScene(), chain.second.get());
+    }
+}
+
+// The auction: one pick of the highest banknote per 500 ms of game time from the briefing's
+// end, each a right one, until its time (here 3 s) has passed; lost, it runs out without a pick.
+TEST(LiveMiniGame, TheAuctionPicksTheHighestBanknoteEveryHalfSecondOrNone) {
+    for (const bool win : {true, false}) {
+        SCOPED_TRACE(win ? "won" : "lost");
+        LiveWindow window(1024, 768, false);
+        REQUIRE_WINDOW(window);
+        MiniGameContent folder(window.device);
+        for (int value = 1; value <= 6; ++value) {
+            const std::string money = "levels/minigame_auction/Money/" + std::to_string(value);
+            folder.writePicture(money + ".png", 40, 20, 0xff000000u | (0x203040u * static_cast<u32>(value)));
+            folder.writePicture(money + "over.png", 40, 20, 0xffc0c0c0u);
+        }
+        auto game = makeMiniGame<GMiniGameAuctionScene>(folder.content.get());
+        BaseNode* play = game->findChildByName("Game", 0);
+        for (int i = 0; i < 3; ++i) {
+            // The zone: a control with the banknote, pressed anywhere on it.
+            ControlNode* zone =
+                addButton(play, ("Zone" + std::to_string(i + 1)).c_str(),
+                          100.0f + 300.0f * static_cast<f32>(i), 300, 200, 100);
+            auto obj = makeRef<SpriteNode>(CCreationContext());
+            obj->setNameId(test::id("Obj"));
+            obj->setBounds(200, 100);
+            zone->addChild(obj.get());
+        }
+        game->onLoaded();
+        folder.configure(game.get(), "<MiniGame><MaxLevelTime Value=\"3000\"/></MiniGame>");
+        MiniGameChain chain(window, game.get());
+        CRefPtr<CWalkRunner> runner = window.run(std::string(kEnterMiniGame) +
+                                                 "wait scene GMiniGameAuctionScene\n"
+                                                 "minigame brief\n" +
+                                                 (win ? "minigame win\n" : "minigame lose\n") +
+                                                 "quit 0\n");
+        ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+        EXPECT_TRUE(game->isFinished());
+        // Picks at 500, 1000, ... 2500 ms of play; none started in the last 300 ms.
+        EXPECT_EQ(game->getTurnsDone(), win ? 5 : 0);
+        EXPECT_EQ(game->getScore(), win ? 5 * GMiniGameAuctionScene::PointsPerTurn : 0);
+    }
+}
+
+// The runner's reports: a mini-game step on another scene, an item the scene never finds.
+TEST(LiveMiniGame, MiniGameStepsReportWhatStopsThem) {
+    {
+        LiveWindow window(1024, 768, false);
+        REQUIRE_WINDOW(window);
+        CRefPtr<TestScene> scene = makeTestScene("Board");
+        window.scenes->setScene(scene.get());
+        CRefPtr<CWalkRunner> runner = window.run("wait scene TestScene\nminigame win\nquit 0\n");
+        ASSERT_TRUE(runner->hasFailed());
+        EXPECT_NE(runner->getFailure().find("the top scene is not a mini-game (TestScene)"),
+                  std::string::npos)
+            << runner->getFailure();
+    }
+    LiveWindow window(1024, 768, false);
+    REQUIRE_WINDOW(window);
+    MiniGameContent folder(window.device);
+    auto game = makeMiniGame<GMiniGameHiddenScene>(folder.content.get());
+    addHitProbe(hitObjectsOf(game.get()), "Pen", 100, 100, 80, 80);
+    // The background covers the whole item.
+    addHitProbe(game->findChildByName("BgObjects", 0), "Cover", 90, 90, 100, 100);
+    game->onLoaded();
+    MiniGameChain chain(window, game.get());
+    CRefPtr<CWalkRunner> runner =
+        window.run(std::string(kEnterMiniGame) + "minigame win\nquit 0\n");
+    ASSERT_TRUE(runner->hasFailed());
+    EXPECT_NE(runner->getFailure().find("no point of the item \"Pen\" where the scene finds it"),
+              std::string::npos)
+        << runner->getFailure();
+    EXPECT_FALSE(game->isFinished());
 }

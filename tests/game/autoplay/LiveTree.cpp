@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "engine/core/StringUtils.h"
+#include "engine/nodes/SpriteNode.h"
 #include "engine/scene/ControlNode.h"
+#include "engine/video/render2d/CAtlasTexture.h"
 
 namespace brasquel::autoplay {
 
@@ -79,7 +81,14 @@ BaseNode* CLiveTree::findNode(const std::string& path) const {
     const std::vector<std::string> parts = splitPath(path);
     for (size_t i = 0; i < parts.size() && node; ++i) {
         if (parts[i].empty()) return nullptr;
-        node = node->findChildByName(CNameId(parts[i].c_str()).getId(), i == 0 ? 0 : 1);
+        const s32 name = CNameId(parts[i].c_str()).getId();
+        BaseNode* found = node->findChildByName(name, i == 0 ? 0 : 1);
+        // A control's template instance holds its pictures: a name not among its own children
+        // is looked up among the instance's.
+        ControlNode* control = i > 0 ? ControlNode::asControlNode(node) : nullptr;
+        if (!found && control && control->getTemplateInstance())
+            found = control->getTemplateInstance()->findChildByName(name, 1);
+        node = found;
     }
     return node;
 }
@@ -102,6 +111,13 @@ bool CLiveTree::findNodeWithProperty(const std::string& className, const std::st
         seen += (seen.empty() ? "\"" : ", \"") + text + "\"";
     }
     return false;
+}
+
+bool CLiveTree::getPicture(const BaseNode* node, std::string& name) {
+    if (!node || !node->isKindOf(NodeTypeSprite)) return false;
+    const CAtlasTexture* picture = static_cast<const SpriteNode*>(node)->getAtlasTexture();
+    name = picture ? picture->getName().c_str() : "";
+    return true;
 }
 
 bool CLiveTree::getText(const BaseNode* node, std::string& utf8) {

@@ -32,7 +32,8 @@ public:
     bool isSwitchRunning() const;
 
     // The node of a path below the top scene: the first name is looked up anywhere below it,
-    // every further name among the direct children of the node before. None when missing.
+    // every further name among the direct children of the node before (or of its template
+    // instance, for a control). None when missing.
     oskel::BaseNode* findNode(const std::string& path) const;
 
     static SNodeInfo describe(oskel::BaseNode* node);
@@ -40,6 +41,8 @@ public:
     // text); seen gets the values the nodes of the class have instead, quoted, or stays empty.
     bool findNodeWithProperty(const std::string& className, const std::string& key,
                               const std::string& value, std::string& seen) const;
+    // The content name of a sprite's picture ("" without one); false when the node is no sprite.
+    static bool getPicture(const oskel::BaseNode* node, std::string& name);
     // The "Text" property of any node class that has one; false for the others.
     static bool getText(const oskel::BaseNode* node, std::string& utf8);
     // The window point of a target's node: its rectangle's centre, or the target's point in the

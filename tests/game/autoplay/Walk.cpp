@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace brasquel::autoplay {
@@ -42,6 +43,17 @@ bool toFloat(const std::string& word, float& value) {
     }
     if (!digits || i != word.size()) return false;
     value = static_cast<float>(negative ? -v : v);
+    return true;
+}
+
+// A pattern of "matches" must be a well-formed regular expression.
+bool checkPattern(const std::string& pattern, std::string& error) {
+    try {
+        std::regex checked(pattern);
+        static_cast<void>(checked);
+    } catch (const std::regex_error&) {
+        return fail(error, "\"" + pattern + "\" is not a regular expression");
+    }
     return true;
 }
 
@@ -244,8 +256,16 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             step.target.path = w[2];
             return true;
         }
-        if (what == "text" && w.size() == 4) {
+        if (what == "text" && (w.size() == 4 || (w.size() == 5 && w[3] == "matches"))) {
             step.kind = EStepKind::ExpectText;
+            step.target.path = w[2];
+            step.pattern = w.size() == 5;
+            step.value = w.back();
+            step.hasValue = true;
+            return step.pattern ? checkPattern(step.value, error) : true;
+        }
+        if (what == "picture" && w.size() == 4) {
+            step.kind = EStepKind::ExpectPicture;
             step.target.path = w[2];
             step.value = w[3];
             step.hasValue = true;
@@ -271,6 +291,14 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             step.hasValue = true;
             return true;
         }
+        if (what == "profile" && w.size() == 5 && w[3] == "matches") {
+            step.kind = EStepKind::ExpectProfile;
+            step.name = w[2];
+            step.pattern = true;
+            step.value = w[4];
+            step.hasValue = true;
+            return checkPattern(step.value, error);
+        }
         if (what == "opened" && w.size() == 3) {
             step.kind = EStepKind::ExpectOpened;
             step.name = w[2];
@@ -291,9 +319,9 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             return true;
         }
         return fail(error,
-                    "expect text PATH \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | visible "
+                    "expect text PATH [matches] \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | visible "
                     "PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY "
-                    "\"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor "
+                    "[matches] \"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor "
                     "visible|hidden | opened \"FILE\"");
     }
     if (k == "shot") {
@@ -328,6 +356,27 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             return fail(error, "a blank shot has no varied pixels");
         return true;
     }
+    if (k == "clickthrough") {
+        step.kind = EStepKind::ClickThrough;
+        const char* usage = "clickthrough PATH until scene CLASS | until visible PATH";
+        if (w.size() != 5 || w[1].empty() || w[2] != "until" ||
+            (w[3] != "scene" && w[3] != "visible") || w[4].empty())
+            return fail(error, usage);
+        step.target.path = w[1];
+        step.flag = w[3] == "visible";
+        if (step.flag)
+            step.to.path = w[4];
+        else
+            step.name = w[4];
+        return true;
+    }
+    if (k == "minigame") {
+        if (w.size() != 2 || (w[1] != "brief" && w[1] != "win" && w[1] != "lose"))
+            return fail(error, "minigame brief|win|lose");
+        step.kind = EStepKind::MiniGame;
+        step.name = w[1];
+        return true;
+    }
     if (k == "quit") {
         if (w.size() != 2 || !toInt(w[1], step.number)) return fail(error, "quit CODE");
         step.kind = EStepKind::Quit;
@@ -342,27 +391,6 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
 }
 
 }  // namespace
-
-// Whether the text matches the pattern, in which "*" stands for any run of characters.
-bool matchesWalkPattern(const std::string& text, const std::string& pattern) {
-    size_t t = 0, p = 0, star = std::string::npos, resume = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            resume = t;
-        } else if (p < pattern.size() && pattern[p] == text[t]) {
-            ++p;
-            ++t;
-        } else if (star != std::string::npos) {
-            p = star + 1;
-            t = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
 
 bool splitWords(const std::string& line, std::vector<std::string>& words) {
     words.clear();

@@ -30,6 +30,11 @@
 //   hover PATH [at X Y]         the pointer moves there
 //   drag PATH [at X Y] to PATH [at X Y]
 //                               press, move and release
+//   clickthrough PATH until scene CLASS | until visible PATH
+//                               clicks the node's centre every 500 ms of game time while the
+//                               scene the step began on is on top and settled, until the top
+//                               scene is of that class, or the other node is visible (such as
+//                               the pages of a comic)
 //   key KEY                     key down and up; KEY is a name (Escape, Return, A, F1, the
 //                               numeric pad's KpPlus, ...) with optional modifiers before it:
 //                               ctrl+shift+S
@@ -37,17 +42,22 @@
 //   text "TEXT"                 typed text: per character a key down, its text input, a key up
 //   focus lost|gained           the window loses or gains the input focus
 //   expect text PATH "TEXT"     the node's "Text" property
+//   expect text PATH matches "PATTERN"
+//                               the node's "Text" property matches the pattern (an ECMAScript
+//                               regular expression over the whole text)
 //   note PATH                   remembers the node's "Text" property for "expect changed"
 //   expect changed PATH         the node's "Text" differs from the one remembered for the path
 //                               (by note, expect text or expect changed), then remembers it
 //   expect node CLASS KEY "VALUE"
 //                               a node of that class below the top scene (named or not) has
 //                               the property KEY with that value, as text
+//   expect picture PATH "NAME"  the sprite's picture: its content name ("" for none)
 //   expect visible PATH yes|no
 //   expect enabled PATH yes|no
 //   expect log "TEXT" ["HINT"]  a log line (after the one the previous log step found)
-//   expect profile KEY "VALUE"  a value of the active profile, as text ("*" in VALUE stands for
-//                               any run of characters)
+//   expect profile KEY "VALUE"  a value of the active profile, as text
+//   expect profile KEY matches "PATTERN"
+//                               the value matches the pattern, as above
 //   expect setting KEY "VALUE"  an engine setting
 //   expect title "TEXT"         the window's title
 //   expect opened "FILE"        a scene was entered (a log line "Scene entered"), or the switch
@@ -59,6 +69,18 @@
 //                               from the previous shot), "unlike REGION", "varied REGION",
 //                               "save NAME" (kept in the shots folder when one is given); REGION
 //                               is a node PATH or "area X1 Y1 X2 Y2" in design units
+//   minigame brief|win|lose     plays the mini-game on top (one of the game's mini-game scenes):
+//                               brief: waits for the guide's text "LinetText" to play "Appear",
+//                               clicks once and waits for it to play "Disappear";
+//                               win: the briefing (unless a step before ended it), then every
+//                               item of a hidden-object game found (clicked where the scene
+//                               finds it; in the ordered game the items tried in turn), or in
+//                               the auction one pick of the highest banknote per 500 ms of game
+//                               time until its time has passed; done when the game has finished;
+//                               lose: the briefing, then a hidden-object game left by its
+//                               "MenuButton" before its last item, or the auction played out
+//                               without a pick. The step may take the game's time limit on top
+//                               of the usual 30 s.
 //   short                       where the short form of the walk ends (brasquel_autoplay
 //                               --short): there it quits with exit code 0; otherwise nothing
 //   quit CODE                   ends the game, which must exit with that code (the last step)
@@ -131,6 +153,9 @@ enum class EStepKind {
     Shot,
     Quit,
     Ended,
+    MiniGame,
+    ExpectPicture,
+    ClickThrough,
 };
 
 struct SShotChecks {
@@ -157,6 +182,7 @@ struct SWalkStep {
     std::string key;    // a property's name
     bool hasValue = false;
     bool flag = false;  // yes/no, focus gained
+    bool pattern = false;  // expect text/profile: the value is a regular expression
     int number = 0;     // time, exit code
     SWalkTarget target;
     SWalkTarget to;  // the end of a drag
@@ -173,9 +199,6 @@ struct SWalk {
 bool parseWalk(const std::string& text, SWalk& walk, std::string& error);
 // Reads a walk file.
 bool loadWalk(const std::string& path, SWalk& walk, std::string& error);
-
-// Whether the text matches the pattern, in which "*" stands for any run of characters.
-bool matchesWalkPattern(const std::string& text, const std::string& pattern);
 
 // The words of one line (quotes removed, comments dropped); false when a quote is not closed.
 bool splitWords(const std::string& line, std::vector<std::string>& words);

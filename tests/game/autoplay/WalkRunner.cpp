@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <regex>
 
 #include "engine/core/ICursorControl.h"
 #include "engine/core/StringUtils.h"
@@ -24,6 +25,11 @@ constexpr s32 kRunnerPriority = 5000;
 
 std::string yesNo(bool value) { return value ? "yes" : "no"; }
 
+// A value as the step expects it: equal, or matching its pattern whole.
+bool valueMatches(const SWalkStep& step, const std::string& value) {
+    return step.pattern ? std::regex_match(value, std::regex(step.value)) : value == step.value;
+}
+
 bool needsSettledScene(const SWalkStep& step) {
     switch (step.kind) {
         case EStepKind::WaitTime:
@@ -40,6 +46,7 @@ bool needsSettledScene(const SWalkStep& step) {
         case EStepKind::ExpectTitle:
         case EStepKind::ExpectCursor:
         case EStepKind::ExpectOpened:
+        case EStepKind::ExpectPicture:
             return false;
         default:
             return !step.anytime;
@@ -66,6 +73,7 @@ bool needsAnUpdateFirst(const SWalkStep& step) {
         case EStepKind::ExpectTitle:
         case EStepKind::ExpectCursor:
         case EStepKind::ExpectOpened:
+        case EStepKind::ExpectPicture:
             return false;
         default:
             return true;
@@ -288,12 +296,14 @@ void CWalkRunner::turn() {
         m_stepStartUpdates = m_updates;
         m_phase = 0;
         m_lastWhy.clear();
+        m_stepExtraMs = 0;
     }
+    m_miniGame.observe(m_tree.getTopScene());
     const u32 gameElapsed = gameNow - m_stepStartGameMs;
     const auto realElapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::steady_clock::now() - m_stepStartReal)
                                  .count();
-    if (gameElapsed > m_options.stepGameTimeoutMs ||
+    if (gameElapsed > m_options.stepGameTimeoutMs + m_stepExtraMs ||
         realElapsed > static_cast<long long>(m_options.stepRealTimeoutMs)) {
         fail("Not done within " + std::to_string(gameElapsed) + " ms of game time (" +
              std::to_string(realElapsed) + " ms of real time)" +
@@ -389,6 +399,7 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
         case EStepKind::ExpectTitle:
         case EStepKind::ExpectCursor:
         case EStepKind::ExpectOpened:
+        case EStepKind::ExpectPicture:
             return expectation(step, m_lastWhy);
         case EStepKind::Short:
             if (!m_options.shortForm) return true;
@@ -405,6 +416,10 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
         case EStepKind::Ended:
             m_lastWhy = "the game has not ended";
             return false;
+        case EStepKind::MiniGame:
+            return miniGameStep(step);
+        case EStepKind::ClickThrough:
+            return clickThroughStep(step);
         case EStepKind::Quit:
             m_expectedExitCode = step.number;
             say("Walk \"" + m_walk.name + "\": quit, expecting exit code " +
@@ -467,6 +482,70 @@ bool CWalkRunner::pointerStep(const SWalkStep& step) {
     return true;
 }
 
+bool CWalkRunner::clickThroughStep(const SWalkStep& step) {
+    constexpr u32 kClickPeriodMs = 500;
+    SceneNode* top = m_tree.getTopScene();
+    if (step.flag) {
+        BaseNode* node = m_tree.findNode(step.to.path);
+        if (node && CLiveTree::describe(node).visible) return true;
+    } else if (top && toUtf8(top->getClassName().c_str()) == step.name) {
+        return true;
+    }
+    const u32 now = m_device->getTimer()->getTime();
+    if (m_phase == 0) {
+        m_clickScene = top;
+        m_lastClickMs = now - kClickPeriodMs;
+        m_phase = 1;
+    }
+    // A click on its way: its release at the next turn after an update.
+    if (m_phase == 2) {
+        if (m_updates <= m_phaseUpdates) return false;
+        if (!m_input.mouseButton(static_cast<s32>(m_from.X), static_cast<s32>(m_from.Y), false))
+            fail("The pointer event was not queued: " + m_input.getError());
+        m_phase = 1;
+        return false;
+    }
+    m_lastWhy = step.flag ? "\"" + step.to.path + "\" is not visible"
+                          : "the top scene is " + (top ? toUtf8(top->getClassName().c_str())
+                                                       : std::string("none"));
+    if (top != m_clickScene || !isSettled() || now - m_lastClickMs < kClickPeriodMs) return false;
+    BaseNode* node = m_tree.findNode(step.target.path);
+    if (!node) {
+        m_lastWhy = "no node \"" + step.target.path + "\" below the top scene";
+        return false;
+    }
+    m_from = CLiveTree::windowPoint(node, step.target);
+    const s32 x = static_cast<s32>(m_from.X), y = static_cast<s32>(m_from.Y);
+    m_input.warpPointer(x, y);
+    if (!m_input.mouseMove(x, y, false) || !m_input.mouseButton(x, y, true))
+        fail("The pointer event was not queued: " + m_input.getError());
+    m_lastClickMs = now;
+    m_phaseUpdates = m_updates;
+    m_phase = 2;
+    return false;
+}
+
+bool CWalkRunner::miniGameStep(const SWalkStep& step) {
+    if (m_phase == 0) {
+        m_miniGame.start(step.name == "brief"  ? CMiniGamePlayer::EGoal::Brief
+                         : step.name == "win" ? CMiniGamePlayer::EGoal::Win
+                                              : CMiniGamePlayer::EGoal::Lose);
+        m_stepExtraMs = CMiniGamePlayer::extraTime(m_tree.getTopScene());
+        m_phase = 1;
+    }
+    switch (m_miniGame.turn(m_device->getTimer()->getTime(), m_updates)) {
+        case CMiniGamePlayer::EResult::Done:
+            return true;
+        case CMiniGamePlayer::EResult::Going:
+            m_lastWhy = m_miniGame.why();
+            return false;
+        case CMiniGamePlayer::EResult::Failed:
+            fail(m_miniGame.why());
+            return false;
+    }
+    return false;
+}
+
 bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
     switch (step.kind) {
         case EStepKind::ExpectText:
@@ -490,7 +569,7 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
                 const auto noted = m_notedTexts.find(step.target.path);
                 bool done = true;
                 if (step.kind == EStepKind::ExpectText) {
-                    done = info.text == step.value;
+                    done = valueMatches(step, info.text);
                 } else if (step.kind == EStepKind::ExpectChanged) {
                     if (noted == m_notedTexts.end()) {
                         why = "no text was noted for \"" + step.target.path + "\" before";
@@ -512,6 +591,20 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             }
             why = "enabled: " + yesNo(info.enabled);
             return info.enabled == step.flag;
+        }
+        case EStepKind::ExpectPicture: {
+            BaseNode* node = m_tree.findNode(step.target.path);
+            std::string name;
+            if (!node) {
+                why = "no node \"" + step.target.path + "\" below the top scene";
+                return false;
+            }
+            if (!CLiveTree::getPicture(node, name)) {
+                why = "the node is not a sprite (" + CLiveTree::describe(node).kind + ")";
+                return false;
+            }
+            why = "its picture is \"" + name + "\"";
+            return name == step.value;
         }
         case EStepKind::ExpectNode: {
             std::string seen;
@@ -538,7 +631,7 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             const std::string value =
                 toUtf8(getPropertyTextW(profile->getProperty(step.name.c_str()).get()).c_str());
             why = "the value is \"" + value + "\"";
-            return profile->getProperty(step.name.c_str()) && matchesWalkPattern(value, step.value);
+            return profile->getProperty(step.name.c_str()) && valueMatches(step, value);
         }
         case EStepKind::ExpectSetting: {
             CPropertySet* settings = m_device->getEngineSettings();

@@ -18,6 +18,7 @@
 #include "engine/image/CImage.h"
 #include "tests/game/autoplay/InputInjector.h"
 #include "tests/game/autoplay/LiveTree.h"
+#include "tests/game/autoplay/MiniGamePlayer.h"
 #include "tests/game/autoplay/Walk.h"
 
 namespace oskel {
@@ -155,6 +156,17 @@ private:
     oskel::CRefPtr<oskel::CImage> m_previousShot;
     int m_shotCount = 0;
     std::string m_lastWhy;
+
+    // The mini-game steps: the player, and the game time the current step may take beyond the
+    // step limit (the game's time limit).
+    CMiniGamePlayer m_miniGame{m_tree, m_input};
+    oskel::u32 m_stepExtraMs = 0;
+    bool miniGameStep(const SWalkStep& step);
+
+    // "clickthrough": the scene it clicks on and the game time of its last click.
+    bool clickThroughStep(const SWalkStep& step);
+    oskel::SceneNode* m_clickScene = nullptr;
+    oskel::u32 m_lastClickMs = 0;
 };
 
 }  // namespace brasquel::autoplay

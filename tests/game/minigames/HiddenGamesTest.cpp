@@ -188,8 +188,7 @@ TEST(MiniGameHidden, TheLastFindWinsWithTheExpertScoreAndTheWholeTime) {
     EXPECT_EQ(world.completed()->getResultScore(), 700);
 }
 
-// The menu button follows the previous-scene link twice more: past the loading screen and the
-// map.
+// The menu button leaves past the loading screen to the map the game was chosen on.
 TEST(MiniGameHidden, TheMenuButtonLeavesWithTheProfileUnchanged) {
     HiddenWorld world;
     CProfile* profile = world.profile();
@@ -201,7 +200,7 @@ TEST(MiniGameHidden, TheMenuButtonLeavesWithTheProfileUnchanged) {
     world.down(110, 110);
     EXPECT_TRUE(press(game.get(), newNode("MenuButton", game.get()).get()));
     world.step(1000);
-    EXPECT_EQ(world.manager->getCurrentScene(), world.root.get());
+    EXPECT_EQ(world.manager->getCurrentScene(), world.map.get());
     EXPECT_EQ(profile->getInt(ProfileKeyLevelIndex), 3);
     EXPECT_TRUE(profile->getString(ProfileKeyScores).empty());
 }
@@ -375,7 +374,7 @@ TEST(MiniGameHidden2, NoItemsIsNoWin) {
     EXPECT_EQ(world.manager->getCurrentScene(), game.get());
     EXPECT_TRUE(press(game.get(), newNode("MenuButton", game.get()).get()));
     world.step(1000);
-    EXPECT_EQ(world.manager->getCurrentScene(), world.root.get());
+    EXPECT_EQ(world.manager->getCurrentScene(), world.map.get());
 }
 
 }  // namespace

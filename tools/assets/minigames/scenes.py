@@ -361,6 +361,11 @@ def zone(index):
                                ("Pressed", False, 0.97)):
         obj.state(state).animate(SetProps(AtlasTexture=money(index, over))).animate(
             KeyFrame(["Scale"], [Key(0, [(scale, scale, 1.0)]), Key(80, [(scale, scale, 1.0)])]))
+    # A press of the zone plays "Press" on the banknote: a state of its own that ends, so that
+    # the press completes (the states above keep running: their pictures are set in their
+    # main lists).
+    obj.state("Press").animate(
+        KeyFrame(["Scale"], [Key(0, [(0.97, 0.97, 1.0)]), Key(80, [(0.97, 0.97, 1.0)])]))
     return node
 
 

@@ -97,3 +97,20 @@ class MiniGamesTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class AuctionZonesTest(unittest.TestCase):
+    def test_a_press_of_a_zone_plays_a_banknote_state_that_ends(self):
+        # A zone's press plays "Press" on its banknote; without a state of that name it would
+        # fall back to "Normal", whose picture is set in its main list and never ends: the
+        # press would never complete.
+        from assets.scene import KeyFrame, SetProps
+        for index in (1, 2, 3):
+            obj = scenes.zone(index).find("Obj")
+            press = [s for s in obj.states if s.name == "Press"]
+            self.assertEqual(len(press), 1, index)
+            self.assertTrue(press[0].main)
+            self.assertTrue(all(isinstance(a, KeyFrame) for a in press[0].main), index)
+            self.assertGreater(press[0].duration(), 0)
+            normal = [s for s in obj.states if s.name == "Normal"][0]
+            self.assertIsInstance(normal.main[0], SetProps)  # where the game sets the picture
