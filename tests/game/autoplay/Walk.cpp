@@ -321,6 +321,7 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             return fail(error, "a blank shot has no varied pixels");
         return true;
     }
+    if (k == "tutorial") return parseTutorialStep(w, step, error);
     if (k == "quit") {
         if (w.size() != 2 || !toInt(w[1], step.number)) return fail(error, "quit CODE");
         step.kind = EStepKind::Quit;

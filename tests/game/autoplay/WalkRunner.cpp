@@ -288,8 +288,7 @@ void CWalkRunner::turn() {
     const auto realElapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::steady_clock::now() - m_stepStartReal)
                                  .count();
-    if (gameElapsed > m_options.stepGameTimeoutMs ||
-        realElapsed > static_cast<long long>(m_options.stepRealTimeoutMs)) {
+    if (gameElapsed > stepGameTimeoutMs(step) || realElapsed > stepRealTimeoutMs(step)) {
         fail("Not done within " + std::to_string(gameElapsed) + " ms of game time (" +
              std::to_string(realElapsed) + " ms of real time)" +
              (m_lastWhy.empty() ? std::string() : ": " + m_lastWhy));
@@ -400,6 +399,12 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
         case EStepKind::Ended:
             m_lastWhy = "the game has not ended";
             return false;
+        case EStepKind::TutorialStep:
+            return tutorialStep(step);
+        case EStepKind::TutorialShown:
+        case EStepKind::TutorialTip:
+        case EStepKind::TutorialOver:
+            return tutorialExpectation(step, m_lastWhy);
         case EStepKind::Quit:
             m_expectedExitCode = step.number;
             say("Walk \"" + m_walk.name + "\": quit, expecting exit code " +
@@ -587,6 +592,7 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
 }
 
 bool CWalkRunner::onRender(CEvent*) {
+    if (m_tutorial.shot != 0 && !m_finished) tutorialFrame();
     if (!m_shotPending || m_finished || m_step >= m_walk.steps.size()) return false;
     const SWalkStep& step = m_walk.steps[m_step];
     m_shotPending = false;
