@@ -184,7 +184,7 @@ private:
 
     struct STutorialPlay {
         const GTutorialController* controller = nullptr;  // compared, never used
-        const oskel::SceneNode* scene = nullptr;           // compared, never used
+        const oskel::SceneNode* scene = nullptr;          // compared, never used
         oskel::s32 index = 0;
         bool click = false;  // the target is clicked
         bool hover = false;  // the target is hovered
