@@ -424,6 +424,11 @@ bool GApplication::onRender(CEvent*) {
     return false;
 }
 
+void GApplication::renderFrame() {
+    auto render = makeEvent<CEventSystemFlowRender>();
+    static_cast<void>(onEvent(render.get()));
+}
+
 bool GApplication::onWindowFocus(CEvent* event) {
     const bool active = static_cast<CEventSystemFlowWindowFocus*>(event)->isActive();
     CLogger::instance().logHint("Window focus", active ? "true" : "false", LogInformation);

@@ -131,6 +131,8 @@ public:
     const irr::core::rect<oskel::s32>& getLeftBar() const { return m_leftBar; }
     const irr::core::rect<oskel::s32>& getRightBar() const { return m_rightBar; }
     oskel::u32 getLastStep() const override { return m_lastStep; }
+    // A render event through the application's own event handling: its map, then its receivers.
+    void renderFrame() override;
     // The game time the external hooks were told of (0 once they are gone).
     oskel::u32 getHookTime() const;
     const oskel::stringc& getTypedCharacters() const { return m_accessCode.getBuffer(); }

@@ -2,6 +2,7 @@
 
 #include "engine/core/CLogger.h"
 #include "engine/properties/CPropertySet.h"
+#include "game/config/GAchievementsProgress.h"
 #include "game/config/GListTexts.h"
 #include "game/config/GProfileKeys.h"
 
@@ -39,7 +40,10 @@ SCompletionResult applyLevelCompletion(CPropertySet* profile, s32 score, s32 tim
     array<s32> scores = parseIntListNarrow(profile->getString(ProfileKeyScores));
     padTo(scores, entry + 1);
     result.previousScore = scores[entry];
-    if (score > scores[entry]) scores[entry] = score;
+    if (score > scores[entry]) {
+        scores[entry] = score;
+        result.scoreImproved = true;
+    }
     profile->setString(ProfileKeyScores, joinIntList(scores));
 
     array<s32> times = parseIntListNarrow(profile->getString(ProfileKeyTimes));
@@ -49,6 +53,18 @@ SCompletionResult applyLevelCompletion(CPropertySet* profile, s32 score, s32 tim
     profile->setString(ProfileKeyTimes, joinIntList(times));
 
     result.applied = true;
+    return result;
+}
+
+SCompletionResult applyPlayScreenCompletion(CPropertySet* profile, s32 score, s32 expertScore, s32 timeMs,
+                                            GAchievementsProgress* progress, std::vector<s32>& unlocked) {
+    const SCompletionResult result = applyLevelCompletion(profile, score, timeMs, CompletionByPlayScreen);
+    if (!result.applied || !result.scoreImproved || !progress) return result;
+    const auto count = [&](u32 counter) {
+        if (progress->addProgress(counter, 1)) unlocked.push_back(static_cast<s32>(counter));
+    };
+    if (score == expertScore) count(GAchievementsProgress::ExpertScores);
+    if (result.previousScore == 0) count(GAchievementsProgress::LevelsCompleted);
     return result;
 }
 

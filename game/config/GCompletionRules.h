@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "engine/core/OskelTypes.h"
 
 namespace oskel {
@@ -7,6 +9,8 @@ class CPropertySet;
 }
 
 namespace brasquel {
+
+class GAchievementsProgress;
 
 // Who completed the level: the play screen or a mini-game. They differ in the tutorial mark and
 // in how the best time is kept.
@@ -25,6 +29,8 @@ struct SCompletionResult {
     // The player's best score and time for the level before this completion (0: none).
     oskel::s32 previousScore = 0;
     oskel::s32 previousTimeMs = 0;
+    // The score beat the stored entry (and took its place).
+    bool scoreImproved = false;
 };
 
 // Writes the completion of the profile's current level (its "LevelIndex" i) into the profile:
@@ -38,5 +44,16 @@ struct SCompletionResult {
 // the profile as it was. Only in memory: the caller saves the profile.
 SCompletionResult applyLevelCompletion(oskel::CPropertySet* profile, oskel::s32 score, oskel::s32 timeMs,
                                        ECompletionSource source);
+
+// The play screen's completion: the rules above, then the level achievements when the score beat
+// the stored entry: one more expert completion (GAchievementsProgress::ExpertScores) when the
+// score equals the expert score, then one more completed level
+// (GAchievementsProgress::LevelsCompleted) when the entry was 0. Each counter whose threshold this
+// crosses is appended to `unlocked`, the expert one first. A refused index counts nothing. Neither
+// the profile nor the progress is saved: the caller saves the progress, which saves the profile.
+SCompletionResult applyPlayScreenCompletion(oskel::CPropertySet* profile, oskel::s32 score,
+                                            oskel::s32 expertScore, oskel::s32 timeMs,
+                                            GAchievementsProgress* progress,
+                                            std::vector<oskel::s32>& unlocked);
 
 }  // namespace brasquel

@@ -114,6 +114,10 @@ public:
     virtual oskel::IVideoDriver* getVideoDriver() const { return nullptr; }
     // The elapsed milliseconds of the last update of the main loop.
     virtual oskel::u32 getLastStep() const { return 0; }
+    // Draws a frame at once, on the calling (main) thread: a render event handed to the
+    // application's own handler and, when that does not take it, on to its receivers. Nothing
+    // where there is no application.
+    virtual void renderFrame() {}
 
     // The installed services, or none.
     static IGameServices* get();

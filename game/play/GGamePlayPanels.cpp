@@ -384,8 +384,10 @@ bool GGamePlayScene::pressBuildingButton(s32 name, GBuildingNode* building, bool
             reselectBuilding(building);
         }
     } else if (name == n.AcceptSellOfferButton.getId()) {
-        if (building->isOwnedByThePlayer() && level->acceptSellOffer(building))
+        if (building->isOwnedByThePlayer() && level->acceptSellOffer(building)) {
             reselectBuilding(building);
+            static_cast<void>(checkMoneyAchievements());
+        }
     } else if (name == n.DeclineSellOfferButton.getId()) {
         if (building->isOwnedByThePlayer()) {
             building->restartBuyOfferTimer();

@@ -89,6 +89,7 @@ stringw widen(const stringc& text) { return widenLatin1(text); }
 }  // namespace
 
 OSKEL_BEGIN_EVENT_MAP(GGamePlayScene, GBaseSceneNode)
+OSKEL_EVENT_HANDLER(GameEventLevelCompleted, onLevelFinished)
 OSKEL_EVENT_HANDLER(GameEventDayEnded, onDayEnded)
 OSKEL_EVENT_HANDLER(GameEventBuildingSelected, onBuildingSelected)
 OSKEL_EVENT_ENTRY(GameEventIgnored, [](CEventReceiver*, CEvent*) -> bool { return true; })
@@ -207,6 +208,7 @@ bool GGamePlayScene::onDayEnded(CEvent*) {
         if (!type || type->Level == 0 || !building->isWorking()) continue;
         if (building->getIncome(nullptr) >= 1.0f) playMoneyBurst(nullptr, building.get());
     }
+    static_cast<void>(checkMoneyAchievements());
     return true;
 }
 
@@ -221,6 +223,7 @@ bool GGamePlayScene::onBuildingBuilt(CEvent* event) {
             if (progress->addProgress(counter, 1))
                 m_achievementQueue.push_back(static_cast<s32>(counter));
         progress->save();
+        static_cast<void>(showNextAchievement());
     }
     return true;
 }
@@ -232,6 +235,7 @@ bool GGamePlayScene::onBuildingIncome(CEvent* event) {
     BaseNode* star = templates ? templates->findTemplate(CNameId("MoneyStar").getId()) : nullptr;
     GBuildingNode* building = static_cast<GEventBuildingIncome*>(event)->Building;
     if (star && building) playMoneyBurst(star, building);
+    static_cast<void>(checkMoneyAchievements());
     return true;
 }
 
@@ -355,6 +359,7 @@ bool GGamePlayScene::loadLevel(const stringc& folder, SceneNode* level) {
     }
 
     m_levelScene = CRefPtr<GGameLevelScene>(levelScene);
+    resetLevelEnd();
     setUpTutorial(folder);
 
     if (m_ratingNode) m_ratingNode->setVisible(configuration->IsRatingOn);
@@ -527,7 +532,8 @@ bool GGamePlayScene::runPendingAction() {
             m_pendingAction = PendingNone;
             return true;
         case PendingCheckLevelEnd:
-            if (m_levelScene && (m_levelScene->isReadyToComplete() || m_forcedEnd))
+            if (!showNextAchievement() && m_levelScene &&
+                (m_levelScene->isReadyToComplete() || m_forcedEnd))
                 static_cast<void>(showLevelCompleted());
             m_pendingAction = PendingNone;
             return true;
@@ -664,9 +670,10 @@ bool GGamePlayScene::onKeyUp(CEvent* event) {
     return runDeveloperKey(key, static_cast<CEventKeyboardKey*>(event)->isShift());
 }
 
-bool GGamePlayScene::runDeveloperKey(u32 key, bool) {
+bool GGamePlayScene::runDeveloperKey(u32 key, bool shift) {
     if (key == VirtualKeyE) {
         m_forcedEnd = true;
+        static_cast<void>(completeLevel(shift));
         return true;
     }
     // The other keys change the level; without one they are not taken.

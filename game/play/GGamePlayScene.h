@@ -272,6 +272,32 @@ protected:
     void pressOffer(bool workers, oskel::ListNode* list, oskel::s32 item);
     void hoverBuildEntry(oskel::ListNode* list, oskel::s32 item);
 
+    // ---- Level end, achievements and window focus (GGamePlayEnd.cpp) ----
+public:
+    // The level's completion notice ends the level (not forced); true. Any other event of the
+    // notice's id is not taken.
+    bool onLevelFinished(oskel::CEvent* event);
+    // Ends the level once: stops its sounds, scores it, records the player's progress and the
+    // level achievements, then shows the first queued achievement or the level-completed scene.
+    // A forced end scores the plain score whatever the time. Later calls change nothing. True.
+    bool completeLevel(bool forced);
+    // Shows the pop-up of the first queued achievement; entries whose pop-up cannot be loaded
+    // are dropped. True when a pop-up was switched to.
+    bool showNextAchievement();
+    // Feeds the level's money (rounded) to the money achievements, then shows the next queued
+    // achievement; the result of that.
+    bool checkMoneyAchievements();
+    // Losing the window's activation pauses the level's sounds and, during play, opens the
+    // in-game menu and draws a frame at once. Never taken.
+    bool onWindowActivation(oskel::CEvent* event) override;
+    bool isLevelCompleted() const { return m_levelCompleted; }
+
+protected:
+    // The level has been completed (scored and recorded).
+    bool m_levelCompleted = false;
+    // A new level starts without an end.
+    void resetLevelEnd();
+
     // ---- Info panel, tooltips, hints and hover (GGamePlayInfo.cpp, GGamePlayHints.cpp) ----
 public:
     // The tint of a tooltip's value line that the level cannot cover, and of one it can.

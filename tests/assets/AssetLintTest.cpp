@@ -86,8 +86,10 @@ constexpr const char* ParticleFiles[] = {"scenes/ParticleCollection.xml",
                                          "levels/common/ParticleCollection.xml"};
 constexpr const char* MenuTemplatesFile = "scenes/TemplateCollection.oscn";
 constexpr const char* LevelTemplatesFile = "levels/common/TemplateCollection.oscn";
-// Scene files under this folder take their templates from the level collection.
+// Scene files under this folder take their templates from the level collection, but for the
+// mini-games' folders: they run in the first scene manager, with the menus' collection.
 constexpr const char* LevelFolder = "levels/";
+constexpr const char* MiniGameFolder = "levels/minigame_";
 // Declared with the cue names, played by nothing.
 constexpr const char* UnplayedCue = "FeatureCommercial";
 // A sound's peak must reach this share of full scale.
@@ -99,12 +101,7 @@ struct SPending {
     const char* path;
     const char* bringer;
 };
-constexpr SPending PendingFiles[] = {
-    {"scenes/ShopTutorial1.xml", "the tutorials"},
-    {"scenes/ShopTutorial2.xml", "the tutorials"},
-    {"scenes/MapTutorial1.xml", "the map's first tutorial"},
-    {"scenes/MapTutorial2.xml", "the map's second tutorial"},
-};
+const std::vector<SPending> PendingFiles = {};
 
 bool isPending(const std::string& path) {
     for (const SPending& p : PendingFiles)
@@ -541,9 +538,10 @@ TEST_F(AssetLint, EverySceneFileLoadsWithItsRootClassAndEveryNameInItResolves) {
     ASSERT_FALSE(scenes.empty());
     std::vector<std::string> problems;
     for (const std::string& name : scenes) {
-        TemplateCollectionNode* templates = name.rfind(LevelFolder, 0) == 0
-                                                ? world().levelTemplates.get()
-                                                : world().menuTemplates.get();
+        TemplateCollectionNode* templates =
+            name.rfind(LevelFolder, 0) == 0 && name.rfind(MiniGameFolder, 0) != 0
+                ? world().levelTemplates.get()
+                : world().menuTemplates.get();
         SceneFileChecker checker(world(), name, templates);
         const stringw rootClass = checker.check(problems);
         CResource* loaded =
@@ -1520,7 +1518,7 @@ TEST_F(AssetLint, ThePlayScreensTemplatesPicturesTypesAndMusic) {
         EXPECT_TRUE(line && line->isKindOf(NodeTypeText) && hasState(line, "Type1") &&
                     hasState(line, "Type2"));
         BaseNode* skip = childOf(window, "SkipTutorialButton");
-        EXPECT_TRUE(skip && childOf(skip, "Text") && childOf(skip, "bg"));
+        EXPECT_TRUE(skip && skip->isKindOf(NodeTypeButton) && childOf(skip, "bg"));
         EXPECT_TRUE(hasState(window, "NavTo") && hasState(window, "NavFrom"));
     }
     for (const auto& [name, type] : types->getTypes()) {
@@ -1566,6 +1564,442 @@ TEST_F(AssetLint, ThePlayScreensTemplatesPicturesTypesAndMusic) {
         const std::string cue = "GameMusicSetting" + std::to_string(level->SettingIndex);
         if (!world().soundPack || !world().soundPack->findCue(CNameId(cue.c_str())))
             problems.push_back(file + ": no music cue " + cue);
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// ---- The play screen's info panel, tooltips and hints ----
+
+namespace {
+
+constexpr const char* TypeIconFolder = "scenes/images/GameMenu/Icons/";
+constexpr const char* SnowIconSuffix = "_snow";
+constexpr const char* InfoPanelStars[] = {"levels/common/Stars/FilledStar.png",
+                                          "levels/common/Stars/EmptyStar.png"};
+// The texts of the panel's figures, the tooltips' titles and the running processes' lines.
+constexpr const char* InfoPanelKeys[] = {"MoneyDollar",
+                                         "GuestsSign",
+                                         "GamePlay_Income",
+                                         "GamePlay_Guests",
+                                         "GamePlay_ServedGuests",
+                                         "Hint_UpgradeBuildingTitle",
+                                         "Hint_RepairBuildingTitle",
+                                         "Hint_CleanBuildingTitle",
+                                         "Hint_DestroyBuildingTitle",
+                                         "Hint_BuyBuildingTitle",
+                                         "Hint_SaleBuildingTitle",
+                                         "Hint_ActivateFeatureTitle",
+                                         "Hint_BuildingTabRestore",
+                                         "Hint_BuildingTabBuild",
+                                         "Hint_BuildingTabExcavate",
+                                         "InProgress_Upgrade",
+                                         "InProgress_UpgradeHint",
+                                         "InProgress_Building",
+                                         "InProgress_BuildingHint",
+                                         "InProgress_Destroy",
+                                         "InProgress_DestroyHint",
+                                         "FishingCenterInProgress",
+                                         "FishingCenterInProgressHint",
+                                         "PyramidInProgress",
+                                         "PyramidInProgressHint",
+                                         "InProgress_Repare",
+                                         "InProgress_RepareHint",
+                                         "PyramidConfInProgress",
+                                         "PyramidConfInProgressHint",
+                                         "InProgress_Feature",
+                                         "InProgress_FeatureHint"};
+// The hint lines of the place pages and of the build tabs.
+constexpr const char* PlayHintKeys[] = {"Hint_BuildingPlace",
+                                        "Hint_BuildingPlaceUnSellButton",
+                                        "Hint_BuildingPlaceSellButton",
+                                        "Hint_BuildingPlaceHotels",
+                                        "Hint_BuildingPlaceJoys",
+                                        "Hint_BuildingPlaceFactories",
+                                        "Hint_BuyTab",
+                                        "Hint_CantBuyNotForSaleButton",
+                                        "Hint_BuyButton",
+                                        "Hint_CantBuyButton",
+                                        "Hint_BuyRequestTab",
+                                        "Hint_BuyRequestAcceptButton",
+                                        "Hint_BuyRequestDeclineButton",
+                                        "Hint_BuildingTab",
+                                        "Hint_BuildingUnSellButton",
+                                        "Hint_BuildingSellButton",
+                                        "Hint_BuildingTabUpgrade",
+                                        "Hint_BuildingTabCantUpgrade",
+                                        "Hint_BuildingTabNoUpgrade",
+                                        "Hint_BuildingTabRepare",
+                                        "Hint_BuildingTabCantRepare",
+                                        "Hint_BuildingTabNoRepare",
+                                        "Hint_BuildingTabClean",
+                                        "Hint_BuildingTabCantClean",
+                                        "Hint_BuildingTabNoClean",
+                                        "Hint_BuildingTabDestroy",
+                                        "Hint_BuildingTabCantDestroy",
+                                        "Hint_BuildingTabRestoreFishingCenter",
+                                        "Hint_BuildingTabCantRestoreFishingCenter",
+                                        "Hint_BuildingTabObservationBuild",
+                                        "Hint_BuildingTabObservationCantBuild",
+                                        "Hint_BuildingTabPyramidClean",
+                                        "Hint_BuildingTabCantPyramidClean",
+                                        "Hint_BuildingTabPyramidShow",
+                                        "Hint_BuildingTabCantPyramidShow",
+                                        "Hint_BuildingTabStationBuild",
+                                        "Hint_BuildingTabStationCantBuild",
+                                        "Hint_BuildingTabHQBuild",
+                                        "Hint_BuildingTabHQCantBuild",
+                                        "Hint_BuildingTabFeatureUnavailable",
+                                        "Hint_BuildingTabFeatureRecharging",
+                                        "Hint_BuildingTabFeatureActive",
+                                        "Hint_BuildTab_Hotels",
+                                        "Hint_BuildTab_Factories",
+                                        "Hint_BuildTab_Joys",
+                                        "Hint_BuildTabJoys",
+                                        "Hint_BuildTabJoysTip",
+                                        "Hint_BuildTabBack",
+                                        "Hint_BuildTabJoys2",
+                                        "Hint_BuildTabJoys2Tip",
+                                        "Hint_BuildTabJoys1",
+                                        "Hint_BuildTabJoys1Tip",
+                                        "Hint_BuildTabBuild"};
+
+// The dictionary keys a catalogue text names: each "%Key%" in it, or the whole text when it has
+// no marker (a display name is a bare key).
+std::vector<std::string> catalogueTextKeys(const std::string& text) {
+    std::vector<std::string> keys;
+    size_t at = 0;
+    while ((at = text.find('%', at)) != std::string::npos) {
+        const size_t end = text.find('%', at + 1);
+        if (end == std::string::npos) break;
+        keys.push_back(text.substr(at + 1, end - at - 1));
+        at = end + 1;
+    }
+    if (keys.empty()) keys.push_back(text);
+    return keys;
+}
+
+}  // namespace
+
+// Every type of the catalogue, the empty building place included, has its icon and its snow
+// icon in an atlas, and every text the info panel shows of it is in the dictionary: the display
+// name, a built type's two descriptions and each feature's name, info and button texts.
+TEST_F(AssetLint, EveryTypeHasItsInfoPanelIconsAndTexts) {
+    brasquel::GBuildingsConfiguration* types = world().application->getBuildingsConfiguration();
+    ASSERT_TRUE(types && types->size() > 0);
+    ASSERT_TRUE(world().dictionary);
+    const CTextDictionary& dictionary = *world().dictionary;
+    const std::set<std::string> regions = atlasRegionNames(world());
+    std::vector<std::string> problems;
+    bool sawPlace = false;
+    auto needText = [&](const std::string& label, const char* field, const std::string& text) {
+        if (text.empty()) {
+            problems.push_back(label + ": no " + field);
+            return;
+        }
+        for (const std::string& key : catalogueTextKeys(text))
+            if (!dictionary.hasKey(stringc(key.c_str())))
+                problems.push_back(label + ": its " + field + " " + key +
+                                   " is not in the dictionary");
+    };
+    for (const auto& [name, type] : types->getTypes()) {
+        const std::string label = name.getName().c_str();
+        sawPlace = sawPlace || type->Level <= 0;
+        for (const std::string& icon :
+             {TypeIconFolder + label + ".png", TypeIconFolder + label + SnowIconSuffix + ".png"})
+            if (!regions.count(icon)) problems.push_back(label + ": no icon " + icon);
+        needText(label, "DisplayName", type->DisplayName.c_str());
+        if (type->Level > 0) {
+            needText(label, "Description", narrow(type->Description));
+            needText(label, "FullDescription", narrow(type->FullDescription));
+        }
+        for (u32 f = 0; f < type->Features.size(); ++f) {
+            const std::string feature = label + " feature " + std::to_string(f + 1);
+            needText(feature, "Name", narrow(type->Features[f].Name));
+            needText(feature, "InfoText", narrow(type->Features[f].InfoText));
+            needText(feature, "ButtonInfoText", narrow(type->Features[f].ButtonInfoText));
+        }
+    }
+    EXPECT_TRUE(sawPlace) << "the catalogue has no empty building place";
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// The stars below the panel's icon are atlas regions, and the texts of the panel's figures, of
+// the tooltips, of the running processes and of every page's hint line are in the dictionary.
+TEST_F(AssetLint, TheInfoPanelsStarsAndTheHintAndTooltipTextsAreThere) {
+    ASSERT_TRUE(world().dictionary);
+    const std::set<std::string> regions = atlasRegionNames(world());
+    std::vector<std::string> problems;
+    for (const char* star : InfoPanelStars)
+        if (!regions.count(star)) problems.push_back(std::string(star) + ": no such picture");
+    std::vector<const char*> keys(std::begin(InfoPanelKeys), std::end(InfoPanelKeys));
+    keys.insert(keys.end(), std::begin(PlayHintKeys), std::end(PlayHintKeys));
+    for (const char* key : keys)
+        if (!world().dictionary->hasKey(stringc(key)))
+            problems.push_back(std::string(key) + ": not in the dictionary");
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// ---- The tutorials ----
+
+// The step files with the scene file of the screen that runs each.
+const std::pair<const char*, const char*> TutorialFiles[] = {
+    {"levels/level1/Tutorial.xml", "scenes/GamePlayScene.oscn"},
+    {"levels/level2/Tutorial.xml", "scenes/GamePlayScene.oscn"},
+    {"scenes/MapTutorial1.xml", "scenes/MapScene.oscn"},
+    {"scenes/MapTutorial2.xml", "scenes/MapScene.oscn"},
+    {"scenes/ShopTutorial1.xml", "scenes/ShopScene.oscn"},
+    {"scenes/ShopTutorial2.xml", "scenes/ShopScene.oscn"},
+};
+
+// The node of that name anywhere below the root, or none.
+BaseNode* findNamed(BaseNode* root, const std::string& name) {
+    return root ? root->findChildByName(CNameId(name.c_str()).getId(), 0) : nullptr;
+}
+
+// Every node of that name below the root.
+void collectNamed(BaseNode* root, s32 nameId, std::vector<BaseNode*>& found) {
+    for (BaseNode* child : root->getChildren()) {
+        if (child->getNameId() == nameId) found.push_back(child);
+        collectNamed(child, nameId, found);
+    }
+}
+
+// Whether the point lies in the screen rectangle of the node's bounds (its ancestors' transforms
+// brought up to date first).
+bool covers(BaseNode* node, const vector2df& point) {
+    std::vector<BaseNode*> chain;
+    for (BaseNode* at = node; at; at = at->getParent()) chain.push_back(at);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->updateAbsoluteTransform();
+    const rectf box = node->getAbsoluteBoundsRect();
+    return point.X >= box.UpperLeftCorner.X && point.X <= box.LowerRightCorner.X &&
+           point.Y >= box.UpperLeftCorner.Y && point.Y <= box.LowerRightCorner.Y;
+}
+
+std::vector<std::string> splitNames(const stringw& text) {
+    std::vector<std::string> names;
+    std::stringstream parts(narrow(text));
+    std::string piece;
+    while (std::getline(parts, piece, ';'))
+        if (!piece.empty()) names.push_back(piece);
+    return names;
+}
+
+// Each step file read with the engine's reader reaches its closing "Tutorial"; the controls its
+// steps ask the player to press are in the screen's scene as the game loads it, and a step's
+// arrow tip lies on such a control; the texts resolve in the dictionary.
+TEST_F(AssetLint, TheTutorialsReadToTheirEndAndPointAtTheirControls) {
+    std::vector<std::string> problems;
+    for (const auto& [file, host] : TutorialFiles) {
+        const std::string label = file;
+        CRefPtr<BaseNode> screen = loadScene<BaseNode>(world(), host);
+        ASSERT_TRUE(screen) << host;
+        CXmlReader* reader = world().files->createXmlReader(stringc(file));
+        ASSERT_NE(reader, nullptr) << file;
+        bool closed = false;
+        u32 steps = 0;
+        std::vector<std::string> controls;
+        std::vector<vector2df> tips;
+        auto checkStep = [&]() {
+            for (const vector2df& tip : tips) {
+                bool onOne = false;
+                for (const std::string& name : controls) {
+                    std::vector<BaseNode*> nodes;
+                    collectNamed(screen.get(), CNameId(name.c_str()).getId(), nodes);
+                    for (BaseNode* node : nodes) onOne |= covers(node, tip);
+                }
+                if (!controls.empty() && !onOne)
+                    problems.push_back(label + ": step " + std::to_string(steps) +
+                                       ": its arrow stands on none of its controls");
+            }
+            controls.clear();
+            tips.clear();
+        };
+        while (reader->read()) {
+            const std::string name = narrow(reader->getNodeName());
+            if (reader->getNodeType() == XmlNodeElementEnd && name == "Tutorial") {
+                closed = true;
+                break;
+            }
+            if (reader->getNodeType() != XmlNodeElement) continue;
+            if (name == "Hint") {
+                if (steps > 0) checkStep();
+                ++steps;
+            } else if (name == "Text") {
+                const std::string text = narrow(reader->getAttributeValue(L"Value"));
+                if (text.size() > 2 && text.front() == '%' &&
+                    !world().dictionary->hasKey(stringc(text.substr(1, text.size() - 2).c_str())))
+                    problems.push_back(label + ": no text " + text);
+            } else if (name == "Action") {
+                for (const std::string& control : splitNames(reader->getAttributeValue(L"Controls"))) {
+                    if (!findNamed(screen.get(), control))
+                        problems.push_back(label + ": no control " + control + " in " + host);
+                    controls.push_back(control);
+                }
+                const stringw list = reader->getAttributeValue(L"List");
+                if (!list.empty()) {
+                    BaseNode* node = findNamed(screen.get(), narrow(list));
+                    if (!node || !node->isKindOf(NodeTypeList))
+                        problems.push_back(label + ": no list " + narrow(list) + " in " + host);
+                }
+            } else if (name == "Arrow") {
+                std::stringstream at(narrow(reader->getAttributeValue(L"Position")));
+                f32 x = 0.0f, y = 0.0f;
+                char separator = 0;
+                at >> x >> separator >> y;
+                tips.emplace_back(x, y);
+            }
+        }
+        checkStep();
+        reader->drop();
+        if (!closed) problems.push_back(label + ": ends before </Tutorial>");
+        if (steps == 0) problems.push_back(label + ": no steps");
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// The window's OK button lies in its text, shown by the task look and hidden by the hint look;
+// the arrow's template holds its picture.
+TEST_F(AssetLint, TheTutorialWindowHasItsOkButtonAndTheArrowItsPicture) {
+    TemplateCollectionNode* templates = world().menuTemplates.get();
+    ASSERT_NE(templates, nullptr);
+    BaseNode* window = templates->findTemplate(CNameId("TutorialWindow").getId());
+    ASSERT_NE(window, nullptr);
+    BaseNode* button = childOf(childOf(window, "Text"), "Button");
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isKindOf(NodeTypeButton));
+    EXPECT_FALSE(button->isVisible());
+    EXPECT_TRUE(hasState(button, "Type1") && hasState(button, "Type2"));
+    for (const char* name : {"TutorialOkButton", "TutorialSkipButton"}) {
+        BaseNode* face = templates->findTemplate(CNameId(name).getId());
+        EXPECT_TRUE(face && childOf(face, "Text")) << name;
+    }
+    BaseNode* arrow = templates->findTemplate(CNameId("TutorialArrow").getId());
+    ASSERT_NE(arrow, nullptr);
+    BaseNode* picture = childOf(arrow, "Arrow");
+    ASSERT_TRUE(picture && picture->isKindOf(NodeTypeSprite));
+    // the tip (the picture's bottom middle) is the template's origin
+    const vector3df& at = picture->getPosition();
+    EXPECT_FLOAT_EQ(at.X + picture->getBounds().X / 2.0f, 0.0f);
+    EXPECT_FLOAT_EQ(at.Y + picture->getBounds().Y, 0.0f);
+    const std::set<std::string> regions = atlasRegionNames(world());
+    EXPECT_TRUE(regions.count("scenes/images/GameMenu/Tutorial/Arrow.png"));
+    EXPECT_TRUE(regions.count("scenes/images/GameMenu/Tutorial/Wave.png"));
+}
+
+
+// ---- The mini-games ----
+
+// The click points the mini-games' generator records: folder, item, x, y on the screen.
+struct SClickPoint {
+    std::string folder;
+    std::string item;
+    f32 x = 0.0f;
+    f32 y = 0.0f;
+};
+
+std::vector<SClickPoint> miniGameClickPoints() {
+    std::vector<SClickPoint> points;
+    std::ifstream file(SourceDir / "tests/assets/MiniGameClickPoints.txt");
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        SClickPoint point;
+        if (fields >> point.folder >> point.item >> point.x >> point.y) points.push_back(point);
+    }
+    return points;
+}
+
+void updateTransforms(BaseNode* node) {
+    node->updateAbsoluteTransform();
+    for (BaseNode* child : node->getChildren()) updateTransforms(child);
+}
+
+bool isWithin(const BaseNode* node, const BaseNode* ancestor) {
+    for (; node; node = node->getParent())
+        if (node == ancestor) return true;
+    return false;
+}
+
+// Each hidden item, in the mini-game's scene as the game loads it, is what a click on its
+// recorded point finds, and every item has a point and a hint path of its name that ends there.
+TEST_F(AssetLint, TheMiniGamesItemsAreFoundAtTheirClickPointsAndHaveHintPaths) {
+    const std::vector<SClickPoint> points = miniGameClickPoints();
+    ASSERT_FALSE(points.empty());
+    std::vector<std::string> problems;
+    std::map<std::string, std::set<std::string>> pointed;
+    for (const SClickPoint& point : points) pointed[point.folder].insert(point.item);
+    EXPECT_EQ(pointed.size(), 3u) << "three hidden-object folders have click points";
+    for (const auto& [folder, names] : pointed) {
+        const std::string file = "levels/" + folder + "/Level.oscn";
+        CRefPtr<BaseNode> scene = loadScene<BaseNode>(world(), file.c_str());
+        if (!scene) {
+            problems.push_back(file + ": does not load");
+            continue;
+        }
+        updateTransforms(scene.get());
+        BaseNode* items = nodeAt(scene.get(), "Scene/Game/HitObjects");
+        if (!items) {
+            problems.push_back(file + ": no Scene/Game/HitObjects");
+            continue;
+        }
+        std::set<std::string> children;
+        for (BaseNode* child : items->getChildren()) children.insert(child->getNodeName().c_str());
+        if (children != names) problems.push_back(file + ": items and click points differ");
+
+        auto paths = makeRef<brasquel::GLevelPaths>();
+        const std::string pathsFile = "levels/" + folder + "/HintPaths.xml";
+        CXmlReader* reader = world().files->createXmlReader(stringc(pathsFile.c_str()));
+        if (!reader || !paths->read(reader)) problems.push_back(pathsFile + ": does not read");
+        if (reader) reader->drop();
+
+        for (const SClickPoint& point : points) {
+            if (point.folder != folder) continue;
+            const std::string where = file + ": " + point.item;
+            BaseNode* item = items->findChildByName(CNameId(point.item.c_str()).getId(), 1);
+            BaseNode* found = scene->findNodeAt(vector2df(point.x, point.y));
+            if (!item || !isWithin(found, item))
+                problems.push_back(where + ": a click at its point finds " +
+                                   (found ? std::string(found->getNodeName().c_str()) : "nothing"));
+            const auto route = paths->getCarPaths(CNameId(point.item.c_str()).getId());
+            if (route.size() != 1 || route[0]->Points.size() < 2) {
+                problems.push_back(where + ": no hint path of two points or more");
+            } else {
+                const auto& last = route[0]->Points.back();
+                if (last.x != point.x || last.y != point.y)
+                    problems.push_back(where + ": its hint path does not end on its point");
+            }
+        }
+    }
+    EXPECT_TRUE(problems.empty()) << joined(problems);
+}
+
+// What the mini-games' code loads by name: the previews of the ordered game, the banknotes of
+// the auction and the two templates of the menus' collection.
+TEST_F(AssetLint, TheMiniGamesPreviewsBanknotesAndTemplatesLoad) {
+    std::vector<std::string> problems;
+    auto loads = [&](const std::string& name) {
+        CResource* texture =
+            world().content->getContentByPath(TypeCodeAtlasTexture, stringc(name.c_str()), false);
+        if (!texture || texture->getTypeCode() != TypeCodeAtlasTexture)
+            problems.push_back(name + " does not load as a picture");
+        if (texture) texture->drop();
+    };
+    for (const SClickPoint& point : miniGameClickPoints())
+        if (point.folder == "minigame_hidden2")
+            loads("levels/minigame_hidden2/Preview/" + point.item + ".png");
+    for (int value = 1; value <= 6; ++value) {
+        loads("levels/minigame_auction/Money/" + std::to_string(value) + ".png");
+        loads("levels/minigame_auction/Money/" + std::to_string(value) + "over.png");
+    }
+    for (const auto& [name, type] : {std::pair<const char*, s32>{"HOFoundStarNode",
+                                                                 brasquel::GameNodeTypeShieldStarNode},
+                                     {"TextTrailStar", brasquel::GameNodeTypeTextTrailNode}}) {
+        BaseNode* found = world().menuTemplates
+                              ? world().menuTemplates->findTemplate(CNameId(name).getId())
+                              : nullptr;
+        if (!found || !found->isKindOf(type))
+            problems.push_back(std::string(name) + " is no template of its class");
     }
     EXPECT_TRUE(problems.empty()) << joined(problems);
 }

@@ -284,7 +284,8 @@ FRAME_DIGITS = re.compile(r"(\d+)\.[^./]*$")
 # the feature buttons of the buildings catalogue (both names may end in a digit).
 NUMBERED_PICTURES = re.compile(r"^scenes/images/Achievements/Icon\d+\.png$"
                                r"|^scenes/images/GameMenu/Buttons/(Materials|Workers)[1-5]\.png$")
-NAMED_BY_TABLE = ("scenes/images/Map/Icons/", "scenes/images/GameMenu/Features/")
+NAMED_BY_TABLE = ("scenes/images/Map/Icons/", "scenes/images/GameMenu/Features/",
+                  "scenes/images/GameMenu/Icons/", "levels/minigame_auction/Money/")
 
 
 def _asset_path(path):
@@ -881,6 +882,8 @@ def lint_level_scores(problems):
         names.add(name)
         if expert < score:
             problems.append("%s: %s's expert score lies below its score" % (LEVEL_SCORES, name))
+        if name.startswith(MINI_GAME_PREFIX):
+            continue  # a mini-game scores by its own rules (lint_minigames)
         if previous is not None and (score < previous[0] or expert < previous[1]):
             problems.append("%s: %s scores less than the location before it" % (LEVEL_SCORES, name))
         previous = (score, expert)
@@ -1119,11 +1122,134 @@ def lint_play_screen(content, problems):
                             % (os.path.relpath(path, REPO), setting))
 
 
+# ---- The play screen's info panel, tooltips and hints ----
+# The icon pair of every building type (the snow one for the snowy settings), the stars below
+# the icon, the texts the panel, the tooltips and the hint lines look up, and the parts of the
+# build tabs the hints write.
+TYPE_ICONS = "scenes/images/GameMenu/Icons/"
+TYPE_ICON_SNOW = "_snow"
+INFO_STARS = ("levels/common/Stars/FilledStar.png", "levels/common/Stars/EmptyStar.png")
+# The texts of the panel's figures, of the tooltips' titles and of the running processes.
+INFO_KEYS = (
+    "MoneyDollar", "GuestsSign", "GamePlay_Income", "GamePlay_Guests", "GamePlay_ServedGuests",
+    "Hint_UpgradeBuildingTitle", "Hint_RepairBuildingTitle", "Hint_CleanBuildingTitle",
+    "Hint_DestroyBuildingTitle", "Hint_BuyBuildingTitle", "Hint_SaleBuildingTitle",
+    "Hint_ActivateFeatureTitle", "Hint_BuildingTabRestore", "Hint_BuildingTabBuild",
+    "Hint_BuildingTabExcavate",
+    "InProgress_Upgrade", "InProgress_UpgradeHint", "InProgress_Building",
+    "InProgress_BuildingHint", "InProgress_Destroy", "InProgress_DestroyHint",
+    "FishingCenterInProgress", "FishingCenterInProgressHint", "PyramidInProgress",
+    "PyramidInProgressHint", "InProgress_Repare", "InProgress_RepareHint",
+    "PyramidConfInProgress", "PyramidConfInProgressHint", "InProgress_Feature",
+    "InProgress_FeatureHint")
+# The hint lines of the place pages (Tab10, Tab7, Tab9, Tab6) and of the build tabs.
+HINT_KEYS = (
+    "Hint_BuildingPlace", "Hint_BuildingPlaceUnSellButton", "Hint_BuildingPlaceSellButton",
+    "Hint_BuildingPlaceHotels", "Hint_BuildingPlaceJoys", "Hint_BuildingPlaceFactories",
+    "Hint_BuyTab", "Hint_CantBuyNotForSaleButton", "Hint_BuyButton", "Hint_CantBuyButton",
+    "Hint_BuyRequestTab", "Hint_BuyRequestAcceptButton", "Hint_BuyRequestDeclineButton",
+    "Hint_BuildingTab", "Hint_BuildingUnSellButton", "Hint_BuildingSellButton",
+    "Hint_BuildingTabUpgrade", "Hint_BuildingTabCantUpgrade", "Hint_BuildingTabNoUpgrade",
+    "Hint_BuildingTabRepare", "Hint_BuildingTabCantRepare", "Hint_BuildingTabNoRepare",
+    "Hint_BuildingTabClean", "Hint_BuildingTabCantClean", "Hint_BuildingTabNoClean",
+    "Hint_BuildingTabDestroy", "Hint_BuildingTabCantDestroy",
+    "Hint_BuildingTabRestoreFishingCenter", "Hint_BuildingTabCantRestoreFishingCenter",
+    "Hint_BuildingTabObservationBuild", "Hint_BuildingTabObservationCantBuild",
+    "Hint_BuildingTabPyramidClean", "Hint_BuildingTabCantPyramidClean",
+    "Hint_BuildingTabPyramidShow", "Hint_BuildingTabCantPyramidShow",
+    "Hint_BuildingTabStationBuild", "Hint_BuildingTabStationCantBuild", "Hint_BuildingTabHQBuild",
+    "Hint_BuildingTabHQCantBuild", "Hint_BuildingTabFeatureUnavailable",
+    "Hint_BuildingTabFeatureRecharging", "Hint_BuildingTabFeatureActive",
+    "Hint_BuildTab_Hotels", "Hint_BuildTab_Factories", "Hint_BuildTab_Joys", "Hint_BuildTabJoys",
+    "Hint_BuildTabJoysTip", "Hint_BuildTabBack", "Hint_BuildTabJoys2", "Hint_BuildTabJoys2Tip",
+    "Hint_BuildTabJoys1", "Hint_BuildTabJoys1Tip", "Hint_BuildTabBuild")
+# A text the panel shows as it stands in the catalogue: "%Key%" is looked up, a bare name too.
+TYPE_TEXTS = ("DisplayName", "Description", "FullDescription")
+FEATURE_TEXTS = ("Name", "InfoText", "ButtonInfoText")
+
+
+def type_icon(type_name, snow=False):
+    return TYPE_ICONS + type_name + (TYPE_ICON_SNOW if snow else "") + ".png"
+
+
+def _text_keys_of(value):
+    """The dictionary keys a catalogue text names: its %Key% markers, or the bare key."""
+    found = TEXT_KEY.findall(value)
+    return found if found else [value]
+
+
+def lint_play_info(content, problems):
+    table = _parse(_asset_path(BUILDINGS_TABLE), problems) \
+        if BUILDINGS_TABLE in content.files else None
+    if table is None:
+        problems.append("%s is missing" % BUILDINGS_TABLE)
+        return
+    for building in table.iter("Building"):
+        group = building.find("Properties")
+        props = {p.get("Name"): p.get("Value") for p in group} if group is not None else {}
+        type_name = props.get("Name", "(unnamed)")
+        for snow in (False, True):
+            if type_icon(type_name, snow) not in content.regions:
+                problems.append("the type %s has no icon %s" % (type_name,
+                                                                type_icon(type_name, snow)))
+        wanted = ["DisplayName"]
+        if int(props.get("Level", "0") or 0) > 0:
+            wanted += ["Description", "FullDescription"]
+        for field in wanted:
+            if not props.get(field):
+                problems.append("%s: %s has no %s" % (BUILDINGS_TABLE, type_name, field))
+                continue
+            for key in _text_keys_of(props[field]):
+                if key not in content.texts:
+                    problems.append("%s: the %s of %s, %s, is not in the dictionary"
+                                    % (BUILDINGS_TABLE, field, type_name, key))
+        for index, feature in enumerate(building.findall("ActiveFeature")):
+            for field in FEATURE_TEXTS:
+                value = feature.get(field, "")
+                if not value:
+                    problems.append("%s: feature %d of %s has no %s"
+                                    % (BUILDINGS_TABLE, index + 1, type_name, field))
+                    continue
+                for key in _text_keys_of(value):
+                    if key not in content.texts:
+                        problems.append("%s: the %s of feature %d of %s, %s, is not in the "
+                                        "dictionary" % (BUILDINGS_TABLE, field, index + 1,
+                                                        type_name, key))
+    for key in INFO_KEYS + HINT_KEYS:
+        if key not in content.texts:
+            problems.append("the dictionary lacks %s, a text of the play screen's panels and "
+                            "hints" % key)
+    for star in INFO_STARS:
+        if star not in content.regions:
+            problems.append("the info panel's star %s is in no atlas" % star)
+    scene = _parse(_asset_path(PLAY_SCENE), problems) if PLAY_SCENE in content.files else None
+    for n in (1, 2, 3) if scene is not None else ():
+        for part in ("Label", "LabelText"):
+            node = _child_path(scene, _TABS + "Tab%d/%s" % (n, part))
+            if node is None or (node.get("ClassOverride") or node.get("Type")) not in TEXT_CLASSES:
+                problems.append("%s: Tab%d has no text %s for its hints" % (PLAY_SCENE, n, part))
+
+
+def lint_level_texts(content, problems):
+    """Every %Key% a level's configuration shows (its description, its objectives' texts) is in
+    the dictionary."""
+    for path in sorted(glob.glob(os.path.join(REPO, ASSETS, "levels", "*",
+                                              "LevelConfiguration.xml"))):
+        level = _parse(path, problems)
+        for element in level.iter() if level is not None else ():
+            for value in element.attrib.values():
+                for key in TEXT_KEY.findall(value):
+                    if key not in content.texts:
+                        problems.append("%s: the text %%%s%% is not in the dictionary"
+                                        % (os.path.relpath(path, REPO), key))
+
+
 def lint_all():
     problems = []
     content = Content(problems)
     for file in sorted(f for f in content.files if f.endswith(".oscn")):
-        templates = content.templates[LEVEL_TEMPLATES if file.startswith("levels/")
+        templates = content.templates[LEVEL_TEMPLATES if file.startswith("levels/") and
+                                      not file.startswith("levels/" + MINI_GAME_PREFIX)
                                       else MENU_TEMPLATES]
         lint_scene(_asset_path(file), content, problems, templates)
     tests = os.path.join(REPO, "tests", "assets")
@@ -1147,4 +1273,202 @@ def lint_all():
     lint_level_scores(problems)
     lint_achievement_texts(content, problems)
     lint_play_screen(content, problems)
+    lint_play_info(content, problems)
+    lint_level_texts(content, problems)
+    # The tutorials' step files.
+    from .tutoriallint import lint_tutorials
+    lint_tutorials(content, problems)
+    lint_minigames(content, problems)
     return ["lint: " + p for p in problems]
+
+
+# --- The mini-games (issue 39) -------------------------------------------------------------
+# Their folders run in the first scene manager, so they take the menus' templates. Each folder:
+# the root's class, the nodes its class binds (path below the root: classes, None for any), the
+# states it plays, its configuration, the hint paths and click points of its items, the previews
+# and banknotes its code loads, and its LevelScores entry.
+MINI_GAME_PREFIX = "minigame_"
+MINI_GAME_CLICK_POINTS = "tests/assets/MiniGameClickPoints.txt"
+_MG_TEXT = {"TextNode"}
+_MG_COMMON = {"Scene": CONTROL_CLASSES, "Scene/UI": None, "Scene/UI/Linet": None,
+              "Scene/UI/LinetText": None, "Scene/UI/MenuButton": BUTTON_CLASSES,
+              "Scene/Game": CONTROL_CLASSES}
+_MG_HIDDEN = dict(_MG_COMMON, **{
+    "Scene/Game/BgObjects": None, "Scene/Game/BgObjects/HintTrailNode": {"GPathMovableNode"},
+    "Scene/Game/BgObjects/FoundNode": {"SpawnerNode"}, "Scene/Game/HitObjects": None,
+    "Scene/UI/TimeTarg": _MG_TEXT, "Scene/UI/TimeCurr": _MG_TEXT, "Scene/UI/ObjCount": _MG_TEXT,
+    "Scene/UI/HintButton": BUTTON_CLASSES})
+MINI_GAMES = {
+    "minigame_hidden1": ("GMiniGameHiddenScene", dict(
+        _MG_HIDDEN, **{"Scene/Game/BgObjects/HintHighlight": {"GHOHintParticlesNode"}})),
+    "minigame_hidden2": ("GMiniGameHidden2Scene", dict(
+        _MG_HIDDEN, **{"Scene/UI/PrevewImage": SPRITE_CLASSES,
+                       "Scene/Game/BgObjects/HintTrailNode/Particles": {"ParticleSystemNode"}})),
+    "minigame_auction": ("GMiniGameAuctionScene", dict(
+        _MG_COMMON, **{"Scene/Game/Zone%d" % n: {"ControlNode"} for n in (1, 2, 3)},
+        **{"Scene/Game/Zone%d/Obj" % n: SPRITE_CLASSES for n in (1, 2, 3)},
+        **{"Scene/UI/TimeLeft": _MG_TEXT, "Scene/UI/LongArrow": None,
+           "Scene/UI/Ellipse": {"GEllipseSectorNode"}, "Scene/UI/ScoreText": _MG_TEXT})),
+    "minigame_hidden3": ("GMiniGameHiddenScene", dict(
+        _MG_HIDDEN, **{"Scene/Game/BgObjects/HintHighlight": {"GHOHintParticlesNode"}})),
+}
+MINI_GAME_STATES = {"Scene": NAV_STATES, "Scene/UI/Linet": ("Disappear",),
+                    "Scene/UI/LinetText": ("Appear", "Disappear"),
+                    "Scene/Game/BgObjects/FoundNode": ("On",),
+                    "Scene/Game/BgObjects/HintHighlight": ("HintOn", "HintOff")}
+MINI_GAME_TEMPLATES = {"HOFoundStarNode": "GShieldStarNode", "TextTrailStar": "GTextTrailNode"}
+AUCTION_MONEY = "levels/minigame_auction/Money/"
+HIDDEN2_PREVIEWS = "levels/minigame_hidden2/Preview/"
+
+
+def _click_points(problems):
+    points = {}
+    path = os.path.join(REPO, MINI_GAME_CLICK_POINTS)
+    if not os.path.exists(path):
+        problems.append("%s is missing" % MINI_GAME_CLICK_POINTS)
+        return points
+    with open(path, encoding="utf-8") as source:
+        for line in source:
+            parts = line.split()
+            if len(parts) == 4 and not line.startswith("#"):
+                points[(parts[0], parts[1])] = (int(parts[2]), int(parts[3]))
+    return points
+
+
+def _region_alpha(content, name, x, y):
+    """The alpha of a picture's pixel (x, y) in its atlas page; None when it lies outside."""
+    file = content.regions.get(name)
+    root = _parse(_asset_path(file), []) if file else None
+    if root is None:
+        return None
+    pages = [_resolve(os.path.dirname(file), a.get("f", "")) for a in root.iter("a")]
+    for region in root.iter("t"):
+        if region.get("n") != name:
+            continue
+        box = [int(float(v)) for v in region.get("r", "").split(",")]
+        if not (0 <= x < box[2] - box[0] and 0 <= y < box[3] - box[1]):
+            return None
+        with Image.open(_asset_path(pages[int(float(region.get("i", "0")))])) as page:
+            return page.convert("RGBA").getpixel((box[0] + x, box[1] + y))[3]
+    return None
+
+
+def _lint_hint_paths(folder, items, problems):
+    path = "levels/%s/HintPaths.xml" % folder
+    root = _parse(_asset_path(path), problems) if os.path.exists(_asset_path(path)) else None
+    if root is None:
+        problems.append("%s is missing" % path)
+        return {}
+    paths = {}
+    for group in root.findall("CarPaths"):
+        for entry in group.findall("Path"):
+            points = [tuple(float(v) for v in p.get("p", "0;0").split(";")[:2])
+                      for p in entry.findall("p")]
+            paths[entry.get("ID")] = points
+    return paths
+
+
+def lint_minigames(content, problems):
+    scores_root = _parse(_asset_path(LEVEL_SCORES), problems) \
+        if LEVEL_SCORES in content.files else None
+    scores = {e.get("Name"): e for e in scores_root.iter("Level")} \
+        if scores_root is not None else {}
+    clicks = _click_points(problems)
+    menu = _collection(MENU_TEMPLATES, problems)
+    for name, cls in MINI_GAME_TEMPLATES.items():
+        template = menu.get(name)
+        if template is None or (template.get("ClassOverride") or template.get("Type")) != cls:
+            problems.append("%s: no template %s of the class %s" % (MENU_TEMPLATES, name, cls))
+    trail = menu.get("TextTrailStar")
+    if trail is not None:
+        text = _child_path(trail, "Text")
+        if text is None or text.get("Type") != "TextNode":
+            problems.append("%s: TextTrailStar has no TextNode Text" % MENU_TEMPLATES)
+        if not {"Start", "Die"} <= set().union(*[_states(n) for n in trail.iter("SceneNode")]):
+            problems.append("%s: TextTrailStar does not answer Start and Die" % MENU_TEMPLATES)
+    for folder, (cls, nodes) in sorted(MINI_GAMES.items()):
+        scene_path = "levels/%s/Level.oscn" % folder
+        config_path = "levels/%s/MiniGameConfiguration.xml" % folder
+        if scene_path not in content.files or config_path not in content.files:
+            problems.append("levels/%s: no Level.oscn or MiniGameConfiguration.xml" % folder)
+            continue
+        root = _parse(_asset_path(scene_path), problems)
+        config = _parse(_asset_path(config_path), problems)
+        if root is None or config is None:
+            continue
+        if (root.get("ClassOverride") or root.get("Type")) != cls:
+            problems.append("%s: the root is not a %s" % (scene_path, cls))
+        for path, classes in sorted(nodes.items()):
+            node = _child_path(root, path)
+            if node is None:
+                problems.append("%s: no node %s" % (scene_path, path))
+            elif classes and (node.get("ClassOverride") or node.get("Type")) not in classes:
+                problems.append("%s: %s is not one of %s" % (scene_path, path,
+                                                             ", ".join(sorted(classes))))
+        for path, states in sorted(MINI_GAME_STATES.items()):
+            node = _child_path(root, path)
+            for state in states if node is not None else ():
+                if state not in _states(node):
+                    problems.append("%s: %s has no state %s" % (scene_path, path, state))
+        briefing = _child_path(root, "Scene/UI/LinetText")
+        if briefing is not None and not any(TEXT_KEY.search(v.get("Value", ""))
+                                            for v in briefing.iter() if v.get("Name") == "Text"):
+            problems.append("%s: LinetText shows no briefing key" % scene_path)
+        values = {e.tag: e.get("Value") for e in config}
+        if config.tag != "MiniGame":
+            problems.append("%s: the root is %s" % (config_path, config.tag))
+        max_time = int(values.get("MaxLevelTime") or 0)
+        expert = int(values.get("ExpertScore") or 0)
+        entry = scores.get(folder)
+        if entry is None:
+            problems.append("%s lacks %s" % (LEVEL_SCORES, folder))
+        else:
+            wanted = (max_time * 15 // 2000, max_time * 15 // 1000, max_time // 1000) \
+                if cls == "GMiniGameAuctionScene" else (expert, expert, max_time // 1000)
+            have = tuple(int(entry.get(k, "0")) for k in ("Score", "ExpertScore", "Time"))
+            if have != wanted:
+                problems.append("%s: %s scores %s, its configuration gives %s"
+                                % (LEVEL_SCORES, folder, have, wanted))
+        if cls == "GMiniGameAuctionScene":
+            if max_time != 60000:
+                problems.append("%s: the auction runs %d ms, not a minute" % (config_path,
+                                                                            max_time))
+            for value in range(1, 7):
+                for suffix in ("", "over"):
+                    picture = "%s%d%s.png" % (AUCTION_MONEY, value, suffix)
+                    if not content.picture_exists(picture):
+                        problems.append("the banknote %s is in no atlas" % picture)
+            continue
+        items = _children(_child_path(root, "Scene/Game/HitObjects"))
+        if not items:
+            problems.append("%s: no hidden items" % scene_path)
+        if values.get("HintPaths") != "levels/%s/HintPaths.xml" % folder:
+            problems.append("%s: HintPaths is not its folder's HintPaths.xml" % config_path)
+        paths = _lint_hint_paths(folder, items, problems)
+        files = {i.get("Name"): i.get("Filename") for e in config.findall("ItemsToFind")
+                 for i in e.findall("Item")}
+        for item in items:
+            name = _node_name(item)
+            where = "%s: %s" % (scene_path, name)
+            x, y = _position(item)[:2]
+            point = clicks.get((folder, name))
+            if point is None:
+                problems.append("%s has no click point" % where)
+            else:
+                picture = _resolve("levels/" + folder, _value_of(item, "AtlasTexture") or "")
+                alpha = _region_alpha(content, picture, point[0] - int(x), point[1] - int(y))
+                if alpha != 255:
+                    problems.append("%s: its click point %s is not an opaque pixel of %s"
+                                    % (where, point, picture))
+            route = paths.get(name)
+            if not route or len(route) < 2:
+                problems.append("%s has no hint path of two points or more" % where)
+            elif point is not None and route[-1] != tuple(float(v) for v in point):
+                problems.append("%s: its hint path ends at %s, not on it" % (where, route[-1]))
+            if cls == "GMiniGameHidden2Scene":
+                preview = HIDDEN2_PREVIEWS + (files.get(name) or "") + ".png"
+                if not files.get(name) or not content.picture_exists(preview):
+                    problems.append("%s has no preview %s" % (where, preview))
+        if [_node_name(i) for i in items].count(None) or \
+                len({_node_name(i) for i in items}) != len(items):
+            problems.append("%s: the items are not uniquely named" % scene_path)

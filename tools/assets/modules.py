@@ -3,6 +3,7 @@ added here (its place decides what it may rely on: the atlases and fonts before 
 from . import (atlases, buildings, comicscenes, effects, fonts, levels, lottemplates, mapscene,
                menupaths, menuscene, playscene, shellscenes, shopscenes, sounds, startscreens,
                startup, tables, templates, texts, upgrades)
+from . import tutorials
 
 
 def all_modules():
@@ -17,6 +18,9 @@ def all_modules():
     modules += [mapscene.MODULE]
     modules += [effects.MODULE]
     modules += [levels.MODULE]
+    modules += [tutorials.MODULE]
+    from .minigames import scenes as minigames
+    modules += [minigames.MODULE]
     names = [m.name for m in modules]
     assert len(names) == len(set(names)), "module names repeat"
     return modules

@@ -289,33 +289,80 @@ def money_star_template():
 def tutorial_window_template():
     """The hint window: a speech bubble from the town planner. "NavTo" shows it and fades it in;
     "NavFrom" fades it out and hides it. Its "Text" has the two looks of the tutorial's steps
-    ("Type1" a hint, "Type2" a task)."""
+    ("Type1" a hint, "Type2" a task to confirm): "Type2" also shows the text's child "Button" (the
+    OK button that ends such a step) and the planner's waving hand, "Type1" hides them. The skip
+    button's direct child "bg" is the glow the tutorial shows while the mouse is over it."""
     w, h = 420, 150
     x, y, z = HINT_WINDOW_AT
     root = Node("ControlNode", "TutorialWindow", Position=(x, y, z), Bounds=(w, h, 0),
                 CanBeHit=False, Visible=False)
     root.add(sprite("Guide", "Play/Guide.png", (-96, 6, 0), (110, 140)))
     root.add(sprite("Bg", "Play/HintWindow.png", (0, 0, 1), (w, h)))
-    line = root.add(text("Text", "body_18", 18, (28, 16, 2), (w - 56, 88, 0), valign=1,
+    tx, ty = TUTORIAL_TEXT_AT
+    line = root.add(text("Text", "body_18", 18, (tx, ty, 2), (w - 56, 88, 0), valign=1,
                          WordWrap=True, Text=""))
     line.state("Type1").at_start(SetProps(TintColor=INK))
     line.state("Type2").at_start(SetProps(TintColor=hex_color("#7A2E12")))
-    skip = root.add(Node("ButtonNode", "SkipTutorialButton", Position=(w - 128, h - 42, 3),
-                         Bounds=(104, 30, 0)))
-    bg = skip.add(frame("bg", (0, 0, 0), (104, 30), fill=hex_color("#F2C14E"),
-                        border=PANEL_BORDER))
-    label = skip.add(text("Text", "body_18", 18, (0, 0, 1), (104, 30, 0), halign=2,
-                          Text="%Tutorial_Skip%"))
-    looks = {"normal": WHITE, "hover": hex_color("#FFF4D0"), "focus": WHITE,
-             "focushover": hex_color("#FFF4D0"), "pressed": hex_color("#D8C8A0"),
-             "disabled": hex_color("#A0A0A0")}
-    apply_plan([(bg, {k: Look(TintColor=v) for k, v in looks.items()}),
-                (label, {k: Look(TintColor=INK) for k in looks})], control_plan())
+    bx, by = TUTORIAL_BUTTONS_Y_BELOW_TEXT
+    ok_x = w - tx - TUTORIAL_SKIP[0] - 10 - TUTORIAL_OK[0]
+    ok = line.add(Node("ButtonNode", "Button", TemplateName="TutorialOkButton",
+                       Position=(ok_x - tx, by, 1), Bounds=(TUTORIAL_OK[0], TUTORIAL_OK[1], 0),
+                       Text="%Ok%", Visible=False))
+    hand = line.add(sprite("Wave", "Tutorial/Wave.png", (-tx - 45, 48, 1), (34, 40),
+                           PivotPoint=(17, 40), Visible=False))
+    for node in (ok, hand):
+        node.state("Type1").at_start(SetProps(Visible=False))
+        node.state("Type2").at_start(SetProps(Visible=True))
+    hand.state("Type2").animate(KeyFrame(["Rotation"], [
+        Key(0, [(0, 0, 0)]), Key(250, [(0, 0, -12)], glide=True),
+        Key(250, [(0, 0, 8)], glide=True), Key(250, [(0, 0, 0)], glide=True)]))
+    skip = root.add(Node("ButtonNode", "SkipTutorialButton", TemplateName="TutorialSkipButton",
+                         Position=(w - tx - TUTORIAL_SKIP[0], ty + bx, 3),
+                         Bounds=(TUTORIAL_SKIP[0], TUTORIAL_SKIP[1], 0), Text="%Tutorial_Skip%"))
+    glow = 4
+    skip.add(frame("bg", (-glow, -glow, -1), (TUTORIAL_SKIP[0] + 2 * glow,
+                                              TUTORIAL_SKIP[1] + 2 * glow),
+                   fill=hex_color("#F2C14E", 160), border=hex_color("#F2C14E"), Visible=False))
     root.state("NavTo").at_start(SetProps(Visible=True)).animate(
         KeyFrame(["TintColor"], eased_keys(CLEAR, WHITE, 300, steps=3)))
     root.state("NavFrom").animate(
         KeyFrame(["TintColor"], [Key(0, [WHITE]), Key(250, [CLEAR], glide=True)])).at_end(
         SetProps(Visible=False))
+    return root
+
+
+# --- The tutorial's templates besides the window ---------------------------------------------
+# The window's text lies here in the window; the tutorial's steps give the same TextPosition. The
+# skip button stands 85 below the text's top (the tutorial moves it there), the OK button on the
+# same line.
+TUTORIAL_TEXT_AT = (28, 14)
+TUTORIAL_BUTTONS_Y_BELOW_TEXT = (85, 85)
+TUTORIAL_OK = (96, 40)
+TUTORIAL_SKIP = (150, 40)
+TUTORIAL_ARROW = (44, 60)
+TUTORIAL_ARROW_BOB = 8
+
+
+def tutorial_button_templates():
+    """The window's OK button (green) and skip button (orange), small-type push buttons."""
+    from .templates import button_template
+    return [button_template("TutorialOkButton", "Green", TUTORIAL_OK, font="body_18",
+                            font_size=18),
+            button_template("TutorialSkipButton", "Orange", TUTORIAL_SKIP, font="body_18",
+                            font_size=18)]
+
+
+def tutorial_arrow_template():
+    """One arrow of a tutorial step: its tip at the node's origin, pointing down at rotation 0;
+    the arrow bobs towards its tip."""
+    w, h = TUTORIAL_ARROW
+    root = Node("BaseNode", "TutorialArrow", Bounds=(w, h, 0), CanBeHit=False)
+    at = (-w / 2.0, -h, 0)
+    lifted = (-w / 2.0, -h - TUTORIAL_ARROW_BOB, 0)
+    arrow = root.add(sprite("Arrow", "Tutorial/Arrow.png", at, (w, h)))
+    arrow.state("Bob").animate(KeyFrame(["Position"], [
+        Key(0, [at]), Key(350, [lifted], glide=True), Key(350, [at], glide=True, goto=0)]))
+    arrow.default_state = "Bob"
     return root
 
 
@@ -332,6 +379,7 @@ def templates():
     made += [offer_list("Game_MaterialsList"), offer_list("Game_WorkersList"), build_list()]
     made += [bar_template(), goal_box_template(), money_star_template(),
              tutorial_window_template()]
+    made += tutorial_button_templates() + [tutorial_arrow_template()]
     return made
 
 

@@ -473,6 +473,9 @@ def templates():
     made.append(page_paper_template())
     from . import playscene  # the play screen's module builds on this one's helpers
     made += playscene.templates()
+    # The mini-games' effects (they run in the first scene manager).
+    from .minigames import scenes as minigames
+    made += minigames.templates()
     return made
 
 
@@ -623,6 +626,13 @@ def sampler():
             scale, x, y = 1 / 3.0, 920, 417
         body.add(Node(cls, "Play_" + template.name, Position=(x, y, z), Bounds=(w, h, 0),
                       TemplateName=template.name, Scale=(scale, scale, 1.0), **props))
+    # the mini-games' effects, small, below the right-hand grid (their parts hang about their
+    # origin)
+    from .minigames import scenes as minigames
+    for index, template in enumerate(minigames.templates()):
+        body.add(Node("ControlNode", "MiniGame_" + template.name,
+                      Position=(934 + index * 26, 440, z), Bounds=(16, 16, 0),
+                      TemplateName=template.name, WantFocus=False, Scale=(0.5, 0.5, 1.0)))
     return root
 
 

@@ -316,6 +316,31 @@ TEST_F(ApplicationFixture, FramesDrawTheScenesThenTheBlackBars) {
     application->shutdown();
 }
 
+// A frame asked for through the game services is drawn at once by the application's own
+// handler, and the render event goes on to the application's receivers.
+TEST_F(ApplicationFixture, AFrameAskedForByTheServicesIsDrawnAtOnce) {
+    struct RenderCounter : CEventReceiver {
+        bool onEvent(CEvent* event) override {
+            renders += event->getTypeId() == EventSystemFlowRender ? 1 : 0;
+            return false;
+        }
+        int renders = 0;
+    };
+    writeAssets();
+    auto application = makeRef<GApplication>();
+    ASSERT_TRUE(application->init());
+    auto counter = makeRef<RenderCounter>();
+    application->addPostReceiver(counter.get());
+    device->driver->calls.clear();
+    IGameServices::get()->renderFrame();
+    ASSERT_FALSE(device->driver->calls.empty());
+    EXPECT_EQ(device->driver->calls.front(), "begin 0");
+    EXPECT_EQ(device->driver->calls.back(), "end");
+    EXPECT_EQ(counter->renders, 1);
+    application->removePostReceiver(counter.get());
+    application->shutdown();
+}
+
 TEST_F(ApplicationFixture, UpdatesFocusAndCloseRequests) {
     writeAssets();
     auto application = makeRef<GApplication>();

@@ -8,6 +8,7 @@
 
 #include "engine/core/event/SDeviceParameters.h"
 #include "engine/properties/CPropertySet.h"
+#include "game/config/GAchievementsProgress.h"
 #include "game/config/GCompletionRules.h"
 #include "game/config/GListTexts.h"
 #include "game/config/GProfileKeys.h"
@@ -175,4 +176,51 @@ TEST(CompletionRules, ALevelIndexOutOfRangeIsRefused) {
     EXPECT_EQ(parseIntListNarrow(profile->getString(ProfileKeyScores)).size(),
               static_cast<u32>(MaxCompletionLevelIndex + 1));
     EXPECT_FALSE(applyLevelCompletion(nullptr, 1, 1, CompletionByMiniGame).applied);
+}
+
+// The play screen's completion counts the level achievements when the score beats the stored
+// one: an expert score counts the expert completions, a first completion the completed levels,
+// and the crossed thresholds come back expert first.
+TEST(CompletionRules, ThePlayScreenCountsTheLevelAchievements) {
+    struct Case {
+        const char* label;
+        const char* scores;
+        s32 score;
+        s32 levelsCounted, expertsCounted;
+    };
+    const Case cases[] = {
+        {"expert first completion", "", 300, 1, 1},
+        {"plain first completion", "", 100, 1, 0},
+        {"expert score beating a stored one", "100", 300, 0, 1},
+        {"no better than the stored score", "300", 300, 0, 0},
+    };
+    for (const Case& c : cases) {
+        CRefPtr<CPropertySet> profile = newPlayer();
+        profile->setInt(ProfileKeyLevelIndex, 0);
+        profile->setString(ProfileKeyScores, c.scores);
+        auto progress = makeRef<GAchievementsProgress>();
+        std::vector<s32> unlocked;
+        applyPlayScreenCompletion(profile.get(), c.score, 300, 1000, progress.get(), unlocked);
+        EXPECT_EQ(progress->getCounter(GAchievementsProgress::LevelsCompleted), c.levelsCounted) << c.label;
+        EXPECT_EQ(progress->getCounter(GAchievementsProgress::ExpertScores), c.expertsCounted) << c.label;
+        EXPECT_TRUE(unlocked.empty()) << c.label;
+    }
+    // Both one short of their thresholds: both cross, the expert one first.
+    CRefPtr<CPropertySet> profile = newPlayer();
+    profile->setInt(ProfileKeyLevelIndex, 2);
+    auto progress = makeRef<GAchievementsProgress>();
+    for (u32 counter : {GAchievementsProgress::LevelsCompleted, GAchievementsProgress::ExpertScores})
+        progress->addProgress(counter, progress->getThreshold(counter) - 1);
+    std::vector<s32> unlocked;
+    const SCompletionResult result = applyPlayScreenCompletion(profile.get(), 300, 300, 1000, progress.get(), unlocked);
+    EXPECT_TRUE(result.scoreImproved);
+    EXPECT_EQ(unlocked, (std::vector<s32>{s32(GAchievementsProgress::ExpertScores),
+                                          s32(GAchievementsProgress::LevelsCompleted)}));
+    // A refused index counts nothing.
+    profile->setInt(ProfileKeyLevelIndex, -1);
+    unlocked.clear();
+    const s32 levels = progress->getCounter(GAchievementsProgress::LevelsCompleted);
+    EXPECT_FALSE(applyPlayScreenCompletion(profile.get(), 300, 300, 1000, progress.get(), unlocked).applied);
+    EXPECT_EQ(progress->getCounter(GAchievementsProgress::LevelsCompleted), levels);
+    EXPECT_TRUE(unlocked.empty());
 }

@@ -4,6 +4,8 @@ from . import effects
 from . import moneyletter
 from . import processes
 from . import playhud
+from . import typeicons
+from . import tutorial
 
 CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
               buildings.CATEGORY, shop.CATEGORY, achievements.CATEGORY]
@@ -14,6 +16,11 @@ CATEGORIES += [movers.CATEGORY]
 CATEGORIES += [moneyletter.CATEGORY]
 CATEGORIES += [processes.CATEGORY]
 CATEGORIES += [playhud.CATEGORY]
+CATEGORIES += [typeicons.CATEGORY]
+CATEGORIES += [tutorial.CATEGORY]
+# The mini-games' pictures live with their generator.
+from ..minigames import art as minigames_art  # noqa: E402
+CATEGORIES += [minigames_art.CATEGORY]
 
 
 def by_name(name):

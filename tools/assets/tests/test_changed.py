@@ -27,19 +27,19 @@ class ChangedModulesTest(unittest.TestCase):
         # the start screens and the scene files that name fonts
         self.assertEqual(picked("tools/assets/fonts.toml"),
                          ["comicscenes", "fonts", "mapscene", "menuscene", "playscene",
-                          "shellscenes", "shopscenes", "startscreens", "templates"])
+                          "shellscenes", "shopscenes", "startscreens", "templates", "tutorials"])
 
     def test_a_changed_generator_picks_its_module_and_those_importing_it(self):
         self.assertEqual(picked("tools/assets/sfx.py"), ["sounds"])
         self.assertEqual(picked("tools/assets/startup.py"), ["startup"])
         self.assertEqual(picked("tools/assets/texts.py"),
                          ["comicscenes", "fonts", "mapscene", "menuscene", "playscene",
-                          "shellscenes", "shopscenes", "templates", "texts"])
+                          "shellscenes", "shopscenes", "templates", "texts", "tutorials"])
         # the skin feeds its atlas and the play screen's (whose art draws with it), the templates
         # and the screens built from them, not the other atlases
         self.assertEqual(picked("tools/assets/art/skin.py"),
                          ["atlas.GameMenu", "atlas.MainMenu", "mapscene", "playscene", "shellscenes",
-                          "shopscenes", "templates"])
+                          "shopscenes", "templates", "tutorials"])
         # the building art feeds its atlas, the play screen's (its build entries) and the lots'
         # templates
         self.assertEqual(picked("tools/assets/art/buildings.py"),
@@ -47,10 +47,10 @@ class ChangedModulesTest(unittest.TestCase):
 
     def test_a_changed_art_kit_picks_every_module_drawing_with_it(self):
         scenes = ["comicscenes", "files.comics", "fonts", "mapscene", "menuscene", "playscene",
-                  "shellscenes", "shopscenes", "templates"]
+                  "shellscenes", "shopscenes", "templates", "tutorials"]
         self.assertEqual(picked("tools/assets/art/kit.py"),
                          sorted(ATLASES + scenes + ["effects", "levels", "lottemplates",
-                                                   "startscreens"]))
+                                                   "minigames", "startscreens"]))
         self.assertEqual(picked("tools/assets/packer.py"), sorted(ATLASES + scenes))
 
     def test_a_shared_file_picks_everything(self):
