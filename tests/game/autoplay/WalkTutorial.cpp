@@ -397,6 +397,8 @@ bool CWalkRunner::tutorialStep(const SWalkStep& step) {
                 (m_tutorial.click   ? ", clicking " + pointText(m_tutorial.target)
                  : m_tutorial.hover ? ", hovering " + pointText(m_tutorial.target)
                                     : ", waiting") +
+                (m_tutorial.stray ? ", after a click away at " + pointText(m_tutorial.away)
+                                  : std::string()) +
                 "\n");
             m_phaseUpdates = m_updates;
             if (step.flag) {
