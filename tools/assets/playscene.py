@@ -296,19 +296,23 @@ def tutorial_window_template():
     x, y, z = HINT_WINDOW_AT
     root = Node("ControlNode", "TutorialWindow", Position=(x, y, z), Bounds=(w, h, 0),
                 CanBeHit=False, Visible=False)
+    # The tutorial puts its text at depth 1: the planner and the bubble lie below it.
     root.add(sprite("Guide", "Play/Guide.png", (-96, 6, 0), (110, 140)))
-    root.add(sprite("Bg", "Play/HintWindow.png", (0, 0, 1), (w, h)))
+    root.add(sprite("Bg", "Play/HintWindow.png", (0, 0, 0.5), (w, h)))
     tx, ty = TUTORIAL_TEXT_AT
-    line = root.add(text("Text", "body_18", 18, (tx, ty, 2), (w - 56, 88, 0), valign=1,
-                         WordWrap=True, Text=""))
-    line.state("Type1").at_start(SetProps(TintColor=INK))
-    line.state("Type2").at_start(SetProps(TintColor=hex_color("#7A2E12")))
+    # The text's tint reaches the OK button and the hand below it, so it stays white: the
+    # letters are the outlined bold face, which reads on the light bubble, a task's warm.
+    line = root.add(text("Text", "button_24", 18, (tx, ty, 2), (w - 56, 88, 0), valign=1,
+                         color=WHITE, WordWrap=True, Text=""))
+    line.state("Type1").at_start(SetProps(TintColor=WHITE))
+    line.state("Type2").at_start(SetProps(TintColor=hex_color("#FFF4D6")))
     bx, by = TUTORIAL_BUTTONS_Y_BELOW_TEXT
     ok_x = w - tx - TUTORIAL_SKIP[0] - 10 - TUTORIAL_OK[0]
     ok = line.add(Node("ButtonNode", "Button", TemplateName="TutorialOkButton",
                        Position=(ok_x - tx, by, 1), Bounds=(TUTORIAL_OK[0], TUTORIAL_OK[1], 0),
                        Text="%Ok%", Visible=False))
-    hand = line.add(sprite("Wave", "Tutorial/Wave.png", (-tx - 45, 48, 1), (34, 40),
+    # the planner's other hand, raised beside his head
+    hand = line.add(sprite("Wave", "Tutorial/Wave.png", (-tx - 86, -ty + 50, 1), (34, 40),
                            PivotPoint=(17, 40), Visible=False))
     for node in (ok, hand):
         node.state("Type1").at_start(SetProps(Visible=False))
