@@ -25,11 +25,13 @@
 #include "engine/image/CImage.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CXmlReader.h"
+#include "engine/nodes/ButtonNode.h"
 #include "engine/nodes/SpriteNode.h"
 #include "engine/nodes/TextNode.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/properties/CPropertyData.h"
 #include "engine/scene/SceneManager.h"
+#include "engine/scene/TemplateCollectionNode.h"
 #include "engine/video/CNullDriver.h"
 #include "engine/video/CQuadBatcher.h"
 #include "engine/video/IVideoDriver.h"
@@ -37,6 +39,7 @@
 #include "game/minigames/GMiniGameAuctionScene.h"
 #include "game/minigames/GMiniGameHidden2Scene.h"
 #include "game/minigames/GMiniGameHiddenScene.h"
+#include "game/play/tutorial/GTutorialController.h"
 #include "tests/device/DeviceTestSupport.h"
 #include "tests/game/autoplay/InputInjector.h"
 #include "tests/game/autoplay/LiveTree.h"
@@ -45,6 +48,7 @@
 #include "tests/game/autoplay/ShotChecks.h"
 #include "tests/game/autoplay/Walk.h"
 #include "tests/game/autoplay/WalkRunner.h"
+#include "tests/io/XmlTestUtils.h"
 #include "tests/scene/SceneTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -453,7 +457,8 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
         {"expect node A B\nquit 0\n",
          "line 1: expect text PATH [matches] \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | "
          "visible PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY "
-         "[matches] \"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor visible|hidden | opened \"FILE\""},
+         "[matches] \"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor visible|hidden | "
+         "opened \"FILE\""},
     };
     for (const auto& c : cases) {
         SWalk walk;
@@ -467,14 +472,15 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
 TEST(WalkFile, MiniGameStepsAndPatterns) {
     SWalk walk;
     std::string error;
-    ASSERT_TRUE(parseWalk("minigame brief\n"
-                          "minigame win\n"
-                          "minigame lose\n"
-                          "expect profile Times matches \"([0-9]+;)*[0-9]+\"\n"
-                          "expect text Scene/TimeText matches \"0[0-9]:[0-5][0-9]\"\n"
-                          "expect text Scene/ScoreText \"matches\"\n"
-                          "quit 0\n",
-                          walk, error))
+    ASSERT_TRUE(
+        parseWalk("minigame brief\n"
+                  "minigame win\n"
+                  "minigame lose\n"
+                  "expect profile Times matches \"([0-9]+;)*[0-9]+\"\n"
+                  "expect text Scene/TimeText matches \"0[0-9]:[0-5][0-9]\"\n"
+                  "expect text Scene/ScoreText \"matches\"\n"
+                  "quit 0\n",
+                  walk, error))
         << error;
     ASSERT_EQ(walk.steps.size(), 7u);
     for (size_t i = 0; i < 3; ++i) EXPECT_EQ(walk.steps[i].kind, EStepKind::MiniGame);
@@ -1165,7 +1171,8 @@ struct MiniGameContent {
         auto image =
             makeRef<CImage>(CCreationContext(), ECF_A8R8G8B8, dimension2di(w, h), EIP_ZEROED);
         image->fill(color);
-        EXPECT_TRUE(content->saveContent(TypeCodeImage, image.get(), stringc(name.c_str()), nullptr))
+        EXPECT_TRUE(
+            content->saveContent(TypeCodeImage, image.get(), stringc(name.c_str()), nullptr))
             << name;
     }
     // The game reads its configuration from the text.
@@ -1261,15 +1268,14 @@ TEST(LiveMiniGame, AHiddenObjectGameIsBriefedThenWonItemByItem) {
     game->onLoaded();
     folder.configure(game.get(), "<MiniGame><ExpertScore Value=\"700\"/></MiniGame>");
     MiniGameChain chain(window, game.get());
-    CRefPtr<CWalkRunner> runner =
-        window.run(std::string(kEnterMiniGame) +
-                   "wait scene GMiniGameHiddenScene\n"
-                   "minigame brief\n"
-                   "expect text ObjCount \"3\"\n"
-                   "expect text ObjCount matches \"[1-3]\"\n"
-                   "shot notblank varied Pen\n"
-                   "minigame win\n"
-                   "quit 0\n");
+    CRefPtr<CWalkRunner> runner = window.run(std::string(kEnterMiniGame) +
+                                             "wait scene GMiniGameHiddenScene\n"
+                                             "minigame brief\n"
+                                             "expect text ObjCount \"3\"\n"
+                                             "expect text ObjCount matches \"[1-3]\"\n"
+                                             "shot notblank varied Pen\n"
+                                             "minigame win\n"
+                                             "quit 0\n");
     ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
     EXPECT_TRUE(game->isFinished());
     EXPECT_EQ(game->getScore(), 700);
@@ -1355,16 +1361,16 @@ TEST(LiveMiniGame, TheAuctionPicksTheHighestBanknoteEveryHalfSecondOrNone) {
         MiniGameContent folder(window.device);
         for (int value = 1; value <= 6; ++value) {
             const std::string money = "levels/minigame_auction/Money/" + std::to_string(value);
-            folder.writePicture(money + ".png", 40, 20, 0xff000000u | (0x203040u * static_cast<u32>(value)));
+            folder.writePicture(money + ".png", 40, 20,
+                                0xff000000u | (0x203040u * static_cast<u32>(value)));
             folder.writePicture(money + "over.png", 40, 20, 0xffc0c0c0u);
         }
         auto game = makeMiniGame<GMiniGameAuctionScene>(folder.content.get());
         BaseNode* play = game->findChildByName("Game", 0);
         for (int i = 0; i < 3; ++i) {
             // The zone: a control with the banknote, pressed anywhere on it.
-            ControlNode* zone =
-                addButton(play, ("Zone" + std::to_string(i + 1)).c_str(),
-                          100.0f + 300.0f * static_cast<f32>(i), 300, 200, 100);
+            ControlNode* zone = addButton(play, ("Zone" + std::to_string(i + 1)).c_str(),
+                                          100.0f + 300.0f * static_cast<f32>(i), 300, 200, 100);
             auto obj = makeRef<SpriteNode>(CCreationContext());
             obj->setNameId(test::id("Obj"));
             obj->setBounds(200, 100);
@@ -1373,11 +1379,11 @@ TEST(LiveMiniGame, TheAuctionPicksTheHighestBanknoteEveryHalfSecondOrNone) {
         game->onLoaded();
         folder.configure(game.get(), "<MiniGame><MaxLevelTime Value=\"3000\"/></MiniGame>");
         MiniGameChain chain(window, game.get());
-        CRefPtr<CWalkRunner> runner = window.run(std::string(kEnterMiniGame) +
-                                                 "wait scene GMiniGameAuctionScene\n"
-                                                 "minigame brief\n" +
-                                                 (win ? "minigame win\n" : "minigame lose\n") +
-                                                 "quit 0\n");
+        CRefPtr<CWalkRunner> runner =
+            window.run(std::string(kEnterMiniGame) +
+                       "wait scene GMiniGameAuctionScene\n"
+                       "minigame brief\n" +
+                       (win ? "minigame win\n" : "minigame lose\n") + "quit 0\n");
         ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
         EXPECT_TRUE(game->isFinished());
         // Picks at 500, 1000, ... 2500 ms of play; none started in the last 300 ms.
@@ -1415,4 +1421,294 @@ TEST(LiveMiniGame, MiniGameStepsReportWhatStopsThem) {
               std::string::npos)
         << runner->getFailure();
     EXPECT_FALSE(game->isFinished());
+}
+
+// ---- Following a tutorial ----
+
+namespace {
+
+// A plain rectangle of one colour, drawn; the window's and the arrow's looks of the tutorial's
+// tests.
+class Swatch : public BaseNode {
+public:
+    Swatch(const CCreationContext& context, BaseNode* parent = nullptr,
+           SceneManager* manager = nullptr)
+        : BaseNode(context, parent, manager) {}
+    BaseNode* clone(BaseNode* parent, SceneManager* manager) const override {
+        Swatch* made = static_cast<Swatch*>(cloneAs<Swatch>(this, parent, manager));
+        made->hittable = hittable;
+        return made;
+    }
+    // A hittable swatch is where its control takes the pointer.
+    bool hitTest(const vector2df& point) const override {
+        return hittable && isVisible() && getAbsoluteBoundsRect().isPointInside(point);
+    }
+    bool hittable = false;
+    void render(DrawList& list) override {
+        if (!isVisible()) return;
+        if (isTransformDirty()) updateAbsoluteTransform();
+        list.push_back(SDrawItem{this, getDepth(), 0});
+        BaseNode::render(list);
+    }
+    void renderClipped(IVideoDriver* driver, const rectf* clip) override {
+        const rectf r = getAbsoluteBoundsRect();
+        SMaterial plain;
+        plain.Lighting = false;
+        plain.ZBuffer = 0;
+        plain.ZWriteEnable = false;
+        driver->setMaterial(plain);
+        driver->draw2DRectangle(
+            SColor(0xffe0a020u),
+            recti(static_cast<s32>(r.UpperLeftCorner.X), static_cast<s32>(r.UpperLeftCorner.Y),
+                  static_cast<s32>(r.LowerRightCorner.X), static_cast<s32>(r.LowerRightCorner.Y)),
+            nullptr);
+        BaseNode::renderClipped(driver, clip);
+    }
+};
+
+template <class T>
+T* place(BaseNode* parent, T* node, const char* name, f32 x, f32 y, f32 w, f32 h) {
+    node->setNameId(test::id(name));
+    node->setPosition(vector3df(x, y, 0));
+    node->setBounds(w, h);
+    parent->addChild(node);
+    node->drop();
+    return node;
+}
+
+// A button of the test: its face takes the pointer.
+ButtonNode* placeButton(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
+    ButtonNode* button = place(parent, new ButtonNode(CCreationContext()), name, x, y, w, h);
+    place(button, new Swatch(CCreationContext()), "Face", 0, 0, w, h)->hittable = true;
+    return button;
+}
+
+// Records the names of the pressed nodes that reach the host's own handling, and of the nodes
+// that began a press (which the tutorial lets through).
+class PressRecorder : public CEventReceiver {
+public:
+    bool onEvent(CEvent* event) override {
+        if (event->getTypeId() == EventNodePressed)
+            names.push_back(
+                static_cast<CEventNodePressed*>(event)->getNode()->getNodeName().c_str());
+        if (event->getTypeId() == EventNodePressPreview)
+            begun.push_back(
+                static_cast<CEventNodePressPreview*>(event)->getNode()->getNodeName().c_str());
+        return false;
+    }
+    std::vector<std::string> names;
+    std::vector<std::string> begun;
+};
+
+// Runs the controller one update step at a time, as a host does.
+class TutorialDriver : public CEventReceiver {
+public:
+    explicit TutorialDriver(GTutorialController* tutorial) : m_tutorial(tutorial) {
+        setCategoryMask(CategorySystemFlow);
+    }
+    bool onEvent(CEvent* event) override {
+        if (event->getTypeId() == EventSystemFlowUpdate)
+            m_tutorial->update(static_cast<CEventSystemFlowUpdate*>(event)->getElapsed());
+        return false;
+    }
+
+private:
+    GTutorialController* m_tutorial;
+};
+
+// A host scene with two buttons ("Allowed" in the middle, "Other" in the top left corner), a
+// template collection with a drawn tutorial window (text, skip button and its highlight, a
+// message box "Button") and a drawn arrow whose tip is its origin, and a controller over the
+// host that the window's device registers and the update steps drive.
+struct TutorialHost {
+    explicit TutorialHost(const std::string& steps) {
+        scene = makeTestScene("Host");
+        placeButton(scene.get(), "Allowed", 400, 200, 120, 40);
+        placeButton(scene.get(), "Other", 0, 0, 80, 40);
+        templates = makeRef<TemplateCollectionNode>(CCreationContext());
+        // The window takes the pointer's events to its buttons: a control.
+        auto window = CRefPtr<BaseNode>::fromRaw(new ControlNode(CCreationContext()));
+        window->setNameId(test::id("TutorialWindow"));
+        place(window.get(), new Swatch(CCreationContext()), "Panel", -40, -20, 300, 90);
+        place(window.get(), new TextNode(CCreationContext()), "Text", 0, 0, 200, 30);
+        placeButton(window.get(), "Button", 140, 30, 80, 24);
+        ButtonNode* skip = placeButton(window.get(), "SkipTutorialButton", 0, 0, 120, 24);
+        place(skip, new BaseNode(CCreationContext()), "bg", 0, 0, 120, 24);
+        templates->addTemplate(window.get());
+        auto arrow = CRefPtr<BaseNode>::fromRaw(new BaseNode(CCreationContext()));
+        arrow->setNameId(test::id("TutorialArrow"));
+        place(arrow.get(), new Swatch(CCreationContext()), "Shape", -10, -40, 20, 40);
+        templates->addTemplate(arrow.get());
+
+        tutorial = CRefPtr<GTutorialController>::fromRaw(
+            new GTutorialController(scene.get(), templates.get(), nullptr));
+        CRefPtr<CXmlReader> reader = oskel::test::readerOf("<Tutorial>" + steps + "</Tutorial>");
+        loaded = tutorial->load(reader.get(), nullptr);
+        presses = makeRef<PressRecorder>();
+        scene->addPreReceiver(tutorial.get());
+        scene->addPostReceiver(presses.get());
+        driver = makeRef<TutorialDriver>(tutorial.get());
+    }
+    // Starts the tutorial on the window's device and runs the walk.
+    CRefPtr<CWalkRunner> run(LiveWindow& window, const std::string& walk,
+                             SRunnerOptions options = SRunnerOptions()) {
+        window.scenes->setScene(scene.get());
+        window.device->addEventReceiver(driver.get(), 1);
+        tutorial->start();
+        options.findTutorial = [this](SceneNode* top) {
+            return top == scene.get() ? tutorial.get() : nullptr;
+        };
+        CRefPtr<CWalkRunner> runner = window.run(walk, options);
+        tutorial->stop();
+        window.device->removeEventReceiver(driver.get());
+        scene->removePreReceiver(tutorial.get());
+        scene->removePostReceiver(presses.get());
+        return runner;
+    }
+
+    CRefPtr<TestScene> scene;
+    CRefPtr<TemplateCollectionNode> templates;
+    CRefPtr<GTutorialController> tutorial;
+    CRefPtr<PressRecorder> presses;
+    CRefPtr<TutorialDriver> driver;
+    bool loaded = false;
+};
+
+// The arrow's tip four units into the top edge of "Allowed".
+const char* const kArrowOnAllowed = "<Arrow Position=\"460 204 0\" Rotation=\"0\"></Arrow>";
+
+}  // namespace
+
+TEST(WalkFile, TutorialStepsAreRead) {
+    SWalk walk;
+    std::string error;
+    ASSERT_TRUE(
+        parseWalk("tutorial step\n"
+                  "tutorial step shot save first\n"
+                  "tutorial shown\n"
+                  "tutorial shown \"%Tut_Key%\"\n"
+                  "tutorial tip yes\n"
+                  "tutorial over\n"
+                  "quit 0\n",
+                  walk, error))
+        << error;
+    ASSERT_EQ(walk.steps.size(), 7u);
+    EXPECT_EQ(walk.steps[0].kind, EStepKind::TutorialStep);
+    EXPECT_FALSE(walk.steps[0].flag);
+    EXPECT_TRUE(walk.steps[1].flag);
+    EXPECT_EQ(walk.steps[1].shot.save, "first");
+    EXPECT_EQ(walk.steps[2].kind, EStepKind::TutorialShown);
+    EXPECT_FALSE(walk.steps[2].hasValue);
+    EXPECT_TRUE(walk.steps[3].hasValue);
+    EXPECT_EQ(walk.steps[3].value, "%Tut_Key%");
+    EXPECT_EQ(walk.steps[4].kind, EStepKind::TutorialTip);
+    EXPECT_TRUE(walk.steps[4].flag);
+    EXPECT_EQ(walk.steps[5].kind, EStepKind::TutorialOver);
+
+    const std::string usage =
+        "line 1: tutorial step [shot] [save NAME] | shown [\"TEXT\"] | tip yes|no | over";
+    const struct {
+        const char* text;
+        std::string error;
+    } mistakes[] = {
+        {"tutorial\nquit 0\n", usage},
+        {"tutorial walk\nquit 0\n", usage},
+        {"tutorial step save x\nquit 0\n", "line 1: save goes with shot"},
+        {"tutorial step shot save\nquit 0\n", usage},
+        {"tutorial step shot save a/b\nquit 0\n", usage},
+        {"tutorial tip maybe\nquit 0\n", usage},
+        {"tutorial over now\nquit 0\n", usage},
+        {"tutorial shown a b\nquit 0\n", usage},
+    };
+    for (const auto& m : mistakes) {
+        EXPECT_FALSE(parseWalk(m.text, walk, error)) << m.text;
+        EXPECT_EQ(error, m.error) << m.text;
+    }
+}
+
+// A message box, a press with a click away first, a step that ends by itself with its window
+// hidden, and a tip: each played on its target, the arrow and the window in the tree and in the
+// frames.
+TEST(LiveWalk, TheTutorialIsFollowedStepByStep) {
+    LiveWindow window(1024, 768, false);
+    REQUIRE_WINDOW(window);
+    TutorialHost host(
+        "<Hint MessageBox=\"true\"><Text Value=\"Welcome\"></Text><TextBgType Value=\"1\">"
+        "</TextBgType><Actions></Actions><Arrows></Arrows></Hint>"
+        "<Hint><Text Value=\"Press\"></Text><Actions><Action Type=\"ControlPress\" "
+        "Controls=\"Allowed\"></Action></Actions><Arrows>" +
+        std::string(kArrowOnAllowed) +
+        "</Arrows></Hint>"
+        "<Hint><Actions><Action Type=\"Timed\" Time=\"300\"></Action></Actions><Arrows>"
+        "</Arrows></Hint>"
+        "<Hint Tip=\"true\" MessageBox=\"true\"><Text Value=\"A tip\"></Text><Actions>"
+        "</Actions><Arrows></Arrows></Hint>");
+    ASSERT_TRUE(host.loaded);
+    ASSERT_EQ(host.tutorial->getStepCount(), 4u);
+    SRunnerOptions options;
+    options.tutorialWaitMs = 20000;
+    CRefPtr<CWalkRunner> runner = host.run(window,
+                                           "wait scene TestScene\n"
+                                           "tutorial shown \"Welcome\"\n"
+                                           "tutorial tip no\n"
+                                           "tutorial step shot\n"
+                                           "tutorial shown \"Press\"\n"
+                                           "tutorial step shot\n"
+                                           "tutorial step\n"
+                                           "tutorial tip yes\n"
+                                           "tutorial step\n"
+                                           "tutorial over\n"
+                                           "quit 0\n",
+                                           options);
+    std::string pressed;
+    for (const std::string& name : host.presses->names) pressed += " " + name;
+    ASSERT_FALSE(runner->hasFailed())
+        << runner->getFailure() << "pressed:" << pressed << window.output;
+    // The click away landed on "Other", which the press step refused; the message boxes'
+    // "Button" and the allowed press went on to the host.
+    EXPECT_EQ(host.presses->begun,
+              (std::vector<std::string>{"Button", "Other", "Allowed", "Button"}));
+    EXPECT_EQ(host.presses->names, (std::vector<std::string>{"Button", "Allowed", "Button"}));
+    EXPECT_EQ(host.tutorial->getCurrentIndex(), 4);
+    EXPECT_EQ(host.tutorial->getWindow(), nullptr);
+}
+
+// What a tutorial step does not find fails the walk with its reason.
+TEST(LiveWalk, TutorialStepsFailWithoutTheirArrowsOrTheirTutorial) {
+    const struct {
+        std::string steps, walk, reason;
+    } cases[] = {
+        {"<Hint><Text Value=\"Press\"></Text><Actions><Action Type=\"ControlPress\" "
+         "Controls=\"Allowed\"></Action></Actions><Arrows><Arrow Position=\"100 500 0\" "
+         "Rotation=\"0\"></Arrow></Arrows></Hint>",
+         "tutorial step\n", "step 1 of 1: no arrow stands over its target"},
+        {"<Hint><Text Value=\"Press\"></Text><Actions><Action Type=\"ControlPress\" "
+         "Controls=\"Missing\"></Action></Actions><Arrows></Arrows></Hint>",
+         "tutorial step\n", "step 1 of 1: none of the controls it allows is shown"},
+        {"<Hint><Text Value=\"Wait\"></Text><Actions></Actions><Arrows></Arrows></Hint>",
+         "tutorial over\n", "step 1 of the tutorial is current"},
+        {"<Hint><Text Value=\"Press\"></Text><Actions><Action Type=\"ControlPress\" "
+         "Controls=\"Allowed\"></Action></Actions><Arrows>" +
+             std::string(kArrowOnAllowed) + "</Arrows></Hint>",
+         "tutorial tip yes\n", "step 1: a tutorial step, not a tip"},
+        {"<Hint><Text Value=\"Press\"></Text><Actions><Action Type=\"ControlPress\" "
+         "Controls=\"Allowed\"></Action></Actions><Arrows>" +
+             std::string(kArrowOnAllowed) + "</Arrows></Hint>",
+         "tutorial shown \"Other\"\n", "step 1: its text is \"Press\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.walk);
+        LiveWindow window(1024, 768, false);
+        REQUIRE_WINDOW(window);
+        TutorialHost host(c.steps);
+        // The steps give up after a second of game time.
+        SRunnerOptions options;
+        options.stepGameTimeoutMs = 1000;
+        options.tutorialWaitMs = 1000;
+        CRefPtr<CWalkRunner> runner =
+            host.run(window, "wait scene TestScene\n" + c.walk + "quit 0\n", options);
+        ASSERT_TRUE(runner->hasFailed());
+        EXPECT_NE(runner->getFailure().find(c.reason), std::string::npos) << runner->getFailure();
+        EXPECT_TRUE(host.presses->names.empty());
+    }
 }

@@ -319,7 +319,8 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             return true;
         }
         return fail(error,
-                    "expect text PATH [matches] \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | visible "
+                    "expect text PATH [matches] \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" "
+                    "| visible "
                     "PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY "
                     "[matches] \"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor "
                     "visible|hidden | opened \"FILE\"");
@@ -377,6 +378,7 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         step.name = w[1];
         return true;
     }
+    if (k == "tutorial") return parseTutorialStep(w, step, error);
     if (k == "quit") {
         if (w.size() != 2 || !toInt(w[1], step.number)) return fail(error, "quit CODE");
         step.kind = EStepKind::Quit;

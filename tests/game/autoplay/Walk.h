@@ -86,6 +86,29 @@
 //   quit CODE                   ends the game, which must exit with that code (the last step)
 //   ended CODE                  the game ends by itself (as the player asked it to) with that
 //                               code (the last step)
+//
+// The tutorial running on the top scene (the play screen's, the map's or the shop's):
+//   tutorial step [shot] [save NAME]
+//                               plays its current step as the player would: the step's window
+//                               shows (when the step has a text, or is a Linnet step) and every
+//                               arrow of the step stands in place, one of them over the step's
+//                               target; for a step that refuses other presses, a click away from
+//                               the target first changes nothing (the same step stays current on
+//                               the same scene); then the target's centre is clicked (a message
+//                               box step's "Button", the first allowed control, item of the list
+//                               or lot of an allowed type, the one under an arrow first) or
+//                               hovered (a hovered list item); a step that ends by itself (a
+//                               time, the level's events, a request) is waited for, for up to
+//                               five minutes of game time. Done when another step is current or
+//                               the tutorial is over. "shot" draws one frame without the arrows
+//                               and one with them: they differ over every arrow and the window
+//                               ("save NAME" keeps the second)
+//   tutorial shown ["TEXT"]     a step is current and its window shows; TEXT: the step's text
+//                               as its file gives it ("%Key%")
+//   tutorial tip yes|no         the current step is a tip (or a tutorial step), and the skip
+//                               button shows with that kind's caption
+//   tutorial over               no tutorial runs on the top scene (none was made, or it has
+//                               passed its last step and taken its window away)
 // A PATH names nodes from the top scene down: "Scene/Logo1"; a name alone is looked up anywhere
 // below the top scene; "." is the top scene itself (such as a message box, whose buttons come
 // from its template and have no path). Points (X Y) are design units in the node's own space.
@@ -156,6 +179,11 @@ enum class EStepKind {
     MiniGame,
     ExpectPicture,
     ClickThrough,
+    // The running tutorial.
+    TutorialStep,
+    TutorialShown,
+    TutorialTip,
+    TutorialOver,
 };
 
 struct SShotChecks {
@@ -181,9 +209,9 @@ struct SWalkStep {
     std::string value;  // expected value or log hint
     std::string key;    // a property's name
     bool hasValue = false;
-    bool flag = false;  // yes/no, focus gained
+    bool flag = false;     // yes/no, focus gained
     bool pattern = false;  // expect text/profile: the value is a regular expression
-    int number = 0;     // time, exit code
+    int number = 0;        // time, exit code
     SWalkTarget target;
     SWalkTarget to;  // the end of a drag
     SShotChecks shot;
@@ -199,6 +227,9 @@ struct SWalk {
 bool parseWalk(const std::string& text, SWalk& walk, std::string& error);
 // Reads a walk file.
 bool loadWalk(const std::string& path, SWalk& walk, std::string& error);
+
+// Reads the words of a "tutorial" step into the step; false with the reason in error.
+bool parseTutorialStep(const std::vector<std::string>& words, SWalkStep& step, std::string& error);
 
 // The words of one line (quotes removed, comments dropped); false when a quote is not closed.
 bool splitWords(const std::string& line, std::vector<std::string>& words);

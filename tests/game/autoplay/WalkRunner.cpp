@@ -303,8 +303,8 @@ void CWalkRunner::turn() {
     const auto realElapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::steady_clock::now() - m_stepStartReal)
                                  .count();
-    if (gameElapsed > m_options.stepGameTimeoutMs + m_stepExtraMs ||
-        realElapsed > static_cast<long long>(m_options.stepRealTimeoutMs)) {
+    if (gameElapsed > stepGameTimeoutMs(step) + m_stepExtraMs ||
+        realElapsed > stepRealTimeoutMs(step)) {
         fail("Not done within " + std::to_string(gameElapsed) + " ms of game time (" +
              std::to_string(realElapsed) + " ms of real time)" +
              (m_lastWhy.empty() ? std::string() : ": " + m_lastWhy));
@@ -420,6 +420,12 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
             return miniGameStep(step);
         case EStepKind::ClickThrough:
             return clickThroughStep(step);
+        case EStepKind::TutorialStep:
+            return tutorialStep(step);
+        case EStepKind::TutorialShown:
+        case EStepKind::TutorialTip:
+        case EStepKind::TutorialOver:
+            return tutorialExpectation(step, m_lastWhy);
         case EStepKind::Quit:
             m_expectedExitCode = step.number;
             say("Walk \"" + m_walk.name + "\": quit, expecting exit code " +
@@ -506,8 +512,8 @@ bool CWalkRunner::clickThroughStep(const SWalkStep& step) {
         return false;
     }
     m_lastWhy = step.flag ? "\"" + step.to.path + "\" is not visible"
-                          : "the top scene is " + (top ? toUtf8(top->getClassName().c_str())
-                                                       : std::string("none"));
+                          : "the top scene is " +
+                                (top ? toUtf8(top->getClassName().c_str()) : std::string("none"));
     if (top != m_clickScene || !isSettled() || now - m_lastClickMs < kClickPeriodMs) return false;
     BaseNode* node = m_tree.findNode(step.target.path);
     if (!node) {
@@ -527,7 +533,7 @@ bool CWalkRunner::clickThroughStep(const SWalkStep& step) {
 
 bool CWalkRunner::miniGameStep(const SWalkStep& step) {
     if (m_phase == 0) {
-        m_miniGame.start(step.name == "brief"  ? CMiniGamePlayer::EGoal::Brief
+        m_miniGame.start(step.name == "brief" ? CMiniGamePlayer::EGoal::Brief
                          : step.name == "win" ? CMiniGamePlayer::EGoal::Win
                                               : CMiniGamePlayer::EGoal::Lose);
         m_stepExtraMs = CMiniGamePlayer::extraTime(m_tree.getTopScene());
@@ -685,6 +691,7 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
 }
 
 bool CWalkRunner::onRender(CEvent*) {
+    if (m_tutorial.shot != 0 && !m_finished) tutorialFrame();
     if (!m_shotPending || m_finished || m_step >= m_walk.steps.size()) return false;
     const SWalkStep& step = m_walk.steps[m_step];
     m_shotPending = false;

@@ -26,6 +26,10 @@ class IDevice;
 class IVideoDriver;
 }  // namespace oskel
 
+namespace brasquel {
+class GTutorialController;
+}  // namespace brasquel
+
 namespace brasquel::autoplay {
 
 // The log lines of the run, kept while the recorder is installed; they still go where they went
@@ -63,6 +67,12 @@ struct SRunnerOptions {
     std::function<void(const std::string& text)> print;
     // The walk ends at its "short" step (quitting with exit code 0).
     bool shortForm = false;
+    // The tutorial running on a top scene, for the "tutorial" steps (none: the one the play
+    // screen, the map or the shop runs).
+    std::function<brasquel::GTutorialController*(oskel::SceneNode* top)> findTutorial;
+    // A tutorial step that waits for the level (a construction, an upgrade) may take this much
+    // game time, and real time.
+    oskel::u32 tutorialWaitMs = 300000;
 };
 
 class CWalkRunner : public oskel::CEventReceiver {
@@ -167,6 +177,38 @@ private:
     bool clickThroughStep(const SWalkStep& step);
     oskel::SceneNode* m_clickScene = nullptr;
     oskel::u32 m_lastClickMs = 0;
+
+    // ---- Following the tutorial (WalkTutorial.cpp) ----
+    // The tutorial running on the top scene, or none.
+    GTutorialController* runningTutorial() const;
+    // The limits of a step: longer for a tutorial step that waits for the level.
+    oskel::u32 stepGameTimeoutMs(const SWalkStep& step) const;
+    long long stepRealTimeoutMs(const SWalkStep& step) const;
+    // "tutorial step": its phases; true when another step is current.
+    bool tutorialStep(const SWalkStep& step);
+    // Looks at the current step: its window, its arrows, its target; false (with why) when the
+    // step is not yet ready or fails.
+    bool examineTutorialStep();
+    // The other "tutorial" steps.
+    bool tutorialExpectation(const SWalkStep& step, std::string& why);
+    // A frame of a tutorial step's shot has been drawn.
+    void tutorialFrame();
+
+    struct STutorialPlay {
+        const GTutorialController* controller = nullptr;  // compared, never used
+        const oskel::SceneNode* scene = nullptr;          // compared, never used
+        oskel::s32 index = 0;
+        bool click = false;  // the target is clicked
+        bool hover = false;  // the target is hovered
+        bool stray = false;  // a click away from the target comes first
+        oskel::vector2df target, away;
+        // The shot: 1 waits for the frame without the arrows and the window, 2 for the frame
+        // with them.
+        int shot = 0;
+        oskel::CRefPtr<oskel::CImage> bare;
+        std::vector<oskel::rectf> drawn;  // the arrows' and the window's rectangles
+        bool windowWasVisible = false;
+    } m_tutorial;
 };
 
 }  // namespace brasquel::autoplay
