@@ -12,7 +12,7 @@ from .art.kit import Palette, to_hex
 from .common import Output, asset, xml_document
 from .fonts import DESCRIPTION as FONT_DESCRIPTION, font_file
 from .registry import Module
-from .scene import Key, KeyFrame, Node, hex_color, scene_file, transitions
+from .scene import Key, KeyFrame, Node, eased_keys, hex_color, scene_file, transitions
 
 TABLE = "scenes/ComicsConfiguration.xml"
 LOCATIONS = (7, 15, 23, 31, 38)
@@ -161,8 +161,12 @@ def page_scene(page):
                 Position=(0, 0, 2000), Bounds=(1024, 768, 0))
     scene = root.add(Node("ControlNode", "Scene", Position=(0, 0, 0), CanBeHit=False))
     transitions.fade(scene)
-    for name in ("NavFromComics3", "NavToComics3", "NoTransTo"):
+    for name in ("NavToComics3", "NoTransTo"):
         scene.state(name).animate(KeyFrame(["TintColor"], [Key(0, [WHITE]), Key(1, [WHITE])]))
+    # Handing over to the auction, the page fades out: it stays below the mini-game (in front
+    # of it by depth) until the player comes back to it, and fades in again then.
+    scene.state("NavFromComics3").animate(KeyFrame(["TintColor"], eased_keys(
+        WHITE, WHITE & 0x00FFFFFF, transitions.FADE_OUT_MS, steps=3)))
     scene.add(Node("ControlNode", "PageArea", TemplateName="ComicsPaper", Position=(0, 0, 0),
                    Bounds=(1024, 768, 0), WantFocus=False))
     dark = scene.add(Node("SpriteNode", "DarkBg", Position=(0, 0, 5), Bounds=(1024, 768, 0),
