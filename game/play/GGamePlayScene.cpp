@@ -369,9 +369,8 @@ bool GGamePlayScene::loadLevel(const stringc& folder, SceneNode* level) {
     if (!m_hintWindow) {
         SceneManager* menus = s->getSceneManager();
         TemplateCollectionNode* templates = menus ? menus->getTemplateCollection() : nullptr;
-        BaseNode* templ = templates
-                              ? templates->findTemplate(GSoundCueIds::get().TutorialWindow.getId())
-                              : nullptr;
+        BaseNode* templ =
+            templates ? templates->findTemplate(CNameId(HintWindowTemplate).getId()) : nullptr;
         // Without the template the level runs without a hint window.
         if (templ) {
             // The clone belongs to its parent; the play screen keeps a reference of its own.

@@ -64,6 +64,8 @@ public:
         TabBuyRequest = 8,
         TabBuildingPlace = 9,
     };
+    // The template of the window that shows the level's objective hints.
+    static constexpr const char* HintWindowTemplate = "TutorialWindow";
     // The number of stars in a rating row.
     static constexpr oskel::u32 StarCount = 6;
     // The number of goal boxes on the status page.
