@@ -217,10 +217,9 @@ CRefPtr<TestScene> makeTestScene(const char* name) {
     return scene;
 }
 
-// A node of the class, named, placed and sized, as the parent's child (which holds it).
-template <class Node>
-Node* addPlaced(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    auto* node = new Node(CCreationContext());
+// The new node, named, placed and sized, as the parent's child (which holds it).
+template <class T>
+T* place(BaseNode* parent, T* node, const char* name, f32 x, f32 y, f32 w, f32 h) {
     node->setNameId(test::id(name));
     node->setPosition(vector3df(x, y, 0));
     node->setBounds(w, h);
@@ -230,7 +229,7 @@ Node* addPlaced(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) 
 }
 
 ProbeControl* addProbe(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    return addPlaced<ProbeControl>(parent, name, x, y, w, h);
+    return place(parent, new ProbeControl(CCreationContext()), name, x, y, w, h);
 }
 
 // ---- A live window: the device, a scene manager fitted to the screen, the frames ----
@@ -1108,7 +1107,7 @@ public:
 };
 
 HitProbe* addHitProbe(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    return addPlaced<HitProbe>(parent, name, x, y, w, h);
+    return place(parent, new HitProbe(CCreationContext()), name, x, y, w, h);
 }
 
 // A plain node the scene's findNodeAt finds anywhere inside its bounds; it takes no input, so
@@ -1123,7 +1122,7 @@ public:
 
 // A control pressed anywhere inside its bounds.
 ControlNode* addButton(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    auto* button = addPlaced<ControlNode>(parent, name, x, y, w, h);
+    auto* button = place(parent, new ControlNode(CCreationContext()), name, x, y, w, h);
     auto area = makeRef<HitArea>(CCreationContext());
     area->setBounds(w, h);
     button->addChild(area.get());
@@ -1460,16 +1459,6 @@ public:
         BaseNode::renderClipped(driver, clip);
     }
 };
-
-template <class T>
-T* place(BaseNode* parent, T* node, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    node->setNameId(test::id(name));
-    node->setPosition(vector3df(x, y, 0));
-    node->setBounds(w, h);
-    parent->addChild(node);
-    node->drop();
-    return node;
-}
 
 // A button of the test: its face takes the pointer.
 ButtonNode* placeButton(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
