@@ -165,11 +165,9 @@ f64 ratingBase(const GLevelConfiguration* config, s32 level) {
     return sum;
 }
 
-// The list of a list notice, with the notice's item; none for a notice of another node.
-ListNode* noticeList(CEvent* event, s32& item) {
-    auto* notice = static_cast<CEventNodeListItem*>(event);
-    item = notice->getItem();
-    return asListNode(notice->getList());
+// Whether the level's order of the offer list's kind is on its way.
+bool deliveryInProgress(const GGameLevelScene* level, bool workers) {
+    return workers ? level->isWorkersDeliveryInProgress() : level->isMaterialsDeliveryInProgress();
 }
 const GLevelOffer* offerOf(const ListNode* list, s32 item) {
     return dynamic_cast<const GLevelOffer*>(list->getItemData(item));
@@ -691,19 +689,33 @@ void GGamePlayScene::refreshRating() {
 
 // ---- Lists ----
 
-bool GGamePlayScene::onListItemPressed(CEvent* event) {
-    if (GBaseSceneNode::onListItemPressed(event)) return true;
-    s32 item = -1;
-    ListNode* list = noticeList(event, item);
-    if (!list) return false;
-    CRefPtr<BaseNode> self(this);
+GGamePlayScene::SPlayListNotice GGamePlayScene::playListNotice(CEvent* event) const {
+    auto* notice = static_cast<CEventNodeListItem*>(event);
+    SPlayListNotice found;
+    ListNode* list = asListNode(notice->getList());
+    if (!list) return found;
+    found.item = notice->getItem();
     for (bool workers : {false, true})
         if (list == getOfferList(workers)) {
-            pressOffer(workers, list, item);
-            return true;
+            found.list = list;
+            found.offer = true;
+            found.workers = workers;
+            return found;
         }
-    if (getBuildListKind(list) < 0) return false;
-    GBuildingConfig* type = buildingTypeOf(list, item);
+    if (getBuildListKind(list) >= 0) found.list = list;
+    return found;
+}
+
+bool GGamePlayScene::onListItemPressed(CEvent* event) {
+    if (GBaseSceneNode::onListItemPressed(event)) return true;
+    const SPlayListNotice notice = playListNotice(event);
+    if (!notice.list) return false;
+    CRefPtr<BaseNode> self(this);
+    if (notice.offer) {
+        pressOffer(notice.workers, notice.list, notice.item);
+        return true;
+    }
+    GBuildingConfig* type = buildingTypeOf(notice.list, notice.item);
     GBuildingNode* place = m_levelScene ? m_levelScene->getFocusedBuilding() : nullptr;
     if (type && place && m_levelScene->buildBuilding(place, type)) {
         hide(m_materialsWorkersTooltipNode);
@@ -718,8 +730,7 @@ void GGamePlayScene::pressOffer(bool workers, ListNode* list, s32 item) {
     const GLevelOffer* offer = offerOf(list, item);
     if (!level || !offer) return;
     // An order on its way is paid: a second one waits until it has arrived.
-    if (workers ? level->isWorkersDeliveryInProgress() : level->isMaterialsDeliveryInProgress())
-        return;
+    if (deliveryInProgress(level, workers)) return;
     if (workers)
         level->trainWorkers(offer);
     else
@@ -728,20 +739,17 @@ void GGamePlayScene::pressOffer(bool workers, ListNode* list, s32 item) {
 
 bool GGamePlayScene::onListItemHovered(CEvent* event) {
     if (GBaseSceneNode::onListItemHovered(event)) return true;
-    s32 item = -1;
-    ListNode* list = noticeList(event, item);
-    if (!list) return false;
+    const SPlayListNotice notice = playListNotice(event);
+    if (!notice.list) return false;
     CRefPtr<BaseNode> self(this);
-    for (bool workers : {false, true})
-        if (list == getOfferList(workers)) {
-            const GGameLevelScene* level = m_levelScene.get();
-            const bool busy = level && (workers ? level->isWorkersDeliveryInProgress()
-                                                : level->isMaterialsDeliveryInProgress());
-            if (!busy) updateOfferHint(workers, offerOf(list, item), list->isItemEnabled(item));
-            return true;
-        }
-    if (getBuildListKind(list) < 0) return false;
-    hoverBuildEntry(list, item);
+    if (notice.offer) {
+        const GGameLevelScene* level = m_levelScene.get();
+        if (!level || !deliveryInProgress(level, notice.workers))
+            updateOfferHint(notice.workers, offerOf(notice.list, notice.item),
+                            notice.list->isItemEnabled(notice.item));
+        return true;
+    }
+    hoverBuildEntry(notice.list, notice.item);
     return true;
 }
 
