@@ -83,10 +83,6 @@ void GMiniGameAuctionScene::onLoaded() {
     m_scoreText = scenes::textChildOf(ui, "ScoreText");
 }
 
-void GMiniGameAuctionScene::copyFrom(const BaseNode* source, SceneManager* manager) {
-    SceneNode::copyFrom(source, manager);
-}
-
 void GMiniGameAuctionScene::readCustomConfig(CXmlReader* reader) {
     if (reader->getNodeName() == stringw(L"Sequence")) readSequence(reader);
 }
@@ -105,16 +101,11 @@ void GMiniGameAuctionScene::readSequence(CXmlReader* reader) {
     }
 }
 
-bool GMiniGameAuctionScene::onSceneChangeStarted(CEvent* event) {
-    if (GBaseSceneNode::onSceneChangeStarted(event)) return true;
-    if (!entersThis(event, this)) return false;
-    beginVisit();
-    scenes::playCue(GSoundCueIds::get().MiniGamesMusic, true);
+void GMiniGameAuctionScene::startVisit() {
     m_correctValue = 0;
     m_turnsDone = 0;
     setScore(0);
     m_pointsPerTurn = PointsPerTurn;
-    setGameTime(0);
     m_dialAngle = 0.0f;
     scenes::setText(
         m_timeLeft,
@@ -126,8 +117,6 @@ bool GMiniGameAuctionScene::onSceneChangeStarted(CEvent* event) {
     if (m_ellipse) m_ellipse->Angle1 = 0;
     showScore();
     dealTurn();
-    setPhase(MiniGamePhase::Intro);
-    return true;
 }
 
 void GMiniGameAuctionScene::dealTurn() {
@@ -234,28 +223,10 @@ void GMiniGameAuctionScene::sendFlyingPoints() {
 bool GMiniGameAuctionScene::onNodePressed(CEvent* event) {
     if (GMiniGameScene::onNodePressed(event)) return true;
     BaseNode* node = scenes::eventNode(event);
-    if (scenes::isNamed(node, "MenuButton")) {
-        // Back past the loading screen to the scene the auction came from: the map, or the
-        // comic that handed over to it (which goes on where it stopped). A count of 1 goes back
-        // two scenes; with no scene there the game stays.
-        static_cast<void>(goBack(1, transitionStates().NavBackFrom, transitionStates().NavBackTo));
-        return true;
-    }
     s32 picked = -1;
     for (u32 i = 0; i < ZoneCount; ++i)
         if (node && node == m_zones[i]) picked = static_cast<s32>(i);
-
-    switch (getPhase()) {
-        case MiniGamePhase::None:
-        case MiniGamePhase::Intro:
-            return false;
-        case MiniGamePhase::Briefing:
-            setPhase(MiniGamePhase::Playing);
-            return false;
-        case MiniGamePhase::Playing:
-            break;
-    }
-    if (picked < 0 || isFinished()) return false;
+    if (!takesPlayClick() || picked < 0 || isFinished()) return false;
     if (m_values[picked] == m_correctValue) {
         scenes::playCue(GSoundCueIds::get().ObjFound);
         sendFlyingPoints();

@@ -39,8 +39,6 @@ public:
 
     BRASQUEL_NODE_CLASS()
     void onLoaded() override;
-    void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
-    bool onSceneChangeStarted(oskel::CEvent* event) override;
     bool onNodePressed(oskel::CEvent* event) override;
     void readCustomConfig(oskel::CXmlReader* reader) override;
     bool onUpdate(oskel::u32 periodMs) override;
@@ -60,6 +58,7 @@ public:
     }
 
 private:
+    void startVisit() override;
     void readSequence(oskel::CXmlReader* reader);
     void showTime();
     void showScore();

@@ -6,10 +6,8 @@
 #include "engine/core/CLogger.h"
 #include "engine/core/CRandom.h"
 #include "engine/core/StringUtils.h"
-#include "engine/core/event/DeviceEvents.h"
 #include "engine/io/CXmlReader.h"
 #include "engine/nodes/ParticleSystemNode.h"
-#include "engine/nodes/SpawnerNode.h"
 #include "engine/nodes/SpriteNode.h"
 #include "engine/nodes/TextNode.h"
 #include "engine/video/render2d/BaseEmitter.h"
@@ -17,7 +15,6 @@
 #include "game/config/GListTexts.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/config/GSoundCueIds.h"
-#include "game/level/GLevelPaths.h"
 #include "game/scenes/GSceneSupport.h"
 
 namespace brasquel {
@@ -26,37 +23,23 @@ using namespace oskel;
 
 namespace {
 
-s32 stateOf(const char* name) { return CNameId(name).getId(); }
-
 stringw countText(u32 count) { return widenLatin1(decimalText(static_cast<s32>(count))); }
 
 }  // namespace
 
 GMiniGameHidden2Scene::GMiniGameHidden2Scene(const CCreationContext& context, BaseNode* parent,
                                              SceneManager* manager)
-    : GMiniGameScene(context, parent, manager), m_hintPaths(makeRef<GLevelPaths>()) {
-    setUpdatePeriod(GameUpdatePeriod);
-}
+    : GHiddenObjectScene(context, parent, manager) {}
 
 GMiniGameHidden2Scene::~GMiniGameHidden2Scene() = default;
 
 BRASQUEL_DEFINE_NODE_CLASS(GMiniGameHidden2Scene, GameNodeTypeMiniGameHidden2Scene, GMiniGameScene)
 
 void GMiniGameHidden2Scene::onLoaded() {
-    GMiniGameScene::onLoaded();
+    GHiddenObjectScene::onLoaded();
     m_currentIndex = 0;
-    BaseNode* game = sceneChild("Game");
-    BaseNode* background = scenes::childOf(game, "BgObjects");
-    BaseNode* trail = scenes::childOf(background, "HintTrailNode");
-    m_hintTrail = trail && trail->isKindOf(GameNodeTypePathMovableNode)
-                      ? static_cast<GPathMovableNode*>(trail)
-                      : nullptr;
-    BaseNode* found = scenes::childOf(background, "FoundNode");
-    m_foundNode =
-        found && found->isKindOf(NodeTypeSpawner) ? static_cast<SpawnerNode*>(found) : nullptr;
-
     m_items.clear();
-    if (BaseNode* hitObjects = scenes::childOf(game, "HitObjects")) {
+    if (BaseNode* hitObjects = scenes::childOf(sceneChild("Game"), "HitObjects")) {
         std::vector<BaseNode*> pool(hitObjects->getChildren());
         while (!pool.empty()) {
             const u32 r = CRandom::instance().nextTwister() % static_cast<u32>(pool.size());
@@ -66,11 +49,7 @@ void GMiniGameHidden2Scene::onLoaded() {
         }
     }
 
-    BaseNode* ui = sceneChild("UI");
-    m_timeTarg = scenes::textChildOf(ui, "TimeTarg");
-    m_timeCurr = scenes::textChildOf(ui, "TimeCurr");
-    m_objCount = scenes::textChildOf(ui, "ObjCount");
-    BaseNode* preview = scenes::childOf(ui, "PrevewImage");
+    BaseNode* preview = scenes::childOf(sceneChild("UI"), "PrevewImage");
     m_preview =
         preview && preview->isKindOf(NodeTypeSprite) ? static_cast<SpriteNode*>(preview) : nullptr;
     if (m_preview) {
@@ -79,20 +58,16 @@ void GMiniGameHidden2Scene::onLoaded() {
     }
 }
 
-void GMiniGameHidden2Scene::copyFrom(const BaseNode* source, SceneManager* manager) {
-    SceneNode::copyFrom(source, manager);
-}
-
 void GMiniGameHidden2Scene::readCustomConfig(CXmlReader* reader) {
     const stringw& name = reader->getNodeName();
     if (name == stringw(L"ItemsToFind"))
         readItemsToFind(reader);
-    else if (name == stringw(L"HintPaths"))
-        static_cast<void>(readHintPaths(reader, *m_hintPaths));
     else if (name == stringw(L"HintTrailVelocity"))
         m_trailVelocity = reader->getAttributeValueAsFloat(L"Value", 0.0f);
     else if (name == stringw(L"HintTrailPPS"))
         m_trailRate = reader->getAttributeValueAsInt(L"Value", 0);
+    else
+        GHiddenObjectScene::readCustomConfig(reader);
 }
 
 void GMiniGameHidden2Scene::readItemsToFind(CXmlReader* reader) {
@@ -112,18 +87,11 @@ BaseNode* GMiniGameHidden2Scene::getWantedItem() const {
     return m_currentIndex < m_items.size() ? m_items[m_currentIndex] : nullptr;
 }
 
-bool GMiniGameHidden2Scene::onSceneChangeStarted(CEvent* event) {
-    if (GBaseSceneNode::onSceneChangeStarted(event)) return true;
-    if (!entersThis(event, this)) return false;
-    beginVisit();
-    scenes::playCue(GSoundCueIds::get().MiniGamesMusic, true);
+void GMiniGameHidden2Scene::startVisit() {
     m_currentIndex = 0;
-    setGameTime(0);
-    scenes::setText(m_timeCurr, formatMinutesSeconds(static_cast<u32>(getMaxLevelTime())));
+    GHiddenObjectScene::startVisit();
     scenes::setText(m_objCount, stringw(L"0"));
     showNextItem();
-    setPhase(MiniGamePhase::Intro);
-    return true;
 }
 
 void GMiniGameHidden2Scene::showNextItem() {
@@ -133,8 +101,7 @@ void GMiniGameHidden2Scene::showNextItem() {
             CLogger::instance().log("The hidden-object game has no items to find", LogError);
             return;
         }
-        setScore(getExpertScore());
-        finish();
+        finishWithExpertScore();
         return;
     }
     scenes::setText(m_objCount, countText(static_cast<u32>(m_items.size()) - m_currentIndex));
@@ -165,44 +132,25 @@ void GMiniGameHidden2Scene::showNextItem() {
 bool GMiniGameHidden2Scene::trailIdle() const { return m_hintTrail && !m_hintTrail->isWalking(); }
 
 void GMiniGameHidden2Scene::startHintTrail(BaseNode* item, u32 repeats) {
-    if (!item || !m_hintTrail || !m_hintPaths) return;
-    GLevelPath* path = m_hintPaths->getRandomCarPath(item->getNameId());
-    if (!path) return;
-    const GPathMovableNode::PathPoints points = reversedPathPoints(*path, repeats);
-    // A path of one point has no way to walk: no trail rather than a standing one.
-    if (points.size() < 2 || path->Points.size() < 2) return;
+    const GPathMovableNode::PathPoints points = hintTrailPoints(item, repeats);
+    if (points.empty()) return;
     BaseNode* particles = scenes::childOf(m_hintTrail, "Particles");
     if (particles && particles->isKindOf(NodeTypeParticleSystem))
         if (BaseEmitter* emitter = static_cast<ParticleSystemNode*>(particles)->getEmitter()) {
             const f32 rate = static_cast<f32>(m_trailRate);
             emitter->setPPSRange(vector2df(rate, rate));
         }
-    m_hintTrail->Velocity = m_trailVelocity;
-    m_hintTrail->start(points, stateOf("HintFinished"), true, false);
+    sendHintTrail(points, m_trailVelocity);
 }
 
 bool GMiniGameHidden2Scene::onUpdate(u32 periodMs) {
-    static_cast<void>(GMiniGameScene::onUpdate(periodMs));
-    addGameTime(periodMs);
-    scenes::setText(m_timeTarg, formatMinutesSeconds(getGameTime()));
+    static_cast<void>(GHiddenObjectScene::onUpdate(periodMs));
     if (m_hintTrail) {
         m_hintTrail->update(periodMs);
         if (m_hovering && m_currentIndex < m_items.size() && trailIdle())
             startHintTrail(m_items[m_currentIndex], 1);
     }
     return true;
-}
-
-bool GMiniGameHidden2Scene::routeToChildren(u32 mode, CEvent* event) {
-    if (event && (event->isKindOf(EventMouseLeftDown) || event->isKindOf(EventMouseMove))) {
-        auto* mouse = static_cast<CEventMousePosition*>(event);
-        const vector2df point(static_cast<f32>(mouse->getX()), static_cast<f32>(mouse->getY()));
-        CRefPtr<BaseNode> self(this);
-        const bool consumed =
-            event->isKindOf(EventMouseLeftDown) ? onMouseDown(point) : onMouseMove(point);
-        if (consumed) return true;
-    }
-    return ControlNode::routeToChildren(mode, event);
 }
 
 bool GMiniGameHidden2Scene::hitsWanted(const vector2df& point) const {
@@ -221,17 +169,7 @@ bool GMiniGameHidden2Scene::onMouseMove(const vector2df& point) {
 }
 
 bool GMiniGameHidden2Scene::onMouseDown(const vector2df& point) {
-    switch (getPhase()) {
-        case MiniGamePhase::None:
-        case MiniGamePhase::Intro:
-            return false;
-        case MiniGamePhase::Briefing:
-            setPhase(MiniGamePhase::Playing);
-            return false;
-        case MiniGamePhase::Playing:
-            break;
-    }
-    if (!hitsWanted(point)) return false;
+    if (!takesPlayClick() || !hitsWanted(point)) return false;
     BaseNode* item = m_items[m_currentIndex];
     if (m_hintTrail) m_hintTrail->stop();
     playFoundEffect(item, m_foundNode);
@@ -244,20 +182,11 @@ bool GMiniGameHidden2Scene::onMouseDown(const vector2df& point) {
 
 bool GMiniGameHidden2Scene::onNodePressed(CEvent* event) {
     if (GMiniGameScene::onNodePressed(event)) return true;
-    BaseNode* node = scenes::eventNode(event);
-    if (scenes::isNamed(node, "MenuButton")) {
-        // Back past the loading screen to the scene the game was chosen on (the map): a count
-        // of 1 goes back two scenes.
-        static_cast<void>(goBack(1, transitionStates().NavBackFrom, transitionStates().NavBackTo));
-        return true;
-    }
-    if (scenes::isNamed(node, "HintButton")) {
-        scenes::playCue(GSoundCueIds::get().HOHint);
-        if (m_currentIndex < m_items.size() && trailIdle())
-            startHintTrail(m_items[m_currentIndex], HintButtonPasses);
-        return true;
-    }
-    return false;
+    if (!scenes::isNamed(scenes::eventNode(event), "HintButton")) return false;
+    scenes::playCue(GSoundCueIds::get().HOHint);
+    if (m_currentIndex < m_items.size() && trailIdle())
+        startHintTrail(m_items[m_currentIndex], HintButtonPasses);
+    return true;
 }
 
 }  // namespace brasquel

@@ -3,13 +3,10 @@
 #include <map>
 #include <vector>
 
-#include "engine/core/CRefPtr.h"
-#include "game/minigames/GMiniGameScene.h"
+#include "game/minigames/GHiddenObjectScene.h"
 
 namespace oskel {
-class SpawnerNode;
 class SpriteNode;
-class TextNode;
 }  // namespace oskel
 
 namespace brasquel {
@@ -19,7 +16,7 @@ namespace brasquel {
 // click on it counts. Resting the cursor on the wanted item, or the hint button (four passes),
 // sends a particle trail along the path named after it. The last find ends the game with the
 // expert score.
-class GMiniGameHidden2Scene : public GMiniGameScene {
+class GMiniGameHidden2Scene : public GHiddenObjectScene {
 public:
     static constexpr const char* PreviewFolder = "levels/minigame_hidden2/Preview/";
     static constexpr oskel::f32 DefaultTrailVelocity = 100.0f;
@@ -34,17 +31,14 @@ public:
 
     BRASQUEL_NODE_CLASS()
     void onLoaded() override;
-    void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
-    bool onSceneChangeStarted(oskel::CEvent* event) override;
     bool onNodePressed(oskel::CEvent* event) override;
     void readCustomConfig(oskel::CXmlReader* reader) override;
-    bool routeToChildren(oskel::u32 mode, oskel::CEvent* event) override;
     bool onUpdate(oskel::u32 periodMs) override;
 
     // The cursor at the point, and a click at it (window coordinates); neither consumes.
-    using GMiniGameScene::onMouseMove;
-    bool onMouseMove(const oskel::vector2df& point);
-    bool onMouseDown(const oskel::vector2df& point);
+    using GHiddenObjectScene::onMouseMove;
+    bool onMouseMove(const oskel::vector2df& point) override;
+    bool onMouseDown(const oskel::vector2df& point) override;
     // Shows the wanted item (or ends the game after the last one).
     void showNextItem();
     // The trail along the item's path, the given number of passes.
@@ -57,25 +51,18 @@ public:
     oskel::f32 getTrailVelocity() const { return m_trailVelocity; }
     oskel::s32 getTrailRate() const { return m_trailRate; }
     const std::map<oskel::s32, oskel::stringc>& getItemFiles() const { return m_itemFiles; }
-    GPathMovableNode* getHintTrail() const { return m_hintTrail; }
     oskel::SpriteNode* getPreview() const { return m_preview; }
-    oskel::SpawnerNode* getFoundNode() const { return m_foundNode; }
 
 private:
+    void startVisit() override;
     void readItemsToFind(oskel::CXmlReader* reader);
     bool trailIdle() const;
     bool hitsWanted(const oskel::vector2df& point) const;
 
     std::vector<oskel::BaseNode*> m_items;
-    oskel::TextNode* m_timeTarg = nullptr;
-    oskel::TextNode* m_timeCurr = nullptr;
-    oskel::TextNode* m_objCount = nullptr;
     oskel::SpriteNode* m_preview = nullptr;
     oskel::u32 m_currentIndex = 0;
     bool m_hovering = false;
-    oskel::SpawnerNode* m_foundNode = nullptr;
-    GPathMovableNode* m_hintTrail = nullptr;
-    oskel::CRefPtr<GLevelPaths> m_hintPaths;
     oskel::f32 m_trailVelocity = DefaultTrailVelocity;
     oskel::s32 m_trailRate = DefaultTrailRate;
     std::map<oskel::s32, oskel::stringc> m_itemFiles;

@@ -1,12 +1,6 @@
 #pragma once
 
-#include "engine/core/CRefPtr.h"
-#include "game/minigames/GMiniGameScene.h"
-
-namespace oskel {
-class SpawnerNode;
-class TextNode;
-}  // namespace oskel
+#include "game/minigames/GHiddenObjectScene.h"
 
 namespace brasquel {
 
@@ -17,7 +11,7 @@ class GHOHintParticlesNode;
 // button sends a trail along the path named after one remaining item, at most once every four
 // seconds, and lights the item with the highlight ("BgObjects" > "HintHighlight") when there is
 // one. The time only counts up; MaxLevelTime is shown as the target.
-class GMiniGameHiddenScene : public GMiniGameScene {
+class GMiniGameHiddenScene : public GHiddenObjectScene {
 public:
     static constexpr oskel::s32 HintPauseMs = 4000;
     static constexpr oskel::f32 HintTrailVelocity = 275.0f;
@@ -28,40 +22,28 @@ public:
 
     BRASQUEL_NODE_CLASS()
     void onLoaded() override;
-    void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
-    bool onSceneChangeStarted(oskel::CEvent* event) override;
     bool onNodePressed(oskel::CEvent* event) override;
-    void readCustomConfig(oskel::CXmlReader* reader) override;
-    bool routeToChildren(oskel::u32 mode, oskel::CEvent* event) override;
     bool onUpdate(oskel::u32 periodMs) override;
 
     // A click at the point (window coordinates); never consumes it.
-    bool onMouseDown(const oskel::vector2df& point);
+    bool onMouseDown(const oskel::vector2df& point) override;
 
     oskel::BaseNode* getHitObjects() const { return m_hitObjects; }
     oskel::BaseNode* getHintedItem() const { return m_hintedItem; }
     oskel::s32 getHintTime() const { return m_hintTime; }
-    GPathMovableNode* getHintTrail() const { return m_hintTrail; }
-    oskel::SpawnerNode* getFoundNode() const { return m_foundNode; }
     GHOHintParticlesNode* getHintHighlight() const { return m_hintHighlight; }
-    GLevelPaths* getHintPaths() const { return m_hintPaths.get(); }
 
 private:
+    void startVisit() override;
     void showCount();
     void giveHint();
     void lightHintedItem();
     void switchHighlightOff();
 
     oskel::BaseNode* m_hitObjects = nullptr;
-    oskel::TextNode* m_objCount = nullptr;
-    oskel::TextNode* m_timeTarg = nullptr;
-    oskel::TextNode* m_timeCurr = nullptr;
-    oskel::SpawnerNode* m_foundNode = nullptr;
     GHOHintParticlesNode* m_hintHighlight = nullptr;
     oskel::BaseNode* m_hintedItem = nullptr;
     oskel::s32 m_hintTime = 0;
-    GPathMovableNode* m_hintTrail = nullptr;
-    oskel::CRefPtr<GLevelPaths> m_hintPaths;
 };
 
 }  // namespace brasquel

@@ -16,6 +16,7 @@
 #include "game/config/GListTexts.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/config/GProfileKeys.h"
+#include "game/config/GSoundCueIds.h"
 #include "game/config/IGameServices.h"
 #include "game/level/GLevelPaths.h"
 #include "game/scenes/GLevelCompletedScene.h"
@@ -79,7 +80,45 @@ void GMiniGameScene::copyFrom(const BaseNode* source, SceneManager* manager) {
     GBaseSceneNode::copyFrom(source, manager);
 }
 
-bool GMiniGameScene::onNodePressed(CEvent* event) { return GBaseSceneNode::onNodePressed(event); }
+bool GMiniGameScene::onSceneChangeStarted(CEvent* event) {
+    if (GBaseSceneNode::onSceneChangeStarted(event)) return true;
+    if (!entersThis(event, this)) return false;
+    beginVisit();
+    scenes::playCue(GSoundCueIds::get().MiniGamesMusic, true);
+    setGameTime(0);
+    startVisit();
+    setPhase(MiniGamePhase::Intro);
+    return true;
+}
+
+bool GMiniGameScene::onNodePressed(CEvent* event) {
+    if (GBaseSceneNode::onNodePressed(event)) return true;
+    if (!scenes::isNamed(scenes::eventNode(event), "MenuButton")) return false;
+    // Back past the loading screen to the scene the game came from: the map, or for the auction
+    // the comic that handed over to it (which goes on where it stopped). A count of 1 goes back
+    // two scenes; with no scene there the game stays.
+    static_cast<void>(goBack(1, transitionStates().NavBackFrom, transitionStates().NavBackTo));
+    return true;
+}
+
+bool GMiniGameScene::takesPlayClick() {
+    switch (m_phase) {
+        case MiniGamePhase::None:
+        case MiniGamePhase::Intro:
+            return false;
+        case MiniGamePhase::Briefing:
+            setPhase(MiniGamePhase::Playing);
+            return false;
+        case MiniGamePhase::Playing:
+            break;
+    }
+    return true;
+}
+
+void GMiniGameScene::finishWithExpertScore() {
+    setScore(getExpertScore());
+    finish();
+}
 
 BaseNode* GMiniGameScene::sceneChild(const char* name) const {
     return scenes::childOf(scenes::childOf(this, "Scene"), name);

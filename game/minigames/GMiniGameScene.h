@@ -52,6 +52,10 @@ public:
     bool isKindOf(oskel::s32 typeId) const override;
     void onLoaded() override;
     void copyFrom(const oskel::BaseNode* source, oskel::SceneManager* manager) override;
+    // Entering the scene starts a visit: the game's music, the time from zero, the game's own
+    // reset (startVisit), then the intro.
+    bool onSceneChangeStarted(oskel::CEvent* event) override;
+    // "MenuButton" goes back past the loading screen to the scene the game was chosen on.
     bool onNodePressed(oskel::CEvent* event) override;
     bool onUpdate(oskel::u32 periodMs) override;
 
@@ -82,6 +86,12 @@ public:
 protected:
     // The visit starts: the finish of the previous visit is forgotten.
     void beginVisit() { m_finished = false; }
+    // The game's part of entering the scene, after the time is set to zero and before the intro.
+    virtual void startVisit() {}
+    // A click in the game: true while it is played; a click during the briefing starts play.
+    bool takesPlayClick();
+    // The game is won: it ends with the expert score.
+    void finishWithExpertScore();
     void setGameTime(oskel::u32 ms) { m_gameTime = ms; }
     void addGameTime(oskel::u32 ms) { m_gameTime += ms; }
     void setScore(oskel::s32 score) { m_score = score; }

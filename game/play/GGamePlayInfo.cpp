@@ -52,21 +52,6 @@ constexpr s32 KindPyramid = BuildingKindNoFeatureIcons;
 constexpr s32 KindStation = 6;
 constexpr s32 KindHeadquarters = BuildingKindAquaPark;
 
-SpriteNode* asSprite(BaseNode* node) {
-    return node && node->isKindOf(NodeTypeSprite) ? static_cast<SpriteNode*>(node) : nullptr;
-}
-
-// The atlas picture of the path, counted; none when it does not load as one.
-CRefPtr<CAtlasTexture> loadPicture(IContentManager* content, const stringc& path) {
-    if (!content) return CRefPtr<CAtlasTexture>();
-    CRefPtr<CResource> loaded =
-        CRefPtr<CResource>::fromRaw(content->getContentByPath(TypeCodeAtlasTexture, path, false));
-    auto* picture = loaded && loaded->getTypeCode() == TypeCodeAtlasTexture
-                        ? static_cast<CAtlasTexture*>(loaded.get())
-                        : nullptr;
-    return CRefPtr<CAtlasTexture>(picture);
-}
-
 // A value line of a tooltip: "x " and the value, tinted by whether the level covers it.
 void setValueLine(BaseNode* tooltip, const char* name, const stringw& value, bool short_) {
     TextNode* line = scenes::textChildOf(tooltip, name);

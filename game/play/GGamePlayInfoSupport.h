@@ -1,14 +1,20 @@
 #pragma once
 
-// Small helpers shared by the play screen's info panel, tooltips and hints: the dictionary's
-// texts, the number formats of the panels and the lookups of named children.
+// Small helpers shared by the play screen's info panel, tooltips, hints and panels: the
+// dictionary's texts, the number formats of the panels, the lookups of named children and the
+// loading of pictures.
 
 #include <cmath>
 #include <limits>
 
+#include "engine/content/CResource.h"
+#include "engine/content/IContentManager.h"
+#include "engine/core/CRefPtr.h"
 #include "engine/core/StringUtils.h"
 #include "engine/io/CTextDictionary.h"
+#include "engine/nodes/SpriteNode.h"
 #include "engine/nodes/TextNode.h"
+#include "engine/video/render2d/CAtlasTexture.h"
 #include "game/config/IGameServices.h"
 #include "game/level/GBuildingsConfiguration.h"
 #include "game/level/GGameLevelScene.h"
@@ -61,6 +67,23 @@ inline void setText(oskel::TextNode* node, const oskel::stringw& text) {
 }
 inline void showNode(oskel::BaseNode* node, bool visible) {
     if (node) node->setVisible(visible);
+}
+
+inline oskel::SpriteNode* asSprite(oskel::BaseNode* node) {
+    return node && node->isKindOf(oskel::NodeTypeSprite) ? static_cast<oskel::SpriteNode*>(node)
+                                                         : nullptr;
+}
+
+// The atlas picture of the path, counted; none when it does not load as one.
+inline oskel::CRefPtr<oskel::CAtlasTexture> loadPicture(oskel::IContentManager* content,
+                                                        const oskel::stringc& path) {
+    if (!content) return oskel::CRefPtr<oskel::CAtlasTexture>();
+    oskel::CRefPtr<oskel::CResource> loaded = oskel::CRefPtr<oskel::CResource>::fromRaw(
+        content->getContentByPath(oskel::TypeCodeAtlasTexture, path, false));
+    auto* picture = loaded && loaded->getTypeCode() == oskel::TypeCodeAtlasTexture
+                        ? static_cast<oskel::CAtlasTexture*>(loaded.get())
+                        : nullptr;
+    return oskel::CRefPtr<oskel::CAtlasTexture>(picture);
 }
 
 // The building-type catalogue of the level (the application's one without a level).

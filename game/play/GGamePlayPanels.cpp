@@ -28,6 +28,7 @@
 #include "game/level/GLevelConfiguration.h"
 #include "game/level/GLevelUpgrades.h"
 #include "game/play/GBuildingTypeTables.h"
+#include "game/play/GGamePlayInfoSupport.h"
 #include "game/play/GGamePlayScene.h"
 #include "game/scenes/GLevelObjectivesScene.h"
 #include "game/scenes/GSceneSupport.h"
@@ -91,29 +92,21 @@ const PanelNames& names() {
     return table;
 }
 
-// ---- Numbers ----
+// ---- Numbers, texts, pictures and level values shared with the info panel ----
 
-// The value as an int, held to the int range (not a number gives 0).
-s32 clampToInt(f64 value) {
-    if (std::isnan(value)) return 0;
-    if (value >= static_cast<f64>(std::numeric_limits<s32>::max()))
-        return std::numeric_limits<s32>::max();
-    if (value <= static_cast<f64>(std::numeric_limits<s32>::min()))
-        return std::numeric_limits<s32>::min();
-    return static_cast<s32>(value);
-}
-s32 truncated(f32 value) { return clampToInt(std::trunc(static_cast<f64>(value))); }
-s32 roundedHalfUp(f32 value) { return clampToInt(std::floor(static_cast<f64>(value) + 0.5)); }
-
-stringw grouped(s32 value) { return groupDigits(value, L','); }
-stringw plain(s32 value) { return stringw(value); }
+using playinfo::asSprite;
+using playinfo::catalogueOf;
+using playinfo::clampToInt;
+using playinfo::dictionary;
+using playinfo::grouped;
+using playinfo::loadPicture;
+using playinfo::plain;
+using playinfo::roundedHalfUp;
+using playinfo::setText;
+using playinfo::truncated;
 
 // ---- Texts ----
 
-CTextDictionary* dictionary() {
-    IGameServices* services = IGameServices::get();
-    return services ? services->getTextDictionary() : nullptr;
-}
 // The key's text with its first two markers replaced; without a dictionary the first parameter.
 stringw keyText(const char* key, const stringw& first, const stringw& second = stringw()) {
     CTextDictionary* texts = dictionary();
@@ -122,18 +115,12 @@ stringw keyText(const char* key, const stringw& first, const stringw& second = s
 }
 stringw moneyText(s32 amount) { return keyText("MoneyDollar", grouped(amount)); }
 
-void setText(TextNode* node, const stringw& text) {
-    if (node) node->setText(text);
-}
 void hide(BaseNode* node) {
     if (node) node->setVisible(false);
 }
 
 // ---- Nodes ----
 
-SpriteNode* asSprite(BaseNode* node) {
-    return node && node->isKindOf(NodeTypeSprite) ? static_cast<SpriteNode*>(node) : nullptr;
-}
 BaseProgressBarNode* barChildOf(const BaseNode* parent, const char* name) {
     return asProgressBarNode(scenes::childOf(parent, name));
 }
@@ -142,29 +129,15 @@ ListNode* listChildOf(const BaseNode* parent, const char* name) {
 }
 // Gives the control a template; a template it already has is not made again.
 void setTemplate(ControlNode* control, const CNameId& name) {
-    if (control && control->getTemplateName() != name.getId()) control->setTemplateName(name.getId());
+    if (control && control->getTemplateName() != name.getId())
+        control->setTemplateName(name.getId());
 }
 void playStar(BaseNode* star, bool full) {
     if (star) star->playState(full ? names().Full.getId() : names().Empty.getId(), nullptr, -1);
 }
-// The atlas picture of the path, counted; none when it does not load as one.
-CRefPtr<CAtlasTexture> loadPicture(IContentManager* content, const stringc& path) {
-    if (!content) return CRefPtr<CAtlasTexture>();
-    CRefPtr<CResource> loaded =
-        CRefPtr<CResource>::fromRaw(content->getContentByPath(TypeCodeAtlasTexture, path, false));
-    auto* picture = loaded && loaded->getTypeCode() == TypeCodeAtlasTexture
-                        ? static_cast<CAtlasTexture*>(loaded.get())
-                        : nullptr;
-    return CRefPtr<CAtlasTexture>(picture);
-}
 
 // ---- Level values ----
 
-GBuildingsConfiguration* catalogueOf(const GGameLevelScene* level) {
-    if (level && level->getBuildingsConfiguration()) return level->getBuildingsConfiguration();
-    IGameServices* services = IGameServices::get();
-    return services ? services->getBuildingsConfiguration() : nullptr;
-}
 // Whether the level's stock covers the repair of the type.
 bool coversRepair(const GGameLevelScene* level, const GBuildingConfig* type) {
     const GLevelConfiguration* config = level->getLevelConfiguration();
@@ -184,13 +157,18 @@ f64 ratingBase(const GLevelConfiguration* config, s32 level) {
     if (count == 0 || level < 0) return 0.0;
     const std::int64_t listed = std::min<std::int64_t>(level, count - 1);
     f64 sum = 0.0;
-    for (std::int64_t i = 0; i <= listed; ++i) sum += config->getRatingThreshold(static_cast<u32>(i));
+    for (std::int64_t i = 0; i <= listed; ++i)
+        sum += config->getRatingThreshold(static_cast<u32>(i));
     if (level > listed)
         sum += static_cast<f64>(level - listed) *
                config->getRatingThreshold(static_cast<u32>(count - 1));
     return sum;
 }
 
+// Whether the level's order of the offer list's kind is on its way.
+bool deliveryInProgress(const GGameLevelScene* level, bool workers) {
+    return workers ? level->isWorkersDeliveryInProgress() : level->isMaterialsDeliveryInProgress();
+}
 const GLevelOffer* offerOf(const ListNode* list, s32 item) {
     return dynamic_cast<const GLevelOffer*>(list->getItemData(item));
 }
@@ -207,11 +185,11 @@ struct OfferTabNames {
     const char* cantBuyHint;
     const char* progressHint;
 };
-const OfferTabNames MaterialsTab{"BuyMaterialsList",  "Game_MaterialsButton",
-                                 "Hint_MaterialsTab", "Hint_MaterialsBuy",
+const OfferTabNames MaterialsTab{"BuyMaterialsList",      "Game_MaterialsButton",
+                                 "Hint_MaterialsTab",     "Hint_MaterialsBuy",
                                  "Hint_MaterialsCantBuy", "%InProgress_MaterialsHint%"};
-const OfferTabNames WorkersTab{"TrainWorkersList", "Game_WorkersButton",
-                               "Hint_WorkersTab",  "Hint_WorkersBuy",
+const OfferTabNames WorkersTab{"TrainWorkersList",    "Game_WorkersButton",
+                               "Hint_WorkersTab",     "Hint_WorkersBuy",
                                "Hint_WorkersCantBuy", "%InProgress_WorkersHint%"};
 const OfferTabNames& offerTab(bool workers) { return workers ? WorkersTab : MaterialsTab; }
 
@@ -346,12 +324,18 @@ bool GGamePlayScene::pressBuildingButton(s32 name, GBuildingNode* building, bool
         const CNameId& name;
         bool consumed;
     } rows[] = {
-        {n.DestroyButton, true},          {n.UpgradeButton, true},
-        {n.AbortButton, true},            {n.RepairButton, true},
-        {n.CleanButton, true},            {n.SellButton, true},
-        {n.BuyButton, true},              {n.AcceptSellOfferButton, false},
-        {n.DeclineSellOfferButton, false}, {n.CustomServeButton, true},
-        {n.ActiveFeatureButtons[0], true}, {n.ActiveFeatureButtons[1], true},
+        {n.DestroyButton, true},
+        {n.UpgradeButton, true},
+        {n.AbortButton, true},
+        {n.RepairButton, true},
+        {n.CleanButton, true},
+        {n.SellButton, true},
+        {n.BuyButton, true},
+        {n.AcceptSellOfferButton, false},
+        {n.DeclineSellOfferButton, false},
+        {n.CustomServeButton, true},
+        {n.ActiveFeatureButtons[0], true},
+        {n.ActiveFeatureButtons[1], true},
         {n.ActiveFeatureButtons[2], true},
     };
     const auto* row = std::find_if(std::begin(rows), std::end(rows),
@@ -480,9 +464,9 @@ void GGamePlayScene::refreshBuildingButtons(GBuildingNode* building, BaseNode* c
 
     if (ControlNode* upgrade = scenes::controlChildOf(container, "UpgradeButton")) {
         GBuildingsConfiguration* catalogue = catalogueOf(level);
-        const GBuildingConfig* next =
-            catalogue && !type->NextLevelName.isEmpty() ? catalogue->find(type->NextLevelName)
-                                                        : nullptr;
+        const GBuildingConfig* next = catalogue && !type->NextLevelName.isEmpty()
+                                          ? catalogue->find(type->NextLevelName)
+                                          : nullptr;
         upgrade->setEnabled(!building->isForSale() && problem == BuildingProblemNone && next &&
                             level->canAffordBuilding(next));
         upgrade->setVisible(built);
@@ -492,7 +476,8 @@ void GGamePlayScene::refreshBuildingButtons(GBuildingNode* building, BaseNode* c
         destroy->setEnabled(type->getDestroyWorkersCost(config) <= level->Workers);
     }
     if (ControlNode* sell = scenes::controlChildOf(container, "SellButton")) {
-        setTemplate(sell, building->isForSale() ? names().GameUnSellButton : names().GameSellButton);
+        setTemplate(sell,
+                    building->isForSale() ? names().GameUnSellButton : names().GameSellButton);
         sell->setEnabled(config && config->IsSellOn && problem == BuildingProblemNone);
         sell->setVisible(true);
     }
@@ -684,10 +669,9 @@ void GGamePlayScene::refreshRating() {
     if (!config) return;
     const s32 reached = level->getRatingLevel();
     const f64 base = ratingBase(config, reached);
-    const s32 next =
-        reached < std::numeric_limits<s32>::max()
-            ? config->getRatingThreshold(static_cast<u32>(reached) + 1u)
-            : 0;
+    const s32 next = reached < std::numeric_limits<s32>::max()
+                         ? config->getRatingThreshold(static_cast<u32>(reached) + 1u)
+                         : 0;
     setText(m_ratingText, keyText("GuestsSign", grouped(level->Guests)));
     if (m_ratingBar) {
         if (next > 0) {
@@ -705,20 +689,33 @@ void GGamePlayScene::refreshRating() {
 
 // ---- Lists ----
 
-bool GGamePlayScene::onListItemPressed(CEvent* event) {
-    if (GBaseSceneNode::onListItemPressed(event)) return true;
+GGamePlayScene::SPlayListNotice GGamePlayScene::playListNotice(CEvent* event) const {
     auto* notice = static_cast<CEventNodeListItem*>(event);
+    SPlayListNotice found;
     ListNode* list = asListNode(notice->getList());
-    if (!list) return false;
-    CRefPtr<BaseNode> self(this);
-    const s32 item = notice->getItem();
+    if (!list) return found;
+    found.item = notice->getItem();
     for (bool workers : {false, true})
         if (list == getOfferList(workers)) {
-            pressOffer(workers, list, item);
-            return true;
+            found.list = list;
+            found.offer = true;
+            found.workers = workers;
+            return found;
         }
-    if (getBuildListKind(list) < 0) return false;
-    GBuildingConfig* type = buildingTypeOf(list, item);
+    if (getBuildListKind(list) >= 0) found.list = list;
+    return found;
+}
+
+bool GGamePlayScene::onListItemPressed(CEvent* event) {
+    if (GBaseSceneNode::onListItemPressed(event)) return true;
+    const SPlayListNotice notice = playListNotice(event);
+    if (!notice.list) return false;
+    CRefPtr<BaseNode> self(this);
+    if (notice.offer) {
+        pressOffer(notice.workers, notice.list, notice.item);
+        return true;
+    }
+    GBuildingConfig* type = buildingTypeOf(notice.list, notice.item);
     GBuildingNode* place = m_levelScene ? m_levelScene->getFocusedBuilding() : nullptr;
     if (type && place && m_levelScene->buildBuilding(place, type)) {
         hide(m_materialsWorkersTooltipNode);
@@ -733,8 +730,7 @@ void GGamePlayScene::pressOffer(bool workers, ListNode* list, s32 item) {
     const GLevelOffer* offer = offerOf(list, item);
     if (!level || !offer) return;
     // An order on its way is paid: a second one waits until it has arrived.
-    if (workers ? level->isWorkersDeliveryInProgress() : level->isMaterialsDeliveryInProgress())
-        return;
+    if (deliveryInProgress(level, workers)) return;
     if (workers)
         level->trainWorkers(offer);
     else
@@ -743,21 +739,17 @@ void GGamePlayScene::pressOffer(bool workers, ListNode* list, s32 item) {
 
 bool GGamePlayScene::onListItemHovered(CEvent* event) {
     if (GBaseSceneNode::onListItemHovered(event)) return true;
-    auto* notice = static_cast<CEventNodeListItem*>(event);
-    ListNode* list = asListNode(notice->getList());
-    if (!list) return false;
+    const SPlayListNotice notice = playListNotice(event);
+    if (!notice.list) return false;
     CRefPtr<BaseNode> self(this);
-    const s32 item = notice->getItem();
-    for (bool workers : {false, true})
-        if (list == getOfferList(workers)) {
-            const GGameLevelScene* level = m_levelScene.get();
-            const bool busy = level && (workers ? level->isWorkersDeliveryInProgress()
-                                                : level->isMaterialsDeliveryInProgress());
-            if (!busy) updateOfferHint(workers, offerOf(list, item), list->isItemEnabled(item));
-            return true;
-        }
-    if (getBuildListKind(list) < 0) return false;
-    hoverBuildEntry(list, item);
+    if (notice.offer) {
+        const GGameLevelScene* level = m_levelScene.get();
+        if (!level || !deliveryInProgress(level, notice.workers))
+            updateOfferHint(notice.workers, offerOf(notice.list, notice.item),
+                            notice.list->isItemEnabled(notice.item));
+        return true;
+    }
+    hoverBuildEntry(notice.list, notice.item);
     return true;
 }
 
@@ -874,12 +866,12 @@ void GGamePlayScene::refreshOfferTab(bool workers) {
         }
         stringw amount;
         if (workers)
-            amount = keyText(level->WorkersOrdered == 1 ? "InProgress_PBWorker"
-                                                        : "InProgress_PBWorkers",
-                             grouped(level->WorkersOrdered));
+            amount =
+                keyText(level->WorkersOrdered == 1 ? "InProgress_PBWorker" : "InProgress_PBWorkers",
+                        grouped(level->WorkersOrdered));
         else
-            amount = keyText("InProgress_PBMaterials",
-                             grouped(roundedHalfUp(level->MaterialsOrdered)));
+            amount =
+                keyText("InProgress_PBMaterials", grouped(roundedHalfUp(level->MaterialsOrdered)));
         setText(scenes::textChildOf(progress, "Text"), amount);
         setText(workers ? m_workersHintText : m_materialsHintText, stringw(tab.progressHint));
     } else {
@@ -919,9 +911,9 @@ void GGamePlayScene::updateOfferHint(bool workers, const GLevelOffer* offer, boo
     }
     const GLevelConfiguration* config =
         m_levelScene ? m_levelScene->getLevelConfiguration() : nullptr;
-    const f32 factor = !config      ? 1.0f
-                       : workers    ? config->Factors.WorkerPriceM
-                                    : config->Factors.MaterialPriceM;
+    const f32 factor = !config   ? 1.0f
+                       : workers ? config->Factors.WorkerPriceM
+                                 : config->Factors.MaterialPriceM;
     const s32 cost = truncated(offer->Price * factor);
     const s32 count = truncated(offer->Amount);
     const stringw amount = workers ? plain(count) : grouped(count);
@@ -997,7 +989,8 @@ void GGamePlayScene::refreshBuildingTab() {
         setText(scenes::textChildOf(progress, "HintText"), hint);
         setText(m_buildingHintText, stringw());
         shown = progress;
-    } else if (type && (type->Type == BuildingKindAmenity || type->Type == BuildingKindDecoration)) {
+    } else if (type &&
+               (type->Type == BuildingKindAmenity || type->Type == BuildingKindDecoration)) {
         if (joy) {
             refreshFeatureButtons(place, joy);
             shown = joy;

@@ -267,6 +267,15 @@ protected:
     oskel::s32 getBuildListKind(const oskel::BaseNode* list) const;
     // The materials (false) or workers (true) offer list, or none.
     oskel::ListNode* getOfferList(bool workers) const;
+    // A list notice about one of the screen's lists: the list (none for another list or
+    // another node), the item, and whether the list is an offer list (and whose) or a build list.
+    struct SPlayListNotice {
+        oskel::ListNode* list = nullptr;
+        oskel::s32 item = -1;
+        bool offer = false;
+        bool workers = false;
+    };
+    SPlayListNotice playListNotice(oskel::CEvent* event) const;
     void fillBuildList(oskel::s32 kind);
     void fillOfferList(bool workers);
     void refreshOfferTab(bool workers);
@@ -322,8 +331,8 @@ public:
     // The floating cost, money and workers tooltips; the title may hold %key% markers.
     void showCostTooltip(const oskel::vector3df& position, const oskel::stringw& title,
                          oskel::s32 materials, oskel::s32 workers);
-    void showMoneyTooltip(const oskel::vector3df& position, const oskel::stringw& title,
-                          bool check, oskel::s32 amount);
+    void showMoneyTooltip(const oskel::vector3df& position, const oskel::stringw& title, bool check,
+                          oskel::s32 amount);
     void showWorkersTooltip(const oskel::vector3df& position, const oskel::stringw& title,
                             oskel::s32 workers);
     // The feature pop-up with its text.

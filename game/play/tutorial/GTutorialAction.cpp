@@ -222,47 +222,28 @@ bool GListItemHoveredAction::onListItemHovered(CEvent* event) {
     return false;
 }
 
-namespace {
-
-// The built event names a building whose type is in the list.
-bool builtOneOf(CEvent* event, const array<CNameId>& types) {
-    const s32 type = buildingTypeOf(static_cast<GEventBuildingBuilt*>(event)->Building);
-    return type != -1 && holds(types, type);
-}
-
-}  // namespace
-
-OSKEL_BEGIN_EVENT_MAP(GBuildingCompletedAction, CEventReceiver)
+OSKEL_BEGIN_EVENT_MAP(GBuildingBuiltAction, CEventReceiver)
 OSKEL_EVENT_HANDLER(GameEventBuildingBuilt, onBuildingBuilt)
-OSKEL_EVENT_HANDLER(EventNodePressed, onNodePressed)
 OSKEL_END_EVENT_MAP()
 
-void GBuildingCompletedAction::readXml(CXmlReader* reader) {
-    m_types = nameList(reader, L"Buildings");
+void GBuildingBuiltAction::readXml(CXmlReader* reader) {
+    m_types = nameList(reader, m_typesAttribute);
 }
 
-bool GBuildingCompletedAction::onBuildingBuilt(CEvent* event) {
-    if (builtOneOf(event, m_types)) m_done = true;
+bool GBuildingBuiltAction::onBuildingBuilt(CEvent* event) {
+    const s32 type = buildingTypeOf(static_cast<GEventBuildingBuilt*>(event)->Building);
+    if (type != -1 && holds(m_types, type)) m_done = true;
     return false;
 }
+
+OSKEL_BEGIN_EVENT_MAP(GBuildingCompletedAction, GBuildingBuiltAction)
+OSKEL_EVENT_HANDLER(EventNodePressed, onNodePressed)
+OSKEL_END_EVENT_MAP()
 
 bool GBuildingCompletedAction::onNodePressed(CEvent* event) {
     static const CNameId AbortButton("AbortButton");
     const BaseNode* node = pressedNode(event);
     if (node && node->getNameId() == AbortButton.getId()) return refuse();
-    return false;
-}
-
-OSKEL_BEGIN_EVENT_MAP(GBuildingCompletedOrExistAction, CEventReceiver)
-OSKEL_EVENT_HANDLER(GameEventBuildingBuilt, onBuildingBuilt)
-OSKEL_END_EVENT_MAP()
-
-void GBuildingCompletedOrExistAction::readXml(CXmlReader* reader) {
-    m_types = nameList(reader, L"BuildingTypes");
-}
-
-bool GBuildingCompletedOrExistAction::onBuildingBuilt(CEvent* event) {
-    if (builtOneOf(event, m_types)) m_done = true;
     return false;
 }
 
@@ -275,22 +256,12 @@ void GBuildingCompletedOrExistAction::update(u32) {
 }
 
 OSKEL_BEGIN_EVENT_MAP(GWaitDirtyAction, CEventReceiver)
-OSKEL_EVENT_HANDLER(GameEventDirtyRequest, onRequest)
+OSKEL_EVENT_HANDLER(GameEventDirtyRequest, markDone)
 OSKEL_END_EVENT_MAP()
-
-bool GWaitDirtyAction::onRequest(CEvent*) {
-    m_done = true;
-    return false;
-}
 
 OSKEL_BEGIN_EVENT_MAP(GWaitLetterAction, CEventReceiver)
-OSKEL_EVENT_HANDLER(GameEventLetterRequest, onRequest)
+OSKEL_EVENT_HANDLER(GameEventLetterRequest, markDone)
 OSKEL_END_EVENT_MAP()
-
-bool GWaitLetterAction::onRequest(CEvent*) {
-    m_done = true;
-    return false;
-}
 
 // ---- Generators ----
 

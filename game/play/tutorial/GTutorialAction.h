@@ -70,6 +70,12 @@ public:
     void readXml(oskel::CXmlReader* reader) override { (void)reader; }
 
 protected:
+    // A handler that ends the step and lets the event go on.
+    bool markDone(oskel::CEvent*) {
+        m_done = true;
+        return false;
+    }
+
     bool m_done = false;
 };
 
@@ -138,46 +144,51 @@ public:
     bool onListItemHovered(oskel::CEvent* event);
 };
 
-// Done when a building of one of the types is completed; the abort button is refused meanwhile.
-class GBuildingCompletedAction : public GFlagAction {
+// The common part of the kinds done when a building of one of the types is completed: the
+// types, read from the attribute the kind names.
+class GBuildingBuiltAction : public GFlagAction {
     OSKEL_DECLARE_EVENT_MAP()
 public:
+    explicit GBuildingBuiltAction(const wchar_t* typesAttribute)
+        : m_typesAttribute(typesAttribute) {}
     void readXml(oskel::CXmlReader* reader) override;
     bool onBuildingBuilt(oskel::CEvent* event);
-    bool onNodePressed(oskel::CEvent* event);
     const oskel::array<oskel::CNameId>& getBuildingTypes() const { return m_types; }
 
 protected:
     oskel::array<oskel::CNameId> m_types;
+
+private:
+    const wchar_t* m_typesAttribute;
+};
+
+// Done when a building of one of the types is completed; the abort button is refused meanwhile.
+class GBuildingCompletedAction : public GBuildingBuiltAction {
+    OSKEL_DECLARE_EVENT_MAP()
+public:
+    GBuildingCompletedAction() : GBuildingBuiltAction(L"Buildings") {}
+    bool onNodePressed(oskel::CEvent* event);
 };
 
 // Done when a building of one of the types is completed or the player already owns one.
-class GBuildingCompletedOrExistAction : public GFlagAction {
-    OSKEL_DECLARE_EVENT_MAP()
+class GBuildingCompletedOrExistAction : public GBuildingBuiltAction {
 public:
+    GBuildingCompletedOrExistAction() : GBuildingBuiltAction(L"BuildingTypes") {}
     void setReceiver(oskel::CEventReceiver* receiver) override { m_receiver = receiver; }
     void update(oskel::u32 elapsedMs) override;
-    void readXml(oskel::CXmlReader* reader) override;
-    bool onBuildingBuilt(oskel::CEvent* event);
-    const oskel::array<oskel::CNameId>& getBuildingTypes() const { return m_types; }
 
 private:
     oskel::CEventReceiver* m_receiver = nullptr;
-    oskel::array<oskel::CNameId> m_types;
 };
 
 // Done when a dirty-building request passes.
 class GWaitDirtyAction : public GFlagAction {
     OSKEL_DECLARE_EVENT_MAP()
-public:
-    bool onRequest(oskel::CEvent* event);
 };
 
 // Done when a letter request passes.
 class GWaitLetterAction : public GFlagAction {
     OSKEL_DECLARE_EVENT_MAP()
-public:
-    bool onRequest(oskel::CEvent* event);
 };
 
 // Posts one request of the kind to the level at its first update, which also ends the step.

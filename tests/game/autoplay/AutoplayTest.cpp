@@ -217,14 +217,19 @@ CRefPtr<TestScene> makeTestScene(const char* name) {
     return scene;
 }
 
+// The new node, named, placed and sized, as the parent's child (which holds it).
+template <class T>
+T* place(BaseNode* parent, T* node, const char* name, f32 x, f32 y, f32 w, f32 h) {
+    node->setNameId(test::id(name));
+    node->setPosition(vector3df(x, y, 0));
+    node->setBounds(w, h);
+    parent->addChild(node);
+    node->drop();
+    return node;
+}
+
 ProbeControl* addProbe(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    auto* probe = new ProbeControl(CCreationContext());
-    probe->setNameId(test::id(name));
-    probe->setPosition(vector3df(x, y, 0));
-    probe->setBounds(w, h);
-    parent->addChild(probe);
-    probe->drop();
-    return probe;
+    return place(parent, new ProbeControl(CCreationContext()), name, x, y, w, h);
 }
 
 // ---- A live window: the device, a scene manager fitted to the screen, the frames ----
@@ -1102,13 +1107,7 @@ public:
 };
 
 HitProbe* addHitProbe(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    auto* probe = new HitProbe(CCreationContext());
-    probe->setNameId(test::id(name));
-    probe->setPosition(vector3df(x, y, 0));
-    probe->setBounds(w, h);
-    parent->addChild(probe);
-    probe->drop();
-    return probe;
+    return place(parent, new HitProbe(CCreationContext()), name, x, y, w, h);
 }
 
 // A plain node the scene's findNodeAt finds anywhere inside its bounds; it takes no input, so
@@ -1123,12 +1122,7 @@ public:
 
 // A control pressed anywhere inside its bounds.
 ControlNode* addButton(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    auto* button = new ControlNode(CCreationContext());
-    button->setNameId(test::id(name));
-    button->setPosition(vector3df(x, y, 0));
-    button->setBounds(w, h);
-    parent->addChild(button);
-    button->drop();
+    auto* button = place(parent, new ControlNode(CCreationContext()), name, x, y, w, h);
     auto area = makeRef<HitArea>(CCreationContext());
     area->setBounds(w, h);
     button->addChild(area.get());
@@ -1465,16 +1459,6 @@ public:
         BaseNode::renderClipped(driver, clip);
     }
 };
-
-template <class T>
-T* place(BaseNode* parent, T* node, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    node->setNameId(test::id(name));
-    node->setPosition(vector3df(x, y, 0));
-    node->setBounds(w, h);
-    parent->addChild(node);
-    node->drop();
-    return node;
-}
 
 // A button of the test: its face takes the pointer.
 ButtonNode* placeButton(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {

@@ -275,16 +275,7 @@ CMiniGamePlayer::EResult CMiniGamePlayer::pressMenuButton(u32 updates) {
 }
 
 CMiniGamePlayer::EResult CMiniGamePlayer::playHidden(u32 updates) {
-    if (m_menuPressed) {
-        if (finished()) return fail("the game was won instead of left");
-        if (leaving()) return EResult::Done;
-        m_why = "the game has not been left after the click on \"MenuButton\"";
-        return EResult::Going;
-    }
-    if (finished())
-        return m_goal == EGoal::Win ? EResult::Done
-                                    : fail("the game was won before \"MenuButton\" was pressed");
-    if (leaving()) return fail("the game was left before it was won");
+    if (const std::optional<EResult> decided = hiddenGameDecided()) return *decided;
     BaseNode* hitObjects = m_game->findChildByName("HitObjects", 0);
     if (!hitObjects) return fail("the mini-game has no \"HitObjects\"");
     if (m_checkPending) {
@@ -300,34 +291,11 @@ CMiniGamePlayer::EResult CMiniGamePlayer::playHidden(u32 updates) {
         }
         m_tried = nullptr;
     }
-    const std::vector<BaseNode*> items = hitObjects->getChildren();
-    if (m_goal == EGoal::Lose && items.size() <= 1) return pressMenuButton(updates);
-    if (items.empty()) {
-        m_why = "every item is found; the game has not finished";
-        return EResult::Going;
-    }
-    BaseNode* item = items[m_tryIndex % items.size()];
-    s32 x = 0, y = 0;
-    if (!findClickPoint(m_game.get(), item, x, y))
-        return fail("no point of the item \"" + nameOf(item) + "\" where the scene finds it");
-    m_tried = CRefPtr<BaseNode>(item);
-    m_checkPending = true;
-    click(x, y, updates);
-    m_why = "the click on \"" + nameOf(item) + "\" is on its way";
-    return EResult::Going;
+    return clickRemainingItem(hitObjects->getChildren(), updates, "");
 }
 
 CMiniGamePlayer::EResult CMiniGamePlayer::playOrdered(u32 updates) {
-    if (m_menuPressed) {
-        if (finished()) return fail("the game was won instead of left");
-        if (leaving()) return EResult::Done;
-        m_why = "the game has not been left after the click on \"MenuButton\"";
-        return EResult::Going;
-    }
-    if (finished())
-        return m_goal == EGoal::Win ? EResult::Done
-                                    : fail("the game was won before \"MenuButton\" was pressed");
-    if (leaving()) return fail("the game was left before it was won");
+    if (const std::optional<EResult> decided = hiddenGameDecided()) return *decided;
     BaseNode* hitObjects = m_game->findChildByName("HitObjects", 0);
     if (!hitObjects) return fail("the mini-game has no \"HitObjects\"");
     const s32 count = shownNumber(m_game->findChildByName("ObjCount", 0));
@@ -348,6 +316,27 @@ CMiniGamePlayer::EResult CMiniGamePlayer::playOrdered(u32 updates) {
         }
         m_tried = nullptr;
     }
+    // What the check after the click compares with (read only when a click goes).
+    m_countBefore = count;
+    return clickRemainingItem(items, updates, " (\"ObjCount\" " + std::to_string(count) + ")");
+}
+
+std::optional<CMiniGamePlayer::EResult> CMiniGamePlayer::hiddenGameDecided() {
+    if (m_menuPressed) {
+        if (finished()) return fail("the game was won instead of left");
+        if (leaving()) return EResult::Done;
+        m_why = "the game has not been left after the click on \"MenuButton\"";
+        return EResult::Going;
+    }
+    if (finished())
+        return m_goal == EGoal::Win ? EResult::Done
+                                    : fail("the game was won before \"MenuButton\" was pressed");
+    if (leaving()) return fail("the game was left before it was won");
+    return std::nullopt;
+}
+
+CMiniGamePlayer::EResult CMiniGamePlayer::clickRemainingItem(const std::vector<BaseNode*>& items,
+                                                             u32 updates, const std::string& note) {
     if (m_goal == EGoal::Lose && items.size() <= 1) return pressMenuButton(updates);
     if (items.empty()) {
         m_why = "every item is found; the game has not finished";
@@ -358,11 +347,9 @@ CMiniGamePlayer::EResult CMiniGamePlayer::playOrdered(u32 updates) {
     if (!findClickPoint(m_game.get(), item, x, y))
         return fail("no point of the item \"" + nameOf(item) + "\" where the scene finds it");
     m_tried = CRefPtr<BaseNode>(item);
-    m_countBefore = count;
     m_checkPending = true;
     click(x, y, updates);
-    m_why = "the click on \"" + nameOf(item) + "\" is on its way (\"ObjCount\" " +
-            std::to_string(count) + ")";
+    m_why = "the click on \"" + nameOf(item) + "\" is on its way" + note;
     return EResult::Going;
 }
 

@@ -12,6 +12,7 @@
 //  - lost: a hidden-object game left by "MenuButton" before its last item; the auction played
 //    out without a pick.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,14 @@ private:
 
     EResult playHidden(oskel::u32 updates);
     EResult playOrdered(oskel::u32 updates);
+    // A hidden-object game's result when it is decided before the next click: after the click
+    // on "MenuButton", once the game has finished, or when it is left.
+    std::optional<EResult> hiddenGameDecided();
+    // Clicks the item the try index picks from the remaining ones (the note ends the reason
+    // shown while the click is on its way); "MenuButton" instead at the last item of a game to
+    // lose.
+    EResult clickRemainingItem(const std::vector<oskel::BaseNode*>& items, oskel::u32 updates,
+                               const std::string& note);
     EResult playAuction(oskel::u32 gameNow, oskel::u32 updates);
     EResult pressMenuButton(oskel::u32 updates);
 

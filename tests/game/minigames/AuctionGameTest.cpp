@@ -42,11 +42,8 @@ struct AuctionWorld : MiniWorld {
         auto ellipse = makeRef<GEllipseSectorNode>(CCreationContext());
         ellipse->setNameId(id("Ellipse"));
         panel->addChild(ellipse.get());
-        write(
-            "levels/mg/MiniGameConfiguration.xml",
-            "<MiniGame><MaxLevelTime Value=\"" + std::to_string(maxLevelTime) + "\"/></MiniGame>");
-        game->onLoaded();
-        EXPECT_TRUE(game->loadConfiguration(stringc("levels/mg/")));
+        loadWithConfiguration(game.get(), "<MiniGame><MaxLevelTime Value=\"" +
+                                              std::to_string(maxLevelTime) + "\"/></MiniGame>");
         return game;
     }
     static s32 rightZone(const GMiniGameAuctionScene* game) {

@@ -33,13 +33,11 @@ struct HiddenWorld : MiniWorld {
         write("levels/mg/HintPaths.xml", pathsFile({{"Cup", {{0, 0}, {50, 0}, {100, 100}}},
                                                     {"Key", {{0, 0}, {120, 150}}},
                                                     {"Hat", {{400, 300}}}}));
-        write("levels/mg/MiniGameConfiguration.xml",
-              config.empty()
-                  ? "<MiniGame><MaxLevelTime Value=\"90000\"/><ExpertScore Value=\"700\"/>"
-                    "<HintPaths Value=\"levels/mg/HintPaths.xml\"/></MiniGame>"
-                  : config);
-        game->onLoaded();
-        EXPECT_TRUE(game->loadConfiguration(stringc("levels/mg/")));
+        loadWithConfiguration(
+            game.get(),
+            config.empty() ? "<MiniGame><MaxLevelTime Value=\"90000\"/><ExpertScore Value=\"700\"/>"
+                             "<HintPaths Value=\"levels/mg/HintPaths.xml\"/></MiniGame>"
+                           : config);
         return game;
     }
     static std::vector<std::string> names(const BaseNode* parent) {
@@ -226,14 +224,13 @@ struct OrderedWorld : MiniWorld {
         writePicture("levels/minigame_hidden2/Preview/pen.png", 81, 40, 200);
         writePicture("levels/minigame_hidden2/Preview/cup.png", 30, 30, 90);
         writePicture("levels/minigame_hidden2/Preview/hat.png", 30, 30, 30);
-        write("levels/mg/MiniGameConfiguration.xml",
-              "<MiniGame><ExpertScore Value=\"500\"/><HintPaths Value=\"levels/mg/HintPaths.xml\"/>"
-              "<ItemsToFind><Item Name=\"Pen\" Filename=\"pen\"/><Item Name=\"Cup\" "
-              "Filename=\"cup\"/>"
-              "<Item Name=\"Hat\" Filename=\"hat\"/></ItemsToFind>" +
-                  extra + "</MiniGame>");
-        game->onLoaded();
-        EXPECT_TRUE(game->loadConfiguration(stringc("levels/mg/")));
+        loadWithConfiguration(
+            game.get(),
+            "<MiniGame><ExpertScore Value=\"500\"/><HintPaths Value=\"levels/mg/HintPaths.xml\"/>"
+            "<ItemsToFind><Item Name=\"Pen\" Filename=\"pen\"/><Item Name=\"Cup\" "
+            "Filename=\"cup\"/>"
+            "<Item Name=\"Hat\" Filename=\"hat\"/></ItemsToFind>" +
+                extra + "</MiniGame>");
         return game;
     }
     static std::vector<std::string> order(const GMiniGameHidden2Scene* game) {

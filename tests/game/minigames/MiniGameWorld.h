@@ -86,6 +86,13 @@ struct MiniWorld : ShellWorld {
               "<string Name=\"Name\" Value=\"MiniCompleted\"/></Properties></SceneNode>");
     }
 
+    // Writes the game's configuration file, then loads the game's nodes and reads the file.
+    void loadWithConfiguration(GMiniGameScene* game, const std::string& xml) {
+        write("levels/mg/MiniGameConfiguration.xml", xml);
+        game->onLoaded();
+        EXPECT_TRUE(game->loadConfiguration(stringc("levels/mg/")));
+    }
+
     void addStarTemplate() {
         auto star = makeRef<GShieldStarNode>(CCreationContext());
         star->setNameId(id("HOFoundStarNode"));
