@@ -133,6 +133,15 @@ private:
 // The lower part of a picture: its ground slab.
 SRect ground(const SRect& r) { return SRect{r.x0, r.y0 + (r.y1 - r.y0) * 2 / 3, r.x1, r.y1}; }
 
+// The gallery's saved frame, or none when it cannot be read.
+CRefPtr<CImage> loadFrame(const fs::path& path) {
+    CRefPtr<CFileSystem> files = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
+    CRefPtr<IReadableFile> file =
+        CRefPtr<IReadableFile>::fromRaw(files->createAndOpenFile(path.string().c_str()));
+    if (!file) return CRefPtr<CImage>();
+    return CRefPtr<CImage>::fromRaw(getImageManager().loadImage(file.get(), CCreationContext()));
+}
+
 }  // namespace
 
 TEST(LotGallery, EveryTypeAndStateShowsItsArtAndIcons) {
@@ -150,12 +159,7 @@ TEST(LotGallery, EveryTypeAndStateShowsItsArtAndIcons) {
     EXPECT_TRUE(report.problems.empty()) << log;
     ASSERT_EQ(report.cells.size(), TypeCount + StateCellCount) << log;
 
-    CRefPtr<CFileSystem> files = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
-    CRefPtr<IReadableFile> file =
-        CRefPtr<IReadableFile>::fromRaw(files->createAndOpenFile(framePath.string().c_str()));
-    ASSERT_TRUE(file);
-    CRefPtr<CImage> image =
-        CRefPtr<CImage>::fromRaw(getImageManager().loadImage(file.get(), CCreationContext()));
+    CRefPtr<CImage> image = loadFrame(framePath);
     ASSERT_TRUE(image);
     ASSERT_EQ(image->getDimension(), dimension2di(1024, 768));
     const Frame frame(image.get());
@@ -246,12 +250,7 @@ TEST(LotGallery, BuildingWorkShowsWhereItsTemplatesPutIt) {
     const SReport report = parse(log);
     EXPECT_TRUE(report.problems.empty()) << log;
     ASSERT_EQ(report.cells.size(), WorkCellCount) << log;
-    CRefPtr<CFileSystem> files = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
-    CRefPtr<IReadableFile> file =
-        CRefPtr<IReadableFile>::fromRaw(files->createAndOpenFile(framePath.string().c_str()));
-    ASSERT_TRUE(file);
-    CRefPtr<CImage> image =
-        CRefPtr<CImage>::fromRaw(getImageManager().loadImage(file.get(), CCreationContext()));
+    CRefPtr<CImage> image = loadFrame(framePath);
     ASSERT_TRUE(image);
     ASSERT_EQ(image->getDimension(), dimension2di(1024, 768));
     const Frame frame(image.get());
@@ -272,10 +271,14 @@ TEST(LotGallery, BuildingWorkShowsWhereItsTemplatesPutIt) {
         std::vector<const char*> shown;
         std::vector<const char*> gone;
     } stages[] = {
-        {"PreBuild1", {"Fence", "ProgressBar"}, {"Ground", "Scaffold", "Crane", "Foundation", "Dust"}},
+        {"PreBuild1",
+         {"Fence", "ProgressBar"},
+         {"Ground", "Scaffold", "Crane", "Foundation", "Dust"}},
         {"PreBuild2", {"Ground", "Fence", "Scaffold", "Crane", "Hook"}, {"Foundation", "Dust"}},
         {"Build", {"Ground", "Fence", "Scaffold", "Crane", "Foundation"}, {"Dust"}},
-        {"Working", {"Ground", "Fence", "Scaffold", "Crane", "Foundation", "Hook", "ProgressBar"}, {}},
+        {"Working",
+         {"Ground", "Fence", "Scaffold", "Crane", "Foundation", "Hook", "ProgressBar"},
+         {}},
         {"PostBuild1", {"Ground", "Fence", "Dust"}, {"Scaffold", "Crane", "Hook", "Foundation"}},
         {"PostBuild2", {}, {"Ground", "Fence", "Dust", "Scaffold", "Crane", "Hook", "Foundation"}},
     };

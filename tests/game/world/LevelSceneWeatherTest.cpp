@@ -6,14 +6,15 @@
 
 #include <string>
 
+#include "engine/core/StringUtils.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CXmlReader.h"
 #include "engine/scene/NodeEvents.h"
-#include "engine/core/StringUtils.h"
 #include "game/level/GGameEvents.h"
 #include "game/world/GLevelWeather.h"
 #include "game/world/GWeatherParticlesNode.h"
 #include "tests/game/level/LotWorld.h"
+#include "tests/game/world/WeatherFiles.h"
 
 using namespace oskel;
 using namespace brasquel;
@@ -21,26 +22,12 @@ using namespace brasquel::test;
 
 namespace {
 
-// The <PPS Value> of a weather settings file of the assets.
-s32 filePps(const char* name) {
-    CRefPtr<CFileSystem> files = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
-    const std::string path = std::string(BRASQUEL_ASSETS_DIR) + "/" + name;
-    CRefPtr<CXmlReader> reader =
-        CRefPtr<CXmlReader>::fromRaw(files->createXmlReader(path.c_str()));
-    if (!reader) return -1;
-    while (reader->read())
-        if (reader->getNodeType() == XmlNodeElement && reader->getNodeName() == stringw(L"PPS"))
-            return std::stoi(toUtf8(reader->getAttributeValue(L"Value").c_str()));
-    return -1;
-}
-
 // The lots' world over the game's assets with the real weather class in its node factory.
 struct WeatherWorld : LotWorld {
     WeatherWorld() {
-        factory.registerNodeClass(L"GWeatherParticlesNode",
-                                  [](const CCreationContext& c) -> BaseNode* {
-                                      return new GWeatherParticlesNode(c);
-                                  });
+        factory.registerNodeClass(
+            L"GWeatherParticlesNode",
+            [](const CCreationContext& c) -> BaseNode* { return new GWeatherParticlesNode(c); });
         EXPECT_TRUE(device.getFileSystem()->addArchive(BRASQUEL_ASSETS_DIR, false, false));
         atlas = CRefPtr<CResource>::fromRaw(
             content->getContentByPath(TypeCodeAtlasCollection, "atlases/Buildings.xml", true));
@@ -53,8 +40,8 @@ struct WeatherWorld : LotWorld {
 };
 
 TEST(LevelSceneWeather, AWinterLevelSnowsAndOthersRain) {
-    const s32 snowPps = filePps("levels/common/Effects/Snow.xml");
-    const s32 rainPps = filePps("levels/common/Effects/Rain.xml");
+    const s32 snowPps = weatherFilePps("levels/common/Effects/Snow.xml");
+    const s32 rainPps = weatherFilePps("levels/common/Effects/Rain.xml");
     ASSERT_GT(snowPps, 0);
     ASSERT_GT(rainPps, 0);
     ASSERT_NE(snowPps, rainPps);

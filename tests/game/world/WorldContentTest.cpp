@@ -21,11 +21,13 @@
 #include "game/world/GFireworkNode.h"
 #include "game/world/GLevelWeather.h"
 #include "game/world/GWeatherParticlesNode.h"
+#include "tests/game/world/WeatherFiles.h"
 #include "tests/nodes/NodeContent.h"
 
 using namespace oskel;
 using namespace oskel::test;
 using namespace brasquel;
+using brasquel::test::weatherFilePps;
 
 namespace {
 
@@ -83,9 +85,9 @@ TEST_F(WorldContentTest, EveryEffectTemplateSpawnedWithALifeLeavesAtItsEnd) {
     ASSERT_NE(templates, nullptr);
     // The spawner's life range, and the templates that take it.
     const vector2df life(1500.0f, 2500.0f);
-    const char* const effects[] = {"Balloon1",   "Balloon2",  "Balloon3",    "RisingHeart",
-                                   "RisingNote", "RisingCoin", "SpiralLeaf", "SpiralFlake",
-                                   "LakeWave"};
+    const char* const effects[] = {"Balloon1",    "Balloon2",    "Balloon3",
+                                   "RisingHeart", "RisingNote",  "RisingCoin",
+                                   "SpiralLeaf",  "SpiralFlake", "LakeWave"};
     for (const char* name : effects) {
         SCOPED_TRACE(name);
         ASSERT_NE(templates->findChildByName(name), nullptr);
@@ -153,7 +155,8 @@ TEST_F(WorldContentTest, EveryFireworkBurstsAndLeavesWithinTenSeconds) {
     for (u32 index = 1; index <= 4; ++index) {
         const std::string file = "levels/common/Fireworks/" + std::to_string(index) + "/f.oscn";
         SCOPED_TRACE(file);
-        CResource* loaded = content.manager->getContentByPath(TypeCodeSceneNode, file.c_str(), true);
+        CResource* loaded =
+            content.manager->getContentByPath(TypeCodeSceneNode, file.c_str(), true);
         ASSERT_NE(loaded, nullptr);
         auto* rocket = dynamic_cast<GFireworkNode*>(static_cast<BaseNode*>(loaded));
         ASSERT_NE(rocket, nullptr);
@@ -178,22 +181,9 @@ TEST_F(WorldContentTest, EveryFireworkBurstsAndLeavesWithinTenSeconds) {
     }
 }
 
-// The level file's <PPS Value> of a weather settings file of the assets.
-s32 filePps(const char* name) {
-    CRefPtr<CFileSystem> files = CRefPtr<CFileSystem>::fromRaw(new CFileSystemLinux());
-    const std::string path = std::string(BRASQUEL_ASSETS_DIR) + "/" + name;
-    CRefPtr<CXmlReader> reader =
-        CRefPtr<CXmlReader>::fromRaw(files->createXmlReader(path.c_str()));
-    if (!reader) return -1;
-    while (reader->read())
-        if (reader->getNodeType() == XmlNodeElement && reader->getNodeName() == stringw(L"PPS"))
-            return std::stoi(toUtf8(reader->getAttributeValue(L"Value").c_str()));
-    return -1;
-}
-
 TEST_F(WorldContentTest, AWinterLevelGetsTheSnowAndOtherLevelsTheRain) {
-    const s32 snowPps = filePps("levels/common/Effects/Snow.xml");
-    const s32 rainPps = filePps("levels/common/Effects/Rain.xml");
+    const s32 snowPps = weatherFilePps("levels/common/Effects/Snow.xml");
+    const s32 rainPps = weatherFilePps("levels/common/Effects/Rain.xml");
     ASSERT_GT(snowPps, 0);
     ASSERT_GT(rainPps, 0);
     ASSERT_NE(snowPps, rainPps);
