@@ -285,20 +285,22 @@ def shed(look):
                 c.fill(Palette.ROOFS[1], alpha=0.55, preserve=False)
         # a roof sloping back from the front eave to the ridge, then down behind it
         ridge = top - 16
-        c.polygon([(left - 4, top + 2), (right + 4, top + 2), (right + depth * 0.5 + 4, ridge - rise * 0.5),
+        top_colour = Palette.SNOW if look.winter else roof
+        c.polygon([(left - 4, top + 2), (right + 4, top + 2),
+                   (right + depth * 0.5 + 4, ridge - rise * 0.5),
                    (left + depth * 0.5 - 4, ridge - rise * 0.5)])
-        c.lit_fill(Palette.SNOW if look.winter else roof, (left, ridge - rise, right - left + depth, top - ridge + rise))
+        c.lit_fill(top_colour, (left, ridge - rise, right - left + depth, top - ridge + rise))
         c.outline(1.5)
         c.polygon([(right + 4, top + 2), (right + depth + 4, top - rise + 2),
                    (right + depth * 0.5 + 4, ridge - rise * 0.5)])
-        c.fill(shade(Palette.SNOW if look.winter else roof, Style.DARK), preserve=True)
+        c.fill(shade(top_colour, Style.DARK), preserve=True)
         c.outline(1.5)
         if look.winter:
             _snow_cap(c, [(left - 3, top + 1), (right + 3, top + 1)], 3.0)
         mid = (left + right) / 2.0
-        door = Palette.WHITE if look.setting == 3 else shade(roof, -0.25)
+        door = shade(wall, -0.2) if look.setting == 3 else shade(roof, -0.25)
         c.rounded_rect(mid - 12, bottom - 24, 24, 24, 2, corners=(True, True, False, False))
-        c.lit_fill(shade(wall, -0.2) if look.setting == 3 else door, (mid - 12, bottom - 24, 24, 24))
+        c.lit_fill(door, (mid - 12, bottom - 24, 24, 24))
         c.outline(1.2)
         if look.setting == 3:  # the barn door's cross
             c.stroke_line([(mid - 11, bottom - 23), (mid + 11, bottom - 1)], 2.0, Palette.WHITE)
@@ -328,8 +330,10 @@ def tree_round(look):
         c.outline(1.5)
         if look.winter:
             branches = [((fx, fy - 30), (fx - 20, fy - 62)), ((fx, fy - 36), (fx + 20, fy - 66)),
-                        ((fx, fy - 38), (fx - 4, fy - 78)), ((fx - 10, fy - 47), (fx - 26, fy - 52)),
-                        ((fx + 10, fy - 50), (fx + 26, fy - 56)), ((fx - 2, fy - 60), (fx + 9, fy - 80))]
+                        ((fx, fy - 38), (fx - 4, fy - 78)),
+                        ((fx - 10, fy - 47), (fx - 26, fy - 52)),
+                        ((fx + 10, fy - 50), (fx + 26, fy - 56)),
+                        ((fx - 2, fy - 60), (fx + 9, fy - 80))]
             for a, b in branches:
                 c.stroke_line([a, b], 5.0, Palette.OUTLINE)
                 c.stroke_line([a, b], 2.8, TRUNK)
@@ -491,7 +495,8 @@ def fence(look):
             c.lit_fill(wood, (x, base - 25, 7, 25))
             c.outline(1.2)
             if look.winter:
-                _snow_cap(c, [(x + 0.5, base - 21), (x + 3.5, base - 24.5), (x + 6.5, base - 21)], 2.6)
+                _snow_cap(c, [(x + 0.5, base - 21), (x + 3.5, base - 24.5),
+                              (x + 6.5, base - 21)], 2.6)
         if look.winter:
             _snow_cap(c, [(5, base - 18.5), (w - 7, base - 18.5)], 2.0)
             for x in range(8, w - 6, 12):
