@@ -312,8 +312,8 @@ SWalk walkCampaign(const SCampaign& campaign) {
                 walk.failures.push_back(where + " has no level configuration (levels/" +
                                         levelFolder(level) + "/LevelConfiguration.xml)");
             } else {
-                walk.notes.push_back(where + ": no folder levels/" + levelFolder(level) +
-                                     " yet, its objectives are not checked");
+                walk.notes.push_back(where + ": no levels/" + levelFolder(level) +
+                                     "/LevelConfiguration.xml yet, its objectives are not checked");
             }
             const SLevelScore* entry = campaign.scores->find(stringc(levelFolder(level).c_str()));
             if (!entry) {
@@ -549,4 +549,14 @@ TEST(CampaignArithmetic, BrokenTablesAreCaught) {
         EXPECT_EQ(walk.levelsChecked, static_cast<s32>(c.levels.size()));
         EXPECT_EQ(walk.notes.size(), static_cast<size_t>(kLevelCount) - c.levels.size());
     }
+
+    // Once every level is required, one without its configuration fails.
+    SCampaign campaign = smallCampaign("", {{1, levelXml(1, "Camping1", "")}});
+    campaign.everyLevelRequired = true;
+    const SWalk walk = walkCampaign(campaign);
+    ASSERT_EQ(walk.failures.size(), static_cast<size_t>(kLevelCount) - 1);
+    EXPECT_EQ(walk.failures[0],
+              "location 1 (level 2) has no level configuration "
+              "(levels/level2/LevelConfiguration.xml)");
+    EXPECT_TRUE(walk.notes.empty());
 }
