@@ -232,7 +232,7 @@ void CRandomRunner::act() {
         return;
     }
     const SSceneView view = viewOfScene(m_tree);
-    if (getenv("RANDOM_DUMP") && m_turns == std::strtoull(getenv("RANDOM_DUMP"), nullptr, 10)) say(m_tree.dump());
+    if (m_options.treeAt > 0 && m_turns == m_options.treeAt) say(m_tree.dump());
     const SAction action = m_chooser.choose(view);
     if (action.kind == EActionKind::Wait) return;
     say(turn + "on " + (view.scene.empty() ? std::string("none") : view.scene) + ": " +

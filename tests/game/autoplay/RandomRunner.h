@@ -66,6 +66,8 @@ struct SRandomOptions {
     // and KB; negative: not checked.
     double maxSlopeKb = -1.0;
     double maxSpreadKb = -1.0;
+    // The tree of named nodes is printed at this turn (0: never), to see what a run met there.
+    uint64_t treeAt = 0;
     // Where the action log and the summary go (standard output by default).
     std::function<void(const std::string& text)> print;
 };

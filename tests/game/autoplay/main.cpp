@@ -3,7 +3,7 @@
 //
 //   brasquel_autoplay [--speed N] [--short] [--shots DIR] [--data DIR] [--root DIR] WALK
 //   brasquel_autoplay --random [--seed N] [--turns N] [--game-minutes N] [--max-slope KB]
-//                     [--max-spread KB] [--data DIR] [--root DIR]
+//                     [--max-spread KB] [--tree-at N] [--data DIR] [--root DIR]
 //
 // --speed N   the game's clock runs N times as fast as real time (the update step stays 10 ms,
 //             so the game does the same, in more steps per second)
@@ -24,6 +24,7 @@
 //             warning and error lines, the resident memory sampled every minute of game time
 //             and its trend over the last 40 minutes)
 // --seed N    the random mode's seed (by default one from the clock)
+// --tree-at N prints the tree of named nodes at the random run's turn N
 // --max-slope KB, --max-spread KB
 //             the run fails when the resident memory of its last 40 minutes grows by more than
 //             KB a minute (the least-squares slope), or spreads wider than KB
@@ -82,7 +83,7 @@ int usage(const char* why) {
         "brasquel_autoplay: %s\nusage: brasquel_autoplay [--speed N] [--short] [--shots DIR] "
         "[--data DIR] [--root DIR] [--profile-only] WALK\n"
         "       brasquel_autoplay --random [--seed N] [--turns N] [--game-minutes N] "
-        "[--max-slope KB] [--max-spread KB] [--data DIR] [--root DIR]\n",
+        "[--max-slope KB] [--max-spread KB] [--tree-at N] [--data DIR] [--root DIR]\n",
         why);
     return 2;
 }
@@ -168,7 +169,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--random") {
             random = true;
         } else if (arg == "--seed" || arg == "--turns" || arg == "--game-minutes" ||
-                   arg == "--max-slope" || arg == "--max-spread") {
+                   arg == "--max-slope" || arg == "--max-spread" || arg == "--tree-at") {
             unsigned long long n = 0;
             if (!value(text) || !toNumber(text, n)) return usage((arg + " needs a number").c_str());
             if (arg == "--seed") {
@@ -179,6 +180,8 @@ int main(int argc, char** argv) {
             } else if (arg == "--game-minutes") {
                 if (n > 100000) return usage("--game-minutes takes up to 100000");
                 randomOptions.gameMinutes = static_cast<uint32_t>(n);
+            } else if (arg == "--tree-at") {
+                randomOptions.treeAt = n;
             } else if (arg == "--max-slope") {
                 randomOptions.maxSlopeKb = static_cast<double>(n);
             } else {
