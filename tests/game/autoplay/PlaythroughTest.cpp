@@ -54,7 +54,7 @@ bool holds(const std::vector<std::string>& steps, const std::string& line) {
 
 }  // namespace
 
-TEST(Playthrough, LocationsAndLevels) {
+TEST(PlaythroughPlan, LocationsAndLevels) {
     const struct {
         int level, location;
     } pairs[] = {{1, 0}, {7, 6}, {8, 8}, {14, 14}, {15, 16}, {22, 24}, {29, 32}, {35, 38}};
@@ -72,7 +72,7 @@ TEST(Playthrough, LocationsAndLevels) {
 // The start: the logos wait for the menu or the name entry; a new player is named and chosen; the
 // menu types the access code once and sends a new player to the first level, anyone else to the
 // map.
-TEST(Playthrough, FromTheStartToTheFirstLevelOrTheMap) {
+TEST(PlaythroughPlan, FromTheStartToTheFirstLevelOrTheMap) {
     CPlaythrough playthrough = toMap(7);
     SPlaythroughView start = viewOn("GLogosScene", -1, 0);
     start.hasProfile = false;
@@ -114,7 +114,7 @@ TEST(Playthrough, FromTheStartToTheFirstLevelOrTheMap) {
 }
 
 // The map: the goal, a location lacking an upgrade (to the shop), a level, a mini-game.
-TEST(Playthrough, TheMapPlaysTheCurrentLocationOrOpensTheShop) {
+TEST(PlaythroughPlan, TheMapPlaysTheCurrentLocationOrOpensTheShop) {
     const struct {
         int maxUnlocked, location;
         std::vector<std::string> bought;
@@ -144,7 +144,7 @@ TEST(Playthrough, TheMapPlaysTheCurrentLocationOrOpensTheShop) {
 
 // The shop buys what the current location requires and the player lacks, each from its card,
 // then goes back; a card that is not there stops the playthrough.
-TEST(Playthrough, TheShopBuysTheRequiredUpgrades) {
+TEST(PlaythroughPlan, TheShopBuysTheRequiredUpgrades) {
     CPlaythrough playthrough = toMap(38);
     SPlaythroughView shop = viewOn("GShopScene", 12, 13);  // level 13, location 13: two required
     shop.bought = {"Hostel", "Garden"};
@@ -172,7 +172,7 @@ TEST(Playthrough, TheShopBuysTheRequiredUpgrades) {
 // A level from its objectives: the tutorial skipped, the key E, the pop-ups closed, the results;
 // then the comic of the location reached, the final credits, or the map. Winter levels' shots
 // are mostly snow.
-TEST(Playthrough, ALevelEndsWithTheKeyAndItsResultsLeadOn) {
+TEST(PlaythroughPlan, ALevelEndsWithTheKeyAndItsResultsLeadOn) {
     const struct {
         int maxUnlocked, location;
         bool credits;
@@ -220,7 +220,7 @@ TEST(Playthrough, ALevelEndsWithTheKeyAndItsResultsLeadOn) {
 // The comics: clicked through to the back button (the map then starts the mini-game of location
 // 7, 15 or 31 by itself), or to the hand-over to the auction, after which the mini-game leads
 // back to the comic and its rest is read.
-TEST(Playthrough, ComicsAndMiniGames) {
+TEST(PlaythroughPlan, ComicsAndMiniGames) {
     CPlaythrough playthrough = toCredits();
     SPlaythroughView comic = viewOn("GComicsScene", 6, 7);
     std::vector<std::string> steps = planOf(playthrough, comic);
@@ -247,7 +247,7 @@ TEST(Playthrough, ComicsAndMiniGames) {
 
 // The goals: the map at a location, or the main menu once the last level's results opened the
 // final credits; a scene the way does not know stops the playthrough.
-TEST(Playthrough, GoalsAndUnknownScenes) {
+TEST(PlaythroughPlan, GoalsAndUnknownScenes) {
     CPlaythrough credits = toCredits();
     SPlaythroughView last35 = viewOn("GLevelObjectivesScene", 37, 38);
     last35.showFinalCredits = true;
