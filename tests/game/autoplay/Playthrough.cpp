@@ -58,8 +58,7 @@ bool isMiniGameLocation(int location) {
     return location >= 0 && (location + 1) % (kLevelsPerRegion + 1) == 0;
 }
 
-std::vector<std::string> CPlaythrough::missingUpgrades(const SPlaythroughView& view,
-                                                       int location) {
+std::vector<std::string> CPlaythrough::missingUpgrades(const SPlaythroughView& view, int location) {
     std::vector<std::string> missing;
     for (const auto& [name, level] : view.obligatoryLevels)
         if (level >= 1 && locationOfLevel(level) == location && !view.bought.count(name))
@@ -137,8 +136,7 @@ bool CPlaythrough::plan(const SPlaythroughView& view, std::vector<std::string>& 
         steps.push_back("shot notblank save menu");
         if (!view.developerKeys) steps.push_back("text " + quoted(AccessCode));
         steps.push_back("click Scene/NewGameButton");
-        steps.push_back("wait scene " +
-                        std::string(view.maxUnlocked < 0 ? kObjectives : kMap));
+        steps.push_back("wait scene " + std::string(view.maxUnlocked < 0 ? kObjectives : kMap));
         return true;
     }
     if (scene == kMap) {

@@ -42,8 +42,8 @@ bool isMiniGameLocation(int location);
 struct SPlaythroughView {
     std::string scene;  // the class of the settled top scene ("" for none)
     bool hasProfile = false;
-    int maxUnlocked = -1;  // "MaxUnlockedLevelIndex"
-    int levelIndex = 0;    // "LevelIndex"
+    int maxUnlocked = -1;          // "MaxUnlockedLevelIndex"
+    int levelIndex = 0;            // "LevelIndex"
     std::set<std::string> bought;  // "BoughtUpgrades"
     bool showFinalCredits = false;
     bool developerKeys = false;  // the access code has been typed

@@ -76,7 +76,8 @@ TEST(PlaythroughPlan, FromTheStartToTheFirstLevelOrTheMap) {
     CPlaythrough playthrough = toMap(7);
     SPlaythroughView start = viewOn("GLogosScene", -1, 0);
     start.hasProfile = false;
-    EXPECT_EQ(planOf(playthrough, start), (std::vector<std::string>{"wait scene GSelectPlayerInputNameScene"}));
+    EXPECT_EQ(planOf(playthrough, start),
+              (std::vector<std::string>{"wait scene GSelectPlayerInputNameScene"}));
     start.hasProfile = true;
     EXPECT_EQ(planOf(playthrough, start), (std::vector<std::string>{"wait scene GMainMenuScene"}));
 
@@ -120,11 +121,11 @@ TEST(PlaythroughPlan, TheMapPlaysTheCurrentLocationOrOpensTheShop) {
         std::vector<std::string> bought;
         const char* last;  // "" for the goal
     } cases[] = {
-        {7, 8, {}, ""},                                            // the goal: location 7 done
-        {2, 3, {}, "wait scene GShopScene"},                       // the hostel lacks
-        {2, 3, {"Hostel"}, "wait scene GLevelObjectivesScene"},    // bought
-        {6, 7, {"Hostel"}, "wait minigame"},                       // a mini-game's location
-        {5, 6, {}, "wait scene GLevelObjectivesScene"},            // nothing required there
+        {7, 8, {}, ""},                                          // the goal: location 7 done
+        {2, 3, {}, "wait scene GShopScene"},                     // the hostel lacks
+        {2, 3, {"Hostel"}, "wait scene GLevelObjectivesScene"},  // bought
+        {6, 7, {"Hostel"}, "wait minigame"},                     // a mini-game's location
+        {5, 6, {}, "wait scene GLevelObjectivesScene"},          // nothing required there
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.location);
@@ -136,9 +137,11 @@ TEST(PlaythroughPlan, TheMapPlaysTheCurrentLocationOrOpensTheShop) {
             EXPECT_TRUE(steps.empty());
             continue;
         }
-        EXPECT_TRUE(holds(steps, "click Scene/LocationButtons/Location" + std::to_string(c.location)));
+        EXPECT_TRUE(
+            holds(steps, "click Scene/LocationButtons/Location" + std::to_string(c.location)));
         EXPECT_EQ(last(steps), c.last);
-        EXPECT_EQ(holds(steps, "click Scene/PlayButton"), std::string(c.last) != "wait scene GShopScene");
+        EXPECT_EQ(holds(steps, "click Scene/PlayButton"),
+                  std::string(c.last) != "wait scene GShopScene");
     }
 }
 
@@ -179,11 +182,11 @@ TEST(PlaythroughPlan, ALevelEndsWithTheKeyAndItsResultsLeadOn) {
         const char* next;
     } cases[] = {
         {-1, 0, true, "wait scene GMapScene"},        // the first level
-        {5, 6, true, "wait scene GComicsScene"},       // level 7: comic 1 at location 7
-        {37, 38, true, "wait scene GMainMenuScene"},   // level 35: the final credits
-        {38, 38, false, "wait scene GComicsScene"},    // level 35 again: comic 5 once more
-        {20, 3, true, "wait scene GMapScene"},         // a level played again
-        {13, 14, true, "wait scene GComicsScene"},     // level 14: comic 2
+        {5, 6, true, "wait scene GComicsScene"},      // level 7: comic 1 at location 7
+        {37, 38, true, "wait scene GMainMenuScene"},  // level 35: the final credits
+        {38, 38, false, "wait scene GComicsScene"},   // level 35 again: comic 5 once more
+        {20, 3, true, "wait scene GMapScene"},        // a level played again
+        {13, 14, true, "wait scene GComicsScene"},    // level 14: comic 2
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.location);
@@ -267,17 +270,18 @@ TEST(PlaythroughPlan, GoalsAndUnknownScenes) {
 TEST(WalkFile, PlaythroughAndItsStepsAreRead) {
     SWalk walk;
     std::string error;
-    ASSERT_TRUE(parseWalk("player Ann\nupgrades Ann obligatory\nplayer Bo\nupgrades Bo all\n"
-                          "playthrough until map 7\n"
-                          "playthrough until credits as \"Zo\xC3\xAB\"\n"
-                          "wait scene GShopScene dismissing GAchievementUnlockedScene\n"
-                          "wait minigame\n"
-                          "tutorial skip\n"
-                          "expect quiet\n"
-                          "expect state BgScene/ActiveBg/ClipNode Scrolling\n"
-                          "shot notblank white area 0 100 1024 630 50 white Scene 10 save snow\n"
-                          "quit 0\n",
-                          walk, error))
+    ASSERT_TRUE(
+        parseWalk("player Ann\nupgrades Ann obligatory\nplayer Bo\nupgrades Bo all\n"
+                  "playthrough until map 7\n"
+                  "playthrough until credits as \"Zo\xC3\xAB\"\n"
+                  "wait scene GShopScene dismissing GAchievementUnlockedScene\n"
+                  "wait minigame\n"
+                  "tutorial skip\n"
+                  "expect quiet\n"
+                  "expect state BgScene/ActiveBg/ClipNode Scrolling\n"
+                  "shot notblank white area 0 100 1024 630 50 white Scene 10 save snow\n"
+                  "quit 0\n",
+                  walk, error))
         << error;
     ASSERT_EQ(walk.profile.upgrades.size(), 2u);
     EXPECT_EQ(walk.profile.upgrades[0].player, "Ann");

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "engine/device/IDevice.h"
+#include "engine/io/CFileSystem.h"
+#include "engine/io/CXmlReader.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/properties/EngineSettings.h"
 #include "game/app/GApplication.h"
-#include "engine/io/CFileSystem.h"
-#include "engine/io/CXmlReader.h"
 #include "game/config/GProfileKeys.h"
 #include "game/config/UpgradesConfiguration.h"
 #include "game/scenes/GIntroScene.h"

@@ -20,8 +20,9 @@ namespace {
 // The quit question's button that ends the program.
 constexpr const char* kQuitYes = "YesButton";
 // Characters typed into edit fields: letters, digits, blanks, marks and two accented letters.
-const char* const kTypedCharacters[] = {"a", "b", "e", "k", "o", "s", "z", "A", "M", "Q", "0",
-                                        "3", "7", "9", " ", "-", ".", "!", "\xc3\xa9", "\xc3\xab"};
+const char* const kTypedCharacters[] = {"a", "b", "e", "k", "o",        "s",       "z",
+                                        "A", "M", "Q", "0", "3",        "7",       "9",
+                                        " ", "-", ".", "!", "\xc3\xa9", "\xc3\xab"};
 constexpr u32 kMostTypedCharacters = 8;
 
 std::string nameOrPlace(const BaseNode* node) {
@@ -39,7 +40,8 @@ std::string nameOrPlace(const BaseNode* node) {
 bool hasArea(const rectf& r) { return r.getWidth() > 0.0f && r.getHeight() > 0.0f; }
 
 bool overlaps(const rectf& a, const rectf& b) {
-    return a.UpperLeftCorner.X < b.LowerRightCorner.X && b.UpperLeftCorner.X < a.LowerRightCorner.X &&
+    return a.UpperLeftCorner.X < b.LowerRightCorner.X &&
+           b.UpperLeftCorner.X < a.LowerRightCorner.X &&
            a.UpperLeftCorner.Y < b.LowerRightCorner.Y && b.UpperLeftCorner.Y < a.LowerRightCorner.Y;
 }
 
@@ -95,8 +97,7 @@ SSceneView viewOfScene(const CLiveTree& tree) {
         if (asking && asking->isKindOf(GameNodeTypeSelectPlayerScene))
             forbiddenButton = static_cast<MessageBoxNode*>(top)->getButton(0);
     }
-    SCollector collector{view, forbiddenButton,
-                         top->isKindOf(GameNodeTypeQuitConfirmationScene)};
+    SCollector collector{view, forbiddenButton, top->isKindOf(GameNodeTypeQuitConfirmationScene)};
     collector.visit(top, nameOrPlace(top), true);
     return view;
 }
@@ -127,11 +128,10 @@ std::string SAction::describe() const {
 
 const std::vector<std::string>& CActionChooser::keys() {
     static const std::vector<std::string> strokes = [] {
-        std::vector<std::string> list = {"Escape",     "Return",  "Left",         "Right",
-                                         "Up",         "Down",    "Space",        "Tab",
-                                         "Backspace",  "E",       "shift+E",      "U",
-                                         "R",          "KpPlus",  "-",            "KpMultiply",
-                                         "KpDivide",   "ctrl+shift+S", "ctrl+shift+R"};
+        std::vector<std::string> list = {
+            "Escape", "Return",     "Left",     "Right",        "Up",          "Down", "Space",
+            "Tab",    "Backspace",  "E",        "shift+E",      "U",           "R",    "KpPlus",
+            "-",      "KpMultiply", "KpDivide", "ctrl+shift+S", "ctrl+shift+R"};
         for (char c = 'A'; c <= 'Z'; ++c) list.emplace_back(1, c);
         for (char c = '0'; c <= '9'; ++c) list.emplace_back(1, c);
         return list;
@@ -155,7 +155,8 @@ bool CActionChooser::onForbidden(const SSceneView& view, s32 x, s32 y) {
     for (const SControlView& control : view.controls)
         if (control.forbidden && px + 2.0f > control.rect.UpperLeftCorner.X &&
             px - 1.0f < control.rect.LowerRightCorner.X &&
-            py + 2.0f > control.rect.UpperLeftCorner.Y && py - 1.0f < control.rect.LowerRightCorner.Y)
+            py + 2.0f > control.rect.UpperLeftCorner.Y &&
+            py - 1.0f < control.rect.LowerRightCorner.Y)
             return true;
     return false;
 }
@@ -190,10 +191,12 @@ SAction CActionChooser::choose(const SSceneView& view) {
     roll -= ClickPercent;
     if (roll < AnywherePercent) {
         const rectf& area = view.area;
-        const u32 width = static_cast<u32>(area.getWidth()), height = static_cast<u32>(area.getHeight());
+        const u32 width = static_cast<u32>(area.getWidth()),
+                  height = static_cast<u32>(area.getHeight());
         for (u32 i = 0; i < PointTries && width > 0 && height > 0; ++i) {
             const s32 x = static_cast<s32>(area.UpperLeftCorner.X) + static_cast<s32>(below(width));
-            const s32 y = static_cast<s32>(area.UpperLeftCorner.Y) + static_cast<s32>(below(height));
+            const s32 y =
+                static_cast<s32>(area.UpperLeftCorner.Y) + static_cast<s32>(below(height));
             if (onForbidden(view, x, y)) continue;
             action.kind = EActionKind::ClickAnywhere;
             action.x = x;

@@ -20,9 +20,9 @@ class CLiveTree;
 
 // A control of the scene on top, as a player sees it.
 struct SControlView {
-    std::string path;  // the names from the top scene down ("#N" for a nameless node: its place
-                       // among its parent's children)
-    std::string kind;  // the class name
+    std::string path;   // the names from the top scene down ("#N" for a nameless node: its place
+                        // among its parent's children)
+    std::string kind;   // the class name
     oskel::rectf rect;  // on the window, in pixels
     bool forbidden = false;
     bool editFocused = false;  // an edit field with the input focus

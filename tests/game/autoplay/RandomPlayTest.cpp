@@ -55,13 +55,16 @@ SSceneView sceneOf(const char* scene, std::vector<SControlView> controls, f32 wi
     view.scene = scene;
     view.area = rectf(0, 0, width, height);
     view.controls = std::move(controls);
-    for (const SControlView& c : view.controls) view.editFocused = view.editFocused || c.editFocused;
+    for (const SControlView& c : view.controls)
+        view.editFocused = view.editFocused || c.editFocused;
     return view;
 }
 
 bool inside(const rectf& r, s32 x, s32 y) {
-    return static_cast<f32>(x) >= r.UpperLeftCorner.X && static_cast<f32>(x) <= r.LowerRightCorner.X &&
-           static_cast<f32>(y) >= r.UpperLeftCorner.Y && static_cast<f32>(y) <= r.LowerRightCorner.Y;
+    return static_cast<f32>(x) >= r.UpperLeftCorner.X &&
+           static_cast<f32>(x) <= r.LowerRightCorner.X &&
+           static_cast<f32>(y) >= r.UpperLeftCorner.Y &&
+           static_cast<f32>(y) <= r.LowerRightCorner.Y;
 }
 
 // The new node, named, placed and sized, as the parent's child (which holds it).
@@ -158,9 +161,9 @@ TEST(RandomChooser, NeverAForbiddenButtonInATableOfScenes) {
         bool clickable = false;
         for (const SControlView& c : view.controls) {
             const vector2df centre = c.rect.getCenter();
-            clickable = clickable || (!c.forbidden && !CActionChooser::onForbidden(
-                                                          view, static_cast<s32>(centre.X),
-                                                          static_cast<s32>(centre.Y)));
+            clickable = clickable || (!c.forbidden &&
+                                      !CActionChooser::onForbidden(view, static_cast<s32>(centre.X),
+                                                                   static_cast<s32>(centre.Y)));
         }
         EXPECT_EQ(kinds.count(EActionKind::Click) > 0, clickable);
     }
@@ -278,7 +281,8 @@ TEST(RandomChooser, TheViewOfLiveScenesMarksWhatIsForbidden) {
         auto scenes = makeRef<SceneManager>(CCreationContext());
         CRefPtr<SceneNode> scene = makeRef<GInGameMenuScene>(CCreationContext());
         scene->setBounds(1024, 768);
-        EditNode* edit = place(scene.get(), new EditNode(CCreationContext()), "NameEdit", 300, 300, 400, 40);
+        EditNode* edit =
+            place(scene.get(), new EditNode(CCreationContext()), "NameEdit", 300, 300, 400, 40);
         ASSERT_TRUE(scenes->setScene(scene.get()));
         edit->setFocused(false);
         EXPECT_FALSE(viewOfScene(CLiveTree(scenes.get())).editFocused);
@@ -351,7 +355,8 @@ TEST(ShotChecks, WhiteShareCountsSnow) {
 TEST(WalkProfiles, UpgradesComeFromTheGamesTable) {
     test::LogCapture logs;
     namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / ("brasquel-walk-upgrades-" + std::to_string(::getpid()));
+    const fs::path root =
+        fs::temp_directory_path() / ("brasquel-walk-upgrades-" + std::to_string(::getpid()));
     fs::create_directories(root / "assets/levels/common");
     fs::create_directories(root / "data");
     std::ofstream(root / "assets/levels/common/UpgradesConfiguration.xml")
@@ -374,8 +379,8 @@ TEST(WalkProfiles, UpgradesComeFromTheGamesTable) {
     EXPECT_EQ(names, (std::vector<std::string>{"Arch", "Pool"}));
 
     SWalk walk;
-    ASSERT_TRUE(parseWalk("player Ann\nplayer Bo\nupgrades Ann obligatory\nupgrades Bo all\nquit 0\n",
-                          walk, error))
+    ASSERT_TRUE(parseWalk(
+        "player Ann\nplayer Bo\nupgrades Ann obligatory\nupgrades Bo all\nquit 0\n", walk, error))
         << error;
     ASSERT_TRUE(writeWalkProfiles(walk.profile, device, error)) << error;
     CProfileManager& profiles = CProfileManager::instance();
@@ -388,7 +393,8 @@ TEST(WalkProfiles, UpgradesComeFromTheGamesTable) {
     // No table: the header cannot be written.
     fs::remove(root / "assets/levels/common/UpgradesConfiguration.xml");
     EXPECT_FALSE(writeWalkProfiles(walk.profile, device, error));
-    EXPECT_EQ(error, "the upgrades table assets/levels/common/UpgradesConfiguration.xml cannot be opened");
+    EXPECT_EQ(error,
+              "the upgrades table assets/levels/common/UpgradesConfiguration.xml cannot be opened");
     while (profiles.getProfileCount() > 0) profiles.removeProfile(0);
     device->drop();
     fs::current_path(before);

@@ -130,8 +130,9 @@ void CRandomRunner::logLine(const char* text, const char* hint, s32 level) {
         if (level == LogWarning || level == LogError) {
             ++m_warnings;
             if (m_warningLines.size() < kListedWarnings)
-                m_warningLines.push_back(std::string(level == LogWarning ? "[warning] " : "[error] ") +
-                                         line + (hint ? std::string(": ") + hint : std::string()));
+                m_warningLines.push_back(
+                    std::string(level == LogWarning ? "[warning] " : "[error] ") + line +
+                    (hint ? std::string(": ") + hint : std::string()));
         }
     }
     if (level != LogWarning && level != LogError) return;
@@ -274,7 +275,7 @@ int CRandomRunner::finish(int gameExitCode) {
     std::string ended;
     {
         std::lock_guard<std::mutex> lock(m_logMutex);
-        ended = m_stopped ? "its limit (" + m_endReason + ")"
+        ended = m_stopped     ? "its limit (" + m_endReason + ")"
                 : m_signalled ? std::string("a signal to end the program")
                               : std::string("the game itself");
         if (!m_stopped && !m_signalled) passed = false;  // the run must keep its process
@@ -286,7 +287,8 @@ int CRandomRunner::finish(int gameExitCode) {
     {
         std::lock_guard<std::mutex> lock(m_logMutex);
         text += "Scenes entered:";
-        for (const auto& [scene, count] : m_scenes) text += " " + scene + " " + std::to_string(count);
+        for (const auto& [scene, count] : m_scenes)
+            text += " " + scene + " " + std::to_string(count);
         text += "\nWarning and error lines: " + std::to_string(m_warnings) + "\n";
         for (const std::string& line : m_warningLines) text += "  " + line + "\n";
     }
@@ -305,7 +307,8 @@ int CRandomRunner::finish(int gameExitCode) {
                     std::to_string(static_cast<long>(m_options.maxSlopeKb)) + " KB a minute\n";
             passed = false;
         }
-        if (m_options.maxSpreadKb >= 0 && static_cast<double>(trend.spread) > m_options.maxSpreadKb) {
+        if (m_options.maxSpreadKb >= 0 &&
+            static_cast<double>(trend.spread) > m_options.maxSpreadKb) {
             text += "The memory spreads wider than the bound of " +
                     std::to_string(static_cast<long>(m_options.maxSpreadKb)) + " KB\n";
             passed = false;
@@ -317,8 +320,9 @@ int CRandomRunner::finish(int gameExitCode) {
     text += passed ? "Random run passed\n"
                    : "Random run FAILED: seed " + std::to_string(m_options.seed) + "\n";
     say(text);
-    if (!passed) std::fprintf(stderr, "Random run failed: seed %llu\n",
-                              static_cast<unsigned long long>(m_options.seed));
+    if (!passed)
+        std::fprintf(stderr, "Random run failed: seed %llu\n",
+                     static_cast<unsigned long long>(m_options.seed));
     return passed ? 0 : 1;
 }
 

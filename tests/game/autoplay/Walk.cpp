@@ -198,8 +198,7 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             step.kind = EStepKind::WaitTime;
             return true;
         }
-        return fail(error,
-                    "wait scene CLASS [dismissing CLASS] | wait minigame | wait time MS");
+        return fail(error, "wait scene CLASS [dismissing CLASS] | wait minigame | wait time MS");
     }
     if (k == "back") {
         if (w.size() != 2) return fail(error, "back CLASS");

@@ -669,8 +669,8 @@ SPlaythroughView CWalkRunner::viewOfGame() const {
 
 bool CWalkRunner::playthroughStep(const SWalkStep& step) {
     if (!m_playthrough)
-        m_playthrough = std::make_unique<CPlaythrough>(
-            SPlaythroughGoal{step.flag, step.number, step.name});
+        m_playthrough =
+            std::make_unique<CPlaythrough>(SPlaythroughGoal{step.flag, step.number, step.name});
     const SPlaythroughView view = viewOfGame();
     std::vector<std::string> lines;
     std::string error;
@@ -680,8 +680,8 @@ bool CWalkRunner::playthroughStep(const SWalkStep& step) {
     }
     if (lines.empty()) {
         m_playthrough.reset();
-        say("Walk \"" + m_walk.name + "\": the playthrough has reached its goal on " +
-            view.scene + "\n");
+        say("Walk \"" + m_walk.name + "\": the playthrough has reached its goal on " + view.scene +
+            "\n");
         return true;
     }
     std::vector<SWalkStep> steps;
@@ -937,6 +937,9 @@ bool CWalkRunner::checkShot(const SWalkStep& step, CImage* image, std::string& w
         rectf rect;
         if (!m_tree.regionRect(region, rect, why)) return false;
         const double share = whiteShareInside(*image, rect);
+        say("Walk \"" + m_walk.name + "\": shot " + std::to_string(m_shotCount) +
+            " is near white over " + std::to_string(static_cast<int>(share * 100.0)) + "% of " +
+            rectText(rect) + "\n");
         if (share * 100.0 < percent) {
             why = "The shot is near white over " + std::to_string(static_cast<int>(share * 100.0)) +
                   "% of " + rectText(rect) + ", less than " + std::to_string(percent) + "%";

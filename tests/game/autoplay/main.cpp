@@ -116,9 +116,7 @@ SWalkProfile randomRunProfile() {
 #ifdef BRASQUEL_AUTOPLAY_SANITIZED
 // The seed of the random run, printed when a sanitizer ends the process.
 unsigned long long g_randomSeed = 0;
-void printSeedOnDeath() {
-    std::fprintf(stderr, "Random run failed: seed %llu\n", g_randomSeed);
-}
+void printSeedOnDeath() { std::fprintf(stderr, "Random run failed: seed %llu\n", g_randomSeed); }
 #endif
 
 bool toNumber(const std::string& text, unsigned long long& value) {
@@ -212,7 +210,8 @@ int main(int argc, char** argv) {
         walk.profile = randomRunProfile();
         if (!seedGiven)
             randomOptions.seed = static_cast<unsigned long long>(
-                std::chrono::system_clock::now().time_since_epoch().count()) % 1000000007ull;
+                                     std::chrono::system_clock::now().time_since_epoch().count()) %
+                                 1000000007ull;
     } else if (!loadWalk(walkPath, walk, error)) {
         std::fprintf(stderr, "brasquel_autoplay: %s\n", error.c_str());
         return 2;
@@ -264,10 +263,10 @@ int main(int argc, char** argv) {
         player->installLog();
         platform::CSingleInstanceGuard guard(
             ("Brasquel Autoplay " + std::to_string(getpid())).c_str());
-        const int exitCode = runGame(guard.hasFailed() ? nullptr : &guard, nullptr,
-                                     [&](GApplication& application) {
-                                         player->attach(device, application.getSceneManager());
-                                     });
+        const int exitCode =
+            runGame(guard.hasFailed() ? nullptr : &guard, nullptr, [&](GApplication& application) {
+                player->attach(device, application.getSceneManager());
+            });
         player->detach();
         const int result = player->finish(exitCode);
         player = nullptr;

@@ -187,14 +187,14 @@ TEST(MainMenu, LeavingLeavesTheMenuInPlaceWhateverItsOtherSlides) {
         part->addState(animatorWith(slideBackIn.getName().c_str(),
                                     {positionAnimation({{0, -1024.0f}, {280, 0.0f}}).get()})
                            .get());
-        part->addState(animatorWith(other.state,
-                                    {positionAnimation({{0, other.from}, {280, other.to}}).get()})
-                           .get());
+        part->addState(
+            animatorWith(other.state, {positionAnimation({{0, other.from}, {280, other.to}}).get()})
+                .get());
         world.show(menu.get());
         enter(menu.get(), nullptr);
         KindScene question(GameNodeTypeQuitConfirmationScene);
-        EXPECT_TRUE(
-            menu->onEvent(makeEvent<CEventNodeSceneSwitchBegin>(menu.get(), &question, true).get()));
+        EXPECT_TRUE(menu->onEvent(
+            makeEvent<CEventNodeSceneSwitchBegin>(menu.get(), &question, true).get()));
         EXPECT_TRUE(part->isVisible());
         EXPECT_EQ(part->getPosition().X, 0.0f);
         world.step(1000);
