@@ -214,7 +214,7 @@ void GMainMenuScene::startNewGame() {
 }
 
 bool GMainMenuScene::onNodePressed(CEvent* event) {
-    GBaseSceneNode::onNodePressed(event);
+    if (GBaseSceneNode::onNodePressed(event)) return true;
     BaseNode* control = static_cast<CEventNodeOneNode*>(event)->getNode();
     if (!control) return false;
     const stringc& name = control->getNodeName();

@@ -322,6 +322,36 @@ TEST(MainMenu, AnOpenedScreenComesOverTheMenu) {
     EXPECT_TRUE(refusals(logs).empty());
 }
 
+// Two buttons clicked in quick succession: the second press ends after the first has opened
+// its screen over the menu. The menu, left, does not act on it: no second screen, nothing asked
+// of the loading screen; back on top, its buttons act again.
+TEST(MainMenu, APressEndingAfterAnotherOpenedAScreenDoesNothing) {
+    MainMenuWorld world;
+    ActivePlayer player(L"Ada", -1);
+    player.profile()->setInt(ProfileKeyLevelIndex, 7);
+    world.write("scenes/CreditsScene.oscn",
+                "<SceneNode Type=\"SceneNode\"><Properties><string Name=\"Name\" "
+                "Value=\"Credits\"/></Properties></SceneNode>");
+    CRefPtr<GMainMenuScene> menu = world.makeMenu();
+    world.show(menu.get());
+    LogCapture logs;
+    EXPECT_TRUE(press(menu.get(), "CreditsButton"));
+    EXPECT_TRUE(press(menu.get(), "NewGameButton"));
+    world.step(1000);
+    ASSERT_NE(world.manager->getCurrentScene(), nullptr);
+    EXPECT_EQ(std::string(world.manager->getCurrentScene()->getNodeName().c_str()), "Credits");
+    EXPECT_TRUE(refusals(logs).empty());
+    EXPECT_EQ(player.profile()->getInt(ProfileKeyLevelIndex), 7);  // New game did nothing
+    ASSERT_TRUE(world.manager->getCurrentScene()->goBack());
+    world.step(1000);
+    ASSERT_EQ(world.manager->getCurrentScene(), menu.get());
+    EXPECT_TRUE(press(menu.get(), "NewGameButton"));
+    EXPECT_EQ(player.profile()->getInt(ProfileKeyLevelIndex), 0);
+    EXPECT_EQ(
+        refusals(logs),
+        (std::vector<std::string>{"Unable to load scene file|scenes/LoadingLevelScene.oscn"}));
+}
+
 TEST(MainMenu, WithoutAPlayerTheEntryAsksForOneTwice) {
     MainMenuWorld world;
     ASSERT_EQ(CProfileManager::instance().getActiveProfile(), nullptr);

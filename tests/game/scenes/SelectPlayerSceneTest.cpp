@@ -207,10 +207,12 @@ TEST(SelectPlayer, DeleteWhileTheScreenMovesAsksNothingQuietly) {
     // Settled: the question shows.
     EXPECT_TRUE(press(scene.get(), scene->getDeletePlayerButton()));
     world.step(1000);
-    ASSERT_NE(world.manager->getCurrentScene(), nullptr);
-    EXPECT_TRUE(world.manager->getCurrentScene()->isKindOf(NodeTypeMessageBox));
-    answer(scene.get(), 1);
+    auto* box = dynamic_cast<MessageBoxNode*>(world.manager->getCurrentScene());
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->onEvent(makeEvent<CEventNodePressed>(box->getButton(1)).get()));  // "%No%"
     world.step(1000);
+    ASSERT_EQ(world.manager->getCurrentScene(), scene.get());
+    EXPECT_EQ(players.profiles().getProfileCount(), 2u);
 
     // Without the box's template the question is refused with a warning.
     world.templates->clear();
