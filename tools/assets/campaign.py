@@ -270,7 +270,8 @@ def parse_objective(goal, where):
 def objective_attributes(objective):
     """The element's attributes in file order, as (name, value) pairs."""
     pairs = [("Type", objective["Type"])]
-    pairs += [(name, objective[name]) for name in OBJECTIVE_ATTRIBUTES if name in objective]
+    pairs += [(name, objective[name]) for name in OBJECTIVE_ATTRIBUTES
+              if name in objective and objective[name] != []]
     return pairs
 
 
@@ -403,18 +404,19 @@ def check_town(town, where):
         raise DescriptionError("%s: a town needs a road" % where)
 
 
-def layout_path(name):
-    return os.path.join(REPO, LAYOUTS, name + ".toml")
+def layout_path(name, folder=None):
+    return os.path.join(folder or os.path.join(REPO, LAYOUTS), name + ".toml")
 
 
 def layout_files():
     return sorted(glob.glob(os.path.join(REPO, LAYOUTS, "*.toml")))
 
 
-def load_layout(name, where):
+def load_layout(name, where, folder=None):
+    """A town layout by name, from the campaign's layouts (or another folder's)."""
     if not isinstance(name, str) or not _KEY.match(name):
         raise DescriptionError("%s: the layout is a name, not %r" % (where, name))
-    path = layout_path(name)
+    path = layout_path(name, folder)
     if not os.path.exists(path):
         raise DescriptionError("%s: no layout %s (%s)" % (where, name, _where(path)))
     town = load_toml(path)
@@ -590,9 +592,10 @@ def _objectives(description, number, lot_names, where):
     return objectives
 
 
-def level(path):
+def level(path, layouts=None):
     """The merged level of a description: the description's keys, its layout's town and what
-    follows from the level's number. Refuses (DescriptionError) what the game could not use."""
+    follows from the level's number. Refuses (DescriptionError) what the game could not use.
+    The layout comes from the campaign's layouts unless another folder is given."""
     where = _where(path)
     number = number_of(path, where)
     description = load_toml(path)
@@ -602,7 +605,7 @@ def level(path):
             raise DescriptionError("%s: no %s" % (where, key))
     if not isinstance(description["description"], str) or not description["description"].strip():
         raise DescriptionError("%s: the description is an English text" % where)
-    town = load_layout(description["layout"], where)
+    town = load_layout(description["layout"], where, layouts)
     allowed = _strings(description["allowed"], "%s: allowed" % where)
     _types(";".join(allowed), "%s: allowed" % where)
     day = description.get("DayLength", 60)

@@ -149,14 +149,17 @@ def check_ownership(made):
                     % (where, objective["goal"], number, type_name, made["number"]))
 
 
-def check_tutorial(made):
-    """Refuses a level that lacks a lot, a type or an offer its tutorial's steps need."""
+def check_tutorial(made, data=None):
+    """Refuses a level that lacks a lot, a type or an offer its tutorial's steps need (the
+    level's committed step file, or the given bytes of one)."""
     path = TUTORIAL % made["number"]
-    full = os.path.join(REPO, ASSETS, path)
-    if not os.path.exists(full):
-        return
-    with open(full, "rb") as source:
-        root = ET.fromstring(source.read())
+    if data is None:
+        full = os.path.join(REPO, ASSETS, path)
+        if not os.path.exists(full):
+            return
+        with open(full, "rb") as source:
+            data = source.read()
+    root = ET.fromstring(data)
     level = tutoriallint.Level.of(made["allowed"], {lot["type"] for lot in made["lots"]},
                                   [lot["name"] for lot in made["lots"]])
     problems = tutoriallint.level_problems(path, root, level)
@@ -292,16 +295,25 @@ def configuration_text(level):
             props.append((key, Prop("bool", level[key])))
     lines = ["<Level>"] + properties_element(props, 1) + ["\t<Objectives>"]
     for objective in level["objectives"]:
-        attributes = [(k, _attribute(v)) for k, v in campaign.objective_attributes(objective)]
-        lines.append("\t\t" + element("Objective", attributes))
+        lines.append("\t\t" + objective_element(objective))
     lines.append("\t</Objectives>")
     lines.append("\t<RandomEvents>")
     for request in level["requests"]:
-        attributes = [(k, _attribute(v)) for k, v in campaign.request_attributes(request)]
-        lines.append("\t\t" + element("Event", attributes))
+        lines.append("\t\t" + request_element(request))
     lines.append("\t</RandomEvents>")
     lines.append("</Level>")
     return "\n".join(lines) + "\n"
+
+
+def objective_element(objective):
+    """The "Objective" element of a parsed objective."""
+    return element("Objective", [(k, _attribute(v))
+                                 for k, v in campaign.objective_attributes(objective)])
+
+
+def request_element(request):
+    """The "Event" element of a parsed request."""
+    return element("Event", [(k, _attribute(v)) for k, v in campaign.request_attributes(request)])
 
 
 def _attribute(value):

@@ -83,11 +83,6 @@ def location_names():
     return names
 
 
-def location_of_upgrade(obligatory):
-    """The location that requires an upgrade of this ObligatoryLevel."""
-    return location_of_level(obligatory)
-
-
 def is_sold(upgrade, completed):
     """Whether the shop sells an upgrade to a player whose highest completed location is
     `completed` (-1: none): once as many regular levels as its Level are completed."""
@@ -125,17 +120,26 @@ def lowest_score(location, designed=None):
 
 
 def check_affordable(designed=None):
+    """The prices follow the scores: `check_required_affordable` and `check_sold_affordable`."""
+    designed = designed_scores() if designed is None else designed
+    check_required_affordable(designed)
+    check_sold_affordable(designed)
+
+
+def check_required_affordable(designed=None):
     """Walks the map: at each location the upgrades it requires are sold and paid for from the
     scores of the locations before it (levels at their Score, mini-games at their lowest) less
-    the prices of the upgrades bought so far. Then whoever plays the levels at their Score can
-    buy every upgrade as soon as it is sold: after n regular levels their scores (the mini-games
-    not counted) pay for every upgrade of Level n or less."""
+    the prices of the upgrades bought so far (the required ones)."""
     designed = designed_scores() if designed is None else designed
+    regular_levels = LOCATION_COUNT - len(MINI_GAMES)
+    for name, _, _, _, _, _, obligatory in UPGRADES:
+        assert obligatory is None or 1 <= obligatory <= regular_levels, \
+            "%s is required by level %s, which the map does not have" % (name, obligatory)
     points = 0
     for location in range(LOCATION_COUNT):
         for upgrade in UPGRADES:
             name, price, obligatory = upgrade[0], upgrade[2], upgrade[6]
-            if obligatory is None or location_of_upgrade(obligatory) != location:
+            if obligatory is None or location_of_level(obligatory) != location:
                 continue
             assert is_sold(upgrade, location - 1), \
                 "%s is not sold yet at location %d, which requires it" % (name, location)
@@ -143,6 +147,13 @@ def check_affordable(designed=None):
             assert points >= 0, "%s costs more than the scores earned before location %d" \
                 % (name, location)
         points += lowest_score(location, designed)
+
+
+def check_sold_affordable(designed=None):
+    """Whoever plays the levels at their Score can buy every upgrade as soon as it is sold: after
+    n regular levels their scores (the mini-games not counted) pay for every upgrade of Level n
+    or less."""
+    designed = designed_scores() if designed is None else designed
     regular = [loc for loc in range(LOCATION_COUNT) if loc not in MINI_GAMES]
     for n in range(1, len(regular) + 1):
         earned = sum(scores(loc, designed)[0] for loc in regular[:n])
