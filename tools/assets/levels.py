@@ -23,24 +23,15 @@ Descriptions: levels/campaign/levelNN.toml -> assets/levels/levelN/; levels/benc
 bench/levels/bench/ (the benchmark's level lives only beside the benchmark; its town is written
 in its description).
 """
-import glob
 import math
 import os
-import random
 import xml.etree.ElementTree as ET
 
-from PIL import Image, ImageDraw, ImageFilter
-
-from . import buildings, campaign, movertemplates, tutoriallint, upgrades
-from .art.kit import Palette
-from .common import ASSETS, PACKAGE, REPO, Output, element, fmt_float, stable_seed
+from . import buildings, campaign, leveldecor, movertemplates, tutoriallint, upgrades
+from .common import ASSETS, PACKAGE, REPO, Output, element, fmt_float
 from .registry import Module
 from .scene import Node, Prop, properties_element, scene_text
 
-try:
-    from . import leveldecor
-except ImportError:  # the decor of the towns is not there yet: the plain ground below
-    leveldecor = None
 
 DESCRIPTIONS = "tools/assets/levels"
 BENCH = os.path.join(PACKAGE, "levels", "bench.toml")
@@ -48,16 +39,11 @@ SCREEN = campaign.SCREEN
 LOT_SIZE = campaign.LOT_SIZE
 LOT_FRONT = (70, 40)
 LANE_OFFSET = 8.0
-ROAD_WIDTH = 2 * campaign.ROAD_MARGIN
-WALK_WIDTH = 14
 WALKER_SPREAD = 4.0
 BIRD_SPREAD = (0.02, 0.05)
 WALKER_RATE = (0.08, 0.16)
 TUTORIAL = "levels/level%d/Tutorial.xml"
-# The ground of each setting where the town decor does not draw it.
-SETTING_GROUNDS = {1: "grass", 2: "sand", 3: "autumn", 4: "snow"}
-BENCH_KEYS = {"name", "setting", "DayLength", "allowed", "start", "lots", "roads", "walkways",
-              "backdrop"}
+BENCH_KEYS = {"name", "setting", "DayLength", "allowed", "start", "lots", "roads", "walkways"}
 
 
 def campaign_files():
@@ -362,113 +348,9 @@ def scene(description):
                  ObjTemplate=Prop("string", movertemplates.BIRD_TEMPLATE),
                  Enabled=Prop("bool", True),
                  ObjectsPerSecRange=Prop("vector2d", BIRD_SPREAD)))
-    if leveldecor is not None:
-        for node in leveldecor.scene_nodes(description):
-            root.add(node)
+    for node in leveldecor.scene_nodes(description):
+        root.add(node)
     return root
-
-
-# --- The backdrop ---------------------------------------------------------------------------
-
-GROUNDS = {"grass": (Palette.GRASS, Palette.GRASS_SHADE), "autumn": (Palette.AUTUMN,
-                                                                    Palette.AUTUMN_SHADE),
-           "snow": (Palette.SNOW, Palette.SNOW_SHADE), "sand": (Palette.SAND, Palette.GRASS)}
-
-
-def _rgb(colour):
-    return tuple(int(round(c * 255)) if isinstance(c, float) else int(c) for c in colour[:3])
-
-
-def _line(draw, points, width, fill):
-    pts = [tuple(p) for p in points]
-    draw.line(pts, fill=fill, width=width, joint="curve")
-    r = width / 2.0
-    for x, y in (pts[0], pts[-1]):
-        draw.ellipse((x - r, y - r, x + r, y + r), fill=fill)
-
-
-def ground(level, folder):
-    """The level's ground picture: the town decor's, or the plain one below while the decor is
-    not there."""
-    if leveldecor is not None and hasattr(leveldecor, "ground"):
-        return leveldecor.ground(level)
-    return backdrop(level, folder)
-
-
-def backdrop(description, name):
-    rng = random.Random(stable_seed("level backdrop", name))
-    kind = description.get("backdrop", {}).get("ground",
-                                               SETTING_GROUNDS[description.get("setting", 1)])
-    ground, shade_colour = (_rgb(c) for c in GROUNDS[kind])
-    image = Image.new("RGB", SCREEN, ground)
-    draw = ImageDraw.Draw(image)
-    # mottled ground
-    for _ in range(260):
-        x, y = rng.uniform(0, SCREEN[0]), rng.uniform(0, SCREEN[1])
-        r = rng.uniform(14, 46)
-        draw.ellipse((x - r, y - r * 0.55, x + r, y + r * 0.55), fill=shade_colour)
-    image = image.filter(ImageFilter.GaussianBlur(10))
-    draw = ImageDraw.Draw(image)
-    kerb, road, marking = _rgb(Palette.KERB), _rgb(Palette.ROAD), _rgb(Palette.MARKING)
-    for walk in description.get("walkways", []):
-        _line(draw, walk["points"], WALK_WIDTH + 4, kerb)
-        _line(draw, walk["points"], WALK_WIDTH, (222, 206, 172))
-    for r in description["roads"]:
-        _line(draw, r["points"], ROAD_WIDTH + 8, kerb)
-    for r in description["roads"]:
-        _line(draw, r["points"], ROAD_WIDTH, road)
-    for r in description["roads"]:
-        pts = r["points"]
-        for i in range(len(pts) - 1):
-            (ax, ay), (bx, by) = pts[i], pts[i + 1]
-            length = math.hypot(bx - ax, by - ay)
-            steps = int(length // 36)
-            for s in range(steps):
-                t0, t1 = s / max(steps, 1), (s + 0.5) / max(steps, 1)
-                draw.line((ax + (bx - ax) * t0, ay + (by - ay) * t0,
-                           ax + (bx - ax) * t1, ay + (by - ay) * t1), fill=marking, width=3)
-    # drives from the roads to the lots
-    for lot in description["lots"]:
-        path = lot_path(description, lot)
-        _line(draw, path[-2:], 18, (196, 190, 180))
-        x, y = lot["position"]
-        draw.rounded_rectangle((x - 4, y - 4, x + LOT_SIZE[0] + 4, y + LOT_SIZE[1] + 4), 10,
-                               fill=(214, 200, 160))
-    # decor: trees and bushes where nothing else stands
-    decor = description.get("backdrop", {}).get("decor", 46)
-    blocked = []
-    for lot in description["lots"]:
-        x, y = lot["position"]
-        blocked.append((x - 30, y - 130, x + LOT_SIZE[0] + 30, y + LOT_SIZE[1] + 20))
-    placed = 0
-    tries = 0
-    while placed < decor and tries < decor * 40:
-        tries += 1
-        x, y = rng.uniform(10, SCREEN[0] - 10), rng.uniform(90, SCREEN[1] - 20)
-        if any(a <= x <= c and b <= y <= d for a, b, c, d in blocked):
-            continue
-        if _near_any(description, x, y):
-            continue
-        r = rng.uniform(9, 17)
-        draw.ellipse((x - r + 3, y - r * 0.4 + r * 0.9, x + r + 3, y + r * 0.4 + r * 0.9),
-                     fill=tuple(int(c * 0.75) for c in ground))
-        leaf = rng.choice([(86, 160, 70), (70, 140, 60), (104, 176, 82)])
-        draw.ellipse((x - r, y - r, x + r, y + r), fill=leaf, outline=(58, 42, 30), width=2)
-        draw.ellipse((x - r * 0.5, y - r * 0.7, x + r * 0.1, y - r * 0.1),
-                     fill=tuple(min(255, c + 30) for c in leaf))
-        blocked.append((x - r, y - r, x + r, y + r))
-        placed += 1
-    return image
-
-
-def _near_any(description, x, y):
-    for r in description["roads"]:
-        if _closest_on([tuple(p) for p in r["points"]], (x, y))[0] < ROAD_WIDTH / 2 + 22:
-            return True
-    for w in description.get("walkways", []):
-        if _closest_on([tuple(p) for p in w["points"]], (x, y))[0] < WALK_WIDTH / 2 + 18:
-            return True
-    return False
 
 
 # --- The module -----------------------------------------------------------------------------
@@ -506,7 +388,7 @@ def level_files(path):
     out.add_xml(folder + "/Level.oscn", scene_text(scene(level)))
     out.add_xml(folder + "/LevelConfiguration.xml", configuration_text(level))
     out.add_xml(folder + "/LevelPaths.xml", paths_text(level))
-    out.add_jpeg(folder + "/Backdrop.jpg", ground(level, folder))
+    out.add_jpeg(folder + "/Backdrop.jpg", leveldecor.ground(level))
     return out
 
 
