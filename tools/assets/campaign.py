@@ -531,7 +531,13 @@ def _start(description, where):
     if "money" not in start:
         raise DescriptionError("%s: the start needs its money" % where)
     for key, value in start.items():
-        if isinstance(value, bool) or not isinstance(value, (int, float)) or value < 0:
+        if isinstance(value, bool) or not isinstance(value, (int, float)):
+            raise DescriptionError("%s: start.%s is a number" % (where, key))
+        if key.startswith("IncomeBonus"):
+            # a bonus in percent: an unlucky lot's may be a loss, never all of its income
+            if value <= -100:
+                raise DescriptionError("%s: start.%s is a percentage above -100" % (where, key))
+        elif value < 0:
             raise DescriptionError("%s: start.%s is a number of 0 or more" % (where, key))
     if not isinstance(start.get("workers", 0), int):
         raise DescriptionError("%s: start.workers is a whole number" % where)
@@ -723,11 +729,28 @@ def _join(parts, word):
     return parts[0] if len(parts) == 1 else ", ".join(parts[:-1]) + " " + word + " " + parts[-1]
 
 
+def _groups(table, types):
+    """The types as phrases, the levels of one family together: ["level-2 or level-3 hostel",
+    "cafe"]; a family with all its levels listed is any of its buildings ("camping")."""
+    families = {}
+    for type_name in types:
+        family, level_in_family = family_of(type_name)
+        families.setdefault(family, []).append(level_in_family)
+    phrases = []
+    for family, found in families.items():
+        name = _display(table, family)
+        if None in found or len(set(found)) == HOTEL_LEVELS:
+            phrases.append(name)
+        else:
+            phrases.append("%s %s" % (_join(["level-%d" % n for n in found], "or"), name))
+    return phrases
+
+
 def _counted(table, types, count):
-    """ "a cafe", "3 level-1 campings or cafes", "2 buildings"."""
+    """ "a cafe", "3 level-1 campings or cafes", "2 level-2 or level-3 hostels", "2 buildings"."""
     if not types:
         return "a building" if count == 1 else "%d buildings" % count
-    names = [_type_name(table, t) for t in types]
+    names = _groups(table, types)
     if count == 1:
         return _join([_article(n) for n in names], "or")
     return "%d %s" % (count, _join([_plural(n) for n in names], "or"))
@@ -781,9 +804,14 @@ def objective_english(objective, table):
                  "repaired": "Repair", "cleaned": "Clean"}
         return "%s %s%s" % (verbs[action], _counted(table, types, count), places)
     if kind == "HaveConcurrentFeatures":
-        pairs = ["%s at %s" % (_feature_name(table, t, n + 1), _article(_type_name(table, t)))
-                 for t, n in zip(types, objective["FeatureIndices"])]
-        return "Run at the same time: %s" % _join(pairs, "and")
+        pairs = {}
+        for pair in zip(types, objective["FeatureIndices"]):
+            pairs[pair] = pairs.get(pair, 0) + 1
+        phrases = ["%s at %s" % (_feature_name(table, t, n + 1), _counted(table, [t], times))
+                   for (t, n), times in pairs.items()]
+        if len(types) == 1:
+            return "Run %s" % phrases[0]
+        return "Run at the same time: %s" % _join(phrases, "and")
     raise DescriptionError("objectives of the kind %s show the game's own text" % kind)
 
 

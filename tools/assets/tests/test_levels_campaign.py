@@ -55,7 +55,7 @@ requests = {requests}
 {extra}
 [start]
 money = 50000
-"""
+{start}"""
 
 
 def element_of(line):
@@ -73,11 +73,11 @@ class Town:
             f.write(TOWN)
 
     def write(self, number, allowed=("Camping1", "Cafe"), objectives=(), requests=(),
-              extra=""):
+              extra="", start=""):
         path = os.path.join(self.folder, "level%02d.toml" % number)
         with open(path, "w") as f:
             f.write(DESCRIPTION.format(allowed=_toml(allowed), objectives=_toml(objectives),
-                                       requests=_toml(requests), extra=extra))
+                                       requests=_toml(requests), extra=extra, start=start))
         return path
 
     def level(self, number, **kwargs):
@@ -239,6 +239,17 @@ class DescriptionTest(unittest.TestCase):
                               for p in walk.findall("p")],
                              [tuple(map(float, p)) for p in way["points"]])
 
+    def test_the_start_values_and_a_loss_for_unlucky_lots(self):
+        made = self.town.level(3, start="materials = 80\nworkers = 2\nIncomeBonus1 = 20\n"
+                                        "IncomeBonus2 = -15\n")
+        values = lint._properties_of(self.configuration(made))
+        self.assertEqual({k: values[k] for k in ("InitMoney", "InitMaterialsCount",
+                                                  "InitWorkersCount", "IncomeBonus1",
+                                                  "IncomeBonus2")},
+                         {"InitMoney": "50000.000000", "InitMaterialsCount": "80.000000",
+                          "InitWorkersCount": "2", "IncomeBonus1": "20.000000",
+                          "IncomeBonus2": "-15.000000"})
+
     def test_lot_overrides_and_dropped_lots(self):
         made = self.town.level(3, extra='drop = ["C"]\n[lots.A]\ntype = "Cafe"\nowned = true\n'
                                          'luckiness = -1\n')
@@ -268,6 +279,9 @@ class DescriptionTest(unittest.TestCase):
             ("an expert score below the score",
              dict(extra="Score = 300\nExpertScore = 200\nTime = 60\n"), "below ExpertScore"),
             ("an unknown decor effect", dict(extra='decor = ["rain"]\n'), "rain"),
+            ("negative materials", dict(start="materials = -5\n"), "start.materials"),
+            ("an income bonus taking all the income", dict(start="IncomeBonus2 = -100\n"),
+             "above -100"),
             ("lake waves without water", dict(extra='decor = ["lake"]\n'), "water"),
         ]
         for label, changes, expected in cases:
@@ -396,6 +410,13 @@ class LevelTextsTest(unittest.TestCase):
             ("history feature1 any x5", "Use building features 5 times"),
             ("features Cafe:1 CityMall:1",
              'Run at the same time: "Happy hour" at a cafe and "Big sale" at a city mall'),
+            ("features Cafe:1 CityMall:1 Cafe:1",
+             'Run at the same time: "Happy hour" at 2 cafes and "Big sale" at a city mall'),
+            ("features TruckStation:1", 'Run "Express delivery" at a truck station'),
+            # the levels of a family go together; all of them are any of its buildings
+            ("have Camping1;Camping2 x3", "Own 3 level-1 or level-2 campings"),
+            ("have Hostel2;Hostel3;Cafe x1", "Own a level-2 or level-3 hostel or a cafe"),
+            ("history demolished Camping1;Camping2;Camping3 x2", "Demolish 2 campings"),
         ]
         for goal, english in cases:
             with self.subTest(goal):
