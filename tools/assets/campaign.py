@@ -31,7 +31,7 @@ import re
 import tomllib
 
 from .buildingnames import HOTEL_FAMILIES, HOTEL_LEVELS, building_names
-from .common import PACKAGE, REPO
+from .common import REPO
 
 LAYOUTS = "tools/assets/levels/layouts"
 DESCRIPTIONS = "tools/assets/levels/campaign"

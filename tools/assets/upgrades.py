@@ -18,7 +18,7 @@ lowest score can buy every upgrade a location requires when they reach it, and i
 then; and whoever plays the levels at their Score can buy every upgrade as soon as it is sold.
 """
 from . import campaign
-from .buildingnames import HOTEL_FAMILIES, hotel_names
+from .buildingnames import hotel_names
 from .common import Output, asset, element, fmt_float
 from .minigames import description as minigames
 from .registry import Module

@@ -168,7 +168,8 @@ class ShortFormTest(unittest.TestCase):
         objectives = ["money", "money -5", "money 5x", "money 0", "income 12 000",
                       "have Castle x3", "have Camping1 3", "have Camping1 x0",
                       "have Camping1 x2 near Place1", "have Camping1;Camping1 x2",
-                      "have BuildingPlace x1", "each any x2", "each Cafe", "history painted Cafe x1",
+                      "have BuildingPlace x1", "each any x2", "each Cafe",
+                      "history painted Cafe x1",
                       "history built Cafe", "features Cafe", "features Cafe:0", "features",
                       "fly 3", "", 42]
         for goal in objectives:
