@@ -86,11 +86,13 @@ constexpr f32 LetterMoneyMin = 0.2f;
 constexpr f32 LetterMoneyMax = 1.0f;
 // The shortest game day, in seconds.
 constexpr s32 ShortestDay = 20;
-// How long each level runs after its start, in turns of the main loop, and how often a turn
-// draws a frame.
+// How long each level runs once its objectives window is closed, a turn of the main loop, and
+// how often a turn draws a frame.
 constexpr u32 TurnMs = 20;
 constexpr u32 RunMs = 3000;
 constexpr u32 DrawEveryTurns = 10;
+// How long the play screen may take to show its objectives window.
+constexpr u32 ObjectivesWaitMs = 3000;
 // The paths of the passing cars.
 constexpr const char* NeutralCarPaths = "NeutralCar";
 constexpr const char* TutorialFile = "Tutorial.xml";
@@ -191,7 +193,8 @@ struct CampaignWorld {
         const GIntroScene::SLoadStep* steps = GIntroScene::getLoadSteps();
         for (u32 i = 0; i < GIntroScene::StepCount; ++i) (intro.get()->*steps[i].run)();
         for (const auto& line : log.lines())
-            if (line.level >= LogWarning) preloaderProblems.push_back(line.text + " [" + line.hint + "]");
+            if (line.level >= LogWarning)
+                preloaderProblems.push_back(line.text + " [" + line.hint + "]");
     }
 
     ~CampaignWorld() {
@@ -231,7 +234,8 @@ struct CampaignWorld {
                          ? static_cast<BaseNode*>(scene.get())
                          : nullptr;
         if (!node || !node->isKindOf(GameNodeTypeGameLevelScene)) {
-            problems.push_back("its scene does not load as a level scene");
+            problems.push_back(std::string("its ") + GLoadingLevelScene::LevelSceneFile +
+                               " does not load as a level scene");
         } else {
             out.level = CRefPtr<GGameLevelScene>(static_cast<GGameLevelScene*>(node));
         }
@@ -245,8 +249,7 @@ struct CampaignWorld {
         if (out.level && play) {
             if (play->loadLevel(stringc(folder.c_str()), out.level.get())) {
                 out.screen = CRefPtr<SceneNode>(screen);
-                menus->setScene(screen);
-                for (u32 turn = 0; turn * TurnMs < RunMs; ++turn) step(turn % DrawEveryTurns == 0);
+                run(out, problems);
             } else {
                 problems.push_back("the play screen does not start it");
             }
@@ -257,6 +260,34 @@ struct CampaignWorld {
                 problems.push_back("logged \"" + line.text + "\" [" + line.hint + "]");
         }
         return out;
+    }
+
+    // The play screen shown; its objectives window closed as the player closes it; the level
+    // played on.
+    void run(const SStartedLevel& started, std::vector<std::string>& problems) {
+        menus->setScene(started.screen.get());
+        u32 turn = 0;
+        SceneNode* shown = nullptr;
+        for (; turn * TurnMs < ObjectivesWaitMs && !shown; ++turn) {
+            step(turn % DrawEveryTurns == 0);
+            SceneNode* current = menus->getCurrentScene();
+            if (current && current->isKindOf(GameNodeTypeLevelObjectivesScene)) shown = current;
+        }
+        if (!shown) {
+            problems.push_back("its objectives window does not show");
+            return;
+        }
+        CRefPtr<SceneNode> objectives(shown);
+        for (; turn * TurnMs < ObjectivesWaitMs && menus->isInTransition(shown); ++turn)
+            step(turn % DrawEveryTurns == 0);
+        const s32 before = started.level->getLevelTime();
+        if (!objectives->goBack(0)) {
+            problems.push_back("its objectives window does not close");
+            return;
+        }
+        for (turn = 0; turn * TurnMs < RunMs; ++turn) step(turn % DrawEveryTurns == 0);
+        if (started.level->getLevelTime() - before < static_cast<s32>(RunMs / 2))
+            problems.push_back("its clock does not run after the objectives window");
     }
 
     // Takes the started level off both scene managers again.
@@ -289,7 +320,8 @@ struct CampaignWorld {
             const fs::path source = AssetsDir / "levels" / from / file;
             if (!fs::exists(source)) continue;
             std::ifstream in(source, std::ios::binary);
-            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            std::string bytes((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
             edit(file, bytes);
             std::ofstream(target / file, std::ios::binary) << bytes;
         }
@@ -298,7 +330,8 @@ struct CampaignWorld {
 
     LogCapture log;
     CursorDevice device;
-    fs::path copies = fs::temp_directory_path() / ("brasquel-campaign-" + std::to_string(::getpid()));
+    fs::path copies =
+        fs::temp_directory_path() / ("brasquel-campaign-" + std::to_string(::getpid()));
     CFileSystem* files = nullptr;
     CRefPtr<SilentAudioDriver> audio;
     CContentProcessorsManager* processors = nullptr;
@@ -381,7 +414,8 @@ private:
         bool listed = false;
         for (u32 i = 0; i < m_configuration->AvailableBuildingsForBuild.size(); ++i)
             listed |= m_configuration->AvailableBuildingsForBuild[i] == type;
-        if (!listed) fault(what + " needs " + nameText(type) + ", which it does not offer for building");
+        if (!listed)
+            fault(what + " needs " + nameText(type) + ", which it does not offer for building");
         if (!m_upgrades->isBuildingAllowed(type))
             fault(what + " needs " + nameText(type) + ", which the owned upgrades do not allow");
     }
@@ -401,7 +435,8 @@ private:
         if (!reader) return 0;
         u32 count = 0;
         while (reader->read())
-            if (reader->getNodeType() == XmlNodeElement && reader->getNodeName() == stringw(element))
+            if (reader->getNodeType() == XmlNodeElement &&
+                reader->getNodeName() == stringw(element))
                 ++count;
         reader->drop();
         return count;
@@ -424,7 +459,8 @@ private:
             const vector3df& at = lot->getPosition();
             const vector3df& size = lot->getBounds();
             const SRect rect{name, at.X, at.Y, at.X + size.X, at.Y + size.Y};
-            if (rect.x0 < 0.0f || rect.y0 < 0.0f || rect.x1 > ScreenWidth || rect.y1 > PlayfieldBottom)
+            if (rect.x0 < 0.0f || rect.y0 < 0.0f || rect.x1 > ScreenWidth ||
+                rect.y1 > PlayfieldBottom)
                 fault("lot " + name + " (" + number(rect.x0) + ", " + number(rect.y0) + " to " +
                       number(rect.x1) + ", " + number(rect.y1) + ") is not on the playfield");
             for (const SRect& other : rects)
@@ -440,7 +476,8 @@ private:
     void checkConfiguration() {
         const GLevelConfiguration& c = *m_configuration;
         const std::string name = std::to_string(m_level);
-        if (narrow(c.Name) != name) fault("its Name is \"" + narrow(c.Name) + "\", not \"" + name + "\"");
+        if (narrow(c.Name) != name)
+            fault("its Name is \"" + narrow(c.Name) + "\", not \"" + name + "\"");
         const std::vector<std::string> unlocks =
             m_level < CampaignLevelCount ? std::vector<std::string>{std::to_string(m_level + 1)}
                                          : std::vector<std::string>{};
@@ -484,7 +521,8 @@ private:
         for (u32 i = 0; i < list.size(); ++i) {
             GLevelObjective* objective = list.get(i);
             const std::string what = "objective " + std::to_string(i + 1) + " (" +
-                                     narrow(GLevelObjective::typeNameOf(objective->getKind())) + ")";
+                                     narrow(GLevelObjective::typeNameOf(objective->getKind())) +
+                                     ")";
             // Each kind: the types it needs, and whether it needs each of them or one of them.
             const array<CNameId>* types = nullptr;
             switch (objective->getKind()) {
@@ -522,7 +560,8 @@ private:
                     if (o->BuildingTypes.size() == 0 ||
                         o->BuildingTypes.size() != o->FeatureIndices.size())
                         fault(what + " does not pair each type with a feature");
-                    for (u32 t = 0; t < o->BuildingTypes.size() && t < o->FeatureIndices.size(); ++t)
+                    for (u32 t = 0; t < o->BuildingTypes.size() && t < o->FeatureIndices.size();
+                         ++t)
                         expectFeature(o->BuildingTypes[t], o->FeatureIndices[t], what);
                     break;
                 }
@@ -593,17 +632,16 @@ private:
         return true;
     }
     void checkRequestNames(GRandomEventRequest* request, const std::string& what) {
-        static_cast<void>(
-            requestNames<OneTimeSellBuildingRequest>(request, what) ||
-            requestNames<RegularSellBuildingRequest>(request, what) ||
-            requestNames<OneTimeBrokenBuildingRequest>(request, what) ||
-            requestNames<RegularBrokenBuildingRequest>(request, what) ||
-            requestNames<OneTimeDirtyBuildingRequest>(request, what) ||
-            requestNames<RegularDirtyBuildingRequest>(request, what) ||
-            requestNames<OneTimeCafeBuildingRequest>(request, what) ||
-            requestNames<RegularCafeBuildingRequest>(request, what) ||
-            requestNames<OneTimeLetterRequest>(request, what) ||
-            requestNames<RegularLetterRequest>(request, what));
+        static_cast<void>(requestNames<OneTimeSellBuildingRequest>(request, what) ||
+                          requestNames<RegularSellBuildingRequest>(request, what) ||
+                          requestNames<OneTimeBrokenBuildingRequest>(request, what) ||
+                          requestNames<RegularBrokenBuildingRequest>(request, what) ||
+                          requestNames<OneTimeDirtyBuildingRequest>(request, what) ||
+                          requestNames<RegularDirtyBuildingRequest>(request, what) ||
+                          requestNames<OneTimeCafeBuildingRequest>(request, what) ||
+                          requestNames<RegularCafeBuildingRequest>(request, what) ||
+                          requestNames<OneTimeLetterRequest>(request, what) ||
+                          requestNames<RegularLetterRequest>(request, what));
     }
 
     // The tutorial's steps name types the level has (offered or standing) and its lots.
@@ -618,7 +656,8 @@ private:
         const auto inLevel = [&](const array<CNameId>& types, const std::string& what) {
             for (u32 i = 0; i < types.size(); ++i)
                 if (!knownType(types[i]) || !m_offered.count(types[i].getId()))
-                    fault(what + " names " + nameText(types[i]) + ", a type the level does not have");
+                    fault(what + " names " + nameText(types[i]) +
+                          ", a type the level does not have");
         };
         for (u32 s = 0; s < steps.size(); ++s)
             for (u32 a = 0; a < steps[s]->Actions.size(); ++a) {
@@ -687,14 +726,14 @@ private:
             const std::string what = "passing-car path " + std::to_string(i + 1);
             expectOnScreen(path, what);
             if (path.Cars.empty()) fault(what + " has no cars");
+            const TemplateCollectionNode* templates = m_world.levelTemplates();
             for (const CNameId& car : path.Cars)
-                if (!m_world.levelTemplates()->findTemplate(car.getId()))
+                if (!templates || !templates->findTemplate(car.getId()))
                     fault(what + " names the car " + nameText(car) + ", which has no template");
             if (path.Time[0] > path.Time[1] || path.Time[1] <= 0)
                 fault(what + " has no time range");
         }
-        if (paths->getCarGroupCount() != groups)
-            fault("a group of car paths names no lot");
+        if (paths->getCarGroupCount() != groups) fault("a group of car paths names no lot");
         const GLevelPaths::PathList& walks = paths->getPedestrianPaths();
         for (size_t i = 0; i < walks.size(); ++i)
             expectOnScreen(*walks[i], "walkway " + std::to_string(i + 1));
@@ -708,8 +747,10 @@ private:
             return;
         }
         if (entry->Score <= 0 || entry->Score >= entry->ExpertScore)
-            fault("its Score " + std::to_string(entry->Score) + " is not above 0 and below its "
-                  "ExpertScore " + std::to_string(entry->ExpertScore));
+            fault("its Score " + std::to_string(entry->Score) +
+                  " is not above 0 and below its "
+                  "ExpertScore " +
+                  std::to_string(entry->ExpertScore));
         if (entry->Time <= 0) fault("its Time is not above 0");
     }
 
@@ -759,8 +800,9 @@ std::vector<std::string> lintLevel(CampaignWorld& world, const std::string& fold
 }
 
 bool anyContains(const std::vector<std::string>& lines, const std::string& part) {
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const std::string& line) { return line.find(part) != std::string::npos; });
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find(part) != std::string::npos;
+    });
 }
 
 }  // namespace
@@ -823,8 +865,8 @@ struct SBrokenCopy {
 
 const SBrokenCopy BrokenCopies[] = {
     {"unchanged", "", "", "", ""},
-    {"a lot moved below the playfield", "Level.oscn", "200.000000;532.000000", "200.000000;600.000000",
-     "lot Place5 (200, 600 to 335, 660) is not on the playfield"},
+    {"a lot moved below the playfield", "Level.oscn", "200.000000;532.000000",
+     "200.000000;600.000000", "lot Place5 (200, 600 to 335, 660) is not on the playfield"},
     {"a lot over another", "Level.oscn", "300.000000;292.000000", "240.000000;300.000000",
      "lots Place1 and Place2 are closer than 10 px"},
     {"two lots of one name", "Level.oscn", "Value=\"Place6\"", "Value=\"Place5\"",
@@ -858,9 +900,8 @@ const SBrokenCopy BrokenCopies[] = {
      "<RandomEvents><Event Type=\"RegularBrokenBuildingRequest\" PeriodRange=\"30000;60000\" "
      "PlaceNames=\"Place9\" />",
      "request 1 names the missing lot Place9"},
-    {"a tutorial step on a type the level lacks", "Tutorial.xml",
-     "Buildings=\"Camping1\"", "Buildings=\"AquaPark\"",
-     "names AquaPark, a type the level does not have"},
+    {"a tutorial step on a type the level lacks", "Tutorial.xml", "Buildings=\"Camping1\"",
+     "Buildings=\"AquaPark\"", "names AquaPark, a type the level does not have"},
 };
 
 TEST(CampaignLevels, BrokenCopiesOfTheFirstLevelReportTheirFault) {
@@ -869,15 +910,15 @@ TEST(CampaignLevels, BrokenCopiesOfTheFirstLevelReportTheirFault) {
     for (const SBrokenCopy& broken : BrokenCopies) {
         SCOPED_TRACE(broken.label);
         bool edited = std::string(broken.from).empty();
-        const std::string folder = g_world->copyLevel(
-            "level1", "brokencopy" + std::to_string(++copy),
-            [&](const std::string& file, std::string& bytes) {
-                if (file != broken.file) return;
-                const size_t at = bytes.find(broken.from);
-                if (at == std::string::npos) return;
-                bytes.replace(at, std::string(broken.from).size(), broken.to);
-                edited = true;
-            });
+        const std::string folder =
+            g_world->copyLevel("level1", "brokencopy" + std::to_string(++copy),
+                               [&](const std::string& file, std::string& bytes) {
+                                   if (file != broken.file) return;
+                                   const size_t at = bytes.find(broken.from);
+                                   if (at == std::string::npos) return;
+                                   bytes.replace(at, std::string(broken.from).size(), broken.to);
+                                   edited = true;
+                               });
         ASSERT_TRUE(edited) << "the copy's " << broken.file << " lacks " << broken.from;
         const std::vector<std::string> problems = lintLevel(*g_world, folder, 1);
         if (std::string(broken.reported).empty()) {
