@@ -213,26 +213,34 @@ void GMapScene::buildLocationInfos() {
     }
     const array<CNameId> bought =
         profile ? parseNameIdList(profile->getString(ProfileKeyBoughtUpgrades)) : array<CNameId>();
-    UpgradesConfiguration* upgrades = s ? s->getUpgradesConfiguration() : nullptr;
+    placeObligatoryUpgrades(s ? s->getUpgradesConfiguration() : nullptr, bought, m_infos);
+}
+
+void GMapScene::placeObligatoryUpgrades(const UpgradesConfiguration* upgrades,
+                                        const array<CNameId>& bought,
+                                        std::vector<GMapLocationInfo>& infos) {
     if (!upgrades) return;
     for (const auto& entry : upgrades->getRecords()) {
         UpgradeRecord* record = entry.second.get();
         if (record->ObligatoryLevel < 1) continue;
         const s32 location = locationOfLevel(record->ObligatoryLevel);
-        if (location < 0 || static_cast<u32>(location) >= m_infos.size()) continue;
+        if (location < 0 || static_cast<u32>(location) >= infos.size()) continue;
         bool owned = false;
         for (u32 b = 0; b < bought.size(); ++b)
             if (bought[b] == record->Name) owned = true;
-        m_infos[location].ObligatoryUpgrades.push_back(record);
-        m_infos[location].ObligatoryBought.push_back(owned);
+        infos[location].ObligatoryUpgrades.push_back(record);
+        infos[location].ObligatoryBought.push_back(owned);
     }
 }
 
-bool GMapScene::isLocationPlayable(u32 index) const {
-    if (index >= m_infos.size()) return true;
-    for (bool owned : m_infos[index].ObligatoryBought)
+bool GMapScene::isPlayable(const GMapLocationInfo& info) {
+    for (bool owned : info.ObligatoryBought)
         if (!owned) return false;
     return true;
+}
+
+bool GMapScene::isLocationPlayable(u32 index) const {
+    return index >= m_infos.size() || isPlayable(m_infos[index]);
 }
 
 void GMapScene::refreshLocationButtons() {

@@ -17,6 +17,7 @@ namespace brasquel {
 class GMapLocationButton;
 class ITutorial;
 class UpgradeRecord;
+class UpgradesConfiguration;
 
 // What the map knows of one location, rebuilt on every entry.
 struct GMapLocationInfo {
@@ -89,6 +90,14 @@ public:
     void refreshLocationButtons();
     // A location without missing obligatory upgrades; an index past the infos is playable.
     bool isLocationPlayable(oskel::u32 index) const;
+    // Appends to the info of each location the upgrades of the table whose ObligatoryLevel lies
+    // on it (in the table's order), each with whether its name is among the bought ones; an
+    // ObligatoryLevel below 1 or past the last info ties an upgrade to none.
+    static void placeObligatoryUpgrades(const UpgradesConfiguration* upgrades,
+                                        const oskel::array<oskel::CNameId>& bought,
+                                        std::vector<GMapLocationInfo>& infos);
+    // Whether the map lets the location be played: every upgrade it requires is bought.
+    static bool isPlayable(const GMapLocationInfo& info);
     // Shows the location's hint (none: hides every hint).
     void showLevelHint(GMapLocationButton* location);
     // Places the hint at the location's position with the arrow and pivot that suit it there.

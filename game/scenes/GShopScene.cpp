@@ -49,15 +49,9 @@ GAchievementsProgress* tracker() {
     return services ? services->getAchievementsProgress() : nullptr;
 }
 
-// The control a two-node notice is about: the first node, else the second.
 // Regular levels lie on every location but every eighth, which holds a mini-game: the number of
-// regular levels on the locations up to the location index.
-s32 regularLevelsThrough(s32 location) { return location - (location + 1) / 8; }
-
-// Whether an upgrade of the level is on offer once the location is reached.
-bool offeredAt(const UpgradeRecord& upgrade, s32 location) {
-    return upgrade.Level - 1 <= regularLevelsThrough(location);
-}
+// regular levels on the locations before the location index.
+s32 regularLevelsBefore(s32 location) { return location - (location + 1) / 8; }
 
 bool contains(const std::vector<s32>& names, s32 name) {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -135,19 +129,37 @@ UpgradeRecord* GShopScene::findUpgrade(const GShopButton* button) const {
     return table->find(CNameId::fromId(button->getUpgradeName()));
 }
 
-std::vector<s32> GShopScene::getOwnedUpgrades() const {
-    std::vector<s32> owned;
-    CProfile* profile = activeProfile();
-    if (!profile) return owned;
+bool GShopScene::isOffered(const UpgradeRecord& upgrade, s32 location) {
+    return upgrade.Level - 1 <= regularLevelsBefore(location);
+}
+
+std::vector<s32> GShopScene::ownedUpgrades(const array<CNameId>& bought,
+                                           const UpgradesConfiguration* table) {
     // A name stored as bought may also be free (the developer key stores every upgrade): each
     // name counts once, for the points, the groups and the buttons alike.
-    const array<CNameId> bought = parseNameIdList(profile->getString(ProfileKeyBoughtUpgrades));
+    std::vector<s32> owned;
     for (u32 i = 0; i < bought.size(); ++i)
         if (!contains(owned, bought[i].getId())) owned.push_back(bought[i].getId());
-    if (UpgradesConfiguration* table = upgrades())
+    if (table)
         for (const auto& [name, record] : table->getRecords())
             if (record->Price == 0 && !contains(owned, name.getId())) owned.push_back(name.getId());
     return owned;
+}
+
+s32 GShopScene::pointsOf(const array<s32>& scores, const std::vector<s32>& owned,
+                         const UpgradesConfiguration* table) {
+    long long total = 0;
+    for (u32 i = 0; i < scores.size(); ++i) total += scores[i];
+    for (s32 name : owned)
+        if (const UpgradeRecord* upgrade = table ? table->find(CNameId::fromId(name)) : nullptr)
+            total -= upgrade->Price;
+    return clampToInt(total);
+}
+
+std::vector<s32> GShopScene::getOwnedUpgrades() const {
+    CProfile* profile = activeProfile();
+    if (!profile) return std::vector<s32>();
+    return ownedUpgrades(parseNameIdList(profile->getString(ProfileKeyBoughtUpgrades)), upgrades());
 }
 
 void GShopScene::refresh(bool forceSave) {
@@ -156,22 +168,15 @@ void GShopScene::refresh(bool forceSave) {
     CRefPtr<BaseNode> self(this);
     UpgradesConfiguration* table = upgrades();
 
-    long long total = 0;
-    const array<s32> scores = parseIntListNarrow(profile->getString(ProfileKeyScores));
-    for (u32 i = 0; i < scores.size(); ++i) total += scores[i];
     const s32 maxUnlocked = profile->getInt(ProfileKeyMaxUnlockedLevelIndex);
-
     const std::vector<s32> owned = getOwnedUpgrades();
-    long long spent = 0;
+    m_money = pointsOf(parseIntListNarrow(profile->getString(ProfileKeyScores)), owned, table);
     s32 counts[GroupCount] = {};
     for (s32 name : owned) {
-        UpgradeRecord* upgrade = table ? table->find(CNameId::fromId(name)) : nullptr;
-        if (!upgrade) continue;
-        spent += upgrade->Price;
+        if (!table || !table->find(CNameId::fromId(name))) continue;
         for (u32 g = 0; g < GroupCount; ++g)
             if (contains(groupNames(g), name)) ++counts[g];
     }
-    m_money = clampToInt(total - spent);
 
     CTextDictionary* texts = dictionary();
     if (m_scoreText && texts)
@@ -181,7 +186,7 @@ void GShopScene::refresh(bool forceSave) {
     for (GShopButton* button : m_buttons) {
         CRefPtr<BaseNode> keep(button);
         UpgradeRecord* upgrade = findUpgrade(button);
-        if (!upgrade || !offeredAt(*upgrade, maxUnlocked)) {
+        if (!upgrade || !isOffered(*upgrade, maxUnlocked)) {
             button->setBought(false);
             button->setPrice(0);
             button->setEnabled(false);
@@ -234,7 +239,7 @@ void GShopScene::updateHighlights() {
     for (GShopButton* button : m_buttons) {
         BaseNode* highlight = childOf(button, "ShopButtonHLNode");
         UpgradeRecord* upgrade = findUpgrade(button);
-        if (upgrade && offeredAt(*upgrade, location)) {
+        if (upgrade && isOffered(*upgrade, location)) {
             if (!highlight) highlight = m_highlightTemplate->clone(button, getSceneManager());
             if (!highlight) continue;
             highlight->setPosition(vector3df(0.0f, 0.0f, 10.0f));

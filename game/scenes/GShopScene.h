@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "engine/core/CNameTable.h"
 #include "engine/core/CRefPtr.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/scenes/GBaseSceneNode.h"
@@ -15,6 +16,7 @@ namespace brasquel {
 class GShopButton;
 class ITutorial;
 class UpgradeRecord;
+class UpgradesConfiguration;
 
 // The shop: sells the upgrades of the upgrades table for points. The points are never stored:
 // the sum of the player's best scores minus the prices of every upgrade owned (bought, or free).
@@ -72,6 +74,21 @@ public:
     // The upgrades the active player owns: the bought ones in stored order, then the free ones
     // in the table's order, each name once. Empty without an active profile.
     std::vector<oskel::s32> getOwnedUpgrades() const;
+
+    // Whether the upgrade is on offer at the location index (the highest completed location for
+    // the buttons, the current one for the highlights): when at least Level - 1 regular levels
+    // lie on the locations before it, every eighth location holding a mini-game. So with the
+    // highest completed location, at least Level regular levels are done.
+    static bool isOffered(const UpgradeRecord& upgrade, oskel::s32 location);
+    // The upgrades owned with the bought names: those in their order, then every free upgrade
+    // of the table in its order, each name once.
+    static std::vector<oskel::s32> ownedUpgrades(const oskel::array<oskel::CNameId>& bought,
+                                                 const UpgradesConfiguration* table);
+    // The points to spend: the sum of the scores less the prices of the owned upgrades that the
+    // table holds; below zero when the prices exceed the scores.
+    static oskel::s32 pointsOf(const oskel::array<oskel::s32>& scores,
+                               const std::vector<oskel::s32>& owned,
+                               const UpgradesConfiguration* table);
     // The upgrade names of an achievement group, and the achievement that counts them.
     static const std::vector<oskel::s32>& groupNames(oskel::u32 group);
     static oskel::u32 groupAchievement(oskel::u32 group);

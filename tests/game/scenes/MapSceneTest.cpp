@@ -201,6 +201,37 @@ TEST(MapScene, ObligatoryUpgradesLieOnTheirLevelsLocations) {
     EXPECT_FALSE(map->isLocationPlayable(8));
 }
 
+// The map's rule for its infos by itself: where each required upgrade lies, whether it is
+// bought, and whether a location may be played.
+TEST(MapScene, TheRequiredUpgradesAndThePlayableRuleByThemselves) {
+    MapSceneWorld world;
+    world.setUpgrades({{"Eight", 8}, {"Two", 2}, {"AlsoTwo", 2}, {"None", 0}, {"Far", 40}});
+    std::vector<GMapLocationInfo> infos(10);
+    GMapScene::placeObligatoryUpgrades(world.services.upgrades.get(),
+                                       parseNameIdList("AlsoTwo;Eight;Far"), infos);
+    std::vector<std::string> placed;
+    for (u32 i = 0; i < infos.size(); ++i) {
+        ASSERT_EQ(infos[i].ObligatoryUpgrades.size(), infos[i].ObligatoryBought.size());
+        for (u32 n = 0; n < infos[i].ObligatoryUpgrades.size(); ++n)
+            placed.push_back(std::to_string(i) + " " +
+                             infos[i].ObligatoryUpgrades[n]->Name.getName().c_str() +
+                             (infos[i].ObligatoryBought[n] ? " bought" : ""));
+    }
+    std::sort(placed.begin(), placed.end());
+    EXPECT_EQ(placed, (std::vector<std::string>{"1 AlsoTwo bought", "1 Two", "8 Eight bought"}));
+    const bool playable[] = {true, false, true, true, true, true, true, true, true, true};
+    for (u32 i = 0; i < infos.size(); ++i)
+        EXPECT_EQ(GMapScene::isPlayable(infos[i]), playable[i]) << i;
+
+    // Without a table nothing is required anywhere.
+    std::vector<GMapLocationInfo> none(10);
+    GMapScene::placeObligatoryUpgrades(nullptr, parseNameIdList("Two"), none);
+    for (const GMapLocationInfo& info : none) {
+        EXPECT_TRUE(info.ObligatoryUpgrades.empty());
+        EXPECT_TRUE(GMapScene::isPlayable(info));
+    }
+}
+
 // The hint by the location's obligatory upgrades and completion, and what it shows.
 TEST(MapScene, TheHintSuitsTheLocation) {
     MapSceneWorld world;

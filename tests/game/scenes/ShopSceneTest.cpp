@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/event/VirtualKeys.h"
@@ -145,6 +149,57 @@ TEST(Shop, AnUpgradeIsOnOfferOnceItsLevelIsCompleted) {
     shop->refresh(false);
     EXPECT_TRUE(buttonOf(shop.get(), "Hostel")->isLocked());
     EXPECT_FALSE(buttonOf(shop.get(), "Hostel")->isEnabled());
+}
+
+// The shop's rules by themselves, for whoever reckons with them away from a shop: the offer by
+// a location, the owned names and the points.
+TEST(Shop, TheOfferTheOwnedUpgradesAndThePointsByThemselves) {
+    ShopWorld world;
+    const UpgradesConfiguration* table = world.services.upgrades.get();
+    const UpgradeRecord* camping = table->find(CNameId("Camping"));  // Level 0
+    const UpgradeRecord* hostel = table->find(CNameId("Hostel"));    // Level 1
+    const UpgradeRecord* hotel = table->find(CNameId("HotelN6"));    // Level 8
+    ASSERT_TRUE(camping && hostel && hotel);
+    const struct {
+        const UpgradeRecord* upgrade;
+        s32 location;
+        bool offered;
+    } offers[] = {{camping, -1, true}, {hostel, -1, false}, {hostel, 0, true}, {hotel, 6, false},
+                  {hotel, 7, false},   {hotel, 8, true},    {hotel, 38, true}};
+    for (const auto& c : offers)
+        EXPECT_EQ(GShopScene::isOffered(*c.upgrade, c.location), c.offered)
+            << c.upgrade->Name.getName().c_str() << " at " << c.location;
+
+    // The bought names in their order, each once (one the table lacks as well), then the free
+    // ones not among them.
+    const std::vector<s32> owned =
+        GShopScene::ownedUpgrades(parseNameIdList(" Hostel;Cafe;Hostel;Ghost"), table);
+    ASSERT_EQ(owned.size(), 5u);
+    EXPECT_EQ(CNameId::fromId(owned[0]).getName(), "Hostel");
+    EXPECT_EQ(CNameId::fromId(owned[1]).getName(), "Cafe");
+    EXPECT_EQ(CNameId::fromId(owned[2]).getName(), "Ghost");
+    std::vector<std::string> freeOnes = {CNameId::fromId(owned[3]).getName().c_str(),
+                                     CNameId::fromId(owned[4]).getName().c_str()};
+    std::sort(freeOnes.begin(), freeOnes.end());
+    EXPECT_EQ(freeOnes, (std::vector<std::string>{"Camping", "TruckStation"}));
+    EXPECT_EQ(GShopScene::ownedUpgrades(array<CNameId>(), nullptr).size(), 0u);
+
+    // Scores less the prices the table knows; below zero, and held within an int.
+    const struct {
+        std::vector<s32> scores;
+        bool withTable;
+        s32 points;
+    } sums[] = {{{1000, 2500, 0}, true, 2300},
+                {{100}, true, -1100},
+                {{1000, 2500, 0}, false, 3500},
+                {{std::numeric_limits<s32>::max(), std::numeric_limits<s32>::max()}, true,
+                 std::numeric_limits<s32>::max()}};
+    for (const auto& c : sums) {
+        array<s32> scores;
+        for (s32 score : c.scores) scores.push_back(score);
+        EXPECT_EQ(GShopScene::pointsOf(scores, owned, c.withTable ? table : nullptr), c.points)
+            << c.points;
+    }
 }
 
 TEST(Shop, AButtonIsEnabledWhenThePointsReachItsPrice) {
