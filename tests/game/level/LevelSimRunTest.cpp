@@ -1,0 +1,121 @@
+// The harness's own parts: script times with hundredths written and read back to the same turn,
+// and the upgrades the campaign counts on at a level, collected without disturbing the active
+// player.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/profiles/CProfileManager.h"
+#include "game/config/GProfileKeys.h"
+#include "game/config/UpgradesConfiguration.h"
+#include "game/level/GLevelConfiguration.h"
+#include "game/level/GLevelUpgrades.h"
+#include "tests/game/level/LevelSimRun.h"
+#include "tests/io/XmlTestUtils.h"
+
+using namespace oskel;
+using namespace brasquel;
+using namespace brasquel::levelsim;
+
+namespace {
+
+// An upgrade that allows the type named after it.
+std::string upgrade(const std::string& name, int level, int price, int obligatory) {
+    return "<Upgrade><Name Value=\"" + name + "\"/><Level Value=\"" + std::to_string(level) +
+           "\"/><Price Value=\"" + std::to_string(price) + "\"/><ObligatoryLevel Value=\"" +
+           std::to_string(obligatory) + "\"/><AllowsBuilding Value=\"" + name + "Type\"/>" +
+           "<LevelModifiers></LevelModifiers></Upgrade>";
+}
+
+// The types the campaign's upgrades allow at the level.
+std::set<std::string> allowedAt(const UpgradesConfiguration& table, s32 level) {
+    auto configuration = makeRef<GLevelConfiguration>();
+    configuration->LevelNumber = level;
+    for (const char* name : {"FreeType", "EarlyType", "LateType", "NeverType", "OfferedLateType"})
+        configuration->AvailableBuildingsForBuild.push_back(CNameId(name));
+    auto owned = makeRef<GLevelUpgrades>();
+    collectCampaignUpgrades(&table, *configuration, *owned);
+    std::set<std::string> names;
+    for (u32 i = 0; i < owned->getAllowedBuildings().size(); ++i)
+        names.insert(owned->getAllowedBuildings()[i].getName().c_str());
+    return names;
+}
+
+}  // namespace
+
+TEST(LevelSimRun, ScriptTimesCarryHundredthsAndReadBackToTheirTurn) {
+    struct Case {
+        const char* line;
+        u32 dayLength;
+        bool understood;
+        u64 turn;
+    };
+    const Case cases[] = {
+        {"1:0 press ground", 60, true, 0},
+        {"2:3 press ground", 20, true, 2300},
+        {"3:12.25 build P1 Camping1", 60, true, 13225},
+        {"1:0.5 press P1", 60, true, 50},
+        {"1:1.05 press P1  # a comment", 60, true, 105},
+        {"1:2. press P1", 60, false, 0},
+        {"1:2.125 press P1", 60, false, 0},
+        {"1:2.x5 press P1", 60, false, 0},
+        {"0:1 press P1", 60, false, 0},
+        {"1:2,5 press P1", 60, false, 0},
+        {"1:2", 60, false, 0},
+    };
+    for (const Case& c : cases) {
+        SAction action;
+        EXPECT_EQ(parseActionLine(c.line, c.dayLength, action), c.understood) << c.line;
+        if (c.understood) EXPECT_EQ(action.turn, c.turn) << c.line;
+    }
+    SAction action;
+    ASSERT_TRUE(parseActionLine("1:1.05 press P1  # a comment", 60, action));
+    EXPECT_EQ(action.text, "press P1");
+
+    const std::pair<u64, const char*> written[] = {
+        {0, "1:0"}, {50, "1:0.5"}, {105, "1:1.05"}, {5999, "1:59.99"}, {6000, "2:0"},
+        {13225, "3:12.25"}};
+    for (const auto& [turn, text] : written) {
+        EXPECT_EQ(scriptTime(turn, 60), text) << turn;
+        ASSERT_TRUE(parseActionLine(scriptTime(turn, 60) + " press ground", 60, action)) << turn;
+        EXPECT_EQ(action.turn, turn);
+    }
+}
+
+TEST(LevelSimRun, TheCampaignsUpgradesAreTheFreeOnesAndThoseRequiredSoFar) {
+    auto table = makeRef<UpgradesConfiguration>();
+    const std::string xml = "<UpgradesConfiguration>" + upgrade("Free", 0, 0, -1) +
+                            upgrade("Early", 1, 300, 2) + upgrade("Late", 5, 900, 7) +
+                            upgrade("Never", 0, 500, 0) + upgrade("OfferedLate", 7, 900, 7) +
+                            "</UpgradesConfiguration>";
+    CRefPtr<CXmlReader> reader = test::readerOf(xml.c_str());
+    ASSERT_TRUE(table->load(reader.get()));
+
+    using Names = std::set<std::string>;
+    // Level 7 lies on location 7: six regular levels before it, so an upgrade the shop offers
+    // only from level 7 on does not count yet.
+    EXPECT_EQ(allowedAt(*table, 1), Names{"FreeType"});
+    EXPECT_EQ(allowedAt(*table, 2), (Names{"EarlyType", "FreeType"}));
+    EXPECT_EQ(allowedAt(*table, 6), (Names{"EarlyType", "FreeType"}));
+    EXPECT_EQ(allowedAt(*table, 7), (Names{"EarlyType", "LateType", "FreeType"}));
+    EXPECT_EQ(allowedAt(*table, 8),
+              (Names{"EarlyType", "LateType", "OfferedLateType", "FreeType"}));
+
+    // The active player stays active, with what it bought.
+    CProfileManager& profiles = CProfileManager::instance();
+    ASSERT_TRUE(profiles.addProfile(L"Player"));
+    const s32 index = profiles.getProfileIndex(profiles.findProfile(L"Player"));
+    profiles.setActiveProfile(index);
+    profiles.getActiveProfile()->setString(ProfileKeyBoughtUpgrades, "Never");
+    EXPECT_EQ(allowedAt(*table, 2), (Names{"EarlyType", "FreeType"}));
+    ASSERT_NE(profiles.getActiveProfile(), nullptr);
+    EXPECT_EQ(profiles.getProfileIndex(profiles.getActiveProfile()), index);
+    EXPECT_EQ(profiles.getActiveProfile()->getString(ProfileKeyBoughtUpgrades), stringc("Never"));
+    EXPECT_EQ(profiles.findProfile(L"level_sim campaign"), nullptr);
+    profiles.removeProfile(index);
+    EXPECT_EQ(allowedAt(*table, 1), Names{"FreeType"});
+    EXPECT_EQ(profiles.getActiveProfile(), nullptr);
+}
