@@ -290,14 +290,20 @@ SimServices& LevelHost::services() const { return m_parts->services; }
 
 // ---- The level's run ----
 
-// Prints each request the level receives, with the game time it came at.
+// Prints each request the level receives, with the game time it came at, and notes the level
+// time of the completion notice.
 class LevelRun::RequestLog : public CEventReceiver {
 public:
-    RequestLog(Transcript* out, const u64* turn, u32 dayLength)
-        : m_out(out), m_turn(turn), m_dayLength(dayLength) {}
+    RequestLog(Transcript* out, const u64* turn, u32 dayLength, const GGameLevelScene* level,
+               std::int64_t* completionMs)
+        : m_out(out), m_turn(turn), m_dayLength(dayLength), m_level(level),
+          m_completionMs(completionMs) {}
     bool onEvent(CEvent* event) override {
         const char* kind = nullptr;
         switch (event->getTypeId()) {
+            case GameEventLevelCompleted:
+                if (*m_completionMs < 0) *m_completionMs = static_cast<std::int64_t>(m_level->LevelTimeMs);
+                return false;
             case GameEventSellRequest: kind = "sell"; break;
             case GameEventBrokenRequest: kind = "broken"; break;
             case GameEventDirtyRequest: kind = "dirty"; break;
@@ -317,6 +323,8 @@ private:
     Transcript* m_out;
     const u64* m_turn;
     u32 m_dayLength;
+    const GGameLevelScene* m_level;
+    std::int64_t* m_completionMs;
 };
 
 LevelRun::LevelRun(LevelHost& host, Transcript& out) : m_host(host), m_out(out) {}
@@ -336,8 +344,8 @@ bool LevelRun::load(const std::string& folder, EOwnedUpgrades owned) {
     m_level = m_folder.level;
     m_configuration = m_folder.configuration;
     m_upgrades = m_folder.upgrades;
-    m_requests =
-        makeRef<RequestLog>(&m_out, &m_turn, static_cast<u32>(m_configuration->DayLength));
+    m_requests = makeRef<RequestLog>(&m_out, &m_turn, static_cast<u32>(m_configuration->DayLength),
+                                     m_level.get(), &m_completionMs);
     m_level->addPreReceiver(m_requests.get());
     if (!startLevel(m_folder, m_host.services(), m_host.scenes())) return false;
     m_dayTurns = static_cast<u64>(m_configuration->DayLength) * (MsPerSecond / TurnMs);

@@ -5,6 +5,7 @@
 // and turned in 10 ms steps with a draw each, the script actions carried out as the play screen's
 // menus allow them, the day's report and the digest of the level's economic state.
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -132,6 +133,8 @@ public:
     oskel::u32 day() const;
     // Whether the last step ended a game day.
     bool dayEnded() const { return m_turn > 0 && m_dayTurns > 0 && m_turn % m_dayTurns == 0; }
+    // The level time (ms) at which the level sent its completion notice; negative before.
+    std::int64_t completionMs() const { return m_completionMs; }
     GGameLevelScene* level() const { return m_level.get(); }
     GLevelConfiguration* configuration() const { return m_configuration.get(); }
     GLevelUpgrades* upgrades() const { return m_upgrades.get(); }
@@ -164,6 +167,7 @@ private:
     oskel::CRefPtr<RequestLog> m_requests;
     oskel::u64 m_dayTurns = 0;
     oskel::u64 m_turn = 0;
+    std::int64_t m_completionMs = -1;
     std::vector<SAction> m_executed;
 };
 

@@ -1,10 +1,13 @@
 // The harness's own parts: script times with hundredths written and read back to the same turn,
-// and the upgrades the campaign counts on at a level, collected without disturbing the active
-// player.
+// the upgrades the campaign counts on at a level, collected without disturbing the active
+// player, and a level run in-process as the program runs it, with the time of its completion
+// notice.
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -118,4 +121,40 @@ TEST(LevelSimRun, TheCampaignsUpgradesAreTheFreeOnesAndThoseRequiredSoFar) {
     profiles.removeProfile(index);
     EXPECT_EQ(allowedAt(*table, 1), Names{"FreeType"});
     EXPECT_EQ(profiles.getActiveProfile(), nullptr);
+}
+
+TEST(LevelSimRun, InProcessTheSmallLevelRunsAsTheProgramAndNotesItsCompletion) {
+    const std::string small = SMALL_LEVEL_DIR;
+    // The committed transcript of the program's run at seed 7: its digests by day.
+    std::ifstream transcript(small + "/transcript.txt");
+    std::vector<std::string> digests;
+    std::string line;
+    while (std::getline(transcript, line))
+        if (line.rfind("  digest ", 0) == 0) digests.push_back(line.substr(9));
+    ASSERT_EQ(digests.size(), 8u);
+
+    SHostSetup setup;
+    setup.assets = ASSETS_DIR;
+    setup.tables = small;
+    setup.seed = 7;
+    LevelHost host(setup);
+    ASSERT_TRUE(host.ready());
+    Transcript out(std::string(), true);
+    LevelRun run(host, out);
+    ASSERT_TRUE(run.load(small + "/"));
+    std::vector<SAction> actions;
+    ASSERT_TRUE(readScript(small + "/script.txt", run.dayLength(), actions));
+    const u64 dayMs = static_cast<u64>(run.dayLength()) * 1000;
+    std::vector<std::string> seen;
+    while (seen.size() < digests.size()) {
+        run.step(actions);
+        // Completed on day 7 (its report says so first), not before.
+        if (run.turn() * TurnMs <= 6 * dayMs) EXPECT_LT(run.completionMs(), 0) << run.turn();
+        if (run.dayEnded()) seen.push_back(run.digest());
+    }
+    EXPECT_EQ(seen, digests);
+    EXPECT_GE(run.completionMs(), static_cast<std::int64_t>(6 * dayMs));
+    EXPECT_LT(run.completionMs(), static_cast<std::int64_t>(7 * dayMs));
+    EXPECT_EQ(run.completionMs() % 20, 0);
+    EXPECT_EQ(run.executed().size(), actions.size());
 }
