@@ -33,17 +33,19 @@ std::string upgrade(const std::string& name, int level, int price, int obligator
            "<LevelModifiers></LevelModifiers></Upgrade>";
 }
 
-// The types the campaign's upgrades allow at the level.
-std::set<std::string> allowedAt(const UpgradesConfiguration& table, s32 level) {
+// The types the owned upgrades allow at the level.
+std::set<std::string> allowedAt(const UpgradesConfiguration& table, s32 level,
+                                EOwnedUpgrades owned = OwnedCampaignUpgrades) {
     auto configuration = makeRef<GLevelConfiguration>();
     configuration->LevelNumber = level;
-    for (const char* name : {"FreeType", "EarlyType", "LateType", "NeverType", "OfferedLateType"})
+    for (const char* name : {"FreeType", "EarlyType", "LateType", "NeverType", "OfferedLateType",
+                             "FreeLaterType"})
         configuration->AvailableBuildingsForBuild.push_back(CNameId(name));
-    auto owned = makeRef<GLevelUpgrades>();
-    collectCampaignUpgrades(&table, *configuration, *owned);
+    auto upgrades = makeRef<GLevelUpgrades>();
+    collectOwnedUpgrades(&table, *configuration, owned, *upgrades);
     std::set<std::string> names;
-    for (u32 i = 0; i < owned->getAllowedBuildings().size(); ++i)
-        names.insert(owned->getAllowedBuildings()[i].getName().c_str());
+    for (u32 i = 0; i < upgrades->getAllowedBuildings().size(); ++i)
+        names.insert(upgrades->getAllowedBuildings()[i].getName().c_str());
     return names;
 }
 
@@ -157,4 +159,22 @@ TEST(LevelSimRun, InProcessTheSmallLevelRunsAsTheProgramAndNotesItsCompletion) {
     EXPECT_LT(run.completionMs(), static_cast<std::int64_t>(7 * dayMs));
     EXPECT_EQ(run.completionMs() % 20, 0);
     EXPECT_EQ(run.executed().size(), actions.size());
+}
+
+TEST(LevelSimRun, FreeUpgradesCountAtTheLevelsMapLocation) {
+    // A free upgrade the shop offers from the 14th regular level on: level 15 lies on location
+    // 16, after 14 regular levels (its number would give location 15, after 13 only).
+    auto table = makeRef<UpgradesConfiguration>();
+    const std::string xml = "<UpgradesConfiguration>" + upgrade("Free", 0, 0, -1) +
+                            upgrade("FreeLater", 14, 0, -1) + upgrade("Early", 1, 300, 2) +
+                            "</UpgradesConfiguration>";
+    CRefPtr<CXmlReader> reader = test::readerOf(xml.c_str());
+    ASSERT_TRUE(table->load(reader.get()));
+    ASSERT_EQ(CProfileManager::instance().getActiveProfile(), nullptr);
+    using Names = std::set<std::string>;
+    EXPECT_EQ(allowedAt(*table, 14, OwnedFreeUpgrades), Names{"FreeType"});
+    EXPECT_EQ(allowedAt(*table, 15, OwnedFreeUpgrades), (Names{"FreeType", "FreeLaterType"}));
+    // The campaign's rule counts the required ones as well, at the same location.
+    EXPECT_EQ(allowedAt(*table, 14), (Names{"FreeType", "EarlyType"}));
+    EXPECT_EQ(allowedAt(*table, 15), (Names{"FreeType", "FreeLaterType", "EarlyType"}));
 }

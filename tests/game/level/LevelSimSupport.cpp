@@ -108,10 +108,16 @@ void loadGameContent(IDevice* device, IContentManager* content, SceneManager* sc
     out.tables = readTables(device->getFileSystem(), services, tables);
 }
 
-void collectCampaignUpgrades(const UpgradesConfiguration* table,
-                             const GLevelConfiguration& configuration, GLevelUpgrades& out) {
+void collectOwnedUpgrades(const UpgradesConfiguration* table,
+                          const GLevelConfiguration& configuration, EOwnedUpgrades owned,
+                          GLevelUpgrades& out) {
     if (!table) return;
     const s32 level = configuration.LevelNumber;
+    const s32 location = GMapScene::locationOfLevel(level);
+    if (owned != OwnedCampaignUpgrades) {
+        out.collect(table, &configuration.AvailableBuildingsForBuild, location);
+        return;
+    }
     stringc required;
     for (const auto& entry : table->getRecords())
         if (entry.second->ObligatoryLevel >= 1 && entry.second->ObligatoryLevel <= level)
@@ -123,8 +129,7 @@ void collectCampaignUpgrades(const UpgradesConfiguration* table,
     profiles.setActiveProfile(index);
     if (CProfile* player = profiles.getActiveProfile()) {
         player->setString(ProfileKeyBoughtUpgrades, required);
-        out.collect(table, &configuration.AvailableBuildingsForBuild,
-                    GMapScene::locationOfLevel(level));
+        out.collect(table, &configuration.AvailableBuildingsForBuild, location);
     }
     profiles.removeProfile(index);
     profiles.setActiveProfile(before < index ? before : before - 1);
@@ -163,12 +168,7 @@ bool readLevelFolder(IContentManager* content, CFileSystem* files, const SimServ
         pathReader->drop();
     }
     out.upgrades = makeRef<GLevelUpgrades>();
-    if (owned == OwnedCampaignUpgrades)
-        collectCampaignUpgrades(services.upgrades.get(), *out.configuration, *out.upgrades);
-    else
-        out.upgrades->collect(services.upgrades.get(),
-                              &out.configuration->AvailableBuildingsForBuild,
-                              out.configuration->LevelNumber);
+    collectOwnedUpgrades(services.upgrades.get(), *out.configuration, owned, *out.upgrades);
     return true;
 }
 

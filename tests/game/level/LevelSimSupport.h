@@ -88,18 +88,19 @@ void loadGameContent(oskel::IDevice* device, oskel::IContentManager* content,
                      oskel::SceneManager* scenes, SimServices& services, const std::string& tables,
                      SGameContent& out);
 
-// The upgrades the player owns when a level starts: the free ones, applied at the location of
-// the level's number (the harness's first rule), or the campaign's: the free ones and those that
-// the level or an earlier one requires, applied at the level's own map location.
+// The upgrades the player owns when a level starts, applied at the level's map location: the
+// free ones (and those of the active player, when there is one), or the campaign's: the free ones
+// and those that the level or an earlier one requires.
 enum EOwnedUpgrades : oskel::s32 {
     OwnedFreeUpgrades = 0,
     OwnedCampaignUpgrades = 1,
 };
 
-// Fills the level's upgrades as the campaign counts on them at its location (through a player
-// of the harness's own, made active while the upgrades are collected).
-void collectCampaignUpgrades(const UpgradesConfiguration* table,
-                             const GLevelConfiguration& configuration, GLevelUpgrades& out);
+// Fills the level's upgrades by the rule at the level's map location. The campaign's are
+// collected for a player of the harness's own, made active meanwhile.
+void collectOwnedUpgrades(const UpgradesConfiguration* table,
+                          const GLevelConfiguration& configuration, EOwnedUpgrades owned,
+                          GLevelUpgrades& out);
 
 // A level folder as the play screen reads it.
 struct SLevelFolder {

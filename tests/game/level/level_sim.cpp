@@ -11,9 +11,9 @@
 // The level folder is loaded as the play screen loads a level ("Level.oscn",
 // "LevelConfiguration.xml" joined with its level-scores entry, "LevelPaths.xml", the bought
 // upgrades, then the five set-up calls) into a world scene manager of its own. The owned
-// upgrades are the free ones, or with --upgrades campaign those the campaign counts on at the
-// level's map location (the free ones and those the level or an earlier one requires). The loop
-// turns in 10 ms steps, each with a draw.
+// upgrades, applied at the level's map location as the play screen applies them, are the free
+// ones, or with --upgrades campaign those the campaign counts on there (the free ones and those
+// the level or an earlier one requires). The loop turns in 10 ms steps, each with a draw.
 //
 // Script lines are "DAY:SECOND ACTION ARGS" (empty lines and lines from '#' are skipped; the
 // second may carry hundredths, "3:12.25"):
