@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <limits>
 
 #include "game/level/GBuildingNode.h"
 #include "game/level/GBuildingsConfiguration.h"
@@ -272,6 +271,7 @@ struct LevelBot::SPlan {
     std::vector<SHistory> history;
     std::vector<SPair> pairs;  // features wanted at once
     f32 materialPrice = 0.0f;  // the money of one unit of materials
+    f32 daysLeft = 0.0f;       // the day ends before the limit
 
     bool open() const {
         if (income > 0.0f || guests > 0 || money > 0.0f || workers > 0 || !pairs.empty())
@@ -329,28 +329,65 @@ struct LevelBot::SPlan {
     }
 
     // What a type brought to the lot brings the actions that need a lot of that type first
-    // (demolitions, sales, features) and the features wanted at once.
+    // (demolitions, sales, features, repairs, cleanings) and the features wanted at once.
     f32 laterHistoryValue(const GBuildingNode& lot, const GBuildingConfig* type) const {
         f32 value = 0.0f;
-        for (const SHistory& h : history) {
-            if (h.remaining <= 0) continue;
-            const bool needsLot = h.action == LevelHistoryDemolished ||
-                                  h.action == LevelHistorySold || isFeatureAction(h.action);
-            if (!needsLot) continue;
-            if (historyMatches(h, type, lot) && !hasLotFor(h))
+        for (const SHistory& h : history)
+            if (h.remaining > 0 && servesLater(h, type) && historyMatches(h, type, lot) &&
+                !hasLotFor(h))
                 value += LaterShare / static_cast<f32>(h.remaining);
-        }
         for (const SPair& pair : pairs)
             if (type && type->Name.getId() == pair.type && !hasPairLot(pair))
                 value += LaterShare / static_cast<f32>(pairs.size());
         return value;
     }
 
-    // Whether a lot the player owns can serve the wanted action already.
-    bool hasLotFor(const SHistory& need) const {
-        for (const CRefPtr<GBuildingNode>& lot : level->getBuildings())
-            if (willWork(*lot) && historyMatches(need, lot->getCurrentType(), *lot)) return true;
+    // Whether a standing lot of the type lets the player do the wanted action later: demolish
+    // any building, sell a hotel (the sell button is on the hotels' panel), use the feature,
+    // repair a hotel once it breaks, clean a decoration once it is dirty (its clean button shows
+    // when it gives a bonus).
+    static bool servesLater(const SHistory& need, const GBuildingConfig* type) {
+        if (!type || type->Level == 0) return false;
+        switch (need.action) {
+            case LevelHistoryDemolished:
+                return true;
+            case LevelHistorySold:
+            case LevelHistoryRepaired:
+                return type->Type == BuildingKindLodging;
+            case LevelHistoryCleaned:
+                return type->Type == BuildingKindDecoration && type->ServeAreaIncomeBonus > 0.0f;
+            default:
+                break;
+        }
+        if (!isFeatureAction(need.action)) return false;
+        for (s32 index = 0; index < static_cast<s32>(type->Features.size()); ++index)
+            if (featureAction(index) == need.action &&
+                (type->Type < BuildingKindFirstRuin || index == 0))
+                return true;
         return false;
+    }
+
+    // Whether a lot the player owns (other than the one left out) can serve the wanted action
+    // already, without undoing a count the level needs.
+    bool hasLotFor(const SHistory& need, const GBuildingNode* except = nullptr) const {
+        for (const CRefPtr<GBuildingNode>& lot : level->getBuildings())
+            if (lot.get() != except && willWork(*lot) &&
+                servesLater(need, lot->getCurrentType()) &&
+                historyMatches(need, lot->getCurrentType(), *lot) &&
+                countsValue(*lot, lot->getCurrentType(), nullptr) >= 0.0f)
+                return true;
+        return false;
+    }
+
+    // What the lot's building is worth for the actions wanted later when no other lot can
+    // serve them: what replacing or losing it gives up.
+    f32 keepValue(const GBuildingNode& lot, const GBuildingConfig* type) const {
+        f32 value = 0.0f;
+        for (const SHistory& h : history)
+            if (h.remaining > 0 && servesLater(h, type) && historyMatches(h, type, lot) &&
+                !hasLotFor(h, &lot))
+                value += LaterShare / static_cast<f32>(h.remaining);
+        return value;
     }
     bool hasPairLot(const SPair& pair) const {
         for (const CRefPtr<GBuildingNode>& lot : level->getBuildings())
@@ -363,22 +400,9 @@ struct LevelBot::SPlan {
         f32 value = 0.0f;
         if (income > 0.0f) value += std::min(incomeGain, income) / income;
         if (guests > 0) value += static_cast<f32>(std::min(guestsGain, guests)) / guests;
-        if (money > 0.0f) {
-            // Days to the money with the income now, and with the gain bought.
-            const f32 before = projected > 0.0f ? money / projected
-                                                : std::numeric_limits<f32>::infinity();
-            if (incomeGain > 0.0f) {
-                const f32 after = (money + spent) / (projected + incomeGain);
-                if (std::isinf(before))
-                    value += 1.0f;
-                else if (after < before)
-                    value += (before - after) / before;
-                else
-                    value -= (after - before) / after;
-            } else if (spent > 0.0f) {
-                value -= spent / money;
-            }
-        }
+        // The money wanted: what the gain pays back by the limit, less what it costs.
+        if (money > 0.0f)
+            value += std::clamp((incomeGain * daysLeft - spent) / money, -1.0f, 1.0f);
         return value;
     }
 };
@@ -463,6 +487,7 @@ struct SWish {
     f32 moneyNeed = 0.0f;  // the money the button asks for (it may take less)
     f32 materials = 0.0f;
     s32 workers = 0;
+    const GBuildingConfig* then = nullptr;  // a demolition's replacement
     f32 score(f32 materialPrice) const {
         return value / std::max(money + materials * materialPrice, LeastCost);
     }
@@ -489,8 +514,14 @@ bool LevelBot::choose(SMove& chosen) {
         }
 
     // ---- What the open objectives want ----
+    const u64 dayMs = static_cast<u64>(config->DayLength) * MsPerSecond;
+    const u64 nowMs = static_cast<u64>(level.LevelTimeMs);
+    const u64 limitMs = limitOf(m_run);
     SPlan plan;
     plan.level = &level;
+    plan.daysLeft = limitMs > nowMs && dayMs > 0
+                        ? std::floor(static_cast<f32>(limitMs - nowMs) / static_cast<f32>(dayMs))
+                        : 0.0f;
     for (const CRefPtr<GBuildingNode>& lot : level.getBuildings())
         if (willWork(*lot)) plan.projected += lot->getIncome(lot->getCurrentType());
     s32 projectedGuests = 0;
@@ -670,16 +701,21 @@ bool LevelBot::choose(SMove& chosen) {
     }
 
     // ---- Every move that brings something, paid for or not ----
-    const u64 dayMs = static_cast<u64>(config->DayLength) * MsPerSecond;
-    const u64 nowMs = static_cast<u64>(level.LevelTimeMs);
-    const u64 limitMs = limitOf(m_run);
-    const f32 daysLeft = limitMs > nowMs && dayMs > 0
-                             ? std::floor(static_cast<f32>(limitMs - nowMs) / dayMs)
-                             : 0.0f;
     // The money there will be by the limit.
-    const f32 reachable = level.Money + plan.projected * daysLeft;
+    const f32 reachable = level.Money + plan.projected * plan.daysLeft;
 
     const std::vector<GBuildingConfig*> types = menuTypes(level);
+    // Whether an empty place of the player's waits for a building.
+    bool placeLeft = false;
+    for (const CRefPtr<GBuildingNode>& lot : level.getBuildings())
+        if (lot->isOwnedByThePlayer() &&
+            playoffers::pageOfLot(lot.get()) == GGamePlayScene::TabBuildingPlace)
+            placeLeft = true;
+    auto canStand = [&](const GBuildingConfig* made) {
+        // A kind that stands once per level.
+        return made->Type != BuildingKindAmenity ||
+               level.countBuildingsOfType(made->Name.getId()) == 0;
+    };
     for (const CRefPtr<GBuildingNode>& held : level.getBuildings()) {
         GBuildingNode* lot = held.get();
         if (hasLetter(level, lot)) continue;
@@ -690,11 +726,17 @@ bool LevelBot::choose(SMove& chosen) {
         const s32 page = playoffers::pageOfLot(lot);
 
         if (page == GGamePlayScene::TabBuildingPlace) {
+            // A place on sale earns nothing once built: nothing is built there.
+            if (lot->isForSale()) continue;
+            auto kept = m_kept.find(lot);
+            // A type kept for that cannot be paid for by the limit frees the place.
+            if (kept != m_kept.end() && kept->second->Cost > reachable) {
+                m_kept.erase(kept);
+                kept = m_kept.end();
+            }
             for (GBuildingConfig* made : types) {
-                // A kind that stands once per level.
-                if (made->Type == BuildingKindAmenity &&
-                    level.countBuildingsOfType(made->Name.getId()) > 0)
-                    continue;
+                if (!canStand(made)) continue;
+                if (kept != m_kept.end() && kept->second != made) continue;
                 SWish wish;
                 wish.move = SMove{MoveBuild, lot, made, -1};
                 wish.money = wish.moneyNeed = made->Cost;
@@ -719,11 +761,6 @@ bool LevelBot::choose(SMove& chosen) {
             const bool ruin = type->Type >= BuildingKindFirstRuin;
             if (type->Level == 0) {
                 // An empty place counts for what can be built on it, when no place is left.
-                bool placeLeft = false;
-                for (const CRefPtr<GBuildingNode>& other : level.getBuildings())
-                    if (other->isOwnedByThePlayer() &&
-                        playoffers::pageOfLot(other.get()) == GGamePlayScene::TabBuildingPlace)
-                        placeLeft = true;
                 f32 best = 0.0f;
                 if (!placeLeft)
                     for (GBuildingConfig* made : types)
@@ -783,7 +820,7 @@ bool LevelBot::choose(SMove& chosen) {
                                                wish.money) +
                              plan.countsValue(*lot, type, next) +
                              plan.historyValue(LevelHistoryBuilt, *lot, next) +
-                             plan.laterHistoryValue(*lot, next);
+                             plan.laterHistoryValue(*lot, next) - plan.keepValue(*lot, type);
                 wishes.push_back(wish);
             }
         }
@@ -799,17 +836,48 @@ bool LevelBot::choose(SMove& chosen) {
             wish.value = plan.historyValue(featureAction(index), *lot, type);
             if (wish.value > 0.0f) wishes.push_back(wish);
         }
-        // Demolitions and sales wanted in the history.
+        // Demolitions wanted in the history, or to make room for a better building when no
+        // place is left.
+        SWish demolish;
+        demolish.move = SMove{MoveDestroy, lot, nullptr, -1};
+        demolish.workers = type->getDestroyWorkersCost(config);
         if (plan.historyValue(LevelHistoryDemolished, *lot, type) > 0.0f) {
-            SWish wish;
-            wish.move = SMove{MoveDestroy, lot, nullptr, -1};
-            wish.workers = type->getDestroyWorkersCost(config);
-            wish.value = plan.historyValue(LevelHistoryDemolished, *lot, type) +
-                         plan.countsValue(*lot, type, nullptr) +
-                         plan.economyValue(-lot->getIncome(type), -guestsOf(level, type), 0.0f);
-            wishes.push_back(wish);
+            demolish.value =
+                plan.historyValue(LevelHistoryDemolished, *lot, type) +
+                plan.countsValue(*lot, type, nullptr) +
+                plan.economyValue(-lot->getIncome(type), -guestsOf(level, type), 0.0f);
+        } else if (!placeLeft && m_kept.empty() && type->Type < BuildingKindFirstRuin &&
+                   plan.keepValue(*lot, type) <= 0.0f) {
+            // Replacing the building with a better type the money pays for now (not the one lot
+            // a later action needs, one replacement at a time): the place is then kept for that
+            // type.
+            f32 bestScore = 0.0f;
+            for (GBuildingConfig* made : types) {
+                if (made == type || !canStand(made)) continue;
+                if (level.Money < made->Cost + made->getBuildMaterialsCost(config) *
+                                                   plan.materialPrice)
+                    continue;
+                SWish replace;
+                replace.money = made->Cost;
+                replace.materials = made->getBuildMaterialsCost(config);
+                replace.value =
+                    LaterShare *
+                    (plan.economyValue(incomeOn(level, *lot, *made) - lot->getIncome(type),
+                                       guestsOf(level, made) - guestsOf(level, type), made->Cost) +
+                     plan.countsValue(*lot, type, made) +
+                     plan.historyValue(LevelHistoryBuilt, *lot, made));
+                if (replace.value > 0.0f && replace.score(plan.materialPrice) > bestScore) {
+                    bestScore = replace.score(plan.materialPrice);
+                    demolish.value = replace.value;
+                    demolish.money = replace.money;
+                    demolish.materials = replace.materials;
+                    demolish.then = made;
+                }
+            }
         }
-        if (!lot->isForSale() && plan.historyValue(LevelHistorySold, *lot, type) > 0.0f) {
+        if (demolish.value > 0.0f) wishes.push_back(demolish);
+        if (type->Type == BuildingKindLodging && !lot->isForSale() &&
+            plan.historyValue(LevelHistorySold, *lot, type) > 0.0f) {
             SWish wish;
             wish.move = SMove{MoveToggleSale, lot, nullptr, -1};
             wish.value = LaterShare * plan.historyValue(LevelHistorySold, *lot, type) +
@@ -838,6 +906,8 @@ bool LevelBot::choose(SMove& chosen) {
     for (const SWish* wish : ranked) {
         if (isOffered(wish->move)) {
             chosen = wish->move;
+            if (wish->then) m_kept[wish->move.lot] = wish->then;
+            if (wish->move.kind == MoveBuild) m_kept.erase(wish->move.lot);
             return true;
         }
         const GBuildingNode* lot = wish->move.lot;

@@ -11,6 +11,7 @@
 // script format, so every run replays with level_sim.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,8 @@ private:
     struct SPlan;
     levelsim::LevelRun& m_run;
     GGameLevelScene& m_level;
+    // Places the bot emptied for a better type, kept for it.
+    std::map<const GBuildingNode*, const GBuildingConfig*> m_kept;
 };
 
 // The level's Time in milliseconds (the level scores' entry the harness wrote into the level's
