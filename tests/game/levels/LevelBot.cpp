@@ -299,9 +299,10 @@ struct LevelBot::SPlan {
 
     // What changing the lot's counted type from one to another brings the counts.
     f32 countsValue(const GBuildingNode& lot, const GBuildingConfig* before,
-                    const GBuildingConfig* after) const {
+                    const GBuildingConfig* after, bool namedOnly = false) const {
         f32 value = 0.0f;
         for (const SCount& c : counts) {
+            if (namedOnly && !holds(c.places, lot.getNameId())) continue;
             const bool was = countMatches(c, before, lot);
             const bool will = countMatches(c, after, lot);
             const s32 remaining = c.remaining();
@@ -367,6 +368,29 @@ struct LevelBot::SPlan {
         return false;
     }
 
+    // How many lots the objectives still want of some type (counts, and lots for actions that
+    // none of the player's lots can serve yet).
+    s32 lotsWanted() const {
+        s32 wanted = 0;
+        // A count on named places wants those places, not any.
+        for (const SCount& c : counts)
+            if (c.places.empty()) wanted += std::max(c.remaining(), 0);
+        for (const SHistory& h : history)
+            if (h.remaining > 0 && needsLot(h.action) && !hasLotFor(h)) ++wanted;
+        return wanted;
+    }
+    // Whether an open count wants this very place.
+    bool placeWanted(const GBuildingNode& lot) const {
+        for (const SCount& c : counts)
+            if (c.remaining() > 0 && holds(c.places, lot.getNameId())) return true;
+        return false;
+    }
+    static bool needsLot(s32 action) {
+        return action == LevelHistoryDemolished || action == LevelHistorySold ||
+               action == LevelHistoryRepaired || action == LevelHistoryCleaned ||
+               isFeatureAction(action);
+    }
+
     // Whether a lot the player owns (other than the one left out) can serve the wanted action
     // already, without undoing a count the level needs.
     bool hasLotFor(const SHistory& need, const GBuildingNode* except = nullptr) const {
@@ -381,11 +405,12 @@ struct LevelBot::SPlan {
 
     // What the lot's building is worth for the actions wanted later when no other lot can
     // serve them: what replacing or losing it gives up.
-    f32 keepValue(const GBuildingNode& lot, const GBuildingConfig* type) const {
+    f32 keepValue(const GBuildingNode& lot, const GBuildingConfig* type,
+                  s32 exceptAction = -1) const {
         f32 value = 0.0f;
         for (const SHistory& h : history)
-            if (h.remaining > 0 && servesLater(h, type) && historyMatches(h, type, lot) &&
-                !hasLotFor(h, &lot))
+            if (h.action != exceptAction && h.remaining > 0 && servesLater(h, type) &&
+                historyMatches(h, type, lot) && !hasLotFor(h, &lot))
                 value += LaterShare / static_cast<f32>(h.remaining);
         return value;
     }
@@ -668,7 +693,11 @@ bool LevelBot::choose(SMove& chosen) {
             for (const CRefPtr<GBuildingNode>& lot : level.getBuildings()) {
                 if (std::find(taken.begin(), taken.end(), lot.get()) != taken.end()) continue;
                 const GBuildingConfig* type = lot->getCurrentType();
-                if (!isHealthyForObjectives(*lot) || lot->getProcessKind() != BuildingProcessNone ||
+                // A feature of a restored ruin's kind runs as the lot's action.
+                const s32 kind = lot->getProcessKind();
+                if (!isHealthyForObjectives(*lot) ||
+                    (kind != BuildingProcessNone && kind != BuildingProcessFeature &&
+                     kind != BuildingProcessTimedService) ||
                     !type || type->Level == 0 || type->Name.getId() != pair.type)
                     continue;
                 const s32 state = lot->getFeatureState(pair.index);
@@ -705,12 +734,15 @@ bool LevelBot::choose(SMove& chosen) {
     const f32 reachable = level.Money + plan.projected * plan.daysLeft;
 
     const std::vector<GBuildingConfig*> types = menuTypes(level);
-    // Whether an empty place of the player's waits for a building.
-    bool placeLeft = false;
+    // The empty places of the player's that wait for a building; when no more are left than
+    // lots the objectives still want of some type, they are kept for those.
+    s32 places = 0;
     for (const CRefPtr<GBuildingNode>& lot : level.getBuildings())
-        if (lot->isOwnedByThePlayer() &&
+        if (lot->isOwnedByThePlayer() && !lot->isForSale() &&
             playoffers::pageOfLot(lot.get()) == GGamePlayScene::TabBuildingPlace)
-            placeLeft = true;
+            ++places;
+    const bool placeLeft = places > 0;
+    const bool placesScarce = places <= plan.lotsWanted();
     auto canStand = [&](const GBuildingConfig* made) {
         // A kind that stands once per level.
         return made->Type != BuildingKindAmenity ||
@@ -741,11 +773,21 @@ bool LevelBot::choose(SMove& chosen) {
                 wish.move = SMove{MoveBuild, lot, made, -1};
                 wish.money = wish.moneyNeed = made->Cost;
                 resources(wish, made, true);
+                const f32 wanted = plan.countsValue(*lot, nullptr, made) +
+                                   plan.historyValue(LevelHistoryBuilt, *lot, made) +
+                                   plan.laterHistoryValue(*lot, made);
+                // Places scarce or wanted by name are kept for what is wanted (a place emptied
+                // for a type is kept for that).
+                if (kept == m_kept.end()) {
+                    if (plan.placeWanted(*lot)) {
+                        if (plan.countsValue(*lot, nullptr, made, true) <= 0.0f) continue;
+                    } else if (placesScarce && wanted <= 0.0f) {
+                        continue;
+                    }
+                }
                 wish.value = plan.economyValue(incomeOn(level, *lot, *made), guestsOf(level, made),
                                                wish.money) +
-                             plan.countsValue(*lot, nullptr, made) +
-                             plan.historyValue(LevelHistoryBuilt, *lot, made) +
-                             plan.laterHistoryValue(*lot, made);
+                             wanted;
                 // A ruin's kind must be restored once built.
                 if (made->Type >= BuildingKindFirstRuin)
                     wish.value += plan.historyValue(LevelHistoryRepaired, *lot, made) * LaterShare;
@@ -845,7 +887,8 @@ bool LevelBot::choose(SMove& chosen) {
             demolish.value =
                 plan.historyValue(LevelHistoryDemolished, *lot, type) +
                 plan.countsValue(*lot, type, nullptr) +
-                plan.economyValue(-lot->getIncome(type), -guestsOf(level, type), 0.0f);
+                plan.economyValue(-lot->getIncome(type), -guestsOf(level, type), 0.0f) -
+                plan.keepValue(*lot, type, LevelHistoryDemolished);
         } else if (!placeLeft && m_kept.empty() && type->Type < BuildingKindFirstRuin &&
                    plan.keepValue(*lot, type) <= 0.0f) {
             // Replacing the building with a better type the money pays for now (not the one lot
@@ -882,7 +925,8 @@ bool LevelBot::choose(SMove& chosen) {
             wish.move = SMove{MoveToggleSale, lot, nullptr, -1};
             wish.value = LaterShare * plan.historyValue(LevelHistorySold, *lot, type) +
                          plan.countsValue(*lot, type, nullptr) +
-                         plan.economyValue(-lot->getIncome(type), -guestsOf(level, type), 0.0f);
+                         plan.economyValue(-lot->getIncome(type), -guestsOf(level, type), 0.0f) -
+                         plan.keepValue(*lot, type, LevelHistorySold);
             wishes.push_back(wish);
         }
     }
