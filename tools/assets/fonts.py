@@ -24,7 +24,7 @@ from .common import PACKAGE, Output, asset, element, fmt_float
 from .freetype import Face
 from .packer import Sprite, pack
 from .registry import Module
-from .texts import TABLE as TEXT_TABLE, load_texts
+from .texts import LEVEL_INPUTS, TABLE as TEXT_TABLE, load_texts
 
 DESCRIPTION = "tools/assets/fonts.toml"
 FOLDER = "scenes/fonts"
@@ -250,5 +250,5 @@ def font_file(name):
     return "fonts/%s.ofnt" % name
 
 
-MODULE = Module("fonts", build, __file__, inputs=[DESCRIPTION, TEXT_TABLE],
+MODULE = Module("fonts", build, __file__, inputs=[DESCRIPTION, TEXT_TABLE] + LEVEL_INPUTS,
                 outputs=[asset(FOLDER + "/*")])

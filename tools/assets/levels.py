@@ -1,65 +1,158 @@
-"""The levels: each folder written from one TOML description under tools/assets/levels/.
+"""The levels: each folder written from a level description (see campaign.py for the
+descriptions, their town layouts and the short forms of their objectives and requests).
 
-A description gives what a designer chooses: the lots (name, place, initial type, owned,
-luckiness), the start values, "DayLength", the building types on offer, the
-objectives, the requests, the roads and walkways, the backdrop's ground and its decor. What
-follows from them is derived here, never written by hand:
+What follows from a description is derived here, never written by hand:
+- "Name" (the level's number), "SettingIndex" (its region's), "UnlockLevels" (the next level),
+  the description's and the objectives' text keys;
 - a car path per lot, named by the lot, from where its road enters the screen to the lot's front
   (its Position plus (70, 40)), for the vehicles of the lot's building work;
 - "NeutralCar" paths along the roads (one per lane) for the passing cars;
 - pedestrian paths along the walkways, usable both ways, with the walkers' sideways spread;
-- the scene file: the backdrop, the lots under "Buildings", the vehicle layer "CargosNode", the
-  parked cars (a OnceSpawnerNode each: on some loads a car of the list stands there), a
+- the scene file: the ground picture, the lots under "Buildings", the vehicle layer "CargosNode",
+  the parked cars (a OnceSpawnerNode each: on some loads a car of the list stands there), a
   walker spawner two levels below the level scene (the walkers find their level as their third
-  ancestor) and a bird spawner.
-A folder gets "Level.oscn", "LevelConfiguration.xml", "LevelPaths.xml" and "Backdrop.jpg"; the
-tutorials of a level are not this generator's.
+  ancestor), a bird spawner and the decor of the town (leveldecor.py);
+- the ground picture in the setting's palette (leveldecor.py).
+A folder gets "Level.oscn", "LevelConfiguration.xml", "LevelPaths.xml" and "Backdrop.jpg". The
+tutorials of a level are not this generator's, but a description that drops a lot or a type its
+level's tutorial needs is refused, and so is one whose objectives need a type or a feature the
+upgrades a player owns at the level do not allow (a player owns the free upgrades and those
+some level up to this one requires).
 
 Descriptions: levels/campaign/levelNN.toml -> assets/levels/levelN/; levels/bench.toml ->
-bench/levels/bench/ (the benchmark's level lives only beside the benchmark).
+bench/levels/bench/ (the benchmark's level lives only beside the benchmark; its town is written
+in its description).
 """
-import glob
 import math
 import os
-import random
-import tomllib
+import xml.etree.ElementTree as ET
 
-from PIL import Image, ImageDraw, ImageFilter
-
-from . import movertemplates
-from .art.kit import Palette
-from .common import ASSETS, PACKAGE, REPO, Output, element, escape, fmt_float, stable_seed
+from . import buildings, campaign, leveldecor, movertemplates, tutoriallint, upgrades
+from .common import ASSETS, PACKAGE, REPO, Output, element, fmt_float
 from .registry import Module
 from .scene import Node, Prop, properties_element, scene_text
 
+
 DESCRIPTIONS = "tools/assets/levels"
-SCREEN = (1024, 768)
-LOT_SIZE = (135, 60)
+BENCH = os.path.join(PACKAGE, "levels", "bench.toml")
+SCREEN = campaign.SCREEN
+LOT_SIZE = campaign.LOT_SIZE
 LOT_FRONT = (70, 40)
 LANE_OFFSET = 8.0
-ROAD_WIDTH = 44
-WALK_WIDTH = 14
 WALKER_SPREAD = 4.0
 BIRD_SPREAD = (0.02, 0.05)
 WALKER_RATE = (0.08, 0.16)
-
-
-def load(path):
-    with open(path, "rb") as f:
-        return tomllib.load(f)
+TUTORIAL = "levels/level%d/Tutorial.xml"
+BENCH_KEYS = {"name", "setting", "DayLength", "allowed", "start", "lots", "roads", "walkways"}
 
 
 def campaign_files():
-    return sorted(glob.glob(os.path.join(PACKAGE, "levels", "campaign", "level*.toml")))
+    return campaign.description_files()
 
 
 def target_folder(path):
     """The folder a description writes, relative to the repository."""
-    name = os.path.splitext(os.path.basename(path))[0]
-    if name == "bench":
+    if os.path.abspath(path) == os.path.abspath(BENCH):
         return "bench/levels/bench"
-    number = int(name[len("level"):])
-    return "%s/levels/level%d" % (ASSETS, number)
+    return "%s/levels/level%d" % (ASSETS, campaign.number_of(path))
+
+
+def bench_level(path):
+    """The benchmark's level: a description that holds its own town, lots with what stands on
+    them, and no objectives."""
+    description = campaign.load_toml(path)
+    where = os.path.relpath(path, REPO)
+    unknown = sorted(set(description) - BENCH_KEYS)
+    if unknown:
+        raise campaign.DescriptionError("%s: unknown keys %s" % (where, ", ".join(unknown)))
+    town = {k: description[k] for k in ("roads", "walkways") if k in description}
+    town["lots"] = [{"name": lot["name"], "position": lot["position"]}
+                    for lot in description["lots"]]
+    campaign.check_town(town, where)
+    made = dict(description)
+    made.update({
+        "number": 0, "folder": "bench/levels/bench", "description": "",
+        "lots": [{"name": lot["name"], "position": list(lot["position"]),
+                  "type": lot.get("type", campaign.PLACE_TYPE), "owned": lot.get("owned", False),
+                  "luckiness": lot.get("luckiness", 0)} for lot in description["lots"]],
+        "walkways": description.get("walkways", []), "water": [], "decor_areas": [],
+        "parked": [], "decor": [], "objectives": [], "requests": [], "unlock": [],
+    })
+    return made
+
+
+def level_of(path):
+    """The merged level of a description, checked against the upgrades and its tutorial."""
+    if os.path.abspath(path) == os.path.abspath(BENCH):
+        return bench_level(path)
+    made = campaign.level(path)
+    check_ownership(made)
+    check_tutorial(made)
+    return made
+
+
+def load(path):
+    return level_of(path)
+
+
+# --- What a player owns at a level ----------------------------------------------------------
+
+def owned_upgrades(number):
+    """The upgrades the campaign expects a player to own at regular level `number`: the free
+    ones and those a level up to this one requires, as far as they apply there (Level below
+    the level's number)."""
+    return [u for u in upgrades.UPGRADES
+            if u[1] <= number - 1 and (u[2] == 0 or (u[6] is not None and u[6] <= number))]
+
+
+def check_ownership(made):
+    """Every type an objective needs is allowed by the owned upgrades, every feature it uses is
+    one of the type's and allowed."""
+    where = "%s/level%02d.toml" % (campaign.DESCRIPTIONS, made["number"])
+    owned = owned_upgrades(made["number"])
+    allowed = {name for u in owned for name in u[3]}
+    features = {pair for u in owned for pair in u[4]}
+    counts = {b["Name"]: len(b.get("features", [])) for b in buildings.catalogue()}
+    for objective in made["objectives"]:
+        for type_name in campaign.objective_types(objective):
+            if type_name not in allowed:
+                raise campaign.DescriptionError(
+                    "%s: objective %r needs %s, which no upgrade owned at level %d allows"
+                    % (where, objective["goal"], type_name, made["number"]))
+        used = []
+        if objective["Type"] == "HaveConcurrentFeatures":
+            used = [(t, i + 1) for t, i in zip(objective["BuildingTypes"],
+                                               objective["FeatureIndices"])]
+        elif objective.get("Action") in (5, 6, 7):
+            used = [(t, objective["Action"] - 4) for t in objective["BuildingTypes"]]
+        for type_name, number in used:
+            if number > counts.get(type_name, 0):
+                raise campaign.DescriptionError("%s: objective %r: %s has no feature %d"
+                                                % (where, objective["goal"], type_name, number))
+            if number > 1 and (type_name, number) not in features:
+                raise campaign.DescriptionError(
+                    "%s: objective %r: feature %d of %s needs an upgrade not owned at level %d"
+                    % (where, objective["goal"], number, type_name, made["number"]))
+
+
+def check_tutorial(made, data=None):
+    """Refuses a level that lacks a lot, a type or an offer its tutorial's steps need (the
+    level's committed step file, or the given bytes of one)."""
+    path = TUTORIAL % made["number"]
+    if data is None:
+        full = os.path.join(REPO, ASSETS, path)
+        if not os.path.exists(full):
+            return
+        with open(full, "rb") as source:
+            data = source.read()
+    root = ET.fromstring(data)
+    level = tutoriallint.Level.of(made["allowed"], {lot["type"] for lot in made["lots"]},
+                                  [lot["name"] for lot in made["lots"]])
+    problems = tutoriallint.level_problems(path, root, level)
+    if problems:
+        raise campaign.DescriptionError(
+            "%s/level%02d.toml does not give its tutorial what it needs: %s"
+            % (campaign.DESCRIPTIONS, made["number"], "; ".join(problems)))
 
 
 # --- Geometry -------------------------------------------------------------------------------
@@ -164,14 +257,15 @@ def paths_text(description):
     return "\n".join(lines) + "\n"
 
 
-def configuration_text(description):
-    start = description["start"]
+def configuration_text(level):
+    start = level["start"]
+    description = "%" + level["description_key"] + "%" if "description_key" in level else ""
     props = [
-        ("Name", Prop("stringw", str(description["name"]))),
-        ("Description", Prop("stringw", description.get("description", ""))),
-        ("SettingIndex", Prop("int", description.get("setting", 1))),
-        ("AvailableBuildingsForBuild", Prop("string", ";".join(description["allowed"]))),
-        ("DayLength", Prop("int", description.get("DayLength", 60))),
+        ("Name", Prop("stringw", str(level["name"]))),
+        ("Description", Prop("stringw", description)),
+        ("SettingIndex", Prop("int", level.get("setting", 1))),
+        ("AvailableBuildingsForBuild", Prop("string", ";".join(level["allowed"]))),
+        ("DayLength", Prop("int", level.get("DayLength", 60))),
         ("InitMoney", Prop("float", start["money"])),
         ("InitRating", Prop("float", start.get("rating", 0))),
         ("InitMaterialsCount", Prop("float", start.get("materials", 0))),
@@ -180,25 +274,32 @@ def configuration_text(description):
     for key in ("IncomeBonus1", "IncomeBonus2"):
         if key in start:
             props.append((key, Prop("float", start[key])))
-    if "unlock" in description:
-        props.append(("UnlockLevels", Prop("string", ";".join(description["unlock"]))))
+    if level.get("unlock"):
+        props.append(("UnlockLevels", Prop("string", ";".join(level["unlock"]))))
     for key in ("IsSellOn", "IsClockOn"):
-        if key in description:
-            props.append((key, Prop("bool", description[key])))
+        if key in level:
+            props.append((key, Prop("bool", level[key])))
     lines = ["<Level>"] + properties_element(props, 1) + ["\t<Objectives>"]
-    for objective in description.get("objectives", []):
-        attributes = [("Type", objective["type"])]
-        attributes += [(k, _attribute(v)) for k, v in objective.items() if k != "type"]
-        lines.append("\t\t" + element("Objective", attributes))
+    for objective in level["objectives"]:
+        lines.append("\t\t" + objective_element(objective))
     lines.append("\t</Objectives>")
     lines.append("\t<RandomEvents>")
-    for request in description.get("requests", []):
-        attributes = [("Type", request["type"])]
-        attributes += [(k, _attribute(v)) for k, v in request.items() if k != "type"]
-        lines.append("\t\t" + element("Event", attributes))
+    for request in level["requests"]:
+        lines.append("\t\t" + request_element(request))
     lines.append("\t</RandomEvents>")
     lines.append("</Level>")
     return "\n".join(lines) + "\n"
+
+
+def objective_element(objective):
+    """The "Objective" element of a parsed objective."""
+    return element("Objective", [(k, _attribute(v))
+                                 for k, v in campaign.objective_attributes(objective)])
+
+
+def request_element(request):
+    """The "Event" element of a parsed request."""
+    return element("Event", [(k, _attribute(v)) for k, v in campaign.request_attributes(request)])
 
 
 def _attribute(value):
@@ -212,6 +313,7 @@ def _attribute(value):
 
 
 def scene(description):
+    """The level's scene: the ground, the lots, the movers' layers and the town's decor."""
     root = Node("GGameLevelScene", "Level", Bounds=Prop("vector3d", (SCREEN[0], SCREEN[1], 0)))
     root.add(Node("SpriteNode", "Backdrop", Position=(0, 0, -10000),
                   AtlasTexture=Prop("atlasTexture", "Backdrop.jpg"), CanBeHit=False))
@@ -230,7 +332,7 @@ def scene(description):
     for index, parked in enumerate(description.get("parked", [])):
         x, y = parked["position"]
         root.add(Node("BaseNode", "ParkedCar%d" % (index + 1), class_override="OnceSpawnerNode",
-                      Position=(x, y, parked.get("depth", 0)), CanBeHit=False,
+                      Position=(x, y, 0), CanBeHit=False,
                       ObjTemplateIDs=Prop("string", ";".join(parked["cars"])),
                       ObjState=Prop("string", ";".join(parked["states"])),
                       ShowLevelPercent=Prop("int", parked.get("percent", 50))))
@@ -246,101 +348,9 @@ def scene(description):
                  ObjTemplate=Prop("string", movertemplates.BIRD_TEMPLATE),
                  Enabled=Prop("bool", True),
                  ObjectsPerSecRange=Prop("vector2d", BIRD_SPREAD)))
+    for node in leveldecor.scene_nodes(description):
+        root.add(node)
     return root
-
-
-# --- The backdrop ---------------------------------------------------------------------------
-
-GROUNDS = {"grass": (Palette.GRASS, Palette.GRASS_SHADE), "autumn": (Palette.AUTUMN,
-                                                                    Palette.AUTUMN_SHADE),
-           "snow": (Palette.SNOW, Palette.SNOW_SHADE), "sand": (Palette.SAND, Palette.GRASS)}
-
-
-def _rgb(colour):
-    return tuple(int(round(c * 255)) if isinstance(c, float) else int(c) for c in colour[:3])
-
-
-def _line(draw, points, width, fill):
-    pts = [tuple(p) for p in points]
-    draw.line(pts, fill=fill, width=width, joint="curve")
-    r = width / 2.0
-    for x, y in (pts[0], pts[-1]):
-        draw.ellipse((x - r, y - r, x + r, y + r), fill=fill)
-
-
-def backdrop(description, name):
-    rng = random.Random(stable_seed("level backdrop", name))
-    ground, shade_colour = (_rgb(c) for c in GROUNDS[description.get("backdrop", {})
-                                                     .get("ground", "grass")])
-    image = Image.new("RGB", SCREEN, ground)
-    draw = ImageDraw.Draw(image)
-    # mottled ground
-    for _ in range(260):
-        x, y = rng.uniform(0, SCREEN[0]), rng.uniform(0, SCREEN[1])
-        r = rng.uniform(14, 46)
-        draw.ellipse((x - r, y - r * 0.55, x + r, y + r * 0.55), fill=shade_colour)
-    image = image.filter(ImageFilter.GaussianBlur(10))
-    draw = ImageDraw.Draw(image)
-    kerb, road, marking = _rgb(Palette.KERB), _rgb(Palette.ROAD), _rgb(Palette.MARKING)
-    for walk in description.get("walkways", []):
-        _line(draw, walk["points"], WALK_WIDTH + 4, kerb)
-        _line(draw, walk["points"], WALK_WIDTH, (222, 206, 172))
-    for r in description["roads"]:
-        _line(draw, r["points"], ROAD_WIDTH + 8, kerb)
-    for r in description["roads"]:
-        _line(draw, r["points"], ROAD_WIDTH, road)
-    for r in description["roads"]:
-        pts = r["points"]
-        for i in range(len(pts) - 1):
-            (ax, ay), (bx, by) = pts[i], pts[i + 1]
-            length = math.hypot(bx - ax, by - ay)
-            steps = int(length // 36)
-            for s in range(steps):
-                t0, t1 = s / max(steps, 1), (s + 0.5) / max(steps, 1)
-                draw.line((ax + (bx - ax) * t0, ay + (by - ay) * t0,
-                           ax + (bx - ax) * t1, ay + (by - ay) * t1), fill=marking, width=3)
-    # drives from the roads to the lots
-    for lot in description["lots"]:
-        path = lot_path(description, lot)
-        _line(draw, path[-2:], 18, (196, 190, 180))
-        x, y = lot["position"]
-        draw.rounded_rectangle((x - 4, y - 4, x + LOT_SIZE[0] + 4, y + LOT_SIZE[1] + 4), 10,
-                               fill=(214, 200, 160))
-    # decor: trees and bushes where nothing else stands
-    decor = description.get("backdrop", {}).get("decor", 40)
-    blocked = []
-    for lot in description["lots"]:
-        x, y = lot["position"]
-        blocked.append((x - 30, y - 130, x + LOT_SIZE[0] + 30, y + LOT_SIZE[1] + 20))
-    placed = 0
-    tries = 0
-    while placed < decor and tries < decor * 40:
-        tries += 1
-        x, y = rng.uniform(10, SCREEN[0] - 10), rng.uniform(90, SCREEN[1] - 20)
-        if any(a <= x <= c and b <= y <= d for a, b, c, d in blocked):
-            continue
-        if _near_any(description, x, y):
-            continue
-        r = rng.uniform(9, 17)
-        draw.ellipse((x - r + 3, y - r * 0.4 + r * 0.9, x + r + 3, y + r * 0.4 + r * 0.9),
-                     fill=tuple(int(c * 0.75) for c in ground))
-        leaf = rng.choice([(86, 160, 70), (70, 140, 60), (104, 176, 82)])
-        draw.ellipse((x - r, y - r, x + r, y + r), fill=leaf, outline=(58, 42, 30), width=2)
-        draw.ellipse((x - r * 0.5, y - r * 0.7, x + r * 0.1, y - r * 0.1),
-                     fill=tuple(min(255, c + 30) for c in leaf))
-        blocked.append((x - r, y - r, x + r, y + r))
-        placed += 1
-    return image
-
-
-def _near_any(description, x, y):
-    for r in description["roads"]:
-        if _closest_on([tuple(p) for p in r["points"]], (x, y))[0] < ROAD_WIDTH / 2 + 22:
-            return True
-    for w in description.get("walkways", []):
-        if _closest_on([tuple(p) for p in w["points"]], (x, y))[0] < WALK_WIDTH / 2 + 18:
-            return True
-    return False
 
 
 # --- The module -----------------------------------------------------------------------------
@@ -371,19 +381,19 @@ def check(description, where):
 
 def level_files(path):
     """The files of one description, by repository-relative path."""
-    description = load(path)
-    check(description, os.path.relpath(path, REPO))
+    level = level_of(path)
+    check(level, os.path.relpath(path, REPO))
     folder = target_folder(path)
     out = Output()
-    out.add_xml(folder + "/Level.oscn", scene_text(scene(description)))
-    out.add_xml(folder + "/LevelConfiguration.xml", configuration_text(description))
-    out.add_xml(folder + "/LevelPaths.xml", paths_text(description))
-    out.add_jpeg(folder + "/Backdrop.jpg", backdrop(description, folder))
+    out.add_xml(folder + "/Level.oscn", scene_text(scene(level)))
+    out.add_xml(folder + "/LevelConfiguration.xml", configuration_text(level))
+    out.add_xml(folder + "/LevelPaths.xml", paths_text(level))
+    out.add_jpeg(folder + "/Backdrop.jpg", leveldecor.ground(level))
     return out
 
 
 def description_files():
-    return campaign_files() + [os.path.join(PACKAGE, "levels", "bench.toml")]
+    return campaign_files() + [BENCH]
 
 
 def build():
@@ -393,7 +403,10 @@ def build():
     return out
 
 
-MODULE = Module("levels", build, __file__, inputs=[DESCRIPTIONS + "/**/*.toml"],
+MODULE = Module("levels", build, __file__,
+                inputs=[DESCRIPTIONS + "/**/*.toml", ASSETS + "/levels/level*/Tutorial.xml"],
+                # the step files' reader, not the whole lint it belongs to
+                code_excludes=[tutoriallint.__file__],
                 outputs=[ASSETS + "/levels/level*/Level.oscn",
                          ASSETS + "/levels/level*/LevelConfiguration.xml",
                          ASSETS + "/levels/level*/LevelPaths.xml",

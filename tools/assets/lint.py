@@ -746,6 +746,52 @@ def lint_level_folders(problems):
         lint_level_paths(path, classes, problems)
 
 
+# The campaign's level folders: the files the play screen reads from each, and the levels whose
+# folders are still to come (the list ends empty once every level of the map is made).
+LEVEL_FILES = ("Level.oscn", "LevelConfiguration.xml", "LevelPaths.xml")
+LEVELS_PENDING = set(range(2, 36))
+
+
+def _properties_of(root):
+    """The values of a file's top "Properties" set, by name."""
+    found = {}
+    for group in root.findall("Properties") if root is not None else ():
+        for prop in group:
+            found[prop.get("Name")] = prop.get("Value")
+    return found
+
+
+def lint_campaign_levels(problems, root=None):
+    """Every regular level of the map has its folder (but the pending ones, which must not be
+    there yet), and its configuration agrees with its place on the map: "Name" the level's
+    number, "SettingIndex" its region's, "UnlockLevels" the next level, its description's text
+    key. `root` is the asset folder (the repository's by default)."""
+    from . import campaign
+    root = root or os.path.join(REPO, ASSETS)
+    for number in range(1, campaign.LEVEL_COUNT + 1):
+        folder = "levels/" + campaign.folder_name(number)
+        present = [f for f in LEVEL_FILES if os.path.exists(os.path.join(root, folder, f))]
+        if number in LEVELS_PENDING:
+            if present:
+                problems.append("%s exists now: take level %d off the pending list"
+                                % (folder, number))
+            continue
+        for name in LEVEL_FILES:
+            if name not in present:
+                problems.append("%s/%s is missing" % (folder, name))
+        if "LevelConfiguration.xml" not in present:
+            continue
+        config = _parse(os.path.join(root, folder, "LevelConfiguration.xml"), problems)
+        values = _properties_of(config)
+        expected = {"Name": str(number), "SettingIndex": str(campaign.setting_of(number)),
+                    "Description": "%" + campaign.description_key(number) + "%",
+                    "UnlockLevels": str(number + 1) if number < campaign.LEVEL_COUNT else None}
+        for key, value in expected.items():
+            if values.get(key) != value:
+                problems.append("%s/LevelConfiguration.xml: %s is %r, not %r"
+                                % (folder, key, values.get(key), value))
+
+
 def lint_preloader_files(content, problems):
     names = set()
     for source in (PRELOADER_SOURCE, PRELOADER_HEADER):
@@ -922,8 +968,13 @@ def lint_map(content, problems):
     scores_root = _parse(_asset_path(LEVEL_SCORES), problems) \
         if LEVEL_SCORES in content.files else None
     scored = {e.get("Name") for e in scores_root.iter("Level")} if scores_root is not None else set()
-    for button in buttons:
+    from .upgrades import location_names
+    names = location_names()
+    for index, button in enumerate(buttons):
         level = _value_of(button, "AssociatedLevelName")
+        if index < len(names) and level != names[index]:
+            problems.append("%s: location %d leads to %s, not to %s"
+                            % (MAP_SCENE, index, level, names[index]))
         if not level:
             problems.append("%s: %s leads to no level" % (MAP_SCENE, _node_name(button)))
         elif level not in scored:
@@ -1264,6 +1315,7 @@ def lint_all():
     lint_menu_movers(content, problems)
     lint_level_movers(problems)
     lint_level_folders(problems)
+    lint_campaign_levels(problems)
     lint_map(content, problems)
     lint_preloader_files(content, problems)
     lint_effects(content, problems)

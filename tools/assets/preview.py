@@ -31,10 +31,26 @@ def _checker(size, cell=8):
 
 
 class Sheet:
-    def __init__(self, height=6000):
+    # The canvas grows by this much whenever the sections come within half of it of its end.
+    GROWTH = 6000
+
+    def __init__(self, height=GROWTH):
         self.renderer = render.Renderer((WIDTH, height))
         self.renderer.canvas = Image.new("RGBA", (WIDTH, height), BACKGROUND)
         self.y = MARGIN
+
+    @property
+    def y(self):
+        return self._y
+
+    @y.setter
+    def y(self, value):
+        self._y = value
+        canvas = self.renderer.canvas
+        if value + self.GROWTH // 2 > canvas.size[1]:
+            grown = Image.new("RGBA", (WIDTH, canvas.size[1] + self.GROWTH), BACKGROUND)
+            grown.paste(canvas, (0, 0))
+            self.renderer.canvas = grown
 
     def heading(self, text):
         self.y += 8

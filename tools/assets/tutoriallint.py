@@ -6,8 +6,10 @@ self-closing one); flags are exactly "true"; numbers are whole. What a step name
 and lists in its host's scene file, list indices in the list, building types in the buildings
 table, texts in the dictionary. A step closed by the OK button (MessageBox) uses TextBgType 1,
 the others 0. Every step can be done in its level: a list index names a type the level offers, a
-pressed or generated type stands on a lot or was built by an earlier step. Level 2's file is
-checked against level 2's files once they exist (until then its level checks are skipped).
+pressed or generated type stands on a lot or was built by an earlier step, a lot it names is one
+of the level's. A level's file is checked against its folder once that exists (until then its level
+checks are skipped); the level generator asks the same of a level's description
+(`level_problems`), so that no description drops what its tutorial needs.
 """
 import os
 import re
@@ -78,12 +80,14 @@ def _building_types(problems):
 
 
 class Level:
-    """What a level offers: the types on offer and the types standing on its lots."""
+    """What a level offers: the types on offer, the types standing on its lots and the lots'
+    names (None: not known, not checked)."""
 
     @classmethod
-    def of(cls, allowed, lots):
+    def of(cls, allowed, lots, places=None):
         made = cls.__new__(cls)
         made.allowed, made.lots = set(allowed), set(lots)
+        made.places = None if places is None else set(places)
         return made
 
     def __init__(self, folder, problems):
@@ -95,11 +99,15 @@ class Level:
                 self.allowed = set(_names(value.get("Value")))
         scene = _parse(_asset_path(folder + "/Level.oscn"), problems)
         self.lots = set()
+        self.places = set()
         for node in scene.iter("SceneNode") if scene is not None else ():
             if (node.get("ClassOverride") or node.get("Type")) == "GBuildingNode":
-                for value in node.iter():
+                for value in node.find("Properties") if node.find("Properties") is not None \
+                        else ():
                     if value.get("Name") == "TemplateName":
                         self.lots.add(value.get("Value"))
+                    elif value.get("Name") == "Name":
+                        self.places.add(value.get("Value"))
 
 
 def _level_of(path, problems):
@@ -184,7 +192,8 @@ def lint_tutorial(path, content, types, problems, data=None, level=_FROM_FILES):
               for name, prefix in OFFER_LISTS.items()}
     if level is _FROM_FILES:
         level = _level_of(path, problems)
-    built = set()
+    if level is not None:
+        problems += level_problems(path, root, level)
     for number, hint in enumerate(root.iter("Hint"), 1):
         where = "%s: step %d" % (path, number)
         message_box = hint.get("MessageBox") == "true"
@@ -201,9 +210,7 @@ def lint_tutorial(path, content, types, problems, data=None, level=_FROM_FILES):
             if len(at) != 2 or not (0 <= at[0] <= SCREEN[0] and 0 <= at[1] <= SCREEN[1]):
                 problems.append("%s: an arrow at %s is off the screen" % (where,
                                                                          arrow.get("Position")))
-        step_built = set()
         for act in hint.iter("Action"):
-            kind = act.get("Type")
             for control in _names(act.get("Controls")):
                 if control not in nodes:
                     problems.append("%s: no control %s in %s" % (where, control, host))
@@ -216,29 +223,54 @@ def lint_tutorial(path, content, types, problems, data=None, level=_FROM_FILES):
                 for index in (int(n) for n in _numbers(act.get("Indices")) if WHOLE.match(n)):
                     if not 0 <= index < count:
                         problems.append("%s: %s has no entry %d" % (where, list_name, index))
-                    elif list_name in BUILD_LISTS:
-                        entry = BUILD_LISTS[list_name][index]
-                        if level is not None and entry not in level.allowed:
-                            problems.append("%s: %s %d is %s, which the level does not offer"
-                                            % (where, list_name, index, entry))
-                        if kind == "ListItemPress":
-                            step_built.add(entry)
-            named = [n for a in ("BuildingTypes", "Buildings") for n in _names(act.get(a))]
-            for type_name in named:
+            for type_name in _named_types(act):
                 if type_name not in types:
                     problems.append("%s: %s is not a building type" % (where, type_name))
+
+
+def _named_types(act):
+    return [n for a in ("BuildingTypes", "Buildings") for n in _names(act.get(a))]
+
+
+def level_problems(path, root, level):
+    """What a play screen step file asks of its level and the level lacks: a build list entry
+    it does not offer, a completed type it can never have, a pressed or generated type that
+    stands on no lot and was not built by an earlier step, a lot name it does not have (when
+    the level's lot names are known). `root` is the file's parsed "Tutorial"."""
+    problems = []
+    built = set()
+    for number, hint in enumerate(root.iter("Hint"), 1):
+        where = "%s: step %d" % (path, number)
+        step_built = set()
+        for act in hint.iter("Action"):
+            kind = act.get("Type")
+            list_name = act.get("List")
+            for index in (int(n) for n in _numbers(act.get("Indices")) if WHOLE.match(n)):
+                if list_name in BUILD_LISTS and 0 <= index < len(BUILD_LISTS[list_name]):
+                    entry = BUILD_LISTS[list_name][index]
+                    if entry not in level.allowed:
+                        problems.append("%s: %s %d is %s, which the level does not offer"
+                                        % (where, list_name, index, entry))
+                    if kind == "ListItemPress":
+                        step_built.add(entry)
+            named = _named_types(act)
             if kind == "BuildingCompleted":
                 step_built.update(named)
                 for type_name in named:
-                    if level is not None and type_name not in level.allowed | level.lots:
+                    if type_name not in level.allowed | level.lots:
                         problems.append("%s: %s can never be completed in the level"
                                         % (where, type_name))
-            if level is not None and (kind == "BuildingPress" or kind in GENERATORS):
+            if kind == "BuildingPress" or kind in GENERATORS:
                 for type_name in named:
                     if type_name not in level.lots | built:
                         problems.append("%s: no %s stands on a lot or was built before"
                                         % (where, type_name))
+            if level.places is not None:
+                for place in _names(act.get("PlaceNames")):
+                    if place not in level.places:
+                        problems.append("%s: the level has no lot %s" % (where, place))
         built |= step_built
+    return problems
 
 
 def lint_tutorials(content, problems):

@@ -8,11 +8,19 @@ have a lodging, a leisure and a service type. Levels count regular levels (the m
 locations left out): an upgrade of Level n is sold once n regular levels are completed. An
 ObligatoryLevel names the regular level whose location needs the upgrade.
 
-Prices follow the scores: whoever plays every level at its Score can buy every upgrade as soon as
-it is sold (`check_affordable` proves it for the tables below).
+The scores of a level come from its description (campaign.py): Score, ExpertScore and Time; a
+level not described yet scores by a formula rising along the map. A mini-game's entry follows its
+configuration.
+
+Prices follow the scores (`check_affordable` proves it for the tables below): walking the map
+from its first location, a player who plays every level at its Score and every mini-game at its
+lowest score can buy every upgrade a location requires when they reach it, and it is sold by
+then; and whoever plays the levels at their Score can buy every upgrade as soon as it is sold.
 """
-from .buildingnames import HOTEL_FAMILIES, hotel_names
+from . import campaign
+from .buildingnames import hotel_names
 from .common import Output, asset, element, fmt_float
+from .minigames import description as minigames
 from .registry import Module
 
 UPGRADES_PATH = "levels/common/UpgradesConfiguration.xml"
@@ -22,6 +30,8 @@ LOCATION_COUNT = 39
 # Every eighth location holds a mini-game, by folder name.
 MINI_GAMES = {7: "minigame_hidden1", 15: "minigame_hidden2", 23: "minigame_auction",
               31: "minigame_hidden3"}
+# The mini-game that scores by the player's picks (a player may leave it with nothing).
+AUCTION_CLASS = "GMiniGameAuctionScene"
 
 # name, Level, price (0: free), the buildings it allows, the features it unlocks (building,
 # feature number from 1), the level modifiers (type, value), ObligatoryLevel (None: none).
@@ -73,37 +83,82 @@ def location_names():
     return names
 
 
-def scores(location):
-    """Score, ExpertScore and Time (seconds) of a location: rising along the map; a designed
-    level takes its own entry of DESIGNED_SCORES."""
-    designed = DESIGNED_SCORES.get(location_names()[location])
-    if designed is not None:
-        return designed
+def is_sold(upgrade, completed):
+    """Whether the shop sells an upgrade to a player whose highest completed location is
+    `completed` (-1: none): once as many regular levels as its Level are completed."""
+    return upgrade[1] - 1 <= completed - (completed + 1) // 8
+
+
+def designed_scores():
+    """Score, ExpertScore and Time of the levels whose descriptions give them, by folder name."""
+    return campaign.scores()
+
+
+def scores(location, designed=None):
+    """Score, ExpertScore and Time (seconds) of a location: a described level's own, a
+    mini-game's by its configuration, else rising along the map."""
+    name = location_names()[location]
+    if name in MINI_GAMES.values():
+        return minigames.level_scores(minigames.by_folder(name))
+    designed = designed_scores() if designed is None else designed
+    if name in designed:
+        return designed[name]
     score = 1000 + 150 * location
     expert = score * 3 // 2
     time = 300 + 10 * location
     return score, expert, time
 
 
-# --- Designed levels' scores ---
-# Score, ExpertScore and Time (seconds) of the levels whose objectives are designed, by folder
-# name. Level 1: a camping built and upgraded and $14,000 a day, reached in about two minutes by
-# a player who builds, upgrades and builds once more; three minutes earn the expert score.
-DESIGNED_SCORES = {"level1": (1000, 1500, 180)}
+def lowest_score(location, designed=None):
+    """The least a player who completes a location scores there: a level's Score, a hidden-object
+    game's only score, nothing at the auction (which scores by the player's picks)."""
+    name = location_names()[location]
+    if name in MINI_GAMES.values() and \
+            minigames.by_folder(name)["class"] == AUCTION_CLASS:
+        return 0
+    return scores(location, designed)[0]
 
 
-def check_affordable():
-    """Whoever plays each level at its Score can buy every upgrade once it is sold: after n regular
-    levels the scores earned (mini-games not counted) pay for every upgrade of Level n or less.
-    An obligatory upgrade is sold before the level that needs it."""
+def check_affordable(designed=None):
+    """The prices follow the scores: `check_required_affordable` and `check_sold_affordable`."""
+    designed = designed_scores() if designed is None else designed
+    check_required_affordable(designed)
+    check_sold_affordable(designed)
+
+
+def check_required_affordable(designed=None):
+    """Walks the map: at each location the upgrades it requires are sold and paid for from the
+    scores of the locations before it (levels at their Score, mini-games at their lowest) less
+    the prices of the upgrades bought so far (the required ones)."""
+    designed = designed_scores() if designed is None else designed
+    regular_levels = LOCATION_COUNT - len(MINI_GAMES)
+    for name, _, _, _, _, _, obligatory in UPGRADES:
+        assert obligatory is None or 1 <= obligatory <= regular_levels, \
+            "%s is required by level %s, which the map does not have" % (name, obligatory)
+    points = 0
+    for location in range(LOCATION_COUNT):
+        for upgrade in UPGRADES:
+            name, price, obligatory = upgrade[0], upgrade[2], upgrade[6]
+            if obligatory is None or location_of_level(obligatory) != location:
+                continue
+            assert is_sold(upgrade, location - 1), \
+                "%s is not sold yet at location %d, which requires it" % (name, location)
+            points -= price
+            assert points >= 0, "%s costs more than the scores earned before location %d" \
+                % (name, location)
+        points += lowest_score(location, designed)
+
+
+def check_sold_affordable(designed=None):
+    """Whoever plays the levels at their Score can buy every upgrade as soon as it is sold: after
+    n regular levels their scores (the mini-games not counted) pay for every upgrade of Level n
+    or less."""
+    designed = designed_scores() if designed is None else designed
     regular = [loc for loc in range(LOCATION_COUNT) if loc not in MINI_GAMES]
     for n in range(1, len(regular) + 1):
-        earned = sum(scores(loc)[0] for loc in regular[:n])
+        earned = sum(scores(loc, designed)[0] for loc in regular[:n])
         spent = sum(u[2] for u in UPGRADES if u[1] <= n)
         assert spent <= earned, "upgrades of Level %d and less cost more than the scores" % n
-    for name, level, _, _, _, _, obligatory in UPGRADES:
-        if obligatory is not None:
-            assert level < obligatory, "%s is sold too late for its level" % name
 
 
 def upgrade_text(upgrade):
@@ -141,14 +196,10 @@ def upgrades_text():
 
 
 def scores_text():
+    designed = designed_scores()
     lines = ["<LevelScores>"]
     for location, name in enumerate(location_names()):
-        score, expert, time = scores(location)
-        # --- The mini-games' entries follow their configurations (issue 39).
-        if name in MINI_GAMES.values():
-            from .minigames import description as minigames
-            score, expert, time = minigames.level_scores(minigames.by_folder(name))
-        # ---
+        score, expert, time = scores(location, designed)
         lines.append("\t" + element("Level", [("Name", name), ("Score", score),
                                               ("ExpertScore", expert), ("Time", time)]))
     lines.append("</LevelScores>")
@@ -172,4 +223,7 @@ def build():
     return out
 
 
-MODULE = Module("upgrades", build, __file__, inputs=["tools/assets/minigames/*.toml"], outputs=[asset(UPGRADES_PATH), asset(SCORES_PATH)])
+MODULE = Module("upgrades", build, __file__,
+                inputs=["tools/assets/minigames/*.toml", campaign.DESCRIPTIONS + "/*.toml",
+                        campaign.LAYOUTS + "/*.toml"],
+                outputs=[asset(UPGRADES_PATH), asset(SCORES_PATH)])

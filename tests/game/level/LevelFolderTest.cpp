@@ -8,7 +8,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "engine/content/CResource.h"
 #include "engine/core/CLogger.h"
 #include "engine/nodes/SpawnerNode.h"
 #include "game/level/GLevelObjective.h"
@@ -42,17 +44,28 @@ std::string warnings(const oskel::test::LogCapture& log) {
 
 TEST(LevelFolder, TheFirstLevelReadsWithoutAWarningAndItsPartsAgree) {
     LotWorld world;
-    // The scene file, its backdrop beside it in the content's folder.
-    world.write("Backdrop.jpg", fileBytes(kLevel / "Backdrop.jpg"));
+    // The scene file read where it lies among the game's assets, with the atlases of the town's
+    // decor loaded as the preloader loads them; its ground picture lies beside it.
+    ASSERT_NE(world.device.getFileSystem()->addArchive(BRASQUEL_ASSETS_DIR, false, false), nullptr);
+    std::vector<CRefPtr<CResource>> atlases;
+    for (const char* name : {"atlases/Env1.xml", "atlases/Env2.xml"}) {
+        atlases.push_back(CRefPtr<CResource>::fromRaw(
+            world.content->getContentByPath(TypeCodeAtlasCollection, name, true)));
+        ASSERT_NE(atlases.back(), nullptr) << name;
+    }
     oskel::test::LogCapture log;
     CRefPtr<CXmlReader> reader = oskel::test::readerOf(fileBytes(kLevel / "Level.oscn"));
     while (reader->read() && reader->getNodeType() != XmlNodeElement) {
     }
-    BaseNode* made =
-        CSceneFile::createNode(reader.get(), &world.factory, world.context("Level.oscn"));
-    ASSERT_NE(made, nullptr);
+    // Names in the file are relative to the file, as when the content manager loads it.
+    world.content->pushPath("levels/level1/Level.oscn");
+    BaseNode* made = CSceneFile::createNode(reader.get(), &world.factory,
+                                            world.context("levels/level1/Level.oscn"));
     CRefPtr<BaseNode> root = CRefPtr<BaseNode>::fromRaw(made);
-    ASSERT_TRUE(CSceneFile::read(root.get(), reader.get(), &world.factory));
+    const bool read = made && CSceneFile::read(root.get(), reader.get(), &world.factory);
+    world.content->popPath();
+    ASSERT_NE(made, nullptr);
+    ASSERT_TRUE(read);
     ASSERT_TRUE(root->isKindOf(GameNodeTypeGameLevelScene));
     auto* level = static_cast<GGameLevelScene*>(root.get());
     ASSERT_NE(level->getCargosNode(), nullptr);

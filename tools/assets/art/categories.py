@@ -6,6 +6,7 @@ from . import processes
 from . import playhud
 from . import typeicons
 from . import tutorial
+from . import decor
 
 CATEGORIES = [skin.CATEGORY, menu.CATEGORY, people.CATEGORY, vehicles.CATEGORY,
               buildings.CATEGORY, shop.CATEGORY, achievements.CATEGORY]
@@ -18,6 +19,7 @@ CATEGORIES += [processes.CATEGORY]
 CATEGORIES += [playhud.CATEGORY]
 CATEGORIES += [typeicons.CATEGORY]
 CATEGORIES += [tutorial.CATEGORY]
+CATEGORIES += [decor.CATEGORY]
 # The mini-games' pictures live with their generator.
 from ..minigames import art as minigames_art  # noqa: E402
 CATEGORIES += [minigames_art.CATEGORY]

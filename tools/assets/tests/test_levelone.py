@@ -60,7 +60,8 @@ class LevelOneTest(unittest.TestCase):
         entries = {e.get("Name"): e.attrib for e in
                    ET.parse(os.path.join(REPO, ASSETS, upgrades.SCORES_PATH)).getroot()
                    .iter("Level")}
-        score, expert, time = upgrades.DESIGNED_SCORES["level1"]
+        score, expert, time = self.description["scores"]
+        self.assertEqual((score, expert, time), upgrades.scores(0))
         self.assertEqual(entries["level1"], {"Name": "level1", "Score": str(score),
                                              "ExpertScore": str(expert), "Time": str(time)})
         self.assertLess(score, expert)
