@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <limits>
 
 #include "game/level/GBuildingNode.h"
 #include "game/level/GBuildingsConfiguration.h"
@@ -37,6 +38,10 @@ constexpr f32 LaterShare = 0.5f;
 constexpr f32 BreakPenalty = 4.0f;
 // The least money a move counts as costing, so that free moves do not swamp the choice.
 constexpr f32 LeastCost = 1000.0f;
+// How much better another wish must be to take over from the one the bot saves for.
+constexpr f32 TargetHold = 1.5f;
+// How many of the best wishes a trace shows.
+constexpr size_t TracedWishes = 4;
 // How many upgrades ahead the bot looks along a type's line.
 constexpr s32 UpgradeLookahead = 5;
 // A percentage as a factor.
@@ -249,13 +254,24 @@ bool isCounted(const GBuildingNode& lot) {
     return type && type->Level > 0 && lot.isOwnedByThePlayer() && !lot.isForSale();
 }
 
-// Whether the lot will work once its running action ends.
+// Whether the lot will work once its running action ends and the bot has mended it (a broken
+// hotel repaired, a dirty decoration with a clean button cleaned).
 bool willWork(const GBuildingNode& lot) {
     if (!isCounted(lot)) return false;
     const s32 kind = lot.getProcessKind();
     if (kind == BuildingProcessDemolition) return false;
     if (kind == BuildingProcessConstruction || kind == BuildingProcessMaintenance) return true;
-    return lot.getProblemState() == BuildingProblemNone;
+    const GBuildingConfig* type = lot.getCurrentType();
+    switch (lot.getProblemState()) {
+        case BuildingProblemNone:
+            return true;
+        case BuildingProblemBroken:
+            return type->Type == BuildingKindLodging;
+        case BuildingProblemDirty:
+            return type->ServeAreaIncomeBonus > 0.0f;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -321,11 +337,15 @@ struct LevelBot::SPlan {
     }
 
     // What one more recorded action of the kind on the lot's type brings.
-    f32 historyValue(s32 action, const GBuildingNode& lot, const GBuildingConfig* type) const {
+    // The lot's own action counted as on its way already is added back.
+    f32 historyValue(s32 action, const GBuildingNode& lot, const GBuildingConfig* type,
+                     s32 ownComing = 0) const {
         f32 value = 0.0f;
-        for (const SHistory& h : history)
-            if (h.action == action && h.remaining > 0 && historyMatches(h, type, lot))
-                value += 1.0f / static_cast<f32>(h.remaining);
+        for (const SHistory& h : history) {
+            const s32 remaining = h.remaining + ownComing;
+            if (h.action == action && remaining > 0 && historyMatches(h, type, lot))
+                value += 1.0f / static_cast<f32>(remaining);
+        }
         return value;
     }
 
@@ -608,6 +628,9 @@ bool LevelBot::choose(SMove& chosen) {
                     coming = kind == BuildingProcessMaintenance && !isCleanedKind(type);
                 } else if (need.action == LevelHistoryCleaned) {
                     coming = kind == BuildingProcessMaintenance && isCleanedKind(type);
+                } else if (need.action == LevelHistorySold) {
+                    // A lot on sale waits for its offer.
+                    coming = lot->isOwnedByThePlayer() && lot->isForSale();
                 } else if (isFeatureAction(need.action)) {
                     for (s32 f = 0; f < 3; ++f)
                         coming = coming || (featureAction(f) == need.action &&
@@ -811,6 +834,9 @@ bool LevelBot::choose(SMove& chosen) {
                                                   plan.countsValue(*lot, nullptr, made) +
                                                   plan.historyValue(LevelHistoryBuilt, *lot, made));
                 wish.value = LaterShare * best;
+            } else if (ruin && type->Cost + wish.money > reachable) {
+                // A ruin whose restoring the money cannot cover after the purchase.
+                wish.value = 0.0f;
             } else {
                 const f32 share = ruin ? LaterShare : 1.0f;
                 wish.value = share * (plan.economyValue(lot->getIncome(type), guestsOf(level, type),
@@ -828,7 +854,8 @@ bool LevelBot::choose(SMove& chosen) {
             SWish wish;
             wish.move = SMove{MoveAcceptOffer, lot, nullptr, -1};
             const f32 amount = static_cast<f32>(lot->getOfferAmount());
-            wish.value = plan.historyValue(LevelHistorySold, *lot, type) +
+            // The lot's own sale is counted as on its way: the offer is what it waited for.
+            wish.value = plan.historyValue(LevelHistorySold, *lot, type, 1) +
                          plan.countsValue(*lot, type, nullptr) +
                          (plan.money > 0.0f ? std::min(amount, plan.money) / plan.money : 0.0f);
             wishes.push_back(wish);
@@ -880,6 +907,8 @@ bool LevelBot::choose(SMove& chosen) {
         }
         // Demolitions wanted in the history, or to make room for a better building when no
         // place is left.
+        // A lot on sale waits for its offer.
+        if (lot->isForSale()) continue;
         SWish demolish;
         demolish.move = SMove{MoveDestroy, lot, nullptr, -1};
         demolish.workers = type->getDestroyWorkersCost(config);
@@ -941,13 +970,54 @@ bool LevelBot::choose(SMove& chosen) {
     }
 
     // ---- The best wish the level can pay for by its end ----
+    // The money of the smallest materials order that makes the stock cover the amount.
+    auto orderFor = [&](f32 materials) {
+        if (level.Materials >= materials) return 0.0f;
+        for (u32 i = 0; i < config->MaterialsOffers.size(); ++i) {
+            const GLevelOffer& offer = *config->MaterialsOffers[i];
+            if (level.Materials + offer.Amount >= materials)
+                return playoffers::offerCost(level, offer, false);
+        }
+        return std::numeric_limits<f32>::infinity();
+    };
     std::vector<const SWish*> ranked;
     for (const SWish& wish : wishes)
-        if (wish.value > 0.0f && wish.moneyNeed <= reachable) ranked.push_back(&wish);
+        if (wish.value > 0.0f && wish.moneyNeed + orderFor(wish.materials) <= reachable)
+            ranked.push_back(&wish);
     std::stable_sort(ranked.begin(), ranked.end(), [&](const SWish* a, const SWish* b) {
         return a->score(plan.materialPrice) > b->score(plan.materialPrice);
     });
+    if (m_trace) {
+        // The best wishes, when they change.
+        std::string line;
+        for (size_t i = 0; i < ranked.size() && i < TracedWishes; ++i)
+            line += levelsim::format("  [%s value %.3f money %.0f]", ranked[i]->move.text().c_str(),
+                                     static_cast<double>(ranked[i]->value),
+                                     static_cast<double>(ranked[i]->money));
+        if (line != m_traced) {
+            *m_trace << levelsim::scriptTime(m_run.turn(), m_run.dayLength()) << " money "
+                     << static_cast<long long>(level.Money) << line << "\n";
+            m_traced = line;
+        }
+    }
+    // The wish the bot saves for stays first until it is done or another one is far better.
+    for (size_t i = 1; i < ranked.size(); ++i)
+        if (ranked[i]->move == m_target &&
+            ranked[0]->score(plan.materialPrice) <
+                TargetHold * ranked[i]->score(plan.materialPrice)) {
+            std::rotate(ranked.begin(), ranked.begin() + static_cast<long>(i),
+                        ranked.begin() + static_cast<long>(i) + 1);
+            break;
+        }
+    // The money kept for the places emptied for a better type.
+    f32 reserve = 0.0f;
+    for (const auto& [place, type] : m_kept)
+        reserve += type->Cost + type->getBuildMaterialsCost(config) * plan.materialPrice;
     for (const SWish* wish : ranked) {
+        const bool keptBuild = wish->move.kind == MoveBuild && m_kept.count(wish->move.lot) > 0;
+        if (reserve > 0.0f && !keptBuild && wish->money > 0.0f &&
+            level.Money - wish->money < reserve)
+            continue;
         if (isOffered(wish->move)) {
             chosen = wish->move;
             if (wish->then) m_kept[wish->move.lot] = wish->then;
@@ -958,6 +1028,7 @@ bool LevelBot::choose(SMove& chosen) {
         const bool lotBusy = lot && lot->getProcessKind() != BuildingProcessNone;
         if (lotBusy) continue;
         // Saving for it.
+        m_target = wish->move;
         if (level.Money < wish->moneyNeed) return false;
         if (level.Materials < wish->materials) {
             if (playoffers::isDeliveryRunning(level, false)) return false;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -96,12 +97,19 @@ public:
     // The move the bot makes now, if any (pace aside).
     bool choose(SMove& move);
 
+    // Writes the best wishes to the stream whenever they change (none: no trace).
+    void setTrace(std::ostream* trace) { m_trace = trace; }
+
 private:
     struct SPlan;
     levelsim::LevelRun& m_run;
     GGameLevelScene& m_level;
     // Places the bot emptied for a better type, kept for it.
     std::map<const GBuildingNode*, const GBuildingConfig*> m_kept;
+    // The wish the bot saves for.
+    SMove m_target;
+    std::ostream* m_trace = nullptr;
+    std::string m_traced;
 };
 
 // The level's Time in milliseconds (the level scores' entry the harness wrote into the level's

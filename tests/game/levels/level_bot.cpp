@@ -2,7 +2,7 @@
 // and scripts/campaign only).
 //
 //   level_bot --assets DIR --level FOLDER [--tables FOLDER] [--seed N] [--script FILE]
-//             [--transcript FILE]
+//             [--transcript FILE] [--trace FILE]
 //
 // The level is loaded as level_sim loads it with the campaign's upgrades (the free ones and those
 // the level or an earlier one requires, at the level's map location), the random generator
@@ -24,11 +24,13 @@
 // --days D --script FILE [--tables FOLDER]; its last digest is the one printed here. The script
 // goes to --script, or else next to the transcript, or else to "level_bot_script.txt". Exit code
 // 0 when the level was won in its Time, 1 when not, 2 for a wrong command line or a level that
-// does not load.
+// does not load. --trace writes, whenever they change, the bot's best wishes with what each
+// brings and costs (to see why it does what it does).
 
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "engine/core/CLogger.h"
@@ -49,6 +51,7 @@ struct SOptions {
     u32 seed = 1;
     std::string script;
     std::string transcript;
+    std::string trace;
 };
 
 bool parse(int argc, char** argv, SOptions& o) {
@@ -66,6 +69,8 @@ bool parse(int argc, char** argv, SOptions& o) {
             o.script = value;
         } else if (name == "--transcript") {
             o.transcript = value;
+        } else if (name == "--trace") {
+            o.trace = value;
         } else {
             return false;
         }
@@ -85,7 +90,7 @@ int main(int argc, char** argv) {
     if (!parse(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: level_bot --assets DIR --level FOLDER [--tables FOLDER] [--seed N] "
-                     "[--script FILE] [--transcript FILE]\n");
+                     "[--script FILE] [--transcript FILE] [--trace FILE]\n");
         return 2;
     }
     if (options.script.empty())
@@ -104,6 +109,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     LevelBot bot(run);
+    std::ofstream trace;
+    if (!options.trace.empty()) {
+        trace.open(options.trace, std::ios::out | std::ios::trunc);
+        bot.setTrace(&trace);
+    }
     const SBotRun result = bot.play(limitOf(run));
 
     std::string replay = "level_sim --assets " + options.assets + " --level " + options.level +
