@@ -4,6 +4,7 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <map>
 
 #include "game/level/GBuildingNode.h"
 #include "game/level/GBuildingsConfiguration.h"
@@ -38,6 +39,8 @@ constexpr f32 LaterShare = 0.5f;
 constexpr f32 BreakPenalty = 4.0f;
 // The least money a move counts as costing, so that free moves do not swamp the choice.
 constexpr f32 LeastCost = 1000.0f;
+// With money to reach, the days before the limit kept for the spending that earns nothing.
+constexpr f32 SpendingLeadDays = 2.0f;
 // How much better another wish must be to take over from the one the bot saves for.
 constexpr f32 TargetHold = 1.5f;
 // How many of the best wishes a trace shows.
@@ -392,9 +395,17 @@ struct LevelBot::SPlan {
     // none of the player's lots can serve yet).
     s32 lotsWanted() const {
         s32 wanted = 0;
-        // A count on named places wants those places, not any.
-        for (const SCount& c : counts)
-            if (c.places.empty()) wanted += std::max(c.remaining(), 0);
+        // A count on named places wants those places, not any; counts of one type (each type's
+        // own, the features' types) overlap: the largest of them stands for the type.
+        std::map<s32, s32> byType;
+        for (const SCount& c : counts) {
+            if (!c.places.empty() || c.remaining() <= 0) continue;
+            if (c.types.size() == 1)
+                byType[c.types[0]] = std::max(byType[c.types[0]], c.remaining());
+            else
+                wanted += c.remaining();
+        }
+        for (const auto& [type, remaining] : byType) wanted += remaining;
         for (const SHistory& h : history)
             if (h.remaining > 0 && needsLot(h.action) && !hasLotFor(h)) ++wanted;
         return wanted;
@@ -533,6 +544,7 @@ struct SWish {
     f32 materials = 0.0f;
     s32 workers = 0;
     const GBuildingConfig* then = nullptr;  // a demolition's replacement
+    f32 incomeGain = 0.0f;                  // the daily income it adds
     f32 score(f32 materialPrice) const {
         return value / std::max(money + materials * materialPrice, LeastCost);
     }
@@ -808,7 +820,8 @@ bool LevelBot::choose(SMove& chosen) {
                         continue;
                     }
                 }
-                wish.value = plan.economyValue(incomeOn(level, *lot, *made), guestsOf(level, made),
+                wish.incomeGain = incomeOn(level, *lot, *made);
+                wish.value = plan.economyValue(wish.incomeGain, guestsOf(level, made),
                                                wish.money) +
                              wanted;
                 // A ruin's kind must be restored once built.
@@ -839,6 +852,7 @@ bool LevelBot::choose(SMove& chosen) {
                 wish.value = 0.0f;
             } else {
                 const f32 share = ruin ? LaterShare : 1.0f;
+                if (!ruin) wish.incomeGain = lot->getIncome(type);
                 wish.value = share * (plan.economyValue(lot->getIncome(type), guestsOf(level, type),
                                                         wish.money) +
                                       plan.countsValue(*lot, nullptr, type)) +
@@ -868,7 +882,8 @@ bool LevelBot::choose(SMove& chosen) {
             wish.move = SMove{MoveRestore, lot, type, -1};
             wish.moneyNeed = type->Cost;
             resources(wish, type, true);
-            wish.value = plan.economyValue(incomeOn(level, *lot, *type), guestsOf(level, type), 0.0f) +
+            wish.incomeGain = incomeOn(level, *lot, *type);
+            wish.value = plan.economyValue(wish.incomeGain, guestsOf(level, type), 0.0f) +
                          plan.countsValue(*lot, nullptr, type) +
                          plan.historyValue(LevelHistoryRepaired, *lot, type) +
                          plan.laterHistoryValue(*lot, type);
@@ -884,7 +899,8 @@ bool LevelBot::choose(SMove& chosen) {
                 wish.move = SMove{MoveUpgrade, lot, next, -1};
                 wish.money = wish.moneyNeed = next->Cost;
                 resources(wish, next, true);
-                wish.value = plan.economyValue(lot->getIncome(next) - lot->getIncome(type),
+                wish.incomeGain = lot->getIncome(next) - lot->getIncome(type);
+                wish.value = plan.economyValue(wish.incomeGain,
                                                guestsOf(level, next) - guestsOf(level, type),
                                                wish.money) +
                              plan.countsValue(*lot, type, next) +
@@ -944,6 +960,7 @@ bool LevelBot::choose(SMove& chosen) {
                     demolish.money = replace.money;
                     demolish.materials = replace.materials;
                     demolish.then = made;
+                    demolish.incomeGain = incomeOn(level, *lot, *made) - lot->getIncome(type);
                 }
             }
         }
@@ -999,6 +1016,20 @@ bool LevelBot::choose(SMove& chosen) {
                      << static_cast<long long>(level.Money) << line << "\n";
             m_traced = line;
         }
+    }
+    // With money to reach, what pays back by the limit comes first while time is left: the
+    // other spending waits for its last days.
+    if (plan.money > 0.0f && plan.daysLeft > SpendingLeadDays) {
+        auto pays = [&](const SWish* wish) {
+            return wish->incomeGain * plan.daysLeft >
+                   wish->money + wish->materials * plan.materialPrice;
+        };
+        if (std::any_of(ranked.begin(), ranked.end(), pays))
+            ranked.erase(std::remove_if(ranked.begin(), ranked.end(),
+                                        [&](const SWish* wish) {
+                                            return wish->money > 0.0f && !pays(wish);
+                                        }),
+                         ranked.end());
     }
     // The wish the bot saves for stays first until it is done or another one is far better.
     for (size_t i = 1; i < ranked.size(); ++i)
