@@ -478,9 +478,8 @@ void GGamePlayScene::refreshFeatureButtons(GBuildingNode* building, BaseNode* co
             setTemplate(first, type->Features[0].ButtonName);
             first->setEnabled(buttons.features[0].enabled);
             if (building->isFeatureUnlocked(0))
-                setRechargeOverlay(first, isFeatureReady(building, 0)
-                                              ? -1.0f
-                                              : building->getFeatureProgress(0));
+                setRechargeOverlay(
+                    first, isFeatureReady(building, 0) ? -1.0f : building->getFeatureProgress(0));
         }
     }
     ButtonNode* second = scenes::buttonChildOf(container, "ActiveFeature2Button");
@@ -491,9 +490,8 @@ void GGamePlayScene::refreshFeatureButtons(GBuildingNode* building, BaseNode* co
             if (building->isFeatureUnlocked(1)) {
                 setTemplate(second, type->Features[1].ButtonName);
                 second->setEnabled(buttons.features[1].enabled);
-                setRechargeOverlay(second, isFeatureReady(building, 1)
-                                               ? -1.0f
-                                               : building->getFeatureProgress(1));
+                setRechargeOverlay(
+                    second, isFeatureReady(building, 1) ? -1.0f : building->getFeatureProgress(1));
                 if (badge) badge->setAtlasTexture(nullptr);
             } else {
                 setTemplate(second, names().GameU);
@@ -842,7 +840,8 @@ void GGamePlayScene::refreshOfferTab(bool workers) {
         const GLevelOffer* offer = offerOf(list, i);
         if (!offer) continue;
         list->setItemEnabled(i, playoffers::isOfferEnabled(*level, *offer, workers));
-        list->setItemText(i, 1, moneyText(truncated(playoffers::offerCost(*level, *offer, workers))));
+        list->setItemText(i, 1,
+                          moneyText(truncated(playoffers::offerCost(*level, *offer, workers))));
         const s32 amount = truncated(offer->Amount);
         list->setItemText(i, 0, workers ? plain(amount) : grouped(amount));
     }

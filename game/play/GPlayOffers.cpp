@@ -76,8 +76,8 @@ SHotelButtons hotelButtonsOf(const GGameLevelScene& level, const GBuildingNode& 
     const s32 problem = lot.getProblemState();
     const GBuildingConfig* next = playinfo::nextTypeOf(&level, type);
     buttons.upgrade.visible = type->Level > 0;
-    buttons.upgrade.enabled = !lot.isForSale() && problem == BuildingProblemNone && next &&
-                              level.canAffordBuilding(next);
+    buttons.upgrade.enabled =
+        !lot.isForSale() && problem == BuildingProblemNone && next && level.canAffordBuilding(next);
     buttons.destroy = destroyButtonOf(level, *type);
     buttons.sell.visible = true;
     buttons.sell.enabled = config && config->IsSellOn && problem == BuildingProblemNone;
@@ -97,8 +97,8 @@ SFeatureButtons featureButtonsOf(const GGameLevelScene& level, const GBuildingNo
     for (s32 index = 0; index < 2; ++index) {
         SButton& button = buttons.features[index];
         button.visible = features > index;
-        button.enabled = button.visible && lot.isFeatureUnlocked(index) && !busy &&
-                         isFeatureReady(lot, index);
+        button.enabled =
+            button.visible && lot.isFeatureUnlocked(index) && !busy && isFeatureReady(lot, index);
     }
     buttons.clean.visible = type->ServeAreaIncomeBonus > 0.0f;
     buttons.clean.enabled =
@@ -147,7 +147,8 @@ bool isCategoryOpen(const GLevelUpgrades& upgrades, s32 kind) {
     return table && !table->empty() && upgrades.isBuildingAllowed(table->front().name);
 }
 
-GBuildingConfig* entryTypeOf(const GLevelUpgrades& upgrades, const GBuildingsConfiguration& catalogue,
+GBuildingConfig* entryTypeOf(const GLevelUpgrades& upgrades,
+                             const GBuildingsConfiguration& catalogue,
                              const GBuildingTypeEntry& entry) {
     if (!upgrades.isBuildingAllowed(entry.name)) return nullptr;
     return catalogue.find(entry.name);

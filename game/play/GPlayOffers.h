@@ -89,7 +89,8 @@ void toggleSale(GGameLevelScene& level, GBuildingNode& lot);
 bool isCategoryOpen(const GLevelUpgrades& upgrades, oskel::s32 kind);
 // The building type a build-menu entry offers: none while the upgrades do not allow it or the
 // catalogue does not hold it.
-GBuildingConfig* entryTypeOf(const GLevelUpgrades& upgrades, const GBuildingsConfiguration& catalogue,
+GBuildingConfig* entryTypeOf(const GLevelUpgrades& upgrades,
+                             const GBuildingsConfiguration& catalogue,
                              const GBuildingTypeEntry& entry);
 // Whether an entry of the type can be pressed: the level can afford it, and a kind that stands
 // once on a level does not stand yet.

@@ -170,20 +170,19 @@ std::string format(const char* pattern, ...) {
 
 std::string narrow(const stringw& text) {
     std::string out;
-    for (u32 i = 0; i < text.size(); ++i)
-        out += text[i] < 128 ? static_cast<char>(text[i]) : '?';
+    for (u32 i = 0; i < text.size(); ++i) out += text[i] < 128 ? static_cast<char>(text[i]) : '?';
     return out;
 }
 
 std::string levelDigest(const GGameLevelScene& l) {
     Digest d;
-    for (f32 v : {l.Money, l.Income, l.TotalIncome, l.Rating, l.Materials, l.LevelTimeMs,
-                  l.DayTime, l.MaterialsDeliveryRemaining, l.MaterialsDeliveryTotal,
-                  l.MaterialsOrdered, l.WorkersDeliveryRemaining, l.WorkersDeliveryTotal})
+    for (f32 v : {l.Money, l.Income, l.TotalIncome, l.Rating, l.Materials, l.LevelTimeMs, l.DayTime,
+                  l.MaterialsDeliveryRemaining, l.MaterialsDeliveryTotal, l.MaterialsOrdered,
+                  l.WorkersDeliveryRemaining, l.WorkersDeliveryTotal})
         d.add(v);
-    for (s32 v : {l.Guests, l.TotalGuests, l.Workers, l.WorkersTotal, l.WorkersOrdered,
-                  l.getWeatherTime(), static_cast<s32>(l.getLetters().size()),
-                  static_cast<s32>(l.getProcesses().size())})
+    for (s32 v :
+         {l.Guests, l.TotalGuests, l.Workers, l.WorkersTotal, l.WorkersOrdered, l.getWeatherTime(),
+          static_cast<s32>(l.getLetters().size()), static_cast<s32>(l.getProcesses().size())})
         d.add(v);
     d.add(l.Completed);
     d.add(std::string(l.CompletionHint.c_str()));
@@ -296,21 +295,38 @@ class LevelRun::RequestLog : public CEventReceiver {
 public:
     RequestLog(Transcript* out, const u64* turn, u32 dayLength, const GGameLevelScene* level,
                std::int64_t* completionMs)
-        : m_out(out), m_turn(turn), m_dayLength(dayLength), m_level(level),
+        : m_out(out),
+          m_turn(turn),
+          m_dayLength(dayLength),
+          m_level(level),
           m_completionMs(completionMs) {}
     bool onEvent(CEvent* event) override {
         const char* kind = nullptr;
         switch (event->getTypeId()) {
             case GameEventLevelCompleted:
-                if (*m_completionMs < 0) *m_completionMs = static_cast<std::int64_t>(m_level->LevelTimeMs);
+                if (*m_completionMs < 0)
+                    *m_completionMs = static_cast<std::int64_t>(m_level->LevelTimeMs);
                 return false;
-            case GameEventSellRequest: kind = "sell"; break;
-            case GameEventBrokenRequest: kind = "broken"; break;
-            case GameEventDirtyRequest: kind = "dirty"; break;
-            case GameEventCafeRequest: kind = "cafe"; break;
-            case GameEventLetterRequest: kind = "letter"; break;
-            case GameEventWeatherRequest: kind = "weather"; break;
-            default: return false;
+            case GameEventSellRequest:
+                kind = "sell";
+                break;
+            case GameEventBrokenRequest:
+                kind = "broken";
+                break;
+            case GameEventDirtyRequest:
+                kind = "dirty";
+                break;
+            case GameEventCafeRequest:
+                kind = "cafe";
+                break;
+            case GameEventLetterRequest:
+                kind = "letter";
+                break;
+            case GameEventWeatherRequest:
+                kind = "weather";
+                break;
+            default:
+                return false;
         }
         const u64 ms = *m_turn * TurnMs;
         const u64 dayMs = static_cast<u64>(m_dayLength) * MsPerSecond;
@@ -388,8 +404,8 @@ bool LevelRun::perform(const SAction& action) {
         else
             result += m_level->getSelectedBuilding() ? " selected" : " unselected";
     }
-    m_out.line(format("action %s %s -> %s", action.when.c_str(), action.text.c_str(),
-                      result.c_str()));
+    m_out.line(
+        format("action %s %s -> %s", action.when.c_str(), action.text.c_str(), result.c_str()));
     SAction carried = action;
     carried.turn = m_turn;
     m_executed.push_back(carried);
@@ -398,11 +414,12 @@ bool LevelRun::perform(const SAction& action) {
 
 std::string LevelRun::report(u32 day) {
     const GGameLevelScene& l = *m_level;
-    m_out.line(format("day %u: money %.2f income %.2f guests %d/%d materials %.2f "
-                      "workers %d/%d rating %.2f",
-                      day, static_cast<double>(l.Money), static_cast<double>(l.Income), l.Guests,
-                      l.TotalGuests, static_cast<double>(l.Materials), l.Workers, l.WorkersTotal,
-                      static_cast<double>(l.Rating)));
+    m_out.line(
+        format("day %u: money %.2f income %.2f guests %d/%d materials %.2f "
+               "workers %d/%d rating %.2f",
+               day, static_cast<double>(l.Money), static_cast<double>(l.Income), l.Guests,
+               l.TotalGuests, static_cast<double>(l.Materials), l.Workers, l.WorkersTotal,
+               static_cast<double>(l.Rating)));
     const GLevelObjectiveList* objectives = m_configuration->Objectives.get();
     for (u32 i = 0; objectives && i < objectives->size(); ++i) {
         GLevelObjective* o = objectives->get(i);
@@ -411,8 +428,8 @@ std::string LevelRun::report(u32 day) {
                           narrow(GLevelObjective::typeNameOf(o->getKind())).c_str(),
                           narrow(o->getProgressText(l, nullptr)).c_str(), met ? "met" : "open"));
     }
-    m_out.line(format("  completed %s hint \"%s\"", l.Completed ? "yes" : "no",
-                      l.CompletionHint.c_str()));
+    m_out.line(
+        format("  completed %s hint \"%s\"", l.Completed ? "yes" : "no", l.CompletionHint.c_str()));
     const std::string hash = digest();
     m_out.line("  digest " + hash);
     return hash;
@@ -421,11 +438,10 @@ std::string LevelRun::report(u32 day) {
 void LevelRun::printLots() const {
     for (const CRefPtr<GBuildingNode>& lot : m_level->getBuildings()) {
         const rectf r = lot->getAbsoluteBoundsRect();
-        m_out.line(format("lot %s %.1f %.1f %.1f %.1f", lot->getNodeName().c_str(),
-                          static_cast<double>(r.UpperLeftCorner.X),
-                          static_cast<double>(r.UpperLeftCorner.Y),
-                          static_cast<double>(r.LowerRightCorner.X),
-                          static_cast<double>(r.LowerRightCorner.Y)));
+        m_out.line(format(
+            "lot %s %.1f %.1f %.1f %.1f", lot->getNodeName().c_str(),
+            static_cast<double>(r.UpperLeftCorner.X), static_cast<double>(r.UpperLeftCorner.Y),
+            static_cast<double>(r.LowerRightCorner.X), static_cast<double>(r.LowerRightCorner.Y)));
     }
 }
 
@@ -453,8 +469,8 @@ bool LevelRun::run(const std::string& text) {
     GGameLevelScene& l = *m_level;
     if (verb == "materials" || verb == "workers") {
         const u32 index = static_cast<u32>(std::strtoul(first.c_str(), nullptr, 10));
-        const auto& offers = verb == "materials" ? m_configuration->MaterialsOffers
-                                                 : m_configuration->WorkersOffers;
+        const auto& offers =
+            verb == "materials" ? m_configuration->MaterialsOffers : m_configuration->WorkersOffers;
         if (first.empty() || index >= offers.size()) return false;
         return verb == "materials" ? l.buyMaterials(offers[index].get())
                                    : l.trainWorkers(offers[index].get());
@@ -486,8 +502,7 @@ bool LevelRun::run(const std::string& text) {
     if (verb == "feature") {
         const s32 index = static_cast<s32>(std::strtol(second.c_str(), nullptr, 10));
         const auto& features = lot->getCurrentType()->Features;
-        if (second.empty() || index < 0 || index >= static_cast<s32>(features.size()))
-            return false;
+        if (second.empty() || index < 0 || index >= static_cast<s32>(features.size())) return false;
         if (l.Money < features[static_cast<u32>(index)].MoneyCost) return false;
         return l.activateFeature(lot, index);
     }

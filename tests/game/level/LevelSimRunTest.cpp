@@ -38,8 +38,8 @@ std::set<std::string> allowedAt(const UpgradesConfiguration& table, s32 level,
                                 EOwnedUpgrades owned = OwnedCampaignUpgrades) {
     auto configuration = makeRef<GLevelConfiguration>();
     configuration->LevelNumber = level;
-    for (const char* name : {"FreeType", "EarlyType", "LateType", "NeverType", "OfferedLateType",
-                             "FreeLaterType"})
+    for (const char* name :
+         {"FreeType", "EarlyType", "LateType", "NeverType", "OfferedLateType", "FreeLaterType"})
         configuration->AvailableBuildingsForBuild.push_back(CNameId(name));
     auto upgrades = makeRef<GLevelUpgrades>();
     collectOwnedUpgrades(&table, *configuration, owned, *upgrades);
@@ -80,9 +80,9 @@ TEST(LevelSimRun, ScriptTimesCarryHundredthsAndReadBackToTheirTurn) {
     ASSERT_TRUE(parseActionLine("1:1.05 press P1  # a comment", 60, action));
     EXPECT_EQ(action.text, "press P1");
 
-    const std::pair<u64, const char*> written[] = {
-        {0, "1:0"}, {50, "1:0.5"}, {105, "1:1.05"}, {5999, "1:59.99"}, {6000, "2:0"},
-        {13225, "3:12.25"}};
+    const std::pair<u64, const char*> written[] = {{0, "1:0"},      {50, "1:0.5"},
+                                                   {105, "1:1.05"}, {5999, "1:59.99"},
+                                                   {6000, "2:0"},   {13225, "3:12.25"}};
     for (const auto& [turn, text] : written) {
         EXPECT_EQ(scriptTime(turn, 60), text) << turn;
         ASSERT_TRUE(parseActionLine(scriptTime(turn, 60) + " press ground", 60, action)) << turn;

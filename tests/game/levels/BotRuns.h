@@ -58,13 +58,13 @@ inline std::vector<std::string> textsOf(const std::vector<levelsim::SAction>& ac
 // What a replay of the bot's actions found.
 struct SReplay {
     bool loaded = false;
-    std::vector<std::string> notOffered;   // actions the play screen did not offer then
-    std::vector<std::string> refused;      // actions the level refused
-    std::vector<std::string> tooSoon;      // actions within the spacing of the one before
-    std::vector<std::string> secondOrder;  // orders while one of their kind was on its way
-    std::vector<std::string> openAtNotice; // objectives open when the completion notice came
+    std::vector<std::string> notOffered;    // actions the play screen did not offer then
+    std::vector<std::string> refused;       // actions the level refused
+    std::vector<std::string> tooSoon;       // actions within the spacing of the one before
+    std::vector<std::string> secondOrder;   // orders while one of their kind was on its way
+    std::vector<std::string> openAtNotice;  // objectives open when the completion notice came
     std::int64_t completionMs = -1;
-    std::string digest;                    // at the end of the last day
+    std::string digest;  // at the end of the last day
 };
 
 // Replays the actions on a fresh run for the days, checking each against what the play screen

@@ -154,22 +154,38 @@ void addLotMoves(const GGameLevelScene& level, GBuildingNode* lot,
 std::string SMove::text() const {
     const std::string name = lot ? lot->getNodeName().c_str() : "";
     switch (kind) {
-        case MoveCollect: return "press " + name;
-        case MoveBuild: return "build " + name + " " + type->Name.getName().c_str();
-        case MoveUpgrade: return "upgrade " + name;
-        case MoveDestroy: return "destroy " + name;
-        case MoveRepair: return "repair " + name;
-        case MoveClean: return "clean " + name;
-        case MoveRestore: return "restore " + name;
-        case MoveServe: return "serve " + name;
-        case MoveFeature: return "feature " + name + " " + std::to_string(index);
-        case MoveBuy: return "buy " + name;
-        case MoveAcceptOffer: return "sell " + name;
-        case MoveDeclineOffer: return "decline " + name;
-        case MoveToggleSale: return "forsale " + name;
-        case MoveMaterials: return "materials " + std::to_string(index);
-        case MoveWorkers: return "workers " + std::to_string(index);
-        case MoveAbort: return "abort " + name;
+        case MoveCollect:
+            return "press " + name;
+        case MoveBuild:
+            return "build " + name + " " + type->Name.getName().c_str();
+        case MoveUpgrade:
+            return "upgrade " + name;
+        case MoveDestroy:
+            return "destroy " + name;
+        case MoveRepair:
+            return "repair " + name;
+        case MoveClean:
+            return "clean " + name;
+        case MoveRestore:
+            return "restore " + name;
+        case MoveServe:
+            return "serve " + name;
+        case MoveFeature:
+            return "feature " + name + " " + std::to_string(index);
+        case MoveBuy:
+            return "buy " + name;
+        case MoveAcceptOffer:
+            return "sell " + name;
+        case MoveDeclineOffer:
+            return "decline " + name;
+        case MoveToggleSale:
+            return "forsale " + name;
+        case MoveMaterials:
+            return "materials " + std::to_string(index);
+        case MoveWorkers:
+            return "workers " + std::to_string(index);
+        case MoveAbort:
+            return "abort " + name;
     }
     return std::string();
 }
@@ -187,9 +203,8 @@ std::vector<SMove> offeredMoves(const GGameLevelScene& level) {
         const auto& offers = workers ? config->WorkersOffers : config->MaterialsOffers;
         for (u32 i = 0; i < offers.size(); ++i)
             if (playoffers::isOfferEnabled(level, *offers[i], workers))
-                moves.push_back(
-                    SMove{workers ? MoveWorkers : MoveMaterials, nullptr, nullptr,
-                          static_cast<s32>(i)});
+                moves.push_back(SMove{workers ? MoveWorkers : MoveMaterials, nullptr, nullptr,
+                                      static_cast<s32>(i)});
     }
     return moves;
 }
@@ -236,9 +251,12 @@ bool historyMatches(const SHistory& need, const GBuildingConfig* type, const GBu
 // The history action a feature's use is recorded as.
 s32 featureAction(s32 index) {
     switch (index) {
-        case 1: return LevelHistoryFeature1Used;
-        case 2: return LevelHistoryFeature2Used;
-        default: return LevelHistoryFeatureUsed;
+        case 1:
+            return LevelHistoryFeature1Used;
+        case 2:
+            return LevelHistoryFeature2Used;
+        default:
+            return LevelHistoryFeatureUsed;
     }
 }
 
@@ -281,11 +299,11 @@ bool willWork(const GBuildingNode& lot) {
 
 struct LevelBot::SPlan {
     const GGameLevelScene* level = nullptr;
-    f32 income = 0.0f;      // more daily income wanted (beyond what is on its way)
-    f32 projected = 0.0f;   // the daily income once the running actions end
-    s32 guests = 0;         // more guests wanted
-    f32 money = 0.0f;       // more money wanted
-    s32 workers = 0;        // more workers wanted
+    f32 income = 0.0f;     // more daily income wanted (beyond what is on its way)
+    f32 projected = 0.0f;  // the daily income once the running actions end
+    s32 guests = 0;        // more guests wanted
+    f32 money = 0.0f;      // more money wanted
+    s32 workers = 0;       // more workers wanted
     std::vector<SCount> counts;
     std::vector<SHistory> history;
     std::vector<SPair> pairs;  // features wanted at once
@@ -330,9 +348,8 @@ struct LevelBot::SPlan {
             } else if (was && !will) {
                 if (c.held - 1 < c.target) value -= BreakPenalty;
             } else if (!will && remaining > 0 && after && after->Level > 0 &&
-                       leadsTo(after, [&](const GBuildingConfig* t) {
-                           return countMatches(c, t, lot);
-                       })) {
+                       leadsTo(after,
+                               [&](const GBuildingConfig* t) { return countMatches(c, t, lot); })) {
                 value += LaterShare / static_cast<f32>(remaining);
             }
         }
@@ -426,8 +443,7 @@ struct LevelBot::SPlan {
     // already, without undoing a count the level needs.
     bool hasLotFor(const SHistory& need, const GBuildingNode* except = nullptr) const {
         for (const CRefPtr<GBuildingNode>& lot : level->getBuildings())
-            if (lot.get() != except && willWork(*lot) &&
-                servesLater(need, lot->getCurrentType()) &&
+            if (lot.get() != except && willWork(*lot) && servesLater(need, lot->getCurrentType()) &&
                 historyMatches(need, lot->getCurrentType(), *lot) &&
                 countsValue(*lot, lot->getCurrentType(), nullptr) >= 0.0f)
                 return true;
@@ -457,8 +473,7 @@ struct LevelBot::SPlan {
         if (income > 0.0f) value += std::min(incomeGain, income) / income;
         if (guests > 0) value += static_cast<f32>(std::min(guestsGain, guests)) / guests;
         // The money wanted: what the gain pays back by the limit, less what it costs.
-        if (money > 0.0f)
-            value += std::clamp((incomeGain * daysLeft - spent) / money, -1.0f, 1.0f);
+        if (money > 0.0f) value += std::clamp((incomeGain * daysLeft - spent) / money, -1.0f, 1.0f);
         return value;
     }
 };
@@ -552,29 +567,96 @@ struct SWish {
 
 }  // namespace
 
-bool LevelBot::choose(SMove& chosen) {
-    const GGameLevelScene& level = m_level;
-    const GLevelConfiguration* config = level.getLevelConfiguration();
-    const GBuildingsConfiguration* catalogue = level.getBuildingsConfiguration();
-    const GLevelUpgrades* upgrades = level.getUpgradeEffects();
-    if (!config || !catalogue || !upgrades) return false;
-    const std::vector<SMove> offered = offeredMoves(level);
-    auto isOffered = [&](const SMove& move) {
-        return std::find(offered.begin(), offered.end(), move) != offered.end();
-    };
+// One decision of the bot: what the play screen offers now, what the open objectives want and
+// the wishes they give, and the move made of them.
+struct LevelBot::STurn {
+    explicit STurn(LevelBot& owner)
+        : bot(owner),
+          level(owner.m_level),
+          config(level.getLevelConfiguration()),
+          catalogue(level.getBuildingsConfiguration()),
+          upgrades(level.getUpgradeEffects()) {
+        if (ready()) offered = offeredMoves(level);
+    }
+    bool ready() const { return config && catalogue && upgrades; }
 
+    bool isOffered(const SMove& move) const {
+        return std::find(offered.begin(), offered.end(), move) != offered.end();
+    }
+    // The materials and workers a build (or else a repair) of the type takes.
+    void resources(SWish& wish, const GBuildingConfig* type, bool building) const {
+        wish.materials =
+            building ? type->getBuildMaterialsCost(config) : type->getRepairMaterialsCost(config);
+        wish.workers =
+            building ? type->getBuildWorkersCost(config) : type->getRepairWorkersCost(config);
+    }
+    // A kind that stands once per level stands nowhere yet.
+    bool canStand(const GBuildingConfig* made) const {
+        return made->Type != BuildingKindAmenity ||
+               level.countBuildingsOfType(made->Name.getId()) == 0;
+    }
+    // The money of the smallest materials order that makes the stock cover the amount.
+    f32 orderFor(f32 materials) const {
+        if (level.Materials >= materials) return 0.0f;
+        for (u32 i = 0; i < config->MaterialsOffers.size(); ++i) {
+            const GLevelOffer& offer = *config->MaterialsOffers[i];
+            if (level.Materials + offer.Amount >= materials)
+                return playoffers::offerCost(level, offer, false);
+        }
+        return std::numeric_limits<f32>::infinity();
+    }
+
+    bool collectLetter(SMove& chosen) const;
+    void makePlan();
+    bool keepUp(SMove& chosen) const;
+    bool startFeatures(SMove& chosen) const;
+    void makeWishes();
+    void wishOnPlace(GBuildingNode* lot);
+    void wishOnPurchase(GBuildingNode* lot, const GBuildingConfig* type);
+    void wishOnOwned(GBuildingNode* lot, const GBuildingConfig* type);
+    bool pick(SMove& chosen);
+
+    LevelBot& bot;
+    const GGameLevelScene& level;
+    const GLevelConfiguration* config;
+    const GBuildingsConfiguration* catalogue;
+    const GLevelUpgrades* upgrades;
+    std::vector<SMove> offered;
+    SPlan plan;
+    std::vector<SWish> wishes;
+    std::vector<GBuildingConfig*> types;  // the build menus' usable types
+    f32 reachable = 0.0f;                 // the money there will be by the limit
+    bool placeLeft = false;               // an empty place of the player's waits
+    bool placesScarce = false;            // no more of them than lots still wanted
+};
+
+bool LevelBot::choose(SMove& chosen) {
+    STurn turn(*this);
+    if (!turn.ready()) return false;
     // Money letters first: they cost nothing.
+    if (turn.collectLetter(chosen)) return true;
+    turn.makePlan();
+    if (turn.keepUp(chosen)) return true;
+    if (!turn.plan.open()) return false;
+    if (turn.startFeatures(chosen)) return true;
+    turn.makeWishes();
+    return turn.pick(chosen);
+}
+
+bool LevelBot::STurn::collectLetter(SMove& chosen) const {
     for (const SMove& move : offered)
         if (move.kind == MoveCollect) {
             chosen = move;
             return true;
         }
+    return false;
+}
 
-    // ---- What the open objectives want ----
+// What the open objectives want.
+void LevelBot::STurn::makePlan() {
     const u64 dayMs = static_cast<u64>(config->DayLength) * MsPerSecond;
     const u64 nowMs = static_cast<u64>(level.LevelTimeMs);
-    const u64 limitMs = limitOf(m_run);
-    SPlan plan;
+    const u64 limitMs = limitOf(bot.m_run);
     plan.level = &level;
     plan.daysLeft = limitMs > nowMs && dayMs > 0
                         ? std::floor(static_cast<f32>(limitMs - nowMs) / static_cast<f32>(dayMs))
@@ -598,8 +680,8 @@ bool LevelBot::choose(SMove& chosen) {
             if (!met) plan.money = std::max(plan.money, o->Value - level.Money);
         } else if (auto* o = dynamic_cast<GLevelObjectiveWorkers*>(objective)) {
             if (!met)
-                plan.workers = std::max(plan.workers,
-                                        o->Value - level.WorkersTotal - level.WorkersOrdered);
+                plan.workers =
+                    std::max(plan.workers, o->Value - level.WorkersTotal - level.WorkersOrdered);
         } else if (auto* o = dynamic_cast<GLevelObjectiveGuestsCount*>(objective)) {
             if (!met) plan.guests = std::max(plan.guests, o->Value - projectedGuests);
         } else if (auto* o = dynamic_cast<GLevelObjectiveHaveTypedBuildingsCount*>(objective)) {
@@ -645,9 +727,9 @@ bool LevelBot::choose(SMove& chosen) {
                     coming = lot->isOwnedByThePlayer() && lot->isForSale();
                 } else if (isFeatureAction(need.action)) {
                     for (s32 f = 0; f < 3; ++f)
-                        coming = coming || (featureAction(f) == need.action &&
-                                            lot->getFeatureState(f) ==
-                                                GBuildingFeatureState::Active);
+                        coming =
+                            coming || (featureAction(f) == need.action &&
+                                       lot->getFeatureState(f) == GBuildingFeatureState::Active);
                 }
                 if (coming && historyMatches(need, type, *lot)) --need.remaining;
             }
@@ -666,15 +748,11 @@ bool LevelBot::choose(SMove& chosen) {
         count.held = countOfType(level, pair.type, true);
         plan.counts.push_back(count);
     }
+}
 
-    // ---- Upkeep: broken, dirty and waiting lots stop income and block the end ----
-    std::vector<SWish> wishes;
-    auto resources = [&](SWish& wish, const GBuildingConfig* type, bool building) {
-        wish.materials = building ? type->getBuildMaterialsCost(config)
-                                  : type->getRepairMaterialsCost(config);
-        wish.workers = building ? type->getBuildWorkersCost(config)
-                                : type->getRepairWorkersCost(config);
-    };
+// Upkeep: broken, dirty and waiting lots stop income and block the end.
+bool LevelBot::STurn::keepUp(SMove& chosen) const {
+    std::vector<SWish> waiting;
     for (const CRefPtr<GBuildingNode>& held : level.getBuildings()) {
         GBuildingNode* lot = held.get();
         const GBuildingConfig* type = lot->getCurrentType();
@@ -698,10 +776,10 @@ bool LevelBot::choose(SMove& chosen) {
             chosen = wish.move;
             return true;
         }
-        wishes.push_back(wish);
+        waiting.push_back(wish);
     }
     // An upkeep short of materials orders them when nothing of the kind is on its way.
-    for (const SWish& wish : wishes)
+    for (const SWish& wish : waiting)
         if (level.Materials < wish.materials) {
             for (u32 i = 0; i < config->MaterialsOffers.size(); ++i) {
                 const SMove order{MoveMaterials, nullptr, nullptr, static_cast<s32>(i)};
@@ -712,63 +790,64 @@ bool LevelBot::choose(SMove& chosen) {
                 }
             }
         }
-    wishes.clear();
+    return false;
+}
 
-    if (!plan.open()) return false;
-
-    // ---- The features wanted at once: started together once every pair has its lot ----
-    if (!plan.pairs.empty()) {
-        std::vector<const GBuildingNode*> taken;
-        bool everyPair = true;
-        f32 cost = 0.0f;
-        std::vector<SMove> starts;
-        for (const SPair& pair : plan.pairs) {
-            const GBuildingNode* found = nullptr;
-            bool active = false;
-            for (const CRefPtr<GBuildingNode>& lot : level.getBuildings()) {
-                if (std::find(taken.begin(), taken.end(), lot.get()) != taken.end()) continue;
-                const GBuildingConfig* type = lot->getCurrentType();
-                // A feature of a restored ruin's kind runs as the lot's action.
-                const s32 kind = lot->getProcessKind();
-                if (!isHealthyForObjectives(*lot) ||
-                    (kind != BuildingProcessNone && kind != BuildingProcessFeature &&
-                     kind != BuildingProcessTimedService) ||
-                    !type || type->Level == 0 || type->Name.getId() != pair.type)
-                    continue;
-                const s32 state = lot->getFeatureState(pair.index);
-                if (state == GBuildingFeatureState::Active) {
-                    found = lot.get();
-                    active = true;
-                    break;
-                }
-                if (state == GBuildingFeatureState::Ready && lot->isFeatureUnlocked(pair.index) &&
-                    !found)
-                    found = lot.get();
-            }
-            if (!found) {
-                everyPair = false;
+// The features wanted at once: started together once every pair has its lot.
+bool LevelBot::STurn::startFeatures(SMove& chosen) const {
+    if (plan.pairs.empty()) return false;
+    std::vector<const GBuildingNode*> taken;
+    bool everyPair = true;
+    f32 cost = 0.0f;
+    std::vector<SMove> starts;
+    for (const SPair& pair : plan.pairs) {
+        const GBuildingNode* found = nullptr;
+        bool active = false;
+        for (const CRefPtr<GBuildingNode>& lot : level.getBuildings()) {
+            if (std::find(taken.begin(), taken.end(), lot.get()) != taken.end()) continue;
+            const GBuildingConfig* type = lot->getCurrentType();
+            // A feature of a restored ruin's kind runs as the lot's action.
+            const s32 kind = lot->getProcessKind();
+            if (!isHealthyForObjectives(*lot) ||
+                (kind != BuildingProcessNone && kind != BuildingProcessFeature &&
+                 kind != BuildingProcessTimedService) ||
+                !type || type->Level == 0 || type->Name.getId() != pair.type)
                 continue;
+            const s32 state = lot->getFeatureState(pair.index);
+            if (state == GBuildingFeatureState::Active) {
+                found = lot.get();
+                active = true;
+                break;
             }
-            taken.push_back(found);
-            if (!active) {
-                cost += found->getCurrentType()->Features[static_cast<u32>(pair.index)].MoneyCost;
-                starts.push_back(SMove{MoveFeature, const_cast<GBuildingNode*>(found), nullptr,
-                                       pair.index});
-            }
+            if (state == GBuildingFeatureState::Ready && lot->isFeatureUnlocked(pair.index) &&
+                !found)
+                found = lot.get();
         }
-        if (everyPair && level.Money >= cost)
-            for (const SMove& start : starts)
-                if (isOffered(start)) {
-                    chosen = start;
-                    return true;
-                }
+        if (!found) {
+            everyPair = false;
+            continue;
+        }
+        taken.push_back(found);
+        if (!active) {
+            cost += found->getCurrentType()->Features[static_cast<u32>(pair.index)].MoneyCost;
+            starts.push_back(
+                SMove{MoveFeature, const_cast<GBuildingNode*>(found), nullptr, pair.index});
+        }
     }
+    if (everyPair && level.Money >= cost)
+        for (const SMove& start : starts)
+            if (isOffered(start)) {
+                chosen = start;
+                return true;
+            }
+    return false;
+}
 
-    // ---- Every move that brings something, paid for or not ----
+// Every move that brings something, paid for or not.
+void LevelBot::STurn::makeWishes() {
     // The money there will be by the limit.
-    const f32 reachable = level.Money + plan.projected * plan.daysLeft;
-
-    const std::vector<GBuildingConfig*> types = menuTypes(level);
+    reachable = level.Money + plan.projected * plan.daysLeft;
+    types = menuTypes(level);
     // The empty places of the player's that wait for a building; when no more are left than
     // lots the objectives still want of some type, they are kept for those.
     s32 places = 0;
@@ -776,205 +855,19 @@ bool LevelBot::choose(SMove& chosen) {
         if (lot->isOwnedByThePlayer() && !lot->isForSale() &&
             playoffers::pageOfLot(lot.get()) == GGamePlayScene::TabBuildingPlace)
             ++places;
-    const bool placeLeft = places > 0;
-    const bool placesScarce = places <= plan.lotsWanted();
-    auto canStand = [&](const GBuildingConfig* made) {
-        // A kind that stands once per level.
-        return made->Type != BuildingKindAmenity ||
-               level.countBuildingsOfType(made->Name.getId()) == 0;
-    };
+    placeLeft = places > 0;
+    placesScarce = places <= plan.lotsWanted();
     for (const CRefPtr<GBuildingNode>& held : level.getBuildings()) {
         GBuildingNode* lot = held.get();
-        if (hasLetter(level, lot)) continue;
         const GBuildingConfig* type = lot->getCurrentType();
-        if (!type) continue;
-        const bool owned = lot->isOwnedByThePlayer();
-        const bool idle = lot->getProcessKind() == BuildingProcessNone;
+        if (!type || hasLetter(level, lot)) continue;
         const s32 page = playoffers::pageOfLot(lot);
-
-        if (page == GGamePlayScene::TabBuildingPlace) {
-            // A place on sale earns nothing once built: nothing is built there.
-            if (lot->isForSale()) continue;
-            auto kept = m_kept.find(lot);
-            // A type kept for that cannot be paid for by the limit frees the place.
-            if (kept != m_kept.end() && kept->second->Cost > reachable) {
-                m_kept.erase(kept);
-                kept = m_kept.end();
-            }
-            for (GBuildingConfig* made : types) {
-                if (!canStand(made)) continue;
-                if (kept != m_kept.end() && kept->second != made) continue;
-                SWish wish;
-                wish.move = SMove{MoveBuild, lot, made, -1};
-                wish.money = wish.moneyNeed = made->Cost;
-                resources(wish, made, true);
-                const f32 wanted = plan.countsValue(*lot, nullptr, made) +
-                                   plan.historyValue(LevelHistoryBuilt, *lot, made) +
-                                   plan.laterHistoryValue(*lot, made);
-                // Places scarce or wanted by name are kept for what is wanted (a place emptied
-                // for a type is kept for that).
-                if (kept == m_kept.end()) {
-                    if (plan.placeWanted(*lot)) {
-                        if (plan.countsValue(*lot, nullptr, made, true) <= 0.0f) continue;
-                    } else if (placesScarce && wanted <= 0.0f) {
-                        continue;
-                    }
-                }
-                wish.incomeGain = incomeOn(level, *lot, *made);
-                wish.value = plan.economyValue(wish.incomeGain, guestsOf(level, made),
-                                               wish.money) +
-                             wanted;
-                // A ruin's kind must be restored once built.
-                if (made->Type >= BuildingKindFirstRuin)
-                    wish.value += plan.historyValue(LevelHistoryRepaired, *lot, made) * LaterShare;
-                wishes.push_back(wish);
-            }
-            continue;
-        }
-        if (page == GGamePlayScene::TabBuy) {
-            if (!lot->isForSale() && !level.canBuyBuilding(lot)) continue;
-            SWish wish;
-            wish.move = SMove{MoveBuy, lot, nullptr, -1};
-            wish.money = wish.moneyNeed = lot->getPrice();
-            const bool ruin = type->Type >= BuildingKindFirstRuin;
-            if (type->Level == 0) {
-                // An empty place counts for what can be built on it, when no place is left.
-                f32 best = 0.0f;
-                if (!placeLeft)
-                    for (GBuildingConfig* made : types)
-                        best = std::max(best, plan.economyValue(incomeOn(level, *lot, *made),
-                                                                guestsOf(level, made), made->Cost) +
-                                                  plan.countsValue(*lot, nullptr, made) +
-                                                  plan.historyValue(LevelHistoryBuilt, *lot, made));
-                wish.value = LaterShare * best;
-            } else if (ruin && type->Cost + wish.money > reachable) {
-                // A ruin whose restoring the money cannot cover after the purchase.
-                wish.value = 0.0f;
-            } else {
-                const f32 share = ruin ? LaterShare : 1.0f;
-                if (!ruin) wish.incomeGain = lot->getIncome(type);
-                wish.value = share * (plan.economyValue(lot->getIncome(type), guestsOf(level, type),
-                                                        wish.money) +
-                                      plan.countsValue(*lot, nullptr, type)) +
-                             plan.laterHistoryValue(*lot, type);
-                if (ruin) wish.value += LaterShare * plan.historyValue(LevelHistoryRepaired, *lot, type);
-            }
-            wish.value += plan.historyValue(LevelHistoryBought, *lot, type);
-            wishes.push_back(wish);
-            continue;
-        }
-        if (!owned || !idle) continue;
-        if (page == GGamePlayScene::TabBuyRequest) {
-            SWish wish;
-            wish.move = SMove{MoveAcceptOffer, lot, nullptr, -1};
-            const f32 amount = static_cast<f32>(lot->getOfferAmount());
-            // The lot's own sale is counted as on its way: the offer is what it waited for.
-            wish.value = plan.historyValue(LevelHistorySold, *lot, type, 1) +
-                         plan.countsValue(*lot, type, nullptr) +
-                         (plan.money > 0.0f ? std::min(amount, plan.money) / plan.money : 0.0f);
-            wishes.push_back(wish);
-            continue;
-        }
-        const s32 problem = lot->getProblemState();
-        // Restoring a ruin of the player's.
-        if (problem == BuildingProblemRuin && type->Type >= BuildingKindFirstRuin) {
-            SWish wish;
-            wish.move = SMove{MoveRestore, lot, type, -1};
-            wish.moneyNeed = type->Cost;
-            resources(wish, type, true);
-            wish.incomeGain = incomeOn(level, *lot, *type);
-            wish.value = plan.economyValue(wish.incomeGain, guestsOf(level, type), 0.0f) +
-                         plan.countsValue(*lot, nullptr, type) +
-                         plan.historyValue(LevelHistoryRepaired, *lot, type) +
-                         plan.laterHistoryValue(*lot, type);
-            wishes.push_back(wish);
-            continue;
-        }
-        if (problem != BuildingProblemNone || type->Level == 0) continue;
-        // Upgrading a hotel into a type the upgrades allow.
-        if (type->Type == BuildingKindLodging && !lot->isForSale() && !type->NextLevelName.isEmpty() &&
-            upgrades->isBuildingAllowed(type->NextLevelName)) {
-            if (const GBuildingConfig* next = catalogue->find(type->NextLevelName)) {
-                SWish wish;
-                wish.move = SMove{MoveUpgrade, lot, next, -1};
-                wish.money = wish.moneyNeed = next->Cost;
-                resources(wish, next, true);
-                wish.incomeGain = lot->getIncome(next) - lot->getIncome(type);
-                wish.value = plan.economyValue(wish.incomeGain,
-                                               guestsOf(level, next) - guestsOf(level, type),
-                                               wish.money) +
-                             plan.countsValue(*lot, type, next) +
-                             plan.historyValue(LevelHistoryBuilt, *lot, next) +
-                             plan.laterHistoryValue(*lot, next) - plan.keepValue(*lot, type);
-                wishes.push_back(wish);
-            }
-        }
-        // Features wanted in the history.
-        for (s32 index = 0; index < static_cast<s32>(type->Features.size()) && index < 2; ++index) {
-            if (!lot->isFeatureUnlocked(index) ||
-                lot->getFeatureState(index) != GBuildingFeatureState::Ready)
-                continue;
-            if (type->Type >= BuildingKindFirstRuin && index > 0) continue;
-            SWish wish;
-            wish.move = SMove{MoveFeature, lot, nullptr, index};
-            wish.money = wish.moneyNeed = type->Features[static_cast<u32>(index)].MoneyCost;
-            wish.value = plan.historyValue(featureAction(index), *lot, type);
-            if (wish.value > 0.0f) wishes.push_back(wish);
-        }
-        // Demolitions wanted in the history, or to make room for a better building when no
-        // place is left.
-        // A lot on sale waits for its offer.
-        if (lot->isForSale()) continue;
-        SWish demolish;
-        demolish.move = SMove{MoveDestroy, lot, nullptr, -1};
-        demolish.workers = type->getDestroyWorkersCost(config);
-        if (plan.historyValue(LevelHistoryDemolished, *lot, type) > 0.0f) {
-            demolish.value =
-                plan.historyValue(LevelHistoryDemolished, *lot, type) +
-                plan.countsValue(*lot, type, nullptr) +
-                plan.economyValue(-lot->getIncome(type), -guestsOf(level, type), 0.0f) -
-                plan.keepValue(*lot, type, LevelHistoryDemolished);
-        } else if (!placeLeft && m_kept.empty() && type->Type < BuildingKindFirstRuin &&
-                   plan.keepValue(*lot, type) <= 0.0f) {
-            // Replacing the building with a better type the money pays for now (not the one lot
-            // a later action needs, one replacement at a time): the place is then kept for that
-            // type.
-            f32 bestScore = 0.0f;
-            for (GBuildingConfig* made : types) {
-                if (made == type || !canStand(made)) continue;
-                if (level.Money < made->Cost + made->getBuildMaterialsCost(config) *
-                                                   plan.materialPrice)
-                    continue;
-                SWish replace;
-                replace.money = made->Cost;
-                replace.materials = made->getBuildMaterialsCost(config);
-                replace.value =
-                    LaterShare *
-                    (plan.economyValue(incomeOn(level, *lot, *made) - lot->getIncome(type),
-                                       guestsOf(level, made) - guestsOf(level, type), made->Cost) +
-                     plan.countsValue(*lot, type, made) +
-                     plan.historyValue(LevelHistoryBuilt, *lot, made));
-                if (replace.value > 0.0f && replace.score(plan.materialPrice) > bestScore) {
-                    bestScore = replace.score(plan.materialPrice);
-                    demolish.value = replace.value;
-                    demolish.money = replace.money;
-                    demolish.materials = replace.materials;
-                    demolish.then = made;
-                    demolish.incomeGain = incomeOn(level, *lot, *made) - lot->getIncome(type);
-                }
-            }
-        }
-        if (demolish.value > 0.0f) wishes.push_back(demolish);
-        if (type->Type == BuildingKindLodging && !lot->isForSale() &&
-            plan.historyValue(LevelHistorySold, *lot, type) > 0.0f) {
-            SWish wish;
-            wish.move = SMove{MoveToggleSale, lot, nullptr, -1};
-            wish.value = LaterShare * plan.historyValue(LevelHistorySold, *lot, type) +
-                         plan.countsValue(*lot, type, nullptr) +
-                         plan.economyValue(-lot->getIncome(type), -guestsOf(level, type), 0.0f) -
-                         plan.keepValue(*lot, type, LevelHistorySold);
-            wishes.push_back(wish);
-        }
+        if (page == GGamePlayScene::TabBuildingPlace)
+            wishOnPlace(lot);
+        else if (page == GGamePlayScene::TabBuy)
+            wishOnPurchase(lot, type);
+        else if (lot->isOwnedByThePlayer() && lot->getProcessKind() == BuildingProcessNone)
+            wishOnOwned(lot, type);
     }
     // Workers wanted by an objective.
     for (u32 i = 0; plan.workers > 0 && i < config->WorkersOffers.size(); ++i) {
@@ -985,18 +878,195 @@ bool LevelBot::choose(SMove& chosen) {
         wish.value = std::min(offer.Amount, static_cast<f32>(plan.workers)) / plan.workers;
         wishes.push_back(wish);
     }
+}
 
-    // ---- The best wish the level can pay for by its end ----
-    // The money of the smallest materials order that makes the stock cover the amount.
-    auto orderFor = [&](f32 materials) {
-        if (level.Materials >= materials) return 0.0f;
-        for (u32 i = 0; i < config->MaterialsOffers.size(); ++i) {
-            const GLevelOffer& offer = *config->MaterialsOffers[i];
-            if (level.Materials + offer.Amount >= materials)
-                return playoffers::offerCost(level, offer, false);
+// The builds on an empty place of the player's.
+void LevelBot::STurn::wishOnPlace(GBuildingNode* lot) {
+    // A place on sale earns nothing once built: nothing is built there.
+    if (lot->isForSale()) return;
+    auto kept = bot.m_kept.find(lot);
+    // A type kept for that cannot be paid for by the limit frees the place.
+    if (kept != bot.m_kept.end() && kept->second->Cost > reachable) {
+        bot.m_kept.erase(kept);
+        kept = bot.m_kept.end();
+    }
+    for (GBuildingConfig* made : types) {
+        if (!canStand(made)) continue;
+        if (kept != bot.m_kept.end() && kept->second != made) continue;
+        SWish wish;
+        wish.move = SMove{MoveBuild, lot, made, -1};
+        wish.money = wish.moneyNeed = made->Cost;
+        resources(wish, made, true);
+        const f32 wanted = plan.countsValue(*lot, nullptr, made) +
+                           plan.historyValue(LevelHistoryBuilt, *lot, made) +
+                           plan.laterHistoryValue(*lot, made);
+        // Places scarce or wanted by name are kept for what is wanted (a place emptied
+        // for a type is kept for that).
+        if (kept == bot.m_kept.end()) {
+            if (plan.placeWanted(*lot)) {
+                if (plan.countsValue(*lot, nullptr, made, true) <= 0.0f) continue;
+            } else if (placesScarce && wanted <= 0.0f) {
+                continue;
+            }
         }
-        return std::numeric_limits<f32>::infinity();
-    };
+        wish.incomeGain = incomeOn(level, *lot, *made);
+        wish.value = plan.economyValue(wish.incomeGain, guestsOf(level, made), wish.money) + wanted;
+        // A ruin's kind must be restored once built.
+        if (made->Type >= BuildingKindFirstRuin)
+            wish.value += plan.historyValue(LevelHistoryRepaired, *lot, made) * LaterShare;
+        wishes.push_back(wish);
+    }
+}
+
+// The purchase of a lot of another owner.
+void LevelBot::STurn::wishOnPurchase(GBuildingNode* lot, const GBuildingConfig* type) {
+    if (!lot->isForSale() && !level.canBuyBuilding(lot)) return;
+    SWish wish;
+    wish.move = SMove{MoveBuy, lot, nullptr, -1};
+    wish.money = wish.moneyNeed = lot->getPrice();
+    const bool ruin = type->Type >= BuildingKindFirstRuin;
+    if (type->Level == 0) {
+        // An empty place counts for what can be built on it, when no place is left.
+        f32 best = 0.0f;
+        if (!placeLeft)
+            for (GBuildingConfig* made : types)
+                best = std::max(best, plan.economyValue(incomeOn(level, *lot, *made),
+                                                        guestsOf(level, made), made->Cost) +
+                                          plan.countsValue(*lot, nullptr, made) +
+                                          plan.historyValue(LevelHistoryBuilt, *lot, made));
+        wish.value = LaterShare * best;
+    } else if (ruin && type->Cost + wish.money > reachable) {
+        // A ruin whose restoring the money cannot cover after the purchase.
+        wish.value = 0.0f;
+    } else {
+        const f32 share = ruin ? LaterShare : 1.0f;
+        if (!ruin) wish.incomeGain = lot->getIncome(type);
+        wish.value =
+            share * (plan.economyValue(lot->getIncome(type), guestsOf(level, type), wish.money) +
+                     plan.countsValue(*lot, nullptr, type)) +
+            plan.laterHistoryValue(*lot, type);
+        if (ruin) wish.value += LaterShare * plan.historyValue(LevelHistoryRepaired, *lot, type);
+    }
+    wish.value += plan.historyValue(LevelHistoryBought, *lot, type);
+    wishes.push_back(wish);
+}
+
+// What the player's idle lot offers: the answer to an offer, restoring, upgrading, features,
+// demolition and the sale.
+void LevelBot::STurn::wishOnOwned(GBuildingNode* lot, const GBuildingConfig* type) {
+    if (playoffers::pageOfLot(lot) == GGamePlayScene::TabBuyRequest) {
+        SWish wish;
+        wish.move = SMove{MoveAcceptOffer, lot, nullptr, -1};
+        const f32 amount = static_cast<f32>(lot->getOfferAmount());
+        // The lot's own sale is counted as on its way: the offer is what it waited for.
+        wish.value = plan.historyValue(LevelHistorySold, *lot, type, 1) +
+                     plan.countsValue(*lot, type, nullptr) +
+                     (plan.money > 0.0f ? std::min(amount, plan.money) / plan.money : 0.0f);
+        wishes.push_back(wish);
+        return;
+    }
+    const s32 problem = lot->getProblemState();
+    // Restoring a ruin of the player's.
+    if (problem == BuildingProblemRuin && type->Type >= BuildingKindFirstRuin) {
+        SWish wish;
+        wish.move = SMove{MoveRestore, lot, type, -1};
+        wish.moneyNeed = type->Cost;
+        resources(wish, type, true);
+        wish.incomeGain = incomeOn(level, *lot, *type);
+        wish.value = plan.economyValue(wish.incomeGain, guestsOf(level, type), 0.0f) +
+                     plan.countsValue(*lot, nullptr, type) +
+                     plan.historyValue(LevelHistoryRepaired, *lot, type) +
+                     plan.laterHistoryValue(*lot, type);
+        wishes.push_back(wish);
+        return;
+    }
+    if (problem != BuildingProblemNone || type->Level == 0) return;
+    // Upgrading a hotel into a type the upgrades allow.
+    if (type->Type == BuildingKindLodging && !lot->isForSale() && !type->NextLevelName.isEmpty() &&
+        upgrades->isBuildingAllowed(type->NextLevelName)) {
+        if (const GBuildingConfig* next = catalogue->find(type->NextLevelName)) {
+            SWish wish;
+            wish.move = SMove{MoveUpgrade, lot, next, -1};
+            wish.money = wish.moneyNeed = next->Cost;
+            resources(wish, next, true);
+            wish.incomeGain = lot->getIncome(next) - lot->getIncome(type);
+            wish.value =
+                plan.economyValue(wish.incomeGain, guestsOf(level, next) - guestsOf(level, type),
+                                  wish.money) +
+                plan.countsValue(*lot, type, next) +
+                plan.historyValue(LevelHistoryBuilt, *lot, next) +
+                plan.laterHistoryValue(*lot, next) - plan.keepValue(*lot, type);
+            wishes.push_back(wish);
+        }
+    }
+    // Features wanted in the history.
+    for (s32 index = 0; index < static_cast<s32>(type->Features.size()) && index < 2; ++index) {
+        if (!lot->isFeatureUnlocked(index) ||
+            lot->getFeatureState(index) != GBuildingFeatureState::Ready)
+            continue;
+        if (type->Type >= BuildingKindFirstRuin && index > 0) continue;
+        SWish wish;
+        wish.move = SMove{MoveFeature, lot, nullptr, index};
+        wish.money = wish.moneyNeed = type->Features[static_cast<u32>(index)].MoneyCost;
+        wish.value = plan.historyValue(featureAction(index), *lot, type);
+        if (wish.value > 0.0f) wishes.push_back(wish);
+    }
+    // Demolitions wanted in the history, or to make room for a better building when no
+    // place is left.
+    // A lot on sale waits for its offer.
+    if (lot->isForSale()) return;
+    SWish demolish;
+    demolish.move = SMove{MoveDestroy, lot, nullptr, -1};
+    demolish.workers = type->getDestroyWorkersCost(config);
+    if (plan.historyValue(LevelHistoryDemolished, *lot, type) > 0.0f) {
+        demolish.value = plan.historyValue(LevelHistoryDemolished, *lot, type) +
+                         plan.countsValue(*lot, type, nullptr) +
+                         plan.economyValue(-lot->getIncome(type), -guestsOf(level, type), 0.0f) -
+                         plan.keepValue(*lot, type, LevelHistoryDemolished);
+    } else if (!placeLeft && bot.m_kept.empty() && type->Type < BuildingKindFirstRuin &&
+               plan.keepValue(*lot, type) <= 0.0f) {
+        // Replacing the building with a better type the money pays for now (not the one lot
+        // a later action needs, one replacement at a time): the place is then kept for that
+        // type.
+        f32 bestScore = 0.0f;
+        for (GBuildingConfig* made : types) {
+            if (made == type || !canStand(made)) continue;
+            if (level.Money < made->Cost + made->getBuildMaterialsCost(config) * plan.materialPrice)
+                continue;
+            SWish replace;
+            replace.money = made->Cost;
+            replace.materials = made->getBuildMaterialsCost(config);
+            replace.value =
+                LaterShare *
+                (plan.economyValue(incomeOn(level, *lot, *made) - lot->getIncome(type),
+                                   guestsOf(level, made) - guestsOf(level, type), made->Cost) +
+                 plan.countsValue(*lot, type, made) +
+                 plan.historyValue(LevelHistoryBuilt, *lot, made));
+            if (replace.value > 0.0f && replace.score(plan.materialPrice) > bestScore) {
+                bestScore = replace.score(plan.materialPrice);
+                demolish.value = replace.value;
+                demolish.money = replace.money;
+                demolish.materials = replace.materials;
+                demolish.then = made;
+                demolish.incomeGain = incomeOn(level, *lot, *made) - lot->getIncome(type);
+            }
+        }
+    }
+    if (demolish.value > 0.0f) wishes.push_back(demolish);
+    if (type->Type == BuildingKindLodging && !lot->isForSale() &&
+        plan.historyValue(LevelHistorySold, *lot, type) > 0.0f) {
+        SWish wish;
+        wish.move = SMove{MoveToggleSale, lot, nullptr, -1};
+        wish.value = LaterShare * plan.historyValue(LevelHistorySold, *lot, type) +
+                     plan.countsValue(*lot, type, nullptr) +
+                     plan.economyValue(-lot->getIncome(type), -guestsOf(level, type), 0.0f) -
+                     plan.keepValue(*lot, type, LevelHistorySold);
+        wishes.push_back(wish);
+    }
+}
+
+// The best wish the level can pay for by its end, or what it waits for.
+bool LevelBot::STurn::pick(SMove& chosen) {
     std::vector<const SWish*> ranked;
     for (const SWish& wish : wishes)
         if (wish.value > 0.0f && wish.moneyNeed + orderFor(wish.materials) <= reachable)
@@ -1004,17 +1074,17 @@ bool LevelBot::choose(SMove& chosen) {
     std::stable_sort(ranked.begin(), ranked.end(), [&](const SWish* a, const SWish* b) {
         return a->score(plan.materialPrice) > b->score(plan.materialPrice);
     });
-    if (m_trace) {
+    if (bot.m_trace) {
         // The best wishes, when they change.
         std::string line;
         for (size_t i = 0; i < ranked.size() && i < TracedWishes; ++i)
             line += levelsim::format("  [%s value %.3f money %.0f]", ranked[i]->move.text().c_str(),
                                      static_cast<double>(ranked[i]->value),
                                      static_cast<double>(ranked[i]->money));
-        if (line != m_traced) {
-            *m_trace << levelsim::scriptTime(m_run.turn(), m_run.dayLength()) << " money "
-                     << static_cast<long long>(level.Money) << line << "\n";
-            m_traced = line;
+        if (line != bot.m_traced) {
+            *bot.m_trace << levelsim::scriptTime(bot.m_run.turn(), bot.m_run.dayLength())
+                         << " money " << static_cast<long long>(level.Money) << line << "\n";
+            bot.m_traced = line;
         }
     }
     // With money to reach, what pays back by the limit comes first while time is left: the
@@ -1025,15 +1095,14 @@ bool LevelBot::choose(SMove& chosen) {
                    wish->money + wish->materials * plan.materialPrice;
         };
         if (std::any_of(ranked.begin(), ranked.end(), pays))
-            ranked.erase(std::remove_if(ranked.begin(), ranked.end(),
-                                        [&](const SWish* wish) {
-                                            return wish->money > 0.0f && !pays(wish);
-                                        }),
+            ranked.erase(std::remove_if(
+                             ranked.begin(), ranked.end(),
+                             [&](const SWish* wish) { return wish->money > 0.0f && !pays(wish); }),
                          ranked.end());
     }
     // The wish the bot saves for stays first until it is done or another one is far better.
     for (size_t i = 1; i < ranked.size(); ++i)
-        if (ranked[i]->move == m_target &&
+        if (ranked[i]->move == bot.m_target &&
             ranked[0]->score(plan.materialPrice) <
                 TargetHold * ranked[i]->score(plan.materialPrice)) {
             std::rotate(ranked.begin(), ranked.begin() + static_cast<long>(i),
@@ -1042,24 +1111,24 @@ bool LevelBot::choose(SMove& chosen) {
         }
     // The money kept for the places emptied for a better type.
     f32 reserve = 0.0f;
-    for (const auto& [place, type] : m_kept)
+    for (const auto& [place, type] : bot.m_kept)
         reserve += type->Cost + type->getBuildMaterialsCost(config) * plan.materialPrice;
     for (const SWish* wish : ranked) {
-        const bool keptBuild = wish->move.kind == MoveBuild && m_kept.count(wish->move.lot) > 0;
+        const bool keptBuild = wish->move.kind == MoveBuild && bot.m_kept.count(wish->move.lot) > 0;
         if (reserve > 0.0f && !keptBuild && wish->money > 0.0f &&
             level.Money - wish->money < reserve)
             continue;
         if (isOffered(wish->move)) {
             chosen = wish->move;
-            if (wish->then) m_kept[wish->move.lot] = wish->then;
-            if (wish->move.kind == MoveBuild) m_kept.erase(wish->move.lot);
+            if (wish->then) bot.m_kept[wish->move.lot] = wish->then;
+            if (wish->move.kind == MoveBuild) bot.m_kept.erase(wish->move.lot);
             return true;
         }
         const GBuildingNode* lot = wish->move.lot;
         const bool lotBusy = lot && lot->getProcessKind() != BuildingProcessNone;
         if (lotBusy) continue;
         // Saving for it.
-        m_target = wish->move;
+        bot.m_target = wish->move;
         if (level.Money < wish->moneyNeed) return false;
         if (level.Materials < wish->materials) {
             if (playoffers::isDeliveryRunning(level, false)) return false;
@@ -1122,7 +1191,8 @@ SBotRun LevelBot::play(u64 limitMs) {
                 action.turn = turn;
                 action.when = levelsim::scriptTime(turn, m_run.dayLength());
                 action.text = move.text();
-                if (!m_run.perform(action)) result.refused.push_back(action.when + " " + action.text);
+                if (!m_run.perform(action))
+                    result.refused.push_back(action.when + " " + action.text);
                 result.actions.push_back(action);
                 acted = true;
                 lastTurn = turn;
@@ -1143,10 +1213,9 @@ SBotRun LevelBot::play(u64 limitMs) {
     for (u32 i = 0; objectives && i < objectives->size(); ++i) {
         GLevelObjective* o = objectives->get(i);
         if (objectiveMet(*o, m_level)) continue;
-        result.unmet.push_back(
-            "objective " + std::to_string(i + 1) + " " +
-            levelsim::narrow(GLevelObjective::typeNameOf(o->getKind())) + " " +
-            levelsim::narrow(o->getProgressText(m_level, nullptr)));
+        result.unmet.push_back("objective " + std::to_string(i + 1) + " " +
+                               levelsim::narrow(GLevelObjective::typeNameOf(o->getKind())) + " " +
+                               levelsim::narrow(o->getProgressText(m_level, nullptr)));
     }
     return result;
 }

@@ -55,15 +55,14 @@ enum EMoveKind : oskel::s32 {
 // One thing the player can press now.
 struct SMove {
     EMoveKind kind = MoveCollect;
-    GBuildingNode* lot = nullptr;            // none for the offers
-    const GBuildingConfig* type = nullptr;   // the type built
-    oskel::s32 index = -1;                   // the feature's or the offer's index
+    GBuildingNode* lot = nullptr;           // none for the offers
+    const GBuildingConfig* type = nullptr;  // the type built
+    oskel::s32 index = -1;                  // the feature's or the offer's index
 
     // The action in the harness's script format ("build Place2 Camping1").
     std::string text() const;
     bool operator==(const SMove& other) const {
-        return kind == other.kind && lot == other.lot && type == other.type &&
-               index == other.index;
+        return kind == other.kind && lot == other.lot && type == other.type && index == other.index;
     }
 };
 
@@ -74,11 +73,11 @@ std::vector<SMove> offeredMoves(const GGameLevelScene& level);
 
 // What a run of the bot came to.
 struct SBotRun {
-    bool won = false;                   // the completion notice came within the limit
-    std::int64_t completionMs = -1;     // the level time of the notice; negative: none
-    oskel::u64 limitMs = 0;             // the level's Time in milliseconds
-    oskel::u32 dayLength = 0;           // the level's day, in seconds
-    oskel::u32 days = 0;                // the days played; the digest is the last one's
+    bool won = false;                // the completion notice came within the limit
+    std::int64_t completionMs = -1;  // the level time of the notice; negative: none
+    oskel::u64 limitMs = 0;          // the level's Time in milliseconds
+    oskel::u32 dayLength = 0;        // the level's day, in seconds
+    oskel::u32 days = 0;             // the days played; the digest is the last one's
     std::string digest;
     std::vector<levelsim::SAction> actions;  // the bot's actions, as carried out
     std::vector<std::string> refused;        // actions the level refused (none expected)
@@ -102,6 +101,7 @@ public:
 
 private:
     struct SPlan;
+    struct STurn;
     levelsim::LevelRun& m_run;
     GGameLevelScene& m_level;
     // Places the bot emptied for a better type, kept for it.

@@ -104,11 +104,15 @@ Texts screenMovesOn(PanelsWorld& w, GBuildingNode* lot) {
                     if (pressable(node->findChildByName(button, 1))) texts.insert(text);
                 if (pressable(node->findChildByName("CustomServeButton", 1))) {
                     switch (playoffers::serveActionOf(*lot)) {
-                        case playoffers::ServeActionRestore: texts.insert("restore " + name); break;
+                        case playoffers::ServeActionRestore:
+                            texts.insert("restore " + name);
+                            break;
                         case playoffers::ServeActionFeature:
                             texts.insert("feature " + name + " 0");
                             break;
-                        case playoffers::ServeActionCustom: texts.insert("serve " + name); break;
+                        case playoffers::ServeActionCustom:
+                            texts.insert("serve " + name);
+                            break;
                     }
                 }
             }
@@ -132,34 +136,59 @@ TEST(LevelBotMeans, TheBotsMovesOnALotAreWhatThePlayScreenOffersInItsState) {
     };
     const auto none = [](PanelsWorld&, GBuildingNode*) {};
     const Case cases[] = {
-        {"idle camping", {"Camping1"}, "Camp", none,
+        {"idle camping",
+         {"Camping1"},
+         "Camp",
+         none,
          {"upgrade Camp", "destroy Camp", "forsale Camp"}},
-        {"broken camping", {"Camping1"}, "Camp",
+        {"broken camping",
+         {"Camping1"},
+         "Camp",
          [](PanelsWorld&, GBuildingNode* l) { l->setProblemState(BuildingProblemBroken); },
          {"destroy Camp", "repair Camp"}},
-        {"camping being upgraded", {"Camping1"}, "Camp",
-         [](PanelsWorld&, GBuildingNode* l) { l->setProcess(BuildingProcessConstruction, nullptr); },
+        {"camping being upgraded",
+         {"Camping1"},
+         "Camp",
+         [](PanelsWorld&, GBuildingNode* l) {
+             l->setProcess(BuildingProcessConstruction, nullptr);
+         },
          {"abort Camp"}},
-        {"empty place, campings allowed", {"Camping1"}, "Place", none,
+        {"empty place, campings allowed",
+         {"Camping1"},
+         "Place",
+         none,
          {"build Place Camping1", "forsale Place"}},
-        {"empty place, more allowed", {"Camping1", "Cafe", "CityMall", "Statue"}, "Place", none,
+        {"empty place, more allowed",
+         {"Camping1", "Cafe", "CityMall", "Statue"},
+         "Place",
+         none,
          // The mall stands already: a kind that stands once.
          {"build Place Camping1", "build Place Cafe", "build Place Statue", "forsale Place"}},
-        {"empty place, the joys closed", {"Camping1", "Statue"}, "Place", none,
+        {"empty place, the joys closed",
+         {"Camping1", "Statue"},
+         "Place",
+         none,
          // The joys menu opens with its first type, the cafe, only.
          {"build Place Camping1", "forsale Place"}},
-        {"empty place, little money", {"Camping1", "Cafe", "Statue"}, "Place",
+        {"empty place, little money",
+         {"Camping1", "Cafe", "Statue"},
+         "Place",
          [](PanelsWorld& w, GBuildingNode*) { w.level->Money = 100.0f; },
          {"build Place Cafe", "forsale Place"}},
-        {"empty place, selling off", {"Camping1"}, "Place",
-         [](PanelsWorld& w, GBuildingNode*) {
-             w.level->getLevelConfiguration()->IsSellOn = false;
-         },
+        {"empty place, selling off",
+         {"Camping1"},
+         "Place",
+         [](PanelsWorld& w, GBuildingNode*) { w.level->getLevelConfiguration()->IsSellOn = false; },
          {"build Place Camping1"}},
-        {"another owner's camping on sale", {"Camping1"}, "Foreign",
-         [](PanelsWorld&, GBuildingNode* l) { l->setForSale(true); }, {"buy Foreign"}},
+        {"another owner's camping on sale",
+         {"Camping1"},
+         "Foreign",
+         [](PanelsWorld&, GBuildingNode* l) { l->setForSale(true); },
+         {"buy Foreign"}},
         {"another owner's camping", {"Camping1"}, "Foreign", none, {}},
-        {"an offer for the camping", {"Camping1"}, "Camp",
+        {"an offer for the camping",
+         {"Camping1"},
+         "Camp",
          [](PanelsWorld&, GBuildingNode* l) {
              l->setForSale(true);
              l->showBuyOffer(true);
@@ -167,10 +196,14 @@ TEST(LevelBotMeans, TheBotsMovesOnALotAreWhatThePlayScreenOffersInItsState) {
          {"sell Camp", "decline Camp"}},
         {"mall", {"Camping1"}, "Mall", none, {"destroy Mall", "feature Mall 0"}},
         {"truck station to restore", {"Camping1"}, "Truck", none, {"restore Truck"}},
-        {"restored truck station", {"Camping1"}, "Truck",
+        {"restored truck station",
+         {"Camping1"},
+         "Truck",
          [](PanelsWorld&, GBuildingNode* l) { l->setProblemState(BuildingProblemNone); },
          {"feature Truck 0"}},
-        {"dirty garden", {"Camping1"}, "Garden",
+        {"dirty garden",
+         {"Camping1"},
+         "Garden",
          [](PanelsWorld&, GBuildingNode* l) { l->setProblemState(BuildingProblemDirty); },
          {"destroy Garden", "clean Garden"}},
     };
@@ -211,8 +244,7 @@ TEST(LevelBotMeans, ALotWithALetterOffersTheLetterOnly) {
     const f32 money = w.level->Money;
     EXPECT_TRUE(w.level->onEvent(makeEvent<CEventNodePressed>(camp).get()));
     EXPECT_GT(w.level->Money, money);
-    EXPECT_EQ(botMovesOn(*w.level, camp),
-              (Texts{"upgrade Camp", "destroy Camp", "forsale Camp"}));
+    EXPECT_EQ(botMovesOn(*w.level, camp), (Texts{"upgrade Camp", "destroy Camp", "forsale Camp"}));
 }
 
 TEST(LevelBotMeans, OrdersFollowTheMoneyAndOneDeliveryOfAKindRunsAtATime) {

@@ -109,8 +109,8 @@ TEST_F(LevelBotRuns, ALevelWantingAForbiddenTypeIsNotWonAndNamesTheObjective) {
     // The small level with one objective: a statue, whose upgrade the player does not own.
     const fs::path folder = path("statue");
     fs::create_directories(folder);
-    for (const char* file : {"Level.oscn", "BuildingsConfiguration.xml",
-                             "UpgradesConfiguration.xml"})
+    for (const char* file :
+         {"Level.oscn", "BuildingsConfiguration.xml", "UpgradesConfiguration.xml"})
         fs::copy_file(fs::path(Small) / file, folder / file);
     std::string configuration = readText(fs::path(Small) / "LevelConfiguration.xml");
     configuration = std::regex_replace(

@@ -36,10 +36,10 @@ TEST_P(LevelWinnable, TheBotCompletesTheLevelWithinItsTime) {
     fs::create_directories(RunsDir);
     const std::string script = (fs::path(RunsDir) / (name + ".txt")).string();
     const std::string replay = "level_sim --assets " + Assets + " --level " + folder +
-                               " --upgrades campaign --seed 1 --days " +
-                               std::to_string(run.days) + " --script " + script;
-    ASSERT_TRUE(writeScript(script, run, {"The level bot's run of " + folder + " at seed 1.",
-                                          "Replay: " + replay}));
+                               " --upgrades campaign --seed 1 --days " + std::to_string(run.days) +
+                               " --script " + script;
+    ASSERT_TRUE(writeScript(
+        script, run, {"The level bot's run of " + folder + " at seed 1.", "Replay: " + replay}));
     std::string unmet;
     for (const std::string& line : run.unmet) unmet += "\n  " + line;
     EXPECT_TRUE(run.won) << folder << " not won within " << run.limitMs << " ms; open:" << unmet

@@ -83,11 +83,16 @@ Names pressableByQuestions(const GGameLevelScene& level, const GBuildingNode& lo
 
 const char* panelName(playoffers::EBuildingPanel panel) {
     switch (panel) {
-        case playoffers::BuildingPanelHotel: return "HotelButtonsNode";
-        case playoffers::BuildingPanelFeatures: return "JoyButtonsNode";
-        case playoffers::BuildingPanelService: return "CustomServiceButtonsNode";
-        case playoffers::BuildingPanelProgress: return "ProgressNode";
-        default: return "";
+        case playoffers::BuildingPanelHotel:
+            return "HotelButtonsNode";
+        case playoffers::BuildingPanelFeatures:
+            return "JoyButtonsNode";
+        case playoffers::BuildingPanelService:
+            return "CustomServiceButtonsNode";
+        case playoffers::BuildingPanelProgress:
+            return "ProgressNode";
+        default:
+            return "";
     }
 }
 
@@ -104,64 +109,125 @@ TEST(PlayOffers, TheQuestionsAnswerWhatTheScreenShowsForEachLotState) {
     };
     const auto none = [](PanelsWorld&, GBuildingNode*) {};
     const Case cases[] = {
-        {"idle camping", "Camp", none, GGamePlayScene::TabBuilding, playoffers::BuildingPanelHotel,
+        {"idle camping",
+         "Camp",
+         none,
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelHotel,
          {"UpgradeButton", "DestroyButton", "SellButton"}},
-        {"broken camping", "Camp",
+        {"broken camping",
+         "Camp",
          [](PanelsWorld&, GBuildingNode* l) { l->setProblemState(BuildingProblemBroken); },
-         GGamePlayScene::TabBuilding, playoffers::BuildingPanelHotel,
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelHotel,
          {"DestroyButton", "RepairButton"}},
-        {"broken camping without materials", "Camp",
+        {"broken camping without materials",
+         "Camp",
          [](PanelsWorld& w, GBuildingNode* l) {
              l->setProblemState(BuildingProblemBroken);
              w.level->Materials = 1.0f;
          },
-         GGamePlayScene::TabBuilding, playoffers::BuildingPanelHotel, {"DestroyButton"}},
-        {"camping on sale", "Camp", [](PanelsWorld&, GBuildingNode* l) { l->setForSale(true); },
-         GGamePlayScene::TabBuilding, playoffers::BuildingPanelHotel,
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelHotel,
+         {"DestroyButton"}},
+        {"camping on sale",
+         "Camp",
+         [](PanelsWorld&, GBuildingNode* l) { l->setForSale(true); },
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelHotel,
          {"DestroyButton", "SellButton"}},
-        {"camping without workers", "Camp",
+        {"camping without workers",
+         "Camp",
          [](PanelsWorld& w, GBuildingNode*) { w.level->Workers = 0; },
-         GGamePlayScene::TabBuilding, playoffers::BuildingPanelHotel, {"SellButton"}},
-        {"camping asking for a service", "Camp",
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelHotel,
+         {"SellButton"}},
+        {"camping asking for a service",
+         "Camp",
          [](PanelsWorld&, GBuildingNode* l) { l->setProblemState(BuildingProblemServiceB); },
-         GGamePlayScene::TabBuilding, playoffers::BuildingPanelService, {}},
-        {"camping being upgraded", "Camp",
-         [](PanelsWorld&, GBuildingNode* l) { l->setProcess(BuildingProcessConstruction, nullptr); },
-         GGamePlayScene::TabBuilding, playoffers::BuildingPanelProgress, {}},
-        {"mall", "Mall", none, GGamePlayScene::TabBuilding, playoffers::BuildingPanelFeatures,
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelService,
+         {}},
+        {"camping being upgraded",
+         "Camp",
+         [](PanelsWorld&, GBuildingNode* l) {
+             l->setProcess(BuildingProcessConstruction, nullptr);
+         },
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelProgress,
+         {}},
+        {"mall",
+         "Mall",
+         none,
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelFeatures,
          {"DestroyButton", "ActiveFeature1Button"}},
-        {"mall with its feature on", "Mall",
-         [](PanelsWorld&, GBuildingNode* l) { l->startFeature(0); }, GGamePlayScene::TabBuilding,
-         playoffers::BuildingPanelFeatures, {"DestroyButton"}},
-        {"statue with a locked second feature", "Statue", none, GGamePlayScene::TabBuilding,
-         playoffers::BuildingPanelFeatures, {"DestroyButton", "ActiveFeature1Button"}},
-        {"dirty garden", "Garden",
+        {"mall with its feature on",
+         "Mall",
+         [](PanelsWorld&, GBuildingNode* l) { l->startFeature(0); },
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelFeatures,
+         {"DestroyButton"}},
+        {"statue with a locked second feature",
+         "Statue",
+         none,
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelFeatures,
+         {"DestroyButton", "ActiveFeature1Button"}},
+        {"dirty garden",
+         "Garden",
          [](PanelsWorld&, GBuildingNode* l) { l->setProblemState(BuildingProblemDirty); },
-         GGamePlayScene::TabBuilding, playoffers::BuildingPanelFeatures,
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelFeatures,
          {"DestroyButton", "CleanButton"}},
-        {"restored truck station", "Truck",
+        {"restored truck station",
+         "Truck",
          [](PanelsWorld&, GBuildingNode* l) { l->setProblemState(BuildingProblemNone); },
-         GGamePlayScene::TabBuilding, playoffers::BuildingPanelService, {"CustomServeButton"}},
-        {"restored truck station too dear to use", "Truck",
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelService,
+         {"CustomServeButton"}},
+        {"restored truck station too dear to use",
+         "Truck",
          [](PanelsWorld& w, GBuildingNode* l) {
              l->setProblemState(BuildingProblemNone);
              w.level->Money = 100.0f;
          },
-         GGamePlayScene::TabBuilding, playoffers::BuildingPanelService, {}},
-        {"truck station to restore", "Truck", none, GGamePlayScene::TabBuilding, playoffers::BuildingPanelService, {"CustomServeButton"}},
-        {"truck station to restore without workers", "Truck",
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelService,
+         {}},
+        {"truck station to restore",
+         "Truck",
+         none,
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelService,
+         {"CustomServeButton"}},
+        {"truck station to restore without workers",
+         "Truck",
          [](PanelsWorld& w, GBuildingNode*) { w.level->Workers = 0; },
-         GGamePlayScene::TabBuilding, playoffers::BuildingPanelService, {}},
-        {"empty place", "Place", none, GGamePlayScene::TabBuildingPlace,
-         playoffers::BuildingPanelHotel, {}},
-        {"lot of another owner", "Foreign", none, GGamePlayScene::TabBuy,
-         playoffers::BuildingPanelHotel, {}},
-        {"offer for the camping", "Camp",
+         GGamePlayScene::TabBuilding,
+         playoffers::BuildingPanelService,
+         {}},
+        {"empty place",
+         "Place",
+         none,
+         GGamePlayScene::TabBuildingPlace,
+         playoffers::BuildingPanelHotel,
+         {}},
+        {"lot of another owner",
+         "Foreign",
+         none,
+         GGamePlayScene::TabBuy,
+         playoffers::BuildingPanelHotel,
+         {}},
+        {"offer for the camping",
+         "Camp",
          [](PanelsWorld&, GBuildingNode* l) {
              l->setForSale(true);
              l->showBuyOffer(true);
          },
-         GGamePlayScene::TabBuyRequest, playoffers::BuildingPanelHotel, {}},
+         GGamePlayScene::TabBuyRequest,
+         playoffers::BuildingPanelHotel,
+         {}},
     };
     for (const Case& c : cases) {
         PanelsWorld w;
@@ -207,8 +273,8 @@ TEST(PlayOffers, TheServiceButtonsPressRestoresUsesTheFeatureOrAsksForTheService
     w.focus("Truck");
     EXPECT_TRUE(w.press("CustomServeButton"));
     EXPECT_EQ(truck->getProcessKind(), BuildingProcessMaintenance);
-    for (s32 kind : {BuildingProcessConstruction, BuildingProcessDemolition,
-                     BuildingProcessMaintenance})
+    for (s32 kind :
+         {BuildingProcessConstruction, BuildingProcessDemolition, BuildingProcessMaintenance})
         EXPECT_TRUE(playoffers::canAbort(kind)) << kind;
     for (s32 kind : {BuildingProcessNone, BuildingProcessTimedService, BuildingProcessFeature})
         EXPECT_FALSE(playoffers::canAbort(kind)) << kind;
@@ -256,7 +322,8 @@ TEST(PlayOffers, BuildEntriesAndOffersFollowTheUpgradesMoneyAndDeliveries) {
                                                                  : w.play->m_joysBuildList;
         const GBuildingTypeTable& table = *buildingTypesOfKind(kind);
         for (size_t i = 0; i < table.size(); ++i) {
-            const GBuildingConfig* type = playoffers::entryTypeOf(*w.upgrades, *w.catalogue, table[i]);
+            const GBuildingConfig* type =
+                playoffers::entryTypeOf(*w.upgrades, *w.catalogue, table[i]);
             EXPECT_EQ(list->getItemData(static_cast<s32>(i)), type) << kind << " " << i;
         }
     }
@@ -290,7 +357,8 @@ TEST(PlayOffers, BuildEntriesAndOffersFollowTheUpgradesMoneyAndDeliveries) {
     w.level->Money = config.MaterialsOffers[0]->Price;
     w.play->refreshPanels();
     for (u32 i = 0; i < config.MaterialsOffers.size(); ++i) {
-        const bool enabled = playoffers::isOfferEnabled(*w.level, *config.MaterialsOffers[i], false);
+        const bool enabled =
+            playoffers::isOfferEnabled(*w.level, *config.MaterialsOffers[i], false);
         EXPECT_EQ(enabled, i == 0) << i;
         EXPECT_EQ(materials->isItemEnabled(static_cast<s32>(i)), enabled) << i;
     }
