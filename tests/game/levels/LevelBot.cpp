@@ -1217,6 +1217,21 @@ SBotRun LevelBot::play(u64 limitMs) {
                                levelsim::narrow(GLevelObjective::typeNameOf(o->getKind())) + " " +
                                levelsim::narrow(o->getProgressText(m_level, nullptr)));
     }
+    // Every objective met, and still no end: the lots that block it.
+    if (result.unmet.empty()) {
+        std::string lots;
+        for (const CRefPtr<GBuildingNode>& lot : m_level.getBuildings()) {
+            const s32 problem = lot->getProblemState();
+            if (!lot->isOwnedByThePlayer() || (problem == BuildingProblemNone &&
+                                               lot->getProcessKind() != BuildingProcessMaintenance))
+                continue;
+            lots += levelsim::format(" %s (%s, problem %d, action %d)", lot->getNodeName().c_str(),
+                                     lot->getCurrentType()->Name.getName().c_str(), problem,
+                                     lot->getProcessKind());
+        }
+        result.unmet.push_back("the end is blocked \"" +
+                               std::string(m_level.CompletionHint.c_str()) + "\":" + lots);
+    }
     return result;
 }
 

@@ -81,7 +81,8 @@ struct SBotRun {
     std::string digest;
     std::vector<levelsim::SAction> actions;  // the bot's actions, as carried out
     std::vector<std::string> refused;        // actions the level refused (none expected)
-    std::vector<std::string> unmet;          // not won: the objectives open at the end
+    // Not won: the objectives open at the end, or what blocks the end when none is.
+    std::vector<std::string> unmet;
 };
 
 // The bot on one level run (loaded, not yet stepped).

@@ -2,7 +2,7 @@
 // same day in two runs, with actions the play screen offers at a quick player's pace and one
 // delivery of a kind at a time; its script replayed by level_sim gives the same final digest. A
 // type the upgrades forbid is never built, and a level whose objective needs it is reported not
-// won, naming the objective.
+// won, naming the objective; a level whose end a lot blocks names the lot.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -105,21 +105,33 @@ TEST_F(LevelBotRuns, TheSmallLevelIsWonOnTheSameDayTwiceAndItsScriptReplaysToThe
     EXPECT_EQ(replayedDigest(script, first.days, path("transcript.txt")), first.digest);
 }
 
-TEST_F(LevelBotRuns, ALevelWantingAForbiddenTypeIsNotWonAndNamesTheObjective) {
-    // The small level with one objective: a statue, whose upgrade the player does not own.
-    const fs::path folder = path("statue");
+// The small level in a folder of the test's own, its objectives (and its requests, when given)
+// replaced.
+std::string smallWith(const fs::path& folder, const std::string& objectives,
+                      const std::string& requests = std::string()) {
     fs::create_directories(folder);
     for (const char* file :
          {"Level.oscn", "BuildingsConfiguration.xml", "UpgradesConfiguration.xml"})
         fs::copy_file(fs::path(Small) / file, folder / file);
     std::string configuration = readText(fs::path(Small) / "LevelConfiguration.xml");
-    configuration = std::regex_replace(
-        configuration, std::regex("<Objectives>[\\s\\S]*</Objectives>"),
-        "<Objectives><Objective Type=\"HaveTypedBuildingsCount\" BuildingTypes=\"Statue\" "
-        "Value=\"1\" MustOwn=\"true\" InfoStr=\"A statue\" /></Objectives>");
+    configuration =
+        std::regex_replace(configuration, std::regex("<Objectives>[\\s\\S]*</Objectives>"),
+                           "<Objectives>" + objectives + "</Objectives>");
+    if (!requests.empty())
+        configuration =
+            std::regex_replace(configuration, std::regex("<RandomEvents>[\\s\\S]*</RandomEvents>"),
+                               "<RandomEvents>" + requests + "</RandomEvents>");
     std::ofstream(folder / "LevelConfiguration.xml") << configuration;
+    return folder.string();
+}
 
-    const SBotRun run = playBot(Assets, folder.string(), folder.string());
+TEST_F(LevelBotRuns, ALevelWantingAForbiddenTypeIsNotWonAndNamesTheObjective) {
+    // The small level with one objective: a statue, whose upgrade the player does not own.
+    const std::string folder =
+        smallWith(path("statue"),
+                  "<Objective Type=\"HaveTypedBuildingsCount\" BuildingTypes=\"Statue\" "
+                  "Value=\"1\" MustOwn=\"true\" InfoStr=\"A statue\" />");
+    const SBotRun run = playBot(Assets, folder, folder);
     EXPECT_FALSE(run.won);
     EXPECT_LT(run.completionMs, 0);
     ASSERT_EQ(run.unmet.size(), 1u);
@@ -128,6 +140,21 @@ TEST_F(LevelBotRuns, ALevelWantingAForbiddenTypeIsNotWonAndNamesTheObjective) {
         EXPECT_EQ(action.text.find("Statue"), std::string::npos) << action.text;
     // It played to the end of the day its Time ran out in.
     EXPECT_GE(static_cast<u64>(run.days) * 20000, run.limitMs);
+}
+
+TEST_F(LevelBotRuns, ALevelWhoseEndALotBlocksNamesTheLot) {
+    // The income alone, and the garden dirty early: its type gives no bonus, so the play screen
+    // shows it no clean button, and a dirty lot blocks the end.
+    const std::string folder = smallWith(
+        path("dirty"), "<Objective Type=\"Income\" Value=\"1500\" />",
+        "<Event Type=\"OneTimeDirtyBuildingRequest\" TimeRange=\"3000;4000\" PlaceNames=\"G1\" />");
+    const SBotRun run = playBot(Assets, folder, folder);
+    EXPECT_FALSE(run.won);
+    ASSERT_EQ(run.unmet.size(), 1u);
+    EXPECT_EQ(run.unmet[0],
+              "the end is blocked \"%GamePlay_CompleteBlocked3Hint%\": G1 (Garden, problem 2, "
+              "action 0)");
+    for (const levelsim::SAction& action : run.actions) EXPECT_NE(action.text, "clean G1");
 }
 
 TEST_F(LevelBotRuns, TheCommandLinePrintsTheRunAndWritesItsScript) {
