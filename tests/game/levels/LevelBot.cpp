@@ -39,6 +39,10 @@ constexpr f32 LaterShare = 0.5f;
 constexpr f32 BreakPenalty = 4.0f;
 // The least money a move counts as costing, so that free moves do not swamp the choice.
 constexpr f32 LeastCost = 1000.0f;
+// A feature wanted several times is urgent when the time left is less than this many times
+// its cycles; it then weighs this much more.
+constexpr f32 UrgentSlack = 2.0f;
+constexpr f32 UrgentWeight = 10.0f;
 // With money to reach, the days before the limit kept for the spending that earns nothing.
 constexpr f32 SpendingLeadDays = 2.0f;
 // How much better another wish must be to take over from the one the bot saves for.
@@ -229,6 +233,7 @@ struct SHistory {
     std::vector<s32> types;
     std::vector<s32> places;
     s32 remaining = 0;
+    f32 weight = 1.0f;  // more when the time left is short for it
 };
 
 struct SPair {
@@ -257,6 +262,18 @@ s32 featureAction(s32 index) {
             return LevelHistoryFeature2Used;
         default:
             return LevelHistoryFeatureUsed;
+    }
+}
+
+// The feature index whose use the history action records.
+s32 featureIndexOf(s32 action) {
+    switch (action) {
+        case LevelHistoryFeature1Used:
+            return 1;
+        case LevelHistoryFeature2Used:
+            return 2;
+        default:
+            return 0;
     }
 }
 
@@ -371,12 +388,17 @@ struct LevelBot::SPlan {
 
     // What a type brought to the lot brings the actions that need a lot of that type first
     // (demolitions, sales, features, repairs, cleanings) and the features wanted at once.
-    f32 laterHistoryValue(const GBuildingNode& lot, const GBuildingConfig* type) const {
+    // With typeBound, only the actions that need a lot of one kind (features, repairs,
+    // cleanings): those a building must make room for.
+    f32 laterHistoryValue(const GBuildingNode& lot, const GBuildingConfig* type,
+                          bool typeBound = false) const {
         f32 value = 0.0f;
         for (const SHistory& h : history)
             if (h.remaining > 0 && servesLater(h, type) && historyMatches(h, type, lot) &&
-                !hasLotFor(h))
-                value += LaterShare / static_cast<f32>(h.remaining);
+                !hasLotFor(h) &&
+                (!typeBound ||
+                 (h.action != LevelHistoryDemolished && h.action != LevelHistorySold)))
+                value += h.weight * LaterShare / static_cast<f32>(h.remaining);
         for (const SPair& pair : pairs)
             if (type && type->Name.getId() == pair.type && !hasPairLot(pair))
                 value += LaterShare / static_cast<f32>(pairs.size());
@@ -458,7 +480,7 @@ struct LevelBot::SPlan {
         for (const SHistory& h : history)
             if (h.action != exceptAction && h.remaining > 0 && servesLater(h, type) &&
                 historyMatches(h, type, lot) && !hasLotFor(h, &lot))
-                value += LaterShare / static_cast<f32>(h.remaining);
+                value += h.weight * LaterShare / static_cast<f32>(h.remaining);
         return value;
     }
     bool hasPairLot(const SPair& pair) const {
@@ -546,6 +568,22 @@ f32 incomeOn(const GGameLevelScene& level, const GBuildingNode& place,
     return gain + modifierIncome(level, type);
 }
 
+// The income the lot's building brings now: its own, the bonus it gives the lots around as
+// their only giver of its type, and its modifiers' share.
+f32 contributionOf(const GGameLevelScene& level, const GBuildingNode& lot) {
+    const GBuildingConfig& type = *lot.getCurrentType();
+    f32 gain = lot.getIncome(&type);
+    if (type.ServeAreaIncomeBonus > 0.0f) {
+        for (GBuildingNode* served : lot.collectServedBuildings(&type)) {
+            if (!willWork(*served)) continue;
+            const auto& givers = served->getBonusGivers();
+            if (std::find(givers.begin(), givers.end(), &lot) != givers.end())
+                gain += served->getCurrentType()->Income * type.ServeAreaIncomeBonus * Percent;
+        }
+    }
+    return gain + modifierIncome(level, type);
+}
+
 s32 guestsOf(const GGameLevelScene& level, const GBuildingConfig* type) {
     return type && type->Level > 0 ? type->getGuestsCount(level.getLevelConfiguration()) : 0;
 }
@@ -628,6 +666,7 @@ struct LevelBot::STurn {
     f32 reachable = 0.0f;                 // the money there will be by the limit
     bool placeLeft = false;               // an empty place of the player's waits
     bool placesScarce = false;            // no more of them than lots still wanted
+    s32 places = 0;                       // the places new buildings may take
 };
 
 bool LevelBot::choose(SMove& chosen) {
@@ -732,6 +771,20 @@ void LevelBot::STurn::makePlan() {
                                        lot->getFeatureState(f) == GBuildingFeatureState::Active);
                 }
                 if (coming && historyMatches(need, type, *lot)) --need.remaining;
+            }
+            // A feature used again and again takes its active and recharging times each time:
+            // with little more time left than that, it comes first.
+            if (isFeatureAction(need.action) && need.remaining > 0 && need.types.size() == 1) {
+                const GBuildingConfig* type = catalogue->find(CNameId::fromId(need.types[0]));
+                const s32 index = featureIndexOf(need.action);
+                if (type && index < static_cast<s32>(type->Features.size())) {
+                    const GBuildingFeature& feature = type->Features[static_cast<u32>(index)];
+                    const f32 cycles =
+                        static_cast<f32>(need.remaining) *
+                        static_cast<f32>(feature.DurationTime + feature.RechargeTime);
+                    const f32 left = limitMs > nowMs ? static_cast<f32>(limitMs - nowMs) : 0.0f;
+                    if (left < UrgentSlack * cycles) need.weight = UrgentWeight;
+                }
             }
             if (!met) plan.history.push_back(need);
         } else if (auto* o = dynamic_cast<GLevelObjectiveHaveConcurrentFeatures*>(objective)) {
@@ -850,13 +903,17 @@ void LevelBot::STurn::makeWishes() {
     types = menuTypes(level);
     // The empty places of the player's that wait for a building; when no more are left than
     // lots the objectives still want of some type, they are kept for those.
-    s32 places = 0;
     for (const CRefPtr<GBuildingNode>& lot : level.getBuildings())
         if (lot->isOwnedByThePlayer() && !lot->isForSale() &&
             playoffers::pageOfLot(lot.get()) == GGamePlayScene::TabBuildingPlace)
             ++places;
     placeLeft = places > 0;
     placesScarce = places <= plan.lotsWanted();
+    // The places a new building may still take: the player's empty ones and those on sale.
+    for (const CRefPtr<GBuildingNode>& lot : level.getBuildings())
+        if (!lot->isOwnedByThePlayer() && lot->isForSale() && lot->getCurrentType() &&
+            lot->getCurrentType()->Level == 0)
+            ++places;
     for (const CRefPtr<GBuildingNode>& held : level.getBuildings()) {
         GBuildingNode* lot = held.get();
         const GBuildingConfig* type = lot->getCurrentType();
@@ -910,7 +967,20 @@ void LevelBot::STurn::wishOnPlace(GBuildingNode* lot) {
             }
         }
         wish.incomeGain = incomeOn(level, *lot, *made);
-        wish.value = plan.economyValue(wish.incomeGain, guestsOf(level, made), wish.money) + wanted;
+        // The places are few for the income and guests still wanted: a type that brings less
+        // than each place's share of them counts for that much less (and so does one more
+        // construction of any type).
+        f32 share = 1.0f;
+        if (plan.income > 0.0f && wish.incomeGain < plan.income / places)
+            share = std::max(wish.incomeGain, 0.0f) * places / plan.income;
+        if (plan.guests > 0 &&
+            static_cast<f32>(guestsOf(level, made)) < static_cast<f32>(plan.guests) / places)
+            share = std::min(share, static_cast<f32>(guestsOf(level, made)) * places /
+                                        static_cast<f32>(plan.guests));
+        wish.value =
+            share * (plan.economyValue(wish.incomeGain, guestsOf(level, made), wish.money) +
+                     plan.historyValue(LevelHistoryBuilt, *lot, made)) +
+            wanted - plan.historyValue(LevelHistoryBuilt, *lot, made);
         // A ruin's kind must be restored once built.
         if (made->Type >= BuildingKindFirstRuin)
             wish.value += plan.historyValue(LevelHistoryRepaired, *lot, made) * LaterShare;
@@ -1030,7 +1100,7 @@ void LevelBot::STurn::wishOnOwned(GBuildingNode* lot, const GBuildingConfig* typ
         // type.
         f32 bestScore = 0.0f;
         for (GBuildingConfig* made : types) {
-            if (made == type || !canStand(made)) continue;
+            if (made->Name == type->Name || !canStand(made)) continue;
             if (level.Money < made->Cost + made->getBuildMaterialsCost(config) * plan.materialPrice)
                 continue;
             SWish replace;
@@ -1038,17 +1108,18 @@ void LevelBot::STurn::wishOnOwned(GBuildingNode* lot, const GBuildingConfig* typ
             replace.materials = made->getBuildMaterialsCost(config);
             replace.value =
                 LaterShare *
-                (plan.economyValue(incomeOn(level, *lot, *made) - lot->getIncome(type),
+                (plan.economyValue(incomeOn(level, *lot, *made) - contributionOf(level, *lot),
                                    guestsOf(level, made) - guestsOf(level, type), made->Cost) +
                  plan.countsValue(*lot, type, made) +
-                 plan.historyValue(LevelHistoryBuilt, *lot, made));
+                 plan.historyValue(LevelHistoryBuilt, *lot, made) +
+                 plan.laterHistoryValue(*lot, made, true));
             if (replace.value > 0.0f && replace.score(plan.materialPrice) > bestScore) {
                 bestScore = replace.score(plan.materialPrice);
                 demolish.value = replace.value;
                 demolish.money = replace.money;
                 demolish.materials = replace.materials;
                 demolish.then = made;
-                demolish.incomeGain = incomeOn(level, *lot, *made) - lot->getIncome(type);
+                demolish.incomeGain = incomeOn(level, *lot, *made) - contributionOf(level, *lot);
             }
         }
     }
@@ -1078,7 +1149,9 @@ bool LevelBot::STurn::pick(SMove& chosen) {
         // The best wishes, when they change.
         std::string line;
         for (size_t i = 0; i < ranked.size() && i < TracedWishes; ++i)
-            line += levelsim::format("  [%s value %.3f money %.0f]", ranked[i]->move.text().c_str(),
+            line += levelsim::format("  [%s%s%s value %.3f money %.0f]",
+                                     ranked[i]->move.text().c_str(), ranked[i]->then ? " for " : "",
+                                     ranked[i]->then ? ranked[i]->then->Name.getName().c_str() : "",
                                      static_cast<double>(ranked[i]->value),
                                      static_cast<double>(ranked[i]->money));
         if (line != bot.m_traced) {
