@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "engine/content/CContentManager.h"
 #include "engine/core/CRandom.h"
 #include "engine/core/CTimerScheduler.h"
+#include "engine/core/Clock.h"
 #include "engine/core/event/DeviceEvents.h"
 #include "engine/core/event/VirtualKeys.h"
 #include "engine/device/ContentProcessors.h"
@@ -45,6 +47,7 @@
 #include "tests/game/autoplay/LiveTree.h"
 #include "tests/game/autoplay/MiniGamePlayer.h"
 #include "tests/game/autoplay/ProfileWriter.h"
+#include "tests/game/autoplay/ScaledClock.h"
 #include "tests/game/autoplay/ShotChecks.h"
 #include "tests/game/autoplay/Walk.h"
 #include "tests/game/autoplay/WalkRunner.h"
@@ -269,14 +272,15 @@ private:
 
 class LiveWindow {
 public:
-    LiveWindow(s32 width, s32 height, bool fullscreen) {
+    // The device runs on the clock given, or on the system's.
+    LiveWindow(s32 width, s32 height, bool fullscreen, std::unique_ptr<IClock> clock = nullptr) {
         SDeviceParameters p;
         p.driverType = DriverOpenGL;
         p.fullscreen = fullscreen;
         p.useDesktopResolution = true;
         p.windowSize = irr::core::dimension2d<s32>(width, height);
         p.bits = 32;
-        device = createDevice(p);
+        device = createDevice(p, std::move(clock));
         if (!device) return;
         device->setUpdateInterval(10);
         device->setUpdateStep(10);
@@ -1016,6 +1020,93 @@ TEST(LiveWalk, KeysTextFocusPointerLogAndShots) {
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(released);
     EXPECT_NEAR(other->pointer.back().local.X, 50.0f, 1.5f);
+}
+
+// Frames slower than the device lets the game catch up on: each takes this much real time, so
+// that on a clock twenty times as fast as real time every turn lags more than 200 ms behind and
+// advances the game by one step of 10 ms. Counts the game time the update steps add up to, and
+// lights the probe once it reaches the time given.
+class SlowFrames : public CEventReceiver {
+public:
+    static constexpr u32 FrameRealMs = 15;
+
+    SlowFrames(ProbeControl* probe, u64 lightAtMs) : m_probe(probe), m_lightAtMs(lightAtMs) {
+        setCategoryMask(CategorySystemFlow);
+    }
+    bool onEvent(CEvent* event) override {
+        if (event->getTypeId() == EventSystemFlowUpdate) {
+            gameMs += static_cast<CEventSystemFlowUpdate*>(event)->getElapsed();
+            if (m_probe && gameMs >= m_lightAtMs) m_probe->text = L"lit";
+        } else if (event->getTypeId() == EventSystemFlowRender) {
+            sleepMs(FrameRealMs);
+        }
+        return false;
+    }
+    u64 gameMs = 0;
+
+private:
+    ProbeControl* m_probe;
+    u64 m_lightAtMs;
+};
+
+// On a machine that cannot keep up, the device's clock runs far ahead of the game: the walk's
+// waits and step limits count the game's own time, so a step the game needs 300 ms for passes
+// within a limit of 1000 ms however far the clock has run, "wait time" lasts that much of the
+// game, and a step that never comes true still fails once the game has had its limit.
+TEST(LiveWalk, WaitsAndLimitsCountTheGameTimeWhileFramesLagBehindTheClock) {
+    constexpr u64 ClockFactor = 20;
+    constexpr u64 LitAfterMs = 300;
+    constexpr u64 WaitMs = 400;
+    constexpr u32 LimitMs = 1000;
+    constexpr u64 StepMs = 10;
+    const struct {
+        const char* walk;
+        bool passes;
+    } cases[] = {
+        {"wait scene TestScene\n"
+         "expect text Target \"lit\"\n"
+         "wait time 400\n"
+         "quit 0\n",
+         true},
+        {"wait scene TestScene\n"
+         "expect text Target \"never\"\n"
+         "quit 0\n",
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.walk);
+        LiveWindow window(1024, 768, false, std::make_unique<CScaledClock>(ClockFactor));
+        REQUIRE_WINDOW(window);
+        CRefPtr<TestScene> scene = makeTestScene("Board");
+        ProbeControl* target = addProbe(scene.get(), "Target", 100, 100, 200, 100);
+        window.scenes->setScene(scene.get());
+        auto slow = makeRef<SlowFrames>(target, LitAfterMs);
+        window.device->addEventReceiver(slow.get(), 0);
+        SRunnerOptions options;
+        options.stepGameTimeoutMs = LimitMs;
+        const u32 clockBefore = window.device->getTimer()->getTime();
+        CRefPtr<CWalkRunner> runner = window.run(c.walk, options);
+        const u64 clockRan = window.device->getTimer()->getTime() - clockBefore;
+        window.device->removeEventReceiver(slow.get());
+
+        // The runner counted the same steps; the clock ran on far ahead of them.
+        EXPECT_EQ(runner->getGameTimeMs(), slow->gameMs);
+        EXPECT_GE(clockRan, 4 * slow->gameMs);
+        if (c.passes) {
+            ASSERT_FALSE(runner->hasFailed()) << runner->getFailure();
+            // The probe lit, then the wait took its whole time.
+            EXPECT_GE(slow->gameMs, LitAfterMs + WaitMs);
+            EXPECT_LE(slow->gameMs, LitAfterMs + WaitMs + 100 * StepMs);
+        } else {
+            ASSERT_TRUE(runner->hasFailed());
+            const std::string& failure = runner->getFailure();
+            EXPECT_NE(failure.find("failed at line 2"), std::string::npos) << failure;
+            EXPECT_NE(failure.find("ms of the device's clock"), std::string::npos) << failure;
+            // The limit was the game's: it had all of it, and hardly more.
+            EXPECT_GT(slow->gameMs, LimitMs);
+            EXPECT_LE(slow->gameMs, LimitMs + 100 * StepMs);
+        }
+    }
 }
 
 // Shot checks that fail: a frame like the one before it, and a flat frame that should not be.

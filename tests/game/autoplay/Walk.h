@@ -25,7 +25,9 @@
 // holds; "anytime" before a step drops the first requirement; "short:" before a step (before
 // "anytime" too) runs it only in the walk's short form (brasquel_autoplay --short), "full:" only
 // in its full form. A step not done within 30 s of
-// game time fails the walk.
+// game time fails the walk. Game time is what the game's update steps add up to: on a machine
+// that cannot keep up, the device's clock runs on ahead of it (a turn that lags too far behind
+// advances the game by one step).
 //   wait scene CLASS            the top scene is of that class (and has entered)
 //   wait scene CLASS dismissing OTHER
 //                               the same, while a scene of the class OTHER that comes on top

@@ -274,8 +274,9 @@ void CWalkRunner::nextStep() {
     m_lastWhy.clear();
 }
 
-bool CWalkRunner::onUpdate(CEvent*) {
+bool CWalkRunner::onUpdate(CEvent* event) {
     ++m_updates;
+    m_gameMs += static_cast<CEventSystemFlowUpdate*>(event)->getElapsed();
     return false;
 }
 
@@ -314,10 +315,11 @@ void CWalkRunner::turn() {
         nextStep();
         return;
     }
-    const u32 gameNow = m_device->getTimer()->getTime();
+    const u32 clockNow = m_device->getTimer()->getTime();
     if (!m_stepStarted) {
         m_stepStarted = true;
-        m_stepStartGameMs = gameNow;
+        m_stepStartGameMs = m_gameMs;
+        m_stepStartClockMs = clockNow;
         m_stepStartReal = std::chrono::steady_clock::now();
         m_stepStartUpdates = m_updates;
         m_phase = 0;
@@ -325,13 +327,14 @@ void CWalkRunner::turn() {
         m_stepExtraMs = 0;
     }
     m_miniGame.observe(m_tree.getTopScene());
-    const u32 gameElapsed = gameNow - m_stepStartGameMs;
+    const u64 gameElapsed = m_gameMs - m_stepStartGameMs;
     const auto realElapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::steady_clock::now() - m_stepStartReal)
                                  .count();
-    if (gameElapsed > stepGameTimeoutMs(step) + m_stepExtraMs ||
+    if (gameElapsed > static_cast<u64>(stepGameTimeoutMs(step)) + m_stepExtraMs ||
         realElapsed > stepRealTimeoutMs(step)) {
         fail("Not done within " + std::to_string(gameElapsed) + " ms of game time (" +
+             std::to_string(clockNow - m_stepStartClockMs) + " ms of the device's clock, " +
              std::to_string(realElapsed) + " ms of real time)" +
              (m_lastWhy.empty() ? std::string() : ": " + m_lastWhy));
         return;
@@ -378,9 +381,9 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
             return false;
         }
         case EStepKind::WaitTime: {
-            const u32 elapsed = m_device->getTimer()->getTime() - m_stepStartGameMs;
+            const u64 elapsed = m_gameMs - m_stepStartGameMs;
             m_lastWhy = std::to_string(elapsed) + " ms have passed";
-            return elapsed >= static_cast<u32>(step.number);
+            return elapsed >= static_cast<u64>(step.number);
         }
         case EStepKind::Click:
         case EStepKind::Hover:
@@ -538,7 +541,7 @@ bool CWalkRunner::clickThroughStep(const SWalkStep& step) {
     } else if (top && toUtf8(top->getClassName().c_str()) == step.name) {
         return true;
     }
-    const u32 now = m_device->getTimer()->getTime();
+    const u64 now = m_gameMs;
     if (m_phase == 0) {
         m_clickScene = top;
         m_lastClickMs = now - kClickPeriodMs;
@@ -578,7 +581,7 @@ void CWalkRunner::pressAt(BaseNode* node) {
     m_input.warpPointer(x, y);
     if (!m_input.mouseMove(x, y, false) || !m_input.mouseButton(x, y, true))
         fail("The pointer event was not queued: " + m_input.getError());
-    m_lastClickMs = m_device->getTimer()->getTime();
+    m_lastClickMs = m_gameMs;
     m_phaseUpdates = m_updates;
     m_phase = 2;
 }
@@ -604,7 +607,7 @@ bool CWalkRunner::waitSceneStep(const SWalkStep& step) {
     if (kind == step.name) return m_phase == 0 || isSettled();
     if (step.key.empty() || kind != step.key || !isSettled()) return false;
     // A scene to close on the way: its OK button.
-    const u32 now = m_device->getTimer()->getTime();
+    const u64 now = m_gameMs;
     if (m_phase == 1 && top == m_clickScene && now - m_lastClickMs < kDismissRetryMs) {
         m_lastWhy = "the " + kind + " clicked is still on top";
         return false;
@@ -715,7 +718,8 @@ bool CWalkRunner::miniGameStep(const SWalkStep& step) {
         m_stepExtraMs = CMiniGamePlayer::extraTime(m_tree.getTopScene());
         m_phase = 1;
     }
-    switch (m_miniGame.turn(m_device->getTimer()->getTime(), m_updates)) {
+    // The player keeps time in 32 bits; its differences stay right across a wrap.
+    switch (m_miniGame.turn(static_cast<u32>(m_gameMs), m_updates)) {
         case CMiniGamePlayer::EResult::Done:
             return true;
         case CMiniGamePlayer::EResult::Going:

@@ -102,6 +102,10 @@ public:
     size_t getStepIndex() const { return m_step; }
     const CLogRecorder& getLog() const { return m_log; }
     oskel::u32 getUpdateCount() const { return m_updates; }
+    // The game time so far: the milliseconds the game's update steps have advanced it by. The
+    // device's clock may run far ahead: a turn that lags behind it by more than the device lets
+    // the game catch up on (a slow frame, a shot being written) advances the game by one step.
+    oskel::u64 getGameTimeMs() const { return m_gameMs; }
 
     // The game has ended by itself: when the walk waits for that (its "ended" step), the walk is
     // done and expects the step's exit code.
@@ -148,9 +152,12 @@ private:
     int m_expectedExitCode = 0;
     std::string m_failure;
 
-    // Counted update steps; the step's start in game time, real time and updates.
+    // Counted update steps and the game time they add up to; the step's start in game time, in
+    // the device's clock, in real time and in updates.
     oskel::u32 m_updates = 0;
-    oskel::u32 m_stepStartGameMs = 0;
+    oskel::u64 m_gameMs = 0;
+    oskel::u64 m_stepStartGameMs = 0;
+    oskel::u32 m_stepStartClockMs = 0;
     std::chrono::steady_clock::time_point m_stepStartReal;
     oskel::u32 m_stepStartUpdates = 0;
     bool m_stepStarted = false;
@@ -193,7 +200,7 @@ private:
     SPlaythroughView viewOfGame() const;
     std::unique_ptr<CPlaythrough> m_playthrough;
     oskel::SceneNode* m_clickScene = nullptr;
-    oskel::u32 m_lastClickMs = 0;
+    oskel::u64 m_lastClickMs = 0;
 
     // ---- Following the tutorial (WalkTutorial.cpp) ----
     // The tutorial running on the top scene, or none.

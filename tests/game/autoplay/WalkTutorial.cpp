@@ -552,7 +552,7 @@ bool CWalkRunner::tutorialSkipStep() {
         m_lastWhy = "a tutorial runs and its skip button is not shown";
         return false;
     }
-    const u32 now = m_device->getTimer()->getTime();
+    const u64 now = m_gameMs;
     if (m_phase == 1 && now - m_lastClickMs < kSkipRetryMs) {
         m_lastWhy = "the tutorial's skip button has been clicked";
         return false;

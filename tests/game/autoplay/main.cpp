@@ -6,7 +6,9 @@
 //                     [--max-spread KB] [--tree-at N] [--data DIR] [--root DIR]
 //
 // --speed N   the game's clock runs N times as fast as real time (the update step stays 10 ms,
-//             so the game does the same, in more steps per second)
+//             so the game does the same, in more steps per second, as far as the machine keeps
+//             up: the device lets a turn advance the game by 200 ms at most, one step after a
+//             longer lag; the walk's limits count the game's own time)
 // --short     runs the walk's short form: up to its "short" step, where it quits with code 0
 // --shots DIR keeps every shot as a PNG file in DIR
 // --data DIR  the user and common data folders go there and stay (by default a fresh
@@ -49,6 +51,7 @@
 #include "game/app/GApplication.h"
 #include "tests/game/autoplay/ProfileWriter.h"
 #include "tests/game/autoplay/RandomRunner.h"
+#include "tests/game/autoplay/ScaledClock.h"
 #include "tests/game/autoplay/WalkRunner.h"
 
 #if defined(__has_feature)
@@ -64,18 +67,6 @@ using namespace brasquel;
 using namespace brasquel::autoplay;
 
 namespace {
-
-// The monotonic clock sped up.
-class CScaledClock : public IClock {
-public:
-    explicit CScaledClock(uint64_t factor) : m_factor(factor), m_start(m_base.nowMs()) {}
-    uint64_t nowMs() override { return m_start + (m_base.nowMs() - m_start) * m_factor; }
-
-private:
-    CMonotonicClock m_base;
-    uint64_t m_factor;
-    uint64_t m_start;
-};
 
 int usage(const char* why) {
     std::fprintf(

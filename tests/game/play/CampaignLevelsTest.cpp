@@ -627,6 +627,25 @@ private:
             if (auto* l = dynamic_cast<RegularLetterRequest*>(request))
                 letter(l->MoneyRange, l->WaitTimeRange);
             checkRequestNames(request, what);
+            if (auto* dirty = dynamic_cast<OneTimeDirtyBuildingRequest*>(request))
+                checkCleanable(dirty->BuildingTypes, what);
+            if (auto* dirty = dynamic_cast<RegularDirtyBuildingRequest*>(request))
+                checkCleanable(dirty->BuildingTypes, what);
+        }
+    }
+
+    // A dirty lot stops working until it is cleaned, and blocks the level's end meanwhile; the
+    // play screen offers the cleaning only to types with a serve-area bonus, so a dirty request
+    // must keep to those.
+    void checkCleanable(const array<CNameId>& types, const std::string& what) {
+        if (types.empty()) {
+            fault(what + ": it makes lots of any type dirty, and some can never be cleaned");
+            return;
+        }
+        for (u32 i = 0; i < types.size(); ++i) {
+            const GBuildingConfig* config = m_types.find(types[i]);
+            if (config && !(config->ServeAreaIncomeBonus > 0.0f))
+                fault(what + ": a dirty " + nameText(types[i]) + " could never be cleaned");
         }
     }
 
@@ -1032,6 +1051,23 @@ const SBrokenCopy BrokenCopies[] = {
                             "<Event Type=\"RegularDirtyBuildingRequest\" />");
      },
      {"request 1: its PeriodRange 0 to 0 lets it fire at every update"}},
+    {"dirt on any type",
+     "LevelConfiguration.xml",
+     [](std::string& xml) {
+         return insertAfter(
+             xml, "<RandomEvents>",
+             "<Event Type=\"RegularDirtyBuildingRequest\" PeriodRange=\"30000;60000\" />");
+     },
+     {"request 1: it makes lots of any type dirty, and some can never be cleaned"}},
+    {"dirt on a type that is never cleaned",
+     "LevelConfiguration.xml",
+     [](std::string& xml) {
+         return insertAfter(
+             xml, "<RandomEvents>",
+             "<Event Type=\"RegularDirtyBuildingRequest\" PeriodRange=\"30000;60000\" "
+             "BuildingTypes=\"Statue;Cafe\" />");
+     },
+     {"request 1: a dirty Cafe could never be cleaned"}},
     {"a request for a missing lot",
      "LevelConfiguration.xml",
      [](std::string& xml) { return insertAfter(xml, "<RandomEvents>", MissingLotRequest); },
