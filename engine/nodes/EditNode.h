@@ -67,6 +67,7 @@ public:
     // The clock of the input guard (not owned; the system's monotonic clock unless a test hands
     // another). Setting it restarts the guard at its time.
     void setClock(IClock* clock);
+    IClock* getClock() const { return m_clock; }
 
     // The caret: the text child's line and column of the character it follows (-1: before the
     // line's first), and its position in the text.

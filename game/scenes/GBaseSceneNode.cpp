@@ -38,7 +38,13 @@ OSKEL_BEGIN_EVENT_MAP(GBaseSceneNode, ControlNode)
 OSKEL_EVENT_HANDLER(EventSystemFlowQuit, onApplicationClose)
 OSKEL_EVENT_HANDLER(EventSystemFlowWindowFocus, onWindowActivation)
 OSKEL_EVENT_HANDLER(EventNodeMessageBoxResult, onMessageBoxResult)
-OSKEL_EVENT_HANDLER(EventNodeSceneSwitchBegin, onSceneChangeStarted)
+// Whether the scene has been left is kept before the scene's own handling, whatever it does.
+OSKEL_EVENT_ENTRY(EventNodeSceneSwitchBegin, [](CEventReceiver* r, CEvent* e) -> bool {
+    auto* scene = static_cast<GBaseSceneNode*>(r);
+    if (GBaseSceneNode::leavesThis(e, scene)) scene->m_left = true;
+    if (GBaseSceneNode::entersThis(e, scene)) scene->m_left = false;
+    return scene->onSceneChangeStarted(e);
+})
 // The end of an entry is also written to the log, after the scene's own handling, once per entry.
 OSKEL_EVENT_ENTRY(EventNodeSceneSwitchEnd, [](CEventReceiver* r, CEvent* e) -> bool {
     auto* scene = static_cast<GBaseSceneNode*>(r);
@@ -156,7 +162,10 @@ bool GBaseSceneNode::onNodePressedPreview(CEvent* event) {
 
 bool GBaseSceneNode::onNodePressed(CEvent* event) {
     logAbout("Node was pressed", oneNode(event));
-    return false;
+    // A press ends when its button's press animation does: one that ends after a switch away
+    // from this scene has begun (two buttons clicked in quick succession) comes too late, and is
+    // taken without acting on it until the scene is entered again.
+    return m_left;
 }
 
 bool GBaseSceneNode::onNodeHovered(CEvent* event) {

@@ -54,6 +54,8 @@ public:
     oskel::u32 getElapsedTime() const { return m_elapsedTime; }
     bool isBackByKey() const { return m_backByKey; }
     void setBackByKey(bool on) { m_backByKey = on; }
+    // A switch away from the scene has begun and it has not been entered since.
+    bool isLeft() const { return m_left; }
 
     // Loads the scene file and switches to it (-1 states: "NavFrom", "NavTo"). When that fails,
     // "Unable to load scene file" is logged with the path (unless quiet) and none is returned;
@@ -69,6 +71,7 @@ public:
 private:
     oskel::u32 m_elapsedTime = 0;
     bool m_backByKey = false;
+    bool m_left = false;
 };
 
 }  // namespace brasquel

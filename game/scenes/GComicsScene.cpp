@@ -150,7 +150,7 @@ void GComicsScene::showNextText() {
 }
 
 bool GComicsScene::onNodePressed(CEvent* event) {
-    GBaseSceneNode::onNodePressed(event);
+    if (GBaseSceneNode::onNodePressed(event)) return true;
     BaseNode* control = eventNode(event);
     if (control && control == m_backButton) {
         goBack(0);

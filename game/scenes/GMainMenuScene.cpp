@@ -214,7 +214,7 @@ void GMainMenuScene::startNewGame() {
 }
 
 bool GMainMenuScene::onNodePressed(CEvent* event) {
-    GBaseSceneNode::onNodePressed(event);
+    if (GBaseSceneNode::onNodePressed(event)) return true;
     BaseNode* control = static_cast<CEventNodeOneNode*>(event)->getNode();
     if (!control) return false;
     const stringc& name = control->getNodeName();
@@ -245,7 +245,12 @@ void GMainMenuScene::closeScroll(bool immediately) {
     if (m_sceneNode) {
         m_sceneNode->setVisible(true);
         m_sceneNode->playState(stateId("NavBackToSlide"), nullptr, -1);
-        if (immediately) m_sceneNode->stopAllStates(true);
+        if (immediately) {
+            m_sceneNode->stopAllStates(true);
+            // Every state stopped to its end leaves its last values, in the order the states
+            // are kept: the slide back in, once more, has the last word on where the part stands.
+            m_sceneNode->stopState(stateId("NavBackToSlide"), true);
+        }
     }
     if (m_clipNode) {
         m_clipNode->removePreReceiver(this);

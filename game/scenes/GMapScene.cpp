@@ -228,7 +228,7 @@ void GMapScene::placeObligatoryUpgrades(const UpgradesConfiguration* upgrades,
         bool owned = false;
         for (u32 b = 0; b < bought.size(); ++b)
             if (bought[b] == record->Name) owned = true;
-        infos[location].ObligatoryUpgrades.push_back(record);
+        infos[location].ObligatoryUpgrades.emplace_back(record);
         infos[location].ObligatoryBought.push_back(owned);
     }
 }
@@ -302,7 +302,7 @@ void GMapScene::fillHint(BaseNode* hint, u32 index, GMapLocationButton* location
     for (u32 n = 0; n < 2; ++n) {
         const std::string place = "Place" + std::to_string(n + 1);
         const bool has = n < info.ObligatoryUpgrades.size();
-        const UpgradeRecord* upgrade = has ? info.ObligatoryUpgrades[n] : nullptr;
+        const UpgradeRecord* upgrade = has ? info.ObligatoryUpgrades[n].get() : nullptr;
         if (TextNode* text = scenes::textChildOf(hint, (place + "Text").c_str()); text && upgrade)
             text->setText(texts->getText(upgrade->Name.getName()));
         if (SpriteNode* sign = spriteChild(hint, (place + "Sign").c_str()); sign && upgrade)

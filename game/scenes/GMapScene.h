@@ -5,6 +5,7 @@
 #include "engine/core/CNameTable.h"
 #include "engine/core/CRefPtr.h"
 #include "game/config/GNodeClass.h"
+#include "game/config/UpgradesConfiguration.h"
 #include "game/scenes/GBaseSceneNode.h"
 
 namespace oskel {
@@ -16,8 +17,6 @@ namespace brasquel {
 
 class GMapLocationButton;
 class ITutorial;
-class UpgradeRecord;
-class UpgradesConfiguration;
 
 // What the map knows of one location, rebuilt on every entry.
 struct GMapLocationInfo {
@@ -27,8 +26,9 @@ struct GMapLocationInfo {
     oskel::s32 Rank = 0;
     // Completed: the player's time; otherwise the level's target time (milliseconds).
     oskel::s32 Time = 0;
-    // The upgrades the location's level requires, and whether each is bought.
-    std::vector<UpgradeRecord*> ObligatoryUpgrades;
+    // The upgrades the location's level requires, and whether each is bought. Held: the reload
+    // key may read the upgrades table again while the map shows them.
+    std::vector<oskel::CRefPtr<UpgradeRecord>> ObligatoryUpgrades;
     std::vector<bool> ObligatoryBought;
 };
 

@@ -8,6 +8,7 @@
 #include "engine/nodes/ListNode.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/scene/NodeEvents.h"
+#include "engine/scene/SceneManager.h"
 #include "game/config/GAchievementsProgress.h"
 #include "game/config/GNodeTypeIds.h"
 #include "game/config/GProfileKeys.h"
@@ -136,6 +137,9 @@ bool GSelectPlayerScene::onNodePressed(CEvent* event) {
     } else if (isNamed(control, "NewPlayerButton")) {
         switchToSceneFile(InputNameFile, true, stateId("NavFrom"), stateId("NavTo"));
     } else if (isNamed(control, "DeletePlayerButton")) {
+        // While the screen slides in or out no question can show: the press asks nothing.
+        SceneManager* manager = getSceneManager();
+        if (manager && manager->isInTransition(this)) return true;
         array<stringw> captions;
         captions.push_back(stringw(L"%Yes%"));
         captions.push_back(stringw(L"%No%"));

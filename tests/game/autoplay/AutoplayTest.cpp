@@ -442,7 +442,8 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
         {"click A at 1\nquit 0\n", "line 1: \"at\" needs two numbers"},
         {"click A B\nquit 0\n", "line 1: extra words; use: click|hover PATH [at X Y]"},
         {"text \"open\nquit 0\n", "line 1: a quote is not closed"},
-        {"wait time -5\nquit 0\n", "line 1: wait scene CLASS | wait time MS"},
+        {"wait time -5\nquit 0\n",
+         "line 1: wait scene CLASS [dismissing CLASS] | wait minigame | wait time MS"},
         {"expect visible A maybe\nquit 0\n", "line 1: yes or no"},
         {"expect cursor shown\nquit 0\n", "line 1: visible, hidden or system"},
         {"back\nquit 0\n", "line 1: back CLASS"},
@@ -467,7 +468,7 @@ TEST(WalkFile, MistakesAreReportedWithTheirLine) {
          "line 1: expect text PATH [matches] \"TEXT\" | changed PATH | node CLASS KEY \"VALUE\" | "
          "visible PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY "
          "[matches] \"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor visible|hidden | "
-         "opened \"FILE\""},
+         "opened \"FILE\" | quiet | state PATH \"STATE\""},
     };
     for (const auto& c : cases) {
         SWalk walk;
@@ -1681,7 +1682,7 @@ TEST(WalkFile, TutorialStepsAreRead) {
     EXPECT_EQ(walk.steps[5].kind, EStepKind::TutorialOver);
 
     const std::string usage =
-        "line 1: tutorial step [shot] [save NAME] | shown [\"TEXT\"] | tip yes|no | over";
+        "line 1: tutorial step [shot] [save NAME] | shown [\"TEXT\"] | tip yes|no | over | skip";
     const struct {
         const char* text;
         std::string error;

@@ -1,13 +1,18 @@
 #include "tests/game/autoplay/ProfileWriter.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
 #include "engine/device/IDevice.h"
+#include "engine/io/CFileSystem.h"
+#include "engine/io/CXmlReader.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/properties/EngineSettings.h"
 #include "game/app/GApplication.h"
 #include "game/config/GProfileKeys.h"
+#include "game/config/UpgradesConfiguration.h"
+#include "game/scenes/GIntroScene.h"
 #include "tests/game/autoplay/InputInjector.h"
 
 namespace brasquel::autoplay {
@@ -54,7 +59,33 @@ bool setValue(CProfile* profile, const SProfileValue& v, std::string& error) {
     return true;
 }
 
+// The game's assets folder below its working folder (the application's default).
+constexpr const char* kAssetsFolder = "assets/";
+
 }  // namespace
+
+bool readUpgradeNames(IDevice* device, bool all, std::vector<std::string>& names,
+                      std::string& error) {
+    names.clear();
+    const stringc path = stringc(kAssetsFolder) + GIntroScene::UpgradesFile;
+    CFileSystem* files = device ? device->getFileSystem() : nullptr;
+    CXmlReader* reader = files ? files->createXmlReader(path) : nullptr;
+    if (!reader) {
+        error = std::string("the upgrades table ") + path.c_str() + " cannot be opened";
+        return false;
+    }
+    auto table = makeRef<UpgradesConfiguration>();
+    const bool complete = table->load(reader);
+    reader->drop();
+    if (!complete) {
+        error = std::string("the upgrades table ") + path.c_str() + " ends early";
+        return false;
+    }
+    for (const auto& [id, record] : table->getRecords())
+        if (all || record->ObligatoryLevel >= 1) names.emplace_back(record->Name.getName().c_str());
+    std::sort(names.begin(), names.end());
+    return true;
+}
 
 bool writeWalkProfiles(const SWalkProfile& walk, IDevice* device, std::string& error) {
     if (!device) {
@@ -81,6 +112,19 @@ bool writeWalkProfiles(const SWalkProfile& walk, IDevice* device, std::string& e
             error = "the player \"" + name + "\" is there twice";
             return false;
         }
+    }
+    for (const SWalkProfile::SUpgrades& u : walk.upgrades) {
+        stringw wide;
+        CProfile* profile = nullptr;
+        if (!wideOf(u.player, wide) || !(profile = profiles.findProfile(wide))) {
+            error = "no player \"" + u.player + "\"";
+            return false;
+        }
+        std::vector<std::string> names;
+        if (!readUpgradeNames(device, u.all, names, error)) return false;
+        std::string list;
+        for (const std::string& name : names) list += (list.empty() ? "" : ";") + name;
+        profile->setString(ProfileKeyBoughtUpgrades, list.c_str());
     }
     for (const SProfileValue& v : walk.values) {
         CProfile* profile = profiles.getCommonProfile();

@@ -1,5 +1,6 @@
 #include "tests/game/autoplay/ShotChecks.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace brasquel::autoplay {
@@ -53,6 +54,21 @@ bool isVariedInside(const CImage& image, const rectf& rect) {
         for (s32 x = r.x0; x < r.x1; ++x)
             if ((image.getPixel(x, y) & kColourMask) != first) return true;
     return false;
+}
+
+double whiteShareInside(const CImage& image, const rectf& rect) {
+    const SPixelRange r = rangeOf(image, rect);
+    if (r.empty()) return 0.0;
+    u64 white = 0;
+    for (s32 y = r.y0; y < r.y1; ++y)
+        for (s32 x = r.x0; x < r.x1; ++x) {
+            const u32 p = image.getPixel(x, y);
+            const u32 c[] = {(p >> 16) & 0xffu, (p >> 8) & 0xffu, p & 0xffu};
+            const u32 low = std::min({c[0], c[1], c[2]}), high = std::max({c[0], c[1], c[2]});
+            if (low >= WhiteLeast && high - low <= WhiteSpread) ++white;
+        }
+    const u64 all = static_cast<u64>(r.x1 - r.x0) * static_cast<u64>(r.y1 - r.y0);
+    return static_cast<double>(white) / static_cast<double>(all);
 }
 
 }  // namespace brasquel::autoplay

@@ -148,12 +148,18 @@ bool parseHeader(const std::vector<std::string>& w, SWalkProfile& profile, std::
         profile.kept = true;
         return true;
     }
+    if (k == "upgrades") {
+        if (w.size() != 3 || w[1].empty() || (w[2] != "all" && w[2] != "obligatory"))
+            return fail(error, "upgrades NAME all|obligatory");
+        profile.upgrades.push_back(SWalkProfile::SUpgrades{w[1], w[2] == "all"});
+        return true;
+    }
     return fail(error, "unknown word \"" + k + "\"");
 }
 
 bool isHeaderWord(const std::string& word) {
     return word == "player" || word == "active" || word == "set" || word == "video" ||
-           word == "display" || word == "profile";
+           word == "display" || word == "profile" || word == "upgrades";
 }
 
 bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::string& error) {
@@ -177,16 +183,22 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         return true;
     };
     if (k == "wait") {
-        if (w.size() == 3 && w[1] == "scene") {
+        if ((w.size() == 3 || (w.size() == 5 && w[3] == "dismissing" && !w[4].empty())) &&
+            w[1] == "scene" && !w[2].empty()) {
             step.kind = EStepKind::WaitScene;
             step.name = w[2];
+            if (w.size() == 5) step.key = w[4];
+            return true;
+        }
+        if (w.size() == 2 && w[1] == "minigame") {
+            step.kind = EStepKind::WaitMiniGame;
             return true;
         }
         if (w.size() == 3 && w[1] == "time" && toInt(w[2], step.number) && step.number >= 0) {
             step.kind = EStepKind::WaitTime;
             return true;
         }
-        return fail(error, "wait scene CLASS | wait time MS");
+        return fail(error, "wait scene CLASS [dismissing CLASS] | wait minigame | wait time MS");
     }
     if (k == "back") {
         if (w.size() != 2) return fail(error, "back CLASS");
@@ -299,6 +311,17 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
             step.hasValue = true;
             return checkPattern(step.value, error);
         }
+        if (what == "quiet" && w.size() == 2) {
+            step.kind = EStepKind::ExpectQuiet;
+            return true;
+        }
+        if (what == "state" && w.size() == 4 && !w[2].empty() && !w[3].empty()) {
+            step.kind = EStepKind::ExpectState;
+            step.target.path = w[2];
+            step.value = w[3];
+            step.hasValue = true;
+            return true;
+        }
         if (what == "opened" && w.size() == 3) {
             step.kind = EStepKind::ExpectOpened;
             step.name = w[2];
@@ -323,7 +346,7 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
                     "| visible "
                     "PATH yes|no | enabled PATH yes|no | log \"TEXT\" [\"HINT\"] | profile KEY "
                     "[matches] \"VALUE\" | setting KEY \"VALUE\" | title \"TEXT\" | cursor "
-                    "visible|hidden | opened \"FILE\"");
+                    "visible|hidden | opened \"FILE\" | quiet | state PATH \"STATE\"");
     }
     if (k == "shot") {
         step.kind = EStepKind::Shot;
@@ -337,7 +360,7 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
                 step.shot.unlike = true;
                 // A region follows unless the next word is another check.
                 if (i < w.size() && w[i] != "notblank" && w[i] != "blank" && w[i] != "unlike" &&
-                    w[i] != "varied" && w[i] != "save") {
+                    w[i] != "varied" && w[i] != "white" && w[i] != "save") {
                     step.shot.unlikeInRegion = true;
                     if (!readRegion(w, i, step.shot.unlikeRegion, error)) return false;
                 }
@@ -345,6 +368,14 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
                 SWalkRegion region;
                 if (!readRegion(w, i, region, error)) return false;
                 step.shot.varied.push_back(region);
+            } else if (check == "white") {
+                SWalkRegion region;
+                int percent = 0;
+                if (!readRegion(w, i, region, error)) return false;
+                if (i >= w.size() || !toInt(w[i], percent) || percent < 1 || percent > 100)
+                    return fail(error, "white REGION PERCENT (1 to 100)");
+                ++i;
+                step.shot.white.emplace_back(region, percent);
             } else if (check == "save") {
                 if (i >= w.size() || w[i].empty() || w[i].find('/') != std::string::npos)
                     return fail(error, "save NAME (a file name)");
@@ -353,7 +384,8 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
                 return fail(error, "unknown shot check \"" + check + "\"");
             }
         }
-        if (step.shot.blank && (step.shot.notBlank || !step.shot.varied.empty()))
+        if (step.shot.blank &&
+            (step.shot.notBlank || !step.shot.varied.empty() || !step.shot.white.empty()))
             return fail(error, "a blank shot has no varied pixels");
         return true;
     }
@@ -379,6 +411,26 @@ bool parseStep(const std::vector<std::string>& words, SWalkStep& step, std::stri
         return true;
     }
     if (k == "tutorial") return parseTutorialStep(w, step, error);
+    if (k == "playthrough") {
+        const char* usage = "playthrough until map LOCATION | until credits [as NAME]";
+        size_t n = w.size();
+        if (n >= 2 && w[n - 2] == "as") {
+            if (w[n - 1].empty()) return fail(error, usage);
+            step.name = w[n - 1];
+            n -= 2;
+        } else {
+            step.name = "Pat";
+        }
+        step.kind = EStepKind::Playthrough;
+        if (n == 3 && w[1] == "until" && w[2] == "credits") {
+            step.flag = true;
+            return true;
+        }
+        if (n == 4 && w[1] == "until" && w[2] == "map" && toInt(w[3], step.number) &&
+            step.number >= 0)
+            return true;
+        return fail(error, usage);
+    }
     if (k == "quit") {
         if (w.size() != 2 || !toInt(w[1], step.number)) return fail(error, "quit CODE");
         step.kind = EStepKind::Quit;
@@ -426,6 +478,16 @@ bool splitWords(const std::string& line, std::vector<std::string>& words) {
         words.push_back(word);
     }
     return true;
+}
+
+bool parseStepLine(const std::string& line, SWalkStep& step, std::string& error) {
+    std::vector<std::string> words;
+    if (!splitWords(line, words)) return fail(error, "a quote is not closed");
+    if (words.empty()) return fail(error, "no step");
+    if (isHeaderWord(words[0])) return fail(error, "a header line is no step");
+    step = SWalkStep();
+    step.text = line;
+    return parseStep(words, step, error);
 }
 
 bool parseWalk(const std::string& text, SWalk& walk, std::string& error) {
@@ -483,6 +545,13 @@ bool parseWalk(const std::string& text, SWalk& walk, std::string& error) {
         if (!known)
             return fail(error,
                         "the active player \"" + p.active + "\" is not a player of the header");
+    }
+    for (const SWalkProfile::SUpgrades& u : p.upgrades) {
+        bool known = false;
+        for (const std::string& player : p.players) known = known || player == u.player;
+        if (!known)
+            return fail(error, "\"upgrades\" names \"" + u.player +
+                                   "\", which is not a player of the header");
     }
     for (const SProfileValue& v : p.values) {
         if (v.profile.empty()) continue;

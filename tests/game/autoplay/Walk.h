@@ -15,6 +15,10 @@
 //   display windowed|fullscreen the common profile's display
 //   profile kept                no profile file is written: the game finds the one a walk
 //                               before left in the data folder (give the same --data)
+//   upgrades NAME all|obligatory
+//                               the player's "BoughtUpgrades": every upgrade of the game's
+//                               upgrades table, or those a location of the map requires (an
+//                               ObligatoryLevel of 1 or more); the table is read from the assets
 //
 // Then the steps. A step acts once the top scene of the user-interface scene manager has
 // finished its entry and no scene switch runs; wait and expect steps act once their condition
@@ -25,6 +29,11 @@
 // that cannot keep up, the device's clock runs on ahead of it (a turn that lags too far behind
 // advances the game by one step).
 //   wait scene CLASS            the top scene is of that class (and has entered)
+//   wait scene CLASS dismissing OTHER
+//                               the same, while a scene of the class OTHER that comes on top
+//                               on the way (such as an achievement's pop-up) is closed by a
+//                               click on its "OkButton" once it has entered
+//   wait minigame               the top scene is one of the game's mini-games (and has entered)
 //   wait time MS                that much game time has passed
 //   back CLASS                  when the top scene is not of that class, Escape, then the top
 //                               scene is of that class again (and has entered)
@@ -57,6 +66,10 @@
 //   expect visible PATH yes|no
 //   expect enabled PATH yes|no
 //   expect log "TEXT" ["HINT"]  a log line (after the one the previous log step found)
+//   expect quiet                no warning or error line has been logged since the start (the
+//                               step fails at once, listing them)
+//   expect state PATH "STATE"   the node plays that state: its own animation of it runs (or ran
+//                               last), or the state set on the node still runs below it
 //   expect profile KEY "VALUE"  a value of the active profile, as text
 //   expect profile KEY matches "PATTERN"
 //                               the value matches the pattern, as above
@@ -70,7 +83,9 @@
 //   shot [CHECK...]             the next frame, checked: "notblank", "blank", "unlike" (differs
 //                               from the previous shot), "unlike REGION", "varied REGION",
 //                               "save NAME" (kept in the shots folder when one is given); REGION
-//                               is a node PATH or "area X1 Y1 X2 Y2" in design units
+//                               is a node PATH or "area X1 Y1 X2 Y2" in design units;
+//                               "white REGION PERCENT": at least that share of the region's
+//                               pixels is near white (snow)
 //   minigame brief|win|lose     plays the mini-game on top (one of the game's mini-game scenes):
 //                               brief: waits for the guide's text "LinetText" to play "Appear",
 //                               clicks once and waits for it to play "Disappear";
@@ -83,6 +98,22 @@
 //                               "MenuButton" before its last item, or the auction played out
 //                               without a pick. The step may take the game's time limit on top
 //                               of the usual 30 s.
+//   playthrough until map LOCATION | until credits [as NAME]
+//                               plays the game on from the scene on top, the way a player who
+//                               knows it goes: a new player named NAME (by default "Pat")
+//                               through the name entry, the developer access code typed in the
+//                               menu, New game; each level's objectives closed, its tutorial
+//                               and tips skipped, the level ended with the developers' key E,
+//                               achievement pop-ups and the results closed; comics clicked
+//                               through (the auction they hand over to played), mini-games won,
+//                               the shop visited for the upgrades a location requires (from the
+//                               game's upgrades table) before it is played. Done on the map once
+//                               the highest completed location is LOCATION or beyond, or on the
+//                               main menu after the last level's results opened the final
+//                               credits. The step plans a stretch at a time as steps of this
+//                               format (printed as they are planned, each with its own limit),
+//                               from the top scene, the active profile and the game's tables; a
+//                               frame of every scene reached is shot and must not be blank
 //   short                       where the short form of the walk ends (brasquel_autoplay
 //                               --short): there it quits with exit code 0; otherwise nothing
 //   quit CODE                   ends the game, which must exit with that code (the last step)
@@ -111,11 +142,14 @@
 //                               button shows with that kind's caption
 //   tutorial over               no tutorial runs on the top scene (none was made, or it has
 //                               passed its last step and taken its window away)
+//   tutorial skip               the tutorial's skip button clicked while it shows (its steps
+//                               skipped, then its tips), until no tutorial runs on the top scene
 // A PATH names nodes from the top scene down: "Scene/Logo1"; a name alone is looked up anywhere
 // below the top scene; "." is the top scene itself (such as a message box, whose buttons come
 // from its template and have no path). Points (X Y) are design units in the node's own space.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace brasquel::autoplay {
@@ -135,6 +169,13 @@ struct SWalkProfile {
     bool activeGiven = false;
     std::vector<SProfileValue> values;
     bool kept = false;  // the data folder's profile file stays as it is
+    // Players whose "BoughtUpgrades" come from the upgrades table: every upgrade (all) or the
+    // obligatory ones.
+    struct SUpgrades {
+        std::string player;
+        bool all = false;
+    };
+    std::vector<SUpgrades> upgrades;
 };
 
 // A place on screen: a node (its centre, or a point of it), or an area of the design.
@@ -186,6 +227,12 @@ enum class EStepKind {
     TutorialShown,
     TutorialTip,
     TutorialOver,
+    TutorialSkip,
+    // Later kinds.
+    WaitMiniGame,
+    ExpectQuiet,
+    ExpectState,
+    Playthrough,
 };
 
 struct SShotChecks {
@@ -195,6 +242,8 @@ struct SShotChecks {
     bool unlikeInRegion = false;
     SWalkRegion unlikeRegion;
     std::vector<SWalkRegion> varied;
+    // "white": the regions and the share (percent) of near-white pixels each must hold.
+    std::vector<std::pair<SWalkRegion, int>> white;
     std::string save;
 };
 
@@ -207,13 +256,13 @@ struct SWalkStep {
     std::string text;  // the line as written
     bool anytime = false;
     EWalkForm form = EWalkForm::Both;
-    std::string name;   // scene class, key, log text, profile key, setting, title, text
+    std::string name;   // scene class, key, log text, profile key, setting, title, text, player
     std::string value;  // expected value or log hint
-    std::string key;    // a property's name
+    std::string key;    // a property's name; the scene class a wait dismisses
     bool hasValue = false;
-    bool flag = false;     // yes/no, focus gained
+    bool flag = false;     // yes/no, focus gained, a playthrough until the credits
     bool pattern = false;  // expect text/profile: the value is a regular expression
-    int number = 0;        // time, exit code
+    int number = 0;        // time, exit code, a playthrough's location
     SWalkTarget target;
     SWalkTarget to;  // the end of a drag
     SShotChecks shot;
@@ -229,6 +278,9 @@ struct SWalk {
 bool parseWalk(const std::string& text, SWalk& walk, std::string& error);
 // Reads a walk file.
 bool loadWalk(const std::string& path, SWalk& walk, std::string& error);
+
+// Reads one step line (no header line); false with the reason in error.
+bool parseStepLine(const std::string& line, SWalkStep& step, std::string& error);
 
 // Reads the words of a "tutorial" step into the step; false with the reason in error.
 bool parseTutorialStep(const std::vector<std::string>& words, SWalkStep& step, std::string& error);

@@ -6,12 +6,20 @@
 #include <cstdio>
 #include <regex>
 
+#include "engine/core/CNameTable.h"
 #include "engine/core/ICursorControl.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/event/DeviceEvents.h"
 #include "engine/device/IDevice.h"
 #include "engine/profiles/CProfileManager.h"
 #include "engine/video/IVideoDriver.h"
+#include "game/app/GApplication.h"
+#include "game/config/ComicsConfiguration.h"
+#include "game/config/GNodeTypeIds.h"
+#include "game/config/GProfileKeys.h"
+#include "game/config/UpgradesConfiguration.h"
+#include "game/scenes/GShopButton.h"
+#include "game/scenes/GShopScene.h"
 #include "tests/game/autoplay/ShotChecks.h"
 
 namespace brasquel::autoplay {
@@ -47,6 +55,8 @@ bool needsSettledScene(const SWalkStep& step) {
         case EStepKind::ExpectCursor:
         case EStepKind::ExpectOpened:
         case EStepKind::ExpectPicture:
+        case EStepKind::ExpectQuiet:
+        case EStepKind::ExpectState:
             return false;
         default:
             return !step.anytime;
@@ -74,6 +84,8 @@ bool needsAnUpdateFirst(const SWalkStep& step) {
         case EStepKind::ExpectCursor:
         case EStepKind::ExpectOpened:
         case EStepKind::ExpectPicture:
+        case EStepKind::ExpectQuiet:
+        case EStepKind::ExpectState:
             return false;
         default:
             return true;
@@ -121,6 +133,20 @@ long CLogRecorder::find(size_t start, const std::string& text, const std::string
         if (m_lines[i].text == text && (!hint || (m_lines[i].hasHint && m_lines[i].hint == *hint)))
             return static_cast<long>(i);
     return -1;
+}
+
+size_t CLogRecorder::warnings(std::string& lines) const {
+    constexpr size_t kListed = 20;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    size_t count = 0;
+    lines.clear();
+    for (const SLine& line : m_lines) {
+        if (line.level != LogWarning && line.level != LogError) continue;
+        if (++count > kListed) continue;
+        lines += std::string("  [") + (line.level == LogWarning ? "warning" : "error") + "] " +
+                 line.text + (line.hasHint ? ": " + line.hint : std::string()) + "\n";
+    }
+    return count;
 }
 
 size_t CLogRecorder::size() const {
@@ -323,13 +349,20 @@ void CWalkRunner::turn() {
 
 bool CWalkRunner::tryStep(const SWalkStep& step) {
     switch (step.kind) {
-        case EStepKind::WaitScene: {
+        case EStepKind::WaitScene:
+            return waitSceneStep(step);
+        case EStepKind::WaitMiniGame: {
             SceneNode* top = m_tree.getTopScene();
-            const std::string kind = top ? toUtf8(top->getClassName().c_str()) : std::string();
-            if (kind == step.name) return true;
-            m_lastWhy = "the top scene is " + (kind.empty() ? std::string("none") : kind);
+            if (top && top->isKindOf(GameNodeTypeMiniGameScene)) return true;
+            m_lastWhy = "the top scene is " +
+                        (top ? toUtf8(top->getClassName().c_str()) : std::string("none")) +
+                        ", not a mini-game";
             return false;
         }
+        case EStepKind::TutorialSkip:
+            return tutorialSkipStep();
+        case EStepKind::Playthrough:
+            return playthroughStep(step);
         case EStepKind::Back: {
             SceneNode* top = m_tree.getTopScene();
             const std::string kind = top ? toUtf8(top->getClassName().c_str()) : std::string();
@@ -403,7 +436,15 @@ bool CWalkRunner::tryStep(const SWalkStep& step) {
         case EStepKind::ExpectCursor:
         case EStepKind::ExpectOpened:
         case EStepKind::ExpectPicture:
+        case EStepKind::ExpectState:
             return expectation(step, m_lastWhy);
+        case EStepKind::ExpectQuiet: {
+            std::string lines;
+            const size_t count = m_log.warnings(lines);
+            if (count == 0) return true;
+            fail(std::to_string(count) + " warning or error lines were logged:\n" + lines);
+            return false;
+        }
         case EStepKind::Short:
             if (!m_options.shortForm) return true;
             m_expectedExitCode = 0;
@@ -534,6 +575,141 @@ bool CWalkRunner::clickThroughStep(const SWalkStep& step) {
     return false;
 }
 
+void CWalkRunner::pressAt(BaseNode* node) {
+    m_from = CLiveTree::windowPoint(node, SWalkTarget());
+    const s32 x = static_cast<s32>(m_from.X), y = static_cast<s32>(m_from.Y);
+    m_input.warpPointer(x, y);
+    if (!m_input.mouseMove(x, y, false) || !m_input.mouseButton(x, y, true))
+        fail("The pointer event was not queued: " + m_input.getError());
+    m_lastClickMs = m_gameMs;
+    m_phaseUpdates = m_updates;
+    m_phase = 2;
+}
+
+bool CWalkRunner::releaseClick() {
+    if (m_phase != 2) return false;
+    if (m_updates > m_phaseUpdates) {
+        if (!m_input.mouseButton(static_cast<s32>(m_from.X), static_cast<s32>(m_from.Y), false))
+            fail("The pointer event was not queued: " + m_input.getError());
+        m_phase = 1;
+    }
+    return true;
+}
+
+bool CWalkRunner::waitSceneStep(const SWalkStep& step) {
+    // A scene closed on the way may take this much game time to leave before it is clicked
+    // again.
+    constexpr u32 kDismissRetryMs = 1000;
+    if (releaseClick()) return false;
+    SceneNode* top = m_tree.getTopScene();
+    const std::string kind = top ? toUtf8(top->getClassName().c_str()) : std::string();
+    m_lastWhy = "the top scene is " + (kind.empty() ? std::string("none") : kind);
+    if (kind == step.name) return m_phase == 0 || isSettled();
+    if (step.key.empty() || kind != step.key || !isSettled()) return false;
+    // A scene to close on the way: its OK button.
+    const u64 now = m_gameMs;
+    if (m_phase == 1 && top == m_clickScene && now - m_lastClickMs < kDismissRetryMs) {
+        m_lastWhy = "the " + kind + " clicked is still on top";
+        return false;
+    }
+    BaseNode* ok = m_tree.findNode("OkButton");
+    if (!ok) {
+        m_lastWhy = "the " + kind + " on top has no \"OkButton\"";
+        return false;
+    }
+    m_clickScene = top;
+    say("Walk \"" + m_walk.name + "\": closing the " + kind + " on the way\n");
+    pressAt(ok);
+    return false;
+}
+
+SPlaythroughView CWalkRunner::viewOfGame() const {
+    SPlaythroughView view;
+    SceneNode* top = m_tree.getTopScene();
+    view.scene = top ? toUtf8(top->getClassName().c_str()) : std::string();
+    if (CProfile* profile = CProfileManager::instance().getActiveProfile()) {
+        view.hasProfile = true;
+        view.maxUnlocked = profile->getInt(ProfileKeyMaxUnlockedLevelIndex);
+        view.levelIndex = profile->getInt(ProfileKeyLevelIndex);
+        view.showFinalCredits = profile->getBool(ProfileKeyShowFinalCredits);
+        const std::string bought = profile->getString(ProfileKeyBoughtUpgrades).c_str();
+        std::string name;
+        for (char c : bought + ";") {
+            if (c != ';') {
+                if (c != ' ') name += c;
+                continue;
+            }
+            if (!name.empty()) view.bought.insert(name);
+            name.clear();
+        }
+    }
+    if (GApplication* application = GApplication::getInstance()) {
+        view.developerKeys = application->developerKeysEnabled();
+        if (UpgradesConfiguration* upgrades = application->getUpgradesConfiguration())
+            for (const auto& [id, record] : upgrades->getRecords())
+                view.obligatoryLevels[record->Name.getName().c_str()] = record->ObligatoryLevel;
+        if (ComicsConfiguration* comics = application->getComicsConfiguration())
+            for (const auto& [level, entry] : comics->getEntries())
+                if (!entry->ScenePath.empty()) view.comics.insert(level);
+    }
+    view.comicHandsOver = m_tree.findNode("NavToMini3Marker") != nullptr;
+    if (auto* shop = dynamic_cast<GShopScene*>(top)) {
+        for (GShopButton* card : shop->getShopButtons()) {
+            std::string path;
+            for (const BaseNode* n = card; n && n != top; n = n->getParent()) {
+                if (n->getNameId() == -1) {
+                    path.clear();
+                    break;
+                }
+                path = std::string(n->getNodeName().c_str()) + (path.empty() ? "" : "/" + path);
+            }
+            if (!path.empty())
+                view.shopCards[CNameId::fromId(card->getUpgradeName()).getName().c_str()] = path;
+        }
+    }
+    return view;
+}
+
+bool CWalkRunner::playthroughStep(const SWalkStep& step) {
+    if (!m_playthrough)
+        m_playthrough =
+            std::make_unique<CPlaythrough>(SPlaythroughGoal{step.flag, step.number, step.name});
+    const SPlaythroughView view = viewOfGame();
+    std::vector<std::string> lines;
+    std::string error;
+    if (!m_playthrough->plan(view, lines, error)) {
+        fail("The playthrough cannot go on: " + error);
+        return false;
+    }
+    if (lines.empty()) {
+        m_playthrough.reset();
+        say("Walk \"" + m_walk.name + "\": the playthrough has reached its goal on " + view.scene +
+            "\n");
+        return true;
+    }
+    std::vector<SWalkStep> steps;
+    std::string planned;
+    for (const std::string& line : lines) {
+        SWalkStep planStep;
+        if (!parseStepLine(line, planStep, error)) {
+            fail("The playthrough planned a step that is not one: \"" + line + "\": " + error);
+            return false;
+        }
+        planStep.line = step.line;
+        planStep.text = "(playthrough) " + line;
+        steps.push_back(planStep);
+        planned += "  " + line + "\n";
+    }
+    say("Walk \"" + m_walk.name + "\": the playthrough on " + view.scene + " plans\n" + planned);
+    // The planned steps go before this one, which plans again when they are done.
+    m_walk.steps.insert(m_walk.steps.begin() + static_cast<std::ptrdiff_t>(m_step), steps.begin(),
+                        steps.end());
+    m_stepStarted = false;
+    m_phase = 0;
+    m_lastWhy.clear();
+    return false;
+}
+
 bool CWalkRunner::miniGameStep(const SWalkStep& step) {
     if (m_phase == 0) {
         m_miniGame.start(step.name == "brief" ? CMiniGamePlayer::EGoal::Brief
@@ -615,6 +791,18 @@ bool CWalkRunner::expectation(const SWalkStep& step, std::string& why) {
             }
             why = "its picture is \"" + name + "\"";
             return name == step.value;
+        }
+        case EStepKind::ExpectState: {
+            BaseNode* node = m_tree.findNode(step.target.path);
+            if (!node) {
+                why = "no node \"" + step.target.path + "\" below the top scene";
+                return false;
+            }
+            // Its own animation of the state runs, or the state set on it still runs below it.
+            const s32 state = CNameId(step.value.c_str()).getId();
+            why = "it does not play \"" + step.value + "\"";
+            return CMiniGamePlayer::plays(node, step.value.c_str()) ||
+                   node->getStateCounter(state) > 0;
         }
         case EStepKind::ExpectNode: {
             std::string seen;
@@ -746,6 +934,19 @@ bool CWalkRunner::checkShot(const SWalkStep& step, CImage* image, std::string& w
         if (c.unlikeInRegion && !m_tree.regionRect(c.unlikeRegion, rect, why)) return false;
         if (!differsInside(*m_previousShot, *image, rect)) {
             why = "The shot is like the one before it inside " + rectText(rect);
+            return false;
+        }
+    }
+    for (const auto& [region, percent] : c.white) {
+        rectf rect;
+        if (!m_tree.regionRect(region, rect, why)) return false;
+        const double share = whiteShareInside(*image, rect);
+        say("Walk \"" + m_walk.name + "\": shot " + std::to_string(m_shotCount) +
+            " is near white over " + std::to_string(static_cast<int>(share * 100.0)) + "% of " +
+            rectText(rect) + "\n");
+        if (share * 100.0 < percent) {
+            why = "The shot is near white over " + std::to_string(static_cast<int>(share * 100.0)) +
+                  "% of " + rectText(rect) + ", less than " + std::to_string(percent) + "%";
             return false;
         }
     }

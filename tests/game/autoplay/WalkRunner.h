@@ -19,6 +19,7 @@
 #include "tests/game/autoplay/InputInjector.h"
 #include "tests/game/autoplay/LiveTree.h"
 #include "tests/game/autoplay/MiniGamePlayer.h"
+#include "tests/game/autoplay/Playthrough.h"
 #include "tests/game/autoplay/Walk.h"
 
 namespace oskel {
@@ -48,6 +49,8 @@ public:
     // The index of the first line at or after start with that text (and hint, when given), or -1.
     long find(size_t start, const std::string& text, const std::string* hint) const;
     size_t size() const;
+    // The number of warning and error lines; the first few of them, one a line, in lines.
+    size_t warnings(std::string& lines) const;
 
 private:
     mutable std::mutex m_mutex;
@@ -182,6 +185,20 @@ private:
 
     // "clickthrough": the scene it clicks on and the game time of its last click.
     bool clickThroughStep(const SWalkStep& step);
+    // "wait scene ... dismissing ..."; "tutorial skip".
+    bool waitSceneStep(const SWalkStep& step);
+    bool tutorialSkipStep();
+    // Starts a click at the node's centre: the move and the press now, the release by
+    // releaseClick at a turn after the next update step (the phase becomes 2, then 1).
+    void pressAt(oskel::BaseNode* node);
+    // The release of a click begun by pressAt, once an update step has passed; true while it
+    // is still on its way.
+    bool releaseClick();
+
+    // "playthrough": the planner of the running playthrough, and what it is shown.
+    bool playthroughStep(const SWalkStep& step);
+    SPlaythroughView viewOfGame() const;
+    std::unique_ptr<CPlaythrough> m_playthrough;
     oskel::SceneNode* m_clickScene = nullptr;
     oskel::u64 m_lastClickMs = 0;
 

@@ -131,7 +131,7 @@ bool isNameIn(const CNameId& name, const array<CNameId>& names) {
 
 bool parseTutorialStep(const std::vector<std::string>& w, SWalkStep& step, std::string& error) {
     const std::string usage =
-        "tutorial step [shot] [save NAME] | shown [\"TEXT\"] | tip yes|no | over";
+        "tutorial step [shot] [save NAME] | shown [\"TEXT\"] | tip yes|no | over | skip";
     if (w.size() < 2) return because(error, usage);
     const std::string& what = w[1];
     if (what == "step") {
@@ -162,6 +162,10 @@ bool parseTutorialStep(const std::vector<std::string>& w, SWalkStep& step, std::
     }
     if (what == "over" && w.size() == 2) {
         step.kind = EStepKind::TutorialOver;
+        return true;
+    }
+    if (what == "skip" && w.size() == 2) {
+        step.kind = EStepKind::TutorialSkip;
         return true;
     }
     return because(error, usage);
@@ -531,6 +535,30 @@ void CWalkRunner::tutorialFrame() {
     m_previousShot = image;
     m_phaseUpdates = m_updates;
     m_phase = m_tutorial.stray ? PhaseAwayMove : PhaseTargetMove;
+}
+
+bool CWalkRunner::tutorialSkipStep() {
+    // The skip button's press may take this much game time to take effect before it is
+    // clicked again.
+    constexpr u32 kSkipRetryMs = 1000;
+    if (releaseClick()) return false;
+    GTutorialController* tutorial = runningTutorial();
+    SWalkStep over;
+    over.kind = EStepKind::TutorialOver;
+    std::string why;
+    if (!tutorial || tutorialExpectation(over, why)) return true;
+    ButtonNode* skip = tutorial->getSkipButton();
+    if (!skip || !CLiveTree::describe(skip).visible) {
+        m_lastWhy = "a tutorial runs and its skip button is not shown";
+        return false;
+    }
+    const u64 now = m_gameMs;
+    if (m_phase == 1 && now - m_lastClickMs < kSkipRetryMs) {
+        m_lastWhy = "the tutorial's skip button has been clicked";
+        return false;
+    }
+    pressAt(skip);
+    return false;
 }
 
 bool CWalkRunner::tutorialExpectation(const SWalkStep& step, std::string& why) {

@@ -1,7 +1,9 @@
-// brasquel_autoplay: the game's own program with a walk driving it (a test program, never
-// installed).
+// brasquel_autoplay: the game's own program with a walk driving it, or a careless player at it
+// (a test program, never installed).
 //
 //   brasquel_autoplay [--speed N] [--short] [--shots DIR] [--data DIR] [--root DIR] WALK
+//   brasquel_autoplay --random [--seed N] [--turns N] [--game-minutes N] [--max-slope KB]
+//                     [--max-spread KB] [--tree-at N] [--data DIR] [--root DIR]
 //
 // --speed N   the game's clock runs N times as fast as real time (the update step stays 10 ms,
 //             so the game does the same, in more steps per second, as far as the machine keeps
@@ -15,11 +17,26 @@
 // --profile-only
 //             writes the walk's profile file into the data folder (give --data) and ends: the
 //             real program can then start with it
+// --random    the random mode (RandomRunner.h) instead of a walk: a player with every location
+//             of the map completed, scores on each, every upgrade bought, the tutorials as a new
+//             player has them; one action a turn of 40 ms of game time, chosen from the seed
+//             and the scene on top, each printed. It ends after --turns N turns or
+//             --game-minutes N minutes of game time, or when the process is asked to end
+//             (SIGTERM); it prints the seed first and in its summary (the scenes entered, the
+//             warning and error lines, the resident memory sampled every minute of game time
+//             and its trend over the last 40 minutes)
+// --seed N    the random mode's seed (by default one from the clock)
+// --tree-at N prints the tree of named nodes at the random run's turn N
+// --max-slope KB, --max-spread KB
+//             the run fails when the resident memory of its last 40 minutes grows by more than
+//             KB a minute (the least-squares slope), or spreads wider than KB
 // The exit code is 0 when the walk passed and the game ended with the code its quit step
-// expects, 1 when it failed, 2 for a wrong command line or walk file.
+// expects (a random run: when it ended by its limit or a signal, the game with exit code 0 and
+// the memory within its bounds), 1 when it failed, 2 for a wrong command line or walk file.
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,8 +50,16 @@
 #include "engine/platform/SingleInstanceGuard.h"
 #include "game/app/GApplication.h"
 #include "tests/game/autoplay/ProfileWriter.h"
+#include "tests/game/autoplay/RandomRunner.h"
 #include "tests/game/autoplay/ScaledClock.h"
 #include "tests/game/autoplay/WalkRunner.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#include <sanitizer/common_interface_defs.h>
+#define BRASQUEL_AUTOPLAY_SANITIZED 1
+#endif
+#endif
 
 namespace fs = std::filesystem;
 using namespace oskel;
@@ -47,10 +72,49 @@ int usage(const char* why) {
     std::fprintf(
         stderr,
         "brasquel_autoplay: %s\nusage: brasquel_autoplay [--speed N] [--short] [--shots DIR] "
-        "[--data DIR] "
-        "[--root DIR] [--profile-only] WALK\n",
+        "[--data DIR] [--root DIR] [--profile-only] WALK\n"
+        "       brasquel_autoplay --random [--seed N] [--turns N] [--game-minutes N] "
+        "[--max-slope KB] [--max-spread KB] [--tree-at N] [--data DIR] [--root DIR]\n",
         why);
     return 2;
+}
+
+// The random run's player: every location of the map completed (39 of them), a score and a
+// time on each, every upgrade bought (the header's "upgrades all").
+constexpr int kLocations = 39;
+constexpr const char* kRandomPlayer = "Riley";
+constexpr const char* kRandomScore = "3000";
+constexpr const char* kRandomTime = "200000";
+
+SWalkProfile randomRunProfile() {
+    SWalkProfile profile;
+    profile.players.push_back(kRandomPlayer);
+    std::string scores, times;
+    for (int i = 0; i < kLocations; ++i) {
+        scores += (i ? ";" : "") + std::string(kRandomScore);
+        times += (i ? ";" : "") + std::string(kRandomTime);
+    }
+    const std::string last = std::to_string(kLocations - 1);
+    profile.values = {{kRandomPlayer, "int", "MaxUnlockedLevelIndex", last},
+                      {kRandomPlayer, "int", "LevelIndex", last},
+                      {kRandomPlayer, "string", "Scores", scores},
+                      {kRandomPlayer, "string", "Times", times},
+                      {"", "bool", "FullScreen", "false"}};
+    profile.upgrades.push_back(SWalkProfile::SUpgrades{kRandomPlayer, true});
+    return profile;
+}
+
+#ifdef BRASQUEL_AUTOPLAY_SANITIZED
+// The seed of the random run, printed when a sanitizer ends the process.
+unsigned long long g_randomSeed = 0;
+void printSeedOnDeath() { std::fprintf(stderr, "Random run failed: seed %llu\n", g_randomSeed); }
+#endif
+
+bool toNumber(const std::string& text, unsigned long long& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    value = std::strtoull(text.c_str(), &end, 10);
+    return *end == 0 && text[0] != '-';
 }
 
 }  // namespace
@@ -60,6 +124,8 @@ int main(int argc, char** argv) {
     std::string shots, data, walkPath;
     bool profileOnly = false;
     bool shortForm = false;
+    bool random = false, seedGiven = false;
+    SRandomOptions randomOptions;
 #ifdef BRASQUEL_SOURCE_DIR
     std::string root = BRASQUEL_SOURCE_DIR;
 #else
@@ -89,6 +155,27 @@ int main(int argc, char** argv) {
             shortForm = true;
         } else if (arg == "--root") {
             if (!value(root)) return usage("--root needs a folder");
+        } else if (arg == "--random") {
+            random = true;
+        } else if (arg == "--seed" || arg == "--turns" || arg == "--game-minutes" ||
+                   arg == "--max-slope" || arg == "--max-spread" || arg == "--tree-at") {
+            unsigned long long n = 0;
+            if (!value(text) || !toNumber(text, n)) return usage((arg + " needs a number").c_str());
+            if (arg == "--seed") {
+                randomOptions.seed = n;
+                seedGiven = true;
+            } else if (arg == "--turns") {
+                randomOptions.turns = n;
+            } else if (arg == "--game-minutes") {
+                if (n > 100000) return usage("--game-minutes takes up to 100000");
+                randomOptions.gameMinutes = static_cast<uint32_t>(n);
+            } else if (arg == "--tree-at") {
+                randomOptions.treeAt = n;
+            } else if (arg == "--max-slope") {
+                randomOptions.maxSlopeKb = static_cast<double>(n);
+            } else {
+                randomOptions.maxSpreadKb = static_cast<double>(n);
+            }
         } else if (!arg.empty() && arg[0] == '-') {
             return usage(("unknown option " + arg).c_str());
         } else if (walkPath.empty()) {
@@ -97,9 +184,11 @@ int main(int argc, char** argv) {
             return usage("one walk at a time");
         }
     }
-    if (walkPath.empty()) return usage("no walk given");
+    if (random && (!walkPath.empty() || profileOnly || shortForm || !shots.empty() || speed != 1))
+        return usage("--random takes no walk, --profile-only, --short, --shots or --speed");
+    if (!random && walkPath.empty()) return usage("no walk given");
     if (profileOnly && data.empty()) return usage("--profile-only needs --data");
-    walkPath = fs::absolute(walkPath).string();
+    if (!random) walkPath = fs::absolute(walkPath).string();
     if (!shots.empty()) {
         shots = fs::absolute(shots).string();
         fs::create_directories(shots);
@@ -107,7 +196,14 @@ int main(int argc, char** argv) {
 
     SWalk walk;
     std::string error;
-    if (!loadWalk(walkPath, walk, error)) {
+    if (random) {
+        walk.name = "random";
+        walk.profile = randomRunProfile();
+        if (!seedGiven)
+            randomOptions.seed = static_cast<unsigned long long>(
+                                     std::chrono::system_clock::now().time_since_epoch().count()) %
+                                 1000000007ull;
+    } else if (!loadWalk(walkPath, walk, error)) {
         std::fprintf(stderr, "brasquel_autoplay: %s\n", error.c_str());
         return 2;
     }
@@ -126,8 +222,18 @@ int main(int argc, char** argv) {
     setenv("OSKEL_COMMON_DATA_DIR", (fs::path(data) / "common").c_str(), 1);
     if (chdir(root.c_str()) != 0) return usage("cannot enter the root folder");
 
-    // The game's device, made here with the sped-up clock: the game finds it as the device.
-    IDevice* device = createDevice(SDeviceParameters(), std::make_unique<CScaledClock>(speed));
+    // The game's device, made here with the sped-up clock (a random run: the stepped one): the
+    // game finds it as the device.
+    CSteppedClock* steppedClock = nullptr;
+    std::unique_ptr<IClock> clock;
+    if (random) {
+        auto stepped = std::make_unique<CSteppedClock>(clockStartOf(randomOptions.seed));
+        steppedClock = stepped.get();
+        clock = std::move(stepped);
+    } else {
+        clock = std::make_unique<CScaledClock>(speed);
+    }
+    IDevice* device = createDevice(SDeviceParameters(), std::move(clock));
     if (!device) return usage("no device");
     if (!walk.profile.kept && !writeWalkProfiles(walk.profile, device, error)) {
         std::fprintf(stderr, "brasquel_autoplay: %s\n", error.c_str());
@@ -137,6 +243,32 @@ int main(int argc, char** argv) {
     if (profileOnly) {
         device->drop();
         return 0;
+    }
+
+    if (random) {
+#ifdef BRASQUEL_AUTOPLAY_SANITIZED
+        g_randomSeed = randomOptions.seed;
+        __sanitizer_set_death_callback(printSeedOnDeath);
+#endif
+        auto player = makeRef<CRandomRunner>(randomOptions, steppedClock);
+        player->installLog();
+        platform::CSingleInstanceGuard guard(
+            ("Brasquel Autoplay " + std::to_string(getpid())).c_str());
+        const int exitCode =
+            runGame(guard.hasFailed() ? nullptr : &guard, nullptr, [&](GApplication& application) {
+                player->attach(device, application.getSceneManager());
+            });
+        player->detach();
+        const int result = player->finish(exitCode);
+        player = nullptr;
+        device->drop();
+        if (!keepData && result == 0) {
+            std::error_code ignored;
+            fs::remove_all(data, ignored);
+        } else if (result != 0) {
+            std::fprintf(stderr, "The run's data folder: %s\n", data.c_str());
+        }
+        return result;
     }
 
     SRunnerOptions options;

@@ -210,6 +210,54 @@ TEST(GameSceneBase, DefaultHandlersLogAndPlayTheButtonCues) {
     EXPECT_EQ(logs.lines()[0].hint, "GBaseSceneNode");
 }
 
+// A press ends when its button's press animation does: two buttons clicked in quick succession
+// both end, the second after the first has switched away. A scene that has been left takes such
+// a late press without acting on it (it would switch a second time from a scene already left);
+// entered again, it acts on presses as before. A scene never left acts on every press.
+TEST(GameSceneBase, APressEndingAfterTheSceneWasLeftIsNotActedOn) {
+    class PressScene : public GBaseSceneNode {
+    public:
+        using GBaseSceneNode::GBaseSceneNode;
+        bool onNodePressed(CEvent* event) override {
+            if (GBaseSceneNode::onNodePressed(event)) return true;
+            ++acted;
+            return true;
+        }
+        u32 acted = 0;
+    };
+    TestGameServices services;
+    auto button = makeRef<ButtonNode>(CCreationContext());
+    button->setNameId(id("NewGameButton"));
+    auto press = [&](SceneNode* scene) {
+        return scene->onEvent(makeRef<CEventNodePressed>(button.get()).get());
+    };
+    CRefPtr<PressScene> alone = makeScene<PressScene>("Alone");
+    EXPECT_TRUE(press(alone.get()));
+    EXPECT_EQ(alone->acted, 1u);
+
+    SceneWorld world;
+    CRefPtr<PressScene> menu = makeScene<PressScene>("Menu");
+    CRefPtr<CountingScene> next = makeGameScene("Next");
+    giveStates(menu.get(), {"NavFrom", "NavBackTo"}, 300);
+    giveStates(next.get(), {"NavTo", "NavBackFrom"}, 300);
+    world.show(menu.get());
+    EXPECT_TRUE(press(menu.get()));
+    EXPECT_EQ(menu->acted, 1u);
+    ASSERT_TRUE(world.manager->switchScene(menu.get(), next.get()));
+    EXPECT_TRUE(menu->isLeft());
+    EXPECT_TRUE(press(menu.get()));  // while the switch runs
+    world.step(1000);
+    EXPECT_TRUE(press(menu.get()));  // once the other scene is on top
+    EXPECT_EQ(menu->acted, 1u);
+    EXPECT_EQ(world.manager->getCurrentScene(), next.get());
+    ASSERT_TRUE(next->goBack());
+    EXPECT_FALSE(menu->isLeft());  // entered again as the way back begins
+    world.step(1000);
+    ASSERT_EQ(world.manager->getCurrentScene(), menu.get());
+    EXPECT_TRUE(press(menu.get()));
+    EXPECT_EQ(menu->acted, 2u);
+}
+
 // "Scene entered" once per entry, with the class name, when the entry ends; the end of another
 // scene's entry is not this scene's.
 TEST(GameSceneBase, SceneEnteredIsLoggedOncePerEntry) {

@@ -163,6 +163,45 @@ TEST(MainMenu, TheBackButtonAndLeavingCloseTheCredits) {
     EXPECT_EQ(world.playing(), (std::vector<std::string>{"MenuMusic", "MainMenuAmbient"}));
 }
 
+// Leaving closes the scroll at once: the menu's own part ends where its slide back in ends,
+// whatever other states it has and whatever order they are kept in (stopped to their ends, the
+// slides out would otherwise leave it off the screen). The quit question comes back without a
+// transition that would move it: the menu must already stand in place.
+TEST(MainMenu, LeavingLeavesTheMenuInPlaceWhateverItsOtherSlides) {
+    // The menu's slides as its scene file has them, and one made for the test, which gets the
+    // newest name id of all and so the last place among the states.
+    const CNameId slideBackIn("NavBackToSlide");
+    const struct {
+        const char* state;
+        f32 from, to;
+    } others[] = {{"NavToSlide", 1024, 0},
+                  {"NavFromSlide", 0, -1024},
+                  {"NavBackFromSlide", 0, 1024},
+                  {"MenuTestSlideAway", 0, 2048}};
+    for (const auto& other : others) {
+        SCOPED_TRACE(other.state);
+        MainMenuWorld world;
+        ActivePlayer player(L"Ada", 3);
+        CRefPtr<GMainMenuScene> menu = world.makeMenu();
+        BaseNode* part = menu->getSceneNode();
+        part->addState(animatorWith(slideBackIn.getName().c_str(),
+                                    {positionAnimation({{0, -1024.0f}, {280, 0.0f}}).get()})
+                           .get());
+        part->addState(
+            animatorWith(other.state, {positionAnimation({{0, other.from}, {280, other.to}}).get()})
+                .get());
+        world.show(menu.get());
+        enter(menu.get(), nullptr);
+        KindScene question(GameNodeTypeQuitConfirmationScene);
+        EXPECT_TRUE(menu->onEvent(
+            makeEvent<CEventNodeSceneSwitchBegin>(menu.get(), &question, true).get()));
+        EXPECT_TRUE(part->isVisible());
+        EXPECT_EQ(part->getPosition().X, 0.0f);
+        world.step(1000);
+        EXPECT_EQ(part->getPosition().X, 0.0f);
+    }
+}
+
 TEST(MainMenu, LeavingForTheMapStopsTheStreetsCues) {
     MainMenuWorld world;
     ActivePlayer player(L"Ada", 3);
@@ -281,6 +320,36 @@ TEST(MainMenu, AnOpenedScreenComesOverTheMenu) {
     ASSERT_NE(world.manager->getCurrentScene(), nullptr);
     EXPECT_EQ(std::string(world.manager->getCurrentScene()->getNodeName().c_str()), "Credits");
     EXPECT_TRUE(refusals(logs).empty());
+}
+
+// Two buttons clicked in quick succession: the second press ends after the first has opened
+// its screen over the menu. The menu, left, does not act on it: no second screen, nothing asked
+// of the loading screen; back on top, its buttons act again.
+TEST(MainMenu, APressEndingAfterAnotherOpenedAScreenDoesNothing) {
+    MainMenuWorld world;
+    ActivePlayer player(L"Ada", -1);
+    player.profile()->setInt(ProfileKeyLevelIndex, 7);
+    world.write("scenes/CreditsScene.oscn",
+                "<SceneNode Type=\"SceneNode\"><Properties><string Name=\"Name\" "
+                "Value=\"Credits\"/></Properties></SceneNode>");
+    CRefPtr<GMainMenuScene> menu = world.makeMenu();
+    world.show(menu.get());
+    LogCapture logs;
+    EXPECT_TRUE(press(menu.get(), "CreditsButton"));
+    EXPECT_TRUE(press(menu.get(), "NewGameButton"));
+    world.step(1000);
+    ASSERT_NE(world.manager->getCurrentScene(), nullptr);
+    EXPECT_EQ(std::string(world.manager->getCurrentScene()->getNodeName().c_str()), "Credits");
+    EXPECT_TRUE(refusals(logs).empty());
+    EXPECT_EQ(player.profile()->getInt(ProfileKeyLevelIndex), 7);  // New game did nothing
+    ASSERT_TRUE(world.manager->getCurrentScene()->goBack());
+    world.step(1000);
+    ASSERT_EQ(world.manager->getCurrentScene(), menu.get());
+    EXPECT_TRUE(press(menu.get(), "NewGameButton"));
+    EXPECT_EQ(player.profile()->getInt(ProfileKeyLevelIndex), 0);
+    EXPECT_EQ(
+        refusals(logs),
+        (std::vector<std::string>{"Unable to load scene file|scenes/LoadingLevelScene.oscn"}));
 }
 
 TEST(MainMenu, WithoutAPlayerTheEntryAsksForOneTwice) {

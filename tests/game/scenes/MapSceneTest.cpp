@@ -290,6 +290,39 @@ TEST(MapScene, TheHintSuitsTheLocation) {
     EXPECT_EQ(textOf(six, "RankText"), "%Map_RankGamer%");  // 99 is below the level's Score
 }
 
+// The reload key reads the upgrades table again while the map is shown: the map keeps the
+// records of its entry, and its hints name them, until it is entered again.
+TEST(MapScene, TheTableReadAgainLeavesTheMapsRecordsWhole) {
+    MapSceneWorld world;
+    world.setScores(levelNames(9), 100, 200, 300);
+    world.setUpgrades({{"Pool", 4}, {"Bar", 4}});
+    ActivePlayer player(L"Ada", 3);
+    player.profile()->setString(ProfileKeyBoughtUpgrades, "Pool");
+    CRefPtr<GMapScene> map = world.makeMap(9);
+    world.enter(map.get());
+    world.setUpgrades({{"Deck", 5}, {"Spa", 6}});
+    const GMapLocationInfo& info = map->getLocationInfos()[3];
+    ASSERT_EQ(info.ObligatoryUpgrades.size(), 2u);
+    std::vector<std::string> names;
+    for (const auto& upgrade : info.ObligatoryUpgrades) {
+        names.push_back(upgrade->Name.getName().c_str());
+        EXPECT_EQ(upgrade->ObligatoryLevel, 4);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Bar", "Pool"}));
+    EXPECT_TRUE(hover(map.get(), map->getLocationButtons()[3]));
+    BaseNode* hint = map->getLevelHint(5);
+    for (const char* place : {"Place1Text", "Place2Text"})
+        EXPECT_TRUE(textOf(hint, place) == "Pool upgrade" || textOf(hint, place) == "%Bar%")
+            << textOf(hint, place);
+    // Entered again, the map reads the new table.
+    world.enter(map.get());
+    EXPECT_TRUE(map->getLocationInfos()[3].ObligatoryUpgrades.empty());
+    ASSERT_EQ(map->getLocationInfos()[4].ObligatoryUpgrades.size(), 1u);
+    EXPECT_EQ(std::string(map->getLocationInfos()[4].ObligatoryUpgrades[0]->Name.getName().c_str()),
+              "Deck");
+}
+
 // Where a hint goes: its arrow and pivot by the location's place on the screen.
 TEST(MapScene, TheHintIsPlacedBesideItsLocation) {
     const struct {
@@ -388,6 +421,10 @@ TEST(MapScene, PressingLocationsPlayAndShop) {
     EXPECT_TRUE(world.press(map.get(), "ShopButton"));
     EXPECT_EQ(refusals(logs).size(), 2u);
 
+    // Anything else is not the map's.
+    auto stranger = newNode("Stranger", map.get());
+    EXPECT_FALSE(map->onEvent(makeEvent<CEventNodePressed>(stranger.get()).get()));
+
     // Play with location 1 selected: the loading screen gets its level.
     world.press(map.get(), "Location1");
     EXPECT_TRUE(world.press(map.get(), "PlayButton"));
@@ -395,10 +432,8 @@ TEST(MapScene, PressingLocationsPlayAndShop) {
     GLoadingLevelScene* loading = asLoadingLevelScene(world.manager->getCurrentScene());
     ASSERT_NE(loading, nullptr);
     EXPECT_EQ(loading->getLevelName(), stringc("L1"));
-
-    // Anything else is not the map's.
-    auto stranger = newNode("Stranger", map.get());
-    EXPECT_FALSE(map->onEvent(makeEvent<CEventNodePressed>(stranger.get()).get()));
+    // Left for the loading screen, the map takes a late press without acting on it.
+    EXPECT_TRUE(map->onEvent(makeEvent<CEventNodePressed>(stranger.get()).get()));
 }
 
 // Play without a selected level asks for nothing; Back goes back.

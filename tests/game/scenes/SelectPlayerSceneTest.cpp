@@ -182,6 +182,46 @@ TEST(SelectPlayer, DeletingAsksFirstAndKeepsTheSelectionInTheList) {
     EXPECT_EQ(players.reread()->getProfileCount(), 0u);
 }
 
+// The question cannot show while the selection slides in or out: a press on Delete then asks
+// nothing and logs nothing (a player may click while the screen moves); a question whose box is
+// missing from the templates is a fault of the content and is logged.
+TEST(SelectPlayer, DeleteWhileTheScreenMovesAsksNothingQuietly) {
+    SavedPlayers players;
+    players.add({L"Ada", L"Bo"});
+    PlayersWorld world;
+    auto menu = makeRef<KindScene>("MainMenu", GameNodeTypeMainMenuScene);
+    CRefPtr<GSelectPlayerScene> scene = world.makeSelection();
+    world.show(menu.get());
+    ASSERT_TRUE(menu->switchTo(scene.get(), true));
+    world.step(10);
+    ASSERT_NE(world.transition(), "-");
+    {
+        LogCapture logs;
+        EXPECT_TRUE(press(scene.get(), scene->getDeletePlayerButton()));
+        for (const LogCapture::Line& line : logs.lines())
+            EXPECT_EQ(line.level, LogInformation) << line.text;
+    }
+    world.step(1000);
+    EXPECT_EQ(world.manager->getCurrentScene(), scene.get());
+    EXPECT_EQ(players.profiles().getProfileCount(), 2u);
+    // Settled: the question shows.
+    EXPECT_TRUE(press(scene.get(), scene->getDeletePlayerButton()));
+    world.step(1000);
+    auto* box = dynamic_cast<MessageBoxNode*>(world.manager->getCurrentScene());
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->onEvent(makeEvent<CEventNodePressed>(box->getButton(1)).get()));  // "%No%"
+    world.step(1000);
+    ASSERT_EQ(world.manager->getCurrentScene(), scene.get());
+    EXPECT_EQ(players.profiles().getProfileCount(), 2u);
+
+    // Without the box's template the question is refused with a warning.
+    world.templates->clear();
+    LogCapture logs;
+    EXPECT_TRUE(press(scene.get(), scene->getDeletePlayerButton()));
+    EXPECT_EQ(linesOf(logs, "Unable to show the message box"),
+              (std::vector<std::string>{"Unable to show the message box|MessageBox2Buttons"}));
+}
+
 TEST(SelectPlayer, TheNewPlayerButtonOpensTheNameEntryOverTheList) {
     SavedPlayers players;
     PlayersWorld world;
