@@ -30,6 +30,7 @@
 #include "game/play/GBuildingTypeTables.h"
 #include "game/play/GGamePlayInfoSupport.h"
 #include "game/play/GGamePlayScene.h"
+#include "game/play/GPlayOffers.h"
 #include "game/scenes/GLevelObjectivesScene.h"
 #include "game/scenes/GSceneSupport.h"
 
@@ -138,15 +139,6 @@ void playStar(BaseNode* star, bool full) {
 
 // ---- Level values ----
 
-// Whether the level's stock covers the repair of the type.
-bool coversRepair(const GGameLevelScene* level, const GBuildingConfig* type) {
-    const GLevelConfiguration* config = level->getLevelConfiguration();
-    return type->getRepairMaterialsCost(config) <= level->Materials &&
-           type->getRepairWorkersCost(config) <= level->Workers;
-}
-bool isFeatureActive(const GBuildingNode* building, s32 index) {
-    return building->getFeatureState(index) == GBuildingFeatureState::Active;
-}
 bool isFeatureReady(const GBuildingNode* building, s32 index) {
     return building->getFeatureState(index) == GBuildingFeatureState::Ready;
 }
@@ -165,10 +157,6 @@ f64 ratingBase(const GLevelConfiguration* config, s32 level) {
     return sum;
 }
 
-// Whether the level's order of the offer list's kind is on its way.
-bool deliveryInProgress(const GGameLevelScene* level, bool workers) {
-    return workers ? level->isWorkersDeliveryInProgress() : level->isMaterialsDeliveryInProgress();
-}
 const GLevelOffer* offerOf(const ListNode* list, s32 item) {
     return dynamic_cast<const GLevelOffer*>(list->getItemData(item));
 }
@@ -204,14 +192,15 @@ void GGamePlayScene::refreshCategoryButtons() {
     if (!upgrades) return;
     const struct {
         const char* button;
-        const GBuildingTypeTable& table;
-    } categories[] = {{"HotelsButton", hotelBuildingTypes()},
-                      {"JoysButton", joyBuildingTypes()},
-                      {"FactoriesButton", factoryBuildingTypes()}};
+        s32 kind;
+    } categories[] = {{"HotelsButton", BuildListHotels},
+                      {"JoysButton", BuildListJoys},
+                      {"FactoriesButton", BuildListFactories}};
     for (const auto& category : categories) {
         ControlNode* button = scenes::controlChildOf(page, category.button);
-        if (button && !category.table.empty())
-            button->setEnabled(upgrades->isBuildingAllowed(category.table.front().name));
+        const GBuildingTypeTable* table = buildingTypesOfKind(category.kind);
+        if (button && table && !table->empty())
+            button->setEnabled(playoffers::isCategoryOpen(*upgrades, category.kind));
     }
 }
 
@@ -219,16 +208,11 @@ void GGamePlayScene::refreshBuildList(s32 kind) {
     if (!m_levelScene || !m_levelScene->getLevelConfiguration()) return;
     ListNode* list = getBuildList(kind);
     if (!list) return;
-    GGameLevelScene* level = m_levelScene.get();
+    const GGameLevelScene* level = m_levelScene.get();
     const s32 count = static_cast<s32>(list->getItemsCount());
     for (s32 i = 0; i < count; ++i) {
         const GBuildingConfig* type = buildingTypeOf(list, i);
-        if (!type) continue;
-        bool enabled = level->canAffordBuilding(type);
-        // A building of this kind stands once on a level.
-        if (enabled && type->Type == BuildingKindAmenity)
-            enabled = level->countBuildingsOfType(type->Name.getId()) == 0;
-        list->setItemEnabled(i, enabled);
+        if (type) list->setItemEnabled(i, playoffers::isEntryEnabled(*level, *type));
     }
     list->refreshElements();
 }
@@ -357,11 +341,7 @@ bool GGamePlayScene::pressBuildingButton(s32 name, GBuildingNode* building, bool
     } else if (name == n.CleanButton.getId()) {
         if (level->cleanBuilding(building)) hide(m_materialsWorkersTooltipNode);
     } else if (name == n.SellButton.getId()) {
-        if (building->isOwnedByThePlayer()) {
-            building->setForSale(!building->isForSale());
-            level->recalculateEconomy();
-            building->notifyChanged();
-        }
+        playoffers::toggleSale(*level, *building);
     } else if (name == n.BuyButton.getId()) {
         if (level->canBuyBuilding(building) && level->buyBuilding(building)) {
             hide(m_moneyInfoNode);
@@ -390,11 +370,8 @@ bool GGamePlayScene::pressBuildingButton(s32 name, GBuildingNode* building, bool
 }
 
 void GGamePlayScene::pressAbort(GBuildingNode* building) {
-    const s32 kind = building->getProcessKind();
     // A timed serve or a feature runs to its end.
-    if (kind != BuildingProcessConstruction && kind != BuildingProcessDemolition &&
-        kind != BuildingProcessMaintenance)
-        return;
+    if (!playoffers::canAbort(building->getProcessKind())) return;
     CRefPtr<GGameLevelScene> level(m_levelScene);
     building->abortProcess();
     m_previewedPlace = nullptr;
@@ -405,19 +382,20 @@ void GGamePlayScene::pressAbort(GBuildingNode* building) {
 }
 
 void GGamePlayScene::pressCustomServe(GBuildingNode* building) {
-    const GBuildingConfig* type = building->getCurrentType();
-    if (type && type->Type >= BuildingKindFirstRuin) {
-        // The pop-up closes whatever the level answers.
-        if (building->getProblemState() == BuildingProblemRuin) {
+    // The pop-up closes whatever the level answers.
+    switch (playoffers::serveActionOf(*building)) {
+        case playoffers::ServeActionRestore:
             m_levelScene->restoreBuilding(building);
             hide(m_materialsWorkersTooltipNode);
-        } else {
+            break;
+        case playoffers::ServeActionFeature:
             m_levelScene->activateFeature(building, 0);
             hide(m_moneyInfoNode);
-        }
-        return;
+            break;
+        case playoffers::ServeActionCustom:
+            m_levelScene->customServeBuilding(building);
+            break;
     }
-    m_levelScene->customServeBuilding(building);
 }
 
 void GGamePlayScene::openObjectives() {
@@ -456,33 +434,26 @@ void GGamePlayScene::reselectBuilding(GBuildingNode* building) {
 void GGamePlayScene::refreshBuildingButtons(GBuildingNode* building, BaseNode* container) {
     GGameLevelScene* level = m_levelScene.get();
     if (!building || !container || !level) return;
-    const GBuildingConfig* type = building->getCurrentType();
-    if (!type) return;
-    const GLevelConfiguration* config = level->getLevelConfiguration();
-    const bool built = type->Level > 0;
-    const s32 problem = building->getProblemState();
+    if (!building->getCurrentType()) return;
+    const playoffers::SHotelButtons buttons = playoffers::hotelButtonsOf(*level, *building);
 
     if (ControlNode* upgrade = scenes::controlChildOf(container, "UpgradeButton")) {
-        GBuildingsConfiguration* catalogue = catalogueOf(level);
-        const GBuildingConfig* next = catalogue && !type->NextLevelName.isEmpty()
-                                          ? catalogue->find(type->NextLevelName)
-                                          : nullptr;
-        upgrade->setEnabled(!building->isForSale() && problem == BuildingProblemNone && next &&
-                            level->canAffordBuilding(next));
-        upgrade->setVisible(built);
+        upgrade->setEnabled(buttons.upgrade.enabled);
+        upgrade->setVisible(buttons.upgrade.visible);
     }
     if (ControlNode* destroy = scenes::controlChildOf(container, "DestroyButton")) {
-        destroy->setVisible(built);
-        destroy->setEnabled(type->getDestroyWorkersCost(config) <= level->Workers);
+        destroy->setVisible(buttons.destroy.visible);
+        destroy->setEnabled(buttons.destroy.enabled);
     }
     if (ControlNode* sell = scenes::controlChildOf(container, "SellButton")) {
         setTemplate(sell,
                     building->isForSale() ? names().GameUnSellButton : names().GameSellButton);
-        sell->setEnabled(config && config->IsSellOn && problem == BuildingProblemNone);
-        sell->setVisible(true);
+        sell->setEnabled(buttons.sell.enabled);
+        sell->setVisible(buttons.sell.visible);
     }
+    // The repair button keeps the visibility the scene file gives it.
     if (ControlNode* repair = scenes::controlChildOf(container, "RepairButton"))
-        repair->setEnabled(problem == BuildingProblemBroken && coversRepair(level, type));
+        repair->setEnabled(buttons.repair.enabled);
     if (ControlNode* custom = scenes::controlChildOf(container, "CustomAction1Button"))
         setControlEnabled(custom, false);
 }
@@ -492,44 +463,35 @@ void GGamePlayScene::refreshFeatureButtons(GBuildingNode* building, BaseNode* co
     if (!building || !container || !level) return;
     const GBuildingConfig* type = building->getCurrentType();
     if (!type) return;
-    const GLevelConfiguration* config = level->getLevelConfiguration();
-    const s32 problem = building->getProblemState();
-    const u32 features = type->Features.size();
+    const playoffers::SFeatureButtons buttons = playoffers::featureButtonsOf(*level, *building);
 
     if (ControlNode* destroy = scenes::controlChildOf(container, "DestroyButton")) {
-        destroy->setVisible(type->Level > 0);
-        destroy->setEnabled(type->getDestroyWorkersCost(config) <= level->Workers);
+        destroy->setVisible(buttons.destroy.visible);
+        destroy->setEnabled(buttons.destroy.enabled);
     }
     hide(scenes::controlChildOf(container, "SellButton"));
-    // While a feature runs, no feature can be started.
-    const bool busy = isFeatureActive(building, 0) || isFeatureActive(building, 1);
 
     ButtonNode* first = scenes::buttonChildOf(container, "ActiveFeature1Button");
     if (first) {
-        if (features >= 1) {
-            first->setVisible(true);
+        first->setVisible(buttons.features[0].visible);
+        if (buttons.features[0].visible) {
             setTemplate(first, type->Features[0].ButtonName);
-            if (building->isFeatureUnlocked(0)) {
-                const bool ready = isFeatureReady(building, 0);
-                first->setEnabled(!busy && ready);
-                setRechargeOverlay(first, ready ? -1.0f : building->getFeatureProgress(0));
-            } else {
-                first->setEnabled(false);
-            }
-        } else {
-            first->setVisible(false);
+            first->setEnabled(buttons.features[0].enabled);
+            if (building->isFeatureUnlocked(0))
+                setRechargeOverlay(
+                    first, isFeatureReady(building, 0) ? -1.0f : building->getFeatureProgress(0));
         }
     }
     ButtonNode* second = scenes::buttonChildOf(container, "ActiveFeature2Button");
     if (second) {
-        if (features >= 2) {
-            second->setVisible(true);
+        second->setVisible(buttons.features[1].visible);
+        if (buttons.features[1].visible) {
             SpriteNode* badge = asSprite(scenes::childOf(second, "AddImage"));
             if (building->isFeatureUnlocked(1)) {
                 setTemplate(second, type->Features[1].ButtonName);
-                const bool ready = isFeatureReady(building, 1);
-                second->setEnabled(!busy && ready);
-                setRechargeOverlay(second, ready ? -1.0f : building->getFeatureProgress(1));
+                second->setEnabled(buttons.features[1].enabled);
+                setRechargeOverlay(
+                    second, isFeatureReady(building, 1) ? -1.0f : building->getFeatureProgress(1));
                 if (badge) badge->setAtlasTexture(nullptr);
             } else {
                 setTemplate(second, names().GameU);
@@ -541,10 +503,8 @@ void GGamePlayScene::refreshFeatureButtons(GBuildingNode* building, BaseNode* co
                     badge->setAtlasTexture(lock.get());
                     badge->setPosition(badge->getPosition());
                 }
-                second->setEnabled(false);
+                second->setEnabled(buttons.features[1].enabled);
             }
-        } else {
-            second->setVisible(false);
         }
     }
     if (first && second && first->isVisible()) {
@@ -556,8 +516,8 @@ void GGamePlayScene::refreshFeatureButtons(GBuildingNode* building, BaseNode* co
         }
     }
     if (ControlNode* clean = scenes::controlChildOf(container, "CleanButton")) {
-        clean->setVisible(type->ServeAreaIncomeBonus > 0.0f);
-        clean->setEnabled(problem == BuildingProblemDirty && coversRepair(level, type));
+        clean->setVisible(buttons.clean.visible);
+        clean->setEnabled(buttons.clean.enabled);
     }
 }
 
@@ -567,19 +527,17 @@ void GGamePlayScene::refreshCustomServeButton(GBuildingNode* building, BaseNode*
     const GBuildingConfig* type = building->getCurrentType();
     ControlNode* button = scenes::controlChildOf(container, "CustomServeButton");
     if (!type || !button) return;
+    const playoffers::SButton state = playoffers::serveButtonOf(*level, *building);
+    // The restore button keeps the visibility the scene file gives it.
     if (building->getProblemState() == BuildingProblemRuin) {
         setTemplate(button, names().GameRestoreButton);
-        button->setEnabled(level->canAffordBuilding(type));
+        button->setEnabled(state.enabled);
         return;
     }
-    if (type->Features.size() >= 1 && building->isFeatureUnlocked(0)) {
-        const GBuildingFeature& feature = type->Features[0];
-        button->setVisible(true);
-        setTemplate(button, feature.ButtonName);
-        button->setEnabled(level->Money >= feature.MoneyCost && isFeatureReady(building, 0));
-        return;
-    }
-    button->setVisible(false);
+    button->setVisible(state.visible);
+    if (!state.visible) return;
+    setTemplate(button, type->Features[0].ButtonName);
+    button->setEnabled(state.enabled);
 }
 
 void GGamePlayScene::setControlEnabled(ControlNode* control, bool on) {
@@ -730,7 +688,7 @@ void GGamePlayScene::pressOffer(bool workers, ListNode* list, s32 item) {
     const GLevelOffer* offer = offerOf(list, item);
     if (!level || !offer) return;
     // An order on its way is paid: a second one waits until it has arrived.
-    if (deliveryInProgress(level, workers)) return;
+    if (playoffers::isDeliveryRunning(*level, workers)) return;
     if (workers)
         level->trainWorkers(offer);
     else
@@ -744,7 +702,7 @@ bool GGamePlayScene::onListItemHovered(CEvent* event) {
     CRefPtr<BaseNode> self(this);
     if (notice.offer) {
         const GGameLevelScene* level = m_levelScene.get();
-        if (!level || !deliveryInProgress(level, notice.workers))
+        if (!level || !playoffers::isDeliveryRunning(*level, notice.workers))
             updateOfferHint(notice.workers, offerOf(notice.list, notice.item),
                             notice.list->isItemEnabled(notice.item));
         return true;
@@ -825,7 +783,7 @@ void GGamePlayScene::fillBuildList(s32 kind) {
         const s32 item = static_cast<s32>(i);
         GBuildingConfig* type = catalogue->find(entry.name);
         if (!type) continue;
-        if (upgrades->isBuildingAllowed(entry.name)) {
+        if (playoffers::entryTypeOf(*upgrades, *catalogue, entry) == type) {
             list->setItemTemplate(item, type->ButtonTemplate.getId());
             list->setItemData(item, type);
             list->setItemEnabled(item, true);
@@ -853,9 +811,7 @@ void GGamePlayScene::refreshOfferTab(bool workers) {
     const GLevelConfiguration* config = level->getLevelConfiguration();
     if (!config) return;
     const OfferTabNames& tab = offerTab(workers);
-    const bool busy =
-        workers ? level->isWorkersDeliveryInProgress() : level->isMaterialsDeliveryInProgress();
-    if (busy) {
+    if (playoffers::isDeliveryRunning(*level, workers)) {
         progress->setVisible(true);
         const f32 total = workers ? level->WorkersDeliveryTotal : level->MaterialsDeliveryTotal;
         const f32 remaining =
@@ -879,14 +835,13 @@ void GGamePlayScene::refreshOfferTab(bool workers) {
     }
     ListNode* list = getOfferList(workers);
     if (!list) return;
-    const f32 factor = workers ? config->Factors.WorkerPriceM : config->Factors.MaterialPriceM;
     const s32 count = static_cast<s32>(list->getItemsCount());
     for (s32 i = 0; i < count; ++i) {
         const GLevelOffer* offer = offerOf(list, i);
         if (!offer) continue;
-        const f32 cost = offer->Price * factor;
-        list->setItemEnabled(i, !busy && level->Money >= cost);
-        list->setItemText(i, 1, moneyText(truncated(cost)));
+        list->setItemEnabled(i, playoffers::isOfferEnabled(*level, *offer, workers));
+        list->setItemText(i, 1,
+                          moneyText(truncated(playoffers::offerCost(*level, *offer, workers))));
         const s32 amount = truncated(offer->Amount);
         list->setItemText(i, 0, workers ? plain(amount) : grouped(amount));
     }
@@ -934,25 +889,27 @@ bool GGamePlayScene::onBuildingSelected(CEvent* event) {
     if (previous) previous->stopStateSound();
     if (place && place != previous) place->playStateSound();
     if (m_actionsTabScene) {
-        const GBuildingConfig* type = place ? place->getCurrentType() : nullptr;
-        if (!type) {
-            m_actionsTabScene->selectTab(TabStatus, false);
-        } else if (!place->isOwnedByThePlayer()) {
-            m_actionsTabScene->selectTab(TabBuy, false);
-            refreshBuyTab();
-            updateBuyTabHint(nullptr);
-        } else if (place->isForSale() && place->hasBuyOffer()) {
-            m_actionsTabScene->selectTab(TabBuyRequest, false);
-            refreshBuyRequestTab();
-            updateBuyRequestTabHint(nullptr);
-        } else if (type->Level == 0 && place->getProcessKind() == BuildingProcessNone) {
-            m_actionsTabScene->selectTab(TabBuildingPlace, false);
-            refreshBuildingPlaceTab();
-            updateBuildingPlaceHint(nullptr);
-        } else {
-            m_actionsTabScene->selectTab(TabBuilding, false);
-            refreshBuildingTab();
-            updateBuildingTabHint(nullptr);
+        const s32 page = playoffers::pageOfLot(place);
+        m_actionsTabScene->selectTab(page, false);
+        switch (page) {
+            case TabBuy:
+                refreshBuyTab();
+                updateBuyTabHint(nullptr);
+                break;
+            case TabBuyRequest:
+                refreshBuyRequestTab();
+                updateBuyRequestTabHint(nullptr);
+                break;
+            case TabBuildingPlace:
+                refreshBuildingPlaceTab();
+                updateBuildingPlaceHint(nullptr);
+                break;
+            case TabBuilding:
+                refreshBuildingTab();
+                updateBuildingTabHint(nullptr);
+                break;
+            default:
+                break;
         }
     }
     showBuildPreview(m_previewedType, m_previewedPlace);
@@ -971,13 +928,11 @@ void GGamePlayScene::refreshBuildingTab() {
     ControlNode* custom = scenes::controlChildOf(page, "CustomServiceButtonsNode");
     // The one panel the lot's state shows; each panel is switched once.
     ControlNode* shown = nullptr;
-    const s32 kind = place->getProcessKind();
-    if (kind != BuildingProcessNone && kind != BuildingProcessTimedService) {
+    const playoffers::EBuildingPanel panel = playoffers::buildingPanelOf(*place);
+    if (panel == playoffers::BuildingPanelProgress) {
         ControlNode* progress = m_buildingProgressNode;
         if (ControlNode* abort = scenes::controlChildOf(progress, "AbortButton"))
-            abort->setVisible(kind == BuildingProcessConstruction ||
-                              kind == BuildingProcessDemolition ||
-                              kind == BuildingProcessMaintenance);
+            abort->setVisible(playoffers::canAbort(place->getProcessKind()));
         if (BaseProgressBarNode* bar = barChildOf(progress, "ProgressBar")) {
             bar->setMaxValue(1.0f);
             bar->setValue(place->getProcessProgress());
@@ -989,30 +944,23 @@ void GGamePlayScene::refreshBuildingTab() {
         setText(scenes::textChildOf(progress, "HintText"), hint);
         setText(m_buildingHintText, stringw());
         shown = progress;
-    } else if (type &&
-               (type->Type == BuildingKindAmenity || type->Type == BuildingKindDecoration)) {
+    } else if (panel == playoffers::BuildingPanelFeatures) {
         if (joy) {
             refreshFeatureButtons(place, joy);
             shown = joy;
         }
-    } else if (type && type->Type >= BuildingKindFirstRuin) {
-        if (custom) {
+    } else if (panel == playoffers::BuildingPanelHotel) {
+        if (hotel) {
+            refreshBuildingButtons(place, hotel);
+            shown = hotel;
+        }
+    } else if (panel == playoffers::BuildingPanelService && custom) {
+        if (type->Type >= BuildingKindFirstRuin)
             refreshCustomServeButton(place, custom);
-            shown = custom;
-        }
-    } else if (type) {
-        const s32 problem = place->getProblemState();
-        if (problem == BuildingProblemNone || problem == BuildingProblemBroken) {
-            if (hotel) {
-                refreshBuildingButtons(place, hotel);
-                shown = hotel;
-            }
-        } else if (custom) {
-            if (problem == BuildingProblemServiceB)
-                setTemplate(scenes::controlChildOf(custom, "CustomServeButton"),
-                            names().GameCafeOrderButton);
-            shown = custom;
-        }
+        else if (place->getProblemState() == BuildingProblemServiceB)
+            setTemplate(scenes::controlChildOf(custom, "CustomServeButton"),
+                        names().GameCafeOrderButton);
+        shown = custom;
     }
     for (ControlNode* panel : {hotel, joy, custom, m_buildingProgressNode})
         setControlEnabled(panel, panel == shown);
@@ -1050,7 +998,7 @@ void GGamePlayScene::refreshBuildingPlaceTab() {
     if (!config || !place || !place->getCurrentType()) return;
     if (ControlNode* sell = scenes::controlChildOf(page, "SellButton")) {
         setTemplate(sell, place->isForSale() ? names().GameUnSellButton : names().GameSellButton);
-        sell->setEnabled(config->IsSellOn);
+        sell->setEnabled(playoffers::placeSellButtonOf(*m_levelScene).enabled);
     }
     fillBuildingInfo(scenes::childOf(page, "BuildingInfoNode"), place->getCurrentType(), place,
                      true);

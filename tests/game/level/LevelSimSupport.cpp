@@ -7,14 +7,18 @@
 #include "engine/device/IDevice.h"
 #include "engine/io/CFileSystem.h"
 #include "engine/io/CXmlReader.h"
+#include "engine/profiles/CProfileManager.h"
 #include "engine/scene/CNodeFactory.h"
 #include "engine/scene/SceneManager.h"
 #include "engine/scene/SceneNode.h"
 #include "game/config/ConfigurationFile.h"
+#include "game/config/GListTexts.h"
 #include "game/config/GNodeTypeIds.h"
+#include "game/config/GProfileKeys.h"
 #include "game/level/GBuildingNode.h"
 #include "game/level/GEllipseSectorNode.h"
 #include "game/level/GPathMovableNode.h"
+#include "game/scenes/GMapScene.h"
 #include "game/world/GPathMovers.h"
 
 using namespace oskel;
@@ -34,6 +38,8 @@ const char* const SoundPackFile = "sounds/SoundPack.xml";
 const char* const DictionaryFile = "strings/Dictionary.xml";
 const char* const CommonTables = "levels/common/";
 const char* const LevelScoresFile = "levels/common/LevelScores.xml";
+// The player the campaign's upgrades are collected for.
+const wchar_t* const CampaignPlayer = L"level_sim campaign";
 
 template <class T>
 BaseNode* createNode(const CCreationContext& context) {
@@ -102,8 +108,35 @@ void loadGameContent(IDevice* device, IContentManager* content, SceneManager* sc
     out.tables = readTables(device->getFileSystem(), services, tables);
 }
 
+void collectOwnedUpgrades(const UpgradesConfiguration* table,
+                          const GLevelConfiguration& configuration, EOwnedUpgrades owned,
+                          GLevelUpgrades& out) {
+    if (!table) return;
+    const s32 level = configuration.LevelNumber;
+    const s32 location = GMapScene::locationOfLevel(level);
+    if (owned != OwnedCampaignUpgrades) {
+        out.collect(table, &configuration.AvailableBuildingsForBuild, location);
+        return;
+    }
+    stringc required;
+    for (const auto& entry : table->getRecords())
+        if (entry.second->ObligatoryLevel >= 1 && entry.second->ObligatoryLevel <= level)
+            required = appendNameToList(required, entry.first.getName());
+    CProfileManager& profiles = CProfileManager::instance();
+    const s32 before = profiles.getProfileIndex(profiles.getActiveProfile());
+    if (!profiles.findProfile(CampaignPlayer)) static_cast<void>(profiles.addProfile(CampaignPlayer));
+    const s32 index = profiles.getProfileIndex(profiles.findProfile(CampaignPlayer));
+    profiles.setActiveProfile(index);
+    if (CProfile* player = profiles.getActiveProfile()) {
+        player->setString(ProfileKeyBoughtUpgrades, required);
+        out.collect(table, &configuration.AvailableBuildingsForBuild, location);
+    }
+    profiles.removeProfile(index);
+    profiles.setActiveProfile(before < index ? before : before - 1);
+}
+
 bool readLevelFolder(IContentManager* content, CFileSystem* files, const SimServices& services,
-                     const std::string& folder, SLevelFolder& out) {
+                     const std::string& folder, SLevelFolder& out, EOwnedUpgrades owned) {
     CRefPtr<CResource> scene = loadResource(content, TypeCodeSceneNode, folder + "Level.oscn");
     auto* node = dynamic_cast<BaseNode*>(scene.get());
     if (!node || !node->isKindOf(GameNodeTypeGameLevelScene)) {
@@ -135,8 +168,7 @@ bool readLevelFolder(IContentManager* content, CFileSystem* files, const SimServ
         pathReader->drop();
     }
     out.upgrades = makeRef<GLevelUpgrades>();
-    out.upgrades->collect(services.upgrades.get(), &out.configuration->AvailableBuildingsForBuild,
-                          out.configuration->LevelNumber);
+    collectOwnedUpgrades(services.upgrades.get(), *out.configuration, owned, *out.upgrades);
     return true;
 }
 

@@ -88,6 +88,20 @@ void loadGameContent(oskel::IDevice* device, oskel::IContentManager* content,
                      oskel::SceneManager* scenes, SimServices& services, const std::string& tables,
                      SGameContent& out);
 
+// The upgrades the player owns when a level starts, applied at the level's map location: the
+// free ones (and those of the active player, when there is one), or the campaign's: the free ones
+// and those that the level or an earlier one requires.
+enum EOwnedUpgrades : oskel::s32 {
+    OwnedFreeUpgrades = 0,
+    OwnedCampaignUpgrades = 1,
+};
+
+// Fills the level's upgrades by the rule at the level's map location. The campaign's are
+// collected for a player of the harness's own, made active meanwhile.
+void collectOwnedUpgrades(const UpgradesConfiguration* table,
+                          const GLevelConfiguration& configuration, EOwnedUpgrades owned,
+                          GLevelUpgrades& out);
+
 // A level folder as the play screen reads it.
 struct SLevelFolder {
     oskel::CRefPtr<GGameLevelScene> level;
@@ -97,10 +111,11 @@ struct SLevelFolder {
 };
 
 // Reads "Level.oscn", "LevelConfiguration.xml" (joined with its level-scores entry),
-// "LevelPaths.xml" and the bought upgrades of the folder (ending in '/'). False (logged) when
+// "LevelPaths.xml" and the owned upgrades of the folder (ending in '/'). False (logged) when
 // the scene or the configuration is missing or damaged.
 bool readLevelFolder(oskel::IContentManager* content, oskel::CFileSystem* files,
-                     const SimServices& services, const std::string& folder, SLevelFolder& out);
+                     const SimServices& services, const std::string& folder, SLevelFolder& out,
+                     EOwnedUpgrades owned = OwnedFreeUpgrades);
 
 // The play screen's five set-up calls, then the level shown in the scene manager, running.
 bool startLevel(const SLevelFolder& folder, const SimServices& services,

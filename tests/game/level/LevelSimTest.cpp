@@ -1,7 +1,8 @@
 // The headless level harness on the small level: its script meets every objective on the day its
 // committed transcript says, a seed gives the same run in every process and another seed other
 // request times, a journal saved on day 3 and restored after another run goes on exactly as the
-// straight run, and with a window the lots are drawn where the level puts them.
+// straight run (with the campaign's upgrades too), the sell button and the answers to an offer
+// are script actions, and with a window the lots are drawn where the level puts them.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -257,4 +258,47 @@ TEST_F(LevelSim, WithAWindowTheLotsStandWhereTheLevelPutsThem) {
     for (int y = 520; y < 580; ++y)
         for (int x = 150; x < 285; ++x) lotGround += isGround(SColor(image->getPixel(x, y))) ? 1 : 0;
     EXPECT_LT(static_cast<float>(lotGround) / (135.0f * 60.0f), 0.5f);
+}
+
+TEST_F(LevelSim, TheSellButtonAndTheOfferAnswersAreScriptActions) {
+    // The camping goes on sale on day 3; its first offer is declined, the next one accepted.
+    std::ofstream(path("sale.txt")) << "1:1.5 forsale H1\n1:2 forsale H1\n1:2.5 forsale S1\n"
+                                       "3:5 forsale H1\n3:6 decline H1\n5:5 decline H1\n"
+                                       "5:6 sell H1\n7:10 sell H1\n";
+    const std::vector<std::string> lines =
+        run({"--level", Small, "--tables", Small, "--script", path("sale.txt").string(), "--days",
+             "7", "--seed", "7"});
+    const std::vector<std::string> expected{
+        "action 1:1.5 forsale H1 -> ok", "action 1:2 forsale H1 -> ok",
+        "action 1:2.5 forsale S1 -> refused",  // not the player's
+        "action 3:5 forsale H1 -> ok",   "action 3:6 decline H1 -> refused",  // no offer yet
+        "action 5:5 decline H1 -> ok",   "action 5:6 sell H1 -> refused",     // declined
+        "action 7:10 sell H1 -> ok"};
+    EXPECT_EQ(withPrefix(lines, "action "), expected);
+    // On sale the camping earns nothing; sold, it is no longer the player's.
+    float money[8] = {}, income[8] = {};
+    const std::vector<std::string> days = withPrefix(lines, "day ");
+    ASSERT_EQ(days.size(), 7u);
+    for (int d = 0; d < 7; ++d)
+        ASSERT_EQ(std::sscanf(days[static_cast<size_t>(d)].c_str(), "day %*u: money %f income %f",
+                              &money[d], &income[d]),
+                  2);
+    EXPECT_GT(income[1], income[2]);
+    EXPECT_GT(money[6], money[5]);
+}
+
+TEST_F(LevelSim, AJournalKeepsTheCampaignsUpgrades) {
+    const std::string journal = path("campaign.txt").string();
+    const std::vector<std::string> straight = small(7, 4, {"--upgrades", "campaign"});
+    small(7, 2, {"--upgrades", "campaign", "--save", journal + "@2"});
+    EXPECT_NE(readText(journal).find("\nupgrades campaign\n"), std::string::npos);
+    const std::vector<std::string> restored = run({"--restore", journal, "--days", "4"});
+    ASSERT_FALSE(restored.empty());
+    EXPECT_NE(restored[0].find(" matches"), std::string::npos) << restored[0];
+    const std::vector<std::string> digests = withPrefix(straight, "  digest");
+    ASSERT_EQ(digests.size(), 4u);
+    EXPECT_EQ(withPrefix(restored, "  digest"),
+              std::vector<std::string>(digests.begin() + 2, digests.end()));
+    // An owning rule the harness does not know is refused.
+    run({"--level", Small, "--tables", Small, "--upgrades", "all", "--days", "1"}, 2);
 }

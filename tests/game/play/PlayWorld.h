@@ -26,6 +26,7 @@
 #include "game/config/UpgradesConfiguration.h"
 #include "game/play/GGamePlayScene.h"
 #include "tests/game/level/LevelWorld.h"
+#include "tests/game/play/PlayPlayer.h"
 
 namespace brasquel::test {
 
@@ -92,28 +93,6 @@ public:
     std::shared_ptr<std::vector<std::string>> starts = std::make_shared<std::vector<std::string>>();
     CRefPtr<GAchievementsProgress> progress = makeRef<GAchievementsProgress>();
     bool developerKeys = false;
-};
-
-// A player made active while it lives (kept in memory only), gone afterwards.
-struct PlayPlayer {
-    PlayPlayer() {
-        CProfileManager& profiles = CProfileManager::instance();
-        EXPECT_TRUE(profiles.addProfile(L"Planner"));
-        index = profiles.getProfileIndex(profiles.findProfile(L"Planner"));
-        profiles.setActiveProfile(index);
-        profile()->setInt(ProfileKeyMaxUnlockedLevelIndex, 0);
-        profile()->setInt(ProfileKeyLevelIndex, 0);
-        profile()->setInt(ProfileKeyShowTutorialLevel, 0);
-        profile()->setString(ProfileKeyScores, "");
-        profile()->setString(ProfileKeyBoughtUpgrades, "");
-        profile()->setBool(ProfileKeyShowTutorialOn, false);
-        profile()->setBool(ProfileKeyShowTipsOn, false);
-    }
-    ~PlayPlayer() { CProfileManager::instance().removeProfile(index); }
-    PlayPlayer(const PlayPlayer&) = delete;
-    PlayPlayer& operator=(const PlayPlayer&) = delete;
-    CProfile* profile() const { return CProfileManager::instance().getActiveProfile(); }
-    s32 index = -1;
 };
 
 // The fixture scene file of the play screen (every node the play screen binds).

@@ -34,10 +34,10 @@ namespace brasquel::test {
 using namespace oskel;
 using namespace oskel::test;
 
-// A sound that plays whenever asked.
+// A sound that plays whenever asked (of the content the context names, when one is given).
 class PlayingSound : public ISound {
 public:
-    PlayingSound() : ISound(CCreationContext()) {}
+    explicit PlayingSound(const CCreationContext& context = CCreationContext()) : ISound(context) {}
     PlayingSound* clone() const override { return new PlayingSound(); }
     s32 getState() override { return m_state; }
     bool play() override {
