@@ -177,12 +177,8 @@ def point_in_polygon(p, polygon):
     return inside
 
 
-def rect_meets_polygon(rect, polygon):
-    """Whether a rectangle and a polygon share any point."""
-    if any(point_in_polygon(c, polygon) for c in _corners(rect)):
-        return True
-    if any(_inside_rect(p, rect) for p in polygon):
-        return True
+def _edges_cross(rect, polygon):
+    """Whether an edge of the rectangle crosses an edge of the polygon."""
     corners = _corners(rect)
     n = len(polygon)
     for i in range(n):
@@ -193,20 +189,22 @@ def rect_meets_polygon(rect, polygon):
     return False
 
 
+def rect_meets_polygon(rect, polygon):
+    """Whether a rectangle and a polygon share any point."""
+    if any(point_in_polygon(c, polygon) for c in _corners(rect)):
+        return True
+    if any(_inside_rect(p, rect) for p in polygon):
+        return True
+    return _edges_cross(rect, polygon)
+
+
 def rect_in_polygon(rect, polygon):
     """Whether a rectangle lies wholly inside a polygon."""
     if not all(point_in_polygon(c, polygon) for c in _corners(rect)):
         return False
     if any(rect[0] < p[0] < rect[2] and rect[1] < p[1] < rect[3] for p in polygon):
         return False
-    corners = _corners(rect)
-    n = len(polygon)
-    for i in range(n):
-        a, b = polygon[i], polygon[(i + 1) % n]
-        for c, d in zip(corners, corners[1:] + corners[:1]):
-            if _segments_cross(a, b, c, d):
-                return False
-    return True
+    return not _edges_cross(rect, polygon)
 
 
 def grow(rect, amount):
