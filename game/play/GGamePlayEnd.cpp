@@ -74,6 +74,10 @@ bool GGamePlayScene::onLevelFinished(CEvent* event) {
     return completeLevel(false);
 }
 
+bool GGamePlayScene::owesLevelEnd() const {
+    return !m_levelCompleted && m_levelScene && m_levelScene->isReadyToComplete();
+}
+
 bool GGamePlayScene::completeLevel(bool forced) {
     // A level ends once: a repeated notice or the developer key after it changes nothing.
     if (m_levelCompleted) return true;

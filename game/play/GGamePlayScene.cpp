@@ -487,6 +487,11 @@ bool GGamePlayScene::onUpdate(u32 periodMs) {
         m_musicStarted = true;
     }
     if (runPendingAction()) return true;
+    // A level whose goals were met before its notice could reach this screen ends now.
+    if (m_entered && m_objectivesShown && owesLevelEnd()) {
+        static_cast<void>(completeLevel(false));
+        return true;
+    }
 
     if (m_levelScene && dictionary()) {
         updateClock();
@@ -531,9 +536,13 @@ bool GGamePlayScene::runPendingAction() {
             m_pendingAction = PendingNone;
             return true;
         case PendingCheckLevelEnd:
-            if (!showNextAchievement() && m_levelScene &&
-                (m_levelScene->isReadyToComplete() || m_forcedEnd))
-                static_cast<void>(showLevelCompleted());
+            if (!showNextAchievement() && m_levelScene) {
+                // An end not yet recorded is recorded first; that opens the results itself.
+                if (owesLevelEnd())
+                    static_cast<void>(completeLevel(false));
+                else if (m_levelScene->isReadyToComplete() || m_forcedEnd)
+                    static_cast<void>(showLevelCompleted());
+            }
             m_pendingAction = PendingNone;
             return true;
         default:

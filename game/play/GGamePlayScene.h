@@ -302,6 +302,9 @@ public:
     // in-game menu and draws a frame at once. Never taken.
     bool onWindowActivation(oskel::CEvent* event) override;
     bool isLevelCompleted() const { return m_levelCompleted; }
+    // The level is ready to end but has not been ended: its notice was sent while it lay under
+    // no play screen (its goals met as it was handed its configuration), so nobody heard it.
+    bool owesLevelEnd() const;
 
 protected:
     // The level has been completed (scored and recorded).

@@ -10,6 +10,8 @@ namespace {
 
 // Level 7's one goal, still open at the start (the level starts with 5000).
 const char* kMoneyGoal = "<Objective Type=\"Money\" Value=\"6000\"/>";
+// The same goal already met by the start money.
+const char* kMetMoneyGoal = "<Objective Type=\"Money\" Value=\"4000\"/>";
 // Level 7's scores: plain, expert, and the expert time in seconds.
 constexpr s32 kScore = 1000;
 constexpr s32 kExpertScore = 3000;
@@ -289,6 +291,80 @@ TEST(GamePlayEnd, OnlyTheLevelsNoticeEndsTheLevel) {
     EXPECT_TRUE(std::string(end.profile()->getString(ProfileKeyScores).c_str()).empty());
     EXPECT_TRUE(end.screen()->onEvent(makeEvent<GEventLevelCompleted>(u8(1)).get()));
     EXPECT_TRUE(end.screen()->isLevelCompleted());
+}
+
+// A level whose goal is met as it is handed its configuration sends its notice before it lies
+// under the play screen, where nobody hears it. It still ends, once, through the whole level end,
+// after its objectives panel (when there is one) was closed; a level with its goal open does not.
+TEST(GamePlayEnd, ALevelWonAtItsStartEndsAfterItsObjectives) {
+    struct Case {
+        const char* label;
+        const char* goal;
+        bool panel;  // the objectives panel's scene file exists
+        bool ends;
+    };
+    const Case cases[] = {
+        {"met at the start, the panel closed", kMetMoneyGoal, true, true},
+        {"met at the start, no panel", kMetMoneyGoal, false, true},
+        {"open at the start, the panel closed", kMoneyGoal, true, false},
+        {"open at the start, no panel", kMoneyGoal, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        LevelEnd end;
+        end.world.writeLevel(levelConfigurationXml("7", true, c.goal));
+        if (c.panel)
+            end.world.write(GLevelObjectivesScene::SceneFile,
+                            endSceneFile("GLevelObjectivesScene", "LevelObjectivesScene"));
+        ASSERT_TRUE(end.world.prepare());
+        EXPECT_EQ(end.world.level->isReadyToComplete(), c.ends);
+        EXPECT_FALSE(end.screen()->isLevelCompleted());
+
+        end.world.enter();
+        if (c.panel) {
+            // The panel comes first and stays over the level until it is closed.
+            ASSERT_NE(end.top(), nullptr);
+            ASSERT_EQ(end.top()->getTypeId(), GameNodeTypeLevelObjectivesScene);
+            end.world.advance(3000);
+            EXPECT_EQ(end.top()->getTypeId(), GameNodeTypeLevelObjectivesScene);
+            EXPECT_FALSE(end.screen()->isLevelCompleted());
+            EXPECT_EQ(end.services.started("LevelCompleted"), 0u);
+            ASSERT_TRUE(end.top()->goBack());
+        }
+        end.world.advance(1000);
+
+        EXPECT_EQ(end.screen()->isLevelCompleted(), c.ends);
+        EXPECT_EQ(std::string(end.profile()->getString(ProfileKeyScores).c_str()),
+                  c.ends ? std::to_string(kExpertScore) : std::string());
+        EXPECT_EQ(end.services.recorder->calls.size(), c.ends ? 1u : 0u);
+        ASSERT_NE(end.top(), nullptr);
+        EXPECT_EQ(end.top()->getTypeId(),
+                  c.ends ? s32(GameNodeTypeLevelCompletedScene) : s32(GameNodeTypeGamePlayScene));
+        end.world.advance(3000);
+        EXPECT_EQ(end.services.started("LevelCompleted"), c.ends ? 1u : 0u);
+        EXPECT_EQ(end.services.recorder->calls.size(), c.ends ? 1u : 0u);
+    }
+}
+
+// A notice lost while the level lay outside the play screen, followed by an achievement pop-up:
+// back from the pop-up the level end is recorded before the level-completed scene opens.
+TEST(GamePlayEnd, AnEndOwedAfterAPopUpIsRecordedBeforeTheResults) {
+    LevelEnd end;
+    ASSERT_TRUE(end.enter());
+    BaseNode* internal = end.world.find("");
+    ASSERT_TRUE(internal->removeChild(end.world.layer.get()));
+    end.meetGoal();
+    EXPECT_TRUE(end.world.level->isReadyToComplete());
+    EXPECT_FALSE(end.screen()->isLevelCompleted());
+    internal->insertChild(end.world.layer.get(), nullptr);
+
+    end.world.visit<GAchievementUnlockedScene>("Achievement");
+    EXPECT_TRUE(end.screen()->isLevelCompleted());
+    EXPECT_EQ(std::string(end.profile()->getString(ProfileKeyScores).c_str()),
+              std::to_string(kExpertScore));
+    EXPECT_EQ(end.services.started("LevelCompleted"), 1u);
+    ASSERT_NE(end.top(), nullptr);
+    EXPECT_EQ(end.top()->getTypeId(), GameNodeTypeLevelCompletedScene);
 }
 
 // Developer key E ends the level at once, its objectives open: with Shift as a forced end.
