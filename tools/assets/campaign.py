@@ -22,7 +22,11 @@ Requests, as presets:
     letters rare | letters often | letters A-Bs
     broken A-Bs | dirty A-Bs | sell A-Bs | cafe A-Bs | weather A-Bs
 each optionally followed by "on TYPES" (the buildings it may pick) and "first A-Bs" (when it
-comes first; by default after half a period).
+comes first; by default after half a period). Dirt needs its "on TYPES", all of them types a
+player can clean: a dirty lot stops working until it is cleaned, and the play screen offers the
+cleaning only to types that lend the lots around them an income bonus.
+
+A money goal lies above the start money: one the player has at the start is met at once.
 """
 import glob
 import math
@@ -31,6 +35,7 @@ import re
 import tomllib
 
 from .buildingnames import HOTEL_FAMILIES, HOTEL_LEVELS, building_names
+from .buildings import catalogue
 from .common import REPO
 
 LAYOUTS = "tools/assets/levels/layouts"
@@ -281,6 +286,11 @@ def objective_types(objective):
 
 # --- Requests --------------------------------------------------------------------------------
 
+def cleanable_types():
+    """The types a player can clean: those whose serve area lends an income bonus."""
+    return [b["Name"] for b in catalogue() if b.get("ServeAreaIncomeBonus", 0) > 0]
+
+
 def parse_request(text, where):
     """The attributes of one request element from its preset, a dict with "Type" first."""
     if not isinstance(text, str):
@@ -311,6 +321,15 @@ def parse_request(text, where):
         if kind == "weather":
             raise DescriptionError("%s: the weather falls on no building" % where)
         made["BuildingTypes"] = _types(clauses["on"], where)
+    if kind == "dirty":
+        if "on" not in clauses:
+            raise DescriptionError("%s: dirt needs \"on TYPES\": a dirty lot of some types could "
+                                   "never be cleaned" % where)
+        cleanable = cleanable_types()
+        for type_name in made["BuildingTypes"]:
+            if type_name not in cleanable:
+                raise DescriptionError("%s: a dirty %s could never be cleaned (cleanable: %s)"
+                                       % (where, type_name, ", ".join(cleanable)))
     if kind == "letters":
         made["MoneyRange"] = LETTER_MONEY
         made["WaitTimeRange"] = LETTER_WAIT_MS
@@ -656,6 +675,10 @@ def level(path, layouts=None):
     })
     lot_names = [lot["name"] for lot in made["lots"]]
     made["objectives"] = _objectives(description, number, lot_names, where)
+    for objective in made["objectives"]:
+        if objective["Type"] == "Money" and objective["Value"] <= made["start"]["money"]:
+            raise DescriptionError("%s: objective %r is met from the start: the level starts with "
+                                   "%s" % (where, objective["goal"], _money(made["start"]["money"])))
     requests = description.get("requests", [])
     if not isinstance(requests, list):
         raise DescriptionError("%s: requests is a list" % where)

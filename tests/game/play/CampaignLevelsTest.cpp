@@ -107,6 +107,8 @@ std::string number(f32 value) {
     return text.str();
 }
 
+std::string wholeNumber(f32 value) { return std::to_string(std::llround(value)); }
+
 std::string joined(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += "\n  " + line;
@@ -526,6 +528,15 @@ private:
             // Each kind: the types it needs, and whether it needs each of them or one of them.
             const array<CNameId>* types = nullptr;
             switch (objective->getKind()) {
+                case LevelObjectiveMoney: {
+                    // A sum the player starts with shows met from the start: no goal at all.
+                    const f32 sum = static_cast<GLevelObjectiveMoney*>(objective)->Value;
+                    const f32 start = m_configuration->InitMoney;
+                    if (sum <= start)
+                        fault(what + " asks for " + wholeNumber(sum) + ", which the start money " +
+                              wholeNumber(start) + " already meets");
+                    break;
+                }
                 case LevelObjectiveHaveTypedBuildingsCount: {
                     auto* o = static_cast<GLevelObjectiveHaveTypedBuildingsCount*>(objective);
                     types = &o->BuildingTypes;
@@ -1026,6 +1037,14 @@ const SBrokenCopy BrokenCopies[] = {
      "LevelConfiguration.xml",
      [](std::string& xml) { return insertBefore(xml, "</Objectives>", HostelObjective); },
      {"(HaveTypedBuildingsCount) needs Hostel1, which the owned upgrades do not allow"}},
+    {"a money goal the start money meets",
+     "LevelConfiguration.xml",
+     [](std::string& xml) {
+         return insertBefore(xml, "</Objectives>",
+                             "<Objective Type=\"Money\" InfoStr=\"%Obj_Level1_Upgrade%\" "
+                             "Value=\"100000\" />");
+     },
+     {"(Money) asks for 100000, which the start money 120000 already meets"}},
     {"an objective of an unknown type",
      "LevelConfiguration.xml",
      [](std::string& xml) {

@@ -143,10 +143,10 @@ class ShortFormTest(unittest.TestCase):
                    "PeriodRange": "40000;50000", "BuildingTypes": "Camping1"}, **letters)),
             ("broken 60-90s", {"Type": "RegularBrokenBuildingRequest",
                                "FirstTimeRange": "30000;45000", "PeriodRange": "60000;90000"}),
-            ("dirty 40-60s on Cafe;Statue", {"Type": "RegularDirtyBuildingRequest",
-                                             "FirstTimeRange": "20000;30000",
-                                             "PeriodRange": "40000;60000",
-                                             "BuildingTypes": "Cafe;Statue"}),
+            ("dirty 40-60s on Garden;Statue", {"Type": "RegularDirtyBuildingRequest",
+                                               "FirstTimeRange": "20000;30000",
+                                               "PeriodRange": "40000;60000",
+                                               "BuildingTypes": "Garden;Statue"}),
             ("sell 100-200s first 0-10s", {"Type": "RegularSellBuildingRequest",
                                            "FirstTimeRange": "0;10000",
                                            "PeriodRange": "100000;200000"}),
@@ -185,6 +185,32 @@ class ShortFormTest(unittest.TestCase):
                 with self.assertRaises(campaign.DescriptionError) as caught:
                     campaign.parse_request(preset, WHERE)
                 self.assertIn(WHERE, str(caught.exception))
+
+    def test_dirt_falls_only_on_types_a_player_can_clean(self):
+        # the play screen offers the cleaning to the types whose serve area lends a bonus
+        cleanable = campaign.cleanable_types()
+        for name in ("Statue", "Garden", "Memorial"):
+            self.assertIn(name, cleanable)
+        for name in ("Camping1", "HotelN63", "Cafe", "AquaPark", "PRAgency"):
+            self.assertNotIn(name, cleanable)
+        accepted = ["dirty 60-90s on Statue;Garden;Memorial", "dirty 60-90s on Garden first 5-9s"]
+        for preset in accepted:
+            with self.subTest(preset=preset):
+                request = campaign.parse_request(preset, WHERE)
+                self.assertEqual(request["BuildingTypes"], preset.split()[3].split(";"))
+        refused = [("dirty 60-90s", "needs \"on TYPES\""),
+                   ("dirty 60-90s first 10-20s", "needs \"on TYPES\""),
+                   ("dirty 60-90s on Statue;Cafe", "a dirty Cafe could never be cleaned"),
+                   ("dirty 60-90s on Hostel2 first 10-20s",
+                    "a dirty Hostel2 could never be cleaned")]
+        for preset, expected in refused:
+            with self.subTest(preset=preset):
+                with self.assertRaises(campaign.DescriptionError) as caught:
+                    campaign.parse_request(preset, WHERE)
+                self.assertIn(WHERE, str(caught.exception))
+                self.assertIn(expected, str(caught.exception))
+        # the other requests may still fall on any type
+        self.assertNotIn("BuildingTypes", campaign.parse_request("broken 60-90s", WHERE))
 
 
 class DescriptionTest(unittest.TestCase):
@@ -275,6 +301,11 @@ class DescriptionTest(unittest.TestCase):
                               '{ goal = "money 6", key = "Obj_X" }']), "share a text key"),
             ("a request on a type the level never has", dict(requests=["dirty 10-20s on Statue"]),
              "Statue"),
+            ("a money goal the start money meets", dict(objectives=["money 50000"]),
+             "objective 'money 50000' is met from the start: the level starts with $50,000"),
+            ("a money goal below the start money", dict(objectives=["have Cafe x1",
+                                                                    "money 20000"]),
+             "is met from the start"),
             ("a short day", dict(extra="DayLength = 10\n"), "DayLength"),
             ("scores without a time", dict(extra="Score = 100\nExpertScore = 200\n"), "Time"),
             ("an expert score below the score",
@@ -291,6 +322,9 @@ class DescriptionTest(unittest.TestCase):
                     self.town.level(4, **changes)
                 self.assertIn("level04.toml", str(caught.exception))
                 self.assertIn(expected, str(caught.exception))
+        # a sum above the start money is a goal to save up for
+        made = self.town.level(4, objectives=["money 50001"])
+        self.assertEqual(made["objectives"][0]["Value"], 50001)
 
     def test_lots_off_the_playfield_too_close_or_on_a_road_are_refused(self):
         cases = [("below the playfield", "[100, 600]", "leaves the playfield"),
@@ -428,14 +462,14 @@ class LevelTextsTest(unittest.TestCase):
         made = self.town.level(9, allowed=("Camping1", "Cafe"), objectives=[
             "income 5000", "have Cafe x1",
             '{ goal = "have Camping1 x2", info = "Two campings by the lake" }',
-            '{ goal = "money 9000", key = "Obj_Savings" }'])
+            '{ goal = "money 90000", key = "Obj_Savings" }'])
         self.assertEqual([o.get("InfoStr") for o in made["objectives"]],
                          [None, "%Obj_Level9_2%", "%Obj_Level9_3%", "%Obj_Savings%"])
         self.assertEqual(campaign.level_texts(made, self.table),
                          {"Level9_Description": "A test town.",
                           "Obj_Level9_2": "Own a cafe",
                           "Obj_Level9_3": "Two campings by the lake",
-                          "Obj_Savings": "Save up $9,000"})
+                          "Obj_Savings": "Save up $90,000"})
         made["description"] = "Earn #p a day"
         with self.assertRaises(campaign.DescriptionError):
             campaign.level_texts(made, self.table)
