@@ -27,6 +27,8 @@ player can clean: a dirty lot stops working until it is cleaned, and the play sc
 cleaning only to types that lend the lots around them an income bonus.
 
 A money goal lies above the start money: one the player has at the start is met at once.
+An income goal lies above what the owned buildings earn at the start; the level lint of the
+tests checks it, since the serve areas' shares of a lot's income are the game's to work out.
 """
 import glob
 import math

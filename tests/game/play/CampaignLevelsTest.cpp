@@ -537,6 +537,15 @@ private:
                               wholeNumber(start) + " already meets");
                     break;
                 }
+                case LevelObjectiveIncome: {
+                    // Likewise a daily income the owned buildings earn from the start.
+                    const f32 goal = static_cast<GLevelObjectiveIncome*>(objective)->Value;
+                    const f32 start = m_scene.TotalIncome;
+                    if (goal <= start)
+                        fault(what + " asks for " + wholeNumber(goal) + " a day, which the start " +
+                              "income " + wholeNumber(start) + " already meets");
+                    break;
+                }
                 case LevelObjectiveHaveTypedBuildingsCount: {
                     auto* o = static_cast<GLevelObjectiveHaveTypedBuildingsCount*>(objective);
                     types = &o->BuildingTypes;
@@ -1045,6 +1054,12 @@ const SBrokenCopy BrokenCopies[] = {
                              "Value=\"100000\" />");
      },
      {"(Money) asks for 100000, which the start money 120000 already meets"}},
+    {"an income goal the start income meets",
+     "LevelConfiguration.xml",
+     [](std::string& xml) {
+         return insertBefore(xml, "</Objectives>", "<Objective Type=\"Income\" Value=\"4000\" />");
+     },
+     {"(Income) asks for 4000 a day, which the start income 4000 already meets"}},
     {"an objective of an unknown type",
      "LevelConfiguration.xml",
      [](std::string& xml) {
