@@ -107,15 +107,20 @@ inline CRefPtr<Animator> timedState(const char* state, u32 ms) {
     return animatorWith(state, {frames.get()});
 }
 
-// A hittable node of the given size and place.
-inline HitNode* addHitNode(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    auto* node = new HitNode(CCreationContext(), nullptr, nullptr);
+// The new node, named, placed and sized, as the parent's child (which holds it).
+template <class T>
+T* placeNode(BaseNode* parent, T* node, const char* name, f32 x, f32 y, f32 w, f32 h) {
     node->setNameId(id(name));
     node->setPosition(vector3df(x, y, 0));
     node->setBounds(w, h);
     parent->addChild(node);
     node->drop();
     return node;
+}
+
+// A hittable node of the given size and place.
+inline HitNode* addHitNode(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
+    return placeNode(parent, new HitNode(CCreationContext(), nullptr, nullptr), name, x, y, w, h);
 }
 
 template <class T = ControlNode>

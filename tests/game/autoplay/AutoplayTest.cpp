@@ -220,19 +220,8 @@ CRefPtr<TestScene> makeTestScene(const char* name) {
     return scene;
 }
 
-// The new node, named, placed and sized, as the parent's child (which holds it).
-template <class T>
-T* place(BaseNode* parent, T* node, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    node->setNameId(test::id(name));
-    node->setPosition(vector3df(x, y, 0));
-    node->setBounds(w, h);
-    parent->addChild(node);
-    node->drop();
-    return node;
-}
-
 ProbeControl* addProbe(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    return place(parent, new ProbeControl(CCreationContext()), name, x, y, w, h);
+    return test::placeNode(parent, new ProbeControl(CCreationContext()), name, x, y, w, h);
 }
 
 // ---- A live window: the device, a scene manager fitted to the screen, the frames ----
@@ -1199,7 +1188,7 @@ public:
 };
 
 HitProbe* addHitProbe(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    return place(parent, new HitProbe(CCreationContext()), name, x, y, w, h);
+    return test::placeNode(parent, new HitProbe(CCreationContext()), name, x, y, w, h);
 }
 
 // A plain node the scene's findNodeAt finds anywhere inside its bounds; it takes no input, so
@@ -1214,7 +1203,7 @@ public:
 
 // A control pressed anywhere inside its bounds.
 ControlNode* addButton(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    auto* button = place(parent, new ControlNode(CCreationContext()), name, x, y, w, h);
+    auto* button = test::placeNode(parent, new ControlNode(CCreationContext()), name, x, y, w, h);
     auto area = makeRef<HitArea>(CCreationContext());
     area->setBounds(w, h);
     button->addChild(area.get());
@@ -1554,8 +1543,9 @@ public:
 
 // A button of the test: its face takes the pointer.
 ButtonNode* placeButton(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    ButtonNode* button = place(parent, new ButtonNode(CCreationContext()), name, x, y, w, h);
-    place(button, new Swatch(CCreationContext()), "Face", 0, 0, w, h)->hittable = true;
+    ButtonNode* button =
+        test::placeNode(parent, new ButtonNode(CCreationContext()), name, x, y, w, h);
+    test::placeNode(button, new Swatch(CCreationContext()), "Face", 0, 0, w, h)->hittable = true;
     return button;
 }
 
@@ -1605,15 +1595,15 @@ struct TutorialHost {
         // The window takes the pointer's events to its buttons: a control.
         auto window = CRefPtr<BaseNode>::fromRaw(new ControlNode(CCreationContext()));
         window->setNameId(test::id("TutorialWindow"));
-        place(window.get(), new Swatch(CCreationContext()), "Panel", -40, -20, 300, 90);
-        place(window.get(), new TextNode(CCreationContext()), "Text", 0, 0, 200, 30);
+        test::placeNode(window.get(), new Swatch(CCreationContext()), "Panel", -40, -20, 300, 90);
+        test::placeNode(window.get(), new TextNode(CCreationContext()), "Text", 0, 0, 200, 30);
         placeButton(window.get(), "Button", 140, 30, 80, 24);
         ButtonNode* skip = placeButton(window.get(), "SkipTutorialButton", 0, 0, 120, 24);
-        place(skip, new BaseNode(CCreationContext()), "bg", 0, 0, 120, 24);
+        test::placeNode(skip, new BaseNode(CCreationContext()), "bg", 0, 0, 120, 24);
         templates->addTemplate(window.get());
         auto arrow = CRefPtr<BaseNode>::fromRaw(new BaseNode(CCreationContext()));
         arrow->setNameId(test::id("TutorialArrow"));
-        place(arrow.get(), new Swatch(CCreationContext()), "Shape", -10, -40, 20, 40);
+        test::placeNode(arrow.get(), new Swatch(CCreationContext()), "Shape", -10, -40, 20, 40);
         templates->addTemplate(arrow.get());
 
         tutorial = CRefPtr<GTutorialController>::fromRaw(

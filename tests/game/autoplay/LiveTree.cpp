@@ -30,15 +30,6 @@ std::vector<std::string> splitPath(const std::string& path) {
     return parts;
 }
 
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
 void dumpNode(BaseNode* node, const std::string& path, int depth, std::ostringstream& out) {
     const bool named = node->getNameId() != -1;
     const std::string here = named ? (path.empty() ? std::string(node->getNodeName().c_str())
@@ -50,7 +41,7 @@ void dumpNode(BaseNode* node, const std::string& path, int depth, std::ostringst
             << "]" << (info.visible ? " visible" : " hidden");
         if (info.isControl) out << (info.enabled ? " enabled" : " disabled");
         out << " " << rectText(info.rect);
-        if (info.hasText) out << " text=" << quoted(info.text);
+        if (info.hasText) out << " text=" << quoteWord(info.text);
         out << "\n";
     }
     for (BaseNode* child : node->getChildren())

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tests/game/autoplay/Walk.h"
+
 namespace brasquel::autoplay {
 
 namespace {
@@ -27,15 +29,6 @@ const char* const kMiniGames[] = {"GMiniGameHiddenScene", "GMiniGameHidden2Scene
 const int kMiniGamesAfterComics[] = {7, 15, 31};
 
 constexpr int kLevelsPerRegion = 7;
-
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
 
 // A regular expression that matches a ";" list holding the name.
 std::string listHolding(const std::string& name) { return "(.*;)?" + name + "(;.*)?"; }
@@ -111,7 +104,7 @@ bool CPlaythrough::plan(const SPlaythroughView& view, std::vector<std::string>& 
     }
     if (scene == kNameEntry) {
         steps = {"click Scene/NameEdit",
-                 "text " + quoted(m_goal.player),
+                 "text " + quoteWord(m_goal.player),
                  "expect enabled Scene/OkButton yes",
                  "click Scene/OkButton",
                  "wait scene " + std::string(kSelection),
@@ -134,7 +127,7 @@ bool CPlaythrough::plan(const SPlaythroughView& view, std::vector<std::string>& 
             m_creditsOpened = false;
         }
         steps.push_back("shot notblank save menu");
-        if (!view.developerKeys) steps.push_back("text " + quoted(AccessCode));
+        if (!view.developerKeys) steps.push_back("text " + quoteWord(AccessCode));
         steps.push_back("click Scene/NewGameButton");
         steps.push_back("wait scene " + std::string(view.maxUnlocked < 0 ? kObjectives : kMap));
         return true;
@@ -166,7 +159,8 @@ bool CPlaythrough::plan(const SPlaythroughView& view, std::vector<std::string>& 
             }
             steps.push_back("expect enabled " + card->second + " yes");
             steps.push_back("click " + card->second);
-            steps.push_back("expect profile BoughtUpgrades matches " + quoted(listHolding(name)));
+            steps.push_back("expect profile BoughtUpgrades matches " +
+                            quoteWord(listHolding(name)));
             steps.push_back("wait scene " + std::string(kShop) + " dismissing " + kPopUp);
         }
         steps.push_back("click Scene/BackButton");

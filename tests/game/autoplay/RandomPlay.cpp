@@ -114,14 +114,8 @@ std::string SAction::describe() const {
             return std::string("click anywhere") + point;
         case EActionKind::Key:
             return "key " + key;
-        case EActionKind::Text: {
-            std::string quoted = "\"";
-            for (char c : text) {
-                if (c == '"' || c == '\\') quoted += '\\';
-                quoted += c;
-            }
-            return "text " + quoted + "\"";
-        }
+        case EActionKind::Text:
+            return "text " + quoteWord(text);
     }
     return "wait";
 }

@@ -67,19 +67,8 @@ bool inside(const rectf& r, s32 x, s32 y) {
            static_cast<f32>(y) <= r.LowerRightCorner.Y;
 }
 
-// The new node, named, placed and sized, as the parent's child (which holds it).
-template <class T>
-T* place(BaseNode* parent, T* node, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    node->setNameId(test::id(name));
-    node->setPosition(vector3df(x, y, 0));
-    node->setBounds(w, h);
-    parent->addChild(node);
-    node->drop();
-    return node;
-}
-
 ControlNode* addControlNode(BaseNode* parent, const char* name, f32 x, f32 y, f32 w, f32 h) {
-    return place(parent, new ControlNode(CCreationContext()), name, x, y, w, h);
+    return test::placeNode(parent, new ControlNode(CCreationContext()), name, x, y, w, h);
 }
 
 const SControlView* find(const SSceneView& view, const std::string& path) {
@@ -204,7 +193,8 @@ TEST(RandomChooser, TheViewOfLiveScenesMarksWhatIsForbidden) {
         ControlNode* off = addControlNode(panel, "Off", 40, 10, 20, 20);
         off->setEnabled(false);
         addControlNode(off, "BelowOff", 0, 0, 10, 10);
-        place(panel, new ControlNode(CCreationContext()), "", 700, 10, 30, 30)->setNameId(-1);
+        test::placeNode(panel, new ControlNode(CCreationContext()), "", 700, 10, 30, 30)
+            ->setNameId(-1);
         ASSERT_TRUE(scenes->setScene(quit.get()));
         const SSceneView view = viewOfScene(CLiveTree(scenes.get()));
         EXPECT_EQ(view.scene, "GQuitConfirmationScene");
@@ -242,8 +232,10 @@ TEST(RandomChooser, TheViewOfLiveScenesMarksWhatIsForbidden) {
         auto templates = makeRef<TemplateCollectionNode>(CCreationContext());
         CRefPtr<BaseNode> layout = test::newNode("QuestionBox");
         layout->setBounds(400, 150);
-        place(layout.get(), new ButtonNode(CCreationContext()), "Button", 20, 90, 150, 40);
-        place(layout.get(), new ButtonNode(CCreationContext()), "Button", 230, 90, 150, 40);
+        test::placeNode(layout.get(), new ButtonNode(CCreationContext()), "Button", 20, 90, 150,
+                        40);
+        test::placeNode(layout.get(), new ButtonNode(CCreationContext()), "Button", 230, 90, 150,
+                        40);
         ASSERT_TRUE(templates->addTemplate(layout.get()));
         scenes->setTemplateCollection(templates.get());
         scenes->setMessageBoxCreator(&MessageBoxNode::create);
@@ -281,8 +273,8 @@ TEST(RandomChooser, TheViewOfLiveScenesMarksWhatIsForbidden) {
         auto scenes = makeRef<SceneManager>(CCreationContext());
         CRefPtr<SceneNode> scene = makeRef<GInGameMenuScene>(CCreationContext());
         scene->setBounds(1024, 768);
-        EditNode* edit =
-            place(scene.get(), new EditNode(CCreationContext()), "NameEdit", 300, 300, 400, 40);
+        EditNode* edit = test::placeNode(scene.get(), new EditNode(CCreationContext()), "NameEdit",
+                                         300, 300, 400, 40);
         ASSERT_TRUE(scenes->setScene(scene.get()));
         edit->setFocused(false);
         EXPECT_FALSE(viewOfScene(CLiveTree(scenes.get())).editFocused);

@@ -480,6 +480,15 @@ bool splitWords(const std::string& line, std::vector<std::string>& words) {
     return true;
 }
 
+std::string quoteWord(const std::string& word) {
+    std::string quoted = "\"";
+    for (char c : word) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 bool parseStepLine(const std::string& line, SWalkStep& step, std::string& error) {
     std::vector<std::string> words;
     if (!splitWords(line, words)) return fail(error, "a quote is not closed");

@@ -288,4 +288,7 @@ bool parseTutorialStep(const std::vector<std::string>& words, SWalkStep& step, s
 // The words of one line (quotes removed, comments dropped); false when a quote is not closed.
 bool splitWords(const std::string& line, std::vector<std::string>& words);
 
+// The word in quotes, its quotes and backslashes escaped: splitWords reads it back as it is.
+std::string quoteWord(const std::string& word);
+
 }  // namespace brasquel::autoplay

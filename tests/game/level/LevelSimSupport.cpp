@@ -46,12 +46,12 @@ BaseNode* createNode(const CCreationContext& context) {
     return new T(context);
 }
 
+}  // namespace
+
 std::string withSlash(std::string folder) {
     if (!folder.empty() && folder.back() != '/') folder += '/';
     return folder;
 }
-
-}  // namespace
 
 void seedRandom(u32 seed) {
     CRandom::instance().seed(seed);
@@ -124,7 +124,8 @@ void collectOwnedUpgrades(const UpgradesConfiguration* table,
             required = appendNameToList(required, entry.first.getName());
     CProfileManager& profiles = CProfileManager::instance();
     const s32 before = profiles.getProfileIndex(profiles.getActiveProfile());
-    if (!profiles.findProfile(CampaignPlayer)) static_cast<void>(profiles.addProfile(CampaignPlayer));
+    if (!profiles.findProfile(CampaignPlayer))
+        static_cast<void>(profiles.addProfile(CampaignPlayer));
     const s32 index = profiles.getProfileIndex(profiles.findProfile(CampaignPlayer));
     profiles.setActiveProfile(index);
     if (CProfile* player = profiles.getActiveProfile()) {

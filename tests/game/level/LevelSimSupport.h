@@ -30,6 +30,9 @@ namespace brasquel::levelsim {
 // One turn of the loop, in milliseconds of game time.
 constexpr oskel::u32 TurnMs = 10;
 
+// The folder with a closing slash, as the level's files are named under it.
+std::string withSlash(std::string folder);
+
 // Seeds the one random generator, before anything loads: both its halves from the seed.
 void seedRandom(oskel::u32 seed);
 

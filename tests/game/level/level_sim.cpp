@@ -132,11 +132,6 @@ bool parse(int argc, char** argv, SOptions& o) {
            o.days > 0;
 }
 
-std::string withSlash(std::string folder) {
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder;
-}
-
 // ---- Journal ----
 
 struct SJournal {
@@ -160,7 +155,8 @@ bool writeJournal(const std::string& file, const SJournal& j) {
     out << "upgrades " << upgradesName(j.upgrades) << "\n";
     out << "seed " << j.seed << "\n";
     out << "turn " << j.turn << "\n";
-    for (const SAction& a : j.actions) out << "action " << a.turn << " " << a.when << " " << a.text << "\n";
+    for (const SAction& a : j.actions)
+        out << "action " << a.turn << " " << a.when << " " << a.text << "\n";
     out << "digest " << j.digest << "\n";
     return static_cast<bool>(out);
 }

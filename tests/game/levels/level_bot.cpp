@@ -78,11 +78,6 @@ bool parse(int argc, char** argv, SOptions& o) {
     return argc % 2 == 1 && !o.assets.empty() && !o.level.empty();
 }
 
-std::string withSlash(std::string folder) {
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
